@@ -1,0 +1,1 @@
+// Placeholder for a subsystem that has no core sources yet.

@@ -1,0 +1,102 @@
+# kt4_module(<name> [DEPS <module>...])
+#
+# Builds one subsystem from its folders:
+#   src/<name>/*.cpp          -> static library kt4_<name>       (no Qt)
+#   src/<name>/gui/*.cpp      -> static library kt4_<name>_gui   (Qt 6 Widgets)
+#   tests/<name>/*.cpp        -> test_<name>      (ctest label <name>)
+#   tests/<name>/gui/*.cpp    -> test_<name>_gui  (ctest label gui, offscreen)
+#   tests/<name>/bench/*.cpp  -> bench_<name>     (Google Benchmark, not run by ctest)
+#   tests/<name>/fuzz/*.cpp   -> fuzz_<name>_<file> (libFuzzer, with KT4_FUZZ)
+# Sources are globbed, so a new file needs no edit here.
+function(kt4_module name)
+  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  set(src_dir ${PROJECT_SOURCE_DIR}/src/${name})
+  set(test_dir ${PROJECT_SOURCE_DIR}/tests/${name})
+
+  file(GLOB core_sources CONFIGURE_DEPENDS ${src_dir}/*.cpp)
+  set(dep_libs "")
+  set(dep_gui_libs "")
+  foreach(d ${M_DEPS})
+    list(APPEND dep_libs kt4_${d})
+    if(TARGET kt4_${d}_gui)
+      list(APPEND dep_gui_libs kt4_${d}_gui)
+    endif()
+  endforeach()
+
+  if(core_sources)
+    add_library(kt4_${name} STATIC ${core_sources})
+  else()
+    add_library(kt4_${name} STATIC ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  target_include_directories(kt4_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(kt4_${name} PUBLIC ${dep_libs})
+  set(KT4_CORE_LIBS ${KT4_CORE_LIBS} kt4_${name} PARENT_SCOPE)
+
+  set(have_gui OFF)
+  if(KT4_GUI)
+    file(GLOB gui_sources CONFIGURE_DEPENDS ${src_dir}/gui/*.cpp ${src_dir}/gui/*.h)
+    if(gui_sources)
+      add_library(kt4_${name}_gui STATIC ${gui_sources})
+      target_link_libraries(kt4_${name}_gui PUBLIC kt4_${name} ${dep_gui_libs}
+                            Qt6::Widgets Qt6::PrintSupport)
+      set(KT4_GUI_LIBS ${KT4_GUI_LIBS} kt4_${name}_gui PARENT_SCOPE)
+      set(have_gui ON)
+    endif()
+  endif()
+
+  if(KT4_TESTS)
+    file(GLOB test_sources CONFIGURE_DEPENDS ${test_dir}/*.cpp)
+    if(test_sources)
+      add_executable(test_${name} ${test_sources})
+      target_include_directories(test_${name} PRIVATE ${test_dir} ${PROJECT_SOURCE_DIR}/tests)
+      target_link_libraries(test_${name} PRIVATE kt4_${name} GTest::gtest GTest::gtest_main)
+      gtest_discover_tests(test_${name}
+        PROPERTIES LABELS ${name}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        DISCOVERY_TIMEOUT 60)
+    endif()
+    if(have_gui)
+      file(GLOB gui_test_sources CONFIGURE_DEPENDS ${test_dir}/gui/*.cpp)
+      if(gui_test_sources)
+        add_executable(test_${name}_gui ${gui_test_sources}
+                       ${PROJECT_SOURCE_DIR}/tests/common/gui_test_main.cpp)
+        target_include_directories(test_${name}_gui PRIVATE ${test_dir} ${PROJECT_SOURCE_DIR}/tests)
+        target_link_libraries(test_${name}_gui PRIVATE kt4_${name}_gui ${KT4_GUI_LIBS}
+                              Qt6::Test GTest::gtest)
+        target_compile_definitions(test_${name}_gui PRIVATE
+          KT4_ARTIFACT_DIR="${CMAKE_BINARY_DIR}/artifacts")
+        gtest_discover_tests(test_${name}_gui
+          PROPERTIES LABELS gui ENVIRONMENT QT_QPA_PLATFORM=offscreen
+          WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+          DISCOVERY_TIMEOUT 60)
+        set_property(TARGET test_${name}_gui PROPERTY CROSSCOMPILING_EMULATOR
+          ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen)
+      endif()
+    endif()
+  endif()
+
+  if(KT4_BENCH AND benchmark_FOUND)
+    file(GLOB bench_sources CONFIGURE_DEPENDS ${test_dir}/bench/*.cpp)
+    if(bench_sources)
+      add_executable(bench_${name} ${bench_sources})
+      target_include_directories(bench_${name} PRIVATE ${test_dir} ${PROJECT_SOURCE_DIR}/tests)
+      set(bench_libs kt4_${name})
+      if(have_gui)
+        list(APPEND bench_libs kt4_${name}_gui)
+      endif()
+      target_link_libraries(bench_${name} PRIVATE ${bench_libs} benchmark::benchmark
+                            benchmark::benchmark_main)
+    endif()
+  endif()
+
+  if(KT4_FUZZ)
+    file(GLOB fuzz_sources CONFIGURE_DEPENDS ${test_dir}/fuzz/*.cpp)
+    foreach(f ${fuzz_sources})
+      get_filename_component(stem ${f} NAME_WE)
+      add_executable(fuzz_${name}_${stem} ${f})
+      target_link_libraries(fuzz_${name}_${stem} PRIVATE kt4_${name})
+      target_compile_options(fuzz_${name}_${stem} PRIVATE -fsanitize=fuzzer,address,undefined)
+      target_link_options(fuzz_${name}_${stem} PRIVATE -fsanitize=fuzzer,address,undefined)
+    endforeach()
+  endif()
+endfunction()

@@ -1,0 +1,216 @@
+#include "foundation/ui_headless.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace kt4 {
+
+namespace {
+
+std::unique_ptr<UiService>& Current()
+{
+    static std::unique_ptr<UiService> ui = std::make_unique<HeadlessUi>();
+    return ui;
+}
+
+bool IsCancel(const std::string& a) { return a == "<cancel>"; }
+
+bool IsYes(const std::string& a)
+{
+    return a == "J" || a == "j" || a == "Y" || a == "y" || a == "yes" || a == "ja" || a == "Yes";
+}
+
+// Starts a program detached from us with an argument vector.
+bool Spawn(const std::string& program, const std::vector<std::string>& args)
+{
+    std::vector<std::string> all{program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    return posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0;
+}
+
+} // namespace
+
+UiService& Ui() { return *Current(); }
+
+std::unique_ptr<UiService> SetUi(std::unique_ptr<UiService> ui)
+{
+    auto old = std::move(Current());
+    Current() = std::move(ui);
+    return old;
+}
+
+HeadlessUi& UseHeadlessUi()
+{
+    auto ui = std::make_unique<HeadlessUi>();
+    auto& ref = *ui;
+    ref.quiet = true;
+    SetUi(std::move(ui));
+    return ref;
+}
+
+bool HeadlessUi::NextAnswer(std::string& answer)
+{
+    if (answers_.empty())
+        return false;
+    answer = answers_.front();
+    answers_.pop_front();
+    return !IsCancel(answer);
+}
+
+void HeadlessUi::Record(const std::string& kind, const std::string& caption, const std::string& text)
+{
+    log_.push_back(kind + "|" + caption + "|" + text);
+}
+
+bool HeadlessUi::Choice(const char* kind, const std::string& prompt,
+                        const std::vector<std::string>& lines, int& sel)
+{
+    Record(kind, prompt, std::to_string(lines.size()));
+    std::string a;
+    if (!NextAnswer(a))
+        return false;
+    char* end = nullptr;
+    long n = std::strtol(a.c_str(), &end, 10);
+    if (end == a.c_str() || *end != '\0' || n < 1 || n > static_cast<long>(lines.size()))
+        return false;
+    sel = static_cast<int>(n);
+    return true;
+}
+
+bool HeadlessUi::RadioChoice(const std::string& prompt, const std::vector<std::string>& lines,
+                             int& sel)
+{
+    return Choice("radio", prompt, lines, sel);
+}
+
+bool HeadlessUi::ListChoice(const std::string& prompt, const std::vector<std::string>& lines,
+                            int& sel)
+{
+    return Choice("list", prompt, lines, sel);
+}
+
+bool HeadlessUi::YesNoChoice(const std::string& prompt, char& answer)
+{
+    Record("yesno", prompt, std::string(1, answer));
+    std::string a;
+    if (!NextAnswer(a))
+        return false;
+    answer = IsYes(a) ? 'J' : 'N';
+    return true;
+}
+
+bool HeadlessUi::TextInput(const std::string& prompt, std::string& text, int maxLen)
+{
+    Record("text", prompt, text);
+    std::string a;
+    if (!NextAnswer(a))
+        return false;
+    if (maxLen > 0 && static_cast<int>(a.size()) > maxLen)
+        a.resize(static_cast<std::size_t>(maxLen));
+    text = a;
+    return true;
+}
+
+void HeadlessUi::MessageBox(const std::string& caption, const std::string& text, BoxKind kind)
+{
+    Record(kind == BoxKind::Error ? "error" : kind == BoxKind::Help ? "help" : "message", caption,
+           text);
+    if (!quiet)
+        std::cerr << caption << " " << text << "\n";
+}
+
+Answer HeadlessUi::YesNoCancelBox(const std::string& caption, const std::string& text)
+{
+    Record("yesnocancel", caption, text);
+    std::string a;
+    if (!NextAnswer(a))
+        return Answer::Cancel;
+    if (IsYes(a))
+        return Answer::Yes;
+    return Answer::No;
+}
+
+void HeadlessUi::MessageScreen(const std::string& caption, const std::vector<std::string>& lines)
+{
+    std::string all;
+    for (const auto& l : lines)
+        all += l + "\n";
+    Record("screen", caption, all);
+    if (!quiet)
+        std::cout << all;
+}
+
+void HeadlessUi::Beep() { Record("beep", "", ""); }
+
+bool HeadlessUi::OpenFileDialog(const std::string& title, const std::string& dir,
+                                const std::string& filter, std::string& path)
+{
+    Record("open", title, dir + "|" + filter);
+    std::string a;
+    if (!NextAnswer(a))
+        return false;
+    path = a;
+    return true;
+}
+
+bool HeadlessUi::SaveFileDialog(const std::string& title, const std::string& dir,
+                                const std::string& filter, std::string& path)
+{
+    Record("save", title, dir + "|" + filter + "|" + path);
+    std::string a;
+    if (!NextAnswer(a))
+        return false;
+    path = a;
+    return true;
+}
+
+void HeadlessUi::SetWaitCursor(bool on) { (void)on; }
+
+void HeadlessUi::Progress(const std::string& text, int percent)
+{
+    (void)text;
+    (void)percent;
+}
+
+void HeadlessUi::ShowTextFile(const std::string& path, const std::string& caption)
+{
+    Record("showtext", caption, path);
+}
+
+bool HeadlessUi::PrintTextFile(const std::string& path, int fromPage, int toPage)
+{
+    Record("print", path, std::to_string(fromPage) + ".." + std::to_string(toPage));
+    return true;
+}
+
+bool HeadlessUi::OpenDocument(const std::string& path)
+{
+    Record("opendoc", "", path);
+    return launchPrograms ? Spawn("xdg-open", {path}) : true;
+}
+
+bool HeadlessUi::StartProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    std::string all;
+    for (const auto& a : args)
+        all += " " + a;
+    Record("start", program, all);
+    return launchPrograms ? Spawn(program, args) : true;
+}
+
+void HeadlessUi::ShowPlotPicture(const std::string& path, const PictureWindow& window)
+{
+    (void)window;
+    Record("picture", "", path);
+}
+
+} // namespace kt4

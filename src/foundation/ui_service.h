@@ -1,0 +1,80 @@
+// The one door through which the core asks the user something or shows
+// something outside a report: the four input dialogs, message boxes, file
+// dialogs, the wait cursor, the text viewer, printing, started programs and
+// help pictures.
+//
+// Texts crossing this interface are display texts (UTF-8); the dialog layer
+// converts stored OEM texts before it calls. A call returns false (or
+// Answer::Cancel) when the user cancelled; setting AbortFlag stays the
+// caller's business.
+//
+// Two backends: HeadlessUi (scripted answers, never blocks; tests, batch
+// modes and "/NOGUI") and the Qt one in foundation/gui.
+#pragma once
+
+#include "foundation/types.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kt4 {
+
+enum class BoxKind { Message, Error, Help };
+enum class Answer { Yes, No, Cancel };
+
+// The world window of a help picture: the plot area in plotter units.
+struct PictureWindow {
+    Real x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+class UiService {
+public:
+    virtual ~UiService() = default;
+
+    // True when a person can answer (a window system is there).
+    virtual bool Interactive() const = 0;
+
+    // Input dialogs. Sel is 1-based and preset by the caller.
+    virtual bool RadioChoice(const std::string& prompt, const std::vector<std::string>& lines,
+                             int& sel) = 0;
+    virtual bool ListChoice(const std::string& prompt, const std::vector<std::string>& lines,
+                            int& sel) = 0;
+    // answer: 'J' or 'N', preset by the caller
+    virtual bool YesNoChoice(const std::string& prompt, char& answer) = 0;
+    virtual bool TextInput(const std::string& prompt, std::string& text, int maxLen) = 0;
+
+    // Message boxes
+    virtual void MessageBox(const std::string& caption, const std::string& text, BoxKind kind) = 0;
+    virtual Answer YesNoCancelBox(const std::string& caption, const std::string& text) = 0;
+    // A fixed-pitch screen of text lines with one OK button.
+    virtual void MessageScreen(const std::string& caption, const std::vector<std::string>& lines) = 0;
+    virtual void Beep() = 0;
+
+    // File dialogs. filter is "description|pattern"; path is preset with the
+    // proposed name and receives the chosen full path.
+    virtual bool OpenFileDialog(const std::string& title, const std::string& dir,
+                                const std::string& filter, std::string& path) = 0;
+    virtual bool SaveFileDialog(const std::string& title, const std::string& dir,
+                                const std::string& filter, std::string& path) = 0;
+
+    // Cursor and progress
+    virtual void SetWaitCursor(bool on) = 0;
+    virtual void Progress(const std::string& text, int percent) = 0;
+
+    // Documents and programs (argument vectors, never a shell line)
+    virtual void ShowTextFile(const std::string& path, const std::string& caption) = 0;
+    virtual bool PrintTextFile(const std::string& path, int fromPage, int toPage) = 0;
+    virtual bool OpenDocument(const std::string& path) = 0;
+    virtual bool StartProgram(const std::string& program, const std::vector<std::string>& args) = 0;
+
+    // Draws an HP-GL picture file into the graphics window.
+    virtual void ShowPlotPicture(const std::string& path, const PictureWindow& window) = 0;
+};
+
+// The current backend; a HeadlessUi until the program installs another.
+UiService& Ui();
+// Installs a backend and returns the previous one.
+std::unique_ptr<UiService> SetUi(std::unique_ptr<UiService> ui);
+
+} // namespace kt4
