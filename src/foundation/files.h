@@ -1,0 +1,57 @@
+// Files and folders on disk: existence and access tests, erasing, copying,
+// attributes, and finding the program's data files whatever the case of
+// their names. Copies replace their target whole or not at all; failures
+// set settings::AbortFlag and show nothing.
+#pragma once
+
+#include <string>
+
+namespace kt4 {
+
+// True when the file opens for reading.
+bool FileReadable(const std::string& Name);
+// True when a scratch file can be created in the folder (a unique name,
+// removed again).
+bool DirWritable(const std::string& Dir);
+// True when the folder exists and can be listed.
+bool DirReadable(const std::string& Dir);
+// True when the folder exists and can be entered.
+bool DirExists(const std::string& Dir);
+
+// Erases the file when it is there; false when nothing was erased.
+bool EraseFile(const std::string& Name);
+// Erases every file matching Dir + Mask ("*" and "?"; "*.*" matches
+// every name). Dir is used as given, so it ends with a separator.
+int EraseFiles(const std::string& Dir, const std::string& Mask);
+
+// Copies Src to Dst. Dst is made absolute; when it names a folder (or ends
+// with a separator) the source's file name is added. The source is opened
+// first: when it cannot be read, the target is left alone. False and
+// AbortFlag on any failure; an existing target then keeps its content.
+bool CopyFileTo(const std::string& Src, const std::string& Dst);
+// Copies Src into the folder part of Dst when Src is readable.
+bool CopyFileToDir(const std::string& Src, const std::string& Dst);
+// Copies Src to exactly Dst, replacing it whole or not at all.
+bool BlockCopyFile(const std::string& Src, const std::string& Dst);
+// Copies every file of SrcDir matching Mask into DstDir (folders and
+// unreadable entries are skipped). AbortFlag is set when nothing matches
+// or a copy failed, and cleared otherwise.
+bool CopyFiles(const std::string& Mask, const std::string& SrcDir, const std::string& DstDir);
+
+// File attributes as the configuration and table code know them.
+enum FileAttr : int {
+    AttrReadOnly = 0x01,
+    AttrHidden = 0x02,
+    AttrDirectory = 0x10,
+    AttrArchive = 0x20, // a regular file
+};
+// True when the file has every attribute bit of Attr.
+bool HasAttr(const std::string& Name, int Attr);
+
+// Finds the file Name in Dir regardless of the case of its name (an exact
+// match first). Returns the full path, or "" when there is none.
+std::string FindFileNoCase(const std::string& Dir, const std::string& Name);
+// The same for a full path: its folder part and file part.
+std::string FindFileNoCase(const std::string& Path);
+
+} // namespace kt4

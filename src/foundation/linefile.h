@@ -1,0 +1,170 @@
+// Line-oriented text files: reports, project, configuration and session
+// files, sibling-program files and the tour script are written and read
+// one value per line through a LineFile.
+//
+// Lines end with CR LF when written; reading accepts CR LF, LF and CR.
+// Bytes go through unchanged (stored OEM text). Numbers are written with
+// "." and read with "," or ".", whatever the process locale.
+//
+// Writing is atomic: the lines go to a temporary file beside the target,
+// which replaces the target at Close only when every write succeeded.
+//
+// Errors raise nothing and show nothing: every failed operation sets
+// settings::AbortFlag and records an I/O code (IoError) that the dialog
+// layer turns into its message ("Lesefehler", "Diskette/Platte voll").
+// Callers test AbortFlag after a sequence of lines and after Close.
+//
+// ReportFile is the program's shared instance, used by the WriteReport...
+// and Read... functions below; an operation may also own a LineFile.
+#pragma once
+
+#include "foundation/atomic_file.h"
+#include "foundation/types.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+namespace kt4 {
+
+// I/O result codes, as the dialog layer's error texts know them.
+enum IoCode : int {
+    IoOk = 0,
+    IoFileNotFound = 2,
+    IoPathNotFound = 3,
+    IoAccessDenied = 5,
+    IoReadPastEnd = 100,   // "Lesefehler"
+    IoWriteFailed = 101,   // "Diskette/Platte voll"
+    IoNotOpen = 103,
+    IoNotOpenForInput = 104,
+    IoNotOpenForOutput = 105,
+};
+
+// A number as written into files: seven decimals ("1500.0000000",
+// "0.2500000"), whole numbers below 1 without decimals ("0", "-3"); always
+// ".", independent of the Decimals setting.
+std::string FileRealStr(Real X);
+
+class LineFile {
+public:
+    LineFile() = default;
+    ~LineFile();
+    LineFile(const LineFile&) = delete;
+    LineFile& operator=(const LineFile&) = delete;
+
+    // Binds a name; Reset, Rewrite and Append then open it.
+    void Assign(const std::string& Path) { path_ = Path; }
+    const std::string& Path() const { return path_; }
+    bool Reset();   // for reading
+    bool Rewrite(); // for writing from the start
+    bool Append();  // for writing after the present content
+    bool OpenRead(const std::string& Path) { Assign(Path); return Reset(); }
+    bool OpenWrite(const std::string& Path) { Assign(Path); return Rewrite(); }
+    bool OpenAppend(const std::string& Path) { Assign(Path); return Append(); }
+    // Ends reading, or puts a written file in place. False (and AbortFlag)
+    // when a write failed: the old file is then unchanged.
+    bool Close();
+    // Ends writing without touching the target.
+    void Discard();
+
+    bool IsOpen() const { return mode_ != Mode::Closed; }
+    bool IsWriting() const { return mode_ == Mode::Write; }
+    // True when no line is left to read.
+    bool Eof();
+    // The last error since the file was opened (IoCode), 0 when none,
+    // and the system's errno behind it.
+    int IoError() const { return ioError_; }
+    int SysError() const { return sysError_; }
+
+    // Writers, one line each unless stated
+    void WriteLine(const std::string& S);
+    void WriteStr(const std::string& S) { WriteLine(S); }
+    void WriteText(const std::string& S); // no line end
+    void WriteInt(std::int64_t N);
+    void WriteReal(Real X); // FileRealStr
+    void WriteBool(bool B); // "TRUE" / "FALSE"
+    // Each field followed by "|": a|b|c|d|
+    void WriteFields(std::initializer_list<std::string> Fields);
+    void WriteFields4(const std::string& A, const std::string& B, const std::string& C,
+                      const std::string& D);
+    void WriteFields6(const std::string& A, const std::string& B, const std::string& C,
+                      const std::string& D, const std::string& E, const std::string& F);
+    void WriteFields8(const std::string& A, const std::string& B, const std::string& C,
+                      const std::string& D, const std::string& E, const std::string& F,
+                      const std::string& G, const std::string& H);
+    // The seven-line header of data files (rule, title and file version,
+    // "Version " + ProgramVersion, rule, three remark lines) and the short
+    // six-line form (two blanks before "V", two remark lines).
+    void WriteFileHeader();
+    void WriteFileHeaderShort();
+
+    // Readers, one line each. At the end of the file they give "" or 0 and
+    // set AbortFlag; a line that is no number gives 0 without AbortFlag.
+    std::string ReadLine();
+    bool ReadLine(std::string& S);
+    // The first character, a blank for an empty line.
+    char ReadChar();
+    // The texts before the first "|" and between the following ones; a
+    // missing separator leaves that field and the following ones empty.
+    void ReadFields(std::string& A, std::string& B, std::string& C, std::string& D);
+    Integer ReadInt();
+    Word ReadWord(); // values outside 0..65535 give 0
+    Integer ReadLongint() { return ReadInt(); }
+    Real ReadReal();
+    double ReadDouble();
+    // B := line = "TRUE" (any case); unchanged when the read failed.
+    void ReadBool(bool& B);
+    // B := line <> "FALSE"; unchanged when the read failed.
+    void ReadBoolDefTrue(bool& B);
+
+private:
+    enum class Mode { Closed, Read, Write };
+    bool OpenForWriting(bool keepOld);
+    void Fail(int code, int sysErr = 0);
+    bool CheckWriting();
+    bool FillBuffer();
+    void Put(const std::string& S);
+
+    std::string path_;
+    Mode mode_ = Mode::Closed;
+    int ioError_ = 0;
+    int sysError_ = 0;
+    AtomicWriter writer_;
+    int fd_ = -1;
+    std::string buf_;
+    std::size_t pos_ = 0;
+    bool atEnd_ = false;
+};
+
+// The program's shared text file.
+extern LineFile ReportFile;
+
+// The line routines on ReportFile
+void WriteReportLine(const std::string& S);
+void WriteReportStr(const std::string& S);
+void WriteReportText(const std::string& S);
+void WriteReportInt(std::int64_t N);
+void WriteReportReal(Real X);
+void WriteReportBool(bool B);
+void WriteReportFields4(const std::string& A, const std::string& B, const std::string& C,
+                        const std::string& D);
+void WriteReportFields6(const std::string& A, const std::string& B, const std::string& C,
+                        const std::string& D, const std::string& E, const std::string& F);
+void WriteReportFields8(const std::string& A, const std::string& B, const std::string& C,
+                        const std::string& D, const std::string& E, const std::string& F,
+                        const std::string& G, const std::string& H);
+void WriteFileHeader();
+void WriteFileHeaderShort();
+
+void ReadReportLine(std::string& S);
+void ReadReportChar(char& C);
+void ReadReportFields(std::string& A, std::string& B, std::string& C, std::string& D);
+void ReadReportInt(Integer& N);
+void ReadReportWord(Word& W);
+void ReadLongintLine(Integer& N);
+void ReadRealLine(Real& X);
+void ReadDoubleLine(double& X);
+void ReadBoolLine(bool& B);
+void ReadBoolLineDefTrue(bool& B);
+
+} // namespace kt4

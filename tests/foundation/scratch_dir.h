@@ -1,0 +1,53 @@
+// A fresh folder per test, removed afterwards.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace kt4::testing {
+
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "kt4test.XXXXXX").string();
+        path_ = ::mkdtemp(tmpl.data());
+    }
+    ~ScratchDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string Path() const { return path_.string() + "/"; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+    void Put(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(File(name), std::ios::binary) << bytes;
+    }
+    std::string Get(const std::string& name) const
+    {
+        std::ifstream in(File(name), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::size_t Count() const
+    {
+        std::size_t n = 0;
+        for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(path_))
+            ++n;
+        return n;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace kt4::testing
