@@ -120,6 +120,15 @@ bool DirExists(const std::string& Dir)
     return fs::is_directory(d, ec) && ::access(d.c_str(), X_OK) == 0;
 }
 
+bool CreateExclusive(const std::string& Name)
+{
+    int fd = ::open(Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 bool EraseFile(const std::string& Name)
 {
     if (!IsRegularReadable(Name))

@@ -18,6 +18,11 @@ bool DirReadable(const std::string& Dir);
 // True when the folder exists and can be entered.
 bool DirExists(const std::string& Dir);
 
+// Creates an empty file only when no file of that name exists (O_EXCL):
+// the way to claim a numbered temporary name. False when the name is
+// taken or the folder refuses.
+bool CreateExclusive(const std::string& Name);
+
 // Erases the file when it is there; false when nothing was erased.
 bool EraseFile(const std::string& Name);
 // Erases every file matching Dir + Mask ("*" and "?"; "*.*" matches

@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 using namespace kt4;
 using kt4::testing::ScratchDir;
@@ -63,6 +61,9 @@ TEST_F(Files, FolderTests)
     EXPECT_EQ(dir.Count(), 1u);
     EXPECT_FALSE(DirWritable(dir.File("missing")));
     EXPECT_FALSE(FileReadable(dir.Path()));
+    EXPECT_TRUE(CreateExclusive(dir.File("$OUT1.TMP")));
+    EXPECT_FALSE(CreateExclusive(dir.File("$OUT1.TMP"))); // taken
+    EXPECT_FALSE(CreateExclusive(dir.File("x.$$$")));
     EXPECT_TRUE(FileReadable(dir.File("x.$$$")));
 }
 
@@ -101,14 +102,10 @@ TEST_F(Files, ShortWriteKeepsTheOldTarget)
 {
     dir.Put("big", std::string(100000, 'n'));
     dir.Put("target", "old");
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    kt4::testing::FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Active());
     bool ok = BlockCopyFile(dir.File("big"), dir.File("target"));
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    limit.Lift();
     EXPECT_FALSE(ok);
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(dir.Get("target"), "old");

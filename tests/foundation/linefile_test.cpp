@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace kt4;
 using kt4::testing::ScratchDir;
@@ -171,19 +169,14 @@ TEST_F(LineFiles, RewriteReplacesWholeOrNotAtAll)
 TEST_F(LineFiles, FailedWriteLeavesOldFileAndSetsAbortFlag)
 {
     dir.Put("p.kt4", "old content\r\n");
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-
+    kt4::testing::FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.Active());
     LineFile f;
     bool opened = f.OpenWrite(dir.File("p.kt4"));
     for (int k = 0; k < 20000; ++k)
         f.WriteLine("line " + std::to_string(k));
     bool closed = f.Close();
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    limit.Lift();
 
     ASSERT_TRUE(opened);
     EXPECT_FALSE(closed);

@@ -1,10 +1,12 @@
 // A fresh folder per test, removed afterwards.
 #pragma once
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace kt4::testing {
@@ -48,6 +50,34 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// While it lives, files of this process cannot grow beyond Bytes: writes
+// fail as on a full disk (root included).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t Bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit small = old_;
+        small.rlim_cur = Bytes;
+        active_ = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() { Lift(); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool Active() const { return active_; }
+    void Lift()
+    {
+        if (active_)
+            ::setrlimit(RLIMIT_FSIZE, &old_);
+        active_ = false;
+    }
+
+private:
+    rlimit old_ {};
+    bool active_ = false;
 };
 
 } // namespace kt4::testing
