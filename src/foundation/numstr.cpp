@@ -31,9 +31,15 @@ std::string PadFront(std::string s, int width)
 std::string RoundedDigits(Real Ax, int Decs)
 {
     Decs = std::max(Decs, 0);
-    // enough digits for the whole exact expansion of an extended value
+    // More digits than the exact expansion of any extended value in use
+    // has (a 64-bit mantissa down to 1E-15 needs about 114).
     const int extra = 130;
-    std::vector<char> buf(static_cast<std::size_t>(5000 + Decs + extra));
+    int e2 = 0;
+    std::frexp(Ax, &e2);
+    thread_local std::vector<char> buf;
+    std::size_t need = static_cast<std::size_t>(std::max(e2, 0) / 3 + 16 + Decs + extra);
+    if (buf.size() < need)
+        buf.resize(need);
     auto res = std::to_chars(buf.data(), buf.data() + buf.size(), Ax, std::chars_format::fixed,
                              Decs + extra);
     std::string s(buf.data(), res.ptr);
