@@ -7,48 +7,6 @@ namespace kt4::dbase {
 
 namespace {
 
-// Upper/lower pairs of cp1252 outside the regular runs.
-struct CasePair {
-    unsigned char upper;
-    unsigned char lower;
-};
-constexpr std::array<CasePair, 4> kExtraPairs{{{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}}};
-
-// Letters without a case partner.
-constexpr std::array<unsigned char, 5> kCaselessLetters{0x83, 0xAA, 0xB5, 0xBA, 0xDF};
-
-struct CaseTables {
-    std::array<unsigned char, 256> upper{};
-    std::array<unsigned char, 256> lower{};
-    std::array<bool, 256> alpha{};
-};
-
-constexpr CaseTables MakeCaseTables()
-{
-    CaseTables t;
-    for (int c = 0; c < 256; ++c) {
-        t.upper[c] = static_cast<unsigned char>(c);
-        t.lower[c] = static_cast<unsigned char>(c);
-    }
-    auto pair = [&t](int up, int low) {
-        t.upper[low] = static_cast<unsigned char>(up);
-        t.lower[up] = static_cast<unsigned char>(low);
-        t.alpha[up] = t.alpha[low] = true;
-    };
-    for (int c = 'A'; c <= 'Z'; ++c)
-        pair(c, c + 32);
-    for (int c = 0xC0; c <= 0xDE; ++c)
-        if (c != 0xD7)
-            pair(c, c + 0x20);
-    for (const auto& p : kExtraPairs)
-        pair(p.upper, p.lower);
-    for (unsigned char c : kCaselessLetters)
-        t.alpha[c] = true;
-    return t;
-}
-
-constexpr CaseTables kCase = MakeCaseTables();
-
 // SOUNDEX codes of A..Z.
 constexpr std::string_view kSoundexCodes = "01230120022455012623010202";
 
@@ -58,56 +16,6 @@ bool IsAsciiLetter(unsigned char c)
 }
 
 } // namespace
-
-unsigned char UpperCp1252(unsigned char c)
-{
-    return kCase.upper[c];
-}
-
-unsigned char LowerCp1252(unsigned char c)
-{
-    return kCase.lower[c];
-}
-
-bool IsAlphaCp1252(unsigned char c)
-{
-    return kCase.alpha[c];
-}
-
-void UpperInPlace(char* p, std::size_t n)
-{
-    for (std::size_t i = 0; i < n; ++i)
-        p[i] = static_cast<char>(kCase.upper[static_cast<unsigned char>(p[i])]);
-}
-
-void LowerInPlace(char* p, std::size_t n)
-{
-    for (std::size_t i = 0; i < n; ++i)
-        p[i] = static_cast<char>(kCase.lower[static_cast<unsigned char>(p[i])]);
-}
-
-std::string UpperText(std::string_view text)
-{
-    std::string s(text);
-    UpperInPlace(s.data(), s.size());
-    return s;
-}
-
-std::string LowerText(std::string_view text)
-{
-    std::string s(text);
-    LowerInPlace(s.data(), s.size());
-    return s;
-}
-
-std::string UpperAscii(std::string_view text)
-{
-    std::string s(text);
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    return s;
-}
 
 std::string FoldCharKey(std::string_view text, std::size_t keyLength)
 {
@@ -136,7 +44,10 @@ std::string FoldCharKey(std::string_view text, std::size_t keyLength)
 
 std::string Soundex(std::string_view text)
 {
-    const std::string s = UpperAscii(text.substr(0, 100));
+    std::string s(text.substr(0, 100));
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
     std::string code(kSoundexLength, '0');
     if (s.empty())
         return code;

@@ -1,6 +1,6 @@
-// Single-byte text helpers of the engine: the fixed cp1252 case mapping
-// (independent of the process locale), the folding of character index keys,
-// the SOUNDEX code and a few byte-string helpers.
+// Single-byte text helpers of the keys: the folding of character index
+// keys, the SOUNDEX code and a few byte-string helpers. (The cp1252 case
+// mapping is engine_text.h's.)
 #pragma once
 
 #include <cstddef>
@@ -8,20 +8,6 @@
 #include <string_view>
 
 namespace kt4::dbase {
-
-// cp1252 case mapping as Windows does it: a..z, the accented letters
-// 0xE0..0xFE (not 0xF7), and š œ ž ÿ <-> Š Œ Ž Ÿ; ß and µ have no partner.
-unsigned char UpperCp1252(unsigned char c);
-unsigned char LowerCp1252(unsigned char c);
-bool IsAlphaCp1252(unsigned char c);
-std::string UpperText(std::string_view text);
-std::string LowerText(std::string_view text);
-// In place, for the evaluator.
-void UpperInPlace(char* p, std::size_t n);
-void LowerInPlace(char* p, std::size_t n);
-
-// Only a..z become A..Z; every other byte stays.
-std::string UpperAscii(std::string_view text);
 
 // The folded form of a character index key: A..Z to a..z, Ä Ö Ü to ä ö ü,
 // then ß ä ö ü become ss ae oe ue; the result is cut to keyLength bytes.

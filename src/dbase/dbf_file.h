@@ -1,0 +1,98 @@
+// A table file on a POSIX system: positioned reads and writes that complete
+// or fail, size, truncation, flush, and open-file-description byte-range
+// locks (F_OFD_SETLK: two descriptors of one process exclude each other, and
+// closing one drops no other lock). Share modes (exclusive open, shared open)
+// are a lock on one reserved far byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace kt4::dbase {
+
+// Identity of a file on disk.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    bool operator==(const FileId&) const = default;
+    bool Valid() const { return dev != 0 || ino != 0; }
+};
+
+// Lock offsets: the engine's regions lie beyond the data, at the lock base.
+constexpr std::int64_t LockBase = 0x40000000;
+constexpr std::int64_t FileLockLength = 0x3FFFFFFF;
+// The byte whose lock carries the share mode of an open.
+constexpr std::int64_t ShareLockOffset = std::int64_t{1} << 62;
+
+enum class LockKind { Read, Write, Unlock };
+
+class DbfFile {
+public:
+    DbfFile() = default;
+    ~DbfFile();
+    DbfFile(const DbfFile&) = delete;
+    DbfFile& operator=(const DbfFile&) = delete;
+    DbfFile(DbfFile&& other) noexcept;
+    DbfFile& operator=(DbfFile&& other) noexcept;
+
+    // Opens for reading and writing; when that is refused (EACCES, EROFS,
+    // EPERM) and allowReadOnly, for reading only. Returns 0 or an engine
+    // error code (2 not found, 5 access denied, ...).
+    int Open(const std::string& path, bool writable, bool allowReadOnly);
+    // Adopts an open descriptor.
+    void Adopt(int fd, bool readOnly, const std::string& path);
+    void Close();
+    // Gives up the descriptor without closing it.
+    int Release()
+    {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    bool IsOpen() const { return fd_ >= 0; }
+    bool ReadOnly() const { return readOnly_; }
+    int Fd() const { return fd_; }
+    FileId Id() const;
+
+    // Reads up to n bytes at offset; returns the count read or -1.
+    long long ReadAt(std::int64_t offset, void* data, std::size_t n) const;
+    // Writes all n bytes at offset; false on any failure (errno kept).
+    bool WriteAt(std::int64_t offset, const void* data, std::size_t n);
+    std::int64_t Size() const;
+    bool Truncate(std::int64_t size);
+    bool Sync();
+
+    // Non-blocking OFD lock on [offset, offset + length); length 0 = to the
+    // end of all offsets. Returns 0, or the errno (EAGAIN/EACCES = held by
+    // another open).
+    int Lock(LockKind kind, std::int64_t offset, std::int64_t length);
+
+    // Engine error code for the last failed call (errno mapped).
+    int LastError() const { return lastError_; }
+
+private:
+    int fd_ = -1;
+    bool readOnly_ = false;
+    int lastError_ = 0;
+    std::string path_;
+};
+
+// Engine error code (DOS numbering) for an errno value.
+int ErrnoToEngineCode(int err);
+
+// Existing path that equals path ignoring ASCII case in its file-name part
+// (the folder is taken as given); "" when none exists.
+std::string ResolveNoCase(const std::string& path);
+// The path with ext (e.g. "DBF") when its file name has none; the
+// extension's case follows the name (lower-case names get ".dbf").
+std::string WithDefaultExtension(const std::string& path, const std::string& ext);
+// The path with its extension replaced by ext (case as above).
+std::string WithExtension(const std::string& path, const std::string& ext);
+// Base name without folder and extension.
+std::string BaseNameOf(const std::string& path);
+// Identity of the file at path (invalid when missing).
+FileId FileIdOf(const std::string& path);
+
+} // namespace kt4::dbase

@@ -1,0 +1,244 @@
+// Reading and writing single records, the deletion flag and the header.
+#include "dbase/workarea.h"
+
+#include "dbase/codepage.h"
+#include "dbase/dbf_format.h"
+#include "dbase/errors.h"
+#include "dbase/runtime.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace kt4::dbase {
+namespace {
+
+constexpr std::size_t kCacheBytes = 64 * 1024;
+
+bool CacheUsable(const TWorkArea& area)
+{
+    return !area.Shared();
+}
+
+// Reads record bytes at offset through the read cache of an exclusive area.
+long long ReadRecordBytes(TWorkArea& area, std::int64_t offset, std::uint8_t* out)
+{
+    const std::size_t n = area.recLen;
+    if (!CacheUsable(area))
+        return area.file.ReadAt(offset, out, n);
+    if (area.cacheStart < 0 || offset < area.cacheStart ||
+        offset + std::int64_t(n) > area.cacheStart + std::int64_t(area.cache.size())) {
+        std::size_t want = std::max<std::size_t>(n, kCacheBytes / n * n);
+        area.cache.resize(want);
+        long long got = area.file.ReadAt(offset, area.cache.data(), want);
+        if (got < 0) {
+            area.cacheStart = -1;
+            area.cache.clear();
+            return -1;
+        }
+        area.cache.resize(std::size_t(got));
+        area.cacheStart = offset;
+        if (std::size_t(got) < n)
+            return got;
+    }
+    std::memcpy(out, area.cache.data() + (offset - area.cacheStart), n);
+    return static_cast<long long>(n);
+}
+
+// Keeps the read cache in step with a write.
+void UpdateCache(TWorkArea& area, std::int64_t offset, const std::uint8_t* data, std::size_t n)
+{
+    if (area.cacheStart < 0)
+        return;
+    const std::int64_t end = area.cacheStart + std::int64_t(area.cache.size());
+    if (offset >= area.cacheStart && offset + std::int64_t(n) <= end)
+        std::memcpy(area.cache.data() + (offset - area.cacheStart), data, n);
+    else if (offset < end && offset + std::int64_t(n) > area.cacheStart)
+        area.cacheStart = -1;
+}
+
+bool VirtualRequest(TWorkArea& area, std::uint8_t request, std::int32_t n)
+{
+    if (!VFilesLinked()) {
+        SetError(1101, "[" + area.alias + "]");
+        return false;
+    }
+    EngineErrorCode = 0;
+    area.vfRequest = request;
+    area.vfRecNo = n;
+    VFiles.Request(area);
+    return EngineErrorCode == 0;
+}
+
+// Writes the record count into the header (shared appends keep it current).
+bool WriteHeaderCount(TWorkArea& area)
+{
+    std::uint8_t b[4];
+    if (area.dbase2) {
+        PutU16(b, std::uint32_t(area.recCount) & 0xFFFF);
+        return area.file.WriteAt(1, b, 2);
+    }
+    PutU32(b, std::uint32_t(area.recCount));
+    return area.file.WriteAt(4, b, 4);
+}
+
+} // namespace
+
+std::int32_t FileRecordCount(const TWorkArea& area)
+{
+    if (area.isVirtual || area.recLen == 0)
+        return area.recCount;
+    const std::int64_t size = area.file.Size();
+    if (size < std::int64_t(area.headerLen))
+        return 0;
+    return std::int32_t(std::min<std::int64_t>((size - area.headerLen) / area.recLen, INT32_MAX));
+}
+
+void RefreshRecCount(TWorkArea& area)
+{
+    if (area.isVirtual || !area.Shared())
+        return;
+    area.recCount = std::max<std::int32_t>(0, FileRecordCount(area));
+}
+
+bool GetDbfRecord(TWorkArea& area, std::int32_t n)
+{
+    if (n < 1 || n > area.recCount) {
+        SetError(212, "Ungültige Datensatznr. = " + std::to_string(n) + " (" + area.fileName +
+                          ")  [GetDbfRecord]");
+        return false;
+    }
+    area.eof = area.bof = false;
+    if (area.isVirtual) {
+        if (!VirtualRequest(area, VfGo, n))
+            return false;
+        area.recNo = n;
+        return true;
+    }
+    long long got = ReadRecordBytes(area, area.RecordOffset(n), area.native.data());
+    if (got != static_cast<long long>(area.recLen)) {
+        if (got < 0)
+            SetError(std::uint16_t(area.file.LastError()), "Datei:  " + area.fileName +
+                                                               "  [GetDbfRecord]");
+        else
+            SetError(213, "Datei:  " + area.fileName + "  [GetDbfRecord]");
+        return false;
+    }
+    area.recNo = n;
+    if (area.readHook)
+        area.readHook(area.native.data() + 1, area.recLen - 1);
+    if (area.oem)
+        OemToAnsiBytes(area.native.data(), area.recLen);
+    return true;
+}
+
+bool PutDbfRecord(TWorkArea& area, std::int32_t n)
+{
+    const std::string context = "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]";
+    const bool append = n > area.recCount;
+    if (area.isVirtual) {
+        if (!VirtualRequest(area, append ? VfAppend : VfReplace, n))
+            return false;
+        area.state = append ? FileState::Appended
+                            : (area.state == FileState::Appended ? FileState::Appended
+                                                                 : FileState::Modified);
+        return true;
+    }
+    if (append)
+        n = area.recCount + 1;
+    if (area.dbase2 && append && n > 65535) {
+        SetError(212, "dBASE-II-Tabelle ist voll (65535 Datensätze): " + area.fileName +
+                          " [Append]");
+        return false;
+    }
+    // Convert into a scratch copy; the native record keeps its ANSI text.
+    static std::vector<std::uint8_t> scratch;
+    scratch.resize(area.recLen);
+    if (area.oem)
+        AnsiToOemCopy(area.native.data(), scratch.data(), area.recLen);
+    else
+        std::memcpy(scratch.data(), area.native.data(), area.recLen);
+    if (area.writeHook)
+        area.writeHook(scratch.data() + 1, area.recLen - 1);
+    const std::int64_t offset = area.RecordOffset(n);
+    const std::int64_t oldSize = append ? area.file.Size() : -1;
+    if (!area.file.WriteAt(offset, scratch.data(), area.recLen)) {
+        const int code = area.file.LastError();
+        if (append && oldSize >= 0)
+            area.file.Truncate(std::max<std::int64_t>(oldSize, offset)); // no phantom record
+        SetError(std::uint16_t(code ? code : 101), context);
+        return false;
+    }
+    UpdateCache(area, offset, scratch.data(), area.recLen);
+    if (append) {
+        area.recCount = n;
+        area.recNo = n;
+        area.state = FileState::Appended;
+        if (area.Shared() && !WriteHeaderCount(area)) {
+            SetError(std::uint16_t(area.file.LastError()), context);
+            return false;
+        }
+    } else if (area.state != FileState::Appended) {
+        area.state = FileState::Modified;
+    }
+    if (FlushWrites) {
+        if (append) {
+            static const std::uint8_t eof = 0x1A;
+            if (!UpdateDbfHeader(area) ||
+                !area.file.WriteAt(area.RecordOffset(area.recCount + 1), &eof, 1))
+                return false;
+            area.state = FileState::Open;
+        }
+        area.file.Sync();
+    }
+    return true;
+}
+
+bool WriteDeleteFlag(TWorkArea& area, std::int32_t n)
+{
+    const std::uint8_t flag = area.native[0];
+    const std::int64_t offset = area.RecordOffset(n);
+    if (!area.file.WriteAt(offset, &flag, 1)) {
+        SetError(std::uint16_t(area.file.LastError()), "Datei:  " + area.fileName +
+                                                           " [DeleteRec/RecallRec]");
+        return false;
+    }
+    UpdateCache(area, offset, &flag, 1);
+    if (area.state != FileState::Appended)
+        area.state = FileState::Modified;
+    if (FlushWrites)
+        area.file.Sync();
+    return true;
+}
+
+bool UpdateDbfHeader(TWorkArea& area)
+{
+    const Ymd today = EngineToday();
+    auto& h = area.header.bytes;
+    bool ok;
+    if (area.dbase2) {
+        PutU16(h.data() + 1, std::uint32_t(area.recCount) & 0xFFFF);
+        h[3] = std::uint8_t(today.month);
+        h[4] = std::uint8_t(today.day);
+        h[5] = std::uint8_t((today.year - 1900) & 0xFF);
+        ok = area.file.WriteAt(0, h.data(), 8);
+    } else {
+        std::uint8_t keep[12];
+        if (area.file.ReadAt(16, keep, 12) == 12)
+            std::memcpy(h.data() + 16, keep, 12); // what other programs keep there survives
+        h[1] = std::uint8_t((today.year - 1900) & 0xFF);
+        h[2] = std::uint8_t(today.month);
+        h[3] = std::uint8_t(today.day);
+        PutU32(h.data() + 4, std::uint32_t(area.recCount));
+        ok = area.file.WriteAt(0, h.data(), 32);
+    }
+    if (!ok) {
+        EngineErrorCode = std::uint16_t(area.file.LastError());
+        SetError(EngineErrorCode, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName +
+                                      ")]");
+        return false;
+    }
+    return true;
+}
+
+} // namespace kt4::dbase
