@@ -2,12 +2,9 @@
 
 namespace kt4::captions {
 
-std::string CaptionFile;
-std::string CaptionPrint;
-std::string CaptionExit;
-std::string CaptionEdit;
-std::string CaptionSelectAll;
-std::string CaptionCopy;
+#define KT4_DEFINE_CAPTION(name) std::string name;
+KT4_MENU_CAPTIONS(KT4_DEFINE_CAPTION)
+#undef KT4_DEFINE_CAPTION
 
 void InitCaptions()
 {
