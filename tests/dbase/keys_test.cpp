@@ -1,6 +1,7 @@
 #include "dbase/keys.h"
 #include "dbase/keys_date.h"
 #include "dbase/keys_text.h"
+#include "dbase/runtime.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,6 @@ namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
-
-DateStyle Style(int layout, bool century = false, int window = 1956)
-{
-    return DateStyle{layout, century, window};
-}
 
 } // namespace
 
@@ -58,7 +54,6 @@ TEST(KeysDate, ValuesOutsideTheRangeAreBlank)
     for (double v : {1721425.0, 1721425.5, 5373485.0, -1.0, kNaN, kInf, -kInf, 1e300}) {
         EXPECT_FALSE(IsValidJulian(v)) << v;
         EXPECT_EQ(JulianToDtos(v), "        ");
-        EXPECT_EQ(JulianToDateText(v, Style(4)), "  .  .  ");
         EXPECT_EQ(JulianDayOfWeek(v), 0);
     }
 }
@@ -75,75 +70,84 @@ TEST(KeysDate, CalendarHelpers)
     EXPECT_EQ(MonthDayOfYearDay(60, true), (CalendarDate{0, 2, 29}));
     EXPECT_EQ(MonthDayOfYearDay(61, true), (CalendarDate{0, 3, 1}));
     EXPECT_EQ(MonthDayOfYearDay(60, false), (CalendarDate{0, 3, 1}));
-    EXPECT_EQ(WindowedYear(55, 1956), 2055);
-    EXPECT_EQ(WindowedYear(56, 1956), 1956);
     EXPECT_EQ(JulianDayOfWeek(2451545.0), 7); // 2000-01-01, a Saturday
     EXPECT_EQ(JulianDayOfWeek(DtosToJulian("19000101")), 2);
 }
 
-TEST(KeysDate, OneLayoutForEveryCode)
+// Date texts follow the engine's layout settings.
+class KeysDateText : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = {EngineDateFormat, DateWithCentury, CenturyStart};
+        Layout(4);
+    }
+    void TearDown() override
+    {
+        EngineDateFormat = saved_.format;
+        DateWithCentury = saved_.century;
+        CenturyStart = saved_.window;
+    }
+    static void Layout(int code, bool century = false, int window = 1956)
+    {
+        SetDateFormat(static_cast<std::uint8_t>(code));
+        DateWithCentury = century;
+        CenturyStart = static_cast<std::uint16_t>(window);
+    }
+    struct Saved {
+        std::uint8_t format;
+        bool century;
+        std::uint16_t window;
+    } saved_{};
+};
+
+TEST_F(KeysDateText, OneLayoutForEveryCode)
 {
     const double j = DtosToJulian("20240315");
     const char* expected[9] = {"03/15/24", "24.03.15", "15/03/24", "15-03-24", "15.03.24",
                                "15.03.24", "15.03.24", "15.03.24", "15.03.24"};
-    for (int code = 0; code <= 8; ++code)
-        EXPECT_EQ(JulianToDateText(j, Style(code)), expected[code]) << code;
-    EXPECT_EQ(JulianToDateText(j, Style(9)), "03/15/24");
-    EXPECT_EQ(JulianToDateText(j, Style(4, true)), "15.03.2024");
-    EXPECT_EQ(JulianToDateText(j, Style(1, true)), "2024.03.15");
-
-    EXPECT_EQ(BlankDateText(Style(0)), "  /  /  ");
-    EXPECT_EQ(BlankDateText(Style(1, true)), "    .  .  ");
-    EXPECT_EQ(BlankDateText(Style(3, true)), "  -  -    ");
-    EXPECT_EQ(BlankDateText(Style(7)), "  .  .  ");
-
-    EXPECT_EQ(DatePicture(Style(0)), "MM/dd/yy");
-    EXPECT_EQ(DatePicture(Style(1, true)), "yyyy.MM.dd");
-    EXPECT_EQ(DatePicture(Style(8)), "dd.MM.yy");
-
-    EXPECT_EQ(DtosToDateText("20240315", Style(2)), "15/03/24");
-    EXPECT_EQ(DtosToDateText("20240315", Style(1, true)), "2024.03.15");
-    EXPECT_EQ(DtosToDateText("        ", Style(4)), "  .  .  ");
-    EXPECT_EQ(DtosToDateText("", Style(0, true)), "  /  /    ");
+    for (int code = 0; code <= 8; ++code) {
+        Layout(code);
+        EXPECT_EQ(JulianToDateText(j), expected[code]) << code;
+    }
+    Layout(4, true);
+    EXPECT_EQ(JulianToDateText(j), "15.03.2024");
+    EXPECT_EQ(JulianToDateText(0.0), "  .  .    ");
+    Layout(1, true);
+    EXPECT_EQ(JulianToDateText(j), "2024.03.15");
+    Layout(4);
+    EXPECT_EQ(JulianToDateText(0.0), "  .  .  ");
+    EXPECT_EQ(JulianToDateTextWithCentury(j), "15.03.2024");
+    EXPECT_FALSE(DateWithCentury);
+    for (double v : {1721425.0, kNaN, kInf})
+        EXPECT_EQ(JulianToDateText(v), "  .  .  ");
 }
 
-TEST(KeysDate, ReadingDateTexts)
+TEST_F(KeysDateText, ReadingDateTexts)
 {
-    EXPECT_EQ(DateTextToJulian("29.02.2000", Style(4)), DtosToJulian("20000229"));
-    EXPECT_EQ(DateTextToJulian("29.02.1900", Style(4)), 0.0);
-    EXPECT_EQ(DateTextToJulian("31.04.2001", Style(4)), 0.0);
-    EXPECT_EQ(DateTextToJulian("  .  .  ", Style(4)), 0.0);
-    EXPECT_EQ(DateTextToJulian("", Style(4)), 0.0);
-    EXPECT_EQ(DateTextToJulian("12/31/99", Style(0)), DtosToJulian("19991231"));
-    EXPECT_EQ(DateTextToJulian("12/31/55", Style(0)), DtosToJulian("20551231"));
-    EXPECT_EQ(DateTextToJulian("99.12.31", Style(1)), DtosToJulian("19991231"));
+    EXPECT_EQ(DateTextToJulian("29.02.2000"), DtosToJulian("20000229"));
+    EXPECT_EQ(DateTextToJulian("29.02.1900"), 0.0);
+    EXPECT_EQ(DateTextToJulian("31.04.2001"), 0.0);
+    EXPECT_EQ(DateTextToJulian("  .  .  "), 0.0);
+    EXPECT_EQ(DateTextToJulian(""), 0.0);
     // Any of the three separators; the parts in the layout's order.
-    EXPECT_EQ(DateTextToJulian("1/2/2003", Style(4)), DtosToJulian("20030201"));
-    EXPECT_EQ(DateTextToJulian("01-02-03", Style(3)), DtosToJulian("20030201"));
-    EXPECT_EQ(DateTextToJulian("1.2", Style(4)), 0.0);
-    EXPECT_EQ(DateTextToJulian("1.2.3.4", Style(4)), 0.0);
-    EXPECT_EQ(DateTextToJulian("aa.bb.cc", Style(4)), 0.0);
-    EXPECT_EQ(DateTextToJulian("01.01.12345", Style(4)), DtosToJulian("12340101"));
+    EXPECT_EQ(DateTextToJulian("1/2/2003"), DtosToJulian("20030201"));
+    EXPECT_EQ(DateTextToJulian("1.2"), 0.0);
+    EXPECT_EQ(DateTextToJulian("01.02."), 0.0);
+    EXPECT_EQ(DateTextToJulian("1.2.3.4"), 0.0);
+    EXPECT_EQ(DateTextToJulian("aa.bb.cc"), 0.0);
     // Only the first 10 characters count.
-    EXPECT_EQ(DateTextToJulian("01.02.2003xyz", Style(4)), DtosToJulian("20030201"));
-    EXPECT_EQ(DateTextToDtos("01.02.2003", Style(4)), "20030201");
-    EXPECT_EQ(DateTextToDtos("  .  .    ", Style(4)), "        ");
-}
-
-TEST(KeysDate, DayAndMonthNamesAreCp1252)
-{
-    const double j = 2451545.0; // Saturday, 1 January 2000
-    EXPECT_EQ(DayName(j, 5), "Samstag   ");
-    EXPECT_EQ(DayName(j, 0), "Saturday ");
-    EXPECT_EQ(DayName(j, 4), "Samedi  ");
-    EXPECT_EQ(DayName(j, 8), "Subbota    ");
-    EXPECT_EQ(MonthName(j, 6), "Enero     ");
-    EXPECT_EQ(MonthName(DtosToJulian("20000301"), 5), "M\xE4rz     ");
-    EXPECT_EQ(MonthName(DtosToJulian("20000201"), 7), "F\xE9vrier  ");
-    EXPECT_EQ(MonthName(DtosToJulian("20000801"), 4), "Ao\xFBt     ");
-    EXPECT_EQ(MonthName(DtosToJulian("20000901"), 8), "Sentyabr");
-    EXPECT_EQ(DayName(0.0, 5), std::string(10, ' '));
-    EXPECT_EQ(MonthName(0.0, 5), std::string(9, ' '));
+    EXPECT_EQ(DateTextToJulian("01.02.2003xyz"), DtosToJulian("20030201"));
+    EXPECT_EQ(DateTextToDtos("01.02.2003"), "20030201");
+    EXPECT_EQ(DateTextToDtos("  .  .    "), "        ");
+    // Two-digit years by the century window.
+    Layout(0, false, 1956);
+    EXPECT_EQ(DateTextToJulian("12/31/55"), DtosToJulian("20551231"));
+    EXPECT_EQ(DateTextToJulian("12/31/56"), DtosToJulian("19561231"));
+    Layout(1);
+    EXPECT_EQ(DateTextToJulian("99.12.31"), DtosToJulian("19991231"));
+    Layout(3, true);
+    EXPECT_EQ(DateTextToJulian("01-02-03"), DtosToJulian("20030201"));
 }
 
 TEST(KeysBcd, EncodingAnchors)
@@ -241,30 +245,6 @@ TEST(KeysText, Soundex)
     EXPECT_EQ(Soundex(""), "0000");
     EXPECT_EQ(Soundex("1abc"), "1120");
     EXPECT_EQ(Soundex("a-b c"), "A120");
-}
-
-TEST(KeysText, Cp1252CaseTables)
-{
-    const std::pair<unsigned char, unsigned char> pairs[] = {
-        {'a', 'A'}, {'z', 'Z'}, {0xE4, 0xC4}, {0xE9, 0xC9}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9E, 0x8E},
-        {0xFE, 0xDE}, {0xE0, 0xC0}};
-    for (auto [low, up] : pairs) {
-        EXPECT_EQ(UpperCp1252(low), up) << int(low);
-        EXPECT_EQ(LowerCp1252(up), low) << int(up);
-    }
-    EXPECT_EQ(UpperCp1252(0xFF), 0x9F);
-    EXPECT_EQ(LowerCp1252(0x9F), 0xFF);
-    for (int same : {0xDF, 0xB5, 0xF7, 0xD7, int('1'), int(' '), 0x80}) {
-        EXPECT_EQ(UpperCp1252(same), same) << int(same);
-        EXPECT_EQ(LowerCp1252(same), same) << int(same);
-    }
-    EXPECT_TRUE(IsAlphaCp1252(0xDF));
-    EXPECT_TRUE(IsAlphaCp1252(0xE4));
-    EXPECT_FALSE(IsAlphaCp1252(0xD7));
-    EXPECT_FALSE(IsAlphaCp1252('1'));
-    EXPECT_EQ(UpperText("m\xFCller stra\xDF" "e"), "M\xDCLLER STRA\xDF" "E");
-    EXPECT_EQ(LowerText("\xC4RGER"), "\xE4rger");
-    EXPECT_EQ(UpperAscii("m\xFCller"), "M\xFCLLER");
 }
 
 TEST(KeysText, FoldedCharacterKeys)
