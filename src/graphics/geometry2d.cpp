@@ -1,7 +1,8 @@
 #include "graphics/geometry2d.h"
 
 #include "foundation/settings.h"
-#include "graphics/graph_util.h"
+#include "foundation/maths.h"
+#include "foundation/numstr.h"
 
 #include <cmath>
 #include <utility>
@@ -50,7 +51,7 @@ bool ArcCenter(Real& cx, Real& cy, Real& angle1, Real& radius, Real& angle2, Rea
     const Real half = std::sin(dphi / 2);
     if (half == 0) {
         if (!settings::HideWarnings)
-            settings::AddMessage("Fehler in GetArcCenter (dphi = " + ShortRealStr(dphi) + " ! ");
+            settings::AddMessage("Fehler in GetArcCenter (dphi = " + RealStr(dphi) + " ! ");
         cx = mx;
         cy = my;
         radius = c / 2;

@@ -2,7 +2,7 @@
 
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
-#include "graphics/graph_util.h"
+#include "foundation/codepage.h"
 
 #include <filesystem>
 #include <fstream>
@@ -57,7 +57,7 @@ void TGraphDevice::Arc(Real x, Real y, Real startAngle, Real endAngle, Real r, R
 
 void TGraphDevice::OutTextXY(Real x, Real y, std::string_view s)
 {
-    Window().OutTextXY(x, y, OemToDisplay(s));
+    Window().OutTextXY(x, y, OemToDisplay(std::string(s)));
 }
 
 void TGraphDevice::Solid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4)

@@ -3,6 +3,7 @@
 #include "foundation/settings.h"
 #include "graphics/graph_settings.h"
 #include "graphics/graph_util.h"
+#include "foundation/maths.h"
 
 #include <cmath>
 #include <utility>
@@ -87,8 +88,8 @@ void TGraphWindow::Regen()
 
 void TGraphWindow::Clear()
 {
-    StopPlayback();
     list_.Clear();
+    ListCleared();
     CurColor = -1;
     CurLineStyle = NoLineStyle;
     CurLineWidth = 1;

@@ -120,7 +120,8 @@ protected:
     virtual void SetCursorShape(CursorShape) {}
     // The list holds pauses: play it frame by frame (default: repaint).
     virtual void StartPlayback() { RequestRepaint(); }
-    virtual void StopPlayback() {}
+    // The list was emptied (a running animation ends).
+    virtual void ListCleared() {}
     virtual void CanvasMoveTo(PixelPoint) {}
     virtual void CanvasLineTo(PixelPoint) {}
 

@@ -2,7 +2,8 @@
 
 #include "foundation/settings.h"
 #include "graphics/geometry2d.h"
-#include "graphics/graph_util.h"
+#include "foundation/maths.h"
+#include "foundation/numstr.h"
 
 #include <cctype>
 #include <cmath>
@@ -195,8 +196,8 @@ void Interpreter::Pairs()
         if (PlotTerminated || r_.Eof())
             return;
         const std::string ys = CoordText(r_);
-        if (r_.Eof() && ys.empty())
-            return;
+        if (r_.Eof())
+            return; // cut off by the end of the file: not drawn
         const Real x = xs.empty() ? 0 : ValReal(xs), y = ys.empty() ? 0 : ValReal(ys);
         MoveTo(PlotUnitsToMm(x), PlotUnitsToMm(y), PlotPenDown);
         if (PlotTerminated || r_.Eof())
@@ -208,7 +209,7 @@ void Interpreter::Circle()
 {
     const Real r = ReadCoord(r_);
     r_.SkipToSemicolon(); // a chord tolerance is not used
-    if (!PlotPosDefined)
+    if (!PlotPosDefined || r_.Eof())
         return;
     PenColour();
     dev_.Circle(PlotCurX, PlotCurY, std::fabs(PlotUnitsToMm(r)));
@@ -219,7 +220,7 @@ void Interpreter::ArcAbsolute()
     const Real cx = PlotUnitsToMm(ReadCoord(r_));
     const Real cy = PlotUnitsToMm(ReadCoord(r_));
     const std::string ss = r_.Param();
-    if (r_.Eof() && ss.empty())
+    if (r_.Eof())
         return;
     const Real sweep = ValReal(ss);
     r_.SkipToSemicolon();

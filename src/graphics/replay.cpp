@@ -3,6 +3,7 @@
 #include "foundation/settings.h"
 #include "graphics/graph_settings.h"
 #include "graphics/graph_util.h"
+#include "foundation/maths.h"
 
 #include <cmath>
 

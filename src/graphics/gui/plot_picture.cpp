@@ -1,0 +1,44 @@
+#include "graphics/gui/plot_picture.h"
+
+#include "graphics/graph_device.h"
+#include "graphics/gui/fvelmgra.h"
+#include "graphics/hpgl.h"
+
+#include <QPointer>
+
+namespace kt4::graphics {
+
+namespace {
+QPointer<TFvelmgra> pictureWindow;
+} // namespace
+
+void DrawPlotPicture(TFvelmgra& window, const std::string& path, const PictureWindow& world)
+{
+    PictureWindow w = world;
+    if (w.x1 == w.x2 || w.y1 == w.y2)
+        w = {0, 0, 160, 120};
+    TGraphDevice device(window);
+    device.Clear();
+    device.Header(w.x1, w.y1, w.x2, w.y2);
+    PlotHpglFile(path, device);
+    device.ClearViewPort();
+}
+
+void ShowPlotPictureWindow(const std::string& path, const PictureWindow& world)
+{
+    TFvelmgra* target = dynamic_cast<TFvelmgra*>(&ActiveGraphWindow());
+    if (!target || !HasActiveGraphWindow()) {
+        if (!pictureWindow) {
+            pictureWindow = new TFvelmgra(nullptr, false);
+            pictureWindow->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        target = pictureWindow;
+    }
+    DrawPlotPicture(*target, path, world);
+    target->show();
+    target->raise();
+}
+
+TFvelmgra* PlotPictureWindow() { return pictureWindow; }
+
+} // namespace kt4::graphics
