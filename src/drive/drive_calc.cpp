@@ -1,0 +1,284 @@
+#include "drive/drive_calc.h"
+
+#include "drive/drive_bearings.h"
+#include "drive/drive_data.h"
+#include "drive/drive_series.h"
+#include "foundation/maths.h"
+#include "foundation/settings.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace kt4::drive {
+
+namespace {
+
+using settings::AddMessage;
+
+constexpr Real YoungsModulus = 210000; // N/mm², steel
+constexpr Real Poisson = 0.3L;
+
+// Ends the calculation: a fatal message and CalcErrorFlag. Returns false so
+// that a step can write "return Fatal(...)".
+bool Fatal(const std::string& what)
+{
+    AddMessage(std::string(settings::SevFatal) + what);
+    settings::CalcErrorFlag = true;
+    return false;
+}
+
+// A rounded count that stays inside the range of the integer fields.
+Integer RoundToInteger(Real X)
+{
+    constexpr Real lo = std::numeric_limits<Integer>::min();
+    constexpr Real hi = std::numeric_limits<Integer>::max();
+    return static_cast<Integer>(Round(X < lo ? lo : (X > hi ? hi : X)));
+}
+
+Real TorqueOf(Real power, Real speed) { return power * 60000 / (2 * Pi * speed); }
+
+void RollerAndHoleSizes()
+{
+    if (dz > dR)
+        dR = dz;
+    if (exz == 0)
+        exz = (dH - dp) / 2;
+    if (dzw - dR < 2 * exz)
+        dzw = dR + 2 * exz;
+}
+
+bool Ratio()
+{
+    if (dp - dH == 0) {
+        AddMessage("dh-dp=0!");
+        settings::CalcErrorFlag = true;
+        return false;
+    }
+    // i = 0 would divide the output speed and the rolling power.
+    if (dp == 0)
+        return Fatal("dp = 0 !");
+    i = dp / (dp - dH);
+    iAbs = std::fabs(i);
+    i0 = dH / (dH - dp);
+    return true;
+}
+
+void WidthsAndTeeth()
+{
+    bsDist = bs + cax;
+    bOver = (bH - bP) / 2;
+    bPOver = bP + bOver;
+    const Real k = static_cast<Real>(Round(MaxReal(100, iAbs) / (iAbs + 1)));
+    zH = RoundToInteger(k * (iAbs + 1));
+    zW = RoundToInteger(zH * iAbs / (iAbs + 1));
+}
+
+void ShaftBoreAndHousing()
+{
+    if (diLg3 < deLg3)
+        diShaft2 = MinReal(0.8L * d2, (deLg3 + diLg3) / 2 + 0.4L * (deLg3 - diLg3));
+    bcase = bLg1 + bH + bsDist + bLg45;
+    Ltot = bcase + L1 + L2;
+}
+
+// n, T or P of the given shaft from the other two.
+void CompleteGivenSide(Real& power, Real& speed, Real& torque)
+{
+    switch (nTPMode) {
+    case DeriveN:
+        if (torque != 0)
+            speed = power * 60000 / (2 * Pi * torque);
+        break;
+    case DeriveT:
+        if (speed != 0)
+            torque = TorqueOf(power, speed);
+        break;
+    case DeriveP:
+        power = torque * speed * 2 * Pi / 60000;
+        break;
+    default:
+        break;
+    }
+}
+
+void DriveValues()
+{
+    n[1] = std::fabs(n[1]);
+    n[2] = std::fabs(n[2]);
+    if (etaproz == 0)
+        etaproz = 100;
+    if (sideMode == InputGiven) {
+        CompleteGivenSide(P[1], n[1], T[1]);
+        P[2] = P[1] * etaproz / 100;
+        n[2] = n[1] / iAbs;
+        if (n[2] != 0)
+            T[2] = TorqueOf(P[2], n[2]);
+    } else {
+        CompleteGivenSide(P[2], n[2], T[2]);
+        P[1] = P[2] / etaproz * 100;
+        n[1] = n[2] * iAbs;
+        if (n[1] != 0)
+            T[1] = TorqueOf(P[1], n[1]);
+    }
+    n[3] = 0;
+    P[3] = 0;
+    T[3] = T[2] - T[1];
+}
+
+bool Forces()
+{
+    if (dlk == 0)
+        return Fatal("dlk = 0 !");
+    FtBoltSum = T[2] * 2000 / dlk;
+    Pw = (1 / i + 1) * P[1];
+    FtGear = T[2] * 2000 / dp;
+    FrGear = TanReal(DegToRad(alpha)) * FtGear;
+    FnGear = Hypot(FtGear, FrGear);
+    nzLoad = nz / 4.0L;
+    if (nzLoad == 0)
+        return Fatal("nz = 0 !");
+    FtBolt = FtBoltSum / nzLoad;
+    return true;
+}
+
+bool BoltStresses()
+{
+    const Real w = SectionW(dz);
+    if (w == 0)
+        return Fatal("dz = 0 !");
+    SigBz = (FtBolt * bP / 2) / w;
+    const Real area = MinReal(bP, bs) * dz;
+    if (area == 0)
+        return Fatal(bP <= bs ? "bP = 0 !" : "bs = 0 !");
+    pmaxz = FtBolt / area;
+    return true;
+}
+
+// A section of 0 is reported but does not end the run: the stress is shown
+// as 100000 so that it cannot pass unnoticed.
+void ShaftTorsion()
+{
+    const Real wp2 = SectionWp(d2, bLg3 < bs ? diShaft2 : MaxReal(deLg3, diShaft2));
+    if (wp2 == 0) {
+        AddMessage("Fatal  : di > de ! (output shaft)");
+        tau[2] = 100000;
+    } else {
+        tau[2] = T[2] * 1000 / wp2;
+    }
+    // the hollow input shaft or the eccentric pin, whichever is weaker
+    const Real wp1 = MinReal(SectionWp(d1, diShaft1), SectionWp(dexz, 0));
+    if (wp1 == 0) {
+        AddMessage("Fatal  : di > de ! (input shaft)");
+        tau[1] = 100000;
+    } else {
+        tau[1] = T[1] * 1000 / wp1;
+    }
+}
+
+bool PositiveDiameter(Real d, const char* name)
+{
+    if (d > 0)
+        return true;
+    return Fatal(std::string(name) + (d == 0 ? " = 0 !" : " < 0 !"));
+}
+
+// Line contact of roller and hole.
+bool HertzPressure()
+{
+    if (!PositiveDiameter(dR, "dR") || !PositiveDiameter(dzw, "dzw"))
+        return false;
+    const Real curvature = 2 / dR - 2 / dzw;
+    if (!(curvature > 0))
+        return Fatal("dzw <= dR !");
+    const Real rho = 1 / curvature;
+    const Real contactLength = bP - bOver;
+    if (!(contactLength > 0))
+        return Fatal("bH >= 3 bP !");
+    // The pressure does not depend on the direction of the bolt force.
+    pHertz = std::sqrt(std::fabs(FtBolt) * YoungsModulus /
+                       ((1 - Poisson * Poisson) * 2 * Pi * rho * contactLength));
+    return true;
+}
+
+void Resultant(std::size_t k)
+{
+    FrLager[k] = Hypot(FLagerT[k], FLagerR[k]);
+}
+
+bool InputSideLoads()
+{
+    FLagerT[2] = FtBoltSum - FtGear;
+    FLagerR[2] = FrGear;
+    Resultant(2);
+    const Real a = bLg1 / 2 + bOver + bP / 2;
+    const Real b = bP / 2 + bOver + bLg3 / 2;
+    if (a + b == 0)
+        return Fatal("a+b = 0 !");
+    FrLager[3] = (FrLager[2] * a + (bLg1 / 2 + L1) * FrShaft[1]) / (a + b);
+    FrLager[1] = (FrLager[2] * b + (a + b + L1 + bLg1 / 2) * FrShaft[1]) / (a + b);
+    return true;
+}
+
+// Positions from the middle of the rolling wheel.
+bool OutputSideLoads()
+{
+    const Real B4 = BearingWidth(4);
+    const Real B5 = BearingWidth(5);
+    const Real x4 = bP / 2 + bs + cax + B4 / 2;
+    const Real x5 = x4 + bLg45 - B4 / 2 - B5 / 2;
+    const Real xF = x5 + B5 / 2 + 0.8L * L2; // point of the external force
+    const Real span = x5 - x4;
+    if (span == 0)
+        return Fatal("L5-L4 = 0 !");
+    FLagerT[4] = (FtBoltSum * x5 + (xF - x5) * FrShaft[2]) / span;
+    FLagerR[4] = FrGear * x5 / span;
+    Resultant(4);
+    FLagerT[5] = (FtBoltSum * x4 + (xF - x4) * FrShaft[2]) / span;
+    FLagerR[5] = FrGear - FLagerR[4];
+    Resultant(5);
+    return true;
+}
+
+bool ShaftBending()
+{
+    const Real w1 = SectionW(dexz);
+    if (w1 == 0)
+        return Fatal("dexz = 0 !");
+    SigB[1] = (FrLager[3] * bLg3 / 2) / w1;
+    SigV[1] = std::sqrt(SigB[1] * SigB[1] + 3 * tau[1] * tau[1]);
+    const Real w2 = SectionWb(d2, diShaft2);
+    if (w2 == 0)
+        return Fatal(d2 == 0 ? "d2 = 0 !" : "di > de ! (output shaft)");
+    SigB[2] = (FrLager[3] * bs + (bP / 2 + bs) * FtBoltSum) / w2;
+    SigV[2] = std::sqrt(SigB[2] * SigB[2] + 3 * tau[2] * tau[2]);
+    return true;
+}
+
+} // namespace
+
+void CalcDrive()
+{
+    settings::AbortFlag = false;
+    settings::CalcErrorFlag = false;
+    settings::ClearMessages();
+
+    RollerAndHoleSizes();
+    if (!Ratio())
+        return;
+    WidthsAndTeeth();
+    ShaftBoreAndHousing();
+    DriveValues();
+    if (!Forces() || !BoltStresses())
+        return;
+    ShaftTorsion();
+    if (!HertzPressure() || !InputSideLoads() || !OutputSideLoads())
+        return;
+    CalculateBearings();
+    if (!ShaftBending())
+        return;
+    if (std::fabs(i) < 10)
+        AddMessage("Warnung: i < 10 !");
+}
+
+} // namespace kt4::drive

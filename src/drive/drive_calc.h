@@ -1,0 +1,15 @@
+// The drive calculation: from the geometry and drive data to the derived
+// geometry, power, speed and torque of both shafts, gear, bolt and roller
+// forces, bolt and contact stresses, shaft stresses, the radial loads of the
+// five bearings and, through the bearing calculation, their lives.
+#pragma once
+
+namespace kt4::drive {
+
+// Reads and writes the drive data and the bearing slots; reports only
+// through the message list and CalcErrorFlag. A fatal input (a zero
+// divisor, a geometry that has no contact) ends the run with a "Fatal  : "
+// message and CalcErrorFlag; results not yet reached keep their values.
+void CalcDrive();
+
+} // namespace kt4::drive

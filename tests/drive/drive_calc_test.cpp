@@ -1,0 +1,236 @@
+#include "drive_fixture.h"
+
+#include "drive/drive_calc.h"
+
+using namespace kt4;
+using namespace kt4::drive;
+using kt4::drivetest::DriveTest;
+using settings::CalcErrorFlag;
+using settings::MessageCount;
+using settings::MessageTexts;
+
+namespace {
+
+class CalcDriveTest : public DriveTest {};
+
+} // namespace
+
+// The default drive, every bearing slot empty.
+TEST_F(CalcDriveTest, ScenarioADimensionsAndRatio)
+{
+    CalcDrive();
+    EXPECT_FALSE(CalcErrorFlag);
+    EXPECT_EQ(MessageCount, 0); // |i| = 17: no warning
+    EXPECT_EQ(exz, 1);
+    EXPECT_EQ(dzw, 8);
+    EXPECT_EQ(dR, 6);
+    EXPECT_SIG6(i, -17);
+    EXPECT_SIG6(iAbs, 17);
+    EXPECT_SIG6(i0, 18);
+    EXPECT_EQ(zH, 108);
+    EXPECT_EQ(zW, 102);
+    EXPECT_EQ(bsDist, 4.5L);
+    EXPECT_EQ(bOver, 0.5L);
+    EXPECT_EQ(bPOver, 5.5L);
+    EXPECT_EQ(bcase, 22.5L);
+    EXPECT_EQ(Ltot, 48.5L);
+    EXPECT_EQ(diShaft2, 0); // no bearing 3: bore unchanged
+}
+
+TEST_F(CalcDriveTest, ScenarioADriveValues)
+{
+    CalcDrive();
+    EXPECT_SIG6(P[2], 0.1308997L);
+    EXPECT_SIG6(P[1], 0.1454441L);
+    EXPECT_SIG6(n[1], 850);
+    EXPECT_SIG6(n[2], 50);
+    EXPECT_SIG6(T[1], 1.6339869L);
+    EXPECT_SIG6(T[2], 25);
+    EXPECT_SIG6(T[3], 23.36601L);
+    EXPECT_EQ(n[3], 0);
+    EXPECT_EQ(P[3], 0);
+    EXPECT_SIG6(Pw, 0.1368886L);
+}
+
+TEST_F(CalcDriveTest, ScenarioAForcesAndStresses)
+{
+    CalcDrive();
+    EXPECT_SIG6(FtBoltSum, 2000);
+    EXPECT_SIG6(FtGear, 1470.588L);
+    EXPECT_SIG6(FrGear, 1470.588L);
+    EXPECT_SIG6(FnGear, 2079.726L);
+    EXPECT_SIG6(nzLoad, 1);
+    EXPECT_SIG6(FtBolt, 2000);
+    EXPECT_SIG6(SigBz, 795.775L);
+    EXPECT_SIG6(pmaxz, 125);
+    EXPECT_SIG6(tau[2], 73.6828L);
+    EXPECT_SIG6(tau[1], 66.5746L);
+    EXPECT_SIG6(pHertz, 1166.32L);
+    EXPECT_EQ(SigB[1], 0); // bLg3 = 0
+    EXPECT_SIG6(SigV[1], 115.311L);
+    EXPECT_SIG6(SigB[2], 101.199L);
+    EXPECT_SIG6(SigV[2], 162.876L);
+}
+
+TEST_F(CalcDriveTest, ScenarioABearingLoads)
+{
+    CalcDrive();
+    EXPECT_SIG6(FLagerT[2], 529.412L);
+    EXPECT_SIG6(FLagerR[2], 1470.588L);
+    EXPECT_SIG6(FrLager[2], 1562.980L);
+    EXPECT_SIG6(FrLager[3], 1041.987L);
+    EXPECT_SIG6(FrLager[1], 520.993L);
+    EXPECT_SIG6(FLagerT[4], 4333.33L);
+    EXPECT_SIG6(FLagerR[4], 3186.27L);
+    EXPECT_SIG6(FrLager[4], 5378.67L);
+    EXPECT_SIG6(FLagerT[5], 2333.33L);
+    EXPECT_SIG6(FLagerR[5], -1715.69L);
+    EXPECT_SIG6(FrLager[5], 2896.21L);
+}
+
+TEST_F(CalcDriveTest, EqualWheelsStopAtOnce)
+{
+    CalcDrive();
+    dH = dp;
+    exz = 0;
+    CalcDrive();
+    EXPECT_TRUE(CalcErrorFlag);
+    ASSERT_EQ(MessageCount, 1);
+    EXPECT_EQ(MessageTexts[1], "dh-dp=0!");
+    EXPECT_SIG6(i, -17); // from the run before
+}
+
+TEST_F(CalcDriveTest, BoltLargerThanRollerRaisesRollerFirst)
+{
+    dz = 9;
+    dzw = 9;
+    CalcDrive();
+    EXPECT_EQ(dR, 9);
+    EXPECT_EQ(dzw, 11); // dR + 2 exz
+    dz = 4;
+    dR = 6;
+    dzw = 20;
+    CalcDrive();
+    EXPECT_EQ(dzw, 20); // a larger hole stays
+}
+
+TEST_F(CalcDriveTest, ZeroEfficiencyIsStoredAs100)
+{
+    etaproz = 0;
+    CalcDrive();
+    EXPECT_EQ(etaproz, 100);
+    EXPECT_SIG6(P[1], P[2]);
+}
+
+TEST_F(CalcDriveTest, SpeedFromPowerAndTorqueKeepsSpeedWhenTorqueIsZero)
+{
+    nTPMode = DeriveN;
+    sideMode = InputGiven;
+    T[1] = 0;
+    n[1] = -1700;
+    CalcDrive();
+    EXPECT_EQ(n[1], 1700); // made positive, not derived
+    EXPECT_SIG6(n[2], 100);
+    EXPECT_SIG6(P[2], 0.9L);
+    EXPECT_SIG6(T[2], 0.9L * 60000 / (2 * 3.14159265358979L * 100));
+}
+
+TEST_F(CalcDriveTest, InputGivenDerivesTorque)
+{
+    nTPMode = DeriveT;
+    sideMode = InputGiven;
+    P[1] = 1.5L;
+    n[1] = 1500;
+    CalcDrive();
+    EXPECT_SIG6(T[1], 1.5L * 60000 / (2 * 3.14159265358979L * 1500));
+    EXPECT_SIG6(n[2], 1500.0L / 17);
+    EXPECT_SIG6(P[2], 1.35L);
+}
+
+TEST_F(CalcDriveTest, TorqueWithoutSpeedKeepsItsValue)
+{
+    n[2] = 0;
+    T[1] = 7;
+    CalcDrive();
+    EXPECT_EQ(n[1], 0);
+    EXPECT_EQ(T[1], 7);
+    EXPECT_EQ(P[2], 0);
+}
+
+TEST_F(CalcDriveTest, WideBearing3UsesItsOuterDiameterForTorsionOnly)
+{
+    diLg3 = 4;
+    deLg3 = 8;
+    bLg3 = 4; // = bs
+    CalcDrive();
+    // diShaft2 = min(0.8 d2, 6 + 1.6) = 7.6
+    EXPECT_SIG6(diShaft2, 7.6L);
+    const long double pi = 3.14159265358979323846L;
+    const long double wp = pi / 16 * (12.0L * 12 * 12 * 12 - 8.0L * 8 * 8 * 8) / 12;
+    EXPECT_SIG6(tau[2], 25000 / wp);
+    const long double wb = pi / 32 * (12.0L * 12 * 12 * 12 - 7.6L * 7.6L * 7.6L * 7.6L) / 12;
+    EXPECT_SIG6(SigB[2], (FrLager[3] * 4 + 6.5L * 2000) / wb);
+}
+
+TEST_F(CalcDriveTest, SameBearingPositionStopsBeforeTheBearings)
+{
+    bLg45 = 0; // empty slots: x5 = x4
+    FrLager[4] = 11;
+    SigB[2] = 12;
+    CalcDrive();
+    EXPECT_TRUE(CalcErrorFlag);
+    EXPECT_EQ(MessageTexts[MessageCount], "Fatal  : L5-L4 = 0 !");
+    EXPECT_EQ(FrLager[4], 11);
+    EXPECT_EQ(SigB[2], 12);
+}
+
+TEST_F(CalcDriveTest, RatioWarningBelowTenOnly)
+{
+    dH = 44;
+    dp = 40; // i = -10 exactly
+    CalcDrive();
+    EXPECT_EQ(i, -10);
+    EXPECT_EQ(MessageCount, 0);
+    dH = 40;
+    dp = 36; // i = -9
+    exz = 0;
+    CalcDrive();
+    ASSERT_EQ(MessageCount, 1);
+    EXPECT_EQ(MessageTexts[1], "Warnung: i < 10 !");
+    EXPECT_FALSE(CalcErrorFlag);
+}
+
+TEST_F(CalcDriveTest, WeakShaftIsReportedAndTheRunGoesOn)
+{
+    d1 = 8;
+    diShaft1 = 8; // bore = outer diameter
+    CalcDrive();
+    EXPECT_EQ(tau[1], 100000);
+    EXPECT_EQ(MessageTexts[1], "Fatal  : di > de ! (input shaft)");
+    EXPECT_FALSE(CalcErrorFlag);
+    EXPECT_SIG6(SigV[2], 162.876L); // reached the end
+}
+
+TEST_F(CalcDriveTest, ExternalForcesLoadTheShaftBearings)
+{
+    FrShaft[1] = 100;
+    FrShaft[2] = 1000;
+    CalcDrive();
+    // a = 6, b = 3, L1 = 10, bLg1/2 = 3
+    EXPECT_SIG6(FrLager[3], (1562.9800300689908L * 6 + 13 * 100) / 9);
+    EXPECT_SIG6(FrLager[1], (1562.9800300689908L * 3 + 22 * 100) / 9);
+    // x4 = 7, x5 = 13, xF = 25.8
+    EXPECT_SIG6(FLagerT[4], (2000.0L * 13 + 12.8L * 1000) / 6);
+    EXPECT_SIG6(FLagerT[5], (2000.0L * 7 + 18.8L * 1000) / 6);
+}
+
+TEST_F(CalcDriveTest, HugeRatioKeepsToothNumbersInRange)
+{
+    dH = 36;
+    dp = 36 - 1e-12L;
+    exz = 1;
+    CalcDrive();
+    EXPECT_FALSE(CalcErrorFlag);
+    EXPECT_EQ(zH, 2147483647);
+    EXPECT_GT(zW, 0);
+}
