@@ -1,0 +1,210 @@
+// The typed record buffer and the conversion of records in both directions.
+#include "dbase_fixture.h"
+
+#include <cstring>
+
+namespace kt4::dbase::test {
+namespace {
+
+class RecordsTest : public EngineTest {
+protected:
+    // Opens a one-record table whose record bytes are given raw.
+    void OpenRaw(const std::vector<FieldDef>& fields, const std::string& record)
+    {
+        ASSERT_TRUE(CreateDbf(Path("RAW"), fields));
+        auto t = ReadBytes(Path("RAW.DBF"));
+        t.pop_back();
+        t.insert(t.end(), record.begin(), record.end());
+        t.push_back(0x1a);
+        PutU32(t.data() + 4, 1);
+        WriteBytes(Path("RAW.DBF"), t);
+        USE(Path("RAW.DBF") + " EXCLUSIVE");
+        ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+    }
+    std::string StoredRecord()
+    {
+        USE("");
+        auto t = ReadBytes(Path("RAW.DBF"));
+        std::uint32_t h = GetU16(t.data() + 8), r = GetU16(t.data() + 10);
+        return std::string(t.begin() + h, t.begin() + h + r);
+    }
+};
+
+TEST_F(RecordsTest, BufferLayoutOfTheAnchorTable)
+{
+    ASSERT_TRUE(CreateDbf(Path("ANCHOR"), {{"C", 'C', 10, 0}, {"N", 'N', 8, 2}, {"I", 'N', 5, 0},
+                                           {"L", 'L', 1, 0}, {"D", 'D', 8, 0}, {"M", 'M', 10, 0}}));
+    std::vector<std::uint8_t> small(39), exact(40);
+    EXPECT_FALSE(USE(Path("ANCHOR"), small.data(), small.size()));
+    EXPECT_EQ(EngineErrorCode, 266);
+    EXPECT_NE(LastErrorText().find("Record Size=40, Buffer Size=39"), std::string::npos);
+    ASSERT_TRUE(USE(Path("ANCHOR"), exact.data(), exact.size()));
+    EXPECT_EQ(FieldAddress(0), exact.data());
+    EXPECT_EQ(FieldAddress(2), exact.data() + 12);
+    EXPECT_EQ(FieldAddress(6), exact.data() + 36);
+    EXPECT_EQ(FieldLen(5), 8);
+    DateWithCentury = true;
+    EXPECT_EQ(FieldLen(5), 10);
+}
+
+TEST_F(RecordsTest, ReadingFieldsIntoTheBuffer)
+{
+    OpenRaw({{"NAME", 'C', 5, 0}, {"P", 'N', 8, 2}, {"Q", 'N', 4, 0}, {"OK", 'L', 1, 0},
+             {"DAY", 'D', 8, 0}, {"M", 'M', 10, 0}},
+            "*AB   " "   12.50" "  -7" "y" "20240517" "        42");
+    TypedBuffer b = Buffer();
+    EXPECT_TRUE(b.Deleted());
+    EXPECT_EQ(b.Text(1), "AB   ");
+    EXPECT_DOUBLE_EQ(b.Number(2), 12.5);
+    EXPECT_EQ(b.Integer(3), -7);
+    EXPECT_TRUE(b.Logical(4));
+    EXPECT_EQ(b.Text(5), "17.05.24");
+    EXPECT_EQ(b.MemoRef(6), 42);
+    EXPECT_EQ(FieldText(2), "   12,50");
+    EXPECT_EQ(FieldText(4), "Y");
+    EXPECT_EQ(FieldText(6), "MEMO");
+    DateWithCentury = true;
+    SetDateFormat(0);
+    SKIP(0);
+    EXPECT_EQ(b.Text(5), "05/17/2024");
+}
+
+TEST_F(RecordsTest, WritingEncodesTheChangedFields)
+{
+    OpenRaw({{"NAME", 'C', 5, 0}, {"P", 'N', 8, 2}, {"Q", 'N', 3, 0}, {"OK", 'L', 1, 0},
+             {"DAY", 'D', 8, 0}},
+            " AB   " "   12.50" "  7" "F" "        ");
+    TypedBuffer b = Buffer();
+    b.SetText(1, "XYZ");
+    b.SetNumber(2, -3.456);
+    b.SetInteger(3, 1234); // too wide: stored as "***" and reported
+    b.SetLogical(4, true);
+    b.SetText(5, "29.02.2000");
+    ASSERT_TRUE(REPLACE());
+    EXPECT_EQ(NumericOverflowFields(), std::vector<int>{3});
+    EXPECT_EQ(StoredRecord(), " XYZ     -3.46***T20000229");
+}
+
+TEST_F(RecordsTest, UntouchedFieldsKeepTheirBytes)
+{
+    // Forms another program may have written: "?" and "y" logicals, text in
+    // a numeric field, an invalid date, 17 significant digits, "1.5" unpadded.
+    const std::string record = " Smith" "?" "y" "abc     " "20241399" "12345678901234567" "1.5 ";
+    OpenRaw({{"NAME", 'C', 5, 0}, {"L1", 'L', 1, 0}, {"L2", 'L', 1, 0}, {"N1", 'N', 8, 2},
+             {"D", 'D', 8, 0}, {"BIG", 'N', 17, 0}, {"F", 'N', 4, 1}},
+            record);
+    Buffer().SetText(1, "Jones");
+    ASSERT_TRUE(REPLACE());
+    std::string expected = record;
+    expected.replace(1, 5, "Jones");
+    EXPECT_EQ(StoredRecord(), expected);
+}
+
+TEST_F(RecordsTest, WideIntegersKeepAllDigits)
+{
+    OpenRaw({{"ID", 'N', 12, 0}, {"X", 'C', 1, 0}}, "   9876543210" "a");
+    EXPECT_EQ(Buffer().Integer(1), 9876543210LL);
+    Buffer().SetText(2, "b");
+    ASSERT_TRUE(REPLACE());
+    Buffer().SetInteger(1, -99999999999LL);
+    ASSERT_TRUE(REPLACE());
+    EXPECT_EQ(StoredRecord(), " -99999999999b");
+}
+
+TEST_F(RecordsTest, DateTextsWithTwoOrFourDigitYears)
+{
+    OpenRaw({{"D", 'D', 8, 0}}, " 20240517");
+    Buffer().SetText(1, "01.02.1999");
+    ASSERT_TRUE(REPLACE());
+    EXPECT_EQ(Buffer().Text(1), "01.02.99");
+    Buffer().SetText(1, "03.04.55"); // century window from 1956: 2055
+    ASSERT_TRUE(REPLACE());
+    Buffer().SetText(1, "31.04.2001");
+    EXPECT_FALSE(REPLACE());
+    EXPECT_EQ(EngineErrorCode, 220);
+    SKIP(0);
+    EXPECT_EQ(Buffer().Text(1), "03.04.55"); // nothing was written
+    Buffer().SetText(1, "  .  .  ");
+    ASSERT_TRUE(REPLACE());
+    EXPECT_EQ(StoredRecord(), "         ");
+}
+
+TEST_F(RecordsTest, NumbersIgnoreTheProcessLocale)
+{
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    std::string saved = previous ? previous : "C";
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        std::setlocale(LC_NUMERIC, "de_DE");
+    OpenRaw({{"P", 'N', 8, 2}}, "     1.25");
+    EXPECT_DOUBLE_EQ(Buffer().Number(1), 1.25);
+    Buffer().SetNumber(1, 12.5);
+    ASSERT_TRUE(REPLACE());
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(StoredRecord(), "    12.50");
+}
+
+TEST_F(RecordsTest, OemTextRoundTripIsByteExact)
+{
+    std::string all;
+    for (int c = 128; c < 256; ++c)
+        all.push_back(char(c));
+    EXPECT_EQ(AnsiToOem(OemToAnsi(all)), all);
+    EXPECT_EQ(OemToAnsi(AnsiToOem(all)), all);
+    EXPECT_EQ(OemToAnsi("\x84\x94\x81\xE1"), "\xE4\xF6\xFC\xDF"); // ä ö ü ß
+    // A record with box-drawing characters survives an edit of another field.
+    OpenRaw({{"A", 'C', 4, 0}, {"B", 'C', 2, 0}}, " \xB3\xC4\xDA\xBF" "xx");
+    EXPECT_EQ(Buffer().Text(2), "xx");
+    Buffer().SetText(2, "yy");
+    ASSERT_TRUE(REPLACE());
+    EXPECT_EQ(StoredRecord(), " \xB3\xC4\xDA\xBF" "yy");
+}
+
+TEST_F(RecordsTest, AnsiTablesAreNotConverted)
+{
+    TableIsAnsi = true;
+    OpenRaw({{"A", 'C', 2, 0}}, " \x84\x94");
+    EXPECT_EQ(Buffer().Text(1), "\x84\x94");
+    TableIsAnsi = false;
+    USE(Path("RAW.DBF"));
+    EXPECT_EQ(Buffer().Text(1), "\xE4\xF6");
+}
+
+TEST_F(RecordsTest, RecordHooksSeeTheStoredText)
+{
+    ASSERT_TRUE(CreateDbf(Path("HOOK"), {{"A", 'C', 3, 0}}));
+    auto rot = [](std::uint8_t* t, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i)
+            t[i] = std::uint8_t(t[i] ^ 0x20);
+    };
+    ASSERT_TRUE(USE(Path("HOOK") + " EXCLUSIVE", nullptr, 0, rot, rot));
+    ClearRecord();
+    Buffer().SetText(1, "abc");
+    ASSERT_TRUE(Append());
+    USE("");
+    auto bytes = ReadBytes(Path("HOOK.DBF"));
+    EXPECT_EQ(std::string(bytes.begin() + 65, bytes.begin() + 69), " ABC");
+    ASSERT_TRUE(USE(Path("HOOK"), nullptr, 0, rot, rot));
+    EXPECT_EQ(Buffer().Text(1), "abc");
+}
+
+TEST_F(RecordsTest, FieldInformation)
+{
+    USE(MakeParts());
+    EXPECT_EQ(FieldNo(" price "), 2);
+    EXPECT_EQ(FieldNo("PRICEXXXXXXXX"), 0);
+    EXPECT_EQ(FieldType(4), 'L');
+    EXPECT_EQ(FieldDec(2), 2);
+    EXPECT_EQ(FieldType(9), ' ');
+    EXPECT_EQ(EngineErrorCode, 220);
+    EXPECT_EQ(LastErrorText(), "Ungültige Feldnr. [FieldType(9)]");
+    EXPECT_EQ(RecSize(), 1 + 10 + 8 + 5 + 1 + 8);
+    USE("");
+    EXPECT_EQ(FieldCount(), 0);
+    EXPECT_EQ(EngineErrorCode, 215);
+    EXPECT_EQ(LastErrorText(),
+              "Keine Datenbank (bzw.kein Arbeitsbereich) geöffnet. [FieldCount]  WorkArea = 1");
+    EXPECT_FALSE(Deleted());
+}
+
+} // namespace
+} // namespace kt4::dbase::test
