@@ -27,6 +27,10 @@ int LockRegion(TWorkArea& area, LockKind kind, std::int64_t offset, std::int64_t
 {
     if (!MultiUser)
         return 0;
+    // A descriptor opened for reading can only hold read locks; they still
+    // exclude every other program's lock on the region.
+    if (kind == LockKind::Write && area.file.ReadOnly())
+        kind = LockKind::Read;
     return area.file.Lock(kind, offset, length);
 }
 
