@@ -1,5 +1,6 @@
 #include "drive_fixture.h"
 
+#include "drive/bearing_types.h"
 #include "drive/drive_calc.h"
 
 using namespace kt4;
@@ -233,4 +234,30 @@ TEST_F(CalcDriveTest, HugeRatioKeepsToothNumbersInRange)
     EXPECT_FALSE(CalcErrorFlag);
     EXPECT_EQ(zH, 2147483647);
     EXPECT_GT(zW, 0);
+}
+
+TEST_F(CalcDriveTest, OutputBearingWidthsPlaceTheLoads)
+{
+    bearings::BearingSlots[4].B = 4;
+    bearings::BearingSlots[5].B = 2;
+    bLg45 = 9;
+    CalcDrive();
+    // x4 = 2.5 + 4 + 0.5 + 2 = 9, x5 = 9 + 9 - 2 - 1 = 15
+    EXPECT_SIG6(FLagerT[4], 2000.0L * 15 / 6);
+    EXPECT_SIG6(FLagerR[4], 1470.5882352941176L * 15 / 6);
+    EXPECT_SIG6(FLagerT[5], 2000.0L * 9 / 6);
+    for (Word k = 1; k <= 5; ++k)
+        EXPECT_EQ(bearings::BearingSlots[k].Fr, FrLager[k]) << k;
+}
+
+TEST_F(CalcDriveTest, BearingsAtOnePlaceGetNoLoads)
+{
+    bearings::BearingSlots[4].B = 6;
+    bearings::BearingSlots[5].B = 6;
+    bLg45 = 6; // = (B4 + B5)/2
+    CalcDrive();
+    EXPECT_TRUE(CalcErrorFlag);
+    EXPECT_EQ(MessageTexts[MessageCount], "Fatal  : L5-L4 = 0 !");
+    for (Word k = 1; k <= 5; ++k)
+        EXPECT_EQ(bearings::BearingSlots[k].Fr, 1000000) << k; // untouched
 }

@@ -1,5 +1,6 @@
 #include "drive_fixture.h"
 
+#include "drive/bearing_types.h"
 #include "foundation/ui_headless.h"
 
 namespace kt4::drivetest {
@@ -9,6 +10,7 @@ void DriveTest::SetUp()
     settings::InitSettings();
     UseHeadlessUi().quiet = true;
     drive::InitDriveData();
+    bearings::InitBearingSlots();
 }
 
 } // namespace kt4::drivetest
