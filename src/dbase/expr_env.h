@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,10 +48,10 @@ public:
     virtual RawField ReadField(const ExprField& field) = 0;
     // The memo text of a block (lines joined), "" without a memo layer.
     virtual std::string MemoText(const ExprField& field, std::int32_t block) = 0;
-    // Deleted flag and record number of the current area; false/0 after
+    // Deleted flag and record number of the current area; nothing after
     // reporting error 215 when no area is open.
-    virtual bool Deleted() = 0;
-    virtual double RecNo() = 0;
+    virtual std::optional<bool> Deleted() = 0;
+    virtual std::optional<double> RecNo() = 0;
 
     // The engine's error reporter.
     virtual void Error(std::uint16_t code, const std::string& text) = 0;

@@ -3,6 +3,7 @@
 
 #include "dbase/expr_code.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,14 @@ public:
     }
 
     void MarkFailed() { expr_.failed = true; }
+    // Marks the run failed when the environment gave nothing.
+    template <class T>
+    std::optional<T> Known(std::optional<T> v)
+    {
+        if (!v)
+            MarkFailed();
+        return v;
+    }
 
     std::size_t SlotOf(const Value* v) const { return static_cast<std::size_t>(v - prog_.stack.data()); }
     char* BufferOf(const Value* v) { return prog_.Buffer(SlotOf(v)); }

@@ -273,8 +273,8 @@ void CallFunction(EvalContext& ctx, const Instruction& ins, Value* a)
     case Op::Dow: a->number = JulianDayOfWeek(a->number); break;
     case Op::Dtoc: ctx.SetText(a, JulianToDateText(a->number)); break;
     case Op::Dtos: ctx.SetText(a, JulianToDtos(a->number)); break;
-    case Op::Deleted: a->number = Truth(ctx.Env().Deleted()); break;
-    case Op::Recno: a->number = ctx.Env().RecNo(); break;
+    case Op::Deleted: a->number = Truth(ctx.Known(ctx.Env().Deleted()).value_or(false)); break;
+    case Op::Recno: a->number = ctx.Known(ctx.Env().RecNo()).value_or(0.0); break;
     case Op::Iif:
         a[0] = a[0].number != 0.0 ? a[1] : a[2];
         ctx.Settle(a);

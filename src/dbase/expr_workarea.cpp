@@ -88,21 +88,23 @@ public:
         return text;
     }
 
-    bool Deleted() override
+    std::optional<bool> Deleted() override
     {
         const TWorkArea* a = Opened("DELETED()");
         if (a == nullptr)
-            return false;
+            return std::nullopt;
         const std::uint8_t* record = a->Record();
         if (record == nullptr)
             return false;
         return a->isVirtual ? record[0] != 0 : record[0] == '*';
     }
 
-    double RecNo() override
+    std::optional<double> RecNo() override
     {
         const TWorkArea* a = Opened("RECNO()");
-        return a != nullptr ? a->recNo : 0.0;
+        if (a == nullptr)
+            return std::nullopt;
+        return a->recNo;
     }
 
     void Error(std::uint16_t code, const std::string& text) override { SetError(code, text); }

@@ -77,8 +77,8 @@ public:
     {
         return block == 7 ? "first line, second line" : "";
     }
-    bool Deleted() override { return record[0] == '*'; }
-    double RecNo() override { return 42; }
+    std::optional<bool> Deleted() override { return record[0] == '*'; }
+    std::optional<double> RecNo() override { return 42; }
     void Error(std::uint16_t code, const std::string& text) override { errors.push_back({code, text}); }
 
     std::vector<Def> fields;
