@@ -99,7 +99,7 @@ void TGraphWindow::Clear()
 
 void TGraphWindow::ClearViewPort()
 {
-    if (list_.PauseCount() > 0)
+    if (list_.PauseCount() > 0 || SingleStep)
         StartPlayback();
     else
         RequestRepaint();

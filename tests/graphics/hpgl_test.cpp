@@ -145,6 +145,6 @@ TEST_F(Hpgl, StartPictureDrawsEveryPart)
     EXPECT_EQ(circles, 2 + 8 + 12 + 2);
     EXPECT_EQ(arcs, 1);
     EXPECT_EQ(texts, 5);
-    EXPECT_NE(std::find(r.begin(), r.end(), "6;112;74;KT4"), r.end());
+    EXPECT_NE(std::find(r.begin(), r.end(), "6;110;74;KT4"), r.end());
     EXPECT_FALSE(settings::AbortFlag);
 }

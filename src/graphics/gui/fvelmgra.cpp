@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -69,10 +70,10 @@ QWidget* TFvelmgra::DrawingArea() const { return area_; }
 
 void TFvelmgra::FitToScreenResolution()
 {
-    const QSize want(EffectiveScreenResX() + 1, EffectiveScreenResY() + 1);
-    area_->resize(want);
-    resize(size() - area_->size() + want);
     area_->updateGeometry();
+    if (layout())
+        layout()->activate();
+    resize(sizeHint());
 }
 
 void TFvelmgra::SetAntialiasing(bool on)
