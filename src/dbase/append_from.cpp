@@ -31,9 +31,15 @@ public:
     ~SourceArea()
     {
         if (opened_) {
-            QuietErrors quiet;
-            CurrentArea = FromFileArea;
-            CloseCurrentArea();
+            const std::uint16_t code = EngineErrorCode;
+            const std::string text = LastErrorText();
+            {
+                QuietErrors quiet;
+                CurrentArea = FromFileArea;
+                CloseCurrentArea();
+            }
+            if (code != 0)
+                SetErrorSilent(code, text); // the run's error, not the close's
         }
         CurrentArea = target_;
     }

@@ -113,7 +113,7 @@ bool Append()
         return false;
     }
     RefreshRecCount(a);
-    if (!BufferToRecord(a, "Append"))
+    if (!BufferToRecord(a, "Append", false))
         return false;
     bool ok;
     {

@@ -286,7 +286,7 @@ void RecordToBuffer(TWorkArea& area)
         Decode(f, native, area.buffer + f.bufOffset);
 }
 
-bool BufferToRecord(TWorkArea& area, const char* operation)
+bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
 {
     area.overflowFields.clear();
     if (area.isVirtual || !area.buffer)
@@ -299,9 +299,11 @@ bool BufferToRecord(TWorkArea& area, const char* operation)
     for (std::size_t i = 0; i < area.fields.size(); ++i) {
         const TDbfFieldInfo& f = area.fields[i];
         const std::uint8_t* slot = area.buffer + f.bufOffset;
-        Decode(f, native, scratch);
-        if (SameValue(f, scratch, slot))
-            continue;
+        if (keepUnchanged) {
+            Decode(f, native, scratch);
+            if (SameValue(f, scratch, slot))
+                continue;
+        }
         bool overflow = false;
         if (!Encode(f, slot, result.data(), overflow)) {
             std::size_t n = std::min<std::size_t>(slot[0], f.bufSize - 1);

@@ -199,10 +199,11 @@ std::string_view FieldBytes(const TWorkArea& area, int n);
 // Size of the typed buffer for a field table (1 + slots).
 std::size_t TypedBufferSize(std::vector<TDbfFieldInfo>& fields);
 void RecordToBuffer(TWorkArea& area);
-// Converts the typed buffer into the native record; fields whose typed value
-// equals the value of their current bytes keep their bytes. An invalid date
-// text is error 220 (nothing converted then); false on error.
-bool BufferToRecord(TWorkArea& area, const char* operation);
+// Converts the typed buffer into the native record. With keepUnchanged (a
+// rewrite), fields whose typed value equals the value of their current bytes
+// keep their bytes; a new record encodes every field. An invalid date text
+// is error 220 (nothing converted then); false on error.
+bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged = true);
 // Blanks the native record and converts it into the buffer.
 void ClearRecord();
 void ClearRecordOf(TWorkArea& area);
