@@ -1,6 +1,6 @@
 #include "graphics/graph_util.h"
 
-#include "foundation/maths.h"
+#include <cmath>
 
 namespace kt4::graphics {
 
@@ -12,7 +12,9 @@ Integer RoundInt(Real x)
         return 1000000000;
     if (x < -1e9L)
         return -1000000000;
-    return Integer(Round(x));
+    // the default rounding mode rounds halves to the even neighbour; this
+    // is the hot path of every repaint, so no nearbyint
+    return Integer(std::llrintl(x));
 }
 
 } // namespace kt4::graphics

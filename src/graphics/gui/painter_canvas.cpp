@@ -1,6 +1,7 @@
 #include "graphics/gui/painter_canvas.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPoint>
 #include <QPolygon>
@@ -41,8 +42,18 @@ QPainterCanvas::QPainterCanvas(QPainter* painter)
     SetPainter(painter);
 }
 
+QPainterCanvas::~QPainterCanvas() { Flush(); }
+
+void QPainterCanvas::Flush()
+{
+    if (p_ && !lines_.empty())
+        p_->drawLines(lines_.data(), int(lines_.size()));
+    lines_.clear();
+}
+
 void QPainterCanvas::SetPainter(QPainter* painter)
 {
+    Flush();
     p_ = painter;
     if (p_) {
         p_->setRenderHint(QPainter::Antialiasing, antialias_);
@@ -56,6 +67,7 @@ QColor QPainterCanvas::ToQColor(GraphColor c) { return QColor(ColorRed(c), Color
 
 void QPainterCanvas::ApplyPen()
 {
+    Flush();
     if (p_)
         p_->setPen(pen_);
 }
@@ -87,18 +99,23 @@ void QPainterCanvas::SetPenWidth(Integer w)
 
 void QPainterCanvas::Line(PixelPoint a, PixelPoint b)
 {
-    if (p_)
-        p_->drawLine(Pt(a), Pt(b));
+    if (!p_)
+        return;
+    lines_.emplace_back(Pt(a), Pt(b));
+    if (lines_.size() >= 4096)
+        Flush();
 }
 
 void QPainterCanvas::Ellipse(PixelPoint a, PixelPoint b)
 {
+    Flush();
     if (p_)
         p_->drawEllipse(Box(a, b));
 }
 
 void QPainterCanvas::Arc(PixelPoint a, PixelPoint b, PixelPoint start, PixelPoint end)
 {
+    Flush();
     if (!p_)
         return;
     const QRect box = Box(a, b);
@@ -112,6 +129,7 @@ void QPainterCanvas::Arc(PixelPoint a, PixelPoint b, PixelPoint start, PixelPoin
 
 void QPainterCanvas::Polygon(const PixelPoint (&p)[4], GraphColor fill)
 {
+    Flush();
     if (!p_)
         return;
     const QPoint pts[4] = {Pt(p[0]), Pt(p[1]), Pt(p[2]), Pt(p[3])};
@@ -147,12 +165,43 @@ const QPainterCanvas::CachedFont& QPainterCanvas::FontFor(const TextFont& f)
     const QFontMetrics m1(font);
     if (f.width > 0 && m1.averageCharWidth() > 0)
         font.setStretch(std::clamp(int(std::lround(100.0 * f.width / m1.averageCharWidth())), 1, 4000));
-    CachedFont c{font, QFontMetrics(font).ascent()};
+    CachedFont c{font, QRawFont::fromFont(font), QFontMetrics(font).ascent()};
     return fonts_.emplace(std::move(key), std::move(c)).first->second;
+}
+
+// Glyphs straight from the font's character map, without shaping: the
+// labels of drawings are short plain texts, and this is the hot path of a
+// repaint. A text the font has no glyph for takes the painter's full
+// text path (with font fallback).
+void QPainterCanvas::DrawGlyphs(const CachedFont& cf, const QString& text)
+{
+    if (cf.raw.isValid()) {
+        const QList<quint32> glyphs = cf.raw.glyphIndexesForString(text);
+        if (!glyphs.isEmpty() && !glyphs.contains(0)) {
+            const QList<QPointF> advances = cf.raw.advancesForGlyphIndexes(glyphs);
+            QList<QPointF> positions(glyphs.size());
+            QPointF pos(0, cf.ascent);
+            for (qsizetype i = 0; i < glyphs.size(); ++i) {
+                positions[i] = pos;
+                pos += advances[i];
+            }
+            QGlyphRun run;
+            run.setRawFont(cf.raw);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            run.setUnderline(cf.font.underline());
+            run.setStrikeOut(cf.font.strikeOut());
+            p_->drawGlyphRun(QPointF(0, 0), run);
+            return;
+        }
+    }
+    p_->setFont(cf.font);
+    p_->drawText(0, cf.ascent, text);
 }
 
 void QPainterCanvas::Text(PixelPoint at, std::string_view text, const TextFont& f, GraphColor color)
 {
+    Flush();
     if (!p_ || text.empty())
         return;
     if (text != lastText_) {
@@ -161,19 +210,14 @@ void QPainterCanvas::Text(PixelPoint at, std::string_view text, const TextFont& 
     }
     const CachedFont& cf = FontFor(f);
     const QPoint origin = Pt(at);
-    const QPen linePen = p_->pen();
-    p_->setFont(cf.font);
+    const QTransform saved = p_->transform();
     p_->setPen(ToQColor(color));
-    if (f.escapement == 0) {
-        p_->drawText(origin.x(), origin.y() + cf.ascent, lastQText_);
-    } else {
-        p_->save();
-        p_->translate(origin);
+    p_->translate(origin);
+    if (f.escapement != 0)
         p_->rotate(-f.escapement / 10.0);
-        p_->drawText(0, cf.ascent, lastQText_);
-        p_->restore();
-    }
-    p_->setPen(linePen);
+    DrawGlyphs(cf, lastQText_);
+    p_->setTransform(saved);
+    p_->setPen(pen_);
 }
 
 } // namespace kt4::graphics

@@ -5,11 +5,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLine>
 #include <QPen>
+#include <QRawFont>
 #include <QString>
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class QPainter;
 
@@ -19,7 +22,10 @@ class QPainterCanvas : public GraphCanvas {
 public:
     // The painter must stay active while the canvas draws.
     explicit QPainterCanvas(QPainter* painter = nullptr);
+    ~QPainterCanvas() override;
     // Draws on another painter (or none); pen and font state carry over.
+    // Lines are drawn in batches: everything is on the painter once the
+    // canvas is handed another painter (or none) or destroyed.
     void SetPainter(QPainter* painter);
     // Smooth edges (slower); off by default, like the window always drew.
     void SetAntialiasing(bool on) { antialias_ = on; }
@@ -38,10 +44,13 @@ public:
 private:
     struct CachedFont {
         QFont font;
+        QRawFont raw;
         int ascent = 0;
     };
     const CachedFont& FontFor(const TextFont& f);
     void ApplyPen();
+    void Flush(); // draws the lines waiting in the batch
+    void DrawGlyphs(const CachedFont& cf, const QString& text);
 
     QPainter* p_ = nullptr;
     QPen pen_;
@@ -49,6 +58,7 @@ private:
     std::unordered_map<std::string, CachedFont> fonts_;
     std::string lastText_;
     QString lastQText_;
+    std::vector<QLine> lines_;
 };
 
 } // namespace kt4::graphics
