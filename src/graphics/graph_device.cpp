@@ -3,6 +3,7 @@
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
 #include "foundation/codepage.h"
+#include "foundation/paths.h"
 
 #include <filesystem>
 #include <fstream>
@@ -120,10 +121,7 @@ std::string CurrentFilePath()
         return "";
     if (settings::FileNameHasDir)
         return CurrentFileName;
-    const std::string file = CurrentFileName + "." + settings::DataFileExt;
-    if (settings::DataDir.empty())
-        return file;
-    return (std::filesystem::path(settings::DataDir) / file).string();
+    return AddBackslash(settings::DataDir) + CurrentFileName + "." + settings::DataFileExt;
 }
 
 } // namespace kt4::graphics

@@ -20,7 +20,8 @@ void DrawPlotPicture(TFvelmgra& window, const std::string& path, const PictureWi
     TGraphDevice device(window);
     device.Clear();
     device.Header(w.x1, w.y1, w.x2, w.y2);
-    PlotHpglFile(path, device);
+    if (!path.empty())
+        PlotHpglFile(path, device);
     device.ClearViewPort();
 }
 

@@ -13,7 +13,8 @@ class TFvelmgra;
 
 // Clears the window, starts a page with the picture's world window (in
 // mm; an empty window stands for 0..160 x 0..120) and draws the plot file
-// into it. An unreadable file is reported and sets AbortFlag.
+// into it; an empty path leaves the cleared page. An unreadable file is
+// reported and sets AbortFlag.
 void DrawPlotPicture(TFvelmgra& window, const std::string& path, const PictureWindow& world);
 
 // Shows the plot file in the active graphics window (the main window), or,

@@ -239,6 +239,9 @@ TEST_F(Gui, PicturesGoToTheMainWindowOrAWindowOfTheirOwn)
     ShowPlotPictureWindow(StartPlt, PictureWindow{0, 0, 320, 240});
     EXPECT_GT(main.DisplayList().Count(), 100u);
     EXPECT_EQ(main.Mapping().WorldWindow, (RealRect{0, 0, 320, 240}));
+    ShowPlotPictureWindow("", PictureWindow{}); // only the cleared page
+    EXPECT_EQ(main.DisplayList().Count(), 2u);  // page and its line style
+    EXPECT_FALSE(settings::AbortFlag);
     delete own;
 }
 
