@@ -218,6 +218,7 @@ void TDisplayList::Clear()
     lines_.clear();
     pauses_ = 0;
     ++generation_;
+    ++epoch_;
 }
 
 } // namespace kt4::graphics

@@ -74,11 +74,14 @@ public:
     std::size_t PauseCount() const { return pauses_; }
     // Grows with every change; lets a view know that its picture is stale.
     std::size_t Generation() const { return generation_; }
+    // Grows with every Clear: records before it are gone, not appended to.
+    std::size_t Epoch() const { return epoch_; }
 
 private:
     std::vector<TDisplayLine> lines_;
     std::size_t pauses_ = 0;
     std::size_t generation_ = 0;
+    std::size_t epoch_ = 0;
 };
 
 } // namespace kt4::graphics

@@ -88,11 +88,12 @@ void TFvelmgra::SetAntialiasing(bool on)
 void TFvelmgra::EnsurePicture()
 {
     const QSize size = area_->size().expandedTo(QSize(1, 1));
-    if (!pictureValid_ || picture_.size() != size) {
+    if (!pictureValid_ || picture_.size() != size || pictureEpoch_ != DisplayList().Epoch()) {
         picture_ = QImage(size, QImage::Format_RGB32);
         picture_.fill(QPainterCanvas::ToQColor(BackgroundColor));
         replay_ = std::make_unique<DisplayReplay>(*this, canvas_);
         pictureEnd_ = 0;
+        pictureEpoch_ = DisplayList().Epoch();
         pictureValid_ = true;
     }
     const std::size_t target = playing_ ? shownEnd_ : DisplayList().Count();

@@ -91,7 +91,8 @@ private:
     GraphArea* area_;
     QImage picture_;
     bool pictureValid_ = false;
-    std::size_t pictureEnd_ = 0; // records drawn into picture_
+    std::size_t pictureEnd_ = 0;   // records drawn into picture_
+    std::size_t pictureEpoch_ = 0; // the list's epoch when picture_ began
     QPainterCanvas canvas_;
     std::unique_ptr<DisplayReplay> replay_;
     bool antialias_ = false;

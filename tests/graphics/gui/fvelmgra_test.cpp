@@ -263,3 +263,16 @@ TEST_F(Gui, PrintingReplaysOntoThePage)
             drawn += (page.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
     EXPECT_GT(drawn, 1000);
 }
+
+TEST_F(Gui, ANewListNeverShowsTheOldPicture)
+{
+    TFvelmgra w;
+    DrawTestPicture(w);
+    const QImage full = w.RenderImage();
+    EXPECT_EQ(At(full, w, 110, 30), Rgb(10) & 0xFFFFFF);
+    GraphDevice.Init(); // empties the list without asking for a repaint
+    GraphDevice.Header(0, 0, 160, 120);
+    GraphDevice.Line(0, 0, 10, 10);
+    const QImage fresh = w.RenderImage();
+    EXPECT_EQ(At(fresh, w, 110, 30), QColor(1, 0, 0).rgb() & 0xFFFFFF);
+}
