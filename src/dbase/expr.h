@@ -25,7 +25,6 @@ inline constexpr int kMaxExprDepth = 150;        // nesting of the parser
 
 // Compile error codes and evaluation error codes.
 inline constexpr std::uint16_t kExprSyntaxError = 351;
-inline constexpr std::uint16_t kExprPoolOverflow = 354;
 inline constexpr std::uint16_t kExprEvalError = 358;
 
 // A compiled expression. Results of the last evaluation stay until the next.

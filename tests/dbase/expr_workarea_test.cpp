@@ -246,6 +246,43 @@ TEST_F(ExprTables, LocateWithForAndWhile)
     SetWhileExpr(nullptr);
 }
 
+// A stand-in memo layer: block n holds n lines of 100 letters.
+bool MemoLines(int, std::int32_t block, std::vector<std::string>& lines)
+{
+    for (int i = 0; i < block; ++i)
+        lines.push_back(std::string(100, static_cast<char>('a' + i)));
+    return true;
+}
+
+TEST_F(ExprTables, MemoFieldsReadTheMemoText)
+{
+    ASSERT_TRUE(CreateDbf(Path("MEMOS"), {{"TITLE", 'C', 5, 0}, {"NOTE", 'M', 10, 0}}));
+    ASSERT_TRUE(USE(Path("MEMOS")));
+    ASSERT_TRUE(FLock());
+    for (int block : {0, 1, 3}) {
+        ClearRecord();
+        Buffer().SetMemoRef(2, block);
+        ASSERT_TRUE(Append());
+    }
+    Unlock();
+    TExpr* e = Parser.AssignExpr("NOTE");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->Type(), 'M');
+    EXPECT_EQ(e->Width(), 256);
+    GO(2);
+    EXPECT_EQ(Eval(e), ""); // no memo layer linked
+    Memo.OpenMemoFile = [](int, const std::string&) { return true; };
+    Memo.ReadMemoLines = &MemoLines;
+    GO(1);
+    EXPECT_EQ(Eval(e), "");
+    GO(2);
+    EXPECT_EQ(Eval(e), std::string(100, 'a'));
+    GO(3); // the lines joined, cut to 255 characters
+    EXPECT_EQ(Eval(e), std::string(100, 'a') + std::string(100, 'b') + std::string(55, 'c'));
+    Memo = MemoHooks{};
+    Parser.FreeExpr(e);
+}
+
 TEST_F(ExprTables, CompileErrorsAndTheirCode)
 {
     USE(MakeParts());
