@@ -6,6 +6,7 @@
 #include "graphics/hpgl.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -146,5 +147,22 @@ TEST_F(Hpgl, StartPictureDrawsEveryPart)
     EXPECT_EQ(arcs, 1);
     EXPECT_EQ(texts, 5);
     EXPECT_NE(std::find(r.begin(), r.end(), "6;110;74;KT4"), r.end());
+    EXPECT_FALSE(settings::AbortFlag);
+}
+
+TEST_F(Hpgl, ArbitraryBytesEndWithoutHarm)
+{
+    std::uint32_t seed = 7;
+    const std::string alphabet = "PUDASICLBEN;,.-0123456789:<>=7}\x03 \r\n\xBF\xC5`_?@";
+    for (int run = 0; run < 300; ++run) {
+        std::string data;
+        for (int k = 0; k < 400; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            data += (run % 2) ? char(seed >> 24) : alphabet[(seed >> 16) % alphabet.size()];
+        }
+        w.DisplayList().Clear();
+        PlotHpglData(data, dev);
+        EXPECT_LE(PlotCharCount, 400);
+    }
     EXPECT_FALSE(settings::AbortFlag);
 }
