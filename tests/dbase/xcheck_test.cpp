@@ -1,0 +1,235 @@
+// Cross-checks with independent DBF programs: our tables read by dbfread
+// and shapelib with the same structure, values and deleted flags; tables
+// written by python3-dbf and shapelib read by our engine with the same
+// values. A missing tool fails the test in CI and is skipped with a clear
+// message elsewhere (tests/dbase/packages.txt lists the packages).
+#include "dbase_fixture.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace kt4::dbase::test {
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+};
+
+ToolRun RunProgram(const std::vector<std::string>& argv)
+{
+    int pipefd[2];
+    ToolRun run;
+    if (::pipe(pipefd) != 0)
+        return run;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipefd[1], 1);
+        ::close(pipefd[0]);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(pipefd[1]);
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(pipefd[0], buf, sizeof buf)) > 0)
+        run.out.append(buf, std::size_t(n));
+    ::close(pipefd[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+    return run;
+}
+
+// True when the tool is there; otherwise fails (CI) or skips the test.
+#define REQUIRE_TOOL(path, package)                                                          \
+    do {                                                                                     \
+        if (!std::filesystem::exists(path)) {                                                \
+            if (std::getenv("CI"))                                                           \
+                FAIL() << path << " is missing: install " << package;                        \
+            GTEST_SKIP() << path << " is missing: install " << package                       \
+                         << " (tests/dbase/packages.txt)";                                   \
+        }                                                                                    \
+    } while (0)
+
+ToolRun Python(const std::string& script, const std::vector<std::string>& args = {})
+{
+    std::vector<std::string> argv = {"/usr/bin/python3", "-c", script};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv);
+}
+
+bool PythonHas(const std::string& module)
+{
+    return std::filesystem::exists("/usr/bin/python3") &&
+           Python("import " + module).status == 0;
+}
+
+#define REQUIRE_PYTHON(module, package)                                                      \
+    do {                                                                                     \
+        if (!PythonHas(module)) {                                                            \
+            if (std::getenv("CI"))                                                           \
+                FAIL() << "python module " << module << " is missing: install " << package;  \
+            GTEST_SKIP() << "python module " << module << " is missing: install " << package \
+                         << " (tests/dbase/packages.txt)";                                   \
+        }                                                                                    \
+    } while (0)
+
+const char* kDbfreadDump = R"(
+import sys, dbfread
+t = dbfread.DBF(sys.argv[1], load=True, ignore_missing_memofile=True, char_decode_errors='replace')
+h = t.header
+import os
+size = os.path.getsize(sys.argv[1])
+print('version %d count %d headerlen %d recordlen %d whole %d' % (h.dbversion, h.numrecords, h.headerlen, h.recordlen, (size - h.headerlen) // h.recordlen))
+print(' '.join('%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields))
+for deleted, recs in ((0, t.records), (1, t.deleted)):
+    for r in recs:
+        print(deleted, ' '.join('%s=%r' % (k, v) for k, v in r.items()))
+)";
+
+class XCheckTest : public EngineTest {
+protected:
+    // Three records, the second deleted, optional memo field.
+    std::string OurTable(std::uint8_t version, bool memo)
+    {
+        EXPECT_TRUE(SetCreateVersion(version));
+        std::vector<FieldDef> fields = {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2},
+                                        {"QTY", 'N', 5, 0},   {"OK", 'L', 1, 0},
+                                        {"DAY", 'D', 8, 0}};
+        if (memo)
+            fields.push_back({"NOTE", 'M', 10, 0});
+        const std::string name = "T" + std::to_string(version);
+        EXPECT_TRUE(CreateDbf(Path(name), fields));
+        EXPECT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+        const char* names[] = {"Meier", "Schmidt", "Zander"};
+        for (int i = 0; i < 3; ++i) {
+            ClearRecord();
+            TypedBuffer b = Buffer();
+            b.SetText(1, names[i]);
+            b.SetNumber(2, 12.5 * (i + 1) - 30);
+            b.SetInteger(3, i * 1000);
+            b.SetLogical(4, i != 1);
+            b.SetText(5, i == 2 ? "" : "1" + std::to_string(i) + ".05.24");
+            EXPECT_TRUE(Append()) << LastErrorText();
+        }
+        GO(2);
+        EXPECT_TRUE(DeleteRec());
+        USE("");
+        return Path(name + ".DBF");
+    }
+};
+
+TEST_F(XCheckTest, DbfreadReadsOurTables)
+{
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    for (std::uint8_t version : {0x83, 0x8B, 0xF5, 0x03}) {
+        const bool memo = version != 0x03;
+        std::string path = OurTable(version == 0x03 ? 0x8B : version, memo);
+        ToolRun run = Python(kDbfreadDump, {path});
+        ASSERT_EQ(run.status, 0) << run.out;
+        std::string memoField = memo ? " NOTE:M:10:0" : "";
+        std::string memoValue = memo ? " NOTE=None" : "";
+        std::ostringstream want;
+        want << "version " << int(version) << " count 3 headerlen " << (32 + 32 * (memo ? 6 : 5) + 1)
+             << " recordlen " << (memo ? 43 : 33) << " whole 3\n"
+             << "NAME:C:10:0 PRICE:N:8:2 QTY:N:5:0 OK:L:1:0 DAY:D:8:0" << memoField << "\n"
+             << "0 NAME='Meier' PRICE=-17.5 QTY=0 OK=True DAY=datetime.date(2024, 5, 10)"
+             << memoValue << "\n"
+             << "0 NAME='Zander' PRICE=7.5 QTY=2000 OK=True DAY=None" << memoValue << "\n"
+             << "1 NAME='Schmidt' PRICE=-5.0 QTY=1000 OK=False DAY=datetime.date(2024, 5, 11)"
+             << memoValue << "\n";
+        EXPECT_EQ(run.out, want.str()) << "version " << int(version);
+    }
+}
+
+TEST_F(XCheckTest, ShapelibReadsOurTables)
+{
+    REQUIRE_TOOL("/usr/bin/dbfdump", "shapelib");
+    std::string path = OurTable(0x8B, false);
+    ToolRun run = RunProgram({"/usr/bin/dbfdump", "-m", "-r", path});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("NAME: Meier"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("PRICE: -17.50"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("QTY: 2000"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("DAY: 20240511\n(DELETED)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("DAY: 20240511"), std::string::npos) << run.out;
+}
+
+TEST_F(XCheckTest, WeReadPython3DbfTables)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    const char* script = R"(
+import sys, dbf, datetime
+kind = sys.argv[2]
+t = dbf.Table(sys.argv[1], 'NAME C(10); PRICE N(8,2); QTY N(5,0); OK L; DAY D; NOTE M',
+              dbf_type=kind, codepage='cp850')
+t.open(dbf.READ_WRITE)
+t.append(('M\u00e4dchen', 12.5, 7, True, datetime.date(2024, 5, 17), 'a memo'))
+t.append(('Zwei', -1.25, 0, False, None, ''))
+t.close()
+)";
+    for (const char* kind : {"db3", "fp"}) {
+        std::string path = Path(std::string("PY") + kind + ".dbf");
+        ToolRun run = Python(script, {path, kind});
+        ASSERT_EQ(run.status, 0) << run.out;
+        auto before = ReadBytes(path);
+        ASSERT_TRUE(USE(path + " EXCLUSIVE")) << LastErrorText();
+        EXPECT_EQ(RecCount(), 2);
+        EXPECT_EQ(Buffer().Text(1), "M\xE4" "dchen   "); // stored in code page 850
+        EXPECT_DOUBLE_EQ(Buffer().Number(2), 12.5);
+        EXPECT_EQ(Buffer().Integer(3), 7);
+        EXPECT_TRUE(Buffer().Logical(4));
+        EXPECT_EQ(Buffer().Text(5), "17.05.24");
+        EXPECT_GT(Buffer().MemoRef(6), 0);
+        SKIP(1);
+        EXPECT_EQ(Name(), "Zwei");
+        EXPECT_DOUBLE_EQ(Buffer().Number(2), -1.25);
+        EXPECT_FALSE(Buffer().Logical(4));
+        EXPECT_EQ(Buffer().Text(5), "  .  .  ");
+        // Appending keeps what the other program keeps in the header (code page at 29).
+        ClearRecord();
+        Buffer().SetText(1, "Drei");
+        ASSERT_TRUE(Append());
+        USE("");
+        auto after = ReadBytes(path);
+        EXPECT_TRUE(std::equal(before.begin() + 16, before.begin() + 32, after.begin() + 16)) << kind;
+        EXPECT_EQ(after[29], 0x02) << kind;
+        EXPECT_EQ(GetU32(after.data() + 4), 3u);
+    }
+}
+
+TEST_F(XCheckTest, WeReadShapelibTables)
+{
+    REQUIRE_TOOL("/usr/bin/dbfcreate", "shapelib");
+    const std::string base = Path("shp");
+    ASSERT_EQ(RunProgram({"/usr/bin/dbfcreate", base, "-s", "NAME", "10", "-n", "PRICE", "8", "2"}).status, 0);
+    ASSERT_EQ(RunProgram({"/usr/bin/dbfadd", base + ".dbf", "Meier", "12.5"}).status, 0);
+    ASSERT_EQ(RunProgram({"/usr/bin/dbfadd", base + ".dbf", "Schmidt", "-3"}).status, 0);
+    TableIsAnsi = true;
+    ASSERT_TRUE(USE(base)) << LastErrorText();
+    EXPECT_EQ(RecCount(), 2);
+    EXPECT_EQ(Name(), "Meier");
+    EXPECT_DOUBLE_EQ(Buffer().Number(2), 12.5);
+    SKIP(1);
+    EXPECT_EQ(Name(), "Schmidt");
+    EXPECT_DOUBLE_EQ(Buffer().Number(2), -3);
+}
+
+TEST_F(XCheckTest, PgdbfReadsOurValues)
+{
+    REQUIRE_TOOL("/usr/bin/pgdbf", "pgdbf");
+    std::string path = OurTable(0x8B, false);
+    ToolRun run = RunProgram({"/usr/bin/pgdbf", path});
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("Meier\t-17.50\t0\tt\t2024-05-10"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Schmidt"), std::string::npos) << "deleted records are skipped";
+}
+
+} // namespace
+} // namespace kt4::dbase::test
