@@ -1,0 +1,164 @@
+#include "shell/config_file.h"
+
+#include "foundation/codepage.h"
+#include "foundation/dialogs.h"
+#include "foundation/environment.h"
+#include "foundation/files.h"
+#include "foundation/linefile.h"
+#include "foundation/paths.h"
+#include "foundation/settings.h"
+#include "shell/config_table.h"
+#include "shell/screen_defaults.h"
+
+#include <filesystem>
+
+namespace kt4::shell {
+
+Real GraphicsAspect;
+
+namespace {
+
+std::string CfgName() { return settings::BaseName + ".cfg"; }
+
+// The configuration file in Dir, whatever the case of its name; "" when
+// there is none.
+std::string FindIn(const std::string& Dir)
+{
+    std::string dir = Dir.empty() ? std::string(".") : Dir;
+    return FindFileNoCase(dir, CfgName());
+}
+
+// Every line of the file; false (and AbortFlag) when it cannot be read.
+bool ReadLines(const std::string& Path, std::vector<std::string>& Lines)
+{
+    LineFile f;
+    if (!f.OpenRead(Path))
+        return false;
+    std::string line;
+    while (!f.Eof() && f.ReadLine(line))
+        Lines.push_back(line);
+    bool ok = f.IoError() == 0;
+    f.Close();
+    return ok;
+}
+
+void NoFileDefaults()
+{
+    using namespace settings;
+    DefaultScreenResolution();
+    DefaultTextWindowRect();
+    InputWindowScale = Screen().ppi * 100 / 96;
+    DialogElementScale = 100;
+    AbortFlag = true;
+    ScreenSizeCode = 1;
+    ApplyScreenDefaults();
+}
+
+void Complete()
+{
+    DefaultScreenResolution();
+    ApplyScreenDefaults();
+    // Copying the tables to the temporary folder is never carried over.
+    settings::DbfUseTemp = false;
+}
+
+} // namespace
+
+std::string ConfigFileName() { return AddBackslash(settings::ConfigDir) + CfgName(); }
+
+std::vector<std::string> FallbackConfigDirs()
+{
+    std::string base = GetEnvVar("XDG_CONFIG_HOME");
+    if (base.empty()) {
+        std::string home = GetEnvVar("HOME");
+        base = (std::filesystem::path(home.empty() ? "/" : home) / ".config").string();
+    }
+    std::filesystem::path velmora = std::filesystem::path(base) / "velmora";
+    return {AddBackslash(velmora.string()),
+            AddBackslash((velmora / settings::BaseName).string())};
+}
+
+std::vector<std::string> ConfigLines()
+{
+    std::vector<std::string> out;
+    for (const auto& item : config::Items())
+        item.write(out, item);
+    return out;
+}
+
+void ApplyConfigLines(const std::vector<std::string>& Lines)
+{
+    config::LineCursor in(Lines);
+    for (const auto& item : config::Items()) {
+        if (in.AtEnd()) {
+            if (item.atEnd)
+                item.atEnd();
+            return;
+        }
+        item.read(in, item);
+    }
+}
+
+void ReadConfigFile()
+{
+    using namespace settings;
+    std::string path = FindIn(ConfigDir);
+    if (path.empty()) {
+        for (const auto& dir : FallbackConfigDirs()) {
+            path = FindIn(dir);
+            if (!path.empty()) {
+                ConfigDir = dir;
+                break;
+            }
+        }
+    }
+    if (path.empty()) {
+        NoFileDefaults();
+        return;
+    }
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines)) {
+        // nothing taken from a file that could not be read
+        ErrorBox(IoErrorText(IoReadPastEnd) + " " + DisplayToOem(path));
+        AbortFlag = true;
+        Complete();
+        return;
+    }
+    GraphicsAspect = 1.0L;
+    ApplyConfigLines(lines);
+    Complete();
+}
+
+void WriteConfigFile()
+{
+    using namespace settings;
+    if (AbortFlag)
+        return;
+    // A folder or program name that code page 850 cannot hold would come
+    // back changed: refuse to write rather than store it garbled.
+    std::vector<std::string> bad = config::UnstorableTexts();
+    if (!bad.empty()) {
+        AbortFlag = true;
+        ErrorBox("Konfiguration nicht gespeichert, Zeichen nicht darstellbar: " +
+                 DisplayToOem(bad.front()));
+        return;
+    }
+    // Numbers in the file always carry a point, whatever DecimalPoint says;
+    // the file records the setting itself.
+    std::vector<std::string> lines = ConfigLines();
+    LineFile f;
+    f.Assign(ConfigFileName());
+    if (!RewriteRetry(f))
+        return;
+    for (const auto& line : lines)
+        f.WriteLine(line);
+    int code = f.IoError();
+    if (!f.Close() || code != 0) {
+        AbortFlag = true;
+        ErrorBox(IoErrorText(code != 0 ? code : IoWriteFailed) + " " + DisplayToOem(ConfigFileName()));
+    }
+}
+
+void InitShellConfig() { GraphicsAspect = 1.0L; }
+
+} // namespace kt4::shell

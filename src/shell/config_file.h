@@ -1,0 +1,45 @@
+// The configuration file BaseName + ".cfg" in ConfigDir: every user setting
+// of the program (folders, printer, graphics, CAD, colours, text output,
+// units, language) as alternating label and value lines in a fixed order.
+// Written in full, read by position; an older, shorter file loads with the
+// remaining settings at their start values.
+#pragma once
+
+#include "foundation/types.h"
+
+#include <string>
+#include <vector>
+
+namespace kt4::shell {
+
+// Horizontal correction factor of the graphics ("GrafikKorrekturFaktor
+// horizontal"); kept in the file, nothing draws with it.
+extern Real GraphicsAspect;
+
+// AddBackslash(ConfigDir) + BaseName + ".cfg"
+std::string ConfigFileName();
+// The folders searched after ConfigDir: $XDG_CONFIG_HOME/velmora/ and
+// $XDG_CONFIG_HOME/velmora/<BaseName>/ (~/.config when the variable is
+// unset or empty), each ending with "/".
+std::vector<std::string> FallbackConfigDirs();
+
+// Writes the file in full (nothing when AbortFlag is set). The file is
+// replaced whole or not at all; a failure is reported and sets AbortFlag.
+void WriteConfigFile();
+// Searches ConfigDir and the fallback folders, reads the file found and
+// completes the settings. No file: screen defaults and AbortFlag (no
+// error). A file that cannot be read changes no setting, is reported and
+// sets AbortFlag.
+void ReadConfigFile();
+
+// The lines of the file for the present settings (label and value lines,
+// OEM text, without line ends).
+std::vector<std::string> ConfigLines();
+// Reads the settings from the lines of a file, with the read-time
+// corrections, up to the end of the lines (no completion step).
+void ApplyConfigLines(const std::vector<std::string>& Lines);
+
+// Start values of this module.
+void InitShellConfig();
+
+} // namespace kt4::shell

@@ -1,0 +1,58 @@
+// The rows of the configuration file as data: each item writes its lines
+// and reads them back (with its read-time correction). Used only by
+// config_file.cpp and the tests.
+#pragma once
+
+#include "foundation/types.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace kt4::shell::config {
+
+// Reading position in the lines of a configuration file.
+class LineCursor {
+public:
+    explicit LineCursor(const std::vector<std::string>& lines) : lines_(lines) {}
+    bool AtEnd() const { return pos_ >= lines_.size(); }
+    // The next line; "" past the end.
+    std::string Line();
+    Integer Int();
+    Real Number();
+    // True for "TRUE" in any case.
+    bool Bool();
+    std::size_t Position() const { return pos_; }
+
+private:
+    const std::vector<std::string>& lines_;
+    std::size_t pos_ = 0;
+};
+
+struct Item {
+    void (*write)(std::vector<std::string>& out, const Item& self) = nullptr;
+    void (*read)(LineCursor& in, const Item& self) = nullptr;
+    // What the item refers to; the write and read functions know the type.
+    void* ref = nullptr;
+    const char* label = nullptr;
+    void (*fix)() = nullptr;      // read-time correction after the value
+    void (*atEnd)() = nullptr;    // the file ended right before this item
+    // The value is a display text (a folder, program or font name): UTF-8
+    // in the program, code page 850 in the file.
+    bool displayText = false;
+};
+
+// Every item of the file, in file order.
+const std::vector<Item>& Items();
+
+// The display texts of the settings that code page 850 cannot hold (the
+// file would change them); empty when every one can be stored.
+std::vector<std::string> UnstorableTexts();
+
+// Texts of the two number forms of the file: R (seven decimals, whole
+// values below 1 without) and R3 (three significant digits, no trailing
+// zeros, "0" below 1E-5). Both always with ".".
+std::string RealText(Real X);
+std::string Real3Text(Real X);
+
+} // namespace kt4::shell::config

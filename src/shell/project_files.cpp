@@ -1,0 +1,106 @@
+#include "shell/project_files.h"
+
+#include "drive/drive_calc.h"
+#include "drive/projectfile.h"
+#include "foundation/codepage.h"
+#include "foundation/dialogs.h"
+#include "foundation/paths.h"
+#include "foundation/settings.h"
+#include "foundation/ui_service.h"
+#include "shell/recent_files.h"
+#include "shell/window_link.h"
+
+#include <filesystem>
+
+namespace kt4::shell {
+
+namespace {
+
+// A Yes/No/Cancel question in display text, so a file name shows exactly
+// as it is on disk (the dialog layer's box takes stored text). Cancel sets
+// AbortFlag; true only for Yes.
+bool AskYesNoCancel(const std::string& Text)
+{
+    Answer a = Ui().YesNoCancelBox(OemToDisplay(settings::ProgramTitle), Text);
+    if (a == Answer::Cancel)
+        settings::AbortFlag = true;
+    return a == Answer::Yes;
+}
+
+std::string ShownFileName()
+{
+    using namespace settings;
+    if (FileNameHasDir)
+        return CurrentFileName;
+    return AddBackslash(DataDir) + CurrentFileName + "." + DataFileExt;
+}
+
+} // namespace
+
+bool SaveFile(const std::string& Name)
+{
+    dialogs::AskOverwrite = false;
+    bool ok = project::WriteDataFile(Name);
+    dialogs::AskOverwrite = true;
+    return ok && !settings::AbortFlag;
+}
+
+void AskSaveChanges()
+{
+    using namespace settings;
+    if (FileNameHasDir && ArchiveMode) {
+        DataModified = false;
+        return;
+    }
+    if (!CurrentFileName.empty() && DataModified) {
+        bool yes = AskYesNoCancel("Datei speichern (" + ShownFileName() + ") ?");
+        if (AbortFlag)
+            return;
+        if (yes) {
+            SaveFile(CurrentFileName);
+            if (!AbortFlag)
+                DataModified = false;
+        } else {
+            DataModified = false;
+        }
+        return;
+    }
+    if (DataModified) {
+        if (YesNoCancelBox("Bisherige Eingaben verwerfen ?"))
+            DataModified = false;
+        else
+            AbortFlag = true;
+    }
+}
+
+void OpenRecentFile(int K)
+{
+    using namespace settings;
+    namespace fs = std::filesystem;
+    if (K < 1 || K > 4 || RecentFiles[K].empty())
+        return;
+    AskSaveChanges();
+    if (AbortFlag)
+        return;
+    std::string entry = RecentFiles[K];
+    std::error_code ec;
+    if (fs::exists(entry, ec)) {
+        if (project::ReadDataFile(entry)) {
+            fs::path p(entry);
+            CurrentFileName = p.stem().string();
+            DataDir = p.parent_path().string();
+            FileNameHasDir = false;
+            drive::CalcDrive();
+            AddRecentFile(CurrentFileName);
+            DataModified = false;
+            Window().UpdateErrorMessagesItem();
+        }
+        UpdateWindowCaption();
+        return;
+    }
+    RemoveRecentFile(K);
+    Window().SetMenuCaptions();
+    MessageText("File " + DisplayToOem(entry) + " not found !");
+}
+
+} // namespace kt4::shell

@@ -1,0 +1,26 @@
+// The current project data file (CurrentFileName in DataDir): saving it,
+// the question before unsaved changes are lost, and opening an entry of
+// the recent-file list. Results go through AbortFlag (set: the caller
+// stops) and DataModified.
+#pragma once
+
+#include <string>
+
+namespace kt4::shell {
+
+// Writes the project under Name (an empty name asks for one) without the
+// overwrite question. True when it was written.
+bool SaveFile(const std::string& Name);
+
+// With unsaved changes: asks whether to save (a named project) or to drop
+// the input (an unnamed one). DataModified is cleared only when the
+// changes were saved or the user let them go; a failed or cancelled save
+// keeps it and sets AbortFlag.
+void AskSaveChanges();
+
+// Opens entry K of the recent-file list. The current project changes only
+// when the file was read; the drive is then calculated. A listed file
+// that is gone is removed from the list with a message.
+void OpenRecentFile(int K);
+
+} // namespace kt4::shell

@@ -1,0 +1,22 @@
+// Services of modules that the shell calls but that come later: the view
+// dispatcher of the drawings and the guided tour. Until a module fills its
+// entry, the call does nothing (RedrawCurrentView leaves the window as it
+// is, the tour introduction is skipped), and CadOutputAvailable() tells
+// the command line that no CAD file can be written.
+#pragma once
+
+#include <functional>
+
+namespace kt4::shell {
+
+struct LaterServices {
+    std::function<void()> redrawCurrentView; // the current view on the screen
+    std::function<void(int device)> drawCadView; // view 1 on a CAD device
+    std::function<void()> tourStart;         // tour introduction; Cancel clears DemoRunning
+};
+LaterServices& Services();
+
+void RedrawCurrentView();
+bool CadOutputAvailable();
+
+} // namespace kt4::shell

@@ -1,0 +1,272 @@
+#include "shell/startup.h"
+
+#include "cad/cad_settings.h"
+#include "drive/drive_calc.h"
+#include "drive/printout.h"
+#include "drive/projectfile.h"
+#include "foundation/dialogs.h"
+#include "foundation/environment.h"
+#include "foundation/files.h"
+#include "foundation/helppictures.h"
+#include "foundation/maths.h"
+#include "foundation/paths.h"
+#include "foundation/settings.h"
+#include "foundation/strutil.h"
+#include "foundation/ui_service.h"
+#include "graphics/graph_device.h"
+#include "shell/command_line.h"
+#include "shell/config_file.h"
+#include "shell/identity.h"
+#include "shell/services.h"
+#include "shell/session_file.h"
+#include "shell/work_folders.h"
+
+#include <filesystem>
+
+namespace kt4::shell {
+
+namespace fs = std::filesystem;
+using namespace settings;
+
+namespace {
+
+enum class Next { DefaultFiles, Calculate, End };
+
+struct Step {
+    Next next = Next::DefaultFiles;
+    StartResult result;
+};
+
+Step Ended(int code)
+{
+    Step s;
+    s.next = Next::End;
+    s.result = {true, code};
+    return s;
+}
+
+// "/G" sets it; nothing reads it.
+bool graphicsSwitch = false;
+
+void ShowUsage()
+{
+    Ui().MessageScreen(ProductName, UsageLines());
+}
+
+Step UsageError(const std::string& Switch)
+{
+    std::string text = "Unbekannter Schalter: " + Switch + "\n";
+    for (const auto& line : UsageLines())
+        text += line + "\n";
+    Ui().MessageBox("Fehler : ", text, BoxKind::Error);
+    return Ended(2);
+}
+
+// The modification time of a file, or none.
+bool FileTime(const std::string& Path, fs::file_time_type& Time)
+{
+    std::error_code ec;
+    Time = fs::last_write_time(Path, ec);
+    return !ec;
+}
+
+// Reads the data file of a batch mode and makes its folder the data folder
+// and its bare name the current file name. False when it cannot be read.
+bool ReadBatchFile()
+{
+    if (!project::ReadDataFile(CurrentFileName))
+        return false;
+    std::string path = project::DataFilePath(CurrentFileName);
+    DataDir = FilePathPart(path);
+    CurrentFileName = FileBaseName(path);
+    FileNameHasDir = false;
+    drive::CalcDrive();
+    return true;
+}
+
+// "/I": the calculated printout as CurrentFileName + ".txt" beside the data
+// file. Exit 1 when it was not written.
+Step BatchPrintout()
+{
+    if (!ReadBatchFile())
+        return Ended(1);
+    TextDeviceDialog = false;
+    TextDevice = 9;
+    std::string out = AddBackslash(DataDir) + CurrentFileName + ".txt";
+    fs::file_time_type before{};
+    bool existed = FileTime(out, before);
+    AbortFlag = false;
+    bool written = drive::WriteAusdruck(0);
+    fs::file_time_type after{};
+    bool fresh = FileTime(out, after) && (!existed || after != before);
+    return Ended(written && !AbortFlag && fresh ? 0 : 1);
+}
+
+// "/CADi:j": view 1 on CAD device i; the file takes the data file's name in
+// the current folder.
+Step BatchCad(int Device)
+{
+    if (!ReadBatchFile())
+        return Ended(1);
+    cad::CadBatchMode = true;
+    AbortFlag = false;
+    Services().drawCadView(Device);
+    cad::CadBatchMode = false;
+    return Ended(AbortFlag || CalcErrorFlag ? 1 : 0);
+}
+
+// A file named on the command line for the window: loaded when it can be
+// read; otherwise it becomes a new file of that name, if the name is
+// usable at all.
+Step OpenCommandLineFile()
+{
+    ShowErrorBoxes = false;
+    if (project::ReadDataFile(CurrentFileName)) {
+        drive::CalcDrive();
+        RedrawCurrentView();
+    }
+    FileNameHasDir = true;
+    ShowErrorBoxes = true;
+    if (AbortFlag) {
+        AbortFlag = false;
+        CheckOutputFile(CurrentFileName);
+        if (AbortFlag)
+            return Ended(2);
+    }
+    return {};
+}
+
+Step CommandLineStep(int Code)
+{
+    CommandLine cmd = ParseCommandLine(environment::CommandLineParams, CadOutputAvailable());
+    if (cmd.mode == StartMode::Interactive)
+        return {};
+    if (cmd.mode == StartMode::Usage) {
+        ShowUsage();
+        return Ended(0);
+    }
+    (void)Code;
+    CurrentFileName = cmd.file;
+    DataDir.clear();
+    switch (cmd.mode) {
+    case StartMode::Demo:
+        DemoRunning = true;
+        NormalCursor();
+        if (Services().tourStart)
+            Services().tourStart();
+        return {};
+    case StartMode::KeepName:
+        return {};
+    case StartMode::Printout:
+        return BatchPrintout();
+    case StartMode::CadFile:
+        return BatchCad(cmd.cadDevice);
+    case StartMode::SkipLoad:
+        graphicsSwitch = true;
+        return {};
+    case StartMode::MissingExtension:
+        ErrorBox("Erweiterung ." + DataFileExt + " " + "mu\xE1 mit angegeben werden");
+        return Ended(2);
+    case StartMode::UnknownSwitch:
+        return UsageError(cmd.badSwitch);
+    default:
+        return OpenCommandLineFile();
+    }
+}
+
+// The data file Name + "." + DataFileExt in Dir, whatever its case; "" when
+// there is none or it cannot be read.
+std::string DefaultFile(const std::string& Dir, const std::string& Name)
+{
+    if (Dir.empty())
+        return "";
+    std::string found = FindFileNoCase(Dir, Name + "." + DataFileExt);
+    return !found.empty() && FileReadable(found) ? found : "";
+}
+
+void LoadDefaultFiles()
+{
+    if (DemoRunning)
+        return;
+    std::string null = DefaultFile(DataDir, "null");
+    if (!null.empty()) {
+        project::ReadDataFile(null);
+        CurrentFileName.clear();
+    }
+    std::string init = DefaultFile(ProgramsDir, "init");
+    if (!init.empty()) {
+        std::string keep = DataDir;
+        DataDir = ProgramsDir;
+        project::ReadDataFile(init);
+        DataDir = keep;
+        CurrentFileName.clear();
+    }
+}
+
+void SetUpGraphics()
+{
+    graphics::GraphDevice.SetWindow(true, true, 0.1L, 0.05L, 0.95L, 0.95L, 0, 0, 36.9L, 32);
+    graphics::GraphDevice.DrawLogo();
+}
+
+void ShowStartPicture()
+{
+    if (PltDir.empty() || FindFileNoCase(PltDir, "start.plt").empty())
+        return;
+    graphics::GraphDevice.Clear();
+    ShowHelpPicture("start");
+}
+
+} // namespace
+
+void ReadStartFiles()
+{
+    SetProgramIdentity();
+    cad::ViewDefault3D = {0, DegToRad(90), DegToRad(-75)};
+    ReadConfigFile();
+    AbortFlag = false;
+    ReadSessionFile();
+    AbortFlag = false;
+}
+
+StartResult StartUp(int Code)
+{
+    SetProgramIdentity();
+    AbortFlag = false;
+    if (Code != 6 && Code != 7 && Code != 8 && Code != 9)
+        ReadConfigFile();
+    AbortFlag = false;
+    ShowErrorBoxes = true;
+    CheckWorkFolders();
+    if (!PasswordPrompt)
+        DataDir.clear();
+
+    Step step = CommandLineStep(Code);
+    if (step.next == Next::End)
+        return step.result;
+
+    if (FileNameHasDir) {
+        DataDir.clear();
+    } else {
+        if ((Code == 0 || Code == 1 || Code == 8 || Code == 9) && PasswordPrompt &&
+            !EnterUserPassword())
+            return {true, 0};
+        HourglassCursor();
+        DataDir = DataDir.empty() ? AddBackslash(DefaultDataDir)
+                                  : (fs::path(DefaultDataDir) / DataDir).string();
+        SetUpGraphics();
+        LoadDefaultFiles();
+    }
+    AbortFlag = false;
+    if (Code == 1 || Code == 4 || Code == 8)
+        drive::CalcDrive();
+    AbortFlag = false;
+    DataModified = false;
+    ShowStartPicture();
+    NormalCursor();
+    return {};
+}
+
+void AllocHook() {}
+
+} // namespace kt4::shell

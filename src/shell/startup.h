@@ -1,0 +1,30 @@
+// The program's start: reading the configuration and session files, the
+// command line with its batch modes, the default data files, the first
+// calculation and the start picture. The window steps around it (menus,
+// graphics device, window size, language) belong to the main window; the
+// batch modes run the same core steps without a window.
+#pragma once
+
+namespace kt4::shell {
+
+// The product code this program starts with.
+inline constexpr int ProductCode = 8;
+
+struct StartResult {
+    bool end = false;  // the program ends now (batch mode, usage, refusal)
+    int exitCode = 0;  // 0 done, 1 nothing written, 2 usage error
+};
+
+// The steps of the main window's creation that need no window: program
+// identity, default 3-D view angles (0, 90 and -75 degrees), configuration
+// file, session file; AbortFlag is clear afterwards.
+void ReadStartFiles();
+
+// The start-up routine on the command line in environment::
+// CommandLineParams. Batch modes and usage errors end here (result.end).
+StartResult StartUp(int Code);
+
+// A hook without effect that callers run before each record allocation.
+void AllocHook();
+
+} // namespace kt4::shell

@@ -1,0 +1,21 @@
+#include "shell/stored_names.h"
+
+#include "foundation/codepage.h"
+#include "foundation/settings.h"
+
+namespace kt4::shell {
+
+std::string NameToFile(const std::string& Name) { return DisplayToOem(Name); }
+
+std::string NameFromFile(const std::string& Oem)
+{
+    Word saved = settings::CharConversion;
+    settings::CharConversion = 0;
+    std::string name = OemToDisplay(Oem);
+    settings::CharConversion = saved;
+    return name;
+}
+
+bool NameStorable(const std::string& Name) { return NameFromFile(NameToFile(Name)) == Name; }
+
+} // namespace kt4::shell

@@ -1,0 +1,86 @@
+#include "shell/work_folders.h"
+
+#include "foundation/dialogs.h"
+#include "foundation/environment.h"
+#include "foundation/files.h"
+#include "foundation/paths.h"
+#include "foundation/settings.h"
+#include "shell/stored_names.h"
+
+#ifndef KT4_DATA_DIR
+#define KT4_DATA_DIR ""
+#endif
+
+namespace kt4::shell {
+
+namespace {
+
+// An empty folder name stands for the current folder.
+bool FolderValid(const std::string& Dir) { return DirReadable(Dir.empty() ? "." : Dir); }
+
+void Check(const std::string& Dir, const char* Message)
+{
+    if (!FolderValid(Dir))
+        ErrorBox(Message);
+}
+
+void FillEmpty()
+{
+    using namespace settings;
+    if (TempDir.empty()) {
+        TempDir = GetEnvVar("TMPDIR");
+        if (TempDir.empty())
+            TempDir = "/tmp";
+        TempDir = AddBackslash(TempDir);
+    }
+    std::string start = AddBackslash(StartDir);
+    if (DbfDir.empty())
+        DbfDir = AddBackslash(ProgramDataDir());
+    if (PltDir.empty())
+        PltDir = AddBackslash(ProgramDataDir());
+    if (EdiDir.empty())
+        EdiDir = start;
+    if (DefaultDataDir.empty())
+        DefaultDataDir = start;
+}
+
+void CheckTempDir()
+{
+    using namespace settings;
+    if (FolderValid(TempDir))
+        return;
+    ErrorBox("ung\x81ltiger Ordner f\x81r tempor\x84re Dateien konfiguriert");
+    std::string answer = NameToFile(TempDir);
+    InputText("Ordner f\x81r tempor\x84re Dateien", 60, answer);
+    if (!AbortFlag)
+        TempDir = NameFromFile(answer);
+}
+
+} // namespace
+
+std::string ProgramDataDir()
+{
+    std::string built = KT4_DATA_DIR;
+    if (!built.empty() && DirExists(built))
+        return built;
+    return settings::StartDir;
+}
+
+void CheckWorkFolders()
+{
+    using namespace settings;
+    FillEmpty();
+    Check(CadDir, "ung\x81ltiger CAD Ordner konfiguriert");
+    Check(DbfDir, "ung\x81ltiger DBF Ordner konfiguriert");
+    Check(PltDir, "ung\x81ltiger PLT Ordner konfiguriert");
+    CheckTempDir();
+    Check(EdiDir, "ung\x81ltiger EDI Ordner konfiguriert");
+    Check(DefaultDataDir, "ung\x81ltiger Data Ordner konfiguriert");
+    if (DbfUseTemp) {
+        HourglassCursor();
+        CopyFiles("*.dbf", AddBackslash(DbfDir), AddBackslash(TempDir));
+        NormalCursor();
+    }
+}
+
+} // namespace kt4::shell

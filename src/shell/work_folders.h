@@ -1,0 +1,21 @@
+// The configured work folders: empty ones get a default, invalid ones are
+// reported.
+#pragma once
+
+#include <string>
+
+namespace kt4::shell {
+
+// The folder of the program's own data files (help texts, pictures,
+// tables): the data folder of the build when it is there, else the folder
+// current at program start.
+std::string ProgramDataDir();
+
+// Empty folders: TempDir takes $TMPDIR, else "/tmp"; DbfDir and PltDir the
+// program's data folder; the EDI folder and DefaultDataDir the start
+// folder. Then each folder is tested and a failure reported; for an
+// invalid temporary folder the user is asked for another. With DbfUseTemp
+// the tables of DbfDir are copied into TempDir.
+void CheckWorkFolders();
+
+} // namespace kt4::shell
