@@ -213,4 +213,65 @@ void HeadlessUi::ShowPlotPicture(const std::string& path, const PictureWindow& w
     Record("picture", "", path);
 }
 
+void HeadlessUi::ShowTextViewer(const std::string& shownFile, const std::string& printFile)
+{
+    Record("viewer", printFile, shownFile);
+}
+
+bool HeadlessUi::EditExplanation(const std::string& message, std::string& cause,
+                                 std::string& remedy)
+{
+    Record("explain", message, cause + "|" + remedy);
+    std::string a;
+    if (!NextAnswer(a) || a == "keep")
+        return false;
+    auto bar = a.find('|');
+    cause = a.substr(0, bar);
+    remedy = bar == std::string::npos ? std::string() : a.substr(bar + 1);
+    return true;
+}
+
+PictureAction HeadlessUi::HelpPictureBrowser(const std::vector<std::string>& lines,
+                                             int pictureCount, int& line)
+{
+    Record("pictures", std::to_string(pictureCount), std::to_string(lines.size()));
+    std::string a;
+    if (!NextAnswer(a) || a == "ok")
+        return PictureAction::Ok;
+    static const struct {
+        const char* word;
+        PictureAction action;
+    } words[] = {{"help", PictureAction::Help},     {"prev", PictureAction::Previous},
+                 {"next", PictureAction::Next},     {"new", PictureAction::New},
+                 {"change", PictureAction::Change}, {"insert", PictureAction::Insert},
+                 {"delete", PictureAction::Delete}, {"print", PictureAction::Print}};
+    std::string word = a.substr(0, a.find(' '));
+    std::string rest = a.size() > word.size() ? a.substr(word.size() + 1) : std::string();
+    for (const auto& w : words)
+        if (word == w.word) {
+            if (!rest.empty())
+                line = std::atoi(rest.c_str());
+            return w.action;
+        }
+    char* end = nullptr;
+    long n = std::strtol(a.c_str(), &end, 10);
+    if (end == a.c_str() || *end != '\0' || n < 1 || n > static_cast<long>(lines.size()))
+        return PictureAction::Ok;
+    line = static_cast<int>(n);
+    return PictureAction::Pick;
+}
+
+bool HeadlessUi::FolderDialog(const std::string& title, const std::string& dir,
+                              std::string& chosen)
+{
+    Record("folder", title, dir);
+    std::string a;
+    if (!NextAnswer(a))
+        return false;
+    chosen = a;
+    return true;
+}
+
+void HeadlessUi::SetAppTitle(const std::string& title) { Record("title", "", title); }
+
 } // namespace kt4

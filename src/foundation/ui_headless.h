@@ -18,6 +18,9 @@ public:
     //   choices: the 1-based number as text ("3")
     //   yes/no:  "J"/"Y"/"yes" or "N"/"no"
     //   texts and file dialogs: the text itself
+    //   explanations: "cause|remedy" (changed and OK), "keep" (OK unchanged)
+    //   picture browser: "ok", "help", "prev N", "next N", "new", "change",
+    //                    "insert", "delete", "print", or "N" (pick line N)
     //   "<cancel>" cancels the question it reaches.
     void Script(const std::string& answer) { answers_.push_back(answer); }
     void ClearScript() { answers_.clear(); }
@@ -51,6 +54,14 @@ public:
     bool OpenDocument(const std::string& path) override;
     bool StartProgram(const std::string& program, const std::vector<std::string>& args) override;
     void ShowPlotPicture(const std::string& path, const PictureWindow& window) override;
+    void ShowTextViewer(const std::string& shownFile, const std::string& printFile) override;
+    bool EditExplanation(const std::string& message, std::string& cause,
+                         std::string& remedy) override;
+    PictureAction HelpPictureBrowser(const std::vector<std::string>& lines, int pictureCount,
+                                     int& line) override;
+    bool FolderDialog(const std::string& title, const std::string& dir,
+                      std::string& chosen) override;
+    void SetAppTitle(const std::string& title) override;
 
     // Whether OpenDocument/StartProgram really start anything (off: only
     // recorded). Batch runs leave it off.

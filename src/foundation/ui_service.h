@@ -28,6 +28,10 @@ struct PictureWindow {
     Real x1 = 0, y1 = 0, x2 = 0, y2 = 0;
 };
 
+// What the help-picture browser was closed with. Pick, Previous and Next
+// name a line (1-based) through the browser's line argument.
+enum class PictureAction { Ok, Pick, Previous, Next, Help, New, Change, Insert, Delete, Print };
+
 class UiService {
 public:
     virtual ~UiService() = default;
@@ -68,8 +72,52 @@ public:
     virtual bool OpenDocument(const std::string& path) = 0;
     virtual bool StartProgram(const std::string& program, const std::vector<std::string>& args) = 0;
 
-    // Draws an HP-GL picture file into the graphics window.
+    // Draws an HP-GL picture file into the graphics window. An empty path
+    // asks only for the cleared page of that window.
     virtual void ShowPlotPicture(const std::string& path, const PictureWindow& window) = 0;
+
+    // The calls below have defaults so that a backend written before them
+    // keeps working.
+
+    // The report viewer: shows shownFile (display text); its print command
+    // prints printFile (the stored report) through the text printing.
+    virtual void ShowTextViewer(const std::string& shownFile, const std::string& printFile)
+    {
+        (void)printFile;
+        ShowTextFile(shownFile, "");
+    }
+    // The explanation of a calculation message with editable cause and
+    // remedy. True when the user changed either text and closed with OK;
+    // cause and remedy then hold the edited texts.
+    virtual bool EditExplanation(const std::string& message, std::string& cause,
+                                 std::string& remedy)
+    {
+        MessageBox("Fehlermeldung", message + "\n\n" + cause + "\n\n" + remedy, BoxKind::Message);
+        return false;
+    }
+    // The help-picture browser over lines (pictureCount picture lines, then
+    // the command lines); line is the preselected line and receives the
+    // chosen one.
+    virtual PictureAction HelpPictureBrowser(const std::vector<std::string>& lines,
+                                             int pictureCount, int& line)
+    {
+        (void)lines;
+        (void)pictureCount;
+        (void)line;
+        return PictureAction::Ok;
+    }
+    // A folder chooser; chosen receives the folder.
+    virtual bool FolderDialog(const std::string& title, const std::string& dir, std::string& chosen)
+    {
+        std::string path = dir;
+        if (!OpenFileDialog(title, dir, "*|*", path))
+            return false;
+        auto slash = path.find_last_of('/');
+        chosen = slash == std::string::npos ? dir : path.substr(0, slash);
+        return true;
+    }
+    // The title of the application and its main window.
+    virtual void SetAppTitle(const std::string& title) { (void)title; }
 };
 
 // The current backend; a HeadlessUi until the program installs another.

@@ -1,0 +1,304 @@
+// File dialogs and checks, I/O with error texts, the window title, the
+// cursor and the start-up user prompt.
+#include "foundation/dialogs.h"
+
+#include "foundation/codepage.h"
+#include "foundation/files.h"
+#include "foundation/linefile.h"
+#include "foundation/numstr.h"
+#include "foundation/paths.h"
+#include "foundation/settings.h"
+#include "foundation/strutil.h"
+#include "foundation/ui_service.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kt4 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int IoWriteProtected = 150;
+constexpr int IoNotReady = 152;
+
+std::string FilterOf(const std::string& Mask) { return Mask + "|" + Mask; }
+
+// An existing file is tested without being touched: the writers replace it
+// through a new file in the same folder.
+bool ExistingWritable(const std::string& Name, const struct stat& st)
+{
+    if (::access(Name.c_str(), W_OK) != 0)
+        return false;
+    return !S_ISREG(st.st_mode) || DirWritable(FilePathPart(Name));
+}
+
+bool NewNameWritable(const std::string& Name)
+{
+    int fd = ::open(Name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return ::unlink(Name.c_str()) == 0;
+}
+
+// The save dialog; Folder and Base receive the chosen file's folder and
+// bare name. False (and AbortFlag) when nothing was chosen.
+bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Folder, std::string& Base)
+{
+    std::string path = settings::CurrentFileName;
+    bool ok = Ui().SaveFileDialog("", StripBackslash(Dir), FilterOf("*." + Ext), path);
+    NormalCursor();
+    if (ok)
+        Base = FileBaseName(path);
+    if (!ok || Base.empty()) {
+        settings::AbortFlag = true;
+        return false;
+    }
+    Folder = StripBackslash(FilePathPart(path));
+    if (Folder.empty() && FilePathPart(path).empty())
+        Folder = StripBackslash(Dir);
+    return true;
+}
+
+int RetryCode(const LineFile& F)
+{
+    switch (F.SysError()) {
+    case EROFS:
+        return IoWriteProtected;
+    case ENXIO:
+    case ENODEV:
+    case ENOMEDIUM:
+        return IoNotReady;
+    default:
+        return F.IoError() ? F.IoError() : F.SysError();
+    }
+}
+
+bool ValidUserWord(const std::string& W)
+{
+    return !W.empty() && W != "." && W != ".." && W.find_first_of("/\\:") == std::string::npos;
+}
+
+} // namespace
+
+std::string IoErrorText(int Code)
+{
+    switch (Code) {
+    case IoReadPastEnd:
+        return "Lesefehler";
+    case IoWriteFailed:
+        return "Diskette/Platte voll";
+    case 106:
+        return "Falsches numerisches Format";
+    default:
+        return "Fehler bei Zugriff auf Diskette/Platte";
+    }
+}
+
+void CheckOutputFile(const std::string& Name)
+{
+    const std::string shown = DisplayToOem(Name);
+    if (CountChar('.', FileNamePart(Name)) >= 2) {
+        ShowMessageText(shown + " not allowed (too many dots)!");
+        settings::AbortFlag = true;
+        return;
+    }
+    struct stat st {};
+    const bool exists = ::stat(Name.c_str(), &st) == 0;
+    if (exists && !S_ISDIR(st.st_mode) && dialogs::AskOverwrite &&
+        Name.find("aktuell") == std::string::npos) {
+        SetHelpNumber(3055);
+        if (!YesNoCancelBox(shown + " " + "existiert bereits" + ".   " + DisplayToOem("überschreiben") + " ?"))
+            settings::AbortFlag = true;
+    }
+    if (settings::AbortFlag)
+        return;
+    bool ok = exists ? !S_ISDIR(st.st_mode) && ExistingWritable(Name, st) : NewNameWritable(Name);
+    if (!ok) {
+        ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + shown + "\"" + " !");
+        settings::AbortFlag = true;
+    }
+}
+
+void GetSaveFileName(const std::string& Name, std::string& FullName)
+{
+    using namespace settings;
+    if (FileNameHasDir && ArchiveMode && Name != "aktuell") {
+        ArchiveRefusal();
+        AbortFlag = true;
+        return;
+    }
+    if (FileNameHasDir && !ArchiveMode)
+        FileNameHasDir = false;
+    if (Name.empty()) {
+        if (DemoRunning)
+            CurrentFileName = "demo";
+        std::string folder, base;
+        if (!SaveDialog(DataFileExt, DataDir, folder, base))
+            return;
+        FullName = AddBackslash(folder) + base + "." + DataFileExt;
+        CheckOutputFile(FullName);
+        if (!AbortFlag) {
+            CurrentFileName = base;
+            DataDir = folder;
+        }
+        return;
+    }
+    FullName = Name.find('.') == std::string::npos ? AddBackslash(DataDir) + Name + "." + DataFileExt : Name;
+    CheckOutputFile(FullName);
+}
+
+std::string AskSaveFileName(const std::string& Ext, const std::string& Dir)
+{
+    using namespace settings;
+    if (FileNameHasDir && ArchiveMode) {
+        ArchiveRefusal();
+        AbortFlag = true;
+        return {};
+    }
+    std::string folder, base;
+    if (!SaveDialog(Ext, Dir, folder, base))
+        return {};
+    std::string full = AddBackslash(folder) + base + "." + Ext;
+    CheckOutputFile(full);
+    return AbortFlag ? std::string() : full;
+}
+
+void BrowseFolder(const std::string& Dir, std::string& NewDir)
+{
+    std::string start = DirExists(Dir) ? StripBackslash(Dir) : std::string();
+    std::string chosen;
+    NewDir = Ui().FolderDialog("", start, chosen) && !chosen.empty() ? chosen : Dir;
+}
+
+void BrowseFileInDir(Integer Kind, std::string& Dir, const std::string& Mask, std::string& Name)
+{
+    std::string path;
+    if (!Ui().OpenFileDialog("", StripBackslash(Dir), FilterOf(Mask), path) || path.empty()) {
+        Name.clear();
+        settings::AbortFlag = true;
+        return;
+    }
+    Dir = StripBackslash(FilePathPart(path));
+    Name = Kind == 5 ? path : FileBaseName(path);
+    if (Kind == 4)
+        settings::DataFileExt = FileExtAfterDot(path);
+}
+
+void BrowseFileName(const std::string& OldName, const std::string& Mask, std::string& NewName)
+{
+    std::string path;
+    if (!Ui().OpenFileDialog("", StripBackslash(FilePathPart(OldName)), FilterOf(Mask), path) ||
+        path.empty()) {
+        NewName = OldName;
+        settings::AbortFlag = true;
+        return;
+    }
+    NewName = path;
+}
+
+void CheckFileReadable(const std::string& Name)
+{
+    if (FileReadable(Name))
+        return;
+    ErrorBox("Datei " + DisplayToOem(TrimBlanks(Name)) + " " + "nicht gefunden oder kein Zugriffsrecht" + " !");
+    settings::AbortFlag = true;
+}
+
+bool RewriteChecked(LineFile& F)
+{
+    if (F.Rewrite())
+        return true;
+    ErrorBox(F.IoError() == IoWriteFailed ? "Diskette/Platte voll" : "file write error");
+    settings::AbortFlag = true;
+    return false;
+}
+
+void WriteTextChecked(LineFile& F, const std::string& S)
+{
+    if (settings::AbortFlag)
+        return;
+    F.WriteText(S);
+    if (settings::AbortFlag)
+        ErrorBox(IoErrorText(F.IoError()));
+}
+
+bool CloseChecked(LineFile& F)
+{
+    if (F.Close())
+        return true;
+    ErrorBox(F.IoError() == IoWriteFailed ? "Diskette/Platte voll"
+                                          : DisplayToOem("Fehler beim Schließen einer Datei"));
+    settings::AbortFlag = true;
+    return false;
+}
+
+bool RewriteRetry(LineFile& F)
+{
+    for (;;) {
+        if (F.Rewrite()) {
+            settings::AbortFlag = false;
+            return true;
+        }
+        int code = RetryCode(F);
+        std::string text = code == IoWriteProtected ? "Schreibschutz entfernen !"
+                           : code == IoNotReady    ? "Programmdiskette einlegen !"
+                                                   : "I/O-Error " + IntStr(code);
+        settings::AbortFlag = false;
+        if (!YesNoCancelBox(text + "   Wiederholen ?")) {
+            settings::AbortFlag = true;
+            return false;
+        }
+    }
+}
+
+void MakeWindowTitle(std::string& Title)
+{
+    using namespace settings;
+    std::string title = OemToDisplay(ProgramTitle);
+    if (CurrentFileName.empty())
+        title += "   V " + OemToDisplay(ProgramVersion);
+    else if (CurrentFileName.find('.') != std::string::npos)
+        title += "  -  " + CurrentFileName;
+    else
+        title += "  -  " + CurrentFileName + "." + DataFileExt;
+    Title = title;
+    Ui().SetAppTitle(Title);
+    NormalCursor();
+}
+
+void HourglassCursor() { Ui().SetWaitCursor(true); }
+void NormalCursor() { Ui().SetWaitCursor(false); }
+
+bool EnterUserPassword()
+{
+    using namespace settings;
+    std::string word = DemoRunning ? std::string(dialogs::TourUserWord) : std::string();
+    SetHelpNumber(1120);
+    do {
+        InputText("Passwort (User) eingeben ...", 8, word);
+        if (AbortFlag)
+            return false;
+        word = TrimBlanks(word);
+    } while (word.empty());
+    std::string base = StripBackslash(DefaultDataDir);
+    if (!DirExists(base)) {
+        ErrorBox("Invalid Directory " + DisplayToOem(DefaultDataDir));
+        return false;
+    }
+    std::error_code ec;
+    std::string dir = (fs::absolute(base, ec) / OemToDisplay(word)).lexically_normal().string();
+    if (!ValidUserWord(word) || !DirExists(dir)) {
+        ErrorBox(DisplayToOem("Ungültiges Passwort ") + word + " !");
+        return false;
+    }
+    DataDir = dir;
+    return true;
+}
+
+} // namespace kt4

@@ -1,0 +1,334 @@
+// The output devices of the report writer: choosing the device, naming and
+// opening the report file, and handing the finished report on.
+#include "foundation/report.h"
+
+#include "foundation/codepage.h"
+#include "foundation/dialogs.h"
+#include "foundation/files.h"
+#include "foundation/linefile.h"
+#include "foundation/numstr.h"
+#include "foundation/paths.h"
+#include "foundation/report_internal.h"
+#include "foundation/settings.h"
+#include "foundation/strutil.h"
+#include "foundation/textprint.h"
+#include "foundation/ui_service.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <unistd.h>
+
+namespace kt4 {
+
+using namespace report;
+
+namespace {
+
+constexpr int NumberedTempNames = 1000;
+
+std::string TempFolder() { return AddBackslash(settings::TempDir); }
+std::string OutwinName() { return TempFolder() + "outwin.txt"; }
+
+bool CreateExclusive(const std::string& name)
+{
+    int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+// A new temporary report file "$OUT" + n + ".TMP" in TempDir, created so
+// that no other report (of this or another run) gets the same name.
+std::string MakeTempReportFile()
+{
+    for (int n = 1; n <= NumberedTempNames; ++n) {
+        std::string name = TempFolder() + "$OUT" + IntStr(n) + ".TMP";
+        if (CreateExclusive(name))
+            return name;
+    }
+    std::string tmpl = TempFolder() + "$OUTXXXXXX.TMP";
+    int fd = ::mkstemps(tmpl.data(), 4);
+    if (fd >= 0)
+        ::close(fd);
+    return tmpl;
+}
+
+// Opens ReportFile on ReportFileName for writing; the error texts of the
+// report writer on failure.
+bool OpenSink()
+{
+    ReportFile.Discard();
+    ReportFile.Assign(ReportFileName);
+    if (!RewriteChecked(ReportFile))
+        return false;
+    ReportLineNo = 0;
+    ReportPageNo = 0;
+    return true;
+}
+
+// The optional printer start file, sent to the text printer before the
+// first report line.
+void SendPrinterStartFile()
+{
+    std::string name = FindFileNoCase(".", "TEXT.HXP");
+    if (name.empty() || !FileReadable(name))
+        return;
+    std::ifstream in(name, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ReportFile.WriteText(bytes);
+}
+
+// The device a report goes to; 0 when the choice was cancelled.
+Word ResolveDevice(TReportDevice Device)
+{
+    Word dev = Device == DevAsk ? settings::TextDevice : Device;
+    if (dev > DevTxtBesideData)
+        dev = DevScreen;
+    bool ask = Device == DevAsk && settings::TextDeviceDialog;
+    if (dev == DevAsk) {
+        if (Ui().Interactive())
+            ask = true;
+        else
+            dev = DevScreen;
+    }
+    if (!ask)
+        return dev;
+    Integer sel = dev >= 1 && dev <= 7 ? dev : 1;
+    ChoiceDialog("Ausgabe auf ..", 7, sel);
+    return settings::AbortFlag ? Word(DevAsk) : static_cast<Word>(sel);
+}
+
+// The file chosen in the save dialog for devices 3, 6, 7 and 9.
+bool ChooseReportFile(const std::string& Ext)
+{
+    std::string name = AskSaveFileName(Ext, settings::DataDir);
+    if (settings::AbortFlag)
+        return false;
+    ReportFileName = name;
+    return true;
+}
+
+bool NameReportFile()
+{
+    using namespace settings;
+    switch (ReportDevice) {
+    case DevFile:
+        return ChooseReportFile("txt");
+    case DevTxt:
+    case DevTxtBesideData:
+        if (TextDeviceDialog)
+            return ChooseReportFile("txt");
+        ReportFileName = TempFolder() + "$$$" + IntStr(OutputFileCounter + 1) + ".txt";
+        return true;
+    case DevHtml:
+        if (HtmlBrowser.empty())
+            return ChooseReportFile("htm");
+        ReportFileName = TempFolder() + BaseName + ".htm";
+        CheckOutputFile(ReportFileName);
+        return !AbortFlag;
+    default:
+        return false;
+    }
+}
+
+std::string InPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        std::string candidate = AddBackslash(dir.empty() ? "." : dir) + program;
+        if (::access(candidate.c_str(), X_OK) == 0 && FileReadable(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+// A configured program: a path to a file, or a name found in PATH.
+bool ProgramFound(const std::string& program)
+{
+    if (program.empty())
+        return false;
+    if (program.find('/') != std::string::npos)
+        return FileReadable(program);
+    return !InPath(program).empty();
+}
+
+void OpenWith(const std::string& program, const std::string& file)
+{
+    bool ok = program.empty() ? Ui().OpenDocument(file) : Ui().StartProgram(program, {file});
+    if (!ok)
+        ErrorBox("Datei " + DisplayToOem(file) + DisplayToOem(" kann nicht geöffnet werden"));
+}
+
+// Devices 5 and 7: an empty program setting opens the file with the
+// program the desktop associates with it.
+void HandToProgram(const std::string& program, const std::string& file)
+{
+    if (!program.empty() && !ProgramFound(program)) {
+        ErrorBox(program + " not found");
+        return;
+    }
+    HourglassCursor();
+    OpenWith(program, file);
+    NormalCursor();
+}
+
+std::string BesideDataName()
+{
+    using namespace settings;
+    if (FileNameHasDir)
+        return CurrentFileName + ".txt";
+    return AddBackslash(DataDir) + CurrentFileName + ".txt";
+}
+
+void ReenableErrorBoxes()
+{
+    // runs without a person (batch, "/NOGUI") keep their boxes off
+    if (Ui().Interactive())
+        settings::ShowErrorBoxes = true;
+}
+
+void FinishReport()
+{
+    using namespace settings;
+    switch (ReportDevice) {
+    case DevScreen:
+        CopyTextFileToDisplay(ReportFileName, OutwinName());
+        Ui().ShowTextViewer(OutwinName(), ReportFileName);
+        EraseFile(ReportFileName);
+        break;
+    case DevFile:
+    case DevOutDos:
+        CopyTextFileToDisplay(ReportFileName, OutwinName());
+        ReenableErrorBoxes();
+        break;
+    case DevPrinter:
+        PrintTextFile(ReportFileName);
+        EraseFile(ReportFileName);
+        break;
+    case DevTextProgram:
+        CopyTextFileToDisplay(ReportFileName, OutwinName());
+        EraseFile(ReportFileName);
+        if (!AbortFlag)
+            HandToProgram(TextProgram, OutwinName());
+        break;
+    case DevTxt:
+        ++OutputFileCounter;
+        CopyTextFileToDisplay(ReportFileName, TempFolder() + "$$" + IntStr(OutputFileCounter) + ".txt");
+        break;
+    case DevTxtBesideData:
+        ++OutputFileCounter;
+        CopyTextFileToDisplay(ReportFileName, BesideDataName());
+        break;
+    case DevHtml:
+        HandToProgram(HtmlBrowser, ReportFileName);
+        break;
+    default:
+        break;
+    }
+    NormalCursor();
+}
+
+} // namespace
+
+void OpenReport(TReportDevice Device, const std::string& Name)
+{
+    (void)Name;
+    using namespace settings;
+    const auto& names = ReportDeviceNames();
+    for (std::size_t k = 0; k < names.size(); ++k)
+        DialogLines[k + 1] = names[k];
+    if (Device == DevListNames)
+        return;
+    ReportFile.Discard();
+    ReportTableOpen = false;
+    SetHelpNumber(1050);
+    Word dev = ResolveDevice(Device);
+    if (AbortFlag)
+        return;
+    ReportDevice = dev;
+    switch (dev) {
+    case DevScreen:
+    case DevPrinter:
+    case DevTextProgram:
+        ReportPause = false;
+        ReportFileName = MakeTempReportFile();
+        OpenSink();
+        return;
+    case DevTextPrinter:
+        ReportFileName = PrinterPortPath(PrinterPort);
+        SetHelpNumber(1060);
+        ReportPause = YesNoCancelBox("Pause nach jeder Seite ?");
+        if (AbortFlag)
+            return;
+        if (OpenSink())
+            SendPrinterStartFile();
+        return;
+    case DevOutDos:
+        ReportPause = false;
+        ReportFileName = TempFolder() + "OUTDOS.TXT";
+        OpenSink();
+        return;
+    default:
+        if (dev == DevFile)
+            ReportPause = false;
+        SetHelpNumber(1070);
+        if (NameReportFile())
+            OpenSink();
+        return;
+    }
+}
+
+void RewriteReportFile()
+{
+    if (ReportFile.IsWriting() && ReportFile.Path() == ReportFileName)
+        return;
+    OpenSink();
+}
+
+void CloseReport()
+{
+    using namespace settings;
+    if (!ReportFile.IsWriting())
+        return; // nothing was opened (cancelled)
+    const bool paged = ReportDevice == DevScreen || ReportDevice == DevTextPrinter || ReportDevice == DevPrinter;
+    if (paged && ReportLineNo > 0 && (PrintHeaderMode == 2 || TextPrintMode == 4))
+        WriteReportText("\f");
+    if (IsHtmlDevice()) {
+        ReportCloseTable();
+        WriteReportLine("</BODY>");
+        WriteReportLine("</HTML>");
+    }
+    if (!CloseChecked(ReportFile)) {
+        if (ReportDevice == DevScreen || ReportDevice == DevPrinter || ReportDevice == DevTextProgram)
+            EraseFile(ReportFileName);
+        NormalCursor();
+        return;
+    }
+    FinishReport();
+}
+
+void CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
+{
+    const bool before = settings::AbortFlag;
+    settings::AbortFlag = false;
+    LineFile in, out;
+    if (in.OpenRead(Source) && out.OpenWrite(Dest)) {
+        std::string line;
+        while (!settings::AbortFlag && !in.Eof() && in.ReadLine(line))
+            out.WriteLine(OemToDisplay(line));
+    }
+    in.Close();
+    if (settings::AbortFlag)
+        out.Discard();
+    else
+        out.Close();
+    settings::AbortFlag = settings::AbortFlag || before;
+}
+
+} // namespace kt4
