@@ -2,36 +2,16 @@
 #include "drive/bearing_calc.h"
 #include "drive/bearing_life.h"
 #include "drive/bearing_types.h"
-#include "foundation/codepage.h"
-#include "foundation/settings.h"
-#include "foundation/ui_headless.h"
 
-#include <gtest/gtest.h>
+#include "bearing_test_support.h"
 
 #include <cmath>
 
 using namespace kt4;
+using namespace kt4::bearing_test;
 using bearings::BearingSlots;
 
 namespace {
-
-double D(Real x) { return static_cast<double>(x); }
-
-std::vector<std::string> Messages()
-{
-    std::vector<std::string> m;
-    for (Word i = 1; i <= settings::MessageCount; ++i)
-        m.push_back(OemToDisplay(settings::MessageTexts[i]));
-    return m;
-}
-
-bool HasMessage(const std::string& Text)
-{
-    for (const auto& m : Messages())
-        if (m == Text)
-            return true;
-    return false;
-}
 
 int BoxCount(const HeadlessUi& ui)
 {
@@ -43,16 +23,8 @@ int BoxCount(const HeadlessUi& ui)
 
 } // namespace
 
-class BearingCalcFlow : public ::testing::Test {
+class BearingCalcFlow : public bearing_test::BearingTest {
 protected:
-    void SetUp() override
-    {
-        settings::InitSettings();
-        settings::DbfDir = KT4_DATA_DIR;
-        bearings::InitBearingSlots();
-        ui = &UseHeadlessUi();
-    }
-
     // A 6205 with its fatigue load limit, oil 68 mm2/s at 40 degC.
     WaelzLagerTyp& Ball(Word k)
     {
@@ -87,8 +59,6 @@ protected:
         b.Fr = 1000;
         return b;
     }
-
-    HeadlessUi* ui = nullptr;
 };
 
 TEST_F(BearingCalcFlow, ViscosityRatioFromSpeedAndTemperature)

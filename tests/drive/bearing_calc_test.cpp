@@ -1,37 +1,16 @@
 #include "drive/bearing_calc.h"
 #include "drive/bearing_life.h"
 #include "drive/bearing_types.h"
-#include "foundation/codepage.h"
-#include "foundation/settings.h"
-#include "foundation/ui_headless.h"
 
-#include <gtest/gtest.h>
+#include "bearing_test_support.h"
 
 #include <cmath>
 
 using namespace kt4;
+using namespace kt4::bearing_test;
 using bearings::BearingSlots;
 
 namespace {
-
-double D(Real x) { return static_cast<double>(x); }
-
-// The message list as display texts.
-std::vector<std::string> Messages()
-{
-    std::vector<std::string> m;
-    for (Word i = 1; i <= settings::MessageCount; ++i)
-        m.push_back(OemToDisplay(settings::MessageTexts[i]));
-    return m;
-}
-
-bool HasMessage(const std::string& Text)
-{
-    for (const auto& m : Messages())
-        if (m == Text)
-            return true;
-    return false;
-}
 
 // Dynamic minimum load as the catalogues give it:
 // kr (nu n / 1000)^(2/3) (dm / 100)^2
@@ -42,16 +21,8 @@ double MinLoad(double kr, double nu, double n, double dm)
 
 } // namespace
 
-class BearingCalcTest : public ::testing::Test {
+class BearingCalcTest : public bearing_test::BearingTest {
 protected:
-    void SetUp() override
-    {
-        settings::InitSettings();
-        settings::DbfDir = KT4_DATA_DIR;
-        bearings::InitBearingSlots();
-        ui = &UseHeadlessUi();
-    }
-
     // A slot with catalogue data, a fatigue load limit and oil at 40 degC
     // (nueb = nuen); the other settings as in a fresh slot.
     WaelzLagerTyp& Put(Word k, TBearingType typ, const char* des, Real d, Real D, Real B, Real C,
@@ -71,8 +42,6 @@ protected:
         b.Fr = 1000;
         return b;
     }
-
-    HeadlessUi* ui = nullptr;
 };
 
 TEST_F(BearingCalcTest, PublishedCatalogueExampleDeepGrooveBallBearing)

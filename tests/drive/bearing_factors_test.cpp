@@ -4,18 +4,16 @@
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 
+#include "bearing_test_support.h"
 #include "foundation/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <sstream>
 
 using namespace kt4;
+using namespace kt4::bearing_test;
 using bearings::BearingSlots;
 
 namespace {
-
-double D(Real x) { return static_cast<double>(x); }
 
 std::vector<std::string> Lines(const std::string& Text)
 {
@@ -53,17 +51,7 @@ void Lookup(const std::vector<LoadFactorRow>& rows, Real& X, Real& Y, Real Fr, R
 
 } // namespace
 
-class BearingFactors : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        settings::InitSettings();
-        settings::DbfDir = KT4_DATA_DIR;
-        bearings::InitBearingSlots();
-        ui = &UseHeadlessUi();
-    }
-    HeadlessUi* ui = nullptr;
-};
+class BearingFactors : public bearing_test::BearingTest {};
 
 TEST_F(BearingFactors, ParseSkipsTheHeaderAndReadsSevenLineBlocks)
 {

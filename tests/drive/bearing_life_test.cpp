@@ -1,15 +1,14 @@
 #include "drive/bearing_life.h"
 #include "foundation/settings.h"
 
-#include <gtest/gtest.h>
+#include "bearing_test_support.h"
 
 #include <cmath>
 
 using namespace kt4;
+using namespace kt4::bearing_test;
 
 namespace {
-
-double D(Real x) { return static_cast<double>(x); }
 
 // The load term of the reference cases: P 1000, Cu 335, eC 0.2
 Real Ball(Real kappa) { return LifeFactorAIsoBall(1000, 335, 0.2L, kappa); }
