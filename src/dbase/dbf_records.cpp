@@ -161,11 +161,10 @@ bool PutDbfRecord(TWorkArea& area, std::int32_t n)
     if (area.writeHook)
         area.writeHook(scratch.data() + 1, area.recLen - 1);
     const std::int64_t offset = area.RecordOffset(n);
-    const std::int64_t oldSize = append ? area.file.Size() : -1;
     if (!area.file.WriteAt(offset, scratch.data(), area.recLen)) {
         const int code = area.file.LastError();
-        if (append && oldSize >= 0)
-            area.file.Truncate(std::max<std::int64_t>(oldSize, offset)); // no phantom record
+        if (append)
+            area.file.Truncate(offset); // no phantom record after a short write
         SetError(std::uint16_t(code ? code : 101), context);
         return false;
     }

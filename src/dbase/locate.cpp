@@ -3,6 +3,7 @@
 // logicals by their meaning, text in the engine's ANSI code page.
 #include "dbase/search.h"
 
+#include "dbase/codepage.h"
 #include "dbase/engine_dates.h"
 #include "dbase/engine_text.h"
 #include "dbase/errors.h"
@@ -86,16 +87,10 @@ bool MemoMatches(TWorkArea& a, const TDbfFieldInfo& f, std::string_view raw, con
     return false;
 }
 
-// Whether field f of record r matches; the record is read raw for tables.
-bool FieldMatches(TWorkArea& a, const TDbfFieldInfo& f, std::int32_t r, const LocateState& s)
+// Whether the text raw of field f matches.
+bool TextOfFieldMatches(TWorkArea& a, const TDbfFieldInfo& f, const std::string& raw,
+                        const LocateState& s)
 {
-    std::string raw;
-    if (a.isVirtual) {
-        GO(r);
-        raw = VirtualFieldText(a, f);
-    } else {
-        Peek(int(&f - a.fields.data()) + 1, r, raw);
-    }
     switch (f.type) {
     case 'N':
     case 'F': {
@@ -112,6 +107,56 @@ bool FieldMatches(TWorkArea& a, const TDbfFieldInfo& f, std::int32_t r, const Lo
         return TextMatches(raw, s);
     }
 }
+
+// Whether field f of record r matches; the record is read raw for tables.
+bool FieldMatches(TWorkArea& a, const TDbfFieldInfo& f, std::int32_t r, const LocateState& s)
+{
+    std::string raw;
+    if (a.isVirtual) {
+        GO(r);
+        raw = VirtualFieldText(a, f);
+    } else {
+        Peek(int(&f - a.fields.data()) + 1, r, raw);
+    }
+    return TextOfFieldMatches(a, f, raw, s);
+}
+
+// Reads the table in blocks of records (in the area's text form) for a scan.
+class RecordScanner {
+public:
+    explicit RecordScanner(TWorkArea& a) : a_(a) {}
+    // Field f of record r; false after a read error (reported).
+    bool FieldText(std::int32_t r, const TDbfFieldInfo& f, std::string& text)
+    {
+        if (r < first_ || r >= first_ + count_) {
+            const std::size_t per = std::max<std::size_t>(1, (64 * 1024) / a_.recLen);
+            std::size_t n = std::min<std::size_t>(per, std::size_t(a_.recCount - r + 1));
+            block_.resize(n * a_.recLen);
+            long long got = a_.file.ReadAt(a_.RecordOffset(r), block_.data(), block_.size());
+            if (got < static_cast<long long>(a_.recLen)) {
+                SetError(100, "DBF: " + a_.fileName + " [Locate]");
+                return false;
+            }
+            count_ = std::int32_t(std::size_t(got) / a_.recLen);
+            first_ = r;
+            for (std::int32_t i = 0; i < count_; ++i) {
+                std::uint8_t* rec = block_.data() + std::size_t(i) * a_.recLen;
+                if (a_.readHook)
+                    a_.readHook(rec + 1, a_.recLen - 1);
+                if (a_.oem)
+                    OemToAnsiBytes(rec, a_.recLen);
+            }
+        }
+        const std::uint8_t* rec = block_.data() + std::size_t(r - first_) * a_.recLen;
+        text.assign(reinterpret_cast<const char*>(rec) + f.offset, f.len);
+        return true;
+    }
+
+private:
+    TWorkArea& a_;
+    std::vector<std::uint8_t> block_;
+    std::int32_t first_ = 0, count_ = 0;
+};
 
 // Search text in the stored form of the field.
 void PrepareValue(TWorkArea& a, const TDbfFieldInfo& f, const std::string& value, LocateState& s)
@@ -162,8 +207,17 @@ bool LocateFrom(std::int32_t start)
     TWorkArea& a = *ap;
     RefreshRecCount(a);
     const TDbfFieldInfo& f = a.fields[std::size_t(gLocate.field - 1)];
+    RecordScanner scanner(a);
+    std::string text;
     for (std::int32_t r = std::max<std::int32_t>(start, 1); r <= a.recCount; ++r) {
-        bool hit = FieldMatches(a, f, r, gLocate);
+        bool hit;
+        if (a.isVirtual) {
+            hit = FieldMatches(a, f, r, gLocate);
+        } else {
+            if (!scanner.FieldText(r, f, text))
+                return false;
+            hit = TextOfFieldMatches(a, f, text, gLocate);
+        }
         if (EngineErrorCode != 0)
             return false;
         if (!hit)
