@@ -328,3 +328,33 @@ TEST_F(BearingCalcFlow, SlotsWithoutDesignationOrOutsideAreLeftAlone)
     EXPECT_TRUE(Messages().empty());
     EXPECT_FALSE(settings::CalcErrorFlag);
 }
+
+TEST_F(BearingCalcFlow, MissingFactorTableIsOneMessageForAllSlots)
+{
+    settings::DbfDir = "/nonexistent";
+    for (Word k = 1; k <= 5; ++k)
+        Ball(k).X = 0.3L; // a stale factor from an earlier table
+    for (Word k = 1; k <= 5; ++k)
+        BearingCalc(k, 2, 1, 1000, 0, 1500);
+    EXPECT_EQ(Messages(), std::vector<std::string>{
+                              "Fatal  : Datei /nonexistent/rikula_n.hdf nicht gefunden oder kein "
+                              "Zugriffsrecht !"});
+    for (Word k = 1; k <= 5; ++k) {
+        EXPECT_EQ(BearingSlots[k].X, 1) << k; // pure radial load: no table needed
+        EXPECT_EQ(BearingSlots[k].P, 1000) << k;
+        EXPECT_GT(BearingSlots[k].Lna, 0) << k;
+    }
+    EXPECT_FALSE(settings::AbortFlag);
+    EXPECT_FALSE(settings::CalcErrorFlag);
+    EXPECT_TRUE(ui->Log().empty());
+}
+
+TEST_F(BearingCalcFlow, SafetiesBelowOneAreNotWarned)
+{
+    auto& b = Ball(1);
+    b.Fr = 20000;
+    BearingCalc(1, 2, 0, 20000, 0, 100);
+    EXPECT_LT(b.S, 1);
+    EXPECT_LT(b.S0, 1);
+    EXPECT_TRUE(Messages().empty());
+}
