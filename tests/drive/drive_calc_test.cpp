@@ -2,6 +2,7 @@
 
 #include "drive/bearing_types.h"
 #include "drive/drive_calc.h"
+#include "foundation/codepage.h"
 
 using namespace kt4;
 using namespace kt4::drive;
@@ -260,4 +261,44 @@ TEST_F(CalcDriveTest, BearingsAtOnePlaceGetNoLoads)
     EXPECT_EQ(MessageTexts[MessageCount], "Fatal  : L5-L4 = 0 !");
     for (Word k = 1; k <= 5; ++k)
         EXPECT_EQ(bearings::BearingSlots[k].Fr, 1000000) << k; // untouched
+}
+
+namespace {
+
+void PutBearing(Word slot, const char* name, Real d, Real D, Real B, Real C, Real C0)
+{
+    WaelzLagerTyp& b = bearings::BearingSlots[slot];
+    b.Designation = name;
+    b.d = d;
+    b.D = D;
+    b.B = B;
+    b.C = C;
+    b.C0 = C0;
+    b.Clearance = 1; // X 1, Y 0 as entered: no factor table needed
+}
+
+bool HasMessage(const std::string& text)
+{
+    for (Word k = 1; k <= MessageCount; ++k)
+        if (MessageTexts[k] == text)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(CalcDriveTest, EachBearingRunsWithItsLoadAndShaftSpeed)
+{
+    PutBearing(1, "608", 8, 22, 7, 3450, 1370);
+    PutBearing(4, "6001", 12, 28, 8, 5400, 2360);
+    bearings::BearingSlots[1].nLimit = 800; // below n1 = 850
+    bearings::BearingSlots[4].nLimit = 60;  // above n2 = 50
+    bLg45 = 16;
+    CalcDrive();
+    EXPECT_TRUE(HasMessage(DisplayToOem("Zulässige Drehzahl Lager 1 !")));
+    EXPECT_FALSE(HasMessage(DisplayToOem("Zulässige Drehzahl Lager 4 !")));
+    EXPECT_SIG6(bearings::BearingSlots[1].P, FrLager[1]);
+    EXPECT_SIG6(bearings::BearingSlots[4].P, FrLager[4]);
+    EXPECT_SIG6(bearings::BearingSlots[4].S, 5400 / FrLager[4]);
+    EXPECT_SIG6(bearings::BearingSlots[1].L10, std::pow(3450 / FrLager[1], 3.0L));
 }
