@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <map>
 #include <set>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 namespace kt4::dbase::test {
@@ -384,6 +385,70 @@ TEST_F(ProcessLocksTest, PackNeedsTheTableAlone)
     ASSERT_TRUE(exclusive.Start([&] { return Acquire("excl-open"); }));
     EXPECT_FALSE(USE(table_));
     EXPECT_EQ(EngineErrorCode, 32);
+}
+
+using WriteFailureTest = EngineTest;
+
+// A write that the file system refuses part-way leaves no phantom record:
+// the count stays, and the file is cut back to the last whole record.
+TEST_F(WriteFailureTest, ShortAppendLeavesNoPhantomRecord)
+{
+    std::string t = MakeParts();
+    ASSERT_TRUE(USE(t + " EXCLUSIVE"));
+    AddRows(2);
+    USE("");
+    const auto before = std::filesystem::file_size(t);
+    EXPECT_EQ(InChild([&] {
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  struct rlimit limit{rlim_t(before + 10), rlim_t(before + 10)};
+                  ::setrlimit(RLIMIT_FSIZE, &limit);
+                  SetReportErrors(false);
+                  if (!USE(t + " EXCLUSIVE"))
+                      return 1;
+                  ClearRecord();
+                  Buffer().SetText(1, "TOO MUCH");
+                  if (Append())
+                      return 2;
+                  if (RecCount() != 2)
+                      return 3;
+                  USE("");
+                  return 0;
+              }),
+              0);
+    ASSERT_TRUE(USE(t));
+    EXPECT_EQ(RecCount(), 2);
+    GoBottom();
+    EXPECT_EQ(Name(), "R2");
+    EXPECT_LE(std::filesystem::file_size(t), before + 1);
+}
+
+TEST_F(WriteFailureTest, ExceptionsLeaveNoTemporaryState)
+{
+    ASSERT_TRUE(CreateDbf(Path("SRC"), {{"NAME", 'C', 10, 0}}));
+    ASSERT_TRUE(USE(Path("SRC") + " EXCLUSIVE"));
+    ClearRecord();
+    ASSERT_TRUE(Append());
+    USE("");
+    std::string t = MakeParts();
+    ASSERT_TRUE(USE(t)); // shared and unlocked: the append inside fails
+    SetReportErrors(true);
+    SetExceptionMode(true);
+    EXPECT_THROW(AppendFrom(Path("SRC")), EZodarError);
+    EXPECT_EQ(CurrentAreaNo(), 1);
+    EXPECT_EQ(Area(FromFileArea), nullptr);
+    // PACK that throws (record 1 is locked by another area) restores sharing.
+    ASSERT_TRUE(FLock());
+    ClearRecord();
+    ASSERT_TRUE(Append());
+    ASSERT_TRUE(DeleteRec());
+    Unlock();
+    Select(2);
+    ASSERT_TRUE(USE(t + " ALIAS OTHER"));
+    Select(1);
+    EXPECT_THROW(Pack(), EZodarError);
+    EXPECT_FALSE(Current()->exclusive);
+    SetExceptionMode(false);
+    SetReportErrors(false);
 }
 
 } // namespace
