@@ -1,0 +1,126 @@
+#include "drive/projectfile.h"
+
+#include "drive/project_layout.h"
+#include "foundation/codepage.h"
+#include "foundation/dialogs.h"
+#include "foundation/files.h"
+#include "foundation/linefile.h"
+#include "foundation/numstr.h"
+#include "foundation/paths.h"
+#include "foundation/settings.h"
+#include "foundation/ui_service.h"
+
+#include <filesystem>
+
+namespace kt4::project {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The open dialog; "" when cancelled.
+std::string AskOpenName()
+{
+    using namespace settings;
+    std::string mask = "*." + DataFileExt;
+    std::string path = CurrentFileName;
+    if (!Ui().OpenFileDialog("", AddBackslash(DataDir), mask + "|" + mask, path))
+        return "";
+    return path;
+}
+
+// A message composed in display text, shown as stored text.
+void Error(const std::string& Utf8) { ErrorBox(DisplayToOem(Utf8)); }
+
+bool ReadFailed(const std::string& Text)
+{
+    Error(Text);
+    settings::AbortFlag = true;
+    return false;
+}
+
+// Asks whether numbers that could not be read may count as 0.
+bool AcceptBadNumbers(const LineReader& In, const std::string& Path)
+{
+    std::string text = "Falsches numerisches Format in " + IntStr(In.BadNumbers()) +
+                       " Zeile(n) von " + Path + " (erste: Zeile " + IntStr(In.FirstBadLine()) +
+                       "). Diese Werte als 0 übernehmen ?";
+    if (YesNoCancelBox(DisplayToOem(text)))
+        return true;
+    settings::AbortFlag = true;
+    return false;
+}
+
+} // namespace
+
+std::string DataFilePath(const std::string& Name)
+{
+    using namespace settings;
+    std::string full = Name.find('.') == std::string::npos
+                           ? AddBackslash(DataDir) + Name + "." + DataFileExt
+                           : Name;
+    if (!FileReadable(full)) {
+        std::string found = FindFileNoCase(full);
+        if (!found.empty())
+            full = found;
+    }
+    return full;
+}
+
+bool WriteDataFile(const std::string& Name)
+{
+    std::string full;
+    GetSaveFileName(Name, full);
+    if (settings::AbortFlag)
+        return false;
+    ProjectState state = CaptureProject();
+    ReportFile.Assign(full);
+    if (ReportFile.Rewrite()) {
+        WriteFileHeader();
+        WriteProjectBody(state);
+    }
+    int code = ReportFile.IoError();
+    if (ReportFile.Close() && code == 0)
+        return true;
+    Error(IoErrorText(ReportFile.IoError() ? ReportFile.IoError() : code) + ": " + full +
+          " wurde nicht gespeichert.");
+    settings::AbortFlag = true;
+    return false;
+}
+
+bool ReadDataFile(const std::string& Name)
+{
+    bool ask = Name.empty();
+    std::string full = ask ? AskOpenName() : DataFilePath(Name);
+    if (full.empty()) {
+        settings::AbortFlag = true;
+        return false;
+    }
+    if (!FileReadable(full) || fs::is_directory(full))
+        return ReadFailed("Datei " + full + " nicht gefunden oder kein Zugriffsrecht !");
+
+    ProjectState state = CaptureProject();
+    LineReader in;
+    ReportFile.Assign(full);
+    if (ReportFile.Reset()) {
+        in.Skip(4);
+        ReadProjectBody(in, state);
+    }
+    ReportFile.Close();
+    if (in.Failed())
+        return ReadFailed(IoErrorText(IoReadPastEnd) + ": " + full + " endet nach Zeile " +
+                          IntStr(in.LinesRead()) + " von " + IntStr(DataFileLines) +
+                          "; das Projekt bleibt unverändert.");
+    if (in.BadNumbers() > 0 && !AcceptBadNumbers(in, full))
+        return false;
+
+    CommitProject(state);
+    if (ask) {
+        fs::path p = fs::absolute(full);
+        settings::DataDir = p.parent_path().string();
+        settings::CurrentFileName = p.stem().string();
+    }
+    return true;
+}
+
+} // namespace kt4::project

@@ -1,0 +1,33 @@
+// The project data file (extension DataFileExt, "kt4"): the remark lines,
+// the drawing texts, every input of the drive and the five bearing records,
+// one value per line (CR LF, OEM text), 339 lines.
+//
+// Writing replaces the file whole or not at all. Reading is a transaction:
+// the file is read whole into a scratch copy, and the globals change only
+// when it was read without error; otherwise the present project stays as
+// it is and the user is told why.
+#pragma once
+
+#include <string>
+
+namespace kt4::project {
+
+// Writes the project. An empty Name asks for it in the save dialog; a Name
+// without "." goes into DataDir with the data-file extension; a Name with
+// "." is used as it is (GetSaveFileName). False, with AbortFlag set, when
+// the name was refused or cancelled or the file could not be written (an
+// error box tells why; the old file is then unchanged).
+bool WriteDataFile(const std::string& Name);
+
+// Reads a project. An empty Name asks for it in the open dialog, and the
+// chosen file then becomes the current one (DataDir and CurrentFileName);
+// other names are found as WriteDataFile places them, whatever the case
+// of the file name. The caller runs the calculation afterwards. False,
+// with AbortFlag set, when nothing was read: no file, a file that ends
+// early, or numbers that cannot be read and the user did not accept as 0.
+bool ReadDataFile(const std::string& Name);
+
+// The full name ReadDataFile(Name) reads for a non-empty Name.
+std::string DataFilePath(const std::string& Name);
+
+} // namespace kt4::project

@@ -1,0 +1,55 @@
+#include "drive/sibling_files.h"
+
+#include "foundation/codepage.h"
+#include "foundation/dialogs.h"
+#include "foundation/environment.h"
+#include "foundation/linefile.h"
+#include "foundation/paths.h"
+#include "foundation/settings.h"
+#include "foundation/ui_service.h"
+
+namespace kt4::siblings {
+
+bool ExportLaunchFlag = true;
+Real FitClearanceBore = 0;
+
+std::string ExportFileName(const std::string& Name, const std::string& Ext)
+{
+    if (Name.empty())
+        return AskSaveFileName(Ext, settings::DataDir);
+    std::string full = Name.find('.') == std::string::npos
+                           ? AddBackslash(settings::DataDir) + Name + "." + Ext
+                           : Name;
+    CheckOutputFile(full);
+    return settings::AbortFlag ? std::string() : full;
+}
+
+bool WriteExportFile(const std::string& Path, const std::function<void()>& Body)
+{
+    HourglassCursor();
+    ReportFile.Assign(Path);
+    if (ReportFile.Rewrite())
+        Body();
+    int code = ReportFile.IoError();
+    bool ok = ReportFile.Close() && code == 0;
+    NormalCursor();
+    if (ok)
+        return true;
+    if (code == 0)
+        code = ReportFile.IoError();
+    ErrorBox(DisplayToOem(IoErrorText(code) + ": " + Path + " wurde nicht geschrieben."));
+    settings::AbortFlag = true;
+    return false;
+}
+
+bool LaunchExportFile(const std::string& Path)
+{
+    if (!ExportLaunchFlag || environment::CommandLineParams.size() >= 2)
+        return true;
+    if (Ui().OpenDocument(Path))
+        return true;
+    ErrorBox(DisplayToOem("Datei " + Path + " kann nicht geöffnet werden !"));
+    return false;
+}
+
+} // namespace kt4::siblings

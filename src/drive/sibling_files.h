@@ -1,0 +1,36 @@
+// What the two sibling-program exports share: the configuration values
+// they read, choosing the file name, writing the file whole or not at all,
+// and opening the written file with its associated program.
+#pragma once
+
+#include "foundation/types.h"
+
+#include <functional>
+#include <string>
+
+namespace kt4::siblings {
+
+// Configuration values (set by the configuration reader).
+// Open a written export file with its associated program.
+extern bool ExportLaunchFlag;
+// Fit allowance added to bore diameters, mm.
+extern Real FitClearanceBore;
+
+// The full name of an export file with extension Ext: an empty Name asks in
+// the save dialog (starting in DataDir); a Name without "." goes into
+// DataDir with "." + Ext; a Name with "." is used as it is. The name is
+// checked (CheckOutputFile). "" with AbortFlag set when cancelled or
+// refused. No setting changes.
+std::string ExportFileName(const std::string& Name, const std::string& Ext);
+
+// Writes Path through ReportFile with Body, replacing the file only when
+// every line was written. False, with an error box and AbortFlag, when it
+// could not be written.
+bool WriteExportFile(const std::string& Path, const std::function<void()>& Body);
+
+// Opens the written file with its associated program, unless
+// ExportLaunchFlag is off or the program runs with two or more command-line
+// parameters. A failure is reported. True when nothing failed.
+bool LaunchExportFile(const std::string& Path);
+
+} // namespace kt4::siblings
