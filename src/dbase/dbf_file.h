@@ -2,7 +2,8 @@
 // or fail, size, truncation, flush, and open-file-description byte-range
 // locks (F_OFD_SETLK: two descriptors of one process exclude each other, and
 // closing one drops no other lock). Share modes (exclusive open, shared open)
-// are a lock on one reserved far byte.
+// are a lock on one reserved far byte. These locks hold between programs on
+// a local disk or NFSv4; other network file systems may ignore them.
 #pragma once
 
 #include <cstddef>

@@ -271,7 +271,23 @@ bool USE(const std::string& command, void* buffer, std::size_t size)
     return UseTable(cmd.request, buffer, size);
 }
 
+namespace {
+bool OpenTable(const OpenRequest& request, void* buffer, std::size_t size);
+} // namespace
+
 bool UseTable(const OpenRequest& request, void* buffer, std::size_t size)
+{
+    try {
+        return OpenTable(request, buffer, size);
+    } catch (const std::bad_alloc&) {
+        WorkAreas[std::size_t(CurrentArea)].reset();
+        SetError(217, "Zu wenig Speicherplatz zum Öffnen von " + request.path + " [Use/OpenDbf]");
+        return false;
+    }
+}
+
+namespace {
+bool OpenTable(const OpenRequest& request, void* buffer, std::size_t size)
 {
     EngineErrorCode = 0;
     CloseCurrentArea();
@@ -339,6 +355,7 @@ bool UseTable(const OpenRequest& request, void* buffer, std::size_t size)
     }
     return OpenMemo(opened, command, size);
 }
+} // namespace
 
 namespace {
 
