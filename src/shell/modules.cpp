@@ -1,0 +1,53 @@
+#include "shell/modules.h"
+
+#include "cad/cad_settings.h"
+#include "dbase/expr.h"
+#include "dbase/runtime.h"
+#include "drive/bearing_types.h"
+#include "drive/doclinks.h"
+#include "drive/docu_data.h"
+#include "drive/docu_texts.h"
+#include "drive/drive_data.h"
+#include "drive/sibling_gear.h"
+#include "foundation/captions.h"
+#include "foundation/dialogs.h"
+#include "foundation/helptext.h"
+#include "foundation/printer_settings.h"
+#include "foundation/report.h"
+#include "foundation/settings.h"
+#include "graphics/graph_settings.h"
+#include "graphics/hpgl.h"
+#include "shell/config_file.h"
+#include "shell/languages.h"
+
+namespace kt4::shell {
+
+void InitModules()
+{
+    // foundation
+    settings::InitSettings();
+    captions::InitCaptions();
+    printer::InitPrinterSettings();
+    dialogs::InitDialogs();
+    help::InitHelp();
+    report::InitReport();
+    // table engine
+    dbase::InitEngine();
+    dbase::InitExpressions();
+    // drive data, bearings, documentation, sibling files
+    drive::InitDriveData();
+    bearings::InitBearingSlots();
+    docu::InitDocuTexts();
+    docu::InitDocuData();
+    docu::InitDocumentLinks();
+    gear::InitGearStrengthData();
+    // graphics and CAD
+    graphics::InitGraphSettings();
+    graphics::InitHpgl();
+    cad::InitCadSettings();
+    // shell
+    InitLanguages();
+    InitShellConfig();
+}
+
+} // namespace kt4::shell

@@ -1,0 +1,460 @@
+#include "shell_fixture.h"
+
+#include "cad/cad_settings.h"
+#include "foundation/printer_settings.h"
+#include "foundation/settings.h"
+#include "graphics/graph_settings.h"
+#include "shell/config_file.h"
+#include "shell/config_table.h"
+#include "shell/screen_defaults.h"
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace kt4;
+using namespace kt4::shell;
+
+namespace {
+
+class ConfigFile : public shelltest::ShellTest {
+protected:
+    std::string FileText() const { return dir.Get("kt4.cfg"); }
+
+    static std::string Join(const std::vector<std::string>& lines, std::size_t n)
+    {
+        std::string s;
+        for (std::size_t k = 0; k < n && k < lines.size(); ++k)
+            s += lines[k] + "\r\n";
+        return s;
+    }
+
+    static std::size_t IndexOf(const std::vector<std::string>& lines, const std::string& label)
+    {
+        auto it = std::find(lines.begin(), lines.end(), label);
+        return static_cast<std::size_t>(it - lines.begin());
+    }
+
+    // Every setting of the file away from its start value (and valid, so no
+    // read-time correction changes it).
+    static void ModifyAll()
+    {
+        namespace s = settings;
+        namespace g = graphics;
+        namespace c = cad;
+        namespace p = printer;
+        for (int k = 0; k < c::NamedLayers; ++k) {
+            c::LayerNames[k] = "L" + std::to_string(k);
+            c::LayerColors[k] = 5 + k;
+            c::LayerLineWidths[k] = 7 + k;
+        }
+        c::CadTextStyle = "ROMANS";
+        c::CadTextWidthFactor = 0.75L;
+        c::CadTextObliqueAngle = 12.5L;
+        s::CadDir = "/cad/";
+        s::DbfDir = "/dbf/";
+        s::HelpLevel = 2;
+        s::PrinterPort = 3;
+        s::PrinterType = 5;
+        s::PrintDensity = 2;
+        s::HardcopyRotated = 'J';
+        s::Decimals = 5;
+        s::PrintDensityVertical = 3;
+        s::ColorGraphics = false;
+        GraphicsAspect = 1.25L;
+        s::GraphicsMode = 4;
+        s::GraphicsDriver = 9;
+        s::ScreenResX = 1199;
+        s::ScreenResY = 899;
+        s::TempDir = "/scratch/tmp/";
+        s::HardcopyPort = 2;
+        s::EdiDir = "/edi/";
+        s::PltDir = "/plt/";
+        s::TextPrintMode = 2;
+        s::LinesPerPage = 72;
+        g::ZoomFactor = 1.5L;
+        g::PanFactor = 0.25L;
+        s::ProgramsDir = "/programs/";
+        c::CadPlotLines[1] = "plotter one";
+        g::BackgroundColor = 0x00FFFFFF;
+        s::WindowsPrintMode = 2;
+        c::LayerMonochrome = true;
+        g::GraphTextWidthFactor = 0.9L;
+        g::GraphFontName = "DejaVu Sans";
+        for (int k = c::FirstColorLayer; k <= c::LastColorLayer; ++k) {
+            c::ColorLayerColors[k] = 33 - k;
+            c::ColorLayerLineWidths[k] = 2;
+        }
+        s::TextProgram = "/usr/bin/gedit";
+        s::DatabaseMode = 3;
+        s::ExternalTableEditor = "/usr/bin/table";
+        p::PrintOriginX = 12;
+        p::PrintOriginY = -7;
+        p::PrintScale = 1.95;
+        p::PrintBorder = true;
+        s::PasswordPrompt = true;
+        c::CadPlotLineCount = 3;
+        c::CadPlotLines[2] = "plotter two";
+        c::CadPlotLines[3] = "plotter three";
+        s::ArchiveMode = true;
+        s::DateFormat = 2;
+        s::HeaderSpaceLines = 4;
+        s::TextDevice = 6;
+        s::TextDeviceDialog = true;
+        s::SmallOnlineWindow = true;
+        s::EnterDiagramLimits = true;
+        s::DecimalPoint = 2;
+        s::DefaultDataDir = "/data/";
+        g::GraphTextHeightFactor = 1.5L;
+        s::InputWindowScale = 120;
+        s::HtmlBrowser = "/usr/bin/browser";
+        p::PrintScaleY = 1.05;
+        p::GraphPrintDialog = false;
+        p::TextWindowRect[1] = 11;
+        p::TextWindowRect[2] = 22;
+        p::TextWindowRect[3] = 333;
+        p::TextWindowRect[4] = 444;
+        s::UnitSystem = 4;
+        s::PrintHeaderMode = 2;
+        p::PrintFontName = "DejaVu Sans Mono";
+        p::PrintFontSize = 12;
+        p::PrintFontStyle = 1;
+        g::GraphFontStyle = 2;
+        p::PrintOrientation = 1;
+        c::Edit3DAngles = false;
+        c::ViewDefault3D = {0.5L, 1.0L, -1.5L};
+        s::ChangeIndexMode = 2;
+        s::ExcelDecimalPoint = 1;
+        s::CharConversion = 1;
+        c::ReleaseFieldText = "Frei";
+        c::CadDecimals = 4;
+        s::CadTextMode = 3;
+        s::DialogElementScale = 110;
+        s::AngleFormat = 1;
+        c::DimensionFactor = 2.0L;
+        c::ReservedOption = 4;
+        s::LanguageId = 2;
+        s::ScreenViewMode = 3;
+        c::DrawTitleLine = c::DrawFileName = c::DrawDate = c::DrawLogoBlock = true;
+        c::DrawingFooter = c::DrawTitleBlock = c::CurrentFileMode = true;
+        s::SaveMenuLanguage = true;
+        s::TitleBlockStandard = 3;
+        for (int k = 1; k <= 16; ++k)
+            g::GraphPalette[k] = 1000 + k;
+        c::Cad3DContours = true;
+        c::DrawOwnerNote = true;
+        s::ManualDir = "/manual/";
+        s::IsoFrameMargin = 0;
+        c::DrawGridBorder = c::DrawMmScale = c::DrawChangesBlock = true;
+        c::InsertHeadBlocks = c::InsertInsertBlocks = true;
+        s::HideWarnings = true;
+        c::ExportLaunchFlag = false;
+        c::PolyArcToLines = false;
+        c::ArcToLinesResolution = 0.2L;
+        c::StlFileType = 1;
+        s::ScreenSizeCode = 0;
+        s::DialogWindowSizeCode = 0;
+        s::TextWindowSizeCode = 0;
+        s::DbfUseTemp = false; // never carried over
+        c::NoCoordinateCross3D = true;
+        c::StlZSlice = 0.3L;
+        c::StlInvert = true;
+        g::ZoomMouseWheel = true;
+        c::FitClearanceShaft = 0.05L;
+        c::FitClearanceBore = 0.1L;
+        c::CadScale = 2.5L;
+        c::RevisionIndexZero = true;
+    }
+
+    // The lines the file holds after reading a file of these lines into a
+    // fresh start.
+    std::vector<std::string> ReadBack(const std::string& Bytes)
+    {
+        FreshStart();
+        dir.Put("kt4.cfg", Bytes);
+        ReadConfigFile();
+        return ConfigLines();
+    }
+};
+
+TEST_F(ConfigFile, DefaultsWrittenReadAndWrittenAgainAreByteIdentical)
+{
+    // the program's start without a file: start values and screen defaults
+    ReadConfigFile();
+    ASSERT_TRUE(settings::AbortFlag);
+    settings::AbortFlag = false;
+    WriteConfigFile();
+    ASSERT_FALSE(settings::AbortFlag);
+    std::string first = FileText();
+    ASSERT_FALSE(first.empty());
+
+    FreshStart();
+    ReadConfigFile();
+    EXPECT_FALSE(settings::AbortFlag);
+    WriteConfigFile();
+    EXPECT_EQ(FileText(), first);
+}
+
+TEST_F(ConfigFile, ChangedSettingsRoundTripByteForByte)
+{
+    ModifyAll();
+    WriteConfigFile();
+    std::string first = FileText();
+    FreshStart();
+    ReadConfigFile();
+    EXPECT_EQ(cad::CadPlotLines[3], "plotter three");
+    EXPECT_EQ(printer::TextWindowRect[3], 333);
+    EXPECT_EQ(graphics::GraphPalette[16], 1016);
+    EXPECT_TRUE(cad::Cad3DContours);
+    EXPECT_EQ(settings::LanguageId, 2);
+    WriteConfigFile();
+    EXPECT_EQ(FileText(), first);
+}
+
+TEST_F(ConfigFile, LayoutOfTheFile)
+{
+    settings::DecimalPoint = 2; // comma for the screen; the file keeps points
+    WriteConfigFile();
+    std::vector<std::string> lines = Lines(FileText());
+    EXPECT_EQ(lines[0], "Konfiguration kt4");
+    EXPECT_EQ(lines[1], "Version 1.1");
+    EXPECT_EQ(lines[2], "Layer");
+    EXPECT_EQ(lines[3], "1");
+    EXPECT_EQ(lines[4], "Farbe");
+    // OEM labels: "°" is 0xF8, "ö" 0x94, "ü" 0x81, "ä" 0x84
+    EXPECT_LT(IndexOf(lines, "Hardcopy um 90\xF8 gedreht ?"), lines.size());
+    EXPECT_LT(IndexOf(lines, "Aufl\x94sung horizontal"), lines.size());
+    EXPECT_LT(IndexOf(lines, "Ordner f\x81r tempor\x84re Dateien"), lines.size());
+    std::size_t zoom = IndexOf(lines, "Zoomfaktor");
+    EXPECT_EQ(lines[zoom + 1], "1.2000000");
+    std::size_t width = IndexOf(lines, "Textbreitenfaktor CAD");
+    EXPECT_EQ(lines[width + 1], "1"); // R3: no trailing zeros
+    std::size_t dot = IndexOf(lines, "Dot=1 Komma=2");
+    EXPECT_EQ(lines[dot + 1], "2");
+    EXPECT_EQ(settings::DecimalPoint, 2);
+    std::size_t rect = IndexOf(lines, "Text window left/top/width/height");
+    EXPECT_EQ(lines[rect + 1], "10|40|700|440|");
+    std::size_t plot = IndexOf(lines, "KAVOLT Command lines (n, line 2 .. line n)");
+    EXPECT_EQ(lines[plot + 1], "1");
+    EXPECT_EQ(lines[plot + 2], "Archive Flag ?");
+    for (const auto& line : lines)
+        if (!line.empty() && line.find_first_not_of("0123456789.,-") == std::string::npos)
+            EXPECT_EQ(line.find(','), std::string::npos) << line;
+}
+
+// A file cut after any item loads with what it holds, and every setting
+// behind the cut keeps its start value.
+TEST_F(ConfigFile, FileCutAfterAnyGroupKeepsTheRemainingDefaults)
+{
+    std::vector<std::string> defaults = ReadBack("");
+    ModifyAll();
+    cad::CadPlotLineCount = 1; // every item one size in both files
+    std::vector<std::string> changed = ConfigLines();
+    ASSERT_EQ(changed.size(), defaults.size());
+    std::size_t graphWidth = IndexOf(changed, "Textbreitenfaktor Grafik");
+    std::size_t screenX = IndexOf(changed, "Aufl\x94sung horizontal") + 1;
+    // the screen size code and the dialog size code: eleven and ten values
+    // follow them
+    std::size_t sizeCode = changed.size() - 12;
+    std::size_t dialogCode = changed.size() - 11;
+    std::size_t inputScale = IndexOf(changed, "Input Window Scale %") + 1;
+    std::size_t elementScale = IndexOf(changed, "Strichst\x84rke Layer 16..31") + 18;
+
+    std::size_t cut = 0;
+    for (const auto& item : config::Items()) {
+        std::vector<std::string> one;
+        item.write(one, item);
+        cut += one.size();
+        if (cut >= changed.size())
+            break;
+        std::vector<std::string> got = ReadBack(Join(changed, cut));
+        ASSERT_EQ(got.size(), changed.size());
+        for (std::size_t k = 0; k < got.size(); ++k) {
+            if ((k == screenX || k == screenX + 2) && cut <= sizeCode)
+                continue; // the screen fixes the resolution while the size code is 1
+            if ((k == inputScale || k == elementScale) && cut <= dialogCode)
+                continue; // and the dialog scales while the dialog size code is 1
+            std::string want = k < cut ? changed[k] : defaults[k];
+            if (cut == graphWidth && k == graphWidth + 1)
+                want = "0.7500000"; // an old file: the CAD text width factor
+            if (cut == graphWidth && k == graphWidth + 3)
+                want = "Arial";
+            EXPECT_EQ(got[k], want) << "cut after line " << cut << ", line " << k + 1;
+        }
+    }
+}
+
+TEST_F(ConfigFile, PlotLineCountIsClampedAndTheReaderStaysInStep)
+{
+    cad::CadPlotLineCount = 5;
+    for (int k = 1; k <= 5; ++k)
+        cad::CadPlotLines[k] = "line " + std::to_string(k);
+    WriteConfigFile();
+    std::vector<std::string> lines = Lines(FileText());
+    std::size_t n = IndexOf(lines, "KAVOLT Command lines (n, line 2 .. line n)") + 1;
+
+    // seven lines claimed and present: five kept, the other two read past
+    std::vector<std::string> seven = lines;
+    seven[n] = "7";
+    seven.insert(seven.begin() + static_cast<long>(n) + 5, {"line 6", "line 7"});
+    FreshStart();
+    dir.Put("kt4.cfg", Join(seven, seven.size()));
+    ReadConfigFile();
+    EXPECT_EQ(cad::CadPlotLineCount, 5);
+    EXPECT_EQ(cad::CadPlotLines[5], "line 5");
+    EXPECT_TRUE(settings::ArchiveMode == false);
+    EXPECT_EQ(settings::DateFormat, 3); // the next group was read in step
+    EXPECT_EQ(cad::RevisionIndexZero, false);
+
+    // a count far beyond the file reads to its end without harm
+    std::vector<std::string> huge(lines.begin(), lines.begin() + static_cast<long>(n) + 1);
+    huge[n] = "2147483647";
+    huge.push_back("only line");
+    FreshStart();
+    dir.Put("kt4.cfg", Join(huge, huge.size()));
+    ReadConfigFile();
+    EXPECT_EQ(cad::CadPlotLineCount, 5);
+    EXPECT_EQ(cad::CadPlotLines[2], "only line");
+
+    // n < 1 counts as 1 and no line is taken for the list
+    for (const char* bad : {"0", "-3", "x"}) {
+        std::vector<std::string> small(lines.begin(), lines.begin() + static_cast<long>(n) + 1);
+        small[n] = bad;
+        small.insert(small.end(), {"Archive Flag ?", "TRUE"});
+        FreshStart();
+        dir.Put("kt4.cfg", Join(small, small.size()));
+        ReadConfigFile();
+        EXPECT_EQ(cad::CadPlotLineCount, 1) << bad;
+        EXPECT_TRUE(settings::ArchiveMode) << bad;
+    }
+}
+
+TEST_F(ConfigFile, ReadTimeCorrections)
+{
+    WriteConfigFile();
+    std::vector<std::string> lines = Lines(FileText());
+    auto set = [&](const std::string& label, const std::string& value) {
+        lines[IndexOf(lines, label) + 1] = value;
+    };
+    set("Druckerschnittstelle", "0");
+    set("Dezimalstellen", "12");
+    set("Zeilen pro Seite f\x81r Drucker", "3");
+    set("Zoomfaktor", "0");
+    set("Pan-Faktor", "0");
+    set("KAVOLT-Kommandozeile", "");
+    set("Hardcopy um 90\xF8 gedreht ?", "");
+    set("Text Device", "12");
+    set("Dot=1 Komma=2", "7");
+    set("Default Data Directory", "");
+    set("Input Window Scale %", "5");
+    set("Windows Screendump Scale", "1.5");
+    set("Print Scale Vertical", "0");
+    set("Text window left/top/width/height", "1|2|0|4|");
+    set("Text Font Printout", "");
+    set("Decimals DXF,TXT", "40");
+    set("Color Layer 20", "0");
+    FreshStart();
+    cad::CadPlotLines[1] = "kept";
+    dir.Put("kt4.cfg", Join(lines, lines.size()));
+    ReadConfigFile();
+    EXPECT_EQ(settings::PrinterPort, 1);
+    EXPECT_EQ(settings::Decimals, 3);
+    EXPECT_EQ(settings::LinesPerPage, 66);
+    EXPECT_EQ(graphics::ZoomFactor, 1.02L);
+    EXPECT_EQ(graphics::PanFactor, 0.01L);
+    EXPECT_EQ(cad::CadPlotLines[1], "kept");
+    EXPECT_EQ(settings::HardcopyRotated, 'N');
+    EXPECT_EQ(settings::TextDevice, 1);
+    EXPECT_EQ(settings::DecimalPoint, 1);
+    EXPECT_EQ(settings::DefaultDataDir, dir.Path());
+    EXPECT_EQ(settings::InputWindowScale, 100);
+    EXPECT_EQ(printer::PrintScaleY, 1.5);
+    EXPECT_EQ(printer::TextWindowRect[3], 700); // not taken without a width
+    EXPECT_EQ(printer::PrintFontName, "Courier New");
+    EXPECT_EQ(cad::CadDecimals, 6);
+    EXPECT_EQ(cad::ColorLayerColors[20], 1);
+    EXPECT_FALSE(settings::DbfUseTemp);
+}
+
+TEST_F(ConfigFile, MenuLanguageIsForgottenUnlessSaved)
+{
+    settings::LanguageId = 12;
+    settings::SaveMenuLanguage = false;
+    WriteConfigFile();
+    FreshStart();
+    ReadConfigFile();
+    EXPECT_EQ(settings::LanguageId, 0);
+
+    settings::LanguageId = 12;
+    settings::SaveMenuLanguage = true;
+    WriteConfigFile();
+    FreshStart();
+    ReadConfigFile();
+    EXPECT_EQ(settings::LanguageId, 12);
+}
+
+TEST_F(ConfigFile, NoFileGivesScreenDefaultsAndAbortFlag)
+{
+    SetScreenMetrics({1280, 1024, 120, 0, 0});
+    ReadConfigFile();
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(settings::ScreenSizeCode, 1);
+    // the largest 4:3 area of 1280 x 1024
+    EXPECT_EQ(settings::ScreenResX, 1280);
+    EXPECT_EQ(settings::ScreenResY, 960);
+    EXPECT_EQ(settings::InputWindowScale, 125);
+    EXPECT_EQ(printer::TextWindowRect[1], 20);
+    EXPECT_EQ(printer::TextWindowRect[3], 875);  // 70 characters of 10 points at 120 ppi
+    EXPECT_EQ(printer::TextWindowRect[4], 933);  // round(0.95 * 1024) - 40
+    SetScreenMetrics({});
+}
+
+TEST_F(ConfigFile, FoundInTheFallbackFolders)
+{
+    WriteConfigFile();
+    std::string text = FileText();
+    std::filesystem::remove(dir.File("kt4.cfg"));
+    std::vector<std::string> fallback = FallbackConfigDirs();
+    ASSERT_EQ(fallback.size(), 2u);
+    EXPECT_EQ(fallback[0], dir.File("xdg") + "/velmora/");
+    EXPECT_EQ(fallback[1], dir.File("xdg") + "/velmora/kt4/");
+    std::filesystem::create_directories(fallback[1]);
+    dir.Put("xdg/velmora/kt4/KT4.CFG", text);
+
+    FreshStart();
+    settings::ConfigDir = dir.File("elsewhere");
+    ReadConfigFile();
+    EXPECT_FALSE(settings::AbortFlag);
+    EXPECT_EQ(settings::ConfigDir, fallback[1]);
+}
+
+TEST_F(ConfigFile, UnreadableFileChangesNothing)
+{
+    std::filesystem::create_directories(dir.File("kt4.cfg")); // a folder of that name
+    settings::Decimals = 5;
+    ReadConfigFile();
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(settings::Decimals, 5);
+    EXPECT_FALSE(Logged("error").empty());
+}
+
+TEST_F(ConfigFile, NameThatTheFileCannotHoldIsRefusedAndTheOldFileStays)
+{
+    WriteConfigFile();
+    std::string before = FileText();
+    settings::PltDir = "/daten/\xE5\x9B\xBE/"; // a CJK character
+    WriteConfigFile();
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(FileText(), before);
+
+    // umlauts survive the code page of the file
+    settings::AbortFlag = false;
+    settings::PltDir = "/daten/Gr\xC3\xBC\xC3\x9F" "e/";
+    WriteConfigFile();
+    EXPECT_FALSE(settings::AbortFlag);
+    EXPECT_NE(FileText().find("/daten/Gr\x81\xE1" "e/"), std::string::npos);
+    FreshStart();
+    ReadConfigFile();
+    EXPECT_EQ(settings::PltDir, "/daten/Gr\xC3\xBC\xC3\x9F" "e/");
+}
+
+} // namespace
