@@ -2,7 +2,7 @@
 
 #include "drive/bearing_life.h"
 #include "drive/bearing_loads.h"
-#include "drive/bearing_ui.h"
+#include "foundation/dialogs.h"
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
 #include "foundation/settings.h"
@@ -148,7 +148,7 @@ void BearingCalc(Word Slot, Word Arrangement, Word Variant, Real Fr, Real Fa, Re
 
     if (b.P == 0) {
         const std::string text = "Keine Kr\x84" "fte definiert !";
-        bearing_ui::ErrorBox(text);
+        ErrorBox(text);
         return Fail(b, std::string(settings::SevFatal) + text + " (Lager " + SlotStr(Slot) + ")");
     }
 

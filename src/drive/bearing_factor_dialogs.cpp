@@ -1,8 +1,9 @@
 // The user's choice of the X and Y source of a deep-groove ball bearing.
 #include "drive/bearing_factors.h"
 #include "drive/bearing_types.h"
-#include "drive/bearing_ui.h"
+#include "foundation/dialogs.h"
 #include "foundation/files.h"
+#include "foundation/helptext.h"
 #include "foundation/settings.h"
 
 namespace kt4 {
@@ -22,12 +23,12 @@ void InputXYFactors(Word Slot)
     if (!ValidSlot(Slot))
         return;
     auto& b = bearings::BearingSlots[Slot];
-    bearing_ui::SetHelp(HelpX);
-    bearing_ui::InputReal("Lastverteilungsfaktor radial dynamisch  X", b.X, 0, 100);
+    SetHelpNumber(HelpX);
+    InputReal("Lastverteilungsfaktor radial dynamisch  X", b.X, 0, 100);
     if (settings::AbortFlag)
         return;
-    bearing_ui::SetHelp(HelpY);
-    bearing_ui::InputReal("Lastverteilungsfaktor axial dynamisch  Y", b.Y, 0, 100);
+    SetHelpNumber(HelpY);
+    InputReal("Lastverteilungsfaktor axial dynamisch  Y", b.Y, 0, 100);
 }
 
 void BearingClearanceChoice(Word Slot, Real Fr, Real Fa)
@@ -37,9 +38,9 @@ void BearingClearanceChoice(Word Slot, Real Fr, Real Fa)
     auto& b = bearings::BearingSlots[Slot];
     for (Word i = 1; i <= ClearanceChoiceTexts.size(); ++i)
         settings::DialogLines[i] = ClearanceChoiceTexts[i];
-    bearing_ui::SetHelp(HelpClearance);
+    SetHelpNumber(HelpClearance);
     Word choice = b.Clearance;
-    bearing_ui::Choice("Radial- und Axialfaktor", ClearanceChoiceTexts.size(), choice);
+    ChoiceDialog("Radial- und Axialfaktor", ClearanceChoiceTexts.size(), choice);
     if (settings::AbortFlag)
         return;
     b.Clearance = choice;
@@ -49,7 +50,7 @@ void BearingClearanceChoice(Word Slot, Real Fr, Real Fa)
     }
     const std::string path = ClearanceFilePath(choice);
     if (FindFileNoCase(path).empty())
-        bearing_ui::ErrorBox("Datei " + path + " nicht gefunden oder kein Zugriffsrecht !");
+        ErrorBox("Datei " + path + " nicht gefunden oder kein Zugriffsrecht !");
     BearingXYFactors(path, b.X, b.Y, Fr, Fa, b.C0);
 }
 

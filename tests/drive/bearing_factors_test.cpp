@@ -1,6 +1,7 @@
 #include "drive/bearing_factors.h"
 #include "drive/bearing_types.h"
 #include "foundation/codepage.h"
+#include "foundation/helptext.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 
@@ -280,6 +281,7 @@ TEST_F(BearingFactors, ClearanceChoiceReadsTheChosenTable)
     BearingClearanceChoice(1, 100, 50);
     EXPECT_FALSE(settings::AbortFlag);
     EXPECT_EQ(b.Clearance, 3);
+    EXPECT_EQ(help::HelpNumber, 4120);
     // C3: q 0.05 between 0.028 (Y 1.71) and 0.056 (Y 1.52), Fa/Fr 0.5 above e
     EXPECT_NEAR(D(b.X), 0.46, 1e-15);
     EXPECT_NEAR(D(b.Y), 1.71 + (1.52 - 1.71) * (0.05 - 0.028) / 0.028, 1e-12);
@@ -308,6 +310,7 @@ TEST_F(BearingFactors, ClearanceChoiceOfEnteredFactorsAsksForXAndY)
     EXPECT_EQ(b.Clearance, 1);
     EXPECT_EQ(b.X, 0.7L);
     EXPECT_EQ(b.Y, 1.6L);
+    EXPECT_EQ(help::HelpNumber, 4110);
     int refusals = 0;
     for (const auto& entry : ui->Log())
         if (entry.find("Ung\u00fcltige Eingabe \"abc\" !") != std::string::npos ||
