@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kt4::projtest {
@@ -228,14 +229,39 @@ TEST_F(ProjectFileTest, UnwritableTargetsAreRefused)
     settings::AbortFlag = false;
     EXPECT_FALSE(WriteDataFile(dir.File("fehlt/neu.kt4")));
     EXPECT_FALSE(fs::exists(dir.File("fehlt")));
-    // a read-only folder stops only users without root's rights
-    if (::geteuid() != 0) {
-        fs::create_directory(dir.File("nur_lesen"));
-        fs::permissions(dir.File("nur_lesen"), fs::perms::owner_read | fs::perms::owner_exec);
-        settings::AbortFlag = false;
-        EXPECT_FALSE(WriteDataFile(dir.File("nur_lesen/x.kt4")));
-        fs::permissions(dir.File("nur_lesen"), fs::perms::owner_all);
+}
+
+// A save into a folder the user cannot write, run as a user without root's
+// rights (a child process that drops them when the test runs as root). The
+// file itself is writable, so only writing beside it and renaming can fail.
+TEST_F(ProjectFileTest, SaveIntoReadOnlyFolderFailsAndKeepsTheFile)
+{
+    std::string good = WriteScenarioA();
+    fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    fs::create_directory(dir.File("nur_lesen"));
+    fs::copy_file(dir.File("a.kt4"), dir.File("nur_lesen/a.kt4"));
+    fs::permissions(dir.File("nur_lesen/a.kt4"), fs::perms::all);
+    fs::permissions(dir.File("nur_lesen"), fs::perms::owner_read | fs::perms::owner_exec |
+                                               fs::perms::group_read | fs::perms::group_exec |
+                                               fs::perms::others_read | fs::perms::others_exec);
+    OtherProject();
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+        ui->Script("J"); // overwrite
+        bool saved = WriteDataFile(dir.File("nur_lesen/a.kt4"));
+        bool reported = Logged("error").size() == 1;
+        ::_exit(!dropped ? 3 : saved ? 1 : !settings::AbortFlag || !reported ? 2 : 0);
     }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    fs::permissions(dir.File("nur_lesen"), fs::perms::owner_all);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: saved anyway, 2: not reported, 3: rights not dropped";
+    EXPECT_TRUE(dir.Get("nur_lesen/a.kt4") == good);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("nur_lesen")), fs::directory_iterator()), 1);
 }
 
 TEST_F(ProjectFileTest, FixedNamesAreFoundWhateverTheirCase)
