@@ -6,7 +6,7 @@
 set -euo pipefail
 build="${1:?usage: extra.sh BUILD_FOLDER}"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-fuzz_build="$(dirname "$build")/build-fuzz-dbase"
+fuzz_build="$(dirname "$build")/build-fuzz"
 seconds="${KT4_FUZZ_SECONDS:-60}"
 
 for tool in clang clang++; do

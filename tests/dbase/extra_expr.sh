@@ -5,7 +5,7 @@
 # folder given as $1, and fails on any crash or sanitizer report.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="$(dirname "${1:-$root/build}")/build-fuzz-expr"
+build="$(dirname "${1:-$root/build}")/build-fuzz"
 seconds="${KT4_FUZZ_SECONDS:-60}"
 
 for tool in clang clang++; do
