@@ -45,7 +45,7 @@ T At(const Array1<T, N>& a, Word i, const T& outside)
     return i >= 1 && i <= N ? a[i] : outside;
 }
 
-// Default of a coded setting, its range and its name in the warning.
+// A coded setting: its name in the warning, its field and its range.
 struct SettingRule {
     const char* name;
     Word WaelzLagerTyp::*field;
@@ -54,10 +54,10 @@ struct SettingRule {
 
 const SettingRule SettingRules[] = {
     {"Typ", &WaelzLagerTyp::Typ, 1, BearingTypeCount},
-    {"Reliability", &WaelzLagerTyp::Reliability, 1, ReliabilityCount},
-    {"Cleanliness", &WaelzLagerTyp::Cleanliness, 1, CleanlinessCount},
-    {"Clearance", &WaelzLagerTyp::Clearance, 1, ClearanceCount},
-    {"LifeMethod", &WaelzLagerTyp::LifeMethod, 1, LifeMethodCount},
+    {"Erlebenswahrscheinlichkeit", &WaelzLagerTyp::Reliability, 1, ReliabilityCount},
+    {"Sauberkeit", &WaelzLagerTyp::Cleanliness, 1, CleanlinessCount},
+    {"Lagerluft", &WaelzLagerTyp::Clearance, 1, ClearanceCount},
+    {"Berechnungsart", &WaelzLagerTyp::LifeMethod, 1, LifeMethodCount},
 };
 
 } // namespace

@@ -177,9 +177,10 @@ Real ReliabilityA1Of(Word Reliability);         // 1 outside 1..14
 
 // Checks the five coded settings of a record (Typ, Reliability, Cleanliness,
 // Clearance, LifeMethod). A value outside its range is set to its default;
-// the result holds one warning per corrected field, e.g.
-// "Warnung: Lager 2: Typ 13 ungültig, 1 gesetzt". Use it after reading a
-// record from a file; the bearing calculation runs it too.
+// the result holds one warning per corrected field (OEM text), e.g.
+// "Warnung: Lager 2: Typ 13 ungültig, 1 gesetzt"; the caller puts them
+// into the message list. Use it after reading a record from a file; the
+// bearing calculation runs it too and lists the warnings.
 std::vector<std::string> CheckBearingSettings(Word Slot, WaelzLagerTyp& Bearing);
 
 } // namespace kt4

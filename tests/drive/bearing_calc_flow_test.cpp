@@ -303,9 +303,9 @@ TEST_F(BearingCalcFlow, UnknownCodesAreSetToTheirDefaultsWithAWarning)
     BearingCalc(2, 1, 1, 1000, 0, 1500);
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               "Warnung: Lager 2: Typ 0 ungültig, 1 gesetzt",
-                              "Warnung: Lager 2: Reliability 15 ungültig, 1 gesetzt",
-                              "Warnung: Lager 2: Cleanliness 0 ungültig, 5 gesetzt",
-                              "Warnung: Lager 2: LifeMethod 7 ungültig, 3 gesetzt",
+                              "Warnung: Lager 2: Erlebenswahrscheinlichkeit 15 ungültig, 1 gesetzt",
+                              "Warnung: Lager 2: Sauberkeit 0 ungültig, 5 gesetzt",
+                              "Warnung: Lager 2: Berechnungsart 7 ungültig, 3 gesetzt",
                           }));
     EXPECT_EQ(b.Typ, 1);
     EXPECT_EQ(b.P, 1000);

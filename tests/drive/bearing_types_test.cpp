@@ -149,7 +149,7 @@ TEST_F(BearingTypes, CheckBearingSettingsRestoresDefaultsWithAWarning)
     auto w = CheckBearingSettings(4, b);
     ASSERT_EQ(w.size(), 5u);
     EXPECT_EQ(OemToDisplay(w[0]), "Warnung: Lager 4: Typ 13 ungültig, 1 gesetzt");
-    EXPECT_EQ(OemToDisplay(w[4]), "Warnung: Lager 4: LifeMethod 65535 ungültig, 3 gesetzt");
+    EXPECT_EQ(OemToDisplay(w[4]), "Warnung: Lager 4: Berechnungsart 65535 ungültig, 3 gesetzt");
     EXPECT_EQ(b, WaelzLagerTyp{});
 
     b.Cleanliness = 8; // entered eC is a valid level
