@@ -115,7 +115,8 @@ void ReadFields(LineReader& in, B& b, const std::vector<BearingField>& fields)
 }
 
 // The state's drive values of one block.
-std::span<const std::variant<Real, Integer>> BlockValues(const ProjectState& s, int block)
+template <class State>
+auto BlockValues(State& s, int block)
 {
     std::size_t start = 0;
     for (int k = 0; k < block; ++k)
@@ -131,11 +132,8 @@ void WriteDriveBlock(const ProjectState& s, int block)
 
 void ReadDriveBlock(LineReader& in, ProjectState& s, int block)
 {
-    std::size_t start = 0;
-    for (int k = 0; k < block; ++k)
-        start += DriveBlock(k).size();
-    for (std::size_t k = 0; k < DriveBlock(block).size(); ++k)
-        std::visit([&](auto& x) { ReadValue(in, x); }, s.drive[start + k]);
+    for (auto& v : BlockValues(s, block))
+        std::visit([&](auto& x) { ReadValue(in, x); }, v);
 }
 
 } // namespace

@@ -200,6 +200,27 @@ TEST_F(ProjectFileTest, GarbageLineIsReportedOnceAndRefusedUnlessAccepted)
     EXPECT_FALSE(bearings::BearingSlots[1].EP);
 }
 
+TEST_F(ProjectFileTest, ArbitraryBytesNeverReachTheProject)
+{
+    OtherProject();
+    ProjectState before = CaptureProject();
+    std::string noise;
+    for (int k = 0; k < 5000; ++k)
+        noise += static_cast<char>((k * 7919 + 13) % 256);
+    const std::string files[] = {"", std::string(100000, 'x'), std::string(400, '\0'),
+                                 std::string(339, '\n'), noise};
+    for (const std::string& bytes : files) {
+        dir.Put("wirr.kt4", bytes);
+        settings::AbortFlag = false;
+        EXPECT_FALSE(ReadDataFile("wirr"));
+        EXPECT_TRUE(settings::AbortFlag);
+        ProjectState after = CaptureProject();
+        EXPECT_TRUE(after.drive == before.drive);
+        EXPECT_TRUE(after.slots == before.slots);
+        EXPECT_EQ(after.zeichName, before.zeichName);
+    }
+}
+
 TEST_F(ProjectFileTest, FailedSaveLeavesTheOldFile)
 {
     std::string good = WriteScenarioA();
