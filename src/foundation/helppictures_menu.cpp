@@ -27,7 +27,7 @@ private:
     void Load();
     bool PickPlotFile(std::string& key);
     bool AskTitle(std::string& title);
-    Integer ChooseLine(const std::string& prompt, Word help);
+    Integer ChooseLine(const std::string& prompt);
     void Show(int line);
     void Extend();
     void Insert();
@@ -81,11 +81,10 @@ bool PictureBrowser::AskTitle(std::string& title)
     return !settings::AbortFlag;
 }
 
-Integer PictureBrowser::ChooseLine(const std::string& prompt, Word help)
+Integer PictureBrowser::ChooseLine(const std::string& prompt)
 {
     for (int k = 1; k <= Listed(); ++k)
         settings::DialogLines[static_cast<std::size_t>(k)] = lines_[static_cast<std::size_t>(k - 1)];
-    SetHelpNumber(help);
     Integer sel = current_ > 0 ? current_ : 1;
     ChoiceDialog(prompt, Listed(), sel);
     return settings::AbortFlag ? 0 : sel;
@@ -103,7 +102,8 @@ void PictureBrowser::Extend()
 
 void PictureBrowser::Insert()
 {
-    Integer before = ChooseLine(DisplayToOem("Vor welche Zeile einfügen ?"), 2350);
+    SetHelpNumber(2350);
+    Integer before = ChooseLine(DisplayToOem("Vor welche Zeile einfügen ?"));
     PictureIndexEntry e;
     if (before == 0 || !PickPlotFile(e.key) || !AskTitle(e.title))
         return;
@@ -115,7 +115,8 @@ void PictureBrowser::Insert()
 
 void PictureBrowser::Delete()
 {
-    Integer line = current_ > 0 ? current_ : ChooseLine(DisplayToOem("Zu löschende Zeile wählen..."), 2320);
+    SetHelpNumber(2320);
+    Integer line = current_ > 0 ? current_ : ChooseLine(DisplayToOem("Zu löschende Zeile wählen..."));
     if (line == 0 || !YesNoCancelBox(DisplayToOem("Löschen ?")))
         return;
     entries_.erase(entries_.begin() + (line - 1));
@@ -125,7 +126,8 @@ void PictureBrowser::Delete()
 
 void PictureBrowser::Change()
 {
-    Integer line = ChooseLine(DisplayToOem("Zu ändernde Zeile wählen..."), 2330);
+    SetHelpNumber(2330);
+    Integer line = ChooseLine(DisplayToOem("Zu ändernde Zeile wählen..."));
     if (line == 0)
         return;
     PictureIndexEntry e = entries_[static_cast<std::size_t>(line - 1)];
@@ -140,7 +142,7 @@ void PictureBrowser::Change()
 void PictureBrowser::Print()
 {
     SetHelpNumber(2360);
-    Integer line = current_ > 0 ? current_ : ChooseLine("Welches Bild ausdrucken ?", 2360);
+    Integer line = current_ > 0 ? current_ : ChooseLine("Welches Bild ausdrucken ?");
     if (line == 0)
         return;
     const std::string key = entries_[static_cast<std::size_t>(line - 1)].key;

@@ -83,7 +83,8 @@ bool PrintTextFile(const std::string& FileName)
     }
     if (settings::AbortFlag)
         return false;
-    if (pages.empty()) {
+    const bool content = std::any_of(pages.begin(), pages.end(), HasContent);
+    if (!content) {
         MessageText(DisplayToOem("Nichts zu drucken: ") + DisplayToOem(FileName) + DisplayToOem(" enthält keine Seite."));
         return false;
     }

@@ -28,7 +28,8 @@ Integer EffectiveHeaderSpaceLines();
 
 // Prints the file through the UI service's print call, offering all its
 // pages. A missing file gives FileName + " not found !"; a file without
-// pages is told and not printed. Nothing happens while AbortFlag is set.
+// pages (or only empty pages) is told and not printed. Nothing happens
+// while AbortFlag is set.
 // False when nothing was printed.
 bool PrintTextFile(const std::string& FileName);
 
