@@ -185,6 +185,20 @@ TEST_F(DocuTest, ProtocolIndicesAndReplacementLines)
     EXPECT_EQ(with[3].text, DisplayToOem("Ersatz für: A-17           "));
 }
 
+TEST_F(DocuTest, ShowChangesWritesTheProtocolReport)
+{
+    settings::ChangeIndexMode = 2;
+    AddEntry("Bohrung", "dzw 8 statt 7");
+    AddEntry("Breite", "bP 5");
+    ChangesCommand(ChangesShow);
+    auto shown = Logged("viewer");
+    ASSERT_EQ(shown.size(), 1u);
+    std::string text = dir.Get(std::filesystem::path(shown[0].substr(shown[0].rfind('|') + 1)).filename());
+    EXPECT_NE(text.find("Index   Datum        Bearb.   Änderung"), std::string::npos) << text;
+    EXPECT_NE(text.find("b     2024-03-05   mk       Breite"), std::string::npos) << text;
+    EXPECT_NE(text.find(" dzw 8 statt 7"), std::string::npos);
+}
+
 TEST_F(DocuTest, ProtocolGivesAMultiLineDescriptionOneLinePerPart)
 {
     AddEntry("a", "eins\r\nzwei\ndrei");
