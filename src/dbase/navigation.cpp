@@ -509,8 +509,27 @@ void SetFilter(ConditionProc filter)
         a->filter = std::move(filter);
 }
 
+namespace {
+
+// FOR and WHILE conditions are read as logical results; an expression of
+// another type is refused (and freed) instead of being read as garbage.
+bool LogicalCondition(TExpr*& expr, const char* op)
+{
+    if (!expr || !Parser.ResultType || Parser.ResultType(expr) == 'L')
+        return true;
+    if (Parser.FreeExpr)
+        Parser.FreeExpr(expr);
+    expr = nullptr;
+    SetError(351, std::string("Fehler in dBASE-Ausdruck : Bedingung ist nicht logisch [") + op + "]");
+    return false;
+}
+
+} // namespace
+
 void SetForExpr(TExpr* expr)
 {
+    if (!LogicalCondition(expr, "SetFilter"))
+        return;
     if (TWorkArea* a = RequireArea("SetFilter")) {
         if (a->forExpr && Parser.FreeExpr)
             Parser.FreeExpr(a->forExpr);
@@ -526,6 +545,8 @@ void SetWhile(ConditionProc condition)
 
 void SetWhileExpr(TExpr* expr)
 {
+    if (!LogicalCondition(expr, "SetWhile"))
+        return;
     if (TWorkArea* a = RequireArea("SetWhile")) {
         if (a->whileExpr && Parser.FreeExpr)
             Parser.FreeExpr(a->whileExpr);

@@ -203,6 +203,25 @@ TEST_F(ExprTables, ForConditionHidesRecords)
     SetForExpr(nullptr);
 }
 
+TEST_F(ExprTables, ConditionsMustBeLogical)
+{
+    OpenCustomers();
+    QuietErrors quiet;
+    SetForExpr(Condition("PRICE > 100"));
+    SetForExpr(Parser.AssignExpr("PRICE * 2")); // refused; the filter is kept
+    EXPECT_EQ(EngineErrorCode, 351);
+    SetWhileExpr(Parser.AssignExpr("NAME"));
+    EXPECT_EQ(EngineErrorCode, 351);
+    GoTop();
+    int visible = 0;
+    while (!dEOF()) {
+        ++visible;
+        SKIP(1);
+    }
+    EXPECT_EQ(visible, 4); // the FOR condition PRICE > 100 still holds
+    SetForExpr(nullptr);
+}
+
 TEST_F(ExprTables, WhileConditionEndsTheScan)
 {
     OpenCustomers();
