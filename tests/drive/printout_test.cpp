@@ -342,3 +342,35 @@ TEST_F(PrintoutTest, BearingBlockWithHeadingAndLifeMethodA23)
     EXPECT_EQ(BearingEPSuffix(2), "");
     EXPECT_EQ(BearingEPSuffix(1), "(EP)");
 }
+
+// The devices that show, print or hand the report on.
+TEST_F(PrintoutTest, EveryOtherDevice)
+{
+    CalcDrive();
+    const std::string title = DisplayToOem("Übersetzungsverhältnis");
+    Print(DevScreen);
+    EXPECT_TRUE(written_);
+    EXPECT_NE(ReadBytes("tmp/outwin.txt").find("Übersetzungsverhältnis"), std::string::npos);
+
+    report::PrinterPortPaths[1] = "tmp/lpt1";
+    settings::PrinterPort = 1;
+    ui_->Script("N"); // no pause after each page
+    EXPECT_NE(Print(DevTextPrinter).find(title), std::string::npos);
+    EXPECT_TRUE(written_);
+
+    Print(DevPrinter);
+    EXPECT_TRUE(written_);
+    EXPECT_FALSE(fs::exists(report::ReportFileName)); // printed and erased
+
+    settings::TextProgram.clear(); // the desktop's program for text files
+    Print(DevTextProgram);
+    EXPECT_TRUE(written_);
+
+    EXPECT_NE(Print(DevOutDos).find(title), std::string::npos);
+    EXPECT_TRUE(written_);
+    EXPECT_EQ(report::ReportFileName, "tmp/OUTDOS.TXT");
+
+    EXPECT_NE(Print(DevTxt).find(title), std::string::npos);
+    EXPECT_TRUE(written_);
+    EXPECT_FALSE(settings::AbortFlag);
+}
