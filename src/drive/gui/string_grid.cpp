@@ -2,7 +2,10 @@
 
 #include "foundation/placement.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+
+#include <algorithm>
 
 namespace kt4 {
 
@@ -47,6 +50,15 @@ void StringGrid::SetColWidths(int Width)
 {
     for (int c = 0; c < columnCount(); ++c)
         SetColWidth(c, Width);
+}
+
+void StringGrid::FitColumn(int Col, const QString& Sample)
+{
+    const QFontMetrics fm = fontMetrics();
+    int w = fm.horizontalAdvance(Sample);
+    for (int r = 0; r < rowCount(); ++r)
+        w = std::max(w, fm.horizontalAdvance(Cell(Col, r)));
+    setColumnWidth(Col, std::max(columnWidth(Col), w + 12));
 }
 
 void StringGrid::FitToCells()

@@ -18,6 +18,8 @@ public:
     void SetRowHeight(int Height);
     void SetColWidth(int Col, int Width);
     void SetColWidths(int Width);
+    // Widens a column to show its longest text (or Sample) whole.
+    void FitColumn(int Col, const QString& Sample = QString());
     // Fits the widget to its cells.
     void FitToCells();
 };

@@ -7,6 +7,7 @@
 #include "drive/gui/string_grid.h"
 #include "foundation/datetime.h"
 #include "foundation/helptext.h"
+#include "foundation/placement.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/settings.h"
 
@@ -52,17 +53,23 @@ TForm_zeichInfo::TForm_zeichInfo(QWidget* Parent) : QDialog(Parent), iso_(docu::
     StringGrid3->setObjectName("StringGrid3");
 
     auto* rows = new QVBoxLayout;
-    for (auto* b : DateButtons)
+    rows->setSpacing(0);
+    rows->addSpacing(ScaleSize(18)); // beside the grid's rows 1 to 4
+    for (auto* b : DateButtons) {
+        b->setFixedHeight(ScaleSize(18));
         rows->addWidget(b);
+    }
+    rows->addStretch();
     auto* refs = new QGridLayout;
     refs->addWidget(Label_ersatz_fuer, 0, 0);
     refs->addWidget(Edit_ersatzfuer, 0, 1);
     refs->addWidget(Label_ersetzt_durch, 1, 0);
     refs->addWidget(Edit_ersetztdurch, 1, 1);
+    refs->setRowStretch(2, 1);
     auto* upper = new QHBoxLayout;
-    upper->addWidget(StringGrid1);
+    upper->addWidget(StringGrid1, 0, Qt::AlignTop);
     upper->addLayout(rows);
-    upper->addWidget(StringGrid3);
+    upper->addWidget(StringGrid3, 0, Qt::AlignTop);
     upper->addLayout(refs);
     upper->addStretch();
     auto* buttons = new QVBoxLayout;
@@ -75,6 +82,7 @@ TForm_zeichInfo::TForm_zeichInfo(QWidget* Parent) : QDialog(Parent), iso_(docu::
     top->addLayout(upper);
     top->addWidget(ComboBox_zeichtextmode, 0, Qt::AlignLeft);
     top->addWidget(StringGrid2);
+    top->addStretch();
 
     connect(Button_ok, &QPushButton::clicked, this, &TForm_zeichInfo::Button_okClick);
     connect(Button_cancel, &QPushButton::clicked, this, &TForm_zeichInfo::Button_cancelClick);
@@ -134,6 +142,8 @@ void TForm_zeichInfo::SetupDatedRows()
         StringGrid1->SetCell(1, r, Q(v.dates[r - 1]));
         StringGrid1->SetCell(2, r, Q(v.names[r - 1]));
     }
+    for (int c = 0; c < 3; ++c)
+        StringGrid1->FitColumn(c, "0000-00-00");
     StringGrid1->FitToCells();
 
     StringGrid3->SetRowHeight(16);
@@ -143,6 +153,8 @@ void TForm_zeichInfo::SetupDatedRows()
     StringGrid3->SetCell(0, 3, FromOem(t.isoDocumentStatus));
     for (int r = 1; r <= 3; ++r)
         StringGrid3->SetCell(1, r, Q(v.isoFields[r - 1]));
+    StringGrid3->FitColumn(0);
+    StringGrid3->FitColumn(1);
     StringGrid3->FitToCells();
 
     StringGrid3->setVisible(iso_);
@@ -168,6 +180,7 @@ void TForm_zeichInfo::SetupFreeTexts()
         for (int c = 1; c <= 6; ++c)
             StringGrid2->SetCell(c, r, Q(*cells[c - 1]));
     }
+    StringGrid2->FitColumn(6);
     StringGrid2->FitToCells();
     for (const char* mode : TextModes)
         ComboBox_zeichtextmode->addItem(mode);
