@@ -1,34 +1,74 @@
-// Program entry: initialises every module in dependency order and opens
-// the main window.
-#include "foundation/captions.h"
+// Program entry: every module gets its start values, then the command line
+// decides. The batch modes (usage, printout, CAD file, usage errors) run
+// without any window, on the headless user interface, and end with their
+// exit code; every other start opens the main window and runs until it
+// closes.
+#include "foundation/environment.h"
 #include "foundation/settings.h"
+#include "foundation/ui_headless.h"
+#include "shell/command_line.h"
+#include "shell/identity.h"
+#include "shell/modules.h"
+#include "shell/services.h"
+#include "shell/startup.h"
 
 #ifdef KT4_HAVE_GUI
+#include "foundation/gui/qt_ui.h"
+#include "graphics/gui/plot_picture.h"
+#include "shell/gui/hh.h"
+
 #include <QApplication>
-#include <QMainWindow>
 #endif
 
-#include <cstring>
 #include <iostream>
+
+namespace {
+
+using namespace kt4;
+
+int RunBatch()
+{
+    UseHeadlessUi().quiet = false; // messages to stderr, the usage to stdout
+    shell::ReadStartFiles();
+    shell::StartResult result = shell::StartUp(shell::ProductCode);
+    return result.end ? result.exitCode : 0;
+}
+
+#ifdef KT4_HAVE_GUI
+int RunWindow(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
+    gui::QtUi& ui = gui::UseQtUi();
+    ui.pictureHook = graphics::ShowPlotPictureWindow;
+    auto* window = new shell::gui::Thh;
+    shell::StartResult result = window->FormCreate();
+    if (result.end) {
+        delete window;
+        return result.exitCode;
+    }
+    window->show();
+    int code = app.exec();
+    delete window; // writes the session file
+    return code;
+}
+#endif
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    using namespace kt4;
-    settings::InitSettings();
-    captions::InitCaptions();
-    settings::ProductName = "KT4";
-
+    shell::InitModules();
+    SetCommandLine(argc, argv);
+    shell::SetProgramIdentity();
+    shell::CommandLine cmd =
+        shell::ParseCommandLine(environment::CommandLineParams, shell::CadOutputAvailable());
+    if (shell::RunsWithoutWindow(cmd))
+        return RunBatch();
 #ifdef KT4_HAVE_GUI
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle(QString::fromStdString(settings::ProductName));
-    w.resize(800, 600);
-    w.show();
-    return app.exec();
+    return RunWindow(argc, argv);
 #else
-    (void)argc;
-    (void)argv;
-    std::cerr << "wkt4 was built without windows\n";
+    std::cerr << "wkt4 was built without windows; only the batch modes work\n";
     return 1;
 #endif
 }

@@ -1,0 +1,207 @@
+#include "shell/gui/hh.h"
+
+#include "foundation/dialogs.h"
+#include "foundation/gui/form_placement.h"
+#include "foundation/settings.h"
+#include "graphics/graph_device.h"
+#include "graphics/graph_settings.h"
+#include "graphics/gui/painter_canvas.h"
+#include "shell/languages.h"
+#include "shell/menu_table.h"
+#include "shell/project_files.h"
+#include "shell/screen_defaults.h"
+#include "shell/services.h"
+#include "shell/session_file.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFont>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace kt4::shell::gui {
+
+QPointer<Thh> MainForm;
+
+namespace {
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+void TellScreen(QWidget* w)
+{
+    QScreen* screen = w->screen();
+    if (!screen)
+        return;
+    QRect area = screen->availableGeometry();
+    ScreenMetrics m;
+    m.width = area.width();
+    m.height = area.height();
+    m.ppi = static_cast<int>(screen->logicalDotsPerInchX() + 0.5);
+    if (m.ppi <= 0)
+        m.ppi = 96;
+    SetScreenMetrics(m);
+    settings::ScreenPPI = m.ppi;
+}
+
+} // namespace
+
+Thh::Thh(QWidget* parent) : TFvelmgra(parent, true)
+{
+    setObjectName("hh");
+    MainForm = this;
+    BuildMenus();
+    ConnectItems();
+    SetWindowLink(this);
+    SetClientResizeHook([this] { FitToScreenResolution(); });
+    SetPlacementMainWindow(this);
+    TellScreen(this);
+}
+
+Thh::~Thh()
+{
+    // FormDestroy
+    if (writeSessionOnEnd_)
+        WriteSessionFile();
+    SetClientResizeHook({});
+    SetWindowLink(nullptr);
+    SetPlacementMainWindow(nullptr);
+    graphics::GraphDevice.Done();
+}
+
+void Thh::BuildMenus()
+{
+    for (const auto& e : MenuEntries()) {
+        QMenu* parentMenu = e.parent ? menus_.at(e.parent) : nullptr;
+        QAction* action = nullptr;
+        if (e.kind == MenuKind::Menu) {
+            QMenu* menu = parentMenu ? parentMenu->addMenu(e.name) : menuBar()->addMenu(e.name);
+            menu->setObjectName(e.name);
+            menus_[e.name] = menu;
+            action = menu->menuAction();
+        } else if (e.kind == MenuKind::Separator) {
+            action = parentMenu->addSeparator();
+        } else {
+            action = parentMenu->addAction(e.name);
+        }
+        action->setObjectName(e.name);
+        items_[e.name] = action;
+    }
+    Item("mi_OleExportExcel")->setEnabled(false);
+    Item("mi_OleImportExcel")->setEnabled(false);
+}
+
+void Thh::ConnectItems()
+{
+    for (int k = 1; k <= 4; ++k)
+        connect(Item("mi_file" + std::to_string(k)), &QAction::triggered, this, [k] {
+            settings::AbortFlag = false;
+            OpenRecentFile(k);
+        });
+    for (const auto& lang : LanguageItems()) {
+        int id = lang.id;
+        connect(Item(lang.name), &QAction::triggered, this, [this, id] { SetLanguage(id); });
+    }
+    connect(Item("mi_fileexit"), &QAction::triggered, this, [this] { close(); });
+    // The other commands of the menu are connected by their own handlers.
+}
+
+QAction* Thh::Item(const std::string& Name) const
+{
+    auto it = items_.find(Name);
+    return it == items_.end() ? nullptr : it->second;
+}
+
+StartResult Thh::FormCreate()
+{
+    SetMenuCaptions();
+    graphics::GraphDevice.Init();
+    ReadStartFiles();
+    FillRecentFileItems();
+    // The table browser form is created here once the table engine has it.
+    StartResult result = StartUp(ProductCode);
+    settings::AbortFlag = false;
+    if (result.end)
+        return result;
+    SetupMainForm();
+    UpdateWindowCaption();
+    if (settings::LanguageId < 1)
+        SetMenuCaptions();
+    else
+        SetLanguage(settings::LanguageId);
+    writeSessionOnEnd_ = true;
+    return result;
+}
+
+void Thh::SetLanguage(int Id)
+{
+    SetLanguageTables(Id);
+    SetMenuCaptions();
+    UpdateWindowCaption();
+}
+
+void Thh::SetCaption(const std::string& Title) { setWindowTitle(Text(Title)); }
+
+void Thh::FillRecentFileItems()
+{
+    exitIndex_ = static_cast<int>(menus_.at("mi_file")->actions().indexOf(Item("mi_fileexit")));
+    RefreshRecentFileItems();
+}
+
+void Thh::RefreshRecentFileItems()
+{
+    Item(RecentSeparator)->setVisible(!settings::RecentFiles[1].empty());
+    for (int k = 1; k <= 4; ++k) {
+        QAction* a = Item("mi_file" + std::to_string(k));
+        std::string caption = MenuCaption("mi_file" + std::to_string(k));
+        a->setText(Text(caption));
+        a->setVisible(!caption.empty());
+    }
+}
+
+void Thh::UpdateErrorMessagesItem()
+{
+    QAction* a = Item(ErrorMessagesItem);
+    a->setText(Text(MenuCaption(ErrorMessagesItem)));
+    a->setEnabled(settings::MessageCount >= 1);
+    RedrawCurrentView();
+}
+
+void Thh::SetMenuCaptions()
+{
+    for (const auto& e : MenuEntries())
+        if (e.kind != MenuKind::Separator)
+            Item(e.name)->setText(Text(MenuCaption(e.name)));
+    RefreshRecentFileItems();
+    Item(ErrorMessagesItem)->setEnabled(settings::MessageCount >= 1);
+    Item("mi_fileprint")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction* demo = Item("mi_helpDemo");
+    demo->setCheckable(true);
+    demo->setChecked(true);
+    QFont bold = demo->font();
+    bold.setBold(true); // the default item of its menu
+    demo->setFont(bold);
+    Item("mi_documentation")->setVisible(true);
+    Item("mi_OLE")->setVisible(true);
+}
+
+void Thh::SetupMainForm()
+{
+    kt4::SetupMainForm(this, graphics::QPainterCanvas::ToQColor(graphics::BackgroundColor));
+}
+
+void Thh::closeEvent(QCloseEvent* e)
+{
+    settings::AbortFlag = false;
+    AskSaveChanges();
+    if (settings::AbortFlag) {
+        e->ignore();
+        return;
+    }
+    StatusMessage("L\x94sche tempor\x84re Dateien ...");
+    if (Services().exitCleanup)
+        Services().exitCleanup();
+    e->accept();
+}
+
+} // namespace kt4::shell::gui

@@ -1,0 +1,76 @@
+// The program itself from the command line, with no display at all: the
+// batch modes must neither need nor open a window.
+#include "shell_fixture.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kt4;
+
+namespace {
+
+class Program : public shelltest::ShellTest {
+protected:
+    // The program beside this test program.
+    static std::string Wkt4()
+    {
+        char self[4096] = {};
+        ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+        return (std::filesystem::path(std::string(self, n > 0 ? n : 0)).parent_path() / "wkt4")
+            .string();
+    }
+
+    // Runs the program in the scratch folder; stdout and stderr go to files.
+    int Run(const std::string& Args)
+    {
+        std::string cmd = "cd '" + dir.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u " +
+                          "QT_QPA_PLATFORM XDG_CONFIG_HOME='" + dir.File("xdg") + "' '" + Wkt4() +
+                          "' " + Args + " > out.txt 2> err.txt";
+        int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    void SetUp() override
+    {
+        shelltest::ShellTest::SetUp();
+        ASSERT_TRUE(std::filesystem::exists(Wkt4())) << "build the program wkt4 first";
+    }
+};
+
+TEST_F(Program, UsageOnStandardOutput)
+{
+    EXPECT_EQ(Run("'/?'"), 0);
+    std::string out = dir.Get("out.txt");
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 20);
+    EXPECT_EQ(out.rfind("KT4 Command Line Mode\n", 0), 0u);
+    EXPECT_EQ(Run("'?'"), 0);
+}
+
+TEST_F(Program, PrintoutOfAProject)
+{
+    WriteDefaultProject("test.kt4");
+    EXPECT_EQ(Run("test.kt4 /I"), 0) << dir.Get("err.txt");
+    std::string text = dir.Get("test.txt");
+    EXPECT_NE(text.find("-17"), std::string::npos);
+    // nothing else: no session or configuration file
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.Path())) {
+        EXPECT_NE(e.path().extension(), ".cff") << e.path();
+        EXPECT_NE(e.path().extension(), ".cfg") << e.path();
+    }
+}
+
+TEST_F(Program, FailuresAndUsageErrors)
+{
+    EXPECT_EQ(Run("nosuch.kt4 /I"), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("nosuch.txt")));
+    EXPECT_FALSE(dir.Get("err.txt").empty());
+    EXPECT_EQ(Run("test.kt4 /Q"), 2);
+    EXPECT_NE(dir.Get("err.txt").find("/Q"), std::string::npos);
+    EXPECT_EQ(Run("test"), 2);
+    EXPECT_EQ(Run("test.kt4 /CAD1:01"), 2);
+}
+
+} // namespace
