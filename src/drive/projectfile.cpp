@@ -102,10 +102,10 @@ bool ReadDataFile(const std::string& Name)
     ProjectState state = CaptureProject();
     LineReader in;
     ReportFile.Assign(full);
-    if (ReportFile.Reset()) {
-        in.Skip(4);
-        ReadProjectBody(in, state);
-    }
+    if (!ReportFile.Reset())
+        return ReadFailed("Datei " + full + " nicht gefunden oder kein Zugriffsrecht !");
+    in.Skip(4);
+    ReadProjectBody(in, state);
     ReportFile.Close();
     if (in.Failed())
         return ReadFailed(IoErrorText(IoReadPastEnd) + ": " + full + " endet nach Zeile " +
