@@ -72,11 +72,16 @@ void WriteLines(const LayoutBlock& b, int wheel)
         WriteValue(Line(line), wheel);
 }
 
+// A / B, or 0 when B is 0 (a drive the calculation refused).
+Real Ratio(Real A, Real B) { return B != 0 ? A / B : 0; }
+
 // The profile-shift sum of the pair at the drive's centre distance.
 Real ProfileShiftSum()
 {
     using namespace drive;
     Real a = DegToRad(alpha);
+    if (exz == 0 || std::tan(a) == 0)
+        return 0;
     Real aw = ArcCosChecked(std::cos(a) * (dp - dH) / (2 * -exz));
     return (Involute(aw) - Involute(a)) * (zW - zH) / (2 * std::tan(a));
 }
@@ -90,7 +95,7 @@ void SetGearExportValues(Word Wheel)
     SetBoth(19, zW, -zH);
     Set(9, alpha);
     Set(10, 0);
-    Set(11, dH / std::abs(zH));
+    Set(11, Ratio(dH, std::abs(zH)));
     Set(13, -exz);
     SetBoth(21, 4, 4);
     SetBoth(18, 0.5L, 0.5L);

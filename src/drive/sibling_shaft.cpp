@@ -88,7 +88,7 @@ void PinValues()
     AddSection(0, dz, 0, 0.1L);
     d.totalLength = bP + cax;
     auto& load = d.pathLoads.at(static_cast<std::size_t>(d.pathLoadCount++));
-    load.values = {FtBolt / d.totalLength, 0, d.totalLength, 90};
+    load.values = {d.totalLength != 0 ? FtBolt / d.totalLength : 0, 0, d.totalLength, 90};
     d.bearingCount = 1;
     d.bearingExtra = 0;
 }

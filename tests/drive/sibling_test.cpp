@@ -118,6 +118,23 @@ TEST_F(SiblingTest, ProfileShiftFollowsTheCentreDistance)
     EXPECT_EQ(lines[GearLine(20)], "0");
 }
 
+TEST_F(SiblingTest, RefusedDriveWritesNumbersNotInfinities)
+{
+    drive::zH = 0;
+    drive::exz = 0;
+    drive::alpha = 0;
+    drive::bP = 0;
+    drive::cax = 0;
+    std::vector<std::string> lines = GearLines(1);
+    EXPECT_EQ(lines[GearLine(11)], "0");
+    EXPECT_EQ(lines[GearLine(20, 17)], "0");
+    std::vector<std::string> pin = ShaftLines(shaft::Pin);
+    EXPECT_EQ(pin[IndexOf(pin, "Path Load") + 3], "0");
+    for (const auto& all : {lines, pin})
+        for (const auto& l : all)
+            EXPECT_TRUE(l.find("INF") == std::string::npos && l.find("NAN") == std::string::npos) << l;
+}
+
 TEST_F(SiblingTest, ShaftFileOfScenarioA)
 {
     ScenarioA();
