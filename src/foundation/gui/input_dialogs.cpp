@@ -38,6 +38,7 @@ TinDialog::TinDialog(const QString& caption, QWidget* parent) : QDialog(parent)
     auto* outer = new QVBoxLayout(this);
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     outer->addWidget(Label1);
     body_ = new QVBoxLayout;
     outer->addLayout(body_, 1);
@@ -230,6 +231,7 @@ Tin_textdialog::Tin_textdialog(QWidget* parent) : TinDialog("Eingabe", parent)
     EditEinText = new QLineEdit(this);
     EditEinText->setObjectName("EditEinText");
     Body()->addWidget(EditEinText);
+    Body()->addStretch(1);
     Button_ok->setDefault(true);
 }
 
