@@ -14,10 +14,12 @@
 #include "shell/session_file.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QScreen>
 
 namespace kt4::shell::gui {
@@ -188,6 +190,16 @@ void Thh::SetMenuCaptions()
 void Thh::SetupMainForm()
 {
     kt4::SetupMainForm(this, graphics::QPainterCanvas::ToQColor(graphics::BackgroundColor));
+    // The background colour is the drawing's; the menu bar keeps the
+    // colours of the desktop, and the drawing area (not the whole window
+    // with its menu bar) gets the configured size.
+    QPalette desktop = QApplication::palette(menuBar());
+    for (auto role : {QPalette::Window, QPalette::WindowText, QPalette::Button,
+                      QPalette::ButtonText, QPalette::Base, QPalette::Text})
+        desktop.setColor(role, desktop.color(role)); // set, so not inherited
+    menuBar()->setPalette(desktop);
+    menuBar()->setAutoFillBackground(true);
+    FitToScreenResolution();
 }
 
 void Thh::closeEvent(QCloseEvent* e)

@@ -1,0 +1,218 @@
+// The main window on the offscreen platform: opening on the default data,
+// the start picture, the language switch, the save question on closing,
+// the session file, and pictures of the window for a reviewer.
+#include "shell_fixture.h"
+
+#include "drive/drive_data.h"
+#include "foundation/environment.h"
+#include "foundation/settings.h"
+#include "graphics/gui/plot_picture.h"
+#include "shell/gui/hh.h"
+#include "shell/menu_table.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QTest>
+
+#include <filesystem>
+#include <memory>
+
+using namespace kt4;
+using kt4::shell::gui::Thh;
+
+namespace {
+
+// Headless answers, but help pictures drawn into the graphics window.
+class PictureUi : public HeadlessUi {
+public:
+    void ShowPlotPicture(const std::string& path, const PictureWindow& window) override
+    {
+        HeadlessUi::ShowPlotPicture(path, window);
+        graphics::ShowPlotPictureWindow(path, window);
+    }
+};
+
+class MainWindow : public shelltest::ShellTest {
+protected:
+    void SetUp() override
+    {
+        shelltest::ShellTest::SetUp();
+        auto owned = std::make_unique<PictureUi>();
+        ui = owned.get();
+        ui->quiet = true;
+        SetUi(std::move(owned));
+        settings::PltDir = dir.Path(); // no start picture unless a test puts one
+    }
+
+    std::unique_ptr<Thh> Open()
+    {
+        auto w = std::make_unique<Thh>();
+        shell::StartResult r = w->FormCreate();
+        EXPECT_FALSE(r.end);
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        return w;
+    }
+
+    static std::string Caption(const Thh& w, const char* item)
+    {
+        return w.Item(item)->text().toStdString();
+    }
+
+    // The window with its File menu opened below the menu bar.
+    static QImage Picture(Thh& w)
+    {
+        QImage shot = w.grab().toImage();
+        QMenu* file = w.findChild<QMenu*>("mi_file");
+        file->adjustSize();
+        QImage menu = file->grab().toImage();
+        QPainter p(&shot);
+        QRect at = w.menuBar()->actionGeometry(w.Item("mi_file"));
+        p.drawImage(w.menuBar()->mapTo(&w, at.bottomLeft()), menu);
+        return shot;
+    }
+
+    static void SaveArtifact(const QImage& image, const char* name)
+    {
+        QDir().mkpath(KT4_ARTIFACT_DIR);
+        EXPECT_TRUE(image.save(QString(KT4_ARTIFACT_DIR) + "/" + name));
+    }
+};
+
+TEST_F(MainWindow, OpensOnTheDefaultData)
+{
+    auto w = Open();
+    // the start value of the current file name stays without a default file
+    EXPECT_EQ(w->windowTitle().toStdString(), "Exzentergetriebe  KT4  -  demo.kt4");
+    EXPECT_EQ(Caption(*w, "mi_file"), "&Datei");
+    EXPECT_EQ(Caption(*w, "mi_fileprint"), "&Drucken...");
+    EXPECT_EQ(w->Item("mi_fileprint")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    EXPECT_TRUE(w->Item("mi_helpDemo")->isChecked());
+    EXPECT_FALSE(w->Item("mi_OleExportExcel")->isEnabled());
+    EXPECT_EQ(drive::i, -17);
+    EXPECT_FALSE(settings::DataModified);
+    EXPECT_FALSE(settings::AbortFlag);
+    EXPECT_FALSE(w->Item(shell::RecentSeparator)->isVisible());
+    EXPECT_FALSE(w->Item("mi_file1")->isVisible());
+    EXPECT_GT(w->DisplayList().Count(), 0u); // the logo
+    EXPECT_TRUE(Logged("picture").empty());
+}
+
+TEST_F(MainWindow, ShowsTheStartPicture)
+{
+    std::filesystem::copy_file(std::string(KT4_DATA_DIR) + "/start.plt", dir.File("start.plt"));
+    auto w = Open();
+    ASSERT_EQ(Logged("picture").size(), 1u);
+    EXPECT_EQ(graphics::PlotPictureWindow(), nullptr); // drawn in the main window itself
+    QImage picture = w->RenderImage();
+    QRgb first = picture.pixel(0, 0);
+    bool drawn = false;
+    for (int y = 0; y < picture.height() && !drawn; y += 3)
+        for (int x = 0; x < picture.width() && !drawn; x += 3)
+            drawn = picture.pixel(x, y) != first;
+    EXPECT_TRUE(drawn);
+}
+
+TEST_F(MainWindow, SwitchesLanguage)
+{
+    auto w = Open();
+    w->Item("mi_helplanguageEnglisch")->trigger();
+    EXPECT_EQ(settings::LanguageId, 2);
+    EXPECT_EQ(Caption(*w, "mi_file"), "&File");
+    std::string english = Caption(*w, "mi_editGeometrie");
+    EXPECT_NE(english, "&Abmessungen");
+    w->Item("mi_helplanguageChinese")->trigger();
+    EXPECT_EQ(settings::LanguageId, 12);
+    EXPECT_NE(Caption(*w, "mi_file"), "&File");
+    w->Item("mi_helplanguageDeutsch")->trigger();
+    EXPECT_EQ(Caption(*w, "mi_file"), "&Datei");
+    EXPECT_EQ(Caption(*w, "mi_editGeometrie"), "&Abmessungen");
+    EXPECT_EQ(Caption(*w, "mi_helplanguage"), "Menü &Sprache");
+}
+
+TEST_F(MainWindow, ClosingAsksToSaveWhenDataChanged)
+{
+    auto w = Open();
+    settings::CurrentFileName = "changed";
+    settings::DataModified = true;
+    ui->Script("<cancel>");
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(w->isVisible());
+    ASSERT_EQ(Logged("yesnocancel").size(), 1u);
+    EXPECT_NE(Logged("yesnocancel")[0].find("Datei speichern ("), std::string::npos);
+
+    ui->Script("yes");
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("changed.kt4")));
+    EXPECT_FALSE(settings::DataModified);
+}
+
+TEST_F(MainWindow, UnchangedDataClosesWithoutAQuestion)
+{
+    auto w = Open();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(Logged("yesnocancel").empty());
+}
+
+TEST_F(MainWindow, SessionFileWrittenAtTheEnd)
+{
+    auto w = Open();
+    settings::RecentFiles[1] = dir.File("a.kt4");
+    w->RefreshRecentFileItems();
+    EXPECT_TRUE(w->Item(shell::RecentSeparator)->isVisible());
+    EXPECT_EQ(Caption(*w, "mi_file1"), "&1 " + dir.File("a.kt4"));
+    w.reset();
+    std::vector<std::string> lines = Lines(dir.Get("kt4.cff"));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], dir.File("a.kt4"));
+}
+
+TEST_F(MainWindow, RecentFileItemOpensTheProject)
+{
+    drive::dp = 32;
+    drive::dH = 34;
+    std::string path = WriteDefaultProject("recent.kt4");
+    drive::InitDriveData();
+    auto w = Open();
+    settings::RecentFiles[1] = path;
+    w->RefreshRecentFileItems();
+    EXPECT_EQ(drive::i, -17);
+    w->Item("mi_file1")->trigger();
+    EXPECT_EQ(drive::i, -16);
+    EXPECT_EQ(settings::CurrentFileName, "recent");
+    EXPECT_NE(w->windowTitle().toStdString().find("recent.kt4"), std::string::npos);
+}
+
+TEST_F(MainWindow, PicturesWithGermanAndChineseCaptions)
+{
+    std::filesystem::copy_file(std::string(KT4_DATA_DIR) + "/start.plt", dir.File("start.plt"));
+    auto w = Open();
+    settings::RecentFiles[1] = "/home/anna/projekte/beispiel1.kt4";
+    w->RefreshRecentFileItems();
+    QApplication::processEvents();
+    SaveArtifact(Picture(*w), "main_window_de.png");
+    w->SetLanguage(12);
+    QApplication::processEvents();
+    SaveArtifact(Picture(*w), "main_window_zh.png");
+}
+
+TEST_F(MainWindow, EndedStartWritesNoSessionFile)
+{
+    dir.Put("kt4.cff", "old\r\n/x.kt4\r\n");
+    environment::CommandLineParams = {"noext"};
+    {
+        Thh w;
+        shell::StartResult r = w.FormCreate();
+        EXPECT_TRUE(r.end);
+        EXPECT_EQ(r.exitCode, 2);
+    }
+    environment::CommandLineParams.clear();
+    EXPECT_EQ(dir.Get("kt4.cff"), "old\r\n/x.kt4\r\n");
+}
+
+} // namespace
