@@ -12,7 +12,6 @@
 #include "foundation/ui_service.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,14 +36,7 @@ bool ExistingWritable(const std::string& Name, const struct stat& st)
     return !S_ISREG(st.st_mode) || DirWritable(FilePathPart(Name));
 }
 
-bool NewNameWritable(const std::string& Name)
-{
-    int fd = ::open(Name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return ::unlink(Name.c_str()) == 0;
-}
+bool NewNameWritable(const std::string& Name) { return CreateExclusive(Name) && ::unlink(Name.c_str()) == 0; }
 
 // The save dialog; Folder and Base receive the chosen file's folder and
 // bare name. False (and AbortFlag) when nothing was chosen.

@@ -15,7 +15,6 @@
 #include "foundation/ui_service.h"
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -31,15 +30,6 @@ constexpr int NumberedTempNames = 1000;
 
 std::string TempFolder() { return AddBackslash(settings::TempDir); }
 std::string OutwinName() { return TempFolder() + "outwin.txt"; }
-
-bool CreateExclusive(const std::string& name)
-{
-    int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
 
 // A new temporary report file "$OUT" + n + ".TMP" in TempDir, created so
 // that no other report (of this or another run) gets the same name.

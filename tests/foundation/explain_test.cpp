@@ -92,6 +92,17 @@ TEST_F(Explanations, SavingWhenTheTempFolderIsThePictureFolder)
     EXPECT_EQ(FileLines(Err())[1], "u");
 }
 
+TEST_F(Explanations, AFailedSaveLeavesTheFileAsItWas)
+{
+    {
+        kt4::testing::FileSizeLimit limit(16);
+        EXPECT_FALSE(SaveExplanation("Warnung: i < 10 !", std::string(500, 'u'), "a"));
+    }
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(Err(), ErrFile);
+    EXPECT_NE(Logged("error").back().find("nicht gespeichert"), std::string::npos);
+}
+
 TEST_F(Explanations, UnknownMessageOrMissingFileIsTold)
 {
     EXPECT_FALSE(SaveExplanation("Warnung: nie gesehen", "u", "a"));

@@ -189,6 +189,25 @@ TEST_F(ReportDevices, FileDeviceLeavesTheProjectFolderAlone)
     EXPECT_EQ(settings::CurrentFileName, "projekt");
 }
 
+TEST_F(ReportDevices, AFullDiskKeepsTheOldFileAndIsTold)
+{
+    dir.Put("ausdruck.txt", "alter Ausdruck");
+    dialogs::AskOverwrite = false;
+    ui->Script(dir.File("ausdruck.txt"));
+    OpenReport(DevFile, "demo");
+    ASSERT_FALSE(settings::AbortFlag);
+    {
+        kt4::testing::FileSizeLimit limit(64);
+        for (int k = 0; k < 2000; ++k)
+            ReportLine("Zeile " + std::to_string(k));
+        CloseReport();
+    }
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(dir.Get("ausdruck.txt"), "alter Ausdruck");
+    EXPECT_EQ(Logged("error").back(), "error|Fehler : |Diskette/Platte voll");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("outwin.txt")));
+}
+
 TEST_F(ReportDevices, CancelledSaveDialogWritesNothing)
 {
     OpenReport(DevFile, "demo");

@@ -1,5 +1,6 @@
 #include "foundation/gui/hilfebild_form.h"
 
+#include "foundation/gui/form_placement.h"
 #include "foundation/helptext.h"
 #include "foundation/settings.h"
 
@@ -81,7 +82,7 @@ TForm_hilfebild::TForm_hilfebild(QWidget* parent) : QDialog(parent, Qt::Tool)
     connect(Button_einfuegen, &QPushButton::clicked, this, [this] { Finish(PictureAction::Insert); });
     connect(Button_loeschen, &QPushButton::clicked, this, [this] { Finish(PictureAction::Delete); });
 
-    move(settings::HelpPictureLeft, settings::HelpPictureTop);
+    ScaleFormAtPos(this); // at HelpPictureLeft, HelpPictureTop
 }
 
 TForm_hilfebild::~TForm_hilfebild()

@@ -1,5 +1,6 @@
 #include "foundation/gui/input_dialogs.h"
 
+#include "foundation/gui/form_placement.h"
 #include "foundation/helptext.h"
 #include "foundation/placement.h"
 #include "foundation/settings.h"
@@ -20,6 +21,18 @@ namespace kt4::gui {
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Sizes a dialog by the placement rules and leaves its position to the
+// window system (centred on its parent).
+void Place(QDialog* d, bool sizeable)
+{
+    if (sizeable)
+        ScaleForm(d);
+    else
+        ScaleFormPPI(d);
+    d->setAttribute(Qt::WA_Moved, false);
+    d->setSizeGripEnabled(sizeable);
+}
 
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent)
 {
@@ -126,6 +139,7 @@ Tin_radiodialog::Tin_radiodialog(QWidget* parent) : TinDialog("Auswahl", parent)
     Body()->addWidget(RadioGroup1);
     group_ = new QButtonGroup(this);
     Button_ok->setDefault(true);
+    Place(this, false);
 }
 
 void Tin_radiodialog::Setup(const std::string& prompt, const std::vector<std::string>& lines, int sel)
@@ -159,6 +173,7 @@ Tin_codedialog::Tin_codedialog(QWidget* parent) : TinDialog("Auswahl", parent)
     Body()->addWidget(ListBox1);
     Button_ok->setDefault(true);
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { Button_okClick(); });
+    Place(this, false);
 }
 
 void Tin_codedialog::Setup(const std::string& prompt, const std::vector<std::string>& lines, int sel)
@@ -208,6 +223,7 @@ Tin_janeindialog::Tin_janeindialog(QWidget* parent) : TinDialog("Eingabe", paren
     l->addWidget(RadioJa);
     l->addWidget(RadioNein);
     Body()->addWidget(RadioGroup_janein);
+    Place(this, false);
 }
 
 void Tin_janeindialog::Setup(const std::string& prompt, char answer)
@@ -226,13 +242,13 @@ Tin_textdialog::Tin_textdialog(QWidget* parent) : TinDialog("Eingabe", parent)
 {
     setObjectName("Tin_textdialog");
     resize(329, 185);
-    setSizeGripEnabled(true);
     Label1->setWordWrap(true);
     EditEinText = new QLineEdit(this);
     EditEinText->setObjectName("EditEinText");
     Body()->addWidget(EditEinText);
     Body()->addStretch(1);
     Button_ok->setDefault(true);
+    Place(this, true);
 }
 
 void Tin_textdialog::Setup(const std::string& prompt, const std::string& text, int maxLen)
