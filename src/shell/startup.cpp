@@ -110,7 +110,7 @@ Step BatchCad(int Device)
         return Ended(1);
     cad::CadBatchMode = true;
     AbortFlag = false;
-    Services().drawCadView(Device);
+    RunCommandLineCad(Device);
     cad::CadBatchMode = false;
     return Ended(AbortFlag || CalcErrorFlag ? 1 : 0);
 }
@@ -265,6 +265,12 @@ StartResult StartUp(int Code)
     ShowStartPicture();
     NormalCursor();
     return {};
+}
+
+void RunCommandLineCad(int I)
+{
+    if (Services().drawCadView)
+        Services().drawCadView(I);
 }
 
 void AllocHook() {}

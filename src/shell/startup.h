@@ -24,6 +24,9 @@ void ReadStartFiles();
 // CommandLineParams. Batch modes and usage errors end here (result.end).
 StartResult StartUp(int Code);
 
+// View 1 on CAD device I (the view dispatcher's DrawView(1, I)).
+void RunCommandLineCad(int I);
+
 // A hook without effect that callers run before each record allocation.
 void AllocHook();
 
