@@ -59,6 +59,11 @@ std::string DbhEntryLine(const std::string& Key, const std::string& Title)
     return "\"" + NoQuotes(Key) + "\",\"" + NoQuotes(Title) + "\"";
 }
 
+void WriteDbhEntry(LineFile& F, const std::string& Key, const std::string& Title)
+{
+    F.WriteLine(DbhEntryLine(Key, Title));
+}
+
 bool ReadPictureIndex(const std::string& File, std::vector<PictureIndexEntry>& Entries, bool& Malformed)
 {
     Entries.clear();
@@ -88,7 +93,7 @@ bool WritePictureIndex(const std::string& File, const std::vector<PictureIndexEn
     if (!RewriteChecked(f))
         return false;
     for (const auto& e : Entries)
-        f.WriteLine(DbhEntryLine(e.key, e.title));
+        WriteDbhEntry(f, e.key, e.title);
     return CloseChecked(f);
 }
 

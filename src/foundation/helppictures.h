@@ -13,6 +13,8 @@
 
 namespace kt4 {
 
+class LineFile;
+
 struct PictureIndexEntry {
     std::string key;   // OEM, file name without ".plt"
     std::string title; // OEM
@@ -26,6 +28,8 @@ std::string PictureIndexName();
 bool ReadDbhField(const std::string& Line, std::size_t& Pos, std::string& S);
 // One index line; a '"' in key or title becomes "'".
 std::string DbhEntryLine(const std::string& Key, const std::string& Title);
+// Writes that line to F.
+void WriteDbhEntry(LineFile& F, const std::string& Key, const std::string& Title);
 // Every entry of an index file. Malformed receives whether any line was
 // malformed (it is still read as well as it goes). False when the file
 // cannot be read.

@@ -389,6 +389,23 @@ TEST_F(ReportDevices, MessageSectionWithCausesAndRemedies)
     EXPECT_EQ(bare.back(), "Fatal  : unbekannt\t\t");
 }
 
+TEST_F(ReportDevices, MessageSectionInHtml)
+{
+    settings::PltDir = dir.Path();
+    dir.Put("kt4.err", "Warnung: i < 10 !\r\nUrsache <klein>\r\nAbhilfe & mehr\r\n");
+    settings::AddMessage("Warnung: i < 10 !");
+    settings::HtmlBrowser = "true";
+    OpenReport(DevHtml, "demo");
+    ReportCalcMessages();
+    CloseReport();
+    const std::string html = dir.Get("kt4.htm");
+    EXPECT_NE(html.find("<br>BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN"), std::string::npos);
+    EXPECT_NE(html.find("<TR><TD>Warnung: i &lt; 10 !</TD></TR>\r\n<TR><TD>Ursache &lt;klein&gt;</TD></TR>\r\n"
+                        "<TR><TD>Abhilfe &amp; mehr</TD></TR>\r\n</TABLE>"),
+              std::string::npos);
+    EXPECT_EQ(html.find("$!$"), std::string::npos);
+}
+
 TEST_F(ReportDevices, ErrorMessagesOfTheMenu)
 {
     ViewErrorMessages();

@@ -63,9 +63,13 @@ QtUi& UseQtUi()
     return ref;
 }
 
-bool QtUi::RadioChoice(const std::string& prompt, const std::vector<std::string>& lines, int& sel)
+namespace {
+
+// A choice dialog; OK without a chosen line counts as Cancel.
+template <class Dialog>
+bool Choose(const std::string& prompt, const std::vector<std::string>& lines, int& sel)
 {
-    Tin_radiodialog d(DialogParent());
+    Dialog d(DialogParent());
     d.Setup(prompt, lines, sel);
     d.exec();
     if (!d.OkPressed || d.Selection() < 1)
@@ -74,15 +78,16 @@ bool QtUi::RadioChoice(const std::string& prompt, const std::vector<std::string>
     return true;
 }
 
+} // namespace
+
+bool QtUi::RadioChoice(const std::string& prompt, const std::vector<std::string>& lines, int& sel)
+{
+    return Choose<Tin_radiodialog>(prompt, lines, sel);
+}
+
 bool QtUi::ListChoice(const std::string& prompt, const std::vector<std::string>& lines, int& sel)
 {
-    Tin_codedialog d(DialogParent());
-    d.Setup(prompt, lines, sel);
-    d.exec();
-    if (!d.OkPressed || d.Selection() < 1)
-        return false;
-    sel = d.Selection();
-    return true;
+    return Choose<Tin_codedialog>(prompt, lines, sel);
 }
 
 bool QtUi::YesNoChoice(const std::string& prompt, char& answer)
