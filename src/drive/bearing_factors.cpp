@@ -8,6 +8,9 @@
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 
+#include <map>
+#include <sys/stat.h>
+
 namespace kt4 {
 
 namespace {
@@ -111,6 +114,49 @@ bool ReadLoadFactorTable(const std::string& Path, std::vector<LoadFactorRow>& Ro
     return ok;
 }
 
+namespace {
+
+// The parsed tables of the last calls. Every calculation looks up the same
+// few tables for up to five slots; a table is read again only when its file
+// changed (time or size) or vanished.
+struct CachedTable {
+    std::string found;
+    struct timespec mtime {};
+    off_t size = -1;
+    std::vector<LoadFactorRow> rows;
+};
+
+bool SameFile(const CachedTable& c, const struct stat& st)
+{
+    return c.mtime.tv_sec == st.st_mtim.tv_sec && c.mtime.tv_nsec == st.st_mtim.tv_nsec &&
+           c.size == st.st_size;
+}
+
+} // namespace
+
+bool ReadLoadFactorTableCached(const std::string& Path, std::vector<LoadFactorRow>& Rows)
+{
+    static std::map<std::string, CachedTable> cache;
+    auto it = cache.find(Path);
+    struct stat st {};
+    if (it != cache.end() && stat(it->second.found.c_str(), &st) == 0 && SameFile(it->second, st)) {
+        Rows = it->second.rows;
+        return true;
+    }
+    if (it != cache.end())
+        cache.erase(it);
+    const std::string found = FindFileNoCase(Path);
+    if (found.empty() || stat(found.c_str(), &st) != 0 || !ReadLoadFactorTable(found, Rows))
+        return false;
+    CachedTable entry;
+    entry.found = found;
+    entry.mtime = st.st_mtim;
+    entry.size = st.st_size;
+    entry.rows = Rows;
+    cache[Path] = std::move(entry);
+    return true;
+}
+
 void LookupXYFactors(const std::vector<LoadFactorRow>& Rows, Real& X, Real& Y, Real Fr, Real Fa,
                      Real C0)
 {
@@ -156,7 +202,7 @@ bool BearingXYFactors(const std::string& FileName, Real& X, Real& Y, Real Fr, Re
 
     std::vector<LoadFactorRow> rows;
     const std::string name = TrimBlanks(FileName);
-    if (!ReadLoadFactorTable(name, rows)) {
+    if (!ReadLoadFactorTableCached(name, rows)) {
         TableMessage(name, "nicht gefunden oder kein Zugriffsrecht");
     } else if (rows.empty()) {
         TableMessage(name, "ohne Tabellenzeilen");

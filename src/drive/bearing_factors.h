@@ -38,6 +38,9 @@ std::vector<LoadFactorRow> ParseLoadFactorLines(const std::vector<std::string>& 
 // False when the file cannot be read; AbortFlag is left as it was.
 bool ReadLoadFactorTable(const std::string& Path, std::vector<LoadFactorRow>& Rows);
 
+// The same, keeping the parsed rows of each table until its file changes.
+bool ReadLoadFactorTableCached(const std::string& Path, std::vector<LoadFactorRow>& Rows);
+
 // X and Y for q = Fa/C0 from the rows: linear between the two rows around
 // q (below the first row from Fa/C0 0 with X 0.56, Y 2), the last row's
 // pair beyond the last row, each row's pair chosen by its own e. q = 0

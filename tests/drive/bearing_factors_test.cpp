@@ -207,6 +207,27 @@ TEST_F(BearingFactors, TableFoundWhateverTheCaseAndOddContentTolerated)
     EXPECT_FALSE(settings::AbortFlag);
 }
 
+TEST_F(BearingFactors, EditedOrRemovedTableIsNoticed)
+{
+    kt4::testing::ScratchDir dir;
+    settings::DbfDir = dir.Path();
+    dir.Put("rikula_u.hdf", TwoRows);
+    Real X = 0, Y = 0;
+    EXPECT_TRUE(BearingXYFactors(ClearanceFilePath(5), X, Y, 100, 50, 1000));
+    EXPECT_NEAR(D(Y), 1.99, 1e-15);
+
+    // the user edits his table: the next calculation uses the new factors
+    std::string edited = TwoRows;
+    edited.replace(edited.find("1.99"), 4, "1.75");
+    dir.Put("rikula_u.hdf", edited + "\n");
+    EXPECT_TRUE(BearingXYFactors(ClearanceFilePath(5), X, Y, 100, 50, 1000));
+    EXPECT_NEAR(D(Y), 1.75, 1e-15);
+
+    std::remove((dir.Path() + "rikula_u.hdf").c_str());
+    EXPECT_FALSE(BearingXYFactors(ClearanceFilePath(5), X, Y, 100, 50, 1000));
+    EXPECT_EQ(settings::MessageCount, 1);
+}
+
 TEST_F(BearingFactors, ClearanceFileNames)
 {
     EXPECT_EQ(ClearanceFileName(1), "");
