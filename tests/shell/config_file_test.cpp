@@ -237,8 +237,9 @@ TEST_F(ConfigFile, LayoutOfTheFile)
     EXPECT_EQ(lines[plot + 1], "1");
     EXPECT_EQ(lines[plot + 2], "Archive Flag ?");
     for (const auto& line : lines)
-        if (!line.empty() && line.find_first_not_of("0123456789.,-") == std::string::npos)
+        if (!line.empty() && line.find_first_not_of("0123456789.,-") == std::string::npos) {
             EXPECT_EQ(line.find(','), std::string::npos) << line;
+        }
 }
 
 // A file cut after any item loads with what it holds, and every setting

@@ -52,8 +52,9 @@ TEST_F(MenuCaptions, NamesAreUniqueAndParentsComeFirst)
     std::set<std::string> seen;
     for (const auto& e : MenuEntries()) {
         EXPECT_TRUE(seen.insert(e.name).second) << e.name;
-        if (e.parent)
+        if (e.parent) {
             EXPECT_TRUE(seen.count(e.parent)) << e.name;
+        }
     }
 }
 
