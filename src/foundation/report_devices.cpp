@@ -265,8 +265,8 @@ void OpenReport(TReportDevice Device, const std::string& Name)
         OpenSink();
         return;
     default:
-        if (dev == DevFile)
-            ReportPause = false;
+        // only the text printer waits for sheets
+        ReportPause = false;
         SetHelpNumber(1070);
         if (NameReportFile())
             OpenSink();

@@ -267,9 +267,16 @@ TEST_F(Dialogs, CheckOutputFileRefusesUnwritableNames)
     CheckOutputFile(dir.File("fehlt/neu.kt4"));
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(Logged("error").back(), "error|Fehler : |Ungültiger Dateiname \"" + dir.File("fehlt/neu.kt4") + "\" !");
+    // a folder is no file name
+    settings::AbortFlag = false;
+    CheckOutputFile(dir.Path());
+    EXPECT_TRUE(settings::AbortFlag);
+}
+
+TEST_F(Dialogs, CheckOutputFileLeavesAReadOnlyFileAlone)
+{
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may write anywhere";
-    settings::AbortFlag = false;
     dialogs::AskOverwrite = false;
     dir.Put("nur_lesen.kt4", "x");
     ::chmod(dir.File("nur_lesen.kt4").c_str(), 0444);

@@ -306,6 +306,13 @@ TEST_F(ReportDevices, PauseAsksForEachSheet)
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(Logged("yesnocancel").size(), 3u);
     ReportFile.Discard();
+    // a file report after it asks for no sheet
+    settings::AbortFlag = false;
+    settings::AddMessage("Warnung: i < 10 !");
+    OpenReport(DevTxt, "demo");
+    ReportCalcMessages();
+    CloseReport();
+    EXPECT_EQ(Logged("yesnocancel").size(), 3u);
 }
 
 TEST_F(ReportDevices, TableOnEachDevice)
