@@ -3,6 +3,7 @@
 // without any window, on the headless user interface, and end with their
 // exit code; every other start opens the main window and runs until it
 // closes.
+#include "dbase/runtime.h"
 #include "foundation/environment.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
@@ -13,6 +14,7 @@
 #include "shell/startup.h"
 
 #ifdef KT4_HAVE_GUI
+#include "drive/gui/docu_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
 #include "shell/gui/hh.h"
@@ -41,6 +43,7 @@ int RunWindow(int argc, char** argv)
     QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
     gui::QtUi& ui = gui::UseQtUi();
     ui.pictureHook = graphics::ShowPlotPictureWindow;
+    InstallDocuForms();
     auto* window = new shell::gui::Thh;
     shell::StartResult result = window->FormCreate();
     if (result.end) {
@@ -63,12 +66,16 @@ int main(int argc, char** argv)
     shell::SetProgramIdentity();
     shell::CommandLine cmd =
         shell::ParseCommandLine(environment::CommandLineParams, shell::CadOutputAvailable());
-    if (shell::RunsWithoutWindow(cmd))
-        return RunBatch();
+    int code = 1;
+    if (shell::RunsWithoutWindow(cmd)) {
+        code = RunBatch();
+    } else {
 #ifdef KT4_HAVE_GUI
-    return RunWindow(argc, argv);
+        code = RunWindow(argc, argv);
 #else
-    std::cerr << "wkt4 was built without windows; only the batch modes work\n";
-    return 1;
+        std::cerr << "wkt4 was built without windows; only the batch modes work\n";
 #endif
+    }
+    dbase::ShutdownEngine();
+    return code;
 }

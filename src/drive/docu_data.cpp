@@ -15,7 +15,6 @@ TZeichInfo ZeichInfo;
 Array1<ZeichTextRecord, ZeichTextMax> ZeichTexts;
 Word ZeichTextCount = 0;
 Integer ZeichTextMode = 0;
-std::string ReleaseFieldText;
 
 bool IsoTitleBlock()
 {

@@ -61,9 +61,6 @@ extern Word ZeichTextCount;
 extern Integer ZeichTextMode;
 constexpr Integer ZeichTextNone = 3;
 
-// The label of title-block row 4 (a configuration text).
-extern std::string ReleaseFieldText;
-
 // The title-block layout of TitleBlockStandard: 0 and 3 DIN 6771, any other
 // value ISO 7200.
 bool IsoTitleBlock();

@@ -1,5 +1,6 @@
 #include "drive/sibling_files.h"
 
+#include "cad/cad_settings.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
@@ -9,9 +10,6 @@
 #include "foundation/ui_service.h"
 
 namespace kt4::siblings {
-
-bool ExportLaunchFlag = true;
-Real FitClearanceBore = 0;
 
 std::string ExportFileName(const std::string& Name, const std::string& Ext)
 {
@@ -44,7 +42,7 @@ bool WriteExportFile(const std::string& Path, const std::function<void()>& Body)
 
 bool LaunchExportFile(const std::string& Path)
 {
-    if (!ExportLaunchFlag || environment::CommandLineParams.size() >= 2)
+    if (!cad::ExportLaunchFlag || environment::CommandLineParams.size() >= 2)
         return true;
     if (Ui().OpenDocument(Path))
         return true;

@@ -10,12 +10,6 @@
 
 namespace kt4::siblings {
 
-// Configuration values (set by the configuration reader).
-// Open a written export file with its associated program.
-extern bool ExportLaunchFlag;
-// Fit allowance added to bore diameters, mm.
-extern Real FitClearanceBore;
-
 // The full name of an export file with extension Ext: an empty Name asks in
 // the save dialog (starting in DataDir); a Name without "." goes into
 // DataDir with "." + Ext; a Name with "." is used as it is. The name is
@@ -28,8 +22,8 @@ std::string ExportFileName(const std::string& Name, const std::string& Ext);
 // could not be written.
 bool WriteExportFile(const std::string& Path, const std::function<void()>& Body);
 
-// Opens the written file with its associated program, unless
-// ExportLaunchFlag is off or the program runs with two or more command-line
+// Opens the written file with its associated program, unless the
+// configuration's cad::ExportLaunchFlag is off or the program runs with two or more command-line
 // parameters. A failure is reported. True when nothing failed.
 bool LaunchExportFile(const std::string& Path);
 

@@ -1,4 +1,5 @@
 #include "drive/sibling_gear.h"
+#include "cad/cad_settings.h"
 
 #include "drive/doclinks.h"
 #include "drive/docu_sections.h"
@@ -91,7 +92,7 @@ Real ProfileShiftSum()
 void SetGearExportValues(Word Wheel)
 {
     using namespace drive;
-    Real bore = siblings::FitClearanceBore;
+    Real bore = cad::FitClearanceBore;
     SetBoth(19, zW, -zH);
     Set(9, alpha);
     Set(10, 0);

@@ -9,6 +9,7 @@
 #include "drive/docu_texts.h"
 #include "drive/drive_data.h"
 #include "drive/sibling_gear.h"
+#include "drive/sibling_shaft.h"
 #include "foundation/captions.h"
 #include "foundation/dialogs.h"
 #include "foundation/helptext.h"
@@ -41,6 +42,7 @@ void InitModules()
     docu::InitDocuData();
     docu::InitDocumentLinks();
     gear::InitGearStrengthData();
+    shaft::AllocShaftData();
     // graphics and CAD
     graphics::InitGraphSettings();
     graphics::InitHpgl();

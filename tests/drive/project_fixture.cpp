@@ -1,4 +1,5 @@
 #include "project_fixture.h"
+#include "cad/cad_settings.h"
 
 #include "drive/bearing_types.h"
 #include "drive/doclinks.h"
@@ -58,8 +59,8 @@ void ProjectTest::SetUp()
     docu::InitDocumentLinks();
     gear::InitGearStrengthData();
     shaft::AllocShaftData();
-    siblings::ExportLaunchFlag = true;
-    siblings::FitClearanceBore = 0;
+    cad::ExportLaunchFlag = true;
+    cad::FitClearanceBore = 0;
 }
 
 void ProjectTest::TearDown()

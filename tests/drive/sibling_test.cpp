@@ -2,6 +2,7 @@
 // shaft file (".bx1") of scenario A against their golden files, the values
 // the exports copy, and the export's file handling.
 #include "project_fixture.h"
+#include "cad/cad_settings.h"
 
 #include "drive/bearing_types.h"
 #include "drive/docu_data.h"
@@ -93,7 +94,7 @@ TEST_F(SiblingTest, GearFileOfScenarioA)
 TEST_F(SiblingTest, GearFileWithTheHollowWheelPattern)
 {
     ScenarioA();
-    siblings::FitClearanceBore = 0.2L;
+    cad::FitClearanceBore = 0.2L;
     std::vector<std::string> lines = GearLines(2);
     std::size_t iso = IndexOf(lines, "ISO 7200 Header");
     EXPECT_EQ(lines[iso + 9], "16.2000000");  // diw + clearance
@@ -246,11 +247,11 @@ TEST_F(SiblingTest, CancelledExportWritesAndOpensNothing)
 TEST_F(SiblingTest, WrittenFileIsOpenedOnlyWhenAllowed)
 {
     ScenarioA();
-    siblings::ExportLaunchFlag = false;
+    cad::ExportLaunchFlag = false;
     ui->Script(dir.File("a"));
     gear::ExportGearToSibling(1);
     EXPECT_TRUE(fs::exists(dir.File("a.qov")));
-    siblings::ExportLaunchFlag = true;
+    cad::ExportLaunchFlag = true;
     environment::CommandLineParams = {"projekt.kt4", "/I"};
     ui->Script(dir.File("b"));
     gear::ExportGearToSibling(1);

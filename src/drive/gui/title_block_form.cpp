@@ -1,4 +1,5 @@
 #include "drive/gui/title_block_form.h"
+#include "cad/cad_settings.h"
 
 #include "drive/docu_data.h"
 #include "drive/docu_forms.h"
@@ -133,7 +134,7 @@ void TForm_zeichInfo::SetupDatedRows()
         StringGrid1->SetCell(0, 1, FromOem(t.row1));
         StringGrid1->SetCell(0, 2, FromOem(t.row2));
         StringGrid1->SetCell(0, 3, FromOem(t.row3));
-        StringGrid1->SetCell(0, 4, FromOem(docu::ReleaseFieldText));
+        StringGrid1->SetCell(0, 4, FromOem(cad::ReleaseFieldText));
         StringGrid1->SetColWidths(64);
     }
     StringGrid1->SetCell(2, 0, FromOem(t.name));

@@ -2,6 +2,7 @@
 // names, filled and confirmed they change the globals; Cancel changes
 // nothing.
 #include "drive/doclinks.h"
+#include "cad/cad_settings.h"
 #include "drive/docu_data.h"
 #include "drive/docu_forms.h"
 #include "drive/docu_texts.h"
@@ -176,7 +177,7 @@ TEST_F(DocuForms, RevisionEntryCancelChangesNothing)
 TEST_F(DocuForms, TitleBlockDinLayout)
 {
     settings::TitleBlockStandard = 3;
-    ReleaseFieldText = "Freigabe";
+    cad::ReleaseFieldText = "Freigabe";
     TForm_zeichInfo form;
     form.show();
     EXPECT_EQ(form.windowTitle(), "Zeichnungsinfo DIN 6771");
