@@ -56,7 +56,7 @@ bool AcceptBadNumbers(const LineReader& In, const std::string& Path)
 std::string DataFilePath(const std::string& Name)
 {
     using namespace settings;
-    std::string full = Name.find('.') == std::string::npos
+    std::string full = !NameHasDot(Name)
                            ? AddBackslash(DataDir) + Name + "." + DataFileExt
                            : Name;
     if (!FileReadable(full)) {

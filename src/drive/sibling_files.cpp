@@ -15,7 +15,7 @@ std::string ExportFileName(const std::string& Name, const std::string& Ext)
 {
     if (Name.empty())
         return AskSaveFileName(Ext, settings::DataDir);
-    std::string full = Name.find('.') == std::string::npos
+    std::string full = !NameHasDot(Name)
                            ? AddBackslash(settings::DataDir) + Name + "." + Ext
                            : Name;
     CheckOutputFile(full);

@@ -141,7 +141,7 @@ void GetSaveFileName(const std::string& Name, std::string& FullName)
         }
         return;
     }
-    FullName = Name.find('.') == std::string::npos ? AddBackslash(DataDir) + Name + "." + DataFileExt : Name;
+    FullName = !NameHasDot(Name) ? AddBackslash(DataDir) + Name + "." + DataFileExt : Name;
     CheckOutputFile(FullName);
 }
 
@@ -255,7 +255,7 @@ void MakeWindowTitle(std::string& Title)
     std::string title = OemToDisplay(ProgramTitle);
     if (CurrentFileName.empty())
         title += "   V " + OemToDisplay(ProgramVersion);
-    else if (CurrentFileName.find('.') != std::string::npos)
+    else if (NameHasDot(CurrentFileName))
         title += "  -  " + CurrentFileName;
     else
         title += "  -  " + CurrentFileName + "." + DataFileExt;

@@ -66,4 +66,9 @@ std::string FileExtAfterDot(const std::string& Name)
     return dot == std::string::npos ? std::string() : file.substr(dot + 1);
 }
 
+bool NameHasDot(const std::string& Name)
+{
+    return FileNamePart(Name).find('.') != std::string::npos;
+}
+
 } // namespace kt4

@@ -29,5 +29,8 @@ std::string PathWithoutExt(const std::string& Name);
 std::string FileExtAfterDot(const std::string& Name);
 // The file part.
 std::string FileNamePart(const std::string& Name);
+// True when the file part holds a "." (a name given with its extension);
+// dots in folder names do not count.
+bool NameHasDot(const std::string& Name);
 
 } // namespace kt4

@@ -36,6 +36,9 @@ TEST(Paths, NamePartsLookAtTheFilePartOnly)
     EXPECT_EQ(FileExtAfterDot("a.b.c"), "b.c");
     EXPECT_EQ(FileExtAfterDot("/home/u/.config/x.kt4"), "kt4");
     EXPECT_EQ(FileExtAfterDot("/my.dir/file"), "");
+    EXPECT_TRUE(NameHasDot("beispiel.kt4"));
+    EXPECT_FALSE(NameHasDot("./projekte/beispiel"));
+    EXPECT_FALSE(NameHasDot("/home/u/.config/beispiel"));
     EXPECT_EQ(FilePathPart("C:\\x\\gear.kt4"), "C:\\x\\");
     EXPECT_EQ(FilePathPart("/x/gear.kt4"), "/x/");
     EXPECT_EQ(FilePathPart("gear.kt4"), "");
