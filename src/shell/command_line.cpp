@@ -70,6 +70,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& Params, bool CadAva
     if (Params.empty())
         return cmd;
     cmd.file = Params[0];
+    cmd.noGui = std::any_of(Params.begin() + 1, Params.end(), IsNoGui);
     if (cmd.file == "?" || cmd.file == "/?") {
         cmd.mode = StartMode::Usage;
         return cmd;
@@ -88,6 +89,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& Params, bool CadAva
 
 bool RunsWithoutWindow(const CommandLine& Cmd)
 {
+    if (Cmd.noGui)
+        return true;
     switch (Cmd.mode) {
     case StartMode::Usage:
     case StartMode::Printout:

@@ -9,8 +9,11 @@
 //                     5 TXT, 6 STL, 7 STEP; j read and unused), then end
 //   file /G           the window; the file is not loaded
 //   file              the window on the loaded file
-//   "/NOGUI" may follow anywhere: the message review after a calculation
-//   stays silent.
+//   "/NOGUI" may follow anywhere: no window is opened and no dialog waits
+//   for an answer. With a file alone the run reads and calculates it, tells
+//   the calculation's messages on the error output and ends (exit 1 after a
+//   fatal error); the modes that only make sense in the window are usage
+//   errors then.
 #pragma once
 
 #include <string>
@@ -37,6 +40,7 @@ struct CommandLine {
     int cadDevice = 0;   // i of /CADi:j
     int cadIndex = 0;    // j of /CADi:j (0 when it is no number)
     std::string badSwitch;
+    bool noGui = false;  // "/NOGUI" given
 };
 
 // Sorts the parameters (without the program name). CAD files are offered
@@ -44,8 +48,8 @@ struct CommandLine {
 // a CAD device other than 1, 2, 4, 5, 6 or 7.
 CommandLine ParseCommandLine(const std::vector<std::string>& Params, bool CadAvailable);
 
-// True for the modes that end without a window: usage, printout, CAD file
-// and the usage errors.
+// True for the modes that end without a window: usage, printout, CAD file,
+// the usage errors and every run with "/NOGUI".
 bool RunsWithoutWindow(const CommandLine& Cmd);
 
 // The usage text, 20 lines.

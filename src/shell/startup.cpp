@@ -4,6 +4,7 @@
 #include "drive/drive_calc.h"
 #include "drive/printout.h"
 #include "drive/projectfile.h"
+#include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
 #include "foundation/files.h"
@@ -22,6 +23,7 @@
 #include "shell/work_folders.h"
 
 #include <filesystem>
+#include <iostream>
 
 namespace kt4::shell {
 
@@ -70,8 +72,19 @@ bool FileTime(const std::string& Path, fs::file_time_type& Time)
     return !ec;
 }
 
+// A run without a window tells the messages of a failed calculation on the
+// error output, where a script sees them.
+void TellCalcMessages()
+{
+    if (!CalcErrorFlag)
+        return;
+    for (Word k = 1; k <= MessageCount; ++k)
+        std::cerr << OemToDisplay(MessageTexts[k]) << "\n";
+}
+
 // Reads the data file of a batch mode and makes its folder the data folder
-// and its bare name the current file name. False when it cannot be read.
+// and its bare name the current file name, then calculates. False when it
+// cannot be read.
 bool ReadBatchFile()
 {
     if (!project::ReadDataFile(CurrentFileName))
@@ -81,7 +94,17 @@ bool ReadBatchFile()
     CurrentFileName = FileBaseName(path);
     FileNameHasDir = false;
     drive::CalcDrive();
+    TellCalcMessages();
     return true;
+}
+
+// "file /NOGUI": read and calculate; exit 1 when the file cannot be read or
+// the calculation failed.
+Step BatchCheck()
+{
+    if (!ReadBatchFile())
+        return Ended(1);
+    return Ended(CalcErrorFlag ? 1 : 0);
 }
 
 // "/I": the calculated printout as CurrentFileName + ".txt" beside the data
@@ -148,6 +171,18 @@ Step CommandLineStep(int Code)
     (void)Code;
     CurrentFileName = cmd.file;
     DataDir.clear();
+    if (cmd.noGui) {
+        switch (cmd.mode) {
+        case StartMode::Demo:
+        case StartMode::KeepName:
+        case StartMode::SkipLoad:
+            return UsageError("/NOGUI (ohne Fenster nur mit Dateiname [/I] [/CADi:j])");
+        case StartMode::OpenFile:
+            return BatchCheck();
+        default:
+            break;
+        }
+    }
     switch (cmd.mode) {
     case StartMode::Demo:
         DemoRunning = true;

@@ -80,7 +80,8 @@ TEST(CommandLine, WhatRunsWithoutAWindow)
     EXPECT_FALSE(batch({}));
     EXPECT_FALSE(batch({"DEMO"}));
     EXPECT_FALSE(batch({"a.kt4"}));
-    EXPECT_FALSE(batch({"a.kt4", "/NOGUI"}));
+    EXPECT_TRUE(batch({"a.kt4", "/NOGUI"}));
+    EXPECT_TRUE(batch({"a.kt4", "/I", "/nogui"}));
     EXPECT_FALSE(batch({"a.kt4", "/E"}));
 }
 

@@ -2,6 +2,8 @@
 // batch modes must neither need nor open a window.
 #include "shell_fixture.h"
 
+#include "drive/drive_data.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -71,6 +73,23 @@ TEST_F(Program, FailuresAndUsageErrors)
     EXPECT_NE(dir.Get("err.txt").find("/Q"), std::string::npos);
     EXPECT_EQ(Run("test"), 2);
     EXPECT_EQ(Run("test.kt4 /CAD1:01"), 2);
+}
+
+TEST_F(Program, NoGuiCalculatesWithoutAWindow)
+{
+    WriteDefaultProject("test.kt4");
+    EXPECT_EQ(Run("test.kt4 /NOGUI"), 0) << dir.Get("err.txt");
+    EXPECT_EQ(Run("nosuch.kt4 /NOGUI"), 1);
+
+    // a drive the calculation refuses: the reason on the error output
+    drive::dH = drive::dp;
+    WriteDefaultProject("broken.kt4");
+    EXPECT_EQ(Run("broken.kt4 /NOGUI"), 1);
+    EXPECT_NE(dir.Get("err.txt").find("dh-dp=0!"), std::string::npos);
+    EXPECT_EQ(Run("broken.kt4 /I /NOGUI"), 1);
+    EXPECT_NE(dir.Get("err.txt").find("dh-dp=0!"), std::string::npos);
+
+    EXPECT_EQ(Run("DEMO /NOGUI"), 2);
 }
 
 } // namespace
