@@ -263,7 +263,7 @@ bool QtUi::StartProgram(const std::string& program, const std::vector<std::strin
 
 void QtUi::ShowPlotPicture(const std::string& path, const PictureWindow& window)
 {
-    if (pictureHook && !path.empty())
+    if (pictureHook) // an empty path clears the window to the page
         pictureHook(path, window);
 }
 
