@@ -40,7 +40,11 @@ Real LifeFactorAIso(const AIsoCurve& c, Real P, Real Cu, Real eC, Real kappa)
     if (kappa < 0.1L)
         return 0;
     const AIsoRange& r = kappa < 0.4L ? c.ranges[0] : kappa < 1 ? c.ranges[1] : c.ranges[2];
-    const Real A = PowerChecked(AIsoName, c.a - r.b / PowerChecked(AIsoName, kappa, r.k), c.p);
+    // The curves start at A = 0 for kappa 0.1; the rounded constants of the
+    // roller curve leave a base of -0.00006 there, which is that 0 and no
+    // negative power.
+    const Real base = c.a - r.b / PowerChecked(AIsoName, kappa, r.k);
+    const Real A = base > 0 ? PowerChecked(AIsoName, base, c.p) : 0;
 
     const Real strength = eC * Cu;
     if (strength <= 0)

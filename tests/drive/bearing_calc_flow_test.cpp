@@ -182,6 +182,21 @@ TEST_F(BearingCalcFlow, EPAdditivesRaiseKappaUnderCleanConditions)
     EXPECT_LT(b.kappa, 1);
 }
 
+TEST_F(BearingCalcFlow, SlowRollerBearingOnlyWarnsAboutItsViscosityRatio)
+{
+    // 5 1/min: kappa far below 0.1 is taken as 0.1 for aISO
+    auto& b = Needle(4);
+    BearingCalc(4, 2, 1, 1000, 0, 5);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Warnung: kappa < 0.1 (visko)"});
+    EXPECT_EQ(b.kappa, 1); // EP, eC 0.2: 3.99 at kappa 1, 0.1 at kappa 0.1
+    EXPECT_EQ(b.aISO, 3);
+    b.EP = false;
+    settings::ClearMessages();
+    BearingCalc(4, 2, 1, 1000, 0, 5);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Warnung: kappa < 0.1 (visko)"});
+    EXPECT_NEAR(D(b.aISO), 0.1, 1e-15);
+}
+
 TEST_F(BearingCalcFlow, LimitMessages)
 {
     auto& b = Needle(3);
