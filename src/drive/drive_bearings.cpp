@@ -4,6 +4,8 @@
 #include "drive/bearing_types.h"
 #include "drive/drive_data.h"
 
+#include <cmath>
+
 namespace kt4::drive {
 
 using bearings::BearingSlots;
@@ -30,11 +32,13 @@ Real BearingWidth(Word slot) { return BearingSlots[slot].B; }
 
 void CalculateBearings()
 {
+    // FrLager of bearings 1 and 3 keeps its sign (an external force against
+    // the gear forces can pull it below 0); a bearing carries the amount.
     for (Word k = 1; k <= BearingSlotCount; ++k)
-        BearingSlots[k].Fr = FrLager[k];
+        BearingSlots[k].Fr = std::fabs(FrLager[k]);
     for (Word k = 1; k <= BearingSlotCount; ++k) {
         const SlotCall& c = SlotCalls[k - 1];
-        BearingCalc(k, c.arrangement, c.variant, FrLager[k], 0, n[c.shaft]);
+        BearingCalc(k, c.arrangement, c.variant, BearingSlots[k].Fr, 0, n[c.shaft]);
     }
 }
 

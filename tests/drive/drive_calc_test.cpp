@@ -302,3 +302,34 @@ TEST_F(CalcDriveTest, EachBearingRunsWithItsLoadAndShaftSpeed)
     EXPECT_SIG6(bearings::BearingSlots[4].S, 5400 / FrLager[4]);
     EXPECT_SIG6(bearings::BearingSlots[1].L10, std::pow(3450 / FrLager[1], 3.0L));
 }
+
+TEST_F(CalcDriveTest, ExternalForceAgainstTheGearForcesStillLoadsTheBearing)
+{
+    // FrLager[1] = (1562.98 * 3 + 22 * -1000) / 9 and FrLager[3] =
+    // (1562.98 * 6 + 13 * -1000) / 9 are below 0: the bearings carry the
+    // amounts, with positive lives and no fatal error
+    settings::DbfDir = KT4_DATA_DIR;
+    PutBearing(1, "608", 8, 22, 7, 3450, 1370);
+    bearings::BearingSlots[1].Clearance = 2; // the normal table
+    bearings::BearingSlots[1].Cu = 50;
+    PutBearing(3, "625", 5, 16, 5, 1140, 380);
+    bearings::BearingSlots[3].Typ = NeedleNoInnerRing;
+    bearings::BearingSlots[3].Cu = 40;
+    FrShaft[1] = -1000;
+    CalcDrive();
+    ASSERT_LT(FrLager[1], 0);
+    ASSERT_LT(FrLager[3], 0);
+    EXPECT_FALSE(CalcErrorFlag) << MessageTexts[1];
+    for (Word k : {1, 3}) {
+        const WaelzLagerTyp& b = bearings::BearingSlots[k];
+        EXPECT_EQ(b.Fr, -FrLager[k]) << k;
+        EXPECT_SIG6(b.P, -FrLager[k]);
+        EXPECT_GT(b.L10, 0) << k;
+        EXPECT_GT(b.S, 0) << k;
+        EXPECT_GT(b.S0, 0) << k;
+    }
+    EXPECT_EQ(bearings::BearingSlots[1].X, 1);
+    EXPECT_EQ(bearings::BearingSlots[1].Y, 0);
+    for (Word k = 1; k <= MessageCount; ++k)
+        ADD_FAILURE() << MessageTexts[k];
+}
