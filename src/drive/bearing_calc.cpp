@@ -141,6 +141,9 @@ void BearingCalc(Word Slot, Word Arrangement, Word Variant, Real Fr, Real Fa, Re
     const Real dm = (b.D + b.d) / 2;
     b.nue1 = RatedViscosity(n, dm);
     b.nueb = OperatingViscosity(b.theta, b.nuen);
+    // Near or below absolute zero the oil has no finite viscosity.
+    if (!std::isfinite(b.nueb))
+        return Fail(b, "Fatal  : Temperatur W\x84" "lzlager " + SlotStr(Slot) + " !");
     b.kappa = b.nueb / b.nue1;
 
     BearingLoadCase loads{b, Slot, Arrangement, Variant, Fr, Fa, n, dm};

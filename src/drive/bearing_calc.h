@@ -15,7 +15,8 @@ namespace kt4 {
 // angular-contact ball bearing (type 8) as a pair.
 //
 // Problems go into the message list only. A slot that cannot be computed
-// (no dimensions, no lubricant viscosity, no load) gets a "Fatal" message,
+// (no dimensions, no lubricant viscosity, an operating temperature at which
+// the oil has no finite viscosity, no load) gets a "Fatal" message,
 // sets CalcErrorFlag and has its results cleared to 0; AbortFlag is never
 // touched, so every slot is computed on its own. A slot without a
 // designation is left alone.

@@ -263,6 +263,33 @@ TEST_F(BearingCalcFlow, RunsWhileAnEarlierActionWasCancelled)
     EXPECT_TRUE(settings::AbortFlag); // not the calculation's flag to clear
 }
 
+TEST_F(BearingCalcFlow, TemperatureNearAbsoluteZeroIsFatalForItsSlotOnly)
+{
+    // a project file may hold any temperature; from about -240 degC down the
+    // viscosity line gives no finite value
+    for (Real theta : {-250.0L, -273.15L, -300.0L}) {
+        settings::ClearMessages();
+        settings::CalcErrorFlag = false;
+        auto& b = Ball(2);
+        b.theta = theta;
+        Ball(3);
+        BearingCalc(2, 1, 1, 1000, 0, 1500);
+        BearingCalc(3, 1, 1, 1000, 0, 1500);
+        EXPECT_EQ(Messages(), std::vector<std::string>{"Fatal  : Temperatur Wälzlager 2 !"}) << D(theta);
+        EXPECT_TRUE(settings::CalcErrorFlag);
+        EXPECT_EQ(b.nueb + b.Frm + b.L10 + b.P, 0) << D(theta);
+        EXPECT_GT(BearingSlots[3].L10, 0);
+    }
+    // cold but finite: computed
+    settings::ClearMessages();
+    settings::CalcErrorFlag = false;
+    auto& b = Ball(2);
+    b.theta = -30;
+    BearingCalc(2, 1, 1, 1000, 0, 1500);
+    EXPECT_FALSE(settings::CalcErrorFlag);
+    EXPECT_GT(b.nueb, 1000);
+}
+
 TEST_F(BearingCalcFlow, NoForcesIsAListedFatalErrorWithItsBox)
 {
     auto& b = Ball(4);
