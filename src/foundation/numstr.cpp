@@ -14,8 +14,9 @@ namespace {
 
 // Longest precision a text carries; beyond it digits are padded with zeros.
 constexpr int MaxPrecision = 18;
-// No number is padded wider than a report line.
-constexpr int MaxPadWidth = 80;
+// Widths beyond this are taken for a slip and not padded out: far wider
+// than any line the program writes, small enough to be harmless.
+constexpr int MaxPadWidth = 4096;
 
 std::string PadFront(std::string s, int width)
 {
@@ -141,6 +142,7 @@ std::string IntStr(std::int64_t N) { return std::to_string(N); }
 
 std::string IntStrZero(std::int64_t N, int Width)
 {
+    Width = std::min(Width, MaxPadWidth);
     std::string s = IntStr(N);
     if (static_cast<int>(s.size()) < Width)
         s.insert(0, static_cast<std::size_t>(Width) - s.size(), '0');

@@ -83,6 +83,10 @@ TEST_F(Numbers, OtherForms)
     EXPECT_EQ(IntStrZero(7, 2), "07");
     EXPECT_EQ(IntStrBlank(7, 3), "  7");
     EXPECT_EQ(IntStrZero(123, 2), "123");
+    // wide columns are padded out in full, as wide as asked
+    EXPECT_EQ(IntStrBlank(7, 100), std::string(99, ' ') + "7");
+    EXPECT_EQ(FormatReal(2.5L, 97, 2), std::string(96, ' ') + "2.50");
+    EXPECT_EQ(RealStrWidth(120, 2.5L).size(), 120u);
     EXPECT_EQ(SignStr("5"), "+5");
     EXPECT_EQ(SignStr("-5"), "-5");
     EXPECT_EQ(SignStr(""), "+");
