@@ -7,6 +7,7 @@
 #include "graphics/graph_settings.h"
 #include "graphics/gui/painter_canvas.h"
 #include "shell/languages.h"
+#include "shell/menu_commands.h"
 #include "shell/menu_table.h"
 #include "shell/project_files.h"
 #include "shell/screen_defaults.h"
@@ -21,6 +22,8 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QScreen>
+
+#include <set>
 
 namespace kt4::shell::gui {
 
@@ -95,6 +98,11 @@ void Thh::BuildMenus()
 
 void Thh::ConnectItems()
 {
+    std::set<std::string> connected{"mi_fileexit"};
+    for (int k = 1; k <= 4; ++k)
+        connected.insert("mi_file" + std::to_string(k));
+    for (const auto& lang : LanguageItems())
+        connected.insert(lang.name);
     for (int k = 1; k <= 4; ++k)
         connect(Item("mi_file" + std::to_string(k)), &QAction::triggered, this, [k] {
             settings::AbortFlag = false;
@@ -105,7 +113,16 @@ void Thh::ConnectItems()
         connect(Item(lang.name), &QAction::triggered, this, [this, id] { SetLanguage(id); });
     }
     connect(Item("mi_fileexit"), &QAction::triggered, this, [this] { close(); });
-    // The other commands of the menu are connected by their own handlers.
+    // Every other item runs its command; an item whose command the program
+    // does not have is shown disabled.
+    for (const auto& e : MenuEntries()) {
+        if (e.kind != MenuKind::Item || connected.count(e.name))
+            continue;
+        if (auto command = MenuCommand(e.name))
+            connect(Item(e.name), &QAction::triggered, this, [command] { command(); });
+        else
+            Item(e.name)->setEnabled(false);
+    }
 }
 
 QAction* Thh::Item(const std::string& Name) const

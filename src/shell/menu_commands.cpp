@@ -1,0 +1,310 @@
+#include "shell/menu_commands.h"
+
+#include "drive/docu_data.h"
+#include "drive/docu_forms.h"
+#include "drive/doclinks.h"
+#include "drive/drive_calc.h"
+#include "drive/drive_data.h"
+#include "drive/printout.h"
+#include "drive/projectfile.h"
+#include "drive/revisions.h"
+#include "drive/sibling_gear.h"
+#include "drive/sibling_shaft.h"
+#include "foundation/dialogs.h"
+#include "foundation/explain.h"
+#include "foundation/files.h"
+#include "foundation/helppictures.h"
+#include "foundation/report.h"
+#include "foundation/settings.h"
+#include "graphics/graph_device.h"
+#include "shell/project_files.h"
+#include "shell/recent_files.h"
+#include "shell/window_link.h"
+
+#include <map>
+
+namespace kt4::shell {
+
+using namespace settings;
+
+MenuForms& FormServices()
+{
+    static MenuForms forms;
+    return forms;
+}
+
+namespace {
+
+// Shows the message count after a calculation.
+void Count() { Window().UpdateErrorMessagesItem(); }
+
+void Calculate()
+{
+    drive::CalcDrive();
+    Count();
+}
+
+void ClearGraphics() { graphics::GraphDevice.Clear(); }
+
+// Runs Form when it exists; a missing form counts as cancelled.
+void RunForm(const std::function<void()>& Form)
+{
+    if (Form)
+        Form();
+    else
+        AbortFlag = true;
+}
+
+// A project that was read is current: the calculation follows at once, so
+// nothing shows the new inputs with the old results.
+void AfterRead()
+{
+    DataModified = false;
+    AddRecentFile(CurrentFileName);
+    Calculate();
+}
+
+} // namespace
+
+void NewDesignSequence()
+{
+    MenuForms& f = FormServices();
+    DataModified = false;
+    ClearGraphics();
+    AbortFlag = false;
+    RunForm(f.preDesign);
+    if (AbortFlag)
+        return;
+    DataModified = true;
+    f.calcPreDesign(0);
+    RunForm(f.preDesign2);
+    if (AbortFlag)
+        return;
+    f.calcPreDesign(2);
+    Count();
+    docu::EditTexts();
+    if (AbortFlag)
+        return;
+    RunForm(f.geometry);
+    if (AbortFlag)
+        return;
+    Calculate();
+    RunForm(f.driveData);
+    if (AbortFlag)
+        return;
+    Calculate();
+    DataModified = true;
+}
+
+void FileNewCommand()
+{
+    AbortFlag = false;
+    AskSaveChanges();
+    if (AbortFlag)
+        return;
+    const std::string null = DataDir.empty() ? "" : FindFileNoCase(DataDir, "NULL." + DataFileExt);
+    if (!null.empty() && FileReadable(null))
+        project::ReadDataFile(null);
+    AbortFlag = false;
+    CurrentFileName.clear();
+    UpdateWindowCaption();
+    docu::ResetDocuData();
+    docu::ClearRemarkLines();
+    ClearGraphics();
+    drive::InitDriveData();
+    const MenuForms& f = FormServices();
+    if (f.preDesign && f.preDesign2 && f.calcPreDesign)
+        NewDesignSequence();
+    else
+        Calculate();
+    if (!AbortFlag) {
+        Count();
+        DataModified = true;
+    }
+}
+
+void FileOpenCommand()
+{
+    AbortFlag = false;
+    AskSaveChanges();
+    if (!AbortFlag && project::ReadDataFile(""))
+        AfterRead();
+    UpdateWindowCaption();
+}
+
+void FileSaveCommand()
+{
+    AbortFlag = false;
+    if (SaveFile(CurrentFileName) && !AbortFlag) {
+        DataModified = false;
+        AddRecentFile(CurrentFileName);
+    }
+    UpdateWindowCaption();
+}
+
+void FileSaveAsCommand()
+{
+    AbortFlag = false;
+    if (project::WriteDataFile("") && !AbortFlag) {
+        DataModified = false;
+        AddRecentFile(CurrentFileName);
+    }
+    UpdateWindowCaption();
+}
+
+void ExportGearCommand(int Wheel)
+{
+    AbortFlag = false;
+    gear::ExportGearToSibling(static_cast<Word>(Wheel));
+    UpdateWindowCaption();
+}
+
+void ExportShaftCommand(int Part)
+{
+    AbortFlag = false;
+    if (Part == 3) { // the pin: no save, no reload
+        shaft::ExportShaftToSibling(3);
+        UpdateWindowCaption();
+        return;
+    }
+    // The export works on the saved project and reads it back afterwards.
+    SaveFile(CurrentFileName);
+    if (!AbortFlag)
+        shaft::ExportShaftToSibling(static_cast<Word>(Part));
+    if (!AbortFlag && project::ReadDataFile(CurrentFileName))
+        Calculate();
+    UpdateWindowCaption();
+}
+
+void EditTextCommand()
+{
+    AbortFlag = false;
+    docu::EditTexts();
+    if (!AbortFlag)
+        DataModified = true;
+}
+
+void EditGeometryCommand()
+{
+    AbortFlag = false;
+    RunForm(FormServices().geometry);
+    if (!AbortFlag)
+        DataModified = true;
+    Calculate(); // also after Cancel
+}
+
+void EditDriveDataCommand()
+{
+    AbortFlag = false;
+    RunForm(FormServices().driveData);
+    if (!AbortFlag)
+        DataModified = true;
+    Calculate();
+}
+
+void EditPreDesignCommand()
+{
+    AbortFlag = false;
+    if (DataModified && !DemoRunning && !AskYesNoBox("Overwrite old input?"))
+        return;
+    MenuForms& f = FormServices();
+    RunForm(f.preDesign);
+    if (AbortFlag)
+        return;
+    DataModified = true;
+    f.calcPreDesign(0);
+    RunForm(f.preDesign2);
+    if (AbortFlag)
+        return;
+    DataModified = true;
+    f.calcPreDesign(2);
+    Count();
+}
+
+void ViewPrintoutCommand()
+{
+    AbortFlag = false;
+    drive::WriteAusdruck(0);
+}
+
+void ViewErrorMessagesCommand()
+{
+    AbortFlag = false;
+    ViewErrorMessages();
+}
+
+void DocuCommand(int Action)
+{
+    AbortFlag = false;
+    docu::ChangesCommand(static_cast<Word>(Action));
+}
+
+void DrawingInfoCommand()
+{
+    AbortFlag = false;
+    docu::ShowDrawingInfo();
+}
+
+void DocumentSetupCommand()
+{
+    AbortFlag = false;
+    docu::ShowDocumentSetup();
+    if (!AbortFlag)
+        DataModified = true;
+}
+
+void HelpPicturesCommand() { HelpPicturesMenu(); }
+
+void HelpErrorMessagesCommand()
+{
+    AbortFlag = false;
+    CalcMessagesDialog();
+}
+
+std::function<void()> MenuCommand(const std::string& ItemName)
+{
+    const MenuForms& f = FormServices();
+    using Command = std::function<void()>;
+    const std::map<std::string, Command> commands = {
+        {"mi_fileNew", FileNewCommand},
+        {"mi_fileOpen", FileOpenCommand},
+        {"mi_FileSave", FileSaveCommand},
+        {"mi_FileSaveAs", FileSaveAsCommand},
+        {"mi_fileexportQov1Rad1", [] { ExportGearCommand(1); }},
+        {"mi_fileexportQov1Rad2", [] { ExportGearCommand(2); }},
+        {"mi_fileexportbx1antrieb", [] { ExportShaftCommand(1); }},
+        {"mi_fileexportbx1abtrieb", [] { ExportShaftCommand(2); }},
+        {"mi_fileexportbx1bolzen", [] { ExportShaftCommand(3); }},
+        {"mi_editText", EditTextCommand},
+        {"mi_viewausdruck", ViewPrintoutCommand},
+        {"mi_viewErrorMessages", ViewErrorMessagesCommand},
+        {"mi_docdrawinginfo", DrawingInfoCommand},
+        {"mi_docuShowChanges1", [] { DocuCommand(4); }},
+        {"mi_docuPrintChanges", [] { DocuCommand(5); }},
+        {"mi_docuNewChange", [] { DocuCommand(1); }},
+        {"mi_docuModifyChanges", [] { DocuCommand(2); }},
+        {"mi_docudeleteChange", [] { DocuCommand(3); }},
+        {"mi_DocumentSetup", DocumentSetupCommand},
+        {"mi_HelpHilfebild", HelpPicturesCommand},
+        {"mi_helpErrorMessages", HelpErrorMessagesCommand},
+    };
+    if (auto it = commands.find(ItemName); it != commands.end())
+        return it->second;
+    // Commands whose form comes from another module
+    if (ItemName == "mi_editGeometrie" && f.geometry)
+        return EditGeometryCommand;
+    if (ItemName == "mi_editantrieb" && f.driveData)
+        return EditDriveDataCommand;
+    if (ItemName == "mi_editvorauslegung" && f.preDesign && f.preDesign2 && f.calcPreDesign)
+        return EditPreDesignCommand;
+    if (ItemName == "mi_fileprint" && f.printSetup)
+        return [] { FormServices().printSetup(); };
+    if (ItemName == "mi_fileConfig" && f.configuration)
+        return [] {
+            AbortFlag = false;
+            FormServices().configuration();
+        };
+    return {};
+}
+
+} // namespace kt4::shell

@@ -1,0 +1,58 @@
+// The commands of the main menu. Each handler clears AbortFlag first and
+// runs its steps in order; a step after a dialog or a file operation runs
+// only while AbortFlag stays clear. "Caption" ends a handler with
+// UpdateWindowCaption, "count" shows the message count after the
+// calculation.
+//
+// Forms and drawings that the handlers open come from their own modules
+// through FormServices(); a command whose form is missing is not offered
+// (MenuCommand returns nothing for it).
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace kt4::shell {
+
+// Forms the menu opens, filled by the modules that own them. Each returns
+// with AbortFlag set when it was cancelled.
+struct MenuForms {
+    std::function<void()> preDesign;      // TForm_kt4pre
+    std::function<void()> preDesign2;     // TForm_kt4pre2
+    std::function<void(int step)> calcPreDesign;
+    std::function<void()> geometry;       // TForm_kt4geo
+    std::function<void()> driveData;      // TForm_kt4fs3
+    std::function<void()> printSetup;     // TForm_printconf
+    std::function<void()> configuration;  // Tconfig
+};
+MenuForms& FormServices();
+
+// The handler of a menu item by its object name; empty when the item has
+// no command (menus, separators, commands whose module is missing).
+std::function<void()> MenuCommand(const std::string& ItemName);
+
+// The handlers, for tests and for the window.
+void FileNewCommand();
+void FileOpenCommand();
+void FileSaveCommand();
+void FileSaveAsCommand();
+void ExportGearCommand(int Wheel);
+void ExportShaftCommand(int Part);
+void EditTextCommand();
+void EditGeometryCommand();
+void EditDriveDataCommand();
+void EditPreDesignCommand();
+void ViewPrintoutCommand();
+void ViewErrorMessagesCommand();
+void DocuCommand(int Action); // ChangesCommand 1..5
+void DrawingInfoCommand();
+void DocumentSetupCommand();
+void HelpPicturesCommand();
+void HelpErrorMessagesCommand();
+
+// The steps after File > New: the preliminary design, the texts, the
+// geometry and the drive data, each step only while no dialog was
+// cancelled.
+void NewDesignSequence();
+
+} // namespace kt4::shell
