@@ -42,11 +42,13 @@ std::vector<std::string> ListFolder(const std::string& Dir)
     return names;
 }
 
+// Masks match whatever the case of the names ("*.dbf" finds RIKULA.DBF),
+// as the catalogue and block files are named either way.
 bool MaskMatches(const std::string& Mask, const std::string& Name)
 {
     if (Mask == "*.*" || Mask == "*")
         return true;
-    return ::fnmatch(Mask.c_str(), Name.c_str(), FNM_PERIOD) == 0;
+    return ::fnmatch(Mask.c_str(), Name.c_str(), FNM_PERIOD | FNM_CASEFOLD) == 0;
 }
 
 bool IsRegularReadable(const std::string& Name)

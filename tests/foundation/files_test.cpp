@@ -72,7 +72,7 @@ TEST_F(Files, FolderTests)
 
 TEST_F(Files, EraseByNameAndMask)
 {
-    for (const char* n : {"$a.dx$", "$b.dx$", "c.dx$", "$LOGO.txt"})
+    for (const char* n : {"$a.dx$", "$B.DX$", "c.dx$", "$LOGO.txt"})
         dir.Put(n, "x");
     std::filesystem::create_directory(dir.File("$sub.dx$"));
     EXPECT_EQ(EraseFiles(dir.Path(), "$*.dx$"), 2);
@@ -120,10 +120,12 @@ TEST_F(Files, CopyFilesByMask)
     dir.Put("a.plt", "1");
     dir.Put("b.plt", "2");
     dir.Put("c.txt", "3");
+    dir.Put("RIKULA.PLT", "4"); // masks match whatever the case
     std::filesystem::create_directory(dir.File("out"));
     EXPECT_TRUE(CopyFiles("*.plt", dir.Path(), dir.File("out")));
     EXPECT_FALSE(settings::AbortFlag);
     EXPECT_EQ(dir.Get("out/b.plt"), "2");
+    EXPECT_EQ(dir.Get("out/RIKULA.PLT"), "4");
     EXPECT_FALSE(FileReadable(dir.File("out/c.txt")));
     EXPECT_FALSE(CopyFiles("*.none", dir.Path(), dir.File("out")));
     EXPECT_TRUE(settings::AbortFlag);
