@@ -265,7 +265,7 @@ std::function<void()> MenuCommand(const std::string& ItemName)
 {
     const MenuForms& f = FormServices();
     using Command = std::function<void()>;
-    const std::map<std::string, Command> commands = {
+    static const std::map<std::string, Command> commands = {
         {"mi_fileNew", FileNewCommand},
         {"mi_fileOpen", FileOpenCommand},
         {"mi_FileSave", FileSaveCommand},
