@@ -1,0 +1,35 @@
+// The process's own folder for temporary files with fixed names (report
+// copies, CAD block files, index files of the table engine). TempDir is
+// usually a folder every user shares, so such names are never used there
+// directly: they live in one folder made with mkdtemp under TempDir (mode
+// 0700) on first need and removed with everything in it when the program
+// ends, batch runs included. Nothing outside that folder is ever removed,
+// and symbolic links inside it are removed as links, never followed.
+#pragma once
+
+#include <string>
+
+namespace kt4 {
+
+// The folder with a trailing separator; made on first need. "" when it
+// cannot be made (TempDir missing or not writable); callers report that
+// as a failed write.
+std::string PrivateTempDir();
+
+// A subfolder of the private folder (made on first need), with a trailing
+// separator; "" when it cannot be made. Name is one plain folder name.
+std::string PrivateTempSubdir(const std::string& Name);
+
+// Removes everything inside the subfolder and keeps the subfolder itself.
+// False when something could not be removed.
+bool EmptyPrivateTempSubdir(const std::string& Name);
+
+// True while the private folder exists.
+bool PrivateTempDirExists();
+
+// Removes the private folder with everything in it; the next
+// PrivateTempDir() makes a new one. Called by the exit clean-up, by the
+// batch modes before they end, and once more at process exit as a net.
+void RemovePrivateTempDir();
+
+} // namespace kt4
