@@ -60,8 +60,10 @@ struct IndexHooks {
     std::string (*KeyOfOrder)(bool& present) = nullptr;        // 20
     bool (*Ascending)(int slot) = nullptr;         // 21
     bool (*SoundexSlot)(int slot) = nullptr;       // 22
-    void (*ReadSemaphore)(bool begin) = nullptr;   // 23 around positioning
-    void (*LockSemaphore)(bool begin) = nullptr;   // 24 around key maintenance
+    // 23 around positioning, 24 around key maintenance: false when the
+    // section could not be entered (nothing to end then).
+    bool (*ReadSemaphore)(bool begin) = nullptr;   // 23
+    bool (*LockSemaphore)(bool begin) = nullptr;   // 24
 };
 extern IndexHooks Index;
 bool IndexLinked();

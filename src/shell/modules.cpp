@@ -2,6 +2,7 @@
 
 #include "cad/cad_settings.h"
 #include "dbase/expr.h"
+#include "dbase/ndx.h"
 #include "dbase/runtime.h"
 #include "drive/bearing_types.h"
 #include "drive/doclinks.h"
@@ -35,6 +36,7 @@ void InitModules()
     // table engine
     dbase::InitEngine();
     dbase::InitExpressions();
+    dbase::IndexInit();
     // drive data, bearings, documentation, sibling files
     drive::InitDriveData();
     bearings::InitBearingSlots();
