@@ -492,6 +492,8 @@ void FillHooks()
     Index.SetIndexBof = &HookSetBof;
     Index.SetIndexEof = &HookSetEof;
     Index.IndexFound = &HookFound;
+    Index.Reindex = &kt4::dbase::Reindex;
+    Index.CloseIndexes = &kt4::dbase::CloseIndexes;
     Index.IndexFileName = &HookFileName;
     Index.KeyOfSlot = &HookKeyOfSlot;
     Index.KeyOfOrder = &HookKeyOfOrder;

@@ -177,8 +177,10 @@ bool InsertAt(Descriptor& d, std::size_t level, unsigned pos, const std::string&
     const unsigned n = v.Count();
     if (!leaf) {
         v.SetChild(pos, rightPage);
-        if (pos < n && sepRight)
+        if (pos < n && sepRight) {
+            PutU32(v.Entry(pos) + 4, 0);
             std::memcpy(v.Entry(pos) + 8, sepRight->data(), d.hdr.keyLen);
+        }
     }
     if (NodeHasRoom(d, n, leaf)) {
         PutEntry(lv.node, d, leaf, pos, e);
@@ -245,6 +247,7 @@ bool UpdateSeparator(Descriptor& d, std::size_t level, const std::uint8_t* key)
         PathLevel& p = d.trail[k];
         NodeView v = View(p.node, d);
         if (p.index < v.Count()) {
+            PutU32(v.Entry(p.index) + 4, 0);
             std::memcpy(v.Entry(p.index) + 8, key, d.hdr.keyLen);
             return WriteNode(d, p.page, p.node);
         }

@@ -139,8 +139,6 @@ private:
                 if (sub != sep)
                     return Fail("separator " + std::to_string(i) + " of page " + std::to_string(page) +
                                 " is not the highest key below it");
-                if (U32(e + 4) != 0)
-                    return Fail("inner entry with a record number on page " + std::to_string(page));
             }
             max = sub;
         }
