@@ -256,12 +256,14 @@ private:
 class KeepRecord {
 public:
     explicit KeepRecord(TWorkArea& a)
-        : a_(a), native_(a.native), recNo_(a.recNo), eof_(a.eof), bof_(a.bof)
+        : a_(a), native_(a.native), typed_(a.buffer, a.buffer + a.bufSize), recNo_(a.recNo),
+          eof_(a.eof), bof_(a.bof)
     {
     }
     ~KeepRecord()
     {
         a_.native = native_;
+        std::copy(typed_.begin(), typed_.end(), a_.buffer);
         a_.recNo = recNo_;
         a_.eof = eof_;
         a_.bof = bof_;
@@ -269,7 +271,7 @@ public:
 
 private:
     TWorkArea& a_;
-    std::vector<std::uint8_t> native_;
+    std::vector<std::uint8_t> native_, typed_;
     std::int32_t recNo_;
     bool eof_, bof_;
 };
@@ -297,6 +299,8 @@ bool CollectKeys(TWorkArea& a, Descriptor& d, KeySorter& sorter, Progress& progr
             else
                 std::memcpy(a.native.data(), rec, a.recLen);
             a.recNo = first + std::int32_t(i);
+            if (d.keyMaker)
+                RecordToBuffer(a); // a key maker reads the typed buffer
             const std::string key = RecordKey(a, d);
             if (!sorter.Add(reinterpret_cast<const std::uint8_t*>(key.data()), std::uint32_t(a.recNo)))
                 return false;
