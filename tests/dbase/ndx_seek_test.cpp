@@ -188,6 +188,35 @@ TEST_F(NdxSeekTest, RemovingTheOnlyKeysRestartsTheTree)
     EXPECT_EQ(b.size(), size);
 }
 
+TEST_F(NdxSeekTest, KeyLengthIsTheTextBeforeFolding)
+{
+    const std::string table = NameTable({AnsiToOem("M\xFC" "ller"), AnsiToOem("Stra\xDF" "e")}, 100);
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "full")) << LastErrorText();
+    EXPECT_EQ(ndx::Controlling()->hdr.keyLen, 100);
+    GO(1);
+    ASSERT_TRUE(Index_On("TRIM(NAME)", "trim")) << LastErrorText();
+    EXPECT_EQ(ndx::Controlling()->hdr.keyLen, 6);
+    EXPECT_TRUE(Find("strass"));
+    EXPECT_EQ(RecNo(), 2);
+    ExpectSound(1);
+}
+
+TEST_F(NdxSeekTest, AKeyMissingFromTheIndexIsReported)
+{
+    const std::string table = NameTable({"a", "b", "c"});
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "miss"));
+    int result = -1;
+    ASSERT_TRUE(ndx::RemoveKey(*ndx::Controlling(), "b" + std::string(9, ' '), 2, result));
+    GO(2);
+    Buffer().SetText(1, "z");
+    REPLACE();
+    EXPECT_EQ(EngineErrorCode, 254);
+    EXPECT_NE(LastErrorText().find("Datensatz Nr. 2 nicht im Index gefunden."), std::string::npos);
+    EXPECT_NE(LastErrorText().find("[CompareKeys]"), std::string::npos);
+}
+
 // A model of two indexes (a 100-byte key, 4 to a page, and a number)
 // against random appends, key changes, deletions, recalls, PACK and order
 // changes.
