@@ -4,10 +4,12 @@
 //   ndxtool seek TABLE NDX [--exact] KEY...
 //   ndxtool check TABLE NDX...
 //   ndxtool churn TABLE --ops N --seed S NDX...
+//   ndxtool grow TABLE N --seed S NDX...    (appends only)
 // Keys and expressions are UTF-8 on the command line; an engine error
 // prints its text and ends with 1.
 #include "dbase/dbase.h"
 #include "dbase/expr.h"
+#include "dbase/keys_date.h"
 #include "foundation/codepage.h"
 #include "foundation/ui_headless.h"
 #include "tools/ndx_check.h"
@@ -37,7 +39,8 @@ int Fail()
 int Usage()
 {
     std::cerr << "usage: ndxtool index TABLE NDX EXPR [UNIQUE] | list TABLE NDX | seek TABLE NDX "
-                 "[--exact] KEY... | check TABLE NDX... | churn TABLE --ops N --seed S NDX...\n";
+                 "[--exact] KEY... | check TABLE NDX... | churn TABLE --ops N --seed S NDX... | grow TABLE N "
+                 "--seed S NDX...\n";
     return 2;
 }
 
@@ -124,9 +127,34 @@ void RandomFields(std::mt19937& rng)
         case 'N':
         case 'F': b.SetNumber(f, double(rng() % 100000) / (FieldDec(f) > 0 ? 100.0 : 1.0)); break;
         case 'L': b.SetLogical(f, rng() % 2 == 0); break;
+        case 'D':
+            b.SetText(f, JulianToDateText(DateToJulian(1990 + int(rng() % 40), 1 + int(rng() % 12),
+                                                       1 + int(rng() % 28))));
+            break;
         default: break;
         }
     }
+}
+
+int Grow(const std::vector<std::string>& a)
+{
+    if (a.size() < 5 || a[2] != "--seed")
+        return Usage();
+    const long n = std::stol(a[1]);
+    std::mt19937 rng(std::uint32_t(std::stoul(a[3])));
+    if (!Open(a[0], true))
+        return Fail();
+    for (std::size_t i = 4; i < a.size(); ++i)
+        if (!SetIndexTo(a[i], int(i - 3)))
+            return Fail();
+    for (long i = 0; i < n; ++i) {
+        ClearRecord();
+        RandomFields(rng);
+        if (!Append())
+            return Fail();
+    }
+    USE("");
+    return EngineErrorCode == 0 ? 0 : Fail();
 }
 
 int Churn(const std::vector<std::string>& a)
@@ -225,6 +253,8 @@ int main(int argc, char** argv)
         status = Check(args);
     else if (cmd == "churn")
         status = Churn(args);
+    else if (cmd == "grow")
+        status = Grow(args);
     else
         return Usage();
     ShutdownEngine();
