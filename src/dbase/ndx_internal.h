@@ -81,6 +81,7 @@ public:
     void Configure(std::size_t bytes);
     bool Enabled() const { return capacity_ > 0; }
     const Page* Find(std::uint32_t page) const;
+    bool Holds(std::uint32_t page) const { return Find(page) != nullptr; }
     void Store(std::uint32_t page, const Page& node);
     void Clear();
 
@@ -94,7 +95,8 @@ private:
 struct PathLevel {
     std::uint32_t page = 0;
     unsigned index = 0; // leaf: entry 0..n (n = after the last); inner: child 0..n
-    Page node{};
+    Page node;          // filled by the read that makes the level
+    bool loaded = true; // false: node not copied yet (it is in the cache)
 };
 
 struct Descriptor {
@@ -184,12 +186,9 @@ bool Locate(Descriptor& d, const std::string& key, std::int32_t rec, bool& found
 bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool newest);
 // Removes (key, rec): 0 removed (or UNIQUE without this record), -1 absent.
 bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& result);
-// Entry under the path's position.
-inline NodeView LeafView(Descriptor& d)
-{
-    return NodeView{d.trail.back().node.data(), d.hdr.recSize};
-}
-bool OnEntry(const Descriptor& d);
+// The leaf at the end of the path (read from the cache when not copied).
+NodeView LeafView(Descriptor& d);
+bool OnEntry(Descriptor& d);
 void TakeEntry(Descriptor& d); // curKey/curRec from the position
 
 // ---- Semaphore (ndx_semaphore.cpp) ----

@@ -74,7 +74,7 @@ std::string RecordKey(TWorkArea& a, Descriptor& d)
     std::string key = FoldCharKey(e.Text(), len);
     Fit(key, len, ' ');
     if (a.oem)
-        key = AnsiToOem(key);
+        AnsiToOemBytes(reinterpret_cast<std::uint8_t*>(key.data()), key.size());
     return key;
 }
 
@@ -119,7 +119,9 @@ bool SearchKey(TWorkArea& a, Descriptor& d, const std::string& text, bool exact,
     std::string folded = FoldCharKey(exact ? PadRight(text, int(len)) : text, len);
     compareLen = exact ? len : folded.size();
     Fit(folded, len, exact ? ' ' : '\0');
-    key = a.oem ? AnsiToOem(folded) : folded;
+    if (a.oem)
+        AnsiToOemBytes(reinterpret_cast<std::uint8_t*>(folded.data()), folded.size());
+    key = std::move(folded);
     return true;
 }
 

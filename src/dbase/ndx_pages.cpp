@@ -56,7 +56,7 @@ bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
         SetError(254, "Ungültige Knotennummer (" + std::to_string(page) + ")" + NodeContext(d));
         return false;
     }
-    if (const Page* hit = d.cache.Find(page)) {
+    if (const Page* hit = d.cache.Find(page)) { // checked when it was stored
         out = *hit;
         return true;
     }

@@ -22,7 +22,8 @@ unsigned SearchNode(const Descriptor& d, const NodeView& v, const std::string& k
     const auto* k = reinterpret_cast<const std::uint8_t*>(key.data());
     while (lo < hi) {
         const unsigned mid = (lo + hi) / 2;
-        const int c = CompareKeys(d, v.Key(mid), k, d.hdr.keyLen);
+        const int c = d.CharKey() ? std::memcmp(v.Key(mid), k, d.hdr.keyLen)
+                                  : CompareKeys(d, v.Key(mid), k, d.hdr.keyLen);
         if (upper ? c <= 0 : c < 0)
             lo = mid + 1;
         else
@@ -45,6 +46,16 @@ bool Push(Descriptor& d, std::uint32_t page, unsigned index)
         return false;
     }
     return true;
+}
+
+// Copies the node of a level that a seek took from the cache without copying.
+bool Load(Descriptor& d, std::size_t level)
+{
+    PathLevel& p = d.trail[level];
+    if (p.loaded)
+        return true;
+    p.loaded = ReadNode(d, p.page, p.node);
+    return p.loaded;
 }
 
 // Descends from the child at the top's index to the leftmost or rightmost leaf.
@@ -72,6 +83,8 @@ bool MoveLeaf(Descriptor& d, bool forward, bool& end)
     for (;;) {
         int level = int(d.trail.size()) - 2;
         while (level >= 0) {
+            if (!Load(d, std::size_t(level)))
+                return false;
             PathLevel& p = d.trail[std::size_t(level)];
             const unsigned n = View(p.node, d).Count();
             if (forward ? p.index < n : p.index > 0)
@@ -171,6 +184,8 @@ std::string KeyOfEntry(const std::string& e, const Descriptor& d)
 bool InsertAt(Descriptor& d, std::size_t level, unsigned pos, const std::string& e,
               std::uint32_t rightPage, const std::string* sepRight)
 {
+    if (!Load(d, level))
+        return false;
     PathLevel& lv = d.trail[level];
     const bool leaf = level + 1 == d.trail.size();
     NodeView v = View(lv.node, d);
@@ -244,6 +259,8 @@ bool InsertAt(Descriptor& d, std::size_t level, unsigned pos, const std::string&
 bool UpdateSeparator(Descriptor& d, std::size_t level, const std::uint8_t* key)
 {
     for (std::size_t k = level; k-- > 0;) {
+        if (!Load(d, k))
+            return false;
         PathLevel& p = d.trail[k];
         NodeView v = View(p.node, d);
         if (p.index < v.Count()) {
@@ -283,6 +300,8 @@ bool ShortenRoot(Descriptor& d)
 // Removes the child at idx of the inner node at level (its subtree is empty).
 bool RemoveChild(Descriptor& d, std::size_t level, unsigned idx)
 {
+    if (!Load(d, level))
+        return false;
     PathLevel& p = d.trail[level];
     NodeView v = View(p.node, d);
     const unsigned n = v.Count();
@@ -322,12 +341,23 @@ bool FinishChange(Descriptor& d)
 
 } // namespace
 
-bool OnEntry(const Descriptor& d)
+NodeView LeafView(Descriptor& d)
+{
+    PathLevel& top = d.trail.back();
+    if (!top.loaded) {
+        if (const Page* p = d.cache.Find(top.page))
+            return NodeView{const_cast<std::uint8_t*>(p->data()), d.hdr.recSize};
+        top.node.fill(0);
+        Load(d, d.trail.size() - 1);
+    }
+    return NodeView{top.node.data(), d.hdr.recSize};
+}
+
+bool OnEntry(Descriptor& d)
 {
     if (!d.positioned || d.trail.empty())
         return false;
-    const PathLevel& top = d.trail.back();
-    return top.index < U16(top.node.data());
+    return d.trail.back().index < LeafView(d).Count();
 }
 
 void TakeEntry(Descriptor& d)
@@ -374,16 +404,38 @@ bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd)
 {
     atEnd = false;
     d.Unposition();
-    if (!Push(d, d.hdr.root, 0))
-        return false;
+    // Inner nodes found in the cache are searched there and copied into the
+    // path only when a later step needs them.
+    std::uint32_t page = d.hdr.root;
     for (;;) {
+        const Page* cached = d.cache.Find(page);
+        if (cached) {
+            // Fetch the whole node at once rather than line by line in the search.
+            for (std::size_t line = 0; line < kPageSize; line += 64)
+                __builtin_prefetch(cached->data() + line);
+        }
+        if (cached) {
+            if (d.trail.size() >= std::size_t(kMaxDepth))
+                return Push(d, page, 0); // reports the depth
+            NodeView v{const_cast<std::uint8_t*>(cached->data()), d.hdr.recSize};
+            d.trail.emplace_back();
+            PathLevel& lv = d.trail.back();
+            lv.page = page;
+            lv.index = SearchNode(d, v, key, after);
+            lv.loaded = false;
+            if (v.Leaf())
+                break;
+            page = v.Child(lv.index);
+            continue;
+        }
+        if (!Push(d, page, 0))
+            return false;
         PathLevel& top = d.trail.back();
         NodeView v = View(top.node, d);
         top.index = SearchNode(d, v, key, after);
         if (v.Leaf())
             break;
-        if (!Push(d, v.Child(top.index), 0))
-            return false;
+        page = v.Child(top.index);
     }
     d.positioned = true;
     if (d.trail.back().index < LeafView(d).Count())
@@ -489,6 +541,8 @@ bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& res
     }
     result = 0;
     const std::size_t level = d.trail.size() - 1;
+    if (!Load(d, level))
+        return false;
     PathLevel& leaf = d.trail.back();
     NodeView v = View(leaf.node, d);
     const unsigned n = v.Count(), pos = leaf.index;
