@@ -103,6 +103,35 @@ TEST_F(NdxFormatTest, UniqueKeepsTheFirstRecordAndDeletedRecordsAreIndexed)
     EXPECT_EQ(Order(), (std::vector<std::int32_t>{2, 1, 3}));
 }
 
+TEST_F(NdxFormatTest, InfoProgressAndTheRecordsInKeyOrder)
+{
+    const std::string table = NameTable(Numbered(100));
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    int calls = 0;
+    SetIndexProgress([&] { ++calls; }, 7);
+    ASSERT_TRUE(Index_On("NAME", "info UNIQUE"));
+    SetIndexProgress(nullptr, 0);
+    EXPECT_EQ(calls, 7);
+    std::vector<std::int32_t> records;
+    ASSERT_TRUE(RecordsInKeyOrder(records));
+    EXPECT_EQ(records, Order());
+    TIndexInfo info;
+    ASSERT_TRUE(IndexInfo(Path("info.ndx"), info));
+    EXPECT_EQ(info.expression, "NAME");
+    EXPECT_EQ(info.keyLength, 10);
+    EXPECT_EQ(info.keyType, 'C');
+    EXPECT_TRUE(info.unique);
+    EXPECT_EQ(info.recordCount, 100);
+    EXPECT_EQ(info.tableName, "NAMES.DBF");
+    USE("");
+    auto b = ReadBytes(Path("info.ndx"));
+    b[488] ^= 1; // the check word no longer matches
+    WriteBytes(Path("info.ndx"), b);
+    EXPECT_EQ(IndexInfoRecordCount(Path("info.ndx")), -1);
+    EXPECT_FALSE(IndexInfo("", info));
+    EXPECT_EQ(EngineErrorCode, 220);
+}
+
 TEST_F(NdxFormatTest, OverlongExpressionMakesNoFile)
 {
     const std::string table = NameTable({"a"});

@@ -29,6 +29,9 @@ TEST_F(NdxSeekTest, UmlautsFoldInOemAndAnsiTables)
         ASSERT_TRUE(Index_On("NAME", "name")) << LastErrorText();
         EXPECT_TRUE(Find("M\xFC")) << ansi;  // "Mü" in the engine's text
         EXPECT_EQ(Name(), "MUELLER") << ansi;
+        bool present = false;
+        EXPECT_EQ(Index.KeyOfSlot(1, present), "mueller   ");
+        EXPECT_TRUE(present);
         EXPECT_TRUE(Find("ZA"));
         GO(2);
         Buffer().SetText(1, "MUNDT");
