@@ -344,8 +344,12 @@ int SharedState(AreaIndexes& s)
     TWorkArea* a = Current();
     if (!a || !a->Shared() || !AnyOpen(s))
         return 0;
-    if (!s.sem && !Login(*a, s))
-        return -1;
+    if (!s.sem) {
+        // Others may have changed the indexes while this area was not
+        // logged in: their headers are read again.
+        if (!Login(*a, s) || !ReadAnchorNodes(s))
+            return -1;
+    }
     return s.sem ? 1 : 0;
 }
 
