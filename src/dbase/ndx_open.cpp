@@ -174,12 +174,14 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
         SetError(32, "Kann Index nicht öffnen: " + path);
         return false;
     }
-    const std::int64_t size = d->file.Size();
+    std::int64_t size = 0;
     Page page0{};
     {
+        // Size and header together, while no writer is at work.
         SemaphoreScope read(false);
         if (!read.Ok())
             return false;
+        size = d->file.Size();
         if (size < 1024 || d->file.ReadAt(0, page0.data(), kPageSize) != std::int64_t(kPageSize)) {
             SetError(222, "Kann Index nicht öffnen: " + path);
             return false;
@@ -225,13 +227,26 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     }
     d->expression = expr;
     d->hdr = ParseHeader(page0.data());
-    const std::uint32_t pages = std::uint32_t(std::max<std::int64_t>(1, (size - 512) / 512 + 1));
+    auto pagesOf = [](std::int64_t bytes) {
+        return std::uint32_t(std::max<std::int64_t>(1, (bytes - 512) / 512 + 1));
+    };
     std::string why;
-    if (d->hdr.pageCount != pages) {
-        d->hdr.pageCount = pages;
-        if (ValidateHeader(d->hdr, d->type, why) && !d->file.ReadOnly()) {
-            SemaphoreScope lock(true);
-            if (!lock.Ok() || !WriteHeaderOnly(*d))
+    if (d->hdr.pageCount != pagesOf(size)) {
+        // The page count the file's length implies, written under the lock
+        // semaphore with size and header read again there.
+        SemaphoreScope lock(true);
+        if (!lock.Ok())
+            return false;
+        std::uint8_t head[24];
+        if (d->file.ReadAt(0, head, sizeof head) != std::int64_t(sizeof head)) {
+            SetError(222, "Kann Index nicht öffnen: " + path);
+            return false;
+        }
+        d->hdr = ParseHeader(head);
+        const std::uint32_t pages = pagesOf(d->file.Size());
+        if (d->hdr.pageCount != pages) {
+            d->hdr.pageCount = pages;
+            if (ValidateHeader(d->hdr, d->type, why) && !d->file.ReadOnly() && !WriteHeaderOnly(*d))
                 return false;
         }
     }

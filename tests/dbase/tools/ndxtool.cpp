@@ -31,7 +31,7 @@ std::string EngineText(const std::string& utf8)
 
 int Fail()
 {
-    std::cerr << "ndxtool: " << ErrorMessage(EngineErrorCode) << " " << kt4::OemToDisplay(AnsiToOem(LastErrorText()))
+    std::cerr << "ndxtool: " << ErrorMessage(EngineErrorCode) << " " << LastErrorText()
               << "\n";
     return 1;
 }
