@@ -14,6 +14,7 @@
 #include "shell/startup.h"
 
 #ifdef KT4_HAVE_GUI
+#include "cad/gui/cad_forms_qt.h"
 #include "drive/gui/docu_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
@@ -44,6 +45,7 @@ int RunWindow(int argc, char** argv)
     gui::QtUi& ui = gui::UseQtUi();
     ui.pictureHook = graphics::ShowPlotPictureWindow;
     InstallDocuForms();
+    InstallCadForms();
     auto* window = new shell::gui::Thh;
     shell::StartResult result = window->FormCreate();
     if (result.end) {
