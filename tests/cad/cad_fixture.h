@@ -3,6 +3,7 @@
 // of the output files, and helpers that run a job and read what it wrote.
 #pragma once
 
+#include "cad/block_reader.h"
 #include "cad/cad_device.h"
 #include "cad/cad_output.h"
 #include "cad/cad_settings.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -120,6 +122,15 @@ protected:
             if (r.rfind(prefix, 0) == 0)
                 out.push_back(r);
         return out;
+    }
+
+    // The block file of a block of the running job ("" when there is none).
+    static std::string ReadBlock(const std::string& name)
+    {
+        std::ifstream in(cad::FindBlockFile(name), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
     }
 
     std::vector<std::string> Logged(const std::string& kind) const
