@@ -91,12 +91,11 @@ TForm_confkavolt::TForm_confkavolt(const std::string& Line, QWidget* Parent) : Q
     ports->addWidget(Edit_com, 0, 1);
     ports->addWidget(labels_[2], 1, 0);
     ports->addWidget(Edit_lpt, 1, 1);
+    ports->setRowStretch(2, 1);
     auto* outdir = new QHBoxLayout;
     outdir->addWidget(Button_tempdir);
     outdir->addWidget(Edit_outdir, 1);
     outdir->addWidget(Button_outDir);
-    ports->addLayout(outdir, 2, 0, 1, 2);
-    ports->setRowStretch(3, 1);
     auto* groups = new QHBoxLayout;
     groups->addWidget(RadioGroup_outcode);
     groups->addWidget(RadioGroup_d);
@@ -123,6 +122,7 @@ TForm_confkavolt::TForm_confkavolt(const std::string& Line, QWidget* Parent) : Q
     top->addWidget(labels_[0]);
     top->addLayout(path);
     top->addLayout(groups);
+    top->addLayout(outdir);
     top->addLayout(values);
     top->addWidget(Label_commandline);
     top->addLayout(buttons);
@@ -159,6 +159,7 @@ void TForm_confkavolt::FormCreate()
     Button_kavoltpath->setText("...");
     Button_outDir->setText("...");
     Button_tempdir->setText("<");
+    Button_tempdir->setFixedWidth(Button_tempdir->fontMetrics().horizontalAdvance("<<<<"));
     labels_[0]->setText("KAVOLT Programmverzeichnis");
     labels_[1]->setText("COM");
     labels_[2]->setText("LPT");
