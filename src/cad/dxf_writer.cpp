@@ -317,9 +317,11 @@ void DxfWriter::Text(const std::string& S, Real X, Real Y)
     Number(40, CadTextHeight);
     Pair(1, blockFile_ ? S : CadText(S));
     Pair(7, "STANDARD");
-    Pair(41, RealStrPoint(CadTextWidth));
-    Pair(50, RealStrPoint(CadTextAngle));
-    Pair(51, RealStrPoint(CadTextSlant));
+    // the text state may come from the configuration: never "nan"
+    auto style = [](Real x) { return RealStrPoint(std::isfinite(x) ? x : 0); };
+    Pair(41, style(CadTextWidth));
+    Pair(50, style(CadTextAngle));
+    Pair(51, style(CadTextSlant));
 }
 
 void DxfWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4)
