@@ -25,18 +25,19 @@ namespace {
 
 constexpr int Entities = 100000;
 
-std::string Scratch()
+// A scratch folder, removed at exit (its path outlives every static).
+const std::string& Scratch()
 {
-    static std::string dir = [] {
+    static const std::string* dir = [] {
         std::string tmpl = (std::filesystem::temp_directory_path() / "kt4bench.XXXXXX").string();
-        std::string made = ::mkdtemp(tmpl.data());
+        auto* made = new std::string(::mkdtemp(tmpl.data()));
         std::atexit([] { // the private folder inside goes with it
             std::error_code ec;
             std::filesystem::remove_all(Scratch(), ec);
         });
         return made;
     }();
-    return dir;
+    return *dir;
 }
 
 void Setup()
