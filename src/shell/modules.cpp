@@ -4,6 +4,7 @@
 #include "dbase/expr.h"
 #include "dbase/ndx.h"
 #include "dbase/runtime.h"
+#include "drawings/view_standin.h"
 #include "drive/bearing_types.h"
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
@@ -21,6 +22,7 @@
 #include "graphics/hpgl.h"
 #include "shell/config_file.h"
 #include "shell/languages.h"
+#include "shell/services.h"
 
 namespace kt4::shell {
 
@@ -52,6 +54,10 @@ void InitModules()
     // shell
     InitLanguages();
     InitShellConfig();
+    // the drawings of the views
+    Services().drawCadView = [](int view, int device) {
+        drawings::DrawViewStandIn(static_cast<Word>(view), static_cast<Word>(device));
+    };
 }
 
 } // namespace kt4::shell
