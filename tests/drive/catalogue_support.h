@@ -5,6 +5,11 @@
 
 #include "dbase/dbase.h"
 #include "drive/bearing_catalogue_record.h"
+#include "drive/bearing_selection.h"
+#include "drive/bearing_takeover.h"
+#include "drive/drive_series.h"
+#include "foundation/maths.h"
+#include "foundation/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +101,32 @@ inline std::vector<CatalogueRecord> ReadTableRows(TBearingType Typ, const std::s
     dbase::CloseCurrentArea();
     dbase::Select(area);
     return rows;
+}
+
+// The automatic pick over Rows (one table, in its stored order, which is
+// the order of the bore index): the last row of bore d not wider than B, or
+// the first row of bore d when that is already wider; none: the slot stays.
+inline void InstallTablePick(std::vector<CatalogueRecord> Rows)
+{
+    CatalogueSelectionHooks().autoSelect = [Rows](TBearingType Typ, Word Slot, Real d, Real B, Real Fr, Real Fa) {
+        if (Typ == DeepGrooveBall && B == 0)
+            B = drive::StdBearingWidth(d);
+        const CatalogueRecord* pick = nullptr;
+        for (const auto& r : Rows) {
+            if (!SameReal(r.RealField(2), d))
+                continue;
+            if (pick && r.RealField(4) > B)
+                break;
+            pick = &r;
+            if (r.RealField(4) > B)
+                break;
+        }
+        if (!pick)
+            return;
+        bearings::CatalogueBuffers[Typ] = *pick;
+        BearingTakeOver(Slot, Typ, Fr, Fa);
+        settings::CalcErrorFlag = false;
+    };
 }
 
 } // namespace kt4::drivetest
