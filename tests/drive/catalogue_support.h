@@ -93,11 +93,14 @@ inline std::vector<CatalogueRecord> ReadTableRows(TBearingType Typ, const std::s
         s.erase(s.find_last_not_of(' ') + 1);
         return s;
     };
+    const bool aborted = settings::AbortFlag; // the readers stop while it is set
+    settings::AbortFlag = false;
     for (std::int32_t r = 1; r <= dbase::RecCount(); ++r) {
         dbase::GO(r);
         CatRecordReaderOf(Typ)(field, r);
         rows.push_back(bearings::CatalogueBuffers[Typ]);
     }
+    settings::AbortFlag = aborted;
     dbase::CloseCurrentArea();
     dbase::Select(area);
     return rows;
