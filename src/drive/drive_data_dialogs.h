@@ -22,14 +22,29 @@ struct DialogField {
     Real& (*value)(DriveInputs&);
 };
 
-// Texts of the fields, their strict reading and the refusal.
+// What these dialogs share: the texts of the fields, their strict reading
+// with the refusal, and the actions of the buttons.
 class DialogFieldTexts {
 public:
     explicit DialogFieldTexts(std::vector<DialogField> Fields) : fields_(std::move(Fields)) {}
+    virtual ~DialogFieldTexts() = default;
 
     const std::vector<DialogField>& Fields() const { return fields_; }
     const std::string& Text(const std::string& Field) const;
     const std::string& RefusedField() const { return refused_; }
+
+    // The user typed into a field.
+    virtual void SetText(const std::string& Field, const std::string& Text) = 0;
+    // A "<" button; false when it changed nothing.
+    virtual bool Suggest(const std::string& Button) = 0;
+    // Calc and OK read every field (false, with the refusal box, when one is
+    // no number) and store them; Calc then calculates, reviews the messages
+    // and redraws. Cancel sets AbortFlag. The unit switch reads the fields,
+    // switches mm <-> inch and shows them in the new unit.
+    virtual bool Calc() = 0;
+    virtual bool Ok() = 0;
+    virtual void Cancel() = 0;
+    virtual bool ToggleUnits() = 0;
 
 protected:
     void Load(DriveInputs& V);
@@ -54,9 +69,9 @@ public:
     explicit DriveDataDialogModel(Kind K);
 
     Kind Which() const { return kind_; }
-    // The user typed; an edit of n, T, P, the radial forces or the ratio
-    // completes the dependent fields.
-    void SetText(const std::string& Field, const std::string& Text);
+    // An edit of n, T, P, the radial forces or the ratio completes the
+    // dependent fields.
+    void SetText(const std::string& Field, const std::string& Text) override;
     // RadioGroup1: 0 n, 1 T, 2 P is derived; RadioGroup_rad: 0 input, 1
     // output shaft given.
     int DerivedItem() const { return derived_; }
@@ -68,13 +83,12 @@ public:
     std::string RatioLabel() const;
 
     // Button_etaproz, and for the preliminary design Button_ka, Button_i
-    // and Button_frext. False when the button changed nothing.
-    bool Suggest(const std::string& Button);
-
-    bool Calc();
-    bool Ok();
-    void Cancel();
-    bool ToggleUnits();
+    // and Button_frext.
+    bool Suggest(const std::string& Button) override;
+    bool Calc() override;
+    bool Ok() override;
+    void Cancel() override;
+    bool ToggleUnits() override;
     const DriveInputs& Copy() const { return copy_; }
 
 private:
@@ -93,12 +107,12 @@ private:
 class PreDesign2DialogModel : public DialogFieldTexts {
 public:
     PreDesign2DialogModel();
-    void SetText(const std::string& Field, const std::string& Text);
-    bool Suggest(const std::string& Button); // Button_dh: 3.8 d2
-    bool Calc();
-    bool Ok();
-    void Cancel();
-    bool ToggleUnits();
+    void SetText(const std::string& Field, const std::string& Text) override;
+    bool Suggest(const std::string& Button) override; // Button_dh: 3.8 d2
+    bool Calc() override;
+    bool Ok() override;
+    void Cancel() override;
+    bool ToggleUnits() override;
     const DriveInputs& Copy() const { return copy_; }
 
 private:

@@ -2,6 +2,7 @@
 // without their windows: proposals, ratio label, strict reading, the copy
 // that Cancel throws away, the bearing buttons, the enable rule and the
 // live completion.
+#include "dialog_support.h"
 #include "drive_fixture.h"
 
 #include "drive/bearing_selection.h"
@@ -36,13 +37,7 @@ protected:
         dialogs::RedrawHook() = nullptr;
         CatalogueSelectionHooks() = {};
     }
-    bool Refused(const std::string& text) const
-    {
-        for (const auto& entry : ui->Log())
-            if (entry.find("Ung\xC3\xBCltige Eingabe \"" + text + "\" !") != std::string::npos)
-                return true;
-        return false;
-    }
+    bool Refused(const std::string& text) const { return drivetest::RefusalShown(*ui, text); }
 
     HeadlessUi* ui = nullptr;
     int redraws = 0;

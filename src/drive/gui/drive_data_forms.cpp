@@ -45,7 +45,7 @@ QString DriveTitle()
 
 // ---- DriveFormBase -------------------------------------------------------------
 
-DriveFormBase::DriveFormBase(QWidget* Parent) : QDialog(Parent)
+DriveFormBase::DriveFormBase(QWidget* Parent, drive::DialogFieldTexts& Model) : QDialog(Parent), fields_(Model)
 {
     Button_calc = Named<QPushButton>(this, "Button_calc");
     Button_ok = Named<QPushButton>(this, "Button_ok");
@@ -73,12 +73,10 @@ QLineEdit* DriveFormBase::AddEdit(const char* Name)
     edit->setFixedWidth(ScaleSize(90));
     const std::string field = Name;
     connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
-        Typed(field, S(text));
-        loading_ = true;
+        fields_.SetText(field, S(text));
         for (auto& [name, other] : edits_) // what the completion changed; the typed field keeps its cursor
             if (name != field)
-                other->setText(Q(Fields().Text(name)));
-        loading_ = false;
+                other->setText(Q(fields_.Text(name)));
     });
     edits_[field] = edit;
     return edit;
@@ -92,7 +90,7 @@ QPushButton* DriveFormBase::AddSuggestion(const char* Name, const char* Caption)
     b->setAutoDefault(false);
     const std::string button = Name;
     connect(b, &QPushButton::clicked, this, [this, button] {
-        if (Suggest(button))
+        if (fields_.Suggest(button))
             Refresh();
     });
     return b;
@@ -109,15 +107,13 @@ QLayout* DriveFormBase::ButtonColumn()
 
 void DriveFormBase::Refresh()
 {
-    loading_ = true;
     for (auto& [name, edit] : edits_)
-        edit->setText(Q(Fields().Text(name)));
-    loading_ = false;
+        edit->setText(Q(fields_.Text(name)));
 }
 
 void DriveFormBase::FocusRefused()
 {
-    auto it = edits_.find(Fields().RefusedField());
+    auto it = edits_.find(fields_.RefusedField());
     if (it != edits_.end()) {
         it->second->setFocus();
         it->second->selectAll();
@@ -126,7 +122,7 @@ void DriveFormBase::FocusRefused()
 
 void DriveFormBase::Button_calcClick()
 {
-    if (!Calc())
+    if (!fields_.Calc())
         return FocusRefused();
     raise();
     activateWindow();
@@ -134,14 +130,14 @@ void DriveFormBase::Button_calcClick()
 
 void DriveFormBase::Button_okClick()
 {
-    if (!Ok())
+    if (!fields_.Ok())
         return FocusRefused();
     accept();
 }
 
 void DriveFormBase::reject()
 {
-    Cancel();
+    fields_.Cancel();
     QDialog::reject();
 }
 
@@ -153,7 +149,7 @@ void DriveFormBase::Button_helpClick()
 
 void DriveFormBase::Button_metricClick()
 {
-    if (!ToggleUnits())
+    if (!fields_.ToggleUnits())
         return FocusRefused();
     Refresh();
 }
@@ -175,7 +171,7 @@ QGroupBox* DriveDataForm::RadioGroup(const char* Name, const QStringList& Items,
 }
 
 DriveDataForm::DriveDataForm(DriveDataDialogModel::Kind Kind, QWidget* Parent)
-    : DriveFormBase(Parent), model_(Kind)
+    : DriveFormBase(Parent, model_), model_(Kind)
 {
     const bool pre = Kind == DriveDataDialogModel::Kind::PreDesign;
     auto* grid = new QGridLayout;
@@ -274,7 +270,7 @@ TForm_kt4pre::TForm_kt4pre(QWidget* Parent) : DriveDataForm(DriveDataDialogModel
 
 // ---- TForm_kt4pre2 -------------------------------------------------------------
 
-TForm_kt4pre2::TForm_kt4pre2(QWidget* Parent) : DriveFormBase(Parent)
+TForm_kt4pre2::TForm_kt4pre2(QWidget* Parent) : DriveFormBase(Parent, model_)
 {
     setObjectName("TForm_kt4pre2");
     auto* grid = new QGridLayout;

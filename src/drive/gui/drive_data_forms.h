@@ -24,15 +24,9 @@ public:
     void reject() override; // Esc and the window's close box cancel
 
 protected:
-    explicit DriveFormBase(QWidget* Parent);
-    // The text model behind the fields and the actions the buttons run.
-    virtual drive::DialogFieldTexts& Fields() = 0;
-    virtual bool Calc() = 0;
-    virtual bool Ok() = 0;
-    virtual void Cancel() = 0;
-    virtual bool ToggleUnits() = 0;
-    virtual bool Suggest(const std::string& Button) = 0;
-    virtual void Typed(const std::string& Field, const std::string& Text) = 0;
+    // Model: the rules behind the fields and buttons; it must outlive the
+    // form's signals (a member of the derived form).
+    DriveFormBase(QWidget* Parent, drive::DialogFieldTexts& Model);
     virtual void Refresh();
 
     QLineEdit* AddEdit(const char* Name);
@@ -40,7 +34,7 @@ protected:
     QLayout* ButtonColumn();
     void FocusRefused();
 
-    bool loading_ = false;
+    drive::DialogFieldTexts& fields_;
     std::map<std::string, QLineEdit*> edits_;
     QPushButton* Button_calc;
     QPushButton* Button_ok;
@@ -63,13 +57,6 @@ public:
 
 protected:
     DriveDataForm(drive::DriveDataDialogModel::Kind Kind, QWidget* Parent);
-    drive::DialogFieldTexts& Fields() override { return model_; }
-    bool Calc() override { return model_.Calc(); }
-    bool Ok() override { return model_.Ok(); }
-    void Cancel() override { model_.Cancel(); }
-    bool ToggleUnits() override { return model_.ToggleUnits(); }
-    bool Suggest(const std::string& Button) override { return model_.Suggest(Button); }
-    void Typed(const std::string& Field, const std::string& Text) override { model_.SetText(Field, Text); }
     void Refresh() override;
 
 private:
@@ -105,13 +92,6 @@ public:
     const drive::PreDesign2DialogModel& Model() const { return model_; }
 
 protected:
-    drive::DialogFieldTexts& Fields() override { return model_; }
-    bool Calc() override { return model_.Calc(); }
-    bool Ok() override { return model_.Ok(); }
-    void Cancel() override { model_.Cancel(); }
-    bool ToggleUnits() override { return model_.ToggleUnits(); }
-    bool Suggest(const std::string& Button) override { return model_.Suggest(Button); }
-    void Typed(const std::string& Field, const std::string& Text) override { model_.SetText(Field, Text); }
     void Refresh() override;
 
 private:

@@ -3,6 +3,7 @@
 // drive data only through Calc and OK, Cancel leaves everything, a typo is
 // refused with the dialog kept open. Each form is also saved as a picture.
 #include "catalogue_support.h"
+#include "dialog_support.h"
 
 #include "drive/bearing_selection.h"
 #include "drive/bearing_types.h"
@@ -82,13 +83,7 @@ protected:
         QDir().mkpath(KT4_ARTIFACT_DIR);
         EXPECT_TRUE(form.grab().save(QString(KT4_ARTIFACT_DIR) + "/" + file)) << file;
     }
-    bool Refused(const std::string& text) const
-    {
-        for (const auto& entry : ui->Log())
-            if (entry.find("Ung\xC3\xBCltige Eingabe \"" + text + "\" !") != std::string::npos)
-                return true;
-        return false;
-    }
+    bool Refused(const std::string& text) const { return drivetest::RefusalShown(*ui, text); }
 
     HeadlessUi* ui = nullptr;
     int redraws = 0;
