@@ -165,5 +165,17 @@ TEST_F(PreDesign, ABoreTheCatalogueLacksEndsTheDesignBeforeTheCalculation)
     EXPECT_EQ(FtGear, -1);
 }
 
+TEST_F(PreDesign, AHollowWheelOfZeroEndsInTheCalculationsMessage)
+{
+    d2 = 25;
+    d1 = 12;
+    dH = 0;
+    i0 = 7;
+    CalcPreDesign(2);
+    EXPECT_EQ(i0, 7) << "no 0/0 for the stationary ratio";
+    EXPECT_TRUE(settings::CalcErrorFlag);
+    EXPECT_EQ(settings::MessageTexts[1], "dh-dp=0!");
+}
+
 } // namespace
 } // namespace kt4::drivetest
