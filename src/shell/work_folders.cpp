@@ -1,5 +1,6 @@
 #include "shell/work_folders.h"
 
+#include "dbase/table_access.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
 #include "foundation/files.h"
@@ -89,7 +90,8 @@ void CheckWorkFolders()
     Check(DefaultDataDir, "ung\x81ltiger Data Ordner konfiguriert");
     if (DbfUseTemp) {
         HourglassCursor();
-        CopyFiles("*.dbf", AddBackslash(DbfDir), AddBackslash(TempDir));
+        // Each table with its memo file.
+        AbortFlag = !dbase::CopyTablesWithMemos(AddBackslash(DbfDir), AddBackslash(TempDir));
         NormalCursor();
     }
 }
