@@ -646,7 +646,7 @@ void TTzDataSet::SafeGo(std::int32_t recNo)
 int TTzDataSet::TziSetToBegin()
 {
     SelectArea("SetToBegin");
-    GoTop();
+    dbase::GoTop();
     engineBof_ = true;
     engineEof_ = false;
     return 0;
@@ -685,8 +685,9 @@ int TTzDataSet::TziOpen()
     }
     if (!ok || EngineErrorCode != 0) {
         const int code = EngineErrorCode ? EngineErrorCode : 1401;
-        if (Area(CurrentArea) && CurrentArea != previous) {
+        if (Area(mine)) {
             QuietErrors quiet;
+            CurrentArea = mine;
             CloseCurrentArea();
         }
         CurrentArea = previous;
@@ -771,7 +772,7 @@ int TTzDataSet::TziClose()
 int TTzDataSet::TziGetRecordCount(std::int32_t& count)
 {
     SelectArea("RecordCount");
-    count = RecCount();
+    count = dbase::RecCount();
     return 0;
 }
 

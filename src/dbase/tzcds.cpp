@@ -69,7 +69,7 @@ bool TTzCDataSet::Pack()
     SelectArea("Pack");
     dbase::Pack();
     const bool ok = EngineErrorCode == 0;
-    GoTop();
+    dbase::GoTop();
     Resync();
     AfterDirectChange();
     return ok;

@@ -152,7 +152,7 @@ bool TTzFileDataSet::OpenIndexList()
             TIndexInfo info;
             const bool read = IndexInfo(line.file, info) ||
                               IndexInfo(fs::path(a->fileName).parent_path() / line.file, info);
-            missing = !read || info.recordCount != RecCount();
+            missing = !read || info.recordCount != dbase::RecCount();
             EngineErrorCode = 0;
         }
         if (!missing && !dbase::SetIndexTo(line.file, line.order)) {
@@ -192,7 +192,7 @@ bool TTzFileDataSet::OpenIndexList()
         SetError(EngineErrorCode, LastErrorText());
         return false;
     }
-    GoTop();
+    dbase::GoTop();
     return true;
 }
 

@@ -242,7 +242,7 @@ void TTzLLDataSet::LoadFromDisk()
         return;
     TWorkArea& s = *Area(source.Number());
     StepProgress progress(ShowProgress, "Reading from disk...", s.recCount);
-    GoTop();
+    dbase::GoTop();
     while (!s.eof) {
         if (!(HideDeletedRecs() && IsDeleted(s))) {
             CopyFields(s, v);
@@ -255,7 +255,7 @@ void TTzLLDataSet::LoadFromDisk()
     }
     source.Close();
     SelectArea("LoadFromDisk");
-    GoTop();
+    dbase::GoTop();
     modified_ = false;
 }
 
@@ -308,7 +308,7 @@ void TTzLLDataSet::SaveToDbf()
         TWorkArea& t = *Area(table.Number());
         TWorkArea& v = AreaRef();
         CurrentArea = area_;
-        const std::int32_t count = RecCount();
+        const std::int32_t count = dbase::RecCount();
         StepProgress progress(ShowProgress, "Writing to disk...", count);
         for (std::int32_t r = 1; r <= count; ++r) {
             CurrentArea = area_;

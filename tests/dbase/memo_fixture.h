@@ -1,11 +1,14 @@
-// Engine tests with the memo layer and the virtual-file manager installed;
-// the hook records are put back as they were afterwards.
+// Engine tests with the memo layer and the virtual-file manager installed
+// (ModulesTest adds the expressions, the indexes and the datasets); the
+// hook records are put back as they were afterwards.
 #pragma once
 
 #include "dbase_fixture.h"
 #include "dbase/memo.h"
 #include "dbase/memo_blob.h"
 #include "dbase/vfile.h"
+#include "dbase/dataset.h"
+#include "dbase/expr.h"
 
 namespace kt4::dbase::test {
 
@@ -14,6 +17,8 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
+        savedParser_ = Parser;
+        savedIndex_ = Index;
         savedMemo_ = Memo;
         savedVFiles_ = VFiles;
         MemoInit();
@@ -22,6 +27,8 @@ protected:
     void TearDown() override
     {
         EngineTest::TearDown();
+        Parser = savedParser_;
+        Index = savedIndex_;
         Memo = savedMemo_;
         VFiles = savedVFiles_;
     }
@@ -56,8 +63,32 @@ protected:
     }
 
 private:
+    ParserHooks savedParser_;
+    IndexHooks savedIndex_;
     MemoHooks savedMemo_;
     VFileHooks savedVFiles_;
+};
+
+class ModulesTest : public MemoTest {
+protected:
+    void SetUp() override
+    {
+        MemoTest::SetUp();
+        InitExpressions();
+        IndexInit();
+        InitDatasets();
+        ui = &UseHeadlessUi();
+    }
+    // Entries of the UI log that start with kind ("error|", "message|").
+    std::vector<std::string> Logged(const std::string& kind) const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : ui->Log())
+            if (e.rfind(kind + "|", 0) == 0)
+                out.push_back(e);
+        return out;
+    }
+    HeadlessUi* ui = nullptr;
 };
 
 // A text of n characters made from seed (words of letters and blanks).
