@@ -100,9 +100,10 @@ TEST_F(NdxSharedTest, TheLastLogoutErasesTheFile)
     Select(2);
     ASSERT_TRUE(OpenShared("SECOND"));
     EXPECT_EQ(Semaphore()[0], 2);
+    WriteSemaphore({0, 0, 0, 0}, false); // a count reset meanwhile stays at 0
     USE("");
     EXPECT_TRUE(std::filesystem::exists(sem_));
-    EXPECT_EQ(Semaphore()[0], 1);
+    EXPECT_EQ(Semaphore()[0], 0);
     Select(1);
     USE("");
     EXPECT_FALSE(std::filesystem::exists(sem_));
@@ -242,7 +243,7 @@ TEST_F(NdxSharedTest, FourProgramsChangeOneTable)
         pid_t pid = ::fork();
         if (pid == 0) {
             const std::string seed = std::to_string(i + 1);
-            ::execl(tool.c_str(), tool.c_str(), "churn", table_.c_str(), "--ops", "300", "--seed", seed.c_str(),
+            ::execl(tool.c_str(), tool.c_str(), "churn", table_.c_str(), "--ops", "1000", "--seed", seed.c_str(),
                     Path("s.ndx").c_str(), Path("num.ndx").c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
