@@ -1,6 +1,7 @@
 // Opening index files into the 16 order slots of a work area, choosing the
-// controlling index, closing, and the unit's start-up. Slot 1 holds the controlling index; the index of order 1 then
-// sits in the slot of the controlling index's order.
+// controlling index, closing, and the unit's start-up. Slot 1 holds the
+// controlling index; the index of order 1 then sits in the slot of the
+// controlling index's order.
 #include "dbase/codepage.h"
 #include "dbase/engine_text.h"
 #include "dbase/errors.h"
