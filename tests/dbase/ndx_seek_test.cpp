@@ -136,6 +136,10 @@ TEST_F(NdxSeekTest, KeyMakerAndExpressionFilesAreNotMixed)
     KeyMakerProc maker = [](void*, int) { return AllTrim(Buffer().Text(1)); };
     ASSERT_TRUE(Index_On("km DESCENDING", maker, nullptr)) << LastErrorText();
     EXPECT_EQ(Order(), (std::vector<std::int32_t>{2, 3, 1})); // bytes descending: a > C > B
+    ASSERT_TRUE(Index_On("sx SOUNDEX", maker, nullptr)) << LastErrorText();
+    EXPECT_EQ(ndx::Controlling()->hdr.keyLen, 4);
+    EXPECT_TRUE(Find("Burt"));  // B630 like Bert
+    EXPECT_EQ(RecNo(), 1);
     ASSERT_TRUE(Index_On("NAME", "ex"));
     CloseIndexes();
     EXPECT_FALSE(SetIndexTo("km", 1));
