@@ -118,6 +118,11 @@ public:
     }
     // The title of the application and its main window.
     virtual void SetAppTitle(const std::string& title) { (void)title; }
+    // A question with OK and Cancel; true for OK.
+    virtual bool OkCancelBox(const std::string& caption, const std::string& text)
+    {
+        return YesNoCancelBox(caption, text) == Answer::Yes;
+    }
 };
 
 // The current backend; a HeadlessUi until the program installs another.

@@ -1,10 +1,16 @@
 #include "shell/services.h"
 
+#include "foundation/private_temp.h"
+
 namespace kt4::shell {
 
 LaterServices& Services()
 {
-    static LaterServices services;
+    static LaterServices services = [] {
+        LaterServices s;
+        s.exitCleanup = RemovePrivateTempDir;
+        return s;
+    }();
     return services;
 }
 

@@ -11,6 +11,7 @@
 #include "foundation/helppictures.h"
 #include "foundation/maths.h"
 #include "foundation/paths.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 #include "foundation/ui_service.h"
@@ -39,8 +40,11 @@ struct Step {
     StartResult result;
 };
 
+// The run ends here: its private temporary folder goes now, so that a
+// batch run leaves nothing behind in TempDir.
 Step Ended(int code)
 {
+    RemovePrivateTempDir();
     Step s;
     s.next = Next::End;
     s.result = {true, code};
@@ -122,7 +126,10 @@ Step BatchPrintout()
     bool written = drive::WriteAusdruck(0);
     fs::file_time_type after{};
     bool fresh = FileTime(out, after) && (!existed || after != before);
-    return Ended(written && !AbortFlag && fresh ? 0 : 1);
+    if (written && !AbortFlag && fresh)
+        return Ended(0);
+    ErrorBoxAlways(DisplayToOem("Ausdruck " + out + " wurde nicht geschrieben."));
+    return Ended(1);
 }
 
 // "/CADi:j": view 1 on CAD device i; the file takes the data file's name in

@@ -87,8 +87,8 @@ TEST_F(Screenshots, ReportViewer)
     ReportCalcMessages();
     CloseReport();
     TForm_showtextfile form;
-    form.FileName = dir.File("outwin.txt");
-    form.PrintFileName = dir.File("OUTDOS.TXT");
+    form.FileName = TempFile("outwin.txt");
+    form.PrintFileName = TempFile("OUTDOS.TXT");
     form.FormShow();
     form.resize(700, 560);
     Save(form, "report_viewer.png");
