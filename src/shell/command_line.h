@@ -8,7 +8,9 @@
 //   file /CADi:j      a CAD file of view 1 (i: 1 DXF, 2 IGES, 4 plot,
 //                     5 TXT, 6 STL, 7 STEP; j read and unused), then end
 //   file /G           the window; the file is not loaded
-//   file              the window on the loaded file
+//   file              the window on the loaded file; so also with any
+//                     other parameter 2 ("/g", "/x"); later parameters
+//                     are not read
 //   "/NOGUI" may follow anywhere: no window is opened and no dialog waits
 //   for an answer. With a file alone the run reads and calculates it, tells
 //   the calculation's messages on the error output and ends (exit 1 after a
@@ -31,7 +33,7 @@ enum class StartMode {
     SkipLoad,         // file /G
     OpenFile,         // file (with anything that is not a switch after it)
     MissingExtension, // file without an extension
-    UnknownSwitch,    // a switch the program does not know
+    UnknownSwitch,    // "/CAD..." when no such CAD file can be written
 };
 
 struct CommandLine {
@@ -44,8 +46,8 @@ struct CommandLine {
 };
 
 // Sorts the parameters (without the program name). CAD files are offered
-// only when CadAvailable; otherwise "/CAD..." is an unknown switch, as is
-// a CAD device other than 1, 2, 4, 5, 6 or 7.
+// only when CadAvailable; otherwise "/CAD..." is refused as an unknown
+// switch, as is a CAD device other than 1, 2, 4, 5, 6 or 7.
 CommandLine ParseCommandLine(const std::vector<std::string>& Params, bool CadAvailable);
 
 // True for the modes that end without a window: usage, printout, CAD file,
