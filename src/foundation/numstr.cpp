@@ -189,6 +189,14 @@ std::string FormatRealFixed(Real X, int IntDigits, int Decs)
     return FormatCore(X, IntDigits, Decs);
 }
 
+std::string FormatRealWide(Real X, int IntDigits, int Decs)
+{
+    const Real ax = std::fabs(X);
+    if (std::isfinite(ax) && ax >= 1)
+        IntDigits = std::max(IntDigits, static_cast<int>(DecimalExponent(ax)) + 1);
+    return FormatReal(X, IntDigits, Decs);
+}
+
 std::string FixedStrPoint(Real X, int IntDigits, int Decs)
 {
     Decs = std::max(Decs, 0);
@@ -227,9 +235,23 @@ std::string RealStrWidth(int Width, Real X)
     return FormatReal(X, i, d);
 }
 
-std::string RealStrPoint(Real X) { return RealStr(X); }
-std::string RealStrDecPoint(int Decs, Real X) { return RealStrDec(Decs, X); }
-std::string FormatRealPoint(Real X, int IntDigits, int Decs) { return FormatReal(X, IntDigits, Decs); }
+std::string RealStrPoint(Real X)
+{
+    if (std::fabs(X) < 1E-5L)
+        return "0";
+    int i = 0, d = 0;
+    CalcSigDigits(3, X, i, d);
+    return FormatCore(X, i, d);
+}
+
+std::string RealStrDecPoint(int Decs, Real X)
+{
+    int i = 0, d = 0;
+    CalcSigDigits(3, X, i, d);
+    return FormatCore(X, i, Decs);
+}
+
+std::string FormatRealPoint(Real X, int IntDigits, int Decs) { return FormatCore(X, IntDigits, Decs); }
 
 std::string FloatStr(Real X)
 {
