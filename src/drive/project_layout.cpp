@@ -75,6 +75,8 @@ template <class... F>
 struct Overload : F... {
     using F::operator()...;
 };
+template <class... F>
+Overload(F...) -> Overload<F...>; // clang needs the guide that gcc infers
 
 void WriteValue(Real X) { WriteReportReal(X); }
 void WriteValue(Word W) { WriteReportInt(W); }
