@@ -95,9 +95,9 @@ public:
         MessageBox("Fehlermeldung", message + "\n\n" + cause + "\n\n" + remedy, BoxKind::Message);
         return false;
     }
-    // The help-picture browser over lines (pictureCount picture lines, then
-    // the command lines); line is the preselected line and receives the
-    // chosen one.
+    // The help-picture browser over lines of display text (pictureCount
+    // picture lines, then the command lines); line is the preselected line
+    // and receives the chosen one.
     virtual PictureAction HelpPictureBrowser(const std::vector<std::string>& lines,
                                              int pictureCount, int& line)
     {
