@@ -12,6 +12,7 @@
 #include "foundation/ui_service.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,10 +23,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int IoWriteProtected = 150;
 constexpr int IoNotReady = 152;
 
 std::string FilterOf(const std::string& Mask) { return Mask + "|" + Mask; }
+
+// A file this user may not write: the writers leave it alone.
+bool WriteProtected(const std::string& Name, const struct stat& st)
+{
+    if (!S_ISREG(st.st_mode) || ::faccessat(AT_FDCWD, Name.c_str(), W_OK, AT_EACCESS) == 0)
+        return false;
+    return errno == EACCES || errno == EPERM || errno == EROFS;
+}
 
 // An existing file is tested without being touched: the writers replace it
 // through a new file in the same folder.
@@ -59,6 +67,8 @@ bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Fol
 
 int RetryCode(const LineFile& F)
 {
+    if (F.IoError() == IoWriteProtected)
+        return IoWriteProtected;
     switch (F.SysError()) {
     case EROFS:
         return IoWriteProtected;
@@ -87,6 +97,10 @@ std::string IoErrorText(int Code)
         return "Diskette/Platte voll";
     case 106:
         return "Falsches numerisches Format";
+    case IoWriteProtected:
+        return "Schreibschutz entfernen !";
+    case IoNotAFile:
+        return DisplayToOem("Ungültiger Dateiname");
     default:
         return "Fehler bei Zugriff auf Diskette/Platte";
     }
@@ -110,6 +124,11 @@ void CheckOutputFile(const std::string& Name)
     }
     if (settings::AbortFlag)
         return;
+    if (exists && WriteProtected(Name, st)) {
+        ErrorBox(IoErrorText(IoWriteProtected) + "  \"" + shown + "\"");
+        settings::AbortFlag = true;
+        return;
+    }
     bool ok = exists ? !S_ISDIR(st.st_mode) && ExistingWritable(Name, st) : NewNameWritable(Name);
     if (!ok) {
         ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + shown + "\"" + " !");
@@ -206,7 +225,18 @@ bool RewriteChecked(LineFile& F)
 {
     if (F.Rewrite())
         return true;
-    ErrorBox(F.IoError() == IoWriteFailed ? "Diskette/Platte voll" : "file write error");
+    switch (F.IoError()) {
+    case IoWriteFailed:
+    case IoWriteProtected:
+        ErrorBox(IoErrorText(F.IoError()));
+        break;
+    case IoNotAFile:
+        ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + DisplayToOem(F.Path()) + "\"" + " !");
+        break;
+    default:
+        ErrorBox("file write error");
+        break;
+    }
     settings::AbortFlag = true;
     return false;
 }
@@ -238,8 +268,9 @@ bool RewriteRetry(LineFile& F)
             return true;
         }
         int code = RetryCode(F);
-        std::string text = code == IoWriteProtected ? "Schreibschutz entfernen !"
+        std::string text = code == IoWriteProtected ? IoErrorText(IoWriteProtected)
                            : code == IoNotReady    ? "Programmdiskette einlegen !"
+                           : code == IoNotAFile    ? IoErrorText(IoNotAFile) + " \"" + DisplayToOem(F.Path()) + "\" !"
                                                    : "I/O-Error " + IntStr(code);
         settings::AbortFlag = false;
         if (!YesNoCancelBox(text + "   Wiederholen ?")) {

@@ -318,6 +318,8 @@ void CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
         out.Discard();
     else
         out.Close();
+    if (out.IoError() != 0)
+        ErrorBox(IoErrorText(out.IoError()) + ": " + DisplayToOem(Dest) + " wurde nicht geschrieben.");
     settings::AbortFlag = settings::AbortFlag || before;
 }
 
