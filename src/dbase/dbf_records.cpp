@@ -105,8 +105,12 @@ bool CountDue(TWorkArea& area)
 void RestoreEnd(TWorkArea& area, std::int64_t offset, bool endMark)
 {
     static const std::uint8_t eof = 0x1A;
-    if (endMark && area.file.WriteAt(offset, &eof, 1) && area.file.Truncate(offset + 1))
-        return;
+    if (endMark && area.file.Truncate(offset + 1)) {
+        std::uint8_t there = 0;
+        if (area.file.ReadAt(offset, &there, 1) == 1 &&
+            (there == eof || area.file.WriteAt(offset, &eof, 1)))
+            return;
+    }
     (void)area.file.Truncate(offset);
 }
 
