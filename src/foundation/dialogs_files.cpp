@@ -2,6 +2,7 @@
 // cursor and the start-up user prompt.
 #include "foundation/dialogs.h"
 
+#include "foundation/atomic_file.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/linefile.h"
@@ -35,16 +36,16 @@ bool WriteProtected(const std::string& Name, const struct stat& st)
     return errno == EACCES || errno == EPERM || errno == EROFS;
 }
 
-// An existing file is tested without being touched: the writers replace it
-// through a new file in the same folder.
-bool ExistingWritable(const std::string& Name, const struct stat& st)
+// The name is tried the way the writers will write it: a new file beside
+// it, dropped again (a killed check leaves a temporary that the next write
+// of the name removes). The name itself is not touched.
+bool WriterAccepts(const std::string& Name)
 {
-    if (::access(Name.c_str(), W_OK) != 0)
-        return false;
-    return !S_ISREG(st.st_mode) || DirWritable(FilePathPart(Name));
+    AtomicWriter probe;
+    bool ok = probe.Open(Name);
+    probe.Discard();
+    return ok;
 }
-
-bool NewNameWritable(const std::string& Name) { return CreateExclusive(Name) && ::unlink(Name.c_str()) == 0; }
 
 // The save dialog; Folder and Base receive the chosen file's folder and
 // bare name. False (and AbortFlag) when nothing was chosen.
@@ -129,7 +130,7 @@ void CheckOutputFile(const std::string& Name)
         settings::AbortFlag = true;
         return;
     }
-    bool ok = exists ? !S_ISDIR(st.st_mode) && ExistingWritable(Name, st) : NewNameWritable(Name);
+    bool ok = !(exists && S_ISDIR(st.st_mode)) && WriterAccepts(Name);
     if (!ok) {
         ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + shown + "\"" + " !");
         settings::AbortFlag = true;

@@ -10,8 +10,8 @@ namespace kt4 {
 
 // True when the file opens for reading.
 bool FileReadable(const std::string& Name);
-// True when a scratch file can be created in the folder (a unique name,
-// removed again).
+// True when a scratch file can be created in the folder (a temporary of
+// the atomic writer, removed again).
 bool DirWritable(const std::string& Dir);
 // True when the folder exists and can be listed.
 bool DirReadable(const std::string& Dir);
