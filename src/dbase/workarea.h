@@ -206,7 +206,7 @@ void RecordToBuffer(TWorkArea& area);
 // rewrite), fields whose typed value equals the value of their current bytes
 // keep their bytes; a new record encodes every field. An invalid date text
 // is error 220 (nothing converted then); false on error.
-bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged = true);
+[[nodiscard]] bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged = true);
 // Blanks the native record and converts it into the buffer.
 void ClearRecord();
 void ClearRecordOf(TWorkArea& area);
