@@ -100,12 +100,13 @@ bool CountDue(TWorkArea& area)
     return true;
 }
 
-// After a failed append: the file ends after the last whole record again,
-// with the end mark when it had one.
-void RestoreEnd(TWorkArea& area, std::int64_t offset, bool endMark)
+// After a failed append (the append lock or the table is ours): the file
+// ends after the last whole record again, with the end mark when there is
+// room for it.
+void RestoreEnd(TWorkArea& area, std::int64_t offset)
 {
     static const std::uint8_t eof = 0x1A;
-    if (endMark && area.file.Truncate(offset + 1)) {
+    if (area.file.Truncate(offset + 1)) {
         std::uint8_t there = 0;
         if (area.file.ReadAt(offset, &there, 1) == 1 &&
             (there == eof || area.file.WriteAt(offset, &eof, 1)))
@@ -210,11 +211,10 @@ bool PutDbfRecord(TWorkArea& area, std::int32_t n)
     if (area.writeHook)
         area.writeHook(scratch.data() + 1, area.recLen - 1);
     const std::int64_t offset = area.RecordOffset(n);
-    const bool tail = append && area.file.Size() > offset; // the end mark, usually
     if (!area.file.WriteAt(offset, scratch.data(), area.recLen)) {
         const int code = area.file.LastError();
         if (append)
-            RestoreEnd(area, offset, tail); // no phantom record after a short write
+            RestoreEnd(area, offset); // no phantom record after a short write
         SetError(std::uint16_t(code ? code : 101), context);
         return false;
     }
