@@ -116,7 +116,8 @@ void ViewErrorMessages();
 
 // Copies a text file line by line from OEM to display text (UTF-8); an
 // I/O error sets AbortFlag and ends the copy, leaving Dest as it was.
-void CopyTextFileToDisplay(const std::string& Source, const std::string& Dest);
+// False when Dest was not written.
+bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest);
 
 // A table of up to 7 columns in a report. The column count is the number
 // of leading non-zero widths. Done (or the destructor) ends the table.
