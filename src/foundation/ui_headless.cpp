@@ -274,4 +274,17 @@ bool HeadlessUi::FolderDialog(const std::string& title, const std::string& dir,
 
 void HeadlessUi::SetAppTitle(const std::string& title) { Record("title", "", title); }
 
+bool HeadlessUi::OpenUrl(const std::string& url)
+{
+    Record("openurl", "", url);
+    return launchPrograms ? Spawn("xdg-open", {url}) : true;
+}
+
+bool HeadlessUi::OkCancelBox(const std::string& caption, const std::string& text)
+{
+    Record("okcancel", caption, text);
+    std::string a;
+    return NextAnswer(a);
+}
+
 } // namespace kt4

@@ -21,6 +21,7 @@ public:
     //   explanations: "cause|remedy" (changed and OK), "keep" (OK unchanged)
     //   picture browser: "ok", "help", "prev N", "next N", "new", "change",
     //                    "insert", "delete", "print", or "N" (pick line N)
+    //   OK/Cancel boxes: any answer ("ok") is OK
     //   "<cancel>" cancels the question it reaches.
     void Script(const std::string& answer) { answers_.push_back(answer); }
     void ClearScript() { answers_.clear(); }
@@ -62,8 +63,12 @@ public:
     bool FolderDialog(const std::string& title, const std::string& dir,
                       std::string& chosen) override;
     void SetAppTitle(const std::string& title) override;
+    // Recorded as "openurl"; started only with launchPrograms.
+    bool OpenUrl(const std::string& url) override;
+    // Recorded as "okcancel"; any scripted answer but "<cancel>" is OK.
+    bool OkCancelBox(const std::string& caption, const std::string& text) override;
 
-    // Whether OpenDocument/StartProgram really start anything (off: only
+    // Whether OpenDocument/StartProgram/OpenUrl really start anything (off: only
     // recorded). Batch runs leave it off.
     bool launchPrograms = false;
 

@@ -118,6 +118,15 @@ public:
     }
     // The title of the application and its main window.
     virtual void SetAppTitle(const std::string& title) { (void)title; }
+    // A web or mail address ("https:", "mailto:") with the desktop's
+    // associated program. False when it could not be handed on.
+    virtual bool OpenUrl(const std::string& url) { return StartProgram("xdg-open", {url}); }
+    // A message with OK and Cancel; false for Cancel or a closed box.
+    virtual bool OkCancelBox(const std::string& caption, const std::string& text)
+    {
+        MessageBox(caption, text, BoxKind::Message);
+        return true;
+    }
 };
 
 // The current backend; a HeadlessUi until the program installs another.

@@ -253,6 +253,21 @@ bool QtUi::OpenDocument(const std::string& path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
 }
 
+bool QtUi::OpenUrl(const std::string& url)
+{
+    return QDesktopServices::openUrl(QUrl(Q(url), QUrl::StrictMode));
+}
+
+bool QtUi::OkCancelBox(const std::string& caption, const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, Q(caption), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
+                    DialogParent());
+    box.setObjectName("OkCancelBox");
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 bool QtUi::StartProgram(const std::string& program, const std::vector<std::string>& args)
 {
     QStringList list;

@@ -55,6 +55,8 @@ public:
                                      int& line) override;
     bool FolderDialog(const std::string& title, const std::string& dir, std::string& chosen) override;
     void SetAppTitle(const std::string& title) override;
+    bool OpenUrl(const std::string& url) override;
+    bool OkCancelBox(const std::string& caption, const std::string& text) override;
 
 private:
     bool waitCursor_ = false;
