@@ -19,7 +19,9 @@
 #include "graphics/graph_settings.h"
 #include "graphics/hpgl.h"
 #include "shell/config_file.h"
+#include "shell/guided_tour.h"
 #include "shell/languages.h"
+#include "shell/services.h"
 
 namespace kt4::shell {
 
@@ -50,6 +52,7 @@ void InitModules()
     // shell
     InitLanguages();
     InitShellConfig();
+    Services().tourStart = TourStart;
 }
 
 } // namespace kt4::shell
