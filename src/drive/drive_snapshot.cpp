@@ -48,7 +48,7 @@ DriveSnapshot CaptureDrive()
         else
             s.reals.push_back(x);
     });
-    s.slots = bearings::BearingSlots;
+    s.bearingSlots = bearings::BearingSlots;
     return s;
 }
 
@@ -61,7 +61,7 @@ void RestoreDrive(const DriveSnapshot& S)
         else
             x = S.reals.at(r++);
     });
-    bearings::BearingSlots = S.slots;
+    bearings::BearingSlots = S.bearingSlots;
 }
 
 } // namespace kt4::drive

@@ -14,7 +14,7 @@ namespace kt4::drive {
 struct DriveSnapshot {
     std::vector<Real> reals;
     std::vector<Integer> integers;
-    Array1<WaelzLagerTyp, BearingSlotCount> slots;
+    Array1<WaelzLagerTyp, BearingSlotCount> bearingSlots;
     bool operator==(const DriveSnapshot&) const = default;
 };
 

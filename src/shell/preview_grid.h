@@ -21,8 +21,10 @@ public:
     std::string SearchText;
     int SearchRow = 0;
 
-    // Column widths in design pixels (missing or 0: the default 48).
+    // Column widths in design pixels (missing or 0: the default 48), and
+    // the columns whose cells are right-aligned (numbers).
     std::vector<int> ColWidths;
+    std::vector<bool> RightAligned;
 
     // Rows[r][c]; every row has ColCount() cells.
     std::vector<std::vector<std::string>> Rows;

@@ -178,6 +178,17 @@ std::vector<std::vector<std::string>> ListProjectFiles(const std::string& Folder
     return rows;
 }
 
+PreviewGrid ProjectListGrid(const std::string& Folder)
+{
+    PreviewGrid grid;
+    grid.Mode = 0;
+    grid.ColWidths = {120, 72, 40, 90, 120, 120, 120, 120, 120};
+    grid.RightAligned.assign(ProjectListColumns, false);
+    std::fill(grid.RightAligned.begin() + 9, grid.RightAligned.end(), true);
+    grid.Rows = ListProjectFiles(Folder);
+    return grid;
+}
+
 bool OpenListedFile(const std::string& Name)
 {
     if (!project::ReadDataFile(AddBackslash(DataDir) + Name))
@@ -218,10 +229,7 @@ void OpenTableCommand()
         return;
     graphics::GraphDevice.Clear();
     cad::Edit3DAngles = false;
-    PreviewGrid grid;
-    grid.Mode = 0;
-    grid.ColWidths = {120, 72, 40, 90, 120, 120, 120, 120, 120};
-    grid.Rows = ListProjectFiles(DataDir);
+    PreviewGrid grid = ProjectListGrid(DataDir);
     UpdateWindowCaption();
     while (!AbortFlag) {
         const int before = grid.SelectedRow;

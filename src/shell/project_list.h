@@ -7,14 +7,13 @@
 
 #include "drive/drive_snapshot.h"
 #include "foundation/types.h"
+#include "shell/preview_grid.h"
 
 #include <array>
 #include <string>
 #include <vector>
 
 namespace kt4::shell {
-
-class PreviewGrid;
 
 inline constexpr int ProjectListColumns = 17;
 // The "Name" cell of a file the reader refused.
@@ -33,6 +32,10 @@ std::vector<std::string> ProjectFileNames(const std::string& Folder);
 // comes back afterwards on every way out. The window caption shows the
 // file being read.
 std::vector<std::vector<std::string>> ListProjectFiles(const std::string& Folder);
+
+// The grid of the list: ListProjectFiles(Folder), with the list's column
+// widths.
+PreviewGrid ProjectListGrid(const std::string& Folder);
 
 // Everything of the open design that reading and calculating another file
 // can touch: inputs, results and bearing slots, project texts, the message

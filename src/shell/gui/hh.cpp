@@ -6,6 +6,8 @@
 #include "graphics/graph_device.h"
 #include "graphics/graph_settings.h"
 #include "graphics/gui/painter_canvas.h"
+#include "shell/exit_cleanup.h"
+#include "shell/gui/shell_forms_qt.h"
 #include "shell/languages.h"
 #include "shell/menu_commands.h"
 #include "shell/menu_table.h"
@@ -55,6 +57,7 @@ Thh::Thh(QWidget* parent) : TFvelmgra(parent, true)
 {
     setObjectName("hh");
     MainForm = this;
+    InstallShellForms();
     BuildMenus();
     ConnectItems();
     SetWindowLink(this);
@@ -219,6 +222,8 @@ void Thh::SetupMainForm()
     FitToScreenResolution();
 }
 
+void Thh::EnableSpreadsheetItems() { Item("mi_OleExportExcel")->setEnabled(true); }
+
 void Thh::closeEvent(QCloseEvent* e)
 {
     settings::AbortFlag = false;
@@ -227,9 +232,7 @@ void Thh::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
-    StatusMessage("L\x94sche tempor\x84re Dateien ...");
-    if (Services().exitCleanup)
-        Services().exitCleanup();
+    ExitCleanup();
     e->accept();
 }
 
