@@ -70,6 +70,9 @@ Integer CadSavedLayer;
 Integer Cad3D;
 Real CadProfileAngle;
 bool CadBatchMode;
+TCadFrame CadFrame;
+bool CadNoLaunch;
+Real CadProfCurX, CadProfCurY;
 
 std::array<Real, 3> ViewDefault3D;
 bool Edit3DAngles;
@@ -129,6 +132,9 @@ void InitJob()
     FrameWidth = FrameWidth2 = 160;
     FrameHeight = FrameHeight2 = 120;
     CadBatchMode = false;
+    CadFrame = {};
+    CadNoLaunch = false;
+    CadProfCurX = CadProfCurY = 0;
 }
 
 void InitOptions()

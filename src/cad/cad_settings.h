@@ -106,6 +106,15 @@ extern Real CadProfileAngle;
 // Set by the start-up routine while the command line writes a CAD file:
 // the output name comes from the data file and no dialog is shown.
 extern bool CadBatchMode;
+// The drawing frame of the running job (c_header).
+struct TCadFrame {
+    Real X0 = 0, X1 = 0, Y0 = 0, Y1 = 0, Width = 0, Height = 0;
+};
+extern TCadFrame CadFrame;
+// The written file is not opened at the end of the job.
+extern bool CadNoLaunch;
+// Current point of a revolved profile: axial position and radius.
+extern Real CadProfCurX, CadProfCurY;
 
 // ---- the 3-D view -------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include "drive/bearing_catalogue_record.h"
 
 #include "foundation/numstr.h"
+#include "foundation/settings.h"
 
 #include <cstring>
 
@@ -101,6 +102,35 @@ void CatalogueRecord::Clear()
 {
     for (auto& f : fields_)
         f = Field{};
+    recNo_ = 0;
+}
+
+namespace {
+
+template <TBearingType Typ>
+void ReadCatalogueRow(const CatalogueFieldText& FieldText, Integer RecNo)
+{
+    if (settings::AbortFlag)
+        return;
+    CatalogueRecord& buffer = bearings::CatalogueBuffers[Typ];
+    if (buffer.Typ() != Typ)
+        buffer = CatalogueRecord(Typ);
+    for (int n = 1; n <= buffer.FieldCount(); ++n)
+        buffer.SetFromText(n, FieldText(n));
+    buffer.SetRecNo(RecNo);
+}
+
+constexpr CatRecordReader Readers[BearingTypeCount] = {
+    ReadCatalogueRow<1>, ReadCatalogueRow<2>,  ReadCatalogueRow<3>,  ReadCatalogueRow<4>,
+    ReadCatalogueRow<5>, ReadCatalogueRow<6>,  ReadCatalogueRow<7>,  ReadCatalogueRow<8>,
+    ReadCatalogueRow<9>, ReadCatalogueRow<10>, ReadCatalogueRow<11>, ReadCatalogueRow<12>,
+};
+
+} // namespace
+
+CatRecordReader CatRecordReaderOf(TBearingType Typ)
+{
+    return Typ >= 1 && Typ <= BearingTypeCount ? Readers[Typ - 1] : nullptr;
 }
 
 } // namespace kt4

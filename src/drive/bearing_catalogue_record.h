@@ -11,6 +11,7 @@
 #include "drive/bearing_types.h"
 #include "foundation/types.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,12 @@ public:
     // StrToInteger (a text that is no number gives 0). Outside the layout:
     // nothing.
     void SetFromText(int N, const std::string& S);
-    // Every field empty or 0.
+    // Every field empty or 0, no record number.
     void Clear();
+
+    // The record number of the catalogue row the fields came from; 0 = none.
+    Integer RecNo() const { return recNo_; }
+    void SetRecNo(Integer N) { recNo_ = N; }
 
 private:
     struct Field {
@@ -61,7 +66,20 @@ private:
 
     TBearingType typ_ = 0;
     std::vector<Field> fields_;
+    Integer recNo_ = 0;
 };
+
+// Field n (1-based) of the current catalogue row as text.
+using CatalogueFieldText = std::function<std::string(int n)>;
+
+// The reader of one catalogue table: fills that table's record buffer
+// (bearings::CatalogueBuffers[type]) from the current row, each field
+// through its text and the field's kind, and notes the row's record number.
+// Does nothing while AbortFlag is set.
+using CatRecordReader = void (*)(const CatalogueFieldText& FieldText, Integer RecNo);
+
+// The reader of a type's table; nullptr outside 1..12.
+CatRecordReader CatRecordReaderOf(TBearingType Typ);
 
 namespace bearings {
 // One record buffer per catalogue table, by type code.

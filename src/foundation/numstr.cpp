@@ -227,9 +227,24 @@ std::string RealStrWidth(int Width, Real X)
     return FormatReal(X, i, d);
 }
 
-std::string RealStrPoint(Real X) { return RealStr(X); }
-std::string RealStrDecPoint(int Decs, Real X) { return RealStrDec(Decs, X); }
-std::string FormatRealPoint(Real X, int IntDigits, int Decs) { return FormatReal(X, IntDigits, Decs); }
+// Numbers in files never follow the display setting Decimals.
+std::string RealStrPoint(Real X)
+{
+    if (std::fabs(X) < 1E-5L)
+        return "0";
+    int i = 0, d = 0;
+    CalcSigDigits(3, X, i, d);
+    return FormatRealFixed(X, i, d);
+}
+
+std::string RealStrDecPoint(int Decs, Real X)
+{
+    int i = 0, d = 0;
+    CalcSigDigits(3, X, i, d);
+    return FormatRealFixed(X, i, Decs);
+}
+
+std::string FormatRealPoint(Real X, int IntDigits, int Decs) { return FormatRealFixed(X, IntDigits, Decs); }
 
 std::string FloatStr(Real X)
 {

@@ -44,8 +44,8 @@ std::string RealStr6(Real X);
 std::string RealStrDec(int Decs, Real X);
 // Right-aligned in Width characters; abs(X) < 1E-6 gives "0".
 std::string RealStrWidth(int Width, Real X);
-// Forms for CAD files: always a point (the same texts as the plain ones,
-// since output never uses a comma).
+// Forms for CAD files: always a point, and without the adjustment by the
+// Decimals setting.
 std::string RealStrPoint(Real X);
 std::string RealStrDecPoint(int Decs, Real X);
 std::string FormatRealPoint(Real X, int IntDigits, int Decs);

@@ -17,10 +17,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Never destroyed, so exit handlers of any order may still ask for it.
 std::string& Folder()
 {
-    static std::string folder;
-    return folder;
+    static std::string* folder = new std::string;
+    return *folder;
 }
 
 pid_t& Owner()

@@ -4,6 +4,7 @@
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
+#include "shell/services.h"
 
 #include <algorithm>
 
@@ -30,8 +31,7 @@ bool ParseCad(const std::string& P, CommandLine& Cmd)
     Cmd.cadDevice = P[4] - '0';
     Integer j = 0;
     Cmd.cadIndex = P.size() > 6 && TryStrToInteger(P.substr(6), j) ? j : 0;
-    static constexpr int devices[] = {1, 2, 4, 5, 6, 7};
-    return std::find(std::begin(devices), std::end(devices), Cmd.cadDevice) != std::end(devices);
+    return CadOutputAvailable(Cmd.cadDevice);
 }
 
 // Parameters from the third on may only be "/NOGUI" if they are switches.

@@ -5,8 +5,8 @@
 //   DEMO              the window in tour mode, default files not loaded
 //   file /E           the window with file as the (unloaded) current name
 //   file /I           the calculated printout beside the file, then end
-//   file /CADi:j      a CAD file of view 1 (i: 1 DXF, 2 IGES, 4 plot,
-//                     5 TXT, 6 STL, 7 STEP; j read and unused), then end
+//   file /CADi:j      a CAD file of view j (i: 1 DXF, 2 IGES, 4 plot,
+//                     5 TXT, 6 STL, 7 STEP), then end
 //   file /G           the window; the file is not loaded
 //   file              the window on the loaded file
 //   "/NOGUI" may follow anywhere: no window is opened and no dialog waits
@@ -45,7 +45,7 @@ struct CommandLine {
 
 // Sorts the parameters (without the program name). CAD files are offered
 // only when CadAvailable; otherwise "/CAD..." is an unknown switch, as is
-// a CAD device other than 1, 2, 4, 5, 6 or 7.
+// a device the CAD layer cannot write (CadOutputAvailable(device)).
 CommandLine ParseCommandLine(const std::vector<std::string>& Params, bool CadAvailable);
 
 // True for the modes that end without a window: usage, printout, CAD file,

@@ -3,6 +3,7 @@
 #include "cad/cad_settings.h"
 #include "dbase/expr.h"
 #include "dbase/runtime.h"
+#include "drawings/view_standin.h"
 #include "drive/bearing_types.h"
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
@@ -52,6 +53,10 @@ void InitModules()
     // shell
     InitLanguages();
     InitShellConfig();
+    // the drawings of the views
+    Services().drawCadView = [](int view, int device) {
+        drawings::DrawViewStandIn(static_cast<Word>(view), static_cast<Word>(device));
+    };
     Services().tourStart = TourStart;
 }
 

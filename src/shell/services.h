@@ -12,7 +12,7 @@ namespace kt4::shell {
 
 struct LaterServices {
     std::function<void()> redrawCurrentView; // the current view on the screen
-    std::function<void(int device)> drawCadView; // view 1 on a CAD device
+    std::function<void(int view, int device)> drawCadView; // a view on a CAD device
     std::function<void()> tourStart;         // tour introduction; Cancel clears DemoRunning
     std::function<void()> exitCleanup;       // temporary files of the run (CAD block files)
 };
@@ -20,5 +20,8 @@ LaterServices& Services();
 
 void RedrawCurrentView();
 bool CadOutputAvailable();
+// True when "/CADi" can write device i: a file device (1, 2, 4, 5, 6, 7)
+// whose writer the CAD layer has.
+bool CadOutputAvailable(int device);
 
 } // namespace kt4::shell

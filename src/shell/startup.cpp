@@ -11,6 +11,7 @@
 #include "foundation/helppictures.h"
 #include "foundation/maths.h"
 #include "foundation/paths.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 #include "foundation/ui_service.h"
@@ -125,17 +126,21 @@ Step BatchPrintout()
     return Ended(written && !AbortFlag && fresh ? 0 : 1);
 }
 
-// "/CADi:j": view 1 on CAD device i; the file takes the data file's name in
-// the current folder.
-Step BatchCad(int Device)
+// "/CADi:j": view j on CAD device i; the file takes the data file's name in
+// the current folder. Exit 1 when nothing was written (the calculation's
+// messages are told by the reading). The private folder goes with the run.
+Step BatchCad(int Device, int Index)
 {
-    if (!ReadBatchFile())
-        return Ended(1);
-    cad::CadBatchMode = true;
-    AbortFlag = false;
-    RunCommandLineCad(Device);
-    cad::CadBatchMode = false;
-    return Ended(AbortFlag || CalcErrorFlag ? 1 : 0);
+    bool written = false;
+    if (ReadBatchFile() && !CalcErrorFlag) {
+        cad::CadBatchMode = true;
+        AbortFlag = false;
+        RunCommandLineCad(Device, Index);
+        cad::CadBatchMode = false;
+        written = !AbortFlag;
+    }
+    RemovePrivateTempDir();
+    return Ended(written ? 0 : 1);
 }
 
 // A file named on the command line for the window: loaded when it can be
@@ -195,7 +200,7 @@ Step CommandLineStep(int Code)
     case StartMode::Printout:
         return BatchPrintout();
     case StartMode::CadFile:
-        return BatchCad(cmd.cadDevice);
+        return BatchCad(cmd.cadDevice, cmd.cadIndex);
     case StartMode::SkipLoad:
         graphicsSwitch = true;
         return {};
@@ -302,10 +307,12 @@ StartResult StartUp(int Code)
     return {};
 }
 
-void RunCommandLineCad(int I)
+int CadViewOfIndex(int J) { return J == 1 || J == 3 || (J >= 7 && J <= 22) ? J : 1; }
+
+void RunCommandLineCad(int I, int J)
 {
     if (Services().drawCadView)
-        Services().drawCadView(I);
+        Services().drawCadView(CadViewOfIndex(J), I);
 }
 
 void AllocHook() {}

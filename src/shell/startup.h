@@ -24,8 +24,11 @@ void ReadStartFiles();
 // CommandLineParams. Batch modes and usage errors end here (result.end).
 StartResult StartUp(int Code);
 
-// View 1 on CAD device I (the view dispatcher's DrawView(1, I)).
-void RunCommandLineCad(int I);
+// The view that "/CADi:j" draws: j when it names a view with content (1,
+// 3, 7 to 22), else the overview page 1.
+int CadViewOfIndex(int J);
+// View CadViewOfIndex(J) on CAD device I (the view dispatcher's DrawView).
+void RunCommandLineCad(int I, int J);
 
 // A hook without effect that callers run before each record allocation.
 void AllocHook();

@@ -10,6 +10,9 @@
 #ifndef KT4_DATA_DIR
 #define KT4_DATA_DIR ""
 #endif
+#ifndef KT4_CATALOGUE_DIR
+#define KT4_CATALOGUE_DIR ""
+#endif
 
 namespace kt4::shell {
 
@@ -35,7 +38,7 @@ void FillEmpty()
     }
     std::string start = AddBackslash(StartDir);
     if (DbfDir.empty())
-        DbfDir = AddBackslash(ProgramDataDir());
+        DbfDir = AddBackslash(ProgramCatalogueDir());
     if (PltDir.empty())
         PltDir = AddBackslash(ProgramDataDir());
     if (EdiDir.empty())
@@ -64,6 +67,14 @@ std::string ProgramDataDir()
     if (!built.empty() && DirExists(built))
         return built;
     return settings::StartDir;
+}
+
+std::string ProgramCatalogueDir()
+{
+    std::string built = KT4_CATALOGUE_DIR;
+    if (!built.empty() && DirExists(built))
+        return built;
+    return ProgramDataDir();
 }
 
 void CheckWorkFolders()

@@ -11,11 +11,16 @@ namespace kt4::shell {
 // current at program start.
 std::string ProgramDataDir();
 
-// Empty folders: TempDir takes $TMPDIR, else "/tmp"; DbfDir and PltDir the
-// program's data folder; the EDI folder and DefaultDataDir the start
-// folder. Then each folder is tested and a failure reported; for an
-// invalid temporary folder the user is asked for another. With DbfUseTemp
-// the tables of DbfDir are copied into TempDir.
+// The folder of the bearing catalogue tables and their load-factor tables:
+// the one the build writes them into when it is there, else the program's
+// data folder.
+std::string ProgramCatalogueDir();
+
+// Empty folders: TempDir takes $TMPDIR, else "/tmp"; DbfDir the catalogue
+// folder; PltDir the program's data folder; the EDI folder and
+// DefaultDataDir the start folder. Then each folder is tested and a
+// failure reported; for an invalid temporary folder the user is asked for
+// another. With DbfUseTemp the tables of DbfDir are copied into TempDir.
 void CheckWorkFolders();
 
 } // namespace kt4::shell

@@ -1,6 +1,8 @@
 #include "foundation/settings.h"
 #include "shell/command_line.h"
 #include "shell/identity.h"
+#include "shell/services.h"
+#include "shell/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -53,19 +55,33 @@ TEST(CommandLine, TheExtensionIsLookedForInTheFileName)
     EXPECT_EQ(Mode({"test", "/I"}), StartMode::Printout);
 }
 
-TEST(CommandLine, CadSwitchOnceCadOutputExists)
+TEST(CommandLine, CadSwitchForTheDevicesWithAWriter)
 {
+    Services().drawCadView = [](int, int) {};
     CommandLine cmd = ParseCommandLine({"a.kt4", "/cad1:01"}, true);
     EXPECT_EQ(cmd.mode, StartMode::CadFile);
     EXPECT_EQ(cmd.cadDevice, 1);
     EXPECT_EQ(cmd.cadIndex, 1);
-    cmd = ParseCommandLine({"a.kt4", "-CAD7:x"}, true);
+    cmd = ParseCommandLine({"a.kt4", "-CAD5:x"}, true);
     EXPECT_EQ(cmd.mode, StartMode::CadFile);
-    EXPECT_EQ(cmd.cadDevice, 7);
+    EXPECT_EQ(cmd.cadDevice, 5);
     EXPECT_EQ(cmd.cadIndex, 0);
-    // devices that write no CAD file, and no device at all
-    for (const char* s : {"/CAD0:1", "/CAD3:1", "/CAD8", "/CAD9:2", "/CAD", "/CADx"})
+    EXPECT_EQ(Mode({"a.kt4", "/CAD4:01"}, true), StartMode::CadFile);
+    // devices that write no CAD file or have no writer, and no device at all
+    for (const char* s : {"/CAD0:1", "/CAD2:1", "/CAD3:1", "/CAD6:1", "/CAD7:1", "/CAD8", "/CAD9:2", "/CAD",
+                          "/CADx"})
         EXPECT_EQ(Mode({"a.kt4", s}, true), StartMode::UnknownSwitch) << s;
+    Services().drawCadView = nullptr;
+    EXPECT_EQ(Mode({"a.kt4", "/CAD1:01"}, true), StartMode::UnknownSwitch);
+}
+
+TEST(CommandLine, TheIndexOfCadSelectsAViewWithContent)
+{
+    // 0 is also what a j that is no number reads as ("/CAD1:xy")
+    const std::pair<int, int> cases[] = {{1, 1}, {3, 3}, {6, 1}, {7, 7}, {21, 21}, {22, 22}, {23, 1}, {0, 1}};
+    for (auto [j, view] : cases)
+        EXPECT_EQ(CadViewOfIndex(j), view) << j;
+    EXPECT_EQ(ParseCommandLine({"a.kt4", "/CAD1:xy"}, false).cadIndex, 0);
 }
 
 TEST(CommandLine, WhatRunsWithoutAWindow)

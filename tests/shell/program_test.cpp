@@ -72,7 +72,7 @@ TEST_F(Program, FailuresAndUsageErrors)
     EXPECT_EQ(Run("test.kt4 /Q"), 2);
     EXPECT_NE(dir.Get("err.txt").find("/Q"), std::string::npos);
     EXPECT_EQ(Run("test"), 2);
-    EXPECT_EQ(Run("test.kt4 /CAD1:01"), 2);
+    EXPECT_EQ(Run("test.kt4 /CAD3:01"), 2);
 }
 
 TEST_F(Program, NoGuiCalculatesWithoutAWindow)

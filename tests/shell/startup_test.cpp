@@ -80,7 +80,7 @@ TEST_F(StartUpTest, UsageErrorsEndWithTwo)
     EXPECT_NE(Logged("error")[0].find("Erweiterung .kt4 mu\xC3\x9F mit angegeben werden"),
               std::string::npos);
 
-    r = Run({"a.kt4", "/CAD1:01"}); // no CAD output in this program yet
+    r = Run({"a.kt4", "/CAD9:01"}); // no CAD device 9
     EXPECT_EQ(r.exitCode, 2);
 }
 

@@ -45,7 +45,7 @@ TEST_F(WorkFolders, EmptyFoldersGetDefaults)
     DefaultDataDir.clear();
     CheckWorkFolders();
     EXPECT_EQ(TempDir, dir.Path());
-    EXPECT_EQ(DbfDir, PltDir);
+    EXPECT_EQ(DbfDir, std::string(KT4_CATALOGUE_DIR) + "/"); // the tables the build wrote
     EXPECT_EQ(PltDir, std::string(KT4_DATA_DIR) + "/"); // the program's own data files
     EXPECT_EQ(EdiDir, dir.Path());
     EXPECT_EQ(DefaultDataDir, dir.Path());

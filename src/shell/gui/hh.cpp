@@ -7,6 +7,7 @@
 #include "graphics/graph_settings.h"
 #include "graphics/gui/painter_canvas.h"
 #include "shell/exit_cleanup.h"
+#include "shell/gui/config_form.h"
 #include "shell/gui/shell_forms_qt.h"
 #include "shell/languages.h"
 #include "shell/menu_commands.h"
@@ -57,6 +58,7 @@ Thh::Thh(QWidget* parent) : TFvelmgra(parent, true)
 {
     setObjectName("hh");
     MainForm = this;
+    InstallConfigForm();
     InstallShellForms();
     BuildMenus();
     ConnectItems();
@@ -223,6 +225,18 @@ void Thh::SetupMainForm()
 }
 
 void Thh::EnableSpreadsheetItems() { Item("mi_OleExportExcel")->setEnabled(true); }
+
+void Thh::ConfigurationChanged(bool NewResolution)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, graphics::QPainterCanvas::ToQColor(graphics::BackgroundColor));
+    setPalette(p);
+    if (NewResolution)
+        FitToScreenResolution();
+    RequestRepaint(); // the picture takes the background colour anew
+    if (NewResolution)
+        RedrawCurrentView();
+}
 
 void Thh::closeEvent(QCloseEvent* e)
 {

@@ -1,0 +1,64 @@
+// The base of the devices without blocks of their own (screen, STL,
+// STEP). Between c_block and c_endblock the block's primitives go as DXF
+// into the block file "$name.dx$" in the process's private folder; an
+// insert outside the blocks section replays that file through the block
+// reader, which draws its entities through the c_ operations again. A
+// derived device overrides the Draw... calls: what it does with a
+// primitive outside the blocks section.
+#pragma once
+
+#include "cad/cad_device.h"
+#include "cad/dxf_writer.h"
+
+#include <string>
+
+namespace kt4::cad {
+
+class TBlockFileDevice : public TCadDevice {
+public:
+    // Opens the block file; a name that cannot be a file, or a file that
+    // cannot be created, tells the I/O error and sets AbortFlag.
+    void Block(const std::string& name) override;
+    // Closes the block file when one is open.
+    void EndBlock() override;
+    void Discard() override { block_.Discard(); }
+    // True while a block file is being written.
+    bool WritingBlock() const { return block_.IsOpen(); }
+    // True when the last c_block could not create its file.
+    bool BlockCreateFailed() const { return createFailed_; }
+
+    void Line(Real x1, Real y1, Real x2, Real y2) override;
+    void Circle(Real x, Real y, Real r, bool clockwise) override;
+    void Arc(Real x, Real y, Real a1, Real a2, Real r) override;
+    void ArcDir(Real x, Real y, Real a1, Real a2, Real r, Real sweep) override;
+    void Text(Real x, Real y, const std::string& s) override;
+    void Solid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4) override;
+    // Inside the blocks section an INSERT into the block file; outside a
+    // replay of the block with a fresh transform.
+    void Insert(const std::string& name, Real x, Real y, Real angle, Real sx, Real sy) override;
+    // Inside the blocks section the layer name of the block file.
+    void SetLayer(int n) override;
+
+protected:
+    virtual void DrawLine(Real /*x1*/, Real /*y1*/, Real /*x2*/, Real /*y2*/) {}
+    virtual void DrawCircle(Real /*x*/, Real /*y*/, Real /*r*/, bool /*clockwise*/) {}
+    virtual void DrawArc(Real /*x*/, Real /*y*/, Real /*a1*/, Real /*a2*/, Real /*r*/) {}
+    virtual void DrawArcDir(Real /*x*/, Real /*y*/, Real /*a1*/, Real /*a2*/, Real /*r*/,
+                            Real /*sweep*/) {}
+    virtual void DrawText(Real /*x*/, Real /*y*/, const std::string& /*s*/) {}
+    virtual void DrawSolid(Real /*x1*/, Real /*y1*/, Real /*x2*/, Real /*y2*/, Real /*x3*/,
+                           Real /*y3*/, Real /*x4*/, Real /*y4*/) {}
+    virtual void DrawSetLayer(int /*n*/) {}
+    // True while primitives go into the block file.
+    bool InBlock() const;
+
+private:
+    DxfWriter block_{true};
+    bool createFailed_ = false;
+};
+
+// The block file of a block name in the private folder ("" when the name
+// cannot be a file name: empty, "/" or a control character in it).
+std::string BlockFilePath(const std::string& name);
+
+} // namespace kt4::cad

@@ -1,0 +1,180 @@
+#include "cad/plot_run.h"
+
+#include "foundation/files.h"
+#include "foundation/linefile.h"
+#include "foundation/numstr.h"
+#include "foundation/paths.h"
+#include "foundation/strutil.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kt4::cad {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> SplitCommandLine(const std::string& Line)
+{
+    std::vector<std::string> words;
+    std::string word;
+    bool inQuotes = false, hasWord = false;
+    for (char c : Line) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            hasWord = true;
+        } else if (c == ' ' && !inQuotes) {
+            if (hasWord)
+                words.push_back(word);
+            word.clear();
+            hasWord = false;
+        } else {
+            word += c;
+            hasWord = true;
+        }
+    }
+    if (hasWord)
+        words.push_back(word);
+    return words;
+}
+
+namespace {
+
+bool IsFile(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(path, ec);
+}
+
+// Name in Dir: as typed, else whatever its case, else with ".exe".
+std::string ProgramIn(const std::string& Dir, const std::string& Name)
+{
+    std::string typed = Dir.empty() ? Name : AddBackslash(Dir) + Name;
+    if (IsFile(typed))
+        return typed;
+    for (const std::string& candidate : {Name, Name + ".exe"}) {
+        std::string found = FindFileNoCase(Dir.empty() ? "." : Dir, candidate);
+        if (IsFile(found))
+            return found;
+    }
+    return {};
+}
+
+std::string StartError(int err)
+{
+    switch (err) {
+    case ENOMEM:
+        return "out of memory !";
+    case ENOENT:
+    case EACCES:
+    case ENOTDIR:
+        return "file not found";
+    default:
+        return "Exec error " + IntStr(err);
+    }
+}
+
+// Starts Program with Args (Args[0] included) detached from this process:
+// an intermediate child starts it and ends at once, so nothing is left to
+// wait for. The result is 0 or the errno of the failed start.
+int Spawn(const std::string& Program, std::vector<std::string> Args)
+{
+    Args[0] = Program;
+    std::vector<char*> argv;
+    for (auto& a : Args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return errno;
+    pid_t pid = ::fork();
+    if (pid < 0) {
+        int err = errno;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return err;
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        ::setsid();
+        pid_t grandchild = ::fork();
+        if (grandchild > 0)
+            ::_exit(0);
+        if (grandchild == 0)
+            ::execv(argv[0], argv.data());
+        int err = errno; // the fork or the exec failed
+        [[maybe_unused]] ssize_t n = ::write(fds[1], &err, sizeof err);
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    int err = 0;
+    ssize_t n = 0;
+    do
+        n = ::read(fds[0], &err, sizeof err);
+    while (n < 0 && errno == EINTR);
+    ::close(fds[0]);
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return n == static_cast<ssize_t>(sizeof err) ? err : 0;
+}
+
+bool IsBatchFile(const std::string& path) { return UpperStr(fs::path(path).extension().string()) == ".BAT"; }
+
+// The one line of a batch file, "" when it cannot be read.
+std::string BatchLine(const std::string& path)
+{
+    LineFile f;
+    std::string line;
+    if (f.OpenRead(path) && !f.Eof())
+        f.ReadLine(line);
+    f.Close();
+    return line;
+}
+
+} // namespace
+
+std::string FindProgram(const std::string& Word)
+{
+    if (Word.empty())
+        return {};
+    if (Word.find('/') != std::string::npos)
+        return ProgramIn(FilePathPart(Word), FileNamePart(Word));
+    const char* env = std::getenv("PATH");
+    std::string path = env ? env : "";
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t colon = path.find(':', start);
+        std::string dir = path.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        if (!dir.empty()) {
+            std::string found = ProgramIn(dir, Word);
+            if (!found.empty())
+                return found;
+        }
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    return {};
+}
+
+std::string StartPlotCommand(const std::string& Line)
+{
+    std::vector<std::string> words = SplitCommandLine(Line);
+    std::string program = words.empty() ? std::string() : FindProgram(words[0]);
+    if (!program.empty() && IsBatchFile(program)) {
+        // the question route's detour: the batch file's line, no shell
+        words = SplitCommandLine(BatchLine(program));
+        program = words.empty() ? std::string() : FindProgram(words[0]);
+        if (IsBatchFile(program))
+            program.clear();
+    }
+    if (program.empty())
+        return StartError(ENOENT);
+    int err = Spawn(program, words);
+    return err == 0 ? std::string() : StartError(err);
+}
+
+} // namespace kt4::cad

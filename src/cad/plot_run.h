@@ -1,0 +1,25 @@
+// Starting the plot program's command line: split into an argument vector
+// (never through a shell), the program found as typed, else whatever the
+// case of its name, else with ".exe" added; a ".BAT" file of the question
+// route runs its one line the same way.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kt4::cad {
+
+// The words of a command line: split at blanks outside double quotes,
+// the quotes removed; a backslash is an ordinary character.
+std::vector<std::string> SplitCommandLine(const std::string& Line);
+
+// The program file a command word names ("" when there is none): a word
+// with "/" as a path, a word without in the folders of PATH.
+std::string FindProgram(const std::string& Word);
+
+// Starts the line and does not wait for it. "" when it started, else the
+// text to show: "out of memory !", "file not found" or "Exec error " and
+// the system's error number.
+std::string StartPlotCommand(const std::string& Line);
+
+} // namespace kt4::cad

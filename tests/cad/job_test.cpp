@@ -1,0 +1,193 @@
+// The CAD job: the output file's name, the dialogs, a failed write, the
+// file opened afterwards, block files and logo templates.
+#include "cad_fixture.h"
+#include "sample_drawing.h"
+
+#include <filesystem>
+
+namespace kt4::cadtest {
+namespace {
+
+using namespace cad;
+namespace fs = std::filesystem;
+
+class CadJob : public CadTest {
+protected:
+    // Begins a DXF job through the save dialog with the typed name.
+    void BeginTyped(const std::string& typed)
+    {
+        settings::AbortFlag = false;
+        ui->Script(typed);
+        c_begin(cmDxf);
+    }
+    std::vector<std::string> TempFiles() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::recursive_directory_iterator(dir.Path()))
+            names.push_back(fs::relative(e.path(), dir.Path()).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(CadJob, TheTypedNameGetsTheExtensionOfTheMode)
+{
+    fs::create_directories(dir.File("proj.v1"));
+    for (const std::string folder : {dir.Path(), dir.File("proj.v1") + "/"})
+        for (const char* typed : {"part.DXF", "part", "part.dwg"}) {
+            BeginTyped(folder + typed);
+            ASSERT_FALSE(settings::AbortFlag) << typed;
+            EXPECT_EQ(CadFileName, folder + "part.dxf");
+            c_end();
+            EXPECT_TRUE(fs::exists(folder + "part.dxf"));
+            fs::remove(folder + "part.dxf");
+        }
+    // Cancel writes nothing
+    std::size_t files = dir.Count();
+    BeginTyped("<cancel>");
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(CadFileName, "");
+    EXPECT_FALSE(CadJobRunning());
+    EXPECT_EQ(dir.Count(), files);
+}
+
+// Remembers the preselected line of each choice.
+struct ChoiceUi : HeadlessUi {
+    std::vector<int> presets;
+    bool RadioChoice(const std::string& p, const std::vector<std::string>& lines, int& sel) override
+    {
+        presets.push_back(sel);
+        return HeadlessUi::RadioChoice(p, lines, sel);
+    }
+};
+
+TEST_F(CadJob, TheDialogOpensOnTheModeAndRefusesModesWithoutAWriter)
+{
+    auto owned = std::make_unique<ChoiceUi>();
+    ChoiceUi& choice = *owned;
+    choice.quiet = true;
+    SetUi(std::move(owned));
+    c_setmode(cmStl);
+    choice.Script("6");
+    c_begin(0);
+    ASSERT_EQ(choice.presets, std::vector<int>{6});
+    EXPECT_EQ(choice.Log()[0], "radio|CAD-Code|6") << "six devices while no 3-D output is offered";
+    // no writer yet for IGES, STL and STEP: refused, no job
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_FALSE(CadJobRunning());
+    for (Word mode : {cmIges, cmStl, cmStep}) {
+        settings::AbortFlag = false;
+        c_begin(mode);
+        EXPECT_TRUE(settings::AbortFlag) << mode;
+    }
+    EXPECT_EQ(std::count_if(choice.Log().begin(), choice.Log().end(),
+                            [](const std::string& e) { return e.rfind("error|", 0) == 0; }),
+              4);
+    // every job sets the native polylines again
+    CadNativePolyline = false;
+    CadBatchMode = true;
+    settings::AbortFlag = false;
+    c_begin(cmTxt);
+    EXPECT_TRUE(CadNativePolyline);
+    c_end();
+}
+
+TEST_F(CadJob, AFailedWriteLeavesTheOlderFile)
+{
+    dir.Put("part.dxf", "older");
+    {
+        testing::FileSizeLimit limit(4000);
+        ASSERT_TRUE(limit.Active());
+        CadBatchMode = true;
+        settings::CurrentFileName = dir.File("part");
+        DrawSampleDrawing(cmDxf);
+    }
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(dir.Get("part.dxf"), "older");
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Diskette/Platte voll"});
+    EXPECT_EQ(TempFiles(), (std::vector<std::string>{"part.dxf"})) << "no temporary file left";
+
+    // a folder in the file's place
+    fs::remove(Path("dxf"));
+    fs::create_directories(Path("txt"));
+    ui->ClearLog();
+    settings::AbortFlag = false;
+    DrawSampleDrawing(cmTxt);
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_FALSE(CadJobRunning());
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Diskette/Platte voll"});
+    EXPECT_TRUE(fs::is_directory(Path("txt")));
+}
+
+TEST_F(CadJob, TheWrittenFileIsOpenedOnlyForAFileModeOfAPlainStart)
+{
+    struct Case {
+        Word mode;
+        std::vector<std::string> params;
+        bool opened;
+    };
+    CadPlotLines[1] = "/bin/true";
+    const Case cases[] = {{cmDxf, {"x.kt4"}, true}, {cmTxt, {}, true},        {cmScreen, {}, false},
+                          {cmPlot, {}, false},      {cmDxf, {"x.kt4", "/E"}, false}};
+    for (const Case& c : cases) {
+        environment::CommandLineParams = c.params;
+        ui->ClearLog();
+        Job(c.mode, [] { c_line(0, 0, 1, 1); });
+        EXPECT_EQ(Logged("opendoc").size(), c.opened ? 1u : 0u) << c.mode;
+    }
+    environment::CommandLineParams = {};
+    ExportLaunchFlag = false;
+    ui->ClearLog();
+    Job(cmDxf, [] {});
+    EXPECT_TRUE(Logged("opendoc").empty());
+    ExportLaunchFlag = true;
+    Job(cmDxf, [] { settings::AbortFlag = true; });
+    EXPECT_TRUE(Logged("opendoc").empty()) << "not after a Cancel";
+    EXPECT_TRUE(fs::exists(Path("dxf"))) << "but written";
+}
+
+TEST_F(CadJob, BlockFilesLiveInThePrivateFolderOnly)
+{
+    const std::string blocks = PrivateTempSubdir("blocks");
+    dir.Put("$OLD.dx$", "  0\r\nEOF\r\n"); // someone else's, in TempDir itself
+    std::ofstream(blocks + "$STALE.dx$") << "  0\r\nLINE\r\n  0\r\nEOF\r\n";
+    bool seen = false;
+    Job(cmScreen,
+        [&] {
+            EXPECT_FALSE(fs::exists(blocks + "$STALE.dx$")) << "a job starts with no block files";
+            seen = fs::exists(blocks + "$BOLT.dx$") && fs::exists(blocks + "$FLANGE.dx$");
+            c_insert("BOLT", 0, 0, 0, 1, 1);
+        },
+        [] { SampleBlocks(); });
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(fs::is_empty(blocks)) << "the screen job's end empties the folder";
+    EXPECT_TRUE(fs::exists(dir.File("$OLD.dx$")));
+    EXPECT_FALSE(RecordsOf(3).empty()) << "the circle of the block was drawn";
+}
+
+TEST_F(CadJob, LogoTemplatesFromTempDir)
+{
+    const char* logo = "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n480\r\n 21\r\n360\r\n  0\r\nEOF\r\n";
+    dir.Put("$LOGO_2.dx$", logo);
+    dir.Put("$logo_3.dx$", logo); // any case
+    Job(cmScreen, [] {});
+    std::vector<std::string> lines = RecordsOf(4);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "4;145.6;1.2;305.6;121.2"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "4;145.6;115.2;305.6;235.2"), lines.end());
+    // the plot file inserts them; the DXF file and logo mode 2 do not
+    CadPlotLines[1] = "/bin/true";
+    Job(cmPlot, [] {});
+    std::string plot = dir.Get("kavolt.dxf");
+    EXPECT_NE(plot.find("  2\r\nLOGO_2\r\n 10\r\n145.600000\r\n 20\r\n1.200000\r\n"), std::string::npos);
+    EXPECT_NE(plot.find("LOGO_3"), std::string::npos);
+    Job(cmDxf, [] {});
+    EXPECT_EQ(dir.Get("part.dxf").find("LOGO"), std::string::npos);
+    Job(cmScreen, [] {}, [] { printer::CadLogoMode = 2; });
+    EXPECT_TRUE(RecordsOf(4).empty());
+    RemovePrivateTempDir(); // the exit clean-up
+    EXPECT_TRUE(fs::exists(dir.File("$LOGO_2.dx$")));
+    EXPECT_TRUE(fs::exists(dir.File("$logo_3.dx$")));
+}
+
+} // namespace
+} // namespace kt4::cadtest

@@ -1,0 +1,149 @@
+// The DXF and text writers: the sample drawing byte for byte against the
+// goldens, and the number, group and name rules.
+#include "cad_fixture.h"
+#include "sample_drawing.h"
+
+#include "cad/dxf_writer.h"
+#include "foundation/maths.h"
+#include "foundation/numstr.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace kt4::cadtest {
+namespace {
+
+using namespace cad;
+
+std::string GoldenPath(const std::string& name)
+{
+    return std::string(KT4_SOURCE_DIR) + "/tests/cad/golden/" + name;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Writers : public CadTest {};
+
+TEST_F(Writers, SampleDrawingMatchesTheGoldens)
+{
+    ArcToLinesResolution = 1; // arcs of polylines in a few segments
+    for (auto [mode, ext] : {std::pair<Word, const char*>{cmDxf, "dxf"}, {cmTxt, "txt"}}) {
+        cad::CadBatchMode = true;
+        settings::CurrentFileName = dir.File("part");
+        DrawSampleDrawing(mode);
+        ASSERT_FALSE(settings::AbortFlag) << ext;
+        std::string written = dir.Get(std::string("part.") + ext);
+        std::string golden = GoldenPath(std::string("sample.") + ext);
+        if (std::getenv("KT4_UPDATE_GOLDEN"))
+            std::ofstream(golden, std::ios::binary) << written;
+        EXPECT_EQ(written, ReadBytes(golden)) << "differs from " << golden;
+        EXPECT_EQ(written.find('\n'), written.find("\r\n") + 1) << "CR LF line ends";
+    }
+}
+
+TEST_F(Writers, DxfGroupCodesAndNumbers)
+{
+    DxfWriter w(false);
+    ASSERT_TRUE(w.Open(dir.File("g.dxf")));
+    for (int code : {0, 8, 10, 99, 100, 230})
+        w.Pair(code, "v");
+    w.Number(10, 12.5L);
+    w.Number(20, -0.25L);
+    w.Polyline(0);
+    w.Vertex(1, 2, 0);
+    w.Vertex(1, 2, 0.5L);
+    ASSERT_TRUE(w.Close());
+    std::vector<std::string> lines = Lines(dir.Get("g.dxf"));
+    std::vector<std::string> want = {"  0", "v", "  8", "v", " 10", "v", " 99", "v", "100", "v", "230", "v",
+                                     " 10", "12.500000", " 20", "-0.250000",
+                                     "  0", "POLYLINE", "  8", "0", " 66", "1", // no 70 for flag 0
+                                     "  0", "VERTEX", "  8", "0", " 10", "1.000000", " 20", "2.000000",
+                                     "  0", "VERTEX", "  8", "0", " 10", "1.000000", " 20", "2.000000",
+                                     " 42", "0.500000", "  0", "EOF"};
+    EXPECT_EQ(lines, want);
+}
+
+TEST_F(Writers, ScaleDoublesLengthsButNotAngles)
+{
+    CadScale = 2;
+    EXPECT_EQ(DxfNumber(12.5L, true), "25.000000");
+    EXPECT_EQ(DxfNumber(90, false), "90.000000");
+    EXPECT_EQ(TxtNum(12.5L, true), "25.000000");
+    EXPECT_EQ(TxtNum(90, false), "90.000000");
+    // leading blanks up to the integer digits of the unscaled value
+    CadScale = 0.1L;
+    EXPECT_EQ(DxfNumber(100, true), " 10.000000");
+    CadScale = 1;
+    CadDecimals = 2;
+    EXPECT_EQ(DxfNumber(-1234.567L, true), "-1234.57");
+    EXPECT_EQ(DxfNumber(std::numeric_limits<Real>::quiet_NaN(), true), "0.00");
+    // the rounding of every number the program writes: half away from zero
+    CadDecimals = 6;
+    for (Real x : {0.0078125L, -0.0078125L, -2.5E-7L, 1234.5678905L, 0.1L, 1E9L + 0.5L, 123456.0000005L}) {
+        int intDigits = std::fabs(x) >= 1 ? DecimalExponent(x) + 1 : 0;
+        EXPECT_EQ(DxfNumber(x, true), FixedStrPoint(x, intDigits, 6)) << double(x);
+    }
+    EXPECT_EQ(DxfNumber(0.0078125L, true), "0.007813");
+    EXPECT_EQ(DxfNumber(-2.5E-7L, true), "0.000000");
+}
+
+TEST_F(Writers, LayerNamesUnderBothColourSchemes)
+{
+    LayerNames[3] = "Mitte";
+    LayerNames[4] = "";
+    const std::pair<int, const char*> scheme0[] = {{0, "0"}, {3, "Mitte"}, {4, "4"}, {7, "7"}, {16, "16"}};
+    for (auto [n, name] : scheme0)
+        EXPECT_EQ(DxfSetLayer(n), name) << n;
+    CadColorScheme = 1;
+    EXPECT_EQ(DxfSetLayer(3), "3");
+    EXPECT_EQ(DxfLayerName, "3");
+}
+
+TEST_F(Writers, ControlCharactersBecomeBlanks)
+{
+    LayerNames[1] = "a\tb";
+    Job(cmDxf, [] {
+        c_setlayer(1);
+        c_text(0, 0, "x\ty\x01z");
+    });
+    std::vector<std::string> e = DxfEntities(dir.Get("part.dxf"));
+    EXPECT_NE(std::find(e.begin(), e.end(), "8 a b"), e.end());
+    EXPECT_NE(std::find(e.begin(), e.end(), "1 x y z"), e.end());
+    std::string tables = dir.Get("part.dxf");
+    EXPECT_NE(tables.find("\r\na b\r\n"), std::string::npos);
+    // the text file keeps the tab of a text
+    Job(cmTxt, [] { c_text(1, 2, "x\ty\x01z"); });
+    EXPECT_NE(dir.Get("part.txt").find("TEXT\t1.000000\t2.000000\tx\ty z\r\n"), std::string::npos);
+}
+
+TEST_F(Writers, TextFileNumbersArcsAndCircles)
+{
+    CadDecimals = 3;
+    settings::DecimalPoint = 2;
+    Job(cmTxt, [] {
+        c_line(0, 0, 12.5L, 0);
+        c_arc(1, 2, 0, 360, 3);
+        c_arc(1, 2, 360, 0, 3);
+        c_arc(1, 2, 45, 45, 3);
+        c_arc(1, 2, 10, 20, 3);
+        c_arc_dir(1, 2, 20, 10, 3, -10); // clockwise: the same arc from 10 to 20
+        c_insert("B", 1, 2, 90, 2, 2);
+    });
+    std::vector<std::string> lines = Lines(dir.Get("part.txt"));
+    std::vector<std::string> want = {
+        "MINMAX\t0,000\t0,000\t160,000\t120,000", "SECTION BLOCKS", "SECTION ENTITIES",
+        "LINE\t0,000\t0,000\t12,500\t0,000",     "CIRCLE\t1,000\t2,000\t3,000",
+        "CIRCLE\t1,000\t2,000\t3,000",           "CIRCLE\t1,000\t2,000\t3,000",
+        "ARC\t1,000\t2,000\t3,000\t10,000\t20,000", "ARC\t1,000\t2,000\t3,000\t10,000\t20,000",
+        "INSERT\tB\t1,000\t2,000\t90,000\t2,000\t2,000", "EOF"};
+    EXPECT_EQ(lines, want);
+}
+
+} // namespace
+} // namespace kt4::cadtest
