@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace kt4 {
 
@@ -166,5 +167,9 @@ void ReadRealLine(Real& X);
 void ReadDoubleLine(double& X);
 void ReadBoolLine(bool& B);
 void ReadBoolLineDefTrue(bool& B);
+
+// Appends every line of the file Path to Lines; false (and AbortFlag)
+// when it cannot be opened or read.
+bool ReadTextLines(const std::string& Path, std::vector<std::string>& Lines);
 
 } // namespace kt4

@@ -8,6 +8,7 @@
 #include "drive/projectfile.h"
 #include "foundation/codepage.h"
 #include "foundation/datetime.h"
+#include "foundation/dialogs.h"
 #include "foundation/numstr.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
@@ -229,7 +230,9 @@ void OpenTableCommand()
         return;
     graphics::GraphDevice.Clear();
     cad::Edit3DAngles = false;
+    HourglassCursor();
     PreviewGrid grid = ProjectListGrid(DataDir);
+    NormalCursor();
     UpdateWindowCaption();
     while (!AbortFlag) {
         const int before = grid.SelectedRow;

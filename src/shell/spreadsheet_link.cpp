@@ -44,18 +44,21 @@ std::string CsvField(const std::string& S, char Separator)
 // A message composed in display text.
 void Tell(const std::string& Utf8) { MessageText(DisplayToOem(Utf8)); }
 
-// The lines of a text file; false (AbortFlag) when it cannot be read.
-bool ReadLines(const std::string& Path, std::vector<std::string>& Lines)
+// Each line of the text file Path as one row, its cells made by Cells.
+// False (told, AbortFlag) when the file cannot be read.
+template <class F>
+bool FileRows(const std::string& Path, CsvRows& Rows, F Cells)
 {
-    LineFile f;
-    if (!f.OpenRead(Path))
+    std::vector<std::string> lines;
+    if (!ReadTextLines(Path, lines)) {
+        ErrorBox(DisplayToOem(IoErrorText(IoReadPastEnd) + ": " + Path));
+        AbortFlag = true;
         return false;
-    std::string line;
-    while (!f.Eof() && f.ReadLine(line))
-        Lines.push_back(line);
-    bool ok = f.IoError() == 0;
-    f.Close();
-    return ok;
+    }
+    Rows.reserve(lines.size());
+    for (const auto& line : lines)
+        Rows.push_back(Cells(line));
+    return true;
 }
 
 std::vector<std::string> SplitAtTabs(const std::string& Line)
@@ -177,16 +180,11 @@ void CopyTextFileToSpreadsheet(const std::string& Name)
         AbortFlag = true;
         return;
     }
-    std::vector<std::string> lines;
-    if (!ReadLines(full, lines)) {
-        ErrorBox(DisplayToOem(IoErrorText(IoReadPastEnd) + ": " + full));
-        AbortFlag = true;
-        return;
-    }
     CsvRows rows;
-    rows.reserve(lines.size());
-    for (const auto& line : lines)
-        rows.push_back({OemToDisplay(line)});
+    if (!FileRows(full, rows, [](const std::string& line) {
+            return std::vector<std::string>{OemToDisplay(line)};
+        }))
+        return;
     HandToSpreadsheet(std::filesystem::path(full).stem().string(), rows,
                       "Excel kann nicht gestartet werden");
 }
@@ -215,16 +213,9 @@ void PrintoutToSpreadsheet(int Arg)
             return;
         txt = AddBackslash(TempDir) + "$$" + IntStr(OutputFileCounter) + ".txt";
     }
-    std::vector<std::string> lines;
-    if (!ReadLines(txt, lines)) {
-        ErrorBox(DisplayToOem(IoErrorText(IoReadPastEnd) + ": " + txt));
-        AbortFlag = true;
+    CsvRows rows; // the TXT copy is display text already
+    if (!FileRows(txt, rows, SplitAtTabs))
         return;
-    }
-    CsvRows rows;
-    rows.reserve(lines.size());
-    for (const auto& line : lines)
-        rows.push_back(SplitAtTabs(line)); // the TXT copy is display text already
     HandToSpreadsheet("printout", rows, "Excel kann nicht gestartet werden");
 }
 
