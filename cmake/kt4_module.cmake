@@ -51,7 +51,7 @@ function(kt4_module name)
       target_include_directories(test_${name} PRIVATE ${test_dir} ${PROJECT_SOURCE_DIR}/tests)
       target_link_libraries(test_${name} PRIVATE kt4_${name} GTest::gtest GTest::gtest_main)
       gtest_discover_tests(test_${name}
-        PROPERTIES LABELS ${name}
+        PROPERTIES LABELS ${name} TIMEOUT 120
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
         DISCOVERY_TIMEOUT 60)
     endif()
@@ -66,7 +66,7 @@ function(kt4_module name)
         target_compile_definitions(test_${name}_gui PRIVATE
           KT4_ARTIFACT_DIR="${CMAKE_BINARY_DIR}/artifacts")
         gtest_discover_tests(test_${name}_gui
-          PROPERTIES LABELS gui ENVIRONMENT QT_QPA_PLATFORM=offscreen
+          PROPERTIES LABELS gui TIMEOUT 120 ENVIRONMENT QT_QPA_PLATFORM=offscreen
           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
           DISCOVERY_TIMEOUT 60)
         set_property(TARGET test_${name}_gui PROPERTY CROSSCOMPILING_EMULATOR

@@ -152,10 +152,11 @@ void AssignField(TWorkArea& a, int n, const std::string& text)
     case 'D': {
         std::string t = AllTrim(text);
         bool digits = t.find_first_not_of("0123456789") == std::string::npos;
-        if (t.empty() || digits)
-            b.SetText(n, DtosToDateTextOf(t.size() == 8 ? t : std::string()));
-        else if (ValidDateText(t))
-            b.SetText(n, t);
+        // digits are YYYYMMDD; a date that does not exist is read as empty
+        std::string text = digits ? DtosToDateTextOf(t.size() == 8 ? t : std::string()) : t;
+        if (t.empty() || !ValidDateText(text))
+            text = EmptyDateTemplate();
+        b.SetText(n, text);
         break;
     }
     default:

@@ -222,7 +222,7 @@ void Pack()
         SetError(225, "Exklusiver Zugriff erforderlich zum Packen von " + a.fileName + " [Pack]");
         return;
     }
-    if (ConfirmPack && Ui().YesNoCancelBox("PACK", "PACK " + a.fileName) != Answer::Yes)
+    if (ConfirmPack && !Ui().OkCancelBox("PACK", "PACK " + a.fileName))
         return;
     bool dropped = false;
     std::int32_t kept;

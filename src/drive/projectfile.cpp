@@ -86,14 +86,10 @@ bool ReadWhole(const std::string& Path, ProjectState& State, LineReader& In, std
 std::string DataFilePath(const std::string& Name)
 {
     using namespace settings;
-    std::string full = !NameHasDot(Name)
-                           ? AddBackslash(DataDir) + Name + "." + DataFileExt
-                           : Name;
-    if (!FileReadable(full)) {
-        std::string found = FindFileNoCase(full);
-        if (!found.empty())
-            full = found;
-    }
+    std::string full = FileWithExt(DataDir, Name, DataFileExt);
+    // a name given with some other extension ("proj.dat") is read as it is
+    if (!FileReadable(full) && NameHasDot(Name) && FileReadable(Name))
+        return Name;
     return full;
 }
 

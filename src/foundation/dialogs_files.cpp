@@ -38,15 +38,22 @@ bool ExistingWritable(const std::string& Name, const struct stat& st)
 
 bool NewNameWritable(const std::string& Name) { return CreateExclusive(Name) && ::unlink(Name.c_str()) == 0; }
 
-// The save dialog; Folder and Base receive the chosen file's folder and
-// bare name. False (and AbortFlag) when nothing was chosen.
-bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Folder, std::string& Base)
+// The save dialog for a file with the extension Ext, preset with the
+// current file's bare name and that extension. Folder, Base and Full
+// receive the chosen file's folder, its name without Ext and its full name
+// (a chosen name that carries Ext in another case keeps it). False (and
+// AbortFlag) when nothing was chosen.
+bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Folder, std::string& Base,
+                std::string& Full)
 {
-    std::string path = settings::CurrentFileName;
+    using settings::CurrentFileName;
+    std::string path;
+    if (!CurrentFileName.empty())
+        path = NameWithoutThisExt(CurrentFileName, settings::DataFileExt) + "." + Ext;
     bool ok = Ui().SaveFileDialog("", StripBackslash(Dir), FilterOf("*." + Ext), path);
     NormalCursor();
-    if (ok)
-        Base = FileBaseName(path);
+    std::string file = ok ? FileNamePart(path) : std::string();
+    Base = NameWithoutThisExt(file, Ext);
     if (!ok || Base.empty()) {
         settings::AbortFlag = true;
         return false;
@@ -54,6 +61,7 @@ bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Fol
     Folder = StripBackslash(FilePathPart(path));
     if (Folder.empty() && FilePathPart(path).empty())
         Folder = StripBackslash(Dir);
+    Full = AddBackslash(Folder) + (NameHasExt(file, Ext) ? file : file + "." + Ext);
     return true;
 }
 
@@ -95,13 +103,15 @@ std::string IoErrorText(int Code)
 void CheckOutputFile(const std::string& Name)
 {
     const std::string shown = DisplayToOem(Name);
-    if (CountChar('.', FileNamePart(Name)) >= 2) {
+    struct stat st {};
+    const bool exists = ::stat(Name.c_str(), &st) == 0;
+    // A file that is already there (a project opened as "proj.v2.kt4") is
+    // saved again under its name; only new names keep to one dot.
+    if (!exists && CountChar('.', FileNamePart(Name)) >= 2) {
         ShowMessageText(shown + " not allowed (too many dots)!");
         settings::AbortFlag = true;
         return;
     }
-    struct stat st {};
-    const bool exists = ::stat(Name.c_str(), &st) == 0;
     if (exists && !S_ISDIR(st.st_mode) && dialogs::AskOverwrite &&
         Name.find("aktuell") == std::string::npos) {
         SetHelpNumber(3055);
@@ -131,9 +141,8 @@ void GetSaveFileName(const std::string& Name, std::string& FullName)
         if (DemoRunning)
             CurrentFileName = "demo";
         std::string folder, base;
-        if (!SaveDialog(DataFileExt, DataDir, folder, base))
+        if (!SaveDialog(DataFileExt, DataDir, folder, base, FullName))
             return;
-        FullName = AddBackslash(folder) + base + "." + DataFileExt;
         CheckOutputFile(FullName);
         if (!AbortFlag) {
             CurrentFileName = base;
@@ -141,7 +150,11 @@ void GetSaveFileName(const std::string& Name, std::string& FullName)
         }
         return;
     }
-    FullName = !NameHasDot(Name) ? AddBackslash(DataDir) + Name + "." + DataFileExt : Name;
+    // "proj.v2" is saved as "proj.v2.kt4" (or "PROJ.V2.KT4" when that is
+    // there); a file opened with another extension ("x.dat") is saved as it is
+    FullName = FileWithExt(DataDir, Name, DataFileExt);
+    if (!FileReadable(FullName) && NameHasDot(Name) && FileReadable(Name))
+        FullName = Name;
     CheckOutputFile(FullName);
 }
 
@@ -153,10 +166,9 @@ std::string AskSaveFileName(const std::string& Ext, const std::string& Dir)
         AbortFlag = true;
         return {};
     }
-    std::string folder, base;
-    if (!SaveDialog(Ext, Dir, folder, base))
+    std::string folder, base, full;
+    if (!SaveDialog(Ext, Dir, folder, base, full))
         return {};
-    std::string full = AddBackslash(folder) + base + "." + Ext;
     CheckOutputFile(full);
     return AbortFlag ? std::string() : full;
 }
@@ -255,7 +267,7 @@ void MakeWindowTitle(std::string& Title)
     std::string title = OemToDisplay(ProgramTitle);
     if (CurrentFileName.empty())
         title += "   V " + OemToDisplay(ProgramVersion);
-    else if (NameHasDot(CurrentFileName))
+    else if (NameHasExt(CurrentFileName, DataFileExt))
         title += "  -  " + CurrentFileName;
     else
         title += "  -  " + CurrentFileName + "." + DataFileExt;

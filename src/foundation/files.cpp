@@ -230,4 +230,14 @@ std::string FindFileNoCase(const std::string& Path)
     return FindFileNoCase(FilePathPart(Path), FileNamePart(Path));
 }
 
+std::string FileWithExt(const std::string& Dir, const std::string& Name, const std::string& Ext)
+{
+    std::string full = NameHasExt(Name, Ext) ? Name : AddBackslash(Dir) + Name + "." + Ext;
+    std::error_code ec;
+    if (fs::exists(full, ec))
+        return full;
+    std::string found = FindFileNoCase(full);
+    return found.empty() ? full : found;
+}
+
 } // namespace kt4

@@ -59,4 +59,11 @@ std::string FindFileNoCase(const std::string& Dir, const std::string& Name);
 // The same for a full path: its folder part and file part.
 std::string FindFileNoCase(const std::string& Path);
 
+// The file that Name stands for with the extension Ext: Name itself when
+// it ends in "." + Ext (NameHasExt), else Dir + Name + "." + Ext. When
+// that file does not exist but one whose name differs only in case does
+// ("PROJ.KT4" for "PROJ"), that one: a file is saved and listed under the
+// name it has on disk.
+std::string FileWithExt(const std::string& Dir, const std::string& Name, const std::string& Ext);
+
 } // namespace kt4

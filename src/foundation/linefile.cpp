@@ -39,32 +39,15 @@ int OpenErrorCode(int err)
 
 std::string NumberText(const std::string& line) { return TrimBlanks(line); }
 
-// Unadjusted RealStr / RealStrDec: file numbers ignore the Decimals setting.
-std::string FileRealDec(int decs, Real X)
-{
-    int i = 0, d = 0;
-    CalcSigDigits(3, X, i, d);
-    return FormatRealFixed(X, i, decs);
-}
-
-std::string FileRealPlain(Real X)
-{
-    if (std::fabs(X) < 1E-5L)
-        return "0";
-    int i = 0, d = 0;
-    CalcSigDigits(3, X, i, d);
-    return FormatRealFixed(X, i, d);
-}
-
 } // namespace
 
 std::string FileRealStr(Real X)
 {
     if (X >= 1)
-        return FileRealDec(7, X);
+        return RealStrDecPoint(7, X);
     if (std::fabs(X - std::nearbyint(X)) < 1E-10L)
-        return FileRealPlain(X);
-    return FileRealDec(7, X);
+        return RealStrPoint(X);
+    return RealStrDecPoint(7, X);
 }
 
 LineFile::~LineFile()

@@ -1,5 +1,6 @@
 // The backend without windows. Questions take the next scripted answer;
-// with none left they are cancelled. Messages go to stderr (unless quiet)
+// with none left they are cancelled. Messages, and questions with the
+// answer they got, go to stderr (unless quiet)
 // and every call is recorded, so tests can check what the user would have
 // seen.
 #pragma once
@@ -21,7 +22,6 @@ public:
     //   explanations: "cause|remedy" (changed and OK), "keep" (OK unchanged)
     //   picture browser: "ok", "help", "prev N", "next N", "new", "change",
     //                    "insert", "delete", "print", or "N" (pick line N)
-    //   OK/Cancel boxes: any answer ("ok") is OK
     //   "<cancel>" cancels the question it reaches.
     void Script(const std::string& answer) { answers_.push_back(answer); }
     void ClearScript() { answers_.clear(); }
@@ -65,7 +65,7 @@ public:
     void SetAppTitle(const std::string& title) override;
     // Recorded as "openurl"; started only with launchPrograms.
     bool OpenUrl(const std::string& url) override;
-    // Recorded as "okcancel"; any scripted answer but "<cancel>" is OK.
+    // OK for "J"/"Y"/"yes"/"ok", Cancel otherwise
     bool OkCancelBox(const std::string& caption, const std::string& text) override;
 
     // Whether OpenDocument/StartProgram/OpenUrl really start anything (off: only
@@ -77,6 +77,7 @@ private:
     bool Choice(const char* kind, const std::string& prompt, const std::vector<std::string>& lines,
                 int& sel);
     void Record(const std::string& kind, const std::string& caption, const std::string& text);
+    void Tell(const std::string& question, bool answered, const std::string& answer) const;
 
     std::deque<std::string> answers_;
     std::vector<std::string> log_;

@@ -95,9 +95,9 @@ public:
         MessageBox("Fehlermeldung", message + "\n\n" + cause + "\n\n" + remedy, BoxKind::Message);
         return false;
     }
-    // The help-picture browser over lines (pictureCount picture lines, then
-    // the command lines); line is the preselected line and receives the
-    // chosen one.
+    // The help-picture browser over lines of display text (pictureCount
+    // picture lines, then the command lines); line is the preselected line
+    // and receives the chosen one.
     virtual PictureAction HelpPictureBrowser(const std::vector<std::string>& lines,
                                              int pictureCount, int& line)
     {
@@ -121,11 +121,10 @@ public:
     // A web or mail address ("https:", "mailto:") with the desktop's
     // associated program. False when it could not be handed on.
     virtual bool OpenUrl(const std::string& url) { return StartProgram("xdg-open", {url}); }
-    // A message with OK and Cancel; false for Cancel or a closed box.
+    // A question with OK and Cancel; true for OK.
     virtual bool OkCancelBox(const std::string& caption, const std::string& text)
     {
-        MessageBox(caption, text, BoxKind::Message);
-        return true;
+        return YesNoCancelBox(caption, text) == Answer::Yes;
     }
 };
 

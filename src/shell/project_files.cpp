@@ -4,6 +4,7 @@
 #include "drive/projectfile.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
+#include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
@@ -32,7 +33,7 @@ std::string ShownFileName()
     using namespace settings;
     if (FileNameHasDir)
         return CurrentFileName;
-    return AddBackslash(DataDir) + CurrentFileName + "." + DataFileExt;
+    return FileWithExt(DataDir, CurrentFileName, DataFileExt);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "foundation/linefile.h"
 #include "foundation/numstr.h"
 #include "foundation/paths.h"
+#include "foundation/report.h"
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
 #include "shell/preview_grid.h"
@@ -211,7 +212,7 @@ void PrintoutToSpreadsheet(int Arg)
         bool written = SpreadsheetPrintoutWriter()(Arg);
         if (!written || AbortFlag || OutputFileCounter == before)
             return;
-        txt = AddBackslash(TempDir) + "$$" + IntStr(OutputFileCounter) + ".txt";
+        txt = TxtDeviceCopyName(OutputFileCounter);
     }
     CsvRows rows; // the TXT copy is display text already
     if (!FileRows(txt, rows, SplitAtTabs))

@@ -205,6 +205,30 @@ TEST_F(ProcessLocksTest, TwoAreasOfOneProcessExcludeEachOther)
     EXPECT_EQ(InChild([&] { return Acquire("rlock:5") ? 0 : 1; }), 0);
 }
 
+TEST_F(ProcessLocksTest, RetryCallbackIsAskedAfterTheLastTry)
+{
+    ASSERT_TRUE(USE(table_ + " ALIAS ONE"));
+    ASSERT_TRUE(FLock());
+    Select(2);
+    ASSERT_TRUE(USE(table_ + " ALIAS TWO"));
+    for (std::uint16_t retries : {0, 2}) {
+        LockRetries = retries;
+        int asked = 0;
+        LockRetryCallback = [&] { return ++asked == 1; }; // one more round, then give up
+        EXPECT_FALSE(FLock());
+        EXPECT_EQ(asked, 2) << retries;
+    }
+    // a callback that frees the table lets the next round succeed
+    LockRetries = 0;
+    LockRetryCallback = [] {
+        Select(1);
+        Unlock();
+        Select(2);
+        return true;
+    };
+    EXPECT_TRUE(FLock());
+}
+
 TEST_F(ProcessLocksTest, FileLockCoversRecordAndAppendLocks)
 {
     ASSERT_TRUE(USE(table_));

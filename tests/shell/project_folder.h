@@ -33,7 +33,7 @@ inline std::vector<ListedProject> WriteProjectFolder(const std::string& Folder, 
     drive::dp = sentinel[0];
     drive::dH = sentinel[1];
     drive::n[2] = sentinel[2];
-    const std::string tmpl = (fs::path(Folder).parent_path() / "template.project").string();
+    const std::string tmpl = (fs::path(Folder).parent_path() / "template.kt4").string();
     if (!project::WriteDataFile(tmpl))
         throw std::runtime_error("template not written");
     settings::AbortFlag = false;

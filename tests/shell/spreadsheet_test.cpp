@@ -6,6 +6,7 @@
 #include "drive/drive_data.h"
 #include "foundation/codepage.h"
 #include "foundation/numstr.h"
+#include "foundation/report.h"
 #include "shell/preview_grid.h"
 #include "shell/spreadsheet_link.h"
 
@@ -183,7 +184,7 @@ TEST_F(Spreadsheet, PrintoutRowsAreItsLinesSplitAtTabs)
     ASSERT_EQ(Opened().size(), 1u);
     EXPECT_EQ(fs::path(Opened()[0]).filename().string().substr(0, 9), "printout-");
 
-    std::vector<std::string> printout = Lines(dir.Get("$$" + IntStr(OutputFileCounter) + ".txt"));
+    std::vector<std::string> printout = Lines(Read(TxtDeviceCopyName(OutputFileCounter)));
     std::vector<std::string> rows = CsvLines(Opened()[0]);
     ASSERT_EQ(rows.size(), printout.size());
     bool tabs = false;

@@ -67,10 +67,10 @@ TEST_F(StartUpTest, PrintoutOfAMissingFileEndsWithOne)
 
 TEST_F(StartUpTest, UsageErrorsEndWithTwo)
 {
+    // a parameter 2 the table does not list is no error: the window opens
     StartResult r = Run({"a.kt4", "/X"});
-    EXPECT_TRUE(r.end);
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_FALSE(Logged("error").empty());
+    EXPECT_FALSE(r.end);
+    EXPECT_TRUE(Logged("error").empty());
 
     ui->ClearLog();
     r = Run({"test"});
@@ -81,6 +81,7 @@ TEST_F(StartUpTest, UsageErrorsEndWithTwo)
               std::string::npos);
 
     r = Run({"a.kt4", "/CAD9:01"}); // no CAD device 9
+    EXPECT_TRUE(r.end);
     EXPECT_EQ(r.exitCode, 2);
 }
 

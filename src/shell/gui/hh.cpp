@@ -1,4 +1,5 @@
 #include "shell/gui/hh.h"
+#include "shell/gui/toolkit_language.h"
 
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
@@ -149,10 +150,12 @@ StartResult Thh::FormCreate()
         return result;
     SetupMainForm();
     UpdateWindowCaption();
-    if (settings::LanguageId < 1)
-        SetMenuCaptions();
-    else
+    if (settings::LanguageId < 1) {
+        SetMenuCaptions(); // the German captions of the tables
+        UseToolkitLanguage(ToolkitLanguageCode(LangGerman));
+    } else {
         SetLanguage(settings::LanguageId);
+    }
     writeSessionOnEnd_ = true;
     return result;
 }
@@ -160,6 +163,7 @@ StartResult Thh::FormCreate()
 void Thh::SetLanguage(int Id)
 {
     SetLanguageTables(Id);
+    UseToolkitLanguage(ToolkitLanguageCode(Id));
     SetMenuCaptions();
     UpdateWindowCaption();
 }

@@ -17,14 +17,34 @@ using namespace kt4::dbase;
 
 namespace {
 
+// A private folder for the tables, removed with everything in it when the
+// run ends, also after a benchmark failed.
+class BenchFolder {
+public:
+    BenchFolder()
+    {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "kt4_dbf_bench_XXXXXX").string();
+        if (::mkdtemp(tmpl.data()))
+            path_ = tmpl;
+    }
+    ~BenchFolder()
+    {
+        std::error_code ec; // open tables go with their folder
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ec);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 const std::string& Folder()
 {
-    static const std::string dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("kt4_dbf_bench_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        return d.string();
-    }();
-    return dir;
+    static const BenchFolder folder;
+    return folder.Path();
 }
 
 void Setup()

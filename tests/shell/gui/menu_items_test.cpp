@@ -7,6 +7,7 @@
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
 #include "foundation/numstr.h"
+#include "foundation/report.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "shell/gui/about_box_form.h"
@@ -98,7 +99,7 @@ TEST_F(MenuItems, EachItemRunsItsCommand)
     Trigger("mi_OlePrintoutExcel");
     ASSERT_EQ(fs::path(LastOpened()).filename().string().substr(0, 9), "printout-");
     shelltest::CopyArtifact(LastOpened(), "printout.csv");
-    shelltest::CopyArtifact(dir.File("$$" + IntStr(OutputFileCounter) + ".txt"), "printout.txt");
+    shelltest::CopyArtifact(TxtDeviceCopyName(OutputFileCounter), "printout.txt");
 
     // Help: links, about box, tour
     Trigger("mi_helpwww");
