@@ -4,9 +4,9 @@
 #include "cad/cad_settings.h"
 #include "cad/iges_writer.h"
 #include "foundation/maths.h"
-#include "foundation/paths.h"
 
 #include <cmath>
+#include <filesystem>
 
 namespace kt4::cad {
 
@@ -27,7 +27,7 @@ public:
 
     void Header(Real /*x0*/, Real /*y0*/, Real x1, Real y1, Real /*height*/) override
     {
-        iges_.Header(FileBaseName(CadFileName), std::max(x1, y1));
+        iges_.Header(std::filesystem::path(CadFileName).stem().string(), std::max(x1, y1));
     }
     void Block(const std::string& name) override { iges_.Block(name); }
     void EndBlock() override { iges_.EndBlock(); }

@@ -1,12 +1,12 @@
 #include "cad/step_writer.h"
 
 #include "foundation/datetime.h"
-#include "foundation/paths.h"
 #include "foundation/settings.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 namespace kt4::cad {
 
@@ -209,7 +209,8 @@ void StepWriter::Closing()
     const int n = count_;
     auto R = [n](int k) { return Ref(n + k); };
     data_[shapeLine_] = Ref(shapeRep_) + " = SHAPE_REPRESENTATION('',(#11" + items_ + ")," + R(1) + ");";
-    const std::string name = StepString(FileBaseName(fileName_));
+    // the file's own name: a backslash is part of it on this system
+    const std::string name = StepString(std::filesystem::path(fileName_).stem().string());
     Entity("( GEOMETRIC_REPRESENTATION_CONTEXT(3)  GLOBAL_UNCERTAINTY_ASSIGNED_CONTEXT((" + R(5) +
            ")) GLOBAL_UNIT_ASSIGNED_CONTEXT((" + R(2) + "," + R(3) + "," + R(4) +
            ")) REPRESENTATION_CONTEXT('Context #1','3D Context with UNIT and UNCERTAINTY') );");
