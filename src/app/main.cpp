@@ -8,6 +8,7 @@
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 #include "shell/command_line.h"
+#include "shell/config_form_model.h"
 #include "shell/identity.h"
 #include "shell/modules.h"
 #include "shell/services.h"
@@ -15,6 +16,7 @@
 
 #ifdef KT4_HAVE_GUI
 #include "cad/gui/cad_forms_qt.h"
+#include "cad/plot_link.h"
 #include "drive/gui/docu_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
@@ -46,6 +48,7 @@ int RunWindow(int argc, char** argv)
     ui.pictureHook = graphics::ShowPlotPictureWindow;
     InstallDocuForms();
     InstallCadForms();
+    shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
     auto* window = new shell::gui::Thh;
     shell::StartResult result = window->FormCreate();
     if (result.end) {

@@ -271,7 +271,7 @@ private:
     void Polyline()
     {
         Groups header = Read();
-        const bool closed = (static_cast<std::int64_t>(header.Get(70, 0)) & 1) != 0;
+        const bool closed = (Round(header.Get(70, 0)) & 1) != 0;
         if (!(code_ == 0 && Trim(value_) == "VERTEX")) {
             ErrorBox("Error in DXF File");
             return; // reading goes on at the pair that is here
@@ -313,7 +313,7 @@ private:
         bool closed = false;
         while (Next() && InVertexList(code_)) {
             if (code_ == 70) {
-                closed = (static_cast<std::int64_t>(Num(value_)) & 1) != 0;
+                closed = (Round(Num(value_)) & 1) != 0;
             } else if (code_ == 10) {
                 if (++count > MaxLwVertices) {
                     ErrorBox("Elements > " + IntStr(MaxLwVertices) + " !");

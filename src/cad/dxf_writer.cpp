@@ -2,6 +2,7 @@
 
 #include "cad/cad_settings.h"
 #include "foundation/codepage.h"
+#include "foundation/maths.h"
 #include "foundation/numstr.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
@@ -11,6 +12,47 @@
 
 namespace kt4::cad {
 
+namespace {
+
+// FixedStrPoint with its rounding (half away from zero, on the exact
+// binary value) for the values drawings have; the rare value whose
+// rounding is close to a tie takes the exact route.
+std::string Fixed(Real v, int intDigits, int decs)
+{
+    static constexpr Real Pow10[] = {1, 1E1L, 1E2L, 1E3L, 1E4L, 1E5L, 1E6L, 1E7L, 1E8L, 1E9L};
+    const Real a = std::fabs(v);
+    if (decs > 9 || !(a < 1E9L))
+        return FixedStrPoint(v, intDigits, decs);
+    const Real scaled = a * Pow10[decs];
+    const Real whole = std::floor(scaled);
+    const Real frac = scaled - whole;
+    if (std::fabs(frac - 0.5L) < 1E-6L)
+        return FixedStrPoint(v, intDigits, decs);
+    std::uint64_t n = static_cast<std::uint64_t>(whole) + (frac > 0.5L ? 1 : 0);
+    char digits[24];
+    int len = 0;
+    do {
+        digits[len++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n != 0 || len <= decs);
+    std::string out;
+    out.reserve(static_cast<std::size_t>(len) + 2);
+    bool zero = std::all_of(digits, digits + len, [](char c) { return c == '0'; });
+    if (v < 0 && !zero)
+        out += '-';
+    for (int k = len - 1; k >= 0; --k) {
+        out += digits[k];
+        if (k == decs && decs > 0)
+            out += '.';
+    }
+    const std::size_t pad = static_cast<std::size_t>(decs > 0 ? intDigits + decs + 1 : intDigits);
+    if (out.size() < pad)
+        out.insert(0, pad - out.size(), ' ');
+    return out;
+}
+
+} // namespace
+
 std::string DxfNumber(Real X, bool Scaled)
 {
     if (!std::isfinite(X))
@@ -18,10 +60,22 @@ std::string DxfNumber(Real X, bool Scaled)
     Real v = Scaled ? X * CadScale : X;
     if (!std::isfinite(v))
         v = 0;
-    int intDigits = 0, decs = 0;
-    if (std::fabs(X) >= 1)
-        CalcSigDigits(3, X, intDigits, decs);
-    return FixedStrPoint(v, intDigits, std::clamp<int>(CadDecimals, 0, 32));
+    // leading blanks up to the integer digits of the unscaled value
+    int intDigits = std::fabs(X) >= 1 ? DecimalExponent(X) + 1 : 0;
+    return Fixed(v, intDigits, std::clamp<int>(CadDecimals, 0, 32));
+}
+
+std::string TxtNum(Real X, bool Scaled)
+{
+    Real v = Scaled ? X * CadScale : X;
+    if (!std::isfinite(v))
+        v = 0;
+    std::string s = Fixed(v, 0, std::clamp<int>(CadDecimals, 0, 32));
+    if (s.size() < 3)
+        s.insert(0, 3 - s.size(), ' ');
+    if (settings::DecimalPoint == 2)
+        std::replace(s.begin(), s.end(), '.', ',');
+    return s;
 }
 
 std::string DxfSetLayer(int n)
@@ -263,9 +317,11 @@ void DxfWriter::Text(const std::string& S, Real X, Real Y)
     Number(40, CadTextHeight);
     Pair(1, blockFile_ ? S : CadText(S));
     Pair(7, "STANDARD");
-    Pair(41, RealStrPoint(CadTextWidth));
-    Pair(50, RealStrPoint(CadTextAngle));
-    Pair(51, RealStrPoint(CadTextSlant));
+    // the text state may come from the configuration: never "nan"
+    auto style = [](Real x) { return RealStrPoint(std::isfinite(x) ? x : 0); };
+    Pair(41, style(CadTextWidth));
+    Pair(50, style(CadTextAngle));
+    Pair(51, style(CadTextSlant));
 }
 
 void DxfWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4)

@@ -7,6 +7,7 @@
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -63,7 +64,7 @@ std::string MakeCommandLine(const PlotFormValues& V)
     if (V.port == Serial || V.port == Parallel) {
         Real port = Value(V.port == Serial ? V.com : V.lpt);
         if (port != 1)
-            line += " /P" + IntStr(Round(port) + 1);
+            line += " /P" + IntStr(std::clamp<std::int64_t>(Round(port), -99999, 99999) + 1);
     }
     if (V.port == File && !TrimBlanks(V.outDir).empty())
         line += " /F" + QuotePath(DxfBase(V.outDir));
@@ -114,12 +115,12 @@ bool ParsePlotLine(const std::string& Line, PlotFormValues& V)
             break;
         }
         case 'D':
-            v.port = static_cast<int>(Value(arg)) - 1;
+            v.port = static_cast<int>(std::clamp<std::int64_t>(Round(Value(arg)), 0, 9)) - 1;
             if (v.port < Serial || v.port > File)
                 return false;
             break;
         case 'P':
-            port = IntStr(Round(Value(arg)) - 1);
+            port = IntStr(std::clamp<std::int64_t>(Round(Value(arg)), -99999, 99999) - 1);
             parallelPort = true;
             break;
         case 'F':

@@ -16,20 +16,6 @@
 
 namespace kt4::cad {
 
-// A number as the text file writes it; Scaled applies CadScale.
-std::string TxtNum(Real X, bool Scaled)
-{
-    Real v = Scaled ? X * CadScale : X;
-    if (!std::isfinite(v))
-        v = 0;
-    std::string s = FixedStrPoint(v, 0, std::clamp<int>(CadDecimals, 0, 32));
-    if (s.size() < 3)
-        s.insert(0, 3 - s.size(), ' ');
-    if (settings::DecimalPoint == 2)
-        std::replace(s.begin(), s.end(), '.', ',');
-    return s;
-}
-
 namespace {
 
 class TxtDevice : public TCadDevice {

@@ -115,6 +115,21 @@ void ReadReal(LineCursor& in, const Item& self)
     Fix(self);
 }
 
+template <class T>
+std::function<void()> CaptureRef(const Item& self)
+{
+    T* ref = static_cast<T*>(self.ref);
+    return [ref, v = *ref] { *ref = v; };
+}
+
+std::function<void()> CapturePlotLines(const Item&)
+{
+    return [count = c::CadPlotLineCount, lines = c::CadPlotLines] {
+        c::CadPlotLineCount = count;
+        c::CadPlotLines = lines;
+    };
+}
+
 Item Label(const char* text, void (*atEnd)() = nullptr)
 {
     Item it;
@@ -127,13 +142,16 @@ Item Label(const char* text, void (*atEnd)() = nullptr)
 
 Item Str(std::string* v, void (*fix)() = nullptr)
 {
-    return Item{WriteStr, ReadStr, v, nullptr, fix, nullptr};
+    Item it{WriteStr, ReadStr, v, nullptr, fix, nullptr};
+    it.capture = CaptureRef<std::string>;
+    return it;
 }
 
 // A folder, program or font name: UTF-8 here, code page 850 in the file.
 Item Path(std::string* v, void (*fix)() = nullptr)
 {
     Item it{nullptr, nullptr, v, nullptr, fix, nullptr, true};
+    it.capture = CaptureRef<std::string>;
     it.write = [](std::vector<std::string>& out, const Item& self) {
         out.push_back(NameToFile(*static_cast<std::string*>(self.ref)));
     };
@@ -147,24 +165,32 @@ Item Path(std::string* v, void (*fix)() = nullptr)
 template <class T>
 Item Int(T* v, void (*fix)() = nullptr)
 {
-    return Item{WriteInt<T>, ReadInt<T>, v, nullptr, fix, nullptr};
+    Item it{WriteInt<T>, ReadInt<T>, v, nullptr, fix, nullptr};
+    it.capture = CaptureRef<T>;
+    return it;
 }
 
 Item Bool(bool* v, void (*fix)() = nullptr)
 {
-    return Item{WriteBool, ReadBool, v, nullptr, fix, nullptr};
+    Item it{WriteBool, ReadBool, v, nullptr, fix, nullptr};
+    it.capture = CaptureRef<bool>;
+    return it;
 }
 
 template <class T>
 Item R(T* v, void (*fix)() = nullptr)
 {
-    return Item{WriteReal<T>, ReadReal<T>, v, nullptr, fix, nullptr};
+    Item it{WriteReal<T>, ReadReal<T>, v, nullptr, fix, nullptr};
+    it.capture = CaptureRef<T>;
+    return it;
 }
 
 template <class T>
 Item R3(T* v, void (*fix)() = nullptr)
 {
-    return Item{WriteReal3<T>, ReadReal<T>, v, nullptr, fix, nullptr};
+    Item it{WriteReal3<T>, ReadReal<T>, v, nullptr, fix, nullptr};
+    it.capture = CaptureRef<T>;
+    return it;
 }
 
 // ---- items with a layout of their own ------------------------------------------
@@ -189,6 +215,8 @@ Item HardcopyRotation()
         std::string line = in.Line();
         s::HardcopyRotated = line.empty() ? 'N' : line[0];
     };
+    it.ref = &s::HardcopyRotated;
+    it.capture = CaptureRef<char>;
     return it;
 }
 
@@ -204,6 +232,7 @@ Item FirstPlotLine()
         if (!line.empty())
             c::CadPlotLines[1] = NameFromFile(line);
     };
+    it.capture = CapturePlotLines;
     return it;
 }
 
@@ -229,6 +258,7 @@ Item FurtherPlotLines()
                 c::CadPlotLines[static_cast<std::size_t>(k)] = NameFromFile(line);
         }
     };
+    it.capture = CapturePlotLines;
     return it;
 }
 
@@ -258,6 +288,8 @@ Item TextWindow()
             for (std::size_t k = 1; k <= 4; ++k)
                 p::TextWindowRect[k] = v[k - 1];
     };
+    it.ref = &p::TextWindowRect;
+    it.capture = CaptureRef<Array1<Integer, 4>>;
     return it;
 }
 
@@ -272,6 +304,7 @@ Item PaletteEntry(g::GraphColor* v)
             *static_cast<g::GraphColor*>(self.ref) = n;
     };
     it.ref = v;
+    it.capture = CaptureRef<g::GraphColor>;
     return it;
 }
 
@@ -284,6 +317,7 @@ Item InvertedBool(bool* v)
     };
     it.read = [](LineCursor& in, const Item& self) { *static_cast<bool*>(self.ref) = !in.Bool(); };
     it.ref = v;
+    it.capture = CaptureRef<bool>;
     return it;
 }
 
@@ -659,6 +693,19 @@ const std::vector<Item>& Items()
 {
     static const std::vector<Item> items = BuildItems();
     return items;
+}
+
+Snapshot::Snapshot()
+{
+    for (const auto& item : Items())
+        if (item.capture)
+            restore_.push_back(item.capture(item));
+}
+
+void Snapshot::Restore() const
+{
+    for (const auto& put : restore_)
+        put();
 }
 
 std::vector<std::string> UnstorableTexts()

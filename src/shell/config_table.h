@@ -6,6 +6,7 @@
 #include "foundation/types.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,10 +41,24 @@ struct Item {
     // The value is a display text (a folder, program or font name): UTF-8
     // in the program, code page 850 in the file.
     bool displayText = false;
+    // An exact copy of the value (the file's number forms round): returns
+    // what puts it back. Null for lines that hold no setting.
+    std::function<void()> (*capture)(const Item& self) = nullptr;
 };
 
 // Every item of the file, in file order.
 const std::vector<Item>& Items();
+
+// Every setting of the file, copied exactly, to set them aside and put
+// them back (a configuration looked at without taking it).
+class Snapshot {
+public:
+    Snapshot(); // the present settings
+    void Restore() const;
+
+private:
+    std::vector<std::function<void()>> restore_;
+};
 
 // The display texts of the settings that code page 850 cannot hold (the
 // file would change them); empty when every one can be stored.

@@ -24,6 +24,7 @@ void ResizeClient()
 void SetScreenMetrics(const ScreenMetrics& m) { metrics = m; }
 const ScreenMetrics& Screen() { return metrics; }
 void SetClientResizeHook(std::function<void()> hook) { clientResize = std::move(hook); }
+const std::function<void()>& ClientResizeHook() { return clientResize; }
 
 void DefaultScreenResolution()
 {

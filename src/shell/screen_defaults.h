@@ -22,6 +22,7 @@ const ScreenMetrics& Screen();
 // Called when a setting changes the size of the main window's drawing
 // area (ScreenResX + 1 by ScreenResY + 1); the window layer sets it.
 void SetClientResizeHook(std::function<void()> hook);
+const std::function<void()>& ClientResizeHook();
 
 // ScreenResX := screen width - 9 and ScreenResY := screen height - 91
 // where they are 0 or 65535.

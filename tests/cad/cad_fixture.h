@@ -37,7 +37,7 @@ protected:
         cad::InitCadSettings();
         ui = &UseHeadlessUi();
         settings::TempDir = dir.Path();
-        settings::CurrentFileName = "part";
+        settings::CurrentFileName = dir.File("part");
         settings::ProductName = "KT4";
         settings::ProgramVersion = "1.1";
         environment::CommandLineParams = {"a", "b"}; // no file is opened

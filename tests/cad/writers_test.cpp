@@ -4,6 +4,8 @@
 #include "sample_drawing.h"
 
 #include "cad/dxf_writer.h"
+#include "foundation/maths.h"
+#include "foundation/numstr.h"
 
 #include <filesystem>
 #include <fstream>
@@ -81,6 +83,14 @@ TEST_F(Writers, ScaleDoublesLengthsButNotAngles)
     CadDecimals = 2;
     EXPECT_EQ(DxfNumber(-1234.567L, true), "-1234.57");
     EXPECT_EQ(DxfNumber(std::numeric_limits<Real>::quiet_NaN(), true), "0.00");
+    // the rounding of every number the program writes: half away from zero
+    CadDecimals = 6;
+    for (Real x : {0.0078125L, -0.0078125L, -2.5E-7L, 1234.5678905L, 0.1L, 1E9L + 0.5L, 123456.0000005L}) {
+        int intDigits = std::fabs(x) >= 1 ? DecimalExponent(x) + 1 : 0;
+        EXPECT_EQ(DxfNumber(x, true), FixedStrPoint(x, intDigits, 6)) << double(x);
+    }
+    EXPECT_EQ(DxfNumber(0.0078125L, true), "0.007813");
+    EXPECT_EQ(DxfNumber(-2.5E-7L, true), "0.000000");
 }
 
 TEST_F(Writers, LayerNamesUnderBothColourSchemes)

@@ -6,6 +6,7 @@
 #include "graphics/graph_device.h"
 #include "graphics/graph_settings.h"
 #include "graphics/gui/painter_canvas.h"
+#include "shell/gui/config_form.h"
 #include "shell/languages.h"
 #include "shell/menu_commands.h"
 #include "shell/menu_table.h"
@@ -55,6 +56,7 @@ Thh::Thh(QWidget* parent) : TFvelmgra(parent, true)
 {
     setObjectName("hh");
     MainForm = this;
+    InstallConfigForm();
     BuildMenus();
     ConnectItems();
     SetWindowLink(this);
@@ -217,6 +219,18 @@ void Thh::SetupMainForm()
     menuBar()->setPalette(desktop);
     menuBar()->setAutoFillBackground(true);
     FitToScreenResolution();
+}
+
+void Thh::ConfigurationChanged(bool NewResolution)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, graphics::QPainterCanvas::ToQColor(graphics::BackgroundColor));
+    setPalette(p);
+    if (NewResolution)
+        FitToScreenResolution();
+    RequestRepaint(); // the picture takes the background colour anew
+    if (NewResolution)
+        RedrawCurrentView();
 }
 
 void Thh::closeEvent(QCloseEvent* e)

@@ -36,6 +36,10 @@ public:
     // the window caption.
     void SetLanguage(int Id);
 
+    // After the configuration form: the background colour, and with a new
+    // resolution the drawing area's size and a redraw.
+    void ConfigurationChanged(bool NewResolution);
+
     // The action of a menu item by its name; nullptr when there is none.
     QAction* Item(const std::string& Name) const;
 

@@ -1,0 +1,111 @@
+// "/CADi:j" of the program itself, with no display: the DXF, text and plot
+// files of the example project, the devices refused, a failed
+// calculation, a file that cannot be written, and no private folder left.
+#include "shell_fixture.h"
+
+#include "drive/drive_data.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kt4;
+namespace fs = std::filesystem;
+
+namespace {
+
+class CadBatch : public shelltest::ShellTest {
+protected:
+    static std::string Wkt4()
+    {
+        char self[4096] = {};
+        ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+        return (fs::path(std::string(self, n > 0 ? n : 0)).parent_path() / "wkt4").string();
+    }
+    // Runs the program in the scratch folder, which is also its TMPDIR;
+    // Prefix runs first in the same shell (limits).
+    int Run(const std::string& Args, const std::string& Prefix = "")
+    {
+        std::string cmd = "cd '" + dir.Path() + "' && (" + Prefix + " exec env -u DISPLAY -u WAYLAND_DISPLAY " +
+                          "-u QT_QPA_PLATFORM XDG_CONFIG_HOME='" + dir.File("xdg") + "' TMPDIR='" +
+                          dir.File("tmp") + "' '" + Wkt4() + "' " + Args + ") > out.txt 2> err.txt";
+        int status = std::system(cmd.c_str());
+        EXPECT_TRUE(PrivateFoldersGone());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    bool PrivateFoldersGone()
+    {
+        for (const auto& e : fs::directory_iterator(dir.File("tmp")))
+            if (e.path().filename().string().rfind("kt4-", 0) == 0)
+                return false;
+        return true;
+    }
+    void SetUp() override
+    {
+        shelltest::ShellTest::SetUp();
+        ASSERT_TRUE(fs::exists(Wkt4())) << "build the program wkt4 first";
+        fs::create_directories(dir.File("tmp"));
+        fs::copy_file(std::string(KT4_DATA_DIR) + "/beispiel1.kt4", dir.File("test.kt4"));
+    }
+};
+
+TEST_F(CadBatch, DxfAndTextFileOfTheExample)
+{
+    ASSERT_EQ(Run("test.kt4 /CAD1:01"), 0) << dir.Get("err.txt");
+    std::vector<std::string> dxf = Lines(dir.Get("test.dxf"));
+    const std::vector<std::string> extents = {"$EXTMIN", " 10", "0.000000", " 20", "0.000000", "  9", "$EXTMAX",
+                                              " 10", "160.000000", " 20", "120.000000"};
+    EXPECT_NE(std::search(dxf.begin(), dxf.end(), extents.begin(), extents.end()), dxf.end());
+    for (const char* layer : {"0", "1", "5", "16", "31"})
+        EXPECT_NE(std::find(dxf.begin(), dxf.end(), layer), dxf.end()) << layer;
+    EXPECT_EQ(dxf.back(), "EOF");
+    if (fs::exists("/usr/lib/python3/dist-packages/ezdxf")) {
+        std::string audit = "/usr/bin/python3 -m ezdxf audit '" + dir.File("test.dxf") + "' > '" +
+                            dir.File("audit.txt") + "' 2>&1";
+        EXPECT_EQ(std::system(audit.c_str()), 0);
+        EXPECT_NE(dir.Get("audit.txt").find("No errors found"), std::string::npos) << dir.Get("audit.txt");
+    } else if (std::getenv("CI")) {
+        ADD_FAILURE() << "python3-ezdxf is missing";
+    }
+
+    ASSERT_EQ(Run("test.kt4 /cad5:01"), 0) << dir.Get("err.txt");
+    EXPECT_EQ(dir.Get("test.txt"), "MINMAX\t0.000000\t0.000000\t160.000000\t120.000000\r\nSECTION BLOCKS\r\n"
+                                   "SECTION ENTITIES\r\nEOF\r\n");
+    fs::remove(dir.File("test.dxf"));
+    EXPECT_EQ(Run("test.kt4 /CAD1:xy"), 0);
+    EXPECT_TRUE(fs::exists(dir.File("test.dxf")));
+}
+
+TEST_F(CadBatch, DevicesWithoutAWriterAreUsageErrors)
+{
+    for (const char* s : {"/CAD2:01", "/CAD6:01", "/CAD7:01", "/CAD3:01", "/CAD9:01", "/CAD0:01"})
+        EXPECT_EQ(Run(std::string("test.kt4 ") + s), 2) << s;
+    EXPECT_FALSE(fs::exists(dir.File("test.igs")));
+}
+
+TEST_F(CadBatch, NothingWrittenIsExitOne)
+{
+    // a calculation that fails: its messages, no file
+    drive::dH = drive::dp;
+    WriteDefaultProject("broken.kt4");
+    EXPECT_EQ(Run("broken.kt4 /CAD1:01"), 1);
+    EXPECT_NE(dir.Get("err.txt").find("dh-dp=0!"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.File("broken.dxf")));
+    EXPECT_EQ(Run("nosuch.kt4 /CAD1:01"), 1);
+
+    // a file that cannot be written: the older one stays, nothing partial
+    dir.Put("test.dxf", "older");
+    EXPECT_EQ(Run("test.kt4 /CAD1:01", "trap '' XFSZ; ulimit -f 1;"), 1);
+    EXPECT_EQ(dir.Get("test.dxf"), "older");
+    EXPECT_NE(dir.Get("err.txt").find("Diskette/Platte voll"), std::string::npos);
+    for (const auto& e : fs::directory_iterator(dir.Path()))
+        EXPECT_EQ(e.path().filename().string().find(".test.dxf"), std::string::npos) << e.path();
+
+    // the plot program of the default line is not there; its file stays
+    EXPECT_EQ(Run("test.kt4 /CAD4:01"), 1);
+    EXPECT_NE(dir.Get("err.txt").find("file not found"), std::string::npos);
+    EXPECT_NE(dir.Get("tmp/kavolt.dxf").find("$EXTMAX"), std::string::npos);
+}
+
+} // namespace
