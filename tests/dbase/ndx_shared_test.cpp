@@ -239,7 +239,7 @@ TEST_F(NdxSharedTest, FourProgramsChangeOneTable)
     ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
     ASSERT_TRUE(Index_On("NUM", "num"));
     USE("");
-    const std::string tool = std::string(KT4_TOOLS_DIR) + "/ndxtool";
+    const std::string tool = KT4_NDXTOOL;
     std::vector<pid_t> pids;
     for (int i = 0; i < 4; ++i) {
         pid_t pid = ::fork();
