@@ -2,6 +2,7 @@
 
 #include "cad/cad_settings.h"
 #include "dbase/expr.h"
+#include "dbase/ndx.h"
 #include "dbase/runtime.h"
 #include "drawings/view_standin.h"
 #include "drive/bearing_types.h"
@@ -38,6 +39,7 @@ void InitModules()
     // table engine
     dbase::InitEngine();
     dbase::InitExpressions();
+    dbase::IndexInit();
     // drive data, bearings, documentation, sibling files
     drive::InitDriveData();
     bearings::InitBearingSlots();
