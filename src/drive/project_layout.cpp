@@ -75,6 +75,8 @@ template <class... F>
 struct Overload : F... {
     using F::operator()...;
 };
+template <class... F>
+Overload(F...) -> Overload<F...>;
 
 void WriteValue(Real X) { WriteReportReal(X); }
 void WriteValue(Word W) { WriteReportInt(W); }

@@ -54,10 +54,15 @@ void NoFileDefaults()
     ApplyScreenDefaults();
 }
 
+// After the lines of a file, also of one that ends early: the size codes
+// that ask for the screen's defaults are applied to their values, read or
+// start values alike.
 void Complete()
 {
     DefaultScreenResolution();
     ApplyScreenDefaults();
+    if (settings::TextWindowSizeCode == 1)
+        DefaultTextWindowRect();
     // Copying the tables to the temporary folder is never carried over.
     settings::DbfUseTemp = false;
 }

@@ -111,7 +111,16 @@ void WriteReal3(std::vector<std::string>& out, const Item& self)
 template <class T>
 void ReadReal(LineCursor& in, const Item& self)
 {
-    *static_cast<T*>(self.ref) = static_cast<T>(in.Number());
+    T& v = *static_cast<T*>(self.ref);
+    const Real x = in.Number();
+    // beyond the setting's type: as a line that is no number
+    v = std::fabs(x) <= static_cast<Real>(std::numeric_limits<T>::max()) ? static_cast<T>(x) : T(0);
+    // The value as the file holds it once written (seven decimals or three
+    // digits): a value too small for that is 0 and meets the correction as
+    // 0, and a file written again reads back the same.
+    std::vector<std::string> text;
+    self.write(text, self);
+    v = static_cast<T>(StrToReal(text.front()));
     Fix(self);
 }
 
@@ -354,11 +363,6 @@ void FixManualDir()
         s::ManualDir = s::ProgramsDir;
 }
 void FixArcResolution() { Replace(c::ArcToLinesResolution, c::ArcToLinesResolution <= 0, 0.5L); }
-void FixTextWindowMode()
-{
-    if (s::TextWindowSizeCode == 1)
-        DefaultTextWindowRect();
-}
 void FixZSlice() { Replace(c::StlZSlice, c::StlZSlice <= 0, 0.1L); }
 void FixCadScale() { Replace(c::CadScale, c::CadScale == 0, 1.0L); }
 
@@ -628,7 +632,7 @@ void AddTail(std::vector<Item>& t)
     t.push_back(Int(&c::StlFileType));
     t.push_back(Int(&s::ScreenSizeCode));
     t.push_back(Int(&s::DialogWindowSizeCode));
-    t.push_back(Int(&s::TextWindowSizeCode, FixTextWindowMode));
+    t.push_back(Int(&s::TextWindowSizeCode));
     t.push_back(Bool(&s::DbfUseTemp));
     t.push_back(Bool(&c::NoCoordinateCross3D));
     t.push_back(R(&c::StlZSlice, FixZSlice));
