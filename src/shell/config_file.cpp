@@ -54,15 +54,10 @@ void NoFileDefaults()
     ApplyScreenDefaults();
 }
 
-// After the lines of a file, also of one that ends early: the size codes
-// that ask for the screen's defaults are applied to their values, read or
-// start values alike.
 void Complete()
 {
     DefaultScreenResolution();
     ApplyScreenDefaults();
-    if (settings::TextWindowSizeCode == 1)
-        DefaultTextWindowRect();
     // Copying the tables to the temporary folder is never carried over.
     settings::DbfUseTemp = false;
 }
@@ -94,13 +89,20 @@ std::vector<std::string> ConfigLines()
 void ApplyConfigLines(const std::vector<std::string>& Lines)
 {
     config::LineCursor in(Lines);
-    for (const auto& item : config::Items()) {
+    const auto& items = config::Items();
+    for (auto item = items.begin(); item != items.end(); ++item) {
         if (in.AtEnd()) {
-            if (item.atEnd)
-                item.atEnd();
+            if (item->atEnd)
+                item->atEnd();
+            // The settings the file does not reach keep their start values,
+            // corrected as if read, so that the file written next reads
+            // back the same.
+            for (; item != items.end(); ++item)
+                if (item->fix)
+                    item->fix();
             return;
         }
-        item.read(in, item);
+        item->read(in, *item);
     }
 }
 

@@ -363,6 +363,11 @@ void FixManualDir()
         s::ManualDir = s::ProgramsDir;
 }
 void FixArcResolution() { Replace(c::ArcToLinesResolution, c::ArcToLinesResolution <= 0, 0.5L); }
+void FixTextWindowMode()
+{
+    if (s::TextWindowSizeCode == 1)
+        DefaultTextWindowRect();
+}
 void FixZSlice() { Replace(c::StlZSlice, c::StlZSlice <= 0, 0.1L); }
 void FixCadScale() { Replace(c::CadScale, c::CadScale == 0, 1.0L); }
 
@@ -632,7 +637,7 @@ void AddTail(std::vector<Item>& t)
     t.push_back(Int(&c::StlFileType));
     t.push_back(Int(&s::ScreenSizeCode));
     t.push_back(Int(&s::DialogWindowSizeCode));
-    t.push_back(Int(&s::TextWindowSizeCode));
+    t.push_back(Int(&s::TextWindowSizeCode, FixTextWindowMode));
     t.push_back(Bool(&s::DbfUseTemp));
     t.push_back(Bool(&c::NoCoordinateCross3D));
     t.push_back(R(&c::StlZSlice, FixZSlice));
