@@ -3,6 +3,12 @@
 // without any window, on the headless user interface, and end with their
 // exit code; every other start opens the main window and runs until it
 // closes.
+//
+// This entry is built twice: as wkt4-gui with the windows (KT4_HAVE_GUI)
+// and as the command wkt4 without them, so that a batch run loads no
+// window toolkit at all. For the window the command replaces itself with
+// wkt4-gui from its own folder (KT4_WINDOW_PROGRAM), on the same arguments
+// and environment, which then starts over as above.
 #include "dbase/runtime.h"
 #include "foundation/environment.h"
 #include "foundation/settings.h"
@@ -11,6 +17,7 @@
 #include "shell/config_form_model.h"
 #include "shell/identity.h"
 #include "shell/modules.h"
+#include "shell/project_files.h"
 #include "shell/services.h"
 #include "shell/startup.h"
 
@@ -27,6 +34,17 @@
 
 #include <iostream>
 
+#ifdef KT4_WINDOW_PROGRAM
+#include "foundation/private_temp.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using namespace kt4;
@@ -40,25 +58,61 @@ int RunBatch()
 }
 
 #ifdef KT4_HAVE_GUI
+// Qt must not see an exception leave an event handler: whatever escapes
+// one (a menu item, a form, a paint) is told here and the program goes on
+// with its data.
+class GuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        bool handled = false;
+        shell::RunGuarded([&] { handled = QApplication::notify(receiver, event); });
+        return handled;
+    }
+};
+
 int RunWindow(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
     gui::QtUi& ui = gui::UseQtUi();
     ui.pictureHook = graphics::ShowPlotPictureWindow;
+    // The Qt forms of the subsystems: every form hook is installed here.
     InstallDocuForms();
     InstallCadForms();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
     auto* window = new shell::gui::Thh;
-    shell::StartResult result = window->FormCreate();
-    if (result.end) {
-        delete window;
-        return result.exitCode;
+    // The start runs outside the event loop: its faults are told here,
+    // while the window system is still there.
+    shell::StartResult result{true, 1};
+    shell::RunGuarded([&] { result = window->FormCreate(); });
+    int code = result.exitCode;
+    if (!result.end) {
+        window->show();
+        code = app.exec();
     }
-    window->show();
-    int code = app.exec();
-    delete window; // writes the session file
+    shell::RunGuarded([&] { delete window; }); // writes the session file
     return code;
+}
+#elif defined(KT4_WINDOW_PROGRAM)
+// Replaces this process with the window program beside it; returns only
+// by an exception when that cannot be started.
+int RunWindow(int, char** argv)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        throw std::runtime_error(std::string("wkt4: ") + ec.message());
+    const std::string program = (self.parent_path() / KT4_WINDOW_PROGRAM).string();
+    // nothing of this process may be lost or left behind by the exec
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    RemovePrivateTempDir();
+    ::execv(program.c_str(), argv);
+    throw std::runtime_error(program + ": " + std::strerror(errno));
 }
 #endif
 
@@ -66,21 +120,28 @@ int RunWindow(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    shell::InitModules();
-    SetCommandLine(argc, argv);
-    shell::SetProgramIdentity();
-    shell::CommandLine cmd =
-        shell::ParseCommandLine(environment::CommandLineParams, shell::CadOutputAvailable());
     int code = 1;
-    if (shell::RunsWithoutWindow(cmd)) {
-        code = RunBatch();
-    } else {
-#ifdef KT4_HAVE_GUI
-        code = RunWindow(argc, argv);
+    // A fault that escapes everything else ends the run with its text told
+    // and, with unsaved changes, the offer to save them.
+    try {
+        shell::InitModules();
+        SetCommandLine(argc, argv);
+        shell::SetProgramIdentity();
+        shell::CommandLine cmd =
+            shell::ParseCommandLine(environment::CommandLineParams, shell::CadOutputAvailable());
+        if (shell::RunsWithoutWindow(cmd)) {
+            code = RunBatch();
+        } else {
+#if defined(KT4_HAVE_GUI) || defined(KT4_WINDOW_PROGRAM)
+            code = RunWindow(argc, argv);
 #else
-        std::cerr << "wkt4 was built without windows; only the batch modes work\n";
+            std::cerr << "wkt4 was built without windows; only the batch modes work\n";
 #endif
+        }
+    } catch (const std::exception& e) {
+        UseHeadlessUi().quiet = false; // no window is left to show it
+        shell::HandleUnexpectedError(e.what());
     }
-    dbase::ShutdownEngine();
+    shell::RunGuarded([] { dbase::ShutdownEngine(); });
     return code;
 }

@@ -7,8 +7,10 @@
 #include "foundation/settings.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace kt4::drive {
 
@@ -26,6 +28,21 @@ bool Fatal(const std::string& what)
     AddMessage(std::string(settings::SevFatal) + what);
     settings::CalcErrorFlag = true;
     return false;
+}
+
+// A length the calculation divides by counts as 0 below 1E-9 mm: what is
+// left of a difference of equal lengths after rounding is no length.
+bool NearZero(Real Length) { return std::fabs(Length) < 1E-9L; }
+
+// A result beyond the range of the numbers (from an input such as 1E4000)
+// ends the run like a zero divisor, named in the message, and is not
+// passed on to the next step.
+bool Finite(std::initializer_list<std::pair<const char*, Real>> results)
+{
+    for (const auto& [name, x] : results)
+        if (!std::isfinite(x))
+            return Fatal(std::string("Zahlenbereich \x81" "berschritten (") + name + ") !");
+    return true;
 }
 
 // A rounded count that stays inside the range of the integer fields.
@@ -193,7 +210,7 @@ bool HertzPressure()
         return Fatal("dzw <= dR !");
     const Real rho = 1 / curvature;
     const Real contactLength = bP - bOver;
-    if (!(contactLength > 0))
+    if (!(contactLength > 0) || NearZero(contactLength))
         return Fatal("bH >= 3 bP !");
     // The pressure does not depend on the direction of the bolt force.
     pHertz = std::sqrt(std::fabs(FtBolt) * YoungsModulus /
@@ -213,7 +230,7 @@ bool InputSideLoads()
     Resultant(2);
     const Real a = bLg1 / 2 + bOver + bP / 2;
     const Real b = bP / 2 + bOver + bLg3 / 2;
-    if (a + b == 0)
+    if (NearZero(a + b))
         return Fatal("a+b = 0 !");
     FrLager[3] = (FrLager[2] * a + (bLg1 / 2 + L1) * FrShaft[1]) / (a + b);
     FrLager[1] = (FrLager[2] * b + (a + b + L1 + bLg1 / 2) * FrShaft[1]) / (a + b);
@@ -225,12 +242,14 @@ bool OutputSideLoads()
 {
     const Real B4 = BearingWidth(4);
     const Real B5 = BearingWidth(5);
-    const Real x4 = bP / 2 + bs + cax + B4 / 2;
-    const Real x5 = x4 + bLg45 - B4 / 2 - B5 / 2;
-    const Real xF = x5 + B5 / 2 + 0.8L * L2; // point of the external force
-    const Real span = x5 - x4;
-    if (span == 0)
+    // The span straight from the inputs: x5 - x4 after forming x5 keeps a
+    // rounding rest where the bearings coincide.
+    const Real span = bLg45 - B4 / 2 - B5 / 2;
+    if (NearZero(span))
         return Fatal("L5-L4 = 0 !");
+    const Real x4 = bP / 2 + bs + cax + B4 / 2;
+    const Real x5 = x4 + span;
+    const Real xF = x5 + B5 / 2 + 0.8L * L2; // point of the external force
     FLagerT[4] = (FtBoltSum * x5 + (xF - x5) * FrShaft[2]) / span;
     FLagerR[4] = FrGear * x5 / span;
     Resultant(4);
@@ -264,18 +283,31 @@ void CalcDrive()
     settings::ClearMessages();
 
     RollerAndHoleSizes();
-    if (!Ratio())
+    if (!Finite({{"dR", dR}, {"dzw", dzw}, {"exz", exz}}) || !Ratio() ||
+        !Finite({{"i", i}, {"i0", i0}}))
         return;
     WidthsAndTeeth();
     ShaftBoreAndHousing();
     DriveValues();
-    if (!Forces() || !BoltStresses())
+    if (!Finite({{"bOver", bOver}, {"bPOver", bPOver}, {"bsDist", bsDist}, {"diShaft2", diShaft2},
+                 {"bcase", bcase}, {"Ltot", Ltot}, {"n1", n[1]}, {"T1", T[1]}, {"P1", P[1]},
+                 {"n2", n[2]}, {"T2", T[2]}, {"P2", P[2]}, {"T3", T[3]}}))
+        return;
+    if (!Forces() || !BoltStresses() ||
+        !Finite({{"FtBoltSum", FtBoltSum}, {"Pw", Pw}, {"FtGear", FtGear}, {"FrGear", FrGear},
+                 {"FnGear", FnGear}, {"FtBolt", FtBolt}, {"SigBz", SigBz}, {"pmaxz", pmaxz}}))
         return;
     ShaftTorsion();
-    if (!HertzPressure() || !InputSideLoads() || !OutputSideLoads())
+    if (!HertzPressure() || !InputSideLoads() || !OutputSideLoads() ||
+        !Finite({{"tau1", tau[1]}, {"tau2", tau[2]}, {"pHertz", pHertz}, {"FrLager1", FrLager[1]},
+                 {"FLagerT2", FLagerT[2]}, {"FLagerR2", FLagerR[2]}, {"FrLager2", FrLager[2]},
+                 {"FrLager3", FrLager[3]}, {"FLagerT4", FLagerT[4]}, {"FLagerR4", FLagerR[4]},
+                 {"FrLager4", FrLager[4]}, {"FLagerT5", FLagerT[5]}, {"FLagerR5", FLagerR[5]},
+                 {"FrLager5", FrLager[5]}}))
         return;
     CalculateBearings();
-    if (!ShaftBending())
+    if (!ShaftBending() ||
+        !Finite({{"SigB1", SigB[1]}, {"SigV1", SigV[1]}, {"SigB2", SigB[2]}, {"SigV2", SigV[2]}}))
         return;
     if (std::fabs(i) < 10)
         AddMessage("Warnung: i < 10 !");

@@ -28,20 +28,6 @@ std::string FindIn(const std::string& Dir)
     return FindFileNoCase(dir, CfgName());
 }
 
-// Every line of the file; false (and AbortFlag) when it cannot be read.
-bool ReadLines(const std::string& Path, std::vector<std::string>& Lines)
-{
-    LineFile f;
-    if (!f.OpenRead(Path))
-        return false;
-    std::string line;
-    while (!f.Eof() && f.ReadLine(line))
-        Lines.push_back(line);
-    bool ok = f.IoError() == 0;
-    f.Close();
-    return ok;
-}
-
 void NoFileDefaults()
 {
     using namespace settings;
@@ -89,13 +75,20 @@ std::vector<std::string> ConfigLines()
 void ApplyConfigLines(const std::vector<std::string>& Lines)
 {
     config::LineCursor in(Lines);
-    for (const auto& item : config::Items()) {
+    const auto& items = config::Items();
+    for (auto item = items.begin(); item != items.end(); ++item) {
         if (in.AtEnd()) {
-            if (item.atEnd)
-                item.atEnd();
+            if (item->atEnd)
+                item->atEnd();
+            // The settings the file does not reach keep their start values,
+            // corrected as if read, so that the file written next reads
+            // back the same.
+            for (; item != items.end(); ++item)
+                if (item->fix)
+                    item->fix();
             return;
         }
-        item.read(in, item);
+        item->read(in, *item);
     }
 }
 
@@ -117,7 +110,7 @@ void ReadConfigFile()
         return;
     }
     std::vector<std::string> lines;
-    if (!ReadLines(path, lines)) {
+    if (!ReadTextLines(path, lines)) {
         // nothing taken from a file that could not be read
         ErrorBox(IoErrorText(IoReadPastEnd) + " " + DisplayToOem(path));
         AbortFlag = true;

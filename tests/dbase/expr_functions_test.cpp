@@ -1,8 +1,10 @@
 // The function library: every function with its types and its edge cases
 // (empty texts, blank dates, negative and huge counts, NaN).
+#include "common/comma_locale.h"
 #include "dbase_fixture.h"
 
 #include "dbase/expr.h"
+#include "dbase/keys.h"
 #include "dbase/keys_date.h"
 
 #include <cmath>
@@ -102,6 +104,18 @@ TEST_F(ExprFunctions, Str)
     EXPECT_EQ(Text("STR(1.25, 20, 99)"), "   1.250000000000000");
 }
 
+// The window program takes its locale from the desktop (setlocale(LC_ALL,
+// "") under a German desktop): numbers and keys must not follow it.
+TEST_F(ExprFunctions, StrAndKeysIgnoreTheDesktopLocale)
+{
+    kt4::testing::CommaLocale comma(true);
+    ASSERT_TRUE(comma.Active()) << comma.Missing();
+    EXPECT_EQ(Text("STR(12.5, 10, 2)"), "     12.50");
+    EXPECT_DOUBLE_EQ(Num("VAL(STR(12.5, 10, 2))"), 12.5);
+    EXPECT_DOUBLE_EQ(Num("ROUND(2.675, 2)"), 2.68);
+    EXPECT_EQ(DoubleToBcd(123.45, 2), TextToBcd("123.45", 2));
+}
+
 TEST_F(ExprFunctions, CountsAreClampedAndNaNIsZero)
 {
     const std::string nan = "(1E300*1E300 - 1E300*1E300)";
@@ -114,6 +128,8 @@ TEST_F(ExprFunctions, CountsAreClampedAndNaNIsZero)
     EXPECT_EQ(Text("REPLICATE('ab', 1E10)").size(), 255u);
     EXPECT_EQ(Text("CHR(1E300)").size(), 1u);
     EXPECT_EQ(Text("CHR(" + nan + ")"), std::string(1, '\0'));
+    EXPECT_EQ(Text("CHR(" + inf + ")"), std::string(1, '\0'));
+    EXPECT_EQ(Text("CHR(-" + inf + ")"), std::string(1, '\0'));
     EXPECT_EQ(Text("SUBSTR('abc', " + nan + ", " + inf + ")"), "abc");
     EXPECT_EQ(Text("STUFF('abc', " + inf + ", " + inf + ", 'x')"), "abcx");
 }

@@ -237,6 +237,31 @@ TEST_F(CalcDriveTest, HugeRatioKeepsToothNumbersInRange)
     EXPECT_GT(zW, 0);
 }
 
+// An input so large that a result leaves the range of the numbers ends the
+// run with the first such result named; nothing infinite is passed on.
+TEST_F(CalcDriveTest, ResultBeyondTheNumbersEndsTheRun)
+{
+    struct Case {
+        Real* input;
+        Real value;
+        const char* message;
+    } cases[] = {
+        {&T[2], 1E4000L, "Fatal  : Zahlenbereich \x81" "berschritten (FnGear) !"},
+        {&dlk, 1E-4930L, "Fatal  : Zahlenbereich \x81" "berschritten (FtBoltSum) !"},
+        {&dH, 1E4932L, "Fatal  : Zahlenbereich \x81" "berschritten (tau1) !"},
+    };
+    for (const Case& c : cases) {
+        InitDriveData();
+        *c.input = c.value;
+        SigV[2] = 12;
+        CalcDrive();
+        EXPECT_TRUE(CalcErrorFlag) << c.message;
+        ASSERT_GE(MessageCount, 1);
+        EXPECT_EQ(MessageTexts[MessageCount], c.message);
+        EXPECT_EQ(SigV[2], 12);
+    }
+}
+
 TEST_F(CalcDriveTest, OutputBearingWidthsPlaceTheLoads)
 {
     bearings::BearingSlots[4].B = 4;
@@ -253,14 +278,26 @@ TEST_F(CalcDriveTest, OutputBearingWidthsPlaceTheLoads)
 
 TEST_F(CalcDriveTest, BearingsAtOnePlaceGetNoLoads)
 {
-    bearings::BearingSlots[4].B = 6;
-    bearings::BearingSlots[5].B = 6;
-    bLg45 = 6; // = (B4 + B5)/2
-    CalcDrive();
-    EXPECT_TRUE(CalcErrorFlag);
-    EXPECT_EQ(MessageTexts[MessageCount], "Fatal  : L5-L4 = 0 !");
-    for (Word k = 1; k <= 5; ++k)
-        EXPECT_EQ(bearings::BearingSlots[k].Fr, 1000000) << k; // untouched
+    // the second set leaves a rounding rest when x5 - x4 is formed from x5
+    const struct {
+        Real bP, bs, cax;
+    } cases[] = {{5, 4, 0.5L}, {8, 4, 0.3L}};
+    for (const auto& c : cases) {
+        InitDriveData();
+        for (Word k = 1; k <= 5; ++k)
+            bearings::BearingSlots[k].Fr = 1000000;
+        bP = c.bP;
+        bs = c.bs;
+        cax = c.cax;
+        bearings::BearingSlots[4].B = 6;
+        bearings::BearingSlots[5].B = 6;
+        bLg45 = 6; // = (B4 + B5)/2
+        CalcDrive();
+        EXPECT_TRUE(CalcErrorFlag) << c.bP;
+        EXPECT_EQ(MessageTexts[MessageCount], "Fatal  : L5-L4 = 0 !");
+        for (Word k = 1; k <= 5; ++k)
+            EXPECT_EQ(bearings::BearingSlots[k].Fr, 1000000) << k; // untouched
+    }
 }
 
 namespace {
