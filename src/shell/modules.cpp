@@ -9,6 +9,7 @@
 #include "dbase/table_access.h"
 #include "dbase/vfile.h"
 #include "drawings/view_standin.h"
+#include "drive/bearing_selection.h"
 #include "drive/bearing_types.h"
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
@@ -51,6 +52,7 @@ void InitModules()
     // drive data, bearings, documentation, sibling files
     drive::InitDriveData();
     bearings::InitBearingSlots();
+    InstallCatalogueSelection();
     docu::InitDocuTexts();
     docu::InitDocuData();
     docu::InitDocumentLinks();

@@ -15,18 +15,14 @@
 #include "foundation/settings.h"
 
 #include <cmath>
+#include <fstream>
 #include <iostream>
+#include <memory>
 
 namespace kt4::drivetest {
 namespace {
 
 using namespace kt4::drive;
-
-const std::vector<CatalogueRecord>& DeepGrooveRows()
-{
-    static const auto rows = ReadTableRows(DeepGrooveBall, CatalogueDir + "/rikula.dbf");
-    return rows;
-}
 
 bool AnyFatal()
 {
@@ -46,10 +42,13 @@ protected:
     void SetUp() override
     {
         DriveTest::SetUp();
-        settings::DbfDir = CatalogueDir;
-        InstallTablePick(DeepGrooveRows());
+        access = std::make_unique<CatalogueAccess>();
     }
-    void TearDown() override { CatalogueSelectionHooks() = {}; }
+    void TearDown() override
+    {
+        EXPECT_TRUE(NoTableOpen());
+        access.reset();
+    }
 
     // What must hold after every design.
     void ExpectSoundDesign()
@@ -69,6 +68,8 @@ protected:
             EXPECT_TRUE(std::isfinite(static_cast<double>(Slot(k).Lna)) && Slot(k).Lna > 0) << "slot " << k;
         }
     }
+
+    std::unique_ptr<CatalogueAccess> access;
 };
 
 TEST_F(PreDesign, FromTheStartValuesFiveCatalogueBearings)
@@ -140,11 +141,14 @@ TEST_F(PreDesign, SmallInputShaftPutsTheEccentricPinOutsideIt)
 TEST_F(PreDesign, ABoreTheCatalogueLacksEndsTheDesignBeforeTheCalculation)
 {
     // Without bore 25: slot 4 keeps its bearing of another bore.
-    std::vector<CatalogueRecord> rows;
-    for (const auto& r : DeepGrooveRows())
-        if (r.RealField(2) != 25)
-            rows.push_back(r);
-    InstallTablePick(rows);
+    std::ifstream in(std::string(KT4_CATALOGUE_SOURCES) + "/rikula.csv");
+    std::string csv;
+    for (std::string line; std::getline(in, line);)
+        if (line.substr(line.find(',') + 1, 3) != "25,") // the bore column
+            csv += line + "\n";
+    testing::ScratchDir dir;
+    WriteTestCatalogue(DeepGrooveBall, csv, dir.Path());
+    settings::DbfDir = dir.Path();
     bearings::BearingSlots[4].d = 40;
     bearings::BearingSlots[4].Designation = "6208";
     d2 = 25;
@@ -158,7 +162,6 @@ TEST_F(PreDesign, ABoreTheCatalogueLacksEndsTheDesignBeforeTheCalculation)
     EXPECT_EQ(bearings::BearingSlots[4].d, 40);
 
     // A fresh slot without a pick has bore 0: the same message, no division by it.
-    InstallTablePick({});
     bearings::InitBearingSlots();
     CalcPreDesign(2);
     EXPECT_EQ(settings::MessageTexts[1], "Fatal  : kein Lager d = 25 im Katalog (Lager 4)");

@@ -293,7 +293,7 @@ TEST_F(DriveDataDialogs, PreDesignFormRatioFrextCancelAndCalc)
     EXPECT_EQ(i, 30);
 
     // Calc designs the drive with five catalogue bearings.
-    drivetest::InstallTablePick(drivetest::ReadTableRows(DeepGrooveBall, drivetest::CatalogueDir + "/rikula.dbf"));
+    drivetest::CatalogueAccess access;
     TForm_kt4pre again;
     again.show();
     Type(&again, "Edit_i", "25");
