@@ -25,9 +25,11 @@
 #include "cad/gui/cad_forms_qt.h"
 #include "cad/plot_link.h"
 #include "drive/gui/docu_forms_qt.h"
+#include "drive/gui/drive_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
 #include "shell/gui/hh.h"
+#include "shell/menu_commands.h"
 
 #include <QApplication>
 #endif
@@ -80,6 +82,7 @@ int RunWindow(int argc, char** argv)
     ui.pictureHook = graphics::ShowPlotPictureWindow;
     // The Qt forms of the subsystems: every form hook is installed here.
     InstallDocuForms();
+    InstallDriveForms(shell::FormServices(), shell::RedrawCurrentView);
     InstallCadForms();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
     auto* window = new shell::gui::Thh;

@@ -79,10 +79,21 @@ TEST_F(PreDesign, FromTheStartValuesFiveCatalogueBearings)
     ExpectSoundDesign();
     EXPECT_EQ(NextStdDiameter(0, d2), d2) << "a standard diameter";
     EXPECT_FALSE(settings::CalcErrorFlag);
-    std::cout << "design: d1 " << RealStr(d1) << " d2 " << RealStr(d2) << " dexz " << RealStr(dexz) << " diLg3 "
-              << RealStr(diLg3) << " dH " << RealStr(dH) << " dp " << RealStr6(dp) << " i " << RealStr(i) << " bearings";
+    // The design of the start values (a program without a window gets the
+    // same one, tests/shell).
+    EXPECT_EQ(std::vector<Real>({d1, d2, dexz, diLg3, dH}), std::vector<Real>({6, 15, 10, 6, 57}));
+    const char* designations[] = {"626", "6000", "626", "6002", "6002"};
     for (Word k = 1; k <= 5; ++k)
-        std::cout << " " << Slot(k).Designation << " L10 " << RealStr(Slot(k).L10);
+        EXPECT_EQ(Slot(k).Designation, designations[k - 1]) << k;
+    std::cout << "design: T1 " << RealStr(T[1]) << " T2 " << RealStr(T[2]) << " KA " << RealStr(KA) << " iAbs "
+              << RealStr(iAbs) << " | d1 " << RealStr(d1) << " d2 " << RealStr(d2) << " dexz " << RealStr(dexz)
+              << " diLg3 " << RealStr(diLg3) << " dH " << RealStr(dH) << " dp " << RealStr6(dp) << " exz "
+              << RealStr6(exz) << " i " << RealStr(i) << " cax " << RealStr(cax) << " bP " << RealStr(bP) << " bH "
+              << RealStr(bH) << " dlk " << RealStr(dlk) << " dR " << RealStr(dR) << " dHe " << RealStr(dHe) << " L1 "
+              << RealStr(L1) << " L2 " << RealStr(L2) << " |";
+    for (Word k = 1; k <= 5; ++k)
+        std::cout << " " << k << ": " << Slot(k).Designation << " " << RealStr(Slot(k).d) << "x" << RealStr(Slot(k).D)
+                  << "x" << RealStr(Slot(k).B) << " L10 " << RealStr(Slot(k).L10) << " Lna " << RealStr(Slot(k).Lna);
     std::cout << "\n";
 }
 
