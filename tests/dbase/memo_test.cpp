@@ -330,6 +330,24 @@ TEST_F(MemoTest, AnnouncedBlobReusesItsBlocksInDBase4Only)
     CloseBlob();
 }
 
+TEST_F(MemoTest, CopiesInPlaceOnlyBetweenEqualLayouts)
+{
+    MemoTable("SRC4", 0x8B);
+    AddRow("a", "eins");
+    const std::int32_t block = AddRow("b", Text(700, 5));
+    for (std::uint32_t bs : {512u, 1024u}) {
+        Select(2);
+        MemoTable("DST" + std::to_string(bs), 0x8B, bs);
+        const std::int32_t copied = CopyMemoInPlace(1, block);
+        EXPECT_EQ(copied, bs == 512 ? block : 1) << bs; // another block size: at the end
+        std::string text;
+        ASSERT_TRUE(GetMemoText(copied, text));
+        EXPECT_EQ(text, Text(700, 5));
+        USE("");
+        Select(1);
+    }
+}
+
 TEST_F(MemoTest, MemoTextFiles)
 {
     MemoTable("TF", 0x83);
