@@ -7,8 +7,6 @@
 #   tests/<name>/gui/*.cpp    -> test_<name>_gui  (ctest label gui, offscreen)
 #   tests/<name>/bench/*.cpp  -> bench_<name>     (Google Benchmark, not run by ctest)
 #   tests/<name>/fuzz/*.cpp   -> fuzz_<name>_<file> (libFuzzer, with KT4_FUZZ)
-#   tests/<name>/tools/*.cpp  -> test drivers <file> in build/tools (with the
-#                                tests; the tests find them in KT4_TOOLS_DIR)
 # Sources are globbed, so a new file needs no edit here.
 function(kt4_module name)
   cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
@@ -47,27 +45,13 @@ function(kt4_module name)
   endif()
 
   if(KT4_TESTS)
-    file(GLOB tool_sources CONFIGURE_DEPENDS ${test_dir}/tools/*.cpp)
-    set(tool_targets "")
-    foreach(f ${tool_sources})
-      get_filename_component(stem ${f} NAME_WE)
-      add_executable(${stem} ${f})
-      target_include_directories(${stem} PRIVATE ${test_dir} ${PROJECT_SOURCE_DIR}/tests)
-      target_link_libraries(${stem} PRIVATE kt4_${name})
-      set_target_properties(${stem} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
-      list(APPEND tool_targets ${stem})
-    endforeach()
     file(GLOB test_sources CONFIGURE_DEPENDS ${test_dir}/*.cpp)
     if(test_sources)
       add_executable(test_${name} ${test_sources})
-      target_compile_definitions(test_${name} PRIVATE KT4_TOOLS_DIR="${CMAKE_BINARY_DIR}/tools")
-      if(tool_targets)
-        add_dependencies(test_${name} ${tool_targets})
-      endif()
       target_include_directories(test_${name} PRIVATE ${test_dir} ${PROJECT_SOURCE_DIR}/tests)
       target_link_libraries(test_${name} PRIVATE kt4_${name} GTest::gtest GTest::gtest_main)
       gtest_discover_tests(test_${name}
-        PROPERTIES LABELS ${name}
+        PROPERTIES LABELS ${name} TIMEOUT 120
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
         DISCOVERY_TIMEOUT 60)
     endif()
@@ -82,7 +66,7 @@ function(kt4_module name)
         target_compile_definitions(test_${name}_gui PRIVATE
           KT4_ARTIFACT_DIR="${CMAKE_BINARY_DIR}/artifacts")
         gtest_discover_tests(test_${name}_gui
-          PROPERTIES LABELS gui ENVIRONMENT QT_QPA_PLATFORM=offscreen
+          PROPERTIES LABELS gui TIMEOUT 120 ENVIRONMENT QT_QPA_PLATFORM=offscreen
           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
           DISCOVERY_TIMEOUT 60)
         set_property(TARGET test_${name}_gui PROPERTY CROSSCOMPILING_EMULATOR

@@ -23,7 +23,8 @@ kt4_ensure_packages() {
 
 # What the program needs to build and run
 KT4_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     fonts-dejavu-core fonts-wqy-microhei)
 # What the tests need besides
-KT4_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev poppler-utils)
+# (locales: the sources of the German locale the number tests make)
+KT4_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev poppler-utils locales)

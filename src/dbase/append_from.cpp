@@ -93,7 +93,11 @@ void ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
         out.SetLogical(t, from == 'L' && in.Logical(s));
     } else if (to == 'D') {
         if (from == 'D') {
-            out.SetText(t, in.Text(s));
+            // a date the source holds that is none ("00000000") is empty
+            std::string text = in.Text(s);
+            if (!ValidDateText(text))
+                text = EmptyDateTemplate();
+            out.SetText(t, text);
         } else if (from == 'C') {
             std::string text = Trimmed(in.Text(s));
             if (ValidDateText(text))

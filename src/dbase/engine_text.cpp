@@ -7,6 +7,8 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
+#include <string>
 
 namespace kt4::dbase {
 namespace {
@@ -161,6 +163,39 @@ std::string IntToText(long long n, int width)
     return s;
 }
 
+double RoundDecimal(double v, int k)
+{
+    if (!std::isfinite(v) || v == 0.0)
+        return v;
+    k = std::clamp(k, 0, 15);
+    char buf[32]; // "-d.dddddddddddddde+ddd"
+    const auto sci = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+    const bool negative = buf[0] == '-';
+    const char* p = buf + (negative ? 1 : 0);
+    char digits[15];
+    digits[0] = p[0];
+    std::memcpy(digits + 1, p + 2, 14);
+    int exponent = 0;
+    const char* e = p + 17; // after "e"
+    std::from_chars(*e == '+' ? e + 1 : e, sci.ptr, exponent);
+    const int keep = exponent + 1 + k; // digits left of the cut
+    if (keep >= 15)
+        return v;
+    if (keep < 0)
+        return 0.0;
+    long long m = 0;
+    for (int i = 0; i < keep; ++i)
+        m = m * 10 + (digits[i] - '0');
+    if (digits[keep] >= '5')
+        ++m;
+    if (m == 0)
+        return 0.0;
+    std::string text = std::to_string(m) + "e-" + std::to_string(k);
+    double r = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), r);
+    return negative ? -r : r;
+}
+
 std::string FloatToText(int width, int decimals, double value)
 {
     decimals = std::clamp(decimals, 0, 30);
@@ -169,6 +204,8 @@ std::string FloatToText(int width, int decimals, double value)
         s = std::string(std::size_t(std::max(width, 1)), '*');
         return s;
     }
+    if (decimals <= 15)
+        value = RoundDecimal(value, decimals); // 0.25 stores as 0.3, 2.5 as 3
     char buf[400];
     auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
     if (r.ec != std::errc())

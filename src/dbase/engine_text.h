@@ -27,8 +27,11 @@ std::string ReplicateChar(char c, int n);
 std::string IfText(bool cond, const std::string& a, const std::string& b);
 std::string PadRight(const std::string& text, int width);
 std::string IntToText(long long n, int width);
+// Rounds half away from zero to k decimals (0..15), decimal-exact (on the
+// value's 15 significant digits).
+double RoundDecimal(double v, int k);
 // Value right-aligned in width with decimals, "." as the point (file form;
-// no length limit).
+// no length limit), rounded half away from zero as RoundDecimal and STR do.
 std::string FloatToText(int width, int decimals, double value);
 // The same with the engine's display decimal separator.
 std::string FloatToDisplayText(int width, int decimals, double value);

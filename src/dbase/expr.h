@@ -79,7 +79,8 @@ void SetCurrentExpr(TExpr* expr);
 const void* EvaluateCurrent();
 char ResultType(const TExpr* expr);
 
-// Fills the engine's ParserHooks (once; later calls do nothing).
+// Fills the engine's ParserHooks; every call fills them again (the
+// engine's reset empties them).
 void InitExpressions();
 
 // Compiling and evaluating with an environment of one's own --------------

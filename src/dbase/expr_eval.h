@@ -52,9 +52,6 @@ private:
 // A count argument: NaN is 0, the rest truncated and clamped to lo..hi.
 int ClampCount(double v, int lo, int hi);
 
-// Rounds half away from zero to k decimals (0..15), decimal-exact.
-double RoundDecimal(double v, int k);
-
 // Calls the function of ins with its arguments at args[0..argc); the
 // result replaces args[0].
 void CallFunction(EvalContext& ctx, const Instruction& ins, Value* args);

@@ -12,7 +12,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace kt4::dbase {
@@ -134,7 +133,12 @@ void Str(EvalContext& ctx, Value* a, int argc)
     if (v == 0.0)
         v = 0.0; // no "-0"
     char buf[400]; // the largest double has 309 digits
-    int len = std::isfinite(v) ? std::snprintf(buf, sizeof buf, "%.*f", decimals, v) : width + 1;
+    // to_chars, not printf: the number never follows the process locale
+    int len = width + 1;
+    if (std::isfinite(v)) {
+        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+        len = r.ec == std::errc() ? static_cast<int>(r.ptr - buf) : width + 1;
+    }
     std::string text;
     if (len > width)
         text.assign(static_cast<std::size_t>(width), '*');
@@ -212,38 +216,6 @@ int ClampCount(double v, int lo, int hi)
     if (t >= hi)
         return hi;
     return static_cast<int>(t);
-}
-
-double RoundDecimal(double v, int k)
-{
-    if (!std::isfinite(v) || v == 0.0)
-        return v;
-    k = std::clamp(k, 0, 15);
-    char buf[32]; // "-d.dddddddddddddde+ddd"
-    std::snprintf(buf, sizeof buf, "%.14e", v);
-    const bool negative = buf[0] == '-';
-    const char* p = buf + (negative ? 1 : 0);
-    char digits[15];
-    digits[0] = p[0];
-    std::memcpy(digits + 1, p + 2, 14);
-    const int exponent = std::atoi(p + 17);
-    const int keep = exponent + 1 + k; // digits left of the cut
-    if (keep >= 15)
-        return v;
-    if (keep < 0)
-        return 0.0;
-    long long m = 0;
-    for (int i = 0; i < keep; ++i)
-        m = m * 10 + (digits[i] - '0');
-    if (digits[keep] >= '5')
-        ++m;
-    if (m == 0)
-        return 0.0;
-    char text[40];
-    const int len = std::snprintf(text, sizeof text, "%llde-%d", m, k);
-    double r = 0.0;
-    std::from_chars(text, text + len, r);
-    return negative ? -r : r;
 }
 
 void CallFunction(EvalContext& ctx, const Instruction& ins, Value* a)

@@ -37,7 +37,7 @@ bool ParserLinked();
 
 // ---- NDX index unit (slot numbers in the comments) ----
 struct IndexHooks {
-    bool (*IndexActive)() = nullptr;               // 0 the current area has a controlling index
+    bool (*IndexActive)() = nullptr;               // 0 an index of the current area is open
     void (*SyncControlling)() = nullptr;           // 1
     std::int32_t (*NextRec)() = nullptr;           // 2 next key's record
     std::int32_t (*PriorRec)() = nullptr;          // 3 previous key's record

@@ -1,9 +1,9 @@
 #include "dbase/keys.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace kt4::dbase {
@@ -97,8 +97,10 @@ TBcdKey DoubleToBcd(double value, int decimals)
     decimals = std::clamp(decimals, 0, 30);
     // DBL_MAX has 309 integer digits.
     char buf[400];
-    const int len = std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-    return TextToBcd(std::string_view(buf, static_cast<std::size_t>(std::max(len, 0))), decimals);
+    // to_chars, not printf: the digits never follow the process locale
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    const std::size_t len = r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buf) : 0;
+    return TextToBcd(std::string_view(buf, len), decimals);
 }
 
 int CompareBcd(const TBcdKey& a, const TBcdKey& b)

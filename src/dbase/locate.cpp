@@ -168,6 +168,10 @@ void PrepareValue(TWorkArea& a, const TDbfFieldInfo& f, const std::string& value
         double v = 0;
         s.isNumber = ParseFileNumber(value, v) || (!AllTrim(value).empty() &&
                                                    (v = TextToFloat(value), true));
+        // the value as the field stores it: "1.234" finds 1.23 in N(8,2),
+        // "7.4" finds 7 in N(4,0)
+        if (s.isNumber)
+            s.isNumber = ParseFileNumber(FloatToText(f.len, f.dec, v), v);
         s.number = v;
         s.text = value;
         return;

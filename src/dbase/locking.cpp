@@ -41,14 +41,17 @@ bool LockWithRetries(TWorkArea& area, std::int64_t offset, std::int64_t length)
     for (;;) {
         if (LockRegion(area, LockKind::Write, offset, length) == 0)
             return true;
-        if (attempt >= LockRetries)
+        if (attempt < LockRetries) {
+            if (LockRetryDelayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(LockRetryDelayMs));
+            EngineIdle();
+            ++attempt;
+            continue;
+        }
+        // the last try failed: the callback may start another round
+        if (!LockRetryCallback || !LockRetryCallback())
             return false;
-        if (LockRetryDelayMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(LockRetryDelayMs));
-        EngineIdle();
-        ++attempt;
-        if (attempt >= LockRetries && LockRetryCallback && LockRetryCallback())
-            attempt = 0;
+        attempt = 0;
     }
 }
 

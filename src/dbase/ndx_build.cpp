@@ -11,13 +11,11 @@
 #include "dbase/ndx_internal.h"
 #include "dbase/ndx_sort.h"
 #include "dbase/runtime.h"
+#include "foundation/atomic_file.h"
 #include "foundation/settings.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -68,66 +66,24 @@ private:
     int calls_ = 0;
 };
 
-// The new file: a unique name in the target's folder, renamed over the
-// target by Commit. (Pages are written at their own offsets, page 0 last.)
+// The new file, written beside the target and renamed over it by Commit
+// (page 0 is written last, at its place).
 class PageFile {
 public:
-    ~PageFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!temp_.empty())
-            ::unlink(temp_.c_str());
-    }
     bool Create(const std::string& target)
     {
-        target_ = target;
-        std::string templ = target + ".tmpXXXXXX";
-        fd_ = ::mkstemp(templ.data());
-        if (fd_ < 0)
-            return Fail(errno);
-        temp_ = templ;
-        struct stat st{};
-        mode_t mode;
-        if (::stat(target.c_str(), &st) == 0) {
-            mode = st.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        ::fchmod(fd_, mode);
-        return true;
+        static const Page empty{};
+        return writer_.Open(target) && writer_.Write(empty.data(), kPageSize);
     }
     bool Write(std::int64_t offset, const void* data, std::size_t n)
     {
-        DbfFile f;
-        f.Adopt(fd_, false, temp_);
-        const bool ok = f.WriteAt(offset, data, n);
-        const int err = errno;
-        f.Release();
-        return ok || Fail(err);
+        return offset == 0 ? writer_.WriteAt(0, data, n) : writer_.Write(data, n);
     }
-    bool Commit()
-    {
-        if (::fsync(fd_) != 0)
-            return Fail(errno);
-        if (::rename(temp_.c_str(), target_.c_str()) != 0)
-            return Fail(errno);
-        temp_.clear();
-        return true;
-    }
-    int Error() const { return error_; }
+    bool Commit() { return writer_.Commit(); }
+    int Error() const { return writer_.Errno() ? writer_.Errno() : EACCES; }
 
 private:
-    bool Fail(int err)
-    {
-        error_ = err ? err : EIO;
-        return false;
-    }
-    int fd_ = -1;
-    int error_ = 0;
-    std::string target_, temp_;
+    AtomicWriter writer_;
 };
 
 // Writes the tree bottom-up: a leaf that is full is completed (it gets the

@@ -111,7 +111,10 @@ bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why)
 
 void NodeCache::Configure(std::size_t bytes)
 {
-    capacity_ = bytes / kPageSize;
+    // A power of two, so that a page's slot is a mask away.
+    capacity_ = 0;
+    for (std::size_t c = 64; c <= bytes / kPageSize; c *= 2)
+        capacity_ = c;
     Clear();
 }
 
@@ -134,7 +137,7 @@ void NodeCache::Grow(std::uint32_t page)
     for (std::size_t i = 0; i < tags_.size(); ++i) {
         if (tags_[i] == 0)
             continue;
-        const std::size_t slot = tags_[i] % want;
+        const std::size_t slot = tags_[i] & (want - 1);
         tags[slot] = tags_[i];
         pages[slot] = pages_[i];
     }
@@ -146,7 +149,7 @@ const Page* NodeCache::Find(std::uint32_t page) const
 {
     if (tags_.empty())
         return nullptr;
-    const std::size_t slot = page % tags_.size();
+    const std::size_t slot = page & (tags_.size() - 1);
     return tags_[slot] == page ? &pages_[slot] : nullptr;
 }
 
@@ -156,7 +159,7 @@ void NodeCache::Store(std::uint32_t page, const Page& node)
         return;
     if (page >= tags_.size() && tags_.size() < capacity_)
         Grow(page);
-    const std::size_t slot = page % tags_.size();
+    const std::size_t slot = page & (tags_.size() - 1);
     tags_[slot] = page;
     pages_[slot] = node;
 }

@@ -81,7 +81,6 @@ public:
     void Configure(std::size_t bytes);
     bool Enabled() const { return capacity_ > 0; }
     const Page* Find(std::uint32_t page) const;
-    bool Holds(std::uint32_t page) const { return Find(page) != nullptr; }
     void Store(std::uint32_t page, const Page& node);
     void Clear();
 
@@ -232,6 +231,8 @@ bool MakeIndex(const BuildRequest& request);
 struct IndexOptions {
     bool unique = false, noCache = false, soundex = false, descending = false;
 };
+// Every index back in the slot of its own order number.
+void RestoreSlots(AreaIndexes& s);
 // Removes the option words; returns the trimmed name (quotes removed).
 std::string SplitOptions(const std::string& text, IndexOptions& options);
 // Default extension NDX, the table's folder when none is given, any case.

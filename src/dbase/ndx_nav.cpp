@@ -77,7 +77,7 @@ bool Position(Descriptor& d, const std::string& key, std::int32_t rec, bool newe
 }
 
 // The controlling index stands on its current key and record again.
-bool Reestablish(TWorkArea& a, Descriptor& d, const char* tag)
+bool Reestablish(Descriptor& d, const char* tag)
 {
     if (EntryIs(d, d.curKey, d.curRec))
         return true;
@@ -91,7 +91,6 @@ bool Reestablish(TWorkArea& a, Descriptor& d, const char* tag)
     bool atEnd = false;
     if (!Seek(d, d.curKey, false, atEnd))
         return false;
-    (void)a;
     return !atEnd;
 }
 
@@ -273,7 +272,7 @@ std::int32_t Step(bool forward)
     if (!forward && d->bof)
         return d->curRec;
     d->eof = false;
-    if (!Reestablish(*a, *d, forward ? "_FindNextRec" : "_FindPriorRec"))
+    if (!Reestablish(*d, forward ? "_FindNextRec" : "_FindPriorRec"))
         return forward ? a->recCount + 1 : 0;
     bool edge = false;
     if (!(forward ? StepNext(*d, edge) : StepPrior(*d, edge)))

@@ -275,7 +275,13 @@ bool Login(TWorkArea& a, AreaIndexes& s)
         std::memset(st->rec, 0, 4);
         ok = st->file.Lock(LockKind::Read, ShareLockOffset, 1) == 0;
     } else {
-        ok = st->file.Lock(LockKind::Read, ShareLockOffset, 1) == 0;
+        // Another login may hold the byte alone for a moment.
+        ok = false;
+        for (int attempt = 0; attempt < 1000 && !ok; ++attempt) {
+            ok = st->file.Lock(LockKind::Read, ShareLockOffset, 1) == 0;
+            if (!ok)
+                Pause(10);
+        }
         if (ok && !ReadRecord(*st))
             std::memset(st->rec, 0, 4);
     }

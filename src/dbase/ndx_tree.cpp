@@ -15,15 +15,32 @@ NodeView View(Page& p, const Descriptor& d)
 }
 
 
+// Unsigned byte order of two character keys, eight bytes at a time.
+int CompareChars(const std::uint8_t* a, const std::uint8_t* b, std::size_t len)
+{
+    for (; len >= 8; a += 8, b += 8, len -= 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y)
+            return __builtin_bswap64(x) < __builtin_bswap64(y) ? -1 : 1;
+    }
+    for (; len > 0; ++a, ++b, --len)
+        if (*a != *b)
+            return *a < *b ? -1 : 1;
+    return 0;
+}
+
 // First entry >= key (upper: > key) among the node's entries.
 unsigned SearchNode(const Descriptor& d, const NodeView& v, const std::string& key, bool upper)
 {
     unsigned lo = 0, hi = v.Count();
     const auto* k = reinterpret_cast<const std::uint8_t*>(key.data());
+    const bool chars = d.CharKey();
     while (lo < hi) {
         const unsigned mid = (lo + hi) / 2;
-        const int c = d.CharKey() ? std::memcmp(v.Key(mid), k, d.hdr.keyLen)
-                                  : CompareKeys(d, v.Key(mid), k, d.hdr.keyLen);
+        const int c = chars ? CompareChars(v.Key(mid), k, d.hdr.keyLen)
+                            : CompareKeys(d, v.Key(mid), k, d.hdr.keyLen);
         if (upper ? c <= 0 : c < 0)
             lo = mid + 1;
         else

@@ -39,9 +39,11 @@ void WriteDokumenteSection()
     WriteReportLine("Dokumente");
     WriteReportLine("5");
     WriteReportLine(std::string(20, '-'));
+    // the links are kept as the file system names them; the file takes
+    // code page 850 like every other text in it
     for (Word k = 1; k <= DokuMax; ++k) {
-        WriteReportLine(OneLineText(DokuList[k].program));
-        WriteReportLine(OneLineText(DokuList[k].file));
+        WriteReportLine(OneLineText(DisplayToOem(DokuList[k].program)));
+        WriteReportLine(OneLineText(DisplayToOem(DokuList[k].file)));
         WriteReportLine(std::string(14, '-'));
     }
 }

@@ -28,6 +28,10 @@ bool Fatal(const std::string& what)
     return false;
 }
 
+// A length the calculation divides by counts as 0 below 1E-9 mm: what is
+// left of a difference of equal lengths after rounding is no length.
+bool NearZero(Real Length) { return std::fabs(Length) < 1E-9L; }
+
 // A rounded count that stays inside the range of the integer fields.
 Integer RoundToInteger(Real X)
 {
@@ -193,7 +197,7 @@ bool HertzPressure()
         return Fatal("dzw <= dR !");
     const Real rho = 1 / curvature;
     const Real contactLength = bP - bOver;
-    if (!(contactLength > 0))
+    if (!(contactLength > 0) || NearZero(contactLength))
         return Fatal("bH >= 3 bP !");
     // The pressure does not depend on the direction of the bolt force.
     pHertz = std::sqrt(std::fabs(FtBolt) * YoungsModulus /
@@ -213,7 +217,7 @@ bool InputSideLoads()
     Resultant(2);
     const Real a = bLg1 / 2 + bOver + bP / 2;
     const Real b = bP / 2 + bOver + bLg3 / 2;
-    if (a + b == 0)
+    if (NearZero(a + b))
         return Fatal("a+b = 0 !");
     FrLager[3] = (FrLager[2] * a + (bLg1 / 2 + L1) * FrShaft[1]) / (a + b);
     FrLager[1] = (FrLager[2] * b + (a + b + L1 + bLg1 / 2) * FrShaft[1]) / (a + b);
@@ -225,12 +229,14 @@ bool OutputSideLoads()
 {
     const Real B4 = BearingWidth(4);
     const Real B5 = BearingWidth(5);
-    const Real x4 = bP / 2 + bs + cax + B4 / 2;
-    const Real x5 = x4 + bLg45 - B4 / 2 - B5 / 2;
-    const Real xF = x5 + B5 / 2 + 0.8L * L2; // point of the external force
-    const Real span = x5 - x4;
-    if (span == 0)
+    // The span straight from the inputs: x5 - x4 after forming x5 keeps a
+    // rounding rest where the bearings coincide.
+    const Real span = bLg45 - B4 / 2 - B5 / 2;
+    if (NearZero(span))
         return Fatal("L5-L4 = 0 !");
+    const Real x4 = bP / 2 + bs + cax + B4 / 2;
+    const Real x5 = x4 + span;
+    const Real xF = x5 + B5 / 2 + 0.8L * L2; // point of the external force
     FLagerT[4] = (FtBoltSum * x5 + (xF - x5) * FrShaft[2]) / span;
     FLagerR[4] = FrGear * x5 / span;
     Resultant(4);

@@ -6,6 +6,7 @@
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
 #include "foundation/report.h"
+#include "foundation/strutil.h"
 #include "foundation/units.h"
 
 namespace kt4::drive {
@@ -99,7 +100,9 @@ void WriteLubrication(const WaelzLagerTyp& b)
     }
     Row("Betriebstemperatur", "theta", TempUnit(), FormatTempWD(b.theta, 2, 0));
     Row("Nenn-Viskosität bei 40 C", "nue n", Viscosity, RealStr(b.nuen));
-    ReportRow4(Oem("Betriebs-Viskosität bei ") + IntStr(Round(b.theta)) + " C", "nue b", Viscosity,
+    // the label rounds as the temperature row does (42.5 gives 43 in both)
+    ReportRow4(Oem("Betriebs-Viskosität bei ") + TrimBlanks(FormatRealWide(b.theta, 2, 0)) + " C",
+               "nue b", Viscosity,
                RealStr(b.nueb));
 }
 

@@ -15,9 +15,12 @@ std::string ExportFileName(const std::string& Name, const std::string& Ext)
 {
     if (Name.empty())
         return AskSaveFileName(Ext, settings::DataDir);
-    std::string full = !NameHasDot(Name)
-                           ? AddBackslash(settings::DataDir) + Name + "." + Ext
-                           : Name;
+    // the project's name "proj.v2" (or "proj.v2.kt4") gives "proj.v2." + Ext
+    std::string full = Name;
+    if (!NameHasExt(Name, Ext)) {
+        std::string folder = FilePathPart(Name).empty() ? AddBackslash(settings::DataDir) : "";
+        full = folder + NameWithoutThisExt(Name, settings::DataFileExt) + "." + Ext;
+    }
     CheckOutputFile(full);
     return settings::AbortFlag ? std::string() : full;
 }

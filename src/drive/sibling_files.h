@@ -11,8 +11,9 @@
 namespace kt4::siblings {
 
 // The full name of an export file with extension Ext: an empty Name asks in
-// the save dialog (starting in DataDir); a Name without "." goes into
-// DataDir with "." + Ext; a Name with "." is used as it is. The name is
+// the save dialog (starting in DataDir); a Name that ends in "." + Ext is
+// used as it is; any other (a project name, with or without the project
+// extension) gets "." + Ext, in DataDir when it names no folder. The name is
 // checked (CheckOutputFile). "" with AbortFlag set when cancelled or
 // refused. No setting changes.
 std::string ExportFileName(const std::string& Name, const std::string& Ext);

@@ -2,6 +2,7 @@
 // cursor and the start-up user prompt.
 #include "foundation/dialogs.h"
 
+#include "foundation/atomic_file.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/linefile.h"
@@ -12,6 +13,7 @@
 #include "foundation/ui_service.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,31 +24,45 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int IoWriteProtected = 150;
 constexpr int IoNotReady = 152;
 
 std::string FilterOf(const std::string& Mask) { return Mask + "|" + Mask; }
 
-// An existing file is tested without being touched: the writers replace it
-// through a new file in the same folder.
-bool ExistingWritable(const std::string& Name, const struct stat& st)
+// A file this user may not write: the writers leave it alone.
+bool WriteProtected(const std::string& Name, const struct stat& st)
 {
-    if (::access(Name.c_str(), W_OK) != 0)
+    if (!S_ISREG(st.st_mode) || ::faccessat(AT_FDCWD, Name.c_str(), W_OK, AT_EACCESS) == 0)
         return false;
-    return !S_ISREG(st.st_mode) || DirWritable(FilePathPart(Name));
+    return errno == EACCES || errno == EPERM || errno == EROFS;
 }
 
-bool NewNameWritable(const std::string& Name) { return CreateExclusive(Name) && ::unlink(Name.c_str()) == 0; }
-
-// The save dialog; Folder and Base receive the chosen file's folder and
-// bare name. False (and AbortFlag) when nothing was chosen.
-bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Folder, std::string& Base)
+// The name is tried the way the writers will write it: a new file beside
+// it, dropped again (a killed check leaves a temporary that the next write
+// of the name removes). The name itself is not touched.
+bool WriterAccepts(const std::string& Name)
 {
-    std::string path = settings::CurrentFileName;
+    AtomicWriter probe;
+    bool ok = probe.Open(Name);
+    probe.Discard();
+    return ok;
+}
+
+// The save dialog for a file with the extension Ext, preset with the
+// current file's bare name and that extension. Folder, Base and Full
+// receive the chosen file's folder, its name without Ext and its full name
+// (a chosen name that carries Ext in another case keeps it). False (and
+// AbortFlag) when nothing was chosen.
+bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Folder, std::string& Base,
+                std::string& Full)
+{
+    using settings::CurrentFileName;
+    std::string path;
+    if (!CurrentFileName.empty())
+        path = NameWithoutThisExt(CurrentFileName, settings::DataFileExt) + "." + Ext;
     bool ok = Ui().SaveFileDialog("", StripBackslash(Dir), FilterOf("*." + Ext), path);
     NormalCursor();
-    if (ok)
-        Base = FileBaseName(path);
+    std::string file = ok ? FileNamePart(path) : std::string();
+    Base = NameWithoutThisExt(file, Ext);
     if (!ok || Base.empty()) {
         settings::AbortFlag = true;
         return false;
@@ -54,11 +70,14 @@ bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Fol
     Folder = StripBackslash(FilePathPart(path));
     if (Folder.empty() && FilePathPart(path).empty())
         Folder = StripBackslash(Dir);
+    Full = AddBackslash(Folder) + (NameHasExt(file, Ext) ? file : file + "." + Ext);
     return true;
 }
 
 int RetryCode(const LineFile& F)
 {
+    if (F.IoError() == IoWriteProtected)
+        return IoWriteProtected;
     switch (F.SysError()) {
     case EROFS:
         return IoWriteProtected;
@@ -87,6 +106,10 @@ std::string IoErrorText(int Code)
         return "Diskette/Platte voll";
     case 106:
         return "Falsches numerisches Format";
+    case IoWriteProtected:
+        return "Schreibschutz entfernen !";
+    case IoNotAFile:
+        return DisplayToOem("Ungültiger Dateiname");
     default:
         return "Fehler bei Zugriff auf Diskette/Platte";
     }
@@ -95,13 +118,15 @@ std::string IoErrorText(int Code)
 void CheckOutputFile(const std::string& Name)
 {
     const std::string shown = DisplayToOem(Name);
-    if (CountChar('.', FileNamePart(Name)) >= 2) {
+    struct stat st {};
+    const bool exists = ::stat(Name.c_str(), &st) == 0;
+    // A file that is already there (a project opened as "proj.v2.kt4") is
+    // saved again under its name; only new names keep to one dot.
+    if (!exists && CountChar('.', FileNamePart(Name)) >= 2) {
         ShowMessageText(shown + " not allowed (too many dots)!");
         settings::AbortFlag = true;
         return;
     }
-    struct stat st {};
-    const bool exists = ::stat(Name.c_str(), &st) == 0;
     if (exists && !S_ISDIR(st.st_mode) && dialogs::AskOverwrite &&
         Name.find("aktuell") == std::string::npos) {
         SetHelpNumber(3055);
@@ -110,7 +135,12 @@ void CheckOutputFile(const std::string& Name)
     }
     if (settings::AbortFlag)
         return;
-    bool ok = exists ? !S_ISDIR(st.st_mode) && ExistingWritable(Name, st) : NewNameWritable(Name);
+    if (exists && WriteProtected(Name, st)) {
+        ErrorBox(IoErrorText(IoWriteProtected) + "  \"" + shown + "\"");
+        settings::AbortFlag = true;
+        return;
+    }
+    bool ok = !(exists && S_ISDIR(st.st_mode)) && WriterAccepts(Name);
     if (!ok) {
         ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + shown + "\"" + " !");
         settings::AbortFlag = true;
@@ -131,9 +161,8 @@ void GetSaveFileName(const std::string& Name, std::string& FullName)
         if (DemoRunning)
             CurrentFileName = "demo";
         std::string folder, base;
-        if (!SaveDialog(DataFileExt, DataDir, folder, base))
+        if (!SaveDialog(DataFileExt, DataDir, folder, base, FullName))
             return;
-        FullName = AddBackslash(folder) + base + "." + DataFileExt;
         CheckOutputFile(FullName);
         if (!AbortFlag) {
             CurrentFileName = base;
@@ -141,7 +170,11 @@ void GetSaveFileName(const std::string& Name, std::string& FullName)
         }
         return;
     }
-    FullName = !NameHasDot(Name) ? AddBackslash(DataDir) + Name + "." + DataFileExt : Name;
+    // "proj.v2" is saved as "proj.v2.kt4" (or "PROJ.V2.KT4" when that is
+    // there); a file opened with another extension ("x.dat") is saved as it is
+    FullName = FileWithExt(DataDir, Name, DataFileExt);
+    if (!FileReadable(FullName) && NameHasDot(Name) && FileReadable(Name))
+        FullName = Name;
     CheckOutputFile(FullName);
 }
 
@@ -153,10 +186,9 @@ std::string AskSaveFileName(const std::string& Ext, const std::string& Dir)
         AbortFlag = true;
         return {};
     }
-    std::string folder, base;
-    if (!SaveDialog(Ext, Dir, folder, base))
+    std::string folder, base, full;
+    if (!SaveDialog(Ext, Dir, folder, base, full))
         return {};
-    std::string full = AddBackslash(folder) + base + "." + Ext;
     CheckOutputFile(full);
     return AbortFlag ? std::string() : full;
 }
@@ -206,7 +238,18 @@ bool RewriteChecked(LineFile& F)
 {
     if (F.Rewrite())
         return true;
-    ErrorBox(F.IoError() == IoWriteFailed ? "Diskette/Platte voll" : "file write error");
+    switch (F.IoError()) {
+    case IoWriteFailed:
+    case IoWriteProtected:
+        ErrorBox(IoErrorText(F.IoError()));
+        break;
+    case IoNotAFile:
+        ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + DisplayToOem(F.Path()) + "\"" + " !");
+        break;
+    default:
+        ErrorBox("file write error");
+        break;
+    }
     settings::AbortFlag = true;
     return false;
 }
@@ -238,8 +281,9 @@ bool RewriteRetry(LineFile& F)
             return true;
         }
         int code = RetryCode(F);
-        std::string text = code == IoWriteProtected ? "Schreibschutz entfernen !"
+        std::string text = code == IoWriteProtected ? IoErrorText(IoWriteProtected)
                            : code == IoNotReady    ? "Programmdiskette einlegen !"
+                           : code == IoNotAFile    ? IoErrorText(IoNotAFile) + " \"" + DisplayToOem(F.Path()) + "\" !"
                                                    : "I/O-Error " + IntStr(code);
         settings::AbortFlag = false;
         if (!YesNoCancelBox(text + "   Wiederholen ?")) {
@@ -255,7 +299,7 @@ void MakeWindowTitle(std::string& Title)
     std::string title = OemToDisplay(ProgramTitle);
     if (CurrentFileName.empty())
         title += "   V " + OemToDisplay(ProgramVersion);
-    else if (NameHasDot(CurrentFileName))
+    else if (NameHasExt(CurrentFileName, DataFileExt))
         title += "  -  " + CurrentFileName;
     else
         title += "  -  " + CurrentFileName + "." + DataFileExt;

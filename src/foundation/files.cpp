@@ -97,13 +97,12 @@ bool FileReadable(const std::string& Name) { return IsRegularReadable(Name); }
 
 bool DirWritable(const std::string& Dir)
 {
-    std::string probe = FolderOrCurrent(Dir) + "/.kt4probe.XXXXXX";
-    int fd = ::mkstemp(probe.data());
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return true;
+    // A writer's temporary, so that one left by a killed check is removed
+    // by the next.
+    AtomicWriter probe;
+    bool ok = probe.Open(FolderOrCurrent(Dir) + "/.kt4probe");
+    probe.Discard();
+    return ok;
 }
 
 bool DirReadable(const std::string& Dir)
@@ -228,6 +227,16 @@ std::string FindFileNoCase(const std::string& Dir, const std::string& Name)
 std::string FindFileNoCase(const std::string& Path)
 {
     return FindFileNoCase(FilePathPart(Path), FileNamePart(Path));
+}
+
+std::string FileWithExt(const std::string& Dir, const std::string& Name, const std::string& Ext)
+{
+    std::string full = NameHasExt(Name, Ext) ? Name : AddBackslash(Dir) + Name + "." + Ext;
+    std::error_code ec;
+    if (fs::exists(full, ec))
+        return full;
+    std::string found = FindFileNoCase(full);
+    return found.empty() ? full : found;
 }
 
 } // namespace kt4

@@ -178,7 +178,11 @@ bool PictureBrowser::Run()
         Load();
         SetHelpNumber(2300);
         int line = current_ > 0 ? current_ : 1;
-        PictureAction a = Ui().HelpPictureBrowser(lines_, Listed(), line);
+        // the list is stored text; the browser shows display text
+        std::vector<std::string> shown;
+        for (const auto& l : lines_)
+            shown.push_back(OemToDisplay(l));
+        PictureAction a = Ui().HelpPictureBrowser(shown, Listed(), line);
         settings::AbortFlag = false;
         switch (a) {
         case PictureAction::Ok:

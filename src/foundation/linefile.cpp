@@ -39,32 +39,15 @@ int OpenErrorCode(int err)
 
 std::string NumberText(const std::string& line) { return TrimBlanks(line); }
 
-// Unadjusted RealStr / RealStrDec: file numbers ignore the Decimals setting.
-std::string FileRealDec(int decs, Real X)
-{
-    int i = 0, d = 0;
-    CalcSigDigits(3, X, i, d);
-    return FormatRealFixed(X, i, decs);
-}
-
-std::string FileRealPlain(Real X)
-{
-    if (std::fabs(X) < 1E-5L)
-        return "0";
-    int i = 0, d = 0;
-    CalcSigDigits(3, X, i, d);
-    return FormatRealFixed(X, i, d);
-}
-
 } // namespace
 
 std::string FileRealStr(Real X)
 {
     if (X >= 1)
-        return FileRealDec(7, X);
+        return RealStrDecPoint(7, X);
     if (std::fabs(X - std::nearbyint(X)) < 1E-10L)
-        return FileRealPlain(X);
-    return FileRealDec(7, X);
+        return RealStrPoint(X);
+    return RealStrDecPoint(7, X);
 }
 
 LineFile::~LineFile()
@@ -112,7 +95,17 @@ bool LineFile::OpenForWriting(bool keepOld)
         Close();
     ioError_ = sysError_ = 0;
     if (!writer_.Open(path_, keepOld)) {
-        Fail(OpenErrorCode(writer_.Errno()), writer_.Errno());
+        switch (writer_.Refused()) {
+        case AtomicWriter::Refusal::WriteProtected:
+            Fail(IoWriteProtected, writer_.Errno());
+            break;
+        case AtomicWriter::Refusal::NotAFile:
+            Fail(IoNotAFile, writer_.Errno());
+            break;
+        default:
+            Fail(OpenErrorCode(writer_.Errno()), writer_.Errno());
+            break;
+        }
         return false;
     }
     mode_ = Mode::Write;
@@ -375,5 +368,18 @@ void ReadRealLine(Real& X) { X = ReportFile.ReadReal(); }
 void ReadDoubleLine(double& X) { X = ReportFile.ReadDouble(); }
 void ReadBoolLine(bool& B) { ReportFile.ReadBool(B); }
 void ReadBoolLineDefTrue(bool& B) { ReportFile.ReadBoolDefTrue(B); }
+
+bool ReadTextLines(const std::string& Path, std::vector<std::string>& Lines)
+{
+    LineFile f;
+    if (!f.OpenRead(Path))
+        return false;
+    std::string line;
+    while (!f.Eof() && f.ReadLine(line))
+        Lines.push_back(line);
+    bool ok = f.IoError() == 0;
+    f.Close();
+    return ok;
+}
 
 } // namespace kt4

@@ -6,8 +6,10 @@
 // Bytes go through unchanged (stored OEM text). Numbers are written with
 // "." and read with "," or ".", whatever the process locale.
 //
-// Writing is atomic: the lines go to a temporary file beside the target,
-// which replaces the target at Close only when every write succeeded.
+// Writing is atomic (AtomicWriter): the lines go to a temporary file beside
+// the target, which replaces the target at Close only when every write
+// succeeded. A write-protected file or a name that is no file is refused
+// at Rewrite and Append (IoWriteProtected, IoNotAFile).
 //
 // Errors raise nothing and show nothing: every failed operation sets
 // settings::AbortFlag and records an I/O code (IoError) that the dialog
@@ -24,6 +26,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace kt4 {
 
@@ -38,6 +41,8 @@ enum IoCode : int {
     IoNotOpen = 103,
     IoNotOpenForInput = 104,
     IoNotOpenForOutput = 105,
+    IoWriteProtected = 150, // "Schreibschutz entfernen !": this user may not write the file
+    IoNotAFile = 1000,      // the name is a folder, a FIFO or a socket, not a file
 };
 
 // A number as written into files: seven decimals ("1500.0000000",
@@ -166,5 +171,9 @@ void ReadRealLine(Real& X);
 void ReadDoubleLine(double& X);
 void ReadBoolLine(bool& B);
 void ReadBoolLineDefTrue(bool& B);
+
+// Appends every line of the file Path to Lines; false (and AbortFlag)
+// when it cannot be opened or read.
+bool ReadTextLines(const std::string& Path, std::vector<std::string>& Lines);
 
 } // namespace kt4

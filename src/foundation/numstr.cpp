@@ -189,6 +189,14 @@ std::string FormatRealFixed(Real X, int IntDigits, int Decs)
     return FormatCore(X, IntDigits, Decs);
 }
 
+std::string FormatRealWide(Real X, int IntDigits, int Decs)
+{
+    const Real ax = std::fabs(X);
+    if (std::isfinite(ax) && ax >= 1)
+        IntDigits = std::max(IntDigits, static_cast<int>(DecimalExponent(ax)) + 1);
+    return FormatReal(X, IntDigits, Decs);
+}
+
 std::string FixedStrPoint(Real X, int IntDigits, int Decs)
 {
     Decs = std::max(Decs, 0);

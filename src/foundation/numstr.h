@@ -31,6 +31,9 @@ void CalcSigDigits(int N, Real X, int& IntDigits, int& Decs);
 std::string FormatReal(Real X, int IntDigits, int Decs);
 // The same without the Decimals adjustment (numbers written to files).
 std::string FormatRealFixed(Real X, int IntDigits, int Decs);
+// FormatReal with at least as many integer digits as X has, so that a
+// large value stays in fixed notation (125 with IntDigits 2 gives "125").
+std::string FormatRealWide(Real X, int IntDigits, int Decs);
 // Exactly Decs decimals, padded like FormatReal; no Decimals adjustment, no
 // precision limit, no small-value rule.
 std::string FixedStrPoint(Real X, int IntDigits, int Decs);
@@ -44,8 +47,8 @@ std::string RealStr6(Real X);
 std::string RealStrDec(int Decs, Real X);
 // Right-aligned in Width characters; abs(X) < 1E-6 gives "0".
 std::string RealStrWidth(int Width, Real X);
-// Forms for CAD files: always a point, and without the adjustment by the
-// Decimals setting.
+// Forms for CAD files: always a point, and digits from the parameters
+// alone: the display setting Decimals never changes what goes into a file.
 std::string RealStrPoint(Real X);
 std::string RealStrDecPoint(int Decs, Real X);
 std::string FormatRealPoint(Real X, int IntDigits, int Decs);

@@ -71,4 +71,19 @@ bool NameHasDot(const std::string& Name)
     return FileNamePart(Name).find('.') != std::string::npos;
 }
 
+bool NameHasExt(const std::string& Name, const std::string& Ext)
+{
+    if (Ext.empty())
+        return false;
+    std::string file = FileNamePart(Name);
+    std::string tail = "." + Ext;
+    return file.size() > tail.size() &&
+           LowerStr(file.substr(file.size() - tail.size())) == LowerStr(tail);
+}
+
+std::string NameWithoutThisExt(const std::string& Name, const std::string& Ext)
+{
+    return NameHasExt(Name, Ext) ? Name.substr(0, Name.size() - Ext.size() - 1) : Name;
+}
+
 } // namespace kt4

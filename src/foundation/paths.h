@@ -32,5 +32,11 @@ std::string FileNamePart(const std::string& Name);
 // True when the file part holds a "." (a name given with its extension);
 // dots in folder names do not count.
 bool NameHasDot(const std::string& Name);
+// True when the file part ends in "." + Ext (any case) after at least one
+// other character: only then does a name already carry that extension
+// ("proj.v2" does not carry "kt4", "PROJ.KT4" does).
+bool NameHasExt(const std::string& Name, const std::string& Ext);
+// Name without a trailing "." + Ext (any case); every other dot stays.
+std::string NameWithoutThisExt(const std::string& Name, const std::string& Ext);
 
 } // namespace kt4

@@ -114,9 +114,14 @@ void ReportMessagesSection();
 void ReportCalcMessages();
 void ViewErrorMessages();
 
+// The display copy "$$" + Counter + ".txt" that device 6 writes without
+// asking (the last one has the number OutputFileCounter).
+std::string TxtDeviceCopyName(Integer Counter);
+
 // Copies a text file line by line from OEM to display text (UTF-8); an
-// I/O error sets AbortFlag and ends the copy, leaving Dest as it was.
-void CopyTextFileToDisplay(const std::string& Source, const std::string& Dest);
+// I/O error sets AbortFlag, ends the copy and is told in an error box;
+// Dest then stays as it was. False when Dest was not written.
+bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest);
 
 // A table of up to 7 columns in a report. The column count is the number
 // of leading non-zero widths. Done (or the destructor) ends the table.

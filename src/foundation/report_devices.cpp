@@ -8,6 +8,7 @@
 #include "foundation/linefile.h"
 #include "foundation/numstr.h"
 #include "foundation/paths.h"
+#include "foundation/private_temp.h"
 #include "foundation/report_internal.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
@@ -28,19 +29,32 @@ namespace {
 
 constexpr int NumberedTempNames = 1000;
 
-std::string TempFolder() { return AddBackslash(settings::TempDir); }
-std::string OutwinName() { return TempFolder() + "outwin.txt"; }
+// The report files with fixed names ("$OUTn.TMP", "$$$k.txt", "$$k.txt",
+// "outwin.txt", "OUTDOS.TXT", BaseName + ".htm") live in the process's
+// private folder under TempDir, never in TempDir itself, which other users
+// share. "" when that folder cannot be made: the write then fails and is
+// reported.
+std::string TempName(const std::string& Name)
+{
+    std::string folder = PrivateTempDir();
+    return folder.empty() ? std::string() : folder + Name;
+}
+std::string OutwinName() { return TempName("outwin.txt"); }
+std::string NumberedCopyName(Integer Counter) { return TempName("$$" + IntStr(Counter) + ".txt"); }
 
-// A new temporary report file "$OUT" + n + ".TMP" in TempDir, created so
-// that no other report (of this or another run) gets the same name.
+// A new temporary report file "$OUT" + n + ".TMP", created so that no
+// other report of this run gets the same name.
 std::string MakeTempReportFile()
 {
+    std::string folder = PrivateTempDir();
+    if (folder.empty())
+        return {};
     for (int n = 1; n <= NumberedTempNames; ++n) {
-        std::string name = TempFolder() + "$OUT" + IntStr(n) + ".TMP";
+        std::string name = folder + "$OUT" + IntStr(n) + ".TMP";
         if (CreateExclusive(name))
             return name;
     }
-    std::string tmpl = TempFolder() + "$OUTXXXXXX.TMP";
+    std::string tmpl = folder + "$OUTXXXXXX.TMP";
     int fd = ::mkstemps(tmpl.data(), 4);
     if (fd >= 0)
         ::close(fd);
@@ -112,12 +126,12 @@ bool NameReportFile()
     case DevTxtBesideData:
         if (TextDeviceDialog)
             return ChooseReportFile("txt");
-        ReportFileName = TempFolder() + "$$$" + IntStr(OutputFileCounter + 1) + ".txt";
+        ReportFileName = TempName("$$$" + IntStr(OutputFileCounter + 1) + ".txt");
         return true;
     case DevHtml:
         if (HtmlBrowser.empty())
             return ChooseReportFile("htm");
-        ReportFileName = TempFolder() + BaseName + ".htm";
+        ReportFileName = TempName(BaseName + ".htm");
         CheckOutputFile(ReportFileName);
         return !AbortFlag;
     default:
@@ -171,9 +185,10 @@ void HandToProgram(const std::string& program, const std::string& file)
 std::string BesideDataName()
 {
     using namespace settings;
+    const std::string bare = NameWithoutThisExt(CurrentFileName, DataFileExt) + ".txt";
     if (FileNameHasDir)
-        return CurrentFileName + ".txt";
-    return AddBackslash(DataDir) + CurrentFileName + ".txt";
+        return bare;
+    return AddBackslash(DataDir) + bare;
 }
 
 void ReenableErrorBoxes()
@@ -183,37 +198,45 @@ void ReenableErrorBoxes()
         settings::ShowErrorBoxes = true;
 }
 
+// The display copy of the report; a failure is told with the name of the
+// copy. False when it was not written.
+bool CopyForDisplay(const std::string& Dest)
+{
+    return CopyTextFileToDisplay(ReportFileName, Dest); // a failure is told there
+}
+
 void FinishReport()
 {
     using namespace settings;
     switch (ReportDevice) {
     case DevScreen:
-        CopyTextFileToDisplay(ReportFileName, OutwinName());
-        Ui().ShowTextViewer(OutwinName(), ReportFileName);
+        if (CopyForDisplay(OutwinName()))
+            Ui().ShowTextViewer(OutwinName(), ReportFileName);
         EraseFile(ReportFileName);
         break;
     case DevFile:
     case DevOutDos:
-        CopyTextFileToDisplay(ReportFileName, OutwinName());
+        CopyForDisplay(OutwinName());
         ReenableErrorBoxes();
         break;
     case DevPrinter:
         PrintTextFile(ReportFileName);
         EraseFile(ReportFileName);
         break;
-    case DevTextProgram:
-        CopyTextFileToDisplay(ReportFileName, OutwinName());
+    case DevTextProgram: {
+        bool copied = CopyForDisplay(OutwinName());
         EraseFile(ReportFileName);
-        if (!AbortFlag)
+        if (copied)
             HandToProgram(TextProgram, OutwinName());
         break;
+    }
     case DevTxt:
         ++OutputFileCounter;
-        CopyTextFileToDisplay(ReportFileName, TempFolder() + "$$" + IntStr(OutputFileCounter) + ".txt");
+        CopyForDisplay(NumberedCopyName(OutputFileCounter));
         break;
     case DevTxtBesideData:
         ++OutputFileCounter;
-        CopyTextFileToDisplay(ReportFileName, BesideDataName());
+        CopyForDisplay(BesideDataName());
         break;
     case DevHtml:
         HandToProgram(HtmlBrowser, ReportFileName);
@@ -261,7 +284,7 @@ void OpenReport(TReportDevice Device, const std::string& Name)
         return;
     case DevOutDos:
         ReportPause = false;
-        ReportFileName = TempFolder() + "OUTDOS.TXT";
+        ReportFileName = TempName("OUTDOS.TXT");
         OpenSink();
         return;
     default:
@@ -303,22 +326,47 @@ void CloseReport()
     FinishReport();
 }
 
-void CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
+bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
 {
     const bool before = settings::AbortFlag;
     settings::AbortFlag = false;
     LineFile in, out;
-    if (in.OpenRead(Source) && out.OpenWrite(Dest)) {
+    const bool opened = in.OpenRead(Source) && out.OpenWrite(Dest);
+    if (opened) {
         std::string line;
         while (!settings::AbortFlag && !in.Eof() && in.ReadLine(line))
             out.WriteLine(OemToDisplay(line));
     }
     in.Close();
-    if (settings::AbortFlag)
+    if (settings::AbortFlag || !opened)
         out.Discard();
     else
         out.Close();
-    settings::AbortFlag = settings::AbortFlag || before;
+    const bool ok = opened && !settings::AbortFlag && out.IoError() == 0;
+    if (!ok) {
+        const std::string shown = Dest.empty() ? settings::TempDir : Dest;
+        if (out.IoError() != 0)
+            ErrorBox(IoErrorText(out.IoError()) + ": " + DisplayToOem(shown) + " wurde nicht geschrieben.");
+        else
+            ErrorBox(DisplayToOem("Datei " + shown + " kann nicht geschrieben werden !"));
+    }
+    settings::AbortFlag = !ok || settings::AbortFlag || before;
+    return ok;
 }
+
+std::string TxtDeviceCopyName(Integer Counter) { return NumberedCopyName(Counter); }
+
+namespace report::detail {
+
+std::string TxtReportTarget()
+{
+    if (ReportDevice == DevTxtBesideData)
+        return BesideDataName();
+    if (ReportDevice == DevTxt && !settings::TextDeviceDialog)
+        return NumberedCopyName(settings::OutputFileCounter + 1);
+    return ReportFileName;
+}
+
+} // namespace report::detail
 
 } // namespace kt4

@@ -16,6 +16,10 @@ std::string Html(const std::string& S);
 std::string FramedBlankLine(int Width = 70);
 // Writes S over Line from column Col when it fits wholly.
 void Place(std::string& Line, const std::string& S, int Col);
+// The file a TXT report ends up in, named in its header: the text file
+// beside the data file (device 9), the numbered copy (device 6), or the
+// file chosen in the save dialog.
+std::string TxtReportTarget();
 // True while a page header is written: its lines never break a page.
 extern bool InPageHeader;
 

@@ -85,13 +85,15 @@ std::string FileLine()
 {
     using namespace settings;
     std::string name = TrimBlanks(CurrentFileName);
+    // a name that came with its extension ("beispiel1.kt4") keeps just that
+    const std::string ext = NameHasExt(name, DataFileExt) ? "" : "." + DataFileExt;
     std::string shown;
     if (FileNameHasDir)
         shown = DisplayToOem(name);
     else if (DataDir.size() + name.size() < 70)
-        shown = DisplayToOem(AddBackslash(DataDir) + name) + "." + DataFileExt;
+        shown = DisplayToOem(AddBackslash(DataDir) + name) + ext;
     else
-        shown = DisplayToOem(name) + "." + DataFileExt;
+        shown = DisplayToOem(name) + ext;
     std::string line = FramedBlankLine();
     Place(line, shown, 4);
     return line;
@@ -110,7 +112,7 @@ void TxtPageHeader(Integer PageNo)
         return;
     using namespace settings;
     ReportLine(ProgramTitle + " V" + ProgramVersion + Tab + DateString() + Tab + TimeString());
-    ReportLine(DisplayToOem(RemoveBlanks(ReportFileName)));
+    ReportLine(DisplayToOem(RemoveBlanks(TxtReportTarget())));
     for (const auto& r : RemarkLines)
         ReportLine(r);
     ReportLine(" ");
@@ -304,10 +306,15 @@ void ReportColumnHeader()
         PutLine(row + "</TR>");
         return;
     }
+    // each title at its column, or one blank after the title before it
     std::string line = FramedBlankLine();
-    Place(line, T[1], 3);
-    for (std::size_t k = 2; k <= T.size(); ++k)
-        Place(line, T[k], ReportTabs[k - 1]);
+    int next = 0;
+    for (std::size_t k = 1; k <= T.size(); ++k) {
+        const int col = std::max(k == 1 ? 3 : static_cast<int>(ReportTabs[k - 1]), next);
+        Place(line, T[k], col);
+        if (!T[k].empty())
+            next = col + static_cast<int>(T[k].size()) + 1;
+    }
     line.back() = FrameSideChar();
     ReportLine(line);
     ReportLine(FrameBottomLine());

@@ -71,16 +71,28 @@ void HeadlessUi::Record(const std::string& kind, const std::string& caption, con
     log_.push_back(kind + "|" + caption + "|" + text);
 }
 
+// A question of a run without a person goes to the error output with the
+// answer it got, so that a script sees why the run went the way it did.
+void HeadlessUi::Tell(const std::string& question, bool answered, const std::string& answer) const
+{
+    if (!quiet)
+        std::cerr << question << " -> " << (answered ? answer : std::string("Abbrechen")) << "\n";
+}
+
 bool HeadlessUi::Choice(const char* kind, const std::string& prompt,
                         const std::vector<std::string>& lines, int& sel)
 {
     Record(kind, prompt, std::to_string(lines.size()));
     std::string a;
-    if (!NextAnswer(a))
-        return false;
-    char* end = nullptr;
-    long n = std::strtol(a.c_str(), &end, 10);
-    if (end == a.c_str() || *end != '\0' || n < 1 || n > static_cast<long>(lines.size()))
+    long n = 0;
+    bool ok = NextAnswer(a);
+    if (ok) {
+        char* end = nullptr;
+        n = std::strtol(a.c_str(), &end, 10);
+        ok = end != a.c_str() && *end == '\0' && n >= 1 && n <= static_cast<long>(lines.size());
+    }
+    Tell(prompt, ok, ok ? lines[static_cast<std::size_t>(n - 1)] : std::string());
+    if (!ok)
         return false;
     sel = static_cast<int>(n);
     return true;
@@ -102,7 +114,9 @@ bool HeadlessUi::YesNoChoice(const std::string& prompt, char& answer)
 {
     Record("yesno", prompt, std::string(1, answer));
     std::string a;
-    if (!NextAnswer(a))
+    bool ok = NextAnswer(a);
+    Tell(prompt, ok, IsYes(a) ? "Ja" : "Nein");
+    if (!ok)
         return false;
     answer = IsYes(a) ? 'J' : 'N';
     return true;
@@ -112,7 +126,9 @@ bool HeadlessUi::TextInput(const std::string& prompt, std::string& text, int max
 {
     Record("text", prompt, text);
     std::string a;
-    if (!NextAnswer(a))
+    bool ok = NextAnswer(a);
+    Tell(prompt, ok, "\"" + a + "\"");
+    if (!ok)
         return false;
     if (maxLen > 0 && static_cast<int>(a.size()) > maxLen)
         a.resize(static_cast<std::size_t>(maxLen));
@@ -132,11 +148,22 @@ Answer HeadlessUi::YesNoCancelBox(const std::string& caption, const std::string&
 {
     Record("yesnocancel", caption, text);
     std::string a;
-    if (!NextAnswer(a))
+    bool ok = NextAnswer(a);
+    Tell(caption + " " + text, ok, IsYes(a) ? "Ja" : "Nein");
+    if (!ok)
         return Answer::Cancel;
     if (IsYes(a))
         return Answer::Yes;
     return Answer::No;
+}
+
+bool HeadlessUi::OkCancelBox(const std::string& caption, const std::string& text)
+{
+    Record("okcancel", caption, text);
+    std::string a;
+    bool ok = NextAnswer(a) && (IsYes(a) || a == "ok" || a == "OK");
+    Tell(caption + " " + text, ok, "OK");
+    return ok;
 }
 
 void HeadlessUi::MessageScreen(const std::string& caption, const std::vector<std::string>& lines)
@@ -156,7 +183,9 @@ bool HeadlessUi::OpenFileDialog(const std::string& title, const std::string& dir
 {
     Record("open", title, dir + "|" + filter);
     std::string a;
-    if (!NextAnswer(a))
+    bool ok = NextAnswer(a);
+    Tell("Datei öffnen " + dir + " " + filter, ok, a);
+    if (!ok)
         return false;
     path = a;
     return true;
@@ -167,7 +196,9 @@ bool HeadlessUi::SaveFileDialog(const std::string& title, const std::string& dir
 {
     Record("save", title, dir + "|" + filter + "|" + path);
     std::string a;
-    if (!NextAnswer(a))
+    bool ok = NextAnswer(a);
+    Tell("Datei speichern " + dir + " " + filter + " " + path, ok, a);
+    if (!ok)
         return false;
     path = a;
     return true;
@@ -266,12 +297,20 @@ bool HeadlessUi::FolderDialog(const std::string& title, const std::string& dir,
 {
     Record("folder", title, dir);
     std::string a;
-    if (!NextAnswer(a))
+    bool ok = NextAnswer(a);
+    Tell("Ordner wählen " + dir, ok, a);
+    if (!ok)
         return false;
     chosen = a;
     return true;
 }
 
 void HeadlessUi::SetAppTitle(const std::string& title) { Record("title", "", title); }
+
+bool HeadlessUi::OpenUrl(const std::string& url)
+{
+    Record("openurl", "", url);
+    return launchPrograms ? Spawn("xdg-open", {url}) : true;
+}
 
 } // namespace kt4

@@ -1,5 +1,6 @@
 // The backend without windows. Questions take the next scripted answer;
-// with none left they are cancelled. Messages go to stderr (unless quiet)
+// with none left they are cancelled. Messages, and questions with the
+// answer they got, go to stderr (unless quiet)
 // and every call is recorded, so tests can check what the user would have
 // seen.
 #pragma once
@@ -62,8 +63,12 @@ public:
     bool FolderDialog(const std::string& title, const std::string& dir,
                       std::string& chosen) override;
     void SetAppTitle(const std::string& title) override;
+    // Recorded as "openurl"; started only with launchPrograms.
+    bool OpenUrl(const std::string& url) override;
+    // OK for "J"/"Y"/"yes"/"ok", Cancel otherwise
+    bool OkCancelBox(const std::string& caption, const std::string& text) override;
 
-    // Whether OpenDocument/StartProgram really start anything (off: only
+    // Whether OpenDocument/StartProgram/OpenUrl really start anything (off: only
     // recorded). Batch runs leave it off.
     bool launchPrograms = false;
 
@@ -72,6 +77,7 @@ private:
     bool Choice(const char* kind, const std::string& prompt, const std::vector<std::string>& lines,
                 int& sel);
     void Record(const std::string& kind, const std::string& caption, const std::string& text);
+    void Tell(const std::string& question, bool answered, const std::string& answer) const;
 
     std::deque<std::string> answers_;
     std::vector<std::string> log_;

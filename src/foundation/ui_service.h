@@ -97,9 +97,9 @@ public:
         MessageBox("Fehlermeldung", message + "\n\n" + cause + "\n\n" + remedy, BoxKind::Message);
         return false;
     }
-    // The help-picture browser over lines (pictureCount picture lines, then
-    // the command lines); line is the preselected line and receives the
-    // chosen one.
+    // The help-picture browser over lines of display text (pictureCount
+    // picture lines, then the command lines); line is the preselected line
+    // and receives the chosen one.
     virtual PictureAction HelpPictureBrowser(const std::vector<std::string>& lines,
                                              int pictureCount, int& line)
     {
@@ -120,6 +120,14 @@ public:
     }
     // The title of the application and its main window.
     virtual void SetAppTitle(const std::string& title) { (void)title; }
+    // A web or mail address ("https:", "mailto:") with the desktop's
+    // associated program. False when it could not be handed on.
+    virtual bool OpenUrl(const std::string& url) { return StartProgram("xdg-open", {url}); }
+    // A question with OK and Cancel; true for OK.
+    virtual bool OkCancelBox(const std::string& caption, const std::string& text)
+    {
+        return YesNoCancelBox(caption, text) == Answer::Yes;
+    }
 };
 
 // The current backend; a HeadlessUi until the program installs another.

@@ -87,7 +87,8 @@ std::string FormatTorqueWD(Real X, int I, int D)
 
 std::string FormatTempWD(Real X, int I, int D)
 {
-    return FormatReal(English() ? CelsiusToFahrenheit(X) : X, I, D);
+    // fixed notation whatever the size: 125 degrees are no "1.3E+02"
+    return FormatRealWide(English() ? CelsiusToFahrenheit(X) : X, I, D);
 }
 
 Real ReadLength(const std::string& S)

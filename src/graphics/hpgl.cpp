@@ -226,8 +226,11 @@ void Interpreter::ArcAbsolute()
     r_.SkipToSemicolon();
     if (!PlotPosDefined)
         return; // no arc from a position that is not yet known
-    Real ex, ey;
-    RotateAbout(ex, ey, DegToRad(sweep), cx, cy, PlotCurX, PlotCurY);
+    Real ex = PlotCurX, ey = PlotCurY;
+    // whole turns end exactly where they began: the start and end rays
+    // then coincide and the whole circle is drawn
+    if (std::fmod(sweep, Real(360)) != 0)
+        RotateAbout(ex, ey, DegToRad(sweep), cx, cy, PlotCurX, PlotCurY);
     if (PlotPenDown) {
         const Real radius = std::hypot(PlotCurX - cx, PlotCurY - cy);
         const Real a1 = RadToDeg(ArcTanXY(PlotCurX - cx, PlotCurY - cy));

@@ -92,17 +92,21 @@ void DisplayReplay::ApplyColor(Integer n)
     if (n >= 1 && n <= 16) {
         colorNo_ = n;
         const GraphColor pal = GraphPalette[n];
+        // pen, brush and font: a text after colour 16 takes its colour too
         if (settings::ColorGraphics) {
             screen_.SetPenColor(pal);
             brush_ = pal;
+            textColor_ = pal;
         } else {
             screen_.SetPenColor(Black);
             brush_ = BackgroundColor;
+            textColor_ = Black;
         }
         if (printer_) {
             const bool colour = PrintInColour();
             printer_->canvas->SetPenColor(colour ? pal : Black);
             printerBrush_ = colour ? pal : BackgroundColor;
+            textColor_ = colour ? pal : Black; // texts go to the printer only then
         }
     } else if (n == 0) {
         colorNo_ = 0;

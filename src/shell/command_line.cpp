@@ -12,8 +12,6 @@ namespace kt4::shell {
 
 namespace {
 
-bool IsSwitch(const std::string& P) { return !P.empty() && (P[0] == '/' || P[0] == '-'); }
-
 bool IsNoGui(const std::string& P) { return UpperStr(P) == "/NOGUI"; }
 
 bool IsCadSwitch(const std::string& P)
@@ -34,17 +32,6 @@ bool ParseCad(const std::string& P, CommandLine& Cmd)
     return CadOutputAvailable(Cmd.cadDevice);
 }
 
-// Parameters from the third on may only be "/NOGUI" if they are switches.
-bool LaterSwitchesKnown(const std::vector<std::string>& Params, CommandLine& Cmd)
-{
-    for (std::size_t k = 2; k < Params.size(); ++k)
-        if (IsSwitch(Params[k]) && !IsNoGui(Params[k])) {
-            Cmd.badSwitch = Params[k];
-            return false;
-        }
-    return true;
-}
-
 StartMode SecondParameter(const std::string& P, bool CadAvailable, CommandLine& Cmd)
 {
     if (P == "/E" || P == "/e")
@@ -55,7 +42,9 @@ StartMode SecondParameter(const std::string& P, bool CadAvailable, CommandLine& 
         return StartMode::SkipLoad;
     if (CadAvailable && IsCadSwitch(P) && ParseCad(P, Cmd))
         return StartMode::CadFile;
-    if (IsSwitch(P) && !IsNoGui(P)) {
+    // a CAD file that cannot be written is refused; anything else ("/g",
+    // "/x", "-e") opens the file in the window
+    if (IsCadSwitch(P)) {
         Cmd.badSwitch = P;
         return StartMode::UnknownSwitch;
     }
@@ -79,9 +68,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& Params, bool CadAva
         cmd.mode = StartMode::Demo;
         return cmd;
     }
+    // only parameter 2 chooses; later ones are not read ("/NOGUI" aside)
     cmd.mode = Params.size() > 1 ? SecondParameter(Params[1], CadAvailable, cmd) : StartMode::OpenFile;
-    if (cmd.mode != StartMode::UnknownSwitch && !LaterSwitchesKnown(Params, cmd))
-        cmd.mode = StartMode::UnknownSwitch;
     if (cmd.mode == StartMode::OpenFile && FileNamePart(cmd.file).find('.') == std::string::npos)
         cmd.mode = StartMode::MissingExtension;
     return cmd;

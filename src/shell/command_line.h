@@ -8,7 +8,9 @@
 //   file /CADi:j      a CAD file of view j (i: 1 DXF, 2 IGES, 4 plot,
 //                     5 TXT, 6 STL, 7 STEP), then end
 //   file /G           the window; the file is not loaded
-//   file              the window on the loaded file
+//   file              the window on the loaded file; so also with any
+//                     other parameter 2 ("/g", "/x"); later parameters
+//                     are not read
 //   "/NOGUI" may follow anywhere: no window is opened and no dialog waits
 //   for an answer. With a file alone the run reads and calculates it, tells
 //   the calculation's messages on the error output and ends (exit 1 after a
@@ -31,7 +33,7 @@ enum class StartMode {
     SkipLoad,         // file /G
     OpenFile,         // file (with anything that is not a switch after it)
     MissingExtension, // file without an extension
-    UnknownSwitch,    // a switch the program does not know
+    UnknownSwitch,    // "/CAD..." when no such CAD file can be written
 };
 
 struct CommandLine {

@@ -146,6 +146,23 @@ const std::vector<int>& MenuLanguageIds()
     return ids;
 }
 
+std::string ToolkitLanguageCode(int Id)
+{
+    switch (Id) {
+    case LangGerman: return "de";
+    case LangEnglish: return "en";
+    case LangFrench: return "fr";
+    case LangItalian: return "it";
+    case LangSwedish: return "sv";
+    case LangPortuguese: return "pt_BR";
+    case LangRomanian: return "ro";
+    case LangKorean: return "ko";
+    case LangSpanish: return "es";
+    case LangChinese: return "zh_CN";
+    default: return "";
+    }
+}
+
 void SetMenuLanguage(int Id) { Apply(MenuTable(), Id); }
 void SetVocabulary(int Id) { Apply(VocabularyTable(), Id); }
 void SetPartNames(int Id) { Apply(PartNameTable(), Id); }

@@ -33,6 +33,11 @@ void SetPartNames(int Id);
 // captions into its menu (SetMenuCaptions).
 void SetLanguageTables(int Id);
 
+// The language of the toolkit's own texts (buttons, file and print dialogs)
+// for a language id: "de", "en", "fr", ... as the toolkit's translation
+// files name them; "" for a language it has none for (English then).
+std::string ToolkitLanguageCode(int Id);
+
 // Start values: every table run with German.
 void InitLanguages();
 

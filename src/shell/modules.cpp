@@ -25,6 +25,7 @@
 #include "graphics/graph_settings.h"
 #include "graphics/hpgl.h"
 #include "shell/config_file.h"
+#include "shell/guided_tour.h"
 #include "shell/languages.h"
 #include "shell/services.h"
 
@@ -66,6 +67,7 @@ void InitModules()
     Services().drawCadView = [](int view, int device) {
         drawings::DrawViewStandIn(static_cast<Word>(view), static_cast<Word>(device));
     };
+    Services().tourStart = TourStart;
 }
 
 } // namespace kt4::shell

@@ -1,5 +1,6 @@
 #include "shell/recent_files.h"
 
+#include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
@@ -12,22 +13,16 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr int RecentCount = 4;
-
-bool HasDataExt(const std::string& Name)
-{
-    std::string file = FileNamePart(Name);
-    std::string ext = "." + settings::DataFileExt;
-    return file.size() > ext.size() &&
-           LowerStr(file.substr(file.size() - ext.size())) == LowerStr(ext);
-}
 } // namespace
 
 std::string RecentFilePath(const std::string& Name)
 {
-    fs::path name(HasDataExt(Name) ? Name : Name + "." + settings::DataFileExt);
-    fs::path full = name.is_absolute() || settings::DataDir.empty()
-                        ? name
-                        : fs::path(settings::DataDir) / name;
+    // the file as it is named on disk ("PROJ.KT4" for the current "PROJ")
+    fs::path name(Name);
+    std::string joined = name.is_absolute() || settings::DataDir.empty()
+                             ? Name
+                             : (fs::path(settings::DataDir) / name).string();
+    fs::path full(FileWithExt("", joined, settings::DataFileExt));
     std::error_code ec;
     fs::path abs = fs::absolute(full, ec);
     return (ec ? full : abs).lexically_normal().string();

@@ -1,12 +1,17 @@
 #include "shell/services.h"
 
 #include "cad/cad_device.h"
+#include "foundation/private_temp.h"
 
 namespace kt4::shell {
 
 LaterServices& Services()
 {
-    static LaterServices services;
+    static LaterServices services = [] {
+        LaterServices s;
+        s.exitCleanup = RemovePrivateTempDir;
+        return s;
+    }();
     return services;
 }
 

@@ -40,8 +40,11 @@ struct Step {
     StartResult result;
 };
 
+// The run ends here: its private temporary folder goes now, so that a
+// batch run leaves nothing behind in TempDir.
 Step Ended(int code)
 {
+    RemovePrivateTempDir();
     Step s;
     s.next = Next::End;
     s.result = {true, code};
@@ -123,7 +126,10 @@ Step BatchPrintout()
     bool written = drive::WriteAusdruck(0);
     fs::file_time_type after{};
     bool fresh = FileTime(out, after) && (!existed || after != before);
-    return Ended(written && !AbortFlag && fresh ? 0 : 1);
+    if (written && !AbortFlag && fresh)
+        return Ended(0);
+    ErrorBoxAlways(DisplayToOem("Ausdruck " + out + " wurde nicht geschrieben."));
+    return Ended(1);
 }
 
 // "/CADi:j": view j on CAD device i; the file takes the data file's name in

@@ -90,8 +90,10 @@ void CheckWorkFolders()
     Check(DefaultDataDir, "ung\x81ltiger Data Ordner konfiguriert");
     if (DbfUseTemp) {
         HourglassCursor();
-        // Each table with its memo file.
-        AbortFlag = !dbase::CopyTablesWithMemos(AddBackslash(DbfDir), AddBackslash(TempDir));
+        // Each table with its memo file; without the copies the tables are
+        // opened where they are.
+        if (!dbase::CopyTablesWithMemos(AddBackslash(DbfDir), AddBackslash(TempDir)))
+            DbfUseTemp = false;
         NormalCursor();
     }
 }

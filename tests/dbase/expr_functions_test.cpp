@@ -1,8 +1,10 @@
 // The function library: every function with its types and its edge cases
 // (empty texts, blank dates, negative and huge counts, NaN).
+#include "common/comma_locale.h"
 #include "dbase_fixture.h"
 
 #include "dbase/expr.h"
+#include "dbase/keys.h"
 #include "dbase/keys_date.h"
 
 #include <cmath>
@@ -100,6 +102,18 @@ TEST_F(ExprFunctions, Str)
     EXPECT_EQ(Text("STR(1, 1E10)"), std::string(254, ' ') + "1");
     EXPECT_EQ(Text("STR(1.25, 6, 99)"), "******"); // 15 decimals at most
     EXPECT_EQ(Text("STR(1.25, 20, 99)"), "   1.250000000000000");
+}
+
+// The window program takes its locale from the desktop (setlocale(LC_ALL,
+// "") under a German desktop): numbers and keys must not follow it.
+TEST_F(ExprFunctions, StrAndKeysIgnoreTheDesktopLocale)
+{
+    kt4::testing::CommaLocale comma(true);
+    ASSERT_TRUE(comma.Active()) << comma.Missing();
+    EXPECT_EQ(Text("STR(12.5, 10, 2)"), "     12.50");
+    EXPECT_DOUBLE_EQ(Num("VAL(STR(12.5, 10, 2))"), 12.5);
+    EXPECT_DOUBLE_EQ(Num("ROUND(2.675, 2)"), 2.68);
+    EXPECT_EQ(DoubleToBcd(123.45, 2), TextToBcd("123.45", 2));
 }
 
 TEST_F(ExprFunctions, CountsAreClampedAndNaNIsZero)

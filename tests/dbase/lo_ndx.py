@@ -26,7 +26,7 @@ def main():
     folder, table, columns = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3:]
     home = tempfile.mkdtemp(prefix="kt4lo")
     pipe = "kt4lo%d" % os.getpid()
-    env = dict(os.environ, HOME=home)
+    env = dict(os.environ, HOME=home, TMPDIR=home)  # its pipe socket too
     office = subprocess.Popen(
         ["soffice", "--headless", "--invisible", "--nologo", "--norestore", "--nodefault",
          "-env:UserInstallation=file://" + home + "/profile",

@@ -175,9 +175,15 @@ TEST_F(NavigationTest, PackCancelledByTheUser)
     OpenWith(2);
     DeleteRecords({1});
     ConfirmPack = true;
-    UseHeadlessUi().quiet = true; // no scripted answer: Cancel
+    HeadlessUi& ui = UseHeadlessUi(); // no scripted answer: Cancel
     Pack();
     EXPECT_EQ(RecCount(), 2);
+    // an OK and Cancel box; OK packs
+    ASSERT_EQ(ui.Log().size(), 1u);
+    EXPECT_EQ(ui.Log()[0].rfind("okcancel|PACK|PACK ", 0), 0u);
+    ui.Script("ok");
+    Pack();
+    EXPECT_EQ(RecCount(), 1);
 }
 
 TEST_F(NavigationTest, RelationRunsAfterEveryMove)

@@ -136,6 +136,10 @@ TEST_F(NdxSeekTest, KeyMakerAndExpressionFilesAreNotMixed)
     KeyMakerProc maker = [](void*, int) { return AllTrim(Buffer().Text(1)); };
     ASSERT_TRUE(Index_On("km DESCENDING", maker, nullptr)) << LastErrorText();
     EXPECT_EQ(Order(), (std::vector<std::int32_t>{2, 3, 1})); // bytes descending: a > C > B
+    ASSERT_TRUE(Index_On("sx SOUNDEX", maker, nullptr)) << LastErrorText();
+    EXPECT_EQ(ndx::Controlling()->hdr.keyLen, 4);
+    EXPECT_TRUE(Find("Burt"));  // B630 like Bert
+    EXPECT_EQ(RecNo(), 1);
     ASSERT_TRUE(Index_On("NAME", "ex"));
     CloseIndexes();
     EXPECT_FALSE(SetIndexTo("km", 1));
@@ -222,16 +226,21 @@ TEST_F(NdxSeekTest, AKeyMissingFromTheIndexIsReported)
 
 // A model of two indexes (a 100-byte key, 4 to a page, and a number)
 // against random appends, key changes, deletions, recalls, PACK and order
-// changes.
-TEST_F(NdxSeekTest, RandomChangesAgainstAModel)
+// changes; in an exclusive area (node cache) and a shared one (semaphore
+// file, PACK going exclusive and back).
+class NdxModelTest : public NdxTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(NdxModelTest, RandomChangesAgainstAModel)
 {
+    const bool shared = GetParam();
     const std::string table =
         RawTable("MODEL", {{"NAME", 'C', 100, 0}, {"NUM", 'N', 6, 0}}, 0, [](int) { return std::string(); });
-    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(USE(table + (shared ? "" : " EXCLUSIVE")));
     ASSERT_TRUE(Index_On("NAME", "mname"));
     ASSERT_TRUE(Index_On("NUM", "mnum"));
     CloseIndexes();
     ASSERT_TRUE(SetIndexToList("mname mnum"));
+    ASSERT_TRUE(FLock());
     std::mt19937 rng(4711);
     struct Row {
         std::string name;
@@ -280,19 +289,29 @@ TEST_F(NdxSeekTest, RandomChangesAgainstAModel)
             }
         }
         if (batch % 13 == 12) {
+            Unlock();
             Pack();
             ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+            ASSERT_TRUE(FLock());
             rows.erase(std::remove_if(rows.begin(), rows.end(), [](const Row& r) { return r.deleted; }), rows.end());
         }
         const int order = 1 + int(rng() % 2);
         Set_Order_To(order);
-        ASSERT_EQ(Order(), expected(order == 1)) << "batch " << batch;
+        const auto want = expected(order == 1);
+        ASSERT_EQ(Order(), want) << "batch " << batch;
+        std::vector<std::int32_t> back;
+        for (GoBottom(); !dBOF() && EngineErrorCode == 0; SKIP(-1))
+            back.push_back(RecNo());
+        ASSERT_EQ(back, std::vector<std::int32_t>(want.rbegin(), want.rend())) << "batch " << batch;
         Set_Order_To(1);
         ExpectSound(1);
         ExpectSound(2);
     }
     EXPECT_GT(ndx::Controlling()->hdr.pageCount, 500u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Areas, NdxModelTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Shared" : "Exclusive"; });
 
 } // namespace
 } // namespace kt4::dbase::test

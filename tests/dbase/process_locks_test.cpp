@@ -2,7 +2,7 @@
 // a killed holder, concurrent appenders, lost updates and PACK against other
 // opens. An independent peer (/usr/bin/python3) checks the lock offsets.
 #include "dbase_fixture.h"
-#include "process_fixture.h"
+#include "process_helpers.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -127,6 +127,30 @@ TEST_F(ProcessLocksTest, TwoAreasOfOneProcessExcludeEachOther)
     Select(1);
     Unlock();
     EXPECT_EQ(InChild([&] { return Acquire("rlock:5") ? 0 : 1; }), 0);
+}
+
+TEST_F(ProcessLocksTest, RetryCallbackIsAskedAfterTheLastTry)
+{
+    ASSERT_TRUE(USE(table_ + " ALIAS ONE"));
+    ASSERT_TRUE(FLock());
+    Select(2);
+    ASSERT_TRUE(USE(table_ + " ALIAS TWO"));
+    for (std::uint16_t retries : {0, 2}) {
+        LockRetries = retries;
+        int asked = 0;
+        LockRetryCallback = [&] { return ++asked == 1; }; // one more round, then give up
+        EXPECT_FALSE(FLock());
+        EXPECT_EQ(asked, 2) << retries;
+    }
+    // a callback that frees the table lets the next round succeed
+    LockRetries = 0;
+    LockRetryCallback = [] {
+        Select(1);
+        Unlock();
+        Select(2);
+        return true;
+    };
+    EXPECT_TRUE(FLock());
 }
 
 TEST_F(ProcessLocksTest, FileLockCoversRecordAndAppendLocks)

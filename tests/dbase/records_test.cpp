@@ -1,4 +1,5 @@
 // The typed record buffer and the conversion of records in both directions.
+#include "common/comma_locale.h"
 #include "dbase_fixture.h"
 
 #include <cstring>
@@ -131,16 +132,26 @@ TEST_F(RecordsTest, DateTextsWithTwoOrFourDigitYears)
 
 TEST_F(RecordsTest, NumbersIgnoreTheProcessLocale)
 {
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        std::setlocale(LC_NUMERIC, "de_DE");
-    OpenRaw({{"P", 'N', 8, 2}}, "     1.25");
-    EXPECT_DOUBLE_EQ(Buffer().Number(1), 1.25);
-    Buffer().SetNumber(1, 12.5);
-    ASSERT_TRUE(REPLACE());
-    std::setlocale(LC_ALL, saved.c_str());
+    {
+        kt4::testing::CommaLocale comma;
+        ASSERT_TRUE(comma.Active()) << comma.Missing();
+        OpenRaw({{"P", 'N', 8, 2}}, "     1.25");
+        EXPECT_DOUBLE_EQ(Buffer().Number(1), 1.25);
+        Buffer().SetNumber(1, 12.5);
+        ASSERT_TRUE(REPLACE());
+    }
     EXPECT_EQ(StoredRecord(), "    12.50");
+}
+
+TEST_F(RecordsTest, StoredHalvesRoundAwayFromZero)
+{
+    OpenRaw({{"A", 'N', 6, 1}, {"B", 'N', 20, 0}, {"C", 'N', 5, 0}},
+            std::string(1 + 6 + 20 + 5, ' '));
+    Buffer().SetNumber(1, 0.25);
+    Buffer().SetNumber(2, -2.5);
+    Buffer().SetNumber(3, 2.5);
+    ASSERT_TRUE(REPLACE());
+    EXPECT_EQ(StoredRecord(), "    0.3" + std::string(18, ' ') + "-3    3");
 }
 
 TEST_F(RecordsTest, OemTextRoundTripIsByteExact)

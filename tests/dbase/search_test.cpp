@@ -85,6 +85,23 @@ TEST_F(SearchTest, LocateComparesStoredForms)
     EXPECT_EQ(RecNo(), 2);
 }
 
+TEST_F(SearchTest, LocateRoundsTheValueToTheField)
+{
+    ASSERT_TRUE(CreateDbf(Path("NUM"), {{"P", 'N', 8, 2}, {"Q", 'N', 4, 0}}));
+    ASSERT_TRUE(USE(Path("NUM") + " EXCLUSIVE"));
+    for (double v : {1.0, 1.23}) {
+        ClearRecord();
+        Buffer().SetNumber(1, v);
+        Buffer().SetNumber(2, v == 1.0 ? 3 : 7);
+        ASSERT_TRUE(Append());
+    }
+    EXPECT_TRUE(Locate("P", "1.234", false, 1, false));
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_TRUE(Locate("Q", "7.4", false, 1, false));
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_FALSE(Locate("P", "1.24", false, 1, false));
+}
+
 TEST_F(SearchTest, LocateSeveralFields)
 {
     OpenNames({"A", "B", "A", "A"});
@@ -163,6 +180,41 @@ TEST_F(SearchTest, AppendFromPairsFieldsByName)
     USE("");
     auto b = ReadBytes(table_);
     EXPECT_EQ(std::string(b.begin() + 193 + 11, b.begin() + 193 + 19), "********"); // too wide
+}
+
+TEST_F(SearchTest, InvalidDatesReadFromFilesCountAsEmpty)
+{
+    // a source table whose second record holds the date "00000000"
+    ASSERT_TRUE(CreateDbf(Path("SRC"), {{"NAME", 'C', 10, 0}, {"DAY", 'D', 8, 0}}));
+    ASSERT_TRUE(USE(Path("SRC") + " EXCLUSIVE"));
+    for (const char* name : {"A", "B", "C"}) {
+        ClearRecord();
+        Buffer().SetText(1, name);
+        Buffer().SetText(2, "17.05.24");
+        ASSERT_TRUE(Append());
+    }
+    USE("");
+    auto bytes = ReadBytes(Path("SRC.DBF"));
+    const std::size_t header = 32 * 3 + 1, recLen = 19;
+    for (std::size_t k = 0; k < 8; ++k)
+        bytes[header + recLen + 11 + k] = '0';
+    WriteBytes(Path("SRC.DBF"), bytes);
+    table_ = MakeParts();
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    EXPECT_EQ(AppendFrom(Path("SRC")), 3);
+    EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+    GO(2);
+    EXPECT_EQ(Buffer().Text(5), "  .  .  ");
+    GO(3);
+    EXPECT_EQ(Buffer().Text(5), "17.05.24");
+    // a delimited line with a day that does not exist
+    std::ofstream(Path("in.txt"), std::ios::binary) << "\"B\",,,,20240230\r\n\"C\",,,,20240229\r\n";
+    EXPECT_EQ(AppendFromDelimited(Path("in.txt")), 2);
+    EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+    GO(4);
+    EXPECT_EQ(Buffer().Text(5), "  .  .  ");
+    GO(5);
+    EXPECT_EQ(Buffer().Text(5), "29.02.24");
 }
 
 TEST_F(SearchTest, AppendFromItselfIsRefused)

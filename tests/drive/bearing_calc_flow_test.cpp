@@ -131,6 +131,20 @@ TEST_F(BearingCalcFlow, LifeMethod3ComputesAIso)
     EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(BearingCalcFlow, ViscosityRatioIsCappedAtFourExactly)
+{
+    auto& b = Ball(1);
+    b.EP = false;
+    b.LifeMethod = 3;
+    for (Real nuen : {70.0L, 75.0L, 80.0L, 100.0L}) { // kappa about 3.74, 4.01, 4.28, 5.35
+        b.nuen = nuen;
+        BearingCalc(1, 2, 0, 1000, 0, 1500);
+        const Real ratio = b.nueb / b.nue1;
+        EXPECT_EQ(b.kappa, ratio > 4 ? 4 : ratio) << D(nuen);
+        EXPECT_EQ(b.aISO, LifeFactorAIsoBall(1000, 335, b.eC, b.kappa)) << D(nuen);
+    }
+}
+
 TEST_F(BearingCalcFlow, LifeMethod4KeepsAIsoAndWarnsWithoutCu)
 {
     auto& b = Ball(1);

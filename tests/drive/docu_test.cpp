@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace kt4::projtest {
@@ -193,7 +194,8 @@ TEST_F(DocuTest, ShowChangesWritesTheProtocolReport)
     ChangesCommand(ChangesShow);
     auto shown = Logged("viewer");
     ASSERT_EQ(shown.size(), 1u);
-    std::string text = dir.Get(std::filesystem::path(shown[0].substr(shown[0].rfind('|') + 1)).filename());
+    std::ifstream in(shown[0].substr(shown[0].rfind('|') + 1), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_NE(text.find("Index   Datum        Bearb.   Änderung"), std::string::npos) << text;
     EXPECT_NE(text.find("b     2024-03-05   mk       Breite"), std::string::npos) << text;
     EXPECT_NE(text.find(" dzw 8 statt 7"), std::string::npos);
@@ -373,6 +375,12 @@ TEST_F(DocuTest, DocumentLinksStartAndFileNew)
         for (const std::string& s : {std::string(p), std::string(), std::string(14, '-')})
             expected.push_back(s);
     EXPECT_EQ(lines, expected);
+    // links as the file system names them, written in code page 850
+    DokuList[1] = {"/opt/\u00dcbersicht/zeig", "/home/m\u00fcller/Pr\u00fcfung.pdf"};
+    lines = Section(WriteDokumenteSection);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[3], "/opt/\x9A" "bersicht/zeig");
+    EXPECT_EQ(lines[4], "/home/m\x81ller/Pr\x81" "fung.pdf");
 }
 
 TEST_F(DocuTest, ExecProgPassesTheFileAsOneArgument)

@@ -253,14 +253,26 @@ TEST_F(CalcDriveTest, OutputBearingWidthsPlaceTheLoads)
 
 TEST_F(CalcDriveTest, BearingsAtOnePlaceGetNoLoads)
 {
-    bearings::BearingSlots[4].B = 6;
-    bearings::BearingSlots[5].B = 6;
-    bLg45 = 6; // = (B4 + B5)/2
-    CalcDrive();
-    EXPECT_TRUE(CalcErrorFlag);
-    EXPECT_EQ(MessageTexts[MessageCount], "Fatal  : L5-L4 = 0 !");
-    for (Word k = 1; k <= 5; ++k)
-        EXPECT_EQ(bearings::BearingSlots[k].Fr, 1000000) << k; // untouched
+    // the second set leaves a rounding rest when x5 - x4 is formed from x5
+    const struct {
+        Real bP, bs, cax;
+    } cases[] = {{5, 4, 0.5L}, {8, 4, 0.3L}};
+    for (const auto& c : cases) {
+        InitDriveData();
+        for (Word k = 1; k <= 5; ++k)
+            bearings::BearingSlots[k].Fr = 1000000;
+        bP = c.bP;
+        bs = c.bs;
+        cax = c.cax;
+        bearings::BearingSlots[4].B = 6;
+        bearings::BearingSlots[5].B = 6;
+        bLg45 = 6; // = (B4 + B5)/2
+        CalcDrive();
+        EXPECT_TRUE(CalcErrorFlag) << c.bP;
+        EXPECT_EQ(MessageTexts[MessageCount], "Fatal  : L5-L4 = 0 !");
+        for (Word k = 1; k <= 5; ++k)
+            EXPECT_EQ(bearings::BearingSlots[k].Fr, 1000000) << k; // untouched
+    }
 }
 
 namespace {

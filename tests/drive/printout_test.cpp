@@ -9,6 +9,7 @@
 #include "foundation/codepage.h"
 #include "foundation/datetime.h"
 #include "foundation/numstr.h"
+#include "foundation/private_temp.h"
 #include "foundation/report.h"
 #include "foundation/ui_headless.h"
 
@@ -65,6 +66,7 @@ protected:
     void TearDown() override
     {
         UseSystemClock();
+        RemovePrivateTempDir();
         fs::current_path(oldDir_);
         std::error_code ec;
         fs::remove_all(dir_, ec);
@@ -322,6 +324,7 @@ TEST_F(PrintoutTest, BearingBlockWithHeadingAndLifeMethodA23)
     b.Z = 7;
     b.Mass = 0.0049L;
     b.Price = 3.2L;
+    b.theta = 42.5L; // the label rounds as the temperature row does
     SetReportHeader("", "", "", "", "", 0);
     settings::TextDevice = DevTxt;
     OpenReport(DevAsk, "demo");
@@ -337,6 +340,8 @@ TEST_F(PrintoutTest, BearingBlockWithHeadingAndLifeMethodA23)
     EXPECT_TRUE(Has(txt, "Berechnung : a23 Eingabe    Lna = L10 x a1 x a23\r\n"));
     EXPECT_TRUE(Has(txt, "Schmier- und Werkstoffaktor\ta23\t\t 1.50\r\n"));
     EXPECT_TRUE(Has(txt, "Viskositätsverhältnis\tkappa\t\t"));
+    EXPECT_TRUE(Has(txt, "\t43\r\n"));
+    EXPECT_TRUE(Has(txt, "Betriebs-Viskosität bei 43 C\tnue b\t"));
     EXPECT_FALSE(Has(txt, "Sauberkeitsfaktor"));
     EXPECT_FALSE(Has(txt, "leer:"));
     EXPECT_EQ(BearingEPSuffix(2), "");
@@ -350,7 +355,7 @@ TEST_F(PrintoutTest, EveryOtherDevice)
     const std::string title = DisplayToOem("Übersetzungsverhältnis");
     Print(DevScreen);
     EXPECT_TRUE(written_);
-    EXPECT_NE(ReadBytes("tmp/outwin.txt").find("Übersetzungsverhältnis"), std::string::npos);
+    EXPECT_NE(ReadBytes(PrivateTempDir() + "outwin.txt").find("Übersetzungsverhältnis"), std::string::npos);
 
     report::PrinterPortPaths[1] = "tmp/lpt1";
     settings::PrinterPort = 1;
@@ -368,7 +373,8 @@ TEST_F(PrintoutTest, EveryOtherDevice)
 
     EXPECT_NE(Print(DevOutDos).find(title), std::string::npos);
     EXPECT_TRUE(written_);
-    EXPECT_EQ(report::ReportFileName, "tmp/OUTDOS.TXT");
+    EXPECT_EQ(report::ReportFileName, PrivateTempDir() + "OUTDOS.TXT");
+    EXPECT_EQ(PrivateTempDir().rfind("tmp/kt4-", 0), 0u); // private, under TempDir
 
     EXPECT_NE(Print(DevTxt).find(title), std::string::npos);
     EXPECT_TRUE(written_);

@@ -314,5 +314,32 @@ TEST_F(ProjectFileTest, OpenDialogMakesTheChosenFileCurrent)
     EXPECT_EQ(settings::CurrentFileName, "gewaehlt");
 }
 
+// Save writes the file that was opened: a dotted name or an extension in
+// capitals is no reason for a second file.
+TEST_F(ProjectFileTest, SaveWritesTheOpenedFile)
+{
+    WriteScenarioA();
+    dialogs::AskOverwrite = false;
+    for (const char* name : {"proj.v2.kt4", "PROJ.KT4"}) {
+        SCOPED_TRACE(name);
+        fs::remove_all(dir.File("sub"));
+        fs::create_directory(dir.File("sub"));
+        fs::copy_file(dir.File("a.kt4"), dir.File("sub/") + name);
+        ui->Script(dir.File("sub/") + name);
+        ASSERT_TRUE(ReadDataFile(""));
+        drive::dp = 44;
+        ASSERT_TRUE(WriteDataFile(settings::CurrentFileName));
+        std::vector<std::string> files;
+        for (const auto& e : fs::directory_iterator(dir.File("sub")))
+            files.push_back(e.path().filename().string());
+        EXPECT_EQ(files, std::vector<std::string>{name});
+        EXPECT_FALSE(fs::exists(fs::current_path() / "proj.v2"));
+        drive::dp = 34;
+        ASSERT_TRUE(ReadDataFile(dir.File("sub/") + name));
+        EXPECT_EQ(drive::dp, 44);
+    }
+    dialogs::AskOverwrite = true;
+}
+
 } // namespace
 } // namespace kt4::projtest

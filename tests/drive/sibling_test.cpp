@@ -219,7 +219,7 @@ TEST_F(SiblingTest, ExportOpensExactlyTheWrittenFile)
     const std::string chosen = dir.File("anderswo/zahnrad.QOV");
     ui->Script(chosen);
     gear::ExportGearToSibling(0, 1);
-    const std::string written = dir.File("anderswo/zahnrad.qov");
+    const std::string written = chosen; // the name as chosen, case included
     EXPECT_TRUE(fs::exists(written));
     EXPECT_EQ(ui->opened, std::vector<std::string>{written});
     EXPECT_EQ(settings::CurrentFileName, "projekt");

@@ -100,6 +100,28 @@ TEST_F(Dialogs, YesNoCancelBoxSetsAbortOnlyForCancel)
     EXPECT_EQ(Logged("yesnocancel")[0], "yesnocancel|Exzentergetriebe  KT4|weiter ?");
 }
 
+TEST_F(Dialogs, RunsWithoutAPersonTellEveryQuestionWithItsAnswer)
+{
+    ui->quiet = false;
+    FillLines(3);
+    ::testing::internal::CaptureStderr();
+    ui->Script("J");
+    YesNoCancelBox("Diese Werte als 0 \x81" "bernehmen ?"); // "übernehmen"
+    YesNoCancelBox("weiter ?");
+    Word sel = 1;
+    ui->Script("2");
+    ChoiceDialog("Ausgabe auf ..", 3, sel);
+    std::string text = "alt";
+    InputText("Name", 8, text);
+    ErrorBox("Datei fehlt");
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Diese Werte als 0 übernehmen ? -> Ja\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("weiter ? -> Abbrechen\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("Ausgabe auf .. -> Zeile 2\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("Name -> Abbrechen\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("Datei fehlt"), std::string::npos) << err;
+}
+
 TEST_F(Dialogs, BoxesByKindAndErrorBoxesOff)
 {
     MessageBoxKind("a", BoxKindError);
@@ -275,13 +297,15 @@ TEST_F(Dialogs, CheckOutputFileRefusesUnwritableNames)
 
 TEST_F(Dialogs, CheckOutputFileLeavesAReadOnlyFileAlone)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write anywhere";
     dialogs::AskOverwrite = false;
+    dir.OpenToAll();
     dir.Put("nur_lesen.kt4", "x");
     ::chmod(dir.File("nur_lesen.kt4").c_str(), 0444);
-    CheckOutputFile(dir.File("nur_lesen.kt4"));
-    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(kt4::testing::AsUserNobody([&] {
+                  CheckOutputFile(dir.File("nur_lesen.kt4"));
+                  return settings::AbortFlag ? 0 : 1;
+              }),
+              0);
     EXPECT_EQ(dir.Get("nur_lesen.kt4"), "x");
 }
 
@@ -300,7 +324,7 @@ TEST_F(Dialogs, SaveNameChangesFolderAndNameOnlyAfterTheCheck)
     EXPECT_EQ(settings::CurrentFileName, "alt");
 
     settings::AbortFlag = false;
-    ui->Script(dir.File("neu/zwei.txt"));
+    ui->Script(dir.File("neu/zwei"));
     GetSaveFileName("", full);
     EXPECT_FALSE(settings::AbortFlag);
     EXPECT_EQ(full, dir.Path() + "neu/zwei.kt4");
@@ -309,8 +333,41 @@ TEST_F(Dialogs, SaveNameChangesFolderAndNameOnlyAfterTheCheck)
 
     GetSaveFileName("drei", full);
     EXPECT_EQ(full, dir.Path() + "neu/drei.kt4");
-    GetSaveFileName("/x/vier.dat", full);
-    EXPECT_EQ(full, "/x/vier.dat");
+    dir.Put("vier.dat", "x"); // opened under another extension: saved as it is
+    GetSaveFileName(dir.File("vier.dat"), full);
+    EXPECT_EQ(full, dir.File("vier.dat"));
+}
+
+TEST_F(Dialogs, SaveNamesKeepDotsAndTheCaseOnDisk)
+{
+    dialogs::AskOverwrite = false;
+    settings::DataDir = dir.Path();
+    dir.Put("proj.v2.kt4", "x");
+    dir.Put("GROSS.KT4", "x");
+    std::string full;
+    const struct {
+        const char* name;
+        const char* file;
+    } cases[] = {{"proj.v2", "proj.v2.kt4"}, {"GROSS", "GROSS.KT4"},
+                 {"gross", "GROSS.KT4"},     {"neu", "neu.kt4"}};
+    for (const auto& c : cases) {
+        settings::AbortFlag = false;
+        GetSaveFileName(c.name, full);
+        EXPECT_FALSE(settings::AbortFlag) << c.name;
+        EXPECT_EQ(full, dir.File(c.file)) << c.name;
+    }
+    // the dialog: chosen "GROSS.KT4" keeps its case, and the preset is the
+    // bare name with the extension of what is written
+    settings::CurrentFileName = "beispiel1.kt4";
+    ui->Script(dir.File("GROSS.KT4"));
+    GetSaveFileName("", full);
+    EXPECT_EQ(full, dir.File("GROSS.KT4"));
+    EXPECT_EQ(settings::CurrentFileName, "GROSS");
+    settings::CurrentFileName = "beispiel1.kt4";
+    ui->Script("<cancel>");
+    AskSaveFileName("qov", dir.Path());
+    EXPECT_EQ(Logged("save").back(), "save||" + dir.Path().substr(0, dir.Path().size() - 1) +
+                                         "|*.qov|*.qov|beispiel1.qov");
 }
 
 TEST_F(Dialogs, ArchiveModeRefusesSaving)
@@ -383,10 +440,13 @@ TEST_F(Dialogs, WindowTitle)
     settings::CurrentFileName = "getriebe";
     MakeWindowTitle(t);
     EXPECT_EQ(t, "Exzentergetriebe  KT4  -  getriebe.kt4");
-    settings::CurrentFileName = "x.dat";
+    settings::CurrentFileName = "x.KT4";
     MakeWindowTitle(t);
-    EXPECT_EQ(t, "Exzentergetriebe  KT4  -  x.dat");
-    EXPECT_EQ(Logged("title").back(), "title||Exzentergetriebe  KT4  -  x.dat");
+    EXPECT_EQ(t, "Exzentergetriebe  KT4  -  x.KT4");
+    EXPECT_EQ(Logged("title").back(), "title||Exzentergetriebe  KT4  -  x.KT4");
+    settings::CurrentFileName = "proj.v2"; // a dot alone is no extension
+    MakeWindowTitle(t);
+    EXPECT_EQ(t, "Exzentergetriebe  KT4  -  proj.v2.kt4");
 }
 
 TEST_F(Dialogs, UserWordNamesOneFolderBelowTheDefaultFolder)

@@ -39,6 +39,13 @@ TEST(Paths, NamePartsLookAtTheFilePartOnly)
     EXPECT_TRUE(NameHasDot("beispiel.kt4"));
     EXPECT_FALSE(NameHasDot("./projekte/beispiel"));
     EXPECT_FALSE(NameHasDot("/home/u/.config/beispiel"));
+    EXPECT_TRUE(NameHasExt("PROJ.KT4", "kt4"));
+    EXPECT_TRUE(NameHasExt("/a/proj.v2.kt4", "kt4"));
+    EXPECT_FALSE(NameHasExt("proj.v2", "kt4"));
+    EXPECT_FALSE(NameHasExt("/a.kt4/proj", "kt4"));
+    EXPECT_FALSE(NameHasExt(".kt4", "kt4"));
+    EXPECT_EQ(NameWithoutThisExt("/a/proj.v2.KT4", "kt4"), "/a/proj.v2");
+    EXPECT_EQ(NameWithoutThisExt("proj.v2", "kt4"), "proj.v2");
     EXPECT_EQ(FilePathPart("C:\\x\\gear.kt4"), "C:\\x\\");
     EXPECT_EQ(FilePathPart("/x/gear.kt4"), "/x/");
     EXPECT_EQ(FilePathPart("gear.kt4"), "");

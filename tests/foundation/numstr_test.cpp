@@ -1,3 +1,4 @@
+#include "common/comma_locale.h"
 #include "foundation/numstr.h"
 #include "foundation/settings.h"
 #include "foundation/units.h"
@@ -56,6 +57,25 @@ TEST_F(Numbers, FormatRealRoundsHalfAwayAndPads)
     EXPECT_EQ(FormatReal(123456, 2, 1), "1.23E+05");
     // digits beyond the precision are zeros
     EXPECT_EQ(FormatReal(1234.5678L, 2, 3), "1234.600");
+}
+
+TEST_F(Numbers, BelowOneFemtoIsZero)
+{
+    EXPECT_EQ(FormatReal(9E-16L, 1, 16), "0.0000000000000000");
+    EXPECT_EQ(FormatReal(-9E-16L, 1, 16), "0.0000000000000000");
+    EXPECT_EQ(FormatReal(2E-15L, 1, 16), "0.0000000000000020");
+}
+
+TEST_F(Numbers, FileFormsIgnoreTheDecimalsSetting)
+{
+    for (Word d : {0, 3, 5}) {
+        settings::Decimals = d;
+        SCOPED_TRACE(d);
+        EXPECT_EQ(RealStrPoint(2.5L), "2.5");
+        EXPECT_EQ(RealStrPoint(1E-6L), "0");
+        EXPECT_EQ(RealStrDecPoint(2, 1.234L), "1.23");
+        EXPECT_EQ(FormatRealPoint(1.5L, 2, 1), " 1.5");
+    }
 }
 
 TEST_F(Numbers, DecimalsSettingAddsOrRemovesDecimals)
@@ -139,11 +159,9 @@ TEST_F(Numbers, CommaLocaleChangesNothing)
         char do_thousands_sep() const override { return '.'; }
         std::string do_grouping() const override { return "\3"; }
     };
+    kt4::testing::CommaLocale comma;
+    ASSERT_TRUE(comma.Active()) << comma.Missing();
     std::locale old = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
-    std::string oldC = std::setlocale(LC_ALL, nullptr);
-    bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-    if (!german)
-        german = std::setlocale(LC_ALL, "de_DE") != nullptr;
 
     EXPECT_EQ(RealStr(2.5L), "2.5");
     EXPECT_EQ(RealStr(1234.7L), "1235");
@@ -153,7 +171,6 @@ TEST_F(Numbers, CommaLocaleChangesNothing)
     EXPECT_EQ(StrToReal("1.234,5"), 0);
     EXPECT_EQ(FloatStr(1.5L), "1.5");
 
-    std::setlocale(LC_ALL, oldC.c_str());
     std::locale::global(old);
 }
 
@@ -183,6 +200,16 @@ TEST_F(UnitSystems, FormattersInAllFiveSystems)
         EXPECT_EQ(FormatTempWD(100, 3, 1), temp[u]);
         EXPECT_EQ(FormatForceWD(4448.22L, 6, 1), forceWD[u]);
     }
+}
+
+TEST_F(UnitSystems, TemperaturesStayFixedWhateverTheirSize)
+{
+    EXPECT_EQ(FormatTempWD(125, 2, 0), "125");
+    EXPECT_EQ(FormatTempWD(-125, 2, 0), "-125");
+    EXPECT_EQ(FormatTempWD(1250.25L, 2, 1), "1250.3");
+    EXPECT_EQ(FormatTempWD(42.5L, 2, 0), "43");
+    settings::UnitSystem = 1;
+    EXPECT_EQ(FormatTempWD(125, 2, 0), "257");
 }
 
 TEST_F(UnitSystems, ReadersAndLabels)

@@ -9,6 +9,7 @@
 #include "foundation/helptext.h"
 #include "foundation/linefile.h"
 #include "foundation/printer_settings.h"
+#include "foundation/private_temp.h"
 #include "foundation/report.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
@@ -17,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,6 +54,17 @@ protected:
     {
         ReportFile.Discard();
         UseSystemClock();
+        RemovePrivateTempDir();
+    }
+
+    // A file of the process's private temporary folder (report copies).
+    std::string TempFile(const std::string& name) const { return PrivateTempDir() + name; }
+    std::string TempGet(const std::string& name) const
+    {
+        std::ifstream in(TempFile(name), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
     }
 
     // The log entries of one kind ("error", "text", ...).

@@ -6,6 +6,8 @@
 #include "output_fixture.h"
 
 #include <filesystem>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kt4;
@@ -30,27 +32,27 @@ TEST_F(ReportDevices, ScreenShowsTheDisplayCopyAndErasesTheTemporaryFile)
 {
     OpenReport(DevScreen, "demo");
     const std::string temp = report::ReportFileName;
-    EXPECT_EQ(temp, dir.Path() + "$OUT1.TMP");
+    EXPECT_EQ(temp, TempFile("$OUT1.TMP"));
     WriteSample();
     CloseReport();
     EXPECT_FALSE(std::filesystem::exists(temp));
     auto viewer = Logged("viewer");
     ASSERT_EQ(viewer.size(), 1u);
-    EXPECT_EQ(viewer[0], "viewer|" + temp + "|" + dir.Path() + "outwin.txt");
-    EXPECT_NE(dir.Get("outwin.txt").find("Größe < 5 & > 2"), std::string::npos);
+    EXPECT_EQ(viewer[0], "viewer|" + temp + "|" + TempFile("outwin.txt"));
+    EXPECT_NE(TempGet("outwin.txt").find("Größe < 5 & > 2"), std::string::npos);
 }
 
 TEST_F(ReportDevices, TemporaryNamesAreNeverShared)
 {
     for (int n = 1; n <= 10; ++n)
-        dir.Put("$OUT" + std::to_string(n) + ".TMP", "old");
+        std::ofstream(TempFile("$OUT" + std::to_string(n) + ".TMP")) << "old";
     OpenReport(DevPrinter, "demo");
-    EXPECT_EQ(report::ReportFileName, dir.Path() + "$OUT11.TMP");
+    EXPECT_EQ(report::ReportFileName, TempFile("$OUT11.TMP"));
     ReportFile.Discard();
     // another report while the first name is still taken
     OpenReport(DevPrinter, "demo");
-    EXPECT_EQ(report::ReportFileName, dir.Path() + "$OUT12.TMP");
-    EXPECT_EQ(dir.Get("$OUT1.TMP"), "old");
+    EXPECT_EQ(report::ReportFileName, TempFile("$OUT12.TMP"));
+    EXPECT_EQ(TempGet("$OUT1.TMP"), "old");
 }
 
 TEST_F(ReportDevices, PrinterPrintsAOnePageReportWithoutFormFeed)
@@ -86,8 +88,8 @@ TEST_F(ReportDevices, OutDosKeepsOemAndCopiesForDisplay)
     OpenReport(DevOutDos, "demo");
     WriteSample();
     CloseReport();
-    EXPECT_NE(dir.Get("OUTDOS.TXT").find("Gr\x94\xE1" "e"), std::string::npos);
-    EXPECT_NE(dir.Get("outwin.txt").find("Größe"), std::string::npos);
+    EXPECT_NE(TempGet("OUTDOS.TXT").find("Gr\x94\xE1" "e"), std::string::npos);
+    EXPECT_NE(TempGet("outwin.txt").find("Größe"), std::string::npos);
     EXPECT_TRUE(settings::ShowErrorBoxes);
 }
 
@@ -104,7 +106,7 @@ TEST_F(ReportDevices, TxtIsTabSeparatedWithoutRulesAndNumbered)
     settings::OutputFileCounter = 4;
     settings::RemarkLines = {"Bemerkung 1", "", ""};
     OpenReport(DevTxt, "demo");
-    EXPECT_EQ(report::ReportFileName, dir.Path() + "$$$5.txt");
+    EXPECT_EQ(report::ReportFileName, TempFile("$$$5.txt"));
     ReportPageHeader(0, 0);
     ReportLine(ThinRuleLine());
     ReportLine(ThickRuleLine());
@@ -113,10 +115,10 @@ TEST_F(ReportDevices, TxtIsTabSeparatedWithoutRulesAndNumbered)
     ReportPageHeader(0, 0); // no second header
     CloseReport();
     EXPECT_EQ(settings::OutputFileCounter, 5);
-    auto lines = FileLines(dir.Get("$$5.txt"));
+    auto lines = FileLines(TempGet("$$5.txt"));
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[0], "Exzentergetriebe  KT4 V1.1\t2002-03-05\t9:05");
-    EXPECT_EQ(lines[1], dir.Path() + "$$$5.txt");
+    EXPECT_EQ(lines[1], TempFile("$$5.txt")); // the file the report ends up in
     EXPECT_EQ(lines[2], "Bemerkung 1");
     EXPECT_EQ(lines[5], " ");
     EXPECT_EQ(lines[6], "Leistung\tP\tkW\t1.5");
@@ -127,9 +129,60 @@ TEST_F(ReportDevices, TxtBesideTheDataFile)
 {
     settings::CurrentFileName = "getriebe";
     OpenReport(DevTxtBesideData, "demo");
+    ReportPageHeader(0, 0);
     ReportLine("Zeile");
     CloseReport();
-    EXPECT_EQ(FileLines(dir.Get("getriebe.txt")), std::vector<std::string>{"Zeile"});
+    auto lines = FileLines(dir.Get("getriebe.txt"));
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[1], dir.File("getriebe.txt")); // the file it ends up in
+    EXPECT_EQ(lines[6], "Zeile");
+}
+
+TEST_F(ReportDevices, FixedNamesStayOutOfTheSharedTempFolder)
+{
+    // what other users left in the shared folder under the fixed names
+    dir.Put("$$$1.txt", "fremd");
+    dir.Put("ziel.txt", "Ziel");
+    for (const char* name : {"outwin.txt", "OUTDOS.TXT", "$$1.txt", "kt4.htm", "$OUT1.TMP"})
+        ASSERT_EQ(::symlink(dir.File("ziel.txt").c_str(), dir.File(name).c_str()), 0);
+    settings::CurrentFileName = "projekt";
+    settings::HtmlBrowser = "true";
+    for (TReportDevice dev : {DevScreen, DevTxt, DevTxtBesideData, DevOutDos, DevHtml, DevPrinter}) {
+        settings::AbortFlag = false;
+        OpenReport(dev, "demo");
+        ASSERT_FALSE(settings::AbortFlag) << dev;
+        ReportLine("Bericht");
+        CloseReport();
+        EXPECT_FALSE(settings::AbortFlag) << dev;
+    }
+    EXPECT_TRUE(Logged("error").empty());
+    EXPECT_EQ(dir.Get("ziel.txt"), "Ziel");
+    EXPECT_EQ(dir.Get("$$$1.txt"), "fremd");
+    const std::string folder = PrivateTempDir();
+    EXPECT_EQ(folder.rfind(dir.Path(), 0), 0u);
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_NE(TempGet("outwin.txt").find("Bericht"), std::string::npos);
+    RemovePrivateTempDir();
+    std::set<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        left.insert(e.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"$$$1.txt", "ziel.txt", "outwin.txt", "OUTDOS.TXT",
+                                           "$$1.txt", "kt4.htm", "$OUT1.TMP", "projekt.txt"}));
+}
+
+TEST_F(ReportDevices, AFailedDisplayCopyIsToldAndOpensNoViewer)
+{
+    std::filesystem::create_directory(TempFile("outwin.txt"));
+    OpenReport(DevScreen, "demo");
+    const std::string temp = report::ReportFileName;
+    ReportLine("x");
+    CloseReport();
+    EXPECT_TRUE(Logged("viewer").empty());
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_NE(Logged("error")[0].find(TempFile("outwin.txt")), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(temp));
 }
 
 TEST_F(ReportDevices, HtmlIsEscapedUtf8WithCharset)
@@ -138,13 +191,13 @@ TEST_F(ReportDevices, HtmlIsEscapedUtf8WithCharset)
     SetReportHeader("Titel <1>", "Kopf & Zeile", "", "", "", 0);
     SetReportColumns("Wert", "Zeichen", "Einheit", "1", "2");
     OpenReport(DevHtml, "demo");
-    EXPECT_EQ(report::ReportFileName, dir.Path() + "kt4.htm");
+    EXPECT_EQ(report::ReportFileName, TempFile("kt4.htm"));
     WriteSample();
     ReportLine("zwischen");
     ReportRow5("Kraft", "F", "N", "<100>", "200");
     ReportLine("danach");
     CloseReport();
-    const std::string html = dir.Get("kt4.htm");
+    const std::string html = TempGet("kt4.htm");
     EXPECT_NE(html.find("<head><meta charset=\"utf-8\"><title>Exzentergetriebe  KT4 V1.1</title></head>"),
               std::string::npos);
     EXPECT_NE(html.find("<h5>Kopf &amp; Zeile</h5>"), std::string::npos);
@@ -157,7 +210,7 @@ TEST_F(ReportDevices, HtmlIsEscapedUtf8WithCharset)
     // a plain line closes the open table first
     EXPECT_NE(html.find("</TABLE>\r\n<br>danach"), std::string::npos);
     EXPECT_NE(html.find("</BODY>\r\n</HTML>\r\n"), std::string::npos);
-    EXPECT_EQ(Logged("start").back(), "start|true| " + dir.Path() + "kt4.htm");
+    EXPECT_EQ(Logged("start").back(), "start|true| " + TempFile("kt4.htm"));
 }
 
 TEST_F(ReportDevices, HtmlWithoutBrowserIsSavedAndOpenedWithTheDesktop)
@@ -184,7 +237,7 @@ TEST_F(ReportDevices, FileDeviceLeavesTheProjectFolderAlone)
     ReportLine("Inhalt \x84"); // "ä"
     CloseReport();
     EXPECT_EQ(FileLines(dir.Get("anderswo/ausdruck.txt")), std::vector<std::string>{"       Inhalt \x84"});
-    EXPECT_NE(dir.Get("outwin.txt").find("Inhalt ä"), std::string::npos);
+    EXPECT_NE(TempGet("outwin.txt").find("Inhalt ä"), std::string::npos);
     EXPECT_EQ(settings::DataDir, dataDir);
     EXPECT_EQ(settings::CurrentFileName, "projekt");
 }
@@ -205,7 +258,7 @@ TEST_F(ReportDevices, AFullDiskKeepsTheOldFileAndIsTold)
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(dir.Get("ausdruck.txt"), "alter Ausdruck");
     EXPECT_EQ(Logged("error").back(), "error|Fehler : |Diskette/Platte voll");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("outwin.txt")));
+    EXPECT_FALSE(std::filesystem::exists(TempFile("outwin.txt")));
 }
 
 TEST_F(ReportDevices, CancelledSaveDialogWritesNothing)
@@ -223,7 +276,7 @@ TEST_F(ReportDevices, ExternalTextProgram)
     const std::string temp = report::ReportFileName;
     ReportLine("x");
     CloseReport();
-    EXPECT_EQ(Logged("start").back(), "start|true| " + dir.Path() + "outwin.txt");
+    EXPECT_EQ(Logged("start").back(), "start|true| " + TempFile("outwin.txt"));
     EXPECT_FALSE(std::filesystem::exists(temp));
 
     settings::TextProgram = "kein-solches-programm";
@@ -231,12 +284,12 @@ TEST_F(ReportDevices, ExternalTextProgram)
     ReportLine("y");
     CloseReport();
     EXPECT_EQ(Logged("error").back(), "error|Fehler : |kein-solches-programm not found");
-    EXPECT_NE(dir.Get("outwin.txt").find("y"), std::string::npos); // the report is not lost
+    EXPECT_NE(TempGet("outwin.txt").find("y"), std::string::npos); // the report is not lost
 
     settings::TextProgram.clear();
     OpenReport(DevTextProgram, "demo");
     CloseReport();
-    EXPECT_EQ(Logged("opendoc").back(), "opendoc||" + dir.Path() + "outwin.txt");
+    EXPECT_EQ(Logged("opendoc").back(), "opendoc||" + TempFile("outwin.txt"));
 }
 
 TEST_F(ReportDevices, DeviceZeroAndGarbledDevicesFallBackToTheScreen)
@@ -333,7 +386,7 @@ TEST_F(ReportDevices, TableOnEachDevice)
     OpenReport(DevOutDos, "demo");
     table();
     CloseReport();
-    auto text = FileLines(dir.Get("OUTDOS.TXT"));
+    auto text = FileLines(TempGet("OUTDOS.TXT"));
     ASSERT_EQ(text.size(), 7u);
     EXPECT_EQ(text[0], "       " + std::string(70, '='));
     EXPECT_EQ(text[1], "       Name      d     ");
@@ -344,13 +397,13 @@ TEST_F(ReportDevices, TableOnEachDevice)
     OpenReport(DevTxt, "demo");
     table();
     CloseReport();
-    EXPECT_EQ(FileLines(dir.Get("$$1.txt")), (std::vector<std::string>{"Name\td", "6204\t20", "6205 <x>\t25"}));
+    EXPECT_EQ(FileLines(TempGet("$$1.txt")), (std::vector<std::string>{"Name\td", "6204\t20", "6205 <x>\t25"}));
 
     settings::HtmlBrowser = "true";
     OpenReport(DevHtml, "demo");
     table();
     CloseReport();
-    const std::string html = dir.Get("kt4.htm");
+    const std::string html = TempGet("kt4.htm");
     EXPECT_NE(html.find("<TABLE BORDER = \"1\" WIDTH= \"100%\">\r\n<TR><TD><CENTER>Name</CENTER></TD><TD><CENTER>d</CENTER></TD></TR>"),
               std::string::npos);
     EXPECT_NE(html.find("<TR><TD>6205 &lt;x&gt;</TD><TD><DIV ALIGN=RIGHT>25</DIV></TD></TR>\r\n</TABLE>"),
@@ -370,7 +423,7 @@ TEST_F(ReportDevices, MessageSectionWithCausesAndRemedies)
     OpenReport(DevTxt, "demo");
     ReportCalcMessages();
     CloseReport();
-    auto txt = FileLines(dir.Get("$$1.txt"));
+    auto txt = FileLines(TempGet("$$1.txt"));
     ASSERT_EQ(txt.size(), 5u);
     EXPECT_EQ(txt[2], "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN");
     EXPECT_EQ(txt[3], "Warnung: i < 10 !\t" + longCause + "\tAbhilfe eins");
@@ -380,7 +433,7 @@ TEST_F(ReportDevices, MessageSectionWithCausesAndRemedies)
     OpenReport(DevOutDos, "demo");
     ReportCalcMessages();
     CloseReport();
-    const std::string out = dir.Get("OUTDOS.TXT");
+    const std::string out = TempGet("OUTDOS.TXT");
     EXPECT_NE(out.find("       Ursache0 Ursache1"), std::string::npos);
     EXPECT_NE(out.find("       Abhilfe eins"), std::string::npos);
     for (const auto& l : FileLines(out))
@@ -391,7 +444,7 @@ TEST_F(ReportDevices, MessageSectionWithCausesAndRemedies)
     OpenReport(DevTxt, "demo");
     ReportCalcMessages();
     CloseReport();
-    auto bare = FileLines(dir.Get("$$2.txt"));
+    auto bare = FileLines(TempGet("$$2.txt"));
     ASSERT_FALSE(bare.empty());
     EXPECT_EQ(bare.back(), "Fatal  : unbekannt\t\t");
 }
@@ -405,7 +458,7 @@ TEST_F(ReportDevices, MessageSectionInHtml)
     OpenReport(DevHtml, "demo");
     ReportCalcMessages();
     CloseReport();
-    const std::string html = dir.Get("kt4.htm");
+    const std::string html = TempGet("kt4.htm");
     EXPECT_NE(html.find("<br>BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN"), std::string::npos);
     EXPECT_NE(html.find("<TR><TD>Warnung: i &lt; 10 !</TD></TR>\r\n<TR><TD>Ursache &lt;klein&gt;</TD></TR>\r\n"
                         "<TR><TD>Abhilfe &amp; mehr</TD></TR>\r\n</TABLE>"),
@@ -420,7 +473,7 @@ TEST_F(ReportDevices, ErrorMessagesOfTheMenu)
     settings::AddMessage("Warnung: i < 10 !");
     ViewErrorMessages();
     ASSERT_EQ(Logged("viewer").size(), 1u);
-    EXPECT_NE(dir.Get("outwin.txt").find("Warnung: i < 10 !"), std::string::npos);
+    EXPECT_NE(TempGet("outwin.txt").find("Warnung: i < 10 !"), std::string::npos);
 }
 
 TEST_F(ReportDevices, DisplayCopyOfLongLinesLosesNothing)

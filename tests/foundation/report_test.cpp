@@ -22,7 +22,7 @@ protected:
         EXPECT_FALSE(settings::AbortFlag);
         body();
         CloseReport();
-        return FileLines(dir.Get("OUTDOS.TXT"));
+        return FileLines(TempGet("OUTDOS.TXT"));
     }
     // Writes a report on the screen device and returns the viewer's copy.
     template <class F>
@@ -31,7 +31,7 @@ protected:
         OpenReport(DevScreen, "demo");
         body();
         CloseReport();
-        return dir.Get("outwin.txt");
+        return TempGet("outwin.txt");
     }
 };
 
@@ -83,6 +83,37 @@ TEST_F(ReportLayout, PageNumberWithoutTotalAndOverlongTitle)
     EXPECT_EQ(title.find('T'), std::string::npos); // 68 characters do not fit
 }
 
+TEST_F(ReportLayout, ColumnTitlesNeverRunIntoEachOther)
+{
+    SetReportColumns("Gr\x94\xE1" "e", "Zeichen", "Einheit", "Antrieb", "Abtrieb");
+    auto lines = OutDos([] { ReportPageHeader(0, 1); });
+    auto it = std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& l) { return l.find("Zeichen") != std::string::npos; });
+    ASSERT_NE(it, lines.end());
+    const std::string headings = Body(*it);
+    EXPECT_EQ(Col(headings, 3, 5), "Gr\x94\xE1" "e");
+    EXPECT_EQ(Col(headings, 44, 16), "Einheit Antrieb ");
+    EXPECT_EQ(Col(headings, 62, 7), "Abtrieb");
+    EXPECT_EQ(headings.size(), 70u);
+    // a title too long for its column pushes the next one on
+    SetReportColumns("", "Zeichen", "Einheiten", "1", "2");
+    lines = OutDos([] { ReportPageHeader(0, 1); });
+    it = std::find_if(lines.begin(), lines.end(),
+                      [](const std::string& l) { return l.find("Zeichen") != std::string::npos; });
+    ASSERT_NE(it, lines.end());
+    EXPECT_EQ(Col(Body(*it), 44, 14), "Einheiten 1   ");
+}
+
+TEST_F(ReportLayout, FileLineOfANameGivenWithItsExtension)
+{
+    // started as "wkt4 beispiel1.kt4" and saved once: no "beispiel1.kt4.kt4"
+    settings::CurrentFileName = "beispiel1.kt4";
+    settings::FileNameHasDir = false;
+    auto lines = OutDos([] { ReportPageHeader(0, 0); });
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(Col(Body(lines[3]), 4, 14 + dir.Path().size()), dir.Path() + "beispiel1.kt4 ");
+}
+
 TEST_F(ReportLayout, BoxCharactersInMode2)
 {
     settings::TextPrintMode = 2;
@@ -99,9 +130,10 @@ TEST_F(ReportLayout, BoxCharactersInMode2)
     const std::string headings = Body(*(it - 1));
     EXPECT_EQ(Col(headings, 35, 7), "Zeichen");
     EXPECT_EQ(Col(headings, 44, 7), "Einheit");
+    EXPECT_EQ(Col(headings, 51, 3), " 1 "); // not "Einheit1"
     EXPECT_EQ(lines.back(), "       " + std::string(70, '\xC4'));
     // the display copy carries the box lines as UTF-8
-    const std::string shown = dir.Get("outwin.txt");
+    const std::string shown = TempGet("outwin.txt");
     EXPECT_NE(shown.find("\u2554\u2550\u2550"), std::string::npos);
     EXPECT_NE(shown.find("\u2500\u2500"), std::string::npos);
 }

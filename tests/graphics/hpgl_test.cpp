@@ -73,6 +73,22 @@ TEST_F(Hpgl, ArcsEndWhereThePenStands)
     EXPECT_NEAR(circle.v[2], 20, 1e-9);
 }
 
+TEST_F(Hpgl, ArcOfAFullTurnIsAFullCircle)
+{
+    // a turn of 360 degrees, either way, ends exactly where it began: the
+    // arc's start and end rays coincide, which draws the whole circle
+    const Strings r = Plot("full_circle.plt");
+    ASSERT_EQ(r.size(), 3u);
+    for (int k : {1, 2}) {
+        const DisplayRecord arc = ParseDisplayLine(r[std::size_t(k)]);
+        ASSERT_EQ(arc.op, 5) << r[std::size_t(k)];
+        EXPECT_EQ(arc.v[4], arc.v[6]) << r[std::size_t(k)];
+        EXPECT_EQ(arc.v[5], arc.v[7]) << r[std::size_t(k)];
+    }
+    EXPECT_EQ(PlotCurX, 75);
+    EXPECT_EQ(PlotCurY, 93.3L);
+}
+
 TEST_F(Hpgl, LabelsTakeSizeDirectionAndUmlauts)
 {
     EXPECT_EQ(Plot("labels.plt"), (Strings{

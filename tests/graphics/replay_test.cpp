@@ -166,6 +166,19 @@ TEST_F(Replay, ColoursStylesAndWidthsReachTheCanvas)
                              "color #010000", "line 1 479 21 479"}));
 }
 
+TEST_F(Replay, ColourSixteenColoursTheTextsAfterIt)
+{
+    TGraphWindow w;
+    w.Header(0, 0, 319, 239);
+    w.SetColor(4);
+    w.OutTextXY(0, 0, "rot");
+    w.SetColor(16);
+    w.OutTextXY(0, 0, "x");
+    const std::string expected = RecordingCanvas::ColorText(GraphPalette[16]);
+    EXPECT_NE(RecordingCanvas::ColorText(GraphPalette[4]), expected);
+    EXPECT_NE(ReplayLog(w).back().find(expected + " |x|"), std::string::npos) << ReplayLog(w).back();
+}
+
 TEST_F(Replay, MonochromeDrawsBlackAndFillsBlack)
 {
     settings::ColorGraphics = false;

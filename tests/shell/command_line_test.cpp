@@ -35,13 +35,18 @@ TEST(CommandLine, Modes)
     EXPECT_EQ(Mode({"a.kt4", "/G"}), StartMode::SkipLoad);
 }
 
-TEST(CommandLine, UsageErrors)
+// A parameter 2 that names no mode opens the file in the window; later
+// parameters are not read; only a CAD file that cannot be written is refused.
+TEST(CommandLine, AnyOtherParameterOpensTheFile)
 {
-    for (const char* s : {"/X", "-E", "/g", "/Info", "--help", "/CAD1:01", "/cad1:01"})
+    for (const char* s : {"/X", "-E", "/g", "/x", "-e", "/Info", "--help"})
+        EXPECT_EQ(Mode({"a.kt4", s}), StartMode::OpenFile) << s;
+    EXPECT_EQ(Mode({"a.kt4", "/I", "/X"}), StartMode::Printout);
+    EXPECT_EQ(Mode({"a.kt4", "/E", "-q"}), StartMode::KeepName);
+    for (const char* s : {"/CAD1:01", "/cad1:01"})
         EXPECT_EQ(Mode({"a.kt4", s}), StartMode::UnknownSwitch) << s;
-    EXPECT_EQ(Mode({"a.kt4", "/I", "/X"}), StartMode::UnknownSwitch);
-    CommandLine cmd = ParseCommandLine({"a.kt4", "/Q"}, false);
-    EXPECT_EQ(cmd.badSwitch, "/Q");
+    CommandLine cmd = ParseCommandLine({"a.kt4", "/CAD1:01"}, false);
+    EXPECT_EQ(cmd.badSwitch, "/CAD1:01");
 }
 
 TEST(CommandLine, TheExtensionIsLookedForInTheFileName)
@@ -66,10 +71,10 @@ TEST(CommandLine, CadSwitchForTheDevicesWithAWriter)
     EXPECT_EQ(cmd.mode, StartMode::CadFile);
     EXPECT_EQ(cmd.cadDevice, 5);
     EXPECT_EQ(cmd.cadIndex, 0);
-    EXPECT_EQ(Mode({"a.kt4", "/CAD4:01"}, true), StartMode::CadFile);
-    // devices that write no CAD file or have no writer, and no device at all
-    for (const char* s : {"/CAD0:1", "/CAD2:1", "/CAD3:1", "/CAD6:1", "/CAD7:1", "/CAD8", "/CAD9:2", "/CAD",
-                          "/CADx"})
+    for (const char* s : {"/CAD2:01", "/CAD4:01", "/CAD6:01", "/CAD7:1"})
+        EXPECT_EQ(Mode({"a.kt4", s}, true), StartMode::CadFile) << s;
+    // devices that write no CAD file, and no device at all
+    for (const char* s : {"/CAD0:1", "/CAD3:1", "/CAD8", "/CAD9:2", "/CAD", "/CADx"})
         EXPECT_EQ(Mode({"a.kt4", s}, true), StartMode::UnknownSwitch) << s;
     Services().drawCadView = nullptr;
     EXPECT_EQ(Mode({"a.kt4", "/CAD1:01"}, true), StartMode::UnknownSwitch);
@@ -91,7 +96,8 @@ TEST(CommandLine, WhatRunsWithoutAWindow)
     };
     EXPECT_TRUE(batch({"/?"}));
     EXPECT_TRUE(batch({"a.kt4", "/I"}));
-    EXPECT_TRUE(batch({"a.kt4", "/Z"}));
+    EXPECT_FALSE(batch({"a.kt4", "/Z"}));
+    EXPECT_TRUE(batch({"a.kt4", "/Z", "/NOGUI"}));
     EXPECT_TRUE(batch({"a"}));
     EXPECT_FALSE(batch({}));
     EXPECT_FALSE(batch({"DEMO"}));

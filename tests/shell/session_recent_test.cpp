@@ -95,6 +95,13 @@ TEST_F(Recent, NamesWithExtensionOrFolderAreNotExtendedTwice)
     EXPECT_EQ(RecentFiles[1], "/other/x.kt4");
     AddRecentFile("y.KT4");
     EXPECT_EQ(RecentFiles[1], "/w/y.KT4");
+    // the entry names the file as it is on disk; a dot is no extension
+    settings::DataDir = dir.Path();
+    dir.Put("PROJ.KT4", "x");
+    AddRecentFile("PROJ");
+    EXPECT_EQ(RecentFiles[1], dir.File("PROJ.KT4"));
+    AddRecentFile("proj.v2");
+    EXPECT_EQ(RecentFiles[1], dir.File("proj.v2.kt4"));
 }
 
 TEST_F(Recent, RemoveMovesTheRestUp)

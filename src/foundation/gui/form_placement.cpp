@@ -22,7 +22,17 @@ QPointer<QWidget>& PlacementMain()
     return main;
 }
 
-FormRect RectOf(const QWidget* w) { return {w->x(), w->y(), w->width(), w->height()}; }
+// A form built with a layout and given no size of its own is sized from its
+// layout's size hint before it is placed (before it is shown it would
+// count with the toolkit's stand-in size); a small tool window stays small.
+FormRect RectOf(QWidget* w)
+{
+    if (w->layout() && !w->testAttribute(Qt::WA_Resized)) {
+        w->layout()->activate();
+        w->resize(w->sizeHint().expandedTo(w->minimumSizeHint()));
+    }
+    return {w->x(), w->y(), w->width(), w->height()};
+}
 
 void Apply(QWidget* w, const FormRect& r)
 {
@@ -77,7 +87,7 @@ void CenterForm(QWidget* Form)
     QWidget* main = PlacementMain();
     if (!main && Form->parentWidget())
         main = Form->parentWidget()->window();
-    FormRect mainRect = main ? RectOf(main) : [&] {
+    FormRect mainRect = main ? FormRect{main->x(), main->y(), main->width(), main->height()} : [&] {
         QRect s = ScreenArea(Form);
         return FormRect{s.x(), s.y(), s.width(), s.height()};
     }();

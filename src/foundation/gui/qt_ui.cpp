@@ -136,6 +136,16 @@ Answer QtUi::YesNoCancelBox(const std::string& caption, const std::string& text)
     }
 }
 
+bool QtUi::OkCancelBox(const std::string& caption, const std::string& text)
+{
+    QMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
+                    DialogParent());
+    box.setObjectName("OkCancelBox");
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 void QtUi::MessageScreen(const std::string& caption, const std::vector<std::string>& lines)
 {
     TShowScreen d(DialogParent());
@@ -251,6 +261,11 @@ bool QtUi::PrintTextFile(const std::string& path, int fromPage, int toPage)
 bool QtUi::OpenDocument(const std::string& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+}
+
+bool QtUi::OpenUrl(const std::string& url)
+{
+    return QDesktopServices::openUrl(QUrl(Q(url), QUrl::StrictMode));
 }
 
 bool QtUi::StartProgram(const std::string& program, const std::vector<std::string>& args)

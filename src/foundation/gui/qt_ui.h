@@ -36,6 +36,7 @@ public:
     bool TextInput(const std::string& prompt, std::string& text, int maxLen) override;
     void MessageBox(const std::string& caption, const std::string& text, BoxKind kind) override;
     Answer YesNoCancelBox(const std::string& caption, const std::string& text) override;
+    bool OkCancelBox(const std::string& caption, const std::string& text) override;
     void MessageScreen(const std::string& caption, const std::vector<std::string>& lines) override;
     void Beep() override;
     bool OpenFileDialog(const std::string& title, const std::string& dir, const std::string& filter,
@@ -55,6 +56,7 @@ public:
                                      int& line) override;
     bool FolderDialog(const std::string& title, const std::string& dir, std::string& chosen) override;
     void SetAppTitle(const std::string& title) override;
+    bool OpenUrl(const std::string& url) override;
 
 private:
     bool waitCursor_ = false;

@@ -4,6 +4,7 @@
 #include "graphics/gui/fvelmgra.h"
 #include "graphics/hpgl.h"
 
+#include <QApplication>
 #include <QPointer>
 
 namespace kt4::graphics {
@@ -36,8 +37,17 @@ void ShowPlotPictureWindow(const std::string& path, const PictureWindow& world)
         target = pictureWindow;
     }
     DrawPlotPicture(*target, path, world);
-    target->show();
-    target->raise();
+    // An open dialog (the help of a form) stays on top and keeps the focus:
+    // the picture window comes up behind it, never over it.
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!target->isVisible())
+        target->show();
+    if (!dialog) {
+        target->raise();
+        return;
+    }
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 TFvelmgra* PlotPictureWindow() { return pictureWindow; }

@@ -19,7 +19,8 @@ void DrawPlotPicture(TFvelmgra& window, const std::string& path, const PictureWi
 
 // Shows the plot file in the active graphics window (the main window), or,
 // while there is none, in a picture window of its own that is reused for
-// the next picture. Matches UiService::ShowPlotPicture.
+// the next picture. An open modal dialog stays above the window and keeps
+// the focus. Matches UiService::ShowPlotPicture.
 void ShowPlotPictureWindow(const std::string& path, const PictureWindow& world);
 
 // The picture window of ShowPlotPictureWindow, if it has been made.

@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -27,6 +28,12 @@ const std::string& Folder()
         std::filesystem::create_directories(d);
         return d.string();
     }();
+    // Registered after dir is made, so it runs before dir is destroyed.
+    static const bool cleanup = std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(Folder(), ec);
+    }) == 0;
+    (void)cleanup;
     return dir;
 }
 

@@ -1,7 +1,10 @@
 #include "foundation/gui/form_placement.h"
 #include "foundation/settings.h"
 
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -23,6 +26,35 @@ TEST_F(FormPlacement, CenterFormScalesAndCentresOnTheMainWindow)
     CenterForm(&form);
     EXPECT_EQ(form.size(), QSize(480, 360));
     EXPECT_EQ(form.pos(), QPoint(100, 50 + 120 + 20));
+    SetPlacementMainWindow(nullptr);
+}
+
+// A form built with a layout is sized from the layout, not stretched to the
+// toolkit's stand-in size, and centred with that size; a tool window keeps
+// its small size.
+TEST_F(FormPlacement, LayoutFormsTakeTheirLayoutsSize)
+{
+    QWidget main;
+    main.setGeometry(100, 50, 900, 700);
+    SetPlacementMainWindow(&main);
+    for (Qt::WindowFlags flags : {Qt::Dialog, Qt::Tool}) {
+        QDialog form(nullptr, flags);
+        auto* layout = new QVBoxLayout(&form);
+        layout->addWidget(new QLabel("Bemerkung", &form));
+        layout->addWidget(new QLineEdit(&form));
+        const QSize hint = form.sizeHint();
+        if (flags == Qt::Tool)
+            ScaleFormAtPos(&form);
+        else
+            CenterForm(&form);
+        EXPECT_EQ(form.size(), hint);
+        EXPECT_LT(form.width(), 640);
+        EXPECT_LT(form.height(), 480);
+        if (flags == Qt::Dialog)
+            EXPECT_EQ(form.pos(), QPoint(100 + (900 - hint.width()) / 2, 50 + (700 - hint.height()) / 2 + 20));
+        form.show();
+        EXPECT_EQ(form.size(), hint); // showing changes nothing
+    }
     SetPlacementMainWindow(nullptr);
 }
 

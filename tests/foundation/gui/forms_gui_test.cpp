@@ -31,7 +31,8 @@ protected:
         OutputTest::SetUp();
         settings::PltDir = dir.Path();
         dir.Put("kt4.err", "Warnung: i < 10 !\r\nalte Ursache\r\nalte Abhilfe\r\n");
-        dir.Put("kt4.dbh", "\"eins\",\"Erstes Bild\"\r\n\"zwei\",\"Zweites Bild\"\r\n");
+        // stored text: "Übersicht" in code page 850
+        dir.Put("kt4.dbh", "\"eins\",\"Erstes Bild\"\r\n\"zwei\",\"\x9A" "bersicht\"\r\n");
     }
 };
 
@@ -91,6 +92,11 @@ TEST_F(Forms, PictureBrowserPicksStepsAndEnds)
         auto* list = Find<QComboBox>(w, "ListBox1");
         ASSERT_EQ(list->count(), 7); // two pictures and five commands
         EXPECT_EQ(list->itemText(0), "eins    : Erstes Bild");
+        // every line with an umlaut shows it, pictures and commands alike
+        EXPECT_EQ(list->itemText(1), QString::fromUtf8("zwei    : Übersicht"));
+        for (int k = 0; k < list->count(); ++k)
+            EXPECT_FALSE(list->itemText(k).contains(QChar::ReplacementCharacter)) << k;
+        EXPECT_TRUE(list->findText(QString::fromUtf8("Löschen"), Qt::MatchContains) >= 0);
         emit list->activated(1);
     });
     script.Then([](QWidget* w) {

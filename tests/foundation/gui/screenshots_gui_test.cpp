@@ -1,8 +1,9 @@
 // Pictures of the dialogs for a reviewer: PNG files in the build's
 // artifacts folder (choice, number input, message review, explanation,
-// report viewer).
+// report viewer, picture browser).
 #include "foundation/codepage.h"
 #include "foundation/gui/helperr_form.h"
+#include "foundation/gui/hilfebild_form.h"
 #include "foundation/gui/input_dialogs.h"
 #include "foundation/gui/showtextfile.h"
 #include "foundation/report.h"
@@ -43,6 +44,14 @@ TEST_F(Screenshots, ChoiceDialog)
         lines.push_back(OemToDisplay(n));
     d.Setup("Ausgabe auf ..", lines, 1);
     Save(d, "choice_dialog.png");
+}
+
+TEST_F(Screenshots, PictureBrowserKeepsItsSmallSize)
+{
+    TForm_hilfebild form;
+    form.Setup({"lager   : Lage der W\u00e4lzlager", "-----  L\u00f6schen  -----"}, 1, 1);
+    EXPECT_LT(form.height(), 200); // a small tool window, not 640 x 480
+    Save(form, "picture_browser.png");
 }
 
 TEST_F(Screenshots, NumberInputDialog)
@@ -87,8 +96,8 @@ TEST_F(Screenshots, ReportViewer)
     ReportCalcMessages();
     CloseReport();
     TForm_showtextfile form;
-    form.FileName = dir.File("outwin.txt");
-    form.PrintFileName = dir.File("OUTDOS.TXT");
+    form.FileName = TempFile("outwin.txt");
+    form.PrintFileName = TempFile("OUTDOS.TXT");
     form.FormShow();
     form.resize(700, 560);
     Save(form, "report_viewer.png");

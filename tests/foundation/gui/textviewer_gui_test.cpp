@@ -68,14 +68,14 @@ TEST_F(Viewer, ShowsTheReportWithMenusAndFont)
 {
     WriteReport();
     TForm_showtextfile form;
-    form.FileName = dir.File("outwin.txt");
-    form.PrintFileName = dir.File("OUTDOS.TXT");
+    form.FileName = TempFile("outwin.txt");
+    form.PrintFileName = TempFile("OUTDOS.TXT");
     form.FormShow();
     auto* memo = Find<QPlainTextEdit>(&form, "Memo1");
     EXPECT_TRUE(memo->isReadOnly());
     EXPECT_TRUE(memo->toPlainText().contains("Größe"));
     EXPECT_TRUE(memo->toPlainText().contains("Zeile 12"));
-    EXPECT_EQ(form.windowTitle(), "KT4    " + QString::fromStdString(dir.File("outwin.txt")));
+    EXPECT_EQ(form.windowTitle(), "KT4    " + QString::fromStdString(TempFile("outwin.txt")));
     EXPECT_TRUE(memo->font().fixedPitch());
     EXPECT_EQ(memo->font().pointSize(), 10);
     EXPECT_TRUE(memo->font().bold() && memo->font().italic()); // style 3
@@ -89,10 +89,10 @@ TEST_F(Viewer, ShowsTheReportWithMenusAndFont)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), memo->toPlainText());
 
     form.mi_dateiExportNotepad->trigger();
-    EXPECT_EQ(Logged("opendoc").back(), "opendoc||" + dir.File("outwin.txt"));
+    EXPECT_EQ(Logged("opendoc").back(), "opendoc||" + TempFile("outwin.txt"));
     form.mi_DateiDrucken->trigger();
     // the file device writes no form feeds: one long page
-    EXPECT_EQ(Logged("print").back(), "print|" + dir.File("OUTDOS.TXT") + "|1..1");
+    EXPECT_EQ(Logged("print").back(), "print|" + TempFile("OUTDOS.TXT") + "|1..1");
 }
 
 TEST_F(Viewer, EnterClosesOnlyDuringTheTour)

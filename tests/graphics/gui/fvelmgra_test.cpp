@@ -11,6 +11,7 @@
 #include "graphics/hpgl.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
@@ -243,6 +244,34 @@ TEST_F(Gui, PicturesGoToTheMainWindowOrAWindowOfTheirOwn)
     EXPECT_EQ(main.DisplayList().Count(), 2u);  // page and its line style
     EXPECT_FALSE(settings::AbortFlag);
     delete own;
+}
+
+// A help picture drawn from an open dialog never raises the window over
+// the dialog (no window manager would keep the dialog on top).
+TEST_F(Gui, APictureDrawnFromADialogLeavesTheDialogOnTop)
+{
+    TFvelmgra main;
+    main.show();
+    struct Raises : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            count += e->type() == QEvent::ZOrderChange;
+            return false;
+        }
+    } raises;
+    main.installEventFilter(&raises);
+    ShowPlotPictureWindow(StartPlt, PictureWindow{});
+    EXPECT_EQ(raises.count, 1); // without a dialog the window comes up
+    QDialog dialog(&main);
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == &dialog; }, 2000));
+    raises.count = 0;
+    ShowPlotPictureWindow(StartPlt, PictureWindow{});
+    EXPECT_EQ(raises.count, 0);
+    EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
+    EXPECT_GT(main.DisplayList().Count(), 100u);
 }
 
 TEST_F(Gui, PrintingReplaysOntoThePage)

@@ -5,9 +5,11 @@
 
 #include "drive/drive_data.h"
 #include "foundation/environment.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "graphics/gui/plot_picture.h"
 #include "shell/gui/hh.h"
+#include "shell/languages.h"
 #include "shell/menu_table.h"
 
 #include <QAction>
@@ -16,6 +18,8 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPainter>
 #include <QTest>
 
@@ -135,6 +139,28 @@ TEST_F(MainWindow, SwitchesLanguage)
     EXPECT_EQ(Caption(*w, "mi_helplanguage"), "Menü &Sprache");
 }
 
+// The toolkit's own buttons and dialogs follow the menu language; a
+// language without a toolkit translation falls back to English.
+TEST_F(MainWindow, ToolkitTextsFollowTheMenuLanguage)
+{
+    auto yes = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        return box.button(QMessageBox::Cancel)->text();
+    };
+    auto w = Open();
+    w->Item("mi_helplanguageDeutsch")->trigger();
+    EXPECT_EQ(yes(), "Abbrechen");
+    w->Item("mi_helplanguageFrancais")->trigger();
+    EXPECT_EQ(yes(), "Annuler");
+    w->Item("mi_helplanguageEnglisch")->trigger();
+    EXPECT_EQ(yes(), "Cancel");
+    w->SetLanguage(7); // Romanian: no toolkit translation
+    EXPECT_EQ(yes(), "Cancel");
+    EXPECT_EQ(shell::ToolkitLanguageCode(7), "ro");
+    w->SetLanguage(1);
+}
+
 TEST_F(MainWindow, ClosingAsksToSaveWhenDataChanged)
 {
     auto w = Open();
@@ -155,8 +181,11 @@ TEST_F(MainWindow, ClosingAsksToSaveWhenDataChanged)
 TEST_F(MainWindow, UnchangedDataClosesWithoutAQuestion)
 {
     auto w = Open();
+    const std::string temp = PrivateTempDir(); // the run's report copies
+    ASSERT_FALSE(temp.empty());
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(Logged("yesnocancel").empty());
+    EXPECT_FALSE(std::filesystem::exists(temp)); // gone with the window
 }
 
 TEST_F(MainWindow, SessionFileWrittenAtTheEnd)

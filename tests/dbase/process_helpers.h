@@ -1,5 +1,5 @@
-// Real processes for the lock tests: a child that holds something until
-// released or killed, and a function run in a child for its exit status.
+// Real processes for the engine tests: a child that holds something until
+// released or killed, and a child that runs one function.
 #pragma once
 
 #include "dbase/dbase.h"
@@ -11,13 +11,6 @@
 
 namespace kt4::dbase::test {
 
-// Hook for units that keep open files of their own (the index unit).
-inline std::function<void()>& ForgetInChild()
-{
-    static std::function<void()> forget;
-    return forget;
-}
-
 // In a forked child the parent's areas share the parent's open file
 // descriptions: they are forgotten, never closed (closing would drop locks).
 inline void ForgetInheritedAreas()
@@ -25,8 +18,6 @@ inline void ForgetInheritedAreas()
     for (int i = 1; i <= MaxAreas; ++i)
         WorkAreas[std::size_t(i)].release();
     CurrentArea = 1;
-    if (ForgetInChild())
-        ForgetInChild()();
 }
 
 // A child process that acquires something, says so, and holds it until
@@ -34,7 +25,8 @@ inline void ForgetInheritedAreas()
 class Holder {
 public:
     ~Holder() { Release(); }
-    bool Start(const std::function<bool()>& acquire)
+    // finish runs in the child after the release (not after a kill).
+    bool Start(const std::function<bool()>& acquire, const std::function<void()>& finish = nullptr)
     {
         int ready[2], hold[2];
         if (::pipe(ready) != 0 || ::pipe(hold) != 0)
@@ -49,6 +41,8 @@ public:
             char c;
             while (::read(hold[0], &c, 1) > 0) {
             }
+            if (finish)
+                finish();
             ::_exit(0);
         }
         ::close(ready[1]);
