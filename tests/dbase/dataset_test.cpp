@@ -2,7 +2,7 @@
 // fields, field normalisation, table datasets with indexes and locks.
 #include "memo_fixture.h"
 #include "peer_tools.h"
-#include "process_fixture.h"
+#include "process_helpers.h"
 
 #include "dbase/blob_stream.h"
 #include "dbase/keys_date.h"

@@ -2,7 +2,7 @@
 // read-only tables, positioning, fields, appends, keys and the headless
 // browser.
 #include "memo_fixture.h"
-#include "process_fixture.h"
+#include "process_helpers.h"
 
 #include "dbase/table_access.h"
 #include "dbase/tzfds.h"
