@@ -165,7 +165,7 @@ TEST_F(MemoTest, PackMeetingABlockBeyondTheEndChangesNothing)
     GO(2);
     EXPECT_EQ(Buffer().MemoRef(2), 99);
     for (const auto& e : std::filesystem::directory_iterator(dir_))
-        EXPECT_EQ(e.path().string().find(".pack."), std::string::npos) << e.path();
+        EXPECT_EQ(e.path().filename().string().rfind(".kt4tmp-", 0), std::string::npos) << e.path();
 }
 
 TEST_F(MemoTest, DamagedHeadersAndLengths)
