@@ -218,6 +218,7 @@ void DbfOpenFile(const std::string& path)
         {
             // The new table must open before the old one is given up.
             TTzDbf probe;
+            probe.Name = "TZPROBE";
             probe.TableLanguage = t.TableLanguage;
             probe.CreateIfNotFound = false;
             probe.ShowProgress = false;
