@@ -36,6 +36,9 @@ std::map<Word, TCadDeviceFactory>& Registry()
         {cmScreen, MakeScreenDevice},
         {cmPlot, MakePlotDevice},
         {cmTxt, MakeTxtDevice},
+        {cmIges, MakeIgesDevice},
+        {cmStl, MakeStlDevice},
+        {cmStep, MakeStepDevice},
     };
     return devices;
 }
@@ -194,11 +197,6 @@ void c_begin(Word mode)
         return;
     jobDead = invalidReported = failureTold = false;
     auto found = Registry().find(CadMode);
-    if (found == Registry().end() && (CadMode == cmIges || CadMode == cmStl || CadMode == cmStep)) {
-        ErrorBox("Ausgabeformat " + std::string(ModeNames[CadMode - 1]) + " nicht verf\x81gbar");
-        AbortFlag = true;
-        return;
-    }
     std::unique_ptr<TCadDevice> dev =
         found != Registry().end() ? found->second() : std::make_unique<TCadDevice>();
     std::string ext = dev->Extension();

@@ -1,5 +1,7 @@
 #include "cad/cad_settings.h"
 
+#include "cad/hatch.h"
+
 namespace kt4::cad {
 
 std::array<Integer, LastColorLayer + 1> ColorLayerColors;
@@ -180,6 +182,7 @@ void InitCadSettings()
     InitJob();
     InitOptions();
     InitView3D();
+    InitHatchStore();
 }
 
 } // namespace kt4::cad

@@ -12,6 +12,7 @@
 #include "foundation/settings.h"
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -98,8 +99,9 @@ inline void SampleEntities()
     c_insert("BOLT", inf, 0, 0, 1, 1);
 }
 
-// One whole job of the sample drawing on mode (0 asks).
-inline void DrawSampleDrawing(Word mode)
+// One whole job of the sample drawing on mode (0 asks); more draws after
+// the sample's entities.
+inline void DrawSampleDrawing(Word mode, const std::function<void()>& more = {})
 {
     using namespace cad;
     c_begin(mode);
@@ -116,6 +118,8 @@ inline void DrawSampleDrawing(Word mode)
         c_entities();
         c_setlayer(5);
         SampleEntities();
+        if (more)
+            more();
         c_endblocks();
     } while (!c_pass_done());
     c_end();

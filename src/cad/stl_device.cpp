@@ -1,0 +1,72 @@
+// Mode 6: the STL file. Blocks are block files, replayed at every insert.
+// Circles and arcs become line segments, and so walls.
+#include "cad/block_file_device.h"
+#include "cad/cad_devices.h"
+#include "cad/cad_internal.h"
+#include "cad/cad_output.h"
+#include "cad/cad_settings.h"
+#include "cad/stl_writer.h"
+#include "foundation/maths.h"
+
+#include <cmath>
+
+namespace kt4::cad {
+
+namespace {
+
+class StlDevice : public TBlockFileDevice {
+public:
+    std::string Extension() const override { return "stl"; }
+    bool Open() override { return stl_.Open(CadFileName, "VLMSOLID"); }
+    bool Close() override
+    {
+        TBlockFileDevice::Discard(); // a block left open
+        if (stl_.Close())
+            return true;
+        detail::TellWriteFailure();
+        return false;
+    }
+    void Discard() override
+    {
+        TBlockFileDevice::Discard();
+        stl_.Discard();
+    }
+    // The drawing's cones; inside a block its two circles.
+    bool Cone(bool reversed, Real x, Real y, Real r1, Real r2) override
+    {
+        if (InBlock())
+            return false;
+        stl_.Cone(reversed, x, y, r1, r2);
+        return true;
+    }
+
+protected:
+    void DrawLine(Real x1, Real y1, Real x2, Real y2) override { stl_.Wall(x1, y1, x2, y2); }
+    void DrawCircle(Real x, Real y, Real r, bool clockwise) override { c_circle_lines(x, y, r, clockwise); }
+    void DrawArc(Real x, Real y, Real a1, Real a2, Real r) override
+    {
+        if (a1 > a2)
+            a2 += 360;
+        DrawArcDir(x, y, a1, a2, r, a2 - a1);
+    }
+    void DrawArcDir(Real x, Real y, Real a1, Real a2, Real r, Real sweep) override
+    {
+        const Real s = DegToRad(a1), e = DegToRad(a2);
+        c_arc_points(x + r * std::cos(s), y + r * std::sin(s), x + r * std::cos(e), y + r * std::sin(e),
+                     DegToRad(sweep));
+    }
+    void DrawText(Real x, Real y, const std::string& s) override { stl_.Text(s, x, y); }
+    void DrawSolid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4) override
+    {
+        stl_.Solid(x1, y1, x2, y2, x3, y3, x4, y4);
+    }
+
+private:
+    StlWriter stl_;
+};
+
+} // namespace
+
+std::unique_ptr<TCadDevice> MakeStlDevice() { return std::make_unique<StlDevice>(); }
+
+} // namespace kt4::cad

@@ -1,0 +1,237 @@
+#include "cad/stl_writer.h"
+
+#include "cad/cad_settings.h"
+#include "foundation/maths.h"
+#include "foundation/settings.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace kt4::cad {
+
+namespace {
+
+// X rounded to 7 significant digits.
+double Round7(double X)
+{
+    if (X == 0 || !std::isfinite(X))
+        return 0;
+    static const double Pow10[] = {1e-12, 1e-11, 1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4,
+                                   1e-3,  1e-2,  1e-1,  1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
+                                   1e6,   1e7,   1e8,   1e9,   1e10, 1e11, 1e12};
+    int e = static_cast<int>(std::floor(std::log10(std::fabs(X))));
+    int k = 6 - e; // scale by 10^k
+    if (k < -12 || k > 12) {
+        double scale = std::pow(10.0, k);
+        return std::nearbyint(X * scale) / scale;
+    }
+    double scale = Pow10[k + 12];
+    return k >= 0 ? std::nearbyint(X * scale) / scale : std::nearbyint(X / Pow10[12 - k]) * Pow10[12 - k];
+}
+
+// A vertex as the file holds it.
+float AsWritten(Real X) { return static_cast<float>(Round7(static_cast<double>(X))); }
+
+std::string Num(double X)
+{
+    if (X == 0)
+        X = 0; // no "-0"
+    char buf[40];
+    auto res = std::to_chars(buf, buf + sizeof buf, X, std::chars_format::scientific, 6);
+    std::string s(buf, res.ptr);
+    s[s.find('e')] = 'E';
+    return s;
+}
+
+// Seven-segment stick characters: the characters that light each segment.
+struct Segment {
+    const char* chars;
+    Real dx, dy;   // start: x + dx·w + sx·s·h, y + dy·h
+    Real sx;       // share of s·h in the start's x
+    bool vertical; // an 80-degree bar of length h/2, else a horizontal bar of length w
+};
+const Segment Segments[] = {
+    {"02356789ACEFGMOPQRSTZa", 0, 1, 1, false},             // top
+    {"01234789ADHJMOPQRUWXYZ", 1, 0.5L, 0.5L, true},        // upper right
+    {"013456789ABDGHJMNORSUVWhou", 1, 0, 0, true},          // lower right
+    {",.0235689BCDEGJLOQSUVWZ_cou", 0, 0, 0, false},        // bottom
+    {"0268ABCDEFGHIKLMNOPQRTUVWXYZchoru", 0, 0, 0, true},   // lower left
+    {"045689ABCEFGHIKLMOPQRSTUWYh", 0, 0.5L, 0.5L, true},   // upper left
+    {"-2345689ABDEFGHKNPRSWXYZchor", 0, 0.5L, 0.5L, false}, // middle
+};
+
+} // namespace
+
+std::string StlNum(Real X) { return Num(Round7(static_cast<double>(X))); }
+
+bool StlWriter::Open(const std::string& Path, const std::string& SolidName)
+{
+    if (StlFileType != 1)
+        StlFileType = 0;
+    ascii_ = StlFileType == 1;
+    solid_ = SolidName;
+    facets_.clear();
+    return file_.Open(Path, false);
+}
+
+bool StlWriter::Close()
+{
+    std::string out;
+    if (ascii_) {
+        out.reserve(facets_.size() * 260 + 64);
+        out += "solid " + solid_ + "\r\n";
+        for (const Record& f : facets_) {
+            out += "  facet normal " + Num(f[0]) + " " + Num(f[1]) + " " + Num(f[2]) + "\r\n";
+            out += "    outer loop\r\n";
+            for (int v = 1; v <= 3; ++v)
+                out += "      vertex " + Num(f[3 * v]) + " " + Num(f[3 * v + 1]) + " " + Num(f[3 * v + 2]) + "\r\n";
+            out += "    endloop\r\n  endfacet\r\n";
+        }
+        out += "endsolid " + solid_ + "\r\n";
+    } else {
+        std::string head = "STL binary file created by VELMORA Software - " + settings::ProductName + " V" +
+                           settings::ProgramVersion;
+        head.resize(80, ' ');
+        out.reserve(84 + facets_.size() * 50);
+        out += head;
+        const auto n = static_cast<std::uint32_t>(facets_.size());
+        for (int k = 0; k < 4; ++k)
+            out += static_cast<char>((n >> (8 * k)) & 0xFF);
+        for (const Record& f : facets_) {
+            char rec[50];
+            for (int k = 0; k < 12; ++k) {
+                std::uint32_t bits;
+                std::memcpy(&bits, &f[std::size_t(k)], 4);
+                for (int b = 0; b < 4; ++b)
+                    rec[4 * k + b] = static_cast<char>((bits >> (8 * b)) & 0xFF);
+            }
+            rec[48] = rec[49] = 'X';
+            out.append(rec, sizeof rec);
+        }
+    }
+    return file_.Write(out.data(), out.size()) && file_.Commit();
+}
+
+void StlWriter::Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real X3, Real Y3, Real Z3)
+{
+    Record f{0, 0, 0, AsWritten(X1), AsWritten(Y1), AsWritten(Z1), AsWritten(X2), AsWritten(Y2),
+             AsWritten(Z2), AsWritten(X3), AsWritten(Y3), AsWritten(Z3)};
+    if (StlInvert)
+        for (int k = 0; k < 3; ++k)
+            std::swap(f[std::size_t(6 + k)], f[std::size_t(9 + k)]);
+    const double ax = double(f[6]) - f[3], ay = double(f[7]) - f[4], az = double(f[8]) - f[5];
+    const double bx = double(f[9]) - f[3], by = double(f[10]) - f[4], bz = double(f[11]) - f[5];
+    const double nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
+    const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (!(len > 0))
+        return; // no area as written
+    f[0] = static_cast<float>(Round7(nx / len));
+    f[1] = static_cast<float>(Round7(ny / len));
+    f[2] = static_cast<float>(Round7(nz / len));
+    facets_.push_back(f);
+}
+
+void StlWriter::Wall(Real X1, Real Y1, Real X2, Real Y2)
+{
+    if (X1 == X2 && Y1 == Y2)
+        return;
+    const Real z1 = CadZ1, z2 = CadZ2;
+    Facet(X1, Y1, z1, X1, Y1, z2, X2, Y2, z1);
+    Facet(X1, Y1, z2, X2, Y2, z2, X2, Y2, z1);
+}
+
+void StlWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4)
+{
+    Wall(X1, Y1, X2, Y2);
+    Wall(X2, Y2, X3, Y3);
+    Wall(X3, Y3, X4, Y4);
+    Wall(X4, Y4, X1, Y1);
+}
+
+void StlWriter::Cone(bool Reversed, Real XC, Real YC, Real R1, Real R2)
+{
+    const Real resolution = ArcToLinesResolution > 0 ? ArcToLinesResolution : 0.1L;
+    // Each circle by its own radius, so stacked cones share their points;
+    // a circle of no points is the centre.
+    auto points = [&](Real r) -> Integer {
+        return r > 0 ? static_cast<Integer>(Round(2 * Pi / std::max(0.002L, resolution / r))) : 0;
+    };
+    R1 = std::fabs(R1);
+    R2 = std::fabs(R2);
+    const Integer n1 = points(R1), n2 = points(R2);
+    auto at = [&](Real r, Integer n, Integer i, Real& x, Real& y) {
+        if (n == 0) {
+            x = XC;
+            y = YC;
+            return;
+        }
+        Integer k = i % n;
+        if (Reversed)
+            k = (n - k) % n;
+        const Real a = 2 * Pi * k / n;
+        x = XC + r * std::cos(a);
+        y = YC + r * std::sin(a);
+    };
+    const Real z1 = CadZ1, z2 = CadZ2;
+    Integer i = 0, j = 0;
+    Real x1a, y1a, x1b, y1b, x2a, y2a, x2b, y2b;
+    // a band that advances along both circles by angle
+    while (i < n1 || j < n2) {
+        const bool first = j >= n2 || (i < n1 && std::int64_t(i + 1) * n2 <= std::int64_t(j + 1) * n1);
+        at(R1, n1, i, x1a, y1a);
+        at(R2, n2, j, x2a, y2a);
+        if (first) {
+            at(R1, n1, i + 1, x1b, y1b);
+            Facet(x1a, y1a, z1, x2a, y2a, z2, x1b, y1b, z1);
+            ++i;
+        } else {
+            at(R2, n2, j + 1, x2b, y2b);
+            Facet(x2a, y2a, z2, x2b, y2b, z2, x1a, y1a, z1);
+            ++j;
+        }
+    }
+}
+
+void StlWriter::Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness)
+{
+    const Real t = Thickness / 2, L = Length;
+    // clockwise, so that the left-hand normals of the walls face outwards
+    Real px[7] = {0, t, L - t, L, L - t, t, 0};
+    Real py[7] = {0, t, t, 0, -t, -t, 0};
+    const Real a = DegToRad(AngleDeg);
+    for (int k = 0; k < 7; ++k) {
+        RotatePoint(px[k], py[k], a);
+        px[k] += X;
+        py[k] += Y;
+    }
+    for (int k = 0; k < 6; ++k)
+        Wall(px[k], py[k], px[k + 1], py[k + 1]);
+}
+
+void StlWriter::Char(char C, Real X, Real Y)
+{
+    if (std::strchr("achoru", C) == nullptr && C >= 'a' && C <= 'z')
+        C = static_cast<char>(C - 'a' + 'A');
+    if (C == 0)
+        return;
+    const Real h = CadTextHeight, w = 0.5L * h * CadTextWidth, s = std::sin(DegToRad(10));
+    for (const Segment& seg : Segments) {
+        if (std::strchr(seg.chars, C) == nullptr)
+            continue;
+        const Real x = X + seg.dx * w + seg.sx * s * h, y = Y + seg.dy * h;
+        if (seg.vertical)
+            Bar(x, y, 80, h / 2, 0.09L * h);
+        else
+            Bar(x, y, 0, w, 0.09L * h);
+    }
+}
+
+void StlWriter::Text(const std::string& S, Real X, Real Y)
+{
+    const Real advance = CadTextHeight * CadTextWidth;
+    for (std::size_t i = 0; i < S.size(); ++i)
+        Char(S[i], X + static_cast<Real>(i) * advance, Y);
+}
+
+} // namespace kt4::cad

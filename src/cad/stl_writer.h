@@ -1,0 +1,62 @@
+// The STL writer: a triangulated surface from the two-dimensional drawing
+// calls. A line is a vertical wall between the z levels CadZ1 and CadZ2, a
+// filled quadrilateral four walls, a text a row of stick characters built
+// from walls, and a cone the band between two circles at the two levels.
+// The file is binary STL, or ASCII STL when StlFileType is 1.
+//
+// Facets are held in memory and written at Close. Every vertex is rounded
+// to 7 significant digits (what the ASCII file shows) and to single
+// precision (what the binary file holds), so both forms carry the same
+// facets. A facet of no area after that rounding is left out; every
+// normal follows from the vertex order as written (right-hand rule), also
+// after StlInvert has swapped the second and third vertex.
+#pragma once
+
+#include "foundation/atomic_file.h"
+#include "foundation/types.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace kt4::cad {
+
+// A number as the ASCII file writes it: 7 significant digits, at least two
+// exponent digits ("1.250000E+01").
+std::string StlNum(Real X);
+
+class StlWriter {
+public:
+    // Starts the file; false when it cannot be created.
+    bool Open(const std::string& Path, const std::string& SolidName);
+    bool Close();
+    void Discard() { file_.Discard(); }
+
+    void Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real X3, Real Y3, Real Z3);
+    // The wall of a segment between CadZ1 and CadZ2, facing to the left of
+    // the drawing direction.
+    void Wall(Real X1, Real Y1, Real X2, Real Y2);
+    void Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4);
+    // The surface between the circle of radius R1 at CadZ1 and the circle
+    // of radius R2 at CadZ2 about (XC, YC). Each circle has its own number
+    // of points; reversed runs clockwise (normals away from the axis).
+    void Cone(bool Reversed, Real XC, Real YC, Real R1, Real R2);
+    // Stick characters at the current text height and width factor.
+    void Text(const std::string& S, Real X, Real Y);
+
+    std::size_t FacetCount() const { return facets_.size(); }
+
+private:
+    // Normal and three vertices, as written.
+    using Record = std::array<float, 12>;
+
+    void Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness);
+    void Char(char C, Real X, Real Y);
+
+    AtomicWriter file_;
+    bool ascii_ = false;
+    std::string solid_;
+    std::vector<Record> facets_;
+};
+
+} // namespace kt4::cad
