@@ -11,6 +11,7 @@
 #include "shell/config_form_model.h"
 #include "shell/identity.h"
 #include "shell/modules.h"
+#include "shell/project_files.h"
 #include "shell/services.h"
 #include "shell/startup.h"
 
@@ -40,9 +41,23 @@ int RunBatch()
 }
 
 #ifdef KT4_HAVE_GUI
+// Qt must not see an exception leave an event handler: whatever escapes
+// one (a menu item, a form, a paint) is told here and the program goes on
+// with its data.
+class GuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        bool handled = false;
+        shell::RunGuarded([&] { handled = QApplication::notify(receiver, event); });
+        return handled;
+    }
+};
+
 int RunWindow(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
     gui::QtUi& ui = gui::UseQtUi();
     ui.pictureHook = graphics::ShowPlotPictureWindow;
@@ -50,14 +65,16 @@ int RunWindow(int argc, char** argv)
     InstallCadForms();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
     auto* window = new shell::gui::Thh;
-    shell::StartResult result = window->FormCreate();
-    if (result.end) {
-        delete window;
-        return result.exitCode;
+    // The start runs outside the event loop: its faults are told here,
+    // while the window system is still there.
+    shell::StartResult result{true, 1};
+    shell::RunGuarded([&] { result = window->FormCreate(); });
+    int code = result.exitCode;
+    if (!result.end) {
+        window->show();
+        code = app.exec();
     }
-    window->show();
-    int code = app.exec();
-    delete window; // writes the session file
+    shell::RunGuarded([&] { delete window; }); // writes the session file
     return code;
 }
 #endif
@@ -66,21 +83,28 @@ int RunWindow(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    shell::InitModules();
-    SetCommandLine(argc, argv);
-    shell::SetProgramIdentity();
-    shell::CommandLine cmd =
-        shell::ParseCommandLine(environment::CommandLineParams, shell::CadOutputAvailable());
     int code = 1;
-    if (shell::RunsWithoutWindow(cmd)) {
-        code = RunBatch();
-    } else {
+    // A fault that escapes everything else ends the run with its text told
+    // and, with unsaved changes, the offer to save them.
+    try {
+        shell::InitModules();
+        SetCommandLine(argc, argv);
+        shell::SetProgramIdentity();
+        shell::CommandLine cmd =
+            shell::ParseCommandLine(environment::CommandLineParams, shell::CadOutputAvailable());
+        if (shell::RunsWithoutWindow(cmd)) {
+            code = RunBatch();
+        } else {
 #ifdef KT4_HAVE_GUI
-        code = RunWindow(argc, argv);
+            code = RunWindow(argc, argv);
 #else
-        std::cerr << "wkt4 was built without windows; only the batch modes work\n";
+            std::cerr << "wkt4 was built without windows; only the batch modes work\n";
 #endif
+        }
+    } catch (const std::exception& e) {
+        UseHeadlessUi().quiet = false; // no window is left to show it
+        shell::HandleUnexpectedError(e.what());
     }
-    dbase::ShutdownEngine();
+    shell::RunGuarded([] { dbase::ShutdownEngine(); });
     return code;
 }

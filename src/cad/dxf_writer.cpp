@@ -53,6 +53,8 @@ std::string Fixed(Real v, int intDigits, int decs)
 
 } // namespace
 
+std::string CadFixed(Real V, int IntDigits, int Decs) { return Fixed(V, IntDigits, Decs); }
+
 std::string DxfNumber(Real X, bool Scaled)
 {
     if (!std::isfinite(X))

@@ -17,6 +17,9 @@
 
 namespace kt4::cad {
 
+// FixedStrPoint's text (the same rounding), quicker for the values that
+// drawings have; for the numbers of every CAD writer.
+std::string CadFixed(Real V, int IntDigits, int Decs);
 // A number as DXF writes it; Scaled applies CadScale. Leading blanks up
 // to the integer digits of the unscaled value; never "nan" or "inf".
 std::string DxfNumber(Real X, bool Scaled);

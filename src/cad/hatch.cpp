@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kt4::cad {
 
@@ -80,7 +81,7 @@ void HatchLines(Integer N, Real Spacing, Real Angle)
     const Real dx = a == 90 ? 0 : std::cos(rad), dy = a == 90 ? 1 : std::sin(rad);
     const Real nx = -dy, ny = dx;
 
-    Real cmin = 1e30L, cmax = -1e30L;
+    Real cmin = std::numeric_limits<Real>::infinity(), cmax = -cmin;
     for (Integer i = 1; i <= N; ++i) {
         const Real c = HatchPoints[std::size_t(i)].x * nx + HatchPoints[std::size_t(i)].y * ny;
         if (!std::isfinite(c)) {

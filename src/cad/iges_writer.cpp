@@ -35,11 +35,11 @@ std::string Seq7(std::size_t N)
 // A text as written into the file: CadText, control characters as blanks.
 std::string FileText(const std::string& S) { return BlankControls(CadText(S)); }
 
-std::string MatrixTerm(Real X) { return FixedStrPoint(X, 0, 6); }
+std::string MatrixTerm(Real X) { return CadFixed(X, 0, 6); }
 
 } // namespace
 
-std::string IgesNum(Real X) { return FixedStrPoint(std::isfinite(X) ? X : 0, 0, 4); }
+std::string IgesNum(Real X) { return CadFixed(std::isfinite(X) ? X : 0, 0, 4); }
 
 std::string IgesHollerith(const std::string& S) { return std::to_string(S.size()) + "H" + S; }
 

@@ -93,16 +93,10 @@ bool StepWriter::Open(const std::string& Path) { return file_.OpenWrite(Path); }
 void StepWriter::Header(const std::string& FileName)
 {
     fileName_ = FileName;
-    header_ = {
-        "ISO-10303-21;",
-        "HEADER;",
-        "FILE_DESCRIPTION(('VELMORA Software'),'2;1');",
-        "FILE_NAME('" + StepString(FileName) + "','" + DateStrISO() + "T" + TimeStrHMS() +
-            "',(''),(''),'VELMORA STEP processor 1.0','" + StepString(settings::ProductName) + "','');",
-        "FILE_SCHEMA(('AUTOMOTIVE_DESIGN'));",
-        "ENDSEC;",
-        "",
-    };
+    header_ = "ISO-10303-21;\r\nHEADER;\r\nFILE_DESCRIPTION(('VELMORA Software'),'2;1');\r\nFILE_NAME('" +
+              StepString(FileName) + "','" + DateStrISO() + "T" + TimeStrHMS() +
+              "',(''),(''),'VELMORA STEP processor 1.0','" + StepString(settings::ProductName) +
+              "','');\r\nFILE_SCHEMA(('AUTOMOTIVE_DESIGN'));\r\nENDSEC;\r\n\r\n";
     data_.clear();
     count_ = 0;
     skeleton_ = secondPass_ = false;
@@ -113,9 +107,25 @@ void StepWriter::Header(const std::string& FileName)
 
 int StepWriter::Entity(const std::string& Text)
 {
-    ++count_;
-    data_.push_back(Ref(count_) + " = " + Text);
+    BeginEntity();
+    data_ += Text;
+    data_ += "\r\n";
     return count_;
+}
+
+void StepWriter::BeginEntity()
+{
+    ++count_;
+    AddRef(count_);
+    data_ += " = ";
+}
+
+void StepWriter::AddRef(int N)
+{
+    char buf[16];
+    buf[0] = '#';
+    auto res = std::to_chars(buf + 1, buf + sizeof buf, N);
+    data_.append(buf, res.ptr);
 }
 
 void StepWriter::Skeleton()
@@ -170,24 +180,48 @@ void StepWriter::Line(Real X1, Real Y1, Real X2, Real Y2)
     if (x1 == x2 && y1 == y2)
         return; // no length as written
     if (lines_ == 0) {
-        shapeLine_ = data_.size();
-        shapeRep_ = Entity(""); // written at Close with the list of curve sets
+        // the shape representation of the lines, written at Close with
+        // the list of curve sets
+        shapeRep_ = ++count_;
+        shapeAt_ = data_.size();
     }
     ++lines_;
     const int k = count_;
     if (firstSet_ == 0)
         firstSet_ = k + 1;
-    items_ += "," + Ref(k + 1);
+    items_ += ",#" + std::to_string(k + 1);
     const Real dx = X2 - X1, dy = Y2 - Y1, length = std::sqrt(dx * dx + dy * dy);
-    Entity("GEOMETRIC_CURVE_SET(''," + std::string("(") + Ref(k + 2) + "));");
-    Entity("TRIMMED_CURVE(''," + Ref(k + 3) + ",(" + Ref(k + 7) + ",PARAMETER_VALUE(0.E+000)),(" + Ref(k + 8) +
-           ",PARAMETER_VALUE(" + StepNum(length) + ")),.T.,.PARAMETER.);");
-    Entity("LINE(''," + Ref(k + 4) + "," + Ref(k + 5) + ");");
-    Entity("CARTESIAN_POINT('',(" + x1 + "," + y1 + "," + StepNum(0) + "));");
-    Entity("VECTOR(''," + Ref(k + 6) + ",1.);");
-    Entity("DIRECTION('',(" + StepNum(dx / length) + "," + StepNum(dy / length) + "," + StepNum(0) + "));");
-    Entity("CARTESIAN_POINT('',(" + x1 + "," + y1 + ",0.E+000));");
-    Entity("CARTESIAN_POINT('',(" + x2 + "," + y2 + ",0.E+000));");
+    // the hot path of big drawings: appended piece by piece
+    BeginEntity();
+    data_ += "GEOMETRIC_CURVE_SET('',(";
+    AddRef(k + 2);
+    data_ += "));\r\n";
+    BeginEntity();
+    data_ += "TRIMMED_CURVE('',";
+    AddRef(k + 3);
+    data_ += ",(";
+    AddRef(k + 7);
+    data_ += ",PARAMETER_VALUE(0.E+000)),(";
+    AddRef(k + 8);
+    data_ += ",PARAMETER_VALUE(" + StepNum(length) + ")),.T.,.PARAMETER.);\r\n";
+    BeginEntity();
+    data_ += "LINE('',";
+    AddRef(k + 4);
+    data_ += ",";
+    AddRef(k + 5);
+    data_ += ");\r\n";
+    BeginEntity();
+    data_ += "CARTESIAN_POINT('',(" + x1 + "," + y1 + ",0.00000E+000));\r\n";
+    BeginEntity();
+    data_ += "VECTOR('',";
+    AddRef(k + 6);
+    data_ += ",1.);\r\n";
+    BeginEntity();
+    data_ += "DIRECTION('',(" + StepNum(dx / length) + "," + StepNum(dy / length) + ",0.00000E+000));\r\n";
+    BeginEntity();
+    data_ += "CARTESIAN_POINT('',(" + x1 + "," + y1 + ",0.E+000));\r\n";
+    BeginEntity();
+    data_ += "CARTESIAN_POINT('',(" + x2 + "," + y2 + ",0.E+000));\r\n";
 }
 
 bool StepWriter::PassDone()
@@ -203,12 +237,12 @@ void StepWriter::Closing()
     if (!skeleton_)
         Skeleton();
     if (lines_ == 0) {
-        shapeLine_ = data_.size();
-        shapeRep_ = Entity("");
+        shapeRep_ = ++count_;
+        shapeAt_ = data_.size();
     }
     const int n = count_;
     auto R = [n](int k) { return Ref(n + k); };
-    data_[shapeLine_] = Ref(shapeRep_) + " = SHAPE_REPRESENTATION('',(#11" + items_ + ")," + R(1) + ");";
+    data_.insert(shapeAt_, Ref(shapeRep_) + " = SHAPE_REPRESENTATION('',(#11" + items_ + ")," + R(1) + ");\r\n");
     // the file's own name: a backslash is part of it on this system
     const std::string name = StepString(std::filesystem::path(fileName_).stem().string());
     Entity("( GEOMETRIC_REPRESENTATION_CONTEXT(3)  GLOBAL_UNCERTAINTY_ASSIGNED_CONTEXT((" + R(5) +
@@ -228,8 +262,8 @@ void StepWriter::Closing()
     Entity("PRODUCT_DEFINITION_CONTEXT('part definition',#2,'design');");
     Entity("CONTEXT_DEPENDENT_SHAPE_REPRESENTATION(" + R(14) + "," + R(16) + ");");
     Entity("( REPRESENTATION_RELATIONSHIP(''," + std::string("''") + "," + Ref(shapeRep_) + ",#10)");
-    data_.push_back("REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(" + R(15) + ")");
-    data_.push_back("SHAPE_REPRESENTATION_RELATIONSHIP() );");
+    data_ += "REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(" + R(15) + ")\r\n";
+    data_ += "SHAPE_REPRESENTATION_RELATIONSHIP() );\r\n";
     Entity("ITEM_DEFINED_TRANSFORMATION('',''," + std::string("#11,#15);"));
     Entity("PRODUCT_DEFINITION_SHAPE('Placement','Placement of an item'," + R(17) + ");");
     Entity("NEXT_ASSEMBLY_USAGE_OCCURRENCE('2','=>[0:1:1:2]','',#5," + R(8) + ",$);");
@@ -252,13 +286,10 @@ void StepWriter::Closing()
 bool StepWriter::Close()
 {
     Closing();
-    for (const auto& l : header_)
-        file_.WriteLine(l);
-    file_.WriteLine("DATA;");
-    for (const auto& l : data_)
-        file_.WriteLine(l);
-    file_.WriteLine("ENDSEC;");
-    file_.WriteLine("END-ISO-10303-21;");
+    file_.WriteText(header_);
+    file_.WriteText("DATA;\r\n");
+    file_.WriteText(data_);
+    file_.WriteText("ENDSEC;\r\nEND-ISO-10303-21;\r\n");
     return file_.IoError() == 0 && file_.Close();
 }
 

@@ -16,7 +16,6 @@
 #include "foundation/types.h"
 
 #include <string>
-#include <vector>
 
 namespace kt4::cad {
 
@@ -44,20 +43,23 @@ public:
     bool PassDone();
 
 private:
-    // Appends "#n = text" and returns n.
+    // Appends the line "#n = text" and returns n.
     int Entity(const std::string& Text);
+    // Appends "#n = " of the next entity.
+    void BeginEntity();
+    void AddRef(int N);
     void Skeleton();
     void Closing();
 
     LineFile file_;
     std::string fileName_;
-    std::vector<std::string> header_, data_;
+    std::string header_, data_;     // lines with their CR LF
     int count_ = 0;
     bool skeleton_ = false;
     bool secondPass_ = false;
     int lines_ = 0;
     std::string items_;            // ",#26,#34": the curve sets
-    std::size_t shapeLine_ = 0;    // data_ index of the lines' shape representation
+    std::size_t shapeAt_ = 0;      // where the lines' shape representation goes
     int shapeRep_ = 0;
     int firstSet_ = 0;
 };

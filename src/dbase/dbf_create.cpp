@@ -1,69 +1,19 @@
 // CREATE: a new table file and, with a memo field, its empty memo file. Both
-// are written to temporary files beside the targets and renamed over them
-// only when everything was written.
+// are written through the program's atomic writer (temporary files beside
+// the targets, renamed over them only when everything was written); a table
+// that another open uses is not replaced (error 32).
 #include "dbase/dbf_create.h"
 
 #include "dbase/errors.h"
 #include "dbase/runtime.h"
+#include "dbase/staged_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace kt4::dbase {
 namespace {
-
-// A file written next to its target and renamed over it on Commit.
-class StagedFile {
-public:
-    explicit StagedFile(std::string target) : target_(std::move(target)) {}
-    ~StagedFile() { Discard(); }
-    // Writes the whole content; 0 or an engine error code.
-    int Write(const std::vector<std::uint8_t>& bytes)
-    {
-        temp_ = target_ + ".new.XXXXXX";
-        int fd = ::mkstemp(temp_.data());
-        if (fd < 0) {
-            temp_.clear();
-            return ErrnoToEngineCode(errno);
-        }
-        DbfFile f;
-        f.Adopt(fd, false, temp_);
-        if (!f.WriteAt(0, bytes.data(), bytes.size()) || !f.Sync())
-            return f.LastError() ? f.LastError() : 101;
-        ::fchmod(fd, 0666 & ~CurrentUmask());
-        return 0;
-    }
-    int Commit()
-    {
-        if (::rename(temp_.c_str(), target_.c_str()) != 0)
-            return ErrnoToEngineCode(errno);
-        temp_.clear();
-        return 0;
-    }
-    void Discard()
-    {
-        if (!temp_.empty())
-            ::unlink(temp_.c_str());
-        temp_.clear();
-    }
-    const std::string& Target() const { return target_; }
-
-private:
-    static mode_t CurrentUmask()
-    {
-        mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }
-    std::string target_;
-    std::string temp_;
-};
 
 std::string TablePath(const std::string& fileName)
 {
@@ -86,8 +36,11 @@ bool CreateDbfMemoFile(const std::string& fileName, std::uint8_t version, std::u
         SetError(220, "Ungültige Memo-Blockgröße " + std::to_string(blockSize) + " [" + context + "]");
         return false;
     }
-    StagedFile memo(fileName);
-    if (int code = memo.Write(BuildMemoImage(version, blockSize, BaseNameOf(fileName))); code != 0) {
+    StagedFile memo;
+    int code = memo.Open(fileName);
+    if (code == 0)
+        code = memo.Write(BuildMemoImage(version, blockSize, BaseNameOf(fileName)));
+    if (code != 0) {
         SetError(std::uint16_t(code), fileName + " [" + context + "]");
         return false;
     }
@@ -109,9 +62,23 @@ bool CreateDbf(const std::string& fileName, const std::vector<FieldDef>& fields)
         return false;
     }
     const std::string file = TablePath(fileName);
-    StagedFile table(file);
-    if (int code = table.Write(image); code != 0) {
-        SetError(std::uint16_t(code), "Fehler beim Schreiben von " + file + ". [CreateDbf]");
+    const std::string context = "Fehler beim Schreiben von " + file + ". [CreateDbf]";
+    // An existing table is replaced only while no other open uses it: its
+    // exclusive share lock is held until the new file has the name.
+    DbfFile old;
+    if (std::error_code ec; fs::exists(file, ec)) {
+        int code = OpenWithShareLock(old, file, true, true, Share::Exclusive);
+        if (code != 0 && code != 2) {
+            SetError(std::uint16_t(code), context);
+            return false;
+        }
+    }
+    StagedFile table;
+    int code = table.Open(file);
+    if (code == 0)
+        code = table.Write(image);
+    if (code != 0) {
+        SetError(std::uint16_t(code), context);
         return false;
     }
     const bool memo = VersionHasMemo(version);
@@ -119,11 +86,13 @@ bool CreateDbf(const std::string& fileName, const std::vector<FieldDef>& fields)
     if (memo) {
         std::string path = WithExtension(file, MemoExtensionOf(version));
         std::string existing = ResolveNoCase(path);
-        memoFile = std::make_unique<StagedFile>(existing.empty() ? path : existing);
-        const auto bytes = BuildMemoImage(version, MemoBlockSize(), BaseNameOf(file));
-        if (int code = memoFile->Write(bytes); code != 0) {
-            SetError(std::uint16_t(code), "Cannot create memo file " + memoFile->Target() +
-                                              " [CreateDbf()]");
+        path = existing.empty() ? path : existing;
+        memoFile = std::make_unique<StagedFile>();
+        code = memoFile->Open(path);
+        if (code == 0)
+            code = memoFile->Write(BuildMemoImage(version, MemoBlockSize(), BaseNameOf(file)));
+        if (code != 0) {
+            SetError(std::uint16_t(code), "Cannot create memo file " + path + " [CreateDbf()]");
             return false;
         }
     }
@@ -135,7 +104,7 @@ bool CreateDbf(const std::string& fileName, const std::vector<FieldDef>& fields)
         }
     }
     if (int code = table.Commit(); code != 0) {
-        SetError(std::uint16_t(code), "Fehler beim Schreiben von " + file + ". [CreateDbf]");
+        SetError(std::uint16_t(code), context);
         return false;
     }
     return true;

@@ -35,6 +35,7 @@ int ErrnoToEngineCode(int err)
         return 33;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
         return 101;
     case EIO:
         return 100;
@@ -203,6 +204,31 @@ int DbfFile::Lock(LockKind kind, std::int64_t offset, std::int64_t length)
     if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0)
         return 0;
     return errno;
+}
+
+int OpenWithShareLock(DbfFile& file, const std::string& path, bool writable, bool allowReadOnly,
+                      Share share)
+{
+    // A name replaced over and over (a PACK loop) gives up after a while.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (int code = file.Open(path, writable, allowReadOnly); code != 0)
+            return code;
+        if (share != Share::None) {
+            const bool write = share == Share::Exclusive && !file.ReadOnly();
+            if (int err = file.Lock(write ? LockKind::Write : LockKind::Read, ShareLockOffset, 1);
+                err != 0) {
+                file.Close();
+                return err == EAGAIN || err == EACCES ? 32 : ErrnoToEngineCode(err);
+            }
+        }
+        const FileId named = FileIdOf(path);
+        if (named == file.Id())
+            return 0;
+        file.Close();
+        if (!named.Valid())
+            return 2; // erased meanwhile
+    }
+    return 32;
 }
 
 namespace {

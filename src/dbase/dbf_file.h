@@ -41,7 +41,7 @@ public:
     // Opens for reading and writing; when that is refused (EACCES, EROFS,
     // EPERM) and allowReadOnly, for reading only. Returns 0 or an engine
     // error code (2 not found, 5 access denied, ...).
-    int Open(const std::string& path, bool writable, bool allowReadOnly);
+    [[nodiscard]] int Open(const std::string& path, bool writable, bool allowReadOnly);
     // Adopts an open descriptor.
     void Adopt(int fd, bool readOnly, const std::string& path);
     void Close();
@@ -58,12 +58,12 @@ public:
     FileId Id() const;
 
     // Reads up to n bytes at offset; returns the count read or -1.
-    long long ReadAt(std::int64_t offset, void* data, std::size_t n) const;
+    [[nodiscard]] long long ReadAt(std::int64_t offset, void* data, std::size_t n) const;
     // Writes all n bytes at offset; false on any failure (errno kept).
-    bool WriteAt(std::int64_t offset, const void* data, std::size_t n);
+    [[nodiscard]] bool WriteAt(std::int64_t offset, const void* data, std::size_t n);
     std::int64_t Size() const;
-    bool Truncate(std::int64_t size);
-    bool Sync();
+    [[nodiscard]] bool Truncate(std::int64_t size);
+    [[nodiscard]] bool Sync();
 
     // Non-blocking OFD lock on [offset, offset + length); length 0 = to the
     // end of all offsets. Returns 0, or the errno (EAGAIN/EACCES = held by
@@ -79,6 +79,18 @@ private:
     int lastError_ = 0;
     std::string path_;
 };
+
+// How an open shares the file with other opens (a lock on the share byte).
+enum class Share { None, Shared, Exclusive };
+
+// Opens path as DbfFile::Open does and takes the share lock (a write lock
+// for Exclusive on a writable open, else a read lock). When another
+// process renamed a new file over the name between the open and the lock
+// (PACK, CREATE), the name is opened again, so the lock always guards the
+// file the name holds. Returns 0, the open's error code, or 32 when
+// another open holds a conflicting share lock.
+[[nodiscard]] int OpenWithShareLock(DbfFile& file, const std::string& path, bool writable,
+                                    bool allowReadOnly, Share share);
 
 // Engine error code (DOS numbering) for an errno value.
 int ErrnoToEngineCode(int err);

@@ -7,6 +7,7 @@
 #include "dbase/runtime.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstring>
 
@@ -82,7 +83,56 @@ bool WriteHeaderCount(TWorkArea& area)
     return area.file.WriteAt(4, b, 4);
 }
 
+// A shared append writes the count at once (other programs count on it).
+// An exclusive one writes it after every CountInterval appends and at least
+// once a second, so that a crash loses no more than that to other readers.
+constexpr std::int32_t CountInterval = 1000;
+
+bool CountDue(TWorkArea& area)
+{
+    if (area.Shared())
+        return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (++area.appendsSinceCount < CountInterval && now - area.countWrittenAt < std::chrono::seconds(1))
+        return false;
+    area.appendsSinceCount = 0;
+    area.countWrittenAt = now;
+    return true;
+}
+
+// After a failed append (the append lock or the table is ours): the file
+// ends after the last whole record again, with the end mark when there is
+// room for it.
+void RestoreEnd(TWorkArea& area, std::int64_t offset)
+{
+    static const std::uint8_t eof = 0x1A;
+    if (area.file.Truncate(offset + 1)) {
+        std::uint8_t there = 0;
+        if (area.file.ReadAt(offset, &there, 1) == 1 &&
+            (there == eof || area.file.WriteAt(offset, &eof, 1)))
+            return;
+    }
+    (void)area.file.Truncate(offset);
+}
+
 } // namespace
+
+std::size_t StampPrologue(const TWorkArea& area, std::uint8_t* prologue, std::int32_t count)
+{
+    const Ymd today = EngineToday();
+    if (area.dbase2) {
+        PutU16(prologue + 1, std::uint32_t(count) & 0xFFFF);
+        prologue[3] = std::uint8_t(today.month);
+        prologue[4] = std::uint8_t(today.day);
+        prologue[5] = std::uint8_t((today.year - 1900) & 0xFF);
+        return 8;
+    }
+    prologue[1] = std::uint8_t((today.year - 1900) & 0xFF);
+    prologue[2] = std::uint8_t(today.month);
+    prologue[3] = std::uint8_t(today.day);
+    PutU32(prologue + 4, std::uint32_t(count));
+    return 32;
+}
 
 std::int32_t FileRecordCount(const TWorkArea& area)
 {
@@ -164,7 +214,7 @@ bool PutDbfRecord(TWorkArea& area, std::int32_t n)
     if (!area.file.WriteAt(offset, scratch.data(), area.recLen)) {
         const int code = area.file.LastError();
         if (append)
-            area.file.Truncate(offset); // no phantom record after a short write
+            RestoreEnd(area, offset); // no phantom record after a short write
         SetError(std::uint16_t(code ? code : 101), context);
         return false;
     }
@@ -173,7 +223,7 @@ bool PutDbfRecord(TWorkArea& area, std::int32_t n)
         area.recCount = n;
         area.recNo = n;
         area.state = FileState::Appended;
-        if (area.Shared() && !WriteHeaderCount(area)) {
+        if (CountDue(area) && !WriteHeaderCount(area)) {
             SetError(std::uint16_t(area.file.LastError()), context);
             return false;
         }
@@ -183,12 +233,18 @@ bool PutDbfRecord(TWorkArea& area, std::int32_t n)
     if (FlushWrites) {
         if (append) {
             static const std::uint8_t eof = 0x1A;
-            if (!UpdateDbfHeader(area) ||
-                !area.file.WriteAt(area.RecordOffset(area.recCount + 1), &eof, 1))
+            if (!UpdateDbfHeader(area))
                 return false;
+            if (!area.file.WriteAt(area.RecordOffset(area.recCount + 1), &eof, 1)) {
+                SetError(std::uint16_t(area.file.LastError()), context);
+                return false;
+            }
             area.state = FileState::Open;
         }
-        area.file.Sync();
+        if (!area.file.Sync()) {
+            SetError(std::uint16_t(area.file.LastError()), context);
+            return false;
+        }
     }
     return true;
 }
@@ -205,31 +261,27 @@ bool WriteDeleteFlag(TWorkArea& area, std::int32_t n)
     UpdateCache(area, offset, &flag, 1);
     if (area.state != FileState::Appended)
         area.state = FileState::Modified;
-    if (FlushWrites)
-        area.file.Sync();
+    if (FlushWrites && !area.file.Sync()) {
+        SetError(std::uint16_t(area.file.LastError()), "Datei:  " + area.fileName +
+                                                           " [DeleteRec/RecallRec]");
+        return false;
+    }
     return true;
 }
 
 bool UpdateDbfHeader(TWorkArea& area)
 {
-    const Ymd today = EngineToday();
     auto& h = area.header.bytes;
-    bool ok;
-    if (area.dbase2) {
-        PutU16(h.data() + 1, std::uint32_t(area.recCount) & 0xFFFF);
-        h[3] = std::uint8_t(today.month);
-        h[4] = std::uint8_t(today.day);
-        h[5] = std::uint8_t((today.year - 1900) & 0xFF);
-        ok = area.file.WriteAt(0, h.data(), 8);
-    } else {
+    if (!area.dbase2) {
         std::uint8_t keep[12];
         if (area.file.ReadAt(16, keep, 12) == 12)
             std::memcpy(h.data() + 16, keep, 12); // what other programs keep there survives
-        h[1] = std::uint8_t((today.year - 1900) & 0xFF);
-        h[2] = std::uint8_t(today.month);
-        h[3] = std::uint8_t(today.day);
-        PutU32(h.data() + 4, std::uint32_t(area.recCount));
-        ok = area.file.WriteAt(0, h.data(), 32);
+    }
+    const std::size_t n = StampPrologue(area, h.data(), area.recCount);
+    const bool ok = area.file.WriteAt(0, h.data(), n);
+    if (ok) {
+        area.appendsSinceCount = 0;
+        area.countWrittenAt = std::chrono::steady_clock::now();
     }
     if (!ok) {
         EngineErrorCode = std::uint16_t(area.file.LastError());

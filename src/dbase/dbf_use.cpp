@@ -128,15 +128,10 @@ bool OpenVirtual(const UseCommand& cmd, const std::string& command, void* buffer
 // Opens the file and reads its header; fills the area. Reports its own errors.
 bool OpenTableFile(TWorkArea& a, const std::string& file, bool exclusive, bool readOnly)
 {
-    int code = a.file.Open(file, !readOnly, true);
+    int code = OpenWithShareLock(a.file, file, !readOnly, true,
+                                 exclusive ? Share::Exclusive : Share::Shared);
     if (code != 0) {
         SetError(std::uint16_t(code), OpenContext(file));
-        return false;
-    }
-    if (int err = TakeShareLock(a.file, exclusive); err != 0) {
-        a.file.Close();
-        SetError(err == EAGAIN || err == EACCES ? 32 : std::uint16_t(ErrnoToEngineCode(err)),
-                 OpenContext(file));
         return false;
     }
     const std::int64_t size = a.file.Size();
@@ -361,14 +356,19 @@ namespace {
 
 // The shared close: under the append lock, the count is the larger of our
 // own and the file's, and the end mark goes after the last whole record.
+// Without the lock both are left alone: another program is appending, and
+// the header and the end mark are its to write when it finishes (each
+// shared append has already written the count).
 void FinishSharedFile(TWorkArea& a)
 {
     bool locked = false;
     for (int i = 0; i < 100 && !locked; ++i) {
-        locked = !MultiUser || a.file.Lock(LockKind::Write, LockBase + 1, 1) == 0;
+        locked = a.file.Lock(LockKind::Write, LockBase + 1, 1) == 0;
         if (!locked)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    if (!locked)
+        return;
     a.recCount = std::max(a.recCount, FileRecordCount(a));
     if (UpdateDbfHeader(a) && a.state == FileState::Appended) {
         static const std::uint8_t eof = 0x1A;
@@ -376,8 +376,7 @@ void FinishSharedFile(TWorkArea& a)
             SetError(std::uint16_t(a.file.LastError()),
                      "Datei:  " + a.fileName + " [CloseDbf(" + a.fileName + ")]");
     }
-    if (locked && MultiUser)
-        a.file.Lock(LockKind::Unlock, LockBase + 1, 1);
+    a.file.Lock(LockKind::Unlock, LockBase + 1, 1);
 }
 
 void FinishExclusiveFile(TWorkArea& a)

@@ -8,6 +8,7 @@
 #include "dbase/errors.h"
 #include "dbase/navigation.h"
 #include "dbase/runtime.h"
+#include "dbase/staged_file.h"
 #include "foundation/ui_service.h"
 
 #include <cstdio>
@@ -173,36 +174,26 @@ bool CopyToDelimited(const std::string& path)
     if (!ap)
         return false;
     const int number = ap->number;
-    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            SetError(5, "Fehler beim Schreiben von " + path + " [CopyToDelimited]");
-            return false;
-        }
+    const std::string context = "Fehler beim Schreiben von " + path + " [CopyToDelimited]";
+    StagedFile out;
+    int code = out.Open(path);
+    if (code == 0) {
         GoTop();
-        while (EngineErrorCode == 0 && !dEOF()) {
-            out << ExportLine(*Area(number));
+        while (code == 0 && EngineErrorCode == 0 && !dEOF()) {
+            code = out.Write(ExportLine(*Area(number)));
             SKIP(1);
         }
-        out.put(char(0x1A));
-        out.flush();
-        if (!out || EngineErrorCode != 0) {
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            if (EngineErrorCode == 0)
-                SetError(101, "Fehler beim Schreiben von " + path + " [CopyToDelimited]");
-            return false;
-        }
     }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        SetError(5, "Fehler beim Schreiben von " + path + " [CopyToDelimited]");
+    static const std::uint8_t eof = 0x1A;
+    if (code == 0 && EngineErrorCode == 0)
+        code = out.Write(&eof, 1);
+    if (code == 0 && EngineErrorCode == 0)
+        code = out.Commit();
+    if (code != 0) {
+        SetError(std::uint16_t(code), context);
         return false;
     }
-    return true;
+    return EngineErrorCode == 0;
 }
 
 std::int32_t AppendFromDelimited(const std::string& path)

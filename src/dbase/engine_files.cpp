@@ -84,11 +84,11 @@ bool FileIsFromToday(const std::string& name)
 int EraseIfFree(const std::string& name)
 {
     DbfFile f;
-    if (int code = f.Open(name, true, true); code != 0)
+    // Exclusive share lock: no other open of our engine uses the file (and
+    // the name still holds the file that is locked).
+    if (int code = OpenWithShareLock(f, name, true, true, MultiUser ? Share::Exclusive : Share::None);
+        code != 0)
         return code;
-    // Exclusive share lock: no other open of our engine uses the file.
-    if (MultiUser && f.Lock(f.ReadOnly() ? LockKind::Read : LockKind::Write, ShareLockOffset, 1) != 0)
-        return 32;
     if (::unlink(name.c_str()) != 0)
         return ErrnoToEngineCode(errno);
     return 0;

@@ -1,20 +1,18 @@
 // PACK: removes the records marked deleted. The kept records are written to
-// a new file beside the table, flushed, and renamed over it while the table
-// is held exclusively, so a crash leaves either the old or the new table.
+// a new file beside the table (the program's atomic writer), which gets its
+// header and end mark, is flushed and renamed over the table while the
+// table is held exclusively, so a crash leaves either the old or the new
+// table. A PACK also sets the header's count to the whole records.
 #include "dbase/navigation.h"
 
 #include "dbase/errors.h"
 #include "dbase/internal.h"
 #include "dbase/locking.h"
 #include "dbase/runtime.h"
+#include "dbase/staged_file.h"
 #include "foundation/ui_service.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -74,79 +72,41 @@ private:
     bool flush_;
 };
 
-class TempFile {
-public:
-    ~TempFile()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        if (!path.empty())
-            ::unlink(path.c_str());
-    }
-    bool Create(const std::string& nearPath)
-    {
-        std::string templ = nearPath + ".pack.XXXXXX";
-        fd = ::mkstemp(templ.data());
-        if (fd < 0)
-            return false;
-        path = templ;
-        return true;
-    }
-    int Release()
-    {
-        path.clear();
-        int f = fd;
-        fd = -1;
-        return f;
-    }
-    int fd = -1;
-    std::string path;
-};
-
-bool WriteAll(int fd, std::int64_t offset, const std::uint8_t* data, std::size_t n)
-{
-    DbfFile f;
-    f.Adopt(fd, false, "");
-    bool ok = f.WriteAt(offset, data, n);
-    errno = f.LastError();
-    f.Release();
-    return ok;
-}
-
 std::string Context(const TWorkArea& a)
 {
     return "Fehler beim Packen von " + a.fileName + " [Pack]";
 }
 
 // Copies the kept records into a new file and renames it over the table.
+// The copy gets its count, date and end mark before it gets the name, so
+// the name always holds a whole table: the old one or the new one.
 // Returns the number kept, -1 after an error (reported).
 std::int32_t Compact(TWorkArea& a, bool& dropped)
 {
     dropped = false;
     const std::string target = fs::weakly_canonical(a.fileName).string();
-    TempFile temp;
-    if (!temp.Create(target)) {
-        SetError(std::uint16_t(ErrnoToEngineCode(errno)), Context(a));
+    auto fail = [&](int code) {
+        SetError(std::uint16_t(code), Context(a));
         return -1;
-    }
+    };
+    StagedFile copy;
+    if (int code = copy.Open(target); code != 0)
+        return fail(code);
     std::vector<std::uint8_t> head(a.headerLen);
-    if (a.file.ReadAt(0, head.data(), head.size()) != std::int64_t(head.size())) {
-        SetError(100, Context(a));
-        return -1;
-    }
-    std::vector<std::uint8_t> out = head;
+    if (a.file.ReadAt(0, head.data(), head.size()) != std::int64_t(head.size()))
+        return fail(100);
+    if (int code = copy.Write(head); code != 0)
+        return fail(code);
     std::int32_t kept = 0;
-    std::vector<std::uint8_t> chunk;
+    std::vector<std::uint8_t> chunk, out;
     const std::size_t perChunk = std::max<std::size_t>(1, (256 * 1024) / a.recLen);
-    std::int64_t outOffset = 0;
     for (std::int32_t first = 1; first <= a.recCount; first += std::int32_t(perChunk)) {
         std::size_t count = std::min<std::size_t>(perChunk, std::size_t(a.recCount - first + 1));
         chunk.resize(count * a.recLen);
         if (a.file.ReadAt(a.RecordOffset(first), chunk.data(), chunk.size()) !=
-            std::int64_t(chunk.size())) {
-            SetError(213, Context(a));
-            return -1;
-        }
+            std::int64_t(chunk.size()))
+            return fail(213);
+        out.clear();
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint8_t* rec = chunk.data() + i * a.recLen;
             if (rec[0] == '*') {
@@ -156,41 +116,49 @@ std::int32_t Compact(TWorkArea& a, bool& dropped)
             out.insert(out.end(), rec, rec + a.recLen);
             ++kept;
         }
-        if (!WriteAll(temp.fd, outOffset, out.data(), out.size())) {
-            SetError(std::uint16_t(ErrnoToEngineCode(errno)), Context(a));
-            return -1;
-        }
-        outOffset += std::int64_t(out.size());
-        out.clear();
+        if (int code = copy.Write(out); code != 0)
+            return fail(code);
     }
     if (!dropped)
         return kept; // nothing to remove: the table stays as it is
     static const std::uint8_t eof = 0x1A;
-    struct stat st{};
-    if (!WriteAll(temp.fd, outOffset, &eof, 1) || ::fsync(temp.fd) != 0) {
-        SetError(std::uint16_t(ErrnoToEngineCode(errno)), Context(a));
-        return -1;
-    }
-    if (::fstat(a.file.Fd(), &st) == 0)
-        ::fchmod(temp.fd, st.st_mode & 07777);
+    if (int code = copy.Write(&eof, 1); code != 0)
+        return fail(code);
+    const std::size_t prologue = StampPrologue(a, head.data(), kept);
+    if (int code = copy.WriteAt(0, head.data(), prologue); code != 0)
+        return fail(code);
     // The new file is ours alone before anyone can open it under the name.
+    if (MultiUser) {
+        if (int code = copy.Lock(LockKind::Write, ShareLockOffset, 1); code != 0)
+            return fail(code);
+    }
     DbfFile fresh;
-    fresh.Adopt(temp.fd, false, target);
-    if (MultiUser && fresh.Lock(LockKind::Write, ShareLockOffset, 1) != 0) {
-        fresh.Release();
-        SetError(32, Context(a));
-        return -1;
-    }
-    if (::rename(temp.path.c_str(), target.c_str()) != 0) {
-        fresh.Release();
-        SetError(std::uint16_t(ErrnoToEngineCode(errno)), Context(a));
-        return -1;
-    }
-    temp.Release();
+    if (int code = copy.CommitInto(fresh); code != 0)
+        return fail(code);
     a.file = std::move(fresh);
     a.fileKey = a.file.Id();
+    std::copy(head.begin(), head.begin() + std::ptrdiff_t(prologue), a.header.bytes.begin());
     a.cacheStart = -1;
     return kept;
+}
+
+// Nothing was removed: the table is cut after its last whole record, gets
+// its end mark and the count of its whole records.
+bool Trim(TWorkArea& a, std::int32_t kept)
+{
+    static const std::uint8_t eof = 0x1A;
+    const std::int64_t end = a.RecordOffset(kept + 1);
+    if (!a.file.Truncate(end) || !a.file.WriteAt(end, &eof, 1)) {
+        SetError(std::uint16_t(a.file.LastError()), Context(a));
+        return false;
+    }
+    if (!UpdateDbfHeader(a))
+        return false;
+    if (!a.file.Sync()) {
+        SetError(std::uint16_t(a.file.LastError()), Context(a));
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -232,15 +200,9 @@ void Pack()
         if (kept < 0)
             return;
         a.recCount = kept;
-        a.state = FileState::Appended;
-        if (!dropped) {
-            static const std::uint8_t eof = 0x1A;
-            a.file.Truncate(a.RecordOffset(kept + 1));
-            a.file.WriteAt(a.RecordOffset(kept + 1), &eof, 1);
-        }
-        UpdateDbfHeader(a);
-        a.file.Sync();
         a.state = FileState::Open;
+        if (!dropped && !Trim(a, kept))
+            return;
     }
     if (kept == 0) {
         ClearRecordOf(a);

@@ -9,6 +9,7 @@
 #include "foundation/types.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -121,6 +122,8 @@ struct TWorkArea {
     std::vector<int> overflowFields;  // N/F fields stored as "*" by the last write
     std::int64_t cacheStart = -1;     // read cache (exclusive areas)
     std::vector<std::uint8_t> cache;
+    std::int32_t appendsSinceCount = 0;  // exclusive appends since the count was written
+    std::chrono::steady_clock::time_point countWrittenAt{};
 
     // The native record: the caller's buffer in a virtual area.
     std::uint8_t* Record() { return isVirtual ? buffer : native.data(); }
@@ -203,17 +206,20 @@ void RecordToBuffer(TWorkArea& area);
 // rewrite), fields whose typed value equals the value of their current bytes
 // keep their bytes; a new record encodes every field. An invalid date text
 // is error 220 (nothing converted then); false on error.
-bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged = true);
+[[nodiscard]] bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged = true);
 // Blanks the native record and converts it into the buffer.
 void ClearRecord();
 void ClearRecordOf(TWorkArea& area);
 // Read record n into the native record (212 out of range, 213 short read).
-bool GetDbfRecord(TWorkArea& area, std::int32_t n);
+[[nodiscard]] bool GetDbfRecord(TWorkArea& area, std::int32_t n);
 // Writes the native record at n; n above the count appends.
-bool PutDbfRecord(TWorkArea& area, std::int32_t n);
-bool WriteDeleteFlag(TWorkArea& area, std::int32_t n);
+[[nodiscard]] bool PutDbfRecord(TWorkArea& area, std::int32_t n);
+[[nodiscard]] bool WriteDeleteFlag(TWorkArea& area, std::int32_t n);
 // Writes today's date and the record count into the file's header.
-bool UpdateDbfHeader(TWorkArea& area);
+[[nodiscard]] bool UpdateDbfHeader(TWorkArea& area);
+// Puts today's date and count into a header prologue as the area's format
+// keeps them; returns the prologue's length (8 for dBase II, else 32).
+std::size_t StampPrologue(const TWorkArea& area, std::uint8_t* prologue, std::int32_t count);
 // Record count from the file size (shared areas); never below 0.
 void RefreshRecCount(TWorkArea& area);
 // Whole records the file holds now.

@@ -1,47 +1,95 @@
-// Writing a file so that it is replaced whole or not at all: the bytes go
-// to a temporary file with a unique name in the target's folder, which is
-// renamed over the target only when every write succeeded. A failure
-// leaves the old file as it was. Targets that are not regular files
-// (printer devices, /dev/null) are written directly.
+// Replacing a file whole or not at all. Every file the program replaces
+// (project, configuration and session files, reports, copies, tables and
+// their indexes, exports) is written through an AtomicWriter:
+//  - the bytes go to a new temporary file beside the target, created
+//    exclusively under the recognisable name ".kt4tmp-<pid>-<n>-<name>" and
+//    readable by this user only while it is written;
+//  - Commit flushes it to the disk, renames it over the target and flushes
+//    the folder, so that a crash leaves either the old or the new file. The
+//    new file has the old file's mode and, when the process may (root), its
+//    owner and group;
+//  - a target that is no regular file (a folder, a FIFO, a socket) is
+//    refused, and so is a file this user may not write: the rename would
+//    bypass its write protection. A character device (a printer port,
+//    /dev/null) is written directly;
+//  - Open removes the temporaries of the same target that processes which
+//    no longer exist left behind (a crash, kill -9). Nothing else is ever
+//    deleted.
+//
+// Typical use: Open, Write (and WriteAt) as often as needed, then Commit;
+// Discard (or the destructor) drops everything and leaves the target.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <sys/types.h>
 
 namespace kt4 {
 
 class AtomicWriter {
 public:
+    // Why Open refused a target without writing anything.
+    enum class Refusal { None, NotAFile, WriteProtected };
+
     AtomicWriter() = default;
     ~AtomicWriter() { Discard(); }
     AtomicWriter(const AtomicWriter&) = delete;
     AtomicWriter& operator=(const AtomicWriter&) = delete;
 
-    // Starts the temporary file. keepOld: it begins with the target's
-    // present content (appending). False on failure; Errno() tells why.
-    bool Open(const std::string& target, bool keepOld);
-    bool Write(const char* data, std::size_t size);
-    // Puts the file in place; false when any write, the flush or the
-    // rename failed (the temporary file is then removed).
-    bool Commit();
+    // Starts the new file for target. keepOld: it begins with the target's
+    // present content (appending). False on failure: Refused() and Errno()
+    // tell why.
+    [[nodiscard]] bool Open(const std::string& target, bool keepOld = false);
+    // Appends bytes (buffered).
+    [[nodiscard]] bool Write(const void* data, std::size_t size);
+    [[nodiscard]] bool Write(std::string_view text) { return Write(text.data(), text.size()); }
+    // Writes at an offset of the new file, e.g. a header filled in last.
+    [[nodiscard]] bool WriteAt(std::int64_t offset, const void* data, std::size_t size);
+    // Puts the new file in place. False when a write, the flush or the
+    // rename failed; the target is then unchanged and the temporary gone.
+    [[nodiscard]] bool Commit();
+    // Commit that keeps the descriptor open and hands it to the caller: it
+    // is then the target's (locks taken on it before stay). -1 on failure.
+    [[nodiscard]] int CommitAndRelease();
     // Drops what was written; the target stays untouched.
     void Discard();
 
     bool IsOpen() const { return fd_ >= 0; }
     bool Failed() const { return errno_ != 0; }
     int Errno() const { return errno_; }
+    Refusal Refused() const { return refusal_; }
+    // The new file's descriptor while it is open (locks, reads); -1 else.
+    int Fd() const { return fd_; }
+    // The file that is replaced (a symbolic link resolved).
     const std::string& Target() const { return target_; }
+    // The temporary file ("" when the target is written directly).
+    const std::string& TempPath() const { return temp_; }
+
+    // The name prefix of every temporary file of the writer.
+    static constexpr std::string_view TempPrefix = ".kt4tmp-";
 
 private:
     bool Flush();
     void Fail(int err);
+    bool Finish(bool keepOpen);
 
     int fd_ = -1;
     bool direct_ = false;
     int errno_ = 0;
+    Refusal refusal_ = Refusal::None;
+    bool haveOld_ = false; // the target exists: its mode and owner carry over
+    mode_t oldMode_ = 0;
+    uid_t oldUid_ = 0;
+    gid_t oldGid_ = 0;
     std::string target_;
     std::string temp_;
     std::string buffer_;
 };
+
+// Removes the temporaries of target left by processes that no longer exist
+// (done by AtomicWriter::Open); returns how many were removed.
+int RemoveStaleTemporaries(const std::string& target);
 
 } // namespace kt4

@@ -121,7 +121,8 @@ bool RewriteChecked(LineFile& F);
 void WriteTextChecked(LineFile& F, const std::string& S);
 bool CloseChecked(LineFile& F);
 bool RewriteRetry(LineFile& F);
-// The error text of an I/O code ("Lesefehler", "Diskette/Platte voll" ...).
+// The error text of an I/O code ("Lesefehler", "Diskette/Platte voll",
+// "Schreibschutz entfernen !" ...).
 std::string IoErrorText(int Code);
 
 // Window and cursor ------------------------------------------------------

@@ -2,6 +2,7 @@
 // cursor and the start-up user prompt.
 #include "foundation/dialogs.h"
 
+#include "foundation/atomic_file.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/linefile.h"
@@ -12,6 +13,7 @@
 #include "foundation/ui_service.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,21 +24,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int IoWriteProtected = 150;
 constexpr int IoNotReady = 152;
 
 std::string FilterOf(const std::string& Mask) { return Mask + "|" + Mask; }
 
-// An existing file is tested without being touched: the writers replace it
-// through a new file in the same folder.
-bool ExistingWritable(const std::string& Name, const struct stat& st)
+// A file this user may not write: the writers leave it alone.
+bool WriteProtected(const std::string& Name, const struct stat& st)
 {
-    if (::access(Name.c_str(), W_OK) != 0)
+    if (!S_ISREG(st.st_mode) || ::faccessat(AT_FDCWD, Name.c_str(), W_OK, AT_EACCESS) == 0)
         return false;
-    return !S_ISREG(st.st_mode) || DirWritable(FilePathPart(Name));
+    return errno == EACCES || errno == EPERM || errno == EROFS;
 }
 
-bool NewNameWritable(const std::string& Name) { return CreateExclusive(Name) && ::unlink(Name.c_str()) == 0; }
+// The name is tried the way the writers will write it: a new file beside
+// it, dropped again (a killed check leaves a temporary that the next write
+// of the name removes). The name itself is not touched.
+bool WriterAccepts(const std::string& Name)
+{
+    AtomicWriter probe;
+    bool ok = probe.Open(Name);
+    probe.Discard();
+    return ok;
+}
 
 // The save dialog for a file with the extension Ext, preset with the
 // current file's bare name and that extension. Folder, Base and Full
@@ -67,6 +76,8 @@ bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Fol
 
 int RetryCode(const LineFile& F)
 {
+    if (F.IoError() == IoWriteProtected)
+        return IoWriteProtected;
     switch (F.SysError()) {
     case EROFS:
         return IoWriteProtected;
@@ -95,6 +106,10 @@ std::string IoErrorText(int Code)
         return "Diskette/Platte voll";
     case 106:
         return "Falsches numerisches Format";
+    case IoWriteProtected:
+        return "Schreibschutz entfernen !";
+    case IoNotAFile:
+        return DisplayToOem("Ungültiger Dateiname");
     default:
         return "Fehler bei Zugriff auf Diskette/Platte";
     }
@@ -120,7 +135,12 @@ void CheckOutputFile(const std::string& Name)
     }
     if (settings::AbortFlag)
         return;
-    bool ok = exists ? !S_ISDIR(st.st_mode) && ExistingWritable(Name, st) : NewNameWritable(Name);
+    if (exists && WriteProtected(Name, st)) {
+        ErrorBox(IoErrorText(IoWriteProtected) + "  \"" + shown + "\"");
+        settings::AbortFlag = true;
+        return;
+    }
+    bool ok = !(exists && S_ISDIR(st.st_mode)) && WriterAccepts(Name);
     if (!ok) {
         ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + shown + "\"" + " !");
         settings::AbortFlag = true;
@@ -218,7 +238,18 @@ bool RewriteChecked(LineFile& F)
 {
     if (F.Rewrite())
         return true;
-    ErrorBox(F.IoError() == IoWriteFailed ? "Diskette/Platte voll" : "file write error");
+    switch (F.IoError()) {
+    case IoWriteFailed:
+    case IoWriteProtected:
+        ErrorBox(IoErrorText(F.IoError()));
+        break;
+    case IoNotAFile:
+        ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + DisplayToOem(F.Path()) + "\"" + " !");
+        break;
+    default:
+        ErrorBox("file write error");
+        break;
+    }
     settings::AbortFlag = true;
     return false;
 }
@@ -250,8 +281,9 @@ bool RewriteRetry(LineFile& F)
             return true;
         }
         int code = RetryCode(F);
-        std::string text = code == IoWriteProtected ? "Schreibschutz entfernen !"
+        std::string text = code == IoWriteProtected ? IoErrorText(IoWriteProtected)
                            : code == IoNotReady    ? "Programmdiskette einlegen !"
+                           : code == IoNotAFile    ? IoErrorText(IoNotAFile) + " \"" + DisplayToOem(F.Path()) + "\" !"
                                                    : "I/O-Error " + IntStr(code);
         settings::AbortFlag = false;
         if (!YesNoCancelBox(text + "   Wiederholen ?")) {

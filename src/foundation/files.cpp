@@ -97,13 +97,12 @@ bool FileReadable(const std::string& Name) { return IsRegularReadable(Name); }
 
 bool DirWritable(const std::string& Dir)
 {
-    std::string probe = FolderOrCurrent(Dir) + "/.kt4probe.XXXXXX";
-    int fd = ::mkstemp(probe.data());
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return true;
+    // A writer's temporary, so that one left by a killed check is removed
+    // by the next.
+    AtomicWriter probe;
+    bool ok = probe.Open(FolderOrCurrent(Dir) + "/.kt4probe");
+    probe.Discard();
+    return ok;
 }
 
 bool DirReadable(const std::string& Dir)

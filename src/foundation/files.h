@@ -10,8 +10,8 @@ namespace kt4 {
 
 // True when the file opens for reading.
 bool FileReadable(const std::string& Name);
-// True when a scratch file can be created in the folder (a unique name,
-// removed again).
+// True when a scratch file can be created in the folder (a temporary of
+// the atomic writer, removed again).
 bool DirWritable(const std::string& Dir);
 // True when the folder exists and can be listed.
 bool DirReadable(const std::string& Dir);
@@ -21,7 +21,7 @@ bool DirExists(const std::string& Dir);
 // Creates an empty file only when no file of that name exists (O_EXCL):
 // the way to claim a numbered temporary name. False when the name is
 // taken or the folder refuses.
-bool CreateExclusive(const std::string& Name);
+[[nodiscard]] bool CreateExclusive(const std::string& Name);
 
 // Erases the file when it is there; false when nothing was erased.
 bool EraseFile(const std::string& Name);
@@ -33,15 +33,15 @@ int EraseFiles(const std::string& Dir, const std::string& Mask);
 // with a separator) the source's file name is added. The source is opened
 // first: when it cannot be read, the target is left alone. False and
 // AbortFlag on any failure; an existing target then keeps its content.
-bool CopyFileTo(const std::string& Src, const std::string& Dst);
+[[nodiscard]] bool CopyFileTo(const std::string& Src, const std::string& Dst);
 // Copies Src into the folder part of Dst when Src is readable.
-bool CopyFileToDir(const std::string& Src, const std::string& Dst);
+[[nodiscard]] bool CopyFileToDir(const std::string& Src, const std::string& Dst);
 // Copies Src to exactly Dst, replacing it whole or not at all.
-bool BlockCopyFile(const std::string& Src, const std::string& Dst);
+[[nodiscard]] bool BlockCopyFile(const std::string& Src, const std::string& Dst);
 // Copies every file of SrcDir matching Mask into DstDir (folders and
 // unreadable entries are skipped). AbortFlag is set when nothing matches
 // or a copy failed, and cleared otherwise.
-bool CopyFiles(const std::string& Mask, const std::string& SrcDir, const std::string& DstDir);
+[[nodiscard]] bool CopyFiles(const std::string& Mask, const std::string& SrcDir, const std::string& DstDir);
 
 // File attributes as the configuration and table code know them.
 enum FileAttr : int {

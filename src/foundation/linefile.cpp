@@ -95,7 +95,17 @@ bool LineFile::OpenForWriting(bool keepOld)
         Close();
     ioError_ = sysError_ = 0;
     if (!writer_.Open(path_, keepOld)) {
-        Fail(OpenErrorCode(writer_.Errno()), writer_.Errno());
+        switch (writer_.Refused()) {
+        case AtomicWriter::Refusal::WriteProtected:
+            Fail(IoWriteProtected, writer_.Errno());
+            break;
+        case AtomicWriter::Refusal::NotAFile:
+            Fail(IoNotAFile, writer_.Errno());
+            break;
+        default:
+            Fail(OpenErrorCode(writer_.Errno()), writer_.Errno());
+            break;
+        }
         return false;
     }
     mode_ = Mode::Write;

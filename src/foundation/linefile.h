@@ -6,8 +6,10 @@
 // Bytes go through unchanged (stored OEM text). Numbers are written with
 // "." and read with "," or ".", whatever the process locale.
 //
-// Writing is atomic: the lines go to a temporary file beside the target,
-// which replaces the target at Close only when every write succeeded.
+// Writing is atomic (AtomicWriter): the lines go to a temporary file beside
+// the target, which replaces the target at Close only when every write
+// succeeded. A write-protected file or a name that is no file is refused
+// at Rewrite and Append (IoWriteProtected, IoNotAFile).
 //
 // Errors raise nothing and show nothing: every failed operation sets
 // settings::AbortFlag and records an I/O code (IoError) that the dialog
@@ -38,6 +40,8 @@ enum IoCode : int {
     IoNotOpen = 103,
     IoNotOpenForInput = 104,
     IoNotOpenForOutput = 105,
+    IoWriteProtected = 150, // "Schreibschutz entfernen !": this user may not write the file
+    IoNotAFile = 1000,      // the name is a folder, a FIFO or a socket, not a file
 };
 
 // A number as written into files: seven decimals ("1500.0000000",

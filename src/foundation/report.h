@@ -115,8 +115,8 @@ void ReportCalcMessages();
 void ViewErrorMessages();
 
 // Copies a text file line by line from OEM to display text (UTF-8); an
-// I/O error sets AbortFlag and ends the copy, leaving Dest as it was.
-// False when Dest was not written.
+// I/O error sets AbortFlag, ends the copy and is told in an error box;
+// Dest then stays as it was. False when Dest was not written.
 bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest);
 
 // A table of up to 7 columns in a report. The column count is the number

@@ -202,11 +202,7 @@ void ReenableErrorBoxes()
 // copy. False when it was not written.
 bool CopyForDisplay(const std::string& Dest)
 {
-    if (CopyTextFileToDisplay(ReportFileName, Dest))
-        return true;
-    const std::string& shown = Dest.empty() ? settings::TempDir : Dest;
-    ErrorBox(DisplayToOem("Datei " + shown + " kann nicht geschrieben werden !"));
-    return false;
+    return CopyTextFileToDisplay(ReportFileName, Dest); // a failure is told there
 }
 
 void FinishReport()
@@ -335,18 +331,26 @@ bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
     const bool before = settings::AbortFlag;
     settings::AbortFlag = false;
     LineFile in, out;
-    if (in.OpenRead(Source) && out.OpenWrite(Dest)) {
+    const bool opened = in.OpenRead(Source) && out.OpenWrite(Dest);
+    if (opened) {
         std::string line;
         while (!settings::AbortFlag && !in.Eof() && in.ReadLine(line))
             out.WriteLine(OemToDisplay(line));
     }
     in.Close();
-    if (settings::AbortFlag)
+    if (settings::AbortFlag || !opened)
         out.Discard();
     else
         out.Close();
-    const bool ok = !settings::AbortFlag;
-    settings::AbortFlag = settings::AbortFlag || before;
+    const bool ok = opened && !settings::AbortFlag && out.IoError() == 0;
+    if (!ok) {
+        const std::string shown = Dest.empty() ? settings::TempDir : Dest;
+        if (out.IoError() != 0)
+            ErrorBox(IoErrorText(out.IoError()) + ": " + DisplayToOem(shown) + " wurde nicht geschrieben.");
+        else
+            ErrorBox(DisplayToOem("Datei " + shown + " kann nicht geschrieben werden !"));
+    }
+    settings::AbortFlag = !ok || settings::AbortFlag || before;
     return ok;
 }
 

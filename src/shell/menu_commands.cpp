@@ -261,7 +261,25 @@ void HelpErrorMessagesCommand()
     CalcMessagesDialog();
 }
 
+namespace {
+
+std::function<void()> FindCommand(const std::string& ItemName);
+
+} // namespace
+
+// Every command runs guarded: a fault inside it is told and the project
+// data stay (with the offer to save them).
 std::function<void()> MenuCommand(const std::string& ItemName)
+{
+    std::function<void()> command = FindCommand(ItemName);
+    if (!command)
+        return {};
+    return [command] { RunGuarded(command); };
+}
+
+namespace {
+
+std::function<void()> FindCommand(const std::string& ItemName)
 {
     const MenuForms& f = FormServices();
     using Command = std::function<void()>;
@@ -306,5 +324,7 @@ std::function<void()> MenuCommand(const std::string& ItemName)
         };
     return {};
 }
+
+} // namespace
 
 } // namespace kt4::shell

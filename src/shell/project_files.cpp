@@ -11,6 +11,7 @@
 #include "shell/recent_files.h"
 #include "shell/window_link.h"
 
+#include <exception>
 #include <filesystem>
 
 namespace kt4::shell {
@@ -102,6 +103,36 @@ void OpenRecentFile(int K)
     RemoveRecentFile(K);
     Window().SetMenuCaptions();
     MessageText("File " + DisplayToOem(entry) + " not found !");
+}
+
+void HandleUnexpectedError(const std::string& Text)
+{
+    using namespace settings;
+    ErrorBoxAlways(DisplayToOem(Text));
+    if (!DataModified || (FileNameHasDir && ArchiveMode))
+        return;
+    AbortFlag = false;
+    std::string question = CurrentFileName.empty() ? std::string("Datei speichern ?")
+                                                   : "Datei speichern (" + ShownFileName() + ") ?";
+    if (!AskYesNoCancel(question))
+        return;
+    try {
+        if (SaveFile(CurrentFileName))
+            DataModified = false;
+    } catch (const std::exception& e) {
+        ErrorBoxAlways(DisplayToOem(e.what()));
+    }
+}
+
+void RunGuarded(const std::function<void()>& Command)
+{
+    try {
+        Command();
+    } catch (const std::exception& e) {
+        HandleUnexpectedError(e.what());
+    } catch (...) {
+        HandleUnexpectedError("Unerwarteter Programmfehler");
+    }
 }
 
 } // namespace kt4::shell

@@ -4,6 +4,7 @@
 // stops) and DataModified.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace kt4::shell {
@@ -22,5 +23,12 @@ void AskSaveChanges();
 // when the file was read; the drive is then calculated. A listed file
 // that is gone is removed from the list with a message.
 void OpenRecentFile(int K);
+
+// After a fault that escaped a command or the program (an exception): its
+// text goes to an error box (stderr without a window), and unsaved changes
+// may be saved before anything else happens.
+void HandleUnexpectedError(const std::string& Text);
+// Runs Command; an exception that leaves it goes to HandleUnexpectedError.
+void RunGuarded(const std::function<void()>& Command);
 
 } // namespace kt4::shell

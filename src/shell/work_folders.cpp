@@ -89,7 +89,9 @@ void CheckWorkFolders()
     Check(DefaultDataDir, "ung\x81ltiger Data Ordner konfiguriert");
     if (DbfUseTemp) {
         HourglassCursor();
-        CopyFiles("*.dbf", AddBackslash(DbfDir), AddBackslash(TempDir));
+        // Without the copies the tables are opened where they are.
+        if (!CopyFiles("*.dbf", AddBackslash(DbfDir), AddBackslash(TempDir)))
+            DbfUseTemp = false;
         NormalCursor();
     }
 }

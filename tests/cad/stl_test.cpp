@@ -93,6 +93,8 @@ TEST_F(Stl, WallsSolidsAndTexts)
         {"a quadrilateral", [] { c_solid(0, 0, 5, 0, 5, 5, 0, 5); }, 8},
         {"flat walls", [] { c_setz(2, 2); c_line(0, 0, 5, 0); }, 0},
         {"the text 12: 7 bars of 6 walls", [] { c_text(0, 0, "12"); }, 84},
+        {"an arc of 20 degrees through 0: 17 segments", [] { c_arc(0, 0, 350, 10, 5); }, 34},
+        {"a circle of radius 1: 63 segments", [] { c_circle(0, 0, 1); }, 126},
         {"characters without segments", [] { c_text(0, 0, "#~\x84"); }, 0},
     };
     for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 // a killed holder, concurrent appenders, lost updates and PACK against other
 // opens. An independent peer (/usr/bin/python3) checks the lock offsets.
 #include "dbase_fixture.h"
+#include "process_helpers.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -12,83 +13,6 @@
 
 namespace kt4::dbase::test {
 namespace {
-
-// In a forked child the parent's areas share the parent's open file
-// descriptions: they are forgotten, never closed (closing would drop locks).
-void ForgetInheritedAreas()
-{
-    for (int i = 1; i <= MaxAreas; ++i)
-        WorkAreas[std::size_t(i)].release();
-    CurrentArea = 1;
-}
-
-// A child process that acquires something, says so, and holds it until
-// released or killed.
-class Holder {
-public:
-    ~Holder() { Release(); }
-    bool Start(const std::function<bool()>& acquire)
-    {
-        int ready[2], hold[2];
-        if (::pipe(ready) != 0 || ::pipe(hold) != 0)
-            return false;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(hold[1]);
-            ForgetInheritedAreas();
-            char ok = acquire() ? '1' : '0';
-            (void)!::write(ready[1], &ok, 1);
-            char c;
-            while (::read(hold[0], &c, 1) > 0) {
-            }
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(hold[0]);
-        release_ = hold[1];
-        char ok = '0';
-        (void)!::read(ready[0], &ok, 1);
-        ::close(ready[0]);
-        return ok == '1';
-    }
-    void Release()
-    {
-        if (release_ >= 0)
-            ::close(release_);
-        release_ = -1;
-        Wait();
-    }
-    void Kill()
-    {
-        if (pid_ > 0)
-            ::kill(pid_, SIGKILL);
-        Release();
-    }
-
-private:
-    void Wait()
-    {
-        if (pid_ > 0)
-            ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-    pid_t pid_ = -1;
-    int release_ = -1;
-};
-
-// Runs fn in a child process and returns its exit status.
-int InChild(const std::function<int()>& fn)
-{
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ForgetInheritedAreas();
-        ::_exit(fn());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-}
 
 class ProcessLocksTest : public EngineTest {
 protected:

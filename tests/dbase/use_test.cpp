@@ -139,7 +139,7 @@ TEST_F(UseTest, CloseCompletesWhenTheHeaderCannotBeWritten)
     AddRows(1);
     // Make the header write fail: swap the descriptor for a read-only one.
     TWorkArea* a = Current();
-    a->file.Open(t, false, false);
+    ASSERT_EQ(a->file.Open(t, false, false), 0);
     SetReportErrors(true);
     SetExceptionMode(true);
     EXPECT_THROW(USE(""), EZodarError);

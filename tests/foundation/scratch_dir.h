@@ -4,9 +4,11 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kt4::testing {
@@ -27,6 +29,8 @@ public:
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     std::string Path() const { return path_.string() + "/"; }
+    // Lets every user create and rename files in the folder.
+    void OpenToAll() const { std::filesystem::permissions(path_, std::filesystem::perms::all); }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
     void Put(const std::string& name, const std::string& bytes) const
@@ -79,5 +83,20 @@ private:
     rlimit old_ {};
     bool active_ = false;
 };
+
+// Runs Fn in a child process as user nobody (root's rights are dropped when
+// the tests run as root) and returns its exit code: 99 when the rights could
+// not be dropped, 100 when the child did not end normally.
+inline int AsUserNobody(const std::function<int()>& Fn)
+{
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+        ::_exit(dropped ? Fn() : 99);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
 
 } // namespace kt4::testing

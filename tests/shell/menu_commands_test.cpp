@@ -5,6 +5,7 @@
 #include "shell/menu_commands.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 using namespace kt4;
 using namespace kt4::shell;
@@ -105,6 +106,24 @@ TEST_F(MenuCommands, OnlyCommandsWithTheirFormsAreOffered)
     geometry();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(DataModified);
+    FormServices() = MenuForms{};
+}
+
+TEST_F(MenuCommands, AFaultInACommandIsToldAndTheProjectMayBeSaved)
+{
+    FormServices().geometry = [] { throw std::out_of_range("Array1: Index 7 außerhalb von 1..6"); };
+    auto geometry = MenuCommand("mi_editGeometrie");
+    CurrentFileName = "gerettet";
+    DataModified = true;
+    EXPECT_NO_THROW(geometry()); // nothing scripted: not saved
+    EXPECT_NE(Logged("error").back().find("Array1: Index 7 außerhalb von 1..6"), std::string::npos);
+    EXPECT_TRUE(DataModified);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("gerettet.kt4")));
+    ui->Script("J");
+    EXPECT_NO_THROW(geometry());
+    EXPECT_NE(Logged("yesnocancel").back().find("Datei speichern ("), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("gerettet.kt4")));
+    EXPECT_FALSE(DataModified);
     FormServices() = MenuForms{};
 }
 

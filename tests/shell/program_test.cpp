@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +30,8 @@ protected:
     int Run(const std::string& Args, const std::string& Env = "")
     {
         std::string cmd = "cd '" + dir.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u " +
-                          "QT_QPA_PLATFORM XDG_CONFIG_HOME='" + dir.File("xdg") + "' " + Env +
-                          " '" + Wkt4() + "' " + Args + " > out.txt 2> err.txt";
+                          "QT_QPA_PLATFORM XDG_CONFIG_HOME='" + dir.File("xdg") + "' TMPDIR='" + dir.Path() + "' " +
+                          Env + " '" + Wkt4() + "' " + Args + " > out.txt 2> err.txt";
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -62,6 +63,23 @@ TEST_F(Program, PrintoutOfAProject)
         EXPECT_NE(e.path().extension(), ".cff") << e.path();
         EXPECT_NE(e.path().extension(), ".cfg") << e.path();
     }
+}
+
+TEST_F(Program, PrintoutLeavesAReadOnlyFileAndSaysSo)
+{
+    WriteDefaultProject("test.kt4");
+    dir.Put("test.txt", "alt");
+    ::chmod(dir.File("test.txt").c_str(), 0444);
+    dir.OpenToAll();
+    for (const char* name : {"out.txt", "err.txt"}) {
+        dir.Put(name, "");
+        ::chmod(dir.File(name).c_str(), 0666);
+    }
+    EXPECT_EQ(kt4::testing::AsUserNobody([&] { return Run("test.kt4 /I"); }), 1);
+    EXPECT_NE(dir.Get("err.txt").find("Schreibschutz entfernen !: test.txt wurde nicht geschrieben."),
+              std::string::npos)
+        << dir.Get("err.txt");
+    EXPECT_EQ(dir.Get("test.txt"), "alt");
 }
 
 TEST_F(Program, FailuresAndUsageErrors)

@@ -2,9 +2,11 @@
 
 #include "foundation/settings.h"
 #include "shell/config_file.h"
+#include "shell/project_files.h"
 #include "shell/work_folders.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace kt4;
 using namespace kt4::shell;
@@ -103,6 +105,37 @@ TEST_F(WorkFolders, ConfigurationWriteFailureKeepsTheOldFile)
     // no temporary file left behind
     for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_TRUE(e.path().filename() == "kt4.cfg" || e.is_directory()) << e.path();
+}
+
+// An ordinary user (a child process as nobody) in a folder open to all:
+// the read-only configuration and project files are not replaced, and the
+// user is told.
+TEST_F(WorkFolders, ReadOnlyConfigurationAndProjectStay)
+{
+    WriteConfigFile();
+    std::string project = WriteDefaultProject("p.kt4");
+    const std::string cfg = dir.Get("kt4.cfg"), old = dir.Get("p.kt4");
+    dir.OpenToAll();
+    ::chmod(dir.File("kt4.cfg").c_str(), 0444);
+    ::chmod(project.c_str(), 0444);
+    settings::Decimals = 5;
+    int code = kt4::testing::AsUserNobody([&] {
+        AbortFlag = false;
+        WriteConfigFile();
+        if (!AbortFlag || Logged("yesnocancel").empty() ||
+            Logged("yesnocancel").back().find("Schreibschutz entfernen !") == std::string::npos)
+            return 1;
+        AbortFlag = false;
+        settings::CurrentFileName = "p";
+        settings::DataDir = dir.Path();
+        if (SaveFile("p") || Logged("error").empty() ||
+            Logged("error").back().find("Schreibschutz entfernen !") == std::string::npos)
+            return 2;
+        return 0;
+    });
+    EXPECT_EQ(code, 0) << "1 configuration, 2 project, 99 rights not dropped";
+    EXPECT_EQ(dir.Get("kt4.cfg"), cfg);
+    EXPECT_EQ(dir.Get("p.kt4"), old);
 }
 
 } // namespace

@@ -1,0 +1,198 @@
+// The atomic writer: what the replaced file keeps, what it refuses to
+// replace (also for an ordinary user, in a child process as nobody), and
+// the temporaries of ended processes.
+#include "foundation/atomic_file.h"
+#include "foundation/dialogs.h"
+#include "foundation/linefile.h"
+#include "foundation/report.h"
+
+#include "output_fixture.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+
+using namespace kt4;
+namespace fs = std::filesystem;
+
+namespace {
+
+class AtomicFiles : public kt4::testing::OutputTest {
+protected:
+    std::set<std::string> Names() const
+    {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+    bool LoggedText(const std::string& kind, const std::string& text) const
+    {
+        for (const auto& l : Logged(kind))
+            if (l.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+};
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+mode_t Umask()
+{
+    mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+}
+
+pid_t EndedProcess()
+{
+    pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+} // namespace
+
+TEST_F(AtomicFiles, ReplacementKeepsModeAndOwnerAndLeavesNoTemporary)
+{
+    const std::string p = dir.File("p.kt4");
+    dir.Put("p.kt4", "old");
+    ::chmod(p.c_str(), 0640);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0);
+    }
+
+    AtomicWriter w;
+    ASSERT_TRUE(w.Open(p));
+    const std::string temp = fs::path(w.TempPath()).filename().string();
+    EXPECT_EQ(temp.rfind(".kt4tmp-" + std::to_string(::getpid()) + "-", 0), 0u);
+    EXPECT_EQ(temp.substr(temp.size() - 6), "-p.kt4");
+    EXPECT_EQ(StatOf(w.TempPath()).st_mode & 0777, 0600u); // private while written
+    ASSERT_TRUE(w.Write("new text"));
+    ASSERT_TRUE(w.WriteAt(0, "N", 1)); // a header filled in last
+    EXPECT_EQ(dir.Get("p.kt4"), "old");
+    ASSERT_TRUE(w.Commit());
+    EXPECT_EQ(dir.Get("p.kt4"), "New text");
+    EXPECT_EQ(StatOf(p).st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(StatOf(p).st_uid, 65534u);
+        EXPECT_EQ(StatOf(p).st_gid, 65534u);
+    }
+    EXPECT_EQ(Names(), std::set<std::string>{"p.kt4"});
+
+    // A new file gets the usual mode; a kept descriptor is the target's.
+    ASSERT_TRUE(w.Open(dir.File("neu.dbf")));
+    ASSERT_TRUE(w.Write("x"));
+    int fd = w.CommitAndRelease();
+    ASSERT_GE(fd, 0);
+    struct stat kept {};
+    ::fstat(fd, &kept);
+    ::close(fd);
+    EXPECT_EQ(kept.st_ino, StatOf(dir.File("neu.dbf")).st_ino);
+    EXPECT_EQ(StatOf(dir.File("neu.dbf")).st_mode & 0777, 0666u & ~Umask());
+
+    ASSERT_TRUE(w.Open(p, true)); // appending, then dropped
+    ASSERT_TRUE(w.Write("more"));
+    w.Discard();
+    EXPECT_EQ(dir.Get("p.kt4"), "New text");
+    EXPECT_EQ(Names(), (std::set<std::string>{"neu.dbf", "p.kt4"}));
+}
+
+TEST_F(AtomicFiles, NamesThatAreNoFileAreRefused)
+{
+    fs::create_directory(dir.File("ordner.txt"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo.txt").c_str(), 0666), 0);
+    for (const char* name : {"ordner.txt", "fifo.txt"}) {
+        AtomicWriter w;
+        EXPECT_FALSE(w.Open(dir.File(name))) << name; // never blocks on the FIFO
+        EXPECT_EQ(w.Refused(), AtomicWriter::Refusal::NotAFile) << name;
+        LineFile f;
+        f.Assign(dir.File(name));
+        EXPECT_FALSE(RewriteChecked(f));
+        EXPECT_EQ(f.IoError(), IoNotAFile);
+        EXPECT_EQ(Logged("error").back(),
+                  "error|Fehler : |Ungültiger Dateiname \"" + dir.File(name) + "\" !");
+    }
+    EXPECT_TRUE(fs::is_fifo(dir.File("fifo.txt")));
+    EXPECT_EQ(Names(), (std::set<std::string>{"fifo.txt", "ordner.txt"}));
+    // A character device (a printer port) is written directly.
+    AtomicWriter dev;
+    ASSERT_TRUE(dev.Open("/dev/null"));
+    ASSERT_TRUE(dev.Write("to the printer"));
+    EXPECT_TRUE(dev.Commit());
+}
+
+// As an ordinary user, in a folder where that user may create and rename
+// files: the rename would replace a read-only file, so the writer refuses
+// it, and every way of writing tells "Schreibschutz entfernen !".
+TEST_F(AtomicFiles, WriteProtectedFilesStayAndTheUserIsTold)
+{
+    dir.OpenToAll();
+    for (const char* name : {"kt4.cfg", "p.txt", "p.kt4"}) {
+        dir.Put(name, std::string("old ") + name);
+        ::chmod(dir.File(name).c_str(), 0444);
+    }
+    dir.Put("report.tmp", "Zeile\r\n");
+    dir.Put("frei.txt", "old");
+    ::chmod(dir.File("frei.txt").c_str(), 0666);
+    int code = kt4::testing::AsUserNobody([&] {
+        AtomicWriter w;
+        if (w.Open(dir.File("kt4.cfg")) || w.Refused() != AtomicWriter::Refusal::WriteProtected)
+            return 1;
+        LineFile cfg;
+        cfg.Assign(dir.File("kt4.cfg"));
+        if (RewriteRetry(cfg) || !LoggedText("yesnocancel", "Schreibschutz entfernen !   Wiederholen ?"))
+            return 2;
+        settings::AbortFlag = false;
+        CopyTextFileToDisplay(dir.File("report.tmp"), dir.File("p.txt"));
+        if (!settings::AbortFlag ||
+            !LoggedText("error", "Schreibschutz entfernen !: " + dir.File("p.txt") + " wurde nicht geschrieben."))
+            return 3;
+        settings::AbortFlag = false;
+        dialogs::AskOverwrite = false;
+        CheckOutputFile(dir.File("p.kt4"));
+        if (!settings::AbortFlag || !LoggedText("error", "Schreibschutz entfernen !  \"" + dir.File("p.kt4")))
+            return 4;
+        settings::AbortFlag = false;
+        CopyTextFileToDisplay(dir.File("report.tmp"), dir.File("frei.txt")); // the folder allows it
+        return settings::AbortFlag ? 5 : 0;
+    });
+    EXPECT_EQ(code, 0) << "1 writer, 2 RewriteRetry, 3 printout, 4 CheckOutputFile, 5 writable file, "
+                          "99 rights not dropped";
+    for (const char* name : {"kt4.cfg", "p.txt", "p.kt4"})
+        EXPECT_EQ(dir.Get(name), std::string("old ") + name);
+    EXPECT_EQ(dir.Get("frei.txt"), "Zeile\r\n");
+    EXPECT_EQ(Names().size(), 5u); // no temporary left
+}
+
+TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
+{
+    const std::string dead = std::to_string(EndedProcess());
+    const std::string self = std::to_string(::getpid());
+    const std::string longName = std::string(250, 'a') + ".kt4";
+    const std::string longTemp = (".kt4tmp-" + dead + "-0-" + longName).substr(0, 255);
+    for (const std::string& name : std::vector<std::string>{
+             ".kt4tmp-" + dead + "-0-p.kt4", ".kt4tmp-" + dead + "-17-p.kt4", ".kt4tmp-" + self + "-9-p.kt4",
+          ".kt4tmp-" + dead + "-0-q.kt4", ".kt4tmp-" + dead + "-0-p.kt4x", ".p.kt4.Ab12Cd",
+          ".kt4tmp-x-0-p.kt4", longTemp})
+        dir.Put(name, "stale");
+    AtomicWriter w;
+    ASSERT_TRUE(w.Open(dir.File("p.kt4")));
+    ASSERT_TRUE(w.Write("new"));
+    ASSERT_TRUE(w.Commit());
+    EXPECT_EQ(RemoveStaleTemporaries(dir.File(longName)), 1);
+    // Only those of p.kt4 whose process has ended went; nothing else.
+    EXPECT_EQ(Names(), (std::set<std::string>{"p.kt4", ".kt4tmp-" + self + "-9-p.kt4",
+                                              ".kt4tmp-" + dead + "-0-q.kt4",
+                                              ".kt4tmp-" + dead + "-0-p.kt4x", ".p.kt4.Ab12Cd",
+                                              ".kt4tmp-x-0-p.kt4"}));
+}
