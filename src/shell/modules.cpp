@@ -3,7 +3,7 @@
 #include "cad/cad_settings.h"
 #include "dbase/expr.h"
 #include "dbase/runtime.h"
-#include "drawings/view_standin.h"
+#include "drawings/view_dispatcher.h"
 #include "drive/bearing_types.h"
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
@@ -54,8 +54,9 @@ void InitModules()
     InitShellConfig();
     // the drawings of the views
     Services().drawCadView = [](int view, int device) {
-        drawings::DrawViewStandIn(static_cast<Word>(view), static_cast<Word>(device));
+        drawings::DrawView(static_cast<Word>(view), static_cast<Word>(device));
     };
+    Services().redrawCurrentView = drawings::RedrawCurrentView;
 }
 
 } // namespace kt4::shell
