@@ -20,6 +20,7 @@
 #include "graphics/graph_settings.h"
 #include "graphics/hpgl.h"
 #include "shell/config_file.h"
+#include "shell/guided_tour.h"
 #include "shell/languages.h"
 #include "shell/services.h"
 
@@ -57,6 +58,7 @@ void InitModules()
         drawings::DrawView(static_cast<Word>(view), static_cast<Word>(device));
     };
     Services().redrawCurrentView = drawings::RedrawCurrentView;
+    Services().tourStart = TourStart;
 }
 
 } // namespace kt4::shell
