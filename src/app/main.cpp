@@ -18,6 +18,7 @@
 #ifdef KT4_HAVE_GUI
 #include "cad/gui/cad_forms_qt.h"
 #include "cad/plot_link.h"
+#include "drawings/gui/animation_form.h"
 #include "drive/gui/docu_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
@@ -63,6 +64,7 @@ int RunWindow(int argc, char** argv)
     ui.pictureHook = graphics::ShowPlotPictureWindow;
     InstallDocuForms();
     InstallCadForms();
+    drawings::InstallAnimationForm();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
     auto* window = new shell::gui::Thh;
     // The start runs outside the event loop: its faults are told here,
