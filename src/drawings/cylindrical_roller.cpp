@@ -125,15 +125,7 @@ void DrawCylindricalRollerBearing(Word Slot, Word Mode)
         c_line(0, -(r + rs), 0, -r);
         c_line(B, -(r + rs), B, -r);
     }
-    // the roller's corners, upper half then lower half
-    c_arc(e + rr, ro - rr, 90, 180, rr);
-    c_arc(B - e - rr, ro - rr, 0, 90, rr);
-    c_arc(B - e - rr, ri + rr, 270, 0, rr);
-    c_arc(e + rr, ri + rr, 180, 270, rr);
-    c_arc(e + rr, -(ro - rr), 180, 270, rr);
-    c_arc(B - e - rr, -(ro - rr), 270, 360, rr);
-    c_arc(B - e - rr, -(ri + rr), 0, 90, rr);
-    c_arc(e + rr, -(ri + rr), 90, 180, rr);
+    RollerCornerArcs(e, B - e, ri, ro, rr);
     for (Integer k = 1; k <= 2; ++k) {
         const Real s = IntPowerPos(-1, k + 1);
         c_setlayer(1);
@@ -141,10 +133,7 @@ void DrawCylindricalRollerBearing(Word Slot, Word Mode)
         c_setlayer(5);
         c_line(0, s * r, 0, s * (R - rs));
         c_line(B, s * r, B, s * (R - rs));
-        c_line(e, s * (ri + rr), e, s * (ro - rr));
-        c_line(e + rr, s * ro, B - e - rr, s * ro);
-        c_line(B - e, s * (ro - rr), B - e, s * (ri + rr));
-        c_line(B - e - rr, s * ri, e + rr, s * ri);
+        RollerSides(e, B - e, ri, ro, rr, s);
         // outer ring, then inner ring; a failed hatch ends the section
         switch (arrangement) {
         case 1:

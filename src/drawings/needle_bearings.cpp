@@ -28,20 +28,7 @@ Needle NeedleOf(const WaelzLagerTyp& b, Real lengthShare, Real Dw, Real rho)
 }
 
 // The needle's eight rounded corners, both halves, on layer 5.
-void NeedleCorners(const Needle& n)
-{
-    const Real r = n.r, B = n.B, e = n.e, p = n.rho, top = n.r + n.Dw;
-    if (!(p > 0))
-        return; // sharp corners
-    c_arc(e + p, top - p, 90, 180, p);
-    c_arc(B - e - p, top - p, 0, 90, p);
-    c_arc(B - e - p, r + p, 270, 0, p);
-    c_arc(e + p, r + p, 180, 270, p);
-    c_arc(e + p, -(top - p), 180, 270, p);
-    c_arc(B - e - p, -(top - p), 270, 360, p);
-    c_arc(B - e - p, -(r + p), 0, 90, p);
-    c_arc(e + p, -(r + p), 90, 180, p);
-}
+void NeedleCorners(const Needle& n) { RollerCornerArcs(n.e, n.B - n.e, n.r, n.r + n.Dw, n.rho); }
 
 // The needle's centre line on layer 1 (5 % of its length beyond each end).
 void NeedleCentreLine(const Needle& n, Real s)
@@ -55,12 +42,8 @@ void NeedleCentreLine(const Needle& n, Real s)
 // The needle's four straight sides on layer 5.
 void NeedleSides(const Needle& n, Real s)
 {
-    const Real r = n.r, B = n.B, e = n.e, p = n.rho, top = n.r + n.Dw;
     c_setlayer(5);
-    c_line(e, s * (r + p), e, s * (top - p));
-    c_line(e + p, s * top, B - e - p, s * top);
-    c_line(B - e, s * (top - p), B - e, s * (r + p));
-    c_line(B - e - p, s * r, e + p, s * r);
+    RollerSides(n.e, n.B - n.e, n.r, n.r + n.Dw, n.rho, s);
 }
 
 // Hatch spacing of the cage bars: Dw/10 to the nearest whole millimetre

@@ -47,4 +47,26 @@ void HatchOutline(const Outline& o, Real spacing, Real angle)
     HatchDraw(0, spacing, angle);
 }
 
+void RollerCornerArcs(Real x0, Real x1, Real y0, Real y1, Real rho)
+{
+    if (!(rho > 0))
+        return; // sharp corners
+    c_arc(x0 + rho, y1 - rho, 90, 180, rho);
+    c_arc(x1 - rho, y1 - rho, 0, 90, rho);
+    c_arc(x1 - rho, y0 + rho, 270, 0, rho);
+    c_arc(x0 + rho, y0 + rho, 180, 270, rho);
+    c_arc(x0 + rho, -(y1 - rho), 180, 270, rho);
+    c_arc(x1 - rho, -(y1 - rho), 270, 360, rho);
+    c_arc(x1 - rho, -(y0 + rho), 0, 90, rho);
+    c_arc(x0 + rho, -(y0 + rho), 90, 180, rho);
+}
+
+void RollerSides(Real x0, Real x1, Real y0, Real y1, Real rho, Real s)
+{
+    c_line(x0, s * (y0 + rho), x0, s * (y1 - rho));
+    c_line(x0 + rho, s * y1, x1 - rho, s * y1);
+    c_line(x1, s * (y1 - rho), x1, s * (y0 + rho));
+    c_line(x1 - rho, s * y0, x0 + rho, s * y0);
+}
+
 } // namespace kt4::drawings

@@ -28,6 +28,21 @@ void DrawOutline(const Outline& o);
 // HatchMode.
 void HatchOutline(const Outline& o, Real spacing, Real angle);
 
+// A point or direction of a construction.
+struct Vec2 {
+    Real x = 0, y = 0;
+};
+inline Vec2 operator+(Vec2 a, Vec2 b) { return {a.x + b.x, a.y + b.y}; }
+inline Vec2 operator-(Vec2 a, Vec2 b) { return {a.x - b.x, a.y - b.y}; }
+inline Vec2 operator*(Real k, Vec2 a) { return {k * a.x, k * a.y}; }
+
+// A cylindrical rolling element seen from the side, x0..x1 along the axis
+// and y0..y1 (y0 < y1, upper half) across it, corners of radius rho: its
+// eight corner arcs in both halves, and its four straight sides in the
+// half with sign s. A corner radius of 0 draws no arcs.
+void RollerCornerArcs(Real x0, Real x1, Real y0, Real y1, Real rho);
+void RollerSides(Real x0, Real x1, Real y0, Real y1, Real rho, Real s);
+
 // A point that repeats its predecessor (a corner of radius 0) is left out;
 // the segment from it keeps its arc.
 Outline WithoutRepeats(const Outline& o);

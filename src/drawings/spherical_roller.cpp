@@ -22,12 +22,7 @@ using namespace cad;
 
 namespace {
 
-struct P {
-    Real x = 0, y = 0;
-};
-P operator+(P a, P b) { return {a.x + b.x, a.y + b.y}; }
-P operator-(P a, P b) { return {a.x - b.x, a.y - b.y}; }
-P operator*(Real k, P a) { return {k * a.x, k * a.y}; }
+using P = Vec2;
 
 bool InUnitRange(Real q) { return q >= -1 && q <= 1; }
 

@@ -21,12 +21,7 @@ using namespace cad;
 
 namespace {
 
-struct P {
-    Real x = 0, y = 0;
-};
-P operator+(P a, P b) { return {a.x + b.x, a.y + b.y}; }
-P operator-(P a, P b) { return {a.x - b.x, a.y - b.y}; }
-P operator*(Real k, P a) { return {k * a.x, k * a.y}; }
+using P = Vec2;
 P Dir(Real deg) { return {std::cos(DegToRad(deg)), std::sin(DegToRad(deg))}; }
 P Normal(Real deg) { return {-std::sin(DegToRad(deg)), std::cos(DegToRad(deg))}; }
 

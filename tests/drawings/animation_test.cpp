@@ -1,6 +1,6 @@
 // The animation core: the images, pauses and erase passes it records, the
 // positions and turns of the moving parts, and what it refuses.
-#include "drawings_fixture.h"
+#include "section_helpers.h"
 
 #include "drawings/animation.h"
 #include "foundation/codepage.h"
@@ -36,14 +36,7 @@ protected:
             return true;
         };
     }
-    std::vector<std::string> Errors() const
-    {
-        std::vector<std::string> out;
-        for (const std::string& l : ui->Log())
-            if (l.rfind("error|", 0) == 0)
-                out.push_back(l.substr(l.rfind('|') + 1));
-        return out;
-    }
+    std::vector<std::string> Errors() const { return ErrorTexts(*ui); }
 };
 
 TEST_F(Animation, ImagesTurnTheMovingPartsAndEraseAllButTheLast)
@@ -70,8 +63,9 @@ TEST_F(Animation, ImagesTurnTheMovingPartsAndEraseAllButTheLast)
             EXPECT_TRUE(Near(inserts[k + 1].v[1], e * std::sin(phi), 1E-9L)) << image;
             EXPECT_TRUE(Near(inserts[k + 1].v[2], RadToDeg(phi / i), 1E-9L)) << image;
             EXPECT_TRUE(Near(inserts[k + 2].v[2], RadToDeg(phi / i), 1E-9L)) << image;
-            if (image > 0)
+            if (image > 0) {
                 EXPECT_LT(inserts[k + 2].v[2] * inserts[k].v[2], 0) << "the output turns against the input";
+            }
         }
     }
     for (const char* block : {"H", "antr", "waelz", "abtr"})
@@ -89,8 +83,9 @@ TEST_F(Animation, TheListCarriesThePausesAndErasePasses)
     EXPECT_EQ(Count(list, "13;7"), 9u);
     EXPECT_EQ(Count(list, "8;0"), 9u);
     for (std::size_t k = 0; k + 1 < list.size(); ++k)
-        if (list[k] == "13;7")
+        if (list[k] == "13;7") {
             EXPECT_EQ(list[k + 1], "8;0") << "an erase pass begins with the background colour";
+        }
     EXPECT_FALSE(graphics::GraphDevice.Window().SingleStep);
 
     Answer({1, 1, 0, true});
@@ -148,10 +143,11 @@ TEST_F(Animation, RefusesWhatItCannotShow)
         RunAnimation(1);
         EXPECT_EQ(List(), before) << c.what;
         EXPECT_FALSE(asked) << c.what;
-        if (c.message && *c.message)
+        if (c.message && *c.message) {
             EXPECT_EQ(Errors(), std::vector<std::string>{c.message}) << c.what;
-        else
+        } else {
             EXPECT_TRUE(Errors().empty()) << c.what;
+        }
         settings::CalcErrorFlag = false;
         AnimationDialog() = nullptr;
     }

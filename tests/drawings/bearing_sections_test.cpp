@@ -131,7 +131,8 @@ std::vector<std::vector<Pt>> UpperOutlines(const std::vector<Call>& calls)
 {
     std::vector<std::vector<Pt>> out;
     for (const auto& poly : Polylines(calls)) {
-        std::vector<Call> wrapped{Call{"poly", {0}}};
+        std::vector<Call> wrapped(1);
+        wrapped[0].op = "poly";
         wrapped.insert(wrapped.end(), poly.begin(), poly.end());
         std::vector<Pt> pts = Points(wrapped);
         if (!pts.empty() && pts[0].layer == 5 &&
@@ -303,8 +304,9 @@ TEST_F(BearingSections, FullComplementNeedlesDrawTheAxisOnlyInModeOneAndLeaveThe
         const auto centre = OpsOnLayer(calls, "line", 1);
         ASSERT_EQ(centre.size(), mode == 1 ? 3u : 2u);
         EXPECT_TRUE(Near(centre[0].v[0], -0.05L * B) && Near(centre[0].v[2], 1.05L * B));
-        if (mode == 1)
+        if (mode == 1) {
             EXPECT_TRUE(Near(centre[2].v[1], 0) && Near(centre[2].v[2] - centre[2].v[0], 1.05L * B));
+        }
         EXPECT_EQ(Polylines(calls).size(), 2u);
     }
 }
@@ -460,10 +462,11 @@ TEST_F(BearingSections, DegenerateRowsEndQuietlyWithWhatWasDrawnAndTheLabel)
             below |= p.y < 0;
         EXPECT_EQ(below, c.lowerHalf) << c.what;
 
-        if (c.message)
+        if (c.message) {
             EXPECT_TRUE(HasMessage(c.message)) << c.what;
-        else
+        } else {
             EXPECT_EQ(settings::MessageCount, 0) << c.what << ": " << settings::MessageTexts[1];
+        }
     }
     // what each stop leaves: the spherical bearing its upper half up to the
     // outer ring's hatch, the self-aligning one at 80 degrees the centre

@@ -173,6 +173,16 @@ inline bool HasMessage(const std::string& Start)
     return false;
 }
 
+// The texts of the error boxes the headless interface was shown.
+inline std::vector<std::string> ErrorTexts(const HeadlessUi& ui)
+{
+    std::vector<std::string> out;
+    for (const std::string& l : ui.Log())
+        if (l.rfind("error|", 0) == 0)
+            out.push_back(l.substr(l.rfind('|') + 1));
+    return out;
+}
+
 inline std::vector<Call> OpsOnLayer(const std::vector<Call>& calls, const std::string& op, int layer)
 {
     std::vector<Call> out;

@@ -35,14 +35,7 @@ protected:
         e->clear();
         QTest::keyClicks(e, text);
     }
-    std::vector<std::string> Errors() const
-    {
-        std::vector<std::string> out;
-        for (const std::string& l : ui->Log())
-            if (l.rfind("error|", 0) == 0)
-                out.push_back(l.substr(l.rfind('|') + 1));
-        return out;
-    }
+    std::vector<std::string> Errors() const { return ErrorTexts(*ui); }
 };
 
 TEST_F(AnimationGui, DialogControlsDefaultsAndButtons)
