@@ -1,6 +1,6 @@
 #include "drawings/gui/animation_form.h"
 
-#include "foundation/codepage.h"
+#include "drive/gui/form_util.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/helptext.h"
@@ -17,19 +17,12 @@
 
 namespace kt4::drawings {
 
+using formutil::FromOem;
+using formutil::Named;
+
 namespace {
 
 constexpr Word AnimationHelp = 5600;
-
-QString Q(const std::string& oem) { return QString::fromStdString(OemToDisplay(oem)); }
-
-template <class W>
-W* Named(QWidget* parent, const char* name)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
 
 } // namespace
 
@@ -85,11 +78,11 @@ TForm_ani1::TForm_ani1(QWidget* Parent) : QDialog(Parent)
 void TForm_ani1::FormCreate()
 {
     setWindowTitle("Animation");
-    Label_anzbild->setText(Q("Anzahl der Einzelbilder"));
-    Label_anzwdh->setText(Q("Anzahl der Wiederholungen"));
-    Label_ms->setText(Q("Pause nach jedem Einzelbild"));
+    Label_anzbild->setText(FromOem("Anzahl der Einzelbilder"));
+    Label_anzwdh->setText(FromOem("Anzahl der Wiederholungen"));
+    Label_ms->setText(FromOem("Pause nach jedem Einzelbild"));
     Label1->setText("ms");
-    CheckBox_singlestep->setText(Q(std::string("Pause nach jedem Einzelbild") + " ?"));
+    CheckBox_singlestep->setText(FromOem(std::string("Pause nach jedem Einzelbild") + " ?"));
     Edit_anzbild->setText("90");
     Edit_anzwdh->setText("1");
     Edit_ms->setText("10");
