@@ -320,7 +320,7 @@ bool AtomicWriter::Finish(bool keepOpen)
         // The old file's owner first: a change of owner clears set-id bits.
         if (haveOld_ && ::geteuid() == 0)
             (void)::fchown(fd_, oldUid_, oldGid_);
-        if (::fchmod(fd_, haveOld_ ? oldMode_ : NewFileMode()) != 0 || ::fsync(fd_) != 0)
+        if (::fchmod(fd_, haveOld_ ? oldMode_ : NewFileMode()) != 0 || (!scratch_ && ::fsync(fd_) != 0))
             Fail(errno);
     }
     if (!keepOpen || Failed()) {
@@ -336,7 +336,7 @@ bool AtomicWriter::Finish(bool keepOpen)
             if (fd_ >= 0)
                 ::close(fd_);
             fd_ = -1;
-        } else {
+        } else if (!scratch_) {
             SyncFolder(FolderOf(target_));
         }
     }

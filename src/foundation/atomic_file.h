@@ -66,6 +66,10 @@ public:
     const std::string& Target() const { return target_; }
     // The temporary file ("" when the target is written directly).
     const std::string& TempPath() const { return temp_; }
+    // A scratch file of the process (a CAD block file in its private
+    // folder): Commit still replaces the target whole, but flushes neither
+    // the file nor the folder to the disk, since no later run reads it.
+    void SetScratch(bool On) { scratch_ = On; }
 
     // The name prefix of every temporary file of the writer.
     static constexpr std::string_view TempPrefix = ".kt4tmp-";
@@ -77,6 +81,7 @@ private:
 
     int fd_ = -1;
     bool direct_ = false;
+    bool scratch_ = false;
     int errno_ = 0;
     Refusal refusal_ = Refusal::None;
     bool haveOld_ = false; // the target exists: its mode and owner carry over
