@@ -5,6 +5,7 @@
 #include "dbase/runtime.h"
 #include "drawings/view_dispatcher.h"
 #include "drive/bearing_types.h"
+#include "drive/dialog_fields.h"
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
 #include "drive/docu_texts.h"
@@ -57,6 +58,7 @@ void InitModules()
         drawings::DrawView(static_cast<Word>(view), static_cast<Word>(device));
     };
     Services().redrawCurrentView = drawings::RedrawCurrentView;
+    drive::dialogs::RedrawHook() = drawings::RedrawCurrentView; // the input dialogs' Calc
 }
 
 } // namespace kt4::shell

@@ -4,7 +4,6 @@
 #include "drawings_fixture.h"
 
 #include "drawings/assembly_section.h"
-#include "foundation/maths.h"
 
 namespace kt4::drawtest {
 namespace {
@@ -139,15 +138,6 @@ TEST_F(Assembly, SeatsRollersAndTheOutputShaft)
     EXPECT_TRUE(HasVertex(calls, Xe, -diShaft2 / 2));
     EXPECT_TRUE(HasLine(calls, 5, Xe, -diShaft2 / 2, Xe, diShaft2 / 2));
     EXPECT_TRUE(HasSymbol(calls, bH, diLg3, deLg3, bLg3));
-}
-
-TEST_F(Assembly, BreakCurveHeight)
-{
-    using drawings::BearingArcHeight;
-    EXPECT_TRUE(Near(BearingArcHeight(0, 20), 0));
-    EXPECT_TRUE(Near(BearingArcHeight(Pi / 2, 20), 5));
-    EXPECT_TRUE(Near(BearingArcHeight(Pi, 20), 10));
-    EXPECT_TRUE(Near(BearingArcHeight(Pi / 4, 20), 2.5L));
 }
 
 } // namespace

@@ -195,14 +195,5 @@ TEST_F(BearingSection, SlotsWithoutARingDrawNothing)
     EXPECT_EQ(inside, 0u);
 }
 
-TEST_F(BearingSection, HalfSignsByPower)
-{
-    EXPECT_EQ(IntPowerPos(-1, 2), 1);
-    EXPECT_EQ(IntPowerPos(-1, 3), -1);
-    EXPECT_EQ(IntPowerPos(2.5L, 0), 1);
-    EXPECT_EQ(IntPowerPos(2, -3), 1);
-    EXPECT_EQ(IntPowerPos(2, 10), 1024);
-}
-
 } // namespace
 } // namespace kt4::drawtest

@@ -126,7 +126,8 @@ TEST_F(Parts, RollerIsARevolvedTube)
     ASSERT_EQ(cones.size(), 4u);
     const Real ri = (dz + 0.2L) / 2, ro = (dR - 0.1L) / 2; // both allowances whole on the diameter
     // bore, end face, outside, start face: counter-clockwise in the (z, r) plane
-    const std::vector<std::vector<Real>> want = {{0, 0, 0, ri, ri}, {0, 0, 0, ri, ro}, {1, 0, 0, ro, ro}, {0, 0, 0, ro, ri}};
+    const std::vector<std::vector<Real>> want = {
+        {0, 0, 0, ri, ri}, {0, 0, 0, ri, ro}, {1, 0, 0, ro, ro}, {0, 0, 0, ro, ri}};
     for (std::size_t k = 0; k < 4; ++k) {
         EXPECT_EQ(cones[k].v.size(), 5u);
         for (std::size_t j = 0; j < 5; ++j)
