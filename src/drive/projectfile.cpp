@@ -51,6 +51,36 @@ bool AcceptBadNumbers(const LineReader& In, const std::string& Path)
     return false;
 }
 
+bool IsReadableFile(const std::string& Path)
+{
+    std::error_code ec;
+    return FileReadable(Path) && !fs::is_directory(Path, ec);
+}
+
+// The header's third line without "Version ".
+std::string VersionText(const std::string& Line)
+{
+    const std::string prefix = "Version ";
+    return Line.rfind(prefix, 0) == 0 ? Line.substr(prefix.size()) : Line;
+}
+
+// Reads the file Path whole into State; In tells how it went. False when
+// the file could not be opened.
+bool ReadWhole(const std::string& Path, ProjectState& State, LineReader& In, std::string& Version)
+{
+    ReportFile.Assign(Path);
+    if (!ReportFile.Reset())
+        return false;
+    std::string version;
+    In.Skip(2);
+    In.Text(version);
+    In.Skip(1);
+    ReadProjectBody(In, State);
+    ReportFile.Close();
+    Version = VersionText(version);
+    return true;
+}
+
 } // namespace
 
 std::string DataFilePath(const std::string& Name)
@@ -92,17 +122,14 @@ bool ReadDataFile(const std::string& Name)
         settings::AbortFlag = true;
         return false;
     }
-    if (!FileReadable(full) || fs::is_directory(full))
+    if (!IsReadableFile(full))
         return ReadFailed("Datei " + full + " nicht gefunden oder kein Zugriffsrecht !");
 
     ProjectState state = CaptureProject();
     LineReader in;
-    ReportFile.Assign(full);
-    if (!ReportFile.Reset())
+    std::string version;
+    if (!ReadWhole(full, state, in, version))
         return ReadFailed("Datei " + full + " nicht gefunden oder kein Zugriffsrecht !");
-    in.Skip(4);
-    ReadProjectBody(in, state);
-    ReportFile.Close();
     if (in.Failed())
         return ReadFailed(IoErrorText(IoReadPastEnd) + ": " + full + " endet nach Zeile " +
                           IntStr(in.LinesRead()) + " von " + IntStr(DataFileLines) +
@@ -117,6 +144,16 @@ bool ReadDataFile(const std::string& Name)
         settings::CurrentFileName = p.stem().string();
     }
     return true;
+}
+
+bool ReadProjectScratch(const std::string& Path, ProjectState& State, std::string& Version)
+{
+    const bool abort = settings::AbortFlag;
+    LineReader in;
+    bool ok = IsReadableFile(Path) && ReadWhole(Path, State, in, Version) && !in.Failed() &&
+              in.BadNumbers() == 0;
+    settings::AbortFlag = abort;
+    return ok;
 }
 
 } // namespace kt4::project

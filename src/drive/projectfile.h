@@ -12,6 +12,8 @@
 
 namespace kt4::project {
 
+struct ProjectState;
+
 // Writes the project. An empty Name asks for it in the save dialog; a Name
 // without "." goes into DataDir with the data-file extension; a Name with
 // "." is used as it is (GetSaveFileName). False, with AbortFlag set, when
@@ -26,6 +28,14 @@ bool WriteDataFile(const std::string& Name);
 // with AbortFlag set, when nothing was read: no file, a file that ends
 // early, or numbers that cannot be read and the user did not accept as 0.
 bool ReadDataFile(const std::string& Name);
+
+// Reads the project file Path into State without asking, showing or
+// changing anything else: State starts as the caller passes it (what the
+// file does not carry keeps its value), and Version receives the text of
+// the header's version line without "Version " ("1.1"). False when the
+// file cannot be opened, ends early or holds a line that is no number.
+// AbortFlag stays as it was.
+bool ReadProjectScratch(const std::string& Path, ProjectState& State, std::string& Version);
 
 // The full name ReadDataFile(Name) reads for a non-empty Name.
 std::string DataFilePath(const std::string& Name);

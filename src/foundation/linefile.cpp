@@ -369,4 +369,17 @@ void ReadDoubleLine(double& X) { X = ReportFile.ReadDouble(); }
 void ReadBoolLine(bool& B) { ReportFile.ReadBool(B); }
 void ReadBoolLineDefTrue(bool& B) { ReportFile.ReadBoolDefTrue(B); }
 
+bool ReadTextLines(const std::string& Path, std::vector<std::string>& Lines)
+{
+    LineFile f;
+    if (!f.OpenRead(Path))
+        return false;
+    std::string line;
+    while (!f.Eof() && f.ReadLine(line))
+        Lines.push_back(line);
+    bool ok = f.IoError() == 0;
+    f.Close();
+    return ok;
+}
+
 } // namespace kt4

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace kt4 {
 
@@ -173,5 +174,9 @@ void ReadRealLine(Real& X);
 void ReadDoubleLine(double& X);
 void ReadBoolLine(bool& B);
 void ReadBoolLineDefTrue(bool& B);
+
+// Appends every line of the file Path to Lines; false (and AbortFlag)
+// when it cannot be opened or read.
+bool ReadTextLines(const std::string& Path, std::vector<std::string>& Lines);
 
 } // namespace kt4

@@ -114,6 +114,10 @@ void ReportMessagesSection();
 void ReportCalcMessages();
 void ViewErrorMessages();
 
+// The display copy "$$" + Counter + ".txt" that device 6 writes without
+// asking (the last one has the number OutputFileCounter).
+std::string TxtDeviceCopyName(Integer Counter);
+
 // Copies a text file line by line from OEM to display text (UTF-8); an
 // I/O error sets AbortFlag, ends the copy and is told in an error box;
 // Dest then stays as it was. False when Dest was not written.

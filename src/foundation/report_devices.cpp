@@ -354,6 +354,8 @@ bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
     return ok;
 }
 
+std::string TxtDeviceCopyName(Integer Counter) { return NumberedCopyName(Counter); }
+
 namespace report::detail {
 
 std::string TxtReportTarget()

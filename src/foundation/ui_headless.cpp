@@ -307,4 +307,10 @@ bool HeadlessUi::FolderDialog(const std::string& title, const std::string& dir,
 
 void HeadlessUi::SetAppTitle(const std::string& title) { Record("title", "", title); }
 
+bool HeadlessUi::OpenUrl(const std::string& url)
+{
+    Record("openurl", "", url);
+    return launchPrograms ? Spawn("xdg-open", {url}) : true;
+}
+
 } // namespace kt4

@@ -63,10 +63,12 @@ public:
     bool FolderDialog(const std::string& title, const std::string& dir,
                       std::string& chosen) override;
     void SetAppTitle(const std::string& title) override;
+    // Recorded as "openurl"; started only with launchPrograms.
+    bool OpenUrl(const std::string& url) override;
     // OK for "J"/"Y"/"yes"/"ok", Cancel otherwise
     bool OkCancelBox(const std::string& caption, const std::string& text) override;
 
-    // Whether OpenDocument/StartProgram really start anything (off: only
+    // Whether OpenDocument/StartProgram/OpenUrl really start anything (off: only
     // recorded). Batch runs leave it off.
     bool launchPrograms = false;
 

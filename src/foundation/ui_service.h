@@ -118,6 +118,9 @@ public:
     }
     // The title of the application and its main window.
     virtual void SetAppTitle(const std::string& title) { (void)title; }
+    // A web or mail address ("https:", "mailto:") with the desktop's
+    // associated program. False when it could not be handed on.
+    virtual bool OpenUrl(const std::string& url) { return StartProgram("xdg-open", {url}); }
     // A question with OK and Cancel; true for OK.
     virtual bool OkCancelBox(const std::string& caption, const std::string& text)
     {

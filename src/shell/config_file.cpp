@@ -28,20 +28,6 @@ std::string FindIn(const std::string& Dir)
     return FindFileNoCase(dir, CfgName());
 }
 
-// Every line of the file; false (and AbortFlag) when it cannot be read.
-bool ReadLines(const std::string& Path, std::vector<std::string>& Lines)
-{
-    LineFile f;
-    if (!f.OpenRead(Path))
-        return false;
-    std::string line;
-    while (!f.Eof() && f.ReadLine(line))
-        Lines.push_back(line);
-    bool ok = f.IoError() == 0;
-    f.Close();
-    return ok;
-}
-
 void NoFileDefaults()
 {
     using namespace settings;
@@ -117,7 +103,7 @@ void ReadConfigFile()
         return;
     }
     std::vector<std::string> lines;
-    if (!ReadLines(path, lines)) {
+    if (!ReadTextLines(path, lines)) {
         // nothing taken from a file that could not be read
         ErrorBox(IoErrorText(IoReadPastEnd) + " " + DisplayToOem(path));
         AbortFlag = true;

@@ -17,8 +17,13 @@
 #include "foundation/report.h"
 #include "foundation/settings.h"
 #include "graphics/graph_device.h"
+#include "shell/about_box.h"
+#include "shell/guided_tour.h"
 #include "shell/project_files.h"
+#include "shell/project_list.h"
 #include "shell/recent_files.h"
+#include "shell/spreadsheet_link.h"
+#include "shell/web_links.h"
 #include "shell/window_link.h"
 
 #include <map>
@@ -297,6 +302,15 @@ std::function<void()> FindCommand(const std::string& ItemName)
         {"mi_DocumentSetup", DocumentSetupCommand},
         {"mi_HelpHilfebild", HelpPicturesCommand},
         {"mi_helpErrorMessages", HelpErrorMessagesCommand},
+        {"mi_fileopentable", OpenTableCommand},
+        {"mi_OleStartExcel", StartSpreadsheetCommand},
+        {"mi_OleExportExcel", ExportToSpreadsheetCommand},
+        {"mi_OlePrintoutExcel", PrintoutToSpreadsheetCommand},
+        {"mi_helpDemo", RunGuidedTour},
+        {"mi_helphistory", OpenProductPage},
+        {"mi_helpwww", OpenHomePage},
+        {"mi_helpemail", SendMail},
+        {"mi_HelpAbout", HelpAboutCommand},
     };
     if (auto it = commands.find(ItemName); it != commands.end())
         return it->second;

@@ -14,6 +14,8 @@
 
 namespace kt4::shell {
 
+class PreviewGrid;
+
 // Forms the menu opens, filled by the modules that own them. Each returns
 // with AbortFlag set when it was cancelled.
 struct MenuForms {
@@ -24,6 +26,10 @@ struct MenuForms {
     std::function<void()> driveData;      // TForm_kt4fs3
     std::function<void()> printSetup;     // TForm_printconf
     std::function<void()> configuration;  // Tconfig
+    // TForm_preview on the grid: closes with AbortFlag set (OK, Cancel,
+    // Exit, close box) or clear with SelectedRow the row clicked.
+    std::function<void(PreviewGrid&)> preview;
+    std::function<void()> aboutBox;       // TAboutBox
 };
 MenuForms& FormServices();
 

@@ -6,6 +6,7 @@
 #include "shell/languages.h"
 #include "shell/recent_files.h"
 #include "shell/vocabulary.h"
+#include "shell/web_links.h"
 
 #include <map>
 
@@ -209,7 +210,7 @@ const std::map<std::string, Rule>& Rules()
         {"mi_helphandbuch", [] { return CaptionManual; }},
         {"mi_HelpHilfebild", [] { return CaptionHelpPicture; }},
         {"mi_helpErrorMessages", [] { return CaptionErrorMessages; }},
-        {"mi_helphistory", [] { return Product() + " Info (www)"; }},
+        {"mi_helphistory", [] { return HistoryCaption(0); }},
         {"mi_helpDemo", [] { return CaptionDemo; }},
         {"mi_helplanguage", [] { return CaptionMenu + " " + CaptionLanguage; }},
         {"mi_helpwww", [] { return CaptionHomepage; }},

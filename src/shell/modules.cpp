@@ -2,6 +2,7 @@
 
 #include "cad/cad_settings.h"
 #include "dbase/expr.h"
+#include "dbase/ndx.h"
 #include "dbase/runtime.h"
 #include "drawings/view_dispatcher.h"
 #include "drive/bearing_types.h"
@@ -21,6 +22,7 @@
 #include "graphics/graph_settings.h"
 #include "graphics/hpgl.h"
 #include "shell/config_file.h"
+#include "shell/guided_tour.h"
 #include "shell/languages.h"
 #include "shell/services.h"
 
@@ -38,6 +40,7 @@ void InitModules()
     // table engine
     dbase::InitEngine();
     dbase::InitExpressions();
+    dbase::IndexInit();
     // drive data, bearings, documentation, sibling files
     drive::InitDriveData();
     bearings::InitBearingSlots();
@@ -59,6 +62,7 @@ void InitModules()
     };
     Services().redrawCurrentView = drawings::RedrawCurrentView;
     drive::dialogs::RedrawHook() = drawings::RedrawCurrentView; // the input dialogs' Calc
+    Services().tourStart = TourStart;
 }
 
 } // namespace kt4::shell

@@ -21,6 +21,8 @@ public:
     virtual void SetMenuCaptions() {}
     // Size and colour of the window from the configuration.
     virtual void SetupMainForm() {}
+    // "Start Excel" succeeded: the spreadsheet export item is offered.
+    virtual void EnableSpreadsheetItems() {}
 };
 
 // The installed window, or one that does nothing.

@@ -112,11 +112,22 @@ TEST_F(StartUpTest, DemoLoadsNoDefaultFiles)
     drive::dp = 30;
     WriteDefaultProject("null.kt4");
     FreshStart();
+    ui->Script("ok"); // the tour's introduction
     StartResult r = Run({"DEMO"});
     EXPECT_FALSE(r.end);
     EXPECT_TRUE(DemoRunning);
     EXPECT_EQ(drive::dp, 34);
     EXPECT_EQ(CurrentFileName, "DEMO");
+    ASSERT_EQ(Logged("okcancel").size(), 1u);
+    EXPECT_NE(Logged("okcancel")[0].find("Mit <OK> oder ENTER-Taste wird weitergeschaltet."),
+              std::string::npos);
+
+    // Cancel in the introduction leaves tour mode
+    FreshStart();
+    r = Run({"DEMO"});
+    EXPECT_FALSE(r.end);
+    EXPECT_FALSE(DemoRunning);
+    EXPECT_EQ(Logged("okcancel").size(), 1u);
 }
 
 TEST_F(StartUpTest, CommandLineFileForTheWindow)

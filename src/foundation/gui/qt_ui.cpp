@@ -263,6 +263,11 @@ bool QtUi::OpenDocument(const std::string& path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
 }
 
+bool QtUi::OpenUrl(const std::string& url)
+{
+    return QDesktopServices::openUrl(QUrl(Q(url), QUrl::StrictMode));
+}
+
 bool QtUi::StartProgram(const std::string& program, const std::vector<std::string>& args)
 {
     QStringList list;

@@ -56,6 +56,7 @@ public:
                                      int& line) override;
     bool FolderDialog(const std::string& title, const std::string& dir, std::string& chosen) override;
     void SetAppTitle(const std::string& title) override;
+    bool OpenUrl(const std::string& url) override;
 
 private:
     bool waitCursor_ = false;

@@ -7,7 +7,9 @@
 #include "graphics/graph_device.h"
 #include "graphics/graph_settings.h"
 #include "graphics/gui/painter_canvas.h"
+#include "shell/exit_cleanup.h"
 #include "shell/gui/config_form.h"
+#include "shell/gui/shell_forms_qt.h"
 #include "shell/languages.h"
 #include "shell/menu_commands.h"
 #include "shell/menu_table.h"
@@ -58,6 +60,7 @@ Thh::Thh(QWidget* parent) : TFvelmgra(parent, true)
     setObjectName("hh");
     MainForm = this;
     InstallConfigForm();
+    InstallShellForms();
     BuildMenus();
     ConnectItems();
     SetWindowLink(this);
@@ -225,6 +228,8 @@ void Thh::SetupMainForm()
     FitToScreenResolution();
 }
 
+void Thh::EnableSpreadsheetItems() { Item("mi_OleExportExcel")->setEnabled(true); }
+
 void Thh::ConfigurationChanged(bool NewResolution)
 {
     QPalette p = palette();
@@ -245,9 +250,7 @@ void Thh::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
-    StatusMessage("L\x94sche tempor\x84re Dateien ...");
-    if (Services().exitCleanup)
-        Services().exitCleanup();
+    ExitCleanup();
     e->accept();
 }
 

@@ -49,6 +49,7 @@ public:
     void UpdateErrorMessagesItem() override;
     void SetMenuCaptions() override;
     void SetupMainForm() override;
+    void EnableSpreadsheetItems() override;
 
 protected:
     // FormCloseQuery: the window closes only when the save question let it.

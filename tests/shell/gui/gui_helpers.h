@@ -1,0 +1,56 @@
+// Helpers of the shell's window tests: acting on a modal window once it
+// shows, and pictures and files for a reviewer in build/artifacts.
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace kt4::shelltest {
+
+// Runs Act on the first visible top-level window of type W, from the
+// event loop that shows it.
+template <class W>
+void WhenShown(std::function<void(W*)> Act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, Act] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* w = qobject_cast<W*>(top); w && w->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                QApplication::processEvents();
+                Act(w);
+                return;
+            }
+    });
+    timer->start();
+}
+
+inline std::string ArtifactPath(const std::string& Name)
+{
+    QDir().mkpath(KT4_ARTIFACT_DIR);
+    return std::string(KT4_ARTIFACT_DIR) + "/" + Name;
+}
+
+inline void SaveArtifact(QWidget* W, const std::string& Name)
+{
+    QApplication::processEvents();
+    EXPECT_TRUE(W->grab().toImage().save(QString::fromStdString(ArtifactPath(Name))));
+}
+
+inline void CopyArtifact(const std::string& From, const std::string& Name)
+{
+    namespace fs = std::filesystem;
+    fs::copy_file(From, ArtifactPath(Name), fs::copy_options::overwrite_existing);
+}
+
+} // namespace kt4::shelltest
