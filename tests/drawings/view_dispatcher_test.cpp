@@ -123,6 +123,22 @@ TEST_F(Dispatcher, StepPassesRepeatTheSameCallsAndDefineTheBlocksOnce)
     }
 }
 
+TEST_F(Dispatcher, AStopInsideABlockEndsThatBlockOnly)
+{
+    LoadFixture("y");
+    bool stopped = false;
+    OnLayer = [&](int n) {
+        if (n == 3 && !stopped)
+            stopped = settings::AbortFlag = true; // the first hatch fails
+    };
+    const auto& calls = Record(3);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(Only(calls, "block").size(), 5u);
+    EXPECT_EQ(Only(calls, "endblock").size(), 5u);
+    EXPECT_EQ(Only(Entities(calls), "insert").size(), 3u);
+    EXPECT_FALSE(settings::AbortFlag);
+}
+
 TEST_F(Dispatcher, ViewsThatCannotBeDrawnAreRefusedBeforeTheJob)
 {
     // x.kt4: the thin covers lack their bearing slot
