@@ -104,7 +104,6 @@ bool DxfWriter::Open(const std::string& Path)
 {
     failed_ = false;
     blockNames_.clear();
-    file_.SetScratch(blockFile_); // block files live in the process's private folder
     if (!file_.OpenWrite(Path)) {
         failed_ = true;
         return false;

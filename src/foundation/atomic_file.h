@@ -5,9 +5,10 @@
 //    exclusively under the recognisable name ".kt4tmp-<pid>-<n>-<name>" and
 //    readable by this user only while it is written;
 //  - Commit flushes it to the disk, renames it over the target and flushes
-//    the folder, so that a crash leaves either the old or the new file. The
-//    new file has the old file's mode and, when the process may (root), its
-//    owner and group;
+//    the folder, so that a crash leaves either the old or the new file;
+//    files in the process's private temporary folder, which go with the
+//    run, are renamed without these flushes. The new file has the old
+//    file's mode and, when the process may (root), its owner and group;
 //  - a target that is no regular file (a folder, a FIFO, a socket) is
 //    refused, and so is a file this user may not write: the rename would
 //    bypass its write protection. A character device (a printer port,
@@ -66,10 +67,6 @@ public:
     const std::string& Target() const { return target_; }
     // The temporary file ("" when the target is written directly).
     const std::string& TempPath() const { return temp_; }
-    // A scratch file of the process (a CAD block file in its private
-    // folder): Commit still replaces the target whole, but flushes neither
-    // the file nor the folder to the disk, since no later run reads it.
-    void SetScratch(bool On) { scratch_ = On; }
 
     // The name prefix of every temporary file of the writer.
     static constexpr std::string_view TempPrefix = ".kt4tmp-";
@@ -81,9 +78,9 @@ private:
 
     int fd_ = -1;
     bool direct_ = false;
-    bool scratch_ = false;
     int errno_ = 0;
     Refusal refusal_ = Refusal::None;
+    bool durable_ = true;  // flushed to the disk at Commit
     bool haveOld_ = false; // the target exists: its mode and owner carry over
     mode_t oldMode_ = 0;
     uid_t oldUid_ = 0;

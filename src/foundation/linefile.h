@@ -71,9 +71,6 @@ public:
     bool Close();
     // Ends writing without touching the target.
     void Discard();
-    // The file is a scratch file of the process: no flush to the disk
-    // (AtomicWriter::SetScratch).
-    void SetScratch(bool On) { writer_.SetScratch(On); }
 
     bool IsOpen() const { return mode_ != Mode::Closed; }
     bool IsWriting() const { return mode_ == Mode::Write; }
