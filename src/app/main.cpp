@@ -3,6 +3,12 @@
 // without any window, on the headless user interface, and end with their
 // exit code; every other start opens the main window and runs until it
 // closes.
+//
+// This entry is built twice: as wkt4-gui with the windows (KT4_HAVE_GUI)
+// and as the command wkt4 without them, so that a batch run loads no
+// window toolkit at all. For the window the command replaces itself with
+// wkt4-gui from its own folder (KT4_WINDOW_PROGRAM), on the same arguments
+// and environment, which then starts over as above.
 #include "dbase/runtime.h"
 #include "foundation/environment.h"
 #include "foundation/settings.h"
@@ -28,6 +34,17 @@
 #endif
 
 #include <iostream>
+
+#ifdef KT4_WINDOW_PROGRAM
+#include "foundation/private_temp.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -62,6 +79,7 @@ int RunWindow(int argc, char** argv)
     QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
     gui::QtUi& ui = gui::UseQtUi();
     ui.pictureHook = graphics::ShowPlotPictureWindow;
+    // The Qt forms of the subsystems: every form hook is installed here.
     InstallDocuForms();
     InstallCadForms();
     drawings::InstallAnimationForm();
@@ -78,6 +96,25 @@ int RunWindow(int argc, char** argv)
     }
     shell::RunGuarded([&] { delete window; }); // writes the session file
     return code;
+}
+#elif defined(KT4_WINDOW_PROGRAM)
+// Replaces this process with the window program beside it; returns only
+// by an exception when that cannot be started.
+int RunWindow(int, char** argv)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        throw std::runtime_error(std::string("wkt4: ") + ec.message());
+    const std::string program = (self.parent_path() / KT4_WINDOW_PROGRAM).string();
+    // nothing of this process may be lost or left behind by the exec
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    RemovePrivateTempDir();
+    ::execv(program.c_str(), argv);
+    throw std::runtime_error(program + ": " + std::strerror(errno));
 }
 #endif
 
@@ -97,7 +134,7 @@ int main(int argc, char** argv)
         if (shell::RunsWithoutWindow(cmd)) {
             code = RunBatch();
         } else {
-#ifdef KT4_HAVE_GUI
+#if defined(KT4_HAVE_GUI) || defined(KT4_WINDOW_PROGRAM)
             code = RunWindow(argc, argv);
 #else
             std::cerr << "wkt4 was built without windows; only the batch modes work\n";

@@ -11,6 +11,7 @@
 #include "dbase/hooks.h"
 #include "dbase/locking.h"
 #include "dbase/navigation.h"
+#include "dbase/ndx.h"
 #include "dbase/runtime.h"
 #include "dbase/search.h"
 #include "dbase/workarea.h"

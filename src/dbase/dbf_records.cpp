@@ -29,7 +29,11 @@ long long ReadRecordBytes(TWorkArea& area, std::int64_t offset, std::uint8_t* ou
         return area.file.ReadAt(offset, out, n);
     if (area.cacheStart < 0 || offset < area.cacheStart ||
         offset + std::int64_t(n) > area.cacheStart + std::int64_t(area.cache.size())) {
-        std::size_t want = std::max<std::size_t>(n, kCacheBytes / n * n);
+        // Read ahead only where reading goes on in file order; a jump (a
+        // walk in index order, a seek) reads just its record.
+        const bool onward = area.cacheStart < 0 ||
+                            offset == area.cacheStart + std::int64_t(area.cache.size());
+        std::size_t want = onward ? std::max<std::size_t>(n, kCacheBytes / n * n) : n;
         area.cache.resize(want);
         long long got = area.file.ReadAt(offset, area.cache.data(), want);
         if (got < 0) {

@@ -22,22 +22,29 @@ bool IndexOn()
     return IndexLinked() && Index.IndexActive();
 }
 
+// Key maintenance runs under the index unit's lock semaphore; when that
+// cannot be had, neither the table nor an index is touched.
 class KeyMaintenance {
 public:
     explicit KeyMaintenance(bool on) : on_(on)
     {
-        if (on_ && Index.LockSemaphore)
-            Index.LockSemaphore(true);
+        if (on_ && Index.LockSemaphore) {
+            entered_ = Index.LockSemaphore(true);
+            failed_ = !entered_;
+        }
     }
     ~KeyMaintenance()
     {
-        if (on_ && Index.LockSemaphore)
+        if (entered_)
             Index.LockSemaphore(false);
     }
     bool On() const { return on_; }
+    bool Failed() const { return failed_; }
 
 private:
     bool on_;
+    bool entered_ = false;
+    bool failed_ = false;
 };
 
 // The record as it is in the file now, in the form the area holds it.
@@ -118,6 +125,8 @@ bool Append()
     bool ok;
     {
         KeyMaintenance keys(IndexOn() && !a.isVirtual);
+        if (keys.Failed())
+            return false;
         ok = PutDbfRecord(a, a.recCount + 1);
         RecordToBuffer(a);
         if (ok && keys.On() && Index.AppendNewKey)
@@ -158,6 +167,8 @@ bool REPLACE()
     bool ok;
     {
         KeyMaintenance maintenance(keys);
+        if (maintenance.Failed())
+            return false;
         if (keys) {
             // The old keys come from the record as it is in the file.
             std::memcpy(a.second.data(), a.buffer, a.bufSize);

@@ -57,10 +57,11 @@ void MapCase(EvalContext& ctx, Value* v, const std::array<char, 256>& table)
     v->text = out;
 }
 
-// The low 8 bits of a whole number, for any double.
+// The low 8 bits of a whole number, for any double (0 for one that is
+// not finite).
 char LowByte(double v)
 {
-    if (std::isnan(v))
+    if (!std::isfinite(v))
         return '\0';
     double m = std::fmod(std::trunc(v), 256.0);
     if (m < 0)

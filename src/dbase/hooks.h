@@ -37,7 +37,7 @@ bool ParserLinked();
 
 // ---- NDX index unit (slot numbers in the comments) ----
 struct IndexHooks {
-    bool (*IndexActive)() = nullptr;               // 0 the current area has a controlling index
+    bool (*IndexActive)() = nullptr;               // 0 an index of the current area is open
     void (*SyncControlling)() = nullptr;           // 1
     std::int32_t (*NextRec)() = nullptr;           // 2 next key's record
     std::int32_t (*PriorRec)() = nullptr;          // 3 previous key's record
@@ -60,8 +60,10 @@ struct IndexHooks {
     std::string (*KeyOfOrder)(bool& present) = nullptr;        // 20
     bool (*Ascending)(int slot) = nullptr;         // 21
     bool (*SoundexSlot)(int slot) = nullptr;       // 22
-    void (*ReadSemaphore)(bool begin) = nullptr;   // 23 around positioning
-    void (*LockSemaphore)(bool begin) = nullptr;   // 24 around key maintenance
+    // 23 around positioning, 24 around key maintenance: false when the
+    // section could not be entered (nothing to end then).
+    bool (*ReadSemaphore)(bool begin) = nullptr;   // 23
+    bool (*LockSemaphore)(bool begin) = nullptr;   // 24
 };
 extern IndexHooks Index;
 bool IndexLinked();

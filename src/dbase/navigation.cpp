@@ -80,27 +80,33 @@ bool IndexOn()
     return IndexLinked() && Index.IndexActive();
 }
 
-// Wraps positioning in the index unit's read semaphore.
+// Wraps positioning in the index unit's read semaphore. When the semaphore
+// cannot be had, Failed() says so and the caller moves nothing.
 class IndexOperation {
 public:
     explicit IndexOperation(bool lockKind = false) : lock_(lockKind)
     {
         active_ = IndexOn();
         auto hook = lock_ ? Index.LockSemaphore : Index.ReadSemaphore;
-        if (active_ && hook)
-            hook(true);
+        if (active_ && hook) {
+            entered_ = hook(true);
+            failed_ = !entered_;
+        }
     }
     ~IndexOperation()
     {
         auto hook = lock_ ? Index.LockSemaphore : Index.ReadSemaphore;
-        if (active_ && hook)
+        if (entered_ && hook)
             hook(false);
     }
     bool Active() const { return active_; }
+    bool Failed() const { return failed_; }
 
 private:
     bool lock_;
     bool active_ = false;
+    bool entered_ = false;
+    bool failed_ = false;
 };
 
 bool ReadRecord(TWorkArea& a, std::int32_t n)
@@ -178,6 +184,8 @@ void GoTopOf(TWorkArea& a)
     if (a.recCount == 0)
         return;
     IndexOperation op;
+    if (op.Failed())
+        return;
     std::int32_t r = op.Active() ? Index.FirstRec() : 1;
     SettleForward(a, r, op.Active());
 }
@@ -232,6 +240,8 @@ void GoBottom()
     RefreshRecCount(*a);
     if (a->recCount > 0) {
         IndexOperation op;
+        if (op.Failed())
+            return;
         std::int32_t r = op.Active() ? Index.LastRec() : a->recCount;
         SettleBackward(*a, r, op.Active());
     }
@@ -302,8 +312,10 @@ void SKIP(std::int32_t n)
     }
     if (a.bof && n < 0)
         return;
-    a.bof = a.eof = false;
     IndexOperation op;
+    if (op.Failed())
+        return;
+    a.bof = a.eof = false;
     const bool index = op.Active();
     std::int32_t counted = 0, lastGood = 0;
     bool endReached = false, whileOk = true;
@@ -386,7 +398,7 @@ void GO(std::int32_t n)
         a.bof = a.eof = false;
         {
             IndexOperation op;
-            if (!ReadRecord(a, n))
+            if (op.Failed() || !ReadRecord(a, n))
                 return;
             if (op.Active() && Index.SyncAll)
                 Index.SyncAll();

@@ -89,6 +89,14 @@ const OverviewBlock OverviewBlocks[] = {
     {"SA", -1, DrawAssemblySection},
 };
 
+// A stop inside a block (a hatch that failed) ends that block only; the
+// next block and the drawing go on.
+void EndBlock()
+{
+    c_endblock();
+    settings::AbortFlag = false;
+}
+
 void DefineBlocks(Blocks blocks)
 {
     if (blocks == Blocks::None)
@@ -96,7 +104,7 @@ void DefineBlocks(Blocks blocks)
     for (Word k = 1; k <= BearingSlotCount; ++k) {
         c_block(BearingBlockName(k));
         DrawBearing(k, 2);
-        c_endblock();
+        EndBlock();
     }
     if (blocks != Blocks::Overview)
         return;
@@ -105,7 +113,7 @@ void DefineBlocks(Blocks blocks)
         if (b.layer >= 0)
             c_setlayer(b.layer);
         b.draw();
-        c_endblock();
+        EndBlock();
     }
 }
 

@@ -162,6 +162,11 @@ void BearingCalc(Word Slot, Word Arrangement, Word Variant, Real Fr, Real Fa, Re
         return Fail(b, "Fatal  : P = 0  W\x84" "lzlager " + SlotStr(Slot));
     b.S0 = b.C0 / b.P0;
     b.S = b.C / b.P;
+    for (Real x : {b.nue1, b.nueb, b.kappa, b.X, b.Y, b.P, b.P0, b.Frm, b.FaPerm, b.a23, b.aISO, b.L10,
+                   b.Lna, b.S, b.S0, b.Mass})
+        if (!std::isfinite(x))
+            return Fail(b, std::string(settings::SevFatal) + "Zahlenbereich \x81" "berschritten (Lager " +
+                               SlotStr(Slot) + ") !");
 
     LimitWarnings(b, Slot, Fa, n);
 }

@@ -16,10 +16,10 @@ namespace kt4 {
 //
 // Problems go into the message list only. A slot that cannot be computed
 // (no dimensions, no lubricant viscosity, an operating temperature at which
-// the oil has no finite viscosity, no load) gets a "Fatal" message,
-// sets CalcErrorFlag and has its results cleared to 0; AbortFlag is never
-// touched, so every slot is computed on its own. A slot without a
-// designation is left alone.
+// the oil has no finite viscosity, no load, a result beyond the range of
+// the numbers) gets a "Fatal" message, sets CalcErrorFlag and has its
+// results cleared to 0; AbortFlag is never touched, so every slot is
+// computed on its own. A slot without a designation is left alone.
 void BearingCalc(Word Slot, Word Arrangement, Word Variant, Real Fr, Real Fa, Real n);
 
 // The axial factor Y = 0.4 / tan(alpha) of an angular-contact ball bearing

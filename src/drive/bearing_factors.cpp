@@ -24,13 +24,19 @@ const char* const ClearanceFiles[] = {"rikula_n.hdf", "rikul_c3.hdf", "rikul_c4.
 
 bool IsBlank(const std::string& S) { return S.find_first_not_of(" \t") == std::string::npos; }
 
+// Fa/C0, e, X and Y lie between 0 and 100 (the range the X and Y input
+// takes): any other number counts as no number, so that the interpolation
+// between rows never leaves the range of the numbers.
+constexpr Real MaxTableValue = 100;
+
 Real NumberLine(const std::string& S)
 {
     const auto first = S.find_first_not_of(" \t");
     if (first == std::string::npos)
         return 0;
     const auto last = S.find_last_not_of(" \t");
-    return StrToReal(S.substr(first, last - first + 1));
+    const Real v = StrToReal(S.substr(first, last - first + 1));
+    return v >= 0 && v <= MaxTableValue ? v : 0;
 }
 
 bool IsHeaderLine(const std::string& S)

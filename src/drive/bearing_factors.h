@@ -9,8 +9,8 @@
 // line that ends the header and is not used, then seven lines per table
 // row in ascending Fa/C0: a label, Fa/C0, e, X and Y for Fa/Fr below e,
 // X and Y for Fa/Fr at or above e. A number line may use "," or "."; a line
-// that is no number counts as 0. Blank lines at the end and an incomplete
-// last block are ignored.
+// that is no number, or a number outside 0..100, counts as 0. Blank lines
+// at the end and an incomplete last block are ignored.
 //
 // Problems with a table go into the message list; X and Y then stay as
 // they were, or become 1 and 0 when there is no axial load.

@@ -7,8 +7,10 @@
 #include "foundation/settings.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace kt4::drive {
 
@@ -31,6 +33,17 @@ bool Fatal(const std::string& what)
 // A length the calculation divides by counts as 0 below 1E-9 mm: what is
 // left of a difference of equal lengths after rounding is no length.
 bool NearZero(Real Length) { return std::fabs(Length) < 1E-9L; }
+
+// A result beyond the range of the numbers (from an input such as 1E4000)
+// ends the run like a zero divisor, named in the message, and is not
+// passed on to the next step.
+bool Finite(std::initializer_list<std::pair<const char*, Real>> results)
+{
+    for (const auto& [name, x] : results)
+        if (!std::isfinite(x))
+            return Fatal(std::string("Zahlenbereich \x81" "berschritten (") + name + ") !");
+    return true;
+}
 
 // A rounded count that stays inside the range of the integer fields.
 Integer RoundToInteger(Real X)
@@ -270,18 +283,31 @@ void CalcDrive()
     settings::ClearMessages();
 
     RollerAndHoleSizes();
-    if (!Ratio())
+    if (!Finite({{"dR", dR}, {"dzw", dzw}, {"exz", exz}}) || !Ratio() ||
+        !Finite({{"i", i}, {"i0", i0}}))
         return;
     WidthsAndTeeth();
     ShaftBoreAndHousing();
     DriveValues();
-    if (!Forces() || !BoltStresses())
+    if (!Finite({{"bOver", bOver}, {"bPOver", bPOver}, {"bsDist", bsDist}, {"diShaft2", diShaft2},
+                 {"bcase", bcase}, {"Ltot", Ltot}, {"n1", n[1]}, {"T1", T[1]}, {"P1", P[1]},
+                 {"n2", n[2]}, {"T2", T[2]}, {"P2", P[2]}, {"T3", T[3]}}))
+        return;
+    if (!Forces() || !BoltStresses() ||
+        !Finite({{"FtBoltSum", FtBoltSum}, {"Pw", Pw}, {"FtGear", FtGear}, {"FrGear", FrGear},
+                 {"FnGear", FnGear}, {"FtBolt", FtBolt}, {"SigBz", SigBz}, {"pmaxz", pmaxz}}))
         return;
     ShaftTorsion();
-    if (!HertzPressure() || !InputSideLoads() || !OutputSideLoads())
+    if (!HertzPressure() || !InputSideLoads() || !OutputSideLoads() ||
+        !Finite({{"tau1", tau[1]}, {"tau2", tau[2]}, {"pHertz", pHertz}, {"FrLager1", FrLager[1]},
+                 {"FLagerT2", FLagerT[2]}, {"FLagerR2", FLagerR[2]}, {"FrLager2", FrLager[2]},
+                 {"FrLager3", FrLager[3]}, {"FLagerT4", FLagerT[4]}, {"FLagerR4", FLagerR[4]},
+                 {"FrLager4", FrLager[4]}, {"FLagerT5", FLagerT[5]}, {"FLagerR5", FLagerR[5]},
+                 {"FrLager5", FrLager[5]}}))
         return;
     CalculateBearings();
-    if (!ShaftBending())
+    if (!ShaftBending() ||
+        !Finite({{"SigB1", SigB[1]}, {"SigV1", SigV[1]}, {"SigB2", SigB[2]}, {"SigV2", SigV[2]}}))
         return;
     if (std::fabs(i) < 10)
         AddMessage("Warnung: i < 10 !");

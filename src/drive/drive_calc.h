@@ -8,7 +8,8 @@ namespace kt4::drive {
 
 // Reads and writes the drive data and the bearing slots; reports only
 // through the message list and CalcErrorFlag. A fatal input (a zero
-// divisor, a geometry that has no contact) ends the run with a "Fatal  : "
+// divisor, a geometry that has no contact, a value so large or small that
+// a result leaves the range of the numbers) ends the run with a "Fatal  : "
 // message and CalcErrorFlag; results not yet reached keep their values.
 void CalcDrive();
 

@@ -1,5 +1,7 @@
 #include "foundation/atomic_file.h"
 
+#include "foundation/private_temp.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -183,6 +185,7 @@ bool AtomicWriter::Open(const std::string& target, bool keepOld)
     refusal_ = Refusal::None;
     haveOld_ = false;
     target_ = ResolveTarget(target);
+    durable_ = !InPrivateTempDir(target_);
     struct stat st {};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && S_ISCHR(st.st_mode)) {
@@ -320,7 +323,7 @@ bool AtomicWriter::Finish(bool keepOpen)
         // The old file's owner first: a change of owner clears set-id bits.
         if (haveOld_ && ::geteuid() == 0)
             (void)::fchown(fd_, oldUid_, oldGid_);
-        if (::fchmod(fd_, haveOld_ ? oldMode_ : NewFileMode()) != 0 || ::fsync(fd_) != 0)
+        if (::fchmod(fd_, haveOld_ ? oldMode_ : NewFileMode()) != 0 || (durable_ && ::fsync(fd_) != 0))
             Fail(errno);
     }
     if (!keepOpen || Failed()) {
@@ -336,7 +339,7 @@ bool AtomicWriter::Finish(bool keepOpen)
             if (fd_ >= 0)
                 ::close(fd_);
             fd_ = -1;
-        } else {
+        } else if (durable_) {
             SyncFolder(FolderOf(target_));
         }
     }

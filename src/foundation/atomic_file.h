@@ -5,9 +5,10 @@
 //    exclusively under the recognisable name ".kt4tmp-<pid>-<n>-<name>" and
 //    readable by this user only while it is written;
 //  - Commit flushes it to the disk, renames it over the target and flushes
-//    the folder, so that a crash leaves either the old or the new file. The
-//    new file has the old file's mode and, when the process may (root), its
-//    owner and group;
+//    the folder, so that a crash leaves either the old or the new file;
+//    files in the process's private temporary folder, which go with the
+//    run, are renamed without these flushes. The new file has the old
+//    file's mode and, when the process may (root), its owner and group;
 //  - a target that is no regular file (a folder, a FIFO, a socket) is
 //    refused, and so is a file this user may not write: the rename would
 //    bypass its write protection. A character device (a printer port,
@@ -79,6 +80,7 @@ private:
     bool direct_ = false;
     int errno_ = 0;
     Refusal refusal_ = Refusal::None;
+    bool durable_ = true;  // flushed to the disk at Commit
     bool haveOld_ = false; // the target exists: its mode and owner carry over
     mode_t oldMode_ = 0;
     uid_t oldUid_ = 0;

@@ -117,6 +117,18 @@ bool PrivateTempDirExists()
     return !folder.empty() && Owner() == ::getpid() && OwnFolder(folder.substr(0, folder.size() - 1));
 }
 
+bool InPrivateTempDir(const std::string& Path)
+{
+    const std::string& folder = Folder();
+    if (folder.empty() || Owner() != ::getpid() || Path.empty())
+        return false;
+    std::error_code ec;
+    const std::string base = fs::absolute(folder, ec).lexically_normal().string();
+    const std::string path = fs::absolute(Path, ec).lexically_normal().string();
+    return !ec && base.size() > 1 && base.back() == '/' && path.size() > base.size() &&
+           path.compare(0, base.size(), base) == 0;
+}
+
 void RemovePrivateTempDir()
 {
     std::string& folder = Folder();

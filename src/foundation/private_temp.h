@@ -27,6 +27,11 @@ bool EmptyPrivateTempSubdir(const std::string& Name);
 // True while the private folder exists.
 bool PrivateTempDirExists();
 
+// True when Path names something inside this process's private folder
+// (by its name; nothing is looked up on disk). Such files go with the
+// run, so their writers need not flush them to the disk.
+bool InPrivateTempDir(const std::string& Path);
+
 // Removes the private folder with everything in it; the next
 // PrivateTempDir() makes a new one. Called by the exit clean-up, by the
 // batch modes before they end, and once more at process exit as a net.

@@ -106,8 +106,22 @@ void AddMessage(const std::string& Text)
     for (Word k = 1; k <= MessageCount; ++k)
         if (MessageTexts[k] == Text)
             return;
-    if (MessageCount >= MaxMessages)
+    auto fatal = [](const std::string& s) { return s.rfind(SevFatal, 0) == 0; };
+    if (MessageCount >= MaxMessages) {
+        // A full list still takes a fatal message, in place of the last
+        // one that is not: why a calculation stopped is never lost.
+        if (!fatal(Text))
+            return;
+        Word k = MessageCount;
+        while (k >= 1 && fatal(MessageTexts[k]))
+            --k;
+        if (k == 0)
+            return;
+        for (; k < MessageCount; ++k)
+            MessageTexts[k] = MessageTexts[k + 1];
+        MessageTexts[MessageCount] = Text;
         return;
+    }
     ++MessageCount;
     MessageTexts[MessageCount] = Text;
 }

@@ -118,7 +118,8 @@ inline constexpr const char* SevError = "Fehler : ";
 inline constexpr const char* SevWarning = "Warnung: ";
 
 // Adds Text unless it is already in the list; a thirteenth distinct text
-// is dropped.
+// is dropped, unless it is fatal: it then takes the place of the last
+// message that is not, at the end of the list.
 void AddMessage(const std::string& Text);
 // Empties the list for a new calculation and clears CalcErrorFlag and
 // AbortFlag.

@@ -14,9 +14,9 @@ constexpr int HeaderLines = 2;
 constexpr int LinesPerStep = 4;
 
 // Skips n lines; false when the script ends first.
-bool Skip(LineFile& f, int n)
+bool Skip(LineFile& f, long long n)
 {
-    for (int k = 0; k < n; ++k) {
+    for (long long k = 0; k < n; ++k) {
         if (f.Eof())
             return false;
         f.ReadLine();
@@ -44,8 +44,9 @@ void ReadDemoStep(int Step, char& Cmd1, char& Cmd2, std::string& Text)
         return;
     }
     std::string command, text;
-    bool found = Step >= 1 && Skip(f, HeaderLines + (Step - 1) * LinesPerStep) && Skip(f, 1) &&
-                 !f.Eof() && f.ReadLine(command) && !f.Eof() && f.ReadLine(text);
+    const long long before = HeaderLines + (static_cast<long long>(Step) - 1) * LinesPerStep;
+    bool found = Step >= 1 && Skip(f, before) && Skip(f, 1) && !f.Eof() && f.ReadLine(command) &&
+                 !f.Eof() && f.ReadLine(text);
     f.Close();
     settings::AbortFlag = abort;
     if (!found) {

@@ -75,13 +75,20 @@ std::vector<std::string> ConfigLines()
 void ApplyConfigLines(const std::vector<std::string>& Lines)
 {
     config::LineCursor in(Lines);
-    for (const auto& item : config::Items()) {
+    const auto& items = config::Items();
+    for (auto item = items.begin(); item != items.end(); ++item) {
         if (in.AtEnd()) {
-            if (item.atEnd)
-                item.atEnd();
+            if (item->atEnd)
+                item->atEnd();
+            // The settings the file does not reach keep their start values,
+            // corrected as if read, so that the file written next reads
+            // back the same.
+            for (; item != items.end(); ++item)
+                if (item->fix)
+                    item->fix();
             return;
         }
-        item.read(in, item);
+        item->read(in, *item);
     }
 }
 

@@ -36,7 +36,8 @@ void ReadConfigFile();
 // OEM text, without line ends).
 std::vector<std::string> ConfigLines();
 // Reads the settings from the lines of a file, with the read-time
-// corrections, up to the end of the lines (no completion step).
+// corrections, up to the end of the lines; the settings after the end keep
+// their values, corrected as if read (no completion step).
 void ApplyConfigLines(const std::vector<std::string>& Lines);
 
 // Start values of this module.

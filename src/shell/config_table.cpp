@@ -111,7 +111,16 @@ void WriteReal3(std::vector<std::string>& out, const Item& self)
 template <class T>
 void ReadReal(LineCursor& in, const Item& self)
 {
-    *static_cast<T*>(self.ref) = static_cast<T>(in.Number());
+    T& v = *static_cast<T*>(self.ref);
+    const Real x = in.Number();
+    // beyond the setting's type: as a line that is no number
+    v = std::fabs(x) <= static_cast<Real>(std::numeric_limits<T>::max()) ? static_cast<T>(x) : T(0);
+    // The value as the file holds it once written (seven decimals or three
+    // digits): a value too small for that is 0 and meets the correction as
+    // 0, and a file written again reads back the same.
+    std::vector<std::string> text;
+    self.write(text, self);
+    v = static_cast<T>(StrToReal(text.front()));
     Fix(self);
 }
 

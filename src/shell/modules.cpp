@@ -2,9 +2,11 @@
 
 #include "cad/cad_settings.h"
 #include "dbase/expr.h"
+#include "dbase/ndx.h"
 #include "dbase/runtime.h"
 #include "drawings/view_dispatcher.h"
 #include "drive/bearing_types.h"
+#include "drive/dialog_fields.h"
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
 #include "drive/docu_texts.h"
@@ -38,6 +40,7 @@ void InitModules()
     // table engine
     dbase::InitEngine();
     dbase::InitExpressions();
+    dbase::IndexInit();
     // drive data, bearings, documentation, sibling files
     drive::InitDriveData();
     bearings::InitBearingSlots();
@@ -58,6 +61,7 @@ void InitModules()
         drawings::DrawView(static_cast<Word>(view), static_cast<Word>(device));
     };
     Services().redrawCurrentView = drawings::RedrawCurrentView;
+    drive::dialogs::RedrawHook() = drawings::RedrawCurrentView; // the input dialogs' Calc
     Services().tourStart = TourStart;
 }
 

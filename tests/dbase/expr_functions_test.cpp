@@ -128,6 +128,8 @@ TEST_F(ExprFunctions, CountsAreClampedAndNaNIsZero)
     EXPECT_EQ(Text("REPLICATE('ab', 1E10)").size(), 255u);
     EXPECT_EQ(Text("CHR(1E300)").size(), 1u);
     EXPECT_EQ(Text("CHR(" + nan + ")"), std::string(1, '\0'));
+    EXPECT_EQ(Text("CHR(" + inf + ")"), std::string(1, '\0'));
+    EXPECT_EQ(Text("CHR(-" + inf + ")"), std::string(1, '\0'));
     EXPECT_EQ(Text("SUBSTR('abc', " + nan + ", " + inf + ")"), "abc");
     EXPECT_EQ(Text("STUFF('abc', " + inf + ", " + inf + ", 'x')"), "abcx");
 }

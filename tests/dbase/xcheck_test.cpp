@@ -6,6 +6,7 @@
 #include "dbase_fixture.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -146,6 +147,31 @@ TEST_F(XCheckTest, DbfreadReadsOurTables)
              << memoValue << "\n";
         EXPECT_EQ(run.out, want.str()) << "version " << int(version);
     }
+}
+
+// Records appended from delimited text, odd lines included, are records
+// another reader takes as they are meant.
+TEST_F(XCheckTest, DbfreadReadsADelimitedImport)
+{
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    ASSERT_TRUE(CreateDbf(Path("IMP"), {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"QTY", 'N', 5, 0},
+                                        {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}}));
+    ASSERT_TRUE(USE(Path("IMP") + " EXCLUSIVE"));
+    const std::string text = "\"say \"\"hi\"\"\",12.5,7,T,20240517\r\n"
+                             "\r\n"
+                             "  \"a,b\"  ,1E9,123456,y,17.05.24,extra\n"
+                             "\"short\"\r"
+                             "\"open quote,-0.004\r\n\x1a";
+    std::ofstream(Path("imp.txt"), std::ios::binary) << text;
+    ASSERT_EQ(AppendFromDelimited(Path("imp.txt")), 4);
+    USE("");
+    ToolRun run = Python(kDbfreadDump, {Path("IMP.DBF")});
+    ASSERT_EQ(run.status, 0) << run.out;
+    const std::string records = run.out.substr(run.out.find("\n0 "));
+    EXPECT_EQ(records, "\n0 NAME='say \"hi\"' PRICE=12.5 QTY=7 OK=True DAY=datetime.date(2024, 5, 17)\n"
+                       "0 NAME='a,b' PRICE=None QTY=None OK=True DAY=datetime.date(2024, 5, 17)\n"
+                       "0 NAME='short' PRICE=0.0 QTY=0 OK=False DAY=None\n"
+                       "0 NAME='open quote' PRICE=0.0 QTY=0 OK=False DAY=None\n");
 }
 
 TEST_F(XCheckTest, ShapelibReadsOurTables)

@@ -66,6 +66,16 @@ TEST_F(BearingCalcTest, PublishedCatalogueExampleDeepGrooveBallBearing)
     EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(BearingCalcTest, ResultBeyondTheNumbersFailsTheSlot)
+{
+    auto& b = Put(3, DeepGrooveBall, "6309", 45, 100, 25, 1E4000L, 31500);
+    BearingCalc(3, 2, 0, 10000, 0, 3000);
+    EXPECT_TRUE(settings::CalcErrorFlag);
+    EXPECT_EQ(Messages().back(), "Fatal  : Zahlenbereich überschritten (Lager 3) !");
+    EXPECT_EQ(b.L10, 0);
+    EXPECT_EQ(b.S, 0);
+}
+
 TEST_F(BearingCalcTest, DeepGrooveBallBearing)
 {
     auto& b = Put(1, DeepGrooveBall, "6205", 25, 52, 15, 14800, 7800);

@@ -71,11 +71,15 @@ TEST_F(BearingFactors, ParseSkipsTheHeaderAndReadsSevenLineBlocks)
     EXPECT_EQ(tail.size(), 2u);
     EXPECT_EQ(ParseLoadFactorLines(Lines(std::string(TwoRows) + "\n\n\n\n\n\n\n\n")).size(), 2u);
 
-    // a line that is no number counts as 0; blanks around a number do not matter
-    auto odd = ParseLoadFactorLines(Lines("Table\nrow\n  0.5 \nnone\n1\n0\n0.56\n1\n"));
+    // a line that is no number counts as 0, and so does a number no factor
+    // can be; blanks around a number do not matter
+    auto odd = ParseLoadFactorLines(Lines("Table\nrow\n  0.5 \nnone\n1E4000\n-1\n100\n1\n"));
     ASSERT_EQ(odd.size(), 1u);
     EXPECT_EQ(odd[0].FaC0, 0.5L);
     EXPECT_EQ(odd[0].e, 0);
+    EXPECT_EQ(odd[0].XBelow, 0);
+    EXPECT_EQ(odd[0].YBelow, 0);
+    EXPECT_EQ(odd[0].XAbove, 100);
 
     EXPECT_TRUE(ParseLoadFactorLines(Lines("# only header\n# lines\n")).empty());
     EXPECT_TRUE(ParseLoadFactorLines({}).empty());

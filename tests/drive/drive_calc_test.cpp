@@ -237,6 +237,31 @@ TEST_F(CalcDriveTest, HugeRatioKeepsToothNumbersInRange)
     EXPECT_GT(zW, 0);
 }
 
+// An input so large that a result leaves the range of the numbers ends the
+// run with the first such result named; nothing infinite is passed on.
+TEST_F(CalcDriveTest, ResultBeyondTheNumbersEndsTheRun)
+{
+    struct Case {
+        Real* input;
+        Real value;
+        const char* message;
+    } cases[] = {
+        {&T[2], 1E4000L, "Fatal  : Zahlenbereich \x81" "berschritten (FnGear) !"},
+        {&dlk, 1E-4930L, "Fatal  : Zahlenbereich \x81" "berschritten (FtBoltSum) !"},
+        {&dH, 1E4932L, "Fatal  : Zahlenbereich \x81" "berschritten (tau1) !"},
+    };
+    for (const Case& c : cases) {
+        InitDriveData();
+        *c.input = c.value;
+        SigV[2] = 12;
+        CalcDrive();
+        EXPECT_TRUE(CalcErrorFlag) << c.message;
+        ASSERT_GE(MessageCount, 1);
+        EXPECT_EQ(MessageTexts[MessageCount], c.message);
+        EXPECT_EQ(SigV[2], 12);
+    }
+}
+
 TEST_F(CalcDriveTest, OutputBearingWidthsPlaceTheLoads)
 {
     bearings::BearingSlots[4].B = 4;

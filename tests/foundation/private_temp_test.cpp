@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <utility>
 #include <unistd.h>
 
 namespace kt4 {
@@ -34,8 +35,19 @@ TEST(PrivateTemp, MadeOnNeedPrivateAndRemovedWhole)
     EXPECT_FALSE(std::filesystem::exists(blocks + "$x.dx$"));
     EXPECT_TRUE(std::filesystem::exists(blocks));
 
+    // what is inside, by name
+    const std::string bare = folder.substr(0, folder.size() - 1);
+    const std::pair<std::string, bool> names[] = {
+        {folder + "outwin.txt", true}, {blocks + "$x.dx$", true}, {folder + "./a/../b.txt", true},
+        {bare, false}, {folder, false}, {folder + "../keep.txt", false}, {bare + "x/y.txt", false},
+        {dir.File("keep.txt"), false}, {"", false},
+    };
+    for (const auto& [name, inside] : names)
+        EXPECT_EQ(InPrivateTempDir(name), inside) << name;
+
     ASSERT_EQ(::symlink(dir.File("keep.txt").c_str(), (folder + "outwin.txt").c_str()), 0);
     RemovePrivateTempDir();
+    EXPECT_FALSE(InPrivateTempDir(folder + "outwin.txt"));
     EXPECT_FALSE(PrivateTempDirExists());
     EXPECT_FALSE(std::filesystem::exists(folder));
     EXPECT_EQ(dir.Get("keep.txt"), "other user");

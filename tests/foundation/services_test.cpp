@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 
 using namespace kt4;
@@ -149,7 +150,7 @@ TEST_F(Tour, StepsOfFourLinesAfterTwoHeaderLines)
     EXPECT_EQ(c1, ' ');
     EXPECT_EQ(c2, ' ');
     EXPECT_EQ(text, "zweiter");
-    for (int step : {3, 4, 0, -1}) { // ends inside step 3; beyond; below 1
+    for (int step : {3, 4, 0, -1, INT_MAX}) { // ends inside step 3; beyond; below 1; far beyond
         c1 = c2 = 'q';
         ReadDemoStep(step, c1, c2, text);
         EXPECT_EQ(c1, '0');

@@ -28,6 +28,24 @@ TEST_F(MessageList, ThirteenthTextIsDropped)
     EXPECT_EQ(MessageTexts[12], "Fehler : 12");
 }
 
+// Why a calculation stopped is never lost: in a full list a fatal message
+// takes the place of the last one that is not fatal, at the end.
+TEST_F(MessageList, FatalMessageAlwaysGetsIn)
+{
+    for (int k = 1; k <= 11; ++k)
+        AddMessage("Warnung: " + std::to_string(k));
+    AddMessage("Fatal  : dp = 0 !");
+    AddMessage("Fatal  : dz = 0 !");
+    EXPECT_EQ(MessageCount, 12);
+    EXPECT_EQ(MessageTexts[10], "Warnung: 10");
+    EXPECT_EQ(MessageTexts[11], "Fatal  : dp = 0 !");
+    EXPECT_EQ(MessageTexts[12], "Fatal  : dz = 0 !");
+    for (int k = 1; k <= 12; ++k)
+        AddMessage("Fatal  : " + std::to_string(k));
+    EXPECT_EQ(MessageTexts[1], "Fatal  : dp = 0 !");
+    EXPECT_EQ(MessageTexts[12], "Fatal  : 10");
+}
+
 TEST_F(MessageList, ClearResetsFlagsAndRefills)
 {
     AddMessage("Fatal  : di > de ! (input shaft)");

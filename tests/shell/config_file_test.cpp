@@ -243,7 +243,7 @@ TEST_F(ConfigFile, LayoutOfTheFile)
 }
 
 // A file cut after any item loads with what it holds, and every setting
-// behind the cut keeps its start value.
+// behind the cut keeps its start value (corrected as if read).
 TEST_F(ConfigFile, FileCutAfterAnyGroupKeepsTheRemainingDefaults)
 {
     std::vector<std::string> defaults = ReadBack("");
@@ -259,6 +259,11 @@ TEST_F(ConfigFile, FileCutAfterAnyGroupKeepsTheRemainingDefaults)
     std::size_t dialogCode = changed.size() - 11;
     std::size_t inputScale = IndexOf(changed, "Input Window Scale %") + 1;
     std::size_t elementScale = IndexOf(changed, "Strichst\x84rke Layer 16..31") + 18;
+    std::size_t textCode = changed.size() - 10;
+    std::size_t textRect = IndexOf(changed, "Text window left/top/width/height") + 1;
+    std::size_t manualDir = IndexOf(changed, "/manual/");
+    std::size_t languageId = elementScale + 4;
+    std::size_t saveLanguage = languageId + 9;
 
     std::size_t cut = 0;
     for (const auto& item : config::Items()) {
@@ -274,6 +279,12 @@ TEST_F(ConfigFile, FileCutAfterAnyGroupKeepsTheRemainingDefaults)
                 continue; // the screen fixes the resolution while the size code is 1
             if ((k == inputScale || k == elementScale) && cut <= dialogCode)
                 continue; // and the dialog scales while the dialog size code is 1
+            if (k == textRect && cut <= textCode)
+                continue; // and the text window while its size code is 1
+            if (k == manualDir && cut <= manualDir)
+                continue; // an empty manual folder is the programs folder
+            if (k == languageId && cut <= saveLanguage)
+                continue; // the language is forgotten unless saved
             std::string want = k < cut ? changed[k] : defaults[k];
             if (cut == graphWidth && k == graphWidth + 1)
                 want = "0.7500000"; // an old file: the CAD text width factor
@@ -374,6 +385,39 @@ TEST_F(ConfigFile, ReadTimeCorrections)
     EXPECT_EQ(cad::CadDecimals, 6);
     EXPECT_EQ(cad::ColorLayerColors[20], 1);
     EXPECT_FALSE(settings::DbfUseTemp);
+}
+
+// Whatever a file holds, the file written after reading it reads back and
+// writes again byte for byte: an empty file, numbers the file's notation
+// cannot hold (they read as 0 and meet their correction), numbers beyond
+// their setting's type, a file that ends before the settings whose
+// correction depends on an earlier one.
+TEST_F(ConfigFile, WrittenAfterAnyReadItReadsBackTheSame)
+{
+    WriteConfigFile();
+    std::vector<std::string> lines = Lines(FileText());
+    auto set = [&](const std::string& label, const std::string& value) {
+        lines[IndexOf(lines, label) + 1] = value;
+    };
+    set("Zoomfaktor", "-1E-4000");
+    set("Textbreitenfaktor CAD", "0.000000001");
+    set("Windows Screendump Scale", "1E4000");
+    set("VELMORA-Programmverzeichnis", "/opt/velmora/");
+    const std::size_t programs = IndexOf(lines, "VELMORA-Programmverzeichnis") + 2;
+    for (const std::string& file : {std::string(), Join(lines, lines.size()), Join(lines, programs)}) {
+        FreshStart();
+        dir.Put("kt4.cfg", file);
+        ReadConfigFile();
+        WriteConfigFile();
+        const std::string first = FileText();
+        FreshStart();
+        ReadConfigFile();
+        WriteConfigFile();
+        EXPECT_EQ(FileText(), first);
+    }
+    EXPECT_EQ(graphics::ZoomFactor, 1.02L);
+    EXPECT_EQ(cad::CadTextWidthFactor, 1.0L);
+    EXPECT_EQ(printer::PrintScale, 1.0);
 }
 
 TEST_F(ConfigFile, MenuLanguageIsForgottenUnlessSaved)

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <utility>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -157,6 +160,94 @@ TEST_F(Program, NoGuiCalculatesWithoutAWindow)
     EXPECT_EQ(Run("test.kt4 /g /NOGUI"), 0); // "/g" is no switch: the file opens
     EXPECT_EQ(Run("test.kt4 /I /X"), 0);     // parameter 3 is not read
     EXPECT_TRUE(std::filesystem::exists(dir.File("test.txt")));
+}
+
+// The batch runs hold no window code: the dynamic loader, asked to tell
+// what it loads, loads no library of the window toolkit for any of them.
+TEST_F(Program, BatchRunsLoadNoWindowToolkit)
+{
+    std::filesystem::copy_file(std::string(KT4_DATA_DIR) + "/beispiel1.kt4", dir.File("test.kt4"));
+    const std::pair<const char*, int> runs[] = {
+        {"test.kt4 /I", 0},  {"test.kt4 /NOGUI", 0},   {"test.kt4 /CAD1:01", 0}, {"'/?'", 0},
+        {"test", 2},         {"test.kt4 /CAD3:01", 2}, {"nosuch.kt4 /I", 1},
+    };
+    for (const auto& [args, code] : runs) {
+        std::filesystem::remove_all(dir.File("ld"));
+        std::filesystem::create_directory(dir.File("ld"));
+        EXPECT_EQ(Run(args, "LD_DEBUG=libs LD_DEBUG_OUTPUT='" + dir.File("ld/trace") + "'"), code) << args;
+        std::string trace;
+        for (const auto& e : std::filesystem::directory_iterator(dir.File("ld")))
+            trace += dir.Get("ld/" + e.path().filename().string());
+        EXPECT_NE(trace.find("libstdc++"), std::string::npos) << args; // the loader did tell
+        EXPECT_EQ(trace.find("libQt"), std::string::npos) << args;
+    }
+}
+
+// The printout and the DXF file of the example project are byte for byte
+// those the program wrote before its window code was split off (the
+// printout's first line apart from its date and time).
+TEST_F(Program, PrintoutAndDxfOfTheExampleAsTheGoldens)
+{
+    const std::string golden = std::string(KT4_SOURCE_DIR) + "/tests/shell/golden/";
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    };
+    std::filesystem::copy_file(std::string(KT4_DATA_DIR) + "/beispiel1.kt4", dir.File("test.kt4"));
+    ASSERT_EQ(Run("test.kt4 /I"), 0) << dir.Get("err.txt");
+    const std::string printout = dir.Get("test.txt"), expected = read(golden + "beispiel1_printout.txt");
+    ASSERT_FALSE(expected.empty());
+    const std::size_t head = expected.find('\t'), body = expected.find('\n');
+    EXPECT_EQ(printout.substr(0, head), expected.substr(0, head));
+    ASSERT_NE(printout.find('\n'), std::string::npos);
+    EXPECT_TRUE(printout.substr(printout.find('\n')) == expected.substr(body)) << "differs from the golden";
+
+    ASSERT_EQ(Run("test.kt4 /CAD1:01"), 0) << dir.Get("err.txt");
+    EXPECT_TRUE(dir.Get("test.dxf") == read(golden + "beispiel1.dxf")) << "differs from the golden";
+}
+
+// Files of the private temporary folder go with the run and are not
+// flushed to the disk; the printout the user keeps is, and its folder.
+TEST_F(Program, OnlyTheKeptPrintoutIsFlushed)
+{
+    const std::string strace = "/usr/bin/strace";
+    if (!std::filesystem::exists(strace)) {
+        if (std::getenv("CI"))
+            ADD_FAILURE() << "strace is missing";
+        GTEST_SKIP() << "strace is missing";
+    }
+    std::filesystem::copy_file(std::string(KT4_DATA_DIR) + "/beispiel1.kt4", dir.File("test.kt4"));
+    ASSERT_EQ(Run("test.kt4 /I", strace + " -f -y -e trace=fsync,fdatasync -o '" + dir.File("trace.txt") + "'"), 0)
+        << dir.Get("err.txt");
+    bool file = false, folder = false;
+    std::istringstream trace(dir.Get("trace.txt"));
+    for (std::string line; std::getline(trace, line);) {
+        EXPECT_EQ(line.find(dir.File("kt4-")), std::string::npos) << line;
+        file = file || (line.find("<" + dir.File(".kt4tmp-")) != std::string::npos &&
+                        line.find("-test.txt>") != std::string::npos);
+        folder = folder || line.find("<" + dir.Path().substr(0, dir.Path().size() - 1) + ">") != std::string::npos;
+    }
+    EXPECT_TRUE(file && folder) << dir.Get("trace.txt");
+}
+
+// Without the window program beside it the command says so for the window
+// and ends with exit code 1.
+TEST_F(Program, MissingWindowProgramIsTold)
+{
+    std::filesystem::create_directory(dir.File("bin"));
+    std::error_code ec;
+    std::filesystem::create_hard_link(Wkt4(), dir.File("bin/wkt4"), ec);
+    if (ec)
+        std::filesystem::copy_file(Wkt4(), dir.File("bin/wkt4"));
+    WriteDefaultProject("test.kt4");
+    const std::string cmd = "cd '" + dir.Path() + "' && XDG_CONFIG_HOME='" + dir.File("xdg") + "' TMPDIR='" +
+                            dir.Path() + "' bin/wkt4 test.kt4 > out.txt 2> err.txt";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(dir.Get("err.txt").find("wkt4-gui"), std::string::npos) << dir.Get("err.txt");
 }
 
 } // namespace

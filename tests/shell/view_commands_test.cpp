@@ -4,7 +4,10 @@
 
 #include "cad/cad_device.h"
 #include "cad/cad_settings.h"
+#include "drive/dialog_fields.h"
+#include "drive/drive_calc.h"
 #include "drive/drive_data.h"
+#include "graphics/graph_device.h"
 #include "shell/menu_commands.h"
 #include "shell/services.h"
 
@@ -139,6 +142,24 @@ TEST_F(ViewCommands, ShaftExportLeavesTheProjectFileAlone)
         EXPECT_TRUE(DataModified) << part;
         EXPECT_EQ(drive::dp, 40) << part;
         EXPECT_EQ(CurrentFileName, "project") << part;
+    }
+}
+
+TEST_F(ViewCommands, CalculationsOfTheProgramRedrawTheCurrentView)
+{
+    InitModules(); // the real drawings
+    auto overview = [] {
+        for (const auto& r : graphics::ActiveGraphWindow().DisplayList())
+            if (r.size() > 7 && r.rfind("6;", 0) == 0 && r.substr(r.size() - 5) == " Load")
+                return true;
+        return false;
+    };
+    const std::function<void()> redraws[] = {RedrawCurrentView, drive::dialogs::AfterDialogCalculation};
+    for (const auto& redraw : redraws) {
+        graphics::GraphDevice.Clear();
+        drive::CalcDrive();
+        redraw();
+        EXPECT_TRUE(overview());
     }
 }
 

@@ -2,26 +2,18 @@
 // field, searching, moving, rewriting a record and packing must never read
 // or write outside the file's records or crash; a malformed file is refused
 // with an engine error.
+#include "common/fuzz_support.h"
 #include "dbase/dbase.h"
 #include "foundation/ui_headless.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 using namespace kt4::dbase;
 
 namespace {
 
-std::string TablePath()
-{
-    // A memory file system keeps the many small writes and flushes cheap.
-    static const std::string dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    static const std::string path = dir + "/kt4_dbf_fuzz_" + std::to_string(::getpid()) + ".dbf";
-    return path;
-}
+std::string TablePath() { return kt4::fuzz::ScratchDir() + "fuzz.dbf"; }
 
 void Exercise()
 {
@@ -68,10 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ParsedTable parsed;
     FormatError error;
     ParseDbfHeader(data, size, std::int64_t(size), "fuzz", parsed, error);
-    {
-        std::ofstream out(TablePath(), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
-    }
+    kt4::fuzz::WriteInput("fuzz.dbf", data, size);
     TableIsAnsi = size % 2 == 0;
     if (USE(TablePath() + " EXCLUSIVE"))
         Exercise();

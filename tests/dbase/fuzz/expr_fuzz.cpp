@@ -2,15 +2,14 @@
 // type, a second table under an alias) and evaluates what compiles on each
 // record, on the blank record after the end, and once more after the
 // aliased table was closed.
+#include "common/fuzz_support.h"
 #include "dbase/dbase.h"
 #include "dbase/expr.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -18,11 +17,8 @@ using namespace kt4::dbase;
 
 std::string Folder()
 {
-    static const std::string dir = [] {
-        const auto d = std::filesystem::temp_directory_path() / ("kt4_expr_fuzz_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        return d.string();
-    }();
+    std::string dir = kt4::fuzz::ScratchDir();
+    dir.pop_back(); // the trailing "/"
     return dir;
 }
 
@@ -61,12 +57,8 @@ void OpenTables()
     AddRow("", 1e7, -99, true, "  .  .  ");
 }
 
-void RemoveFolder()
-{
-    CloseAll();
-    std::error_code ec;
-    std::filesystem::remove_all(Folder(), ec);
-}
+// Before the private folder goes at exit.
+void CloseTables() { CloseAll(); }
 
 bool Init()
 {
@@ -75,7 +67,7 @@ bool Init()
     SetReportErrors(false);
     SetLanguage(5);
     OpenTables();
-    std::atexit(RemoveFolder);
+    std::atexit(CloseTables);
     return true;
 }
 

@@ -127,7 +127,8 @@ TEST_F(DrawingsWindow, OpenShowsTheOverviewPage)
     std::vector<std::string> records(w->DisplayList().begin(), w->DisplayList().end());
     auto has = [&](const std::string& text) {
         for (const auto& r : records)
-            if (r.rfind("6;", 0) == 0 && r.size() >= text.size() && r.compare(r.size() - text.size(), text.size(), text) == 0)
+            if (r.rfind("6;", 0) == 0 && r.size() >= text.size() &&
+                r.compare(r.size() - text.size(), text.size(), text) == 0)
                 return true;
         return false;
     };

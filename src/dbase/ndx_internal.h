@@ -1,0 +1,243 @@
+// Internals of the NDX unit shared between its source files: the page
+// layout, the descriptor of an open index, the per-area state and the tree
+// operations. Not for callers (ndx.h is).
+#pragma once
+
+#include "dbase/dbf_file.h"
+#include "dbase/expr.h"
+#include "dbase/ndx.h"
+#include "dbase/workarea.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kt4::dbase::ndx {
+
+constexpr std::size_t kPageSize = 512;
+constexpr int kMaxDepth = 64;
+constexpr std::uint32_t kAllBits = 0xFFFFFFFFu;
+using Page = std::array<std::uint8_t, kPageSize>;
+
+inline std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+inline std::uint32_t U32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+inline void PutU16(std::uint8_t* p, std::uint32_t v)
+{
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
+inline void PutU32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = std::uint8_t(v >> (8 * i));
+}
+
+// The 24-byte header of page 0.
+struct NdxHeader {
+    std::uint32_t root = 1;
+    std::uint32_t pageCount = 2;
+    std::uint8_t typeLetter = 'C';
+    std::uint16_t keyLen = 0;
+    std::uint16_t keysPerPage = 0;
+    std::uint16_t keyType = 0;
+    std::uint32_t recSize = 0;
+    bool unique = false;
+};
+NdxHeader ParseHeader(const std::uint8_t* p);
+void ComposeHeader(const NdxHeader& h, std::uint8_t* p);
+inline std::uint32_t RecordSizeFor(std::uint32_t keyLen) { return (keyLen + 8 + 3) / 4 * 4; }
+
+// Expression text as stored: upper case and no blanks outside quotes.
+std::string NormalizeExpression(const std::string& text);
+const std::string& KeyMakerMarker();
+// Page 0: header, expression, record count with its complement, table name.
+void ComposeAnchor(const NdxHeader& h, const std::string& expression, std::int32_t recCount,
+                   const std::string& tableFile, bool oem, Page& page);
+
+// Node view over a page.
+struct NodeView {
+    std::uint8_t* p;
+    std::uint32_t recSize;
+    unsigned Count() const { return U16(p); }
+    void SetCount(unsigned n) { PutU16(p, n); PutU16(p + 2, 0); }
+    std::uint8_t* Entry(unsigned i) const { return p + 4 + std::size_t(i) * recSize; }
+    std::uint32_t Child(unsigned i) const { return U32(Entry(i)); } // i == Count(): trailing
+    void SetChild(unsigned i, std::uint32_t c) { PutU32(Entry(i), c); }
+    std::uint32_t Rec(unsigned i) const { return U32(Entry(i) + 4); }
+    const std::uint8_t* Key(unsigned i) const { return Entry(i) + 8; }
+    bool Leaf() const { return Child(0) == 0; }
+};
+
+// Node cache of an index in an exclusive area: direct-mapped by page.
+class NodeCache {
+public:
+    void Configure(std::size_t bytes);
+    bool Enabled() const { return capacity_ > 0; }
+    const Page* Find(std::uint32_t page) const;
+    void Store(std::uint32_t page, const Page& node);
+    void Clear();
+
+private:
+    void Grow(std::uint32_t page);
+    std::size_t capacity_ = 0; // slots at most
+    std::vector<std::uint32_t> tags_;
+    std::vector<Page> pages_;
+};
+
+struct PathLevel {
+    std::uint32_t page = 0;
+    unsigned index = 0; // leaf: entry 0..n (n = after the last); inner: child 0..n
+    Page node;          // filled by the read that makes the level
+    bool loaded = true; // false: node not copied yet (it is in the cache)
+};
+
+struct Descriptor {
+    int order = 0;
+    int area = 0;
+    std::string path;       // file name as opened
+    DbfFile file;
+    NdxHeader hdr;
+    std::string expression; // engine text, normalised
+    ExprPtr compiled;
+    char type = 'C';        // C, D, N
+    bool anchorModified = false;
+    bool bof = false, eof = false;
+    bool soundex = false, descending = false, noCache = false;
+    KeyMakerProc keyMaker;
+    void* keyData = nullptr;
+    std::string curKey;     // key of the current position (keyLen bytes)
+    std::int32_t curRec = 0;
+    std::vector<PathLevel> trail; // root .. leaf
+    bool positioned = false;
+    NodeCache cache;
+
+    bool CharKey() const { return type == 'C'; }
+    void Unposition() { positioned = false; trail.clear(); }
+};
+
+// The semaphore file of a shared area (ndx_semaphore.cpp).
+struct SemaphoreState {
+    DbfFile file;
+    std::string name;
+    std::uint8_t rec[4] = {};   // user count, access count, change counter
+    std::uint16_t seen = 0;     // change counter seen last
+    bool regionHeld = false;    // writer
+    bool counted = false;       // counted as reader (holds the reader byte)
+};
+
+struct AreaIndexes {
+    std::array<std::unique_ptr<Descriptor>, kMaxOrders + 1> slots; // [1..16]
+    bool naturalOrder = false;
+    int readNesting = 0;
+    int lockNesting = 0;
+    std::unique_ptr<SemaphoreState> sem;
+};
+
+AreaIndexes& StateOf(int area);
+AreaIndexes& CurrentState();
+Descriptor* Controlling();
+bool AnyOpen(const AreaIndexes& s);
+
+// ---- Keys (ndx_keys.cpp) ----
+int CompareKeys(const Descriptor& d, const std::uint8_t* a, const std::uint8_t* b, std::size_t len);
+// Key of the area's current (native) record for d, keyLen bytes.
+std::string RecordKey(TWorkArea& a, Descriptor& d);
+// The blank key (blanks, or the double 0).
+std::string BlankKey(const Descriptor& d);
+// Search key of Find: the key bytes (padded to keyLen) and the length to
+// compare; false when the text cannot be a key (a number that is none).
+bool SearchKey(TWorkArea& a, Descriptor& d, const std::string& text, bool exact, std::string& key,
+               std::size_t& compareLen);
+// Character key text as given to callers (engine text).
+std::string KeyText(TWorkArea& a, Descriptor& d, const std::string& key);
+// Numeric text of the engine's own reader ("." or ","); false: no number.
+bool ReadKeyNumber(const std::string& text, double& value);
+
+// ---- Pages (ndx_pages.cpp) ----
+std::string NodeContext(const Descriptor& d);
+bool ReadNode(Descriptor& d, std::uint32_t page, Page& out);
+bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node);
+bool WriteAnchor(Descriptor& d);          // whole page 0 from the header copy
+bool WriteHeaderOnly(Descriptor& d);      // the 24 header bytes
+bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
+bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why);
+
+// ---- Tree (ndx_tree.cpp) ----
+// Leftmost / rightmost entry; empty: false with empty true.
+bool GoFirst(Descriptor& d, bool& empty);
+bool GoLast(Descriptor& d, bool& empty);
+// First entry >= key (after: upper bound, first entry > key). atEnd when
+// every entry is below.
+bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd);
+// Moves to the next / previous entry; end: no further entry (path kept).
+bool StepNext(Descriptor& d, bool& end);
+bool StepPrior(Descriptor& d, bool& begin);
+// Positions on the entry (key, rec); found false when absent.
+bool Locate(Descriptor& d, const std::string& key, std::int32_t rec, bool& found);
+// Inserts (key, rec); newest: rec is above every record in the index.
+bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool newest);
+// Removes (key, rec): 0 removed (or UNIQUE without this record), -1 absent.
+bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& result);
+// The leaf at the end of the path (read from the cache when not copied).
+NodeView LeafView(Descriptor& d);
+bool OnEntry(Descriptor& d);
+void TakeEntry(Descriptor& d); // curKey/curRec from the position
+
+// ---- Semaphore (ndx_semaphore.cpp) ----
+bool Login(TWorkArea& a, AreaIndexes& s);
+void Logout(TWorkArea& a, AreaIndexes& s);
+void DropSemaphoreState(AreaIndexes& s);
+
+// Runs the read or lock semaphore of the current area for a scope.
+class SemaphoreScope {
+public:
+    explicit SemaphoreScope(bool lock) : lock_(lock)
+    {
+        ok_ = lock_ ? SetLockSemaphoreProc(true) : SetReadSemaphoreProc(true);
+    }
+    ~SemaphoreScope()
+    {
+        if (ok_)
+            lock_ ? SetLockSemaphoreProc(false) : SetReadSemaphoreProc(false);
+    }
+    SemaphoreScope(const SemaphoreScope&) = delete;
+    SemaphoreScope& operator=(const SemaphoreScope&) = delete;
+    bool Ok() const { return ok_; }
+
+private:
+    bool lock_;
+    bool ok_ = false;
+};
+
+// ---- Building (ndx_build.cpp) ----
+struct BuildRequest {
+    std::string file;        // resolved target path
+    std::string expression;  // "" with a key maker
+    KeyMakerProc keyMaker;
+    void* keyData = nullptr;
+    int order = 1;
+    bool unique = false, soundex = false, descending = false;
+};
+bool MakeIndex(const BuildRequest& request);
+
+// ---- Names (ndx_open.cpp) ----
+struct IndexOptions {
+    bool unique = false, noCache = false, soundex = false, descending = false;
+};
+// Every index back in the slot of its own order number.
+void RestoreSlots(AreaIndexes& s);
+// Removes the option words; returns the trimmed name (quotes removed).
+std::string SplitOptions(const std::string& text, IndexOptions& options);
+// Default extension NDX, the table's folder when none is given, any case.
+std::string ResolveIndexName(const TWorkArea& a, const std::string& name);
+bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
+                   const IndexOptions& options, KeyMakerProc keyMaker, void* data);
+
+} // namespace kt4::dbase::ndx

@@ -1,0 +1,144 @@
+// Index keys: the key of a record, the search key of Find and comparisons.
+// Character keys are folded in the engine's text (cp1252), padded or cut to
+// the key length and then stored in the table's character set.
+#include "dbase/codepage.h"
+#include "dbase/engine_dates.h"
+#include "dbase/keys_date.h"
+#include "dbase/engine_text.h"
+#include "dbase/keys.h"
+#include "dbase/keys_text.h"
+#include "dbase/ndx_internal.h"
+
+namespace kt4::dbase::ndx {
+
+namespace {
+
+std::string DoubleKey(double v)
+{
+    const DoubleKeyBytes b = DoubleToKeyBytes(v);
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+void Fit(std::string& key, std::size_t len, char pad)
+{
+    if (key.size() > len)
+        key.resize(len);
+    else
+        key.append(len - key.size(), pad);
+}
+
+void Complement(std::string& key, std::size_t len)
+{
+    for (std::size_t i = 0; i < key.size() && i < len; ++i)
+        key[i] = char(~static_cast<unsigned char>(key[i]));
+}
+
+std::string MakerText(TWorkArea& a, Descriptor& d)
+{
+    std::string text = d.keyMaker ? d.keyMaker(d.keyData, d.order) : std::string();
+    if (a.oem)
+        text = AnsiToOem(text);
+    if (d.soundex)
+        text = Soundex(text);
+    return text;
+}
+
+} // namespace
+
+int CompareKeys(const Descriptor& d, const std::uint8_t* a, const std::uint8_t* b, std::size_t len)
+{
+    if (d.CharKey())
+        return CompareBytes(a, b, len);
+    return DoubleKeyOrder(KeyBytesToDouble(a), KeyBytesToDouble(b));
+}
+
+std::string BlankKey(const Descriptor& d)
+{
+    return d.CharKey() ? std::string(d.hdr.keyLen, ' ') : DoubleKey(0.0);
+}
+
+std::string RecordKey(TWorkArea& a, Descriptor& d)
+{
+    const std::size_t len = d.hdr.keyLen;
+    if (d.keyMaker || !d.compiled) {
+        std::string key = MakerText(a, d);
+        Fit(key, len, ' ');
+        if (d.descending)
+            Complement(key, len);
+        return key;
+    }
+    TExpr& e = *d.compiled;
+    Evaluate(e);
+    if (!d.CharKey())
+        return DoubleKey(e.Failed() ? 0.0 : e.Number());
+    std::string key = FoldCharKey(e.Text(), len);
+    Fit(key, len, ' ');
+    if (a.oem)
+        AnsiToOemBytes(reinterpret_cast<std::uint8_t*>(key.data()), key.size());
+    return key;
+}
+
+bool ReadKeyNumber(const std::string& text, double& value)
+{
+    std::string t = AllTrim(text);
+    if (t.find(',') != std::string::npos && t.find('.') == std::string::npos)
+        t[t.find(',')] = '.';
+    return ParseFileNumber(t, value);
+}
+
+bool SearchKey(TWorkArea& a, Descriptor& d, const std::string& text, bool exact, std::string& key,
+               std::size_t& compareLen)
+{
+    const std::size_t len = d.hdr.keyLen;
+    if (d.keyMaker || !d.compiled) {
+        key = a.oem ? AnsiToOem(text) : text;
+        if (exact)
+            Fit(key, len, ' ');
+        if (d.soundex)
+            key = Soundex(key);
+        if (key.size() > len)
+            key.resize(len);
+        compareLen = exact ? len : key.size();
+        if (d.descending)
+            Complement(key, len);
+        Fit(key, len, '\0');
+        return true;
+    }
+    compareLen = 8;
+    if (d.type == 'D') {
+        key = DoubleKey(DateTextToJulian(text));
+        return true;
+    }
+    if (d.type != 'C') {
+        double v = 0;
+        if (!ReadKeyNumber(text, v))
+            return false;
+        key = DoubleKey(v);
+        return true;
+    }
+    std::string folded = FoldCharKey(exact ? PadRight(text, int(len)) : text, len);
+    compareLen = exact ? len : folded.size();
+    Fit(folded, len, exact ? ' ' : '\0');
+    if (a.oem)
+        AnsiToOemBytes(reinterpret_cast<std::uint8_t*>(folded.data()), folded.size());
+    key = std::move(folded);
+    return true;
+}
+
+std::string KeyText(TWorkArea& a, Descriptor& d, const std::string& key)
+{
+    if (d.CharKey()) {
+        std::string k = key;
+        if (d.descending)
+            Complement(k, k.size());
+        return a.oem ? OemToAnsi(k) : k;
+    }
+    const double v = KeyBytesToDouble(reinterpret_cast<const std::uint8_t*>(key.data()));
+    if (d.type == 'D')
+        return JulianToDateText(v);
+    const int width = d.compiled && d.compiled->Width() > 0 ? d.compiled->Width() : 10;
+    const int decimals = d.compiled ? d.compiled->Decimals() : 0;
+    return FloatToText(width, decimals, v);
+}
+
+} // namespace kt4::dbase::ndx

@@ -1,0 +1,617 @@
+// Key-order navigation, Find and key maintenance: the operations behind
+// the engine's IndexHooks. Every index keeps its current key and record in
+// its descriptor; its path into the tree is only a way back to them and is
+// dropped whenever another program changed the index.
+#include "dbase/errors.h"
+#include "dbase/internal.h"
+#include "dbase/ndx_internal.h"
+#include "dbase/navigation.h"
+
+namespace kt4::dbase {
+
+bool IndexFound = false;
+bool IndexExact = false;
+
+namespace ndx {
+namespace {
+
+std::string Quoted(const std::string& key)
+{
+    return "\"" + key + "\"";
+}
+
+// Clears NaturalOrder for the time of a maintenance step.
+class WithoutNaturalOrder {
+public:
+    explicit WithoutNaturalOrder(AreaIndexes& s) : s_(s), saved_(s.naturalOrder)
+    {
+        s.naturalOrder = false;
+    }
+    ~WithoutNaturalOrder() { s_.naturalOrder = saved_; }
+
+private:
+    AreaIndexes& s_;
+    bool saved_;
+};
+
+bool EntryIs(Descriptor& d, const std::string& key, std::int32_t rec)
+{
+    if (!OnEntry(d))
+        return false;
+    NodeView v = LeafView(d);
+    const unsigned i = d.trail.back().index;
+    return std::int32_t(v.Rec(i)) == rec && std::memcmp(v.Key(i), key.data(), d.hdr.keyLen) == 0;
+}
+
+bool KeyPresent(Descriptor& d, const std::string& key)
+{
+    bool atEnd = false;
+    if (!Seek(d, key, false, atEnd) || atEnd)
+        return false;
+    return std::memcmp(LeafView(d).Key(d.trail.back().index), key.data(), d.hdr.keyLen) == 0;
+}
+
+// Positions d on the entry of (key, rec); a UNIQUE index accepts the key's
+// one entry. The search for the newest record starts at the key's end.
+bool Position(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& found)
+{
+    found = false;
+    if (EntryIs(d, key, rec)) {
+        found = true;
+        return true;
+    }
+    if (newest) {
+        bool atEnd = false, begin = false;
+        if (!Seek(d, key, true, atEnd) || !StepPrior(d, begin))
+            return false;
+        if (!begin && EntryIs(d, key, rec)) {
+            found = true;
+            return true;
+        }
+    }
+    if (!Locate(d, key, rec, found))
+        return false;
+    if (!found && d.hdr.unique && KeyPresent(d, key))
+        found = true;
+    return true;
+}
+
+// The controlling index stands on its current key and record again.
+bool Reestablish(Descriptor& d, const char* tag)
+{
+    if (EntryIs(d, d.curKey, d.curRec))
+        return true;
+    bool found = false;
+    if (!Position(d, d.curKey, d.curRec, false, found))
+        return false;
+    if (found)
+        return true;
+    SetError(254, "Datensatz Nr. " + std::to_string(d.curRec) + " nicht im Index gefunden. " +
+                      d.path + " [" + tag + "]");
+    bool atEnd = false;
+    if (!Seek(d, d.curKey, false, atEnd))
+        return false;
+    return !atEnd;
+}
+
+// After another program changed the index: the current record's key as it
+// is in the file now.
+bool SoftSync(TWorkArea& a, Descriptor& d)
+{
+    RefreshRecCount(a);
+    if (a.recNo < 1 || a.recNo > a.recCount) {
+        d.eof = true;
+        d.Unposition();
+        return true;
+    }
+    if (!GetDbfRecord(a, a.recNo))
+        return false;
+    RecordToBuffer(a);
+    const std::string key = RecordKey(a, d);
+    bool found = false;
+    if (!Position(d, key, a.recNo, false, found))
+        return false;
+    d.curKey = key;
+    d.curRec = a.recNo;
+    if (!found) {
+        SetError(212, "Datensatz mit Schlüssel: " + Quoted(KeyText(a, d, key)) +
+                          " nicht im Index: " + d.path + ". [SoftSyncIndex]");
+        return false;
+    }
+    return true;
+}
+
+void Changed(TWorkArea& a, AreaIndexes& s, Descriptor& d)
+{
+    if (CheckIndexChanged() && !s.naturalOrder)
+        SoftSync(a, d);
+}
+
+bool SyncOne(TWorkArea& a, AreaIndexes& s, Descriptor& d, bool controlling)
+{
+    if (a.recNo < 1 || a.recNo > a.recCount) {
+        if (controlling && !s.naturalOrder) {
+            d.eof = true;
+            d.Unposition();
+        } else {
+            bool empty = false;
+            if (GoLast(d, empty) && !empty)
+                TakeEntry(d);
+        }
+        return true;
+    }
+    const std::string key = RecordKey(a, d);
+    d.curKey = key;
+    d.curRec = a.recNo;
+    if (!controlling) {
+        d.bof = d.eof = false;
+        return true;
+    }
+    CheckIndexChanged();
+    bool found = false;
+    if (!Position(d, key, a.recNo, false, found))
+        return false;
+    if (!found) {
+        if (KeyPresent(d, key))
+            SetError(212, "Datensatz mit Schlüssel: " + Quoted(KeyText(a, d, key)) +
+                              " nicht im Index: " + d.path + ". [SyncIndex-2]");
+        else
+            SetError(212, "Schlüssel: " + Quoted(KeyText(a, d, key)) + " nicht im Index: " + d.path +
+                              ". [SyncIndex-1] Record: " + std::to_string(a.recNo));
+        return false;
+    }
+    d.bof = d.eof = false;
+    return true;
+}
+
+void SyncIndex(bool all)
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a || !s.slots[1])
+        return;
+    WithoutNaturalOrder natural(s);
+    for (int i = 1; i <= (all ? kMaxOrders : 1); ++i)
+        if (Descriptor* d = s.slots[std::size_t(i)].get())
+            if (!SyncOne(*a, s, *d, i == 1))
+                return;
+}
+
+// ---- Hooks ----
+
+bool HookActive()
+{
+    return AnyOpen(CurrentState());
+}
+
+void HookSyncControlling()
+{
+    SyncIndex(false);
+}
+
+void HookSyncAll()
+{
+    SyncIndex(true);
+}
+
+std::int32_t FirstOrLast(bool first)
+{
+    IndexFound = false;
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    Descriptor* d = s.slots[1].get();
+    if (!a || !d) {
+        SetError(221, "Index nicht geöffnet. (DBF=" + (a ? a->fileName : std::string()) +
+                          ") [_FindFirst/LastRec]");
+        return a ? a->recCount + 1 : 0;
+    }
+    RefreshRecCount(*a);
+    if (s.naturalOrder) {
+        IndexFound = a->recCount > 0;
+        return first ? 1 : std::max(1, a->recCount);
+    }
+    CheckIndexChanged();
+    bool empty = false;
+    if (!(first ? GoFirst(*d, empty) : GoLast(*d, empty)))
+        return a->recCount + 1;
+    if (empty) {
+        d->bof = d->eof = true;
+        return a->recCount + 1;
+    }
+    d->bof = d->eof = false;
+    TakeEntry(*d);
+    IndexFound = true;
+    return d->curRec;
+}
+
+std::int32_t HookFirst()
+{
+    return FirstOrLast(true);
+}
+
+std::int32_t HookLast()
+{
+    return FirstOrLast(false);
+}
+
+std::int32_t Step(bool forward)
+{
+    IndexFound = false;
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    Descriptor* d = s.slots[1].get();
+    if (!a || !d)
+        return a ? a->recCount + 1 : 0;
+    RefreshRecCount(*a);
+    Changed(*a, s, *d);
+    if (a->recCount == 0) {
+        d->bof = d->eof = true;
+        return a->recCount + 1;
+    }
+    if (s.naturalOrder) {
+        if (forward && a->recNo < a->recCount)
+            return a->recNo + 1;
+        if (!forward && a->recNo > 1)
+            return std::min(a->recNo, a->recCount + 1) - 1;
+        (forward ? a->eof : a->bof) = true;
+        return a->recNo;
+    }
+    if (forward)
+        d->bof = false;
+    if (d->eof) {
+        bool empty = false;
+        if (!GoLast(*d, empty) || empty)
+            return a->recCount + 1;
+        TakeEntry(*d);
+        if (forward)
+            return d->curRec;
+        d->eof = false;
+        IndexFound = true;
+        return d->curRec;
+    }
+    if (!forward && d->bof)
+        return d->curRec;
+    d->eof = false;
+    if (!Reestablish(*d, forward ? "_FindNextRec" : "_FindPriorRec"))
+        return forward ? a->recCount + 1 : 0;
+    bool edge = false;
+    if (!(forward ? StepNext(*d, edge) : StepPrior(*d, edge)))
+        return forward ? a->recCount + 1 : 0;
+    if (edge) {
+        (forward ? d->eof : d->bof) = true;
+        return d->curRec;
+    }
+    TakeEntry(*d);
+    IndexFound = true;
+    return d->curRec;
+}
+
+std::int32_t HookNext()
+{
+    return Step(true);
+}
+
+std::int32_t HookPrior()
+{
+    return Step(false);
+}
+
+bool HookEof()
+{
+    AreaIndexes& s = CurrentState();
+    TWorkArea* a = Current();
+    if (s.naturalOrder || !s.slots[1])
+        return a && a->eof;
+    return s.slots[1]->eof;
+}
+
+bool HookBof()
+{
+    AreaIndexes& s = CurrentState();
+    TWorkArea* a = Current();
+    if (s.naturalOrder || !s.slots[1])
+        return a && a->bof;
+    return s.slots[1]->bof;
+}
+
+void HookSetBof()
+{
+    if (Descriptor* d = Controlling())
+        d->bof = true;
+}
+
+void HookSetEof()
+{
+    if (Descriptor* d = Controlling())
+        d->eof = true;
+}
+
+void HookCopyKeys()
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return;
+    const bool onRecord = a->recNo >= 1 && a->recNo <= a->recCount;
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d)
+            continue;
+        d->curKey = onRecord ? RecordKey(*a, *d) : BlankKey(*d);
+        d->curRec = onRecord ? a->recNo : 0;
+    }
+}
+
+void HookAppendNewKey()
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return;
+    const std::int32_t rec = a->recNo;
+    {
+        WithoutNaturalOrder natural(s);
+        CheckIndexChanged();
+        std::string keys[kMaxOrders + 1];
+        for (int i = 1; i <= kMaxOrders; ++i) {
+            Descriptor* d = s.slots[std::size_t(i)].get();
+            if (!d)
+                continue;
+            keys[i] = RecordKey(*a, *d);
+            if (InsertKey(*d, keys[i], rec, true)) {
+                d->curKey = keys[i];
+                d->curRec = rec;
+                continue;
+            }
+            // Take the new record out of the indexes that got it.
+            const std::uint16_t code = EngineErrorCode;
+            const std::string text = LastErrorText();
+            for (int j = i - 1; j >= 1; --j) {
+                Descriptor* dj = s.slots[std::size_t(j)].get();
+                int result = 0;
+                if (dj && RemoveKey(*dj, keys[j], rec, result) && result < 0)
+                    SetError(254, "Index-Datei beschädigt. " + dj->path + " [AppendNewKey]");
+            }
+            SetError(code, text);
+            return;
+        }
+    }
+    if (Descriptor* d = s.slots[1].get()) {
+        bool found = false;
+        if (!s.naturalOrder && Position(*d, d->curKey, rec, true, found) && found)
+            d->bof = d->eof = false;
+    }
+}
+
+void HookCompareKeys()
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return;
+    const std::int32_t rec = a->recNo;
+    WithoutNaturalOrder natural(s);
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d)
+            continue;
+        const std::string key = RecordKey(*a, *d);
+        if (key != d->curKey) {
+            int result = 0;
+            if (!RemoveKey(*d, d->curKey, rec, result))
+                return;
+            if (result < 0) {
+                SetError(254, "Datensatz Nr. " + std::to_string(rec) + " nicht im Index gefunden. " +
+                                  d->path + " [CompareKeys]");
+                return;
+            }
+            if (!InsertKey(*d, key, rec, false))
+                return;
+        }
+        d->curKey = key;
+        d->curRec = rec;
+    }
+    if (Descriptor* d = s.slots[1].get()) {
+        bool found = false;
+        Position(*d, d->curKey, rec, false, found);
+    }
+}
+
+bool* HookFound()
+{
+    return &IndexFound;
+}
+
+std::string HookFileName(int slot)
+{
+    return IndexFileName(slot);
+}
+
+std::string SlotKeyText(TWorkArea& a, Descriptor& d)
+{
+    if (d.keyMaker)
+        return d.keyMaker(d.keyData, d.order);
+    const bool onRecord = a.recNo >= 1 && a.recNo <= a.recCount;
+    return KeyText(a, d, onRecord ? RecordKey(a, d) : BlankKey(d));
+}
+
+std::string HookKeyOfSlot(int slot, bool& present)
+{
+    TWorkArea* a = Current();
+    Descriptor* d = slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get()
+                                                    : nullptr;
+    present = a && d;
+    return present ? SlotKeyText(*a, *d) : std::string();
+}
+
+std::string HookKeyOfOrder(bool& present)
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    present = a && AnyOpen(s);
+    if (!present)
+        return {};
+    if (s.naturalOrder || !s.slots[1]) {
+        std::string n = std::to_string(a->recNo);
+        return "Rec:" + std::string(n.size() < 10 ? 10 - n.size() : 0, ' ') + n;
+    }
+    return SlotKeyText(*a, *s.slots[1]);
+}
+
+bool HookAscending(int slot)
+{
+    Descriptor* d = slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get()
+                                                    : nullptr;
+    return !d || !d->descending;
+}
+
+bool HookSoundex(int slot)
+{
+    Descriptor* d = slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get()
+                                                    : nullptr;
+    return d && d->soundex;
+}
+
+} // namespace
+
+void FillHooks()
+{
+    Index.IndexActive = &HookActive;
+    Index.SyncControlling = &HookSyncControlling;
+    Index.NextRec = &HookNext;
+    Index.PriorRec = &HookPrior;
+    Index.FirstRec = &HookFirst;
+    Index.LastRec = &HookLast;
+    Index.IndexEof = &HookEof;
+    Index.IndexBof = &HookBof;
+    Index.AppendNewKey = &HookAppendNewKey;
+    Index.CopyCurrentKey = &HookCopyKeys;
+    Index.SyncAll = &HookSyncAll;
+    Index.CompareKeys = &HookCompareKeys;
+    Index.SetIndexBof = &HookSetBof;
+    Index.SetIndexEof = &HookSetEof;
+    Index.IndexFound = &HookFound;
+    Index.Reindex = &kt4::dbase::Reindex;
+    Index.CloseIndexes = &kt4::dbase::CloseIndexes;
+    Index.IndexFileName = &HookFileName;
+    Index.KeyOfSlot = &HookKeyOfSlot;
+    Index.KeyOfOrder = &HookKeyOfOrder;
+    Index.Ascending = &HookAscending;
+    Index.SoundexSlot = &HookSoundex;
+    Index.ReadSemaphore = &SetReadSemaphoreProc;
+    Index.LockSemaphore = &SetLockSemaphoreProc;
+}
+
+void SyncAllIndexes()
+{
+    SyncIndex(true);
+}
+
+} // namespace ndx
+
+bool Find(const std::string& given)
+{
+    using namespace ndx;
+    EngineErrorCode = 0;
+    IndexFound = false;
+    const std::string text = given.substr(0, kMaxKeyLength);
+    TWorkArea* a = RequireArea("Find");
+    if (!a)
+        return false;
+    AreaIndexes& s = CurrentState();
+    Descriptor* d = s.slots[1].get();
+    if (!d) {
+        SetError(221, "Index nicht geöffnet. (DBF=" + a->fileName + ") [Find]");
+        return false;
+    }
+    if (s.naturalOrder) {
+        SetError(254, "Find() mit Index-Ordnung 0 (natürliche Ordnung) nicht erlaubt [Find]");
+        return false;
+    }
+    if (text.empty())
+        return false;
+    bool found = false;
+    {
+        SemaphoreScope read(false);
+        if (!read.Ok())
+            return false;
+        RefreshRecCount(*a);
+        CheckIndexChanged();
+        std::string key;
+        std::size_t compareLen = 0;
+        bool atEnd = true;
+        if (a->recCount > 0 && SearchKey(*a, *d, text, IndexExact, key, compareLen)) {
+            if (!Seek(*d, key, false, atEnd))
+                return false;
+            while (!atEnd) {
+                TakeEntry(*d);
+                if (!GetDbfRecord(*a, d->curRec))
+                    return false;
+                RecordToBuffer(*a);
+                if (!RecordHidden(*a))
+                    break;
+                if (!StepNext(*d, atEnd))
+                    return false;
+            }
+            found = !atEnd && CompareKeys(*d, reinterpret_cast<const std::uint8_t*>(d->curKey.data()),
+                                          reinterpret_cast<const std::uint8_t*>(key.data()),
+                                          compareLen) == 0;
+        }
+        if (!found) {
+            detail::BlankAtEnd(*a, false);
+            d->eof = true;
+            d->Unposition();
+        } else {
+            d->bof = d->eof = false;
+            a->bof = a->eof = false;
+        }
+    }
+    IndexFound = found;
+    detail::RunRelation(*a);
+    return found;
+}
+
+bool FindExact(const std::string& text)
+{
+    const bool saved = IndexExact;
+    IndexExact = true;
+    const bool found = Find(text);
+    IndexExact = saved;
+    return found;
+}
+
+bool RecordsInKeyOrder(std::vector<std::int32_t>& records)
+{
+    using namespace ndx;
+    records.clear();
+    EngineErrorCode = 0;
+    TWorkArea* a = RequireArea("RecordsInKeyOrder");
+    Descriptor* d = Controlling();
+    if (!a || !d)
+        return false;
+    SemaphoreScope read(false);
+    if (!read.Ok())
+        return false;
+    CheckIndexChanged();
+    bool end = false;
+    if (!GoFirst(*d, end))
+        return false;
+    while (!end) {
+        records.push_back(std::int32_t(LeafView(*d).Rec(d->trail.back().index)));
+        if (!StepNext(*d, end))
+            return false;
+    }
+    d->Unposition();
+    return true;
+}
+
+std::string CurrentKeyBytes(int slot)
+{
+    using namespace ndx;
+    TWorkArea* a = Current();
+    Descriptor* d = slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get()
+                                                    : nullptr;
+    return a && d ? RecordKey(*a, *d) : std::string();
+}
+
+} // namespace kt4::dbase

@@ -1,0 +1,151 @@
+// Page access of open indexes: nodes are read whole and checked before
+// they are used, written whole by the tree operation that changed them,
+// and kept in a cache only in exclusive areas. Also the per-area state.
+#include "dbase/errors.h"
+#include "dbase/ndx_internal.h"
+
+namespace kt4::dbase::ndx {
+
+namespace {
+
+Array1<AreaIndexes, MaxAreas>& States()
+{
+    static Array1<AreaIndexes, MaxAreas> states;
+    return states;
+}
+
+std::uint16_t IoCode(const DbfFile& f, std::uint16_t fallback)
+{
+    return f.LastError() ? std::uint16_t(f.LastError()) : fallback;
+}
+
+} // namespace
+
+AreaIndexes& StateOf(int area)
+{
+    return States()[std::size_t(std::clamp(area, 1, MaxAreas))];
+}
+
+AreaIndexes& CurrentState()
+{
+    return StateOf(CurrentArea);
+}
+
+Descriptor* Controlling()
+{
+    return CurrentState().slots[1].get();
+}
+
+bool AnyOpen(const AreaIndexes& s)
+{
+    for (int i = 1; i <= kMaxOrders; ++i)
+        if (s.slots[std::size_t(i)])
+            return true;
+    return false;
+}
+
+std::string NodeContext(const Descriptor& d)
+{
+    return " in DBF-Bereich " + std::to_string(d.area) + ", Ordnung " + std::to_string(d.order) +
+           " " + d.path + " [GetNode]";
+}
+
+bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
+{
+    if (page == 0 || page >= d.hdr.pageCount) {
+        SetError(254, "Ungültige Knotennummer (" + std::to_string(page) + ")" + NodeContext(d));
+        return false;
+    }
+    if (const Page* hit = d.cache.Find(page)) { // checked when it was stored
+        out = *hit;
+        return true;
+    }
+    const long long got = d.file.ReadAt(std::int64_t(page) * kPageSize, out.data(), kPageSize);
+    if (got != static_cast<long long>(kPageSize)) {
+        SetError(got < 0 ? IoCode(d.file, 100) : 100,
+                 "Fehler beim Lesen der Index-Datei: " + d.path + " [SeekAndRead]");
+        return false;
+    }
+    PutU16(out.data() + 2, 0);
+    NodeView v{out.data(), d.hdr.recSize};
+    const unsigned n = v.Count();
+    bool sound = n <= d.hdr.keysPerPage;
+    if (sound && !v.Leaf()) {
+        sound = 4 + std::size_t(n) * d.hdr.recSize + 4 <= kPageSize;
+        for (unsigned i = 0; sound && i <= n; ++i)
+            sound = v.Child(i) >= 1 && v.Child(i) < d.hdr.pageCount;
+    }
+    if (!sound) {
+        SetError(254, "Beschädigter Knoten (" + std::to_string(page) + ")" + NodeContext(d));
+        return false;
+    }
+    d.cache.Store(page, out);
+    return true;
+}
+
+bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
+{
+    if (!d.file.WriteAt(std::int64_t(page) * kPageSize, node.data(), kPageSize)) {
+        SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei: " + d.path +
+                                          " [SeekAndWrite]");
+        d.cache.Clear();
+        return false;
+    }
+    d.cache.Store(page, node);
+    return true;
+}
+
+bool WriteAnchor(Descriptor& d)
+{
+    TWorkArea* a = Area(d.area);
+    Page page;
+    ComposeAnchor(d.hdr, d.expression, a ? a->recCount : 0, a ? a->fileName : std::string(),
+                  a && a->oem, page);
+    if (!d.file.WriteAt(0, page.data(), kPageSize)) {
+        SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei:  " + d.path +
+                                          " [WriteAnchorNode]");
+        return false;
+    }
+    d.anchorModified = false;
+    return true;
+}
+
+bool WriteHeaderOnly(Descriptor& d)
+{
+    std::uint8_t head[24];
+    ComposeHeader(d.hdr, head);
+    if (!d.file.WriteAt(0, head, sizeof head)) {
+        SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei:  " + d.path +
+                                          " [WriteAnchorNode]");
+        return false;
+    }
+    return true;
+}
+
+bool ReadAnchorNodes(AreaIndexes& s)
+{
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d)
+            continue;
+        d->Unposition();
+        d->cache.Clear();
+        std::uint8_t head[24];
+        if (d->file.ReadAt(0, head, sizeof head) != 24) {
+            SetError(IoCode(d->file, 100),
+                     "Fehler beim Lesen der Index-Datei:  " + d->path + " [ReadAnchorNodes]");
+            return false;
+        }
+        NdxHeader h = ParseHeader(head);
+        std::string why;
+        if (h.keyLen != d->hdr.keyLen || h.recSize != d->hdr.recSize ||
+            !ValidateHeader(h, d->keyMaker ? 'C' : d->type, why)) {
+            SetError(222, "Kann Index nicht öffnen: " + d->path + " [ReadAnchorNodes]");
+            return false;
+        }
+        d->hdr = h;
+    }
+    return true;
+}
+
+} // namespace kt4::dbase::ndx

@@ -1,0 +1,144 @@
+// Index throughput: building an index over 1,000,000 records (a 10-byte
+// character key and a numeric key, in memory and with sorted runs), and
+// random Finds of existing keys in an exclusive and in a shared area.
+#include "dbase/dbase.h"
+#include "dbase/expr.h"
+#include "foundation/ui_headless.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+using namespace kt4::dbase;
+
+namespace {
+
+constexpr int kRows = 1000000;
+
+const std::string& Folder()
+{
+    static const std::string dir = [] {
+        auto d = std::filesystem::temp_directory_path() / ("kt4_ndx_bench_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(d);
+        return d.string();
+    }();
+    // Registered after dir is made, so it runs before dir is destroyed.
+    static const bool cleanup = std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(Folder(), ec);
+    }) == 0;
+    (void)cleanup;
+    return dir;
+}
+
+std::string Code(int i)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "K%09d", int((std::int64_t(i) * 7919) % kRows));
+    return buf;
+}
+
+// CODE C(10), NUM N(10,0): written raw, the engine only opens it.
+std::string Table()
+{
+    static const std::string path = [] {
+        kt4::UseHeadlessUi().quiet = true;
+        ResetEngine();
+        InitExpressions();
+        IndexInit();
+        SetReportErrors(false);
+        const std::string p = Folder() + "/KEYS";
+        CreateDbf(p, {{"CODE", 'C', 10, 0}, {"NUM", 'N', 10, 0}});
+        std::string b;
+        {
+            std::ifstream in(p + ".DBF", std::ios::binary);
+            b.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        const std::size_t headerLen = std::size_t(std::uint8_t(b.at(8))) | std::size_t(std::uint8_t(b.at(9))) << 8;
+        b.resize(headerLen);
+        b.reserve(headerLen + std::size_t(kRows) * 21 + 1);
+        for (int i = 0; i < kRows; ++i) {
+            char rec[40];
+            std::snprintf(rec, sizeof rec, " %s%10d", Code(i).c_str(), int((std::int64_t(i) * 7919) % kRows));
+            b.append(rec, 21);
+        }
+        b.push_back(char(0x1A));
+        for (int i = 0; i < 4; ++i)
+            b[4 + std::size_t(i)] = char(std::uint32_t(kRows) >> (8 * i));
+        std::ofstream(p + ".DBF", std::ios::binary | std::ios::trunc).write(b.data(), std::streamsize(b.size()));
+        return p + ".DBF";
+    }();
+    return path;
+}
+
+void BuildIndex(benchmark::State& state, const char* expr, std::size_t budget)
+{
+    const std::string table = Table();
+    USE(table + " EXCLUSIVE");
+    IndexSortBudget = budget;
+    for (auto _ : state)
+        if (!Index_On(expr, Folder() + "/bench"))
+            state.SkipWithError(LastErrorText().c_str());
+    IndexSortBudget = std::size_t{256} << 20;
+    USE("");
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+void BM_IndexBuildCharKey(benchmark::State& state)
+{
+    BuildIndex(state, "CODE", std::size_t{256} << 20);
+}
+BENCHMARK(BM_IndexBuildCharKey)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_IndexBuildNumericKey(benchmark::State& state)
+{
+    BuildIndex(state, "NUM", std::size_t{256} << 20);
+}
+BENCHMARK(BM_IndexBuildNumericKey)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_IndexBuildCharKeySortedRuns(benchmark::State& state)
+{
+    BuildIndex(state, "CODE", std::size_t{4} << 20); // about 14 runs
+}
+BENCHMARK(BM_IndexBuildCharKeySortedRuns)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void RandomFinds(benchmark::State& state, bool exclusive)
+{
+    const std::string table = Table();
+    USE(table + " EXCLUSIVE");
+    Index_On("CODE", Folder() + "/find");
+    USE(table + (exclusive ? " EXCLUSIVE" : ""));
+    SetIndexToCB(Folder() + "/find", 1, nullptr, nullptr);
+    std::mt19937 rng(5);
+    std::vector<std::string> keys;
+    for (std::int64_t i = 0; i < state.range(0); ++i)
+        keys.push_back(Code(int(rng() % kRows)));
+    std::int64_t found = 0;
+    for (auto _ : state)
+        for (const std::string& k : keys)
+            found += Find(k) ? 1 : 0;
+    if (found != state.iterations() * state.range(0))
+        state.SkipWithError("a key was not found");
+    USE("");
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_FindExclusive(benchmark::State& state)
+{
+    RandomFinds(state, true);
+}
+BENCHMARK(BM_FindExclusive)->Arg(kRows)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_FindShared(benchmark::State& state)
+{
+    RandomFinds(state, false);
+}
+BENCHMARK(BM_FindShared)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,275 @@
+// NDX files as built: sizes and page numbering, page 0, UNIQUE, the two
+// sort paths, and damaged files refused on open or on the node read.
+#include "ndx_fixture.h"
+
+#include "foundation/private_temp.h"
+
+namespace kt4::dbase::test {
+namespace {
+
+using NdxFormatTest = NdxTest;
+
+std::vector<std::string> Numbered(int n)
+{
+    std::vector<std::string> v;
+    for (int i = 0; i < n; ++i)
+        v.push_back("k" + std::to_string(100000 + i));
+    return v;
+}
+
+TEST_F(NdxFormatTest, SizesAndPageNumbers)
+{
+    struct Case {
+        int records;
+        std::uint32_t root, pages;
+    } cases[] = {{0, 1, 2}, {25, 1, 2}, {26, 3, 4}, {51, 4, 5}};
+    for (const Case& c : cases) {
+        const std::string table = NameTable(Numbered(c.records));
+        ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+        ASSERT_TRUE(Index_On("NAME", "n")) << LastErrorText();
+        USE("");
+        auto b = ReadBytes(Path("n.ndx"));
+        EXPECT_EQ(U32At(b, 0), c.root) << c.records;
+        EXPECT_EQ(U32At(b, 4), c.pages) << c.records;
+        EXPECT_EQ(b.size(), c.pages * 512u) << c.records;
+    }
+}
+
+TEST_F(NdxFormatTest, RecordSizeAndKeysPerPage)
+{
+    const std::string table = RawTable("T", {{"NAME", 'C', 10, 0}, {"LONG", 'C', 100, 0}, {"NUM", 'N', 8, 2}}, 1,
+                                       [](int) { return std::string("x"); });
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    struct Case {
+        const char* expr;
+        std::uint16_t keyLen, perPage;
+        std::uint32_t recSize;
+        char letter;
+        std::uint16_t type;
+    } cases[] = {{"NAME", 10, 25, 20, 'C', 0}, {"NUM", 8, 31, 16, 'N', 1}, {"LONG", 100, 4, 108, 'C', 0},
+                 {"CTOD(\"01.02.03\")", 8, 31, 16, 'D', 1}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Index_On(c.expr, "x")) << LastErrorText();
+        CloseIndexes();
+        auto b = ReadBytes(Path("x.ndx"));
+        EXPECT_EQ(U16At(b, 12), c.keyLen) << c.expr;
+        EXPECT_EQ(U16At(b, 14), c.perPage) << c.expr;
+        EXPECT_EQ(U32At(b, 18), c.recSize) << c.expr;
+        EXPECT_EQ(b[9], c.letter) << c.expr;
+        EXPECT_EQ(U16At(b, 16), c.type) << c.expr;
+    }
+}
+
+TEST_F(NdxFormatTest, AnchorPage)
+{
+    const std::string table = RawTable("LONGTABLENAME1", {{"NAME", 'C', 10, 0}}, 3,
+                                       [](int i) { return std::string(1, char('a' + i)); });
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("upper( name ) + 'a \"b'", "a UNIQUE")) << LastErrorText();
+    USE("");
+    auto b = ReadBytes(Path("a.ndx"));
+    std::vector<std::uint8_t> expect(512, 0);
+    PutU32At(expect, 0, 1);
+    PutU32At(expect, 4, 2);
+    expect[9] = 'C';
+    expect[12] = 14; // "A" + 'a "b'
+    expect[14] = 504 / 24;
+    PutU32At(expect, 18, 24);
+    expect[23] = 1;
+    const std::string expr = "UPPER(NAME)+'a \"b'";
+    std::copy(expr.begin(), expr.end(), expect.begin() + 24);
+    PutU32At(expect, 488, ~3u);
+    PutU32At(expect, 492, 3);
+    const std::string name = "LONGTABLENAM";
+    std::copy(name.begin(), name.end(), expect.begin() + 496);
+    EXPECT_EQ(std::vector<std::uint8_t>(b.begin(), b.begin() + 512), expect);
+    // A double-quoted literal is stored with double quotes.
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("name+'x'", "b")) << LastErrorText();
+    USE("");
+    b = ReadBytes(Path("b.ndx"));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data() + 24)), "NAME+\"x\"");
+}
+
+TEST_F(NdxFormatTest, UniqueKeepsTheFirstRecordAndDeletedRecordsAreIndexed)
+{
+    const std::string table = NameTable({"b", "a", "b"});
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    GO(3);
+    ASSERT_TRUE(DeleteRec());
+    ASSERT_TRUE(Index_On("NAME", "U UNIQUE"));
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{2, 1}));
+    ASSERT_TRUE(Index_On("NAME", "ALL"));
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{2, 1, 3}));
+}
+
+TEST_F(NdxFormatTest, InfoProgressAndTheRecordsInKeyOrder)
+{
+    const std::string table = NameTable(Numbered(100));
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    int calls = 0;
+    SetIndexProgress([&] { ++calls; }, 7);
+    ASSERT_TRUE(Index_On("NAME", "info UNIQUE"));
+    SetIndexProgress(nullptr, 0);
+    EXPECT_EQ(calls, 7);
+    std::vector<std::int32_t> records;
+    ASSERT_TRUE(RecordsInKeyOrder(records));
+    EXPECT_EQ(records, Order());
+    TIndexInfo info;
+    ASSERT_TRUE(IndexInfo(Path("info.ndx"), info));
+    EXPECT_EQ(info.expression, "NAME");
+    EXPECT_EQ(info.keyLength, 10);
+    EXPECT_EQ(info.keyType, 'C');
+    EXPECT_TRUE(info.unique);
+    EXPECT_EQ(info.recordCount, 100);
+    EXPECT_EQ(info.tableName, "NAMES.DBF");
+    USE("");
+    auto b = ReadBytes(Path("info.ndx"));
+    b[488] ^= 1; // the check word no longer matches
+    WriteBytes(Path("info.ndx"), b);
+    EXPECT_EQ(IndexInfoRecordCount(Path("info.ndx")), -1);
+    EXPECT_FALSE(IndexInfo("", info));
+    EXPECT_EQ(EngineErrorCode, 220);
+}
+
+TEST_F(NdxFormatTest, OverlongExpressionMakesNoFile)
+{
+    const std::string table = NameTable({"a"});
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    EXPECT_FALSE(Index_On("NAME+" + std::string(96, ' ') + "NAME", "long"));
+    EXPECT_EQ(EngineErrorCode, 300);
+    EXPECT_FALSE(std::filesystem::exists(Path("long.ndx")));
+}
+
+TEST_F(NdxFormatTest, AMillionRecords)
+{
+    const std::string table = RawTable("BIG", {{"NAME", 'C', 10, 0}, {"NUM", 'N', 10, 0}}, 1000000, [](int i) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%010d%10d", (i * 7919) % 1000003, i);
+        return std::string(buf);
+    });
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "c")) << LastErrorText();
+    ASSERT_TRUE(Index_On("NUM", "n")) << LastErrorText();
+    USE("");
+    struct Case {
+        const char* file;
+        std::uint32_t root;
+        std::size_t size;
+    } cases[] = {{"c.ndx", 41603, 21301248}, {"n.ndx", 33301, 33302 * 512}};
+    for (const Case& c : cases) {
+        auto b = ReadBytes(Path(c.file));
+        EXPECT_EQ(U32At(b, 0), c.root) << c.file;
+        EXPECT_EQ(U32At(b, 4), c.root + 1) << c.file;
+        EXPECT_EQ(b.size(), c.size) << c.file;
+    }
+}
+
+TEST_F(NdxFormatTest, ExternalMergeWritesTheSameFile)
+{
+    const std::string table = RawTable("M", {{"NAME", 'C', 12, 0}, {"NUM", 'N', 10, 2}}, 5000, [](int i) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%-12s%10.2f", ("n" + std::to_string(i % 977)).c_str(), (i % 313) - 150.5);
+        return std::string(buf);
+    });
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    for (const char* expr : {"NAME", "NUM", "NAME+STR(NUM)"}) {
+        IndexSortBudget = std::size_t{256} << 20;
+        ASSERT_TRUE(Index_On(expr, "mem")) << LastErrorText();
+        IndexSortBudget = 2048; // runs of about 80 keys
+        ASSERT_TRUE(Index_On(expr, "runs")) << LastErrorText();
+        CloseIndexes();
+        EXPECT_EQ(ReadBytes(Path("mem.ndx")), ReadBytes(Path("runs.ndx"))) << expr;
+    }
+    std::error_code ec;
+    EXPECT_TRUE(std::filesystem::is_empty(PrivateTempSubdir("dbf"), ec));
+}
+
+// ---- Damaged files ----
+
+class NdxDamageTest : public NdxTest {
+protected:
+    void Build(int records)
+    {
+        table_ = NameTable(Numbered(records));
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+        ASSERT_TRUE(Index_On("NAME", "d"));
+        USE("");
+        good_ = ReadBytes(Path("d.ndx"));
+    }
+    std::uint16_t OpenWith(const std::vector<std::uint8_t>& bytes)
+    {
+        WriteBytes(Path("d.ndx"), bytes);
+        EXPECT_TRUE(USE(table_ + " EXCLUSIVE"));
+        SetIndexTo("d", 1);
+        const std::uint16_t code = EngineErrorCode;
+        if (code == 0) {
+            Set_Order_To(1);
+            Order();
+            Find("k1000");
+        }
+        const std::uint16_t after = code ? code : EngineErrorCode;
+        USE("");
+        return after;
+    }
+    std::string table_;
+    std::vector<std::uint8_t> good_;
+};
+
+TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
+{
+    Build(60);
+    struct Case {
+        const char* what;
+        std::size_t at;
+        std::uint32_t value;
+        int width;
+    } cases[] = {{"key length 0", 12, 0, 2},     {"key length 101", 12, 101, 2}, {"key type", 16, 1, 2},
+                 {"type letter", 9, 'N', 1},      {"record size", 18, 24, 4},     {"keys per page 1", 14, 1, 2},
+                 {"keys per page 26", 14, 26, 2}, {"root 0", 0, 0, 4},            {"root past the end", 0, 9, 4}};
+    for (const Case& c : cases) {
+        auto b = good_;
+        for (int i = 0; i < c.width; ++i)
+            b[c.at + std::size_t(i)] = std::uint8_t(c.value >> (8 * i));
+        EXPECT_EQ(OpenWith(b), 222) << c.what;
+    }
+    EXPECT_EQ(OpenWith(std::vector<std::uint8_t>(good_.begin(), good_.begin() + 1000)), 222);
+    EXPECT_EQ(OpenWith(good_), 0);
+}
+
+TEST_F(NdxDamageTest, NodeFaultsGive254)
+{
+    Build(60); // leaves 1, 2, 3 under root 4
+    ASSERT_EQ(U32At(good_, 0), 4u);
+    struct Case {
+        const char* what;
+        std::size_t at;
+        std::uint32_t value;
+        int width;
+    } cases[] = {{"too many keys in a leaf", 512, 26, 2},
+                 {"too many keys in the root", 4 * 512, 26, 2},
+                 {"child out of range", 4 * 512 + 4, 77, 4},
+                 {"child cycle", 4 * 512 + 4, 4, 4}};
+    for (const Case& c : cases) {
+        auto b = good_;
+        for (int i = 0; i < c.width; ++i)
+            b[c.at + std::size_t(i)] = std::uint8_t(c.value >> (8 * i));
+        EXPECT_EQ(OpenWith(b), 254) << c.what;
+    }
+}
+
+TEST_F(NdxDamageTest, TooFewPagesAreRepairedOnOpen)
+{
+    Build(60);
+    auto b = good_;
+    PutU32At(b, 4, 4); // one page short
+    WriteBytes(Path("d.ndx"), b);
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << LastErrorText();
+    EXPECT_EQ(Order().size(), 60u);
+    USE("");
+    EXPECT_EQ(U32At(ReadBytes(Path("d.ndx")), 4), 5u);
+}
+
+} // namespace
+} // namespace kt4::dbase::test

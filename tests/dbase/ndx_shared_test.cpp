@@ -1,0 +1,279 @@
+// Indexes of shared tables between real processes: the semaphore file,
+// rebuilds that never pull a file from under another program, a build
+// that fails half-way, and four programs changing one table at once.
+#include "ndx_fixture.h"
+#include "process_helpers.h"
+
+#include <sys/resource.h>
+#include <utime.h>
+
+namespace kt4::dbase::test {
+namespace {
+
+class NdxSharedTest : public NdxTest {
+protected:
+    void SetUp() override
+    {
+        NdxTest::SetUp();
+        std::vector<std::string> names;
+        for (int i = 0; i < 30; ++i)
+            names.push_back("n" + std::to_string(1000 + i * 7 % 30));
+        table_ = NameTable(names);
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+        ASSERT_TRUE(Index_On("NAME", "s"));
+        USE("");
+        sem_ = Path("NAMES.@S@");
+    }
+    bool OpenShared(const std::string& alias = "")
+    {
+        return USE(table_ + (alias.empty() ? "" : " ALIAS " + alias)) && SetIndexToCB("s", 1, nullptr, nullptr);
+    }
+    // In a forked child: the parent's indexes are forgotten first (their
+    // files are the parent's).
+    bool ChildOpen()
+    {
+        IndexInit();
+        return OpenShared();
+    }
+    std::vector<std::uint8_t> Semaphore() { return ReadBytes(sem_); }
+    void WriteSemaphore(std::vector<std::uint8_t> bytes, bool yesterday)
+    {
+        WriteBytes(sem_, bytes);
+        if (yesterday) {
+            struct utimbuf t{std::time(nullptr) - 86400 * 2, std::time(nullptr) - 86400 * 2};
+            ::utime(sem_.c_str(), &t);
+        }
+    }
+    bool AppendName(const std::string& name)
+    {
+        if (!ALock())
+            return false;
+        ClearRecord();
+        Buffer().SetText(1, name);
+        const bool ok = Append();
+        Unlock();
+        return ok;
+    }
+    std::string table_, sem_;
+};
+
+TEST_F(NdxSharedTest, ReadSectionsNestAndCountReaders)
+{
+    ASSERT_TRUE(OpenShared()) << LastErrorText();
+    EXPECT_EQ(Semaphore(), (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    EXPECT_TRUE(SetReadSemaphoreProc(true));
+    EXPECT_TRUE(SetReadSemaphoreProc(true));
+    EXPECT_EQ(Semaphore()[1], 1);
+    EXPECT_TRUE(SetReadSemaphoreProc(false));
+    EXPECT_EQ(Semaphore()[1], 1);
+    EXPECT_TRUE(SetReadSemaphoreProc(false));
+    EXPECT_EQ(Semaphore()[1], 0);
+    EXPECT_FALSE(SetReadSemaphoreProc(false));
+    EXPECT_EQ(EngineErrorCode, 254);
+    // 127 readers counted: one more leaves the count there.
+    auto b = Semaphore();
+    b[1] = 127;
+    WriteSemaphore(b, false);
+    EXPECT_TRUE(SetReadSemaphoreProc(true));
+    EXPECT_EQ(Semaphore()[1], 127);
+    EXPECT_TRUE(SetReadSemaphoreProc(false));
+    EXPECT_EQ(Semaphore()[1], 126);
+}
+
+TEST_F(NdxSharedTest, AnotherProgramsChangeIsSeenOnce)
+{
+    ASSERT_TRUE(OpenShared());
+    GoTop();
+    EXPECT_EQ(InChild([&] { return ChildOpen() && AppendName("n0000") ? 0 : 1; }), 0);
+    ASSERT_TRUE(SetReadSemaphoreProc(true));
+    EXPECT_TRUE(CheckIndexChanged());
+    EXPECT_FALSE(CheckIndexChanged());
+    SetReadSemaphoreProc(false);
+    GoTop();
+    EXPECT_EQ(RecNo(), 31);
+    EXPECT_EQ(Order().size(), 31u);
+    ExpectSound(1);
+}
+
+TEST_F(NdxSharedTest, TheLastLogoutErasesTheFile)
+{
+    ASSERT_TRUE(OpenShared());
+    Select(2);
+    ASSERT_TRUE(OpenShared("SECOND"));
+    EXPECT_EQ(Semaphore()[0], 2);
+    WriteSemaphore({0, 0, 0, 0}, false); // a count reset meanwhile stays at 0
+    USE("");
+    EXPECT_TRUE(std::filesystem::exists(sem_));
+    EXPECT_EQ(Semaphore()[0], 0);
+    Select(1);
+    USE("");
+    EXPECT_FALSE(std::filesystem::exists(sem_));
+}
+
+TEST_F(NdxSharedTest, AWriterWaitsForLiveReadersAndWritesNothing)
+{
+    ASSERT_TRUE(OpenShared());
+    ASSERT_TRUE(SetReadSemaphoreProc(true)); // area 1 reads
+    Select(2);
+    ASSERT_TRUE(OpenShared("SECOND"));
+    EXPECT_FALSE(AppendName("n0001"));
+    EXPECT_EQ(EngineErrorCode, 1202);
+    GO(1);
+    ASSERT_TRUE(RLock());
+    Buffer().SetText(1, "changed");
+    EXPECT_FALSE(REPLACE());
+    EXPECT_EQ(EngineErrorCode, 1202);
+    Unlock();
+    Select(1);
+    SetReadSemaphoreProc(false);
+    Select(2);
+    EXPECT_EQ(RecCount(), 30);
+    GO(1);
+    EXPECT_EQ(Name(), "n1000");
+    EXPECT_TRUE(AppendName("n0001"));
+    ExpectSound(1);
+}
+
+TEST_F(NdxSharedTest, LoginResetsTheFileOnlyWhenNobodyElseIsLoggedIn)
+{
+    {
+        Holder other;
+        ASSERT_TRUE(other.Start([&] { return ChildOpen(); }));
+        WriteSemaphore({7, 0, 5, 0}, true);
+        ASSERT_TRUE(OpenShared());
+        EXPECT_EQ(Semaphore(), (std::vector<std::uint8_t>{8, 0, 5, 0}));
+        USE("");
+    }
+    WriteSemaphore({7, 3, 5, 0}, false);
+    ASSERT_TRUE(OpenShared());
+    EXPECT_EQ(Semaphore(), (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    EXPECT_TRUE(AppendName("n0002")); // the stale readers block nothing
+}
+
+TEST_F(NdxSharedTest, AKilledReaderDoesNotStopTheNextAppend)
+{
+    Holder reader;
+    ASSERT_TRUE(reader.Start([&] { return ChildOpen() && SetReadSemaphoreProc(true); }));
+    ASSERT_TRUE(OpenShared());
+    EXPECT_EQ(Semaphore()[1], 1);
+    reader.Kill();
+    EXPECT_TRUE(AppendName("n0003")) << LastErrorText();
+    ExpectSound(1);
+}
+
+TEST_F(NdxSharedTest, PackOfASharedTableRebuildsAndGoesOnShared)
+{
+    ASSERT_TRUE(OpenShared());
+    ASSERT_TRUE(FLock());
+    for (int n : {3, 17}) {
+        GO(n);
+        ASSERT_TRUE(DeleteRec());
+    }
+    Unlock();
+    Pack();
+    ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+    EXPECT_EQ(RecCount(), 28);
+    ExpectSound(1);
+    EXPECT_EQ(InChild([&] { return ChildOpen() && AppendName("n0004") ? 0 : 1; }), 0);
+    EXPECT_TRUE(AppendName("n0005")) << LastErrorText();
+    EXPECT_EQ(Order().size(), 30u);
+    ExpectSound(1);
+    USE("");
+    EXPECT_FALSE(std::filesystem::exists(sem_));
+}
+
+TEST_F(NdxSharedTest, NoRebuildUnderAnotherProgram)
+{
+    const auto before = ReadBytes(Path("s.ndx"));
+    {
+        Holder other;
+        ASSERT_TRUE(other.Start([&] { return ChildOpen(); }));
+        ASSERT_TRUE(USE(table_));
+        EXPECT_FALSE(Index_On("NAME", "s"));
+        EXPECT_EQ(EngineErrorCode, 225);
+        EXPECT_EQ(ReadBytes(Path("s.ndx")), before);
+    }
+    EXPECT_TRUE(Index_On("NAME", "s")) << LastErrorText();
+    ExpectSound(1);
+}
+
+TEST_F(NdxSharedTest, AFailedBuildLeavesTheOldFile)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 3000; ++i)
+        names.push_back("b" + std::to_string(i));
+    const std::string big = NameTable(names, 10, "BIG");
+    ASSERT_TRUE(USE(big + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "big"));
+    USE("");
+    const auto before = ReadBytes(Path("big.ndx"));
+    EXPECT_EQ(InChild([&] {
+                  IndexInit();
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  struct rlimit limit{16384, 16384};
+                  ::setrlimit(RLIMIT_FSIZE, &limit);
+                  if (!USE(big + " EXCLUSIVE"))
+                      return 2;
+                  return !Index_On("NAME+'x'", "big") && EngineErrorCode != 0 ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(ReadBytes(Path("big.ndx")), before);
+    for (const auto& e : std::filesystem::directory_iterator(dir_))
+        EXPECT_EQ(e.path().filename().string().find("tmp"), std::string::npos) << e.path();
+}
+
+int RunTool(const std::vector<std::string>& args)
+{
+    return InChild([&] {
+        std::vector<char*> argv;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        return 127;
+    });
+}
+
+TEST_F(NdxSharedTest, FourProgramsChangeOneTable)
+{
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NUM", "num"));
+    USE("");
+    const std::string tool = KT4_NDXTOOL;
+    std::vector<pid_t> pids;
+    for (int i = 0; i < 4; ++i) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            const std::string seed = std::to_string(i + 1);
+            ::execl(tool.c_str(), tool.c_str(), "churn", table_.c_str(), "--ops", "1000", "--seed", seed.c_str(),
+                    Path("s.ndx").c_str(), Path("num.ndx").c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        pids.push_back(pid);
+    }
+    for (pid_t pid : pids) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    EXPECT_FALSE(std::filesystem::exists(sem_));
+    EXPECT_EQ(RunTool({tool, "check", table_, Path("s.ndx"), Path("num.ndx")}), 0);
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    for (const char* name : {"s", "num"}) {
+        ASSERT_TRUE(SetIndexTo(name, 1));
+        check::NdxChecker kept, fresh;
+        ASSERT_TRUE(kept.CheckFile(IndexFileName(1)));
+        ASSERT_TRUE(Index_On(name == std::string("s") ? "NAME" : "NUM", "fresh"));
+        ASSERT_TRUE(fresh.CheckFile(IndexFileName(1)));
+        ASSERT_EQ(kept.Entries().size(), fresh.Entries().size()) << name;
+        for (std::size_t i = 0; i < kept.Entries().size(); ++i)
+            ASSERT_TRUE(kept.Entries()[i].key == fresh.Entries()[i].key &&
+                        kept.Entries()[i].rec == fresh.Entries()[i].rec)
+                << name << " entry " << i;
+        CloseIndexes();
+    }
+    EXPECT_GT(RecCount(), 100);
+}
+
+} // namespace
+} // namespace kt4::dbase::test
