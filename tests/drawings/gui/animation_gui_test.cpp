@@ -188,7 +188,7 @@ TEST_F(AnimationGui, BearingSectionsPicture)
         const Real W = typ == TaperedRoller ? b.T() : b.B, R = b.D / 2;
         const Real half = 0.6L * std::max(W, 2 * R);
         cad::c_begin(cad::cmScreen);
-        cad::c_header(W / 2 - half, -half, W / 2 + half, half, 0);
+        cad::c_header(W / 2 - 4 * half / 3, -half, W / 2 + 4 * half / 3, half, 0); // the tile is 4:3
         cad::c_tables(2);
         cad::c_blocks();
         cad::c_endblocks();
