@@ -182,6 +182,14 @@ std::int32_t AppendFrom(const std::string& source, std::function<bool()> filter)
     CurrentArea = srcNo;
     const std::int32_t total = RecCount(); // records added during the run are not visited
     GoTop();
+    struct EndProgress {
+        bool shown = false;
+        ~EndProgress()
+        {
+            if (shown)
+                Ui().ProgressEnd();
+        }
+    } progress;
     std::int32_t appended = 0, visited = 0;
     while (EngineErrorCode == 0 && !src.eof && src.recNo <= total) {
         if (!WhileHolds(src))
@@ -204,8 +212,10 @@ std::int32_t AppendFrom(const std::string& source, std::function<bool()> filter)
             ++appended;
             CurrentArea = srcNo;
         }
-        if (++visited % 100 == 0 && total > 0)
+        if (++visited % 100 == 0 && total > 0) {
             Ui().Progress("Appending...", int(std::int64_t(visited) * 100 / total));
+            progress.shown = true;
+        }
         SKIP(1);
     }
     return appended;

@@ -65,6 +65,8 @@ public:
     // Cursor and progress
     virtual void SetWaitCursor(bool on) = 0;
     virtual void Progress(const std::string& text, int percent) = 0;
+    // Ends the progress of a long operation (headless: nothing to close).
+    virtual void ProgressEnd() {}
 
     // Documents and programs (argument vectors, never a shell line)
     virtual void ShowTextFile(const std::string& path, const std::string& caption) = 0;

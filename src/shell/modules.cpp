@@ -1,9 +1,13 @@
 #include "shell/modules.h"
 
 #include "cad/cad_settings.h"
+#include "dbase/dataset.h"
 #include "dbase/expr.h"
+#include "dbase/memo.h"
 #include "dbase/ndx.h"
 #include "dbase/runtime.h"
+#include "dbase/table_access.h"
+#include "dbase/vfile.h"
 #include "drawings/view_dispatcher.h"
 #include "drive/bearing_types.h"
 #include "drive/dialog_fields.h"
@@ -41,6 +45,10 @@ void InitModules()
     dbase::InitEngine();
     dbase::InitExpressions();
     dbase::IndexInit();
+    dbase::MemoInit();
+    dbase::VFilesInit();
+    dbase::InitDatasets();
+    dbase::InitTableAccess();
     // drive data, bearings, documentation, sibling files
     drive::InitDriveData();
     bearings::InitBearingSlots();

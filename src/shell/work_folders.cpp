@@ -1,5 +1,6 @@
 #include "shell/work_folders.h"
 
+#include "dbase/table_access.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
 #include "foundation/files.h"
@@ -89,8 +90,9 @@ void CheckWorkFolders()
     Check(DefaultDataDir, "ung\x81ltiger Data Ordner konfiguriert");
     if (DbfUseTemp) {
         HourglassCursor();
-        // Without the copies the tables are opened where they are.
-        if (!CopyFiles("*.dbf", AddBackslash(DbfDir), AddBackslash(TempDir)))
+        // Each table with its memo file; without the copies the tables are
+        // opened where they are.
+        if (!dbase::CopyTablesWithMemos(AddBackslash(DbfDir), AddBackslash(TempDir)))
             DbfUseTemp = false;
         NormalCursor();
     }

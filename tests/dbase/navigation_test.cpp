@@ -1,5 +1,7 @@
 // Moving through a table, editing records and packing.
 #include "dbase_fixture.h"
+#include "dbase/memo.h"
+#include "dbase/vfile.h"
 
 namespace kt4::dbase::test {
 namespace {
@@ -265,17 +267,44 @@ TEST_F(NavigationTest, FailedAppendLeavesNoRecord)
     EXPECT_EQ(ReadBytes(table_).size(), 193u + 33 + 1);
 }
 
-TEST_F(NavigationTest, HooksAreEmptyAndTheCoreWorksWithout)
+TEST_F(NavigationTest, ModulesInstallTheirHooks)
 {
-    EXPECT_FALSE(IndexLinked());
-    EXPECT_FALSE(MemoLinked());
-    EXPECT_FALSE(VFilesLinked());
-    EXPECT_EQ(Index.FirstRec, nullptr);
-    EXPECT_EQ(Memo.AddMemo, nullptr);
-    EXPECT_EQ(VFiles.Request, nullptr);
+    const MemoHooks memo = Memo;
+    const VFileHooks vfiles = VFiles;
+    MemoInit();
+    VFilesInit();
+    EXPECT_TRUE(MemoLinked());
+    EXPECT_TRUE(VFilesLinked());
+    for (const void* slot : {(const void*)Memo.ReadMemoLines, (const void*)Memo.PackMemoFile,
+                             (const void*)Memo.OpenMemoFile, (const void*)Memo.CloseMemoFile,
+                             (const void*)Memo.CopyMemo, (const void*)Memo.CopyMemoInPlace,
+                             (const void*)Memo.AddMemo, (const void*)VFiles.Request})
+        EXPECT_NE(slot, nullptr);
+    Memo = memo;
+    VFiles = vfiles;
+}
+
+TEST_F(NavigationTest, TheCoreWorksWithoutHooks)
+{
+    ClearHooks();
+    EXPECT_FALSE(IndexLinked() || MemoLinked() || VFilesLinked() || ParserLinked());
+    // A table with a memo field opens without its memo file.
+    ASSERT_TRUE(SetCreateVersion(0x8B));
+    ASSERT_TRUE(CreateDbf(Path("M"), {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}}));
+    std::filesystem::remove(Path("M.DBT"));
+    ASSERT_TRUE(USE(Path("M") + " EXCLUSIVE"));
+    ClearRecord();
+    Buffer().SetText(1, "x");
+    ASSERT_TRUE(Append());
+    EXPECT_FALSE(Locate("NOTE", "a", false, 1, false));
+    EXPECT_EQ(EngineErrorCode, 220);
+    USE("");
     OpenWith(2);
     GoBottom();
     EXPECT_EQ(Name(), "R2");
+    std::vector<std::uint8_t> buffer(16);
+    EXPECT_FALSE(USE("V VIRTUAL FILE", buffer.data(), buffer.size()));
+    EXPECT_EQ(EngineErrorCode, 1101);
 }
 
 // A fake index unit that orders the records backwards.

@@ -4,82 +4,14 @@
 // values. A missing tool fails the test in CI and is skipped with a clear
 // message elsewhere (tests/dbase/packages.txt lists the packages).
 #include "dbase_fixture.h"
+#include "peer_tools.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace kt4::dbase::test {
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
-
-ToolRun RunProgram(const std::vector<std::string>& argv)
-{
-    int pipefd[2];
-    ToolRun run;
-    if (::pipe(pipefd) != 0)
-        return run;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipefd[1], 1);
-        ::close(pipefd[0]);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(pipefd[1]);
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(pipefd[0], buf, sizeof buf)) > 0)
-        run.out.append(buf, std::size_t(n));
-    ::close(pipefd[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-    return run;
-}
-
-// True when the tool is there; otherwise fails (CI) or skips the test.
-#define REQUIRE_TOOL(path, package)                                                          \
-    do {                                                                                     \
-        if (!std::filesystem::exists(path)) {                                                \
-            if (std::getenv("CI"))                                                           \
-                FAIL() << path << " is missing: install " << package;                        \
-            GTEST_SKIP() << path << " is missing: install " << package                       \
-                         << " (tests/dbase/packages.txt)";                                   \
-        }                                                                                    \
-    } while (0)
-
-ToolRun Python(const std::string& script, const std::vector<std::string>& args = {})
-{
-    std::vector<std::string> argv = {"/usr/bin/python3", "-c", script};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return RunProgram(argv);
-}
-
-bool PythonHas(const std::string& module)
-{
-    return std::filesystem::exists("/usr/bin/python3") &&
-           Python("import " + module).status == 0;
-}
-
-#define REQUIRE_PYTHON(module, package)                                                      \
-    do {                                                                                     \
-        if (!PythonHas(module)) {                                                            \
-            if (std::getenv("CI"))                                                           \
-                FAIL() << "python module " << module << " is missing: install " << package;  \
-            GTEST_SKIP() << "python module " << module << " is missing: install " << package \
-                         << " (tests/dbase/packages.txt)";                                   \
-        }                                                                                    \
-    } while (0)
 
 const char* kDbfreadDump = R"(
 import sys, dbfread

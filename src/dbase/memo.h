@@ -1,0 +1,90 @@
+// Memo files beside the tables: DBT of dBase III (version 0x83) and dBase IV
+// (0x8B, 0x8C), FPT of FoxPro (0xF5). A memo field holds the number of the
+// memo's first block as text. Memo text follows its table's code page like
+// the records: OEM bytes in OEM tables, the engine's ANSI text for callers.
+//
+// Block runs: a memo of n bytes occupies ceil((n + h) / block size) blocks,
+// h = 8 (the block header of dBase IV and FoxPro) or 1 (the 0x1A that ends a
+// dBase III memo). New memos go to the end of the file; a dBase IV memo that
+// still fits its own old blocks is rewritten there. The first header word is
+// always the block after the end; PackMemofile reclaims unused space.
+// Reading takes no lock: a memo that another program rewrites in place at
+// that moment can be read half done. Writers hold a lock on one byte at
+// 0x40000000 of the memo file (shared tables only).
+//
+// MemoInit installs the memo hooks of the engine core (USE, close, PACK,
+// APPEND FROM, LOCATE, expressions). Every operation acts on the current
+// work area.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kt4::dbase {
+
+// ---- Settings (MemoInit sets the defaults) ----
+extern std::uint8_t DefaultMemoType; // for areas whose version byte names no memo format
+extern bool MemoWidthOn;             // lines are broken at MemoWidth + 1 instead of 254
+extern int MemoWidth;
+
+// Installs the memo hooks into the engine core.
+void MemoInit();
+
+// ---- Memo files of the current area ----
+// 0x83, 0x8B, 0x8C or 0xF5 by the table's version byte; else DefaultMemoType.
+std::uint8_t GetMemoType();
+bool IsFoxProMemo();
+bool IsDBase4Memo();       // 0x8B
+bool IsDBase4Level7Memo(); // 0x8C
+bool IsDBase3Memo();
+// The empty memo file for a new table (create version and memo block size).
+bool CreateMemofile(const std::string& tableName);
+void CloseMemofile();
+// The block size of the area's memo file (0 when it has none).
+std::uint32_t MemoFileBlockSize();
+
+// ---- Memo text as lines ----
+enum class TMemoLineEnd : std::uint8_t {
+    Hard,    // CR (written as CR LF)
+    Soft,    // byte 141 (written as 141 LF)
+    Wrapped, // broken at the line width: joins the next line again
+    None,    // the memo's last line, written without an end
+};
+struct TMemoLines {
+    std::vector<std::string> lines; // engine text
+    std::vector<TMemoLineEnd> ends;
+    bool cut = false;               // read with a line limit: never written back
+};
+// Reads memo block (negative: its absolute value). lineLimit > 0 stops after
+// that many lines. False after an error (1003 for a block at or beyond the
+// end of the file).
+bool GetMemo(std::int32_t block, TMemoLines& out, int lineLimit = 0);
+// The whole memo as one text (lines joined with their ends).
+bool GetMemoText(std::int32_t block, std::string& text);
+// Writes text as a new memo; its block, 0 for a text of blanks or an error.
+std::int32_t AddMemo(const std::string& text);
+// Writes an edited line table as the memo that was oldBlock (0: none); the
+// new block, 0 for an empty text or after an error. A dBase IV memo stays in
+// its old blocks when they are enough.
+std::int32_t EditMemo(std::int32_t oldBlock, const TMemoLines& lines);
+inline std::int32_t CloseMemo(std::int32_t oldBlock, const TMemoLines& lines)
+{
+    return EditMemo(oldBlock, lines);
+}
+
+// ---- Copying and packing ----
+// Copies memo block of sourceArea's memo file to the end of the current
+// area's memo file; the new block (0 for block 0 or an error). Bytes stay
+// as they are between tables of one code page and are converted otherwise.
+std::int32_t CopyMemo(int sourceArea, std::int32_t block);
+// The same at the same block number, when both files have the same memo
+// type and block size; otherwise at the end.
+std::int32_t CopyMemoInPlace(int sourceArea, std::int32_t block);
+// Rewrites the memo file with only the memos the records reference. The
+// memos go to a new file beside it first; the records get their new block
+// numbers only when that file is complete, and it then replaces the old
+// one. An error before that changes nothing. Needs the table exclusively.
+bool PackMemofile();
+
+} // namespace kt4::dbase
