@@ -24,6 +24,7 @@
 #ifdef KT4_HAVE_GUI
 #include "cad/gui/cad_forms_qt.h"
 #include "cad/plot_link.h"
+#include "drawings/gui/animation_form.h"
 #include "drive/gui/docu_forms_qt.h"
 #include "drive/gui/drive_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
@@ -82,8 +83,9 @@ int RunWindow(int argc, char** argv)
     ui.pictureHook = graphics::ShowPlotPictureWindow;
     // The Qt forms of the subsystems: every form hook is installed here.
     InstallDocuForms();
-    InstallDriveForms(shell::FormServices(), shell::RedrawCurrentView);
+    InstallDriveForms(shell::FormServices());
     InstallCadForms();
+    drawings::InstallAnimationForm();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
     auto* window = new shell::gui::Thh;
     // The start runs outside the event loop: its faults are told here,

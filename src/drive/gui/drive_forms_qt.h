@@ -2,11 +2,7 @@
 // form modally and returns with AbortFlag set when it was cancelled.
 #pragma once
 
-#include "drive/dialog_fields.h"
 #include "drive/predesign.h"
-
-#include <functional>
-#include <utility>
 
 namespace kt4 {
 
@@ -16,17 +12,15 @@ void RunPreDesignForm();  // TForm_kt4pre
 void RunPreDesign2Form(); // TForm_kt4pre2
 
 // Puts the four forms and the preliminary design into the menu's form
-// entries (the shell's MenuForms, which this module does not see) and
-// points the dialogs' redraw at Redraw, the main window's current view.
+// entries (the shell's MenuForms, which this module does not see).
 template <class MenuForms>
-void InstallDriveForms(MenuForms& Forms, std::function<void()> Redraw)
+void InstallDriveForms(MenuForms& Forms)
 {
     Forms.geometry = RunGeometryForm;
     Forms.driveData = RunDriveDataForm;
     Forms.preDesign = RunPreDesignForm;
     Forms.preDesign2 = RunPreDesign2Form;
     Forms.calcPreDesign = [](int Step) { drive::CalcPreDesign(Step); };
-    drive::dialogs::RedrawHook() = std::move(Redraw);
 }
 
 } // namespace kt4

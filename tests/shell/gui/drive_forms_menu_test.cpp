@@ -6,7 +6,6 @@
 
 #include "dbase/table_access.h"
 #include "drive/bearing_types.h"
-#include "drive/dialog_fields.h"
 #include "drive/docu_forms.h"
 #include "drive/drive_data.h"
 #include "drive/gui/docu_forms_qt.h"
@@ -16,7 +15,6 @@
 #include "drive/gui/project_texts_form.h"
 #include "shell/gui/hh.h"
 #include "shell/menu_commands.h"
-#include "shell/services.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -38,7 +36,7 @@ protected:
         settings::PltDir = dir.Path(); // no start picture
         // As the program's window start does.
         InstallDocuForms();
-        InstallDriveForms(shell::FormServices(), shell::RedrawCurrentView);
+        InstallDriveForms(shell::FormServices());
         w = std::make_unique<Thh>();
         EXPECT_FALSE(w->FormCreate().end);
         w->show();
@@ -49,7 +47,6 @@ protected:
         w.reset();
         shell::FormServices() = {};
         docu::Forms = {};
-        drive::dialogs::RedrawHook() = nullptr;
         dbase::DbfClose();
         shelltest::ShellTest::TearDown();
     }
