@@ -231,6 +231,40 @@ TEST_F(GeometryDialog, BearingButtonWithAScriptedPick)
     EXPECT_TRUE(form.isVisible());
 }
 
+TEST_F(GeometryDialog, BearingButtonPicksFromTheCatalogue)
+{
+    drivetest::CatalogueAccess access;
+    TForm_kt4geo form;
+    form.show();
+    Type(&form, "Edit_dantr", "25");
+    // Cancelled in the clearance choice: nothing of the pick stays.
+    const auto slotsBefore = bearings::BearingSlots;
+    const QString outside = Text(&form, "Edit_dilagerantr");
+    for (const char* a : {"1", "ok", "<cancel>"})
+        ui->Script(a);
+    Click(&form, "Button_lagerantrdeckel");
+    EXPECT_FALSE(settings::AbortFlag);
+    EXPECT_TRUE(bearings::BearingSlots == slotsBefore);
+    EXPECT_EQ(Text(&form, "Edit_dilagerantr"), outside);
+    EXPECT_EQ(d1, 8);
+    EXPECT_EQ(redraws, 0);
+
+    // Type 1, the row the browser opens on (the first of bore 25, the
+    // narrowest), normal clearance.
+    for (const char* a : {"1", "ok", "2"})
+        ui->Script(a);
+    Click(&form, "Button_lagerantrdeckel");
+    const WaelzLagerTyp& b = bearings::BearingSlots[1];
+    EXPECT_EQ(b.Designation, "61805");
+    EXPECT_EQ(std::vector<Real>({d1, deLg1, bLg1}), std::vector<Real>({25, 37, 7}));
+    EXPECT_EQ(Text(&form, "Edit_dantr"), "25");
+    EXPECT_EQ(Text(&form, "Edit_dilagerantr"), "37");
+    EXPECT_EQ(Text(&form, "Edit_blagerantr"), "7");
+    EXPECT_GT(b.L10, 0) << "the slot and the drive were calculated";
+    EXPECT_EQ(redraws, 1);
+    EXPECT_TRUE(drivetest::NoTableOpen());
+}
+
 // ---- Drive data and preliminary design
 
 TEST_F(DriveDataDialogs, DriveDataFormEnableRuleAndLiveCompletion)
