@@ -4,13 +4,9 @@
 // access layer with no window, and small catalogues of a test's own.
 #pragma once
 
-#include "dbase/dataset.h"
-#include "dbase/dbase.h"
-#include "dbase/expr.h"
-#include "dbase/memo.h"
-#include "dbase/table_access.h"
+#include "table_layer.h"
+
 #include "dbase/tzfds.h"
-#include "dbase/vfile.h"
 #include "drive/bearing_catalogue_record.h"
 #include "drive/bearing_selection.h"
 #include "drive/bearing_takeover.h"
@@ -124,13 +120,7 @@ class CatalogueAccess {
 public:
     explicit CatalogueAccess(const std::string& Dir = CatalogueDir)
     {
-        dbase::InitEngine();
-        dbase::InitExpressions();
-        dbase::IndexInit();
-        dbase::MemoInit();
-        dbase::VFilesInit();
-        dbase::InitDatasets();
-        dbase::InitTableAccess();
+        StartTableLayer();
         dbase::SetDbf4Browser(nullptr);
         settings::DbfDir = AddBackslash(Dir);
         settings::TempDir = temp.Path();

@@ -2,12 +2,8 @@
 // catalogue: five picks from the deep-groove table through the table access
 // layer (open, bore index, seek, walk, read, take over) and the drive
 // calculation.
-#include "dbase/dataset.h"
-#include "dbase/dbase.h"
-#include "dbase/expr.h"
-#include "dbase/memo.h"
-#include "dbase/table_access.h"
-#include "dbase/vfile.h"
+#include "table_layer.h"
+
 #include "drive/bearing_selection.h"
 #include "drive/bearing_types.h"
 #include "drive/drive_calc.h"
@@ -32,13 +28,7 @@ void BM_CalcPreDesign(benchmark::State& state)
     namespace fs = std::filesystem;
     settings::InitSettings();
     UseHeadlessUi().quiet = true;
-    dbase::InitEngine();
-    dbase::InitExpressions();
-    dbase::IndexInit();
-    dbase::MemoInit();
-    dbase::VFilesInit();
-    dbase::InitDatasets();
-    dbase::InitTableAccess();
+    drivetest::StartTableLayer();
     InstallCatalogueSelection();
     std::string temp = (fs::temp_directory_path() / "kt4_predesign_bench.XXXXXX").string();
     if (!::mkdtemp(temp.data())) {
