@@ -208,8 +208,10 @@ void c_circle_lines(Real x, Real y, Real r, bool clockwise)
     const Integer n = SegmentCount(C / s);
     const Real step = (clockwise ? -2 : 2) * Pi / n;
     const Real start = clockwise ? 2 * Pi : 0;
-    for (Integer k = 0; k <= n; ++k)
+    // both ends exactly on the start point, so the circle closes
+    for (Integer k = 1; k < n; ++k)
         c_lineto(x + r * std::cos(start + k * step), y + r * std::sin(start + k * step));
+    c_lineto(x + r, y);
 }
 
 void c_arc_points(Real x1, Real y1, Real x2, Real y2, Real angle)

@@ -167,17 +167,9 @@ void ExportGearCommand(int Wheel)
 void ExportShaftCommand(int Part)
 {
     AbortFlag = false;
-    if (Part == 3) { // the pin: no save, no reload
-        shaft::ExportShaftToSibling(3);
-        UpdateWindowCaption();
-        return;
-    }
-    // The export works on the saved project and reads it back afterwards.
-    SaveFile(CurrentFileName);
-    if (!AbortFlag)
-        shaft::ExportShaftToSibling(static_cast<Word>(Part));
-    if (!AbortFlag && project::ReadDataFile(CurrentFileName))
-        Calculate();
+    // The export takes the design in memory: the project file, its name
+    // and the modified flag stay as they are.
+    shaft::ExportShaftToSibling(static_cast<Word>(Part));
     UpdateWindowCaption();
 }
 
@@ -322,6 +314,8 @@ std::function<void()> FindCommand(const std::string& ItemName)
     };
     if (auto it = commands.find(ItemName); it != commands.end())
         return it->second;
+    if (auto command = ViewMenuCommand(ItemName))
+        return command;
     // Commands whose form comes from another module
     if (ItemName == "mi_editGeometrie" && f.geometry)
         return EditGeometryCommand;

@@ -55,6 +55,17 @@ void DrawingInfoCommand();
 void DocumentSetupCommand();
 void HelpPicturesCommand();
 void HelpErrorMessagesCommand();
+// STL > Abtriebscheibe: the output disk is no part of its own; only a
+// message says so.
+void OutputDiskCommand();
+// Help > Handbuch: the manual AddBackslash(ManualDir) + BaseName + ".htm"
+// in HtmlBrowser, or with the desktop's opener when none is set; a
+// missing file is named in the message.
+void HandbookCommand();
+// The View, CAD and STL items and the manual (view_commands.cpp); empty
+// for any other item, and for the drawing items while the drawings are
+// missing.
+std::function<void()> ViewMenuCommand(const std::string& ItemName);
 
 // The steps after File > New: the preliminary design, the texts, the
 // geometry and the drive data, each step only while no dialog was

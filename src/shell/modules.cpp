@@ -8,8 +8,9 @@
 #include "dbase/runtime.h"
 #include "dbase/table_access.h"
 #include "dbase/vfile.h"
-#include "drawings/view_standin.h"
+#include "drawings/view_dispatcher.h"
 #include "drive/bearing_types.h"
+#include "drive/dialog_fields.h"
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
 #include "drive/docu_texts.h"
@@ -65,8 +66,10 @@ void InitModules()
     InitShellConfig();
     // the drawings of the views
     Services().drawCadView = [](int view, int device) {
-        drawings::DrawViewStandIn(static_cast<Word>(view), static_cast<Word>(device));
+        drawings::DrawView(static_cast<Word>(view), static_cast<Word>(device));
     };
+    Services().redrawCurrentView = drawings::RedrawCurrentView;
+    drive::dialogs::RedrawHook() = drawings::RedrawCurrentView; // the input dialogs' Calc
     Services().tourStart = TourStart;
 }
 

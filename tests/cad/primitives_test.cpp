@@ -217,7 +217,13 @@ TEST_F(Primitives, ScreenLayerColourStyleAndWidth)
 TEST_F(Primitives, CirclesAndArcsAsSegments)
 {
     auto lines = [&](const std::function<void()>& f) { return CountPrefix(Recorded(f), "line "); };
-    EXPECT_EQ(lines([] { c_circle_lines(0, 0, 1, false); }), 64u); // 63 and the first of zero length
+    EXPECT_EQ(lines([] { c_circle_lines(0, 0, 1, false); }), 63u);
+    // the last segment ends exactly where the first began, both ways round
+    for (bool cw : {false, true}) {
+        auto calls = Recorded([cw] { c_circle_lines(5, 0, 1, cw); });
+        EXPECT_EQ(calls.front().substr(0, 9), "line 6 0 ") << cw;
+        EXPECT_EQ(calls.back().substr(calls.back().size() - 4), " 6 0") << cw;
+    }
     EXPECT_EQ(lines([] { c_arc_points(100, 0, -100, 0, Pi); }), 3143u);
     ArcToLinesResolution = 50;
     EXPECT_EQ(lines([] { c_arc_points(100, 0, -100, 0, Pi); }), 32u);
@@ -228,7 +234,7 @@ TEST_F(Primitives, CirclesAndArcsAsSegments)
     lines([] { c_arc_points(1, 0, -1, 0, Pi); });
     EXPECT_EQ(ArcToLinesResolution, 0.2L);
     ArcToLinesResolution = 1E-12L;
-    EXPECT_EQ(lines([] { c_circle_lines(0, 0, 1, true); }), std::size_t(MaxArcSegments) + 1);
+    EXPECT_EQ(lines([] { c_circle_lines(0, 0, 1, true); }), std::size_t(MaxArcSegments));
     EXPECT_EQ(lines([] { c_arc_points(1, 0, -1, 0, Pi); }), std::size_t(MaxArcSegments) + 1);
     // an arc of radius 0 writes nothing anywhere
     EXPECT_TRUE(Recorded([] { c_arc_dir(0, 0, 0, 90, 0, 90); }).empty());

@@ -95,7 +95,7 @@ TEST_F(MenuCommands, OnlyCommandsWithTheirFormsAreOffered)
                              "mi_fileexportQov1Rad1", "mi_fileexportbx1bolzen", "mi_viewausdruck",
                              "mi_docuNewChange", "mi_DocumentSetup", "mi_helpErrorMessages"})
         EXPECT_TRUE(MenuCommand(name)) << name;
-    for (const char* name : {"mi_editGeometrie", "mi_fileprint", "mi_fileConfig", "mi_file", "mi_viewQuick"})
+    for (const char* name : {"mi_editGeometrie", "mi_fileprint", "mi_fileConfig", "mi_file", "mi_viewanimation"})
         EXPECT_FALSE(MenuCommand(name)) << name;
 
     bool shown = false;

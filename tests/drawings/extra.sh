@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Peer checks of the drawings: the CAD files of every view of the two
+# fixture projects, read by independent readers (ezdxf for DXF, admesh for
+# STL, OCCT for STEP and IGES through the CAD tests' occt_read), and the
+# command line "/CADi:j" of the program with no display.
+# Usage: extra.sh BUILD_FOLDER
+set -euo pipefail
+build="${1:?usage: extra.sh BUILD_FOLDER}"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+check="/usr/bin/python3 $root/tests/drawings/check_views.py"
+draw="$build/tests/drawings/tools/draw_views"
+occt="$build/tests/cad/tools/occt_read"
+wkt4="$build/wkt4"
+
+for tool in "$draw" "$wkt4" "$occt" /usr/bin/admesh; do
+    [ -x "$tool" ] || { echo "drawings extra: $tool is missing" >&2; exit 1; }
+done
+/usr/bin/python3 -c "import ezdxf" || { echo "drawings extra: python3-ezdxf is missing" >&2; exit 1; }
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp "$root"/tests/drawings/fixtures/x.kt4 "$root"/tests/drawings/fixtures/y.kt4 "$work"/
+cd "$work"
+die() { echo "drawings extra: $*" >&2; exit 1; }
+
+# ---- every view as DXF; the thin covers of x.kt4 lack their bearing slot
+views=$(seq 0 22)
+for p in x y; do
+    mkdir -p "dxf_$p"
+    "$draw" "$p.kt4" 1 "dxf_$p" $views > "dxf_$p.log" || die "$p: a view failed ($(cat "dxf_$p.log"))"
+done
+refused=$(grep -c refused dxf_x.log || true)
+[ "$refused" = 3 ] && grep -q "^16 refused" dxf_x.log && grep -q "^19 refused" dxf_x.log &&
+    grep -q "^20 refused" dxf_x.log || die "x.kt4 should refuse views 16, 19 and 20: $(cat dxf_x.log)"
+! grep -q refused dxf_y.log || die "y.kt4 refused a view: $(cat dxf_y.log)"
+$check dxf dxf_x/*.dxf dxf_y/*.dxf
+echo "drawings extra: $(ls dxf_x dxf_y | grep -c dxf) DXF files pass the ezdxf audit"
+
+# ---- every part view allowed for the project as STL
+for p in x y; do
+    mkdir -p "stl_$p"
+    "$draw" "$p.kt4" 6 "stl_$p" 7 8 9 10 11 12 13 14 15 16 17 18 19 20 22 > "stl_$p.log" ||
+        die "$p: an STL view failed ($(cat "stl_$p.log"))"
+    for f in stl_$p/*.stl; do
+        report=$(/usr/bin/admesh "$f")
+        degenerate=$(echo "$report" | awk -F: '/Degenerate facets/ {gsub(/ /, "", $2); print $2}')
+        [ "$degenerate" = 0 ] || die "$f: $degenerate degenerate facets"
+    done
+    roller_open=$(/usr/bin/admesh "stl_$p/${p}_07.stl" | awk -F: '/Total disconnected facets/ {split($2, a, " "); print a[1]}')
+    [ "$roller_open" = 0 ] || die "$p: the roller has $roller_open disconnected facets"
+done
+echo "drawings extra: $(ls stl_x stl_y | grep -c stl) STL files without degenerate facets, closed rollers"
+
+# ---- the command line, with no display
+run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$wkt4" "$@" > run.log 2>&1; }
+run x.kt4 /CAD1:01 || die "/CAD1:01 failed: $(cat run.log)"
+$check dxf x.dxf
+$check dxf-facts x.dxf > facts.txt
+for b in lager1 lager2 lager3 lager4 lager5 H W EXZ abtr SA; do
+    grep -qx "block $b" facts.txt || die "x.dxf lacks the block $b"
+done
+[ "$(grep '^insert' facts.txt | tr '\n' ' ')" = "insert H insert W insert EXZ insert abtr insert SA " ] ||
+    die "x.dxf inserts $(grep '^insert' facts.txt | tr '\n' ' ')"
+for t in "Load" "Load capacity" "Bearings" "Dimens." "Dimens. Main"; do
+    grep -qx "text  $t" facts.txt || die "x.dxf lacks the table title \" $t\""
+done
+run y.kt4 /CAD1:03 || die "/CAD1:03 of y.kt4 failed"
+$check dxf-facts y.dxf > facts.txt
+[ "$(grep '^insert' facts.txt | sort | tr '\n' ' ')" = "insert lager1 insert lager2 insert lager4 " ] ||
+    die "y.kt4 view 3 inserts the wrong bearing blocks"
+run x.kt4 /CAD1:03 || die "/CAD1:03 of x.kt4 failed"
+$check dxf-facts x.dxf > facts.txt
+! grep -q '^insert' facts.txt || die "x.kt4 view 3 inserts a bearing block"
+run x.kt4 /CAD1:21 || die "/CAD1:21 failed"
+$check dxf-facts x.dxf > facts.txt
+grep -qx "text iSH = +18" facts.txt || die "x.kt4 view 21 lacks iSH = +18"
+grep -qx "text iSC = -17" facts.txt || die "x.kt4 view 21 lacks iSC = -17"
+run x.kt4 /CAD6:07 || die "/CAD6:07 failed"
+$check stl-closed x.stl
+run x.kt4 /CAD6:11 || die "/CAD6:11 failed"
+$check stl-walls x.stl
+run y.kt4 /CAD7:03 || die "/CAD7:03 failed: $(cat run.log)"
+"$occt" y.stp > occt.txt || die "OCCT refuses y.stp: $(cat occt.txt)"
+grep -q "^load ok" occt.txt && grep -Eq "^edges [1-9]" occt.txt || die "y.stp: $(cat occt.txt)"
+run y.kt4 /CAD2:03 || die "/CAD2:03 failed: $(cat run.log)"
+"$occt" y.igs > occt.txt || die "OCCT refuses y.igs: $(cat occt.txt)"
+grep -q "^load ok" occt.txt && grep -Eq "^edges [1-9]" occt.txt || die "y.igs: $(cat occt.txt)"
+for p in x y; do
+    run "$p.kt4" /CAD5:01 || die "/CAD5:01 of $p.kt4 failed"
+    ! grep -Eiq "nan|inf" "$p.txt" || die "$p.txt holds a number that is none"
+done
+for v in 16 19 20; do
+    rm -f x.dxf
+    if run x.kt4 /CAD1:$v; then die "/CAD1:$v of x.kt4 should exit 1"; fi
+    [ ! -e x.dxf ] || die "/CAD1:$v of x.kt4 wrote a file"
+done
+echo "drawings extra: command line checks pass"

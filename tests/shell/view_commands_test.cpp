@@ -1,0 +1,166 @@
+// The menu items that draw (View, CAD, STL), the output disk's message,
+// the manual, and the shaft export that leaves the project file alone.
+#include "shell_fixture.h"
+
+#include "cad/cad_device.h"
+#include "cad/cad_settings.h"
+#include "drive/dialog_fields.h"
+#include "drive/drive_calc.h"
+#include "drive/drive_data.h"
+#include "graphics/graph_device.h"
+#include "shell/menu_commands.h"
+#include "shell/services.h"
+
+#include <filesystem>
+#include <tuple>
+
+using namespace kt4;
+using namespace kt4::shell;
+
+namespace {
+
+using namespace settings;
+
+class ViewCommands : public shelltest::ShellTest {
+protected:
+    void SetUp() override
+    {
+        shelltest::ShellTest::SetUp();
+        Services().drawCadView = [this](int view, int device) { drawn.emplace_back(view, device, cad::CadMode); };
+        cad::CadMode = 1;
+    }
+    void TearDown() override
+    {
+        InitModules(); // the real drawings again
+        shelltest::ShellTest::TearDown();
+    }
+    void Trigger(const char* item)
+    {
+        auto command = MenuCommand(item);
+        ASSERT_TRUE(command) << item;
+        AbortFlag = true; // every item clears it first
+        command();
+    }
+    std::vector<std::tuple<int, int, int>> drawn; // view, device, CAD mode at the call
+};
+
+TEST_F(ViewCommands, EachItemDrawsItsViewOnItsDevice)
+{
+    struct Case {
+        const char* item;
+        int view, device, mode; // mode 0: as it was
+        bool gearMessage;
+    };
+    const Case cases[] = {
+        {"mi_viewQuick", 1, 3, 0, false},
+        {"mi_viewzeichnung", 3, 3, 0, false},
+        {"mi_viewWolf", 21, 3, 0, false},
+        {"mi_cadQuick", 1, 0, 0, false},
+        {"mi_cadTabelle", 3, 0, 0, false},
+        {"mi_cadzeichnung", 3, 0, 0, false},
+        {"mi_stlRolle", 7, 0, 6, false},
+        {"mi_stllagerdeckelabtrgeschlossenvoll", 8, 0, 6, false},
+        {"mi_stllagerdeckelabtrieboffenvoll", 15, 0, 6, false},
+        {"mi_stllagerdeckelabtriebgeschlossenduenn", 16, 0, 6, false},
+        {"mi_stllagerdeckelabtrieboffenduenn", 19, 0, 6, false},
+        {"mi_stllagerdeckelantrgeschlossenvoll", 9, 0, 6, false},
+        {"mi_stllagerdeckelantroffenvoll", 17, 0, 6, false},
+        {"mi_stllagerdeckelantrgeschlossenduenn", 18, 0, 6, false},
+        {"mi_stllagerdeckelantrieboffenduenn", 20, 0, 6, false},
+        {"mi_stldistanzscheibeabtriebvoll", 14, 0, 6, false},
+        {"mi_stldistanzscheibeabtriebduenn", 22, 0, 6, false},
+        {"mi_stlExzenterwelle", 10, 0, 6, false},
+        {"mi_stlAbtriebswelle", 11, 0, 6, false},
+        {"mi_stlReibrad", 12, 0, 3, true},
+        {"mi_stlHohlrad", 13, 0, 3, true},
+    };
+    for (const Case& c : cases) {
+        drawn.clear();
+        ui->ClearLog();
+        cad::CadMode = 1;
+        Trigger(c.item);
+        EXPECT_FALSE(AbortFlag) << c.item;
+        ASSERT_EQ(drawn.size(), 1u) << c.item;
+        EXPECT_EQ(drawn[0], std::make_tuple(c.view, c.device, c.mode ? c.mode : 1)) << c.item;
+        EXPECT_EQ(Logged("message").size(), c.gearMessage ? 1u : 0u) << c.item;
+    }
+}
+
+TEST_F(ViewCommands, OutputDiskOnlyTellsWhereItIs)
+{
+    Trigger("mi_Abtriebscheibe");
+    EXPECT_TRUE(drawn.empty());
+    ASSERT_EQ(Logged("message").size(), 1u);
+    EXPECT_NE(Logged("message")[0].find("STL > Abtriebswelle"), std::string::npos);
+    EXPECT_EQ(ui->Log().size(), 1u); // no dialog besides the message
+}
+
+TEST_F(ViewCommands, WithoutTheDrawingsTheItemsAreNotOffered)
+{
+    Services().drawCadView = nullptr;
+    for (const char* item : {"mi_viewQuick", "mi_cadzeichnung", "mi_stlRolle", "mi_Abtriebscheibe"})
+        EXPECT_FALSE(MenuCommand(item)) << item;
+    EXPECT_TRUE(MenuCommand("mi_helphandbuch"));
+    EXPECT_FALSE(MenuCommand("mi_OleImportExcel"));
+}
+
+TEST_F(ViewCommands, HandbookOpensTheManualOrNamesItsPath)
+{
+    ManualDir = dir.File("manual");
+    Trigger("mi_helphandbuch");
+    EXPECT_TRUE(AbortFlag);
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_NE(Logged("error")[0].find(dir.File("manual/kt4.htm")), std::string::npos) << Logged("error")[0];
+
+    std::filesystem::create_directories(dir.File("manual"));
+    dir.Put("manual/kt4.htm", "<html></html>");
+    Trigger("mi_helphandbuch");
+    EXPECT_FALSE(AbortFlag);
+    ASSERT_EQ(Logged("opendoc").size(), 1u);
+    EXPECT_NE(Logged("opendoc")[0].find(dir.File("manual/kt4.htm")), std::string::npos);
+
+    HtmlBrowser = "/usr/bin/firefox";
+    Trigger("mi_helphandbuch");
+    ASSERT_EQ(Logged("start").size(), 1u);
+    EXPECT_NE(Logged("start")[0].find("/usr/bin/firefox| " + dir.File("manual/kt4.htm")), std::string::npos)
+        << Logged("start")[0];
+}
+
+TEST_F(ViewCommands, ShaftExportLeavesTheProjectFileAlone)
+{
+    CurrentFileName = "project";
+    WriteDefaultProject("project.kt4");
+    const std::string before = dir.Get("project.kt4");
+    drive::dp = 40; // an edit not yet saved
+    DataModified = true;
+    for (int part : {1, 2}) {
+        ui->Script(dir.File("shaft" + std::to_string(part) + ".bx1")); // the save dialog of the export
+        ExportShaftCommand(part);
+        EXPECT_FALSE(AbortFlag) << part;
+        EXPECT_TRUE(std::filesystem::exists(dir.File("shaft" + std::to_string(part) + ".bx1"))) << part;
+        EXPECT_EQ(dir.Get("project.kt4"), before) << part;
+        EXPECT_TRUE(DataModified) << part;
+        EXPECT_EQ(drive::dp, 40) << part;
+        EXPECT_EQ(CurrentFileName, "project") << part;
+    }
+}
+
+TEST_F(ViewCommands, CalculationsOfTheProgramRedrawTheCurrentView)
+{
+    InitModules(); // the real drawings
+    auto overview = [] {
+        for (const auto& r : graphics::ActiveGraphWindow().DisplayList())
+            if (r.size() > 7 && r.rfind("6;", 0) == 0 && r.substr(r.size() - 5) == " Load")
+                return true;
+        return false;
+    };
+    const std::function<void()> redraws[] = {RedrawCurrentView, drive::dialogs::AfterDialogCalculation};
+    for (const auto& redraw : redraws) {
+        graphics::GraphDevice.Clear();
+        drive::CalcDrive();
+        redraw();
+        EXPECT_TRUE(overview());
+    }
+}
+
+} // namespace
