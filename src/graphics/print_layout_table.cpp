@@ -64,8 +64,8 @@ std::string ReadRow(const std::vector<std::string>& f, PrintLayoutRow& row)
     if (row.name.empty() || DisplayToOem(row.name).size() > std::size_t(NameWidth))
         return "Name leer oder l\xC3\xA4nger als 25 Zeichen";
     Real sx = 0, sy = 0;
-    if (!TryStrToReal(TrimBlanks(f[1]), sx) || !TryStrToReal(TrimBlanks(f[2]), sy) || sx <= 0 ||
-        sy <= 0 || sx > 100 || sy > 100)
+    if (!TryStrToReal(TrimBlanks(f[1]), sx) || !TryStrToReal(TrimBlanks(f[2]), sy) ||
+        !(sx > 0 && sx <= 100 && sy > 0 && sy <= 100))
         return "Ma\xC3\x9Fstab keine Zahl in (0, 100]";
     if (!TryStrToInteger(TrimBlanks(f[3]), row.xorigin) || !TryStrToInteger(TrimBlanks(f[4]), row.yorigin) ||
         row.xorigin < -1000 || row.xorigin > 1000 || row.yorigin < -1000 || row.yorigin > 1000)

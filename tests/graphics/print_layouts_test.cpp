@@ -158,10 +158,10 @@ TEST_F(Layouts, StoreThenLoadGivesTheSameFields)
     f.orientation = 0;
     f.border = true;
     f.fit = true;
-    ui->Script("Mein Layout");
+    ui->Script("Mein Layout für A3");
     ASSERT_TRUE(StorePrintLayout(f));
     EXPECT_FALSE(settings::AbortFlag);
-    EXPECT_EQ(PeerRecords(Table()), std::vector<std::string>{"Mein Layout|1.25|0.5|20|-7|0 1 1 1"});
+    EXPECT_EQ(PeerRecords(Table()), std::vector<std::string>{"Mein Layout für A3|1.25|0.5|20|-7|0 1 1 1"});
     EXPECT_FALSE(std::filesystem::exists(OwnTable()));
 
     PrintFields loaded;
@@ -215,7 +215,9 @@ TEST_F(Layouts, AFailedWriteLeavesNoRecord)
     }
     EXPECT_TRUE(settings::AbortFlag);
     ASSERT_EQ(Logged("error").size(), 1u) << "one message, not the layer's as well";
-    EXPECT_NE(Logged("error")[0].find("Layout nicht gespeichert: Fehler Nr. 101 (Disketten-/Festplatten-Schreibfehler)"), std::string::npos)
+    EXPECT_NE(Logged("error")[0].find("Layout nicht gespeichert: Fehler Nr. 101 "
+                                      "(Disketten-/Festplatten-Schreibfehler)"),
+              std::string::npos)
         << Logged("error")[0];
     EXPECT_EQ(Bytes(Table()), before);
 }
@@ -264,11 +266,12 @@ TEST_F(Layouts, AForeignTableIsRefusedByField)
         {{{"NAME", 'C', 10, 0}, {"XSCALE", 'N', 8, 3}, {"YSCALE", 'N', 8, 3}, {"XORIGIN", 'N', 5, 0}},
          "yorigin"},
         {{{"NAME", 'C', 10, 0}, {"XSCALE", 'D', 8, 0}, {"YSCALE", 'N', 8, 3}, {"XORIGIN", 'N', 5, 0},
-          {"YORIGIN", 'N', 5, 0}, {"LANDSCAPE", 'L', 1, 0}, {"MONOCHROM", 'L', 1, 0}, {"VARIABLE", 'L', 1, 0},
-          {"BORDERLINE", 'L', 1, 0}},
+          {"YORIGIN", 'N', 5, 0}, {"LANDSCAPE", 'L', 1, 0}, {"MONOCHROM", 'L', 1, 0},
+          {"VARIABLE", 'L', 1, 0}, {"BORDERLINE", 'L', 1, 0}},
          "xscale"},
         {{{"NAME", 'C', 10, 0}, {"XSCALE", 'C', 8, 0}, {"YSCALE", 'N', 8, 3}, {"XORIGIN", 'N', 5, 0},
-          {"YORIGIN", 'N', 5, 0}, {"LANDSCAPE", 'L', 1, 0}, {"MONOCHROM", 'L', 1, 0}, {"VARIABLE", 'L', 1, 0}},
+          {"YORIGIN", 'N', 5, 0}, {"LANDSCAPE", 'L', 1, 0}, {"MONOCHROM", 'L', 1, 0},
+          {"VARIABLE", 'L', 1, 0}}, // no border line
          "borderline"},
     };
     for (const Case& c : cases) {
@@ -285,8 +288,8 @@ TEST_F(Layouts, AForeignTableIsRefusedByField)
         ui->ClearScript();
         const auto errors = Logged("error");
         ASSERT_EQ(errors.size(), 2u);
-        EXPECT_NE(errors[0].find(std::string("printout.dbf: Feld ") + c.missing + " fehlt"), std::string::npos)
-            << errors[0];
+        const std::string says = std::string("printout.dbf: Feld ") + c.missing + " fehlt";
+        EXPECT_NE(errors[0].find(says), std::string::npos) << errors[0];
     }
 }
 

@@ -101,7 +101,8 @@ TForm_printconf::TForm_printconf(TFvelmgra& Window, QWidget* Parent) : QDialog(P
     Edit_yorigin = Named<QLineEdit>(this, "Edit_yorigin");
     RadioGroup_printmono = RadioGroup("RadioGroup_printmono", "Schattierung",
                                       {"Monochrom", "Color / Graustufen"}, printmono_);
-    RadioGroup_hochquer = RadioGroup("RadioGroup_hochquer", "Ausdruck", {"Hochformat", "Querformat"}, hochquer_);
+    RadioGroup_hochquer =
+        RadioGroup("RadioGroup_hochquer", "Ausdruck", {"Hochformat", "Querformat"}, hochquer_);
     CheckBox_umrandung = Named<QCheckBox>(this, "CheckBox_umrandung");
     CheckBox_anpassen = Named<QCheckBox>(this, "CheckBox_anpassen");
     Label_printer = Named<QLabel>(this, "Label_printer");

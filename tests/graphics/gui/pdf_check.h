@@ -120,8 +120,9 @@ inline std::array<double, 4> FrameOffsets(const QImage& image, int dpi, const Fr
     const double px = dpi / 25.4;
     const int search = int(3 * px);
     // along the middle of each edge, clear of the corners
-    const int x0 = int((f.left + 0.1 * (f.right - f.left)) * px), x1 = int((f.right - 0.1 * (f.right - f.left)) * px);
-    const int y0 = int((f.top + 0.1 * (f.bottom - f.top)) * px), y1 = int((f.bottom - 0.1 * (f.bottom - f.top)) * px);
+    const double w = f.right - f.left, h = f.bottom - f.top;
+    const int x0 = int((f.left + 0.1 * w) * px), x1 = int((f.right - 0.1 * w) * px);
+    const int y0 = int((f.top + 0.1 * h) * px), y1 = int((f.bottom - 0.1 * h) * px);
     const double expected[4] = {f.left * px, f.top * px, f.right * px, f.bottom * px};
     std::array<double, 4> off{};
     for (int k = 0; k < 4; ++k) {
