@@ -24,6 +24,7 @@
 #ifdef KT4_HAVE_GUI
 #include "cad/gui/cad_forms_qt.h"
 #include "cad/plot_link.h"
+#include "drawings/gui/animation_form.h"
 #include "drive/gui/docu_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
@@ -83,6 +84,7 @@ int RunWindow(int argc, char** argv)
     // The Qt forms of the subsystems: every form hook is installed here.
     InstallDocuForms();
     InstallCadForms();
+    drawings::InstallAnimationForm();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
     shell::FormServices().printSetup = [] { graphics::ShowPrintForm(shell::gui::MainForm); };
     auto* window = new shell::gui::Thh;

@@ -18,17 +18,27 @@ struct SectionEntry {
 // codes outside the table) draw the designation only.
 const SectionEntry SectionTable[] = {
     {1, DrawDeepGrooveBallBearing},
-    {2, nullptr},  // self-aligning ball bearing
-    {3, nullptr},  // drawn cup needle bearing
-    {4, nullptr},  // needle bearing without inner ring
-    {5, nullptr},  // cylindrical roller bearing
-    {6, nullptr},  // tapered roller bearing
-    {7, nullptr},  // spherical roller bearing
-    {8, nullptr},  // angular-contact ball bearing
-    {9, nullptr},  // double-row angular-contact ball bearing
-    {10, nullptr}, // needle roller and cage assembly
-    {11, nullptr}, // full-complement cylindrical roller bearing
-    {12, nullptr}, // full-complement needle bearing
+    {2, DrawSelfAligningBallBearing},
+    {3, DrawDrawnCupNeedleBearing},
+    {4, DrawNeedleBearingNoInnerRing},
+    {5, DrawCylindricalRollerBearing},
+    {6, DrawTaperedRollerBearing},
+    {7, DrawSphericalRollerBearing},
+    {8, DrawAngularContactBallBearing},
+    {9, DrawDoubleRowAngularContactBallBearing},
+    {10, DrawNeedleCageAssembly},
+    {11, DrawFullComplementRollerBearing},
+    {12, DrawFullComplementNeedleBearing},
+};
+
+// A section routine may stop with the hatch builder in another mode; the
+// drawing after it (the next bearing, the assembly) hatches with outline.
+class HatchModeOne {
+public:
+    HatchModeOne() { HatchMode = 1; }
+    ~HatchModeOne() { HatchMode = 1; }
+    HatchModeOne(const HatchModeOne&) = delete;
+    HatchModeOne& operator=(const HatchModeOne&) = delete;
 };
 
 } // namespace
@@ -59,8 +69,10 @@ void DrawBearing(Word Slot, Word Mode)
     // The caller's layer is kept here, not in the layer store: the hatching
     // inside the section uses that store itself.
     const Integer callerLayer = CadLayer;
-    if (TSectionRoutine routine = SectionRoutine(b.Typ))
+    if (TSectionRoutine routine = SectionRoutine(b.Typ)) {
+        HatchModeOne hatchMode;
         routine(Slot, Mode);
+    }
     c_setlayer(19);
     c_settextstyle(2, 0, 0.06L * b.B, 0);
     c_text(0, 0.51L * b.D, b.Designation);

@@ -8,6 +8,8 @@
 #include "drive/bearing_types.h"
 #include "foundation/types.h"
 
+#include <string>
+
 namespace kt4::drawings {
 
 // A section routine draws slot Slot (1..5); Mode 1 adds the end faces
@@ -19,7 +21,8 @@ TSectionRoutine SectionRoutine(TBearingType Code);
 
 // The section of the slot by its type code, then its designation at
 // (0, 0.51 D) in height 0.06 B on layer 19; the caller's layer is
-// restored. A slot with no ring (d <= 0, D <= d or B <= 0) draws nothing,
+// restored. Every section routine starts with HatchMode 1, and HatchMode
+// is 1 again afterwards however the routine ended. A slot with no ring (d <= 0, D <= d or B <= 0) draws nothing,
 // and an empty designation writes no text.
 void DrawBearing(Word Slot, Word Mode);
 
@@ -44,7 +47,29 @@ Real BallRadius(const WaelzLagerTyp& b);
 void RingSectionGrooveBelow(Real x0, Real y0, Real rb, Real rc, Real h, Real w, Real t);
 void RingSectionGrooveAbove(Real x0, Real y0, Real rb, Real rc, Real h, Real w, Real t);
 
-// Type 1.
-void DrawDeepGrooveBallBearing(Word Slot, Word Mode);
+// The section routines by type code. A routine that meets data it cannot
+// draw (an angle that pushes the rolling elements out of the rings, a ball
+// that does not reach its shoulder) stops quietly or leaves that ring
+// out; what it drew so far stays.
+void DrawDeepGrooveBallBearing(Word Slot, Word Mode);              // 1
+void DrawSelfAligningBallBearing(Word Slot, Word Mode);            // 2
+void DrawDrawnCupNeedleBearing(Word Slot, Word Mode);              // 3
+void DrawNeedleBearingNoInnerRing(Word Slot, Word Mode);           // 4
+void DrawCylindricalRollerBearing(Word Slot, Word Mode);           // 5
+void DrawTaperedRollerBearing(Word Slot, Word Mode);               // 6
+void DrawSphericalRollerBearing(Word Slot, Word Mode);             // 7
+void DrawAngularContactBallBearing(Word Slot, Word Mode);          // 8
+void DrawDoubleRowAngularContactBallBearing(Word Slot, Word Mode); // 9
+void DrawNeedleCageAssembly(Word Slot, Word Mode);                 // 10
+void DrawFullComplementRollerBearing(Word Slot, Word Mode);        // 11
+void DrawFullComplementNeedleBearing(Word Slot, Word Mode);        // 12
+
+// The ring arrangement of a cylindrical roller bearing by its designation
+// (upper-cased, padded with blanks): 1 "NU" (not "NUP"), 3 "NJ", 4 "NUP",
+// 2 anything else.
+int CylindricalRollerArrangement(const std::string& Designation);
+
+// An angle guard: the cosine of an angle counts as 0 below this.
+inline constexpr Real CosineZero = 1E-9L;
 
 } // namespace kt4::drawings

@@ -58,6 +58,9 @@ void HelpErrorMessagesCommand();
 // STL > Abtriebscheibe: the output disk is no part of its own; only a
 // message says so.
 void OutputDiskCommand();
+// View > Animation: the animation asks for its values and plays in the
+// main window.
+void AnimationCommand();
 // Help > Handbuch: the manual AddBackslash(ManualDir) + BaseName + ".htm"
 // in HtmlBrowser, or with the desktop's opener when none is set; a
 // missing file is named in the message.

@@ -1,11 +1,12 @@
-// The menu commands that draw: View, CAD and STL, and the manual of the
-// Help menu. Each clears AbortFlag first; the drawings are reached through
+// The menu commands that draw: View (the animation too), CAD and STL, and
+// the manual of the Help menu. Each clears AbortFlag first; the drawings are reached through
 // Services().drawCadView, so the items are offered only when the
 // drawings are there.
 #include "shell/menu_commands.h"
 
 #include "cad/cad_device.h"
 #include "cad/cad_output.h"
+#include "drawings/animation.h"
 #include "drawings/part_drawings.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
@@ -77,6 +78,12 @@ void OutputDiskCommand()
     MessageText(drawings::OutputDiskMessage());
 }
 
+void AnimationCommand()
+{
+    AbortFlag = false;
+    drawings::RunAnimation(1);
+}
+
 void HandbookCommand()
 {
     AbortFlag = false;
@@ -100,6 +107,8 @@ std::function<void()> ViewMenuCommand(const std::string& ItemName)
         return {};
     if (ItemName == "mi_Abtriebscheibe")
         return OutputDiskCommand;
+    if (ItemName == "mi_viewanimation")
+        return AnimationCommand;
     auto it = ViewItems().find(ItemName);
     if (it == ViewItems().end())
         return {};

@@ -10,7 +10,13 @@
                                  and every edge of one facet lies at one z
   check_views.py dxf-facts FILE  the blocks, the model space inserts and the
                                  texts, one fact a line
+  check_views.py bearing-blocks FILE DESIGNATION x5
+                                 blocks lager1..lager5 hold their
+                                 designation as their one TEXT and a
+                                 section of lines, arcs, circles and
+                                 polylines, every coordinate finite
 Exit 1 with the reason on stderr when a check fails."""
+import math
 import struct
 import sys
 from collections import Counter
@@ -109,10 +115,46 @@ def dxf_facts(path):
             print("text", e.dxf.text)
 
 
+GEOMETRY = ("LINE", "CIRCLE", "ARC", "POLYLINE", "LWPOLYLINE")
+
+
+def finite(value):
+    if isinstance(value, (int, float)):
+        return math.isfinite(value)
+    if isinstance(value, (tuple, list)) or hasattr(value, "x"):
+        return all(math.isfinite(c) for c in value)
+    return True
+
+
+def check_bearing_blocks(path, designations):
+    doc = ezdxf.readfile(path)
+    for k, want in enumerate(designations, 1):
+        name = "lager%d" % k
+        block = doc.blocks.get(name)
+        if block is None:
+            fail("%s: no block %s" % (path, name))
+        texts = [e.dxf.text for e in block if e.dxftype() == "TEXT"]
+        if texts != [want]:
+            fail("%s: %s holds the texts %s, not %s" % (path, name, texts, want))
+        geometry = [e for e in block if e.dxftype() in GEOMETRY]
+        if len(geometry) < 4:  # the full-complement needles: two needles, two centre lines
+            fail("%s: %s holds %d lines, arcs and polylines" % (path, name, len(geometry)))
+        for e in block:
+            values = list(e.dxf.all_existing_dxf_attribs().values())
+            if e.dxftype() == "POLYLINE":
+                for v in e.vertices:
+                    values += list(v.dxf.all_existing_dxf_attribs().values())
+            if not all(finite(v) for v in values):
+                fail("%s: %s has a %s with a number that is none" % (path, name, e.dxftype()))
+
+
 def main(argv):
     if len(argv) < 3:
         fail(__doc__)
     what, files = argv[1], argv[2:]
+    if what == "bearing-blocks":
+        check_bearing_blocks(argv[2], argv[3:])
+        return 0
     for path in files:
         {"dxf": check_dxf, "stl-closed": check_stl_closed, "stl-walls": check_stl_walls,
          "dxf-facts": dxf_facts}[what](path)

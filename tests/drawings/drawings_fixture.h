@@ -110,7 +110,10 @@ public:
 private:
     Call& Add(const char* op, std::vector<Real> v, const std::string& s = "")
     {
-        Call c{op, std::move(v), s};
+        Call c;
+        c.op = op;
+        c.v = std::move(v);
+        c.s = s;
         c.z1 = cad::CadZ1;
         c.z2 = cad::CadZ2;
         c.layer = cad::CadLayer;

@@ -95,3 +95,22 @@ for v in 16 19 20; do
     [ ! -e x.dxf ] || die "/CAD1:$v of x.kt4 wrote a file"
 done
 echo "drawings extra: command line checks pass"
+
+# ---- the bearing sections of every type (three fixtures, five slots each)
+designations=("6204|1205|HK 2016|RNA 4904|NU 205"
+              "30205|22205|7205 B|3205|K 25x29x10"
+              "NCF 2205 V|NV 25|NJ 205|NUP 205|3305")
+for k in 1 2 3; do
+    p="bearings_$k"
+    cp "$root/tests/drawings/fixtures/$p.kt4" .
+    run "$p.kt4" /CAD1:01 || die "/CAD1:01 of $p.kt4 failed: $(cat run.log)"
+    $check dxf "$p.dxf"
+    IFS='|' read -r -a want <<< "${designations[$((k - 1))]}"
+    $check bearing-blocks "$p.dxf" "${want[@]}"
+    run "$p.kt4" /CAD5:01 || die "/CAD5:01 of $p.kt4 failed: $(cat run.log)"
+    ! grep -Eiq "nan|inf" "$p.txt" || die "$p.txt holds a number that is none"
+    run "$p.kt4" /CAD2:01 || die "/CAD2:01 of $p.kt4 failed: $(cat run.log)"
+    "$occt" "$p.igs" > occt.txt || die "OCCT refuses $p.igs: $(cat occt.txt)"
+    grep -q "^load ok" occt.txt && grep -Eq "^edges [1-9]" occt.txt || die "$p.igs: $(cat occt.txt)"
+done
+echo "drawings extra: the sections of all twelve bearing types pass ezdxf, the TXT and OCCT checks"

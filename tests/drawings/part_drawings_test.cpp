@@ -187,8 +187,9 @@ TEST_F(Parts, NothingOfRadiusZeroOrOverAnEmptyRange)
                 continue;
             for (const Contour& c : Of(view)) {
                 EXPECT_GT(c.z2, c.z1) << project << " view " << view;
-                if (c.sense != 0 && c.r != 0)
+                if (c.sense != 0 && c.r != 0) {
                     EXPECT_GT(c.r, 0) << project << " view " << view;
+                }
             }
             for (const Call& c : Only(Entities(Record(view)), "circle"))
                 EXPECT_GT(c.v[2], 0) << project << " view " << view;
