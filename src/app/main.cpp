@@ -28,7 +28,9 @@
 #include "drive/gui/docu_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
+#include "graphics/gui/printconf_form.h"
 #include "shell/gui/hh.h"
+#include "shell/menu_commands.h"
 
 #include <QApplication>
 #endif
@@ -84,6 +86,7 @@ int RunWindow(int argc, char** argv)
     InstallCadForms();
     drawings::InstallAnimationForm();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
+    shell::FormServices().printSetup = [] { graphics::ShowPrintForm(shell::gui::MainForm); };
     auto* window = new shell::gui::Thh;
     // The start runs outside the event loop: its faults are told here,
     // while the window system is still there.
