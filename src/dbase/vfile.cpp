@@ -105,7 +105,7 @@ void EmptyState(TWorkArea& a)
 }
 
 // The key of the record now in the buffer.
-VKey BufferKey(TWorkArea& a, VFileState& s)
+VKey BufferKey(VFileState& s)
 {
     return MakeKey(s.keyFunc ? s.keyFunc(s.keyData) : std::string());
 }
@@ -121,7 +121,7 @@ void EnsureKeys(TWorkArea& a, VFileState& s)
         if (saved.empty() && a.buffer)
             saved.assign(a.buffer, a.buffer + a.bufSize);
         Load(a, *r);
-        r->key = BufferKey(a, s);
+        r->key = BufferKey(s);
         r->keyed = true;
     }
     if (!saved.empty())
@@ -165,7 +165,7 @@ void Append(TWorkArea& a, VFileState& s)
                                      "Schlüsselfunktion. [Append/InsertRec/PushRec]");
             return;
         }
-        rec->key = BufferKey(a, s);
+        rec->key = BufferKey(s);
         rec->keyed = true;
         EnsureKeys(a, s);
         at = SortedPlace(a, s, rec->key);
@@ -196,7 +196,7 @@ void Replace(TWorkArea& a, VFileState& s)
         return;
     }
     EnsureKeys(a, s);
-    VKey key = BufferKey(a, s);
+    VKey key = BufferKey(s);
     if (Compare(key, r.key) == 0)
         return; // the same key: the record stays where it is
     std::unique_ptr<VRecord> moving = std::move(s.records[std::size_t(n - 1)]);

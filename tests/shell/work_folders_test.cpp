@@ -81,11 +81,19 @@ TEST_F(WorkFolders, TablesAreCopiedToTheTemporaryFolder)
     std::filesystem::create_directories(dir.File("dbf"));
     std::filesystem::create_directories(dir.File("tmp"));
     dir.Put("dbf/rikula.dbf", "table");
+    // A table with a memo file takes it along, whatever its case, and
+    // replaces the memo file of an earlier copy.
+    dir.Put("dbf/lager.dbf", "\x83 memo table");
+    dir.Put("dbf/LAGER.DBT", "memos");
+    dir.Put("tmp/lager.dbt", "stale");
     DbfDir = dir.File("dbf");
     TempDir = dir.File("tmp");
     DbfUseTemp = true;
     CheckWorkFolders();
     EXPECT_EQ(dir.Get("tmp/rikula.dbf"), "table");
+    EXPECT_EQ(dir.Get("tmp/lager.dbf"), "\x83 memo table");
+    EXPECT_EQ(dir.Get("tmp/lager.dbt"), "memos");
+    EXPECT_FALSE(AbortFlag);
 }
 
 TEST_F(WorkFolders, ConfigurationWriteFailureKeepsTheOldFile)

@@ -1,0 +1,172 @@
+// Cross-checks of memo files with independent readers and writers: our
+// dBase III and FoxPro memos read by dbfread and pgdbf, our dBase IV memos
+// by Perl's XBase, and python3-dbf's tables with memos read, copied and
+// packed by us.
+#include "memo_fixture.h"
+#include "peer_tools.h"
+
+namespace kt4::dbase::test {
+namespace {
+
+// The texts of the test memos (engine text, code page 1252).
+const std::vector<std::string> kTexts = {
+    "eins", "zwei Zeilen\r\nzweite Zeile", "", "Gr\xFC\xDF" "e aus K\xF6ln", std::string(1500, 'x') + "!"};
+
+const char* kDbfreadMemos = R"(
+import sys, dbfread
+t = dbfread.DBF(sys.argv[1], encoding='cp850', char_decode_errors='strict')
+for r in t:
+    print(repr(r['NAME']), repr(r['NOTE']))
+)";
+
+const char* kXBaseMemos = R"(
+use XBase;
+my $t = new XBase $ARGV[0] or die XBase->errstr;
+for my $i (0 .. $t->last_record) {
+    my ($deleted, $name, $note) = $t->get_record($i, 'NAME', 'NOTE');
+    $note = '' unless defined $note;
+    print "$name|", length($note), "|", substr($note, 0, 12), "|", ($deleted ? 'D' : ''), "\n";
+}
+)";
+
+class MemoXCheckTest : public MemoTest {
+protected:
+    // Our table with one record per text; its path.
+    std::string OurMemos(const std::string& name, std::uint8_t version, std::uint32_t blockSize)
+    {
+        MemoTable(name, version, blockSize);
+        for (std::size_t i = 0; i < kTexts.size(); ++i)
+            AddRow("r" + std::to_string(i + 1), kTexts[i]);
+        USE("");
+        return Path(name + ".DBF");
+    }
+    // What dbfread prints for our texts.
+    static std::string DbfreadExpected()
+    {
+        std::string out;
+        for (std::size_t i = 0; i < kTexts.size(); ++i) {
+            std::string t = kTexts[i];
+            std::string py;
+            for (char c : t) {
+                if (c == '\r')
+                    py += "\\r";
+                else if (c == '\n')
+                    py += "\\n";
+                else if (c == '\xFC')
+                    py += "\xC3\xBC";
+                else if (c == '\xDF')
+                    py += "\xC3\x9F";
+                else if (c == '\xF6')
+                    py += "\xC3\xB6";
+                else
+                    py += c;
+            }
+            out += "'r" + std::to_string(i + 1) + "' " + (t.empty() ? std::string("None") : "'" + py + "'") + "\n";
+        }
+        return out;
+    }
+};
+
+TEST_F(MemoXCheckTest, DbfreadAndPgdbfReadOurMemos)
+{
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    REQUIRE_TOOL("/usr/bin/pgdbf", "pgdbf");
+    for (std::uint8_t version : {0x83, 0xF5}) {
+        const std::string table = OurMemos("P" + std::to_string(version), version, version == 0xF5 ? 64 : 512);
+        ToolRun run = Python(kDbfreadMemos, {table});
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, DbfreadExpected()) << int(version);
+        const std::string memo = Path("P" + std::to_string(version) + (version == 0xF5 ? ".FPT" : ".DBT"));
+        run = RunProgram({"/usr/bin/pgdbf", "-s", "cp850", "-m", memo, table});
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_NE(run.out.find("r4\tGr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(std::string(1500, 'x') + "!"), std::string::npos);
+        EXPECT_NE(run.out.find("r2\tzwei Zeilen\\r\\nzweite Zeile"), std::string::npos) << run.out;
+    }
+}
+
+TEST_F(MemoXCheckTest, PerlXBaseReadsOurDBase4Memos)
+{
+    REQUIRE_TOOL("/usr/bin/perl", "perl");
+    if (RunProgram({"/usr/bin/perl", "-MXBase", "-e", "1"}).status != 0) {
+        if (std::getenv("CI"))
+            FAIL() << "Perl XBase is missing: install libdbd-xbase-perl";
+        GTEST_SKIP() << "Perl XBase is missing: install libdbd-xbase-perl";
+    }
+    for (std::uint32_t bs : {512u, 1024u}) {
+        const std::string table = OurMemos("X" + std::to_string(bs), 0x8B, bs);
+        // A rewrite in place and one at the end as well.
+        ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+        GO(1);
+        TMemoLines lines;
+        lines.lines = {"kurz"};
+        lines.ends = {TMemoLineEnd::None};
+        Buffer().SetMemoRef(2, EditMemo(Buffer().MemoRef(2), lines));
+        ASSERT_TRUE(REPLACE());
+        GO(2);
+        lines.lines = {std::string(3000, 'y')};
+        Buffer().SetMemoRef(2, EditMemo(Buffer().MemoRef(2), lines));
+        ASSERT_TRUE(REPLACE());
+        USE("");
+        ToolRun run = RunProgram({"/usr/bin/perl", "-e", kXBaseMemos, table});
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, "r1|4|kurz|\n"
+                           "r2|3000|yyyyyyyyyyyy|\n"
+                           "r3|0||\n"
+                           "r4|14|Gr\x81\xE1" "e aus K\x94|\n"
+                           "r5|1501|xxxxxxxxxxxx|\n")
+            << "block size " << bs;
+    }
+}
+
+TEST_F(MemoXCheckTest, WeReadCopyAndPackPython3DbfMemos)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    const char* script = R"(
+import sys, dbf
+t = dbf.Table(sys.argv[1], 'NAME C(10); NOTE M', dbf_type=sys.argv[2], codepage='cp850')
+t.open(dbf.READ_WRITE)
+for i, note in enumerate(['erste', 'M\u00e4rz\r\nzweite Zeile', 'x' * 2000, '']):
+    t.append(('n%d' % (i + 1), note))
+t.close()
+)";
+    for (const char* kind : {"db3", "fp"}) {
+        SCOPED_TRACE(kind);
+        const std::string theirs = Path(std::string("THEIRS_") + kind + ".dbf");
+        ToolRun run = Python(script, {theirs, kind});
+        ASSERT_EQ(run.status, 0) << run.out;
+        const ToolRun before = Python(kDbfreadMemos, {theirs});
+        ASSERT_EQ(before.status, 0) << before.out;
+        ASSERT_TRUE(USE(theirs + " EXCLUSIVE")) << LastErrorText();
+        std::string text;
+        GO(2);
+        ASSERT_TRUE(GetMemoText(Buffer().MemoRef(2), text));
+        EXPECT_EQ(text, "M\xE4rz\r\nzweite Zeile");
+        GO(3);
+        ASSERT_TRUE(GetMemoText(Buffer().MemoRef(2), text));
+        EXPECT_EQ(text, std::string(2000, 'x'));
+        // Packed after a deletion: the texts stay, peers read them back.
+        GO(1);
+        ASSERT_TRUE(DeleteRec());
+        Pack();
+        ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+        USE("");
+        run = Python(kDbfreadMemos, {theirs});
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, before.out.substr(before.out.find("'n2'")));
+        EXPECT_EQ(run.out.rfind("'n2' 'M\xC3\xA4rz\\r\\nzweite Zeile'", 0), 0u) << run.out;
+        // Copied by APPEND FROM into each of our formats.
+        for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+            MemoTable(std::string("COPY_") + kind + std::to_string(version), version, 64);
+            ASSERT_EQ(AppendFrom(theirs), 3);
+            GO(1);
+            ASSERT_TRUE(GetMemoText(Buffer().MemoRef(2), text));
+            EXPECT_EQ(text, "M\xE4rz\r\nzweite Zeile");
+            USE("");
+        }
+    }
+}
+
+} // namespace
+} // namespace kt4::dbase::test
