@@ -198,8 +198,14 @@ void QtUi::SetWaitCursor(bool on)
 
 void QtUi::Progress(const std::string& text, int percent)
 {
-    (void)text;
-    (void)percent;
+    if (progressHook)
+        progressHook(text, percent);
+}
+
+void QtUi::ProgressEnd()
+{
+    if (progressEndHook)
+        progressEndHook();
 }
 
 void QtUi::ShowTextFile(const std::string& path, const std::string& caption)
