@@ -98,6 +98,7 @@ void DatasetModel::SetDataset(TTzFileDataSet* dataset)
         return;
     beginResetModel();
     ds_ = dataset;
+    lastRecNo_ = 0;
     signature_.clear();
     fields_.clear();
     rows_.clear();
@@ -169,6 +170,7 @@ void DatasetModel::Reload()
         beginResetModel();
         fields_.clear();
         rows_.clear();
+        lastRecNo_ = 0;
         signature_.clear();
         mapped_ = appendRow_ = false;
         baseRows_ = 0;
@@ -195,6 +197,7 @@ void DatasetModel::Reload()
     auto apply = [&] {
         mapped_ = mapped;
         rows_.swap(rows);
+        lastRecNo_ = 0;
         baseRows_ = base;
         appendRow_ = append;
         cache_.clear();
@@ -309,8 +312,12 @@ int DatasetModel::RowOfRecord(int recNo) const
         return -1;
     if (!mapped_)
         return recNo <= baseRows_ ? recNo - 1 : -1;
+    if (recNo == lastRecNo_)
+        return lastRow_;
     const auto it = std::find(rows_.begin(), rows_.end(), recNo);
-    return it == rows_.end() ? -1 : int(it - rows_.begin());
+    lastRecNo_ = recNo;
+    lastRow_ = it == rows_.end() ? -1 : int(it - rows_.begin());
+    return lastRow_;
 }
 
 int DatasetModel::CurrentRow() const

@@ -136,6 +136,8 @@ private:
     int baseRows_ = 0;               // rows of records
     bool appendRow_ = false;         // the dataset appends: one more row
     mutable std::unordered_map<int, RowTexts> cache_;
+    // The row of the last record asked for (a search through the map).
+    mutable int lastRecNo_ = 0, lastRow_ = -1;
 };
 
 } // namespace kt4::dbase::gui

@@ -52,27 +52,15 @@ private:
     TTzFileDataSet& ds_;
 };
 
-// A text for HTML: & < > and " escaped.
+// A text for HTML: & < > (the report layer's escape) and " escaped.
 std::string Html(const QString& text)
 {
     std::string out;
-    for (char c : text.toStdString()) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
+    for (char c : HtmlEscape(text.toStdString())) {
+        if (c == '"')
             out += "&quot;";
-            break;
-        default:
+        else
             out.push_back(c);
-        }
     }
     return out;
 }

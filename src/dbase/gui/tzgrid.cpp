@@ -254,6 +254,7 @@ void TTzGrid::SetDepressDisabled(bool on)
 void TTzGrid::SetRowSelect(bool on)
 {
     setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    setTabKeyNavigation(!on); // Tab moves between cells only when cells are selected
 }
 
 void TTzGrid::SetEditing(bool on)

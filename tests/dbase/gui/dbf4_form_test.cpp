@@ -436,6 +436,8 @@ TEST_F(BrowserTest, FileMenuImportsExportsAndPrints)
     EXPECT_NE(all.str().find("6205"), std::string::npos);
     EXPECT_NE(all.str().find("7001"), std::string::npos);
     EXPECT_NE(all.str().find("Kugellager"), std::string::npos);
+    std::filesystem::copy_file(printed, ArtifactPath("tdbf4_print.txt"),
+                               std::filesystem::copy_options::overwrite_existing);
 }
 
 TEST_F(BrowserTest, HelpItems)
