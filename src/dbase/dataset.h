@@ -188,6 +188,9 @@ protected:
     virtual void DataChanged(int field) { (void)field; }
     // Checks before a post (dates): may correct the buffer.
     virtual void ValidateBeforePost() {}
+    // The after-scroll and after-cancel events.
+    virtual void DoAfterScroll();
+    virtual void DoAfterCancel();
 
     std::vector<std::uint8_t> active_;
     std::int32_t recNo_ = 0;

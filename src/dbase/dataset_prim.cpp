@@ -27,6 +27,18 @@ int TTzPrimDataset::TziCompareBookmarks(TBookmark a, TBookmark b)
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
+void TTzPrimDataset::DoAfterScroll()
+{
+    if (AfterScroll)
+        AfterScroll(*this);
+}
+
+void TTzPrimDataset::DoAfterCancel()
+{
+    if (AfterCancel)
+        AfterCancel(*this);
+}
+
 void TTzPrimDataset::Check(int code)
 {
     if (code == 0)
@@ -147,8 +159,7 @@ void TTzPrimDataset::First()
     } else {
         Check(code);
     }
-    if (AfterScroll)
-        AfterScroll(*this);
+    DoAfterScroll();
 }
 
 void TTzPrimDataset::Last()
@@ -172,8 +183,7 @@ void TTzPrimDataset::Last()
     } else {
         Check(code);
     }
-    if (AfterScroll)
-        AfterScroll(*this);
+    DoAfterScroll();
 }
 
 bool TTzPrimDataset::MoveOne(bool forward)
@@ -220,8 +230,7 @@ int TTzPrimDataset::MoveBy(int distance)
     int moved = 0;
     const bool forward = distance > 0;
     if (forward ? eof_ : bof_) {
-        if (AfterScroll)
-            AfterScroll(*this);
+        DoAfterScroll();
         return 0;
     }
     for (int left = forward ? distance : -distance; left > 0; --left) {
@@ -229,8 +238,7 @@ int TTzPrimDataset::MoveBy(int distance)
             break;
         moved += forward ? 1 : -1;
     }
-    if (AfterScroll)
-        AfterScroll(*this);
+    DoAfterScroll();
     return moved;
 }
 
@@ -246,8 +254,7 @@ void TTzPrimDataset::SetRecNo(std::int32_t recNo)
         return;
     bof_ = eof_ = false;
     ReadActive();
-    if (AfterScroll)
-        AfterScroll(*this);
+    DoAfterScroll();
 }
 
 std::int32_t TTzPrimDataset::RecordCount()
@@ -331,8 +338,7 @@ void TTzPrimDataset::Cancel()
         UpdateCursorPos();
         ReadActive();
     }
-    if (AfterCancel)
-        AfterCancel(*this);
+    DoAfterCancel();
 }
 
 void TTzPrimDataset::Delete()
@@ -366,8 +372,7 @@ void TTzPrimDataset::GotoBookmark(TBookmark bookmark)
     Check(TziGotoBookmark(bookmark));
     bof_ = eof_ = false;
     ReadActive();
-    if (AfterScroll)
-        AfterScroll(*this);
+    DoAfterScroll();
 }
 
 int TTzPrimDataset::CompareBookmarks(TBookmark a, TBookmark b)
@@ -394,8 +399,7 @@ bool TTzPrimDataset::Locate(const std::string& fields, const std::vector<std::st
     if (found) {
         bof_ = eof_ = false;
         ReadActive();
-        if (AfterScroll)
-            AfterScroll(*this);
+        DoAfterScroll();
     }
     return found;
 }

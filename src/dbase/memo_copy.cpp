@@ -10,12 +10,10 @@
 #include "dbase/errors.h"
 #include "dbase/internal.h"
 #include "dbase/search.h"
+#include "foundation/atomic_file.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <map>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kt4::dbase {
 
@@ -95,14 +93,18 @@ std::string FieldTextOfBlock(std::int64_t block, std::size_t len)
     return std::string(len - digits.size(), ' ') + digits;
 }
 
-// The new memo file while it is written; removed unless it was put in place.
+// The new memo file while it is written through the atomic writer; its
+// descriptor is only lent to the memo routines.
 struct TempMemo {
+    AtomicWriter writer;
     TMemoFile file;
-    std::string path;
-    ~TempMemo()
+    ~TempMemo() { file.file.Release(); }
+    int Code() const
     {
-        if (!path.empty())
-            ::unlink(path.c_str());
+        if (writer.Refused() != AtomicWriter::Refusal::None)
+            return 5;
+        const int code = ErrnoToEngineCode(writer.Errno());
+        return code != 0 ? code : 101;
     }
 };
 
@@ -165,15 +167,12 @@ bool PackMemofile()
         return true;
 
     TempMemo temp;
-    std::string templ = m->name + ".pack.XXXXXX";
-    const int fd = ::mkstemp(templ.data());
-    if (fd < 0) {
-        SetError(std::uint16_t(ErrnoToEngineCode(errno)), tag);
+    if (!temp.writer.Open(m->name)) {
+        SetError(std::uint16_t(temp.Code()), tag);
         return false;
     }
-    temp.path = templ;
-    temp.file.file.Adopt(fd, false, templ);
-    temp.file.name = templ;
+    temp.file.file.Adopt(temp.writer.Fd(), false, temp.writer.TempPath());
+    temp.file.name = temp.writer.TempPath();
     temp.file.type = m->type;
     temp.file.blockSize = m->blockSize;
     const auto image = BuildMemoImage(m->type == 0x8C ? 0x8B : m->type, m->blockSize,
@@ -223,9 +222,7 @@ bool PackMemofile()
         SetError(std::uint16_t(temp.file.file.LastError() ? temp.file.file.LastError() : 101), tag);
         return false;
     }
-    struct stat st{};
-    if (::fstat(m->file.Fd(), &st) == 0)
-        ::fchmod(fd, st.st_mode & 07777);
+    temp.file.file.Release();
 
     // The records get their new numbers, then the new file takes the name.
     if (!WriteChanges(a, changes, false, changes.size())) {
@@ -235,14 +232,14 @@ bool PackMemofile()
         return false;
     }
     a.file.Sync();
-    if (::rename(temp.path.c_str(), m->name.c_str()) != 0) {
-        const int code = ErrnoToEngineCode(errno);
+    const int fd = temp.writer.CommitAndRelease();
+    if (fd < 0) {
+        const int code = temp.Code();
         WriteChanges(a, changes, true, changes.size());
         SetError(std::uint16_t(code), tag);
         return false;
     }
-    temp.path.clear();
-    m->file = std::move(temp.file.file);
+    m->file.Adopt(fd, a.file.ReadOnly(), m->name);
     a.cacheStart = -1;
     if (!changes.empty()) {
         if (a.state == FileState::Open)

@@ -189,13 +189,16 @@ void DbfOpenTable(const std::string& name)
     }
     const std::string part = FileNamePart(path);
     bool copy = false;
+    const bool abortBefore = AbortFlag;
+    AbortFlag = false;
     if (DbfWriteCheck(folder, part)) {
         copy = ::access(path.c_str(), W_OK) != 0;
     } else {
-        if (AbortFlag)
+        if (AbortFlag) // the check could not read the file
             return;
         copy = true;
     }
+    AbortFlag = abortBefore;
     if (copy) {
         std::string source = FindFileNoCase(AddBackslash(DbfDir) + part);
         if (source.empty())
@@ -218,6 +221,7 @@ void DbfOpenFile(const std::string& path)
         {
             // The new table must open before the old one is given up.
             TTzDbf probe;
+            probe.Name = "TZPROBE";
             probe.TableLanguage = t.TableLanguage;
             probe.CreateIfNotFound = false;
             probe.ShowProgress = false;

@@ -4,6 +4,7 @@
 
 #include "dbase/dbf_file.h"
 #include "dbase/dbf_format.h"
+#include "foundation/atomic_file.h"
 #include "foundation/dialogs.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
@@ -22,27 +23,15 @@
 namespace kt4::dbase {
 namespace {
 
-// A copy of a file written beside its target; removed unless committed.
+// A copy of a file, complete beside its target before it takes the name.
 class StagedCopy {
 public:
-    ~StagedCopy()
-    {
-        if (!temp_.empty())
-            ::unlink(temp_.c_str());
-    }
     bool Write(const std::string& source, const std::string& target)
     {
-        target_ = target;
         const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-        if (in < 0)
-            return false;
-        struct stat st{};
-        ::fstat(in, &st);
-        temp_ = target + ".copy.XXXXXX";
-        const int out = ::mkstemp(temp_.data());
-        if (out < 0) {
-            temp_.clear();
-            ::close(in);
+        if (in < 0 || !writer_.Open(target)) {
+            if (in >= 0)
+                ::close(in);
             return false;
         }
         bool ok = true;
@@ -55,32 +44,18 @@ public:
                 ok = n == 0;
                 break;
             }
-            for (ssize_t done = 0; done < n && ok;) {
-                const ssize_t w = ::write(out, buf.data() + done, std::size_t(n - done));
-                if (w < 0 && errno == EINTR)
-                    continue;
-                ok = w > 0;
-                done += w > 0 ? w : 0;
-            }
-            if (!ok)
+            if (!writer_.Write(buf.data(), std::size_t(n))) {
+                ok = false;
                 break;
+            }
         }
-        // The copy is the user's to change.
-        ok = ok && ::fchmod(out, (st.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0 && ::fsync(out) == 0;
-        ok = ::close(out) == 0 && ok;
         ::close(in);
         return ok;
     }
-    bool Commit()
-    {
-        if (::rename(temp_.c_str(), target_.c_str()) != 0)
-            return false;
-        temp_.clear();
-        return true;
-    }
+    bool Commit() { return writer_.Commit(); }
 
 private:
-    std::string temp_, target_;
+    AtomicWriter writer_;
 };
 
 std::uint8_t VersionOf(const std::string& table)

@@ -21,6 +21,20 @@ void TTzCDataSet::SyncArea()
     UpdateCursorPos();
 }
 
+void TTzCDataSet::DoAfterScroll()
+{
+    if (OnSync)
+        OnSync();
+    TTzDataSet::DoAfterScroll();
+}
+
+void TTzCDataSet::DoAfterCancel()
+{
+    if (OnSync)
+        OnSync();
+    TTzDataSet::DoAfterCancel();
+}
+
 void TTzCDataSet::Sync(const char* operation)
 {
     SelectArea(operation);

@@ -50,6 +50,9 @@ public:
 
 protected:
     void SyncArea() override;
+    // The synchronisation callback comes first.
+    void DoAfterScroll() override;
+    void DoAfterCancel() override;
     // After a direct operation that changed records.
     virtual void AfterDirectChange() {}
     // Brings the work area to the active record for a direct operation.

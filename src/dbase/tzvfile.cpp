@@ -2,19 +2,16 @@
 #include "dbase/tzvfile.h"
 
 #include "dbase/dataset_internal.h"
-#include "dbase/dbf_create.h"
+#include "dbase/dbf_format.h"
 #include "dbase/engine_text.h"
 #include "dbase/internal.h"
 #include "dbase/locking.h"
 #include "dbase/navigation.h"
 #include "dbase/runtime.h"
+#include "foundation/atomic_file.h"
 #include "foundation/ui_service.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -278,32 +275,31 @@ void TTzLLDataSet::SaveToDbf()
     const std::int32_t keep = dbase::RecNo();
     const std::string existing = ResolveNoCase(DbfFileName());
     const std::string target = existing.empty() ? DbfFileName() : existing;
-    std::string temp = target + ".save.XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        SetError(std::uint16_t(ErrnoToEngineCode(errno)), "Datei:  " + target + " [SaveToDisk]");
+    const std::string context = "Datei:  " + target + " [SaveToDisk]";
+    // The new table is written beside the old one and replaces it whole.
+    AtomicWriter writer;
+    auto fail = [&] {
+        const int code = writer.Refused() != AtomicWriter::Refusal::None ? 5 : ErrnoToEngineCode(writer.Errno());
+        SetError(std::uint16_t(code != 0 ? code : 101), context);
+    };
+    if (!writer.Open(target)) {
+        fail();
         return;
     }
-    ::close(fd);
-    struct Remove {
-        std::string path;
-        ~Remove()
-        {
-            if (!path.empty())
-                ::unlink(path.c_str());
-        }
-    } removeTemp{temp};
-    const std::uint8_t version = CreateVersion();
-    struct RestoreVersion {
-        std::uint8_t v;
-        ~RestoreVersion() { SetCreateVersion(v); }
-    } restore{version};
-    SetCreateVersion(0x83);
-    if (!CreateDbf(temp, defs))
+    std::vector<std::uint8_t> image;
+    std::uint8_t version = 0;
+    FormatError error;
+    if (!BuildDbfImage(defs, 0x83, EngineToday(), image, version, error)) {
+        SetError(error.code, error.text);
         return;
+    }
+    if (!writer.WriteAt(0, image.data(), image.size())) {
+        fail();
+        return;
+    }
     {
         HelperArea table(area_);
-        if (!table.Open(temp, true))
+        if (!table.Open(writer.TempPath(), true))
             return;
         TWorkArea& t = *Area(table.Number());
         TWorkArea& v = AreaRef();
@@ -327,16 +323,10 @@ void TTzLLDataSet::SaveToDbf()
         }
         table.Close();
     }
-    const int sync = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-    if (sync >= 0) {
-        ::fsync(sync);
-        ::close(sync);
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        SetError(std::uint16_t(ErrnoToEngineCode(errno)), "Datei:  " + target + " [SaveToDisk]");
+    if (!writer.Commit()) {
+        fail();
         return;
     }
-    removeTemp.path.clear();
     modified_ = false;
     SelectArea("SaveToDisk");
     if (keep >= 1)

@@ -313,6 +313,58 @@ TEST_F(DatasetTest, DirectOperations)
     EXPECT_EQ(ds.GetFieldInt("QTY"), 42);
 }
 
+TEST_F(DatasetTest, DeleteAndRestoreWithTheirEvents)
+{
+    TTzDbf ds;
+    OpenOn(ds, Parts(3));
+    int restores = 0;
+    ds.BeforeRestore = [&](TTzPrimDataset&) { ++restores; };
+    ds.AfterRestore = [&](TTzPrimDataset&) { restores += 10; };
+    ds.Next();
+    ds.Delete();
+    EXPECT_TRUE(ds.Deleted());
+    EXPECT_EQ(ds.RecNo(), 2);
+    ds.SetDeleted(false);
+    EXPECT_FALSE(ds.Deleted());
+    EXPECT_EQ(restores, 11);
+    // Hidden deleted rows: a deletion moves on.
+    ds.SetHideDeletedRecs(true);
+    ds.SetDeleted(true);
+    EXPECT_EQ(ds.RecNo(), 3);
+    EXPECT_EQ(ds.VisibleRecords(), (std::vector<std::int32_t>{1, 3}));
+    EXPECT_EQ(ds.RowOfRecord(3), 2);
+}
+
+// Records the progress calls of long operations.
+class ProgressUi : public HeadlessUi {
+public:
+    void Progress(const std::string& text, int percent) override
+    {
+        if (calls.empty() || calls.back() != text)
+            calls.push_back(text);
+        (void)percent;
+    }
+    void ProgressEnd() override { calls.push_back("end"); }
+    std::vector<std::string> calls;
+};
+
+TEST_F(DatasetTest, LongOperationsShowAndEndTheirProgress)
+{
+    auto owned = std::make_unique<ProgressUi>();
+    ProgressUi& progress = *owned;
+    SetUi(std::move(owned));
+    const std::string table = Parts(150);
+    std::filesystem::copy_file(table, Path("COPY.DBF"));
+    TTzDbf ds;
+    ds.IndexList = {"1," + Path("P.NDX") + ",NAME"};
+    OpenOn(ds, table);
+    ASSERT_TRUE(ds.FLock());
+    ds.AppendFrom(Path("COPY.DBF"));
+    ds.UnLock();
+    EXPECT_EQ(progress.calls,
+              (std::vector<std::string>{"Indexing " + Path("P.NDX") + "...", "end", "Appending...", "end"}));
+}
+
 TEST_F(DatasetTest, MemoFieldsThroughBlobStreams)
 {
     ASSERT_TRUE(SetCreateVersion(0x8B));

@@ -165,7 +165,7 @@ TEST_F(MemoTest, PackMeetingABlockBeyondTheEndChangesNothing)
     GO(2);
     EXPECT_EQ(Buffer().MemoRef(2), 99);
     for (const auto& e : std::filesystem::directory_iterator(dir_))
-        EXPECT_EQ(e.path().string().find(".pack."), std::string::npos) << e.path();
+        EXPECT_EQ(e.path().filename().string().rfind(".kt4tmp-", 0), std::string::npos) << e.path();
 }
 
 TEST_F(MemoTest, DamagedHeadersAndLengths)
@@ -328,6 +328,24 @@ TEST_F(MemoTest, AnnouncedBlobReusesItsBlocksInDBase4Only)
     ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Write));
     EXPECT_GT(blk, second);
     CloseBlob();
+}
+
+TEST_F(MemoTest, CopiesInPlaceOnlyBetweenEqualLayouts)
+{
+    MemoTable("SRC4", 0x8B);
+    AddRow("a", "eins");
+    const std::int32_t block = AddRow("b", Text(700, 5));
+    for (std::uint32_t bs : {512u, 1024u}) {
+        Select(2);
+        MemoTable("DST" + std::to_string(bs), 0x8B, bs);
+        const std::int32_t copied = CopyMemoInPlace(1, block);
+        EXPECT_EQ(copied, bs == 512 ? block : 1) << bs; // another block size: at the end
+        std::string text;
+        ASSERT_TRUE(GetMemoText(copied, text));
+        EXPECT_EQ(text, Text(700, 5));
+        USE("");
+        Select(1);
+    }
 }
 
 TEST_F(MemoTest, MemoTextFiles)

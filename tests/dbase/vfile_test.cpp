@@ -179,7 +179,7 @@ TEST_F(VFileTest, SavingNeverDamagesTheOldTable)
     }
     EXPECT_EQ(ReadBytes(table), old);
     for (const auto& e : std::filesystem::directory_iterator(dir_))
-        EXPECT_EQ(e.path().string().find(".save."), std::string::npos) << e.path();
+        EXPECT_EQ(e.path().filename().string().rfind(".kt4tmp-", 0), std::string::npos) << e.path();
 }
 
 } // namespace
