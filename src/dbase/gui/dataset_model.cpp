@@ -1,6 +1,7 @@
 #include "dbase/gui/dataset_model.h"
 
 #include "dbase/dataset.h"
+#include "dbase/gui/tzmsg.h"
 #include "dbase/engine_dates.h"
 #include "dbase/errors.h"
 #include "dbase/tzfds.h"
@@ -412,6 +413,13 @@ const DatasetModel::RowTexts& DatasetModel::Row(int row) const
     auto it = cache_.find(recNo);
     if (it != cache_.end())
         return it->second;
+    if (CurrentProgress100()) {
+        // The engine is busy with long work that lets the windows repaint:
+        // no read may come in between.
+        static RowTexts blank;
+        blank.texts.assign(fields_.size(), QString());
+        return blank;
+    }
     if (cache_.size() >= kCacheRows)
         cache_.clear();
     return cache_.emplace(recNo, ReadRecord(recNo)).first->second;

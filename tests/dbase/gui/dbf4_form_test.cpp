@@ -255,8 +255,8 @@ TEST_F(BrowserTest, ClosingSetsTheOutcome)
         const char* how;
         int lastKey;
     };
-    for (Case c : {Case{"Button_ok", 13}, Case{"mi_fileExit", 13}, Case{"Button_cancel", 27}, Case{"Esc", 27},
-                   Case{"close", 27}}) {
+    for (Case c : {Case{"Button_ok", 13}, Case{"mi_fileExit", 13}, Case{"Enter", 13}, Case{"Button_cancel", 27},
+                   Case{"Esc", 27}, Case{"close", 27}}) {
         SCOPED_TRACE(c.how);
         settings::LastKey = 13; // a previous pick must not survive a close
         settings::AbortFlag = c.lastKey == 13;
@@ -264,6 +264,8 @@ TEST_F(BrowserTest, ClosingSetsTheOutcome)
         ClickCell(2, 1);
         if (std::string(c.how) == "Esc")
             QTest::keyClick(Grid(), Qt::Key_Escape);
+        else if (std::string(c.how) == "Enter")
+            QTest::keyClick(Grid(), Qt::Key_Return);
         else if (std::string(c.how) == "close")
             form->close();
         else if (std::string(c.how) == "mi_fileExit")
@@ -315,6 +317,10 @@ TEST_F(BrowserTest, ARefusedPostKeepsTheFormOpenWithTheEdit)
     ASSERT_TRUE(RLock());
     const int other = CurrentArea;
     CurrentArea = own;
+    // Another row cannot be reached while the edit cannot be written.
+    ClickCell(2, 0);
+    EXPECT_EQ(Grid()->currentIndex().row(), 0);
+    EXPECT_EQ(Table().RecNo(), 1);
     Press("Button_ok");
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
