@@ -32,6 +32,7 @@ QString FilterToQt(const std::string& filter)
     QStringList out;
     for (int k = 0; k + 1 < parts.size(); k += 2) {
         QString desc = parts[k], pattern = parts[k + 1];
+        pattern.replace(';', ' '); // "*.HTM;*.HTML": Qt separates patterns by blanks
         out << (desc == pattern ? pattern + " (" + pattern + ")" : desc + " (" + pattern + ")");
     }
     if (out.isEmpty())
