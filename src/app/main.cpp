@@ -24,6 +24,7 @@
 #ifdef KT4_HAVE_GUI
 #include "cad/gui/cad_forms_qt.h"
 #include "cad/plot_link.h"
+#include "dbase/gui/tzmsg.h"
 #include "drawings/gui/animation_form.h"
 #include "drive/gui/docu_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
@@ -81,6 +82,8 @@ int RunWindow(int argc, char** argv)
     QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
     gui::QtUi& ui = gui::UseQtUi();
     ui.pictureHook = graphics::ShowPlotPictureWindow;
+    ui.progressHook = dbase::gui::ShowProgress100;
+    ui.progressEndHook = dbase::gui::EndProgress100;
     // The Qt forms of the subsystems: every form hook is installed here.
     InstallDocuForms();
     InstallCadForms();
