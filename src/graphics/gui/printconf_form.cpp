@@ -4,6 +4,7 @@
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/paths.h"
 #include "foundation/printer_settings.h"
@@ -34,31 +35,14 @@ namespace kt4::graphics {
 
 namespace {
 
-QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
-std::string S(const QString& text) { return text.toStdString(); }
-
-template <class W>
-W* Named(QWidget* parent, const char* name)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
+using formutil::Named;
+using formutil::Q;
+using formutil::S;
 
 void Refuse(const std::string& displayText) { ErrorBoxAlways(DisplayToOem(displayText)); }
 
-void Select(QButtonGroup* group, int item)
-{
-    if (QAbstractButton* b = group->button(item)) {
-        b->setChecked(true);
-        return;
-    }
-    // no item can show the setting: none is selected
-    group->setExclusive(false);
-    for (QAbstractButton* b : group->buttons())
-        b->setChecked(false);
-    group->setExclusive(true);
-}
+// No item can show the setting: none is selected.
+void Select(QButtonGroup* group, int item) { formutil::SelectRadio(group, item); }
 
 // The PDF file offered: the project's name with ".pdf" beside it.
 std::string ProposedPdfName()
@@ -74,17 +58,7 @@ std::string ProposedPdfName()
 QGroupBox* TForm_printconf::RadioGroup(const char* Name, const QString& Caption, const QString (&Items)[2],
                                        QButtonGroup*& Group)
 {
-    auto* box = Named<QGroupBox>(this, Name);
-    box->setTitle(Caption);
-    Group = new QButtonGroup(box);
-    auto* rows = new QVBoxLayout(box);
-    for (int k = 0; k < 2; ++k) {
-        auto* b = new QRadioButton(Items[k], box);
-        b->setObjectName(QString("%1_%2").arg(Name).arg(k));
-        Group->addButton(b, k);
-        rows->addWidget(b);
-    }
-    return box;
+    return formutil::RadioGroupBox(this, Name, Caption, {Items[0], Items[1]}, Group);
 }
 
 TForm_printconf::TForm_printconf(TFvelmgra& Window, QWidget* Parent) : QDialog(Parent), window_(Window)
