@@ -24,11 +24,13 @@
 #ifdef KT4_HAVE_GUI
 #include "cad/gui/cad_forms_qt.h"
 #include "cad/plot_link.h"
+#include "dbase/gui/tzmsg.h"
 #include "drawings/gui/animation_form.h"
 #include "drive/gui/docu_forms_qt.h"
 #include "drive/gui/drive_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
+#include "graphics/gui/printconf_form.h"
 #include "shell/gui/hh.h"
 #include "shell/menu_commands.h"
 
@@ -81,12 +83,15 @@ int RunWindow(int argc, char** argv)
     QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
     gui::QtUi& ui = gui::UseQtUi();
     ui.pictureHook = graphics::ShowPlotPictureWindow;
+    ui.progressHook = dbase::gui::ShowProgress100;
+    ui.progressEndHook = dbase::gui::EndProgress100;
     // The Qt forms of the subsystems: every form hook is installed here.
     InstallDocuForms();
     InstallDriveForms(shell::FormServices());
     InstallCadForms();
     drawings::InstallAnimationForm();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
+    shell::FormServices().printSetup = [] { graphics::ShowPrintForm(shell::gui::MainForm); };
     auto* window = new shell::gui::Thh;
     // The start runs outside the event loop: its faults are told here,
     // while the window system is still there.

@@ -231,7 +231,12 @@ bool PackMemofile()
         SetError(std::uint16_t(code ? code : 101), tag);
         return false;
     }
-    a.file.Sync();
+    if (!a.file.Sync()) {
+        const int code = a.file.LastError();
+        WriteChanges(a, changes, true, changes.size());
+        SetError(std::uint16_t(code ? code : 101), tag);
+        return false;
+    }
     const int fd = temp.writer.CommitAndRelease();
     if (fd < 0) {
         const int code = temp.Code();

@@ -44,8 +44,8 @@ DisplayReplay::DisplayReplay(TGraphWindow& window, GraphCanvas& screen, const Pr
 void DisplayReplay::BorderLine()
 {
     GraphCanvas& p = *printer_->canvas;
-    if (settings::ColorGraphics)
-        p.SetPenColor(GraphPalette[11]);
+    // Aqua in colour; on a monochrome print it would hardly show: black.
+    p.SetPenColor(settings::ColorGraphics && PrintInColour() ? GraphPalette[11] : Black);
     const RealRect& w = win_.Mapping().WorldWindow;
     const PixelPoint a = Prn(w.X0, w.Y0), b = Prn(w.X0, w.Y1), c = Prn(w.X1, w.Y1),
                      d = Prn(w.X1, w.Y0);

@@ -57,8 +57,9 @@ protected:
         GO(recNo);
         std::string text;
         std::int32_t block = Buffer().MemoRef(2);
-        if (block != 0)
+        if (block != 0) {
             EXPECT_TRUE(GetMemoText(block, text)) << LastErrorText();
+        }
         return text;
     }
 

@@ -264,6 +264,29 @@ TEST_F(Replay, PrinterGetsFiguresAndTextsScreenOnlyFigures)
     EXPECT_NE(colour.Figures().back().find("#ff0000 |T|"), std::string::npos);
 }
 
+TEST_F(Replay, TheBorderIsAquaInColourAndBlackOnAMonochromePrint)
+{
+    TGraphWindow w;
+    w.Header(0, 0, 319, 239);
+    w.line(0, 0, 1, 1);
+    RecordingCanvas screen;
+    for (Word mode : {Word(1), Word(2)}) {
+        settings::WindowsPrintMode = mode;
+        RecordingCanvas printer;
+        PrintTarget page{&printer, 2100, 2970, 1.0, 1.0, 0, 0, true};
+        DisplayReplay(w, screen, &page).RunAll();
+        // the pen the four border lines are drawn with
+        std::string pen;
+        for (const std::string& e : printer.Log) {
+            if (e.rfind("line", 0) == 0)
+                break;
+            if (e.rfind("color", 0) == 0)
+                pen = e;
+        }
+        EXPECT_EQ(pen, mode == 1 ? "color #000000" : "color #00ffff");
+    }
+}
+
 TEST_F(Replay, PlaybackStopsAtPausesAndInSingleStepAtErasures)
 {
     TGraphWindow w;

@@ -4,6 +4,7 @@
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
@@ -26,33 +27,19 @@ namespace kt4 {
 
 namespace {
 
-QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
-std::string S(const QString& text) { return text.toStdString(); }
-
-template <class W>
-W* Named(QWidget* parent, const char* name)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
+using formutil::Named;
+using formutil::Q;
+using formutil::S;
 
 } // namespace
 
 QGroupBox* TForm_confkavolt::RadioGroup(const char* Name, const QString& Caption,
                                         const char* const* Items, int Count, QButtonGroup*& Group)
 {
-    auto* box = Named<QGroupBox>(this, Name);
-    box->setTitle(Caption);
-    Group = new QButtonGroup(box);
-    auto* rows = new QVBoxLayout(box);
-    for (int k = 0; k < Count; ++k) {
-        auto* b = new QRadioButton(Items[k], box);
-        b->setObjectName(QString("%1_%2").arg(Name).arg(k));
-        Group->addButton(b, k);
-        rows->addWidget(b);
-    }
-    return box;
+    QStringList items;
+    for (int k = 0; k < Count; ++k)
+        items << Items[k];
+    return formutil::RadioGroupBox(this, Name, Caption, items, Group);
 }
 
 TForm_confkavolt::TForm_confkavolt(const std::string& Line, QWidget* Parent) : QDialog(Parent)

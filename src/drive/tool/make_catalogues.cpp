@@ -5,8 +5,13 @@
 // writes OUT_DIR/<table>.dbf from SOURCE_DIR/<table>.csv for every table
 // named, or for all twelve. A source line that cannot be read fails the
 // run (exit 1) and leaves that table as it was.
+//
+//   kt4_catalogues --layouts SOURCE.csv OUT.dbf
+//
+// writes the print layout table from its source the same way.
 #include "drive/bearing_types.h"
 #include "drive/catalogue_tables.h"
+#include "graphics/print_layouts.h"
 
 #include <filesystem>
 #include <iostream>
@@ -16,6 +21,13 @@
 int main(int argc, char** argv)
 {
     using namespace kt4;
+    if (argc == 4 && std::string(argv[1]) == "--layouts") {
+        std::vector<std::string> messages;
+        const bool ok = graphics::BuildPrintLayoutTable(argv[2], argv[3], messages);
+        for (const auto& m : messages)
+            std::cerr << m << '\n';
+        return ok ? 0 : 1;
+    }
     if (argc < 3) {
         std::cerr << "usage: kt4_catalogues SOURCE_DIR OUT_DIR [TABLE...]\n";
         return 2;

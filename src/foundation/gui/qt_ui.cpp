@@ -32,6 +32,7 @@ QString FilterToQt(const std::string& filter)
     QStringList out;
     for (int k = 0; k + 1 < parts.size(); k += 2) {
         QString desc = parts[k], pattern = parts[k + 1];
+        pattern.replace(';', ' '); // "*.HTM;*.HTML": Qt separates patterns by blanks
         out << (desc == pattern ? pattern + " (" + pattern + ")" : desc + " (" + pattern + ")");
     }
     if (out.isEmpty())
@@ -198,8 +199,14 @@ void QtUi::SetWaitCursor(bool on)
 
 void QtUi::Progress(const std::string& text, int percent)
 {
-    (void)text;
-    (void)percent;
+    if (progressHook)
+        progressHook(text, percent);
+}
+
+void QtUi::ProgressEnd()
+{
+    if (progressEndHook)
+        progressEndHook();
 }
 
 void QtUi::ShowTextFile(const std::string& path, const std::string& caption)

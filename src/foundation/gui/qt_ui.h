@@ -2,8 +2,9 @@
 // file dialogs, the wait cursor, the report viewer, text printing through
 // QPrinter (a printer of the system or a PDF file), documents opened with
 // the desktop's associated program and programs started with an argument
-// list. Help pictures are drawn by the graphics window through a hook that
-// the program entry sets.
+// list. Help pictures are drawn by the graphics window and the progress of
+// long work is shown by the table engine's progress window, through hooks
+// that the program entry sets.
 #pragma once
 
 #include "foundation/ui_service.h"
@@ -28,6 +29,9 @@ public:
 
     // Draws an HP-GL picture in the graphics window.
     std::function<void(const std::string&, const PictureWindow&)> pictureHook;
+    // Shows and ends the progress window of long work (text, percent).
+    std::function<void(const std::string&, int)> progressHook;
+    std::function<void()> progressEndHook;
 
     bool Interactive() const override { return true; }
     bool RadioChoice(const std::string& prompt, const std::vector<std::string>& lines, int& sel) override;
@@ -45,6 +49,7 @@ public:
                         std::string& path) override;
     void SetWaitCursor(bool on) override;
     void Progress(const std::string& text, int percent) override;
+    void ProgressEnd() override;
     void ShowTextFile(const std::string& path, const std::string& caption) override;
     bool PrintTextFile(const std::string& path, int fromPage, int toPage) override;
     bool OpenDocument(const std::string& path) override;

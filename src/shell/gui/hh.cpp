@@ -1,6 +1,7 @@
 #include "shell/gui/hh.h"
 #include "shell/gui/toolkit_language.h"
 
+#include "dbase/gui/dbf4_form.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/settings.h"
@@ -143,7 +144,7 @@ StartResult Thh::FormCreate()
     graphics::GraphDevice.Init();
     ReadStartFiles();
     FillRecentFileItems();
-    // The table browser form is created here once the table engine has it.
+    dbase::gui::CreateDbf4Form(this); // the table browser behind DbfShow, until the end
     StartResult result = StartUp(ProductCode);
     settings::AbortFlag = false;
     if (result.end)

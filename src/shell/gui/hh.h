@@ -27,7 +27,8 @@ public:
     ~Thh() override;
 
     // The creation sequence: menus in German, graphics device, start files,
-    // recent-file items, start-up, window size, caption, saved language.
+    // recent-file items, the table browser, start-up, window size, caption,
+    // saved language.
     // A result with end set means the program ends here (no session file
     // is written then).
     StartResult FormCreate();

@@ -1,22 +1,27 @@
 // A full repaint of a large drawing: 100,000 lines and 10,000 texts
 // replayed from the display list into an offscreen image of the window's
 // size, as paint does it. Also the list alone (parsing and mapping, no
-// pixels) to see where the time goes.
+// pixels) to see where the time goes, and the printout of the drawing
+// onto a PDF page (with the size of the file).
 #include "foundation/settings.h"
 #include "graphics/graph_settings.h"
 #include "graphics/graph_window.h"
 #include "graphics/gui/painter_canvas.h"
 #include "graphics/replay.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPrinter>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 
 using namespace kt4;
 using namespace kt4::graphics;
@@ -112,5 +117,41 @@ void BM_ReplayWithoutPixels(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(w.DisplayList().Count()));
 }
 BENCHMARK(BM_ReplayWithoutPixels)->Unit(benchmark::kMillisecond);
+
+// What the print form's OK does: the replay onto the window's picture and
+// a landscape PDF page with the border, in colour.
+void BM_PrintOntoPdfPage(benchmark::State& state)
+{
+    EnsureApp();
+    TGraphWindow w;
+    BuildDrawing(w);
+    settings::WindowsPrintMode = 2;
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("kt4bench_" + std::to_string(::getpid()) + ".pdf"))
+                                 .string();
+    QImage image(641, 481, QImage::Format_RGB32);
+    QPainterCanvas screen, page;
+    double bytes = 0;
+    for (auto _ : state) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(path));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        image.fill(Qt::black);
+        QPainter onImage(&image), onPage(&printer);
+        screen.SetPainter(&onImage);
+        page.SetPainter(&onPage);
+        const QRect r = printer.pageRect(QPrinter::DevicePixel).toRect();
+        PrintTarget target{&page, r.width(), r.height(), 1.0, 1.0, 0, 0, true};
+        DisplayReplay(w, screen, &target).RunAll();
+        screen.SetPainter(nullptr);
+        page.SetPainter(nullptr);
+        onPage.end();
+        bytes = double(QFileInfo(QString::fromStdString(path)).size());
+    }
+    state.counters["pdf_bytes"] = bytes;
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_PrintOntoPdfPage)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

@@ -48,7 +48,7 @@ TEST_F(AnimationMenu, SingleStepStopsAtEveryFrame)
 
     // the dialog: 4 frames, single step, OK
     QTimer::singleShot(0, [] {
-        QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
+        (void)QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
         QWidget* form = QApplication::activeModalWidget();
         ASSERT_EQ(form->objectName(), "TForm_ani1");
         form->findChild<QLineEdit*>("Edit_anzbild")->setText("4");

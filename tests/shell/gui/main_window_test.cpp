@@ -3,6 +3,7 @@
 // the session file, and pictures of the window for a reviewer.
 #include "shell_fixture.h"
 
+#include "dbase/gui/dbf4_form.h"
 #include "drive/drive_data.h"
 #include "foundation/environment.h"
 #include "foundation/private_temp.h"
@@ -105,6 +106,12 @@ TEST_F(MainWindow, OpensOnTheDefaultData)
     EXPECT_FALSE(w->Item("mi_file1")->isVisible());
     EXPECT_GT(w->DisplayList().Count(), 0u); // the logo
     EXPECT_TRUE(Logged("picture").empty());
+    // the table browser, owned by the window until the end
+    ASSERT_NE(dbase::gui::Dbf4Form, nullptr);
+    EXPECT_EQ(dbase::gui::Dbf4Form->parent(), w.get());
+    EXPECT_EQ(dbase::gui::Dbf4Form->mi_file->title(), "&Datei");
+    w.reset();
+    EXPECT_EQ(dbase::gui::Dbf4Form, nullptr);
 }
 
 TEST_F(MainWindow, ShowsTheStartPicture)

@@ -1,0 +1,148 @@
+// What the browser writes for other programs (the HTML page and the
+// delimited text, read back by Python in tests/dbase/extra_browser.sh) and
+// its pictures for a reviewer, all in build/artifacts.
+#include "browser_fixture.h"
+
+#include "foundation/files.h"
+
+#include <QPainter>
+
+#include <fstream>
+#include <sstream>
+
+namespace kt4::dbase::test {
+namespace {
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The form with its caption above it (a grab shows no window frame).
+void SaveWithCaption(QWidget* form, const std::string& path)
+{
+    QApplication::processEvents();
+    const QImage body = form->grab().toImage();
+    QImage image(body.width(), body.height() + 24, QImage::Format_RGB32);
+    image.fill(QColor(0, 60, 130));
+    QPainter p(&image);
+    p.setPen(Qt::white);
+    QFont f = QApplication::font();
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRect(8, 0, image.width() - 16, 24), Qt::AlignVCenter | Qt::AlignLeft, form->windowTitle());
+    p.drawImage(0, 24, body);
+    p.end();
+    EXPECT_TRUE(image.save(QString::fromStdString(path)));
+}
+
+class BrowserExport : public BrowserTest {
+protected:
+    // NAME C12, TEXT C30, DI N8.2, OK L, DAY D; texts in the engine's code
+    // page, stored as code page 850; record 3 deleted.
+    void ExportTable(const std::string& path)
+    {
+        ASSERT_TRUE(SetCreateVersion(0x83));
+        ASSERT_TRUE(CreateDbf(path, {{"NAME", 'C', 12, 0}, {"TEXT", 'C', 30, 0}, {"DI", 'N', 8, 2},
+                                     {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}}));
+        ASSERT_TRUE(USE(path + " EXCLUSIVE"));
+        const struct {
+            const char* name;
+            std::string text;
+            double di;
+            bool ok;
+            const char* day;
+        } rows[] = {{"6206", "<b>& fett", 30, true, "17.05.2024"},
+                    {"6004", "Zoll \"3/4\", Ma\xDF", 20, false, ""},
+                    {"16005", "gel\xF6scht, alt", 25, true, "01.01.2000"},
+                    {"6204", "Gr\xF6\xDF" "e \xC4\xD6\xDC \xE4\xF6\xFC", 20, false, "31.12.1999"}};
+        for (const auto& r : rows) {
+            ClearRecord();
+            Buffer().SetText(1, r.name);
+            Buffer().SetText(2, r.text);
+            Buffer().SetNumber(3, r.di);
+            Buffer().SetLogical(4, r.ok);
+            if (*r.day)
+                Buffer().SetText(5, r.day);
+            ASSERT_TRUE(Append());
+        }
+        GO(3);
+        ASSERT_TRUE(DeleteRec());
+        USE("");
+    }
+};
+
+TEST_F(BrowserExport, HtmlAndDelimitedExportsForTheReaders)
+{
+    const std::string table = Path("dbf/export.dbf");
+    ExportTable(table);
+    // The stored bytes are code page 850 (ä is 0x84).
+    EXPECT_NE(ReadText(table).find("\x84\x94\x81"), std::string::npos);
+    Open("export");
+    DbfMakeIndex("NAME", "exportname");
+    Show(0);
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"16005", "6004", "6204", "6206"}));
+    const std::string htm = ArtifactPath("tdbf4_export.htm");
+    const std::string txt = ArtifactPath("tdbf4_export.txt");
+    ui->Script(htm);
+    Trigger("mi_fileExportHtml");
+    EXPECT_NE(Logged("save").back().find("HTML files|*.HTM;*.HTML|All files|*.*|export"), std::string::npos);
+    EXPECT_EQ(Logged("opendoc").back(), "opendoc||" + htm);
+    const std::string html = ReadText(htm);
+    EXPECT_NE(html.find("<head><meta charset=\"utf-8\"><title>tdbf4_export</title></head>"), std::string::npos);
+    EXPECT_NE(html.find("<BODY BGCOLOR=\"C0C0C0\">"), std::string::npos);
+    EXPECT_NE(html.find("<TABLE BORDER = \"1\" WIDTH= \"100%\">"), std::string::npos);
+    EXPECT_NE(html.find("<TD>&lt;b&gt;&amp; fett"), std::string::npos);
+    EXPECT_NE(html.find("Zoll &quot;3/4&quot;, Maß"), std::string::npos);
+    EXPECT_NE(html.find("Größe ÄÖÜ äöü"), std::string::npos);
+    // Record order, the deleted record included, the index ignored.
+    EXPECT_LT(html.find("6206"), html.find("6004"));
+    EXPECT_LT(html.find("6004"), html.find("16005"));
+    EXPECT_LT(html.find("16005"), html.find("6204"));
+    // A configured browser is started with the file as its argument.
+    settings::HtmlBrowser = "firefox";
+    ui->Script(htm);
+    Trigger("mi_fileExportHtml");
+    EXPECT_EQ(Logged("start").back(), "start|firefox| " + htm);
+    settings::HtmlBrowser.clear();
+
+    ui->Script(txt);
+    Trigger("mi_fileSaveAsDelimited");
+    // the delimited copy follows the index, as COPY TO does
+    EXPECT_EQ(ReadText(txt).substr(0, 16), "\"16005\",\"gel\xF6sch");
+    EXPECT_EQ(Logged("error").size(), 0u);
+    DbfClose();
+    std::filesystem::copy_file(table, ArtifactPath("tdbf4_export.dbf"),
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+TEST_F(BrowserExport, AnHtmlFileThatCannotBeWrittenIsReported)
+{
+    Catalogue("w", SampleRows());
+    Open("w");
+    Show(0);
+    std::filesystem::create_directories(Path("folder.htm"));
+    ui->Script(Path("folder.htm"));
+    Trigger("mi_fileExportHtml");
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_TRUE(Logged("opendoc").empty());
+}
+
+TEST_F(BrowserTest, ScreenshotsOfBothKinds)
+{
+    Catalogue("rikula", SampleRows());
+    Open("rikula");
+    Show(0);
+    ClickCell(2, 1);
+    SaveWithCaption(form, ArtifactPath("tdbf4_edit.png"));
+    Show(1);
+    ClickCell(1, 0);
+    SaveWithCaption(form, ArtifactPath("tdbf4_select.png"));
+    EXPECT_EQ(form->Label_title2->text(), "Rillenkugellager");
+}
+
+} // namespace
+} // namespace kt4::dbase::test
