@@ -5,6 +5,7 @@
 #include "catalogue_support.h"
 #include "dialog_support.h"
 
+#include "dbase/gui/dbf4_form.h"
 #include "drive/bearing_selection.h"
 #include "drive/bearing_types.h"
 #include "drive/dialog_fields.h"
@@ -13,17 +14,21 @@
 #include "drive/drive_inputs.h"
 #include "drive/gui/drive_data_forms.h"
 #include "drive/gui/geometry_form.h"
+#include "foundation/captions.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace kt4 {
@@ -262,6 +267,53 @@ TEST_F(GeometryDialog, BearingButtonPicksFromTheCatalogue)
     EXPECT_EQ(Text(&form, "Edit_blagerantr"), "7");
     EXPECT_GT(b.L10, 0) << "the slot and the drive were calculated";
     EXPECT_EQ(redraws, 1);
+    EXPECT_TRUE(drivetest::NoTableOpen());
+}
+
+// The table browser a bearing button opens: on the deep-groove table at the
+// first row of bore 25, with both titles in its caption; Enter there (OK)
+// takes the row. Saved with its caption above it (a grab shows no frame).
+TEST_F(GeometryDialog, BearingButtonShowsTheCatalogueInTheBrowser)
+{
+    drivetest::CatalogueAccess access;
+    captions::InitCaptions();
+    std::unique_ptr<dbase::gui::Tdbf4> browser(dbase::gui::CreateDbf4Form(nullptr));
+    TForm_kt4geo form;
+    form.show();
+    Type(&form, "Edit_dantr", "25");
+    ui->Script("1"); // deep-groove ball bearing
+    ui->Script("2"); // normal clearance
+    QString caption, title2;
+    std::int32_t shownRecord = 0;
+    auto* timer = new QTimer(&form);
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        if (!browser->isVisible())
+            return;
+        timer->stop();
+        QApplication::processEvents();
+        caption = browser->windowTitle();
+        title2 = browser->Label_title2->text();
+        shownRecord = browser->Edit_recno->text().toInt();
+        const QImage body = browser->grab().toImage();
+        QImage shot(body.width(), body.height() + 24, QImage::Format_RGB32);
+        shot.fill(QColor(0, 60, 130));
+        QPainter p(&shot);
+        p.setPen(Qt::white);
+        p.drawText(QRect(8, 0, shot.width() - 16, 24), Qt::AlignVCenter | Qt::AlignLeft, caption);
+        p.drawImage(0, 24, body);
+        p.end();
+        QDir().mkpath(KT4_ARTIFACT_DIR);
+        EXPECT_TRUE(shot.save(QString(KT4_ARTIFACT_DIR) + "/catalogue_pick.png"));
+        QTest::mouseClick(browser->Button_ok, Qt::LeftButton);
+    });
+    timer->start(5);
+    Click(&form, "Button_lagerantrdeckel");
+    EXPECT_EQ(title2, "Lagerbelastung Fr = 100 N   Fa = 0 N ");
+    EXPECT_EQ(caption, title2 + "    " + QString::fromStdString(settings::ProductName) +
+                           QString::fromUtf8("   Datenbank Rillenkugellager "));
+    EXPECT_EQ(shownRecord, bearings::BearingSlots[1].CatRecNo);
+    EXPECT_EQ(bearings::BearingSlots[1].Designation, "61805");
+    EXPECT_EQ(d1, 25);
     EXPECT_TRUE(drivetest::NoTableOpen());
 }
 
