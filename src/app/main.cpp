@@ -27,6 +27,7 @@
 #include "dbase/gui/tzmsg.h"
 #include "drawings/gui/animation_form.h"
 #include "drive/gui/docu_forms_qt.h"
+#include "drive/gui/drive_forms_qt.h"
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
 #include "graphics/gui/printconf_form.h"
@@ -86,6 +87,7 @@ int RunWindow(int argc, char** argv)
     ui.progressEndHook = dbase::gui::EndProgress100;
     // The Qt forms of the subsystems: every form hook is installed here.
     InstallDocuForms();
+    InstallDriveForms(shell::FormServices());
     InstallCadForms();
     drawings::InstallAnimationForm();
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;

@@ -9,6 +9,7 @@
 #include "dbase/table_access.h"
 #include "dbase/vfile.h"
 #include "drawings/view_dispatcher.h"
+#include "drive/bearing_selection.h"
 #include "drive/bearing_types.h"
 #include "drive/dialog_fields.h"
 #include "drive/doclinks.h"
@@ -52,6 +53,7 @@ void InitModules()
     // drive data, bearings, documentation, sibling files
     drive::InitDriveData();
     bearings::InitBearingSlots();
+    InstallCatalogueSelection();
     docu::InitDocuTexts();
     docu::InitDocuData();
     docu::InitDocumentLinks();

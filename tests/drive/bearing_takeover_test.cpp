@@ -2,8 +2,7 @@
 // twelve tables, with a row whose fields all differ so that a wrong field
 // number shows; the record readers; and the key of full-complement needle
 // bearings.
-#include "catalogue_support.h"
-#include "drive_fixture.h"
+#include "selection_fixture.h"
 
 #include "drive/bearing_calc.h"
 #include "drive/bearing_catalogue.h"
@@ -108,54 +107,45 @@ WaelzLagerTyp Sentinel()
     return b;
 }
 
-class BearingSelection : public DriveTest {
-protected:
-    void SetUp() override
-    {
-        DriveTest::SetUp();
-        settings::DbfDir = CatalogueDir;
-    }
+// The slot after taking Row over, and the slot the mapping predicts.
+void TakeOver(TBearingType Typ, const CatalogueRecord& Row, WaelzLagerTyp& Got, WaelzLagerTyp& Want)
+{
+    bearings::CatalogueBuffers[Typ] = Row;
+    bearings::BearingSlots[2] = Sentinel();
+    BearingTakeOver(2, Typ, 500, 100);
+    Got = bearings::BearingSlots[2];
 
-    // The slot after taking Row over, and the slot the mapping predicts.
-    void TakeOver(TBearingType Typ, const CatalogueRecord& Row, WaelzLagerTyp& Got, WaelzLagerTyp& Want)
-    {
-        bearings::CatalogueBuffers[Typ] = Row;
-        bearings::BearingSlots[2] = Sentinel();
-        BearingTakeOver(2, Typ, 500, 100);
-        Got = bearings::BearingSlots[2];
-
-        Want = Sentinel();
-        Want.Typ = Typ;
-        Want.CatRecNo = Row.RecNo();
-        Want.Z = 0;
-        Want.Dw = 0;
-        Want.Dims[9] = 0;
-        Want.Rows = 1;
-        std::istringstream spec(Mappings[Typ - 1]);
-        bool clearing = false;
-        for (std::string item; spec >> item;) {
-            if (item == "|") {
-                clearing = true;
-                continue;
-            }
-            const std::size_t eq = item.find('=');
-            const SlotField& f = SlotFields().at(item.substr(0, eq));
-            if (clearing) {
-                if (f.real)
-                    f.real(Want) = 0;
-                else
-                    f.text(Want).clear();
-                continue;
-            }
-            const int field = std::stoi(item.substr(eq + 1));
-            const Real share = item.find("*0.75") != std::string::npos ? 0.75L : 1;
-            if (f.real)
-                f.real(Want) = Row.RealField(field) * share;
-            else
-                f.text(Want) = Row.Text(field);
+    Want = Sentinel();
+    Want.Typ = Typ;
+    Want.CatRecNo = Row.RecNo();
+    Want.Z = 0;
+    Want.Dw = 0;
+    Want.Dims[9] = 0;
+    Want.Rows = 1;
+    std::istringstream spec(Mappings[Typ - 1]);
+    bool clearing = false;
+    for (std::string item; spec >> item;) {
+        if (item == "|") {
+            clearing = true;
+            continue;
         }
+        const std::size_t eq = item.find('=');
+        const SlotField& f = SlotFields().at(item.substr(0, eq));
+        if (clearing) {
+            if (f.real)
+                f.real(Want) = 0;
+            else
+                f.text(Want).clear();
+            continue;
+        }
+        const int field = std::stoi(item.substr(eq + 1));
+        const Real share = item.find("*0.75") != std::string::npos ? 0.75L : 1;
+        if (f.real)
+            f.real(Want) = Row.RealField(field) * share;
+        else
+            f.text(Want) = Row.Text(field);
     }
-};
+}
 
 TEST_F(BearingSelection, EachTypeTakesEveryFieldToItsPlace)
 {

@@ -1,13 +1,19 @@
 // Shared by the catalogue tests: the built catalogue folder, running a
-// program (the table tool, Python with the peer DBF readers), and reading a
-// built table row by row through the catalogue record readers.
+// program (the table tool, Python with the peer DBF readers), reading a
+// built table row by row through the catalogue record readers, the table
+// access layer with no window, and small catalogues of a test's own.
 #pragma once
 
-#include "dbase/dbase.h"
+#include "table_layer.h"
+
+#include "dbase/tzfds.h"
 #include "drive/bearing_catalogue_record.h"
 #include "drive/bearing_selection.h"
 #include "drive/bearing_takeover.h"
-#include "drive/drive_series.h"
+#include "drive/catalogue_tables.h"
+#include "foundation/paths.h"
+#include "foundation/private_temp.h"
+#include "foundation/scratch_dir.h"
 #include "foundation/maths.h"
 #include "foundation/settings.h"
 
@@ -106,30 +112,57 @@ inline std::vector<CatalogueRecord> ReadTableRows(TBearingType Typ, const std::s
     return rows;
 }
 
-// The automatic pick over Rows (one table, in its stored order, which is
-// the order of the bore index): the last row of bore d not wider than B, or
-// the first row of bore d when that is already wider; none: the slot stays.
-inline void InstallTablePick(std::vector<CatalogueRecord> Rows)
+// The table access layer as the program starts it, with no window: the
+// engine with its expressions, indexes and datasets, the selection in its
+// hooks, the catalogue folder Dir and a scratch temporary folder. Nothing
+// of the engine stays open afterwards.
+class CatalogueAccess {
+public:
+    explicit CatalogueAccess(const std::string& Dir = CatalogueDir)
+    {
+        StartTableLayer();
+        dbase::SetDbf4Browser(nullptr);
+        settings::DbfDir = AddBackslash(Dir);
+        settings::TempDir = temp.Path();
+        settings::DbfUseTemp = false;
+        settings::DbfWriteChecked = false;
+        InstallCatalogueSelection();
+    }
+    ~CatalogueAccess()
+    {
+        dbase::DbfClose();
+        dbase::SetDbf4Browser(nullptr);
+        CatalogueSelectionHooks() = {};
+        dbase::ShutdownEngine();
+        RemovePrivateTempDir();
+    }
+    CatalogueAccess(const CatalogueAccess&) = delete;
+    CatalogueAccess& operator=(const CatalogueAccess&) = delete;
+
+    testing::ScratchDir temp;
+};
+
+// True when no work area of the engine is open.
+inline bool NoTableOpen()
 {
-    CatalogueSelectionHooks().autoSelect = [Rows](TBearingType Typ, Word Slot, Real d, Real B, Real Fr, Real Fa) {
-        if (Typ == DeepGrooveBall && B == 0)
-            B = drive::StdBearingWidth(d);
-        const CatalogueRecord* pick = nullptr;
-        for (const auto& r : Rows) {
-            if (!SameReal(r.RealField(2), d))
-                continue;
-            if (pick && r.RealField(4) > B)
-                break;
-            pick = &r;
-            if (r.RealField(4) > B)
-                break;
-        }
-        if (!pick)
-            return;
-        bearings::CatalogueBuffers[Typ] = *pick;
-        BearingTakeOver(Slot, Typ, Fr, Fa);
-        settings::CalcErrorFlag = false;
-    };
+    for (int n = 1; n <= dbase::MaxAreas; ++n)
+        if (dbase::Area(n))
+            return false;
+    return !dbase::tzdbf || !dbase::tzdbf->Active();
+}
+
+// Writes Csv as the table of type Typ into Dir, with the factor tables of
+// the built catalogue beside it.
+inline void WriteTestCatalogue(TBearingType Typ, const std::string& Csv, const std::string& Dir)
+{
+    catalogue::CatalogueSource source;
+    ASSERT_TRUE(catalogue::ReadCatalogueSource(Typ, Csv, source)) << source.errors.at(0);
+    std::string error;
+    ASSERT_TRUE(catalogue::WriteCatalogueTable(source, Dir + "/" + BearingTableName(Typ) + ".dbf", error)) << error;
+    for (const auto& f : std::filesystem::directory_iterator(CatalogueDir))
+        if (f.path().extension() == ".HDF")
+            std::filesystem::copy_file(f.path(), Dir + "/" + f.path().filename().string(),
+                                       std::filesystem::copy_options::overwrite_existing);
 }
 
 } // namespace kt4::drivetest

@@ -15,18 +15,14 @@
 #include "foundation/settings.h"
 
 #include <cmath>
+#include <fstream>
 #include <iostream>
+#include <memory>
 
 namespace kt4::drivetest {
 namespace {
 
 using namespace kt4::drive;
-
-const std::vector<CatalogueRecord>& DeepGrooveRows()
-{
-    static const auto rows = ReadTableRows(DeepGrooveBall, CatalogueDir + "/rikula.dbf");
-    return rows;
-}
 
 bool AnyFatal()
 {
@@ -46,10 +42,13 @@ protected:
     void SetUp() override
     {
         DriveTest::SetUp();
-        settings::DbfDir = CatalogueDir;
-        InstallTablePick(DeepGrooveRows());
+        access = std::make_unique<CatalogueAccess>();
     }
-    void TearDown() override { CatalogueSelectionHooks() = {}; }
+    void TearDown() override
+    {
+        EXPECT_TRUE(NoTableOpen());
+        access.reset();
+    }
 
     // What must hold after every design.
     void ExpectSoundDesign()
@@ -69,6 +68,8 @@ protected:
             EXPECT_TRUE(std::isfinite(static_cast<double>(Slot(k).Lna)) && Slot(k).Lna > 0) << "slot " << k;
         }
     }
+
+    std::unique_ptr<CatalogueAccess> access;
 };
 
 TEST_F(PreDesign, FromTheStartValuesFiveCatalogueBearings)
@@ -78,10 +79,21 @@ TEST_F(PreDesign, FromTheStartValuesFiveCatalogueBearings)
     ExpectSoundDesign();
     EXPECT_EQ(NextStdDiameter(0, d2), d2) << "a standard diameter";
     EXPECT_FALSE(settings::CalcErrorFlag);
-    std::cout << "design: d1 " << RealStr(d1) << " d2 " << RealStr(d2) << " dexz " << RealStr(dexz) << " diLg3 "
-              << RealStr(diLg3) << " dH " << RealStr(dH) << " dp " << RealStr6(dp) << " i " << RealStr(i) << " bearings";
+    // The design of the start values (a program without a window gets the
+    // same one, tests/shell).
+    EXPECT_EQ(std::vector<Real>({d1, d2, dexz, diLg3, dH}), std::vector<Real>({6, 15, 10, 6, 57}));
+    const char* designations[] = {"626", "6000", "626", "6002", "6002"};
     for (Word k = 1; k <= 5; ++k)
-        std::cout << " " << Slot(k).Designation << " L10 " << RealStr(Slot(k).L10);
+        EXPECT_EQ(Slot(k).Designation, designations[k - 1]) << k;
+    std::cout << "design: T1 " << RealStr(T[1]) << " T2 " << RealStr(T[2]) << " KA " << RealStr(KA) << " iAbs "
+              << RealStr(iAbs) << " | d1 " << RealStr(d1) << " d2 " << RealStr(d2) << " dexz " << RealStr(dexz)
+              << " diLg3 " << RealStr(diLg3) << " dH " << RealStr(dH) << " dp " << RealStr6(dp) << " exz "
+              << RealStr6(exz) << " i " << RealStr(i) << " cax " << RealStr(cax) << " bP " << RealStr(bP) << " bH "
+              << RealStr(bH) << " dlk " << RealStr(dlk) << " dR " << RealStr(dR) << " dHe " << RealStr(dHe) << " L1 "
+              << RealStr(L1) << " L2 " << RealStr(L2) << " |";
+    for (Word k = 1; k <= 5; ++k)
+        std::cout << " " << k << ": " << Slot(k).Designation << " " << RealStr(Slot(k).d) << "x" << RealStr(Slot(k).D)
+                  << "x" << RealStr(Slot(k).B) << " L10 " << RealStr(Slot(k).L10) << " Lna " << RealStr(Slot(k).Lna);
     std::cout << "\n";
 }
 
@@ -140,11 +152,14 @@ TEST_F(PreDesign, SmallInputShaftPutsTheEccentricPinOutsideIt)
 TEST_F(PreDesign, ABoreTheCatalogueLacksEndsTheDesignBeforeTheCalculation)
 {
     // Without bore 25: slot 4 keeps its bearing of another bore.
-    std::vector<CatalogueRecord> rows;
-    for (const auto& r : DeepGrooveRows())
-        if (r.RealField(2) != 25)
-            rows.push_back(r);
-    InstallTablePick(rows);
+    std::ifstream in(std::string(KT4_CATALOGUE_SOURCES) + "/rikula.csv");
+    std::string csv;
+    for (std::string line; std::getline(in, line);)
+        if (line.substr(line.find(',') + 1, 3) != "25,") // the bore column
+            csv += line + "\n";
+    testing::ScratchDir dir;
+    WriteTestCatalogue(DeepGrooveBall, csv, dir.Path());
+    settings::DbfDir = dir.Path();
     bearings::BearingSlots[4].d = 40;
     bearings::BearingSlots[4].Designation = "6208";
     d2 = 25;
@@ -158,7 +173,6 @@ TEST_F(PreDesign, ABoreTheCatalogueLacksEndsTheDesignBeforeTheCalculation)
     EXPECT_EQ(bearings::BearingSlots[4].d, 40);
 
     // A fresh slot without a pick has bore 0: the same message, no division by it.
-    InstallTablePick({});
     bearings::InitBearingSlots();
     CalcPreDesign(2);
     EXPECT_EQ(settings::MessageTexts[1], "Fatal  : kein Lager d = 25 im Katalog (Lager 4)");

@@ -5,6 +5,7 @@
 #include "catalogue_support.h"
 #include "dialog_support.h"
 
+#include "dbase/gui/dbf4_form.h"
 #include "drive/bearing_selection.h"
 #include "drive/bearing_types.h"
 #include "drive/dialog_fields.h"
@@ -13,17 +14,21 @@
 #include "drive/drive_inputs.h"
 #include "drive/gui/drive_data_forms.h"
 #include "drive/gui/geometry_form.h"
+#include "foundation/captions.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace kt4 {
@@ -231,6 +236,74 @@ TEST_F(GeometryDialog, BearingButtonWithAScriptedPick)
     EXPECT_TRUE(form.isVisible());
 }
 
+TEST_F(GeometryDialog, APickCancelledInTheClearanceChoiceChangesNothing)
+{
+    drivetest::CatalogueAccess access;
+    TForm_kt4geo form;
+    form.show();
+    Type(&form, "Edit_dantr", "25");
+    const auto slotsBefore = bearings::BearingSlots;
+    const QString outside = Text(&form, "Edit_dilagerantr");
+    for (const char* a : {"1", "ok", "<cancel>"}) // the type, the browser's row, the clearance
+        ui->Script(a);
+    Click(&form, "Button_lagerantrdeckel");
+    EXPECT_FALSE(settings::AbortFlag);
+    EXPECT_TRUE(bearings::BearingSlots == slotsBefore);
+    EXPECT_EQ(Text(&form, "Edit_dilagerantr"), outside);
+    EXPECT_EQ(d1, 8);
+    EXPECT_EQ(redraws, 0);
+    EXPECT_TRUE(drivetest::NoTableOpen());
+}
+
+// The table browser a bearing button opens: on the deep-groove table at the
+// first row of bore 25, with both titles in its caption; Enter there (OK)
+// takes the row. Saved with its caption above it (a grab shows no frame).
+TEST_F(GeometryDialog, BearingButtonShowsTheCatalogueInTheBrowser)
+{
+    drivetest::CatalogueAccess access;
+    captions::InitCaptions();
+    std::unique_ptr<dbase::gui::Tdbf4> browser(dbase::gui::CreateDbf4Form(nullptr));
+    TForm_kt4geo form;
+    form.show();
+    Type(&form, "Edit_dantr", "25");
+    ui->Script("1"); // deep-groove ball bearing
+    ui->Script("2"); // normal clearance
+    QString caption, title2;
+    std::int32_t shownRecord = 0;
+    auto* timer = new QTimer(&form);
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        if (!browser->isVisible())
+            return;
+        timer->stop();
+        QApplication::processEvents();
+        caption = browser->windowTitle();
+        title2 = browser->Label_title2->text();
+        shownRecord = browser->Edit_recno->text().toInt();
+        const QImage body = browser->grab().toImage();
+        QImage shot(body.width(), body.height() + 24, QImage::Format_RGB32);
+        shot.fill(QColor(0, 60, 130));
+        QPainter p(&shot);
+        p.setPen(Qt::white);
+        p.drawText(QRect(8, 0, shot.width() - 16, 24), Qt::AlignVCenter | Qt::AlignLeft, caption);
+        p.drawImage(0, 24, body);
+        p.end();
+        QDir().mkpath(KT4_ARTIFACT_DIR);
+        EXPECT_TRUE(shot.save(QString(KT4_ARTIFACT_DIR) + "/catalogue_pick.png"));
+        QTest::mouseClick(browser->Button_ok, Qt::LeftButton);
+    });
+    timer->start(5);
+    Click(&form, "Button_lagerantrdeckel");
+    EXPECT_EQ(title2, "Lagerbelastung Fr = 100 N   Fa = 0 N ");
+    EXPECT_EQ(caption, title2 + "    " + QString::fromStdString(settings::ProductName) +
+                           QString::fromUtf8("   Datenbank Rillenkugellager "));
+    EXPECT_EQ(shownRecord, bearings::BearingSlots[1].CatRecNo);
+    EXPECT_EQ(bearings::BearingSlots[1].Designation, "61805");
+    EXPECT_EQ(std::vector<Real>({d1, deLg1, bLg1}), std::vector<Real>({25, 37, 7}));
+    EXPECT_GT(bearings::BearingSlots[1].L10, 0) << "the slot and the drive were calculated";
+    EXPECT_EQ(redraws, 1);
+    EXPECT_TRUE(drivetest::NoTableOpen());
+}
+
 // ---- Drive data and preliminary design
 
 TEST_F(DriveDataDialogs, DriveDataFormEnableRuleAndLiveCompletion)
@@ -293,7 +366,7 @@ TEST_F(DriveDataDialogs, PreDesignFormRatioFrextCancelAndCalc)
     EXPECT_EQ(i, 30);
 
     // Calc designs the drive with five catalogue bearings.
-    drivetest::InstallTablePick(drivetest::ReadTableRows(DeepGrooveBall, drivetest::CatalogueDir + "/rikula.dbf"));
+    drivetest::CatalogueAccess access;
     TForm_kt4pre again;
     again.show();
     Type(&again, "Edit_i", "25");

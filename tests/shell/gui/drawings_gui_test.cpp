@@ -5,9 +5,11 @@
 
 #include "drawings/view_dispatcher.h"
 #include "drive/drive_calc.h"
+#include "drive/gui/drive_forms_qt.h"
 #include "foundation/environment.h"
 #include "graphics/graph_device.h"
 #include "shell/gui/hh.h"
+#include "shell/menu_commands.h"
 #include "shell/menu_table.h"
 
 #include <QAction>
@@ -110,11 +112,14 @@ protected:
 
 TEST_F(DrawingsWindow, MenuTreeInGermanAndEnglish)
 {
+    InstallDriveForms(shell::FormServices()); // as the window program does
     auto w = Open();
     CompareGolden(MenuDump(*w), "menus_de.txt");
     w->SetLanguage(2);
     CompareGolden(MenuDump(*w), "menus_en.txt");
     w->SetLanguage(1);
+    w.reset();
+    shell::FormServices() = {};
 }
 
 TEST_F(DrawingsWindow, OpenShowsTheOverviewPage)

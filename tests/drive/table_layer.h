@@ -1,0 +1,26 @@
+// The table engine with everything the table access layer needs, started
+// as the program's module start does it, for drive tests and benchmarks
+// that do not link the shell.
+#pragma once
+
+#include "dbase/dataset.h"
+#include "dbase/dbase.h"
+#include "dbase/expr.h"
+#include "dbase/memo.h"
+#include "dbase/table_access.h"
+#include "dbase/vfile.h"
+
+namespace kt4::drivetest {
+
+inline void StartTableLayer()
+{
+    dbase::InitEngine();
+    dbase::InitExpressions();
+    dbase::IndexInit();
+    dbase::MemoInit();
+    dbase::VFilesInit();
+    dbase::InitDatasets();
+    dbase::InitTableAccess();
+}
+
+} // namespace kt4::drivetest
