@@ -126,9 +126,10 @@ TEST_F(BearingSelection, AFreshSlotOpensOnTheFirstRowOfTheBoreOrOnTheTop)
         settings::AbortFlag = false;
         BearingSelect(c.typ, 4, 1, c.dKey, 100, 0, 10, 1, 2, 1);
         EXPECT_EQ(browser->openedOn, c.opened) << c.dKey;
-        if (c.typ == DeepGrooveBall && c.opened == bore25)
+        if (c.typ == DeepGrooveBall && c.opened == bore25) {
             EXPECT_EQ(Rows(c.typ)[static_cast<std::size_t>(browser->nextInOrder - 1)].RealField(2), 25)
                 << "in bore order";
+        }
         EXPECT_TRUE(settings::AbortFlag);
     }
 }

@@ -14,6 +14,7 @@
 #include "foundation/settings.h"
 
 #include <QAction>
+#include <QPainter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +30,23 @@ namespace kt4::dbase::gui {
 QPointer<Tdbf4> Dbf4Form;
 
 namespace {
+
+// A label that shows a text too long for it with an ellipsis at its end;
+// text() stays whole.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setFont(font());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(contentsRect(), Qt::AlignLeft | Qt::AlignVCenter,
+                   fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width()));
+    }
+};
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -104,7 +122,7 @@ Tdbf4::Tdbf4(QWidget* owner) : QDialog(owner)
     Edit_recno->setAlignment(Qt::AlignRight);
     Label_reccount = new QLabel(client_);
     Label_reccount->setObjectName("Label_reccount");
-    Label_title2 = new QLabel(client_);
+    Label_title2 = new ElidedLabel(client_);
     Label_title2->setObjectName("Label_title2");
     QFont bold = Label_title2->font();
     bold.setBold(true);
@@ -247,8 +265,10 @@ void Tdbf4::LayoutTopRow()
         b->setGeometry(right, top, w, height);
         right -= 3;
     }
-    // The title takes what is left (in edit mode the caption shows it too).
+    // The title takes what is left (the caption shows it whole); a long one
+    // ends in an ellipsis and shows whole as its tooltip.
     Label_title2->setGeometry(x, top, std::max(0, right - x - 4), height);
+    Label_title2->setToolTip(Label_title2->text());
 }
 
 void Tdbf4::resizeEvent(QResizeEvent* event)
@@ -277,6 +297,9 @@ void Tdbf4::FormShow()
         if (row < tzdbf0->rowCount())
             TzGrid1->setCurrentIndex(tzdbf0->index(row, settings::DbfGridCol - 1));
     }
+    // The chosen row in the middle, with its neighbours above and below.
+    if (TzGrid1->currentIndex().isValid())
+        TzGrid1->scrollTo(TzGrid1->currentIndex(), QAbstractItemView::PositionAtCenter);
     ShowPosition();
 }
 
