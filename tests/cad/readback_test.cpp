@@ -3,6 +3,7 @@
 // tool cad_sample. A missing reader fails in CI and is skipped with a
 // message elsewhere (tests/cad/packages.txt installs them).
 #include "cad_fixture.h"
+#include "common/run_program.h"
 #include "file_readers.h"
 #include "sample_solids.h"
 
@@ -15,40 +16,9 @@
 namespace kt4::cadtest {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
+using kt4::test::ToolRun;
 
-ToolRun RunProgram(const std::vector<std::string>& argv)
-{
-    int pipefd[2];
-    ToolRun run;
-    if (::pipe(pipefd) != 0)
-        return run;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipefd[1], 1);
-        ::dup2(pipefd[1], 2);
-        ::close(pipefd[0]);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(pipefd[1]);
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(pipefd[0], buf, sizeof buf)) > 0)
-        run.out.append(buf, std::size_t(n));
-    ::close(pipefd[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-    return run;
-}
+ToolRun RunProgram(const std::vector<std::string>& argv) { return kt4::test::RunProgram(argv, true); }
 
 #define REQUIRE_TOOL(path, package)                                                                  \
     do {                                                                                             \

@@ -4,6 +4,8 @@
 // (tests/dbase/packages.txt installs them).
 #pragma once
 
+#include "common/run_program.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,39 +17,8 @@
 
 namespace kt4::dbase::test {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
-
-inline ToolRun RunProgram(const std::vector<std::string>& argv)
-{
-    int pipefd[2];
-    ToolRun run;
-    if (::pipe(pipefd) != 0)
-        return run;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipefd[1], 1);
-        ::close(pipefd[0]);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(pipefd[1]);
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(pipefd[0], buf, sizeof buf)) > 0)
-        run.out.append(buf, std::size_t(n));
-    ::close(pipefd[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-    return run;
-}
+using kt4::test::RunProgram;
+using kt4::test::ToolRun;
 
 // True when the tool is there; otherwise fails (CI) or skips the test.
 #define REQUIRE_TOOL(path, package)                                                          \

@@ -6,6 +6,8 @@
 
 #include "table_layer.h"
 
+#include "common/run_program.h"
+
 #include "dbase/tzfds.h"
 #include "drive/bearing_catalogue_record.h"
 #include "drive/bearing_selection.h"
@@ -30,40 +32,9 @@ namespace kt4::drivetest {
 
 inline const std::string CatalogueDir = KT4_CATALOGUE_DIR;
 
-struct ProgramRun {
-    int status = -1;
-    std::string out; // standard output and error
-};
+using ProgramRun = kt4::test::ToolRun; // standard output and error
 
-inline ProgramRun RunProgram(const std::vector<std::string>& argv)
-{
-    ProgramRun run;
-    int pipefd[2];
-    if (::pipe(pipefd) != 0)
-        return run;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipefd[1], 1);
-        ::dup2(pipefd[1], 2);
-        ::close(pipefd[0]);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(pipefd[1]);
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(pipefd[0], buf, sizeof buf)) > 0)
-        run.out.append(buf, static_cast<std::size_t>(n));
-    ::close(pipefd[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-    return run;
-}
+inline ProgramRun RunProgram(const std::vector<std::string>& argv) { return kt4::test::RunProgram(argv, true); }
 
 // Python with the Debian peer readers; a missing module fails in CI and
 // skips elsewhere (tests/dbase/packages.txt installs them).
