@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dbase/dbf_file.h"
+#include "dbase/dbf_format.h"
 #include "dbase/expr.h"
 #include "dbase/ndx.h"
 #include "dbase/workarea.h"
@@ -22,22 +23,9 @@ constexpr int kMaxDepth = 64;
 constexpr std::uint32_t kAllBits = 0xFFFFFFFFu;
 using Page = std::array<std::uint8_t, kPageSize>;
 
-inline std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
-inline std::uint32_t U32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
-inline void PutU16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-}
-inline void PutU32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = std::uint8_t(v >> (8 * i));
-}
+// Page numbers, counts and record numbers are little-endian.
+inline std::uint16_t U16(const std::uint8_t* p) { return GetU16(p); }
+inline std::uint32_t U32(const std::uint8_t* p) { return GetU32(p); }
 
 // The 24-byte header of page 0.
 struct NdxHeader {
