@@ -217,7 +217,7 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
         std::vector<std::uint8_t> zeros(std::size_t(end - size), 0);
         if (!m.file.WriteAt(size, zeros.data(), zeros.size())) {
             const int code = m.file.LastError();
-            m.file.Truncate(size);
+            (void)m.file.Truncate(size); // back to the old end; the error below is what counts
             UnlockMemo(area, m);
             SetError(std::uint16_t(code ? code : 1005), m.name + " [LockMemoPadAndSeekEOF]");
             return false;
@@ -267,8 +267,10 @@ bool UpdateMemoHeader(TWorkArea& area, TMemoFile& m)
             }
         }
     }
-    if (ok && FlushWrites)
-        m.file.Sync();
+    if (ok && FlushWrites && !m.file.Sync()) {
+        SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 101), m.name + " [UpdateMemoHeader()]");
+        ok = false;
+    }
     UnlockMemo(area, m);
     return ok;
 }

@@ -185,8 +185,9 @@ TEST_F(DataFiles, EveryHelpNumberOfTheCodeHasItsText)
         HelpEntry e = ReadHelpEntry(static_cast<Word>(n));
         EXPECT_TRUE(e.found) << "help number " << n << " (" << where << ")";
         EXPECT_FALSE(TrimBlanks(e.lines[1]).empty()) << n;
-        if (e.found && e.picture != "NULL")
+        if (e.found && e.picture != "NULL") {
             EXPECT_FALSE(FindFileNoCase(DataDir, e.picture + ".plt").empty()) << n << ": " << e.picture;
+        }
     }
 }
 

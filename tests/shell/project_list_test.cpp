@@ -126,8 +126,9 @@ TEST_F(ProjectList, FilesThatCannotBeReadOrCalculated)
         EXPECT_EQ(row[4], "nicht lesbar") << row[0];
         EXPECT_EQ(row[1].size(), 10u);
         for (std::size_t c = 2; c < row.size(); ++c)
-            if (c != 4)
+            if (c != 4) {
                 EXPECT_EQ(row[c], "") << row[0] << " column " << c;
+            }
     }
     const auto& same = rows[4];
     for (std::size_t c : {9u, 10u, 12u, 15u})

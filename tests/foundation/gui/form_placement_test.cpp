@@ -50,8 +50,9 @@ TEST_F(FormPlacement, LayoutFormsTakeTheirLayoutsSize)
         EXPECT_EQ(form.size(), hint);
         EXPECT_LT(form.width(), 640);
         EXPECT_LT(form.height(), 480);
-        if (flags == Qt::Dialog)
+        if (flags == Qt::Dialog) {
             EXPECT_EQ(form.pos(), QPoint(100 + (900 - hint.width()) / 2, 50 + (700 - hint.height()) / 2 + 20));
+        }
         form.show();
         EXPECT_EQ(form.size(), hint); // showing changes nothing
     }
