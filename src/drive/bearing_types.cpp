@@ -74,7 +74,7 @@ const Array1<std::string, BearingTypeCount> BearingTypeNames =
 
 const Array1<std::string, LifeMethodCount> LifeMethodNames = MakeArray<LifeMethodCount>([](std::size_t i) {
     static const char* const names[] = {
-        "a23 nach SKF (ohne EP-Zus\x84" "tze)",
+        ("a23 nach SKF (ohne EP-Zus\x84" "tze)"),
         "a23 Eingabe",
         "aISO nach DIN ISO 281",
         "aISO Eingabe",
@@ -88,7 +88,7 @@ const Array1<std::string, CleanlinessCount> CleanlinessNames = MakeArray<Cleanli
         "Hohe Sauberkeit",
         "Normale Sauberkeit",
         "Leichte Verunreinigungen",
-        "M\x84\xE1" "ige Verunreinigungen",
+        ("M\x84\xE1" "ige Verunreinigungen"),
         "Starke Verunreinigungen",
         "Sehr starke Verunreinigungen",
         "Eingabe ec",

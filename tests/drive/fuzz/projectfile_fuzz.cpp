@@ -1,7 +1,8 @@
 // Fuzz target: any bytes as a project file, read over a calculated drive.
 // A read that fails leaves the project exactly as it was; a read that
 // succeeds, followed by the calculation, ends with CalcErrorFlag and a
-// "Fatal" message or with every result finite.
+// "Fatal" message or with every result finite. The project list's scratch
+// read of the same bytes changes nothing of the open design, nor AbortFlag.
 #include "common/fuzz_support.h"
 #include "drive/bearing_types.h"
 #include "drive/docu_data.h"
@@ -101,6 +102,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = fuzz::WriteInput("fuzz.kt4", data, size);
     const project::ProjectState before = project::CaptureProject();
     const std::vector<Real> resultsBefore = Results();
+    // The project list reads every file into a scratch state first.
+    {
+        project::ProjectState scratch;
+        std::string version;
+        const bool abortBefore = settings::AbortFlag;
+        (void)project::ReadProjectScratch(path, scratch, version);
+        Check(settings::AbortFlag == abortBefore);
+        Check(SameProject(before, project::CaptureProject()));
+        Check(ui->Log().empty()); // no question, no box
+    }
     settings::AbortFlag = false;
     if (!project::ReadDataFile(path)) {
         Check(settings::AbortFlag);
