@@ -14,7 +14,6 @@
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 #include "shell/command_line.h"
-#include "shell/config_form_model.h"
 #include "shell/identity.h"
 #include "shell/modules.h"
 #include "shell/project_files.h"
@@ -31,6 +30,7 @@
 #include "foundation/gui/qt_ui.h"
 #include "graphics/gui/plot_picture.h"
 #include "graphics/gui/printconf_form.h"
+#include "shell/config_form_model.h"
 #include "shell/gui/hh.h"
 #include "shell/menu_commands.h"
 

@@ -3,7 +3,6 @@
 #include "foundation/dialogs.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
-#include "shell/services.h"
 
 namespace kt4::shell {
 
@@ -11,8 +10,6 @@ bool ExitCleanup()
 {
     settings::AbortFlag = false;
     StatusMessage("L\x94sche tempor\x84re Dateien ...");
-    if (Services().exitCleanup)
-        Services().exitCleanup();
     RemovePrivateTempDir();
     return true;
 }

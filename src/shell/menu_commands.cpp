@@ -260,22 +260,6 @@ void HelpErrorMessagesCommand()
 
 namespace {
 
-std::function<void()> FindCommand(const std::string& ItemName);
-
-} // namespace
-
-// Every command runs guarded: a fault inside it is told and the project
-// data stay (with the offer to save them).
-std::function<void()> MenuCommand(const std::string& ItemName)
-{
-    std::function<void()> command = FindCommand(ItemName);
-    if (!command)
-        return {};
-    return [command] { RunGuarded(command); };
-}
-
-namespace {
-
 std::function<void()> FindCommand(const std::string& ItemName)
 {
     const MenuForms& f = FormServices();
@@ -334,5 +318,15 @@ std::function<void()> FindCommand(const std::string& ItemName)
 }
 
 } // namespace
+
+// Every command runs guarded: a fault inside it is told and the project
+// data stay (with the offer to save them).
+std::function<void()> MenuCommand(const std::string& ItemName)
+{
+    std::function<void()> command = FindCommand(ItemName);
+    if (!command)
+        return {};
+    return [command] { RunGuarded(command); };
+}
 
 } // namespace kt4::shell

@@ -27,7 +27,6 @@
 #include "graphics/graph_settings.h"
 #include "graphics/hpgl.h"
 #include "shell/config_file.h"
-#include "shell/guided_tour.h"
 #include "shell/languages.h"
 #include "shell/services.h"
 
@@ -72,7 +71,6 @@ void InitModules()
     };
     Services().redrawCurrentView = drawings::RedrawCurrentView;
     drive::dialogs::RedrawHook() = drawings::RedrawCurrentView; // the input dialogs' Calc
-    Services().tourStart = TourStart;
 }
 
 } // namespace kt4::shell

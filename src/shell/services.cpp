@@ -1,17 +1,12 @@
 #include "shell/services.h"
 
 #include "cad/cad_device.h"
-#include "foundation/private_temp.h"
 
 namespace kt4::shell {
 
 LaterServices& Services()
 {
-    static LaterServices services = [] {
-        LaterServices s;
-        s.exitCleanup = RemovePrivateTempDir;
-        return s;
-    }();
+    static LaterServices services;
     return services;
 }
 

@@ -1,11 +1,8 @@
 // Services of modules that the shell calls but that come later: the view
-// dispatcher of the drawings, the guided tour and the clean-up of the
-// run's temporary files. Until a module fills its entry, the call does
-// nothing (RedrawCurrentView leaves the window as it is, the tour
-// introduction is skipped), and CadOutputAvailable() tells the command
-// line that no CAD file can be written. The clean-up starts out removing
-// the process's private temporary folder (reports, block files); a module
-// that adds its own clean-up keeps calling that.
+// dispatcher of the drawings. Until a module fills its entry, the call
+// does nothing (RedrawCurrentView leaves the window as it is), and
+// CadOutputAvailable() tells the command line that no CAD file can be
+// written.
 #pragma once
 
 #include <functional>
@@ -15,8 +12,6 @@ namespace kt4::shell {
 struct LaterServices {
     std::function<void()> redrawCurrentView; // the current view on the screen
     std::function<void(int view, int device)> drawCadView; // a view on a CAD device
-    std::function<void()> tourStart;         // tour introduction; Cancel clears DemoRunning
-    std::function<void()> exitCleanup;       // temporary files of the run
 };
 LaterServices& Services();
 

@@ -18,6 +18,7 @@
 #include "graphics/graph_device.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
+#include "shell/guided_tour.h"
 #include "shell/identity.h"
 #include "shell/services.h"
 #include "shell/session_file.h"
@@ -145,7 +146,6 @@ Step BatchCad(int Device, int Index)
         cad::CadBatchMode = false;
         written = !AbortFlag;
     }
-    RemovePrivateTempDir();
     return Ended(written ? 0 : 1);
 }
 
@@ -198,8 +198,7 @@ Step CommandLineStep(int Code)
     case StartMode::Demo:
         DemoRunning = true;
         NormalCursor();
-        if (Services().tourStart)
-            Services().tourStart();
+        TourStart();
         return {};
     case StartMode::KeepName:
         return {};

@@ -130,8 +130,8 @@ sys.exit(1 if bad else 0)
 
 TEST_F(BearingCatalogues, PeerReadersSeeLayoutCountsBoundsAndOrder)
 {
-    REQUIRE_PYTHON_MODULE("dbfread", "python3-dbfread");
-    REQUIRE_PYTHON_MODULE("dbf", "python3-dbf");
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    REQUIRE_PYTHON("dbf", "python3-dbf");
     std::vector<std::string> argv = {"/usr/bin/python3", "-c", PeerCheck, CatalogueDir, SourceDir};
     for (TBearingType t = 1; t <= BearingTypeCount; ++t)
         argv.push_back(BearingTableName(t) + ":" + CatalogueLayoutOf(t)->kinds + ":" + IntStr(SourceRowCount(t)));
@@ -167,7 +167,7 @@ print('%d %.5f' % (rows, worst))
 
 TEST_F(BearingCatalogues, DeepGrooveRatingsAgreeWithTheirSourceWithinTwoPercent)
 {
-    REQUIRE_PYTHON_MODULE("dbfread", "python3-dbfread");
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
     const ProgramRun run = RunProgram({"/usr/bin/python3", "-c", RatingCheck, CatalogueDir, SourceDir});
     ASSERT_EQ(run.status, 0) << run.out;
     int rows = 0;

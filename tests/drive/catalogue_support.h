@@ -7,6 +7,7 @@
 #include "table_layer.h"
 
 #include "common/run_program.h"
+#include "dbase/peer_tools.h"
 
 #include "dbase/tzfds.h"
 #include "drive/bearing_catalogue_record.h"
@@ -36,22 +37,9 @@ using ProgramRun = kt4::test::ToolRun; // standard output and error
 
 inline ProgramRun RunProgram(const std::vector<std::string>& argv) { return kt4::test::RunProgram(argv, true); }
 
-// Python with the Debian peer readers; a missing module fails in CI and
-// skips elsewhere (tests/dbase/packages.txt installs them).
-inline bool PythonHas(const std::string& module)
-{
-    return std::filesystem::exists("/usr/bin/python3") &&
-           RunProgram({"/usr/bin/python3", "-c", "import " + module}).status == 0;
-}
-
-#define REQUIRE_PYTHON_MODULE(module, package)                                               \
-    do {                                                                                     \
-        if (!::kt4::drivetest::PythonHas(module)) {                                          \
-            if (std::getenv("CI"))                                                           \
-                FAIL() << "python module " << module << " is missing: install " << package;  \
-            GTEST_SKIP() << "python module " << module << " is missing: install " << package; \
-        }                                                                                    \
-    } while (0)
+// Python with the Debian peer readers (REQUIRE_PYTHON): a missing module
+// fails in CI and skips elsewhere.
+using dbase::test::PythonHas;
 
 // Every row of a table file as its type's record buffer holds it (texts in
 // OEM, trailing blanks of the fixed-width fields removed).

@@ -19,12 +19,7 @@ namespace {
 
 class CadBatch : public shelltest::ShellTest {
 protected:
-    static std::string Wkt4()
-    {
-        char self[4096] = {};
-        ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-        return (fs::path(std::string(self, n > 0 ? n : 0)).parent_path() / "wkt4").string();
-    }
+    static std::string Wkt4() { return shelltest::ProgramBeside("wkt4"); }
     // Runs the program in the scratch folder, which is also its TMPDIR;
     // Prefix runs first in the same shell (limits).
     int Run(const std::string& Args, const std::string& Prefix = "")

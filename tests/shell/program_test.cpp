@@ -21,13 +21,7 @@ namespace {
 class Program : public shelltest::ShellTest {
 protected:
     // The program beside this test program.
-    static std::string Wkt4()
-    {
-        char self[4096] = {};
-        ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-        return (std::filesystem::path(std::string(self, n > 0 ? n : 0)).parent_path() / "wkt4")
-            .string();
-    }
+    static std::string Wkt4() { return shelltest::ProgramBeside("wkt4"); }
 
     // Runs the program in the scratch folder; stdout and stderr go to files.
     int Run(const std::string& Args, const std::string& Env = "")

@@ -21,6 +21,13 @@
 
 namespace kt4::shelltest {
 
+// A program built beside this test program ("wkt4", "wkt4-gui").
+inline std::string ProgramBeside(const std::string& Name)
+{
+    std::error_code ec;
+    return (std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / Name).string();
+}
+
 class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override;

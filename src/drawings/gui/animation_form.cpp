@@ -1,8 +1,8 @@
 #include "drawings/gui/animation_form.h"
 
-#include "drive/gui/form_util.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/settings.h"
 

@@ -2,9 +2,9 @@
 
 #include "drive/doclinks.h"
 #include "drive/docu_forms.h"
-#include "drive/gui/form_util.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/settings.h"
 

@@ -1,7 +1,7 @@
 #include "drive/gui/drive_data_forms.h"
 
-#include "drive/gui/form_util.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/placement.h"
 #include "foundation/numstr.h"
@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace kt4 {
@@ -156,20 +155,6 @@ void DriveFormBase::Button_metricClick()
 
 // ---- DriveDataForm -----------------------------------------------------------
 
-QGroupBox* DriveDataForm::RadioGroup(const char* Name, const QStringList& Items, QButtonGroup*& Group)
-{
-    auto* box = Named<QGroupBox>(this, Name);
-    auto* layout = new QVBoxLayout(box);
-    Group = new QButtonGroup(box);
-    for (int k = 0; k < Items.size(); ++k) {
-        auto* radio = Named<QRadioButton>(box, QString("%1_%2").arg(Name).arg(k));
-        radio->setText(Items[k]);
-        Group->addButton(radio, k);
-        layout->addWidget(radio);
-    }
-    return box;
-}
-
 DriveDataForm::DriveDataForm(DriveDataDialogModel::Kind Kind, QWidget* Parent)
     : DriveFormBase(Parent, model_), model_(Kind)
 {
@@ -216,8 +201,10 @@ DriveDataForm::DriveDataForm(DriveDataDialogModel::Kind Kind, QWidget* Parent)
         grid->addWidget(Label_i, 6, 0);
     }
 
-    RadioGroup1 = RadioGroup("RadioGroup1", {"n", "T", "P"}, derived_);
-    RadioGroup_rad = RadioGroup("RadioGroup_rad", pre ? QStringList{"1: input", "2: output"} : QStringList{"1: Input", "2: Output"}, given_);
+    RadioGroup1 = RadioGroupBox(this, "RadioGroup1", "", {"n", "T", "P"}, derived_);
+    RadioGroup_rad = RadioGroupBox(this, "RadioGroup_rad", "",
+                                   pre ? QStringList{"1: input", "2: output"} : QStringList{"1: Input", "2: Output"},
+                                   given_);
     connect(derived_, &QButtonGroup::idClicked, this, [this](int id) {
         model_.SetDerivedItem(id);
         ApplyEnableRule();

@@ -61,7 +61,6 @@ protected:
 
 private:
     void ApplyEnableRule();
-    QGroupBox* RadioGroup(const char* Name, const QStringList& Items, QButtonGroup*& Group);
 
     drive::DriveDataDialogModel model_;
     QGroupBox* RadioGroup1;

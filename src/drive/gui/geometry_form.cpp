@@ -1,7 +1,7 @@
 #include "drive/gui/geometry_form.h"
 
-#include "drive/gui/form_util.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/placement.h"
 #include "foundation/settings.h"

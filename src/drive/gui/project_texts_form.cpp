@@ -2,8 +2,8 @@
 
 #include "drive/docu_forms.h"
 #include "drive/docu_texts.h"
-#include "drive/gui/form_util.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/settings.h"
 
 #include <QGridLayout>

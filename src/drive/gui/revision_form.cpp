@@ -1,10 +1,10 @@
 #include "drive/gui/revision_form.h"
 
-#include "drive/gui/form_util.h"
 #include "drive/docu_data.h"
 #include "drive/docu_forms.h"
 #include "drive/docu_texts.h"
 #include "foundation/datetime.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/settings.h"

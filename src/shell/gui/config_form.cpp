@@ -1,8 +1,8 @@
 #include "shell/gui/config_form.h"
 
-#include "drive/gui/form_util.h"
 #include "drive/gui/string_grid.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/settings.h"
 #include "shell/gui/config_widgets.h"
 #include "shell/gui/hh.h"

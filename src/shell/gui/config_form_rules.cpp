@@ -5,12 +5,12 @@
 #include "shell/gui/config_form.h"
 
 #include "cad/cad_settings.h"
-#include "drive/gui/form_util.h"
 #include "drive/gui/string_grid.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
 #include "foundation/files.h"
 #include "foundation/fontstyle.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/paths.h"
 #include "foundation/printer_settings.h"

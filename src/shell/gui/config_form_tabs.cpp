@@ -3,9 +3,9 @@
 // them. What the buttons and combo boxes do is in config_form_rules.cpp.
 #include "shell/gui/config_form.h"
 
-#include "drive/gui/form_util.h"
 #include "drive/gui/string_grid.h"
 #include "foundation/environment.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helptext.h"
 #include "foundation/settings.h"
 #include "shell/gui/config_widgets.h"

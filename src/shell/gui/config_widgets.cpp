@@ -1,8 +1,8 @@
 #include "shell/gui/config_widgets.h"
 
+#include "foundation/gui/form_util.h"
 #include "graphics/gui/painter_canvas.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QMouseEvent>
@@ -27,18 +27,7 @@ RadioGroup::RadioGroup(const QString& Caption, const QStringList& Items, QWidget
 int RadioGroup::ItemIndex() const { return group_->checkedId(); }
 int RadioGroup::Count() const { return static_cast<int>(group_->buttons().size()); }
 
-void RadioGroup::SetItemIndex(int Index)
-{
-    if (QAbstractButton* b = group_->button(Index)) {
-        b->setChecked(true);
-        return;
-    }
-    // none: an exclusive group keeps its checked button, so lift it briefly
-    group_->setExclusive(false);
-    for (QAbstractButton* b : group_->buttons())
-        b->setChecked(false);
-    group_->setExclusive(true);
-}
+void RadioGroup::SetItemIndex(int Index) { formutil::SelectRadio(group_, Index); }
 
 ColorPanel::ColorPanel(QWidget* Parent) : QFrame(Parent), caption_(new QLabel(this))
 {

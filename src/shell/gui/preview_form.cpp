@@ -4,6 +4,7 @@
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/helppictures.h"
 #include "foundation/helptext.h"
 #include "foundation/placement.h"
@@ -30,15 +31,8 @@ namespace kt4::shell::gui {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-template <class W, class... A>
-W* Named(const char* Name, A&&... Args)
-{
-    auto* w = new W(std::forward<A>(Args)...);
-    w->setObjectName(Name);
-    return w;
-}
+using formutil::Named;
+using formutil::Q;
 
 QAction* NamedAction(QMenu* Menu, const char* Name, const QString& Caption)
 {
@@ -53,10 +47,12 @@ TForm_Suchen::TForm_Suchen(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName("Form_Suchen");
     setWindowTitle("Search");
-    Label_suchen = Named<QLabel>("Label_suchen", "Search for", this);
-    Edit_suchbegriff = Named<QLineEdit>("Edit_suchbegriff", this);
+    Label_suchen = Named<QLabel>(this, "Label_suchen");
+    Label_suchen->setText("Search for");
+    Edit_suchbegriff = Named<QLineEdit>(this, "Edit_suchbegriff");
     Edit_suchbegriff->setMinimumWidth(ScaleSize(240));
-    Button_search = Named<QPushButton>("Button_search", "Search", this);
+    Button_search = Named<QPushButton>(this, "Button_search");
+    Button_search->setText("Search");
     Button_search->setDefault(true);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(Label_suchen);
@@ -69,7 +65,7 @@ TForm_Suchen::TForm_Suchen(QWidget* Parent) : QDialog(Parent)
 TForm_preview::TForm_preview(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName("Form_preview");
-    MainMenu1 = Named<QMenuBar>("MainMenu1", this);
+    MainMenu1 = Named<QMenuBar>(this, "MainMenu1");
     mi_File = MainMenu1->addMenu("File");
     mi_File->setObjectName("mi_File");
     mi_fileExportExcel = NamedAction(mi_File, "mi_fileExportExcel", "Export Excel");
@@ -86,7 +82,7 @@ TForm_preview::TForm_preview(QWidget* Parent) : QDialog(Parent)
     for (QAction* a : {mi_editsearch, SearchNext1})
         a->setShortcutContext(Qt::WindowShortcut);
 
-    StringGrid1 = Named<QTableWidget>("StringGrid1", this);
+    StringGrid1 = Named<QTableWidget>(this, "StringGrid1");
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -97,10 +93,14 @@ TForm_preview::TForm_preview(QWidget* Parent) : QDialog(Parent)
     StringGrid1->horizontalHeader()->viewport()->installEventFilter(this);
     StringGrid1->installEventFilter(this);
 
-    Button_ok = Named<QPushButton>("Button_ok", "OK", this);
-    Button_cancel = Named<QPushButton>("Button_cancel", "Abbrechen", this);
-    Button_help = Named<QPushButton>("Button_help", "Hilfe", this);
-    Button_hilfebild = Named<QPushButton>("Button_hilfebild", "Hilfebild", this);
+    Button_ok = Named<QPushButton>(this, "Button_ok");
+    Button_cancel = Named<QPushButton>(this, "Button_cancel");
+    Button_help = Named<QPushButton>(this, "Button_help");
+    Button_hilfebild = Named<QPushButton>(this, "Button_hilfebild");
+    Button_ok->setText("OK");
+    Button_cancel->setText("Abbrechen");
+    Button_help->setText("Hilfe");
+    Button_hilfebild->setText("Hilfebild");
     for (QPushButton* b : {Button_ok, Button_cancel, Button_help, Button_hilfebild})
         b->setAutoDefault(false); // Enter belongs to the grid
 

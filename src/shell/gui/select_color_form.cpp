@@ -1,7 +1,7 @@
 #include "shell/gui/select_color_form.h"
 
-#include "drive/gui/form_util.h"
 #include "foundation/gui/form_placement.h"
+#include "foundation/gui/form_util.h"
 #include "foundation/settings.h"
 
 #include <QHBoxLayout>

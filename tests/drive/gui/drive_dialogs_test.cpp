@@ -4,6 +4,7 @@
 // refused with the dialog kept open. Each form is also saved as a picture.
 #include "catalogue_support.h"
 #include "dialog_support.h"
+#include "foundation/gui/gui_helpers.h"
 
 #include "dbase/gui/dbf4_form.h"
 #include "drive/bearing_selection.h"
@@ -19,7 +20,6 @@
 #include "foundation/ui_headless.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +35,8 @@ namespace kt4 {
 namespace {
 
 using namespace kt4::drive;
+using kt4::testing::ArtifactPath;
+using kt4::testing::Find;
 
 class DialogFormTest : public ::testing::Test {
 protected:
@@ -56,13 +58,6 @@ protected:
         CatalogueSelectionHooks() = {};
     }
 
-    template <class W>
-    static W* Find(QWidget* form, const char* name)
-    {
-        W* w = form->findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     static void Click(QWidget* form, const char* name)
     {
         auto* b = Find<QAbstractButton>(form, name);
@@ -85,8 +80,7 @@ protected:
     static QString Text(QWidget* form, const char* name) { return Find<QLineEdit>(form, name)->text(); }
     static void Save(QWidget& form, const char* file)
     {
-        QDir().mkpath(KT4_ARTIFACT_DIR);
-        EXPECT_TRUE(form.grab().save(QString(KT4_ARTIFACT_DIR) + "/" + file)) << file;
+        EXPECT_TRUE(form.grab().save(ArtifactPath(file))) << file;
     }
     bool Refused(const std::string& text) const { return drivetest::RefusalShown(*ui, text); }
 
@@ -287,8 +281,7 @@ TEST_F(GeometryDialog, BearingButtonShowsTheCatalogueInTheBrowser)
         p.drawText(QRect(8, 0, shot.width() - 16, 24), Qt::AlignVCenter | Qt::AlignLeft, caption);
         p.drawImage(0, 24, body);
         p.end();
-        QDir().mkpath(KT4_ARTIFACT_DIR);
-        EXPECT_TRUE(shot.save(QString(KT4_ARTIFACT_DIR) + "/catalogue_pick.png"));
+        EXPECT_TRUE(shot.save(ArtifactPath("catalogue_pick.png")));
         QTest::mouseClick(browser->Button_ok, Qt::LeftButton);
     });
     timer->start(5);

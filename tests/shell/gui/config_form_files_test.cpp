@@ -282,7 +282,7 @@ TEST_F(ConfigForm, PicturesOfEveryTab)
         QString name = f->PageControl->widget(k)->objectName();
         ASSERT_EQ(name, QString("Tab_") + files[k]);
         f->PageControl->setCurrentIndex(k);
-        SaveArtifact(f.get(), QString("config_%1.png").arg(files[k]));
+        SaveArtifact(f.get(), QString("config_%1.png").arg(files[k]).toStdString());
     }
 }
 

@@ -3,6 +3,7 @@
 // with a value other than the start value in every row of the file.
 #pragma once
 
+#include "gui_helpers.h"
 #include "shell_fixture.h"
 
 #include "cad/cad_settings.h"
@@ -19,7 +20,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -82,11 +82,6 @@ protected:
             if (w)
                 Action(w);
         });
-    }
-    static void SaveArtifact(QWidget* w, const QString& name)
-    {
-        QDir().mkpath(KT4_ARTIFACT_DIR);
-        EXPECT_TRUE(w->grab().save(QString(KT4_ARTIFACT_DIR) + "/" + name));
     }
 
     // A value other than the start value in every row of the file, each

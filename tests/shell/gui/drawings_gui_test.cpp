@@ -1,6 +1,7 @@
 // The drawings in the main window: the menu tree as the window offers it
 // (goldens in German and English), the overview page after File > Open,
 // and pictures of every view for a reviewer.
+#include "gui_helpers.h"
 #include "shell_fixture.h"
 
 #include "drawings/view_dispatcher.h"
@@ -14,7 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -43,15 +43,6 @@ protected:
         settings::PltDir = dir.Path(); // no start picture
     }
 
-    std::unique_ptr<Thh> Open()
-    {
-        auto w = std::make_unique<Thh>();
-        EXPECT_FALSE(w->FormCreate().end);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        return w;
-    }
-
     static void Load(const std::string& name)
     {
         ASSERT_TRUE(project::ReadDataFile(Fixture(name)));
@@ -60,8 +51,7 @@ protected:
 
     static void Save(const QImage& image, const std::string& name)
     {
-        QDir().mkpath(KT4_ARTIFACT_DIR);
-        EXPECT_TRUE(image.save(QString(KT4_ARTIFACT_DIR) + "/" + QString::fromStdString(name)));
+        EXPECT_TRUE(image.save(QString::fromStdString(shelltest::ArtifactPath(name))));
     }
 
     // The window after drawing a view on the screen.
@@ -113,7 +103,7 @@ protected:
 TEST_F(DrawingsWindow, MenuTreeInGermanAndEnglish)
 {
     InstallDriveForms(shell::FormServices()); // as the window program does
-    auto w = Open();
+    auto w = shelltest::OpenMainWindow();
     CompareGolden(MenuDump(*w), "menus_de.txt");
     w->SetLanguage(2);
     CompareGolden(MenuDump(*w), "menus_en.txt");
@@ -124,7 +114,7 @@ TEST_F(DrawingsWindow, MenuTreeInGermanAndEnglish)
 
 TEST_F(DrawingsWindow, OpenShowsTheOverviewPage)
 {
-    auto w = Open();
+    auto w = shelltest::OpenMainWindow();
     ui->Script(Fixture("y"));
     w->Item("mi_fileOpen")->trigger();
     EXPECT_FALSE(settings::AbortFlag);
@@ -144,7 +134,7 @@ TEST_F(DrawingsWindow, OpenShowsTheOverviewPage)
 
 TEST_F(DrawingsWindow, PicturesOfTheViews)
 {
-    auto w = Open();
+    auto w = shelltest::OpenMainWindow();
     struct Project {
         const char* name;
         const char* suffix;

@@ -37,10 +37,7 @@ protected:
         // As the program's window start does.
         InstallDocuForms();
         InstallDriveForms(shell::FormServices());
-        w = std::make_unique<Thh>();
-        EXPECT_FALSE(w->FormCreate().end);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w = shelltest::OpenMainWindow();
     }
     void TearDown() override
     {

@@ -1,19 +1,34 @@
-// Helpers of the shell's window tests: acting on a modal window once it
-// shows, and pictures and files for a reviewer in build/artifacts.
+// Helpers of the shell's window tests: the main window as the program
+// opens it, acting on a modal window once it shows, and pictures and files
+// for a reviewer in build/artifacts.
 #pragma once
+
+#include "shell/gui/hh.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace kt4::shelltest {
+
+// The main window created, started (FormCreate) and shown.
+inline std::unique_ptr<shell::gui::Thh> OpenMainWindow()
+{
+    auto w = std::make_unique<shell::gui::Thh>();
+    EXPECT_FALSE(w->FormCreate().end);
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    return w;
+}
 
 // Runs Act on the first visible top-level window of type W, from the
 // event loop that shows it.

@@ -38,10 +38,7 @@ protected:
         shelltest::ShellTest::SetUp();
         PltDir = dir.Path(); // no start picture
         fs::copy_file(std::string(KT4_DATA_DIR) + "/beispiel2.kt4", dir.File("beispiel2.kt4"));
-        w = std::make_unique<Thh>();
-        EXPECT_FALSE(w->FormCreate().end);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w = shelltest::OpenMainWindow();
     }
     void TearDown() override
     {

@@ -3,6 +3,7 @@
 // folder's artifacts/): one page in the asked orientation, never blank,
 // the border where the printer mapping puts it, and no colour on a
 // monochrome print.
+#include "gui_helpers.h"
 #include "shell_fixture.h"
 
 #include "drawings/view_dispatcher.h"
@@ -18,7 +19,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -64,7 +64,6 @@ TEST_F(PrintOverview, FourPrintsOfTheExample)
     drive::CalcDrive();
     drawings::DrawView(1, 3);
     ASSERT_GT(window.DisplayList().Count(), 100u);
-    QDir().mkpath(KT4_ARTIFACT_DIR);
 
     struct Print {
         const char* file;
@@ -80,7 +79,7 @@ TEST_F(PrintOverview, FourPrintsOfTheExample)
     const int dpi = 254; // 10 pixels to the millimetre
     for (const Print& p : prints) {
         SCOPED_TRACE(p.file);
-        const std::string pdf = std::string(KT4_ARTIFACT_DIR) + "/" + p.file;
+        const std::string pdf = shelltest::ArtifactPath(p.file);
         graphics::TForm_printconf form(window);
         form.show();
         form.Printer().setOutputFormat(QPrinter::PdfFormat);

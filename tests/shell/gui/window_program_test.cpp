@@ -21,12 +21,6 @@ namespace fs = std::filesystem;
 
 class WindowProgram : public kt4::shelltest::ShellTest {
 protected:
-    static std::string Beside(const std::string& name)
-    {
-        char self[4096] = {};
-        ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-        return (fs::path(std::string(self, n > 0 ? n : 0)).parent_path() / name).string();
-    }
     static std::string Read(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
@@ -57,7 +51,7 @@ TEST_F(WindowProgram, CommandHandsOverWithArgumentsAndEnvironment)
     for (auto& v : vars)
         env.push_back(v.data());
     env.push_back(nullptr);
-    std::string wkt4 = Beside("wkt4"), file = "test.kt4";
+    std::string wkt4 = kt4::shelltest::ProgramBeside("wkt4"), file = "test.kt4";
     char* argv[] = {wkt4.data(), file.data(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -70,7 +64,7 @@ TEST_F(WindowProgram, CommandHandsOverWithArgumentsAndEnvironment)
     bool window = false;
     for (int k = 0; k < 400 && !window; ++k) {
         std::error_code ec;
-        window = fs::read_symlink(proc + "exe", ec) == fs::path(Beside("wkt4-gui")) &&
+        window = fs::read_symlink(proc + "exe", ec) == fs::path(kt4::shelltest::ProgramBeside("wkt4-gui")) &&
                  Read(proc + "maps").find("libQt6Widgets") != std::string::npos;
         if (!window)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
