@@ -31,8 +31,6 @@ public:
     void EndBlock() override;
     // True while a block file is being written.
     bool WritingBlock() const { return block_.IsOpen(); }
-    // True when the last c_block could not create its file.
-    bool BlockCreateFailed() const { return createFailed_; }
 
     void Line(Real x1, Real y1, Real x2, Real y2) override;
     void Circle(Real x, Real y, Real r, bool clockwise) override;

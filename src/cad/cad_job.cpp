@@ -132,8 +132,6 @@ void RegisterCadDevice(Word mode, TCadDeviceFactory factory) { Registry()[mode] 
 
 bool CadDeviceRegistered(Word mode) { return Registry().count(mode) > 0; }
 
-TCadDevice& CurrentCadDevice() { return job ? *job : NoDevice(); }
-
 bool CadJobRunning() { return job != nullptr; }
 
 namespace detail {
