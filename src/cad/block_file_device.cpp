@@ -22,6 +22,24 @@ std::string BlockFilePath(const std::string& name)
 
 bool TBlockFileDevice::InBlock() const { return CadInBlocks; }
 
+bool TBlockFileDevice::Open()
+{
+    EmptyPrivateTempSubdir("blocks");
+    return OpenOutput();
+}
+
+bool TBlockFileDevice::Close()
+{
+    block_.Discard();
+    return CloseOutput();
+}
+
+void TBlockFileDevice::Discard()
+{
+    block_.Discard();
+    DiscardOutput();
+}
+
 void TBlockFileDevice::Block(const std::string& name)
 {
     if (block_.IsOpen())

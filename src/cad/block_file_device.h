@@ -3,8 +3,9 @@
 // into the block file "$name.dx$" in the process's private folder; an
 // insert outside the blocks section replays that file through the block
 // reader, which draws its entities through the c_ operations again. A
-// derived device overrides the Draw... calls: what it does with a
-// primitive outside the blocks section.
+// derived device overrides the ...Output calls (its own file or window)
+// and the Draw... calls: what it does with a primitive outside the blocks
+// section.
 #pragma once
 
 #include "cad/cad_device.h"
@@ -16,16 +17,20 @@ namespace kt4::cad {
 
 class TBlockFileDevice : public TCadDevice {
 public:
+    // Empties the block folder (block files of an earlier job), then
+    // OpenOutput.
+    bool Open() final;
+    // A block file left open is dropped; then CloseOutput or
+    // DiscardOutput.
+    bool Close() final;
+    void Discard() final;
     // Opens the block file; a name that cannot be a file, or a file that
     // cannot be created, tells the I/O error and sets AbortFlag.
     void Block(const std::string& name) override;
     // Closes the block file when one is open.
     void EndBlock() override;
-    void Discard() override { block_.Discard(); }
     // True while a block file is being written.
     bool WritingBlock() const { return block_.IsOpen(); }
-    // True when the last c_block could not create its file.
-    bool BlockCreateFailed() const { return createFailed_; }
 
     void Line(Real x1, Real y1, Real x2, Real y2) override;
     void Circle(Real x, Real y, Real r, bool clockwise) override;
@@ -40,6 +45,11 @@ public:
     void SetLayer(int n) override;
 
 protected:
+    // The device's own output, as TCadDevice's Open, Close and Discard.
+    virtual bool OpenOutput() { return true; }
+    virtual bool CloseOutput() { return true; }
+    virtual void DiscardOutput() {}
+
     virtual void DrawLine(Real /*x1*/, Real /*y1*/, Real /*x2*/, Real /*y2*/) {}
     virtual void DrawCircle(Real /*x*/, Real /*y*/, Real /*r*/, bool /*clockwise*/) {}
     virtual void DrawArc(Real /*x*/, Real /*y*/, Real /*a1*/, Real /*a2*/, Real /*r*/) {}

@@ -95,12 +95,9 @@ public:
 
 using TCadDeviceFactory = std::function<std::unique_ptr<TCadDevice>()>;
 
-// Adds (or replaces) the device of a mode. DXF, screen, plot and TXT are
-// there from the start.
+// Adds (or replaces) the device of a mode. The seven modes of this layer
+// are there from the start.
 void RegisterCadDevice(Word mode, TCadDeviceFactory factory);
 bool CadDeviceRegistered(Word mode);
-
-// The device of the running job; one that writes nothing outside a job.
-TCadDevice& CurrentCadDevice();
 
 } // namespace kt4::cad

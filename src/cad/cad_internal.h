@@ -22,10 +22,14 @@ TCadDevice& Dev();
 // AbortFlag.
 void TellWriteFailure();
 
-// The number of line segments of an arc with the included angle
-// (radians) and length L at the resolution s: segments of length s while
-// each turns by at most 0.1 radian, else steps of 0.1 radian; 1 at least,
-// MaxArcSegments at most.
-Integer ArcSegments(Real angle, Real L, Real s);
+// The arc from (x1, y1) to (x2, y2) with the included angle (radians) as
+// line segments at ArcToLinesResolution (0.2 when it is 0 or less):
+// MoveTo to the start point, then LineTo to the points First .. n of the
+// arc (point 0 is the start point, n the end point). A segment of length
+// s turns by at most 0.1 radian, else the steps are 0.1 radian; 1 segment
+// at least, MaxArcSegments at most. Points that lie on no arc give the
+// straight line, an arc of no length nothing.
+void ArcAsSegments(void (*MoveTo)(Real, Real), void (*LineTo)(Real, Real), Integer First, Real x1,
+                   Real y1, Real x2, Real y2, Real angle);
 
 } // namespace kt4::cad::detail

@@ -1,6 +1,5 @@
 // The CAD output job: the mode, the devices, how a job begins and ends,
 // and the drawing frame with its title line.
-#include "cad/block_file_device.h"
 #include "cad/cad_devices.h"
 #include "cad/cad_internal.h"
 #include "cad/cad_output.h"
@@ -14,7 +13,6 @@
 #include "foundation/linefile.h"
 #include "foundation/paths.h"
 #include "foundation/printer_settings.h"
-#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 #include "foundation/ui_service.h"
@@ -134,8 +132,6 @@ void RegisterCadDevice(Word mode, TCadDeviceFactory factory) { Registry()[mode] 
 
 bool CadDeviceRegistered(Word mode) { return Registry().count(mode) > 0; }
 
-TCadDevice& CurrentCadDevice() { return job ? *job : NoDevice(); }
-
 bool CadJobRunning() { return job != nullptr; }
 
 namespace detail {
@@ -210,8 +206,6 @@ void c_begin(Word mode)
         CadFileName = AddBackslash(TempDir) + "kavolt.dxf";
         StatusMessage(CadFileName + " " + "wird geplottet" + "..");
     }
-    if (dynamic_cast<TBlockFileDevice*>(dev.get()))
-        EmptyPrivateTempSubdir("blocks");
     if (!dev->Open()) {
         dev->Discard();
         detail::TellWriteFailure();

@@ -141,27 +141,9 @@ void c_profile_arc_points(Real z1, Real r1, Real z2, Real r2, Real angle)
 {
     if (!Finite({z1, r1, z2, r2, angle}))
         return;
-    Real cz = 0, cr = 0, a1 = 0, R = 0, a2 = 0;
     c_profile_moveto(z1, r1);
-    if (!graphics::GetArcCenter(cz, cr, a1, R, a2, z1, r1, z2, r2, angle)) {
-        c_profile_lineto(z2, r2);
-        return;
-    }
-    const Real L = std::fabs(angle) * R;
-    if (L == 0 || !std::isfinite(L))
-        return;
-    if (ArcToLinesResolution <= 0)
-        ArcToLinesResolution = 0.2L;
-    const Real s = ArcToLinesResolution;
-    if (s >= L && std::fabs(angle) <= 0.1L) {
-        c_profile_lineto(z2, r2);
-        return;
-    }
-    const Integer n = detail::ArcSegments(angle, L, s);
-    const Real step = angle / n;
-    const Real start = std::atan2(r1 - cr, z1 - cz);
-    for (Integer k = 1; k <= n; ++k)
-        c_profile_lineto(cz + R * std::cos(start + k * step), cr + R * std::sin(start + k * step));
+    // the start point is the profile's current point: no cone from it to itself
+    detail::ArcAsSegments(c_profile_moveto, c_profile_lineto, 1, z1, r1, z2, r2, angle);
 }
 
 } // namespace kt4::cad

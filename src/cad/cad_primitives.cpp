@@ -187,9 +187,32 @@ Integer SegmentCount(Real n)
 
 } // namespace
 
-Integer detail::ArcSegments(Real angle, Real L, Real s)
+void detail::ArcAsSegments(void (*MoveTo)(Real, Real), void (*LineTo)(Real, Real), Integer First,
+                           Real x1, Real y1, Real x2, Real y2, Real angle)
 {
-    return std::fabs(angle * s / L) <= 0.1L ? SegmentCount(L / s) : SegmentCount(std::fabs(angle) / 0.1L);
+    Real cx = 0, cy = 0, a1 = 0, R = 0, a2 = 0;
+    if (!graphics::GetArcCenter(cx, cy, a1, R, a2, x1, y1, x2, y2, angle)) {
+        MoveTo(x1, y1);
+        LineTo(x2, y2);
+        return;
+    }
+    const Real L = std::fabs(angle) * R;
+    if (L == 0 || !std::isfinite(L))
+        return;
+    if (ArcToLinesResolution <= 0)
+        ArcToLinesResolution = 0.2L;
+    const Real s = ArcToLinesResolution;
+    MoveTo(x1, y1);
+    if (s >= L && std::fabs(angle) <= 0.1L) {
+        LineTo(x2, y2);
+        return;
+    }
+    const Integer n = std::fabs(angle * s / L) <= 0.1L ? SegmentCount(L / s)
+                                                       : SegmentCount(std::fabs(angle) / 0.1L);
+    const Real step = angle / n;
+    const Real start = std::atan2(y1 - cy, x1 - cx);
+    for (Integer k = First; k <= n; ++k)
+        LineTo(cx + R * std::cos(start + k * step), cy + R * std::sin(start + k * step));
 }
 
 void c_circle_lines(Real x, Real y, Real r, bool clockwise)
@@ -216,30 +239,8 @@ void c_circle_lines(Real x, Real y, Real r, bool clockwise)
 
 void c_arc_points(Real x1, Real y1, Real x2, Real y2, Real angle)
 {
-    if (!Finite({x1, y1, x2, y2, angle}))
-        return;
-    Real cx = 0, cy = 0, a1 = 0, R = 0, a2 = 0;
-    if (!graphics::GetArcCenter(cx, cy, a1, R, a2, x1, y1, x2, y2, angle)) {
-        c_moveto(x1, y1);
-        c_lineto(x2, y2);
-        return;
-    }
-    const Real L = std::fabs(angle) * R;
-    if (L == 0 || !std::isfinite(L))
-        return;
-    if (ArcToLinesResolution <= 0)
-        ArcToLinesResolution = 0.2L;
-    const Real s = ArcToLinesResolution;
-    c_moveto(x1, y1);
-    if (s >= L && std::fabs(angle) <= 0.1L) {
-        c_lineto(x2, y2);
-        return;
-    }
-    const Integer n = detail::ArcSegments(angle, L, s);
-    const Real step = angle / n;
-    const Real start = std::atan2(y1 - cy, x1 - cx);
-    for (Integer k = 0; k <= n; ++k)
-        c_lineto(cx + R * std::cos(start + k * step), cy + R * std::sin(start + k * step));
+    if (Finite({x1, y1, x2, y2, angle}))
+        detail::ArcAsSegments(c_moveto, c_lineto, 0, x1, y1, x2, y2, angle);
 }
 
 } // namespace kt4::cad

@@ -12,12 +12,10 @@
 
 namespace kt4::cad {
 
-namespace {
-
 // FixedStrPoint with its rounding (half away from zero, on the exact
 // binary value) for the values drawings have; the rare value whose
 // rounding is close to a tie takes the exact route.
-std::string Fixed(Real v, int intDigits, int decs)
+std::string CadFixed(Real v, int intDigits, int decs)
 {
     static constexpr Real Pow10[] = {1, 1E1L, 1E2L, 1E3L, 1E4L, 1E5L, 1E6L, 1E7L, 1E8L, 1E9L};
     const Real a = std::fabs(v);
@@ -51,10 +49,6 @@ std::string Fixed(Real v, int intDigits, int decs)
     return out;
 }
 
-} // namespace
-
-std::string CadFixed(Real V, int IntDigits, int Decs) { return Fixed(V, IntDigits, Decs); }
-
 std::string DxfNumber(Real X, bool Scaled)
 {
     if (!std::isfinite(X))
@@ -64,7 +58,7 @@ std::string DxfNumber(Real X, bool Scaled)
         v = 0;
     // leading blanks up to the integer digits of the unscaled value
     int intDigits = std::fabs(X) >= 1 ? DecimalExponent(X) + 1 : 0;
-    return Fixed(v, intDigits, std::clamp<int>(CadDecimals, 0, 32));
+    return CadFixed(v, intDigits, std::clamp<int>(CadDecimals, 0, 32));
 }
 
 std::string TxtNum(Real X, bool Scaled)
@@ -72,7 +66,7 @@ std::string TxtNum(Real X, bool Scaled)
     Real v = Scaled ? X * CadScale : X;
     if (!std::isfinite(v))
         v = 0;
-    std::string s = Fixed(v, 0, std::clamp<int>(CadDecimals, 0, 32));
+    std::string s = CadFixed(v, 0, std::clamp<int>(CadDecimals, 0, 32));
     if (s.size() < 3)
         s.insert(0, 3 - s.size(), ' ');
     if (settings::DecimalPoint == 2)

@@ -129,9 +129,8 @@ void PlotCommandDialog(std::string& Line)
     if (AbortFlag)
         return;
 
-    const char* codes[] = {"HPL", "PS", "PLT", "PL2", "ART"};
     std::string line = QuotePath(AddBackslash(folder) + (windows ? "WKAVOLT" : "KAVOLT")) + " " +
-                       QuotePath(dxf) + " /C" + codes[format - 1];
+                       QuotePath(dxf) + " /C" + PlotFormatCodes[format - 1];
     if (port != 2)
         line += " /D" + IntStr(port);
     if ((port == 1 || port == 2) && portNumber != 1)

@@ -16,26 +16,6 @@ using graphics::GraphDevice;
 
 class ScreenDevice : public TBlockFileDevice {
 public:
-    bool Open() override
-    {
-        GraphDevice.Clear();
-        GraphDevice.SetWaitCursor();
-        return true;
-    }
-    bool Close() override
-    {
-        TBlockFileDevice::Discard();
-        GraphDevice.ClearViewPort();
-        GraphDevice.SetNormalCursor();
-        EmptyPrivateTempSubdir("blocks");
-        return true;
-    }
-    void Discard() override
-    {
-        TBlockFileDevice::Discard();
-        GraphDevice.SetNormalCursor();
-        EmptyPrivateTempSubdir("blocks");
-    }
     void Header(Real x0, Real y0, Real x1, Real y1, Real /*height*/) override
     {
         GraphDevice.Header(x0, y0, x1, y1);
@@ -58,6 +38,24 @@ public:
     void Sleep(Integer ms) override { GraphDevice.Window().SleepMs(ms); }
 
 protected:
+    bool OpenOutput() override
+    {
+        GraphDevice.Clear();
+        GraphDevice.SetWaitCursor();
+        return true;
+    }
+    bool CloseOutput() override
+    {
+        GraphDevice.ClearViewPort();
+        GraphDevice.SetNormalCursor();
+        EmptyPrivateTempSubdir("blocks");
+        return true;
+    }
+    void DiscardOutput() override
+    {
+        GraphDevice.SetNormalCursor();
+        EmptyPrivateTempSubdir("blocks");
+    }
     void DrawLine(Real x1, Real y1, Real x2, Real y2) override { GraphDevice.Line(x1, y1, x2, y2); }
     void DrawCircle(Real x, Real y, Real r, bool) override { GraphDevice.Circle(x, y, r); }
     void DrawArc(Real x, Real y, Real a1, Real a2, Real r) override

@@ -13,25 +13,20 @@ namespace {
 class StepDevice : public TBlockFileDevice {
 public:
     std::string Extension() const override { return "stp"; }
-    bool Open() override { return step_.Open(CadFileName); }
-    bool Close() override
-    {
-        TBlockFileDevice::Discard(); // a block left open
-        if (step_.Close())
-            return true;
-        detail::TellWriteFailure();
-        return false;
-    }
-    void Discard() override
-    {
-        TBlockFileDevice::Discard();
-        step_.Discard();
-    }
     void Header(Real, Real, Real, Real, Real) override { step_.Header(CadFileName); }
     void Entities() override { step_.Entities(); }
     bool PassDone() override { return step_.PassDone(); }
 
 protected:
+    bool OpenOutput() override { return step_.Open(CadFileName); }
+    bool CloseOutput() override
+    {
+        if (step_.Close())
+            return true;
+        detail::TellWriteFailure();
+        return false;
+    }
+    void DiscardOutput() override { step_.Discard(); }
     void DrawLine(Real x1, Real y1, Real x2, Real y2) override { step_.Line(x1, y1, x2, y2); }
 
 private:

@@ -17,20 +17,6 @@ namespace {
 class StlDevice : public TBlockFileDevice {
 public:
     std::string Extension() const override { return "stl"; }
-    bool Open() override { return stl_.Open(CadFileName, "VLMSOLID"); }
-    bool Close() override
-    {
-        TBlockFileDevice::Discard(); // a block left open
-        if (stl_.Close())
-            return true;
-        detail::TellWriteFailure();
-        return false;
-    }
-    void Discard() override
-    {
-        TBlockFileDevice::Discard();
-        stl_.Discard();
-    }
     // The drawing's cones; inside a block its two circles.
     bool Cone(bool reversed, Real x, Real y, Real r1, Real r2) override
     {
@@ -41,6 +27,15 @@ public:
     }
 
 protected:
+    bool OpenOutput() override { return stl_.Open(CadFileName, "VLMSOLID"); }
+    bool CloseOutput() override
+    {
+        if (stl_.Close())
+            return true;
+        detail::TellWriteFailure();
+        return false;
+    }
+    void DiscardOutput() override { stl_.Discard(); }
     void DrawLine(Real x1, Real y1, Real x2, Real y2) override { stl_.Wall(x1, y1, x2, y2); }
     void DrawCircle(Real x, Real y, Real r, bool clockwise) override { c_circle_lines(x, y, r, clockwise); }
     void DrawArc(Real x, Real y, Real a1, Real a2, Real r) override

@@ -44,8 +44,6 @@ public:
     // Stick characters at the current text height and width factor.
     void Text(const std::string& S, Real X, Real Y);
 
-    std::size_t FacetCount() const { return facets_.size(); }
-
 private:
     // Normal and three vertices, as written.
     using Record = std::array<float, 12>;

@@ -9,7 +9,6 @@
 #include "cad/hatch.h"
 #include "foundation/maths.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace kt4::drawings {
@@ -34,7 +33,7 @@ BallSet BallSetOf(const WaelzLagerTyp& b, Real widthShare)
     g.rs = b.rmin;
     g.B = b.B;
     g.Rp = (g.R + g.r) / 2;
-    g.rb = Round(5 * std::min(0.65L * (g.R - g.r), widthShare * g.B)) / 10.0L;
+    g.rb = BallRadius(b, widthShare);
     return g;
 }
 

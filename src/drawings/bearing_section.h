@@ -34,8 +34,8 @@ bool BearingDrawable(const WaelzLagerTyp& b);
 Real IntPowerPos(Real X, Integer N);
 
 // Ball radius of a ball bearing record: half of
-// min(0.65 (D - d)/2, 0.85 B), rounded to 0.1 mm (halves to even).
-Real BallRadius(const WaelzLagerTyp& b);
+// min(0.65 (D - d)/2, widthShare B), rounded to 0.1 mm (halves to even).
+Real BallRadius(const WaelzLagerTyp& b, Real widthShare = 0.85L);
 
 // A hatched ring section with a ball groove. x0 left face, y0 the edge
 // that faces the balls, rb ball radius, rc corner radius, h height away

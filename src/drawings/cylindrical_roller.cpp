@@ -8,6 +8,7 @@
 #include "cad/hatch.h"
 #include "foundation/maths.h"
 #include "foundation/settings.h"
+#include "foundation/strutil.h"
 
 #include <cmath>
 
@@ -86,23 +87,14 @@ void SingleRibRingSection(Real x0, Real y0, Real h, Real w, Real t, Real Lr, Rea
     HatchOutline(Half(o, s), w / 10, -45);
 }
 
-std::string Upper(std::string s, std::size_t n)
-{
-    s.resize(std::max(s.size(), n), ' ');
-    s.resize(n);
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
 } // namespace
 
 int CylindricalRollerArrangement(const std::string& Designation)
 {
-    if (Upper(Designation, 2) == "NU")
-        return Upper(Designation, 3) == "NUP" ? 4 : 1;
-    return Upper(Designation, 2) == "NJ" ? 3 : 2;
+    const std::string d = UpperStr(PadRight(Designation, 3));
+    if (d.compare(0, 2, "NU") == 0)
+        return d == "NUP" ? 4 : 1;
+    return d.compare(0, 2, "NJ") == 0 ? 3 : 2;
 }
 
 void DrawCylindricalRollerBearing(Word Slot, Word Mode)

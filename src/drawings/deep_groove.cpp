@@ -69,10 +69,10 @@ void RingSection(Real x0, Real y0, Real rb, Real rc, Real h, Real w, Real t, int
 
 } // namespace
 
-Real BallRadius(const WaelzLagerTyp& b)
+Real BallRadius(const WaelzLagerTyp& b, Real widthShare)
 {
     const Real section = (b.D - b.d) / 2;
-    return Round(5 * std::min(0.65L * section, 0.85L * b.B)) / 10.0L;
+    return Round(5 * std::min(0.65L * section, widthShare * b.B)) / 10.0L;
 }
 
 void RingSectionGrooveBelow(Real x0, Real y0, Real rb, Real rc, Real h, Real w, Real t)

@@ -46,6 +46,29 @@ void NeedleSides(const Needle& n, Real s)
     RollerSides(n.e, n.B - n.e, n.r, n.r + n.Dw, n.rho, s);
 }
 
+// The outer ring (or the cup) in the upper half: the outside with corners
+// of radius rs, a flange f wide at each face from the outside down to yf,
+// and between the flanges the needle pocket up to r + Dw with corners of
+// radius c.
+Outline FlangedRing(Real r, Real R, Real rs, Real B, Real yf, Real Dw, Real f, Real c)
+{
+    return {
+        {0, yf, 0},
+        {0, R - rs, -Pi / 2},
+        {rs, R, 0},
+        {B - rs, R, -Pi / 2},
+        {B, R - rs, 0},
+        {B, yf, 0},
+        {B - f, yf, 0},
+        {B - f, r + Dw - c, Pi / 2},
+        {B - f - c, r + Dw, 0},
+        {f + c, r + Dw, Pi / 2},
+        {f, r + Dw - c, 0},
+        {f, yf, 0},
+        {0, yf, 0},
+    };
+}
+
 // Hatch spacing of the cage bars: Dw/10 to the nearest whole millimetre
 // (halves to even); 0 lets the rectangle hatch choose.
 Real CageSpacing(Real Dw) { return static_cast<Real>(Round(Dw / 10)); }
@@ -71,22 +94,7 @@ void DrawDrawnCupNeedleBearing(Word Slot, Word Mode)
         for (Real x : {Real(0), B, t, B - t})
             c_line(x, s * r, x, s * yf);
         NeedleSides(n, s);
-        const Outline cup = {
-            {0, yf, 0},
-            {0, R - rs, -Pi / 2},
-            {rs, R, 0},
-            {B - rs, R, -Pi / 2},
-            {B, R - rs, 0},
-            {B, yf, 0},
-            {B - t, yf, 0},
-            {B - t, r + Dw - 0.1L, Pi / 2},
-            {B - t - 0.1L, r + Dw, 0},
-            {t + 0.1L, r + Dw, Pi / 2},
-            {t, r + Dw - 0.1L, 0},
-            {t, yf, 0},
-            {0, yf, 0},
-        };
-        DrawOutline(Half(cup, s));
+        DrawOutline(Half(FlangedRing(r, R, rs, B, yf, Dw, t, 0.1L), s));
         // the cage: a bar in the gap between each needle end and its flange
         const Real g = (B - 2 * t - Lw) / 2;
         const Real xr1 = B / 2 + Lw / 2 + 0.1L * g, xr2 = B / 2 + Lw / 2 + 0.9L * g;
@@ -133,22 +141,7 @@ void DrawNeedleBearingNoInnerRing(Word Slot, Word Mode)
         NeedleSides(n, s);
         // the outer ring with its flanges down to yf and the needle pocket
         // rounded with r2; drawn in the current HatchMode (1: outline too)
-        const Outline ring = {
-            {0, yf, 0},
-            {0, R - rs, -Pi / 2},
-            {rs, R, 0},
-            {B - rs, R, -Pi / 2},
-            {B, R - rs, 0},
-            {B, yf, 0},
-            {B - e, yf, 0},
-            {B - e, r + Dw - r2, Pi / 2},
-            {B - e - r2, r + Dw, 0},
-            {e + r2, r + Dw, Pi / 2},
-            {e, r + Dw - r2, 0},
-            {e, yf, 0},
-            {0, yf, 0},
-        };
-        HatchOutline(Half(ring, s), B / 10, 45);
+        HatchOutline(Half(FlangedRing(r, R, rs, B, yf, Dw, e, r2), s), B / 10, 45);
     }
     HatchMode = 1;
 }

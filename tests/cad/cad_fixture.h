@@ -8,6 +8,7 @@
 #include "cad/cad_output.h"
 #include "cad/cad_settings.h"
 #include "foundation/codepage.h"
+#include "foundation/datetime.h"
 #include "foundation/environment.h"
 #include "foundation/printer_settings.h"
 #include "foundation/private_temp.h"
@@ -144,6 +145,21 @@ protected:
 
     testing::ScratchDir dir;
     HeadlessUi* ui = nullptr;
+};
+
+// The tests of the writers whose goldens hold the time they were written.
+class GoldenClockTest : public CadTest {
+protected:
+    void SetUp() override
+    {
+        CadTest::SetUp();
+        SetFixedClock({2026, 3, 14, 9, 26, 53, 0});
+    }
+    void TearDown() override
+    {
+        UseSystemClock();
+        CadTest::TearDown();
+    }
 };
 
 } // namespace kt4::cadtest

@@ -4,7 +4,6 @@
 #include "cad/iges_writer.h"
 #include "cad_fixture.h"
 #include "file_readers.h"
-#include "foundation/datetime.h"
 #include "sample_solids.h"
 
 namespace kt4::cadtest {
@@ -12,18 +11,8 @@ namespace {
 
 using namespace cad;
 
-class Iges : public CadTest {
+class Iges : public GoldenClockTest {
 protected:
-    void SetUp() override
-    {
-        CadTest::SetUp();
-        SetFixedClock({2026, 3, 14, 9, 26, 53, 0});
-    }
-    void TearDown() override
-    {
-        UseSystemClock();
-        CadTest::TearDown();
-    }
     IgesFile Write(const std::function<void()>& entities, const std::function<void()>& blocks = {})
     {
         Job(cmIges, entities, blocks);

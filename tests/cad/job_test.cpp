@@ -33,7 +33,7 @@ protected:
 TEST_F(CadJob, TheTypedNameGetsTheExtensionOfTheMode)
 {
     fs::create_directories(dir.File("proj.v1"));
-    for (const std::string folder : {dir.Path(), dir.File("proj.v1") + "/"})
+    for (const std::string& folder : {dir.Path(), dir.File("proj.v1") + "/"})
         for (const char* typed : {"part.DXF", "part", "part.dwg"}) {
             BeginTyped(folder + typed);
             ASSERT_FALSE(settings::AbortFlag) << typed;

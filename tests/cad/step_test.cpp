@@ -4,7 +4,6 @@
 #include "cad/step_writer.h"
 #include "cad_fixture.h"
 #include "file_readers.h"
-#include "foundation/datetime.h"
 
 #include <algorithm>
 
@@ -13,18 +12,8 @@ namespace {
 
 using namespace cad;
 
-class Step : public CadTest {
+class Step : public GoldenClockTest {
 protected:
-    void SetUp() override
-    {
-        CadTest::SetUp();
-        SetFixedClock({2026, 3, 14, 9, 26, 53, 0});
-    }
-    void TearDown() override
-    {
-        UseSystemClock();
-        CadTest::TearDown();
-    }
     // The file of a whole two-pass job, the scratch folder left out of
     // the names.
     std::string Write(const std::function<void(int pass)>& entities, const std::function<void()>& blocks = {},

@@ -4,27 +4,21 @@
 // records every call of a job instead of writing it.
 #pragma once
 
+#include "drawings_start.h"
+
 #include "cad/cad_device.h"
 #include "cad/cad_output.h"
 #include "cad/cad_settings.h"
 #include "drawings/view_dispatcher.h"
-#include "drive/bearing_types.h"
-#include "drive/docu_data.h"
-#include "drive/docu_texts.h"
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
 #include "drive/projectfile.h"
-#include "foundation/dialogs.h"
 #include "foundation/environment.h"
-#include "foundation/helptext.h"
-#include "foundation/printer_settings.h"
 #include "foundation/private_temp.h"
-#include "foundation/report.h"
 #include "foundation/scratch_dir.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 #include "graphics/graph_device.h"
-#include "graphics/graph_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -128,23 +122,11 @@ class DrawingsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings::InitSettings();
-        printer::InitPrinterSettings();
-        dialogs::InitDialogs();
-        help::InitHelp();
-        report::InitReport();
-        drive::InitDriveData();
-        bearings::InitBearingSlots();
-        docu::InitDocuTexts();
-        docu::InitDocuData();
-        graphics::InitGraphSettings();
-        cad::InitCadSettings();
+        ui = &StartDrawingModules();
         settings::ProductName = "KT4";
         settings::BaseName = "kt4";
         settings::DataFileExt = "kt4";
         settings::ProgramVersion = "1.1";
-        ui = &UseHeadlessUi();
-        ui->quiet = true;
         settings::TempDir = dir.Path();
         settings::DataDir = dir.Path();
         settings::CurrentFileName = dir.File("part");

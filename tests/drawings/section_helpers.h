@@ -7,16 +7,10 @@
 
 #include "cad/hatch.h"
 #include "drawings/bearing_section.h"
-#include "drive/bearing_catalogue_record.h"
-#include "drive/bearing_takeover.h"
-#include "drive/catalogue_source.h"
-#include "foundation/codepage.h"
 #include "foundation/maths.h"
-#include "foundation/numstr.h"
 #include "graphics/geometry2d.h"
 
-#include <fstream>
-#include <sstream>
+#include <map>
 
 namespace kt4::drawtest {
 
@@ -26,12 +20,8 @@ inline const std::vector<catalogue::CatalogueRow>& CatalogueRows(TBearingType Ty
     static std::map<TBearingType, catalogue::CatalogueSource> sources;
     auto it = sources.find(Typ);
     if (it == sources.end()) {
-        std::ifstream in(std::string(KT4_DATA_DIR) + "/catalogues/" + BearingTableName(Typ) + ".csv",
-                         std::ios::binary);
-        std::stringstream csv;
-        csv << in.rdbuf();
         catalogue::CatalogueSource source;
-        EXPECT_TRUE(catalogue::ReadCatalogueSource(Typ, csv.str(), source)) << BearingTableName(Typ);
+        EXPECT_TRUE(ReadCatalogue(Typ, source)) << BearingTableName(Typ);
         it = sources.emplace(Typ, std::move(source)).first;
     }
     return it->second.rows;
@@ -41,14 +31,7 @@ inline const std::vector<catalogue::CatalogueRow>& CatalogueRows(TBearingType Ty
 // catalogue selection does.
 inline void TakeRow(Word Slot, TBearingType Typ, std::size_t k)
 {
-    const catalogue::CatalogueRow& row = CatalogueRows(Typ).at(k);
-    CatalogueRecord record(Typ);
-    for (int n = 1; n <= record.FieldCount(); ++n)
-        record.SetFromText(n, record.Kind(n) == 'S' ? DisplayToOem(row.Text(n)) : FloatStr(row.Value(n)));
-    record.SetRecNo(static_cast<Integer>(k + 1));
-    bearings::CatalogueBuffers[Typ] = record;
-    settings::DbfDir = KT4_DATA_DIR; // the load-factor tables
-    BearingTakeOver(Slot, Typ, 1000, 0); // a radial load for the X, Y look-up
+    TakeOverRow(Slot, Typ, CatalogueRows(Typ).at(k), k);
 }
 
 // The row of Typ whose designation is Designation.

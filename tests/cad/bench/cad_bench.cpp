@@ -7,16 +7,13 @@
 #include "cad/cad_settings.h"
 #include "foundation/environment.h"
 #include "foundation/printer_settings.h"
-#include "foundation/private_temp.h"
+#include "foundation/scratch_dir.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 #include "graphics/graph_device.h"
 #include "graphics/graph_settings.h"
 
 #include <benchmark/benchmark.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 using namespace kt4;
 using namespace kt4::cad;
@@ -25,30 +22,16 @@ namespace {
 
 constexpr int Entities = 100000;
 
-// A scratch folder, removed at exit (its path outlives every static).
-const std::string& Scratch()
-{
-    static const std::string* dir = [] {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "kt4bench.XXXXXX").string();
-        auto* made = new std::string(::mkdtemp(tmpl.data()));
-        std::atexit([] { // the private folder inside goes with it
-            std::error_code ec;
-            std::filesystem::remove_all(Scratch(), ec);
-        });
-        return made;
-    }();
-    return *dir;
-}
-
 void Setup()
 {
+    static const kt4::testing::ScratchDir scratch; // removed at exit
     settings::InitSettings();
     graphics::InitGraphSettings();
     printer::InitPrinterSettings();
     InitCadSettings();
     UseHeadlessUi().quiet = true;
-    settings::TempDir = Scratch() + "/";
-    settings::CurrentFileName = Scratch() + "/bench";
+    settings::TempDir = scratch.Path();
+    settings::CurrentFileName = scratch.File("bench");
     environment::CommandLineParams = {"a", "b"};
 }
 

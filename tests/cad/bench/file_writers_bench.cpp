@@ -5,7 +5,7 @@
 #include "cad/cad_settings.h"
 #include "foundation/environment.h"
 #include "foundation/printer_settings.h"
-#include "foundation/private_temp.h"
+#include "foundation/scratch_dir.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 #include "graphics/graph_settings.h"
@@ -13,38 +13,21 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 using namespace kt4;
 using namespace kt4::cad;
 
 namespace {
 
-// The folder of the written files, removed at exit.
-const std::string& Folder()
-{
-    static const std::string* dir = [] {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "kt4bench3d.XXXXXX").string();
-        auto* made = new std::string(::mkdtemp(tmpl.data()));
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(Folder(), ec);
-        });
-        return made;
-    }();
-    return *dir;
-}
-
 void Start()
 {
+    static const kt4::testing::ScratchDir folder; // the written files, removed at exit
     settings::InitSettings();
     graphics::InitGraphSettings();
     printer::InitPrinterSettings();
     InitCadSettings();
     UseHeadlessUi().quiet = true;
-    settings::TempDir = Folder() + "/";
-    settings::CurrentFileName = Folder() + "/bench";
+    settings::TempDir = folder.Path();
+    settings::CurrentFileName = folder.File("bench");
     environment::CommandLineParams = {"a", "b"};
     CadBatchMode = true;
 }
