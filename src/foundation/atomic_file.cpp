@@ -25,10 +25,11 @@ constexpr std::size_t MaxNameBytes = NAME_MAX;
 // target in one process never meet.
 std::atomic<unsigned> TempCounter{0};
 
-bool WriteAll(int fd, const char* data, std::size_t size, int& err)
+// Writes all bytes at offset, or at the file position when offset < 0.
+bool WriteAll(int fd, std::int64_t offset, const char* data, std::size_t size, int& err)
 {
     while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
+        ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, static_cast<off_t>(offset));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -40,27 +41,8 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& err)
             return false;
         }
         data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool WriteAllAt(int fd, std::int64_t offset, const char* data, std::size_t size, int& err)
-{
-    while (size > 0) {
-        ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        if (n == 0) {
-            err = ENOSPC;
-            return false;
-        }
-        data += n;
-        offset += n;
+        if (offset >= 0)
+            offset += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;
@@ -251,7 +233,7 @@ bool AtomicWriter::Open(const std::string& target, bool keepOld)
             if (n <= 0)
                 break;
             int err = 0;
-            if (!WriteAll(fd_, buf, static_cast<std::size_t>(n), err)) {
+            if (!WriteAll(fd_, -1, buf, static_cast<std::size_t>(n), err)) {
                 Fail(err);
                 break;
             }
@@ -278,7 +260,7 @@ bool AtomicWriter::Flush()
     if (buffer_.empty() || Failed())
         return !Failed();
     int err = 0;
-    if (!WriteAll(fd_, buffer_.data(), buffer_.size(), err))
+    if (!WriteAll(fd_, -1, buffer_.data(), buffer_.size(), err))
         Fail(err);
     buffer_.clear();
     return !Failed();
@@ -304,10 +286,14 @@ bool AtomicWriter::WriteAt(std::int64_t offset, const void* data, std::size_t si
         Fail(fd_ < 0 ? EBADF : ESPIPE);
         return false;
     }
+    if (offset < 0) {
+        Fail(EINVAL);
+        return false;
+    }
     if (!Flush())
         return false;
     int err = 0;
-    if (!WriteAllAt(fd_, offset, static_cast<const char*>(data), size, err))
+    if (!WriteAll(fd_, offset, static_cast<const char*>(data), size, err))
         Fail(err);
     return !Failed();
 }

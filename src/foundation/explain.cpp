@@ -45,13 +45,7 @@ bool ReadExplanationLines(const std::string& File, std::vector<std::string>& Lin
 {
     Lines.clear();
     const bool abort = settings::AbortFlag;
-    LineFile f;
-    bool ok = FileReadable(File) && f.OpenRead(File);
-    std::string line;
-    while (ok && !f.Eof() && f.ReadLine(line))
-        Lines.push_back(line);
-    ok = ok && f.IoError() == 0;
-    f.Close();
+    const bool ok = FileReadable(File) && ReadTextLines(File, Lines);
     settings::AbortFlag = abort;
     return ok;
 }

@@ -59,7 +59,7 @@ std::string PrivateTempDir()
     std::string& folder = Folder();
     // A child after fork() does not share the parent's folder: the parent
     // removes it when it ends.
-    if (!folder.empty() && Owner() == ::getpid() && OwnFolder(folder.substr(0, folder.size() - 1)))
+    if (PrivateTempDirExists())
         return folder;
     folder.clear();
     std::string base = settings::TempDir;

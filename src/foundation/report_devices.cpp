@@ -40,7 +40,6 @@ std::string TempName(const std::string& Name)
     return folder.empty() ? std::string() : folder + Name;
 }
 std::string OutwinName() { return TempName("outwin.txt"); }
-std::string NumberedCopyName(Integer Counter) { return TempName("$$" + IntStr(Counter) + ".txt"); }
 
 // A new temporary report file "$OUT" + n + ".TMP", created so that no
 // other report of this run gets the same name.
@@ -198,25 +197,18 @@ void ReenableErrorBoxes()
         settings::ShowErrorBoxes = true;
 }
 
-// The display copy of the report; a failure is told with the name of the
-// copy. False when it was not written.
-bool CopyForDisplay(const std::string& Dest)
-{
-    return CopyTextFileToDisplay(ReportFileName, Dest); // a failure is told there
-}
-
 void FinishReport()
 {
     using namespace settings;
     switch (ReportDevice) {
     case DevScreen:
-        if (CopyForDisplay(OutwinName()))
+        if (CopyTextFileToDisplay(ReportFileName, OutwinName()))
             Ui().ShowTextViewer(OutwinName(), ReportFileName);
         EraseFile(ReportFileName);
         break;
     case DevFile:
     case DevOutDos:
-        CopyForDisplay(OutwinName());
+        CopyTextFileToDisplay(ReportFileName, OutwinName());
         ReenableErrorBoxes();
         break;
     case DevPrinter:
@@ -224,7 +216,7 @@ void FinishReport()
         EraseFile(ReportFileName);
         break;
     case DevTextProgram: {
-        bool copied = CopyForDisplay(OutwinName());
+        bool copied = CopyTextFileToDisplay(ReportFileName, OutwinName());
         EraseFile(ReportFileName);
         if (copied)
             HandToProgram(TextProgram, OutwinName());
@@ -232,11 +224,11 @@ void FinishReport()
     }
     case DevTxt:
         ++OutputFileCounter;
-        CopyForDisplay(NumberedCopyName(OutputFileCounter));
+        CopyTextFileToDisplay(ReportFileName, TxtDeviceCopyName(OutputFileCounter));
         break;
     case DevTxtBesideData:
         ++OutputFileCounter;
-        CopyForDisplay(BesideDataName());
+        CopyTextFileToDisplay(ReportFileName, BesideDataName());
         break;
     case DevHtml:
         HandToProgram(HtmlBrowser, ReportFileName);
@@ -354,7 +346,7 @@ bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
     return ok;
 }
 
-std::string TxtDeviceCopyName(Integer Counter) { return NumberedCopyName(Counter); }
+std::string TxtDeviceCopyName(Integer Counter) { return TempName("$$" + IntStr(Counter) + ".txt"); }
 
 namespace report::detail {
 
@@ -363,7 +355,7 @@ std::string TxtReportTarget()
     if (ReportDevice == DevTxtBesideData)
         return BesideDataName();
     if (ReportDevice == DevTxt && !settings::TextDeviceDialog)
-        return NumberedCopyName(settings::OutputFileCounter + 1);
+        return TxtDeviceCopyName(settings::OutputFileCounter + 1);
     return ReportFileName;
 }
 

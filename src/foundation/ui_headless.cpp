@@ -71,12 +71,32 @@ void HeadlessUi::Record(const std::string& kind, const std::string& caption, con
     log_.push_back(kind + "|" + caption + "|" + text);
 }
 
+std::vector<std::string> HeadlessUi::Logged(const std::string& kind) const
+{
+    std::vector<std::string> out;
+    for (const auto& e : log_)
+        if (e.rfind(kind + "|", 0) == 0)
+            out.push_back(e);
+    return out;
+}
+
 // A question of a run without a person goes to the error output with the
 // answer it got, so that a script sees why the run went the way it did.
 void HeadlessUi::Tell(const std::string& question, bool answered, const std::string& answer) const
 {
     if (!quiet)
         std::cerr << question << " -> " << (answered ? answer : std::string("Abbrechen")) << "\n";
+}
+
+// The next answer taken whole (a file or folder name) into text.
+bool HeadlessUi::AnswerText(const std::string& question, std::string& text)
+{
+    std::string a;
+    const bool ok = NextAnswer(a);
+    Tell(question, ok, a);
+    if (ok)
+        text = a;
+    return ok;
 }
 
 bool HeadlessUi::Choice(const char* kind, const std::string& prompt,
@@ -182,26 +202,14 @@ bool HeadlessUi::OpenFileDialog(const std::string& title, const std::string& dir
                                 const std::string& filter, std::string& path)
 {
     Record("open", title, dir + "|" + filter);
-    std::string a;
-    bool ok = NextAnswer(a);
-    Tell("Datei öffnen " + dir + " " + filter, ok, a);
-    if (!ok)
-        return false;
-    path = a;
-    return true;
+    return AnswerText("Datei öffnen " + dir + " " + filter, path);
 }
 
 bool HeadlessUi::SaveFileDialog(const std::string& title, const std::string& dir,
                                 const std::string& filter, std::string& path)
 {
     Record("save", title, dir + "|" + filter + "|" + path);
-    std::string a;
-    bool ok = NextAnswer(a);
-    Tell("Datei speichern " + dir + " " + filter + " " + path, ok, a);
-    if (!ok)
-        return false;
-    path = a;
-    return true;
+    return AnswerText("Datei speichern " + dir + " " + filter + " " + path, path);
 }
 
 void HeadlessUi::SetWaitCursor(bool on) { (void)on; }
@@ -296,13 +304,7 @@ bool HeadlessUi::FolderDialog(const std::string& title, const std::string& dir,
                               std::string& chosen)
 {
     Record("folder", title, dir);
-    std::string a;
-    bool ok = NextAnswer(a);
-    Tell("Ordner wählen " + dir, ok, a);
-    if (!ok)
-        return false;
-    chosen = a;
-    return true;
+    return AnswerText("Ordner wählen " + dir, chosen);
 }
 
 void HeadlessUi::SetAppTitle(const std::string& title) { Record("title", "", title); }

@@ -29,6 +29,8 @@ public:
 
     // What was shown or asked, one entry per call: "kind|caption|text".
     const std::vector<std::string>& Log() const { return log_; }
+    // The entries of one kind ("error", "save", ...), in order.
+    std::vector<std::string> Logged(const std::string& kind) const;
     void ClearLog() { log_.clear(); }
 
     bool quiet = false; // true: nothing on stderr
@@ -78,6 +80,7 @@ private:
                 int& sel);
     void Record(const std::string& kind, const std::string& caption, const std::string& text);
     void Tell(const std::string& question, bool answered, const std::string& answer) const;
+    bool AnswerText(const std::string& question, std::string& text);
 
     std::deque<std::string> answers_;
     std::vector<std::string> log_;

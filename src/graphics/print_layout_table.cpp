@@ -16,8 +16,6 @@ namespace kt4::graphics {
 
 namespace {
 
-constexpr int NameWidth = 25;
-
 // One CSV line split at commas; a field in double quotes may hold commas,
 // and "" in it stands for one quote.
 std::vector<std::string> SplitCsv(const std::string& line)
@@ -61,14 +59,14 @@ std::string ReadRow(const std::vector<std::string>& f, PrintLayoutRow& row)
     if (f.size() != 9)
         return "9 Felder erwartet, " + std::to_string(f.size()) + " gefunden";
     row.name = TrimBlanks(f[0]);
-    if (row.name.empty() || DisplayToOem(row.name).size() > std::size_t(NameWidth))
+    if (row.name.empty() || DisplayToOem(row.name).size() > std::size_t(LayoutNameWidth))
         return "Name leer oder l\xC3\xA4nger als 25 Zeichen";
     Real sx = 0, sy = 0;
     if (!TryStrToReal(TrimBlanks(f[1]), sx) || !TryStrToReal(TrimBlanks(f[2]), sy) ||
-        !(sx > 0 && sx <= 100 && sy > 0 && sy <= 100))
+        !PrintScaleInRange(sx) || !PrintScaleInRange(sy))
         return "Ma\xC3\x9Fstab keine Zahl in (0, 100]";
     if (!TryStrToInteger(TrimBlanks(f[3]), row.xorigin) || !TryStrToInteger(TrimBlanks(f[4]), row.yorigin) ||
-        row.xorigin < -1000 || row.xorigin > 1000 || row.yorigin < -1000 || row.yorigin > 1000)
+        !PrintOriginInRange(row.xorigin) || !PrintOriginInRange(row.yorigin))
         return "Ursprung keine ganze Zahl in -1000 .. 1000";
     row.xscale = double(sx);
     row.yscale = double(sy);
@@ -117,7 +115,7 @@ bool WritePrintLayoutTable(const std::vector<PrintLayoutRow>& rows, const std::s
     std::error_code ec;
     fs::remove(part, ec);
     bool ok = dbase::SetCreateVersion(0x83) && // dBase III; without memo the version byte is 0x03
-              dbase::CreateDbf(part, {{"NAME", 'C', NameWidth, 0},
+              dbase::CreateDbf(part, {{"NAME", 'C', LayoutNameWidth, 0},
                                       {"XSCALE", 'N', 10, 4},
                                       {"YSCALE", 'N', 10, 4},
                                       {"XORIGIN", 'N', 5, 0},

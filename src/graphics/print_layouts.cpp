@@ -26,9 +26,6 @@ namespace {
 namespace p = printer;
 namespace s = settings;
 
-constexpr Real MaxPrintScale = 100;
-constexpr Integer MaxPrintOrigin = 1000;
-
 // The layout table's fields read by position (2..5) and by name.
 const char* const PositionNames[4] = {"xscale", "yscale", "xorigin", "yorigin"};
 const char* const LogicalNames[4] = {"landscape", "monochrom", "variable", "borderline"};
@@ -39,12 +36,12 @@ int ItemOf(Word setting, int items) { return setting >= 1 && setting <= items ? 
 
 bool ParseScale(const std::string& text, Real& x)
 {
-    return ParseInputReal(text, x) && x > 0 && x <= MaxPrintScale;
+    return ParseInputReal(text, x) && PrintScaleInRange(x);
 }
 
 bool ParseOrigin(const std::string& text, Integer& n)
 {
-    return ParseInputInteger(text, n) && n >= -MaxPrintOrigin && n <= MaxPrintOrigin;
+    return ParseInputInteger(text, n) && PrintOriginInRange(n);
 }
 
 // ---- the layout table ----
@@ -344,7 +341,7 @@ bool StorePrintLayout(const PrintFields& f)
     bool stored = false;
     if (OpenLayoutTableForStore() && LayoutTableUsable()) {
         std::string name;
-        InputText("Name", 25, name);
+        InputText("Name", LayoutNameWidth, name);
         if (!s::AbortFlag)
             stored = AppendLayout(name, f);
     }

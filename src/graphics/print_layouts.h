@@ -28,6 +28,14 @@ struct PrintFields {
 // The field names of messages and of the layout table's positions 2..5.
 extern const char* const PrintFieldCaptions[4]; // "Maßstab x" .. "Ursprung y"
 
+// What the print form and the layout table's source accept: scales in
+// (0, 100], origins -1000 .. 1000, layout names of 25 characters.
+inline constexpr Real MaxPrintScale = 100;
+inline constexpr Integer MaxPrintOrigin = 1000;
+inline constexpr int LayoutNameWidth = 25;
+inline bool PrintScaleInRange(Real x) { return x > 0 && x <= MaxPrintScale; }
+inline bool PrintOriginInRange(Integer n) { return n >= -MaxPrintOrigin && n <= MaxPrintOrigin; }
+
 // When the form opens: the print settings by CadLogoMode (0, 1, 3 the
 // configured values; 2 and 8 fixed page layouts; any other value keeps
 // the previous print's).

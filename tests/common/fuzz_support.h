@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -36,6 +37,17 @@ inline const std::string& ScratchDir()
         Check(!d.empty());
         return d;
     }();
+    return dir;
+}
+
+// The folder Name inside the scratch folder, made when missing; with a
+// trailing "/".
+inline std::string ScratchSubdir(const std::string& Name)
+{
+    const std::string dir = ScratchDir() + Name + "/";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    Check(!ec);
     return dir;
 }
 

@@ -6,10 +6,10 @@
 # the three files into build/artifacts; they are made again here.
 # Usage: extra_browser.sh BUILD_FOLDER
 set -euo pipefail
-build="${1:?usage: extra_browser.sh BUILD_FOLDER}"
-art="$build/artifacts"
+# shellcheck source=SCRIPTDIR/../common/step.sh
+source "$(dirname "$0")/../common/step.sh" extra_browser.sh "$@"
 
-/usr/bin/python3 -c "import dbfread" || { echo "extra_browser.sh: python3-dbfread is missing" >&2; exit 1; }
+need_python dbfread python3-dbfread
 cmake --build "$build" --target test_dbase_gui >/dev/null
 QT_QPA_PLATFORM=offscreen "$build/test_dbase_gui" \
     --gtest_filter=BrowserExport.HtmlAndDelimitedExportsForTheReaders >/dev/null

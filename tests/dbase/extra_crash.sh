@@ -5,8 +5,8 @@
 # read by python3-dbfread (tests/dbase/crash/kill_runs.py).
 # Usage: extra_crash.sh BUILD_FOLDER  (KT4_CRASH_KILLS, KT4_CRASH_SEED)
 set -euo pipefail
-build="${1:?usage: extra_crash.sh BUILD_FOLDER}"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
+# shellcheck source=SCRIPTDIR/../common/step.sh
+source "$(dirname "$0")/../common/step.sh" extra_crash.sh "$@"
 cmake --build "$build" --target crash_driver >/dev/null
-/usr/bin/python3 -c "import dbfread" || { echo "extra_crash.sh: python3-dbfread is missing" >&2; exit 1; }
+need_python dbfread python3-dbfread
 exec timeout 600 /usr/bin/python3 "$root/tests/dbase/crash/kill_runs.py" "$build"

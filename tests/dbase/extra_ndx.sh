@@ -5,15 +5,12 @@
 # peer is missing (tests/dbase/packages.txt installs them).
 # Usage: extra_ndx.sh BUILD_FOLDER
 set -euo pipefail
-build="${1:?usage: extra_ndx.sh BUILD_FOLDER}"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
+# shellcheck source=SCRIPTDIR/../common/step.sh
+source "$(dirname "$0")/../common/step.sh" extra_ndx.sh "$@"
 
-for tool in index_dump soffice; do
-    command -v "$tool" >/dev/null || { echo "extra_ndx.sh: $tool is missing" >&2; exit 1; }
-done
-/usr/bin/python3 -c "import dbf, uno" || { echo "extra_ndx.sh: python3-dbf or python3-uno is missing" >&2; exit 1; }
+need index_dump soffice
+need_python "dbf, uno" "python3-dbf or python3-uno"
 cmake --build "$build" --target ndxtool >/dev/null
 
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+make_work
 /usr/bin/python3 "$root/tests/dbase/ndx_peers.py" "$build/tools/ndxtool" "$work"

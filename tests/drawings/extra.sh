@@ -5,23 +5,19 @@
 # command line "/CADi:j" of the program with no display.
 # Usage: extra.sh BUILD_FOLDER
 set -euo pipefail
-build="${1:?usage: extra.sh BUILD_FOLDER}"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
+# shellcheck source=SCRIPTDIR/../common/step.sh
+source "$(dirname "$0")/../common/step.sh" "drawings extra" "$@"
 check="/usr/bin/python3 $root/tests/drawings/check_views.py"
 draw="$build/tests/drawings/tools/draw_views"
 occt="$build/tests/cad/tools/occt_read"
 wkt4="$build/wkt4"
 
-for tool in "$draw" "$wkt4" "$occt" /usr/bin/admesh; do
-    [ -x "$tool" ] || { echo "drawings extra: $tool is missing" >&2; exit 1; }
-done
-/usr/bin/python3 -c "import ezdxf" || { echo "drawings extra: python3-ezdxf is missing" >&2; exit 1; }
+need "$draw" "$wkt4" "$occt" /usr/bin/admesh
+need_python ezdxf python3-ezdxf
 
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+make_work
 cp "$root"/tests/drawings/fixtures/x.kt4 "$root"/tests/drawings/fixtures/y.kt4 "$work"/
 cd "$work"
-die() { echo "drawings extra: $*" >&2; exit 1; }
 
 # ---- every view as DXF; the thin covers of x.kt4 lack their bearing slot
 views=$(seq 0 22)

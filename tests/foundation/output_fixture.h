@@ -18,8 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -59,23 +57,10 @@ protected:
 
     // A file of the process's private temporary folder (report copies).
     std::string TempFile(const std::string& name) const { return PrivateTempDir() + name; }
-    std::string TempGet(const std::string& name) const
-    {
-        std::ifstream in(TempFile(name), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string TempGet(const std::string& name) const { return ReadFileBytes(TempFile(name)); }
 
     // The log entries of one kind ("error", "text", ...).
-    std::vector<std::string> Logged(const std::string& kind) const
-    {
-        std::vector<std::string> out;
-        for (const auto& l : ui->Log())
-            if (l.rfind(kind + "|", 0) == 0)
-                out.push_back(l);
-        return out;
-    }
+    std::vector<std::string> Logged(const std::string& kind) const { return ui->Logged(kind); }
 
     ScratchDir dir;
     HeadlessUi* ui = nullptr;

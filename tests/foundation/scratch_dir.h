@@ -13,6 +13,15 @@
 
 namespace kt4::testing {
 
+// The bytes of a file; "" when it cannot be read.
+inline std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
 class ScratchDir {
 public:
     ScratchDir()
@@ -37,13 +46,7 @@ public:
     {
         std::ofstream(File(name), std::ios::binary) << bytes;
     }
-    std::string Get(const std::string& name) const
-    {
-        std::ifstream in(File(name), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string Get(const std::string& name) const { return ReadFileBytes(File(name)); }
     std::size_t Count() const
     {
         std::size_t n = 0;

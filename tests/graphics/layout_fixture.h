@@ -4,13 +4,9 @@
 // temporary folder (tmp/).
 #pragma once
 
-#include "dbase/dataset.h"
 #include "dbase/dbase.h"
-#include "dbase/expr.h"
-#include "dbase/memo.h"
-#include "dbase/ndx.h"
 #include "dbase/table_access.h"
-#include "dbase/vfile.h"
+#include "drive/table_layer.h"
 #include "foundation/printer_settings.h"
 #include "foundation/private_temp.h"
 #include "foundation/scratch_dir.h"
@@ -42,13 +38,7 @@ protected:
         settings::InitSettings();
         printer::InitPrinterSettings();
         InitGraphSettings();
-        dbase::InitEngine();
-        dbase::InitExpressions();
-        dbase::IndexInit();
-        dbase::MemoInit();
-        dbase::VFilesInit();
-        dbase::InitDatasets();
-        dbase::InitTableAccess();
+        drivetest::StartTableLayer();
         ui = &UseHeadlessUi();
         ui->quiet = true;
         for (const char* d : {"dbf", "work", "tmp"})
@@ -73,14 +63,7 @@ protected:
     std::string OwnTable() const { return dir.File("work/printout.dbf"); }
 
     // Entries of the UI log that begin with kind ("error").
-    std::vector<std::string> Logged(const std::string& kind) const
-    {
-        std::vector<std::string> out;
-        for (const auto& e : ui->Log())
-            if (e.rfind(kind + "|", 0) == 0)
-                out.push_back(e);
-        return out;
-    }
+    std::vector<std::string> Logged(const std::string& kind) const { return ui->Logged(kind); }
     bool Told(const std::string& text) const
     {
         for (const auto& e : ui->Log())

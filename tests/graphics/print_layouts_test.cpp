@@ -8,7 +8,6 @@
 #include "dbase/process_helpers.h"
 #include "foundation/numstr.h"
 
-#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -18,14 +17,7 @@ namespace {
 using dbase::test::Holder;
 using dbase::test::Python;
 using dbase::test::PythonHas;
-
-std::string Bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kt4::testing::ReadFileBytes;
 
 PrintFields Fields(std::string sx, std::string sy, std::string ox, std::string oy)
 {
@@ -127,12 +119,9 @@ TEST(PrintLayoutSource, RefusedLinesAreCounted)
 TEST(PrintLayoutSource, BuiltTableAgreesWithItsSource)
 {
     REQUIRE_PYTHON("dbfread", "python3-dbfread");
-    std::ifstream in(KT4_LAYOUT_SOURCE);
-    std::stringstream text;
-    text << in.rdbuf();
     std::vector<PrintLayoutRow> rows;
     std::vector<std::string> errors;
-    ASSERT_TRUE(ReadPrintLayoutSource(text.str(), rows, errors));
+    ASSERT_TRUE(ReadPrintLayoutSource(ReadFileBytes(KT4_LAYOUT_SOURCE), rows, errors));
     const std::string built = std::string(KT4_CATALOGUE_DIR) + "/printout.dbf";
     const auto fields = Python("import dbfread,sys\n"
                                "t=dbfread.DBF(sys.argv[1],encoding='cp850')\n"
@@ -183,7 +172,7 @@ TEST_F(Layouts, StoreThenLoadGivesTheSameFields)
 
 TEST_F(Layouts, NothingIsStoredOnCancelRefusalOrLock)
 {
-    const auto before = Bytes(Table());
+    const auto before = ReadFileBytes(Table());
     ui->Script("<cancel>");
     EXPECT_FALSE(StorePrintLayout(Fields("1", "1", "0", "0")));
     EXPECT_TRUE(settings::AbortFlag);
@@ -201,12 +190,12 @@ TEST_F(Layouts, NothingIsStoredOnCancelRefusalOrLock)
                                           "Programm gesperrt"),
               std::string::npos);
     // neither a new record nor the values on the record the table stood on
-    EXPECT_EQ(Bytes(Table()), before);
+    EXPECT_EQ(ReadFileBytes(Table()), before);
 }
 
 TEST_F(Layouts, AFailedWriteLeavesNoRecord)
 {
-    const auto before = Bytes(Table());
+    const auto before = ReadFileBytes(Table());
     ui->Script("Voll");
     {
         kt4::testing::FileSizeLimit full(before.size());
@@ -219,7 +208,7 @@ TEST_F(Layouts, AFailedWriteLeavesNoRecord)
                                       "(Disketten-/Festplatten-Schreibfehler)"),
               std::string::npos)
         << Logged("error")[0];
-    EXPECT_EQ(Bytes(Table()), before);
+    EXPECT_EQ(ReadFileBytes(Table()), before);
 }
 
 // As user nobody the table folder cannot be written: the table would open
@@ -234,7 +223,7 @@ TEST_F(Layouts, AnUnwritableTableFolderStoresIntoTheWorkingFolder)
                                                       std::filesystem::perms::group_exec |
                                                       std::filesystem::perms::others_read |
                                                       std::filesystem::perms::others_exec);
-    const auto before = Bytes(Table());
+    const auto before = ReadFileBytes(Table());
     const int code = kt4::testing::AsUserNobody([&] {
         ui->Script("Im Arbeitsordner");
         if (!StorePrintLayout(Fields("0.7", "0.6", "3", "4")))
@@ -251,7 +240,7 @@ TEST_F(Layouts, AnUnwritableTableFolderStoresIntoTheWorkingFolder)
     });
     ASSERT_NE(code, 99) << "cannot drop root's rights";
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(Bytes(Table()), before);
+    EXPECT_EQ(ReadFileBytes(Table()), before);
     ASSERT_TRUE(std::filesystem::exists(OwnTable()));
     EXPECT_EQ(PeerRecords(OwnTable()).back(), "Im Arbeitsordner|0.7|0.6|3|4|1 0 0 0");
 }

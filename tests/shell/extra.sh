@@ -5,11 +5,10 @@
 # TXT file and the project list's 17 columns.
 # Usage: extra.sh BUILD_FOLDER
 set -euo pipefail
-build="${1:?usage: extra.sh BUILD_FOLDER}"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-art="$build/artifacts"
+# shellcheck source=SCRIPTDIR/../common/step.sh
+source "$(dirname "$0")/../common/step.sh" "shell extra" "$@"
 for f in project_data.csv printout.csv printout.txt project_list.csv; do
-    [ -f "$art/$f" ] || { echo "shell extra: $art/$f is missing (the gui tests write it)" >&2; exit 1; }
+    [ -f "$art/$f" ] || die "$art/$f is missing (the gui tests write it)"
 done
 
 /usr/bin/python3 - "$art" "$root/data/beispiel2.kt4" <<'PY'

@@ -41,9 +41,6 @@ using formutil::S;
 
 void Refuse(const std::string& displayText) { ErrorBoxAlways(DisplayToOem(displayText)); }
 
-// No item can show the setting: none is selected.
-void Select(QButtonGroup* group, int item) { formutil::SelectRadio(group, item); }
-
 // The PDF file offered: the project's name with ".pdf" beside it.
 std::string ProposedPdfName()
 {
@@ -54,12 +51,6 @@ std::string ProposedPdfName()
 }
 
 } // namespace
-
-QGroupBox* TForm_printconf::RadioGroup(const char* Name, const QString& Caption, const QString (&Items)[2],
-                                       QButtonGroup*& Group)
-{
-    return formutil::RadioGroupBox(this, Name, Caption, {Items[0], Items[1]}, Group);
-}
 
 TForm_printconf::TForm_printconf(TFvelmgra& Window, QWidget* Parent) : QDialog(Parent), window_(Window)
 {
@@ -73,10 +64,10 @@ TForm_printconf::TForm_printconf(TFvelmgra& Window, QWidget* Parent) : QDialog(P
     Edit_xorigin = Named<QLineEdit>(this, "Edit_xorigin");
     Label_yorigin = Named<QLabel>(this, "Label_yorigin");
     Edit_yorigin = Named<QLineEdit>(this, "Edit_yorigin");
-    RadioGroup_printmono = RadioGroup("RadioGroup_printmono", "Schattierung",
-                                      {"Monochrom", "Color / Graustufen"}, printmono_);
-    RadioGroup_hochquer =
-        RadioGroup("RadioGroup_hochquer", "Ausdruck", {"Hochformat", "Querformat"}, hochquer_);
+    RadioGroup_printmono = formutil::RadioGroupBox(this, "RadioGroup_printmono", "Schattierung",
+                                                   {"Monochrom", "Color / Graustufen"}, printmono_);
+    RadioGroup_hochquer = formutil::RadioGroupBox(this, "RadioGroup_hochquer", "Ausdruck",
+                                                  {"Hochformat", "Querformat"}, hochquer_);
     CheckBox_umrandung = Named<QCheckBox>(this, "CheckBox_umrandung");
     CheckBox_anpassen = Named<QCheckBox>(this, "CheckBox_anpassen");
     Label_printer = Named<QLabel>(this, "Label_printer");
@@ -191,8 +182,9 @@ void TForm_printconf::PutControls(const PrintFields& F)
     Edit_scaley->setText(Q(F.scaleY));
     Edit_xorigin->setText(Q(F.originX));
     Edit_yorigin->setText(Q(F.originY));
-    Select(printmono_, F.mono);
-    Select(hochquer_, F.orientation);
+    // no item can show the setting: none is selected
+    formutil::SelectRadio(printmono_, F.mono);
+    formutil::SelectRadio(hochquer_, F.orientation);
     CheckBox_umrandung->setChecked(F.border);
     CheckBox_anpassen->setChecked(F.fit);
 }

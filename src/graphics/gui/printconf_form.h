@@ -44,8 +44,6 @@ private slots:
     void Button_appendClick();
 
 private:
-    QGroupBox* RadioGroup(const char* Name, const QString& Caption, const QString (&Items)[2],
-                          QButtonGroup*& Group);
     PrintFields ReadControls() const;
     void PutControls(const PrintFields& F);
     void ShowPrinter();

@@ -8,7 +8,6 @@
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,11 +20,7 @@ HeadlessUi* ui = nullptr;
 
 const std::string& Dir()
 {
-    static const std::string dir = [] {
-        const std::string d = fuzz::ScratchDir() + "help/";
-        std::filesystem::create_directories(d);
-        return d;
-    }();
+    static const std::string dir = fuzz::ScratchSubdir("help");
     return dir;
 }
 

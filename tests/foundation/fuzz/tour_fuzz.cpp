@@ -6,23 +6,12 @@
 #include "foundation/tour.h"
 
 #include <climits>
-#include <filesystem>
 #include <string>
 
 using namespace kt4;
 using kt4::fuzz::Check;
 
 namespace {
-
-const std::string& Dir()
-{
-    static const std::string dir = [] {
-        const std::string d = fuzz::ScratchDir() + "tour/";
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    return dir;
-}
 
 std::string Missing(int step) { return "Demotext Nr." + std::to_string(step) + " nicht vorhanden !"; }
 
@@ -32,7 +21,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     settings::InitSettings();
     settings::BaseName = "kt4";
-    settings::PltDir = Dir();
+    settings::PltDir = fuzz::ScratchSubdir("tour");
     return 0;
 }
 

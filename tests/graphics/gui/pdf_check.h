@@ -3,7 +3,7 @@
 // measures the print tests take on it.
 #pragma once
 
-#include "dbase/peer_tools.h"
+#include "common/run_program.h"
 
 #include <QColor>
 #include <QImage>
@@ -28,7 +28,7 @@ struct PdfInfo {
 inline PdfInfo ReadPdfInfo(const std::string& path)
 {
     PdfInfo info;
-    const auto run = dbase::test::RunProgram({"/usr/bin/pdfinfo", path});
+    const auto run = kt4::test::RunProgram({"/usr/bin/pdfinfo", path});
     std::istringstream in(run.out);
     for (std::string line; std::getline(in, line);) {
         const auto colon = line.find(':');
@@ -51,7 +51,7 @@ inline PdfInfo ReadPdfInfo(const std::string& path)
 inline QImage RenderPdf(const std::string& path, int dpi)
 {
     const std::string prefix = path + ".render";
-    dbase::test::RunProgram({"/usr/bin/pdftoppm", "-r", std::to_string(dpi), "-png", "-singlefile",
+    kt4::test::RunProgram({"/usr/bin/pdftoppm", "-r", std::to_string(dpi), "-png", "-singlefile",
                              path, prefix});
     QImage image(QString::fromStdString(prefix + ".png"));
     std::remove((prefix + ".png").c_str());

@@ -6,6 +6,7 @@
 #include "gui_helpers.h"
 #include "shell_fixture.h"
 
+#include "dbase/peer_tools.h"
 #include "drawings/view_dispatcher.h"
 #include "drive/drive_calc.h"
 #include "foundation/printer_settings.h"
