@@ -7,7 +7,6 @@
 #include "dbase/codepage.h"
 #include "dbase/engine_text.h"
 #include "dbase/errors.h"
-#include "dbase/locking.h"
 #include "dbase/ndx_internal.h"
 #include "dbase/ndx_sort.h"
 #include "dbase/runtime.h"
@@ -188,7 +187,7 @@ public:
         std::error_code ec;
         if (!MultiUser || !fs::exists(target, ec))
             return true;
-        if (old_.Open(target, true, true) == 0 && TakeShareLock(old_, true) == 0)
+        if (OpenWithShareLock(old_, target, true, true, Share::Exclusive) == 0)
             return true;
         old_.Close();
         if (a.exclusive)
