@@ -820,9 +820,9 @@ int TTzDataSet::TziInitRecord(std::uint8_t* buffer)
 int TTzDataSet::TziUpdate(std::uint8_t* buffer)
 {
     if (engineBof_)
-        return 1402;
+        return detail::kNoRecordBefore;
     if (engineEof_)
-        return 1403;
+        return detail::kNoRecordAfter;
     SelectArea("Update");
     BufferToEngine(buffer, true);
     return s_ReplaceWithLock();
@@ -838,14 +838,14 @@ int TTzDataSet::TziGetRecordSize(std::size_t& size)
 int TTzDataSet::TziGetRecord(std::uint8_t* buffer, std::int32_t& recNo)
 {
     if (engineBof_)
-        return 1402;
+        return detail::kNoRecordBefore;
     if (engineEof_)
-        return 1403;
+        return detail::kNoRecordAfter;
     SelectArea("GetRecord");
     SKIP(0);
     TWorkArea& a = AreaRef();
     if (a.eof || a.recNo < 1 || a.recNo > a.recCount)
-        return 1403;
+        return detail::kNoRecordAfter;
     std::memcpy(buffer, a.buffer, std::min(active_.size(), a.bufSize));
     recNo = a.recNo;
     return 0;
@@ -854,7 +854,7 @@ int TTzDataSet::TziGetRecord(std::uint8_t* buffer, std::int32_t& recNo)
 int TTzDataSet::TziGetNextRecord(std::uint8_t* buffer, std::int32_t& recNo)
 {
     if (engineEof_)
-        return 1403;
+        return detail::kNoRecordAfter;
     SelectArea("GetNextRecord");
     TWorkArea& a = AreaRef();
     if (engineBof_) {
@@ -867,7 +867,7 @@ int TTzDataSet::TziGetNextRecord(std::uint8_t* buffer, std::int32_t& recNo)
         if (!a.bof && a.recCount > 0)
             SKIP(-1);
         engineEof_ = true;
-        return 1403;
+        return detail::kNoRecordAfter;
     }
     std::memcpy(buffer, a.buffer, std::min(active_.size(), a.bufSize));
     recNo = a.recNo;
@@ -877,7 +877,7 @@ int TTzDataSet::TziGetNextRecord(std::uint8_t* buffer, std::int32_t& recNo)
 int TTzDataSet::TziGetPriorRecord(std::uint8_t* buffer, std::int32_t& recNo)
 {
     if (engineBof_)
-        return 1402;
+        return detail::kNoRecordBefore;
     SelectArea("GetPriorRecord");
     TWorkArea& a = AreaRef();
     if (engineEof_) {
@@ -888,7 +888,7 @@ int TTzDataSet::TziGetPriorRecord(std::uint8_t* buffer, std::int32_t& recNo)
     }
     if (a.bof || a.eof || a.recNo < 1) {
         engineBof_ = true;
-        return 1402;
+        return detail::kNoRecordBefore;
     }
     std::memcpy(buffer, a.buffer, std::min(active_.size(), a.bufSize));
     recNo = a.recNo;
