@@ -38,19 +38,6 @@ bool LooksLikeText(const std::uint8_t* p, std::size_t n)
     return true;
 }
 
-void PutBig32(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = std::uint8_t(v >> 24);
-    p[1] = std::uint8_t(v >> 16);
-    p[2] = std::uint8_t(v >> 8);
-    p[3] = std::uint8_t(v);
-}
-
-std::uint32_t Big32(const std::uint8_t* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
-}
-
 // The descriptor of the current area, active in the wanted mode.
 struct Active {
     TWorkArea* area = nullptr;
@@ -210,8 +197,8 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
             }
             b.headerSize = 8;
             b.dataStart = pos + 8;
-            b.length = std::min<std::int64_t>(Big32(h + 4), fileSize - b.dataStart);
-            if (Big32(h) != 1)
+            b.length = std::min<std::int64_t>(GetU32BE(h + 4), fileSize - b.dataStart);
+            if (GetU32BE(h) != 1)
                 b.textMode = 0;
         } else if (got == 8 && h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00) {
             const std::uint32_t stored = GetU32(h + 4);
@@ -277,8 +264,8 @@ bool FinishWrittenBlob(Active& a)
             h[3] = 0x00;
             PutU32(h + 4, std::uint32_t(b.extent + 8));
         } else {
-            PutBig32(h, b.textMode == 0 ? 0 : 1);
-            PutBig32(h + 4, std::uint32_t(b.extent));
+            PutU32BE(h, b.textMode == 0 ? 0 : 1);
+            PutU32BE(h + 4, std::uint32_t(b.extent));
         }
         if (!m.file.WriteAt(start, h, 8)) {
             SetError(29, m.name + " [WriteGroupHeader()]");

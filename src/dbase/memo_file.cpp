@@ -25,20 +25,6 @@ namespace {
 constexpr std::int64_t kMemoLockOffset = LockBase; // one byte, writers only
 constexpr int kLockAttempts = 110;                 // 11 rounds of 10, 10 ms apart
 
-std::uint32_t BigEndian32(const std::uint8_t* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
-}
-
-void PutBigEndian32(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = std::uint8_t(v >> 24);
-    p[1] = std::uint8_t(v >> 16);
-    p[2] = std::uint8_t(v >> 8);
-    p[3] = std::uint8_t(v);
-}
-
 bool IsDBase4Header(const std::uint8_t* h)
 {
     return h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00;
@@ -231,7 +217,7 @@ bool MainHeaderWrite(TMemoFile& m, std::uint32_t block)
 {
     std::uint8_t b[4];
     if (m.kind() == Kind::FoxPro)
-        PutBigEndian32(b, block);
+        PutU32BE(b, block);
     else
         PutU32(b, block);
     if (!m.file.WriteAt(0, b, 4)) {
@@ -301,10 +287,10 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std
             SetError(1003, context);
             return false;
         }
-        out.binary = BigEndian32(h) != 1;
+        out.binary = GetU32BE(h) != 1;
         out.sized = true;
         dataPos = pos + 8;
-        length = std::min<std::int64_t>(BigEndian32(h + 4), size - dataPos);
+        length = std::min<std::int64_t>(GetU32BE(h + 4), size - dataPos);
     } else if (got == 8 && IsDBase4Header(h)) {
         const std::uint32_t stored = GetU32(h + 4);
         if (stored < 8) {
@@ -386,8 +372,8 @@ bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& dat
         PutU32(out.data() + 4, std::uint32_t(data.size() + 8));
         at = 8;
     } else if (kind == Kind::FoxPro) {
-        PutBigEndian32(out.data(), binary ? 0 : 1);
-        PutBigEndian32(out.data() + 4, std::uint32_t(data.size()));
+        PutU32BE(out.data(), binary ? 0 : 1);
+        PutU32BE(out.data() + 4, std::uint32_t(data.size()));
         at = 8;
     }
     std::memcpy(out.data() + at, data.data(), data.size());
