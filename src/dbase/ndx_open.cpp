@@ -297,9 +297,7 @@ void IndexInit()
 
 std::string IndexFileName(int slot)
 {
-    if (slot < 1 || slot > kMaxOrders)
-        return {};
-    const Descriptor* d = CurrentState().slots[std::size_t(slot)].get();
+    const Descriptor* d = InSlot(slot);
     return d ? d->path : std::string();
 }
 
