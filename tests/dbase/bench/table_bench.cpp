@@ -43,13 +43,7 @@ void StartEngine()
 {
     static bool started = [] {
         kt4::UseHeadlessUi().quiet = true;
-        ResetEngine();
-        InitExpressions();
-        IndexInit();
-        MemoInit();
-        VFilesInit();
-        InitDatasets();
-        InitTableAccess();
+        StartTableEngine();
         SetReportErrors(false);
         return true;
     }();
