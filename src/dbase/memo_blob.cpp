@@ -188,28 +188,16 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
                      RecordContext(m, area, operation));
             return false;
         }
-        b.dataStart = pos;
-        b.length = -1;
-        if (m.kind() == Kind::FoxPro) {
-            if (got < 8) {
-                SetError(1003, RecordContext(m, area, operation));
-                return false;
-            }
-            b.headerSize = 8;
-            b.dataStart = pos + 8;
-            b.length = std::min<std::int64_t>(GetU32BE(h + 4), fileSize - b.dataStart);
-            if (GetU32BE(h) != 1)
-                b.textMode = 0;
-        } else if (got == 8 && h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00) {
-            const std::uint32_t stored = GetU32(h + 4);
-            if (stored < 8) {
-                SetError(1003, RecordContext(m, area, operation));
-                return false;
-            }
-            b.headerSize = 8;
-            b.dataStart = pos + 8;
-            b.length = std::min<std::int64_t>(stored - 8, fileSize - b.dataStart);
+        BlockHeader head;
+        if (!ParseBlockHeader(m, h, got, fileSize - pos, head)) {
+            SetError(1003, RecordContext(m, area, operation));
+            return false;
         }
+        b.headerSize = head.size;
+        b.dataStart = pos + head.size;
+        b.length = head.length;
+        if (head.binary)
+            b.textMode = 0;
         return true;
     }
     // Write

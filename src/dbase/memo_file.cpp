@@ -261,6 +261,29 @@ bool UpdateMemoHeader(TWorkArea& area, TMemoFile& m)
     return ok;
 }
 
+bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
+                      BlockHeader& out)
+{
+    out = BlockHeader{};
+    std::int64_t length = 0;
+    if (m.kind() == Kind::FoxPro) {
+        if (got < 8)
+            return false;
+        out.binary = GetU32BE(h) != 1;
+        length = GetU32BE(h + 4);
+    } else if (got == 8 && IsDBase4Header(h)) {
+        const std::uint32_t stored = GetU32(h + 4);
+        if (stored < 8)
+            return false;
+        length = stored - 8;
+    } else {
+        return true; // dBase III, or a dBase IV memo without its header
+    }
+    out.size = 8;
+    out.length = std::max<std::int64_t>(std::min(length, room - 8), 0);
+    return true;
+}
+
 bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context)
 {
     out = StoredMemo{};
@@ -281,28 +304,15 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std
         return false;
     }
     ++m.loads;
-    std::int64_t dataPos = pos, length = -1;
-    if (m.kind() == Kind::FoxPro) {
-        if (got < 8) {
-            SetError(1003, context);
-            return false;
-        }
-        out.binary = GetU32BE(h) != 1;
-        out.sized = true;
-        dataPos = pos + 8;
-        length = std::min<std::int64_t>(GetU32BE(h + 4), size - dataPos);
-    } else if (got == 8 && IsDBase4Header(h)) {
-        const std::uint32_t stored = GetU32(h + 4);
-        if (stored < 8) {
-            SetError(1003, context);
-            return false;
-        }
-        out.sized = true;
-        dataPos = pos + 8;
-        length = std::min<std::int64_t>(stored - 8, size - dataPos);
+    BlockHeader head;
+    if (!ParseBlockHeader(m, h, got, size - pos, head)) {
+        SetError(1003, context);
+        return false;
     }
+    out.binary = head.binary;
+    out.sized = head.size > 0;
+    const std::int64_t dataPos = pos + head.size, length = head.length;
     if (length >= 0) {
-        length = std::max<std::int64_t>(length, 0);
         out.bytes.resize(std::size_t(length));
         if (length > 0 && m.file.ReadAt(dataPos, out.bytes.data(), out.bytes.size()) != length) {
             SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 30), context);
