@@ -3,7 +3,6 @@
 #include "dbase/memo_blob.h"
 
 #include "dbase/codepage.h"
-#include "dbase/dbf_format.h"
 #include "dbase/engine_files.h"
 #include "dbase/errors.h"
 #include "dbase/hooks.h"
@@ -245,16 +244,7 @@ bool FinishWrittenBlob(Active& a)
         tail.push_back(0x1A);
     } else {
         std::uint8_t h[8];
-        if (m.kind() == Kind::DBase4) {
-            h[0] = 0xFF;
-            h[1] = 0xFF;
-            h[2] = 0x08;
-            h[3] = 0x00;
-            PutU32(h + 4, std::uint32_t(b.extent + 8));
-        } else {
-            PutU32BE(h, b.textMode == 0 ? 0 : 1);
-            PutU32BE(h + 4, std::uint32_t(b.extent));
-        }
+        ComposeBlockHeader(m.kind(), std::uint32_t(b.extent), b.textMode == 0, h);
         if (!m.file.WriteAt(start, h, 8)) {
             SetError(29, m.name + " [WriteGroupHeader()]");
             return false;

@@ -284,6 +284,20 @@ bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, 
     return true;
 }
 
+void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8_t* h)
+{
+    if (kind == Kind::FoxPro) {
+        PutU32BE(h, binary ? 0 : 1);
+        PutU32BE(h + 4, length);
+        return;
+    }
+    h[0] = 0xFF;
+    h[1] = 0xFF;
+    h[2] = 0x08;
+    h[3] = 0x00;
+    PutU32(h + 4, length + 8);
+}
+
 bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context)
 {
     out = StoredMemo{};
@@ -374,16 +388,8 @@ bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& dat
     const std::int64_t blocks = BlocksFor(kind, m.blockSize, std::int64_t(data.size()));
     std::vector<std::uint8_t> out(std::size_t(blocks * m.blockSize), 0);
     std::size_t at = 0;
-    if (kind == Kind::DBase4) {
-        out[0] = 0xFF;
-        out[1] = 0xFF;
-        out[2] = 0x08;
-        out[3] = 0x00;
-        PutU32(out.data() + 4, std::uint32_t(data.size() + 8));
-        at = 8;
-    } else if (kind == Kind::FoxPro) {
-        PutU32BE(out.data(), binary ? 0 : 1);
-        PutU32BE(out.data() + 4, std::uint32_t(data.size()));
+    if (kind != Kind::DBase3) {
+        ComposeBlockHeader(kind, std::uint32_t(data.size()), binary, out.data());
         at = 8;
     }
     std::memcpy(out.data() + at, data.data(), data.size());

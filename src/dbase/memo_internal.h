@@ -103,6 +103,8 @@ struct BlockHeader {
 // False when the header is damaged (error 1003).
 bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
                       BlockHeader& out);
+// The 8-byte block header of a dBase IV or FoxPro memo of length data bytes.
+void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8_t* h);
 // Reads memo block of m. A block at or beyond the end, or a dBase IV length
 // below 8, is error 1003 (reported with context + " [" + operation + "]").
 bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context);
