@@ -218,7 +218,7 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
         }
     }
     if (pos / bs > INT32_MAX) {
-        UnlockMemo(area, m);
+        UnlockMemo(m);
         SetError(1004, RecordContext(m, area, operation));
         return false;
     }
@@ -432,9 +432,9 @@ bool CloseBlob(std::int64_t* bytesWritten)
         if (bytesWritten)
             *bytesWritten = b.extent;
         if (ok)
-            ok = UpdateMemoHeader(*a.area, *a.memo);
+            ok = UpdateMemoHeader(*a.memo);
         else
-            UnlockMemo(*a.area, *a.memo);
+            UnlockMemo(*a.memo);
     }
     ClearBlob(b);
     return ok;

@@ -62,10 +62,10 @@ std::int32_t CopyMemoTo(int sourceArea, std::int32_t block, bool inPlace)
         !WriteStoredMemo(*m, pos, bytes, stored.binary, m->name + " [CopyMemo()]")) {
         if (EngineErrorCode == 0)
             SetError(1004, m->name + " [CopyMemo()]");
-        UnlockMemo(*a, *m);
+        UnlockMemo(*m);
         return 0;
     }
-    if (!UpdateMemoHeader(*a, *m))
+    if (!UpdateMemoHeader(*m))
         return 0;
     return std::int32_t(pos / m->blockSize);
 }

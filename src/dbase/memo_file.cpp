@@ -101,7 +101,7 @@ void CloseMemoFileHook(int areaNo)
         return;
     TMemoFile& m = *static_cast<TMemoFile*>(a->memoState.get());
     if (m.locked)
-        UnlockMemo(*a, m);
+        UnlockMemo(m);
     m.file.Close();
     a->memoState.reset();
 }
@@ -185,7 +185,7 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
     }
     const std::int64_t size = m.file.Size();
     if (size < 0) {
-        UnlockMemo(area, m);
+        UnlockMemo(m);
         SetError(30, m.name + " [" + operation + "]");
         return false;
     }
@@ -204,7 +204,7 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
         if (!m.file.WriteAt(size, zeros.data(), zeros.size())) {
             const int code = m.file.LastError();
             (void)m.file.Truncate(size); // back to the old end; the error below is what counts
-            UnlockMemo(area, m);
+            UnlockMemo(m);
             SetError(std::uint16_t(code ? code : 1005), m.name + " [LockMemoPadAndSeekEOF]");
             return false;
         }
@@ -227,17 +227,16 @@ bool MainHeaderWrite(TMemoFile& m, std::uint32_t block)
     return true;
 }
 
-void UnlockMemo(TWorkArea& area, TMemoFile& m)
+void UnlockMemo(TMemoFile& m)
 {
     if (!m.locked)
         return;
     m.locked = false;
-    (void)area;
     if (m.file.Lock(LockKind::Unlock, kMemoLockOffset, 1) != 0)
         SetError(1018, m.name);
 }
 
-bool UpdateMemoHeader(TWorkArea& area, TMemoFile& m)
+bool UpdateMemoHeader(TMemoFile& m)
 {
     const std::int64_t size = m.file.Size();
     const std::uint32_t next = std::uint32_t(std::max<std::int64_t>(CeilDiv(std::max<std::int64_t>(size, 1), m.blockSize), 1));
@@ -257,7 +256,7 @@ bool UpdateMemoHeader(TWorkArea& area, TMemoFile& m)
         SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 101), m.name + " [UpdateMemoHeader()]");
         ok = false;
     }
-    UnlockMemo(area, m);
+    UnlockMemo(m);
     return ok;
 }
 

@@ -82,8 +82,8 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
 bool MainHeaderWrite(TMemoFile& m, std::uint32_t block);
 // The next free block from the file size, the dBase IV counter, and the
 // lock released. False after an error (reported).
-bool UpdateMemoHeader(TWorkArea& area, TMemoFile& m);
-void UnlockMemo(TWorkArea& area, TMemoFile& m);
+bool UpdateMemoHeader(TMemoFile& m);
+void UnlockMemo(TMemoFile& m);
 
 // A memo as stored.
 struct StoredMemo {
