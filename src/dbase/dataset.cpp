@@ -21,20 +21,6 @@ using detail::EngineExceptions;
 
 namespace {
 
-template <class T>
-T Load(const std::uint8_t* p)
-{
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <class T>
-void Store(std::uint8_t* p, T v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
 std::vector<std::string> SplitList(const std::string& text)
 {
     std::vector<std::string> out;
@@ -210,15 +196,15 @@ std::string TTzDataSet::AsString(int n)
         return IsBlankDate(t) ? std::string() : t;
     }
     case SlotKind::Double:
-        return AllTrim(FloatToDisplayText(f.len, f.dec, Load<double>(p)));
+        return AllTrim(FloatToDisplayText(f.len, f.dec, LoadSlot<double>(p)));
     case SlotKind::Int32:
-        return std::to_string(Load<std::int32_t>(p));
+        return std::to_string(LoadSlot<std::int32_t>(p));
     case SlotKind::Int64:
-        return std::to_string(Load<std::int64_t>(p));
+        return std::to_string(LoadSlot<std::int64_t>(p));
     case SlotKind::Logical:
         return p[0] ? LogicalTrueText : LogicalFalseText;
     case SlotKind::MemoRef: {
-        const std::int32_t ref = Load<std::int32_t>(p);
+        const std::int32_t ref = LoadSlot<std::int32_t>(p);
         return ref == 0 ? "none" : (ref < 0 ? "BLOB" : "MEMO");
     }
     default:
@@ -235,15 +221,15 @@ std::string TTzDataSet::FieldText(int n)
     case SlotKind::Date:
         return RTrimBlanks(std::string(reinterpret_cast<const char*>(p + 1), std::min<std::size_t>(p[0], f.size - 1)));
     case SlotKind::Double:
-        return FloatToDisplayText(f.len, f.dec, Load<double>(p));
+        return FloatToDisplayText(f.len, f.dec, LoadSlot<double>(p));
     case SlotKind::Int32:
-        return IntToText(Load<std::int32_t>(p), f.len);
+        return IntToText(LoadSlot<std::int32_t>(p), f.len);
     case SlotKind::Int64:
-        return IntToText(Load<std::int64_t>(p), f.len);
+        return IntToText(LoadSlot<std::int64_t>(p), f.len);
     case SlotKind::Logical:
         return p[0] ? "Y" : "N";
     case SlotKind::MemoRef: {
-        const std::int32_t ref = Load<std::int32_t>(p);
+        const std::int32_t ref = LoadSlot<std::int32_t>(p);
         return ref == 0 ? "none" : (ref < 0 ? "BLOB" : "MEMO");
     }
     default:
@@ -257,12 +243,12 @@ double TTzDataSet::AsFloat(int n)
     const std::uint8_t* p = Slot(n);
     switch (f.slot) {
     case SlotKind::Double:
-        return Load<double>(p);
+        return LoadSlot<double>(p);
     case SlotKind::Int32:
     case SlotKind::MemoRef:
-        return Load<std::int32_t>(p);
+        return LoadSlot<std::int32_t>(p);
     case SlotKind::Int64:
-        return double(Load<std::int64_t>(p));
+        return double(LoadSlot<std::int64_t>(p));
     case SlotKind::Logical:
         return p[0] ? 1 : 0;
     case SlotKind::Date:
@@ -283,7 +269,7 @@ std::int64_t TTzDataSet::AsInteger(int n)
     const TTzField& f = F(n);
     const std::uint8_t* p = Slot(n);
     if (f.slot == SlotKind::Int64)
-        return Load<std::int64_t>(p);
+        return LoadSlot<std::int64_t>(p);
     const double v = AsFloat(n);
     return std::isfinite(v) && std::fabs(v) < 9.2e18 ? std::llround(v) : 0;
 }
@@ -363,13 +349,13 @@ void TTzDataSet::SetAsFloat(int n, double value)
     std::vector<std::uint8_t> data(f.size, 0);
     switch (f.slot) {
     case SlotKind::Double:
-        Store(data.data(), value);
+        StoreSlot(data.data(), value);
         break;
     case SlotKind::Int32:
-        Store(data.data(), std::int32_t(std::isfinite(value) && std::fabs(value) < 2.1e9 ? std::llround(value) : 0));
+        StoreSlot(data.data(), std::int32_t(std::isfinite(value) && std::fabs(value) < 2.1e9 ? std::llround(value) : 0));
         break;
     case SlotKind::Int64:
-        Store(data.data(), std::int64_t(std::isfinite(value) && std::fabs(value) < 9.2e18 ? std::llround(value) : 0));
+        StoreSlot(data.data(), std::int64_t(std::isfinite(value) && std::fabs(value) < 9.2e18 ? std::llround(value) : 0));
         break;
     case SlotKind::Logical:
         data[0] = value != 0;
@@ -389,10 +375,10 @@ void TTzDataSet::SetAsInteger(int n, std::int64_t value)
     std::vector<std::uint8_t> data(f.size, 0);
     switch (f.slot) {
     case SlotKind::Int64:
-        Store(data.data(), value);
+        StoreSlot(data.data(), value);
         break;
     case SlotKind::Int32:
-        Store(data.data(), std::int32_t(value));
+        StoreSlot(data.data(), std::int32_t(value));
         break;
     case SlotKind::Text:
         SetAsString(n, std::to_string(value));
@@ -834,9 +820,9 @@ int TTzDataSet::TziInitRecord(std::uint8_t* buffer)
 int TTzDataSet::TziUpdate(std::uint8_t* buffer)
 {
     if (engineBof_)
-        return 1402;
+        return detail::kNoRecordBefore;
     if (engineEof_)
-        return 1403;
+        return detail::kNoRecordAfter;
     SelectArea("Update");
     BufferToEngine(buffer, true);
     return s_ReplaceWithLock();
@@ -852,14 +838,14 @@ int TTzDataSet::TziGetRecordSize(std::size_t& size)
 int TTzDataSet::TziGetRecord(std::uint8_t* buffer, std::int32_t& recNo)
 {
     if (engineBof_)
-        return 1402;
+        return detail::kNoRecordBefore;
     if (engineEof_)
-        return 1403;
+        return detail::kNoRecordAfter;
     SelectArea("GetRecord");
     SKIP(0);
     TWorkArea& a = AreaRef();
     if (a.eof || a.recNo < 1 || a.recNo > a.recCount)
-        return 1403;
+        return detail::kNoRecordAfter;
     std::memcpy(buffer, a.buffer, std::min(active_.size(), a.bufSize));
     recNo = a.recNo;
     return 0;
@@ -868,7 +854,7 @@ int TTzDataSet::TziGetRecord(std::uint8_t* buffer, std::int32_t& recNo)
 int TTzDataSet::TziGetNextRecord(std::uint8_t* buffer, std::int32_t& recNo)
 {
     if (engineEof_)
-        return 1403;
+        return detail::kNoRecordAfter;
     SelectArea("GetNextRecord");
     TWorkArea& a = AreaRef();
     if (engineBof_) {
@@ -881,7 +867,7 @@ int TTzDataSet::TziGetNextRecord(std::uint8_t* buffer, std::int32_t& recNo)
         if (!a.bof && a.recCount > 0)
             SKIP(-1);
         engineEof_ = true;
-        return 1403;
+        return detail::kNoRecordAfter;
     }
     std::memcpy(buffer, a.buffer, std::min(active_.size(), a.bufSize));
     recNo = a.recNo;
@@ -891,7 +877,7 @@ int TTzDataSet::TziGetNextRecord(std::uint8_t* buffer, std::int32_t& recNo)
 int TTzDataSet::TziGetPriorRecord(std::uint8_t* buffer, std::int32_t& recNo)
 {
     if (engineBof_)
-        return 1402;
+        return detail::kNoRecordBefore;
     SelectArea("GetPriorRecord");
     TWorkArea& a = AreaRef();
     if (engineEof_) {
@@ -902,7 +888,7 @@ int TTzDataSet::TziGetPriorRecord(std::uint8_t* buffer, std::int32_t& recNo)
     }
     if (a.bof || a.eof || a.recNo < 1) {
         engineBof_ = true;
-        return 1402;
+        return detail::kNoRecordBefore;
     }
     std::memcpy(buffer, a.buffer, std::min(active_.size(), a.bufSize));
     recNo = a.recNo;

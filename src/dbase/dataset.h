@@ -173,8 +173,6 @@ protected:
     // table empties the dataset.
     void ReadActive();
     void SetEmpty();
-    // Hands the dirty fields to a subclass.
-    const std::vector<bool>& DirtyFields() const { return dirty_; }
     void ClearDirty();
     void SetState(TDataSetState s) { state_ = s; }
     void SetCursorFlags(bool bof, bool eof)
@@ -196,6 +194,8 @@ protected:
     std::int32_t recNo_ = 0;
 
 private:
+    // A record read by get into the active buffer; get's code (0: read).
+    int Fetch(int (TTzPrimDataset::*get)(std::uint8_t*, std::int32_t&));
     bool MoveOne(bool forward);
     TDataSetState state_ = TDataSetState::dsInactive;
     std::vector<bool> dirty_;

@@ -109,26 +109,30 @@ void TTzPrimDataset::UpdateCursorPos()
         Check(TziGotoBookmark(recNo_));
 }
 
-void TTzPrimDataset::ReadActive()
+int TTzPrimDataset::Fetch(int (TTzPrimDataset::*get)(std::uint8_t*, std::int32_t&))
 {
     std::vector<std::uint8_t> buffer(active_.size());
     std::int32_t recNo = 0;
-    const int code = TziGetRecord(buffer.data(), recNo);
+    const int code = (this->*get)(buffer.data(), recNo);
     if (code == 0) {
         active_.swap(buffer);
         recNo_ = recNo;
         empty_ = false;
-        return;
     }
+    return code;
+}
+
+void TTzPrimDataset::ReadActive()
+{
+    const int code = Fetch(&TTzPrimDataset::TziGetRecord);
+    if (code == 0)
+        return;
     if (code != detail::kNoRecordBefore && code != detail::kNoRecordAfter)
         Check(code);
     // No current record: the last one, or none at all.
     Check(TziSetToEnd());
-    const int prior = TziGetPriorRecord(buffer.data(), recNo);
+    const int prior = Fetch(&TTzPrimDataset::TziGetPriorRecord);
     if (prior == 0) {
-        active_.swap(buffer);
-        recNo_ = recNo;
-        empty_ = false;
         bof_ = false;
         eof_ = true;
     } else if (prior == detail::kNoRecordBefore) {
@@ -145,13 +149,8 @@ void TTzPrimDataset::First()
     if (BeforeScroll)
         BeforeScroll(*this);
     Check(TziSetToBegin());
-    std::vector<std::uint8_t> buffer(active_.size());
-    std::int32_t recNo = 0;
-    const int code = TziGetNextRecord(buffer.data(), recNo);
+    const int code = Fetch(&TTzPrimDataset::TziGetNextRecord);
     if (code == 0) {
-        active_.swap(buffer);
-        recNo_ = recNo;
-        empty_ = false;
         bof_ = true;
         eof_ = false;
     } else if (code == detail::kNoRecordAfter) {
@@ -169,13 +168,8 @@ void TTzPrimDataset::Last()
     if (BeforeScroll)
         BeforeScroll(*this);
     Check(TziSetToEnd());
-    std::vector<std::uint8_t> buffer(active_.size());
-    std::int32_t recNo = 0;
-    const int code = TziGetPriorRecord(buffer.data(), recNo);
+    const int code = Fetch(&TTzPrimDataset::TziGetPriorRecord);
     if (code == 0) {
-        active_.swap(buffer);
-        recNo_ = recNo;
-        empty_ = false;
         bof_ = false;
         eof_ = true;
     } else if (code == detail::kNoRecordBefore) {
@@ -191,13 +185,9 @@ bool TTzPrimDataset::MoveOne(bool forward)
     if (empty_)
         return false;
     UpdateCursorPos();
-    std::vector<std::uint8_t> buffer(active_.size());
-    std::int32_t recNo = 0;
-    const int code = forward ? TziGetNextRecord(buffer.data(), recNo)
-                             : TziGetPriorRecord(buffer.data(), recNo);
+    const int code = Fetch(forward ? &TTzPrimDataset::TziGetNextRecord
+                                   : &TTzPrimDataset::TziGetPriorRecord);
     if (code == 0) {
-        active_.swap(buffer);
-        recNo_ = recNo;
         (forward ? bof_ : eof_) = false;
         return true;
     }

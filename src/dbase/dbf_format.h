@@ -86,4 +86,16 @@ inline void PutU32(std::uint8_t* p, std::uint32_t v)
         p[i] = std::uint8_t(v >> (8 * i));
 }
 
+// Big-endian (FoxPro memo files)
+inline std::uint32_t GetU32BE(const std::uint8_t* p)
+{
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
+           std::uint32_t(p[3]);
+}
+inline void PutU32BE(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = std::uint8_t(v >> (24 - 8 * i));
+}
+
 } // namespace kt4::dbase

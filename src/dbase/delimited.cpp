@@ -12,11 +12,7 @@
 #include "foundation/ui_service.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace kt4::dbase {
 namespace {

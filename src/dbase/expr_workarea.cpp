@@ -25,14 +25,6 @@ std::string AreaText(int area)
     return "  WorkArea = " + std::to_string(area);
 }
 
-template <class T>
-T Load(const std::uint8_t* p)
-{
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
 class WorkAreaEnv final : public ExprEnvironment {
 public:
     int CurrentArea() const override { return kt4::dbase::CurrentArea; }
@@ -149,10 +141,10 @@ private:
             r.number = DateTextToJulian(text);
             break;
         }
-        case SlotKind::Double: r.number = Load<double>(p); break;
+        case SlotKind::Double: r.number = LoadSlot<double>(p); break;
         case SlotKind::Int32:
-        case SlotKind::MemoRef: r.number = Load<std::int32_t>(p); break;
-        case SlotKind::Int64: r.number = static_cast<double>(Load<std::int64_t>(p)); break;
+        case SlotKind::MemoRef: r.number = LoadSlot<std::int32_t>(p); break;
+        case SlotKind::Int64: r.number = static_cast<double>(LoadSlot<std::int64_t>(p)); break;
         case SlotKind::Logical: r.number = p[0] != 0 ? 1.0 : 0.0; break;
         case SlotKind::None: r.kind = RawField::Kind::Error; break;
         }

@@ -88,13 +88,6 @@ std::int64_t RecordLockOffset(const TWorkArea& area, std::int32_t n)
     return LockBase + std::int64_t(area.headerLen) + std::int64_t(n - 1) * area.recLen;
 }
 
-int TakeShareLock(DbfFile& file, bool exclusive)
-{
-    int err = file.Lock(exclusive && !file.ReadOnly() ? LockKind::Write : LockKind::Read,
-                        ShareLockOffset, 1);
-    return err;
-}
-
 bool FLock()
 {
     EngineErrorCode = 0;

@@ -27,8 +27,4 @@ void UnlockArea(TWorkArea& area);
 bool RecordWritable(const TWorkArea& area);
 bool AppendWritable(const TWorkArea& area);
 
-// Share mode of an open (a lock on the share byte): write = exclusive.
-// Returns 0 or an errno.
-int TakeShareLock(DbfFile& file, bool exclusive);
-
 } // namespace kt4::dbase

@@ -3,7 +3,6 @@
 #include "dbase/memo_blob.h"
 
 #include "dbase/codepage.h"
-#include "dbase/dbf_format.h"
 #include "dbase/engine_files.h"
 #include "dbase/errors.h"
 #include "dbase/hooks.h"
@@ -36,19 +35,6 @@ bool LooksLikeText(const std::uint8_t* p, std::size_t n)
             return false;
     }
     return true;
-}
-
-void PutBig32(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = std::uint8_t(v >> 24);
-    p[1] = std::uint8_t(v >> 16);
-    p[2] = std::uint8_t(v >> 8);
-    p[3] = std::uint8_t(v);
-}
-
-std::uint32_t Big32(const std::uint8_t* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
 }
 
 // The descriptor of the current area, active in the wanted mode.
@@ -201,28 +187,16 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
                      RecordContext(m, area, operation));
             return false;
         }
-        b.dataStart = pos;
-        b.length = -1;
-        if (m.kind() == Kind::FoxPro) {
-            if (got < 8) {
-                SetError(1003, RecordContext(m, area, operation));
-                return false;
-            }
-            b.headerSize = 8;
-            b.dataStart = pos + 8;
-            b.length = std::min<std::int64_t>(Big32(h + 4), fileSize - b.dataStart);
-            if (Big32(h) != 1)
-                b.textMode = 0;
-        } else if (got == 8 && h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00) {
-            const std::uint32_t stored = GetU32(h + 4);
-            if (stored < 8) {
-                SetError(1003, RecordContext(m, area, operation));
-                return false;
-            }
-            b.headerSize = 8;
-            b.dataStart = pos + 8;
-            b.length = std::min<std::int64_t>(stored - 8, fileSize - b.dataStart);
+        BlockHeader head;
+        if (!ParseBlockHeader(m, h, got, fileSize - pos, head)) {
+            SetError(1003, RecordContext(m, area, operation));
+            return false;
         }
+        b.headerSize = head.size;
+        b.dataStart = pos + head.size;
+        b.length = head.length;
+        if (head.binary)
+            b.textMode = 0;
         return true;
     }
     // Write
@@ -244,7 +218,7 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
         }
     }
     if (pos / bs > INT32_MAX) {
-        UnlockMemo(area, m);
+        UnlockMemo(m);
         SetError(1004, RecordContext(m, area, operation));
         return false;
     }
@@ -270,16 +244,7 @@ bool FinishWrittenBlob(Active& a)
         tail.push_back(0x1A);
     } else {
         std::uint8_t h[8];
-        if (m.kind() == Kind::DBase4) {
-            h[0] = 0xFF;
-            h[1] = 0xFF;
-            h[2] = 0x08;
-            h[3] = 0x00;
-            PutU32(h + 4, std::uint32_t(b.extent + 8));
-        } else {
-            PutBig32(h, b.textMode == 0 ? 0 : 1);
-            PutBig32(h + 4, std::uint32_t(b.extent));
-        }
+        ComposeBlockHeader(m.kind(), std::uint32_t(b.extent), b.textMode == 0, h);
         if (!m.file.WriteAt(start, h, 8)) {
             SetError(29, m.name + " [WriteGroupHeader()]");
             return false;
@@ -467,9 +432,9 @@ bool CloseBlob(std::int64_t* bytesWritten)
         if (bytesWritten)
             *bytesWritten = b.extent;
         if (ok)
-            ok = UpdateMemoHeader(*a.area, *a.memo);
+            ok = UpdateMemoHeader(*a.memo);
         else
-            UnlockMemo(*a.area, *a.memo);
+            UnlockMemo(*a.memo);
     }
     ClearBlob(b);
     return ok;

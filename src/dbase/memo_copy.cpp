@@ -10,9 +10,8 @@
 #include "dbase/errors.h"
 #include "dbase/internal.h"
 #include "dbase/search.h"
-#include "foundation/atomic_file.h"
+#include "dbase/staged_file.h"
 
-#include <cerrno>
 #include <map>
 
 namespace kt4::dbase {
@@ -63,10 +62,10 @@ std::int32_t CopyMemoTo(int sourceArea, std::int32_t block, bool inPlace)
         !WriteStoredMemo(*m, pos, bytes, stored.binary, m->name + " [CopyMemo()]")) {
         if (EngineErrorCode == 0)
             SetError(1004, m->name + " [CopyMemo()]");
-        UnlockMemo(*a, *m);
+        UnlockMemo(*m);
         return 0;
     }
-    if (!UpdateMemoHeader(*a, *m))
+    if (!UpdateMemoHeader(*m))
         return 0;
     return std::int32_t(pos / m->blockSize);
 }
@@ -99,13 +98,6 @@ struct TempMemo {
     AtomicWriter writer;
     TMemoFile file;
     ~TempMemo() { file.file.Release(); }
-    int Code() const
-    {
-        if (writer.Refused() != AtomicWriter::Refusal::None)
-            return 5;
-        const int code = ErrnoToEngineCode(writer.Errno());
-        return code != 0 ? code : 101;
-    }
 };
 
 struct FieldChange {
@@ -168,7 +160,7 @@ bool PackMemofile()
 
     TempMemo temp;
     if (!temp.writer.Open(m->name)) {
-        SetError(std::uint16_t(temp.Code()), tag);
+        SetError(std::uint16_t(WriterErrorCode(temp.writer)), tag);
         return false;
     }
     temp.file.file.Adopt(temp.writer.Fd(), false, temp.writer.TempPath());
@@ -239,7 +231,7 @@ bool PackMemofile()
     }
     const int fd = temp.writer.CommitAndRelease();
     if (fd < 0) {
-        const int code = temp.Code();
+        const int code = WriterErrorCode(temp.writer);
         WriteChanges(a, changes, true, changes.size());
         SetError(std::uint16_t(code), tag);
         return false;

@@ -25,20 +25,6 @@ namespace {
 constexpr std::int64_t kMemoLockOffset = LockBase; // one byte, writers only
 constexpr int kLockAttempts = 110;                 // 11 rounds of 10, 10 ms apart
 
-std::uint32_t BigEndian32(const std::uint8_t* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
-}
-
-void PutBigEndian32(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = std::uint8_t(v >> 24);
-    p[1] = std::uint8_t(v >> 16);
-    p[2] = std::uint8_t(v >> 8);
-    p[3] = std::uint8_t(v);
-}
-
 bool IsDBase4Header(const std::uint8_t* h)
 {
     return h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00;
@@ -115,7 +101,7 @@ void CloseMemoFileHook(int areaNo)
         return;
     TMemoFile& m = *static_cast<TMemoFile*>(a->memoState.get());
     if (m.locked)
-        UnlockMemo(*a, m);
+        UnlockMemo(m);
     m.file.Close();
     a->memoState.reset();
 }
@@ -199,7 +185,7 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
     }
     const std::int64_t size = m.file.Size();
     if (size < 0) {
-        UnlockMemo(area, m);
+        UnlockMemo(m);
         SetError(30, m.name + " [" + operation + "]");
         return false;
     }
@@ -218,7 +204,7 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
         if (!m.file.WriteAt(size, zeros.data(), zeros.size())) {
             const int code = m.file.LastError();
             (void)m.file.Truncate(size); // back to the old end; the error below is what counts
-            UnlockMemo(area, m);
+            UnlockMemo(m);
             SetError(std::uint16_t(code ? code : 1005), m.name + " [LockMemoPadAndSeekEOF]");
             return false;
         }
@@ -231,7 +217,7 @@ bool MainHeaderWrite(TMemoFile& m, std::uint32_t block)
 {
     std::uint8_t b[4];
     if (m.kind() == Kind::FoxPro)
-        PutBigEndian32(b, block);
+        PutU32BE(b, block);
     else
         PutU32(b, block);
     if (!m.file.WriteAt(0, b, 4)) {
@@ -241,17 +227,16 @@ bool MainHeaderWrite(TMemoFile& m, std::uint32_t block)
     return true;
 }
 
-void UnlockMemo(TWorkArea& area, TMemoFile& m)
+void UnlockMemo(TMemoFile& m)
 {
     if (!m.locked)
         return;
     m.locked = false;
-    (void)area;
     if (m.file.Lock(LockKind::Unlock, kMemoLockOffset, 1) != 0)
         SetError(1018, m.name);
 }
 
-bool UpdateMemoHeader(TWorkArea& area, TMemoFile& m)
+bool UpdateMemoHeader(TMemoFile& m)
 {
     const std::int64_t size = m.file.Size();
     const std::uint32_t next = std::uint32_t(std::max<std::int64_t>(CeilDiv(std::max<std::int64_t>(size, 1), m.blockSize), 1));
@@ -271,8 +256,45 @@ bool UpdateMemoHeader(TWorkArea& area, TMemoFile& m)
         SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 101), m.name + " [UpdateMemoHeader()]");
         ok = false;
     }
-    UnlockMemo(area, m);
+    UnlockMemo(m);
     return ok;
+}
+
+bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
+                      BlockHeader& out)
+{
+    out = BlockHeader{};
+    std::int64_t length = 0;
+    if (m.kind() == Kind::FoxPro) {
+        if (got < 8)
+            return false;
+        out.binary = GetU32BE(h) != 1;
+        length = GetU32BE(h + 4);
+    } else if (got == 8 && IsDBase4Header(h)) {
+        const std::uint32_t stored = GetU32(h + 4);
+        if (stored < 8)
+            return false;
+        length = stored - 8;
+    } else {
+        return true; // dBase III, or a dBase IV memo without its header
+    }
+    out.size = 8;
+    out.length = std::max<std::int64_t>(std::min(length, room - 8), 0);
+    return true;
+}
+
+void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8_t* h)
+{
+    if (kind == Kind::FoxPro) {
+        PutU32BE(h, binary ? 0 : 1);
+        PutU32BE(h + 4, length);
+        return;
+    }
+    h[0] = 0xFF;
+    h[1] = 0xFF;
+    h[2] = 0x08;
+    h[3] = 0x00;
+    PutU32(h + 4, length + 8);
 }
 
 bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context)
@@ -295,28 +317,15 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std
         return false;
     }
     ++m.loads;
-    std::int64_t dataPos = pos, length = -1;
-    if (m.kind() == Kind::FoxPro) {
-        if (got < 8) {
-            SetError(1003, context);
-            return false;
-        }
-        out.binary = BigEndian32(h) != 1;
-        out.sized = true;
-        dataPos = pos + 8;
-        length = std::min<std::int64_t>(BigEndian32(h + 4), size - dataPos);
-    } else if (got == 8 && IsDBase4Header(h)) {
-        const std::uint32_t stored = GetU32(h + 4);
-        if (stored < 8) {
-            SetError(1003, context);
-            return false;
-        }
-        out.sized = true;
-        dataPos = pos + 8;
-        length = std::min<std::int64_t>(stored - 8, size - dataPos);
+    BlockHeader head;
+    if (!ParseBlockHeader(m, h, got, size - pos, head)) {
+        SetError(1003, context);
+        return false;
     }
+    out.binary = head.binary;
+    out.sized = head.size > 0;
+    const std::int64_t dataPos = pos + head.size, length = head.length;
     if (length >= 0) {
-        length = std::max<std::int64_t>(length, 0);
         out.bytes.resize(std::size_t(length));
         if (length > 0 && m.file.ReadAt(dataPos, out.bytes.data(), out.bytes.size()) != length) {
             SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 30), context);
@@ -378,16 +387,8 @@ bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& dat
     const std::int64_t blocks = BlocksFor(kind, m.blockSize, std::int64_t(data.size()));
     std::vector<std::uint8_t> out(std::size_t(blocks * m.blockSize), 0);
     std::size_t at = 0;
-    if (kind == Kind::DBase4) {
-        out[0] = 0xFF;
-        out[1] = 0xFF;
-        out[2] = 0x08;
-        out[3] = 0x00;
-        PutU32(out.data() + 4, std::uint32_t(data.size() + 8));
-        at = 8;
-    } else if (kind == Kind::FoxPro) {
-        PutBigEndian32(out.data(), binary ? 0 : 1);
-        PutBigEndian32(out.data() + 4, std::uint32_t(data.size()));
+    if (kind != Kind::DBase3) {
+        ComposeBlockHeader(kind, std::uint32_t(data.size()), binary, out.data());
         at = 8;
     }
     std::memcpy(out.data() + at, data.data(), data.size());

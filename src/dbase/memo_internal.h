@@ -82,8 +82,8 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
 bool MainHeaderWrite(TMemoFile& m, std::uint32_t block);
 // The next free block from the file size, the dBase IV counter, and the
 // lock released. False after an error (reported).
-bool UpdateMemoHeader(TWorkArea& area, TMemoFile& m);
-void UnlockMemo(TWorkArea& area, TMemoFile& m);
+bool UpdateMemoHeader(TMemoFile& m);
+void UnlockMemo(TMemoFile& m);
 
 // A memo as stored.
 struct StoredMemo {
@@ -92,6 +92,19 @@ struct StoredMemo {
     bool sized = false;     // it had a block header with its length
     std::int64_t blocks = 0;
 };
+// What the first bytes of a memo's block say (got of its 8 could be read;
+// room is from the block's start to the end of the file): the size of the
+// block header and the length of the data within the file.
+struct BlockHeader {
+    int size = 0;              // 8 in FoxPro and dBase IV blocks with a header
+    std::int64_t length = -1;  // -1: none stored, the data ends with 0x1A
+    bool binary = false;       // FoxPro type word other than 1 (a picture)
+};
+// False when the header is damaged (error 1003).
+bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
+                      BlockHeader& out);
+// The 8-byte block header of a dBase IV or FoxPro memo of length data bytes.
+void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8_t* h);
 // Reads memo block of m. A block at or beyond the end, or a dBase IV length
 // below 8, is error 1003 (reported with context + " [" + operation + "]").
 bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context);

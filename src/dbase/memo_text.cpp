@@ -100,15 +100,15 @@ std::int32_t WriteNewMemo(TWorkArea& a, TMemoFile& m, const std::string& stored,
     }
     const std::int64_t block = pos / m.blockSize;
     if (block > INT32_MAX) {
-        UnlockMemo(a, m);
+        UnlockMemo(m);
         SetError(1004, m.name + " [" + operation + "]");
         return 0;
     }
     if (!WriteStoredMemo(m, pos, stored, false, m.name + " [" + operation + "]")) {
-        UnlockMemo(a, m);
+        UnlockMemo(m);
         return 0;
     }
-    if (!UpdateMemoHeader(a, m))
+    if (!UpdateMemoHeader(m))
         return 0;
     return std::int32_t(block);
 }

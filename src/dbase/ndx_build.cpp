@@ -7,14 +7,12 @@
 #include "dbase/codepage.h"
 #include "dbase/engine_text.h"
 #include "dbase/errors.h"
-#include "dbase/locking.h"
 #include "dbase/ndx_internal.h"
 #include "dbase/ndx_sort.h"
 #include "dbase/runtime.h"
-#include "foundation/atomic_file.h"
+#include "dbase/staged_file.h"
 #include "foundation/settings.h"
 
-#include <cerrno>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -80,7 +78,7 @@ public:
         return offset == 0 ? writer_.WriteAt(0, data, n) : writer_.Write(data, n);
     }
     bool Commit() { return writer_.Commit(); }
-    int Error() const { return writer_.Errno() ? writer_.Errno() : EACCES; }
+    int Error() const { return WriterErrorCode(writer_); }
 
 private:
     AtomicWriter writer_;
@@ -188,7 +186,7 @@ public:
         std::error_code ec;
         if (!MultiUser || !fs::exists(target, ec))
             return true;
-        if (old_.Open(target, true, true) == 0 && TakeShareLock(old_, true) == 0)
+        if (OpenWithShareLock(old_, target, true, true, Share::Exclusive) == 0)
             return true;
         old_.Close();
         if (a.exclusive)
@@ -327,7 +325,7 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
         return false;
     PageFile file;
     if (!file.Create(r.file)) {
-        SetError(std::uint16_t(ErrnoToEngineCode(file.Error())), "Datei nicht geöffnet" + r.file);
+        SetError(std::uint16_t(file.Error()), "Datei nicht geöffnet" + r.file);
         return false;
     }
     TreeWriter writer(h, file);
@@ -347,7 +345,7 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
             previous.assign(key, key + h.keyLen);
         }
         if (!writer.Add(key, rec)) {
-            SetError(std::uint16_t(ErrnoToEngineCode(file.Error())), "Datei:  " + r.file + " [MakeIndex]");
+            SetError(std::uint16_t(file.Error()), "Datei:  " + r.file + " [MakeIndex]");
             return false;
         }
     }
@@ -359,7 +357,7 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
         ComposeAnchor(h, expr, a.recCount, a.fileName, a.oem, anchor);
     }
     if (root == 0 || !file.Write(0, anchor.data(), kPageSize) || !file.Commit()) {
-        SetError(std::uint16_t(ErrnoToEngineCode(file.Error())), "Datei:  " + r.file + " [MakeIndex]");
+        SetError(std::uint16_t(file.Error()), "Datei:  " + r.file + " [MakeIndex]");
         return false;
     }
     progress.Done();

@@ -131,6 +131,8 @@ struct AreaIndexes {
 AreaIndexes& StateOf(int area);
 AreaIndexes& CurrentState();
 Descriptor* Controlling();
+// The current area's index in slot 1..16; nullptr for none (or no slot).
+Descriptor* InSlot(int slot);
 bool AnyOpen(const AreaIndexes& s);
 
 // ---- Keys (ndx_keys.cpp) ----

@@ -438,8 +438,7 @@ std::string SlotKeyText(TWorkArea& a, Descriptor& d)
 std::string HookKeyOfSlot(int slot, bool& present)
 {
     TWorkArea* a = Current();
-    Descriptor* d = slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get()
-                                                    : nullptr;
+    Descriptor* d = InSlot(slot);
     present = a && d;
     return present ? SlotKeyText(*a, *d) : std::string();
 }
@@ -460,15 +459,13 @@ std::string HookKeyOfOrder(bool& present)
 
 bool HookAscending(int slot)
 {
-    Descriptor* d = slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get()
-                                                    : nullptr;
+    Descriptor* d = InSlot(slot);
     return !d || !d->descending;
 }
 
 bool HookSoundex(int slot)
 {
-    Descriptor* d = slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get()
-                                                    : nullptr;
+    Descriptor* d = InSlot(slot);
     return d && d->soundex;
 }
 
@@ -609,8 +606,7 @@ std::string CurrentKeyBytes(int slot)
 {
     using namespace ndx;
     TWorkArea* a = Current();
-    Descriptor* d = slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get()
-                                                    : nullptr;
+    Descriptor* d = InSlot(slot);
     return a && d ? RecordKey(*a, *d) : std::string();
 }
 

@@ -6,7 +6,6 @@
 #include "dbase/engine_text.h"
 #include "dbase/errors.h"
 #include "dbase/internal.h"
-#include "dbase/locking.h"
 #include "dbase/navigation.h"
 #include "dbase/ndx_internal.h"
 #include "dbase/runtime.h"
@@ -165,12 +164,8 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     d->order = order;
     d->area = a.number;
     d->path = path;
-    if (int code = d->file.Open(path, true, true); code != 0) {
+    if (int code = OpenWithShareLock(d->file, path, true, true, Share::Shared); code != 0) {
         SetError(std::uint16_t(code), "Kann Index nicht öffnen: " + path);
-        return false;
-    }
-    if (TakeShareLock(d->file, false) != 0) {
-        SetError(32, "Kann Index nicht öffnen: " + path);
         return false;
     }
     std::int64_t size = 0;
@@ -302,9 +297,7 @@ void IndexInit()
 
 std::string IndexFileName(int slot)
 {
-    if (slot < 1 || slot > kMaxOrders)
-        return {};
-    const Descriptor* d = CurrentState().slots[std::size_t(slot)].get();
+    const Descriptor* d = InSlot(slot);
     return d ? d->path : std::string();
 }
 

@@ -36,6 +36,11 @@ Descriptor* Controlling()
     return CurrentState().slots[1].get();
 }
 
+Descriptor* InSlot(int slot)
+{
+    return slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get() : nullptr;
+}
+
 bool AnyOpen(const AreaIndexes& s)
 {
     for (int i = 1; i <= kMaxOrders; ++i)

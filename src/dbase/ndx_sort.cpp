@@ -1,6 +1,7 @@
 #include "dbase/ndx_sort.h"
 
 #include "dbase/dbf_file.h"
+#include "dbase/dbf_format.h"
 #include "dbase/errors.h"
 #include "dbase/keys.h"
 #include "foundation/private_temp.h"
@@ -17,12 +18,6 @@
 namespace kt4::dbase::ndx {
 
 namespace {
-
-std::uint32_t RecOf(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
 
 void SortError(int err)
 {
@@ -79,8 +74,7 @@ bool KeySorter::Add(const std::uint8_t* key, std::uint32_t rec)
     const std::size_t at = records_.size();
     records_.resize(at + recSize_);
     std::memcpy(records_.data() + at, key, keyLen_);
-    for (int i = 0; i < 4; ++i)
-        records_[at + keyLen_ + std::size_t(i)] = std::uint8_t(rec >> (8 * i));
+    PutU32(records_.data() + at + keyLen_, rec);
     items_.push_back({Prefix(key), std::uint32_t(items_.size())});
     return true;
 }
@@ -159,7 +153,7 @@ bool KeySorter::Less(const std::uint8_t* a, const std::uint8_t* b) const
                            : std::memcmp(a, b, keyLen_);
     if (c != 0)
         return c < 0;
-    return RecOf(a + keyLen_) < RecOf(b + keyLen_);
+    return GetU32(a + keyLen_) < GetU32(b + keyLen_);
 }
 
 bool KeySorter::Refill(Run& r)
@@ -235,7 +229,7 @@ bool KeySorter::Next(const std::uint8_t*& key, std::uint32_t& rec, bool& end)
             return true;
         }
         key = records_.data() + std::size_t(items_[next_++].index) * recSize_;
-        rec = RecOf(key + keyLen_);
+        rec = GetU32(key + keyLen_);
         return true;
     }
     if (started_ && !heap_.empty()) {
@@ -256,7 +250,7 @@ bool KeySorter::Next(const std::uint8_t*& key, std::uint32_t& rec, bool& end)
         return true;
     }
     key = runs_[heap_[0]].Current();
-    rec = RecOf(key + keyLen_);
+    rec = GetU32(key + keyLen_);
     return true;
 }
 

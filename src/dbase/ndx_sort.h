@@ -25,7 +25,6 @@ public:
     bool Finish();
     // The next pair in order; end when none is left.
     bool Next(const std::uint8_t*& key, std::uint32_t& rec, bool& end);
-    bool Spilled() const { return !runs_.empty(); }
 
 private:
     struct Item {

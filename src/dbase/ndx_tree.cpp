@@ -356,6 +356,22 @@ bool FinishChange(Descriptor& d)
     return !d.anchorModified || WriteAnchor(d);
 }
 
+bool GoEdge(Descriptor& d, bool first, bool& empty)
+{
+    empty = false;
+    d.Unposition();
+    if (!Push(d, d.hdr.root, 0) || !DescendEdge(d, first))
+        return false;
+    d.positioned = true;
+    if (LeafView(d).Count() == 0) {
+        bool end = false;
+        if (!MoveLeaf(d, first, end))
+            return false;
+        empty = end;
+    }
+    return true;
+}
+
 } // namespace
 
 NodeView LeafView(Descriptor& d)
@@ -387,34 +403,12 @@ void TakeEntry(Descriptor& d)
 
 bool GoFirst(Descriptor& d, bool& empty)
 {
-    empty = false;
-    d.Unposition();
-    if (!Push(d, d.hdr.root, 0) || !DescendEdge(d, true))
-        return false;
-    d.positioned = true;
-    if (LeafView(d).Count() == 0) {
-        bool end = false;
-        if (!MoveLeaf(d, true, end))
-            return false;
-        empty = end;
-    }
-    return true;
+    return GoEdge(d, true, empty);
 }
 
 bool GoLast(Descriptor& d, bool& empty)
 {
-    empty = false;
-    d.Unposition();
-    if (!Push(d, d.hdr.root, 0) || !DescendEdge(d, false))
-        return false;
-    d.positioned = true;
-    if (LeafView(d).Count() == 0) {
-        bool begin = false;
-        if (!MoveLeaf(d, false, begin))
-            return false;
-        empty = begin;
-    }
-    return true;
+    return GoEdge(d, false, empty);
 }
 
 bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd)

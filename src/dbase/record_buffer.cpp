@@ -56,20 +56,6 @@ std::uint32_t SizeOf(SlotKind kind, std::uint32_t len)
     }
 }
 
-template <class T>
-T Load(const std::uint8_t* p)
-{
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <class T>
-void Store(std::uint8_t* p, T v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
 std::string_view Trimmed(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\0'))
@@ -125,15 +111,15 @@ void Decode(const TDbfFieldInfo& f, const std::uint8_t* native, std::uint8_t* ou
         break;
     }
     case SlotKind::Double:
-        Store(out, ParseDouble(raw));
+        StoreSlot(out, ParseDouble(raw));
         break;
     case SlotKind::Int32: {
         std::int64_t v = ParseInteger(raw);
-        Store(out, std::int32_t(v < INT32_MIN || v > INT32_MAX ? 0 : v));
+        StoreSlot(out, std::int32_t(v < INT32_MIN || v > INT32_MAX ? 0 : v));
         break;
     }
     case SlotKind::Int64:
-        Store(out, ParseInteger(raw));
+        StoreSlot(out, ParseInteger(raw));
         break;
     case SlotKind::Logical: {
         char c = raw.empty() ? ' ' : raw[0];
@@ -142,7 +128,7 @@ void Decode(const TDbfFieldInfo& f, const std::uint8_t* native, std::uint8_t* ou
     }
     case SlotKind::MemoRef: {
         std::int64_t v = ParseInteger(raw);
-        Store(out, std::int32_t(v < INT32_MIN || v > INT32_MAX ? 0 : v));
+        StoreSlot(out, std::int32_t(v < INT32_MIN || v > INT32_MAX ? 0 : v));
         break;
     }
     case SlotKind::None:
@@ -160,7 +146,7 @@ bool SameValue(const TDbfFieldInfo& f, const std::uint8_t* a, const std::uint8_t
         return la == lb && std::memcmp(a + 1, b + 1, la) == 0;
     }
     case SlotKind::Double:
-        return Load<double>(a) == Load<double>(b);
+        return LoadSlot<double>(a) == LoadSlot<double>(b);
     case SlotKind::Logical:
         return (a[0] != 0) == (b[0] != 0);
     default:
@@ -232,23 +218,23 @@ bool Encode(const TDbfFieldInfo& f, const std::uint8_t* slot, std::uint8_t* nati
         return true;
     }
     case SlotKind::Double: {
-        double v = Load<double>(slot);
+        double v = LoadSlot<double>(slot);
         PutRight(dst, f.len, std::isfinite(v) ? FloatToText(0, f.dec, v) : std::string(256, '*'),
                  overflow);
         return true;
     }
     case SlotKind::Int32:
-        PutRight(dst, f.len, std::to_string(Load<std::int32_t>(slot)), overflow);
+        PutRight(dst, f.len, std::to_string(LoadSlot<std::int32_t>(slot)), overflow);
         return true;
     case SlotKind::Int64:
-        PutRight(dst, f.len, std::to_string(Load<std::int64_t>(slot)), overflow);
+        PutRight(dst, f.len, std::to_string(LoadSlot<std::int64_t>(slot)), overflow);
         return true;
     case SlotKind::Logical:
         if (f.len > 0)
             dst[0] = slot[0] ? 'T' : 'F';
         return true;
     case SlotKind::MemoRef: {
-        std::int32_t ref = Load<std::int32_t>(slot);
+        std::int32_t ref = LoadSlot<std::int32_t>(slot);
         bool ignored;
         if (ref == 0)
             std::memset(dst, ' ', f.len);
@@ -421,11 +407,11 @@ double TypedBuffer::Number(int n) const
     const std::uint8_t* p = area_.buffer + f.bufOffset;
     switch (f.slot) {
     case SlotKind::Double:
-        return Load<double>(p);
+        return LoadSlot<double>(p);
     case SlotKind::Int32:
-        return Load<std::int32_t>(p);
+        return LoadSlot<std::int32_t>(p);
     case SlotKind::Int64:
-        return double(Load<std::int64_t>(p));
+        return double(LoadSlot<std::int64_t>(p));
     default:
         return 0;
     }
@@ -437,14 +423,14 @@ void TypedBuffer::SetNumber(int n, double value)
     std::uint8_t* p = area_.buffer + f.bufOffset;
     switch (f.slot) {
     case SlotKind::Double:
-        Store(p, value);
+        StoreSlot(p, value);
         break;
     case SlotKind::Int32:
-        Store(p, std::int32_t(std::isfinite(value) && std::fabs(value) < 2.1e9 ? std::llround(value)
+        StoreSlot(p, std::int32_t(std::isfinite(value) && std::fabs(value) < 2.1e9 ? std::llround(value)
                                                                                  : 0));
         break;
     case SlotKind::Int64:
-        Store(p, std::int64_t(std::isfinite(value) && std::fabs(value) < 9.2e18 ? std::llround(value)
+        StoreSlot(p, std::int64_t(std::isfinite(value) && std::fabs(value) < 9.2e18 ? std::llround(value)
                                                                                   : 0));
         break;
     default:
@@ -459,11 +445,11 @@ std::int64_t TypedBuffer::Integer(int n) const
     switch (f.slot) {
     case SlotKind::Int32:
     case SlotKind::MemoRef:
-        return Load<std::int32_t>(p);
+        return LoadSlot<std::int32_t>(p);
     case SlotKind::Int64:
-        return Load<std::int64_t>(p);
+        return LoadSlot<std::int64_t>(p);
     case SlotKind::Double: {
-        double v = Load<double>(p);
+        double v = LoadSlot<double>(p);
         return std::isfinite(v) && std::fabs(v) < 9.2e18 ? std::llround(v) : 0;
     }
     default:
@@ -477,13 +463,13 @@ void TypedBuffer::SetInteger(int n, std::int64_t value)
     std::uint8_t* p = area_.buffer + f.bufOffset;
     switch (f.slot) {
     case SlotKind::Int32:
-        Store(p, std::int32_t(value));
+        StoreSlot(p, std::int32_t(value));
         break;
     case SlotKind::Int64:
-        Store(p, value);
+        StoreSlot(p, value);
         break;
     case SlotKind::Double:
-        Store(p, double(value));
+        StoreSlot(p, double(value));
         break;
     default:
         break;
@@ -506,14 +492,14 @@ void TypedBuffer::SetLogical(int n, bool value)
 std::int32_t TypedBuffer::MemoRef(int n) const
 {
     const TDbfFieldInfo& f = F(n);
-    return f.slot == SlotKind::MemoRef ? Load<std::int32_t>(area_.buffer + f.bufOffset) : 0;
+    return f.slot == SlotKind::MemoRef ? LoadSlot<std::int32_t>(area_.buffer + f.bufOffset) : 0;
 }
 
 void TypedBuffer::SetMemoRef(int n, std::int32_t ref)
 {
     const TDbfFieldInfo& f = F(n);
     if (f.slot == SlotKind::MemoRef)
-        Store(area_.buffer + f.bufOffset, ref);
+        StoreSlot(area_.buffer + f.bufOffset, ref);
 }
 
 } // namespace kt4::dbase

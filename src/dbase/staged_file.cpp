@@ -4,12 +4,17 @@
 
 namespace kt4::dbase {
 
+int WriterErrorCode(const AtomicWriter& writer)
+{
+    if (writer.Refused() != AtomicWriter::Refusal::None)
+        return 5;
+    int code = ErrnoToEngineCode(writer.Errno());
+    return code != 0 ? code : 101;
+}
+
 int StagedFile::Code() const
 {
-    if (writer_.Refused() != AtomicWriter::Refusal::None)
-        return 5;
-    int code = ErrnoToEngineCode(writer_.Errno());
-    return code != 0 ? code : 101;
+    return WriterErrorCode(writer_);
 }
 
 int StagedFile::Open(const std::string& target)

@@ -15,6 +15,10 @@
 
 namespace kt4::dbase {
 
+// The engine error code of a failed AtomicWriter: 5 for a target it
+// refused, else the code of its errno (101 when it has none).
+int WriterErrorCode(const AtomicWriter& writer);
+
 class StagedFile {
 public:
     // Each returns 0 or an engine error code.
@@ -31,7 +35,6 @@ public:
     [[nodiscard]] int Commit();
     // Commit that keeps the new file open as file, with its locks.
     [[nodiscard]] int CommitInto(DbfFile& file);
-    void Discard() { writer_.Discard(); }
     const std::string& Target() const { return writer_.Target(); }
 
 private:

@@ -1,9 +1,15 @@
 // The table access layer over the program's one table dataset.
 #include "dbase/table_access.h"
 
+#include "dbase/dataset.h"
 #include "dbase/engine_files.h"
 #include "dbase/errors.h"
+#include "dbase/expr.h"
+#include "dbase/memo.h"
+#include "dbase/ndx.h"
+#include "dbase/runtime.h"
 #include "dbase/tzfds.h"
+#include "dbase/vfile.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/files.h"
@@ -149,6 +155,17 @@ void InitTableAccess()
     gTitle2.clear();
     gShownFile.clear();
     gFound = false;
+}
+
+void StartTableEngine()
+{
+    InitEngine();
+    InitExpressions();
+    IndexInit();
+    MemoInit();
+    VFilesInit();
+    InitDatasets();
+    InitTableAccess();
 }
 
 void SetDbf4Browser(std::shared_ptr<TDbf4Browser> browser)

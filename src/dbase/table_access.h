@@ -22,6 +22,9 @@ class TTzDbf;
 extern TTzDbf* tzdbf;
 // Makes tzdbf (closed) and the headless browser; again: a fresh one.
 void InitTableAccess();
+// The table engine as the program starts it: the engine, then its
+// expressions, indexes, memo files, virtual files, datasets and this layer.
+void StartTableEngine();
 
 // TDbf4Mode: 1 select (deleted rows hidden), 4 select (shown), 5 select
 // (hiding unchanged), any other value edits.

@@ -8,12 +8,8 @@
 #include "dbase/locking.h"
 #include "dbase/navigation.h"
 #include "dbase/runtime.h"
-#include "foundation/atomic_file.h"
+#include "dbase/staged_file.h"
 #include "foundation/ui_service.h"
-
-#include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace kt4::dbase {
 
@@ -278,10 +274,7 @@ void TTzLLDataSet::SaveToDbf()
     const std::string context = "Datei:  " + target + " [SaveToDisk]";
     // The new table is written beside the old one and replaces it whole.
     AtomicWriter writer;
-    auto fail = [&] {
-        const int code = writer.Refused() != AtomicWriter::Refusal::None ? 5 : ErrnoToEngineCode(writer.Errno());
-        SetError(std::uint16_t(code != 0 ? code : 101), context);
-    };
+    auto fail = [&] { SetError(std::uint16_t(WriterErrorCode(writer)), context); };
     if (!writer.Open(target)) {
         fail();
         return;

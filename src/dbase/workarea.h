@@ -11,6 +11,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +36,21 @@ enum class SlotKind : std::uint8_t {
     Logical, // L: one byte 0/1
     MemoRef, // M: int32 block number
 };
+
+// Numbers in the typed buffer: host-order values at any alignment.
+template <class T>
+T LoadSlot(const std::uint8_t* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <class T>
+void StoreSlot(std::uint8_t* p, T v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
 
 // The 32-byte prolog of a table file as read (or 8 bytes for dBase II).
 struct TDbfHeader {

@@ -18,16 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CrashSafetyTest : public EngineTest {
+class CrashSafetyTest : public PartsTableTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        table_ = MakeParts();
-        ASSERT_TRUE(USE(table_));
-        AddRows(8);
-        USE("");
-    }
     std::uint32_t HeaderCount() { return GetU32(ReadBytes(table_).data() + 4); }
     std::set<std::string> Names() const
     {
@@ -45,7 +37,6 @@ protected:
         ASSERT_TRUE(DeleteRec());
         USE("");
     }
-    std::string table_;
 };
 
 struct stat StatOf(const std::string& path)

@@ -169,7 +169,6 @@ TEST_F(DatasetTest, CreateIndexPolicies)
         ds.ShowProgress = false;
         ds.SetDbfFileName(table);
     };
-    auto built = [&] { return std::filesystem::last_write_time(ndx); };
     {
         TTzDbf ds;
         configure(ds, TCreateIndexType::ciNever);
@@ -186,7 +185,6 @@ TEST_F(DatasetTest, CreateIndexPolicies)
         ds.Last();
         EXPECT_EQ(ds.AsString(1), "R5");
     }
-    const auto first = built();
     {
         TTzDbf ds;
         configure(ds, TCreateIndexType::ciNotFound);
@@ -218,7 +216,6 @@ TEST_F(DatasetTest, CreateIndexPolicies)
         ds.Open();
         EXPECT_EQ(builds, 2);
     }
-    (void)first;
 }
 
 TEST_F(DatasetTest, RefusedLockKeepsTheEdit)

@@ -88,4 +88,19 @@ protected:
     static inline int counter_ = 0;
 };
 
+// A closed PARTS table of eight rows, table_ its file, for tests that open
+// it from more than one area or process.
+class PartsTableTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        table_ = MakeParts();
+        ASSERT_TRUE(USE(table_));
+        AddRows(8);
+        USE("");
+    }
+    std::string table_;
+};
+
 } // namespace kt4::dbase::test

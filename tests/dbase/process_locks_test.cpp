@@ -14,16 +14,8 @@
 namespace kt4::dbase::test {
 namespace {
 
-class ProcessLocksTest : public EngineTest {
+class ProcessLocksTest : public PartsTableTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        table_ = MakeParts();
-        ASSERT_TRUE(USE(table_));
-        AddRows(8);
-        USE("");
-    }
     // Acquires one lock spec in the current area; the table is opened as
     // the spec says.
     bool Acquire(const std::string& spec)
@@ -41,7 +33,6 @@ protected:
         GO(std::stoi(spec.substr(6))); // rlock:N
         return RLock();
     }
-    std::string table_;
 };
 
 TEST_F(ProcessLocksTest, LockMatrix)

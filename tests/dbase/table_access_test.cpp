@@ -1,40 +1,16 @@
 // The table access layer with no window: opening by name, copies of
 // read-only tables, positioning, fields, appends, keys and the headless
 // browser.
-#include "memo_fixture.h"
+#include "access_fixture.h"
 #include "process_helpers.h"
-
-#include "dbase/table_access.h"
-#include "dbase/tzfds.h"
-#include "foundation/private_temp.h"
-#include "foundation/settings.h"
 
 #include <sys/stat.h>
 
 namespace kt4::dbase::test {
 namespace {
 
-class TableAccessTest : public ModulesTest {
+class TableAccessTest : public AccessLayerTest {
 protected:
-    void SetUp() override
-    {
-        ModulesTest::SetUp();
-        std::filesystem::create_directories(dir_ / "dbf");
-        std::filesystem::create_directories(dir_ / "tmp");
-        settings::DbfDir = Path("dbf") + "/";
-        settings::TempDir = Path("tmp") + "/";
-        settings::DbfUseTemp = false;
-        settings::DbfWriteChecked = false;
-        settings::ShowErrorBoxes = true;
-        settings::ClearMessages();
-        InitTableAccess();
-    }
-    void TearDown() override
-    {
-        DbfClose();
-        RemovePrivateTempDir();
-        ModulesTest::TearDown();
-    }
     // dbf/<name>.dbf: NAME C10, KEY C8, QTY N5, OK L, NOTE M (dBase III),
     // rows R1..Rn with KEY "<i>.5".
     void Catalogue(const std::string& name, int rows)

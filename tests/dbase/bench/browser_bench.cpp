@@ -4,22 +4,21 @@
 // the rows map to records through one walk of the index's leaves and one
 // read of the deletion flags; in record order with nothing hidden no map
 // is built at all.
+#include "bench_folder.h"
+
 #include "dbase/dataset.h"
 #include "dbase/dbase.h"
 #include "dbase/expr.h"
 #include "dbase/gui/dataset_model.h"
 #include "dbase/ndx.h"
 #include "dbase/tzfds.h"
-#include "foundation/private_temp.h"
 #include "foundation/ui_headless.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <random>
-#include <unistd.h>
 
 using namespace kt4::dbase;
 
@@ -29,18 +28,7 @@ constexpr std::int32_t kRecords = 1000000;
 
 const std::string& Folder()
 {
-    static const std::string dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("kt4_browser_bench_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                                            ("kt4_browser_bench_" + std::to_string(::getpid())),
-                                        ec);
-            kt4::RemovePrivateTempDir();
-        });
-        return d.string();
-    }();
+    static const std::string dir = BenchFolder("browser_bench");
     return dir;
 }
 

@@ -2,6 +2,8 @@
 // table, reading them all in order, a LOCATE that has to look at every
 // record and a PACK of them; beside them python3-dbf (appends) and dbfread (reads) doing the
 // same work on the same kind of table, for the ratio.
+#include "bench_folder.h"
+
 #include "dbase/dbase.h"
 #include "foundation/ui_headless.h"
 
@@ -11,40 +13,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 using namespace kt4::dbase;
 
 namespace {
 
-// A private folder for the tables, removed with everything in it when the
-// run ends, also after a benchmark failed.
-class BenchFolder {
-public:
-    BenchFolder()
-    {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "kt4_dbf_bench_XXXXXX").string();
-        if (::mkdtemp(tmpl.data()))
-            path_ = tmpl;
-    }
-    ~BenchFolder()
-    {
-        std::error_code ec; // open tables go with their folder
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ec);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 const std::string& Folder()
 {
-    static const BenchFolder folder;
-    return folder.Path();
+    static const std::string dir = BenchFolder("dbf_bench");
+    return dir;
 }
 
 void Setup()

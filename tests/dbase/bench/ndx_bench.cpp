@@ -1,6 +1,8 @@
 // Index throughput: building an index over 1,000,000 records (a 10-byte
 // character key and a numeric key, in memory and with sorted runs), and
 // random Finds of existing keys in an exclusive and in a shared area.
+#include "bench_folder.h"
+
 #include "dbase/dbase.h"
 #include "dbase/expr.h"
 #include "foundation/ui_headless.h"
@@ -8,12 +10,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 using namespace kt4::dbase;
 
@@ -23,17 +22,7 @@ constexpr int kRows = 1000000;
 
 const std::string& Folder()
 {
-    static const std::string dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("kt4_ndx_bench_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        return d.string();
-    }();
-    // Registered after dir is made, so it runs before dir is destroyed.
-    static const bool cleanup = std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(Folder(), ec);
-    }) == 0;
-    (void)cleanup;
+    static const std::string dir = BenchFolder("ndx_bench");
     return dir;
 }
 

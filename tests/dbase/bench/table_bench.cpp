@@ -1,6 +1,8 @@
 // Throughput of the layers above the core: a catalogue pick through the
 // access layer on a 10,000-row table, sorting a virtual file of 100,000
 // records, and adding and reading 100,000 memos of 300 bytes.
+#include "bench_folder.h"
+
 #include "dbase/dataset.h"
 #include "dbase/dbase.h"
 #include "dbase/expr.h"
@@ -8,15 +10,12 @@
 #include "dbase/table_access.h"
 #include "dbase/tzfds.h"
 #include "dbase/vfile.h"
-#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <random>
-#include <unistd.h>
 
 using namespace kt4::dbase;
 
@@ -24,18 +23,7 @@ namespace {
 
 const std::string& Folder()
 {
-    static const std::string dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("kt4_table_bench_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                                            ("kt4_table_bench_" + std::to_string(::getpid())),
-                                        ec);
-            kt4::RemovePrivateTempDir();
-        });
-        return d.string();
-    }();
+    static const std::string dir = BenchFolder("table_bench");
     return dir;
 }
 
@@ -43,13 +31,7 @@ void StartEngine()
 {
     static bool started = [] {
         kt4::UseHeadlessUi().quiet = true;
-        ResetEngine();
-        InitExpressions();
-        IndexInit();
-        MemoInit();
-        VFilesInit();
-        InitDatasets();
-        InitTableAccess();
+        StartTableEngine();
         SetReportErrors(false);
         return true;
     }();

@@ -3,8 +3,7 @@
 // or write outside the file's records or crash; a malformed file is refused
 // with an engine error.
 #include "common/fuzz_support.h"
-#include "dbase/dbase.h"
-#include "foundation/ui_headless.h"
+#include "engine_fuzz.h"
 
 #include <cstdint>
 #include <string>
@@ -48,10 +47,7 @@ void Exercise()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    kt4::UseHeadlessUi().quiet = true;
-    ResetEngine();
-    SetReportErrors(false);
-    SetTodayProvider([] { return Ymd{2024, 5, 17}; });
+    StartQuietEngine();
     return 0;
 }
 

@@ -4,8 +4,7 @@
 // T or F, the memo field untouched), the count returned is the records the
 // table gained, and the table opens again with that count.
 #include "common/fuzz_support.h"
-#include "dbase/dbase.h"
-#include "foundation/ui_headless.h"
+#include "engine_fuzz.h"
 
 #include <algorithm>
 #include <cctype>
@@ -69,10 +68,7 @@ void CheckRecord(const TWorkArea& area)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    kt4::UseHeadlessUi().quiet = true;
-    ResetEngine();
-    SetReportErrors(false);
-    SetTodayProvider([] { return Ymd{2024, 5, 17}; });
+    StartQuietEngine();
     return 0;
 }
 

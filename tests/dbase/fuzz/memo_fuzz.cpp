@@ -4,47 +4,38 @@
 // reads with seeks from the end, reading it as a text file and copying each
 // memo into a fresh memo file must never read or write out of bounds or
 // hang; a damaged file is refused with an engine error.
-#include "dbase/dbase.h"
+#include "common/fuzz_support.h"
+#include "engine_fuzz.h"
+
 #include "dbase/memo.h"
 #include "dbase/memo_blob.h"
-#include "foundation/ui_headless.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 using namespace kt4::dbase;
 
 namespace {
 
 constexpr std::uint8_t kVersions[] = {0x83, 0x8B, 0xF5};
-std::string gDir;
-std::vector<std::uint8_t> gTables[3], gCopies[3], gCopyMemos[3];
+std::string gTables[3], gCopies[3], gCopyMemos[3];
 
+// Files in the scratch folder: "t<format>" the table, "c<format>" the
+// table the memos are copied to.
 std::string Name(int format, const char* what)
 {
-    return gDir + "/" + what + std::to_string(format);
+    return what + std::to_string(format);
 }
 
-std::vector<std::uint8_t> Read(const std::string& path)
+std::string Path(const std::string& name)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    return kt4::fuzz::ScratchDir() + name;
 }
 
-void Write(const std::string& path, const std::uint8_t* data, std::size_t n)
+void WriteFile(const std::string& name, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), std::streamsize(n));
-}
-
-void RemoveDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(gDir, ec);
+    kt4::fuzz::WriteInput(name, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 // The fixed table of a format: records pointing at a spread of blocks.
@@ -52,7 +43,7 @@ void MakeTables(int format)
 {
     SetCreateVersion(kVersions[format]);
     SetMemoBlockSize(format == 2 ? 64 : 512);
-    const std::string table = Name(format, "t");
+    const std::string table = Path(Name(format, "t"));
     CreateDbf(table, {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}});
     USE(table + " EXCLUSIVE");
     for (std::int32_t block : {1, 2, 3, 5, 8, 9, 40, 1000, -2, 0}) {
@@ -62,17 +53,17 @@ void MakeTables(int format)
         Append();
     }
     USE("");
-    gTables[format] = Read(table + ".dbf");
-    const std::string copy = Name(format, "c");
+    gTables[format] = kt4::fuzz::ReadBytes(table + ".dbf");
+    const std::string copy = Path(Name(format, "c"));
     CreateDbf(copy, {{"NOTE", 'M', 10, 0}});
-    gCopies[format] = Read(copy + ".dbf");
-    gCopyMemos[format] = Read(copy + (format == 2 ? ".fpt" : ".dbt"));
+    gCopies[format] = kt4::fuzz::ReadBytes(copy + ".dbf");
+    gCopyMemos[format] = kt4::fuzz::ReadBytes(copy + (format == 2 ? ".fpt" : ".dbt"));
 }
 
 void Exercise(int format)
 {
     TWorkArea* a = Current();
-    const std::int64_t size = std::filesystem::file_size(Name(format, "t") + (format == 2 ? ".fpt" : ".dbt"));
+    const std::int64_t size = std::filesystem::file_size(Path(Name(format, "t")) + (format == 2 ? ".fpt" : ".dbt"));
     char buf[700];
     for (GoTop(); !dEOF() && EngineErrorCode == 0; SKIP(1)) {
         const std::int32_t block = Buffer().MemoRef(2);
@@ -116,17 +107,9 @@ void Exercise(int format)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    kt4::UseHeadlessUi().quiet = true;
-    ResetEngine();
+    StartQuietEngine();
     MemoInit();
-    SetReportErrors(false);
     SetLanguage(5);
-    SetTodayProvider([] { return Ymd{2024, 5, 17}; });
-    char templ[] = "/tmp/kt4memofuzzXXXXXX";
-    if (!::mkdtemp(templ))
-        std::abort();
-    gDir = templ;
-    std::atexit(RemoveDir);
     for (int f = 0; f < 3; ++f)
         MakeTables(f);
     return 0;
@@ -139,14 +122,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int format = data[0] % 3;
     const std::string table = Name(format, "t"), copy = Name(format, "c");
     const char* ext = format == 2 ? ".fpt" : ".dbt";
-    Write(table + ".dbf", gTables[format].data(), gTables[format].size());
-    Write(table + ext, data + 1, size - 1);
-    Write(copy + ".dbf", gCopies[format].data(), gCopies[format].size());
-    Write(copy + ext, gCopyMemos[format].data(), gCopyMemos[format].size());
+    WriteFile(table + ".dbf", gTables[format]);
+    kt4::fuzz::WriteInput(table + ext, data + 1, size - 1);
+    WriteFile(copy + ".dbf", gCopies[format]);
+    WriteFile(copy + ext, gCopyMemos[format]);
     Select(2);
-    const bool target = USE(copy + " EXCLUSIVE");
+    const bool target = USE(Path(copy) + " EXCLUSIVE");
     Select(1);
-    if (target && USE(table + " EXCLUSIVE"))
+    if (target && USE(Path(table) + " EXCLUSIVE"))
         Exercise(format);
     USE("");
     Select(2);

@@ -2,38 +2,28 @@
 // it, walking it both ways, seeking, appending a record and changing a key
 // must never read or write outside a page or loop for ever; a damaged file
 // is refused with an engine error.
-#include "dbase/dbase.h"
+#include "common/fuzz_support.h"
+#include "engine_fuzz.h"
+
 #include "dbase/expr.h"
-#include "foundation/ui_headless.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 using namespace kt4::dbase;
 
 namespace {
 
-std::string gDir;
-std::vector<std::uint8_t> gTable; // the table as made once
+std::string gTable; // the table as made once
 
 std::string TablePath()
 {
-    return gDir + "/fuzz.dbf";
-}
-
-void RemoveDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(gDir, ec);
+    return kt4::fuzz::ScratchDir() + "fuzz.dbf";
 }
 
 void MakeTable()
 {
-    CreateDbf(gDir + "/fuzz", {{"NAME", 'C', 10, 0}, {"NUM", 'N', 8, 2}, {"DAY", 'D', 8, 0}});
+    CreateDbf(TablePath(), {{"NAME", 'C', 10, 0}, {"NUM", 'N', 8, 2}, {"DAY", 'D', 8, 0}});
     USE(TablePath() + " EXCLUSIVE");
     for (int i = 0; i < 40; ++i) {
         ClearRecord();
@@ -43,8 +33,7 @@ void MakeTable()
         Append();
     }
     USE("");
-    std::ifstream in(TablePath(), std::ios::binary);
-    gTable.assign(std::istreambuf_iterator<char>(in), {});
+    gTable = kt4::fuzz::ReadBytes(TablePath());
 }
 
 void Exercise()
@@ -75,30 +64,18 @@ void Exercise()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    kt4::UseHeadlessUi().quiet = true;
-    ResetEngine();
+    StartQuietEngine();
     InitExpressions();
     IndexInit();
-    SetReportErrors(false);
     SetLanguage(5);
-    SetTodayProvider([] { return Ymd{2024, 5, 17}; });
-    char templ[] = "/tmp/kt4ndxfuzzXXXXXX";
-    if (!::mkdtemp(templ))
-        std::abort();
-    gDir = templ;
-    std::atexit(RemoveDir);
     MakeTable();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    {
-        std::ofstream table(TablePath(), std::ios::binary | std::ios::trunc);
-        table.write(reinterpret_cast<const char*>(gTable.data()), std::streamsize(gTable.size()));
-        std::ofstream index(gDir + "/f.ndx", std::ios::binary | std::ios::trunc);
-        index.write(reinterpret_cast<const char*>(data), std::streamsize(size));
-    }
+    kt4::fuzz::WriteInput("fuzz.dbf", reinterpret_cast<const std::uint8_t*>(gTable.data()), gTable.size());
+    kt4::fuzz::WriteInput("f.ndx", data, size);
     if (USE(TablePath() + " EXCLUSIVE") && SetIndexToCB("f", 1, nullptr, nullptr))
         Exercise();
     USE("");

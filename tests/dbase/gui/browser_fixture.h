@@ -4,17 +4,13 @@
 // acts on it directly).
 #pragma once
 
-#include "memo_fixture.h"
+#include "access_fixture.h"
 
 #include "dbase/gui/dataset_model.h"
 #include "dbase/gui/dbf4_form.h"
 #include "dbase/gui/tzgrid.h"
 #include "dbase/gui/tznavigator.h"
-#include "dbase/table_access.h"
-#include "dbase/tzfds.h"
 #include "foundation/captions.h"
-#include "foundation/private_temp.h"
-#include "foundation/settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,34 +43,23 @@ inline std::vector<CatalogueRow> SampleRows()
             {"16005", 25, true, "", false}};
 }
 
-class BrowserTest : public ModulesTest {
+class BrowserTest : public AccessLayerTest {
 protected:
     void SetUp() override
     {
-        ModulesTest::SetUp();
-        std::filesystem::create_directories(dir_ / "dbf");
-        std::filesystem::create_directories(dir_ / "tmp");
-        settings::DbfDir = Path("dbf") + "/";
-        settings::TempDir = Path("tmp") + "/";
-        settings::DbfUseTemp = false;
-        settings::DbfWriteChecked = false;
-        settings::ShowErrorBoxes = true;
+        AccessLayerTest::SetUp();
         settings::PltDir = KT4_DATA_DIR;
-        settings::ClearMessages();
         settings::LastKey = 0;
         captions::InitCaptions(); // and the German captions the shell's tables give
         captions::CaptionView = "&Ansicht";
         captions::CaptionHelp = "&Hilfe";
         captions::CaptionDatabase = "Datenban&k";
-        InitTableAccess();
         form = gui::CreateDbf4Form(nullptr);
     }
     void TearDown() override
     {
         delete form;
-        DbfClose();
-        RemovePrivateTempDir();
-        ModulesTest::TearDown();
+        AccessLayerTest::TearDown();
     }
 
     // dbf/<name>.dbf: NAME C12, DI N8.2, OK L, DAY D, NOTE M (dBase III).

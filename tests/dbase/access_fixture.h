@@ -1,0 +1,38 @@
+// Tests of the table access layer: the engine with every module, the
+// private folder's "dbf" and "tmp" as the table and temporary folders, and
+// a fresh tzdbf that is closed afterwards.
+#pragma once
+
+#include "memo_fixture.h"
+
+#include "dbase/table_access.h"
+#include "dbase/tzfds.h"
+#include "foundation/private_temp.h"
+#include "foundation/settings.h"
+
+namespace kt4::dbase::test {
+
+class AccessLayerTest : public ModulesTest {
+protected:
+    void SetUp() override
+    {
+        ModulesTest::SetUp();
+        std::filesystem::create_directories(dir_ / "dbf");
+        std::filesystem::create_directories(dir_ / "tmp");
+        settings::DbfDir = Path("dbf") + "/";
+        settings::TempDir = Path("tmp") + "/";
+        settings::DbfUseTemp = false;
+        settings::DbfWriteChecked = false;
+        settings::ShowErrorBoxes = true;
+        settings::ClearMessages();
+        InitTableAccess();
+    }
+    void TearDown() override
+    {
+        DbfClose();
+        RemovePrivateTempDir();
+        ModulesTest::TearDown();
+    }
+};
+
+} // namespace kt4::dbase::test
