@@ -210,22 +210,13 @@ GeometryDialogModel::GeometryDialogModel() : copy_(CaptureDriveInputs())
 
 void GeometryDialogModel::Load()
 {
-    for (const Field& f : kt4::drive::Fields) {
-        const Real x = Get(copy_, f);
-        text_[f.name] = dialogs::FormatField(x, f.unit);
-        shown_[f.name] = {text_[f.name], x};
-    }
+    for (const Field& f : kt4::drive::Fields)
+        text_[f.name] = filled_.Fill(f.name, Get(copy_, f), f.unit);
 }
 
 bool GeometryDialogModel::FieldValue(const Field& F, Real& X) const
 {
-    const std::string& text = Text(F.name);
-    auto it = shown_.find(F.name);
-    if (it != shown_.end() && it->second.text == text) {
-        X = it->second.value;
-        return true;
-    }
-    return dialogs::ReadField(text, F.unit, X);
+    return filled_.Read(F.name, Text(F.name), F.unit, X);
 }
 
 const std::string& GeometryDialogModel::Text(const std::string& Field) const

@@ -68,24 +68,15 @@ private:
     void Load();
     void UpdateRatio();
     bool Parses(const std::string& Field) const;
-    // The value of a field: the exact value it was filled with while its
-    // text is the one shown then, else the text read in the current unit.
+    // A field's value: exact while its text is the one filled in.
     bool FieldValue(const Field& F, Real& X) const;
     void ReadLenient(DriveInputs& v) const;
     bool ReadStrict(DriveInputs& v);
     bool StoreAndCalculate();
 
-    // What Load put into each field: its text and the exact value behind it,
-    // so that a field the user did not edit keeps its value whatever unit
-    // it was shown in.
-    struct Shown {
-        std::string text;
-        Real value = 0;
-    };
-
     DriveInputs copy_;
     std::map<std::string, std::string> text_;
-    std::map<std::string, Shown> shown_;
+    dialogs::FilledFields filled_;
     std::string ratio_;
     std::string refused_;
 };

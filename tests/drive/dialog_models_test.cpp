@@ -376,5 +376,28 @@ TEST_F(DriveDataDialogRules, SecondPreDesignStepInInches)
     EXPECT_EQ(d1, 12.7L) << "the switch stores nothing";
 }
 
+// Fields the user did not edit keep their exact values through the unit
+// switch: switching twice and OK stores what was there.
+TEST_F(DriveDataDialogRules, UnitSwitchTwiceAndOkChangesNothing)
+{
+    T[2] = 25.123456789L;
+    FrShaft[1] = 123.456789L;
+    FrShaft[2] = 98.7654321L;
+    d1 = 8.0123456789L;
+    d2 = 12.0123456789L;
+    dH = 36.0123456789L;
+    CalcDrive();
+    const DriveInputs before = CaptureDriveInputs();
+    DriveDataDialogModel data(DriveDataDialogModel::Kind::DriveData);
+    PreDesign2DialogModel pre2;
+    for (DialogFieldTexts* m : std::initializer_list<DialogFieldTexts*>{&data, &pre2}) {
+        ASSERT_TRUE(m->ToggleUnits());
+        ASSERT_TRUE(m->ToggleUnits());
+        ASSERT_TRUE(m->Ok());
+        CalcDrive(); // the derived speed, shown rounded, is the calculation's again
+        EXPECT_TRUE(CaptureDriveInputs() == before) << m->Fields().front().name;
+    }
+}
+
 } // namespace
 } // namespace kt4::drivetest
