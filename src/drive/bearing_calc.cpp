@@ -135,6 +135,10 @@ void BearingCalc(Word Slot, Word Arrangement, Word Variant, Real Fr, Real Fa, Re
         Fr = TinyLoad;
     if (b.D <= 0 || b.d <= 0)
         return Fail(b, "Fatal  : W\x84" "lzlager undefiniert !");
+    // a rating of 0 or below would give a life of 0 or below
+    if (!(b.C > 0))
+        return Fail(b, std::string(settings::SevFatal) + (b.C < 0 ? "C < 0 !" : "C = 0 !") + " (Lager " +
+                           SlotStr(Slot) + ")");
     if (b.nuen <= 0)
         return Fail(b, "Fatal  : Viskosit\x84" "t W\x84" "lzlager " + SlotStr(Slot) + " !");
 

@@ -15,11 +15,12 @@ namespace kt4 {
 // angular-contact ball bearing (type 8) as a pair.
 //
 // Problems go into the message list only. A slot that cannot be computed
-// (no dimensions, no lubricant viscosity, an operating temperature at which
-// the oil has no finite viscosity, no load, a result beyond the range of
-// the numbers) gets a "Fatal" message, sets CalcErrorFlag and has its
-// results cleared to 0; AbortFlag is never touched, so every slot is
-// computed on its own. A slot without a designation is left alone.
+// (no dimensions, a dynamic rating C of 0 or below, no lubricant
+// viscosity, an operating temperature at which the oil has no finite
+// viscosity, no load, a result beyond the range of the numbers) gets a
+// "Fatal" message, sets CalcErrorFlag and has its results cleared to 0;
+// AbortFlag is never touched, so every slot is computed on its own. A
+// slot without a designation is left alone.
 void BearingCalc(Word Slot, Word Arrangement, Word Variant, Real Fr, Real Fa, Real n);
 
 // The axial factor Y = 0.4 / tan(alpha) of an angular-contact ball bearing

@@ -169,12 +169,14 @@ void LookupXYFactors(const std::vector<LoadFactorRow>& Rows, Real& X, Real& Y, R
     const Real q = Fa / C0;
     Point previous{StartFaC0, StartX, StartY, 0};
     Point row = previous;
-    bool beyondLast = true;
-    for (const auto& r : Rows) {
+    // Reading the last row reaches the end of the table: its pair holds
+    // without interpolation, also for a q between the last two rows.
+    bool lastRowRead = true;
+    for (std::size_t k = 0; k < Rows.size(); ++k) {
         previous = row;
-        row = PairFor(r, Fr, Fa);
+        row = PairFor(Rows[k], Fr, Fa);
         if (row.FaC0 >= q) {
-            beyondLast = false;
+            lastRowRead = k + 1 == Rows.size();
             break;
         }
     }
@@ -182,7 +184,7 @@ void LookupXYFactors(const std::vector<LoadFactorRow>& Rows, Real& X, Real& Y, R
     if (q == 0) {
         X = StartX;
         Y = StartY;
-    } else if (beyondLast) {
+    } else if (lastRowRead) {
         X = row.X;
         Y = row.Y;
     } else {

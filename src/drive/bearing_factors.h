@@ -43,9 +43,10 @@ bool ReadLoadFactorTableCached(const std::string& Path, std::vector<LoadFactorRo
 
 // X and Y for q = Fa/C0 from the rows: linear between the two rows around
 // q (below the first row from Fa/C0 0 with X 0.56, Y 2), the last row's
-// pair beyond the last row, each row's pair chosen by its own e. q = 0
-// gives 0.56 and 2; then, when Fr > 0 and Fa/Fr is at most e of the row
-// reached, X 1 and Y 0. Rows must not be empty; C0 must not be 0.
+// pair for any q above the next-to-last row, each row's pair chosen by
+// its own e. q = 0 gives 0.56 and 2; then, when Fr > 0 and Fa/Fr is at
+// most e of the row reached, X 1 and Y 0. Rows must not be empty; C0
+// must not be 0.
 void LookupXYFactors(const std::vector<LoadFactorRow>& Rows, Real& X, Real& Y, Real Fr, Real Fa,
                      Real C0);
 

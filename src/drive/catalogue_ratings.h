@@ -15,8 +15,8 @@ double GrooveBallFc(double Gamma);
 double RollerFc(double Gamma);
 // f0 of radial and angular-contact groove ball bearings.
 double GrooveBallF0(double Gamma);
-// f0 of self-aligning ball bearings: 1.9 at gamma 0 rising linearly to 3.3
-// at 0.40.
+// fc and f0 of self-aligning ball bearings.
+double SelfAligningFc(double Gamma);
 double SelfAligningF0(double Gamma);
 
 // Radial ball bearings: bm fc (i cos a)^0.7 Z^(2/3) Dw^1.8, and above

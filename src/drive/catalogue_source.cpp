@@ -66,8 +66,7 @@ struct TypeRule {
     bool ball;
     int rows;           // 0: from the REIHEN column
     double bm;
-    double fcShare;     // ball bearings: share of the groove-ball fc
-    bool selfAligningF0;
+    bool selfAligning;  // ball bearings: fc and f0 of self-aligning bearings
     Pitch pitch;
     double nRef, nLim;  // n dm in mm/min of NREF and NLIM
     double massFill;    // steel share of the ring volume; 0: the rolling elements alone
@@ -89,18 +88,18 @@ constexpr FactorRule FactorRules[] = {
 };
 
 constexpr TypeRule Rules[BearingTypeCount] = {
-    {true, 1, 1.3, 1, false, Pitch::Mean, 1.0e6, 0.7e6, 0.6, 0.6, Factors::None, false},
-    {true, 2, 1.3, 0.37, true, Pitch::Mean, 0.9e6, 0.6e6, 0.6, 0.6, Factors::SelfAligning, true},
-    {false, 1, 1.0, 0, false, Pitch::BorePlusDw, 0.25e6, 0.4e6, 0.5, 0.4, Factors::None, false},
-    {false, 1, 1.1, 0, false, Pitch::BorePlusDw, 0.35e6, 0.45e6, 0.5, 0.4, Factors::None, false},
-    {false, 1, 1.1, 0, false, Pitch::Mean, 0.55e6, 0.6e6, 0.7, 0.4, Factors::Cylindrical, false},
-    {false, 1, 1.1, 0, false, Pitch::Mean, 0.35e6, 0.46e6, 0.7, 0.4, Factors::Tapered, true},
-    {false, 2, 1.15, 0, false, Pitch::Mean, 0.4e6, 0.5e6, 0.7, 0.4, Factors::Spherical, true},
-    {true, 1, 1.3, 1, false, Pitch::Mean, 0.7e6, 0.6e6, 0.6, 0.6, Factors::None, true},
-    {true, 2, 1.3, 1, false, Pitch::Mean, 0.55e6, 0.5e6, 0.6, 0.6, Factors::None, true},
-    {false, 1, 1.1, 0, false, Pitch::BorePlusDw, 0.3e6, 0.5e6, 0, 0.4, Factors::None, false},
-    {false, 0, 1.1, 0, false, Pitch::OutsideMinusDw, 0, 0, 0.7, 0.4, Factors::None, false},
-    {false, 1, 1.1, 0, false, Pitch::BorePlusDw, 0, 0, 0, 0.4, Factors::None, false},
+    {true, 1, 1.3, false, Pitch::Mean, 1.0e6, 0.7e6, 0.6, 0.6, Factors::None, false},
+    {true, 2, 1.3, true, Pitch::Mean, 0.9e6, 0.6e6, 0.6, 0.6, Factors::SelfAligning, true},
+    {false, 1, 1.0, false, Pitch::BorePlusDw, 0.25e6, 0.4e6, 0.5, 0.4, Factors::None, false},
+    {false, 1, 1.1, false, Pitch::BorePlusDw, 0.35e6, 0.45e6, 0.5, 0.4, Factors::None, false},
+    {false, 1, 1.1, false, Pitch::Mean, 0.55e6, 0.6e6, 0.7, 0.4, Factors::Cylindrical, false},
+    {false, 1, 1.1, false, Pitch::Mean, 0.35e6, 0.46e6, 0.7, 0.4, Factors::Tapered, true},
+    {false, 2, 1.15, false, Pitch::Mean, 0.4e6, 0.5e6, 0.7, 0.4, Factors::Spherical, true},
+    {true, 1, 1.3, false, Pitch::Mean, 0.7e6, 0.6e6, 0.6, 0.6, Factors::None, true},
+    {true, 2, 1.3, false, Pitch::Mean, 0.55e6, 0.5e6, 0.6, 0.6, Factors::None, true},
+    {false, 1, 1.1, false, Pitch::BorePlusDw, 0.3e6, 0.5e6, 0, 0.4, Factors::None, false},
+    {false, 0, 1.1, false, Pitch::OutsideMinusDw, 0, 0, 0.7, 0.4, Factors::None, false},
+    {false, 1, 1.1, false, Pitch::BorePlusDw, 0, 0, 0, 0.4, Factors::None, false},
 };
 
 // Columns a source may give besides the table's fields.
@@ -149,8 +148,8 @@ Values Derive(const TypeRule& r, const RowInputs& in)
         Dpw = in.D - in.Dw;
     const double gamma = in.Dw * CosDeg(in.alpha) / Dpw;
     if (r.ball) {
-        v["C"] = BallC(r.bm, r.fcShare * GrooveBallFc(gamma), rows, in.alpha, Z, in.Dw);
-        v["C0"] = BallC0(r.selfAligningF0 ? SelfAligningF0(gamma) : GrooveBallF0(gamma), rows, Z, in.Dw, in.alpha);
+        v["C"] = BallC(r.bm, r.selfAligning ? SelfAligningFc(gamma) : GrooveBallFc(gamma), rows, in.alpha, Z, in.Dw);
+        v["C0"] = BallC0(r.selfAligning ? SelfAligningF0(gamma) : GrooveBallF0(gamma), rows, Z, in.Dw, in.alpha);
     } else {
         v["C"] = RollerC(r.bm, RollerFc(gamma), rows, in.Lwe, in.alpha, Z, in.Dw);
         v["C0"] = RollerC0(rows, Z, in.Lwe, in.Dw, in.alpha, Dpw);

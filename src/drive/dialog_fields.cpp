@@ -73,6 +73,23 @@ bool ReadField(const std::string& Text, FieldUnit Unit, Real& X)
     return true;
 }
 
+std::string FilledFields::Fill(const std::string& Field, Real X, FieldUnit Unit)
+{
+    std::string text = FormatField(X, Unit);
+    filled_[Field] = {text, X};
+    return text;
+}
+
+bool FilledFields::Read(const std::string& Field, const std::string& Text, FieldUnit Unit, Real& X) const
+{
+    auto it = filled_.find(Field);
+    if (it != filled_.end() && it->second.text == Text) {
+        X = it->second.value;
+        return true;
+    }
+    return ReadField(Text, Unit, X);
+}
+
 void RefuseField(const std::string& Text)
 {
     Ui().Beep();

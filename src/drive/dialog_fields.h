@@ -10,6 +10,7 @@
 #include "foundation/types.h"
 
 #include <functional>
+#include <map>
 #include <string>
 
 namespace kt4::drive::dialogs {
@@ -26,6 +27,24 @@ enum class FieldUnit {
 std::string FormatField(Real X, FieldUnit Unit);
 // X in the program's units (mm, Nm, N); false for a text that is no number.
 bool ReadField(const std::string& Text, FieldUnit Unit, Real& X);
+// What a dialog filled into its fields: the text and the exact value behind
+// it. A field whose text is still the one filled in reads as that value,
+// whatever unit it was shown in; only an edited field is read from its text.
+class FilledFields {
+public:
+    // The text of X for the field, remembered with X.
+    std::string Fill(const std::string& Field, Real X, FieldUnit Unit);
+    // The value of the field showing Text; false for a text that is no number.
+    bool Read(const std::string& Field, const std::string& Text, FieldUnit Unit, Real& X) const;
+
+private:
+    struct Filled {
+        std::string text;
+        Real value = 0;
+    };
+    std::map<std::string, Filled> filled_;
+};
+
 // The dialog layer's box "Ungültige Eingabe "<text>" !".
 void RefuseField(const std::string& Text);
 

@@ -65,6 +65,85 @@ void RollerAndHoleSizes()
         dzw = dR + 2 * exz;
 }
 
+// The inputs a drive cannot have. Each refused value is named in the
+// message list ("x = 0 !", "x < 0 !", or the range it left), all of them at
+// once, before the calculation uses any of them; dR and dzw as step 2 left
+// them (raised to what the bolt and the eccentricity need).
+struct LengthRule {
+    const char* name;
+    const Real* value;
+    bool zeroAllowed; // 0 means "none" (bearing 3 of width 0 is no bearing)
+};
+
+constexpr LengthRule LengthRules[] = {
+    {"dp", &dp, false},       {"dH", &dH, false},       {"bP", &bP, false},
+    {"bH", &bH, false},       {"bs", &bs, false},       {"dz", &dz, false},
+    {"dR", &dR, false},       {"dzw", &dzw, false},     {"dlk", &dlk, false},
+    {"des", &des, false},     {"dHe", &dHe, false},     {"dLkS", &dLkS, false},
+    {"dS", &dS, false},       {"d1", &d1, false},       {"d2", &d2, false},
+    {"dexz", &dexz, false},   {"bLg1", &bLg1, false},   {"deLg1", &deLg1, false},
+    {"bLg45", &bLg45, false}, {"deLg4", &deLg4, false}, {"L1", &L1, false},
+    {"L2", &L2, false},       {"diw", &diw, true},      {"didist", &didist, true},
+    {"cax", &cax, true},      {"diLg3", &diLg3, true},  {"deLg3", &deLg3, true},
+    {"bLg3", &bLg3, true},
+};
+
+struct CountRule {
+    const char* name;
+    const Integer* value;
+    Integer min, max;
+};
+
+constexpr CountRule CountRules[] = {
+    {"nz", &nz, 4, 100}, // bolts or rollers
+    {"ns", &ns, 3, 100}, // housing screws
+};
+
+bool ValidLength(const LengthRule& r)
+{
+    const Real x = *r.value;
+    if (!std::isfinite(x))
+        return Finite({{r.name, x}});
+    if (x > 0 || (x == 0 && r.zeroAllowed))
+        return true;
+    return Fatal(std::string(r.name) + (x == 0 ? " = 0 !" : " < 0 !"));
+}
+
+bool ValidCount(const CountRule& r)
+{
+    const Integer k = *r.value;
+    if (k >= r.min && k <= r.max)
+        return true;
+    const std::string name = r.name;
+    if (k > r.max)
+        return Fatal(name + " > " + std::to_string(r.max) + " !");
+    if (k > 0)
+        return Fatal(name + " < " + std::to_string(r.min) + " !");
+    return Fatal(name + (k == 0 ? " = 0 !" : " < 0 !"));
+}
+
+// The pressure angle lies between 0 and 90 degrees.
+bool ValidAngle()
+{
+    if (!std::isfinite(alpha))
+        return Finite({{"alpha", alpha}});
+    if (alpha >= 90)
+        return Fatal("alpha >= 90 !");
+    if (alpha > 0)
+        return true;
+    return Fatal(alpha == 0 ? "alpha = 0 !" : "alpha < 0 !");
+}
+
+bool ValidInputs()
+{
+    bool valid = true;
+    for (const LengthRule& r : LengthRules)
+        valid = ValidLength(r) && valid;
+    for (const CountRule& r : CountRules)
+        valid = ValidCount(r) && valid;
+    return ValidAngle() && valid;
+}
+
 bool Ratio()
 {
     if (dp - dH == 0) {
@@ -283,7 +362,7 @@ void CalcDrive()
     settings::ClearMessages();
 
     RollerAndHoleSizes();
-    if (!Finite({{"dR", dR}, {"dzw", dzw}, {"exz", exz}}) || !Ratio() ||
+    if (!ValidInputs() || !Finite({{"dR", dR}, {"dzw", dzw}, {"exz", exz}}) || !Ratio() ||
         !Finite({{"i", i}, {"i0", i0}}))
         return;
     WidthsAndTeeth();

@@ -62,20 +62,20 @@ const std::string& DialogFieldTexts::Text(const std::string& Field) const
 void DialogFieldTexts::Load(DriveInputs& v)
 {
     for (const auto& f : fields_)
-        text_[f.name] = dialogs::FormatField(f.value(v), f.unit);
+        text_[f.name] = filled_.Fill(f.name, f.value(v), f.unit);
 }
 
 bool DialogFieldTexts::Read(const std::string& Field, Real& X) const
 {
     auto f = std::find_if(fields_.begin(), fields_.end(), [&](const DialogField& d) { return Field == d.name; });
-    return f != fields_.end() && dialogs::ReadField(Text(Field), f->unit, X);
+    return f != fields_.end() && filled_.Read(Field, Text(Field), f->unit, X);
 }
 
 bool DialogFieldTexts::ReadAll(DriveInputs& v)
 {
     DriveInputs read = v;
     for (const auto& f : fields_) {
-        if (!dialogs::ReadField(Text(f.name), f.unit, f.value(read))) {
+        if (!filled_.Read(f.name, Text(f.name), f.unit, f.value(read))) {
             refused_ = f.name;
             dialogs::RefuseField(Text(f.name));
             return false;

@@ -48,7 +48,8 @@ public:
 
 protected:
     void Load(DriveInputs& V);
-    // The field's value; false when its text is no number.
+    // The field's value (exact while its text is the one Load filled in);
+    // false when its text is no number.
     bool Read(const std::string& Field, Real& X) const;
     // Every field into V, or the refusal box and false with V unchanged.
     bool ReadAll(DriveInputs& V);
@@ -57,6 +58,7 @@ protected:
 
 private:
     std::vector<DialogField> fields_;
+    dialogs::FilledFields filled_;
     std::string refused_;
 };
 

@@ -211,7 +211,12 @@ GeometryDialogModel::GeometryDialogModel() : copy_(CaptureDriveInputs())
 void GeometryDialogModel::Load()
 {
     for (const Field& f : kt4::drive::Fields)
-        text_[f.name] = dialogs::FormatField(Get(copy_, f), f.unit);
+        text_[f.name] = filled_.Fill(f.name, Get(copy_, f), f.unit);
+}
+
+bool GeometryDialogModel::FieldValue(const Field& F, Real& X) const
+{
+    return filled_.Read(F.name, Text(F.name), F.unit, X);
 }
 
 const std::string& GeometryDialogModel::Text(const std::string& Field) const
@@ -245,14 +250,14 @@ bool GeometryDialogModel::Parses(const std::string& Field) const
 {
     const auto* f = FieldNamed(Field);
     Real x = 0;
-    return f && dialogs::ReadField(Text(Field), f->unit, x);
+    return f && FieldValue(*f, x);
 }
 
 void GeometryDialogModel::ReadLenient(DriveInputs& v) const
 {
     for (const Field& f : kt4::drive::Fields) {
         Real x = 0;
-        if (dialogs::ReadField(Text(f.name), f.unit, x))
+        if (FieldValue(f, x))
             Set(v, f, x);
     }
 }
@@ -262,7 +267,7 @@ bool GeometryDialogModel::ReadStrict(DriveInputs& v)
     DriveInputs read = v;
     for (const Field& f : kt4::drive::Fields) {
         Real x = 0;
-        if (!dialogs::ReadField(Text(f.name), f.unit, x)) {
+        if (!FieldValue(f, x)) {
             refused_ = f.name;
             dialogs::RefuseField(Text(f.name));
             return false;

@@ -68,12 +68,15 @@ private:
     void Load();
     void UpdateRatio();
     bool Parses(const std::string& Field) const;
+    // A field's value: exact while its text is the one filled in.
+    bool FieldValue(const Field& F, Real& X) const;
     void ReadLenient(DriveInputs& v) const;
     bool ReadStrict(DriveInputs& v);
     bool StoreAndCalculate();
 
     DriveInputs copy_;
     std::map<std::string, std::string> text_;
+    dialogs::FilledFields filled_;
     std::string ratio_;
     std::string refused_;
 };

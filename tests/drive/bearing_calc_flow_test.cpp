@@ -241,23 +241,25 @@ TEST_F(BearingCalcFlow, ABadSlotLeavesTheOthersComputed)
         BearingCalc(k, 2, 1, 1000, 0, 1500);
     ASSERT_FALSE(settings::CalcErrorFlag);
 
-    // slot 2 loses its bore, slot 3 its oil; the load changes for all
+    // slot 2 loses its bore, slot 3 its oil, slots 4 and 5 their dynamic
+    // rating (unreadable, or typed wrong); the load changes for all
     BearingSlots[2].d = 0;
     BearingSlots[3].nuen = 0;
+    BearingSlots[4].C = 0;
+    BearingSlots[5].C = -14800;
     settings::ClearMessages();
     for (Word k = 1; k <= 5; ++k)
         BearingCalc(k, 2, 1, 2000, 0, 1500);
 
     EXPECT_EQ(Messages(), (std::vector<std::string>{"Fatal  : Wälzlager undefiniert !",
-                                                    "Fatal  : Viskosität Wälzlager 3 !"}));
+                                                    "Fatal  : Viskosität Wälzlager 3 !",
+                                                    "Fatal  : C = 0 ! (Lager 4)", "Fatal  : C < 0 ! (Lager 5)"}));
     EXPECT_TRUE(settings::CalcErrorFlag);
     EXPECT_FALSE(settings::AbortFlag);
-    for (Word k : {1, 4, 5}) {
-        EXPECT_EQ(BearingSlots[k].P, 2000) << k;
-        EXPECT_EQ(BearingSlots[k].L10, 7.4L * 7.4L * 7.4L) << k;
-        EXPECT_GT(BearingSlots[k].Lna, 0) << k;
-    }
-    for (Word k : {2, 3}) {
+    EXPECT_EQ(BearingSlots[1].P, 2000);
+    EXPECT_EQ(BearingSlots[1].L10, 7.4L * 7.4L * 7.4L);
+    EXPECT_GT(BearingSlots[1].Lna, 0);
+    for (Word k : {2, 3, 4, 5}) {
         const auto& b = BearingSlots[k];
         EXPECT_EQ(b.P + b.P0 + b.L10 + b.Lna + b.S + b.S0 + b.Frm + b.FaPerm + b.nue1 + b.nueb +
                       b.kappa + b.Mass,

@@ -194,7 +194,7 @@ TEST_F(GeometryDialogRules, BearingButtonsTakeThePickedBearing)
         picks.push_back({Slot, dKey, Fr, Fa, n});
         auto& b = bearings::BearingSlots[Slot];
         b.Designation = "6205";
-        b.d = 25, b.D = 52, b.B = 15;
+        b.d = 25, b.D = 52, b.B = 15, b.C = 14800;
     };
     CalcDrive();
     {
@@ -374,6 +374,29 @@ TEST_F(DriveDataDialogRules, SecondPreDesignStepInInches)
     ASSERT_TRUE(m.ToggleUnits());
     EXPECT_EQ(m.Text("Edit_dantr"), "12.7");
     EXPECT_EQ(d1, 12.7L) << "the switch stores nothing";
+}
+
+// Fields the user did not edit keep their exact values through the unit
+// switch: switching twice and OK stores what was there.
+TEST_F(DriveDataDialogRules, UnitSwitchTwiceAndOkChangesNothing)
+{
+    T[2] = 25.123456789L;
+    FrShaft[1] = 123.456789L;
+    FrShaft[2] = 98.7654321L;
+    d1 = 8.0123456789L;
+    d2 = 12.0123456789L;
+    dH = 36.0123456789L;
+    CalcDrive();
+    const DriveInputs before = CaptureDriveInputs();
+    DriveDataDialogModel data(DriveDataDialogModel::Kind::DriveData);
+    PreDesign2DialogModel pre2;
+    for (DialogFieldTexts* m : std::initializer_list<DialogFieldTexts*>{&data, &pre2}) {
+        ASSERT_TRUE(m->ToggleUnits());
+        ASSERT_TRUE(m->ToggleUnits());
+        ASSERT_TRUE(m->Ok());
+        CalcDrive(); // the derived speed, shown rounded, is the calculation's again
+        EXPECT_TRUE(CaptureDriveInputs() == before) << m->Fields().front().name;
+    }
 }
 
 } // namespace

@@ -176,7 +176,9 @@ TEST_F(CalcDriveTest, WideBearing3UsesItsOuterDiameterForTorsionOnly)
 
 TEST_F(CalcDriveTest, SameBearingPositionStopsBeforeTheBearings)
 {
-    bLg45 = 0; // empty slots: x5 = x4
+    bearings::BearingSlots[4].B = 4;
+    bearings::BearingSlots[5].B = 4;
+    bLg45 = 4; // x5 = x4
     FrLager[4] = 11;
     SigB[2] = 12;
     CalcDrive();

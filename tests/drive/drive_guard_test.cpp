@@ -75,8 +75,8 @@ const std::vector<Guard>& Guards()
         {"Hole", [] { exz = -3; dzw = 0; }, "Fatal  : dzw = 0 !"},
         {"HoleBelowRoller", [] { exz = -1; dzw = 5; }, "Fatal  : dzw <= dR !"},
         {"ContactLength", [] { bH = 15; }, "Fatal  : bH >= 3 bP !"},
-        {"LeverArms", [] { bH = 0; bLg1 = 0; bLg3 = 0; }, "Fatal  : a+b = 0 !"},
-        {"BearingPositions", [] { bLg45 = 0; }, "Fatal  : L5-L4 = 0 !"},
+        {"LeverArms", [] { bH = 1E-10L; bLg1 = 1E-10L; bLg3 = 0; }, "Fatal  : a+b = 0 !"},
+        {"BearingPositions", [] { bLg45 = 1E-10L; }, "Fatal  : L5-L4 = 0 !"},
         {"EccentricPin", [] { dexz = 0; }, "Fatal  : dexz = 0 !"},
         {"OutputShaft", [] { d2 = 0; }, "Fatal  : d2 = 0 !"},
         {"OutputShaftBore", [] { diShaft2 = 12; }, "Fatal  : di > de ! (output shaft)"},
@@ -116,14 +116,77 @@ TEST_F(DriveTest, GuardLeavesLaterResultsUntouched)
     EXPECT_EQ(MessageTexts[1], "Fatal  : dz = 0 !");
 }
 
-TEST_F(DriveTest, ZeroInputShaftIsReportedButNotFatal)
+// Lengths of 0 or below, counts and the pressure angle outside their
+// range: each named in the list, all at once, nothing calculated. dR and
+// dzw are raised to what the bolt and the eccentricity need before they
+// are checked (see CalcGuard).
+TEST_F(DriveTest, InputsOutsideTheirRangeAreRefusedByName)
 {
-    d1 = 0;
+    struct Length {
+        const char* name;
+        Real* value;
+        bool zeroAllowed;
+    };
+    const Length lengths[] = {
+        {"dp", &dp, false},       {"dH", &dH, false},       {"bP", &bP, false},       {"bH", &bH, false},
+        {"bs", &bs, false},       {"dz", &dz, false},       {"dlk", &dlk, false},     {"des", &des, false},
+        {"dHe", &dHe, false},     {"dLkS", &dLkS, false},   {"dS", &dS, false},       {"d1", &d1, false},
+        {"d2", &d2, false},       {"dexz", &dexz, false},   {"bLg1", &bLg1, false},   {"deLg1", &deLg1, false},
+        {"bLg45", &bLg45, false}, {"deLg4", &deLg4, false}, {"L1", &L1, false},       {"L2", &L2, false},
+        {"diw", &diw, true},      {"didist", &didist, true}, {"cax", &cax, true},     {"diLg3", &diLg3, true},
+        {"deLg3", &deLg3, true},  {"bLg3", &bLg3, true},
+    };
+    struct Case {
+        std::function<void()> input;
+        std::string message; // empty: calculates
+    };
+    std::vector<Case> cases;
+    for (const Length& l : lengths) {
+        const std::string name = l.name;
+        Real* v = l.value;
+        cases.push_back({[v] { *v = 0; }, l.zeroAllowed ? "" : "Fatal  : " + name + " = 0 !"});
+        cases.push_back({[v] { *v = -1; }, "Fatal  : " + name + " < 0 !"});
+    }
+    const std::pair<Integer, const char*> bolts[] = {
+        {4, ""}, {100, ""}, {3, "Fatal  : nz < 4 !"}, {0, "Fatal  : nz = 0 !"}, {-4, "Fatal  : nz < 0 !"},
+        {101, "Fatal  : nz > 100 !"}, {1000000, "Fatal  : nz > 100 !"}};
+    for (const auto& [k, text] : bolts)
+        cases.push_back({[k] { nz = k; }, text});
+    const std::pair<Integer, const char*> screws[] = {
+        {3, ""}, {100, ""}, {2, "Fatal  : ns < 3 !"}, {0, "Fatal  : ns = 0 !"}, {101, "Fatal  : ns > 100 !"}};
+    for (const auto& [k, text] : screws)
+        cases.push_back({[k] { ns = k; }, text});
+    const std::pair<Real, const char*> angles[] = {
+        {89, ""}, {0, "Fatal  : alpha = 0 !"}, {-20, "Fatal  : alpha < 0 !"}, {90, "Fatal  : alpha >= 90 !"},
+        {200, "Fatal  : alpha >= 90 !"}};
+    for (const auto& [a, text] : angles)
+        cases.push_back({[a] { alpha = a; }, text});
+
+    for (const Case& c : cases) {
+        InitDriveData();
+        CalcDrive();
+        const Real pressure = pHertz;
+        c.input();
+        CalcDrive();
+        if (c.message.empty()) {
+            EXPECT_FALSE(CalcErrorFlag) << MessageTexts[1];
+            continue;
+        }
+        EXPECT_TRUE(CalcErrorFlag) << c.message;
+        EXPECT_TRUE(Listed(c.message)) << c.message << ": " << MessageTexts[1];
+        EXPECT_EQ(pHertz, pressure) << c.message; // refused before any step
+    }
+
+    // all reasons at once
+    InitDriveData();
+    dp = -34;
+    nz = 2;
+    alpha = 90;
     CalcDrive();
-    EXPECT_FALSE(CalcErrorFlag);
-    EXPECT_EQ(tau[1], 100000);
-    EXPECT_TRUE(Listed("Fatal  : di > de ! (input shaft)"));
-    EXPECT_TRUE(AllFinite());
+    ASSERT_EQ(MessageCount, 3);
+    EXPECT_EQ(MessageTexts[1], "Fatal  : dp < 0 !");
+    EXPECT_EQ(MessageTexts[2], "Fatal  : nz < 4 !");
+    EXPECT_EQ(MessageTexts[3], "Fatal  : alpha >= 90 !");
 }
 
 TEST_F(DriveTest, NegativeTorqueGivesTheSameContactPressure)

@@ -188,7 +188,8 @@ TEST_F(PreDesign, AHollowWheelOfZeroEndsInTheCalculationsMessage)
     CalcPreDesign(2);
     EXPECT_EQ(i0, 7) << "no 0/0 for the stationary ratio";
     EXPECT_TRUE(settings::CalcErrorFlag);
-    EXPECT_EQ(settings::MessageTexts[1], "dh-dp=0!");
+    EXPECT_EQ(settings::MessageTexts[1], "Fatal  : dp = 0 !");
+    EXPECT_EQ(settings::MessageTexts[2], "Fatal  : dH = 0 !");
 }
 
 } // namespace

@@ -3,10 +3,14 @@
 // calculation, a file that cannot be written, and no private folder left.
 #include "shell_fixture.h"
 
+#include "drive/bearing_types.h"
+#include "drive/drive_calc.h"
 #include "drive/drive_data.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <filesystem>
 #include <sys/wait.h>
@@ -147,6 +151,55 @@ TEST_F(CadBatch, NothingWrittenIsExitOne)
     EXPECT_EQ(Run("test.kt4 /CAD4:01"), 1);
     EXPECT_NE(dir.Get("err.txt").find("file not found"), std::string::npos);
     EXPECT_NE(dir.Get("tmp/kavolt.dxf").find("$EXTMAX"), std::string::npos);
+}
+
+// A design the calculation refuses: its reasons on the error output, exit
+// 1 without a window and no CAD file; a count of a million bolts is
+// refused before anything is done by it.
+TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
+{
+    using namespace drive;
+    const std::pair<std::function<void()>, const char*> designs[] = {
+        {[] { dH = -180; }, "dH < 0 !"},        {[] { dp = 0; }, "dp = 0 !"},
+        {[] { bP = -6; }, "bP < 0 !"},          {[] { bH = -1; }, "bH < 0 !"},
+        {[] { bs = 0; }, "bs = 0 !"},           {[] { dz = -4; }, "dz < 0 !"},
+        {[] { dz = -4; dR = -1; }, "dR < 0 !"}, {[] { exz = -3; dzw = 0; }, "dzw = 0 !"},
+        {[] { dlk = -33; }, "dlk < 0 !"},       {[] { des = 0; }, "des = 0 !"},
+        {[] { dHe = -1; }, "dHe < 0 !"},        {[] { dLkS = 0; }, "dLkS = 0 !"},
+        {[] { dS = -1; }, "dS < 0 !"},          {[] { d1 = 0; }, "d1 = 0 !"},
+        {[] { d2 = -8; }, "d2 < 0 !"},          {[] { dexz = 0; }, "dexz = 0 !"},
+        {[] { bLg1 = -6; }, "bLg1 < 0 !"},      {[] { deLg1 = 0; }, "deLg1 = 0 !"},
+        {[] { bLg45 = -1; }, "bLg45 < 0 !"},    {[] { deLg4 = 0; }, "deLg4 = 0 !"},
+        {[] { L1 = 0; }, "L1 = 0 !"},           {[] { L2 = -1; }, "L2 < 0 !"},
+        {[] { diw = -1; }, "diw < 0 !"},        {[] { didist = -1; }, "didist < 0 !"},
+        {[] { cax = -0.5L; }, "cax < 0 !"},     {[] { diLg3 = -1; }, "diLg3 < 0 !"},
+        {[] { deLg3 = -1; }, "deLg3 < 0 !"},    {[] { bLg3 = -1; }, "bLg3 < 0 !"},
+        {[] { alpha = 0; }, "alpha = 0 !"},     {[] { alpha = 90; }, "alpha >= 90 !"},
+        {[] { nz = 3; }, "nz < 4 !"},           {[] { nz = 1000000; }, "nz > 100 !"},
+        {[] { ns = 2; }, "ns < 3 !"},           {[] { ns = 1000000; }, "ns > 100 !"},
+        {[] {
+             auto& b = bearings::BearingSlots[2];
+             b.Designation = "6205";
+             b.d = 25, b.D = 52, b.B = 15, b.C0 = 7800, b.C = 0;
+         },
+         "C = 0 ! (Lager 2)"},
+    };
+    for (const auto& [design, reason] : designs) {
+        FreshStart();
+        CalcDrive();
+        design();
+        fs::remove(dir.File("refused.kt4"));
+        WriteDefaultProject("refused.kt4");
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Run("refused.kt4 /NOGUI"), 1) << reason;
+        EXPECT_NE(dir.Get("err.txt").find(std::string("Fatal  : ") + reason), std::string::npos)
+            << reason << ": " << dir.Get("err.txt");
+        for (const char* cad : {"/CAD1:01", "/CAD6:03"})
+            EXPECT_EQ(Run(std::string("refused.kt4 ") + cad), 1) << reason << " " << cad;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << reason;
+        EXPECT_FALSE(fs::exists(dir.File("refused.dxf"))) << reason;
+        EXPECT_FALSE(fs::exists(dir.File("refused.stl"))) << reason;
+    }
 }
 
 } // namespace

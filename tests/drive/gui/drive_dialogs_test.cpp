@@ -177,6 +177,47 @@ TEST_F(GeometryDialog, CancelAfterTypingProposalsAndUnitsChangesNothing)
     EXPECT_EQ(settings::UnitSystem, 1) << "the unit system is a setting";
 }
 
+// A field the user did not edit keeps its exact value whatever unit it was
+// shown in; an edited one is read in the unit it was typed in.
+TEST_F(GeometryDialog, UnitSwitchTwiceAndOkChangesNothing)
+{
+    dp = 55.16129L;
+    dH = 57.3L;
+    d1 = 5;
+    bP = 6;
+    bH = 6.35L;
+    alpha = 20.123456789L;
+    for (Real* x : {&dz, &dR, &dzw, &dlk, &des, &dHe, &dLkS, &dS, &d2, &deLg1, &deLg4, &L1, &L2, &didist})
+        *x += 0.0123456789L;
+    CalcDrive();
+    ASSERT_FALSE(settings::CalcErrorFlag);
+    const DriveInputs before = CaptureDriveInputs();
+    {
+        TForm_kt4geo form;
+        form.show();
+        Click(&form, "Button_metric");
+        EXPECT_EQ(Text(&form, "Edit_dantr"), "0.1969");
+        Click(&form, "Button_metric");
+        Click(&form, "Button_ok");
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+    }
+    const DriveInputs after = CaptureDriveInputs();
+    for (const auto& f : GeometryDialogModel::Fields())
+        EXPECT_TRUE(f.real ? before.*f.real == after.*f.real : before.*f.count == after.*f.count) << f.name;
+    EXPECT_TRUE(after == before);
+
+    TForm_kt4geo form;
+    form.show();
+    Click(&form, "Button_metric");
+    Type(&form, "Edit_dantr", "0.25");
+    Click(&form, "Button_metric");
+    EXPECT_EQ(Text(&form, "Edit_dantr"), "6.35");
+    Click(&form, "Button_ok");
+    EXPECT_NEAR(static_cast<double>(d1), 6.35, 1e-12);
+    EXPECT_EQ(dp, before.dp);
+    EXPECT_EQ(bP, before.bP);
+}
+
 TEST_F(GeometryDialog, ATypoOrAnEmptyFieldIsRefusedAndTheDialogStays)
 {
     for (const char* typed : {"abc", ""}) {
@@ -207,7 +248,7 @@ TEST_F(GeometryDialog, BearingButtonWithAScriptedPick)
         }
         auto& b = bearings::BearingSlots[Slot];
         b.Designation = "6203";
-        b.d = 17, b.D = 40, b.B = 12;
+        b.d = 17, b.D = 40, b.B = 12, b.C = 9560;
         b.L10 = Fr; // stands for the slot's calculation
     };
     TForm_kt4geo form;
