@@ -34,6 +34,13 @@ void ClearRemarkLines()
     DokuCount = 0;
 }
 
+void DropLinkedDocuments()
+{
+    DokuCount = 0;
+    for (auto& link : DokuList)
+        link.file.clear();
+}
+
 void WriteDokumenteSection()
 {
     WriteReportLine("Dokumente");

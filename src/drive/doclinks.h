@@ -25,6 +25,10 @@ void InitDocumentLinks();
 // File > New: the three remark lines become empty, DokuCount 0; the links
 // stay.
 void ClearRemarkLines();
+// Another project was read: DokuCount 0 as after File > New, and the links
+// lose their documents, which belonged to the project before (their
+// programs stay).
+void DropLinkedDocuments();
 
 // Appends the "Dokumente" section to the open ReportFile.
 void WriteDokumenteSection();

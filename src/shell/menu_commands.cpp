@@ -60,13 +60,13 @@ void RunForm(const std::function<void()>& Form)
         AbortFlag = true;
 }
 
-// A project that was read is current: the calculation follows at once, so
-// nothing shows the new inputs with the old results.
+// A project that was read (and calculated at once, so nothing shows the
+// new inputs with the old results) is current.
 void AfterRead()
 {
     DataModified = false;
     AddRecentFile(CurrentFileName);
-    Calculate();
+    Count();
 }
 
 } // namespace
@@ -132,7 +132,7 @@ void FileOpenCommand()
 {
     AbortFlag = false;
     AskSaveChanges();
-    if (!AbortFlag && project::ReadDataFile(""))
+    if (!AbortFlag && ReadProject(""))
         AfterRead();
     UpdateWindowCaption();
 }

@@ -51,24 +51,21 @@ private:
     OpenDesign saved_;
 };
 
-// One file's row. Every file starts from the open design's values, so a
-// row depends on its file alone.
-std::vector<std::string> ProjectRow(const std::string& Folder, const std::string& Name,
-                                    const project::ProjectState& Base,
-                                    const drive::DriveSnapshot& BaseDrive)
+// One file's row, as opening the file shows it: it depends on the file
+// alone.
+std::vector<std::string> ProjectRow(const std::string& Folder, const std::string& Name)
 {
     using namespace drive;
     std::vector<std::string> row(ProjectListColumns);
     const std::string path = AddBackslash(Folder) + Name;
     row[0] = Name;
     row[1] = FileDateStr(path);
-    project::ProjectState state = Base;
+    project::ProjectState state;
     std::string version;
     if (!project::ReadProjectScratch(path, state, version)) {
         row[4] = UnreadableText;
         return row;
     }
-    RestoreDrive(BaseDrive);
     project::CommitProject(state);
     CalcDrive();
     const bool failed = CalcErrorFlag;
@@ -167,12 +164,10 @@ std::vector<std::vector<std::string>> ListProjectFiles(const std::string& Folder
     const bool abort = AbortFlag;
     {
         OpenDesignGuard keep;
-        const project::ProjectState base = project::CaptureProject();
-        const drive::DriveSnapshot baseDrive = drive::CaptureDrive();
         const std::string title = OemToDisplay(ProgramTitle) + " -> ";
         for (const auto& name : ProjectFileNames(Folder)) {
             Window().SetCaption(title + name);
-            rows.push_back(ProjectRow(Folder, name, base, baseDrive));
+            rows.push_back(ProjectRow(Folder, name));
         }
     }
     AbortFlag = abort;
@@ -192,12 +187,11 @@ PreviewGrid ProjectListGrid(const std::string& Folder)
 
 bool OpenListedFile(const std::string& Name)
 {
-    if (!project::ReadDataFile(AddBackslash(DataDir) + Name))
+    if (!ReadProject(AddBackslash(DataDir) + Name))
         return false;
     CurrentFileName = fs::path(Name).stem().string();
     FileNameHasDir = false;
     DataModified = false;
-    drive::CalcDrive();
     Window().UpdateErrorMessagesItem();
     UpdateWindowCaption();
     return true;
