@@ -36,8 +36,9 @@ void WriteDokumenteSection();
 // Starts Program with File as its one argument (none when File is empty),
 // without a shell. False, with an error box, when it cannot be started.
 bool ExecLinkProgram(const std::string& Program, const std::string& File);
-// Opens File with the associated program. False, with an error box, when
-// that fails.
+// Opens File with the associated program. False, with the error box
+// "Datei ... kann nicht geöffnet werden !", when there is no such file
+// (nothing is started then) or the opener fails.
 bool ExecLinkFile(const std::string& File);
 
 } // namespace kt4::docu
