@@ -13,6 +13,7 @@ namespace kt4::docu {
 struct DokuRecord {
     std::string program; // a program file name or path
     std::string file;    // a document file name or path
+    bool operator==(const DokuRecord&) const = default;
 };
 constexpr Word DokuMax = 5;
 extern Array1<DokuRecord, DokuMax> DokuList;

@@ -104,6 +104,9 @@ void NewDesignSequence()
 void FileNewCommand()
 {
     AbortFlag = false;
+    // A New cancelled at any step leaves the open design as it was, its
+    // unsaved state included.
+    const OpenDesign before = CaptureOpenDesign();
     AskSaveChanges();
     if (AbortFlag)
         return;
@@ -122,10 +125,14 @@ void FileNewCommand()
         NewDesignSequence();
     else
         Calculate();
-    if (!AbortFlag) {
+    if (AbortFlag) {
+        RestoreOpenDesign(before);
+        UpdateWindowCaption();
         Count();
-        DataModified = true;
+        return;
     }
+    Count();
+    DataModified = true;
 }
 
 void FileOpenCommand()
