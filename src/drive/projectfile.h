@@ -36,9 +36,9 @@ bool ReadDataFile(const std::string& Name);
 // Reads the project file Path into State without asking, showing or
 // changing anything else: State holds what the file holds (the bearing
 // fields it does not carry as in a fresh slot), and Version receives the
-// text of the header's version line without "Version " ("1.1"). False when the
-// file cannot be opened, ends early or holds a line that is no number.
-// AbortFlag stays as it was.
+// text of the header's version line without "Version " ("1.1"). False
+// when the file cannot be opened, ends early or holds a line that is no
+// number. AbortFlag stays as it was.
 bool ReadProjectScratch(const std::string& Path, ProjectState& State, std::string& Version);
 
 // The full name ReadDataFile(Name) reads for a non-empty Name.
