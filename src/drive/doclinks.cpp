@@ -8,6 +8,8 @@
 #include "foundation/strutil.h"
 #include "foundation/ui_service.h"
 
+#include <filesystem>
+
 namespace kt4::docu {
 
 Array1<DokuRecord, DokuMax> DokuList;
@@ -32,6 +34,13 @@ void ClearRemarkLines()
     for (auto& line : settings::RemarkLines)
         line.clear();
     DokuCount = 0;
+}
+
+void DropLinkedDocuments()
+{
+    DokuCount = 0;
+    for (auto& link : DokuList)
+        link.file.clear();
 }
 
 void WriteDokumenteSection()
@@ -64,7 +73,9 @@ bool ExecLinkProgram(const std::string& Program, const std::string& File)
 bool ExecLinkFile(const std::string& File)
 {
     std::string file = TrimBlanks(File);
-    if (!file.empty() && Ui().OpenDocument(file))
+    // a document that is not there is told before any opener starts
+    std::error_code ec;
+    if (!file.empty() && std::filesystem::exists(file, ec) && Ui().OpenDocument(file))
         return true;
     ErrorBox(DisplayToOem("Datei \"" + file + "\" kann nicht geöffnet werden !"));
     return false;

@@ -23,6 +23,7 @@ struct AendRecord {
     std::string date;
     std::string editor;
     std::string description;
+    bool operator==(const AendRecord&) const = default;
 };
 constexpr int AendTextMax = 20;
 constexpr int AendDateMax = 10;
@@ -43,6 +44,7 @@ struct TZeichInfo {
     std::string ReplacementFor, ReplacedBy; // DIN 6771 only
     std::string Date4, Name4; // row 4, release
     std::string ResponsibleDept, DocumentType, DocumentStatus; // ISO 7200 only
+    bool operator==(const TZeichInfo&) const = default;
 };
 extern TZeichInfo ZeichInfo;
 constexpr int ReplacementMax = 15;
@@ -52,6 +54,7 @@ struct ZeichTextRecord {
     Real x = 0, y = 0, h = 0, phi = 0;
     std::string text;
     Integer layer = 0;
+    bool operator==(const ZeichTextRecord&) const = default;
 };
 constexpr Word ZeichTextMax = 8;
 extern Array1<ZeichTextRecord, ZeichTextMax> ZeichTexts;

@@ -172,8 +172,9 @@ void WidthsAndTeeth()
 
 void ShaftBoreAndHousing()
 {
-    if (diLg3 < deLg3)
-        diShaft2 = MinReal(0.8L * d2, (deLg3 + diLg3) / 2 + 0.4L * (deLg3 - diLg3));
+    // Without bearing 3 inside it the output shaft is solid: the bore of an
+    // earlier design does not stay behind.
+    diShaft2 = diLg3 < deLg3 ? MinReal(0.8L * d2, (deLg3 + diLg3) / 2 + 0.4L * (deLg3 - diLg3)) : 0;
     bcase = bLg1 + bH + bsDist + bLg45;
     Ltot = bcase + L1 + L2;
 }

@@ -5,12 +5,14 @@
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
 #include "drive/drive_series.h"
+#include "drive/drive_snapshot.h"
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
 #include "foundation/settings.h"
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace kt4::drive {
 
@@ -50,12 +52,35 @@ bool Pick(Word k, Real d, Real B, Real Fr)
     return Fatal("kein Lager d = " + RealStr(d) + " im Katalog (Lager " + IntStr(k) + ")");
 }
 
-} // namespace
-
-void CalcPreDesign(Integer Step)
+// The messages in the list now.
+std::vector<std::string> Messages()
 {
-    settings::CalcErrorFlag = false;
+    std::vector<std::string> list;
+    for (Word k = 1; k <= settings::MessageCount; ++k)
+        list.push_back(settings::MessageTexts[k]);
+    return list;
+}
+
+// The final calculation starts a list of its own; the messages of the
+// design and its picks stand before its own, each text once.
+void CalculateKeepingMessages()
+{
+    const std::vector<std::string> design = Messages();
+    CalcDrive();
+    const std::vector<std::string> calc = Messages();
+    const bool failed = settings::CalcErrorFlag;
+    const bool abort = settings::AbortFlag;
     settings::ClearMessages();
+    for (const auto* list : {&design, &calc})
+        for (const std::string& text : *list)
+            AddMessage(text);
+    settings::CalcErrorFlag = failed;
+    settings::AbortFlag = abort;
+}
+
+// The design up to the final calculation; false when it stopped.
+bool Design(Integer Step)
+{
     iAbs = std::fabs(iAbs);
     i = -iAbs;
 
@@ -67,12 +92,10 @@ void CalcPreDesign(Integer Step)
         if (FrShaft[2] > 0)
             d2 = ShaftDiameter(0, "d abtr", T[2], FrShaft[2], L2);
     }
-    if (d2 == 0) {
-        Fatal("d output shaft = 0 !");
-        return;
-    }
+    if (d2 == 0)
+        return Fatal("d output shaft = 0 !");
     if (!Pick(4, d2, 0, T[2] * 1000 / d2) || !Pick(5, d2, 0, T[2] * 1000 / d2))
-        return;
+        return false;
     bLg45 = 3 * Slot(4).B;
     deLg4 = Slot(4).D;
     d2 = Slot(4).d;
@@ -86,12 +109,10 @@ void CalcPreDesign(Integer Step)
             d1 = ShaftDiameter(1, "d antr", T[1], FrShaft[1], L1);
     }
     L2 = RoundR(1.5L * d2);
-    if (d1 == 0) {
-        Fatal("d input shaft = 0 !");
-        return;
-    }
+    if (d1 == 0)
+        return Fatal("d input shaft = 0 !");
     if (!Pick(1, d1, 0, T[1] * 1000 / d1))
-        return;
+        return false;
     bLg1 = Slot(1).B;
     deLg1 = Slot(1).D;
     d1 = Slot(1).d;
@@ -111,18 +132,16 @@ void CalcPreDesign(Integer Step)
         dexz = NextStdDiameter(1, d1 + 2 * exz);
         diLg3 = d1;
     }
-    if (dexz == 0) {
-        Fatal("d ecc = 0 !");
-        return;
-    }
+    if (dexz == 0)
+        return Fatal("d ecc = 0 !");
     if (!Pick(2, dexz, 1.1L * StdBearingWidth(dexz), T[1] * 1000 / d1))
-        return;
+        return false;
     bP = Slot(2).B;
     bH = bP + cax;
     diw = Slot(2).D;
     dexz = Slot(2).d;
     if (!Pick(3, diLg3, 0, T[1] * 1000 / diLg3))
-        return;
+        return false;
     bLg3 = Slot(3).B;
     deLg3 = Slot(3).D;
     diLg3 = Slot(3).d;
@@ -144,7 +163,22 @@ void CalcPreDesign(Integer Step)
     des = RoundR(4 * exz + dlk + dR + 0.5L);
     bs = MaxReal(1.2L * bP, 1.6L * bLg3);
     diShaft1 = 0;
-    CalcDrive();
+    return true;
+}
+
+} // namespace
+
+void CalcPreDesign(Integer Step)
+{
+    settings::CalcErrorFlag = false;
+    settings::ClearMessages();
+    // One transaction: a design that stops leaves the drive and its slots
+    // as they were; its message stays in the list.
+    const DriveSnapshot before = CaptureDrive();
+    if (Design(Step))
+        CalculateKeepingMessages();
+    else
+        RestoreDrive(before);
 }
 
 } // namespace kt4::drive

@@ -157,6 +157,8 @@ ProjectState CaptureProject()
 
 void CommitProject(const ProjectState& State)
 {
+    // What the file does not carry starts where a fresh program starts.
+    InitDriveData();
     settings::RemarkLines = State.remarks;
     docu::ZeichNr = State.zeichNr;
     docu::ZeichName = State.zeichName;
@@ -193,6 +195,7 @@ void ReadProjectBody(LineReader& In, ProjectState& State)
     In.Text(State.zeichName);
     In.Text(State.zeichName2);
     ReadDriveBlock(In, State, 0);
+    State.slots.fill(WaelzLagerTyp{});
     for (Word k = 1; k <= 4; ++k)
         ReadBearingRecord(In, State.slots[k]);
     ReadDriveBlock(In, State, 1);

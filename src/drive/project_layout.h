@@ -28,7 +28,10 @@ struct ProjectState {
 
 // The present globals.
 ProjectState CaptureProject();
-// Puts State into the globals.
+// Puts State into the globals as the project just read. Every drive value
+// the file does not carry (the results, the ratio, the bores of the
+// shafts, the third entries of P, n and T) takes its start value first, so
+// what follows depends on State alone, whatever was open before.
 void CommitProject(const ProjectState& State);
 
 // Writes the file's lines (after the seven-line header) to ReportFile.
@@ -61,7 +64,8 @@ private:
 };
 
 // Reads the file's lines after the header block's first four lines into
-// State (whose bearing fields that the file does not carry stay as they are).
+// State. Each slot starts as a fresh one, so the bearing fields the file
+// does not carry (Z, Rows, Dw) take a fresh slot's values.
 void ReadProjectBody(LineReader& In, ProjectState& State);
 
 // One bearing record; Label is the number after "Lager ".

@@ -125,7 +125,7 @@ bool ReadDataFile(const std::string& Name)
     if (!IsReadableFile(full))
         return ReadFailed("Datei " + full + " nicht gefunden oder kein Zugriffsrecht !");
 
-    ProjectState state = CaptureProject();
+    ProjectState state;
     LineReader in;
     std::string version;
     if (!ReadWhole(full, state, in, version))

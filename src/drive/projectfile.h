@@ -6,6 +6,10 @@
 // the file is read whole into a scratch copy, and the globals change only
 // when it was read without error; otherwise the present project stays as
 // it is and the user is told why.
+//
+// A project's results depend on its file alone: a read gives every value
+// the file does not carry its start value (CommitProject), so a file gives
+// the same design whatever was open before.
 #pragma once
 
 #include <string>
@@ -30,11 +34,11 @@ bool WriteDataFile(const std::string& Name);
 bool ReadDataFile(const std::string& Name);
 
 // Reads the project file Path into State without asking, showing or
-// changing anything else: State starts as the caller passes it (what the
-// file does not carry keeps its value), and Version receives the text of
-// the header's version line without "Version " ("1.1"). False when the
-// file cannot be opened, ends early or holds a line that is no number.
-// AbortFlag stays as it was.
+// changing anything else: State holds what the file holds (the bearing
+// fields it does not carry as in a fresh slot), and Version receives the
+// text of the header's version line without "Version " ("1.1"). False
+// when the file cannot be opened, ends early or holds a line that is no
+// number. AbortFlag stays as it was.
 bool ReadProjectScratch(const std::string& Path, ProjectState& State, std::string& Version);
 
 // The full name ReadDataFile(Name) reads for a non-empty Name.

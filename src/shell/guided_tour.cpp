@@ -1,5 +1,8 @@
 #include "shell/guided_tour.h"
 
+#include "drive/bearing_types.h"
+#include "drive/doclinks.h"
+#include "drive/docu_data.h"
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
 #include "foundation/codepage.h"
@@ -106,6 +109,14 @@ void RunGuidedTour()
     CurrentFileName.clear();
     FileNameHasDir = false;
     UpdateWindowCaption();
+    // The demo drive alone: no bearing, text or documentation of the
+    // project before stays with it.
+    bearings::InitBearingSlots();
+    DropProjectDocumentation();
+    docu::ClearRemarkLines();
+    docu::ZeichNr.clear();
+    docu::ZeichName.clear();
+    docu::ZeichName2.clear();
     drive::LoadDemoDriveData();
     drive::CalcDrive();
     Window().UpdateErrorMessagesItem();

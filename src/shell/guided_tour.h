@@ -1,6 +1,8 @@
-// Help > Demo: the guided tour. It loads the tour's example drive and runs
-// the main commands one after the other, each introduced by a step text
-// of the tour script (foundation/tour.h) in a box with OK and Cancel.
+// Help > Demo: the guided tour. It starts a new design from fresh bearing
+// slots and empty texts and documentation, loads the tour's example drive,
+// and runs the main commands one after the other, each introduced by a
+// step text of the tour script (foundation/tour.h) in a box with OK and
+// Cancel.
 // While it runs, DemoRunning is set, and the dialogs that test it close by
 // themselves. Cancel anywhere asks "Demomodus beenden ?": Yes ends the
 // tour, No goes on with the next step.

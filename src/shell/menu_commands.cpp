@@ -60,13 +60,13 @@ void RunForm(const std::function<void()>& Form)
         AbortFlag = true;
 }
 
-// A project that was read is current: the calculation follows at once, so
-// nothing shows the new inputs with the old results.
+// A project that was read (and calculated at once, so nothing shows the
+// new inputs with the old results) is current.
 void AfterRead()
 {
     DataModified = false;
     AddRecentFile(CurrentFileName);
-    Calculate();
+    Count();
 }
 
 } // namespace
@@ -104,6 +104,9 @@ void NewDesignSequence()
 void FileNewCommand()
 {
     AbortFlag = false;
+    // A New cancelled at any step leaves the open design as it was, its
+    // unsaved state included.
+    const OpenDesign before = CaptureOpenDesign();
     AskSaveChanges();
     if (AbortFlag)
         return;
@@ -122,17 +125,21 @@ void FileNewCommand()
         NewDesignSequence();
     else
         Calculate();
-    if (!AbortFlag) {
+    if (AbortFlag) {
+        RestoreOpenDesign(before);
+        UpdateWindowCaption();
         Count();
-        DataModified = true;
+        return;
     }
+    Count();
+    DataModified = true;
 }
 
 void FileOpenCommand()
 {
     AbortFlag = false;
     AskSaveChanges();
-    if (!AbortFlag && project::ReadDataFile(""))
+    if (!AbortFlag && ReadProject(""))
         AfterRead();
     UpdateWindowCaption();
 }

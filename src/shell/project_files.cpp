@@ -1,5 +1,7 @@
 #include "shell/project_files.h"
 
+#include "drive/doclinks.h"
+#include "drive/docu_data.h"
 #include "drive/drive_calc.h"
 #include "drive/projectfile.h"
 #include "foundation/codepage.h"
@@ -75,6 +77,21 @@ void AskSaveChanges()
     }
 }
 
+void DropProjectDocumentation()
+{
+    docu::ResetDocuData();
+    docu::DropLinkedDocuments();
+}
+
+bool ReadProject(const std::string& Name)
+{
+    if (!project::ReadDataFile(Name))
+        return false;
+    DropProjectDocumentation();
+    drive::CalcDrive();
+    return true;
+}
+
 void OpenRecentFile(int K)
 {
     using namespace settings;
@@ -87,12 +104,11 @@ void OpenRecentFile(int K)
     std::string entry = RecentFiles[K];
     std::error_code ec;
     if (fs::exists(entry, ec)) {
-        if (project::ReadDataFile(entry)) {
+        if (ReadProject(entry)) {
             fs::path p(entry);
             CurrentFileName = p.stem().string();
             DataDir = p.parent_path().string();
             FileNameHasDir = false;
-            drive::CalcDrive();
             AddRecentFile(CurrentFileName);
             DataModified = false;
             Window().UpdateErrorMessagesItem();

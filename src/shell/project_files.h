@@ -19,6 +19,16 @@ bool SaveFile(const std::string& Name);
 // keeps it and sets AbortFlag.
 void AskSaveChanges();
 
+// Reads Name (an empty name asks with the open dialog) as the open
+// project and calculates it. The documentation of the project before goes
+// with it: revisions, title block and free texts as File > New drops them,
+// and the documents of the links (DropProjectDocumentation). False, with
+// nothing changed, when the file was not read.
+bool ReadProject(const std::string& Name);
+// Revisions, title block and free texts as File > New leaves them, and
+// links without their documents.
+void DropProjectDocumentation();
+
 // Opens entry K of the recent-file list. The current project changes only
 // when the file was read; the drive is then calculated. A listed file
 // that is gone is removed from the list with a message.

@@ -51,24 +51,21 @@ private:
     OpenDesign saved_;
 };
 
-// One file's row. Every file starts from the open design's values, so a
-// row depends on its file alone.
-std::vector<std::string> ProjectRow(const std::string& Folder, const std::string& Name,
-                                    const project::ProjectState& Base,
-                                    const drive::DriveSnapshot& BaseDrive)
+// One file's row, as opening the file shows it: it depends on the file
+// alone.
+std::vector<std::string> ProjectRow(const std::string& Folder, const std::string& Name)
 {
     using namespace drive;
     std::vector<std::string> row(ProjectListColumns);
     const std::string path = AddBackslash(Folder) + Name;
     row[0] = Name;
     row[1] = FileDateStr(path);
-    project::ProjectState state = Base;
+    project::ProjectState state;
     std::string version;
     if (!project::ReadProjectScratch(path, state, version)) {
         row[4] = UnreadableText;
         return row;
     }
-    RestoreDrive(BaseDrive);
     project::CommitProject(state);
     CalcDrive();
     const bool failed = CalcErrorFlag;
@@ -135,6 +132,14 @@ OpenDesign CaptureOpenDesign()
     d.zeichNr = docu::ZeichNr;
     d.zeichName = docu::ZeichName;
     d.zeichName2 = docu::ZeichName2;
+    d.revisions = docu::AendList;
+    d.revisionCount = docu::AendCount;
+    d.titleBlock = docu::ZeichInfo;
+    d.freeTexts = docu::ZeichTexts;
+    d.freeTextCount = docu::ZeichTextCount;
+    d.freeTextMode = docu::ZeichTextMode;
+    d.links = docu::DokuList;
+    d.linkCount = docu::DokuCount;
     d.messageCount = MessageCount;
     d.messages.assign(MessageTexts.begin(), MessageTexts.end());
     d.calcError = CalcErrorFlag;
@@ -152,6 +157,14 @@ void RestoreOpenDesign(const OpenDesign& D)
     docu::ZeichNr = D.zeichNr;
     docu::ZeichName = D.zeichName;
     docu::ZeichName2 = D.zeichName2;
+    docu::AendList = D.revisions;
+    docu::AendCount = D.revisionCount;
+    docu::ZeichInfo = D.titleBlock;
+    docu::ZeichTexts = D.freeTexts;
+    docu::ZeichTextCount = D.freeTextCount;
+    docu::ZeichTextMode = D.freeTextMode;
+    docu::DokuList = D.links;
+    docu::DokuCount = D.linkCount;
     MessageCount = D.messageCount;
     std::copy(D.messages.begin(), D.messages.end(), MessageTexts.begin());
     CalcErrorFlag = D.calcError;
@@ -167,12 +180,10 @@ std::vector<std::vector<std::string>> ListProjectFiles(const std::string& Folder
     const bool abort = AbortFlag;
     {
         OpenDesignGuard keep;
-        const project::ProjectState base = project::CaptureProject();
-        const drive::DriveSnapshot baseDrive = drive::CaptureDrive();
         const std::string title = OemToDisplay(ProgramTitle) + " -> ";
         for (const auto& name : ProjectFileNames(Folder)) {
             Window().SetCaption(title + name);
-            rows.push_back(ProjectRow(Folder, name, base, baseDrive));
+            rows.push_back(ProjectRow(Folder, name));
         }
     }
     AbortFlag = abort;
@@ -192,12 +203,11 @@ PreviewGrid ProjectListGrid(const std::string& Folder)
 
 bool OpenListedFile(const std::string& Name)
 {
-    if (!project::ReadDataFile(AddBackslash(DataDir) + Name))
+    if (!ReadProject(AddBackslash(DataDir) + Name))
         return false;
     CurrentFileName = fs::path(Name).stem().string();
     FileNameHasDir = false;
     DataModified = false;
-    drive::CalcDrive();
     Window().UpdateErrorMessagesItem();
     UpdateWindowCaption();
     return true;

@@ -5,6 +5,8 @@
 // closing it leaves the open design exactly as it was.
 #pragma once
 
+#include "drive/doclinks.h"
+#include "drive/docu_data.h"
 #include "drive/drive_snapshot.h"
 #include "foundation/types.h"
 #include "shell/preview_grid.h"
@@ -38,13 +40,22 @@ std::vector<std::vector<std::string>> ListProjectFiles(const std::string& Folder
 PreviewGrid ProjectListGrid(const std::string& Folder);
 
 // Everything of the open design that reading and calculating another file
-// can touch: inputs, results and bearing slots, project texts, the message
-// list with CalcErrorFlag, the current file's name and folder, and
-// DataModified.
+// or a new design can touch: inputs, results and bearing slots, project
+// texts, the documentation (revisions, title block, free texts, document
+// links), the message list with CalcErrorFlag, the current file's name and
+// folder, and DataModified.
 struct OpenDesign {
     drive::DriveSnapshot drive;
     std::array<std::string, 3> remarks;
     std::string zeichNr, zeichName, zeichName2;
+    Array1<docu::AendRecord, docu::AendMax> revisions;
+    Word revisionCount = 0;
+    docu::TZeichInfo titleBlock;
+    Array1<docu::ZeichTextRecord, docu::ZeichTextMax> freeTexts;
+    Word freeTextCount = 0;
+    Integer freeTextMode = 0;
+    Array1<docu::DokuRecord, docu::DokuMax> links;
+    Word linkCount = 0;
     Word messageCount = 0;
     std::vector<std::string> messages;
     bool calcError = false;

@@ -391,17 +391,29 @@ TEST_F(DocuTest, ExecProgPassesTheFileAsOneArgument)
     EXPECT_EQ(ui->started[0], (std::vector<std::string>{"notepad.exe", file}));
     EXPECT_TRUE(ExecLinkProgram("write.exe", "")); // an empty file: no argument
     EXPECT_EQ(ui->started[1], std::vector<std::string>{"write.exe"});
-    EXPECT_TRUE(ExecLinkFile(file));
-    EXPECT_EQ(ui->opened, std::vector<std::string>{file});
+    const std::string document = dir.File("mein bericht; rm -rf x.txt");
+    dir.Put("mein bericht; rm -rf x.txt", "x");
+    EXPECT_TRUE(ExecLinkFile(document));
+    EXPECT_EQ(ui->opened, std::vector<std::string>{document});
 }
 
 TEST_F(DocuTest, FailedStartsAreReported)
 {
-    ui->fail = true;
-    EXPECT_FALSE(ExecLinkProgram("fehlt.exe", "a.txt"));
+    // a missing document: told, and no opener starts
     EXPECT_FALSE(ExecLinkFile("/nirgends/a.txt"));
     EXPECT_FALSE(ExecLinkFile("")); // nothing to open
-    EXPECT_EQ(Logged("error").size(), 3u);
+    EXPECT_TRUE(ui->opened.empty());
+    auto errors = Logged("error");
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_NE(errors[0].find("Datei \"/nirgends/a.txt\" kann nicht ge"), std::string::npos) << errors[0];
+
+    ui->fail = true;
+    EXPECT_FALSE(ExecLinkProgram("fehlt.exe", "a.txt"));
+    dir.Put("da.txt", "x");
+    EXPECT_FALSE(ExecLinkFile(dir.File("da.txt"))); // the opener fails: told the same way
+    errors = Logged("error");
+    ASSERT_EQ(errors.size(), 4u);
+    EXPECT_NE(errors[3].find("da.txt\" kann nicht ge"), std::string::npos) << errors[3];
 }
 
 // With the real starter: a file name full of shell characters reaches the

@@ -20,6 +20,7 @@ class CalcDriveTest : public DriveTest {};
 // The default drive, every bearing slot empty.
 TEST_F(CalcDriveTest, ScenarioADimensionsAndRatio)
 {
+    diShaft2 = 12; // the bore of an earlier design
     CalcDrive();
     EXPECT_FALSE(CalcErrorFlag);
     EXPECT_EQ(MessageCount, 0); // |i| = 17: no warning
@@ -36,7 +37,7 @@ TEST_F(CalcDriveTest, ScenarioADimensionsAndRatio)
     EXPECT_EQ(bPOver, 5.5L);
     EXPECT_EQ(bcase, 22.5L);
     EXPECT_EQ(Ltot, 48.5L);
-    EXPECT_EQ(diShaft2, 0); // no bearing 3: bore unchanged
+    EXPECT_EQ(diShaft2, 0); // no bearing 3: a solid shaft
 }
 
 TEST_F(CalcDriveTest, ScenarioADriveValues)

@@ -79,7 +79,6 @@ const std::vector<Guard>& Guards()
         {"BearingPositions", [] { bLg45 = 1E-10L; }, "Fatal  : L5-L4 = 0 !"},
         {"EccentricPin", [] { dexz = 0; }, "Fatal  : dexz = 0 !"},
         {"OutputShaft", [] { d2 = 0; }, "Fatal  : d2 = 0 !"},
-        {"OutputShaftBore", [] { diShaft2 = 12; }, "Fatal  : di > de ! (output shaft)"},
     };
     return list;
 }

@@ -9,6 +9,7 @@
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
 #include "drive/drive_series.h"
+#include "drive/drive_snapshot.h"
 #include "drive/predesign.h"
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <set>
 
 namespace kt4::drivetest {
 namespace {
@@ -67,6 +69,19 @@ protected:
             EXPECT_TRUE(std::isfinite(static_cast<double>(Slot(k).L10)) && Slot(k).L10 > 0) << "slot " << k;
             EXPECT_TRUE(std::isfinite(static_cast<double>(Slot(k).Lna)) && Slot(k).Lna > 0) << "slot " << k;
         }
+    }
+
+    // The deep-groove catalogue without the rows of bore d, in Folder, as
+    // the catalogue folder.
+    static void CatalogueWithout(Real d, const std::string& Folder)
+    {
+        std::ifstream in(std::string(KT4_CATALOGUE_SOURCES) + "/rikula.csv");
+        std::string csv;
+        for (std::string line; std::getline(in, line);)
+            if (line.substr(line.find(',') + 1, RealStr(d).size() + 1) != RealStr(d) + ",") // the bore column
+                csv += line + "\n";
+        WriteTestCatalogue(DeepGrooveBall, csv, Folder);
+        settings::DbfDir = Folder;
     }
 
     std::unique_ptr<CatalogueAccess> access;
@@ -152,14 +167,8 @@ TEST_F(PreDesign, SmallInputShaftPutsTheEccentricPinOutsideIt)
 TEST_F(PreDesign, ABoreTheCatalogueLacksEndsTheDesignBeforeTheCalculation)
 {
     // Without bore 25: slot 4 keeps its bearing of another bore.
-    std::ifstream in(std::string(KT4_CATALOGUE_SOURCES) + "/rikula.csv");
-    std::string csv;
-    for (std::string line; std::getline(in, line);)
-        if (line.substr(line.find(',') + 1, 3) != "25,") // the bore column
-            csv += line + "\n";
     testing::ScratchDir dir;
-    WriteTestCatalogue(DeepGrooveBall, csv, dir.Path());
-    settings::DbfDir = dir.Path();
+    CatalogueWithout(25, dir.Path());
     bearings::BearingSlots[4].d = 40;
     bearings::BearingSlots[4].Designation = "6208";
     d2 = 25;
@@ -177,6 +186,54 @@ TEST_F(PreDesign, ABoreTheCatalogueLacksEndsTheDesignBeforeTheCalculation)
     CalcPreDesign(2);
     EXPECT_EQ(settings::MessageTexts[1], "Fatal  : kein Lager d = 25 im Katalog (Lager 4)");
     EXPECT_EQ(FtGear, -1);
+}
+
+// A pick that fails late, after shafts, wheels and three slots were
+// designed: the design stops as if it had not begun, the reason in the list.
+TEST_F(PreDesign, APickThatFailsLeavesTheDriveAsItWas)
+{
+    d2 = 25;
+    d1 = 12;
+    dH = 95;
+    iAbs = 20;
+    CalcDrive();
+    const DriveSnapshot before = CaptureDrive();
+    CalcPreDesign(2);
+    const Real eccentric = Slot(2).d;
+    ASSERT_TRUE(eccentric != d1 && eccentric != d2) << eccentric;
+
+    RestoreDrive(before);
+    testing::ScratchDir dir;
+    CatalogueWithout(eccentric, dir.Path());
+    CalcPreDesign(2);
+    EXPECT_TRUE(settings::CalcErrorFlag);
+    ASSERT_EQ(settings::MessageCount, 1);
+    EXPECT_EQ(settings::MessageTexts[1], "Fatal  : kein Lager d = " + RealStr(eccentric) + " im Katalog (Lager 2)");
+    const DriveSnapshot after = CaptureDrive();
+    EXPECT_TRUE(after.reals == before.reals);
+    EXPECT_TRUE(after.integers == before.integers);
+    for (Word k = 1; k <= 5; ++k)
+        EXPECT_TRUE(after.bearingSlots[k] == before.bearingSlots[k]) << "slot " << k;
+}
+
+// The design's own messages stand beside those of the final calculation.
+TEST_F(PreDesign, TheDesignsMessagesStayAfterTheCalculation)
+{
+    T[1] = -1;
+    T[2] = -25;
+    CalcPreDesign(0);
+    std::vector<std::string> list(&settings::MessageTexts[1], &settings::MessageTexts[1] + settings::MessageCount);
+    ASSERT_GE(list.size(), 2u);
+    EXPECT_EQ(list[0], "d abtr (pow)");
+    EXPECT_EQ(list[1], "d antr (pow)");
+    EXPECT_EQ(std::set<std::string>(list.begin(), list.end()).size(), list.size()) << "each text once";
+    EXPECT_FALSE(settings::CalcErrorFlag);
+    EXPECT_GT(Slot(4).L10, 0) << "calculated";
+
+    // a second design gives the same list, not a longer one
+    CalcPreDesign(0);
+    EXPECT_EQ(std::vector<std::string>(&settings::MessageTexts[1], &settings::MessageTexts[1] + settings::MessageCount),
+              list);
 }
 
 TEST_F(PreDesign, AHollowWheelOfZeroEndsInTheCalculationsMessage)

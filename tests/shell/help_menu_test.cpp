@@ -2,7 +2,12 @@
 // clean-up when the program closes.
 #include "shell_fixture.h"
 
+#include "drive/bearing_types.h"
+#include "drive/doclinks.h"
+#include "drive/docu_data.h"
+#include "drive/drive_calc.h"
 #include "drive/drive_data.h"
+#include "drive/drive_snapshot.h"
 #include "foundation/private_temp.h"
 #include "shell/about_box.h"
 #include "shell/exit_cleanup.h"
@@ -157,6 +162,41 @@ TEST_F(Tour, UnsavedInputIsAskedAboutFirst)
     EXPECT_TRUE(Shown().empty());
     EXPECT_EQ(CurrentFileName, "named");
     EXPECT_EQ(drive::dp, 41);
+}
+
+// The tour's first step shows the demo drive alone, as a fresh program
+// calculates it: fresh slots, no texts, no documentation of the project
+// before.
+TEST_F(Tour, StartsFromFreshSlotsAndTexts)
+{
+    drive::LoadDemoDriveData();
+    drive::CalcDrive();
+    const drive::DriveSnapshot demo = drive::CaptureDrive();
+    const docu::TZeichInfo titleBlock = docu::ZeichInfo;
+
+    bearings::BearingSlots[1].Designation = "NU 309";
+    bearings::BearingSlots[1].d = 45;
+    bearings::BearingSlots[4].Designation = "6009";
+    RemarkLines = {"alt", "alt", "alt"};
+    docu::ZeichNr = "A-1";
+    docu::ZeichName = "altes Getriebe";
+    docu::ZeichName2 = "zwei";
+    docu::AendCount = 2;
+    docu::ZeichInfo.Name3 = "Normpruefer";
+    docu::ZeichTextCount = 1;
+    docu::DokuList[2].file = "/docs/alt.pdf";
+    DataModified = false;
+    ui->Script("<cancel>"); // the first step ends the tour
+    RunGuidedTour();
+    EXPECT_TRUE(drive::CaptureDrive() == demo); // the slots as well
+    EXPECT_EQ(bearings::BearingSlots[1].Designation, "");
+    EXPECT_EQ(RemarkLines, (std::array<std::string, 3>{}));
+    EXPECT_EQ(docu::ZeichNr + docu::ZeichName + docu::ZeichName2, "");
+    EXPECT_EQ(docu::AendCount, 0);
+    EXPECT_EQ(docu::ZeichTextCount, 0);
+    EXPECT_EQ(docu::ZeichInfo.Name3, "");
+    EXPECT_EQ(docu::ZeichInfo.Date1, titleBlock.Date1);
+    EXPECT_EQ(docu::DokuList[2].file, "");
 }
 
 TEST_F(Tour, MissingScriptStillEnds)

@@ -1,8 +1,15 @@
 #include "shell_fixture.h"
 
+#include "drive/bearing_types.h"
+#include "drive/doclinks.h"
 #include "drive/docu_data.h"
+#include "drive/docu_forms.h"
+#include "drive/drive_calc.h"
 #include "drive/drive_data.h"
 #include "shell/menu_commands.h"
+#include "shell/project_files.h"
+#include "shell/project_list.h"
+#include "shell/recent_files.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -14,7 +21,34 @@ namespace {
 
 using namespace settings;
 
-class MenuCommands : public shelltest::ShellTest {};
+class MenuCommands : public shelltest::ShellTest {
+protected:
+    void TearDown() override
+    {
+        FormServices() = MenuForms{};
+        docu::Forms = docu::DocuForms{};
+        shelltest::ShellTest::TearDown();
+    }
+
+    // A design of its own: a bearing, texts, documentation of every kind,
+    // results and messages.
+    static void EnterDesign(const std::string& Tag)
+    {
+        drive::dp = 40;
+        bearings::BearingSlots[2].Designation = "6204";
+        bearings::BearingSlots[2].d = 20;
+        RemarkLines = {"Bemerkung " + Tag, "", ""};
+        docu::ZeichName = "Getriebe " + Tag;
+        docu::AendCount = 1;
+        docu::AendList[1] = {"Nur fuer " + Tag, "2024-03-05", "mm", "Bohrung"};
+        docu::ZeichInfo.Name2 = "Pruefer " + Tag;
+        docu::ZeichTextCount = 1;
+        docu::ZeichTexts[1].text = "Freitext " + Tag;
+        docu::DokuList[1].file = "/docs/" + Tag + ".pdf";
+        drive::CalcDrive();
+        AddMessage("Warnung: " + Tag);
+    }
+};
 
 TEST_F(MenuCommands, OpenReadsCalculatesAndRemembersTheFile)
 {
@@ -81,6 +115,97 @@ TEST_F(MenuCommands, NewStartsFromTheDefaultsAfterTheSaveQuestion)
     EXPECT_EQ(drive::dp, 45);
 }
 
+TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
+{
+    EnterDesign("b1");
+    CurrentFileName = "offen";
+    DataModified = true;
+    const OpenDesign before = CaptureOpenDesign();
+    // each step changes the design; step CancelAt is cancelled
+    int step = 0, cancelAt = 0;
+    auto form = [&] {
+        if (step++ == cancelAt)
+            AbortFlag = true;
+        else
+            drive::dH += 1;
+    };
+    MenuForms& f = FormServices();
+    f.preDesign = f.preDesign2 = f.geometry = f.driveData = form;
+    f.calcPreDesign = [](int) {
+        bearings::BearingSlots[4].Designation = "6002";
+        drive::CalcDrive();
+    };
+    docu::Forms.projectTexts = [&] {
+        form();
+        docu::ZeichName = "neu";
+        return !AbortFlag;
+    };
+    for (cancelAt = 0; cancelAt < 5; ++cancelAt) {
+        step = 0;
+        ui->Script("no"); // the save question: the changes may go
+        FileNewCommand();
+        EXPECT_TRUE(AbortFlag);
+        EXPECT_EQ(step, cancelAt + 1);
+        EXPECT_TRUE(CaptureOpenDesign() == before) << "cancelled at step " << cancelAt;
+        EXPECT_EQ(drive::dp, 40);
+        EXPECT_EQ(CurrentFileName, "offen");
+        EXPECT_TRUE(DataModified); // still unsaved
+    }
+    // to its end: the new design, calculated
+    cancelAt = -1;
+    ui->Script("no");
+    FileNewCommand();
+    EXPECT_FALSE(AbortFlag);
+    EXPECT_TRUE(CurrentFileName.empty());
+    EXPECT_EQ(docu::AendCount, 0);
+    EXPECT_EQ(bearings::BearingSlots[4].Designation, "6002");
+    EXPECT_EQ(drive::dH, 36 + 5);
+    EXPECT_EQ(drive::i, drive::dp / (drive::dp - drive::dH));
+    EXPECT_TRUE(DataModified);
+}
+
+// Open, a recent file and the project list read another project; none
+// keeps the documentation of the one before, and its sibling files carry
+// none of it.
+TEST_F(MenuCommands, ReadingAnotherProjectDropsTheDocumentation)
+{
+    drive::dp = 33;
+    const std::string other = WriteDefaultProject("other.kt4");
+    const std::vector<std::function<void()>> reads = {
+        [&] {
+            ui->Script(other);
+            FileOpenCommand();
+        },
+        [&] {
+            RecentFiles[1] = other;
+            OpenRecentFile(1);
+        },
+        [&] { EXPECT_TRUE(OpenListedFile("other.kt4")); },
+    };
+    for (std::size_t k = 0; k < reads.size(); ++k) {
+        EnterDesign("b1");
+        DataModified = false;
+        reads[k]();
+        EXPECT_FALSE(AbortFlag) << k;
+        EXPECT_EQ(drive::dp, 33) << k;
+        EXPECT_EQ(docu::AendCount, 0) << k;
+        EXPECT_EQ(docu::ZeichTextCount, 0) << k;
+        EXPECT_TRUE(docu::ZeichInfo.Name2.empty()) << k;
+        EXPECT_TRUE(docu::DokuList[1].file.empty()) << k;
+        EXPECT_EQ(docu::DokuList[1].program, "notepad.exe") << k; // the programs stay
+    }
+    ui->Script(dir.File("rad.qov"));
+    ExportGearCommand(1);
+    ui->Script(dir.File("welle"));
+    ExportShaftCommand(1);
+    for (const char* file : {"rad.qov", "welle.bx1"}) {
+        const std::string bytes = dir.Get(file);
+        ASSERT_FALSE(bytes.empty()) << file;
+        for (const char* text : {"b1", "Pruefer"})
+            EXPECT_EQ(bytes.find(text), std::string::npos) << file << ": " << text;
+    }
+}
+
 TEST_F(MenuCommands, CancelledTextDialogLeavesTheModifiedFlag)
 {
     DataModified = false;
@@ -106,7 +231,6 @@ TEST_F(MenuCommands, OnlyCommandsWithTheirFormsAreOffered)
     geometry();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(DataModified);
-    FormServices() = MenuForms{};
 }
 
 TEST_F(MenuCommands, AFaultInACommandIsToldAndTheProjectMayBeSaved)

@@ -1,17 +1,26 @@
 // File > "Öffnen... (Tabelle)": the rows computed from each file, files
 // that cannot be read or calculated, the open design untouched by the
-// scan, opening a chosen row, and the grid's sort and search.
+// scan, opening a chosen row, and the grid's sort and search. Reading
+// projects one after another: each gives what a fresh program gives.
 #include "project_folder.h"
 #include "shell_fixture.h"
 
+#include "drive/bearing_types.h"
 #include "drive/docu_data.h"
 #include "drive/drive_calc.h"
+#include "drive/drive_data.h"
+#include "drive/project_layout.h"
+#include "foundation/numstr.h"
 #include "shell/menu_commands.h"
 #include "shell/preview_grid.h"
+#include "shell/project_files.h"
 #include "shell/project_list.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <numeric>
+#include <random>
 
 using namespace kt4;
 using namespace kt4::shell;
@@ -206,6 +215,190 @@ TEST_F(ProjectList, WithoutTheFormRowsArePickedFromAChoice)
     EXPECT_EQ(CurrentFileName, "b");
     EXPECT_EQ(drive::i, -8);
     EXPECT_EQ(Logged("list").size(), 2u); // shown again after the choice, then cancelled
+}
+
+// ---- Reading one project after another
+
+// What a read project shows: every drive value and slot, the texts, and
+// the calculation's messages.
+struct Shown {
+    drive::DriveSnapshot drive;
+    std::array<std::string, 3> remarks;
+    std::string texts;
+    std::vector<std::string> messages;
+    bool failed = false;
+};
+
+Shown NowShown()
+{
+    Shown s{drive::CaptureDrive(), RemarkLines, docu::ZeichNr + "|" + docu::ZeichName + "|" + docu::ZeichName2,
+            {}, CalcErrorFlag};
+    for (Word k = 1; k <= MessageCount; ++k)
+        s.messages.push_back(MessageTexts[k]);
+    return s;
+}
+
+// Equal to the last bit, or within Tolerance (relative) for the reals of
+// the drive; slots are compared whole.
+void ExpectSame(const Shown& a, const Shown& b, const std::string& what, Real tolerance = 0)
+{
+    ASSERT_EQ(a.drive.reals.size(), b.drive.reals.size());
+    for (std::size_t k = 0; k < a.drive.reals.size(); ++k) {
+        const Real x = a.drive.reals[k], y = b.drive.reals[k];
+        if (tolerance == 0)
+            EXPECT_EQ(x, y) << what << ": value " << k;
+        else
+            EXPECT_LE(std::fabs(x - y), tolerance * (1 + std::fabs(x))) << what << ": value " << k;
+    }
+    EXPECT_EQ(a.drive.integers, b.drive.integers) << what;
+    if (tolerance == 0)
+        for (Word k = 1; k <= BearingSlotCount; ++k)
+            EXPECT_TRUE(a.drive.bearingSlots[k] == b.drive.bearingSlots[k]) << what << ": slot " << k;
+    EXPECT_EQ(a.remarks, b.remarks) << what;
+    EXPECT_EQ(a.texts, b.texts) << what;
+    EXPECT_EQ(a.messages, b.messages) << what;
+    EXPECT_EQ(a.failed, b.failed) << what;
+}
+
+class ReadSequence : public ProjectList {
+protected:
+    // A fresh program with the load-factor tables of the deep-groove
+    // bearings.
+    void FreshProgram()
+    {
+        FreshStart();
+        DbfDir = KT4_DATA_DIR;
+    }
+
+    // The lines of two project files: texts equal, numbers within 1e-6.
+    static void ExpectSameFile(const std::string& a, const std::string& b, const std::string& what)
+    {
+        auto la = Lines(a), lb = Lines(b);
+        ASSERT_EQ(la.size(), lb.size()) << what;
+        for (std::size_t k = 0; k < la.size(); ++k) {
+            Real x = 0, y = 0;
+            if (TryStrToReal(la[k], x) && TryStrToReal(lb[k], y))
+                EXPECT_LE(std::fabs(x - y), 1e-6L * (1 + std::fabs(x))) << what << ": line " << k + 1;
+            else
+                EXPECT_EQ(la[k], lb[k]) << what << ": line " << k + 1;
+        }
+    }
+
+    // Projects of every bearing type: the fixtures' fifteen catalogue
+    // bearings shuffled over the slots of drives with random inputs, some
+    // with a bored output shaft, some without bearing 3, some that the
+    // calculation refuses; then the shipped examples.
+    std::vector<std::string> WriteProjects(int Count)
+    {
+        const std::string fixtures = std::string(KT4_SOURCE_DIR) + "/tests/drawings/fixtures/";
+        std::vector<WaelzLagerTyp> bearings;
+        std::vector<project::ProjectState> bases;
+        for (int f = 1; f <= 3; ++f) {
+            project::ProjectState s;
+            std::string version;
+            EXPECT_TRUE(project::ReadProjectScratch(fixtures + "bearings_" + std::to_string(f) + ".kt4", s, version));
+            bases.push_back(s);
+            bearings.insert(bearings.end(), s.slots.begin(), s.slots.end());
+        }
+        std::mt19937 rnd(29);
+        auto u = [&](Real lo, Real hi) { return lo + (hi - lo) * std::uniform_real_distribution<double>(0, 1)(rnd); };
+        auto chance = [&](int inN) { return std::uniform_int_distribution<int>(1, inN)(rnd) == 1; };
+        std::vector<std::string> names;
+        for (int k = 0; k < Count; ++k) {
+            using namespace drive;
+            project::CommitProject(bases[static_cast<std::size_t>(k % 3)]);
+            if (k >= 3) // the first three keep the fixtures' slots: every type once
+                for (auto& slot : bearings::BearingSlots)
+                    slot = bearings[std::uniform_int_distribution<std::size_t>(0, bearings.size() - 1)(rnd)];
+            dH = std::round(u(30, 90));
+            dp = chance(10) ? dH : dH - std::round(u(1, 6));
+            if (chance(2)) { // bearing 3, the output shaft bored
+                diLg3 = std::round(u(4, 10));
+                deLg3 = diLg3 + std::round(u(4, 12));
+                bLg3 = std::round(u(2, 8));
+            } else {
+                diLg3 = chance(2) ? 0 : std::round(u(10, 20));
+                deLg3 = diLg3 > 0 ? diLg3 - 2 : 0;
+            }
+            d2 = std::round(u(12, 40));
+            dlk = chance(12) ? 0 : std::round(u(20, 60));
+            exz = chance(2) ? 0 : u(0.5L, 3);
+            for (std::size_t s = 1; s <= 2; ++s) {
+                P[s] = u(0.1L, 5);
+                n[s] = u(10, 2000);
+                T[s] = chance(10) ? -u(1, 100) : u(1, 100);
+                FrShaft[s] = chance(2) ? 0 : u(10, 1000);
+            }
+            nTPMode = std::uniform_int_distribution<Integer>(0, 3)(rnd);
+            sideMode = std::uniform_int_distribution<Integer>(1, 2)(rnd);
+            docu::ZeichNr = "Nr " + std::to_string(k);
+            RemarkLines = {"Projekt " + std::to_string(k), "", std::to_string(dH)};
+            char name[16];
+            std::snprintf(name, sizeof name, "r%02d.kt4", k);
+            names.push_back(WriteDefaultProject(name));
+        }
+        for (const char* example : {"beispiel1.kt4", "beispiel2.kt4"}) {
+            fs::copy_file(std::string(KT4_DATA_DIR) + "/" + example, dir.File(example));
+            names.push_back(dir.File(example));
+        }
+        return names;
+    }
+};
+
+TEST_F(ReadSequence, EachReadAndEachListRowIsWhatAFreshProgramGives)
+{
+    FreshProgram();
+    const std::vector<std::string> files = WriteProjects(24);
+    std::vector<Shown> fresh;
+    std::vector<std::vector<std::string>> freshRows;
+    for (const auto& file : files) {
+        FreshProgram();
+        ASSERT_TRUE(ReadProject(file)) << file;
+        fresh.push_back(NowShown());
+        // the list row of a folder with this file alone
+        const fs::path alone = dir.File("alone") / fs::path(file).filename();
+        fs::create_directories(alone.parent_path());
+        fs::create_hard_link(file, alone);
+        freshRows.push_back(ListProjectFiles(alone.parent_path().string()).at(1));
+        fs::remove(alone);
+    }
+
+    FreshProgram();
+    std::vector<std::size_t> order(files.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(34));
+    for (int round = 0; round < 2; ++round) // each file after another one
+        for (std::size_t k : order) {
+            for (auto& slot : bearings::BearingSlots) { // as a full-complement pick leaves them
+                slot.Z = 24;
+                slot.Rows = 2;
+                slot.Dw = 3;
+            }
+            ASSERT_TRUE(ReadProject(files[k])) << files[k];
+            ExpectSame(NowShown(), fresh[k], files[k]);
+            if (round > 0)
+                continue;
+            // Save, then Open: the same design, to the file's precision
+            const Shown saved = NowShown();
+            ASSERT_TRUE(SaveFile(dir.File("saved.kt4")));
+            ASSERT_TRUE(ReadProject(dir.File("saved.kt4")));
+            ExpectSame(NowShown(), saved, files[k] + " saved", 1e-6L);
+            ASSERT_TRUE(SaveFile(dir.File("again.kt4")));
+            ExpectSameFile(dir.Get("saved.kt4"), dir.Get("again.kt4"), files[k] + " saved");
+        }
+    fs::remove(dir.File("saved.kt4"));
+    fs::remove(dir.File("again.kt4"));
+
+    // the list, scanned with some design open
+    const auto rows = ListProjectFiles(dir.Path());
+    ASSERT_EQ(rows.size(), files.size() + 1);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const auto at = std::find_if(files.begin(), files.end(), [&](const std::string& f) {
+            return fs::path(f).filename() == rows[r][0];
+        });
+        ASSERT_NE(at, files.end()) << rows[r][0];
+        EXPECT_EQ(rows[r], freshRows[static_cast<std::size_t>(at - files.begin())]);
+    }
 }
 
 PreviewGrid Grid(std::vector<std::vector<std::string>> rows)

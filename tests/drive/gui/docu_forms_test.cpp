@@ -14,6 +14,7 @@
 #include "drive/gui/title_block_form.h"
 #include "foundation/codepage.h"
 #include "foundation/datetime.h"
+#include "foundation/scratch_dir.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 
@@ -312,10 +313,13 @@ TEST_F(DocuForms, DocumentLinksCancelKeepsTheLinks)
 
 TEST_F(DocuForms, ExecButtonsUseTheEditTextsAsOneArgument)
 {
+    kt4::testing::ScratchDir dir;
+    dir.Put("a b.txt", "x"); // Exec File opens only a document that is there
+    const std::string document = dir.File("a b.txt");
     TForm_confDoku form;
     form.show();
     Type(&form, "Edit_prog4", "gedit");
-    Type(&form, "Edit_file4", "/tmp/a b.txt");
+    Type(&form, "Edit_file4", QString::fromStdString(document));
     Click(&form, "Button4");
     Click(&form, "Button4f");
     std::vector<std::string> calls;
@@ -323,8 +327,8 @@ TEST_F(DocuForms, ExecButtonsUseTheEditTextsAsOneArgument)
         if (e.rfind("start", 0) == 0 || e.rfind("opendoc", 0) == 0)
             calls.push_back(e);
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0], "start|gedit| /tmp/a b.txt");
-    EXPECT_EQ(calls[1], "opendoc||/tmp/a b.txt");
+    EXPECT_EQ(calls[0], "start|gedit| " + document);
+    EXPECT_EQ(calls[1], "opendoc||" + document);
     EXPECT_EQ(DokuList[4].program, "notepad.exe"); // not stored by the buttons
 }
 

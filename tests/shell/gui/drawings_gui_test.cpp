@@ -130,6 +130,14 @@ TEST_F(DrawingsWindow, OpenShowsTheOverviewPage)
     for (const char* text : {"KT4-Y Exzentergetriebe Rillenkugellager", " Load", " Load capacity", " Bearings",
                              " Dimens.", " Dimens. Main", "608", "6001"})
         EXPECT_TRUE(has(text)) << text;
+
+    // the tour's first step (its box cancelled): the demo drive alone
+    w->Item("mi_helpDemo")->trigger();
+    records.assign(w->DisplayList().begin(), w->DisplayList().end());
+    EXPECT_TRUE(has(" Bearings"));
+    for (const char* text : {"KT4-Y Exzentergetriebe Rillenkugellager", "608", "6001"})
+        EXPECT_FALSE(has(text)) << text;
+    Save(w->grab().toImage(), "tour_first_step.png");
 }
 
 TEST_F(DrawingsWindow, PicturesOfTheViews)

@@ -15,6 +15,7 @@
 #include "drive/gui/project_texts_form.h"
 #include "shell/gui/hh.h"
 #include "shell/menu_commands.h"
+#include "shell/project_list.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -77,6 +78,13 @@ TEST_F(DriveFormsMenu, ItemsAreOfferedAndGeometryConfirmedMarksTheDataModified)
 TEST_F(DriveFormsMenu, FileNewThroughEveryDialogGivesFiveCatalogueBearings)
 {
     ASSERT_FALSE(BearingSlotUsed(1));
+    // Cancel at the first form: the open design stays as it was
+    const shell::OpenDesign before = shell::CaptureOpenDesign();
+    WhenShown<TForm_kt4pre>([](TForm_kt4pre* f) { f->findChild<QPushButton*>("Button_cancel")->click(); });
+    w->Item("mi_fileNew")->trigger();
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_TRUE(shell::CaptureOpenDesign() == before);
+
     ConfirmWhenShown<TForm_kt4pre>();
     ConfirmWhenShown<TForm_kt4pre2>();
     ConfirmWhenShown<Tform_uni4>();
