@@ -274,7 +274,7 @@ void c_end()
     c_set3d(0);
     if (written && !AbortFlag && !CadNoLaunch && ExportLaunchFlag && !dev->Extension().empty() &&
         environment::CommandLineParams.size() <= 1)
-        Ui().OpenDocument(CadFileName);
+        OpenWrittenFile(CadFileName);
 }
 
 } // namespace kt4::cad

@@ -51,8 +51,8 @@ void WriteDokumenteSection()
     // the links are kept as the file system names them; the file takes
     // code page 850 like every other text in it
     for (Word k = 1; k <= DokuMax; ++k) {
-        WriteReportLine(OneLineText(DisplayToOem(DokuList[k].program)));
-        WriteReportLine(OneLineText(DisplayToOem(DokuList[k].file)));
+        WriteReportLine(DisplayToOem(DokuList[k].program));
+        WriteReportLine(DisplayToOem(DokuList[k].file));
         WriteReportLine(std::string(14, '-'));
     }
 }

@@ -7,7 +7,6 @@
 #include "foundation/linefile.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
-#include "foundation/ui_service.h"
 
 namespace kt4::siblings {
 
@@ -47,10 +46,7 @@ bool LaunchExportFile(const std::string& Path)
 {
     if (!cad::ExportLaunchFlag || environment::CommandLineParams.size() >= 2)
         return true;
-    if (Ui().OpenDocument(Path))
-        return true;
-    ErrorBox(DisplayToOem("Datei " + Path + " kann nicht geöffnet werden !"));
-    return false;
+    return OpenWrittenFile(Path);
 }
 
 } // namespace kt4::siblings

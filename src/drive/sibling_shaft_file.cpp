@@ -14,8 +14,8 @@ using bearings::BearingSlots;
 void Real1(Real X) { WriteReportReal(X); }
 void Int1(std::int64_t N) { WriteReportInt(N); }
 void Text1(const std::string& S) { WriteReportLine(S); }
-// A character line: one raw byte and the line end.
-void Byte1(char C) { WriteReportLine(std::string(1, C)); }
+// A character line: one raw byte (0 or 1 here) and the line end.
+void Byte1(char C) { ReportFile.WriteLine(std::string(1, C)); }
 
 std::size_t Rows(Integer count) { return count > 0 ? static_cast<std::size_t>(count) : 0; }
 

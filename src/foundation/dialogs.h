@@ -113,6 +113,11 @@ void BrowseFileName(const std::string& OldName, const std::string& Mask, std::st
 // An unreadable file gives "Datei ... nicht gefunden oder kein
 // Zugriffsrecht !" and AbortFlag.
 void CheckFileReadable(const std::string& Name);
+// Opens a file the program has written with the program the desktop
+// associates with it. A failure is told in a box that names the file's
+// full path ("Datei ... kann nicht geöffnet werden !", after Lead when
+// given; both display text), so that the user can open it by hand.
+bool OpenWrittenFile(const std::string& Path, const std::string& Lead = "");
 
 // I/O on a caller's line file, with the error texts; failures set
 // AbortFlag. RewriteRetry asks to try again after each failure; any answer

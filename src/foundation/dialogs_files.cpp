@@ -234,6 +234,17 @@ void CheckFileReadable(const std::string& Name)
     settings::AbortFlag = true;
 }
 
+bool OpenWrittenFile(const std::string& Path, const std::string& Lead)
+{
+    if (Ui().OpenDocument(Path))
+        return true;
+    std::error_code ec;
+    const fs::path full = fs::absolute(Path, ec);
+    const std::string text = "Datei " + (ec ? Path : full.lexically_normal().string()) + " kann nicht geöffnet werden !";
+    ErrorBox(DisplayToOem(Lead.empty() ? text : Lead + "\n" + text));
+    return false;
+}
+
 bool RewriteChecked(LineFile& F)
 {
     if (F.Rewrite())

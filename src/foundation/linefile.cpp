@@ -188,6 +188,7 @@ void LineFile::Put(const std::string& S)
 }
 
 void LineFile::WriteLine(const std::string& S) { Put(S + LineEnd); }
+void LineFile::WriteValue(const std::string& S) { WriteLine(OneLineText(S)); }
 void LineFile::WriteText(const std::string& S) { Put(S); }
 void LineFile::WriteInt(std::int64_t N) { WriteLine(IntStr(N)); }
 void LineFile::WriteReal(Real X) { WriteLine(FileRealStr(X)); }
@@ -197,7 +198,7 @@ void LineFile::WriteFields(std::initializer_list<std::string> Fields)
 {
     std::string line;
     for (const auto& f : Fields)
-        line += f + "|";
+        line += OneLineText(f) + "|";
     WriteLine(line);
 }
 
@@ -228,7 +229,7 @@ void LineFile::WriteFileHeader()
     WriteLine("Version " + ProgramVersion);
     WriteLine(HeaderRule);
     for (const auto& remark : RemarkLines)
-        WriteLine(remark);
+        WriteValue(remark);
 }
 
 void LineFile::WriteFileHeaderShort()
@@ -238,8 +239,8 @@ void LineFile::WriteFileHeaderShort()
     WriteLine(ProgramTitle + "  V " + GetFileVersion("W" + BaseName + ".exe"));
     WriteLine("Version " + ProgramVersion);
     WriteLine(HeaderRule);
-    WriteLine(RemarkLines[0]);
-    WriteLine(RemarkLines[1]);
+    WriteValue(RemarkLines[0]);
+    WriteValue(RemarkLines[1]);
 }
 
 bool LineFile::ReadLine(std::string& S)
@@ -326,8 +327,8 @@ void LineFile::ReadBoolDefTrue(bool& B)
         B = UpperStr(TrimBlanks(s)) != "FALSE";
 }
 
-void WriteReportLine(const std::string& S) { ReportFile.WriteLine(S); }
-void WriteReportStr(const std::string& S) { ReportFile.WriteLine(S); }
+void WriteReportLine(const std::string& S) { ReportFile.WriteValue(S); }
+void WriteReportStr(const std::string& S) { ReportFile.WriteValue(S); }
 void WriteReportText(const std::string& S) { ReportFile.WriteText(S); }
 void WriteReportInt(std::int64_t N) { ReportFile.WriteInt(N); }
 void WriteReportReal(Real X) { ReportFile.WriteReal(X); }

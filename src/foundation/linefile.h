@@ -6,6 +6,14 @@
 // Bytes go through unchanged (stored OEM text). Numbers are written with
 // "." and read with "," or ".", whatever the process locale.
 //
+// Data files (project, sibling-program, documentation, configuration and
+// session files) hold one value per line: their text values are written
+// with WriteValue (WriteReportLine on ReportFile), the fields of
+// WriteFields and the remark lines of the file header likewise, so that a
+// line break or control byte in a value (a catalogue designation, a typed
+// remark) never shifts the lines that follow (OneLineText). WriteLine and
+// WriteText write a composed line as it is (reports, CAD files).
+//
 // Writing is atomic (AtomicWriter): the lines go to a temporary file beside
 // the target, which replaces the target at Close only when every write
 // succeeded. A write-protected file or a name that is no file is refused
@@ -83,12 +91,14 @@ public:
 
     // Writers, one line each unless stated
     void WriteLine(const std::string& S);
+    // A text value as one line (OneLineText).
+    void WriteValue(const std::string& S);
     void WriteStr(const std::string& S) { WriteLine(S); }
     void WriteText(const std::string& S); // no line end
     void WriteInt(std::int64_t N);
     void WriteReal(Real X); // FileRealStr
     void WriteBool(bool B); // "TRUE" / "FALSE"
-    // Each field followed by "|": a|b|c|d|
+    // Each field (OneLineText) followed by "|": a|b|c|d|
     void WriteFields(std::initializer_list<std::string> Fields);
     void WriteFields4(const std::string& A, const std::string& B, const std::string& C,
                       const std::string& D);
@@ -144,7 +154,8 @@ private:
 // The program's shared text file.
 extern LineFile ReportFile;
 
-// The line routines on ReportFile
+// The line routines on ReportFile, which data files are written with:
+// WriteReportLine and WriteReportStr write a text value (WriteValue).
 void WriteReportLine(const std::string& S);
 void WriteReportStr(const std::string& S);
 void WriteReportText(const std::string& S);

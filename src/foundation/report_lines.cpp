@@ -183,7 +183,8 @@ void TextPageHeader(Integer PageNo, Integer Kind)
 
 namespace report::detail {
 
-void PutLine(const std::string& S) { WriteReportLine(S); }
+// Report lines are composed here: tabs and control codes stay.
+void PutLine(const std::string& S) { ReportFile.WriteLine(S); }
 void PutText(const std::string& S) { WriteReportText(S); }
 
 } // namespace report::detail

@@ -114,6 +114,23 @@ std::string CommaToPoint(const std::string& S)
     return r;
 }
 
+std::string OneLineText(const std::string& S)
+{
+    std::string out;
+    out.reserve(S.size());
+    for (std::size_t i = 0; i < S.size(); ++i) {
+        const char c = S[i];
+        if (c == '\r' || c == '\n') {
+            out += '|';
+            if (c == '\r' && i + 1 < S.size() && S[i + 1] == '\n')
+                ++i;
+        } else {
+            out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
+        }
+    }
+    return out;
+}
+
 int CountChar(char C, const std::string& S)
 {
     return static_cast<int>(std::count(S.begin(), S.end(), C));

@@ -36,6 +36,10 @@ std::string PointToComma(const std::string& S);
 std::string CommaToPoint(const std::string& S);
 inline std::string DecimalPointStr(const std::string& S) { return CommaToPoint(S); }
 int CountChar(char C, const std::string& S);
+// S as one line of a line-oriented file: every line break (CR LF, a lone
+// CR, a lone LF) becomes one "|", every other control byte (below 0x20,
+// and 0x7F) a blank.
+std::string OneLineText(const std::string& S);
 // S when it fits in MaxLen; otherwise the first and last H characters
 // joined by "__" (H = MaxLen div 2 - 2) for MaxLen >= 11, else the first
 // MaxLen characters.

@@ -72,7 +72,7 @@ std::vector<std::string> ConfigLines()
     return out;
 }
 
-void ApplyConfigLines(const std::vector<std::string>& Lines)
+std::vector<std::string> ApplyConfigLines(const std::vector<std::string>& Lines)
 {
     config::LineCursor in(Lines);
     const auto& items = config::Items();
@@ -86,10 +86,27 @@ void ApplyConfigLines(const std::vector<std::string>& Lines)
             for (; item != items.end(); ++item)
                 if (item->fix)
                     item->fix();
-            return;
+            break;
         }
         item->read(in, *item);
     }
+    return in.Notes();
+}
+
+bool HasConfigHeader(const std::vector<std::string>& Lines)
+{
+    auto starts = [](const std::string& line, const std::string& head) {
+        return line.size() > head.size() && line.compare(0, head.size(), head) == 0;
+    };
+    return Lines.size() >= 2 && starts(Lines[0], "Konfiguration ") && starts(Lines[1], "Version ");
+}
+
+std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines)
+{
+    GraphicsAspect = 1.0L;
+    std::vector<std::string> notes = ApplyConfigLines(Lines);
+    Complete();
+    return notes;
 }
 
 void ReadConfigFile()
@@ -117,9 +134,7 @@ void ReadConfigFile()
         Complete();
         return;
     }
-    GraphicsAspect = 1.0L;
-    ApplyConfigLines(lines);
-    Complete();
+    TakeConfigLines(lines);
 }
 
 void WriteConfigFile()
@@ -144,7 +159,7 @@ void WriteConfigFile()
     if (!RewriteRetry(f))
         return;
     for (const auto& line : lines)
-        f.WriteLine(line);
+        f.WriteValue(line);
     int code = f.IoError();
     if (!f.Close() || code != 0) {
         AbortFlag = true;

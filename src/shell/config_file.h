@@ -37,8 +37,16 @@ void ReadConfigFile();
 std::vector<std::string> ConfigLines();
 // Reads the settings from the lines of a file, with the read-time
 // corrections, up to the end of the lines; the settings after the end keep
-// their values, corrected as if read (no completion step).
-void ApplyConfigLines(const std::vector<std::string>& Lines);
+// their values, corrected as if read (no completion step). Returns what
+// the reader found worth telling (display text): a plot-line count beyond
+// the lines that follow.
+std::vector<std::string> ApplyConfigLines(const std::vector<std::string>& Lines);
+// True when Lines begin as a configuration file does: "Konfiguration "
+// and a name, then "Version " and a version.
+bool HasConfigHeader(const std::vector<std::string>& Lines);
+// The settings from the lines of a file found, as ReadConfigFile takes
+// them (ApplyConfigLines and the completion); returns its notes.
+std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines);
 
 // Start values of this module.
 void InitShellConfig();

@@ -6,6 +6,7 @@
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/files.h"
+#include "foundation/linefile.h"
 #include "foundation/paths.h"
 #include "foundation/printer_settings.h"
 #include "foundation/settings.h"
@@ -145,33 +146,31 @@ bool ConfigEditor::Import()
         return false;
     }
     std::filesystem::path file(chosen);
-    auto unreadable = [&chosen] {
-        ErrorBoxAlways(DisplayToOem("Keine lesbare Konfigurationsdatei (*.cfg): " + chosen));
+    auto refuse = [](const std::string& text) {
+        ErrorBoxAlways(DisplayToOem(text));
         s::AbortFlag = true;
         return false;
     };
-    if (!IsCfgName(file) || !FileReadable(chosen))
-        return unreadable();
+    std::vector<std::string> lines;
+    if (!IsCfgName(file) || !FileReadable(chosen) || !ReadTextLines(chosen, lines))
+        return refuse("Keine lesbare Konfigurationsdatei (*.cfg): " + chosen);
+    if (!HasConfigHeader(lines))
+        return refuse("Datei " + chosen + " ist keine Konfigurationsdatei (die ersten Zeilen sind nicht "
+                      "\"Konfiguration ...\" und \"Version ...\"); nichts übernommen.");
     config::Snapshot live;
     std::vector<std::string> before = Folders();
-    bool read = false;
+    std::vector<std::string> notes;
     {
         OtherConfigFile other(file);
-        // only the chosen file, never one of the folders searched after it
-        if (FindFileNoCase(s::ConfigDir, s::BaseName + ".cfg").empty()) {
-            live.Restore();
-            return unreadable();
-        }
-        ReadConfigFile();
-        read = !s::AbortFlag;
+        notes = TakeConfigLines(lines);
     }
-    if (read) {
-        imported_.emplace();
-        if (Folders() != before)
-            s::DbfWriteChecked = false;
-    }
+    imported_.emplace();
+    if (Folders() != before)
+        s::DbfWriteChecked = false;
     live.Restore();
-    return read;
+    for (const auto& note : notes)
+        MessageText(DisplayToOem(chosen + ": " + note));
+    return true;
 }
 
 void ConfigEditor::Cancel()

@@ -245,9 +245,13 @@ Item FirstPlotLine()
     return it;
 }
 
+// The label that follows the plot command lines.
+const char* const ArchiveFlagLabel = "Archive Flag ?";
+
 // The count n and the lines 2..n. A count beyond the five stored lines is
 // read past (to stay in step with the file) but not stored; n < 1 counts
-// as 1.
+// as 1. A count beyond the lines that follow (up to the next label or the
+// end of the file) takes only those lines, and the reader says so.
 Item FurtherPlotLines()
 {
     Item it;
@@ -260,12 +264,16 @@ Item FurtherPlotLines()
         Integer n = in.Int();
         if (n < 1)
             n = 1;
-        c::CadPlotLineCount = static_cast<Word>(std::min<Integer>(n, c::MaxPlotLines));
-        for (Integer k = 2; k <= n && !in.AtEnd(); ++k) {
+        Integer k = 1;
+        for (; k < n && !in.AtEnd() && !in.NextIs(ArchiveFlagLabel); ++k) {
             std::string line = in.Line();
-            if (k <= c::MaxPlotLines)
-                c::CadPlotLines[static_cast<std::size_t>(k)] = NameFromFile(line);
+            if (k < c::MaxPlotLines)
+                c::CadPlotLines[static_cast<std::size_t>(k + 1)] = NameFromFile(line);
         }
+        c::CadPlotLineCount = static_cast<Word>(std::min<Integer>(k, c::MaxPlotLines));
+        if (k < n)
+            in.Note("KAVOLT-Kommandozeilen: " + IntStr(n) + " angegeben, nur " + IntStr(k) +
+                    " in der Datei; nur diese gelesen.");
     };
     it.capture = CapturePlotLines;
     return it;
@@ -567,7 +575,7 @@ void AddPrograms(std::vector<Item>& t)
     t.push_back(Bool(&s::PasswordPrompt));
     t.push_back(Label("KAVOLT Command lines (n, line 2 .. line n)"));
     t.push_back(FurtherPlotLines());
-    t.push_back(Label("Archive Flag ?"));
+    t.push_back(Label(ArchiveFlagLabel));
     t.push_back(Bool(&s::ArchiveMode));
     t.push_back(Label("reserviert"));
     t.push_back(Unused());

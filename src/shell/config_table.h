@@ -24,10 +24,16 @@ public:
     // True for "TRUE" in any case.
     bool Bool();
     std::size_t Position() const { return pos_; }
+    // True when the next line is S.
+    bool NextIs(const std::string& S) const { return !AtEnd() && lines_[pos_] == S; }
+    // What the reader found worth telling about the file (display text).
+    void Note(const std::string& Text) { notes_.push_back(Text); }
+    const std::vector<std::string>& Notes() const { return notes_; }
 
 private:
     const std::vector<std::string>& lines_;
     std::size_t pos_ = 0;
+    std::vector<std::string> notes_;
 };
 
 struct Item {

@@ -33,9 +33,9 @@ void WriteSessionFile()
     f.Assign(SessionFileName());
     if (!RewriteRetry(f))
         return;
-    f.WriteLine(StoredName(DataDir) + " Session " + BaseName);
+    f.WriteValue(StoredName(DataDir) + " Session " + BaseName);
     for (const auto& entry : RecentFiles)
-        f.WriteLine(StoredName(entry));
+        f.WriteValue(StoredName(entry));
     int code = f.IoError();
     if (!f.Close() || code != 0) {
         AbortFlag = true;

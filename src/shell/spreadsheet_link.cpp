@@ -2,24 +2,19 @@
 
 #include "drive/printout.h"
 #include "drive/projectfile.h"
-#include "foundation/atomic_file.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/explain.h"
 #include "foundation/files.h"
 #include "foundation/linefile.h"
-#include "foundation/numstr.h"
 #include "foundation/paths.h"
 #include "foundation/report.h"
 #include "foundation/settings.h"
-#include "foundation/ui_service.h"
 #include "shell/preview_grid.h"
 #include "shell/project_files.h"
 #include "shell/window_link.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 namespace kt4::shell {
 
@@ -28,19 +23,6 @@ using namespace settings;
 bool SpreadsheetStarted = false;
 
 namespace {
-
-std::string CsvField(const std::string& S, char Separator)
-{
-    if (S.find_first_of(std::string{Separator, '"', '\r', '\n'}) == std::string::npos)
-        return S;
-    std::string out = "\"";
-    for (char c : S) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
 
 // A message composed in display text.
 void Tell(const std::string& Utf8) { MessageText(DisplayToOem(Utf8)); }
@@ -94,57 +76,16 @@ private:
 
 } // namespace
 
-char CsvSeparator() { return ExcelDecimalPoint == 1 ? ',' : ';'; }
-
-std::string CsvText(const CsvRows& Rows, char Separator)
-{
-    std::string out = "\xEF\xBB\xBF";
-    for (const auto& row : Rows) {
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            if (c > 0)
-                out += Separator;
-            out += CsvField(row[c], Separator);
-        }
-        out += "\r\n";
-    }
-    return out;
-}
-
-std::string WriteCsvFile(const std::string& Stem, const CsvRows& Rows)
-{
-    const std::string pattern = AddBackslash(TempDir) + Stem + "-XXXXXX.csv";
-    std::string name = pattern;
-    int fd = ::mkstemps(name.data(), 4);
-    bool ok = fd >= 0;
-    if (ok) {
-        ::close(fd);
-        const std::string text = CsvText(Rows, CsvSeparator());
-        AtomicWriter out;
-        ok = out.Open(name, false) && out.Write(text.data(), text.size()) && out.Commit();
-        if (!ok)
-            EraseFile(name);
-    } else {
-        name = pattern; // the file was never made
-    }
-    if (ok)
-        return name;
-    ErrorBox(DisplayToOem("Datei " + name + " kann nicht geschrieben werden !"));
-    AbortFlag = true;
-    return "";
-}
-
 bool HandToSpreadsheet(const std::string& Stem, const CsvRows& Rows, const std::string& FailText)
 {
     std::string file = WriteCsvFile(Stem, Rows);
     if (file.empty())
         return false;
     HourglassCursor();
-    bool opened = Ui().OpenDocument(file);
+    const bool opened = OpenWrittenFile(file, FailText);
     NormalCursor();
-    if (!opened) {
-        Tell(FailText);
+    if (!opened)
         AbortFlag = true;
-    }
     return opened;
 }
 

@@ -1,14 +1,11 @@
 // The spreadsheet link. There is no automation interface here: each
 // operation collects its cells (row by row, field by field, in the order
-// the spreadsheet would have received them) into a CSV file in TempDir and
-// opens that file with the desktop's associated program, which is left
-// the file after the run.
-//
-// CSV: UTF-8 with a byte-order mark, lines ending CR LF, fields separated
-// by ";" (ExcelDecimalPoint 2, the German setting) or "," (1); a field
-// holding the separator, a double quote, CR or LF is quoted with its inner
-// quotes doubled; texts go in unchanged.
+// the spreadsheet would have received them) into a CSV file in TempDir
+// (spreadsheet_csv.h) and opens that file with the desktop's associated
+// program, which is left the file after the run.
 #pragma once
+
+#include "shell/spreadsheet_csv.h"
 
 #include <functional>
 #include <string>
@@ -18,21 +15,9 @@ namespace kt4::shell {
 
 class PreviewGrid;
 
-using CsvRows = std::vector<std::vector<std::string>>;
-
-// ";" or "," by ExcelDecimalPoint.
-char CsvSeparator();
-// The whole file's bytes.
-std::string CsvText(const CsvRows& Rows, char Separator);
-
-// Writes Rows into a new file Stem + "-XXXXXX.csv" in TempDir (created
-// exclusively; the file is complete or not there) and returns its name.
-// A file that cannot be written is reported with its name: "" and
-// AbortFlag.
-std::string WriteCsvFile(const std::string& Stem, const CsvRows& Rows);
-
 // WriteCsvFile, then the file opened with the associated program; an
-// opener that fails shows FailText. False (AbortFlag) on either failure.
+// opener that fails is told with FailText and the file's full path. False
+// (AbortFlag) on either failure.
 bool HandToSpreadsheet(const std::string& Stem, const CsvRows& Rows, const std::string& FailText);
 
 // "Start Excel" succeeded (the export items are enabled).

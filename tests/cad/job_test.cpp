@@ -3,6 +3,8 @@
 #include "cad_fixture.h"
 #include "sample_drawing.h"
 
+#include "common/no_opener.h"
+
 #include <filesystem>
 
 namespace kt4::cadtest {
@@ -181,6 +183,16 @@ TEST_F(CadJob, LogoTemplatesFromTempDir)
     RemovePrivateTempDir(); // the exit clean-up
     EXPECT_TRUE(fs::exists(dir.File("$LOGO_2.dx$")));
     EXPECT_TRUE(fs::exists(dir.File("$logo_3.dx$")));
+}
+
+// An opener that fails is told with the written file's full path.
+TEST_F(CadJob, FailedOpenOfTheWrittenFileNamesIt)
+{
+    ui = kt4::testing::UseNoOpener();
+    environment::CommandLineParams = {};
+    Job(cmDxf, [] { c_line(0, 0, 1, 1); });
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Datei " + Path("dxf") +
+                                                        " kann nicht geöffnet werden !"});
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // The project data file: scenario A line by line and byte for byte, the
 // round trip, and reading and writing that fail without harm.
+#include "catalogue_support.h"
 #include "project_fixture.h"
 
+#include "drive/bearing_takeover.h"
 #include "drive/bearing_types.h"
 #include "drive/docu_data.h"
 #include "drive/drive_calc.h"
@@ -115,6 +117,37 @@ TEST_F(ProjectFileTest, ReadingBackGivesTheSameDrive)
     drive::CalcDrive();
     EXPECT_NEAR(drive::FtGear, ftGear, 1e-4L);
     EXPECT_NEAR(bearings::BearingSlots[2].Fr, life, 1e-4L);
+}
+
+// A catalogue designation holding a line break and control bytes is
+// stored as one line: the file reads back in step, with the same results.
+TEST_F(ProjectFileTest, ControlBytesOfATakenOverDesignationKeepTheFileInStep)
+{
+    ScenarioA();
+    const TBearingType typ = bearings::BearingSlots[3].Typ;
+    const auto rows = drivetest::ReadTableRows(typ, drivetest::CatalogueDir + "/" + BearingTableName(typ) + ".dbf");
+    ASSERT_FALSE(rows.empty());
+    bearings::CatalogueBuffers[typ] = rows.front();
+    bearings::CatalogueBuffers[typ].SetFromText(1, std::string("62\r\n05\x1A\0Z", 9));
+    BearingTakeOver(3, typ, 500, 100);
+    drive::CalcDrive();
+    ASSERT_FALSE(settings::CalcErrorFlag);
+    ProjectState written = CaptureProject();
+    const Real life = bearings::BearingSlots[3].L10, ftGear = drive::FtGear;
+    ASSERT_TRUE(WriteDataFile("c"));
+    const std::vector<std::string> lines = FileLines(dir.Get("c.kt4"));
+    ASSERT_EQ(lines.size(), 339u);
+    EXPECT_EQ(lines[41 + 2 * 57 + 3], "62|05  Z");
+
+    OtherProject();
+    ASSERT_TRUE(ReadDataFile(dir.File("c.kt4")));
+    EXPECT_TRUE(Logged("yesnocancel").empty());
+    ProjectState read = CaptureProject();
+    EXPECT_EQ(read.slots[3].Designation, "62|05  Z");
+    EXPECT_EQ(read.slots[3].C, written.slots[3].C);
+    drive::CalcDrive();
+    EXPECT_NEAR(bearings::BearingSlots[3].L10, life, 1e-6L * life);
+    EXPECT_NEAR(drive::FtGear, ftGear, 1e-4L);
 }
 
 TEST_F(ProjectFileTest, NamesFollowTheSaveRules)

@@ -1,10 +1,11 @@
 // The atomic writer: what the replaced file keeps, what it refuses to
 // replace (also for an ordinary user, in a child process as nobody), and
-// the temporaries of ended processes.
+// the temporaries of ended processes; new files under unique names.
 #include "foundation/atomic_file.h"
 #include "foundation/dialogs.h"
 #include "foundation/linefile.h"
 #include "foundation/report.h"
+#include "foundation/unique_file.h"
 
 #include "output_fixture.h"
 
@@ -195,4 +196,34 @@ TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
                                               ".kt4tmp-" + dead + "-0-q.kt4",
                                               ".kt4tmp-" + dead + "-0-p.kt4x", ".p.kt4.Ab12Cd",
                                               ".kt4tmp-x-0-p.kt4"}));
+}
+
+// Unnamed and staged alike: each file complete under a name of its own,
+// readable by its owner only, nothing else left; a missing folder fails.
+TEST_F(AtomicFiles, UniqueFilesAreCompleteUnderFreshNames)
+{
+    const std::string bytes(100000, 'x');
+    for (Staging how : {Staging::Unnamed, Staging::PrivateFolder}) {
+        fs::create_directories(dir.File("u"));
+        std::set<std::string> names;
+        int err = -1;
+        for (int k = 0; k < 30; ++k) {
+            const std::string name = WriteUniqueFile(dir.File("u"), "list", "csv", bytes, err, how);
+            ASSERT_EQ(fs::path(name).parent_path(), dir.File("u")) << err;
+            EXPECT_EQ(err, 0);
+            EXPECT_EQ(kt4::testing::ReadFileBytes(name), bytes);
+            EXPECT_EQ(StatOf(name).st_mode & 0777, 0600u);
+            const std::string file = fs::path(name).filename().string();
+            EXPECT_EQ(file.size(), 15u);
+            EXPECT_EQ(file.substr(0, 5) + file.substr(11), "list-.csv");
+            names.insert(file);
+        }
+        EXPECT_EQ(names.size(), 30u);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("u")), fs::directory_iterator()), 30);
+        if (how == Staging::PrivateFolder)
+            EXPECT_TRUE(fs::is_empty(PrivateTempDir())) << "a staged file was left";
+        EXPECT_EQ(WriteUniqueFile(dir.File("missing"), "list", "csv", bytes, err, how), "");
+        EXPECT_EQ(err, ENOENT);
+        fs::remove_all(dir.File("u"));
+    }
 }

@@ -7,6 +7,8 @@
 
 #include "output_fixture.h"
 
+#include "common/no_opener.h"
+
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -469,4 +471,20 @@ TEST_F(Dialogs, UserWordNamesOneFolderBelowTheDefaultFolder)
     ui->Script("              ");
     EXPECT_FALSE(EnterUserPassword());
     EXPECT_EQ(Logged("text").size(), 9u);
+}
+
+// A written file the desktop cannot open is named with its full path, so
+// that the user can open it by hand.
+TEST_F(Dialogs, FailedOpenOfAWrittenFileNamesItsFullPath)
+{
+    EXPECT_TRUE(OpenWrittenFile("a.csv"));
+    ui = kt4::testing::UseNoOpener();
+    EXPECT_FALSE(OpenWrittenFile("out/../b.csv", "Could not start Excel"));
+    EXPECT_FALSE(OpenWrittenFile(dir.File("c.dxf")));
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(ui->Log(), (std::vector<std::string>{
+                             "opendoc||out/../b.csv",
+                             "error|Fehler : |Could not start Excel\nDatei " + cwd + "/b.csv kann nicht geöffnet werden !",
+                             "opendoc||" + dir.File("c.dxf"),
+                             "error|Fehler : |Datei " + dir.File("c.dxf") + " kann nicht geöffnet werden !"}));
 }

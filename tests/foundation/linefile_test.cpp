@@ -41,19 +41,22 @@ TEST_F(LineFiles, FileNumbersHaveSevenDecimalsAndAPoint)
 
 TEST_F(LineFiles, WrittenBytesAndHeaders)
 {
-    settings::RemarkLines = {"Kunde A", "Projekt \x81" "bersetzung", ""};
+    settings::RemarkLines = {"Kunde A", "Projekt \x81" "bersetzung", "x\ry"};
     ASSERT_TRUE(ReportFile.OpenWrite(dir.File("a.kt4")));
     WriteFileHeader();
     WriteReportInt(-42);
     WriteReportReal(0.25L);
     WriteReportBool(true);
-    WriteReportFields4("a", "b", "", "d");
+    WriteReportFields4("a", "b\r\n", "", "d");
+    // a text value is one line; a composed line keeps its tabs
+    WriteReportLine(std::string("1\r\n2\n3\r\r4\t\x1A\x7F\0" "5", 14));
+    ReportFile.WriteLine("a\tb");
     WriteReportText("no end");
     ASSERT_TRUE(ReportFile.Close());
     std::string rule(65, '-');
     EXPECT_EQ(dir.Get("a.kt4"), rule + "\r\nExzentergetriebe  KT4   V 1.1\r\nVersion 1.1\r\n" + rule +
-                                    "\r\nKunde A\r\nProjekt \x81" "bersetzung\r\n\r\n-42\r\n0.2500000\r\n"
-                                    "TRUE\r\na|b||d|\r\nno end");
+                                    "\r\nKunde A\r\nProjekt \x81" "bersetzung\r\nx|y\r\n-42\r\n0.2500000\r\n"
+                                    "TRUE\r\na|b|||d|\r\n1|2|3||4    5\r\na\tb\r\nno end");
 
     ASSERT_TRUE(ReportFile.OpenWrite(dir.File("b.qov")));
     WriteFileHeaderShort();

@@ -5,6 +5,7 @@
 #include "foundation/settings.h"
 #include "graphics/graph_settings.h"
 #include "shell/config_file.h"
+#include "shell/config_form_model.h"
 #include "shell/config_table.h"
 #include "shell/screen_defaults.h"
 
@@ -317,15 +318,23 @@ TEST_F(ConfigFile, PlotLineCountIsClampedAndTheReaderStaysInStep)
     EXPECT_EQ(settings::DateFormat, 3); // the next group was read in step
     EXPECT_EQ(cad::RevisionIndexZero, false);
 
-    // a count far beyond the file reads to its end without harm
-    std::vector<std::string> huge(lines.begin(), lines.begin() + static_cast<long>(n) + 1);
-    huge[n] = "2147483647";
-    huge.push_back("only line");
-    FreshStart();
-    dir.Put("kt4.cfg", Join(huge, huge.size()));
-    ReadConfigFile();
-    EXPECT_EQ(cad::CadPlotLineCount, 5);
-    EXPECT_EQ(cad::CadPlotLines[2], "only line");
+    // a count beyond the lines that follow takes only those, up to the
+    // next label or the end of the file, and says so
+    for (bool cut : {true, false}) {
+        std::vector<std::string> huge = lines;
+        huge[n] = "2147483647";
+        huge.erase(huge.begin() + static_cast<long>(n) + 2, huge.begin() + static_cast<long>(n) + 5);
+        if (cut)
+            huge.resize(n + 2);
+        FreshStart();
+        const std::vector<std::string> notes = ApplyConfigLines(huge);
+        EXPECT_EQ(cad::CadPlotLineCount, 2) << cut;
+        EXPECT_EQ(cad::CadPlotLines[2], "line 2") << cut;
+        ASSERT_EQ(notes.size(), 1u) << cut;
+        EXPECT_NE(notes[0].find("2147483647 angegeben, nur 2"), std::string::npos) << notes[0];
+        EXPECT_EQ(settings::DateFormat, 3) << cut;
+        EXPECT_EQ(cad::RevisionIndexZero, false) << cut;
+    }
 
     // n < 1 counts as 1 and no line is taken for the list
     for (const char* bad : {"0", "-3", "x"}) {
@@ -470,6 +479,47 @@ TEST_F(ConfigFile, FoundInTheFallbackFolders)
     ReadConfigFile();
     EXPECT_FALSE(settings::AbortFlag);
     EXPECT_EQ(settings::ConfigDir, fallback[1]);
+}
+
+// Import takes a configuration file only: anything else is refused with
+// a message and changes nothing; a plot-line count beyond the file is
+// told.
+TEST_F(ConfigFile, ImportRefusesWhatIsNoConfigurationFile)
+{
+    ASSERT_EQ(settings::BaseName, "kt4");
+    cad::CadPlotLineCount = 3;
+    WriteConfigFile();
+    std::vector<std::string> good = Lines(FileText());
+    std::string noise;
+    for (int k = 0; k < 2048; ++k)
+        noise += static_cast<char>((k * 7919 + 13) % 256);
+    std::vector<std::string> headless = good;
+    headless.erase(headless.begin());
+    dir.Put("noise.cfg", noise);
+    dir.Put("headless.cfg", Join(headless, headless.size()));
+    dir.Put("empty.cfg", "");
+    graphics::ZoomFactor = 2.25L;
+    const std::vector<std::string> live = ConfigLines();
+    configform::ConfigEditor editor;
+    for (const char* name : {"noise.cfg", "headless.cfg", "empty.cfg"}) {
+        ui->Script(dir.File(name));
+        EXPECT_FALSE(editor.Import()) << name;
+        EXPECT_TRUE(settings::AbortFlag);
+        EXPECT_FALSE(editor.Imported());
+        EXPECT_EQ(ConfigLines(), live) << name;
+        ASSERT_FALSE(Logged("error").empty());
+        EXPECT_NE(Logged("error").back().find("keine Konfigurationsdatei"), std::string::npos) << name;
+    }
+
+    std::vector<std::string> huge = good;
+    huge[IndexOf(huge, "KAVOLT Command lines (n, line 2 .. line n)") + 1] = "100000";
+    dir.Put("huge.cfg", Join(huge, huge.size()));
+    ui->Script(dir.File("huge.cfg"));
+    EXPECT_TRUE(editor.Import());
+    EXPECT_EQ(ConfigLines(), live);
+    ASSERT_FALSE(Logged("message").empty());
+    EXPECT_NE(Logged("message").back().find("100000 angegeben, nur 3"), std::string::npos);
+    EXPECT_TRUE(editor.Imported());
 }
 
 TEST_F(ConfigFile, UnreadableFileChangesNothing)

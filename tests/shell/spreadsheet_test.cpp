@@ -1,6 +1,9 @@
 // The spreadsheet link: CSV files in TempDir opened with the associated
-// program (recorded by the headless backend, never run).
+// program (recorded by the headless backend, never run), and exports
+// killed while they write.
 #include "shell_fixture.h"
+
+#include "common/no_opener.h"
 
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
@@ -10,10 +13,14 @@
 #include "shell/preview_grid.h"
 #include "shell/spreadsheet_link.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kt4;
 using namespace kt4::shell;
@@ -22,15 +29,6 @@ using namespace settings;
 namespace {
 
 namespace fs = std::filesystem;
-
-class NoOpener : public HeadlessUi {
-public:
-    bool OpenDocument(const std::string& path) override
-    {
-        HeadlessUi::OpenDocument(path);
-        return false;
-    }
-};
 
 class Spreadsheet : public shelltest::ShellTest {
 protected:
@@ -68,6 +66,25 @@ protected:
         std::string bytes = Read(path);
         EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
         return Lines(bytes.substr(3));
+    }
+
+    // A source line as the CSV under "German x,xx" holds it: its fields
+    // (split at tabs) joined by ";", decimal numbers with a comma.
+    static std::string German(const std::string& line)
+    {
+        std::string out;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t tab = line.find('\t', start);
+            std::string field = line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+            if (IsDecimalNumber(field))
+                field[field.find('.')] = ',';
+            out += field;
+            if (tab == std::string::npos)
+                return out;
+            out += ';';
+            start = tab + 1;
+        }
     }
 
     std::size_t CsvFiles() const
@@ -117,7 +134,7 @@ TEST_F(Spreadsheet, ProjectLinesInColumnOneAsDisplayText)
     ASSERT_EQ(rows.size(), source.size());
     EXPECT_EQ(rows[4], "Beispiel: \xC3\x9C" "bersetzung -16, 150 W am Antrieb"); // "Ü" from CP850 0x9A
     for (std::size_t k = 0; k < rows.size(); ++k)
-        EXPECT_EQ(rows[k], OemToDisplay(source[k])) << k; // no field needs quotes here
+        EXPECT_EQ(rows[k], German(OemToDisplay(source[k]))) << k; // no field needs quotes here
 }
 
 TEST_F(Spreadsheet, UnsavedChangesAreSavedFirst)
@@ -137,7 +154,10 @@ TEST_F(Spreadsheet, UnsavedChangesAreSavedFirst)
     EXPECT_FALSE(AbortFlag);
     EXPECT_FALSE(DataModified);
     ASSERT_EQ(Opened().size(), 1u);
-    EXPECT_EQ(CsvLines(Opened()[0]), Lines(dir.Get("changed.kt4")));
+    std::vector<std::string> saved = Lines(dir.Get("changed.kt4"));
+    for (auto& line : saved)
+        line = German(line);
+    EXPECT_EQ(CsvLines(Opened()[0]), saved);
 }
 
 TEST_F(Spreadsheet, EmptyDataFileAndMissingName)
@@ -153,17 +173,27 @@ TEST_F(Spreadsheet, EmptyDataFileAndMissingName)
     EXPECT_EQ(Opened().size(), 1u);
 }
 
-TEST_F(Spreadsheet, SeparatorAndQuoting)
+// Under "German x,xx" every decimal number gets a decimal comma, under
+// "English x.xx" the point stays; other texts go in unchanged.
+TEST_F(Spreadsheet, SeparatorQuotingAndDecimalNumbers)
 {
-    const CsvRows rows = {{"a", "1,5", "x;y"}, {"say \"hi\"", "two\r\nlines", ""}, {}};
+    const CsvRows rows = {{"a", "1,5", "x;y"},
+                          {"say \"hi\"", "two\r\nlines", ""},
+                          {},
+                          {"0.925", "-9.874", "   18.14 ", "+1.5E-03", "2.0e7", "-17", "1.2.3", "v1.1", ".5", "5.",
+                           "1.5E", "2024-05-17", "1 .5"}};
     struct Case {
         Word excelPoint;
         char separator;
         std::string text;
     };
     const Case cases[] = {
-        {2, ';', "a;1,5;\"x;y\"\r\n\"say \"\"hi\"\"\";\"two\r\nlines\";\r\n\r\n"},
-        {1, ',', "a,\"1,5\",x;y\r\n\"say \"\"hi\"\"\",\"two\r\nlines\",\r\n\r\n"},
+        {2, ';',
+         "a;1,5;\"x;y\"\r\n\"say \"\"hi\"\"\";\"two\r\nlines\";\r\n\r\n"
+         "0,925;-9,874;   18,14 ;+1,5E-03;2,0e7;-17;1.2.3;v1.1;.5;5.;1.5E;2024-05-17;1 .5\r\n"},
+        {1, ',',
+         "a,\"1,5\",x;y\r\n\"say \"\"hi\"\"\",\"two\r\nlines\",\r\n\r\n"
+         "0.925,-9.874,   18.14 ,+1.5E-03,2.0e7,-17,1.2.3,v1.1,.5,5.,1.5E,2024-05-17,1 .5\r\n"},
     };
     for (const Case& c : cases) {
         ExcelDecimalPoint = c.excelPoint;
@@ -189,13 +219,9 @@ TEST_F(Spreadsheet, PrintoutRowsAreItsLinesSplitAtTabs)
     ASSERT_EQ(rows.size(), printout.size());
     bool tabs = false;
     for (std::size_t k = 0; k < rows.size(); ++k) {
-        std::string expected = printout[k];
-        tabs = tabs || expected.find('\t') != std::string::npos;
-        for (char& ch : expected)
-            if (ch == '\t')
-                ch = ';';
+        tabs = tabs || printout[k].find('\t') != std::string::npos;
         if (printout[k].find_first_of(";\"") == std::string::npos) {
-            EXPECT_EQ(rows[k], expected) << k;
+            EXPECT_EQ(rows[k], German(printout[k])) << k;
         }
     }
     EXPECT_TRUE(tabs);
@@ -252,20 +278,53 @@ TEST_F(Spreadsheet, FailuresAreToldWithTheirNames)
     EXPECT_NE(Logged("error")[0].find(dir.File("missing") + "/list-XXXXXX.csv"), std::string::npos);
 
     TempDir = dir.Path();
-    auto owned = std::make_unique<NoOpener>();
-    ui = owned.get();
-    ui->quiet = true;
-    SetUi(std::move(owned));
+    ui = kt4::testing::UseNoOpener();
     AbortFlag = false;
     ExportGridToSpreadsheet(grid);
     EXPECT_TRUE(AbortFlag);
-    EXPECT_NE(Logged("message").back().find("Could not start Excel"), std::string::npos);
-    EXPECT_EQ(CsvFiles(), 1u); // left for a second try by hand
+    EXPECT_EQ(CsvFiles(), 1u); // left to be opened by hand: the box names it
+    ASSERT_EQ(Opened().size(), 1u);
+    EXPECT_EQ(Logged("error").back(),
+              "error|Fehler : |Could not start Excel\nDatei " + Opened()[0] + " kann nicht geöffnet werden !");
 
     AbortFlag = false;
     WriteDefaultProject("p.kt4");
     CopyTextFileToSpreadsheet("p");
-    EXPECT_NE(Logged("message").back().find("Excel kann nicht gestartet werden"), std::string::npos);
+    EXPECT_NE(Logged("error").back().find("Excel kann nicht gestartet werden\nDatei " + Opened()[1]),
+              std::string::npos);
+}
+
+// Exports killed at random moments (real processes, kill -9) leave each
+// CSV complete or not there, and nothing else.
+TEST_F(Spreadsheet, KilledExportsLeaveOnlyCompleteFiles)
+{
+    TempDir = dir.File("exports");
+    fs::create_directories(TempDir);
+    CsvRows rows(10000, {"Zeile", "1.5", "Text mit ; und \""});
+    const std::string complete = CsvText(rows, CsvSeparator());
+    std::mt19937 rng(30);
+    std::uniform_int_distribution<int> delay(0, 60000);
+    int killedWithFiles = 0;
+    for (int run = 0; run < 40; ++run) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;)
+                WriteCsvFile("kill", rows);
+        }
+        ::usleep(static_cast<useconds_t>(delay(rng)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        int files = 0;
+        for (const auto& e : fs::directory_iterator(TempDir)) {
+            ++files;
+            EXPECT_EQ(e.path().extension(), ".csv") << e.path();
+            EXPECT_TRUE(Read(e.path().string()) == complete) << e.path() << " is incomplete";
+            fs::remove(e.path());
+        }
+        killedWithFiles += files > 0;
+    }
+    EXPECT_GT(killedWithFiles, 0); // the kills came while files were written
 }
 
 } // namespace

@@ -97,6 +97,14 @@ TEST_F(MenuItems, EachItemRunsItsCommand)
     ASSERT_EQ(fs::path(LastOpened()).filename().string().substr(0, 9), "printout-");
     shelltest::CopyArtifact(LastOpened(), "printout.csv");
     shelltest::CopyArtifact(TxtDeviceCopyName(OutputFileCounter), "printout.txt");
+    // the same under "English x.xx", for the office suite's check (extra.sh)
+    ExcelDecimalPoint = 1;
+    Trigger("mi_OleExportExcel");
+    shelltest::CopyArtifact(LastOpened(), "project_data_en.csv");
+    Trigger("mi_OlePrintoutExcel");
+    shelltest::CopyArtifact(LastOpened(), "printout_en.csv");
+    shelltest::CopyArtifact(TxtDeviceCopyName(OutputFileCounter), "printout_en.txt");
+    ExcelDecimalPoint = 2;
 
     // Help: links, about box, tour
     Trigger("mi_helpwww");
