@@ -23,7 +23,7 @@ constexpr int MaxNameBytes = 30;       // the file name in the Global section
 
 const char* const Outside = "00000000";
 const char* const Dependent = "00010000";
-const char* const Definition = "00000200";
+const char* const DefinitionStatus = "00000200";
 
 std::string Seq7(std::size_t N)
 {
@@ -85,6 +85,8 @@ void IgesWriter::Header(const std::string& Name, Real MaxCoord)
     color_ = 0;
     lineFont_ = 1;
     inBlock_ = false;
+    defining_ = false;
+    open_ = Defined{};
     members_.clear();
     blocks_.clear();
 
@@ -191,15 +193,87 @@ void IgesWriter::DirLines(int Type, const std::string& Matrix, const std::string
     paramPointer_ += paramLines_;
 }
 
-void IgesWriter::EndEntity(int Type, int De, const std::string& Matrix, const std::string& Form,
-                           const std::string& Label, bool Member)
+void IgesWriter::EndEntity(int Type, int De, const std::string& Matrix, const std::string& Form)
 {
-    DirLines(Type, Matrix, inBlock_ ? Dependent : Outside, Form, Label);
-    if (inBlock_ && Member)
+    DirLines(Type, Matrix, defining_ ? Dependent : Outside, Form, "");
+    if (defining_)
         members_.push_back(De);
 }
 
+IgesWriter::Call IgesWriter::NewCall(Call::Kind Kind, const std::array<Real, 8>& V) const
+{
+    Call c;
+    c.kind = Kind;
+    c.color = color_;
+    c.lineFont = lineFont_;
+    c.v = V;
+    return c;
+}
+
+void IgesWriter::Draw(const Call& C)
+{
+    if (inBlock_)
+        open_.calls.push_back(C);
+    else
+        Write(C, 1);
+}
+
+void IgesWriter::Write(const Call& C, Real Scale)
+{
+    std::array<Real, 8> v = C.v;
+    for (Real& x : v)
+        x *= Scale;
+    switch (C.kind) {
+    case Call::Line:
+        WriteLine(v[0], v[1], v[2], v[3]);
+        break;
+    case Call::Circle:
+        if (IgesNum(std::fabs(v[2])) != IgesNum(0)) // a point is no circle
+            WriteArc(v[0], v[1], v[0] + v[2], v[1], v[0] + v[2], v[1]);
+        break;
+    case Call::Arc:
+        WriteArc(v[0], v[1], v[2], v[3], v[4], v[5]);
+        break;
+    case Call::Solid:
+        WriteSolid(v);
+        break;
+    case Call::Text:
+        WriteText(C.text, v[0], v[1], C.a * Scale, C.b, C.c);
+        break;
+    case Call::Insert:
+        WriteInsert(C.block, v[0], v[1], C.a, C.b * Scale, C.c * Scale);
+        break;
+    }
+}
+
 void IgesWriter::Line(Real X1, Real Y1, Real X2, Real Y2)
+{
+    Draw(NewCall(Call::Line, {X1, Y1, X2, Y2}));
+}
+
+void IgesWriter::Arc(Real XC, Real YC, Real XS, Real YS, Real XE, Real YE)
+{
+    Draw(NewCall(Call::Arc, {XC, YC, XS, YS, XE, YE}));
+}
+
+void IgesWriter::Circle(Real X, Real Y, Real R) { Draw(NewCall(Call::Circle, {X, Y, R})); }
+
+void IgesWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4)
+{
+    Draw(NewCall(Call::Solid, {X1, Y1, X2, Y2, X3, Y3, X4, Y4}));
+}
+
+void IgesWriter::Text(const std::string& S, Real X, Real Y)
+{
+    Call c = NewCall(Call::Text, {X, Y});
+    c.a = CadTextHeight;
+    c.b = CadTextWidth;
+    c.c = CadTextAngle;
+    c.text = S;
+    Draw(c);
+}
+
+void IgesWriter::WriteLine(Real X1, Real Y1, Real X2, Real Y2)
 {
     const std::string x1 = IgesNum(X1), y1 = IgesNum(Y1), x2 = IgesNum(X2), y2 = IgesNum(Y2);
     if (x1 == x2 && y1 == y2)
@@ -209,7 +283,7 @@ void IgesWriter::Line(Real X1, Real Y1, Real X2, Real Y2)
     EndEntity(110, de, "", "");
 }
 
-void IgesWriter::Arc(Real XC, Real YC, Real XS, Real YS, Real XE, Real YE)
+void IgesWriter::WriteArc(Real XC, Real YC, Real XS, Real YS, Real XE, Real YE)
 {
     int de = BeginEntity();
     WriteParam({{"100,"}, {"0.0,"}, {IgesNum(XC) + ","}, {IgesNum(YC) + ","}, {IgesNum(XS) + ","},
@@ -218,26 +292,19 @@ void IgesWriter::Arc(Real XC, Real YC, Real XS, Real YS, Real XE, Real YE)
     EndEntity(100, de, "0", "");
 }
 
-void IgesWriter::Circle(Real X, Real Y, Real R)
-{
-    if (IgesNum(std::fabs(R)) == IgesNum(0))
-        return; // a point, not a circle
-    Arc(X, Y, X + R, Y, X + R, Y);
-}
-
-void IgesWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4)
+void IgesWriter::WriteSolid(const std::array<Real, 8>& V)
 {
     int de = BeginEntity();
     // a closed path through the corners 1, 4, 3, 2, 1
-    WriteParam({{"106,"}, {"1,"}, {"5,"}, {"0.0,"}, {IgesNum(X1) + ","}, {IgesNum(Y1) + ","}}, de);
-    WriteParam({{IgesNum(X4) + ","}, {IgesNum(Y4) + ","}}, de);
-    WriteParam({{IgesNum(X3) + ","}, {IgesNum(Y3) + ","}}, de);
-    WriteParam({{IgesNum(X2) + ","}, {IgesNum(Y2) + ","}}, de);
-    WriteParam({{IgesNum(X1) + ","}, {IgesNum(Y1) + ";"}}, de);
+    WriteParam({{"106,"}, {"1,"}, {"5,"}, {"0.0,"}, {IgesNum(V[0]) + ","}, {IgesNum(V[1]) + ","}}, de);
+    WriteParam({{IgesNum(V[6]) + ","}, {IgesNum(V[7]) + ","}}, de);
+    WriteParam({{IgesNum(V[4]) + ","}, {IgesNum(V[5]) + ","}}, de);
+    WriteParam({{IgesNum(V[2]) + ","}, {IgesNum(V[3]) + ","}}, de);
+    WriteParam({{IgesNum(V[0]) + ","}, {IgesNum(V[1]) + ";"}}, de);
     EndEntity(106, de, "0", "11");
 }
 
-void IgesWriter::Text(const std::string& S, Real X, Real Y)
+void IgesWriter::WriteText(const std::string& S, Real X, Real Y, Real Height, Real Width, Real Angle)
 {
     const std::string s = FileText(S);
     const Real len = static_cast<Real>(s.size());
@@ -245,11 +312,11 @@ void IgesWriter::Text(const std::string& S, Real X, Real Y)
     WriteParam({{"212,"},
                 {"1,"},
                 {std::to_string(s.size()) + ","},
-                {IgesNum(len * CadTextHeight * CadTextWidth) + ","},
-                {IgesNum(CadTextHeight) + ","},
+                {IgesNum(len * Height * Width) + ","},
+                {IgesNum(Height) + ","},
                 {"1,"},
                 {","},
-                {RealStrDecPoint(6, DegToRad(CadTextAngle)) + ","},
+                {RealStrDecPoint(6, DegToRad(Angle)) + ","},
                 {"0,"},
                 {"0,"},
                 {IgesNum(X) + ","},
@@ -263,9 +330,9 @@ void IgesWriter::Text(const std::string& S, Real X, Real Y)
 void IgesWriter::Block(const std::string& Name)
 {
     inBlock_ = true;
-    blockName_ = Name;
-    members_.clear();
-    blockDepth_ = 0;
+    open_ = Defined{};
+    open_.name = FileText(Name);
+    open_.key = UpperStr(Name);
 }
 
 void IgesWriter::EndBlock()
@@ -273,12 +340,39 @@ void IgesWriter::EndBlock()
     if (!inBlock_)
         return;
     inBlock_ = false;
-    const std::string name = FileText(blockName_);
+    open_.color = color_;
+    open_.lineFont = lineFont_;
+    blocks_.push_back(std::move(open_));
+    open_ = Defined{};
+}
+
+int IgesWriter::Definition(std::size_t Block, Real Scale)
+{
+    const std::string scale = IgesNum(Scale);
+    for (const auto& [written, de] : blocks_[Block].written)
+        if (written == scale)
+            return de;
+    // the members of this definition; those of the one that inserts it wait
+    std::vector<int> outer;
+    outer.swap(members_);
+    const bool outerDefining = defining_;
+    const int color = color_, lineFont = lineFont_;
+    defining_ = true;
+    for (std::size_t k = 0; k < blocks_[Block].calls.size(); ++k) {
+        const Call call = blocks_[Block].calls[k];
+        color_ = call.color;
+        lineFont_ = call.lineFont;
+        Write(call, Scale);
+    }
+    defining_ = outerDefining;
+    const Defined& b = blocks_[Block];
+    color_ = b.color;
+    lineFont_ = b.lineFont;
     int de = BeginEntity();
     const std::string count = std::to_string(members_.size());
     WriteParam({{"308,"},
-                {std::to_string(blockDepth_) + ","},
-                {IgesHollerith(name) + ",", true},
+                {std::to_string(b.depth) + ","},
+                {IgesHollerith(b.name) + ",", true},
                 {count + (members_.empty() ? ";" : ",")}},
                de);
     for (std::size_t k = 0; k < members_.size(); k += MembersPerCall) {
@@ -287,44 +381,56 @@ void IgesWriter::EndBlock()
             p.push_back({std::to_string(members_[m]) + (m + 1 == members_.size() ? ";" : ",")});
         WriteParam(p, de);
     }
-    DirLines(308, "", Definition, "", name);
-    blocks_.push_back({name, UpperStr(blockName_), de, blockDepth_});
-    members_.clear();
+    DirLines(308, "", DefinitionStatus, "", b.name);
+    color_ = color;
+    lineFont_ = lineFont;
+    members_.swap(outer);
+    blocks_[Block].written.emplace_back(scale, de);
+    return de;
 }
 
-const IgesWriter::Defined* IgesWriter::FindBlock(const std::string& Name) const
+std::size_t IgesWriter::FindBlock(const std::string& Name) const
 {
     const std::string key = UpperStr(Name);
-    for (const auto& b : blocks_)
-        if (b.key == key)
-            return &b;
-    return nullptr;
+    for (std::size_t k = 0; k < blocks_.size(); ++k)
+        if (blocks_[k].key == key)
+            return k;
+    return blocks_.size();
 }
 
 void IgesWriter::Insert(const std::string& Name, Real X, Real Y, Real Angle, Real SX, Real SY)
 {
-    const Defined* block = FindBlock(Name);
-    if (!block) {
+    const std::size_t block = FindBlock(Name);
+    if (block == blocks_.size()) {
         settings::AddMessage("Blockname " + Name + " not found !");
         return;
     }
-    // The instance carries |sx|; the signs go into the matrix.
-    const Real scale = std::fabs(SX);
     if (!SameReal(std::fabs(SX), std::fabs(SY)))
         settings::AddMessage("Warnung: IGES-Block " + Name + " ungleich skaliert");
+    if (inBlock_)
+        open_.depth = std::max(open_.depth, blocks_[block].depth + 1);
+    Call c = NewCall(Call::Insert, {X, Y});
+    c.a = Angle;
+    c.b = SX;
+    c.c = SY;
+    c.block = block;
+    Draw(c);
+}
+
+void IgesWriter::WriteInsert(std::size_t Block, Real X, Real Y, Real Angle, Real SX, Real SY)
+{
+    // The definition carries |sx|; the signs go into the matrix.
+    const int def = Definition(Block, std::fabs(SX));
     Real gx = SX < 0 ? -1 : 1, gy = SY < 0 ? -1 : 1;
     if (gx < 0 && gy < 0) {
         Angle += 180;
         gx = gy = 1;
     }
     const bool mirror = gx != gy;
-    if (inBlock_)
-        blockDepth_ = std::max(blockDepth_, block->depth + 1);
-    const std::string def = std::to_string(block->de) + ",";
+    const std::string defs = std::to_string(def) + ",", one = IgesNum(1) + ";";
     if (Angle == 0 && !mirror) {
         int de = BeginEntity();
-        WriteParam({{"408,"}, {def}, {IgesNum(X) + ","}, {IgesNum(Y) + ","}, {"0.0,"}, {IgesNum(scale) + ";"}},
-                   de);
+        WriteParam({{"408,"}, {defs}, {IgesNum(X) + ","}, {IgesNum(Y) + ","}, {"0.0,"}, {one}}, de);
         EndEntity(408, de, "", "");
         return;
     }
@@ -336,7 +442,7 @@ void IgesWriter::Insert(const std::string& Name, Real X, Real Y, Real Angle, Rea
     WriteParam({{"0.0,"}, {"0.0,"}, {"1.0,"}, {"0.0;"}}, matrix);
     DirLines(124, "", Dependent, mirror ? "1" : "0", "");
     int de = BeginEntity();
-    WriteParam({{"408,"}, {def}, {"0.0,"}, {"0.0,"}, {"0.0,"}, {IgesNum(scale) + ";"}}, de);
+    WriteParam({{"408,"}, {defs}, {"0.0,"}, {"0.0,"}, {"0.0,"}, {one}}, de);
     EndEntity(408, de, std::to_string(matrix), "");
 }
 

@@ -5,6 +5,13 @@
 // a transformation matrix 124 when turned or mirrored). Units are
 // millimetres; coordinates are two-dimensional with Z = 0.0.
 //
+// A block's calls are kept until it is inserted. Its definition is written
+// at its first insert at each scale, with the members drawn at that scale
+// and flagged as dependent, so every instance has scale 1 (the form common
+// readers transfer), and a block never inserted leaves nothing in the file.
+// A block inserted inside another block is defined at the product of both
+// scales.
+//
 // The sections are held in memory and written at Close, so a failed job
 // leaves no file and an older file stays.
 //
@@ -17,7 +24,9 @@
 #include "foundation/linefile.h"
 #include "foundation/types.h"
 
+#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kt4::cad {
@@ -58,7 +67,7 @@ public:
     void EndBlock();
     // An instance of a block of this file (names compared whatever their
     // case); an unknown name adds "Blockname ... not found !" and writes
-    // nothing.
+    // nothing. The scale is |SX|; the signs mirror or turn the instance.
     void Insert(const std::string& Name, Real X, Real Y, Real Angle, Real SX, Real SY);
 
 private:
@@ -70,12 +79,40 @@ private:
     };
     using Params = std::vector<Param>;
 
-    struct Defined {
-        std::string name;  // as written
-        std::string key;   // upper case, for the look-up
-        int de = 0;        // directory entry of its 308
-        int depth = 0;     // nesting depth of its subfigures
+    // One drawing call with the colour and line font it was made with.
+    struct Call {
+        enum Kind { Line, Circle, Arc, Solid, Text, Insert } kind = Line;
+        int color = 0, lineFont = 1;
+        std::array<Real, 8> v{}; // points as (x, y) pairs; Circle: x, y, r
+        // Text: height, width factor, angle; Insert: angle, sx, sy
+        Real a = 0, b = 0, c = 0;
+        std::string text; // Text
+        std::size_t block = 0; // Insert: the index of the block
     };
+
+    struct Defined {
+        std::string name;        // as written
+        std::string key;         // upper case, for the look-up
+        std::vector<Call> calls; // its contents, unscaled
+        int depth = 0;           // nesting depth of its subfigures
+        int color = 0, lineFont = 1; // of its 308
+        std::vector<std::pair<std::string, int>> written; // scale as written, DE of its 308
+    };
+
+    // A call of this kind at the current colour and line font.
+    Call NewCall(Call::Kind Kind, const std::array<Real, 8>& V) const;
+    // Draws the call, or keeps it while a block is open.
+    void Draw(const Call& C);
+    // Writes the call's entities with every length multiplied by Scale.
+    void Write(const Call& C, Real Scale);
+    void WriteLine(Real X1, Real Y1, Real X2, Real Y2);
+    void WriteArc(Real XC, Real YC, Real XS, Real YS, Real XE, Real YE);
+    void WriteSolid(const std::array<Real, 8>& V);
+    void WriteText(const std::string& S, Real X, Real Y, Real Height, Real Width, Real Angle);
+    void WriteInsert(std::size_t Block, Real X, Real Y, Real Angle, Real SX, Real SY);
+    // The directory entry of the block's 308 at this scale; written first
+    // when there is none yet.
+    int Definition(std::size_t Block, Real Scale);
 
     // Starts an entity: its directory-entry number.
     int BeginEntity();
@@ -84,13 +121,13 @@ private:
     void WriteParam(const Params& P, int De);
     void DirLines(int Type, const std::string& Matrix, const std::string& Status,
                   const std::string& Form, const std::string& Label);
-    // The entity's directory entry; a member of the open block when it
-    // is one of the member types.
-    void EndEntity(int Type, int De, const std::string& Matrix, const std::string& Form,
-                   const std::string& Label = {}, bool Member = true);
+    // The entity's directory entry; a dependent member of the definition
+    // being written, if any.
+    void EndEntity(int Type, int De, const std::string& Matrix, const std::string& Form);
     static std::string Record(const std::string& Data, const std::string& Pointer, char Letter,
                               int Seq);
-    const Defined* FindBlock(const std::string& Name) const;
+    // The index of the block, or blocks_.size() when there is none.
+    std::size_t FindBlock(const std::string& Name) const;
 
     LineFile file_;
     std::vector<std::string> start_, global_, dir_, param_;
@@ -99,10 +136,10 @@ private:
     int paramLines_ = 0;
     int color_ = 0;
     int lineFont_ = 1;
-    bool inBlock_ = false;
-    std::string blockName_;
+    bool inBlock_ = false;  // a block is open: calls are kept
+    bool defining_ = false; // a definition's members are being written
+    Defined open_;          // the open block
     std::vector<int> members_;
-    int blockDepth_ = 0;
     std::vector<Defined> blocks_;
 };
 

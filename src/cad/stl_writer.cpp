@@ -132,7 +132,7 @@ void StlWriter::Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real
     facets_.push_back(f);
 }
 
-void StlWriter::Wall(Real X1, Real Y1, Real X2, Real Y2)
+void StlWriter::LeftWall(Real X1, Real Y1, Real X2, Real Y2)
 {
     if (X1 == X2 && Y1 == Y2)
         return;
@@ -140,6 +140,8 @@ void StlWriter::Wall(Real X1, Real Y1, Real X2, Real Y2)
     Facet(X1, Y1, z1, X1, Y1, z2, X2, Y2, z1);
     Facet(X1, Y1, z2, X2, Y2, z2, X2, Y2, z1);
 }
+
+void StlWriter::Wall(Real X1, Real Y1, Real X2, Real Y2) { LeftWall(X2, Y2, X1, Y1); }
 
 void StlWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4)
 {
@@ -196,7 +198,7 @@ void StlWriter::Cone(bool Reversed, Real XC, Real YC, Real R1, Real R2)
 void StlWriter::Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness)
 {
     const Real t = Thickness / 2, L = Length;
-    // clockwise, so that the left-hand normals of the walls face outwards
+    // clockwise, so that the left-facing walls face outwards
     Real px[7] = {0, t, L - t, L, L - t, t, 0};
     Real py[7] = {0, t, t, 0, -t, -t, 0};
     const Real a = DegToRad(AngleDeg);
@@ -206,7 +208,7 @@ void StlWriter::Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness)
         py[k] += Y;
     }
     for (int k = 0; k < 6; ++k)
-        Wall(px[k], py[k], px[k + 1], py[k + 1]);
+        LeftWall(px[k], py[k], px[k + 1], py[k + 1]);
 }
 
 void StlWriter::Char(char C, Real X, Real Y)

@@ -33,8 +33,9 @@ public:
     void Discard() { file_.Discard(); }
 
     void Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real X3, Real Y3, Real Z3);
-    // The wall of a segment between CadZ1 and CadZ2, facing to the left of
-    // the drawing direction.
+    // The wall of a segment between CadZ1 and CadZ2, facing to the right
+    // of the drawing direction: out of the material of a counter-clockwise
+    // outline and into a clockwise hole.
     void Wall(Real X1, Real Y1, Real X2, Real Y2);
     void Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4);
     // The surface between the circle of radius R1 at CadZ1 and the circle
@@ -48,6 +49,8 @@ private:
     // Normal and three vertices, as written.
     using Record = std::array<float, 12>;
 
+    // The wall of a segment facing to the left of the drawing direction.
+    void LeftWall(Real X1, Real Y1, Real X2, Real Y2);
     void Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness);
     void Char(char C, Real X, Real Y);
 

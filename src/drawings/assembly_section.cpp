@@ -22,6 +22,15 @@ const WaelzLagerTyp& Slot(Word k) { return bearings::BearingSlots[k]; }
 // The block of slot k fits a seat of bore d.
 bool Fits(Word k, Real d) { return SameDiameter(d, Slot(k).d) && BearingDrawable(Slot(k)); }
 
+// How far the block of slot k reaches along the axis: a tapered roller
+// bearing's section spans its total width T (B without one), every other
+// section the width B.
+Real BlockWidth(Word k)
+{
+    const WaelzLagerTyp& b = Slot(k);
+    return b.Typ == TaperedRoller && b.T() > 0 ? b.T() : b.B;
+}
+
 // The rectangle and its mirror image about the line y = m.
 void HatchPair(Real x1, Real y1, Real x2, Real y2, Real spacing, Real angle, Real m = 0)
 {
@@ -181,7 +190,7 @@ void DrawAssemblySection()
     // 8. bearing 1
     if (deLg1 - d1 > 2) {
         if (Fits(1, d1))
-            c_insert("lager1", -Slot(1).B, 0, 0, 1, 1);
+            c_insert("lager1", -BlockWidth(1), 0, 0, 1, 1);
         else
             DrawBearingSymbol(-bLg1, 0, d1, deLg1, bLg1);
     }

@@ -72,15 +72,16 @@ TEST_F(Iges, SmallDrawingMatchesItsGoldenWithTheAnchorsOfTheFormat)
     EXPECT_EQ(notes[1]->params.back(), LongText());
     EXPECT_GE(notes[1]->lines.size(), 3u);
     EXPECT_EQ(notes[0]->params.back(), OemToCp1252(SampleText()));
-    // the block: 13 members, twelve on one line; the name cut in the label only
+    // the block, written where it is inserted: 13 members, twelve on one
+    // line; the name cut in the label only
     auto def = f.OfType(308);
     ASSERT_EQ(def.size(), 1u);
     EXPECT_EQ(def[0]->Field(18), "BEARINGS");
     EXPECT_EQ(def[0]->params[2], "BEARINGS1");
     EXPECT_EQ(def[0]->params[3], "13");
     ASSERT_EQ(def[0]->lines.size(), 3u);
-    EXPECT_EQ(def[0]->lines[1].substr(0, 32), "1,3,5,7,9,11,13,15,17,19,21,23, ");
-    EXPECT_EQ(def[0]->lines[2].substr(0, 3), "25;");
+    EXPECT_EQ(def[0]->lines[1].substr(0, 37), "13,15,17,19,21,23,25,27,29,31,33,35, ");
+    EXPECT_EQ(def[0]->lines[2].substr(0, 3), "37;");
     // the 90-degree insert: a matrix, then the instance with zero offsets
     auto matrix = f.OfType(124);
     ASSERT_EQ(matrix.size(), 1u);
@@ -126,7 +127,11 @@ TEST_F(Iges, BlocksAreFoundWhateverTheCaseAndUnknownOnesWriteNothing)
 
 TEST_F(Iges, ManyBlocksNestedDepthsAndMemberLists)
 {
-    IgesFile f = Write([] { c_insert("B3000", 0, 0, 0, 1, 1); },
+    IgesFile f = Write(
+        [] {
+            c_insert("OUTER", 0, 0, 0, 1, 1);
+            c_insert("B3000", 0, 0, 0, 1, 1);
+        },
                        [] {
                            c_block("INNER");
                            c_line(0, 0, 1, 0);
@@ -143,8 +148,9 @@ TEST_F(Iges, ManyBlocksNestedDepthsAndMemberLists)
                                c_endblock();
                            }
                        });
+    // only the blocks inserted, the inner ones first
     auto defs = f.OfType(308);
-    ASSERT_EQ(defs.size(), 3004u);
+    ASSERT_EQ(defs.size(), 4u);
     EXPECT_EQ(defs[0]->params[1], "0");
     EXPECT_EQ(defs[1]->params[1], "1");
     EXPECT_EQ(defs[2]->params[1], "2");
@@ -155,9 +161,17 @@ TEST_F(Iges, ManyBlocksNestedDepthsAndMemberLists)
     EXPECT_EQ(f.At(std::stoi(defs[1]->params[4]))->Type(), 408);
     EXPECT_EQ(f.At(std::stoi(defs[1]->params[4]))->Field(9), "00010000");
     // the 3001st block is found
-    EXPECT_EQ(f.OfType(408).back()->params[1], std::to_string(defs[3003]->de));
+    EXPECT_EQ(f.OfType(408).back()->params[1], std::to_string(defs[3]->de));
+    EXPECT_EQ(defs[3]->params[2], "B3000");
     for (const auto& e : f.entities)
         EXPECT_EQ(e.Field(3), "0") << "structure field";
+}
+
+// The line member of the definition an instance points to: its end x.
+std::string MemberEnd(const IgesFile& f, const IgesEntity& instance)
+{
+    const IgesEntity* def = f.At(std::stoi(instance.params[1]));
+    return f.At(std::stoi(def->params[4]))->params[4];
 }
 
 TEST_F(Iges, InsertScalesAndMirrors)
@@ -166,7 +180,7 @@ TEST_F(Iges, InsertScalesAndMirrors)
         Real angle, sx, sy;
         const char* matrix; // the four terms, or "" for a plain instance
         const char* form;
-        const char* scale;
+        const char* end; // of the line (0, 0)-(1, 0) at the definition's scale
     };
     const Case cases[] = {
         {0, 2, 2, "", "", "2.0000"},
@@ -175,17 +189,18 @@ TEST_F(Iges, InsertScalesAndMirrors)
         {90, -0.5L, 0.5L, "0.000000 -1.000000 -1.000000 0.000000", "1", "0.5000"},
         {30, 1.5L, 1.5L, "0.866025 -0.500000 0.500000 0.866025", "0", "1.5000"},
     };
+    auto block = [] {
+        c_block("P");
+        c_line(0, 0, 1, 0);
+        c_endblock();
+    };
     for (const Case& c : cases) {
         settings::ClearMessages();
-        IgesFile f = Write([&] { c_insert("P", 3, 4, c.angle, c.sx, c.sy); },
-                           [] {
-                               c_block("P");
-                               c_line(0, 0, 1, 0);
-                               c_endblock();
-                           });
+        IgesFile f = Write([&] { c_insert("P", 3, 4, c.angle, c.sx, c.sy); }, block);
         auto instance = f.OfType(408);
         ASSERT_EQ(instance.size(), 1u);
-        EXPECT_EQ(instance[0]->params[5], c.scale);
+        EXPECT_EQ(instance[0]->params[5], "1.0000") << "the scale is in the definition";
+        EXPECT_EQ(MemberEnd(f, *instance[0]), c.end);
         auto matrix = f.OfType(124);
         if (*c.matrix == 0) {
             EXPECT_TRUE(matrix.empty());
@@ -200,14 +215,54 @@ TEST_F(Iges, InsertScalesAndMirrors)
         EXPECT_EQ(settings::MessageCount, 0);
     }
     // unequal scales: |sx| and a warning that names the block
-    IgesFile f = Write([] { c_insert("P", 0, 0, 0, 2, 3); },
-                       [] {
-                           c_block("P");
-                           c_line(0, 0, 1, 0);
-                           c_endblock();
-                       });
-    EXPECT_EQ(f.OfType(408)[0]->params[5], "2.0000");
+    IgesFile f = Write([] { c_insert("P", 0, 0, 0, 2, 3); }, block);
+    EXPECT_EQ(MemberEnd(f, *f.OfType(408)[0]), "2.0000");
     EXPECT_EQ(settings::MessageTexts[1], "Warnung: IGES-Block P ungleich skaliert");
+}
+
+TEST_F(Iges, OneDefinitionPerScaleWithDependentMembers)
+{
+    IgesFile f = Write(
+        [] {
+            c_insert("Q", 0, 0, 0, 2, 2);
+            c_insert("Q", 5, 5, 90, 2, 2);
+            c_insert("Q", 0, 0, 0, 1, 1);
+        },
+        [] {
+            c_block("P");
+            c_line(0, 0, 1, 0);
+            c_endblock();
+            c_block("Q");
+            c_insert("P", 1, 0, 0, 0.5L, 0.5L);
+            c_endblock();
+            c_block("UNUSED");
+            c_line(0, 0, 9, 9);
+            c_endblock();
+        });
+    // P at 2 x 0.5, Q at 2, P at 0.5, Q at 1; nothing of UNUSED
+    auto defs = f.OfType(308);
+    ASSERT_EQ(defs.size(), 4u);
+    const char* names[] = {"P", "Q", "P", "Q"};
+    for (std::size_t k = 0; k < 4; ++k)
+        EXPECT_EQ(defs[k]->params[2], names[k]) << k;
+    EXPECT_EQ(f.OfType(110).size(), 2u);
+    for (const auto* i : f.OfType(408))
+        EXPECT_EQ(i->params[5], "1.0000");
+    auto top = f.OfType(408);
+    ASSERT_EQ(top.size(), 5u);
+    // members of Q at 2 and at 1: P's instance at (2, 0) and at (1, 0)
+    EXPECT_EQ(top[0]->params[2] + " " + MemberEnd(f, *top[0]), "2.0000 1.0000");
+    EXPECT_EQ(top[3]->params[2] + " " + MemberEnd(f, *top[3]), "1.0000 0.5000");
+    // the two inserts at 2 share their definition
+    EXPECT_EQ(top[1]->params[1], std::to_string(defs[1]->de));
+    EXPECT_EQ(top[2]->params[1], std::to_string(defs[1]->de));
+    EXPECT_EQ(top[4]->params[1], std::to_string(defs[3]->de));
+    // members are dependent, instances outside blocks are not
+    for (const auto* d : defs)
+        for (std::size_t k = 4; k < d->params.size(); ++k)
+            EXPECT_EQ(f.At(std::stoi(d->params[k]))->Field(9), "00010000");
+    for (const auto* i : {top[1], top[2], top[4]})
+        EXPECT_EQ(i->Field(9), "00000000");
 }
 
 TEST_F(Iges, ColoursOfCadColoursAndLayers)

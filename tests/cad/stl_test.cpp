@@ -1,7 +1,7 @@
 // The STL writer: one wall against its goldens in both forms, walls,
-// solids and stick texts, the normals of the vertex order, cones with
-// points of their own radius that close a revolved profile, and the file
-// type setting.
+// solids and stick texts, the normals of the vertex order, walls that face
+// out of outlines and into holes, cones with points of their own radius
+// that close a revolved profile, and the file type setting.
 #include "cad/stl_writer.h"
 #include "cad_fixture.h"
 #include "file_readers.h"
@@ -58,9 +58,9 @@ TEST_F(Stl, OneWallMatchesTheGoldensOfBothForms)
     EXPECT_EQ(bytes.substr(80, 4), std::string("\x02\0\0\0", 4));
     EXPECT_EQ(bytes.substr(84 + 48, 2), "XX");
     EXPECT_EQ(bytes.substr(84 + 98, 2), "XX");
-    // the normal to the left of the drawing direction
+    // the normal to the right of the drawing direction
     for (const auto& f : facets) {
-        EXPECT_EQ(f.n[1], 1.0f);
+        EXPECT_EQ(f.n[1], -1.0f);
         ExpectNormalOfTheVertexOrder(f);
     }
     StlFileType = 1;
@@ -110,6 +110,32 @@ TEST_F(Stl, WallsSolidsAndTexts)
     auto two = Facets([] { c_text(0, 0, " 1"); });
     ASSERT_EQ(one.size(), two.size());
     EXPECT_NEAR(two[0].v[0][0] - one[0].v[0][0], 7, 1e-5);
+}
+
+TEST_F(Stl, WallsFaceOutOfOutlinesAndIntoHoles)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> draw;
+        Real cx, cy;  // the contour's centre
+        Real outward; // sign of the normal against the direction from the centre
+    };
+    const Case cases[] = {
+        {"a counter-clockwise outline", [] { c_circle(2, 1, 10); }, 2, 1, 1},
+        {"a clockwise hole", [] { c_circle_cw(3, -2, 4); }, 3, -2, -1},
+        {"a quadrilateral drawn clockwise", [] { c_solid(0, 0, 0, 5, 5, 5, 5, 0); }, 2.5L, 2.5L, -1},
+    };
+    for (const Case& c : cases) {
+        auto facets = Facets(c.draw);
+        ASSERT_FALSE(facets.empty()) << c.what;
+        int wrong = 0;
+        for (const auto& f : facets) {
+            const Real mx = (f.v[0][0] + f.v[1][0] + f.v[2][0]) / 3 - c.cx;
+            const Real my = (f.v[0][1] + f.v[1][1] + f.v[2][1]) / 3 - c.cy;
+            wrong += !(c.outward * (f.n[0] * mx + f.n[1] * my) > 0);
+        }
+        EXPECT_EQ(wrong, 0) << c.what;
+    }
 }
 
 TEST_F(Stl, InvertTurnsEveryFacetAndItsNormal)

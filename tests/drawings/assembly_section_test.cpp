@@ -76,6 +76,17 @@ TEST_F(Assembly, BearingBlocksSitAtTheirSeats)
     }
     EXPECT_EQ(inserts[1].x, -7); // the 608 ends at the hollow wheel's face
 
+    // a tapered roller bearing spans its total width T, so it starts T ahead
+    // of the face; another type with a T of its own stays at -B
+    auto& slot1 = bearings::BearingSlots[1];
+    slot1.Dims[5] = slot1.B + 2;
+    for (auto [type, x] : {std::pair{TaperedRoller, -(slot1.B + 2)}, std::pair{DeepGrooveBall, -slot1.B}}) {
+        slot1.Typ = type;
+        const auto placed = Inserts();
+        ASSERT_EQ(placed[1].name, "lager1");
+        EXPECT_TRUE(Near(placed[1].x, x)) << type << ": " << double(placed[1].x);
+    }
+
     // the output shaft's bearing in slot 5 only: a box for 4, slot 5 turned
     bearings::BearingSlots[5] = bearings::BearingSlots[4];
     bearings::BearingSlots[4].d = 10;

@@ -10,6 +10,13 @@
                                  and every edge of one facet lies at one z
   check_views.py dxf-facts FILE  the blocks, the model space inserts and the
                                  texts, one fact a line
+  check_views.py iges-box FILE.dxf FACTS
+                                 OCCT's box of the IGES file of the same
+                                 view (FACTS: what occt_read printed)
+                                 equals the extents of the DXF's curves,
+                                 blocks resolved and texts left out,
+                                 within 1 % of their longer side; no box
+                                 in both is equal too
   check_views.py bearing-blocks FILE DESIGNATION x5
                                  blocks lager1..lager5 hold their
                                  designation as their one TEXT and a
@@ -22,6 +29,7 @@ import sys
 from collections import Counter
 
 import ezdxf
+from ezdxf import bbox, disassemble
 
 # ezdxf 0.18 leaves the SEQEND of a POLYLINE inside a BLOCK of an R12 file
 # without an owner while loading (R12 has no owner codes), and its audit
@@ -116,6 +124,29 @@ def dxf_facts(path):
 
 
 GEOMETRY = ("LINE", "CIRCLE", "ARC", "POLYLINE", "LWPOLYLINE")
+TEXTS = ("TEXT", "MTEXT", "ATTRIB", "ATTDEF")
+
+
+def curve_box(path):
+    doc = ezdxf.readfile(path)
+    curves = [e for e in disassemble.recursive_decompose(doc.modelspace()) if e.dxftype() not in TEXTS]
+    box = bbox.extents(curves)
+    return (box.extmin.x, box.extmin.y, box.extmax.x, box.extmax.y) if box.has_data else None
+
+
+def check_iges_box(dxf, facts):
+    want, got = curve_box(dxf), None
+    for line in open(facts, encoding="latin-1"):  # the texts are CP1252
+        w = line.split()
+        if w and w[0] == "bbox":
+            got = (float(w[1]), float(w[2]), float(w[4]), float(w[5]))
+    if want is None or got is None:
+        if want != got:
+            fail("%s: OCCT's box %s, the DXF curves' %s" % (facts, got, want))
+        return
+    tolerance = 0.01 * max(want[2] - want[0], want[3] - want[1])
+    if any(abs(a - b) > tolerance for a, b in zip(want, got)):
+        fail("%s: OCCT's box %s is not the DXF curves' %s" % (facts, got, want))
 
 
 def finite(value):
@@ -154,6 +185,9 @@ def main(argv):
     what, files = argv[1], argv[2:]
     if what == "bearing-blocks":
         check_bearing_blocks(argv[2], argv[3:])
+        return 0
+    if what == "iges-box" and len(argv) == 4:
+        check_iges_box(argv[2], argv[3])
         return 0
     for path in files:
         {"dxf": check_dxf, "stl-closed": check_stl_closed, "stl-walls": check_stl_walls,

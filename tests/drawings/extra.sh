@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Peer checks of the drawings: the CAD files of every view of the two
-# fixture projects, read by independent readers (ezdxf for DXF, admesh for
-# STL, OCCT for STEP and IGES through the CAD tests' occt_read), and the
-# command line "/CADi:j" of the program with no display.
+# fixture projects and the two example projects, read by independent
+# readers (ezdxf for DXF, admesh for STL, OCCT for STEP and IGES through the
+# CAD tests' occt_read), and the command line "/CADi:j" of the program with
+# no display. Pictures for reviewers go to the build's artifacts folder.
 # Usage: extra.sh BUILD_FOLDER
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/../common/step.sh
@@ -17,6 +18,8 @@ need_python ezdxf python3-ezdxf
 
 make_work
 cp "$root"/tests/drawings/fixtures/x.kt4 "$root"/tests/drawings/fixtures/y.kt4 "$work"/
+cp "$root"/data/beispiel1.kt4 "$root"/data/beispiel2.kt4 "$work"/
+mkdir -p "$art"
 cd "$work"
 
 # ---- every view as DXF; the thin covers of x.kt4 lack their bearing slot
@@ -32,8 +35,32 @@ refused=$(grep -c refused dxf_x.log || true)
 $check dxf dxf_x/*.dxf dxf_y/*.dxf
 echo "drawings extra: $(ls dxf_x dxf_y | grep -c dxf) DXF files pass the ezdxf audit"
 
-# ---- every part view allowed for the project as STL
-for p in x y; do
+# ---- every drawn view as IGES: OCCT's box equals the extents of the DXF
+# curves of the same view (texts left out)
+drawn="1 3 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22"
+for p in beispiel1 beispiel2; do
+    mkdir -p "dxf_$p"
+    "$draw" "$p.kt4" 1 "dxf_$p" $drawn > "dxf_$p.log" || die "$p: a view failed ($(cat "dxf_$p.log"))"
+done
+boxes=0
+for p in x y beispiel1 beispiel2; do
+    mkdir -p "igs_$p"
+    "$draw" "$p.kt4" 2 "igs_$p" $drawn > "igs_$p.log" || die "$p: an IGES view failed ($(cat "igs_$p.log"))"
+    for f in "igs_$p"/*.igs; do
+        "$occt" "$f" > occt.txt || die "OCCT refuses $f: $(cat occt.txt)"
+        $check iges-box "dxf_$p/$(basename "$f" .igs).dxf" occt.txt
+        boxes=$((boxes + 1))
+    done
+done
+"$occt" --curves igs_y/y_01.igs > occt.txt
+/usr/bin/python3 "$root/tests/drawings/render_views.py" dxf-iges "$art/overview_dxf_and_iges_in_occt.png" \
+    dxf_y/y_01.dxf occt.txt
+echo "drawings extra: OCCT's box of $boxes IGES views equals the extents of their DXF curves"
+
+# ---- every part view allowed for the project as STL; admesh turns no
+# facet: its check of the facets as written (-d) reverses none and finds a
+# positive volume, and its full repair does not reverse them all
+for p in x y beispiel1 beispiel2; do
     mkdir -p "stl_$p"
     "$draw" "$p.kt4" 6 "stl_$p" 7 8 9 10 11 12 13 14 15 16 17 18 19 20 22 > "stl_$p.log" ||
         die "$p: an STL view failed ($(cat "stl_$p.log"))"
@@ -41,11 +68,20 @@ for p in x y; do
         report=$(/usr/bin/admesh "$f")
         degenerate=$(echo "$report" | awk -F: '/Degenerate facets/ {gsub(/ /, "", $2); print $2}')
         [ "$degenerate" = 0 ] || die "$f: $degenerate degenerate facets"
+        ! echo "$report" | grep -q "Reversing all facets" || die "$f: admesh reverses all facets"
+        report=$(/usr/bin/admesh -d "$f")
+        reversed=$(echo "$report" | awk -F: '/Facets reversed/ {gsub(/ /, "", $2); print $2}')
+        volume=$(echo "$report" | awk -F: '/Volume/ {gsub(/ /, "", $3); print $3}')
+        [ "$reversed" = 0 ] && awk -v v="$volume" 'BEGIN {exit !(v > 0)}' ||
+            die "$f: admesh -d reverses $reversed facets, volume $volume"
     done
     roller_open=$(/usr/bin/admesh "stl_$p/${p}_07.stl" | awk -F: '/Total disconnected facets/ {split($2, a, " "); print a[1]}')
     [ "$roller_open" = 0 ] || die "$p: the roller has $roller_open disconnected facets"
 done
-echo "drawings extra: $(ls stl_x stl_y | grep -c stl) STL files without degenerate facets, closed rollers"
+/usr/bin/admesh -d stl_y/y_13.stl > "$art/ring_gear_admesh.txt"
+/usr/bin/python3 "$root/tests/drawings/render_views.py" stl "$art/ring_gear_normals.png" stl_y/y_13.stl
+echo "drawings extra: $(ls stl_x stl_y stl_beispiel1 stl_beispiel2 | grep -c stl) STL files without degenerate" \
+    "or reversed facets, closed rollers"
 
 # ---- the command line, with no display
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$wkt4" "$@" > run.log 2>&1; }
@@ -107,6 +143,6 @@ for k in 1 2 3; do
     ! grep -Eiq "nan|inf" "$p.txt" || die "$p.txt holds a number that is none"
     run "$p.kt4" /CAD2:01 || die "/CAD2:01 of $p.kt4 failed: $(cat run.log)"
     "$occt" "$p.igs" > occt.txt || die "OCCT refuses $p.igs: $(cat occt.txt)"
-    grep -q "^load ok" occt.txt && grep -Eq "^edges [1-9]" occt.txt || die "$p.igs: $(cat occt.txt)"
+    $check iges-box "$p.dxf" occt.txt
 done
 echo "drawings extra: the sections of all twelve bearing types pass ezdxf, the TXT and OCCT checks"

@@ -8,8 +8,11 @@
 //   node <depth> <name> [assembly]   STEP: the product tree
 //   edges <n>                    edges of the transferred shape
 //   bbox <xmin> <ymin> <zmin> <xmax> <ymax> <zmax>
-// Usage: occt_read FILE (the extension chooses the reader). Exit 0 when
-// the file loaded, 2 on a load failure, 1 on a usage error.
+//   curve <x> <y> <x> <y> ...    with --curves: every edge as points in
+//                                the x-y plane (lines by their ends)
+// Usage: occt_read [--curves] FILE (the extension chooses the reader).
+// Exit 0 when the file loaded, 2 on a load failure, 1 on a usage error.
+#include <BRepAdaptor_Curve.hxx>
 #include <BRepBndLib.hxx>
 #include <Bnd_Box.hxx>
 #include <IFSelect_ReturnStatus.hxx>
@@ -29,6 +32,8 @@
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
 #include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Compound.hxx>
 #include <BRep_Builder.hxx>
@@ -41,6 +46,25 @@
 #include <string>
 
 namespace {
+
+bool printCurves = false;
+
+// Every edge of the shape as a run of points.
+void Curves(const TopoDS_Shape& shape)
+{
+    for (TopExp_Explorer e(shape, TopAbs_EDGE); e.More(); e.Next()) {
+        BRepAdaptor_Curve c(TopoDS::Edge(e.Current()));
+        const int n = c.GetType() == GeomAbs_Line ? 1 : 48;
+        std::string line = "curve";
+        for (int k = 0; k <= n; ++k) {
+            gp_Pnt p = c.Value(c.FirstParameter() + (c.LastParameter() - c.FirstParameter()) * k / n);
+            char xy[64];
+            std::snprintf(xy, sizeof xy, " %.4f %.4f", p.X(), p.Y());
+            line += xy;
+        }
+        std::printf("%s\n", line.c_str());
+    }
+}
 
 // Prints the load failures; true when there is none.
 bool NoLoadFailure(const Handle(XSControl_WorkSession) & ws)
@@ -72,6 +96,8 @@ void ShapeFacts(const TopoDS_Shape& shape)
     double x0, y0, z0, x1, y1, z1;
     box.Get(x0, y0, z0, x1, y1, z1);
     std::printf("bbox %.4f %.4f %.4f %.4f %.4f %.4f\n", x0, y0, z0, x1, y1, z1);
+    if (printCurves)
+        Curves(shape);
 }
 
 std::string NameOf(const TDF_Label& label)
@@ -162,10 +188,12 @@ int ReadIges(const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: occt_read FILE.stp|FILE.igs\n");
+    printCurves = argc == 3 && std::string(argv[1]) == "--curves";
+    if (argc != 2 + printCurves) {
+        std::fprintf(stderr, "usage: occt_read [--curves] FILE.stp|FILE.igs\n");
         return 1;
     }
+    argv += printCurves;
     // OCCT's own messages would mix with the facts
     Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_Printer));
     std::string path = argv[1];
