@@ -86,31 +86,79 @@ TEST_F(CadJob, TheDialogOpensOnTheModeAndAsksForTheFileOfTheChosenMode)
     c_end();
 }
 
-TEST_F(CadJob, AFailedWriteLeavesTheOlderFile)
+// Whatever fails (the file, a block file the drawing inserts), the older
+// file stays byte for byte, the cause is told once and no temporary is
+// left; a block file that no insert needs is no error.
+TEST_F(CadJob, AJobCommitsItsFileOnlyWhenNothingFailed)
 {
-    dir.Put("part.dxf", "older");
-    {
-        testing::FileSizeLimit limit(4000);
-        ASSERT_TRUE(limit.Active());
-        CadBatchMode = true;
-        settings::CurrentFileName = dir.File("part");
-        DrawSampleDrawing(cmDxf);
+    struct Case {
+        Word mode;
+        const char* ext;
+        bool tempDirMissing, inserts, folderInPlace;
+        std::string told; // "" when the file is written
+    };
+    const std::string missing = dir.File("missing/");
+    const Case cases[] = {
+        {cmDxf, "dxf", false, true, false, "file write error (File too large): " + Path("dxf")},
+        {cmTxt, "txt", false, true, true, "file write error (Is a directory): " + Path("txt")},
+        {cmStl, "stl", true, true, false, "file write error (No such file or directory): " + missing},
+        {cmStep, "stp", true, true, false, "file write error (No such file or directory): " + missing},
+        {cmStl, "stl", true, false, false, ""},
+        {cmStep, "stp", true, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string file = Path(c.ext);
+        fs::remove_all(file);
+        if (c.folderInPlace)
+            fs::create_directories(file);
+        else
+            dir.Put("part." + std::string(c.ext), "older");
+        RemovePrivateTempDir();
+        settings::TempDir = c.tempDirMissing ? missing : dir.Path();
+        ui->ClearLog();
+        settings::AbortFlag = false;
+        {
+            testing::FileSizeLimit limit(c.mode == cmDxf ? 500 : 1 << 30);
+            ASSERT_TRUE(limit.Active());
+            CadBatchMode = true;
+            c_begin(c.mode);
+            if (!settings::AbortFlag) {
+                c_header_default();
+                c_blocks();
+                SampleBlocks();
+                c_endblocks();
+                do {
+                    c_entities();
+                    c_line(0, 0, 10, 0);
+                    if (c.inserts)
+                        c_insert("BOLT", 0, 0, 0, 1, 1);
+                    c_endblocks();
+                } while (!c_pass_done());
+                c_end();
+            }
+        }
+        settings::TempDir = dir.Path();
+        const std::string what = std::string(c.ext) + (c.inserts ? " inserting" : "");
+        EXPECT_FALSE(CadJobRunning());
+        if (c.told.empty()) {
+            EXPECT_FALSE(settings::AbortFlag) << what;
+            EXPECT_TRUE(Logged("error").empty()) << what;
+            EXPECT_NE(dir.Get("part." + std::string(c.ext)), "older") << what;
+            continue;
+        }
+        EXPECT_TRUE(settings::AbortFlag) << what;
+        EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |" + c.told + " wurde nicht geschrieben."})
+            << what;
+        if (c.folderInPlace)
+            EXPECT_TRUE(fs::is_directory(file));
+        else
+            EXPECT_EQ(dir.Get("part." + std::string(c.ext)), "older") << what;
+        std::vector<std::string> left;
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            if (e.path().filename().string()[0] == '.')
+                left.push_back(e.path().filename().string());
+        EXPECT_TRUE(left.empty()) << "no temporary file left: " << left[0];
     }
-    EXPECT_TRUE(settings::AbortFlag);
-    EXPECT_EQ(dir.Get("part.dxf"), "older");
-    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Diskette/Platte voll"});
-    EXPECT_EQ(TempFiles(), (std::vector<std::string>{"part.dxf"})) << "no temporary file left";
-
-    // a folder in the file's place
-    fs::remove(Path("dxf"));
-    fs::create_directories(Path("txt"));
-    ui->ClearLog();
-    settings::AbortFlag = false;
-    DrawSampleDrawing(cmTxt);
-    EXPECT_TRUE(settings::AbortFlag);
-    EXPECT_FALSE(CadJobRunning());
-    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Diskette/Platte voll"});
-    EXPECT_TRUE(fs::is_directory(Path("txt")));
 }
 
 TEST_F(CadJob, TheWrittenFileIsOpenedOnlyForAFileModeOfAPlainStart)
