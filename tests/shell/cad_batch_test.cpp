@@ -156,6 +156,17 @@ TEST_F(CadBatch, NothingWrittenIsExitOne)
     EXPECT_FALSE(fs::exists(dir.File("broken.dxf")));
     EXPECT_EQ(Run("nosuch.kt4 /CAD1:01"), 1);
 
+    // a width no drawing can hold reaches no writer, whatever calculates
+    drive::dH = 36;
+    drive::bs = 1E308L;
+    WriteDefaultProject("huge.kt4");
+    for (auto [args, file] : {std::pair{"huge.kt4 /CAD6:11", "huge.stl"}, std::pair{"huge.kt4 /CAD1:11", "huge.dxf"},
+                              std::pair{"huge.kt4 /CAD2:11", "huge.igs"}}) {
+        EXPECT_EQ(Run(args), 1) << args;
+        EXPECT_NE(dir.Get("err.txt"), "") << args;
+        EXPECT_FALSE(fs::exists(dir.File(file))) << args;
+    }
+
     // the plot program of the default line is not there; its file stays
     EXPECT_EQ(Run("test.kt4 /CAD4:01"), 1);
     EXPECT_NE(dir.Get("err.txt").find("file not found"), std::string::npos);
