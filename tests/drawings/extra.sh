@@ -32,6 +32,18 @@ refused=$(grep -c refused dxf_x.log || true)
 $check dxf dxf_x/*.dxf dxf_y/*.dxf
 echo "drawings extra: $(ls dxf_x dxf_y | grep -c dxf) DXF files pass the ezdxf audit"
 
+# ---- every view as STEP: a file only where there is a line to carry
+for p in x y; do
+    mkdir -p "stp_$p"
+    "$draw" "$p.kt4" 7 "stp_$p" $views > "stp_$p.log" || die "$p: a STEP view failed ($(cat "stp_$p.log"))"
+    grep -q "^3 written" "stp_$p.log" || die "$p: no STEP file of the section ($(cat "stp_$p.log"))"
+    for f in stp_$p/*.stp; do
+        "$occt" "$f" > occt.txt || die "OCCT refuses $f: $(cat occt.txt)"
+        grep -q "^load ok" occt.txt && grep -Eq "^edges [1-9]" occt.txt || die "$f has no edge: $(cat occt.txt)"
+    done
+done
+echo "drawings extra: $(ls stp_x stp_y | grep -c stp) STEP files, each with an edge in OCCT"
+
 # ---- every part view allowed for the project as STL
 for p in x y; do
     mkdir -p "stl_$p"
