@@ -5,6 +5,7 @@
 #include "foundation/linefile.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
+#include "foundation/strutil.h"
 
 #include <cerrno>
 
@@ -76,23 +77,23 @@ void TBlockFileDevice::FinishBlock()
 void TBlockFileDevice::Block(const std::string& name)
 {
     FinishBlock();
-    current_ = name;
-    written_.erase(name);
-    unwritten_.erase(name);
+    current_ = UpperStr(name);
+    written_.erase(current_);
+    unwritten_.erase(current_);
     if (!BlockNameIsFileName(name)) {
-        unwritten_[name] = WriteFailureText(IoAccessDenied, EINVAL, BlockFileName(name));
+        unwritten_[current_] = WriteFailureText(IoAccessDenied, EINVAL, BlockFileName(name));
         return;
     }
     errno = 0;
     const std::string dir = PrivateTempSubdir("blocks");
     if (dir.empty()) {
         // the private folder cannot be made in TempDir
-        unwritten_[name] = WriteFailureText(IoAccessDenied, errno != 0 ? errno : EIO, settings::TempDir);
+        unwritten_[current_] = WriteFailureText(IoAccessDenied, errno != 0 ? errno : EIO, settings::TempDir);
         return;
     }
     const std::string path = dir + BlockFileName(name);
     if (!block_.Open(path)) {
-        unwritten_[name] = block_.FailureText();
+        unwritten_[current_] = block_.FailureText();
         settings::AbortFlag = false;
     }
 }
@@ -154,7 +155,8 @@ void TBlockFileDevice::Insert(const std::string& name, Real x, Real y, Real angl
             block_.Insert(name, x, y, angle, sx, sy);
         return;
     }
-    auto missing = unwritten_.find(name);
+    const std::string key = UpperStr(name);
+    auto missing = unwritten_.find(key);
     if (missing != unwritten_.end()) {
         Fault(missing->second);
         return;
@@ -165,9 +167,11 @@ void TBlockFileDevice::Insert(const std::string& name, Real x, Real y, Real angl
     const bool before = settings::AbortFlag;
     settings::AbortFlag = false;
     ReplayDxfBlock(name, x, y, angle, sx, sy);
-    // a block of this job that did not replay whole: the reader has told why
-    if (settings::AbortFlag && written_.count(name) > 0)
-        Fault({});
+    // a block of this job that did not replay whole: the reader has told
+    // why, unless its file has gone since
+    if (settings::AbortFlag && written_.count(key) > 0)
+        Fault(FindBlockFile(name).empty() ? WriteFailureText(IoFileNotFound, ENOENT, BlockFilePath(name))
+                                          : std::string());
     settings::AbortFlag = settings::AbortFlag || before;
 }
 

@@ -80,8 +80,9 @@ private:
     void Fault(const std::string& text);
 
     DxfWriter block_{true};
-    std::string current_;                        // the block being defined
-    std::set<std::string> written_;              // blocks whose files are whole
+    // Blocks by their names in upper case, as inserts find them.
+    std::string current_;                          // the block being defined
+    std::set<std::string> written_;                // blocks whose files are whole
     std::map<std::string, std::string> unwritten_; // block -> why its file is not
     bool failed_ = false;
     std::string fault_;
