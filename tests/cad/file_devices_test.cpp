@@ -68,8 +68,8 @@ TEST_F(FileDevices, TheStlHeightIsAskedAndItsCancelKeepsTheHeight)
 
 TEST_F(FileDevices, AFailedWriteLeavesTheOlderFileOfEveryFormat)
 {
-    for (const char* ext : {"igs", "stl", "stp"}) {
-        const Word mode = std::string(ext) == "igs" ? cmIges : std::string(ext) == "stl" ? cmStl : cmStep;
+    for (auto [mode, ext] : {std::pair{cmDxf, "dxf"}, std::pair{cmTxt, "txt"}, std::pair{cmIges, "igs"},
+                             std::pair{cmStl, "stl"}, std::pair{cmStep, "stp"}}) {
         dir.Put(std::string("part.") + ext, "older");
         ui->ClearLog();
         settings::AbortFlag = false;
