@@ -59,7 +59,9 @@ int RunBatch()
     UseHeadlessUi().quiet = false; // messages to stderr, the usage to stdout
     shell::ReadStartFiles();
     shell::StartResult result = shell::StartUp(shell::ProductCode);
-    return result.end ? result.exitCode : 0;
+    const int code = result.end ? result.exitCode : 0;
+    // a run that told an error never ends as if all went well
+    return code == 0 && !UseHeadlessUi().Logged("error").empty() ? 1 : code;
 }
 
 #ifdef KT4_HAVE_GUI

@@ -2,22 +2,37 @@
 
 #include "cad/block_reader.h"
 #include "cad/cad_settings.h"
-#include "foundation/dialogs.h"
 #include "foundation/linefile.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
+#include "foundation/strutil.h"
+
+#include <cerrno>
 
 namespace kt4::cad {
 
-std::string BlockFilePath(const std::string& name)
+namespace {
+
+bool BlockNameIsFileName(const std::string& name)
 {
     if (name.empty())
-        return {};
+        return false;
     for (unsigned char c : name)
         if (c == '/' || c < 0x20 || c == 0x7F)
-            return {};
+            return false;
+    return true;
+}
+
+std::string BlockFileName(const std::string& name) { return "$" + name + ".dx$"; }
+
+} // namespace
+
+std::string BlockFilePath(const std::string& name)
+{
+    if (!BlockNameIsFileName(name))
+        return {};
     std::string dir = PrivateTempSubdir("blocks");
-    return dir.empty() ? std::string() : dir + "$" + name + ".dx$";
+    return dir.empty() ? std::string() : dir + BlockFileName(name);
 }
 
 bool TBlockFileDevice::InBlock() const { return CadInBlocks; }
@@ -40,32 +55,50 @@ void TBlockFileDevice::Discard()
     DiscardOutput();
 }
 
+void TBlockFileDevice::Fault(const std::string& text)
+{
+    if (!failed_)
+        fault_ = text;
+    failed_ = true;
+}
+
+void TBlockFileDevice::FinishBlock()
+{
+    if (!block_.IsOpen())
+        return;
+    if (block_.Close()) {
+        written_.insert(current_);
+        return;
+    }
+    unwritten_[current_] = block_.FailureText();
+    settings::AbortFlag = false;
+}
+
 void TBlockFileDevice::Block(const std::string& name)
 {
-    if (block_.IsOpen())
-        block_.Close();
-    createFailed_ = false;
-    std::string path = BlockFilePath(name);
-    if (path.empty() || !block_.Open(path)) {
-        createFailed_ = true;
-        ErrorBox(IoErrorText(IoWriteFailed));
-        settings::AbortFlag = true;
+    FinishBlock();
+    current_ = UpperStr(name);
+    written_.erase(current_);
+    unwritten_.erase(current_);
+    if (!BlockNameIsFileName(name)) {
+        unwritten_[current_] = WriteFailureText(IoAccessDenied, EINVAL, BlockFileName(name));
+        return;
+    }
+    errno = 0;
+    const std::string dir = PrivateTempSubdir("blocks");
+    if (dir.empty()) {
+        // the private folder cannot be made in TempDir
+        unwritten_[current_] = WriteFailureText(IoAccessDenied, errno != 0 ? errno : EIO, settings::TempDir);
+        return;
+    }
+    const std::string path = dir + BlockFileName(name);
+    if (!block_.Open(path)) {
+        unwritten_[current_] = block_.FailureText();
+        settings::AbortFlag = false;
     }
 }
 
-void TBlockFileDevice::EndBlock()
-{
-    if (createFailed_) {
-        // one block that could not be written does not stop the drawing
-        createFailed_ = false;
-        settings::AbortFlag = false;
-        return;
-    }
-    if (block_.IsOpen() && !block_.Close()) {
-        ErrorBox(IoErrorText(IoWriteFailed));
-        settings::AbortFlag = true;
-    }
-}
+void TBlockFileDevice::EndBlock() { FinishBlock(); }
 
 void TBlockFileDevice::Line(Real x1, Real y1, Real x2, Real y2)
 {
@@ -122,10 +155,24 @@ void TBlockFileDevice::Insert(const std::string& name, Real x, Real y, Real angl
             block_.Insert(name, x, y, angle, sx, sy);
         return;
     }
+    const std::string key = UpperStr(name);
+    auto missing = unwritten_.find(key);
+    if (missing != unwritten_.end()) {
+        Fault(missing->second);
+        return;
+    }
     CadBlockLevel = 0;
     CadInsBaseX = CadInsBaseY = CadInsRotation = 0;
     CadInsScaleX = CadInsScaleY = 1;
+    const bool before = settings::AbortFlag;
+    settings::AbortFlag = false;
     ReplayDxfBlock(name, x, y, angle, sx, sy);
+    // a block of this job that did not replay whole: the reader has told
+    // why, unless its file has gone since
+    if (settings::AbortFlag && written_.count(key) > 0)
+        Fault(FindBlockFile(name).empty() ? WriteFailureText(IoFileNotFound, ENOENT, BlockFilePath(name))
+                                          : std::string());
+    settings::AbortFlag = settings::AbortFlag || before;
 }
 
 void TBlockFileDevice::SetLayer(int n)

@@ -6,11 +6,17 @@
 // derived device overrides the ...Output calls (its own file or window)
 // and the Draw... calls: what it does with a primitive outside the blocks
 // section.
+//
+// A block file that cannot be written is no error by itself: the job
+// fails (and says why that file was not written) only when the drawing
+// inserts that block.
 #pragma once
 
 #include "cad/cad_device.h"
 #include "cad/dxf_writer.h"
 
+#include <map>
+#include <set>
 #include <string>
 
 namespace kt4::cad {
@@ -24,8 +30,13 @@ public:
     // DiscardOutput.
     bool Close() final;
     void Discard() final;
+    // True once an insert needed a block whose file was not written, or
+    // its replay failed.
+    bool Failed() const final { return failed_; }
+    // Why that block file was not written, else why the output failed.
+    std::string FailureText() const final { return failed_ ? fault_ : OutputFailureText(); }
     // Opens the block file; a name that cannot be a file, or a file that
-    // cannot be created, tells the I/O error and sets AbortFlag.
+    // cannot be created, is noted for the inserts of that block.
     void Block(const std::string& name) override;
     // Closes the block file when one is open.
     void EndBlock() override;
@@ -49,6 +60,7 @@ protected:
     virtual bool OpenOutput() { return true; }
     virtual bool CloseOutput() { return true; }
     virtual void DiscardOutput() {}
+    virtual std::string OutputFailureText() const { return {}; }
 
     virtual void DrawLine(Real /*x1*/, Real /*y1*/, Real /*x2*/, Real /*y2*/) {}
     virtual void DrawCircle(Real /*x*/, Real /*y*/, Real /*r*/, bool /*clockwise*/) {}
@@ -63,8 +75,17 @@ protected:
     bool InBlock() const;
 
 private:
+    // Ends the open block file; a failed write is noted for its inserts.
+    void FinishBlock();
+    void Fault(const std::string& text);
+
     DxfWriter block_{true};
-    bool createFailed_ = false;
+    // Blocks by their names in upper case, as inserts find them.
+    std::string current_;                          // the block being defined
+    std::set<std::string> written_;                // blocks whose files are whole
+    std::map<std::string, std::string> unwritten_; // block -> why its file is not
+    bool failed_ = false;
+    std::string fault_;
 };
 
 // The block file of a block name in the private folder ("" when the name

@@ -12,7 +12,8 @@
 //
 // A file device writes through a LineFile of its own (so a block file can
 // be open while the job's file is): the file replaces its target only
-// when the job ends without a failed write.
+// when the job ends with nothing failed (its own writes, a block file the
+// drawing inserts, a coordinate that is no usable number).
 #pragma once
 
 #include "foundation/types.h"
@@ -50,6 +51,12 @@ public:
     virtual void Discard() {}
     // True after a failed write: the job writes nothing more.
     virtual bool Failed() const { return false; }
+    // Why the output failed (WriteFailureText of its file), for Open,
+    // Close and Failed; "" when that was told already.
+    virtual std::string FailureText() const { return {}; }
+    // True when the format carries nothing of what was drawn (a STEP of
+    // circles and texts only): the job then writes no file.
+    virtual bool Blank() const { return false; }
 
     // --- sections (the layer keeps CadInBlocks itself) ---
     virtual void Header(Real /*x0*/, Real /*y0*/, Real /*x1*/, Real /*y1*/, Real /*height*/) {}

@@ -9,18 +9,20 @@
 
 namespace kt4::cad::detail {
 
-// True when every value is a finite number. Otherwise the job's message
+// True when every value is a usable number: finite and within a range far
+// inside that of float. Otherwise the caller draws nothing, the message
 // "Fehler : CAD: ungültige Koordinate" is added (once per job) and the
-// caller draws nothing.
+// running job fails: it is told once, writes nothing more and leaves its
+// file as it was.
 bool Finite(std::initializer_list<Real> Values);
 
 // The device the c_ operations draw through: the job's device, or one
 // that writes nothing when there is no job or its file has failed.
 TCadDevice& Dev();
 
-// Shows the I/O text of a failed job file once per job and sets
-// AbortFlag.
-void TellWriteFailure();
+// Fails the running job: Text (WriteFailureText of the failed file) is
+// shown once per job, AbortFlag is set and the job writes nothing more.
+void TellWriteFailure(const std::string& Text);
 
 // The arc from (x1, y1) to (x2, y2) with the included angle (radians) as
 // line segments at ArcToLinesResolution (0.2 when it is 0 or less):

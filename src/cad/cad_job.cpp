@@ -48,9 +48,26 @@ TCadDevice& NoDevice()
 }
 
 std::unique_ptr<TCadDevice> job;
-bool jobDead = false;          // the job writes nothing more (no file)
+bool jobDead = false;          // the job failed: it writes nothing more (no file)
 bool invalidReported = false;  // the job's message on invalid numbers
-bool failureTold = false;      // the job's I/O text
+bool failureTold = false;      // the job's failure text
+bool lastJobBlank = false;     // the last job's format carried nothing of it
+
+// Beyond this a value is no coordinate of a drawing: it stays far inside
+// the float range of the STL facets, so that the writers' sums and
+// products of coordinates (circle points, normals) stay in it too.
+constexpr Real CoordinateLimit = 1E18L;
+
+// Tells a failure of the running job once, ends its writing and sets
+// AbortFlag; "" tells nothing (the failure was told where it happened).
+void FailJob(const std::string& Text)
+{
+    if (!failureTold && !Text.empty())
+        ErrorBox(Text);
+    failureTold = true;
+    jobDead = true;
+    AbortFlag = true;
+}
 
 const char* const ModeNames[] = {"DXF", "IGES", "Kontrollausgabe auf Bildschirm",
                                  "Ausgabe auf Laserprinter/Plotter mit KAVOLT", "TXT", "STL",
@@ -146,22 +163,21 @@ TCadDevice& Dev()
 bool Finite(std::initializer_list<Real> Values)
 {
     for (Real v : Values)
-        if (!std::isfinite(v)) {
+        if (!std::isfinite(v) || std::fabs(v) > CoordinateLimit) {
             if (!invalidReported)
                 AddMessage("Fehler : CAD: ung\x81ltige Koordinate");
             invalidReported = true;
+            if (job && !jobDead) {
+                const bool file = !job->Extension().empty() || CadMode == cmPlot;
+                FailJob("CAD: ung\x81ltige Koordinate" +
+                        (file ? ": " + DisplayToOem(CadFileName) + " wurde nicht geschrieben." : std::string()));
+            }
             return false;
         }
     return true;
 }
 
-void TellWriteFailure()
-{
-    if (!failureTold)
-        ErrorBox(IoErrorText(IoWriteFailed));
-    failureTold = true;
-    AbortFlag = true;
-}
+void TellWriteFailure(const std::string& Text) { FailJob(Text); }
 
 } // namespace detail
 
@@ -191,7 +207,7 @@ void c_begin(Word mode)
         c_setmode(mode);
     if (AbortFlag)
         return;
-    jobDead = invalidReported = failureTold = false;
+    jobDead = invalidReported = failureTold = lastJobBlank = false;
     auto found = Registry().find(CadMode);
     std::unique_ptr<TCadDevice> dev =
         found != Registry().end() ? found->second() : std::make_unique<TCadDevice>();
@@ -208,7 +224,7 @@ void c_begin(Word mode)
     }
     if (!dev->Open()) {
         dev->Discard();
-        detail::TellWriteFailure();
+        FailJob(dev->FailureText());
         return;
     }
     job = std::move(dev);
@@ -223,12 +239,8 @@ void c_begin(Word mode)
 
 void c_header(Real x0, Real y0, Real x1, Real y1, Real height)
 {
-    if (!detail::Finite({x0, y0, x1, y1, height})) {
-        // no drawing without a frame: the job ends without a file
-        jobDead = true;
-        AbortFlag = true;
-        return;
-    }
+    if (!detail::Finite({x0, y0, x1, y1, height}))
+        return; // no drawing without a frame: the job ends without a file
     if (CadMode == cmStl && height > 0) {
         SetHelpNumber(2900);
         InputLength("H\x94he", height, 0, 1000);
@@ -257,19 +269,28 @@ void c_tables(Word kind) { detail::Dev().Tables(kind); }
 
 bool c_pass_done() { return detail::Dev().PassDone(); }
 
+bool CadJobBlank() { return lastJobBlank; }
+
 void c_end()
 {
     std::unique_ptr<TCadDevice> dev = std::move(job);
     bool written = false;
+    lastJobBlank = false;
     if (dev) {
+        if (!jobDead && dev->Failed())
+            FailJob(dev->FailureText());
         if (jobDead) {
             dev->Discard();
-        } else if (dev->Failed()) {
+        } else if (dev->Blank()) {
+            // refused by the caller, who names the drawing
             dev->Discard();
-            detail::TellWriteFailure();
+            lastJobBlank = true;
+            AbortFlag = true;
         } else {
             written = dev->Close();
         }
+        if (!written)
+            AbortFlag = true;
     }
     c_set3d(0);
     if (written && !AbortFlag && !CadNoLaunch && ExportLaunchFlag && !dev->Extension().empty() &&

@@ -12,9 +12,11 @@
 // degrees; polyline arc angles and polar angles radians. Texts are stored
 // (OEM) texts.
 //
-// An operation given a coordinate that is not a finite number draws
-// nothing of it and adds "Fehler : CAD: ungültige Koordinate" to the
-// message list once per job.
+// An operation given a coordinate that is not a finite number, or one
+// beyond any drawing (far inside the float range), draws nothing, adds
+// "Fehler : CAD: ungültige Koordinate" to the message list once per job
+// and fails the job: it says so once, writes nothing more and leaves the
+// older file as it was.
 #pragma once
 
 #include "foundation/types.h"
@@ -38,9 +40,16 @@ void c_header(Real x0, Real y0, Real x1, Real y1, Real height);
 void c_header_default(); // c_header(0, 0, 160, 120, 1.0)
 void c_tables(Word kind);
 bool c_pass_done();
-// Ends the job: the file is put in place (or dropped after a failed
-// write), the plot program started, the written file opened when wanted.
+// Ends the job: the file is put in place, the plot program started, the
+// written file opened when wanted. A job where anything failed (a write,
+// a block file the drawing inserted, a coordinate that is no usable
+// number) leaves the older file as it was and sets AbortFlag; so does a
+// job whose format carries nothing of the drawing (CadJobBlank).
 void c_end();
+// True when the last c_end wrote nothing because the format carries
+// nothing of the drawing (a STEP of circles, arcs and texts only). Nothing
+// was said: the caller names the drawing.
+bool CadJobBlank();
 // True while a job runs (between c_begin and c_end).
 bool CadJobRunning();
 

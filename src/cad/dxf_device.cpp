@@ -20,11 +20,12 @@ public:
     {
         if (dxf_.Close())
             return true;
-        detail::TellWriteFailure();
+        detail::TellWriteFailure(FailureText());
         return false;
     }
     void Discard() override { dxf_.Discard(); }
     bool Failed() const override { return dxf_.Failed(); }
+    std::string FailureText() const override { return dxf_.FailureText(); }
 
     void Header(Real x0, Real y0, Real x1, Real y1, Real /*height*/) override
     {

@@ -51,6 +51,8 @@ public:
     bool IsOpen() const { return file_.IsOpen(); }
     bool Failed() const { return failed_; }
     int IoError() const { return file_.IoError(); }
+    // The message of the failed write (WriteFailureText).
+    std::string FailureText() const { return file_.FailureText(); }
     const std::string& Path() const { return file_.Path(); }
 
     // Group code right-aligned in three characters, then the value line.

@@ -20,10 +20,11 @@ public:
     {
         if (iges_.Close())
             return true;
-        detail::TellWriteFailure();
+        detail::TellWriteFailure(FailureText());
         return false;
     }
     void Discard() override { iges_.Discard(); }
+    std::string FailureText() const override { return iges_.File().FailureText(); }
 
     void Header(Real /*x0*/, Real /*y0*/, Real x1, Real y1, Real /*height*/) override
     {

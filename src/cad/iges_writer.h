@@ -47,6 +47,7 @@ public:
     // failed write (the old file is then unchanged).
     bool Close();
     void Discard() { file_.Discard(); }
+    const LineFile& File() const { return file_; }
 
     // Start and Global sections; starts the file's counters and blocks.
     // Name is the file name (UTF-8) without folder and extension.

@@ -12,6 +12,8 @@
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
 
+#include <filesystem>
+
 namespace kt4::cad {
 
 using settings::AbortFlag;
@@ -39,7 +41,8 @@ Word Choose(const std::string& Title, std::initializer_list<const char*> Lines, 
 
 std::string Number(Real X) { return RealStrPoint(X); }
 
-// The line goes into Name + ".BAT"; the stored line becomes that name.
+// The line goes into Name + ".BAT" in the current folder; the stored line
+// becomes that file's full path, by which the plot run finds and starts it.
 void BatchDetour(std::string& Line)
 {
     NoticeText("Kommandozeile zu lang, Es wird eine Batch-Datei erzeugt.");
@@ -49,11 +52,13 @@ void BatchDetour(std::string& Line)
             if (!AskName("Name der Batch-Datei (ohne .bat)", name, 60))
                 return;
         } while (name.find('.') != std::string::npos || name.empty());
+        std::error_code ec;
+        const std::string path = std::filesystem::absolute(name + ".BAT", ec).string();
         LineFile f;
-        if (f.OpenWrite(name + ".BAT")) {
+        if (!ec && f.OpenWrite(path)) {
             f.WriteLine(Line);
             if (f.Close()) {
-                Line = name + ".BAT";
+                Line = QuotePath(path);
                 AbortFlag = false;
                 return;
             }

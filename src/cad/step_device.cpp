@@ -16,6 +16,9 @@ public:
     void Header(Real, Real, Real, Real, Real) override { step_.Header(CadFileName); }
     void Entities() override { step_.Entities(); }
     bool PassDone() override { return step_.PassDone(); }
+    // STEP carries lines only: a drawing of circles, arcs and texts gives
+    // no file.
+    bool Blank() const override { return step_.Lines() == 0; }
 
 protected:
     bool OpenOutput() override { return step_.Open(CadFileName); }
@@ -23,10 +26,11 @@ protected:
     {
         if (step_.Close())
             return true;
-        detail::TellWriteFailure();
+        detail::TellWriteFailure(FailureText());
         return false;
     }
     void DiscardOutput() override { step_.Discard(); }
+    std::string OutputFailureText() const override { return step_.File().FailureText(); }
     void DrawLine(Real x1, Real y1, Real x2, Real y2) override { step_.Line(x1, y1, x2, y2); }
 
 private:

@@ -33,6 +33,9 @@ public:
     // Writes the file and puts it in place; false after a failed write.
     bool Close();
     void Discard() { file_.Discard(); }
+    const LineFile& File() const { return file_; }
+    // The lines written so far: a file without any draws nothing.
+    int Lines() const { return lines_; }
 
     // The header section for the file (its UTF-8 path); starts a file.
     void Header(const std::string& FileName);

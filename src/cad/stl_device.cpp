@@ -32,10 +32,11 @@ protected:
     {
         if (stl_.Close())
             return true;
-        detail::TellWriteFailure();
+        detail::TellWriteFailure(FailureText());
         return false;
     }
     void DiscardOutput() override { stl_.Discard(); }
+    std::string OutputFailureText() const override { return WriteFailureText(stl_.File(), CadFileName); }
     void DrawLine(Real x1, Real y1, Real x2, Real y2) override { stl_.Wall(x1, y1, x2, y2); }
     void DrawCircle(Real x, Real y, Real r, bool clockwise) override { c_circle_lines(x, y, r, clockwise); }
     void DrawArc(Real x, Real y, Real a1, Real a2, Real r) override

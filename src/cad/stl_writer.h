@@ -31,6 +31,7 @@ public:
     bool Open(const std::string& Path, const std::string& SolidName);
     bool Close();
     void Discard() { file_.Discard(); }
+    const AtomicWriter& File() const { return file_; }
 
     void Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real X3, Real Y3, Real Z3);
     // The wall of a segment between CadZ1 and CadZ2, facing to the right

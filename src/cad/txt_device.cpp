@@ -28,11 +28,12 @@ public:
         if (!failed_ && file_.Close())
             return true;
         file_.Discard();
-        detail::TellWriteFailure();
+        detail::TellWriteFailure(FailureText());
         return false;
     }
     void Discard() override { file_.Discard(); }
     bool Failed() const override { return failed_; }
+    std::string FailureText() const override { return file_.FailureText(); }
 
     void Header(Real x0, Real y0, Real x1, Real y1, Real /*height*/) override
     {

@@ -92,6 +92,14 @@ std::string PartRefusal(Word view)
     return {};
 }
 
+std::string PartName(Word view)
+{
+    for (const PartEntry& p : Parts)
+        if (p.view == view)
+            return p.name;
+    return {};
+}
+
 std::string OutputDiskMessage()
 {
     return DisplayToOem("Die Abtriebscheibe ist Teil der Abtriebswelle: STL > Abtriebswelle");

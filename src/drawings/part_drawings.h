@@ -35,6 +35,10 @@ Real OutputCoverPlate();
 // no thickness or length, a roller without wall.
 std::string PartRefusal(Word view);
 
+// The part a view draws as the STL menu calls it (UTF-8), "" for a view
+// that draws no part.
+std::string PartName(Word view);
+
 // The message for the output disk alone in STL: it has no part of its
 // own (stored text).
 std::string OutputDiskMessage();

@@ -142,6 +142,13 @@ ViewFrame FrameOfView(TViewNo view)
     return {false, drive::dH / 2 + 1};
 }
 
+std::string BlankRefusal(TViewNo view)
+{
+    const std::string part = PartName(view);
+    return DisplayToOem("Ansicht " + std::to_string(view) + (part.empty() ? "" : " (" + part + ")") +
+                        ": keine Linie - STEP überträgt nur Linien, keine Kreise, Bögen und Texte");
+}
+
 std::string ViewRefusal(TViewNo view, Word mode)
 {
     if (view == 6 && mode == cmStl)
@@ -184,6 +191,8 @@ void DrawView(TViewNo view, Word device)
         c_endblocks();
     } while (!c_pass_done());
     c_end();
+    if (CadJobBlank())
+        ErrorBoxAlways(BlankRefusal(view));
 }
 
 void RedrawCurrentView() { DrawView(settings::ScreenViewMode == 5 ? 3 : 1, cmScreen); }

@@ -31,7 +31,8 @@ inline constexpr TViewNo LastView = 22;
 // messages are shown instead and no job is opened. A view that cannot be
 // drawn from the present data is refused before the job begins: its
 // message is shown, no dialog opens, no file is written and AbortFlag is
-// set.
+// set. So is a view that the chosen format cannot carry (BlankRefusal):
+// the job writes no file and the older one stays.
 void DrawView(TViewNo view, Word device);
 
 // The overview page on the screen, or the assembly section when
@@ -48,6 +49,11 @@ ViewFrame FrameOfView(TViewNo view);
 // Why view cannot be drawn on the output mode from the present data
 // (stored text), "" when it can.
 std::string ViewRefusal(TViewNo view, Word mode);
+
+// Why a view written in a format that carries nothing of it (a STEP of
+// circles, arcs and texts only) gives no file (stored text). DrawView
+// shows it when the job found nothing to write.
+std::string BlankRefusal(TViewNo view);
 
 // The bearing blocks "lager1".."lager5" by slot.
 std::string BearingBlockName(Word slot);

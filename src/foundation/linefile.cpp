@@ -1,5 +1,6 @@
 #include "foundation/linefile.h"
 
+#include "foundation/codepage.h"
 #include "foundation/environment.h"
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +43,28 @@ std::string NumberText(const std::string& line) { return TrimBlanks(line); }
 
 } // namespace
 
+std::string WriteFailureText(int Code, int SysErr, const std::string& Path)
+{
+    std::string cause;
+    if (SysErr == ENOSPC || SysErr == EDQUOT || (Code == IoWriteFailed && SysErr == 0))
+        cause = "Diskette/Platte voll";
+    else if (Code == IoWriteProtected || SysErr == EACCES || SysErr == EPERM || SysErr == EROFS)
+        cause = "Schreibschutz entfernen !";
+    else if (Code == IoNotAFile && SysErr != EISDIR)
+        cause = "file write error (not a regular file)";
+    else
+        cause = "file write error (" + std::string(std::strerror(SysErr != 0 ? SysErr : EIO)) + ")";
+    return cause + ": " + DisplayToOem(Path) + " wurde nicht geschrieben.";
+}
+
+std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path)
+{
+    int code = Writer.Refused() == AtomicWriter::Refusal::NotAFile         ? IoNotAFile
+               : Writer.Refused() == AtomicWriter::Refusal::WriteProtected ? IoWriteProtected
+                                                                           : IoAccessDenied;
+    return WriteFailureText(code, Writer.Errno(), Path);
+}
+
 std::string FileRealStr(Real X)
 {
     if (X >= 1)
@@ -57,6 +81,8 @@ LineFile::~LineFile()
     if (fd_ >= 0)
         ::close(fd_);
 }
+
+std::string LineFile::FailureText() const { return WriteFailureText(ioError_, sysError_, path_); }
 
 void LineFile::Fail(int code, int sysErr)
 {

@@ -53,6 +53,17 @@ enum IoCode : int {
     IoNotAFile = 1000,      // the name is a folder, a FIFO or a socket, not a file
 };
 
+// The message of a failed write of the file Path (stored text), by its
+// cause (Code, the system's errno SysErr): a full disk or quota gives
+// "Diskette/Platte voll", write protection (a read-only file, folder or
+// disk) "Schreibschutz entfernen !", anything else (a folder or FIFO in
+// the file's place, too long a name ...) "file write error" with the
+// system's reason; each followed by ": " + Path + " wurde nicht
+// geschrieben.".
+std::string WriteFailureText(int Code, int SysErr, const std::string& Path);
+// The same for a writer that failed (Refused() and Errno()).
+std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path);
+
 // A number as written into files: seven decimals ("1500.0000000",
 // "0.2500000"), whole numbers below 1 without decimals ("0", "-3"); always
 // ".", independent of the Decimals setting.
@@ -88,6 +99,8 @@ public:
     // and the system's errno behind it.
     int IoError() const { return ioError_; }
     int SysError() const { return sysError_; }
+    // WriteFailureText of the last error and the file's name.
+    std::string FailureText() const;
 
     // Writers, one line each unless stated
     void WriteLine(const std::string& S);

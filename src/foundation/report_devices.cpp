@@ -338,7 +338,7 @@ bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
     if (!ok) {
         const std::string shown = Dest.empty() ? settings::TempDir : Dest;
         if (out.IoError() != 0)
-            ErrorBox(IoErrorText(out.IoError()) + ": " + DisplayToOem(shown) + " wurde nicht geschrieben.");
+            ErrorBox(WriteFailureText(out.IoError(), out.SysError(), shown));
         else
             ErrorBox(DisplayToOem("Datei " + shown + " kann nicht geschrieben werden !"));
     }

@@ -281,8 +281,12 @@ StartResult StartUp(int Code)
     if (Code != 6 && Code != 7 && Code != 8 && Code != 9)
         ReadConfigFile();
     AbortFlag = false;
-    ShowErrorBoxes = true;
+    // A run without a window checks the folders silently: only the
+    // folders its own output needs matter, and that output tells their
+    // failure itself.
+    ShowErrorBoxes = !RunsWithoutWindow(ParseCommandLine(environment::CommandLineParams, CadOutputAvailable()));
     CheckWorkFolders();
+    ShowErrorBoxes = true;
     if (!PasswordPrompt)
         DataDir.clear();
 

@@ -51,8 +51,8 @@ void FillEmpty()
 void CheckTempDir()
 {
     using namespace settings;
-    if (FolderValid(TempDir))
-        return;
+    if (FolderValid(TempDir) || !ShowErrorBoxes)
+        return; // a run without error boxes asks nothing either
     ErrorBox("ung\x81ltiger Ordner f\x81r tempor\x84re Dateien konfiguriert");
     std::string answer = NameToFile(TempDir);
     InputText("Ordner f\x81r tempor\x84re Dateien", 60, answer);

@@ -155,11 +155,10 @@ TEST_F(BlockReader, NamesWhateverTheirCaseAndNeverAPath)
     EXPECT_TRUE(Drawn("nosuch").empty());
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(settings::MessageTexts[1], "Invalid temp directory");
-    // a name that cannot be a file: the block is refused, the drawing goes on
+    // a name that cannot be a file: no error until the drawing inserts it
     settings::AbortFlag = false;
     CadInBlocks = true;
     c_block("x/y");
-    EXPECT_TRUE(settings::AbortFlag);
     c_endblock();
     EXPECT_FALSE(settings::AbortFlag);
     // a user's Cancel stays
@@ -169,6 +168,12 @@ TEST_F(BlockReader, NamesWhateverTheirCaseAndNeverAPath)
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_NE(ReadBlock("ok").find("EOF"), std::string::npos) << "the block file is closed";
     CadInBlocks = false;
+    c_insert("ok", 0, 0, 0, 1, 1);
+    EXPECT_TRUE(Logged("error").empty()) << "a block written whole";
+    c_insert("X/Y", 0, 0, 0, 1, 1); // any case
+    c_end();
+    EXPECT_EQ(Logged("error"),
+              std::vector<std::string>{"error|Fehler : |file write error (Invalid argument): $x/y.dx$ wurde nicht geschrieben."});
 }
 
 TEST_F(BlockReader, FailuresEndTheReplayNotTheProgram)

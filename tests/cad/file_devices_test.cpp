@@ -68,8 +68,8 @@ TEST_F(FileDevices, TheStlHeightIsAskedAndItsCancelKeepsTheHeight)
 
 TEST_F(FileDevices, AFailedWriteLeavesTheOlderFileOfEveryFormat)
 {
-    for (const char* ext : {"igs", "stl", "stp"}) {
-        const Word mode = std::string(ext) == "igs" ? cmIges : std::string(ext) == "stl" ? cmStl : cmStep;
+    for (auto [mode, ext] : {std::pair{cmDxf, "dxf"}, std::pair{cmTxt, "txt"}, std::pair{cmIges, "igs"},
+                             std::pair{cmStl, "stl"}, std::pair{cmStep, "stp"}}) {
         dir.Put(std::string("part.") + ext, "older");
         ui->ClearLog();
         settings::AbortFlag = false;
@@ -82,7 +82,10 @@ TEST_F(FileDevices, AFailedWriteLeavesTheOlderFileOfEveryFormat)
         }
         EXPECT_TRUE(settings::AbortFlag) << ext;
         EXPECT_EQ(dir.Get(std::string("part.") + ext), "older") << ext;
-        EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Diskette/Platte voll"}) << ext;
+        EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |file write error (File too large): " +
+                                                            dir.File(std::string("part.") + ext) +
+                                                            " wurde nicht geschrieben."})
+            << ext;
         std::size_t files = 0;
         for (const auto& e : fs::directory_iterator(dir.Path()))
             files += e.is_regular_file();

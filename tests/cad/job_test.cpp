@@ -88,31 +88,29 @@ TEST_F(CadJob, TheDialogOpensOnTheModeAndAsksForTheFileOfTheChosenMode)
     c_end();
 }
 
-TEST_F(CadJob, AFailedWriteLeavesTheOlderFile)
+// A block file that cannot be written (TempDir missing) fails the job
+// only when the drawing inserts that block: the older file then stays
+// byte for byte and the cause is told once.
+TEST_F(CadJob, AJobCommitsItsFileOnlyWhenNothingFailed)
 {
-    dir.Put("part.dxf", "older");
-    {
-        testing::FileSizeLimit limit(4000);
-        ASSERT_TRUE(limit.Active());
-        CadBatchMode = true;
-        settings::CurrentFileName = dir.File("part");
-        DrawSampleDrawing(cmDxf);
-    }
-    EXPECT_TRUE(settings::AbortFlag);
-    EXPECT_EQ(dir.Get("part.dxf"), "older");
-    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Diskette/Platte voll"});
-    EXPECT_EQ(TempFiles(), (std::vector<std::string>{"part.dxf"})) << "no temporary file left";
-
-    // a folder in the file's place
-    fs::remove(Path("dxf"));
-    fs::create_directories(Path("txt"));
-    ui->ClearLog();
-    settings::AbortFlag = false;
-    DrawSampleDrawing(cmTxt);
-    EXPECT_TRUE(settings::AbortFlag);
-    EXPECT_FALSE(CadJobRunning());
-    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Diskette/Platte voll"});
-    EXPECT_TRUE(fs::is_directory(Path("txt")));
+    const std::string missing = dir.File("missing/");
+    for (auto [mode, ext] : {std::pair{cmStl, "stl"}, std::pair{cmStep, "stp"}})
+        for (bool inserts : {true, false}) {
+            const std::string what = std::string(ext) + (inserts ? " inserting" : "");
+            dir.Put("part." + std::string(ext), "older");
+            RemovePrivateTempDir();
+            settings::TempDir = missing;
+            ui->ClearLog();
+            settings::AbortFlag = false;
+            Job(mode, [&] { c_line(0, 0, 10, 0); if (inserts) c_insert("flange", 0, 0, 0, 1, 1); },
+                [] { SampleBlocks(); });
+            settings::TempDir = dir.Path();
+            EXPECT_EQ(settings::AbortFlag, inserts) << what;
+            EXPECT_EQ(dir.Get("part." + std::string(ext)) == "older", inserts) << what;
+            const std::vector<std::string> told = {"error|Fehler : |file write error (No such file or directory): " +
+                                                   missing + " wurde nicht geschrieben."};
+            EXPECT_EQ(Logged("error"), inserts ? told : std::vector<std::string>{}) << what;
+        }
 }
 
 TEST_F(CadJob, TheWrittenFileIsOpenedOnlyForAFileModeOfAPlainStart)

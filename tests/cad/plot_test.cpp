@@ -83,9 +83,35 @@ TEST_F(Plot, TheFourExamplesInTheFormAndInTheQuestions)
     dir.Put(folder + "k/wkavolt.exe", "");
     Answer({"1", (folder + "k").c_str(), "1", "2", "1", "1", "N", "0", "0", "1", "plot.x", "plot"});
     PlotCommandDialog(line);
-    EXPECT_EQ(line, "plot.BAT");
+    EXPECT_EQ(line, (fs::current_path() / "plot.BAT").string()) << "by its full path";
     EXPECT_EQ(dir.Get("plot.BAT"), folder + "k/WKAVOLT /t/kavolt /CHPL\r\n");
     fs::current_path("/");
+}
+
+// The batch file of a line over 60 characters is started from any folder:
+// a script standing in for the plot program gets the plot's arguments.
+TEST_F(Plot, TheQuestionRoutesBatchFilePlots)
+{
+    const std::string folder = dir.File("plot program"); // the question takes 40 characters
+    fs::create_directories(folder);
+    const std::string out = dir.File("args.txt");
+    std::ofstream(folder + "/wkavolt.exe") << "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done > '" + out +
+                                                  ".tmp'\nmv '" + out + ".tmp' '" + out + "'\n";
+    ::chmod((folder + "/wkavolt.exe").c_str(), 0755);
+    fs::current_path(dir.Path());
+    Answer({"1", folder.c_str(), "1", "2", "1", "1", "N", "0", "0", "1", "plot"});
+    PlotCommandDialog(CadPlotLines[1]);
+    ASSERT_FALSE(settings::AbortFlag);
+    EXPECT_EQ(CadPlotLines[1], dir.File("plot.BAT")) << "a line of more than 60 characters";
+    fs::current_path("/");
+    Job(cmPlot, [] { c_line(0, 0, 1, 1); });
+    EXPECT_FALSE(settings::AbortFlag) << ui->Log().back();
+    for (int k = 0; k < 200 && !fs::exists(out); ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string args = dir.Get("args.txt");
+    const std::string tail = "kavolt|/CHPL|";
+    ASSERT_GE(args.size(), tail.size()) << args;
+    EXPECT_EQ(args.substr(args.size() - tail.size()), tail) << args;
 }
 
 TEST_F(Plot, TheFormReadsBackTheStoredLine)

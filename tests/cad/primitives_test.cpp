@@ -8,6 +8,7 @@
 #include "foundation/maths.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace kt4::cadtest {
@@ -303,36 +304,51 @@ TEST_F(Primitives, HelpersAndTextAngles)
         EXPECT_EQ(c_textangle(a), readable) << double(a);
 }
 
-TEST_F(Primitives, CoordinatesThatAreNoNumbersLeaveNoTrace)
+// No value that is no number, or lies beyond any drawing, reaches a
+// writer: the job fails once with its message and keeps the older file.
+TEST_F(Primitives, CoordinatesThatAreNoNumbersFailTheJob)
 {
     const Real nan = std::numeric_limits<Real>::quiet_NaN();
     const Real inf = std::numeric_limits<Real>::infinity();
-    Job(cmDxf, [] {});
-    std::string empty = dir.Get("part.dxf");
-    for (int round = 0; round < 2; ++round) { // once per job
-        settings::ClearMessages();
-        Job(cmDxf, [&] {
-            c_line(nan, 0, 1, 1);
-            c_circle(0, 0, inf);
-            c_arc(0, 0, nan, 90, 1);
-            c_text(inf, 0, "x");
-            c_solid(0, 0, 1, 1, 2, 2, nan, 3);
-            c_insert("B", 0, 0, nan, 1, 1);
-            c_rectangle(0, 0, inf, 1);
-            c_polyline_begin(0);
-            c_poly(nan, 0, 0);
-            c_polyline_end();
-            c_settextstyle(2, nan, 1, 1);
-        });
-        EXPECT_EQ(settings::MessageCount, 1);
-        EXPECT_EQ(settings::MessageTexts[1], DisplayToOem("Fehler : CAD: ungültige Koordinate"));
-    }
-    std::string written = dir.Get("part.dxf");
-    std::string polyline = "  0\r\nPOLYLINE\r\n  8\r\n0\r\n 66\r\n1\r\n  0\r\nSEQEND\r\n  8\r\n0\r\n";
-    EXPECT_EQ(written.replace(written.find(polyline), polyline.size(), ""), empty);
-    EXPECT_EQ(written.find("nan"), std::string::npos);
+    const Real huge = 1E30L; // finite, but no coordinate
+    const std::function<void()> calls[] = {
+        [&] { c_line(nan, 0, 1, 1); },
+        [&] { c_circle(0, 0, inf); },
+        [&] { c_arc(0, 0, nan, 90, 1); },
+        [&] { c_text(huge, 0, "x"); },
+        [&] { c_solid(0, 0, 1, 1, 2, 2, -huge, 3); },
+        [&] { c_insert("B", 0, 0, 0, huge, 1); },
+        [&] { c_rectangle(0, 0, inf, 1); },
+        [&] { c_polyline_begin(0); c_poly(nan, 0, 0); c_polyline_end(); },
+        [&] { c_settextstyle(2, nan, 1, 1); },
+        [&] { c_setz(0, 1E308L); },
+        [&] { c_cone(false, 0, 0, huge, 1); },
+    };
+    const std::pair<Word, const char*> modes[] = {{cmDxf, "dxf"}, {cmIges, "igs"}, {cmTxt, "txt"},
+                                                  {cmStl, "stl"}, {cmStep, "stp"}};
+    int k = 0;
+    for (const auto& call : calls)
+        for (auto [mode, ext] : modes) {
+            if (mode != cmDxf && k++ % 3 != 0)
+                continue; // every call on DXF, a third of them on each other format
+            dir.Put(std::string("part.") + ext, "older");
+            settings::ClearMessages();
+            ui->ClearLog();
+            Job(mode, [&] {
+                c_line(0, 0, 10, 10);
+                call();
+                call();
+                c_line(0, 0, 20, 10);
+            });
+            EXPECT_TRUE(settings::AbortFlag) << ext << " call " << k;
+            EXPECT_EQ(dir.Get(std::string("part.") + ext), "older") << ext;
+            EXPECT_EQ(settings::MessageCount, 1);
+            EXPECT_EQ(settings::MessageTexts[1], DisplayToOem("Fehler : CAD: ungültige Koordinate"));
+            EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |CAD: ungültige Koordinate: " +
+                                                                Path(ext) + " wurde nicht geschrieben."});
+        }
 
-    // a frame that is no number ends the job without a file
+    // a frame that is no number ends the job before anything is written
     std::filesystem::remove(Path("dxf"));
     CadBatchMode = true;
     settings::CurrentFileName = dir.File("part");

@@ -86,7 +86,20 @@ TEST_F(Step, NumbersAndNamesInTheFilesOwnForms)
 
 TEST_F(Step, APageWithoutLinesKeepsItsProductTree)
 {
-    auto r = StepRecords(Write([](int) { c_circle(0, 0, 5); }));
+    // a job of circles only writes nothing and keeps the older file
+    dir.Put("part.stp", "older");
+    EXPECT_EQ(Write([](int) { c_circle(0, 0, 5); }), "older");
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_TRUE(CadJobBlank());
+    EXPECT_TRUE(Logged("error").empty()) << "the caller names the drawing";
+    // the writer asked directly writes the page's tree
+    StepWriter w;
+    ASSERT_TRUE(w.Open(dir.File("part.stp")));
+    w.Header(dir.File("part.stp"));
+    w.Entities();
+    w.Line(1, 1, 1, 1); // no length: no line
+    ASSERT_TRUE(w.Close());
+    auto r = StepRecords(dir.Get("part.stp"));
     EXPECT_EQ(r[25], "SHAPE_REPRESENTATION('',(#11),#26);");
     EXPECT_EQ(r[31], "SHAPE_DEFINITION_REPRESENTATION(#32,#25);");
     EXPECT_EQ(r[39].substr(0, 44), "( REPRESENTATION_RELATIONSHIP('','',#25,#10)");

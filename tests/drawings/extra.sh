@@ -57,6 +57,18 @@ done
     dxf_y/y_01.dxf occt.txt
 echo "drawings extra: OCCT's box of $boxes IGES views equals the extents of their DXF curves"
 
+# ---- every view as STEP: a file only where there is a line to carry
+for p in x y beispiel1 beispiel2; do
+    mkdir -p "stp_$p"
+    "$draw" "$p.kt4" 7 "stp_$p" $views > "stp_$p.log" || die "$p: a STEP view failed ($(cat "stp_$p.log"))"
+    grep -q "^3 written" "stp_$p.log" || die "$p: no STEP file of the section ($(cat "stp_$p.log"))"
+    for f in stp_$p/*.stp; do
+        "$occt" "$f" > occt.txt || die "OCCT refuses $f: $(cat occt.txt)"
+        grep -q "^load ok" occt.txt && grep -Eq "^edges [1-9]" occt.txt || die "$f has no edge: $(cat occt.txt)"
+    done
+done
+echo "drawings extra: $(ls stp_x stp_y stp_beispiel1 stp_beispiel2 | grep -c stp) STEP files, each with an edge in OCCT"
+
 # ---- every part view allowed for the project as STL; admesh turns no
 # facet: its check of the facets as written (-d) reverses none and finds a
 # positive volume, and its full repair does not reverse them all

@@ -139,7 +139,7 @@ TEST_F(Dispatcher, AStopInsideABlockEndsThatBlockOnly)
     EXPECT_FALSE(settings::AbortFlag);
 }
 
-TEST_F(Dispatcher, ViewsThatCannotBeDrawnAreRefusedBeforeTheJob)
+TEST_F(Dispatcher, ViewsThatCannotBeDrawnAreRefusedWithoutAFile)
 {
     // x.kt4: the thin covers lack their bearing slot
     LoadFixture("x");
@@ -156,6 +156,10 @@ TEST_F(Dispatcher, ViewsThatCannotBeDrawnAreRefusedBeforeTheJob)
         {6, cad::cmStl, "STL > Abtriebswelle"},
         {6, cad::cmDxf, nullptr}, // the frame alone
         {7, cad::cmStl, nullptr},
+        // STEP carries lines only: found by the job, named by the view
+        {7, cad::cmStep, "Ansicht 7 (Rolle): keine Linie - STEP"},
+        {2, cad::cmStep, "Ansicht 2: keine Linie"},
+        {3, cad::cmStep, nullptr},
     };
     cad::CadBatchMode = true;
     for (const Case& c : cases) {

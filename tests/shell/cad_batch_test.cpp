@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <filesystem>
 #include <sys/wait.h>
@@ -24,16 +25,36 @@ namespace {
 class CadBatch : public shelltest::ShellTest {
 protected:
     static std::string Wkt4() { return shelltest::ProgramBeside("wkt4"); }
-    // Runs the program in the scratch folder, which is also its TMPDIR;
-    // Prefix runs first in the same shell (limits).
-    int Run(const std::string& Args, const std::string& Prefix = "")
+    // The program on Args with no display, TMPDIR the scratch folder's
+    // Tmp; for a shell line.
+    std::string Command(const std::string& Args, const std::string& Tmp = "tmp")
     {
-        std::string cmd = "cd '" + dir.Path() + "' && (" + Prefix + " exec env -u DISPLAY -u WAYLAND_DISPLAY " +
-                          "-u QT_QPA_PLATFORM XDG_CONFIG_HOME='" + dir.File("xdg") + "' TMPDIR='" +
-                          dir.File("tmp") + "' '" + Wkt4() + "' " + Args + ") > out.txt 2> err.txt";
+        return "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME='" + dir.File("xdg") +
+               "' TMPDIR='" + dir.File(Tmp) + "' '" + Wkt4() + "' " + Args;
+    }
+    // Runs a shell line in the scratch folder; out.txt and err.txt get
+    // what the program says.
+    int Shell(const std::string& Line)
+    {
+        std::string cmd = "cd '" + dir.Path() + "' && (" + Line + ") > out.txt 2> err.txt";
         int status = std::system(cmd.c_str());
         EXPECT_TRUE(PrivateFoldersGone());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Runs the program in the scratch folder, which is also its TMPDIR;
+    // Prefix runs first in the same shell (limits).
+    int Run(const std::string& Args, const std::string& Prefix = "") { return Shell(Prefix + " exec " + Command(Args)); }
+    // Runs Line in a mount namespace of its own with a small tmpfs on the
+    // scratch folder's Sub, which Setup prepares (a shell line run in the
+    // scratch folder after the mount); -1 when this system has no such
+    // namespaces for this user.
+    int InTmpfs(const std::string& Sub, const std::string& Setup, const std::string& Line)
+    {
+        if (std::system("unshare -rm true > /dev/null 2>&1") != 0)
+            return -1;
+        std::filesystem::create_directories(dir.File(Sub));
+        return Shell("unshare -rm sh -c \"mount -t tmpfs -o size=64k tmpfs '" + dir.File(Sub) + "' && " + Setup +
+                     " && " + Line + "\"");
     }
     bool PrivateFoldersGone()
     {
@@ -139,13 +160,16 @@ TEST_F(CadBatch, NothingWrittenIsExitOne)
     EXPECT_FALSE(fs::exists(dir.File("broken.dxf")));
     EXPECT_EQ(Run("nosuch.kt4 /CAD1:01"), 1);
 
-    // a file that cannot be written: the older one stays, nothing partial
-    dir.Put("test.dxf", "older");
-    EXPECT_EQ(Run("test.kt4 /CAD1:01", "trap '' XFSZ; ulimit -f 1;"), 1);
-    EXPECT_EQ(dir.Get("test.dxf"), "older");
-    EXPECT_NE(dir.Get("err.txt").find("Diskette/Platte voll"), std::string::npos);
-    for (const auto& e : fs::directory_iterator(dir.Path()))
-        EXPECT_EQ(e.path().filename().string().find(".test.dxf"), std::string::npos) << e.path();
+    // a width no drawing can hold reaches no writer, whatever calculates
+    drive::dH = 36;
+    drive::bs = 1E308L;
+    WriteDefaultProject("huge.kt4");
+    for (auto [args, file] : {std::pair{"huge.kt4 /CAD6:11", "huge.stl"}, std::pair{"huge.kt4 /CAD1:11", "huge.dxf"},
+                              std::pair{"huge.kt4 /CAD2:11", "huge.igs"}}) {
+        EXPECT_EQ(Run(args), 1) << args;
+        EXPECT_NE(dir.Get("err.txt"), "") << args;
+        EXPECT_FALSE(fs::exists(dir.File(file))) << args;
+    }
 
     // the plot program of the default line is not there; its file stays
     EXPECT_EQ(Run("test.kt4 /CAD4:01"), 1);
@@ -200,6 +224,96 @@ TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
         EXPECT_FALSE(fs::exists(dir.File("refused.dxf"))) << reason;
         EXPECT_FALSE(fs::exists(dir.File("refused.stl"))) << reason;
     }
+}
+
+// TempDir missing, full or read-only: a view that inserts blocks fails in
+// STL, STEP and the plot and keeps the older file; DXF, IGES and TXT keep
+// their blocks in the file and work. No run says an error and exits 0.
+TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
+{
+    fs::copy_file(KT4_SOURCE_DIR "/tests/drawings/fixtures/y.kt4", dir.File("y.kt4"));
+    const std::string fill = "dd if=/dev/zero of='" + dir.File("t/fill") + "' bs=4k count=64 2> /dev/null; true";
+    const std::pair<const char*, std::string> temps[] = {
+        {"missing", ""}, {"full", fill}, {"read-only", "mount -o remount,ro '" + dir.File("t") + "'"}};
+    const std::pair<const char*, bool> runs[] = {{"/CAD6:03", false}, {"/CAD7:03", false}, {"/CAD6:01", false},
+                                                 {"/CAD7:01", false}, {"/CAD4:01", false}, {"/CAD4:03", false},
+                                                 {"/CAD1:03", true},  {"/CAD2:03", true},  {"/CAD5:03", true}};
+    for (auto [temp, setup] : temps)
+        for (auto [args, works] : runs) {
+            const std::string ext = std::string(args).substr(4, 1) == "6"   ? "stl"
+                                    : std::string(args).substr(4, 1) == "7" ? "stp"
+                                    : std::string(args).substr(4, 1) == "1" ? "dxf"
+                                    : std::string(args).substr(4, 1) == "2" ? "igs"
+                                                                            : "txt";
+            dir.Put("y." + ext, "older");
+            const std::string what = std::string(temp) + " " + args;
+            int rc = setup.empty() ? Shell("exec " + Command(std::string("y.kt4 ") + args, "missing"))
+                                   : InTmpfs("t", setup, "exec " + Command(std::string("y.kt4 ") + args, "t"));
+            if (rc == -1) {
+                std::cout << "no mount namespace for a tmpfs: " << what << " not run\n";
+                continue;
+            }
+            const std::string err = dir.Get("err.txt");
+            if (works) {
+                EXPECT_EQ(rc, 0) << what << ": " << err;
+                EXPECT_EQ(err, "") << what;
+                EXPECT_NE(dir.Get("y." + ext), "older") << what;
+                continue;
+            }
+            EXPECT_EQ(rc, 1) << what << ": " << err;
+            EXPECT_NE(err.find(" wurde nicht geschrieben."), std::string::npos) << what << ": " << err;
+            if (ext != "txt") // the plot leaves no file of the user's
+                EXPECT_EQ(dir.Get("y." + ext), "older") << what;
+        }
+}
+
+// Each cause of a failed write has its own text, in every CAD writer and
+// in the printout of "/I": the cause, the file, "wurde nicht geschrieben.".
+TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
+{
+    const std::string longName(253, 'x'); // its CAD and text files' names are too long
+    fs::copy_file(dir.File("test.kt4"), dir.File(longName + ".k"));
+    struct Cause {
+        const char* text;
+        std::string file;   // the project's base name
+        std::string plant;  // a shell line that prepares the file's place ("@" the file)
+        bool tmpfs;         // in a tmpfs of 64 kB (plant runs after the mount)
+    };
+    const std::string copy = "cp test.kt4 t/ && cd t";
+    const Cause causes[] = {
+        {"Diskette/Platte voll", "test", copy + " && (dd if=/dev/zero of=fill bs=4k count=64 2> /dev/null; true)", true},
+        {"Schreibschutz entfernen !", "test", copy + " && mount -o remount,ro .", true},
+        {"file write error (Is a directory)", "test", "rm -rf @ && mkdir @", false},
+        {"file write error (not a regular file)", "test", "rm -rf @ && mkfifo @", false},
+        {"file write error (File name too long)", longName, "true", false},
+        {"file write error (File too large)", "test", "rm -rf @ && trap '' XFSZ && ulimit -f 1", false},
+    };
+    const std::pair<const char*, const char*> writers[] = {
+        {"/CAD1:01", "dxf"}, {"/CAD2:01", "igs"}, {"/CAD5:01", "txt"}, {"/CAD6:07", "stl"}, {"/CAD7:03", "stp"},
+        {"/I", "txt"}};
+    for (const Cause& c : causes)
+        for (auto [args, ext] : writers) {
+            if (c.plant.find("ulimit") != std::string::npos && std::string(args) == "/I")
+                continue; // the limit stops the printout's own temporary first
+            const std::string file = c.file + "." + ext;
+            std::string plant = c.plant;
+            for (std::size_t at; (at = plant.find('@')) != std::string::npos;)
+                plant.replace(at, 1, file);
+            const std::string project = c.file == "test" ? "test.kt4" : c.file + ".k";
+            const std::string line = "exec " + Command(project + " " + args);
+            const std::string what = std::string(c.text) + " " + args;
+            int rc = c.tmpfs ? InTmpfs("t", plant, line) : Shell(plant + " && " + line);
+            if (rc == -1) {
+                std::cout << "no mount namespace for a tmpfs: " << what << " not run\n";
+                continue;
+            }
+            EXPECT_EQ(rc, 1) << what;
+            EXPECT_NE(dir.Get("err.txt").find(std::string(c.text) + ": " + file + " wurde nicht geschrieben."),
+                      std::string::npos)
+                << what << ": " << dir.Get("err.txt");
+            std::error_code ec; // a name too long for the file system is none
+            fs::remove_all(dir.File(file), ec);
+        }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 // Exit 0 when the file was written.
 #include "cad/cad_device.h"
 #include "cad/cad_settings.h"
+#include "cad/step_writer.h"
 #include "foundation/paths.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
@@ -59,7 +60,15 @@ int main(int argc, char** argv)
         cadtest::DrawSample(m);
     else if (drawing == "shaft")
         cadtest::DrawShaft(m);
-    else
+    else if (m == cad::cmStep) {
+        // a job refuses a STEP page without lines: the writer is asked directly
+        cad::StepWriter step;
+        cad::CadFileName = settings::CurrentFileName + ".stp";
+        settings::AbortFlag = !step.Open(cad::CadFileName);
+        step.Header(cad::CadFileName);
+        step.Entities();
+        settings::AbortFlag = !step.Close() || settings::AbortFlag;
+    } else
         cadtest::DrawPage(m, {});
     RemovePrivateTempDir();
     if (settings::AbortFlag) {
