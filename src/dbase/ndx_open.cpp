@@ -255,7 +255,14 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
         // would be spoilt for both. It is refused as it is.
         const NdxHeader found = d->hdr;
         d->hdr.pageCount = pagesOf(size);
-        if (ValidateHeader(d->hdr, d->type, why) && !EdgeLeavesFolded(a, *d)) {
+        bool folded = true;
+        if (ValidateHeader(d->hdr, d->type, why)) {
+            SemaphoreScope read(false);
+            if (!read.Ok())
+                return false;
+            folded = EdgeLeavesFolded(a, *d);
+        }
+        if (!folded) {
             SetError(222, "Kann Index nicht öffnen: " + path +
                               " (Schlüssel nicht in Kleinschrift, von einem anderen Programm "
                               "geschrieben: Index neu aufbauen)");
