@@ -129,8 +129,11 @@ bool Append()
             return false;
         ok = PutDbfRecord(a, a.recCount + 1);
         RecordToBuffer(a);
-        if (ok && keys.On() && Index.AppendNewKey)
+        // The record stays appended; a failed key update is reported.
+        if (ok && keys.On() && Index.AppendNewKey) {
             Index.AppendNewKey();
+            ok = EngineErrorCode == 0;
+        }
     }
     if (!ok)
         return false;
@@ -184,8 +187,11 @@ bool REPLACE()
         RecordToBuffer(a);
         if (ok)
             detail::UpdatePeekCache(a, a.recNo);
-        if (ok && keys && Index.CompareKeys)
+        // The record stays written; a failed key update is reported.
+        if (ok && keys && Index.CompareKeys) {
             Index.CompareKeys();
+            ok = EngineErrorCode == 0;
+        }
     }
     if (!ok)
         return false;

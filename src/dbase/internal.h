@@ -17,6 +17,10 @@ void ForgetLocateFor(const TWorkArea& area);
 void RunRelation(TWorkArea& area);
 // Blank record at the end: current record count + 1, EOF (and BOF) set.
 void BlankAtEnd(TWorkArea& area, bool bofToo);
+// Reports an index entry that names no record of the table (a stale index
+// after a PACK without it, or a damaged page): error 212, unless an error is
+// pending already.
+void StrayIndexEntry(TWorkArea& area, std::int32_t recNo, const std::string& operation);
 // Frees the area's compiled FOR and WHILE expressions.
 void FreeConditions(TWorkArea& area);
 

@@ -4,8 +4,8 @@
 // the records: OEM bytes in OEM tables, the engine's ANSI text for callers.
 //
 // Block runs: a memo of n bytes occupies ceil((n + h) / block size) blocks,
-// h = 8 (the block header of dBase IV and FoxPro) or 1 (the 0x1A that ends a
-// dBase III memo). New memos go to the end of the file; a dBase IV memo that
+// h = 8 (the block header of dBase IV and FoxPro) or 2 (the two 0x1A that end
+// a dBase III memo). New memos go to the end of the file; a dBase IV memo that
 // still fits its own old blocks is rewritten there. The first header word is
 // always the block after the end; PackMemofile reclaims unused space.
 // Reading takes no lock: a memo that another program rewrites in place at
@@ -58,7 +58,8 @@ struct TMemoLines {
 };
 // Reads memo block (negative: its absolute value). lineLimit > 0 stops after
 // that many lines. False after an error (1003 for a block at or beyond the
-// end of the file).
+// end of the file and for a memo that does not end within it: a damaged
+// length word or a file cut inside the memo).
 bool GetMemo(std::int32_t block, TMemoLines& out, int lineLimit = 0);
 // The whole memo as one text (lines joined with their ends).
 bool GetMemoText(std::int32_t block, std::string& text);
@@ -66,7 +67,8 @@ bool GetMemoText(std::int32_t block, std::string& text);
 std::int32_t AddMemo(const std::string& text);
 // Writes an edited line table as the memo that was oldBlock (0: none); the
 // new block, 0 for an empty text or after an error. A dBase IV memo stays in
-// its old blocks when they are enough.
+// its old blocks when they are enough. An old memo that cannot be read whole
+// (1003) is not replaced: nothing is written.
 std::int32_t EditMemo(std::int32_t oldBlock, const TMemoLines& lines);
 inline std::int32_t CloseMemo(std::int32_t oldBlock, const TMemoLines& lines)
 {

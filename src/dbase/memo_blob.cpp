@@ -139,7 +139,8 @@ bool FirstChunkIsText(Active& a, const std::uint8_t* read, std::size_t n)
     return LooksLikeText(first.data(), len);
 }
 
-// The length of a BLOB that ends with its first 0x1A (read through once).
+// The length of a BLOB that ends with its first 0x1A (read through once);
+// -1 when the file ends before it.
 std::int64_t ScanLength(Active& a)
 {
     BlobDescriptor& b = *a.blob;
@@ -156,7 +157,7 @@ std::int64_t ScanLength(Active& a)
             return at - b.dataStart + (static_cast<const std::uint8_t*>(hit) - chunk.data());
         at += n;
     }
-    return std::max<std::int64_t>(size - b.dataStart, 0);
+    return -1;
 }
 
 bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TBlobMode mode,
@@ -195,6 +196,15 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
         b.headerSize = head.size;
         b.dataStart = pos + head.size;
         b.length = head.length;
+        if (b.length < 0) {
+            // A memo without its end mark before the end of the file was cut.
+            Active scan{&area, &m, &b};
+            b.length = ScanLength(scan);
+            if (b.length < 0) {
+                SetError(1003, RecordContext(m, area, operation));
+                return false;
+            }
+        }
         if (head.binary)
             b.textMode = 0;
         return true;
@@ -204,6 +214,8 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
         SetError(1004, RecordContext(m, area, operation));
         return false;
     }
+    if (!CheckReplacedMemo(m, block, RecordContext(m, area, operation)))
+        return false;
     std::int64_t pos = 0;
     if (!LockMemoPadAndSeekEOF(area, m, operation, pos))
         return false;
@@ -241,7 +253,7 @@ bool FinishWrittenBlob(Active& a)
     std::int64_t tailAt = 0;
     if (m.kind() == Kind::DBase3) {
         tailAt = b.dataStart + b.extent;
-        tail.push_back(0x1A);
+        tail = {0x1A, 0x1A};
     } else {
         std::uint8_t h[8];
         ComposeBlockHeader(m.kind(), std::uint32_t(b.extent), b.textMode == 0, h);
@@ -409,7 +421,7 @@ std::int64_t SeekBlobStream(std::int64_t offset, int origin)
         if (b.mode == int(TBlobMode::Write))
             base = b.extent;
         else
-            base = b.length >= 0 ? b.length : (b.length = ScanLength(a));
+            base = std::max<std::int64_t>(b.length, 0);
     }
     b.offset = std::max<std::int64_t>(base + offset, 0);
     return b.offset;

@@ -151,7 +151,7 @@ int DataHeaderSize(Kind kind)
 
 std::int64_t BlocksFor(Kind kind, std::uint32_t blockSize, std::int64_t n)
 {
-    const std::int64_t overhead = kind == Kind::DBase3 ? 1 : 8;
+    const std::int64_t overhead = kind == Kind::DBase3 ? 2 : 8;
     return CeilDiv(std::max<std::int64_t>(n, 0) + overhead, blockSize);
 }
 
@@ -278,8 +278,12 @@ bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, 
     } else {
         return true; // dBase III, or a dBase IV memo without its header
     }
+    // A length past the end of the file is a damaged length word or a file
+    // cut inside the memo; the bytes behind it are other memos.
+    if (length > room - 8)
+        return false;
     out.size = 8;
-    out.length = std::max<std::int64_t>(std::min(length, room - 8), 0);
+    out.length = length;
     return true;
 }
 
@@ -335,9 +339,10 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std
                                length);
         return true;
     }
-    // Up to the first 0x1A, at most to the end of the file.
+    // Up to the first 0x1A; a file that ends before it was cut inside the memo.
     std::vector<char> chunk(512);
-    for (std::int64_t at = dataPos; at < size;) {
+    bool ended = false;
+    for (std::int64_t at = dataPos; at < size && !ended;) {
         const long long n = m.file.ReadAt(at, chunk.data(), chunk.size());
         if (n < 0) {
             SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 30), context);
@@ -347,12 +352,13 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std
             break;
         ++m.loads;
         const char* end = static_cast<const char*>(std::memchr(chunk.data(), 0x1A, std::size_t(n)));
-        if (end) {
-            out.bytes.append(chunk.data(), std::size_t(end - chunk.data()));
-            break;
-        }
-        out.bytes.append(chunk.data(), std::size_t(n));
+        ended = end != nullptr;
+        out.bytes.append(chunk.data(), std::size_t((ended ? end : chunk.data() + n) - chunk.data()));
         at += n;
+    }
+    if (!ended) {
+        SetError(1003, context);
+        return false;
     }
     out.blocks = BlocksFor(Kind::DBase3, m.blockSize, std::int64_t(out.bytes.size()));
     return true;
@@ -367,9 +373,23 @@ std::int64_t StoredRunBlocks(TMemoFile& m, std::int64_t block)
     std::uint8_t h[8];
     if (m.file.ReadAt(pos, h, 8) != 8 || !IsDBase4Header(h) || GetU32(h + 4) < 8)
         return 0;
-    const std::int64_t claimed = BlocksFor(Kind::DBase4, m.blockSize, GetU32(h + 4) - 8);
-    const std::int64_t inFile = CeilDiv(size - pos, m.blockSize);
-    return std::min(claimed, inFile);
+    // Only a run whose length fits the file is one.
+    if (std::int64_t(GetU32(h + 4)) > size - pos)
+        return 0;
+    return BlocksFor(Kind::DBase4, m.blockSize, GetU32(h + 4) - 8);
+}
+
+bool CheckReplacedMemo(TMemoFile& m, std::int64_t block, const std::string& context)
+{
+    if (block < 0)
+        block = -block;
+    if (block == 0 || block * m.blockSize + 1 >= m.file.Size())
+        return true; // no memo there to lose anything of
+    const int loads = m.loads;
+    StoredMemo old;
+    const bool ok = ReadStoredMemo(m, block, old, context);
+    m.loads = loads;
+    return ok;
 }
 
 bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& data, bool binary,
@@ -392,8 +412,10 @@ bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& dat
         at = 8;
     }
     std::memcpy(out.data() + at, data.data(), data.size());
+    // dBase III memos end with two 0x1A: readers that look for the pair and
+    // readers that stop at the first read the same.
     if (kind == Kind::DBase3)
-        out[data.size()] = 0x1A;
+        out[data.size()] = out[data.size() + 1] = 0x1A;
     if (!m.file.WriteAt(position, out.data(), out.size())) {
         SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 101), context);
         return false;

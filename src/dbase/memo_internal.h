@@ -105,16 +105,21 @@ bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, 
                       BlockHeader& out);
 // The 8-byte block header of a dBase IV or FoxPro memo of length data bytes.
 void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8_t* h);
-// Reads memo block of m. A block at or beyond the end, or a dBase IV length
-// below 8, is error 1003 (reported with context + " [" + operation + "]").
+// Reads memo block of m. A block at or beyond the end, a dBase IV length
+// below 8, a length past the end of the file and a dBase III memo without
+// its end mark are error 1003 (reported with context).
 bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context);
 // Writes data in m's format at position (a block boundary), the last block
 // filled with zeros. False after an error (reported).
 bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& data, bool binary,
                      const std::string& context);
-// The blocks an existing memo at block occupies by its block header, within
-// the file; 0 when it has none that says so.
+// The blocks an existing memo at block occupies by its block header; 0 when
+// it has none that says so, or one whose length runs past the end of the file.
 std::int64_t StoredRunBlocks(TMemoFile& m, std::int64_t block);
+// Before a memo is replaced: one that starts in the file but cannot be read
+// whole (a damaged length, a file cut inside it) is error 1003 (reported with
+// context), and nothing may be written.
+bool CheckReplacedMemo(TMemoFile& m, std::int64_t block, const std::string& context);
 
 // The context of error texts: file name, record and operation.
 std::string RecordContext(const TMemoFile& m, const TWorkArea& area, const std::string& operation);

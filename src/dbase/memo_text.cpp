@@ -90,6 +90,8 @@ std::string EndBytes(TMemoLineEnd end)
 std::int32_t WriteNewMemo(TWorkArea& a, TMemoFile& m, const std::string& stored,
                           std::int32_t oldBlock, const std::string& operation)
 {
+    if (!CheckReplacedMemo(m, oldBlock, RecordContext(m, a, operation)))
+        return 0;
     std::int64_t pos = 0;
     if (!LockMemoPadAndSeekEOF(a, m, operation, pos))
         return 0;

@@ -48,6 +48,17 @@ void RunRelation(TWorkArea& area)
         SetError(224, after->fileName + " [Relation]");
 }
 
+void StrayIndexEntry(TWorkArea& area, std::int32_t recNo, const std::string& operation)
+{
+    if (EngineErrorCode != 0)
+        return;
+    SetError(212, "Index " + (Index.IndexFileName ? Index.IndexFileName(1) : std::string()) +
+                      " nennt Datensatz Nr. " + std::to_string(recNo) + ", Datenbank \"" + area.fileName +
+                      "\" hat " + std::to_string(area.recCount) +
+                      " Datensätze: Index veraltet oder beschädigt, neu aufbauen (REINDEX) [" + operation +
+                      "]");
+}
+
 void FreeConditions(TWorkArea& area)
 {
     if (Parser.FreeExpr) {
@@ -117,26 +128,63 @@ bool ReadRecord(TWorkArea& a, std::int32_t n)
     return true;
 }
 
-std::int32_t NextKeyRecord(TWorkArea& a)
+std::string Quoted(const TWorkArea& a)
 {
-    std::int32_t r = Index.NextRec();
-    if (Index.IndexEof && Index.IndexEof())
-        return a.recCount + 1;
-    return r;
+    return "\"" + a.fileName + "\"";
 }
 
-std::int32_t PriorKeyRecord()
+// What the key steps below return for an index entry that names no record
+// of the table (error 212 set).
+constexpr std::int32_t kStrayEntry = INT32_MIN;
+
+// An index entry that names a record beyond the table's count or none at
+// all is reported, never taken for the end of the index, which the index's
+// own flags tell.
+std::int32_t EntryRecord(TWorkArea& a, std::int32_t r, const char* operation)
 {
-    std::int32_t r = Index.PriorRec();
+    if (r >= 1 && r <= a.recCount)
+        return r;
+    detail::StrayIndexEntry(a, r, operation);
+    return kStrayEntry;
+}
+
+// The first or last key's record; record count + 1 (first) or 0 (last)
+// when the index is empty.
+std::int32_t EdgeKeyRecord(TWorkArea& a, bool first)
+{
+    const std::int32_t r = first ? Index.FirstRec() : Index.LastRec();
+    if (r >= 1 && r <= a.recCount)
+        return r;
+    if (Index.IndexEof && Index.IndexEof())
+        return first ? a.recCount + 1 : 0;
+    return EntryRecord(a, r, first ? "GoTop" : "GoBottom");
+}
+
+// The next key's record; record count + 1 at the index's end.
+std::int32_t NextKeyRecord(TWorkArea& a, const char* operation)
+{
+    const std::int32_t r = Index.NextRec();
+    if (Index.IndexEof && Index.IndexEof())
+        return a.recCount + 1;
+    return EntryRecord(a, r, operation);
+}
+
+// The previous key's record; 0 at the index's start.
+std::int32_t PriorKeyRecord(TWorkArea& a, const char* operation)
+{
+    const std::int32_t r = Index.PriorRec();
     if (Index.IndexBof && Index.IndexBof())
         return 0;
-    return r;
+    return EntryRecord(a, r, operation);
 }
 
 // Moves forward from record r while it is hidden; true when a visible one
-// is current, false when the end was reached (blank EOF state then).
+// is current, false when the end was reached (blank EOF state then) or
+// after an error.
 bool SettleForward(TWorkArea& a, std::int32_t r, bool index)
 {
+    if (r == kStrayEntry)
+        return false;
     if (r < 1 || r > a.recCount) {
         BlankAtEnd(a, true);
         return false;
@@ -144,7 +192,9 @@ bool SettleForward(TWorkArea& a, std::int32_t r, bool index)
     if (!ReadRecord(a, r))
         return false;
     while (RecordHidden(a) && !a.eof) {
-        r = index ? NextKeyRecord(a) : r + 1;
+        r = index ? NextKeyRecord(a, "GoTop") : r + 1;
+        if (r == kStrayEntry)
+            return false;
         if (r > a.recCount || r < 1) {
             BlankAtEnd(a, true);
             if (index && Index.SetIndexEof)
@@ -159,6 +209,8 @@ bool SettleForward(TWorkArea& a, std::int32_t r, bool index)
 
 bool SettleBackward(TWorkArea& a, std::int32_t r, bool index)
 {
+    if (r == kStrayEntry)
+        return false;
     if (r < 1 || r > a.recCount) {
         BlankAtEnd(a, true);
         return false;
@@ -166,7 +218,9 @@ bool SettleBackward(TWorkArea& a, std::int32_t r, bool index)
     if (!ReadRecord(a, r))
         return false;
     while (RecordHidden(a)) {
-        r = index ? PriorKeyRecord() : r - 1;
+        r = index ? PriorKeyRecord(a, "GoBottom") : r - 1;
+        if (r == kStrayEntry)
+            return false;
         if (r < 1) {
             BlankAtEnd(a, true);
             if (index && Index.SetIndexBof)
@@ -186,13 +240,7 @@ void GoTopOf(TWorkArea& a)
     IndexOperation op;
     if (op.Failed())
         return;
-    std::int32_t r = op.Active() ? Index.FirstRec() : 1;
-    SettleForward(a, r, op.Active());
-}
-
-std::string Quoted(const TWorkArea& a)
-{
-    return "\"" + a.fileName + "\"";
+    SettleForward(a, op.Active() ? EdgeKeyRecord(a, true) : 1, op.Active());
 }
 
 } // namespace
@@ -242,8 +290,7 @@ void GoBottom()
         IndexOperation op;
         if (op.Failed())
             return;
-        std::int32_t r = op.Active() ? Index.LastRec() : a->recCount;
-        SettleBackward(*a, r, op.Active());
+        SettleBackward(*a, op.Active() ? EdgeKeyRecord(*a, false) : a->recCount, op.Active());
     }
     RunRelation(*a);
 }
@@ -330,7 +377,9 @@ void SKIP(std::int32_t n)
         do {
             std::int32_t r;
             if (n < 0) {
-                r = index ? PriorKeyRecord() : a.recNo - 1;
+                r = index ? PriorKeyRecord(a, "SKIP") : a.recNo - 1;
+                if (r == kStrayEntry)
+                    return;
                 if (r < 1) {
                     endReached = true;
                     break;
@@ -338,7 +387,9 @@ void SKIP(std::int32_t n)
             } else {
                 if (!index)
                     RefreshRecCount(a);
-                r = index ? NextKeyRecord(a) : a.recNo + 1;
+                r = index ? NextKeyRecord(a, "SKIP") : a.recNo + 1;
+                if (r == kStrayEntry)
+                    return;
                 if (r > a.recCount || r < 1) {
                     endReached = true;
                     break;

@@ -30,9 +30,12 @@ bool dBOF();
 std::int32_t RecCount();
 std::int32_t RecNo();
 
-// Appends the typed buffer as a new record; false when nothing was written.
+// Appends the typed buffer as a new record; false when nothing was written,
+// or when the new keys could not be added to every index (the record stays).
 bool Append();
-// Writes the typed buffer over the current record.
+// Writes the typed buffer over the current record; false also when an index
+// could not follow (the record stays written, every index that could has
+// followed).
 bool REPLACE();
 bool DeleteRec();
 bool RecallRec();

@@ -96,6 +96,12 @@ struct Descriptor {
     ExprPtr compiled;
     char type = 'C';        // C, D, N
     bool anchorModified = false;
+    // The record count the tree is known to be up to: page 0's when it was
+    // the table's at open, followed through every append this program kept
+    // the index in step with (-1: not known, a stale index). Page 0's count
+    // is written only for a tree this program changed (CountWords).
+    std::int64_t keptCount = -1;
+    bool changed = false;
     bool bof = false, eof = false;
     bool soundex = false, descending = false, noCache = false;
     KeyMakerProc keyMaker;
@@ -145,6 +151,9 @@ std::string BlankKey(const Descriptor& d);
 // compare; false when the text cannot be a key (a number that is none).
 bool SearchKey(TWorkArea& a, Descriptor& d, const std::string& text, bool exact, std::string& key,
                std::size_t& compareLen);
+// Whether a stored character key is in the engine's folded form (no
+// capitals, umlauts or sharp s); other programs may store the text as it is.
+bool KeyIsFolded(const TWorkArea& a, const Descriptor& d, const std::uint8_t* key);
 // Character key text as given to callers (engine text).
 std::string KeyText(TWorkArea& a, Descriptor& d, const std::string& key);
 // Numeric text of the engine's own reader ("." or ","); false: no number.
@@ -155,6 +164,17 @@ std::string NodeContext(const Descriptor& d);
 bool ReadNode(Descriptor& d, std::uint32_t page, Page& out);
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node);
 bool WriteAnchor(Descriptor& d);          // whole page 0 from the header copy
+// Whether the tree is known to be up to the table's record count (in a
+// shared area the other programs' appends are theirs to keep in step).
+bool UpToCount(const TWorkArea& a, const Descriptor& d);
+// The record count words of page 0 (complement, count) for a changed tree:
+// the table's count when the tree is up to it, else the count it is known
+// to be up to, else none that matches (the check word is not the
+// complement), so that a header check finds the index stale.
+void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words);
+// d took the key of the appended record rec (the tree stays up to the count
+// only when it was up to the record before), or failed to (ok false).
+void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok);
 bool WriteHeaderOnly(Descriptor& d);      // the 24 header bytes
 bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
 bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why);

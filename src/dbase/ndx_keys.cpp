@@ -125,6 +125,14 @@ bool SearchKey(TWorkArea& a, Descriptor& d, const std::string& text, bool exact,
     return true;
 }
 
+bool KeyIsFolded(const TWorkArea& a, const Descriptor& d, const std::uint8_t* key)
+{
+    std::string text(reinterpret_cast<const char*>(key), d.hdr.keyLen);
+    if (a.oem)
+        text = OemToAnsi(text);
+    return FoldCharKey(text, text.size()) == text;
+}
+
 std::string KeyText(TWorkArea& a, Descriptor& d, const std::string& key)
 {
     if (d.CharKey()) {

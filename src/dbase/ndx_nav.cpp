@@ -361,11 +361,16 @@ void HookAppendNewKey()
             if (InsertKey(*d, keys[i], rec, true)) {
                 d->curKey = keys[i];
                 d->curRec = rec;
+                CountAppend(*a, *d, rec, true);
                 continue;
             }
-            // Take the new record out of the indexes that got it.
+            // Take the new record out of the indexes that got it; none of
+            // them holds every record now.
             const std::uint16_t code = EngineErrorCode;
             const std::string text = LastErrorText();
+            for (auto& slot : s.slots)
+                if (slot)
+                    CountAppend(*a, *slot, rec, false);
             for (int j = i - 1; j >= 1; --j) {
                 Descriptor* dj = s.slots[std::size_t(j)].get();
                 int result = 0;
@@ -383,6 +388,21 @@ void HookAppendNewKey()
     }
 }
 
+// Moves the record's entry of d from its old key (d.curKey) to key.
+bool MoveEntry(Descriptor& d, const std::string& key, std::int32_t rec)
+{
+    int result = 0;
+    if (!RemoveKey(d, d.curKey, rec, result))
+        return false;
+    if (result < 0)
+        SetError(254, "Datensatz Nr. " + std::to_string(rec) + " nicht im Index gefunden. " + d.path +
+                          " [CompareKeys]");
+    // The record gets its entry under the new key even then.
+    return InsertKey(d, key, rec, false) && result == 0;
+}
+
+// Every index follows the record's new keys, whatever happened to another
+// one; the first failure is reported at the end.
 void HookCompareKeys()
 {
     TWorkArea* a = Current();
@@ -391,30 +411,41 @@ void HookCompareKeys()
         return;
     const std::int32_t rec = a->recNo;
     WithoutNaturalOrder natural(s);
-    for (int i = 1; i <= kMaxOrders; ++i) {
-        Descriptor* d = s.slots[std::size_t(i)].get();
-        if (!d)
-            continue;
-        const std::string key = RecordKey(*a, *d);
-        if (key != d->curKey) {
-            int result = 0;
-            if (!RemoveKey(*d, d->curKey, rec, result))
-                return;
-            if (result < 0) {
-                SetError(254, "Datensatz Nr. " + std::to_string(rec) + " nicht im Index gefunden. " +
-                                  d->path + " [CompareKeys]");
-                return;
+    std::uint16_t code = 0;
+    std::string text;
+    {
+        QuietErrors quiet;
+        for (int i = 1; i <= kMaxOrders; ++i) {
+            Descriptor* d = s.slots[std::size_t(i)].get();
+            if (!d)
+                continue;
+            const std::string key = RecordKey(*a, *d);
+            if (key != d->curKey) {
+                EngineErrorCode = 0;
+                d->changed = true;
+                if (!MoveEntry(*d, key, rec)) {
+                    d->keptCount = -1;
+                    if (code == 0) {
+                        code = EngineErrorCode ? EngineErrorCode : 254;
+                        text = LastErrorText();
+                    }
+                }
             }
-            if (!InsertKey(*d, key, rec, false))
-                return;
+            d->curKey = key;
+            d->curRec = rec;
         }
-        d->curKey = key;
-        d->curRec = rec;
+        if (Descriptor* d = s.slots[1].get()) {
+            bool found = false;
+            EngineErrorCode = 0;
+            if (!Position(*d, d->curKey, rec, false, found) && code == 0) {
+                code = EngineErrorCode;
+                text = LastErrorText();
+            }
+        }
+        EngineErrorCode = 0;
     }
-    if (Descriptor* d = s.slots[1].get()) {
-        bool found = false;
-        Position(*d, d->curKey, rec, false, found);
-    }
+    if (code != 0)
+        SetError(code, text);
 }
 
 bool* HookFound()
@@ -589,17 +620,24 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records)
     SemaphoreScope read(false);
     if (!read.Ok())
         return false;
+    RefreshRecCount(*a);
     CheckIndexChanged();
     bool end = false;
-    if (!GoFirst(*d, end))
-        return false;
-    while (!end) {
-        records.push_back(std::int32_t(LeafView(*d).Rec(d->trail.back().index)));
-        if (!StepNext(*d, end))
-            return false;
+    bool ok = GoFirst(*d, end);
+    while (ok && !end) {
+        const std::int32_t rec = std::int32_t(LeafView(*d).Rec(d->trail.back().index));
+        if (rec < 1 || rec > a->recCount) {
+            detail::StrayIndexEntry(*a, rec, "RecordsInKeyOrder");
+            ok = false;
+            break;
+        }
+        records.push_back(rec);
+        ok = StepNext(*d, end);
     }
     d->Unposition();
-    return true;
+    if (!ok)
+        records.clear();
+    return ok;
 }
 
 std::string CurrentKeyBytes(int slot)

@@ -62,31 +62,51 @@ int SlotOfOrder(const AreaIndexes& s, int order)
     return 0;
 }
 
-// Writes the record count words of page 0 when they are out of date; in a
-// shared area under the lock semaphore, the rest of page 0 untouched.
+// At close, page 0 of an index this program changed gets what it still
+// lacks: a header that could not be written, and its record count words
+// (in a shared area under the lock semaphore, the rest of page 0
+// untouched). A close after no change writes nothing, so a stale index
+// keeps the count that shows it stale.
 void FinishAnchor(TWorkArea& a, Descriptor& d)
 {
-    if (d.file.ReadOnly())
+    if (d.file.ReadOnly() || !d.changed)
         return;
+    RefreshRecCount(a);
     if (d.anchorModified && !a.Shared()) {
         WriteAnchor(d);
         return;
     }
-    RefreshRecCount(a);
-    std::uint8_t words[8];
-    const std::uint32_t count = std::uint32_t(std::max(a.recCount, 0));
-    if (d.file.ReadAt(488, words, 8) == 8 && U32(words + 4) == count && U32(words) == ~count &&
-        !d.anchorModified)
+    std::uint8_t words[8], now[8];
+    CountWords(a, d, words);
+    if (d.file.ReadAt(488, now, 8) == 8 && std::memcmp(now, words, 8) == 0 && !d.anchorModified)
         return;
     SemaphoreScope lock(true);
     if (!lock.Ok())
         return;
-    PutU32(words, ~count);
-    PutU32(words + 4, count);
     if (!d.file.WriteAt(488, words, 8))
         SetError(std::uint16_t(d.file.LastError() ? d.file.LastError() : 101),
                  "Fehler beim Schreiben der Index-Datei:  " + d.path + " [WriteAnchorNode]");
     d.anchorModified = false;
+}
+
+// Whether the keys of the first and the last leaf are in the engine's
+// folded form. A tree that cannot be read passes here: its damage is
+// reported where it is walked.
+bool EdgeLeavesFolded(TWorkArea& a, Descriptor& d)
+{
+    QuietErrors quiet;
+    bool folded = true;
+    for (const bool first : {true, false}) {
+        bool empty = false;
+        if (!(first ? GoFirst(d, empty) : GoLast(d, empty)) || empty)
+            break;
+        const NodeView v = LeafView(d);
+        for (unsigned i = 0; i < v.Count() && folded; ++i)
+            folded = KeyIsFolded(a, d, v.Key(i));
+    }
+    d.Unposition();
+    EngineErrorCode = 0;
+    return folded;
 }
 
 } // namespace
@@ -221,10 +241,35 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     }
     d->expression = expr;
     d->hdr = ParseHeader(page0.data());
+    RefreshRecCount(a);
+    const std::uint32_t count = U32(page0.data() + 492);
+    if (U32(page0.data() + 488) == ~count && count == std::uint32_t(std::max(a.recCount, 0)))
+        d->keptCount = count;
     auto pagesOf = [](std::int64_t bytes) {
         return std::uint32_t(std::max<std::int64_t>(1, (bytes - 512) / 512 + 1));
     };
     std::string why;
+    if (!d->keyMaker && d->CharKey()) {
+        // Other programs' indexes over mixed-case text hold the text as it
+        // is: searched with folded keys and given folded ones, such a file
+        // would be spoilt for both. It is refused as it is.
+        const NdxHeader found = d->hdr;
+        d->hdr.pageCount = pagesOf(size);
+        bool folded = true;
+        if (ValidateHeader(d->hdr, d->type, why)) {
+            SemaphoreScope read(false);
+            if (!read.Ok())
+                return false;
+            folded = EdgeLeavesFolded(a, *d);
+        }
+        if (!folded) {
+            SetError(222, "Kann Index nicht öffnen: " + path +
+                              " (Schlüssel nicht in Kleinschrift, von einem anderen Programm "
+                              "geschrieben: Index neu aufbauen)");
+            return false;
+        }
+        d->hdr = found;
+    }
     if (d->hdr.pageCount != pagesOf(size)) {
         // The page count the file's length implies, written under the lock
         // semaphore with size and header read again there.

@@ -106,6 +106,8 @@ bool WriteAnchor(Descriptor& d)
     Page page;
     ComposeAnchor(d.hdr, d.expression, a ? a->recCount : 0, a ? a->fileName : std::string(),
                   a && a->oem, page);
+    if (a)
+        CountWords(*a, d, page.data() + 488);
     if (!d.file.WriteAt(0, page.data(), kPageSize)) {
         SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei:  " + d.path +
                                           " [WriteAnchorNode]");
@@ -113,6 +115,25 @@ bool WriteAnchor(Descriptor& d)
     }
     d.anchorModified = false;
     return true;
+}
+
+bool UpToCount(const TWorkArea& a, const Descriptor& d)
+{
+    return d.keptCount >= 0 && (a.Shared() ? d.keptCount <= a.recCount : d.keptCount == a.recCount);
+}
+
+void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words)
+{
+    const std::int64_t count = UpToCount(a, d) ? std::max(a.recCount, 0) : d.keptCount;
+    PutU32(words, count >= 0 ? ~std::uint32_t(count) : 0);
+    PutU32(words + 4, count >= 0 ? std::uint32_t(count) : 0);
+}
+
+void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok)
+{
+    d.changed = true;
+    const bool next = rec == d.keptCount + 1 || (a.Shared() && rec > d.keptCount);
+    d.keptCount = ok && d.keptCount >= 0 && next ? rec : -1;
 }
 
 bool WriteHeaderOnly(Descriptor& d)

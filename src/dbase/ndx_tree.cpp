@@ -540,13 +540,11 @@ bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& res
     if (!Locate(d, key, rec, found))
         return false;
     if (!found) {
-        if (d.hdr.unique) {
-            bool atEnd = false;
-            if (!Seek(d, key, false, atEnd))
-                return false;
-            if (!atEnd && KeyEquals(d, key))
-                result = 0;
-        }
+        // A UNIQUE index holds a key for one record only: another record's
+        // entry, or none when its holder changed its key, is nothing of
+        // this record's to remove.
+        if (d.hdr.unique)
+            result = 0;
         d.Unposition();
         return true;
     }

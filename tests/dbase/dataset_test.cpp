@@ -6,9 +6,13 @@
 
 #include "dbase/blob_stream.h"
 #include "dbase/keys_date.h"
+#include "dbase/ndx_internal.h"
 #include "dbase/tzfds.h"
+#include "tools/ndx_check.h"
 
 #include <filesystem>
+#include <map>
+#include <random>
 
 namespace kt4::dbase::test {
 namespace {
@@ -207,6 +211,21 @@ TEST_F(DatasetTest, CreateIndexPolicies)
         ds.Open();
         EXPECT_EQ(builds, 2);
     }
+    // Another program's index over the names as they are (capitals): not
+    // usable, so rebuilt in the engine's form.
+    auto b = ReadBytes(ndx);
+    for (int i = 0; i < 5; ++i)
+        b[512 + 4 + std::size_t(i) * 20 + 8] = 'R';
+    WriteBytes(ndx, b);
+    {
+        TTzDbf ds;
+        configure(ds, TCreateIndexType::ciNotFound);
+        ds.OnAfterMakeIndex = [&](TTzFileDataSet&, const std::string&) { ++builds; };
+        ds.Open();
+        EXPECT_EQ(builds, 3);
+        EXPECT_TRUE(ds.Find("R3"));
+        EXPECT_EQ(ds.AsString(1), "R3");
+    }
     // The semaphore file of another program's use: ciAlways only opens.
     std::ofstream(Path("PARTS.@S@")) << "xxxx";
     {
@@ -214,8 +233,85 @@ TEST_F(DatasetTest, CreateIndexPolicies)
         configure(ds, TCreateIndexType::ciAlways);
         ds.OnAfterMakeIndex = [&](TTzFileDataSet&, const std::string&) { ++builds; };
         ds.Open();
-        EXPECT_EQ(builds, 2);
+        EXPECT_EQ(builds, 3);
     }
+}
+
+// Random appends and edits posted as the browser posts them, in a shared
+// table with a UNIQUE index between two others (codes collide often); after
+// every batch each index passes the checker and the name order is the
+// model's. A key missing from an index fails the post with its error.
+TEST_F(DatasetTest, PostsKeepEveryIndexOfTheListInStep)
+{
+    ASSERT_TRUE(CreateDbf(Path("MODEL"), {{"NAME", 'C', 8, 0}, {"CODE", 'C', 2, 0}, {"NUM", 'N', 6, 0}}));
+    TTzDbf ds;
+    ds.ShowProgress = false;
+    ds.IndexList = {"1," + Path("mname.ndx") + ",NAME", "2," + Path("mcode.ndx") + " UNIQUE,CODE",
+                    "3," + Path("mnum.ndx") + ",NUM"};
+    OpenOn(ds, Path("MODEL.DBF"));
+    std::mt19937 rng(31);
+    std::vector<std::string> names; // the model: record i + 1
+    auto randomText = [&](const char* letters, unsigned n) {
+        std::string s;
+        for (unsigned i = 0, len = 1 + rng() % n; i < len; ++i)
+            s += letters[rng() % std::strlen(letters)];
+        return s;
+    };
+    auto expectSound = [&](const char* when) {
+        CurrentArea = ds.WorkArea();
+        for (int slot = 1; slot <= 3; ++slot) {
+            check::NdxChecker c;
+            EXPECT_TRUE(c.CheckFile(IndexFileName(slot)) && c.CheckRecords(slot))
+                << when << ": " << IndexFileName(slot) << ": " << c.Problem();
+        }
+        ds.First();
+    };
+    for (int batch = 0; batch < 12; ++batch) {
+        for (int op = 0; op < 50; ++op) {
+            const bool append = names.size() < 10 || rng() % 3 == 0;
+            std::size_t at = names.size();
+            if (append) {
+                ds.Append();
+                names.emplace_back();
+            } else {
+                ds.SetRecNo(1 + std::int32_t(rng() % names.size()));
+                at = std::size_t(ds.RecNo() - 1);
+                ds.Edit();
+            }
+            if (append || rng() % 2)
+                names[at] = randomText("abcd", 4);
+            ds.SetAsString(1, names[at]);
+            ds.SetAsString(2, randomText("xyz", 1));
+            ds.SetAsInteger(3, std::int64_t(rng() % 100));
+            ds.Post();
+        }
+        std::vector<std::pair<std::string, std::int32_t>> keys;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            keys.push_back({names[i], std::int32_t(i + 1)});
+        std::sort(keys.begin(), keys.end());
+        std::vector<std::int32_t> want;
+        for (const auto& k : keys)
+            want.push_back(k.second);
+        EXPECT_EQ(ds.VisibleRecords(), want) << "batch " << batch;
+        expectSound(("batch " + std::to_string(batch)).c_str());
+    }
+    ds.SetRecNo(5);
+    ds.Edit();
+    CurrentArea = ds.WorkArea();
+    int result = -1;
+    std::string key = names[4];
+    key.resize(8, ' ');
+    ASSERT_TRUE(ndx::RemoveKey(*ndx::Controlling(), key, 5, result));
+    ds.SetAsString(1, "zz");
+    try {
+        ds.Post();
+        ADD_FAILURE() << "the post reported no error";
+    } catch (const EDatasetError& e) {
+        EXPECT_EQ(e.Code(), 254);
+    }
+    ds.Cancel();
+    names[4] = "zz";
+    expectSound("after the failed post");
 }
 
 TEST_F(DatasetTest, RefusedLockKeepsTheEdit)

@@ -2,11 +2,15 @@
 # Crash test: kill -9 at random moments during a PACK of 200,000 records,
 # streams of exclusive and shared appends and a project save (50 kills
 # each, about a minute); after every kill the files are checked on disk and
-# read by python3-dbfread (tests/dbase/crash/kill_runs.py).
+# read by python3-dbfread (tests/dbase/crash/kill_runs.py). Then REINDEX
+# under strace's fault injection, killed at every write and with a full
+# disk (tests/dbase/crash/reindex_faults.py).
 # Usage: extra_crash.sh BUILD_FOLDER  (KT4_CRASH_KILLS, KT4_CRASH_SEED)
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/../common/step.sh
 source "$(dirname "$0")/../common/step.sh" extra_crash.sh "$@"
-cmake --build "$build" --target crash_driver >/dev/null
+cmake --build "$build" --target crash_driver ndxtool >/dev/null
 need_python dbfread python3-dbfread
-exec timeout 600 /usr/bin/python3 "$root/tests/dbase/crash/kill_runs.py" "$build"
+need strace
+timeout 600 /usr/bin/python3 "$root/tests/dbase/crash/kill_runs.py" "$build"
+exec timeout 600 /usr/bin/python3 "$root/tests/dbase/crash/reindex_faults.py" "$build"

@@ -17,15 +17,24 @@ std::uint32_t Big32(const std::vector<std::uint8_t>& b, std::size_t at)
 
 TEST_F(MemoTest, LayoutsOnDisk)
 {
-    // dBase III: the first memo overwrites the fresh file's 0x1A.
+    // dBase III: the first memo overwrites the fresh file's 0x1A; memos end
+    // with two, so that 510 bytes still fit a block and 511 take two.
     std::string dbt = MemoTable("D3", 0x83);
     EXPECT_EQ(AddRow("a", "Hallo"), 1);
     auto b = ReadBytes(dbt);
     ASSERT_EQ(b.size(), 1024u);
     EXPECT_EQ(std::string(b.begin() + 512, b.begin() + 517), "Hallo");
     EXPECT_EQ(b[517], 0x1A);
-    EXPECT_EQ(std::count(b.begin() + 518, b.end(), 0), 1024 - 518);
+    EXPECT_EQ(b[518], 0x1A);
+    EXPECT_EQ(std::count(b.begin() + 519, b.end(), 0), 1024 - 519);
     EXPECT_EQ(GetU32(b.data()), 2u);
+    EXPECT_EQ(AddRow("b", std::string(510, 'x')), 2);
+    EXPECT_EQ(AddRow("c", std::string(511, 'y')), 3);
+    EXPECT_EQ(AddRow("d", "z"), 5);
+    b = ReadBytes(dbt);
+    EXPECT_EQ(b[3 * 512 + 511], 0x1A);
+    EXPECT_EQ(b[4 * 512], 0x1A);
+    EXPECT_EQ(MemoOfRecord(3), std::string(511, 'y'));
     // Blank texts give no memo and change nothing.
     EXPECT_EQ(AddMemo("   \r\n "), 0);
     EXPECT_EQ(ReadBytes(dbt), b);
@@ -147,7 +156,7 @@ TEST_F(MemoTest, RandomEditsThenPackKeepEveryText)
         ASSERT_EQ(MemoOfRecord(std::int32_t(i + 1)), texts[i]) << i;
 }
 
-TEST_F(MemoTest, PackMeetingABlockBeyondTheEndChangesNothing)
+TEST_F(ModulesTest, PackMeetingABlockBeyondTheEndChangesNothing)
 {
     const std::string dbt = MemoTable("BAD", 0x83);
     AddRow("a", "eins");
@@ -166,6 +175,15 @@ TEST_F(MemoTest, PackMeetingABlockBeyondTheEndChangesNothing)
     EXPECT_EQ(Buffer().MemoRef(2), 99);
     for (const auto& e : std::filesystem::directory_iterator(dir_))
         EXPECT_EQ(e.path().filename().string().rfind(".kt4tmp-", 0), std::string::npos) << e.path();
+    // A PACK that the memo file stops rebuilds no index: the count in the
+    // index is the one its tree is up to, not the table's.
+    ASSERT_TRUE(Index_On("NAME", "n"));
+    AddRow("c", "drei");
+    Pack();
+    EXPECT_EQ(EngineErrorCode, 1003);
+    EXPECT_EQ(RecCount(), 2);
+    CloseIndexes();
+    EXPECT_EQ(IndexInfoRecordCount(Path("n.ndx")), 3);
 }
 
 TEST_F(MemoTest, DamagedHeadersAndLengths)
@@ -176,25 +194,71 @@ TEST_F(MemoTest, DamagedHeadersAndLengths)
     WriteBytes(fpt, {0, 0, 0});
     EXPECT_FALSE(USE(Path("HDR") + " EXCLUSIVE"));
     EXPECT_EQ(EngineErrorCode, 30);
-    // A dBase IV length below 8 and a huge length.
+    // A dBase IV length below 8, and a block past the end.
     const std::string iv = MemoTable("LEN", 0x8B);
     AddRow("a", "kurz");
-    AddRow("b", "lang");
     USE("");
     auto b = ReadBytes(iv);
     PutU32(b.data() + 512 + 4, 5);
-    PutU32(b.data() + 1024 + 4, 0xFFFFFFF0u);
     WriteBytes(iv, b);
     ASSERT_TRUE(USE(Path("LEN") + " EXCLUSIVE"));
     TMemoLines lines;
     EXPECT_FALSE(GetMemo(1, lines));
     EXPECT_EQ(EngineErrorCode, 1003);
     std::string text;
-    ASSERT_TRUE(GetMemoText(2, text));
-    EXPECT_EQ(text.substr(0, 4), "lang");
-    EXPECT_EQ(text.size(), 512u - 8);
     EXPECT_FALSE(GetMemoText(3, text));
     EXPECT_EQ(EngineErrorCode, 1003);
+}
+
+// A length word past the end of the file (damaged), and a file cut inside
+// its last memo: the memo can be neither read nor replaced, nothing is
+// written, and every other memo reads back as it was.
+TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
+{
+    const std::vector<std::string> texts = {Text(100, 1), Text(700, 2), Text(300, 3)};
+    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+        for (bool cut : {false, true}) {
+            if (version == 0x83 && !cut)
+                continue; // no length word
+            SCOPED_TRACE(std::to_string(version) + (cut ? " cut" : " length"));
+            const std::string name = "P" + std::to_string(version) + (cut ? "C" : "L");
+            const std::string file = MemoTable(name, version);
+            std::vector<std::int32_t> blocks;
+            for (std::size_t i = 0; i < texts.size(); ++i)
+                blocks.push_back(AddRow("r" + std::to_string(i), texts[i]));
+            USE("");
+            auto b = ReadBytes(file);
+            const std::int32_t damaged = cut ? 3 : 2;
+            if (cut)
+                b.resize(std::size_t(blocks[2]) * 512 + 200);
+            else
+                PutU32(b.data() + std::size_t(blocks[1]) * 512 + 4, 0xFFFFFFFFu);
+            WriteBytes(file, b);
+            ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+            const std::int32_t block = blocks[std::size_t(damaged - 1)];
+            std::string text;
+            TMemoLines lines;
+            std::int32_t blob = block;
+            EXPECT_FALSE(GetMemoText(block, text));
+            EXPECT_EQ(EngineErrorCode, 1003);
+            EXPECT_FALSE(GetMemo(block, lines));
+            EXPECT_EQ(EngineErrorCode, 1003);
+            EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Read));
+            EXPECT_EQ(EngineErrorCode, 1003);
+            lines.lines = {"neu"};
+            lines.ends = {TMemoLineEnd::None};
+            EXPECT_EQ(EditMemo(block, lines), 0);
+            EXPECT_EQ(EngineErrorCode, 1003);
+            blob = block;
+            EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Write, 3));
+            EXPECT_EQ(EngineErrorCode, 1003);
+            EXPECT_EQ(ReadBytes(file), b);
+            for (std::int32_t r = 1; r <= 3; ++r)
+                if (r != damaged)
+                    EXPECT_EQ(MemoOfRecord(r), texts[std::size_t(r - 1)]) << r;
+            USE("");
+        }
+    }
 }
 
 TEST_F(MemoTest, LockRefusedWritesNothing)

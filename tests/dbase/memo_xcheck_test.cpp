@@ -85,6 +85,30 @@ TEST_F(MemoXCheckTest, DbfreadAndPgdbfReadOurMemos)
     }
 }
 
+// python3-dbf reads a dBase III memo up to two 0x1A in a row: every length
+// around the block size comes back whole.
+TEST_F(MemoXCheckTest, Python3DbfReadsOurDBase3MemosWhole)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    MemoTable("D3", 0x83);
+    const std::vector<std::size_t> lengths = {1, 509, 510, 511, 512, 1021, 1022, 1023, 1500};
+    std::string expected;
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        AddRow("r" + std::to_string(i), Text(lengths[i], unsigned(i)));
+        expected += Text(lengths[i], unsigned(i)) + "\n";
+    }
+    USE("");
+    ToolRun run = Python(R"(
+import sys, dbf
+t = dbf.Table(sys.argv[1], codepage='cp850')
+t.open(dbf.READ_ONLY)
+for r in t:
+    print(r['note'])
+)", {Path("D3.DBF")});
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out, expected);
+}
+
 TEST_F(MemoXCheckTest, PerlXBaseReadsOurDBase4Memos)
 {
     REQUIRE_TOOL("/usr/bin/perl", "perl");

@@ -132,6 +132,43 @@ TEST_F(NdxFormatTest, InfoProgressAndTheRecordsInKeyOrder)
     EXPECT_EQ(EngineErrorCode, 220);
 }
 
+// Page 0's record count is brought up only by what brought the tree up to
+// it: a build, or changes this program kept the index in step with. A close
+// after no change writes nothing; an index that was stale when it was
+// opened and then changed gets no count at all.
+TEST_F(NdxFormatTest, TheRecordCountFollowsOnlyAnIndexKeptInStep)
+{
+    const std::string table = NameTable(Numbered(30));
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "stale"));
+    CloseIndexes();
+    for (const char* name : {"x1", "x2"}) {
+        ClearRecord();
+        Buffer().SetText(1, name);
+        ASSERT_TRUE(Append());
+    }
+    ASSERT_TRUE(Index_On("NAME", "kept"));
+    CloseIndexes();
+    const auto stale = ReadBytes(Path("stale.ndx")), kept = ReadBytes(Path("kept.ndx"));
+    ASSERT_TRUE(SetIndexToList("kept stale"));
+    CloseIndexes();
+    EXPECT_EQ(ReadBytes(Path("kept.ndx")), kept);
+    EXPECT_EQ(ReadBytes(Path("stale.ndx")), stale);
+    ASSERT_TRUE(SetIndexToList("kept stale"));
+    for (int i = 0; i < 30; ++i) { // with splits, which write page 0 at once
+        ClearRecord();
+        Buffer().SetText(1, "y" + std::to_string(i));
+        ASSERT_TRUE(Append());
+    }
+    CloseIndexes();
+    EXPECT_EQ(IndexInfoRecordCount(Path("kept.ndx")), 62);
+    EXPECT_EQ(IndexInfoRecordCount(Path("stale.ndx")), -1);
+    ASSERT_TRUE(SetIndexTo("stale", 1));
+    Reindex();
+    CloseIndexes();
+    EXPECT_EQ(IndexInfoRecordCount(Path("stale.ndx")), 62);
+}
+
 TEST_F(NdxFormatTest, OverlongExpressionMakesNoFile)
 {
     const std::string table = NameTable({"a"});
@@ -255,6 +292,83 @@ TEST_F(NdxDamageTest, NodeFaultsGive254)
         for (int i = 0; i < c.width; ++i)
             b[c.at + std::size_t(i)] = std::uint8_t(c.value >> (8 * i));
         EXPECT_EQ(OpenWith(b), 254) << c.what;
+    }
+}
+
+// Another program's index over mixed-case text holds the text as it is:
+// refused with 222 and left as it is; folded keys of another program (its
+// index over text without capitals) open as ours do.
+TEST_F(NdxDamageTest, UnfoldedKeysAreRefusedAndLeftAlone)
+{
+    const std::vector<std::string> names = {AnsiToOem("M\xFCller"), "abc", "MUELLER", "Zed"};
+    table_ = NameTable(names);
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "d"));
+    USE("");
+    good_ = ReadBytes(Path("d.ndx"));
+    // The leaf of the four keys: abc, mueller (1), mueller (3), zed.
+    const std::uint32_t order[] = {2, 1, 3, 4};
+    for (std::size_t at : {std::size_t(1), std::size_t(3)}) {
+        auto b = good_;
+        std::string raw = names[order[at] - 1];
+        raw.resize(10, ' ');
+        std::copy(raw.begin(), raw.end(), b.begin() + 512 + 4 + long(at) * 20 + 8);
+        WriteBytes(Path("d.ndx"), b);
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+        EXPECT_FALSE(SetIndexTo("d", 1)) << at;
+        EXPECT_EQ(EngineErrorCode, 222) << at;
+        EXPECT_NE(LastErrorText().find("neu aufbauen"), std::string::npos) << LastErrorText();
+        USE("");
+        EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << at;
+    }
+    EXPECT_EQ(OpenWith(good_), 0);
+}
+
+// An entry that names a record beyond the table (a stale index after a
+// PACK without it, a damaged page) or record 0 stops a walk in either
+// direction, and the browser's list of rows, with 212; a stale index
+// opened and closed stays as it was.
+TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
+{
+    Build(60); // leaves of 25, 25 and 10 keys (20 bytes an entry)
+    auto walk = [](bool forward) {
+        forward ? GoTop() : GoBottom();
+        while (EngineErrorCode == 0 && !(forward ? dEOF() : dBOF()))
+            SKIP(forward ? 1 : -1);
+        return EngineErrorCode;
+    };
+    struct Case {
+        const char* what;
+        std::size_t entry; // page * 512 + 4 + index * 20
+        std::uint32_t rec;
+    } cases[] = {{"first leaf", 512 + 4 + 3 * 20, 61},
+                 {"middle of the tree", 1024 + 4 + 10 * 20, 100000},
+                 {"last entry", 3 * 512 + 4 + 9 * 20, 0},
+                 {"stale after PACK", 0, 0}};
+    for (const Case& c : cases) {
+        auto b = good_;
+        if (c.entry != 0)
+            PutU32At(b, c.entry + 4, c.rec);
+        WriteBytes(Path("d.ndx"), b);
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+        if (c.entry == 0) {
+            for (int r : {5, 30, 59}) {
+                GO(r);
+                ASSERT_TRUE(DeleteRec());
+            }
+            Pack();
+            ASSERT_EQ(RecCount(), 57);
+        }
+        ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << c.what << ": " << LastErrorText();
+        EXPECT_EQ(walk(true), 212) << c.what;
+        EXPECT_EQ(walk(false), 212) << c.what;
+        EXPECT_NE(LastErrorText().find("REINDEX"), std::string::npos) << LastErrorText();
+        std::vector<std::int32_t> records; // the rows of the browser
+        EXPECT_FALSE(RecordsInKeyOrder(records)) << c.what;
+        EXPECT_EQ(EngineErrorCode, 212) << c.what;
+        EXPECT_TRUE(records.empty()) << c.what;
+        USE("");
+        EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << c.what;
     }
 }
 

@@ -5,7 +5,9 @@
 #           lists them, every record once, keys ascending;
 #   writer: the office suite's dBase driver indexes a table (lo_ndx.py);
 #           ndxtool lists its order, finds sampled keys, and its indexes
-#           stay sound after four ndxtool churn runs.
+#           stay sound after four ndxtool churn runs; its index over
+#           mixed-case text (keys as they are) is refused with 222 and left
+#           byte for byte, and rebuilt finds every key.
 # Usage: ndx_peers.py NDXTOOL WORK_FOLDER
 import os
 import random
@@ -106,8 +108,32 @@ def peer_writer():
     check(not os.path.exists(os.path.join(WORK, "peer.@S@")), "no semaphore file is left")
 
 
+def peer_unfolded():
+    folder = os.path.join(WORK, "mixed")
+    os.mkdir(folder)
+    names = ["M\u00fcller", "abc", "MUELLER", "Zed"]
+    t = dbf.Table(os.path.join(folder, "mixed.dbf"), "NAME C(10)", codepage="cp850")
+    t.open(dbf.READ_WRITE)
+    for n in names:
+        t.append((n,))
+    t.close()
+    run("/usr/bin/python3", os.path.join(HERE, "lo_ndx.py"), folder, "mixed", "NAME")
+    ndx = os.path.join(folder, "IXNAME.ndx")
+    with open(ndx, "rb") as f:
+        before = f.read()
+    r = subprocess.run([TOOL, "list", "mixed.dbf", "IXNAME.ndx"], cwd=folder, capture_output=True, text=True)
+    check(r.returncode == 1 and "222" in r.stderr,
+          "the office's index over mixed-case text is refused with 222: " + r.stderr.strip())
+    with open(ndx, "rb") as f:
+        check(f.read() == before, "the refused index is left byte for byte")
+    run(TOOL, "index", "mixed.dbf", "IXNAME.ndx", "NAME", cwd=folder)
+    found = numbers(run(TOOL, "seek", "mixed.dbf", "IXNAME.ndx", "--exact", *names, cwd=folder))
+    check(found == [1, 2, 1, 4], "rebuilt, every key is found (MUELLER as the first Mueller) %s" % found)
+
+
 peer_reader()
 peer_writer()
+peer_unfolded()
 if failures:
     raise SystemExit("ndx_peers: %d check(s) failed" % len(failures))
 print("ndx_peers: all checks passed")

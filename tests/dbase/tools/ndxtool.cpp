@@ -5,6 +5,7 @@
 //   ndxtool check TABLE NDX...
 //   ndxtool churn TABLE --ops N --seed S NDX...
 //   ndxtool grow TABLE N --seed S NDX...    (appends only)
+//   ndxtool reindex TABLE NDX...
 // Keys and expressions are UTF-8 on the command line; an engine error
 // prints its text and ends with 1.
 #include "dbase/dbase.h"
@@ -40,7 +41,7 @@ int Usage()
 {
     std::cerr << "usage: ndxtool index TABLE NDX EXPR [UNIQUE] | list TABLE NDX | seek TABLE NDX "
                  "[--exact] KEY... | check TABLE NDX... | churn TABLE --ops N --seed S NDX... | grow TABLE N "
-                 "--seed S NDX...\n";
+                 "--seed S NDX... | reindex TABLE NDX...\n";
     return 2;
 }
 
@@ -138,7 +139,7 @@ void RandomFields(std::mt19937& rng)
 
 int Grow(const std::vector<std::string>& a)
 {
-    if (a.size() < 5 || a[2] != "--seed")
+    if (a.size() < 4 || a[2] != "--seed")
         return Usage();
     const long n = std::stol(a[1]);
     std::mt19937 rng(std::uint32_t(std::stoul(a[3])));
@@ -154,6 +155,19 @@ int Grow(const std::vector<std::string>& a)
             return Fail();
     }
     USE("");
+    return EngineErrorCode == 0 ? 0 : Fail();
+}
+
+int Rebuild(const std::vector<std::string>& a)
+{
+    if (a.size() < 2)
+        return Usage();
+    if (!Open(a[0], true))
+        return Fail();
+    for (std::size_t i = 1; i < a.size(); ++i)
+        if (!SetIndexTo(a[i], int(i)))
+            return Fail();
+    Reindex();
     return EngineErrorCode == 0 ? 0 : Fail();
 }
 
@@ -255,6 +269,8 @@ int main(int argc, char** argv)
         status = Churn(args);
     else if (cmd == "grow")
         status = Grow(args);
+    else if (cmd == "reindex")
+        status = Rebuild(args);
     else
         return Usage();
     ShutdownEngine();
