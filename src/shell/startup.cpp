@@ -113,7 +113,8 @@ Step BatchCheck()
 }
 
 // "/I": the calculated printout as CurrentFileName + ".txt" beside the data
-// file. Exit 1 when it was not written.
+// file. Exit 1 when it was not written, or when it holds only the reasons
+// why the design was refused.
 Step BatchPrintout()
 {
     if (!ReadBatchFile())
@@ -129,6 +130,10 @@ Step BatchPrintout()
     bool fresh = FileTime(out, after) && (!existed || after != before);
     if (written && !AbortFlag && fresh)
         return Ended(0);
+    // A design the calculation refused: the printout holds its reasons,
+    // which the reading told already; the run still fails.
+    if (CalcErrorFlag && !AbortFlag && fresh)
+        return Ended(1);
     ErrorBoxAlways(DisplayToOem("Ausdruck " + out + " wurde nicht geschrieben."));
     return Ended(1);
 }

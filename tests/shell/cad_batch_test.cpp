@@ -178,7 +178,7 @@ TEST_F(CadBatch, NothingWrittenIsExitOne)
 }
 
 // A design the calculation refuses: its reasons on the error output, exit
-// 1 without a window and no CAD file; a count of a million bolts is
+// 1 without a window, no CAD file and a printout of the reasons only; a count of a million bolts is
 // refused before anything is done by it.
 TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
 {
@@ -220,6 +220,10 @@ TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
             << reason << ": " << dir.Get("err.txt");
         for (const char* cad : {"/CAD1:01", "/CAD6:03"})
             EXPECT_EQ(Run(std::string("refused.kt4 ") + cad), 1) << reason << " " << cad;
+        // The printout holds the reasons and is not called unwritten.
+        EXPECT_EQ(Run("refused.kt4 /I"), 1) << reason;
+        EXPECT_NE(dir.Get("refused.txt").find(reason), std::string::npos) << reason;
+        EXPECT_EQ(dir.Get("err.txt").find("nicht geschrieben"), std::string::npos) << dir.Get("err.txt");
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << reason;
         EXPECT_FALSE(fs::exists(dir.File("refused.dxf"))) << reason;
         EXPECT_FALSE(fs::exists(dir.File("refused.stl"))) << reason;
