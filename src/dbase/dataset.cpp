@@ -791,8 +791,9 @@ int TTzDataSet::TziAppend(std::uint8_t* buffer)
     buffer[0] = 0;
     ClearRecordOf(a);
     BufferToEngine(buffer, false);
+    const std::int32_t before = a.recCount;
     const int code = s_AppendWithLock();
-    if (code == 0)
+    if (code == 0 || AreaRef().recCount > before) // stored, keys or not
         engineBof_ = engineEof_ = false;
     return code;
 }

@@ -299,7 +299,27 @@ void TTzPrimDataset::Post()
     if (BeforePost)
         BeforePost(*this);
     const bool inserting = state_ == TDataSetState::dsInsert;
-    Check(inserting ? TziAppend(active_.data()) : TziUpdate(active_.data()));
+    std::int32_t before = 0;
+    if (inserting)
+        Check(TziGetRecordCount(before));
+    const int code = inserting ? TziAppend(active_.data()) : TziUpdate(active_.data());
+    if (code != 0) {
+        // An append that stored its record but failed on an index: the
+        // record is in the table, so the insert ends on it (posting again
+        // would store it twice) and the error is reported.
+        std::int32_t after = before;
+        if (inserting && TziGetRecordCount(after) == 0 && after > before) {
+            state_ = TDataSetState::dsBrowse;
+            ClearDirty();
+            bof_ = eof_ = false;
+            try {
+                ReadActive();
+            } catch (const EDatasetError&) {
+                // the index error below is the one to tell
+            }
+        }
+        Check(code);
+    }
     state_ = TDataSetState::dsBrowse;
     ClearDirty();
     bof_ = eof_ = false;

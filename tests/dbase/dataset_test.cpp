@@ -312,6 +312,19 @@ TEST_F(DatasetTest, PostsKeepEveryIndexOfTheListInStep)
     ds.Cancel();
     names[4] = "zz";
     expectSound("after the failed post");
+
+    // An append whose record is stored while an index cannot take its key:
+    // the post fails, the insert ends on the stored record, and nothing
+    // posts it a second time.
+    std::filesystem::resize_file(IndexFileName(3), 512);
+    const std::int32_t count = ds.RecordCount();
+    ds.Append();
+    ds.SetAsString(1, "new");
+    EXPECT_THROW(ds.Post(), EDatasetError);
+    EXPECT_EQ(ds.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(ds.RecordCount(), count + 1);
+    ds.Post();
+    EXPECT_EQ(ds.RecordCount(), count + 1);
 }
 
 TEST_F(DatasetTest, RefusedLockKeepsTheEdit)
