@@ -130,7 +130,7 @@ void SetupMainForm(QWidget* Main, const QColor& Background)
         r.width = s.width();
     if (settings::ScreenResY == 0)
         r.height = s.height();
-    Main->move(0, 0);
+    Main->move(s.topLeft()); // the desktop's panels stay free
     Main->resize(r.width, r.height);
     QPalette p = Main->palette();
     p.setColor(QPalette::Window, Background);
