@@ -63,6 +63,7 @@ void ScaleChildGeometry(QWidget* parent, int percent)
 } // namespace
 
 void SetPlacementMainWindow(QWidget* Main) { PlacementMain() = Main; }
+QWidget* PlacementMainWindow() { return PlacementMain(); }
 
 void ScaleControls(QWidget* Form)
 {
