@@ -2,6 +2,7 @@
 // delimited text, read back by Python in tests/dbase/extra_browser.sh) and
 // its pictures for a reviewer, all in build/artifacts.
 #include "browser_fixture.h"
+#include "peer_tools.h"
 
 #include "foundation/files.h"
 
@@ -129,6 +130,45 @@ TEST_F(BrowserExport, AnHtmlFileThatCannotBeWrittenIsReported)
     Trigger("mi_fileExportHtml");
     ASSERT_EQ(Logged("error").size(), 1u);
     EXPECT_TRUE(Logged("opendoc").empty());
+}
+
+// A table of another program in Windows ANSI (python3-dbf, marked cp1252)
+// shows its umlauts, and the browser's Append dbf brings them into an OEM
+// table of ours in code page 850.
+TEST_F(BrowserTest, AWindowsAnsiTableShowsRightAndAppendsIntoOem)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    const std::string ansi = Path("dbf/ansi.dbf");
+    ToolRun run = Python(R"(
+import sys, dbf
+t = dbf.Table(sys.argv[1], 'NAME C(12); DI N(8,2); ORT C(20)', dbf_type='db3', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+for row in (('Müller', 20, 'Düsseldorf'), ('Größe ÄÖÜ', 25, 'Köln'), ('Straße', 12.5, 'Zürich')):
+    t.append(row)
+t.close()
+)",
+                         {ansi});
+    ASSERT_EQ(run.status, 0) << run.out;
+    Open("ansi");
+    Show(0);
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Müller", "Größe ÄÖÜ", "Straße"}));
+    EXPECT_EQ(Cell(1, 2).data().toString(), "Köln");
+    SaveWithCaption(form, ArtifactPath("tdbf4_ansi_table.png"));
+    DbfClose();
+
+    Catalogue("oem", SampleRows());
+    Open("oem");
+    Show(0);
+    ui->Script(ansi);
+    Trigger("mi_fileAppenddbf");
+    EXPECT_EQ(Model()->rowCount(), 8);
+    EXPECT_EQ(Cell(7, 0).data().toString(), "Straße");
+    DbfClose();
+    const std::string stored = ReadText(Path("dbf/oem.dbf"));
+    for (const char* oem : {"M\x81ller", "Gr\x94\xE1" "e \x8E\x99\x9A", "Stra\xE1" "e"})
+        EXPECT_NE(stored.find(oem), std::string::npos) << oem;
+    EXPECT_EQ(stored[29], 0); // our table keeps its mark
+    EXPECT_EQ(ReadText(ansi)[29], 3);
 }
 
 TEST_F(BrowserTest, ScreenshotsOfBothKinds)
