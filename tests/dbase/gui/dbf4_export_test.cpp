@@ -6,8 +6,10 @@
 
 #include "foundation/files.h"
 
+#include <QMenuBar>
 #include <QPainter>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -169,6 +171,59 @@ t.close()
         EXPECT_NE(stored.find(oem), std::string::npos) << oem;
     EXPECT_EQ(stored[29], 0); // our table keeps its mark
     EXPECT_EQ(ReadText(ansi)[29], 3);
+}
+
+// A table of 1,000,001 records at the initial size: the record number box
+// and the count hold seven digits beside the buttons, and the title, in the
+// menu bar's row, is elided with a tooltip when it is too long for it.
+TEST_F(BrowserTest, SevenDigitRecordCountsFitTheTopRow)
+{
+    ASSERT_TRUE(SetCreateVersion(0x83));
+    const std::string path = Path("dbf/million.dbf");
+    ASSERT_TRUE(CreateDbf(path, {{"NAME", 'C', 8, 0}}));
+    {
+        const std::int32_t count = 1000001;
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4);
+        const char le[4] = {char(count & 0xFF), char((count >> 8) & 0xFF), char((count >> 16) & 0xFF), 0};
+        f.write(le, 4);
+        char header[2];
+        f.seekg(8);
+        f.read(header, 2);
+        f.seekp(std::uint8_t(header[0]) | std::uint8_t(header[1]) << 8);
+        std::string records;
+        for (std::int32_t n = 1; n <= count; ++n) {
+            char rec[10];
+            std::snprintf(rec, sizeof rec, " %08d", n);
+            records.append(rec, 9);
+        }
+        f.write(records.data(), std::streamsize(records.size()));
+    }
+    Open("million");
+    const QString title = "Rillenkugellager nach DIN 625 mit Deckscheiben und Dichtscheiben aus Nitrilkautschuk";
+    DbfSetTitles("Rillenkugellager", title.toStdString());
+    Show(0);
+    EXPECT_EQ(form->size(), QSize(656, 464));
+    Grid()->setFocus();
+    Key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Table().RecNo(), 1000001);
+    EXPECT_EQ(form->Edit_recno->text(), "1000001");
+    EXPECT_EQ(form->Label_reccount->text(), "/1000001");
+    QLineEdit* box = form->Edit_recno;
+    QLabel* count = form->Label_reccount;
+    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("1000001") + 8);
+    EXPECT_GE(count->width(), count->fontMetrics().horizontalAdvance(count->text()));
+    EXPECT_LE(box->geometry().right(), count->x());
+    EXPECT_LT(count->geometry().right(), form->Button_search->x());
+    QLabel* heading = form->Label_title2;
+    EXPECT_TRUE(heading->isVisible());
+    EXPECT_LE(heading->geometry().bottom(), form->MainMenu1->geometry().bottom());
+    EXPECT_LE(heading->geometry().right(), form->width());
+    EXPECT_GT(heading->width(), heading->fontMetrics().horizontalAdvance(title) / 2);
+    EXPECT_LT(heading->width(), heading->fontMetrics().horizontalAdvance(title));
+    EXPECT_EQ(heading->text(), title);
+    EXPECT_EQ(heading->toolTip(), title);
+    SaveWithCaption(form, ArtifactPath("tdbf4_million.png"));
 }
 
 TEST_F(BrowserTest, ScreenshotsOfBothKinds)
