@@ -33,7 +33,9 @@ public:
     // Draws one row below the previous one.
     void AddRow(const Texts& t);
     // Writes the cells FirstCol .. ColCount - 1, each after a blank, and
-    // moves one row down.
+    // moves one row down. A number longer than its cell holds (characters
+    // of the text style's width) is written in exponent form with as many
+    // digits as fit ("1666174079" in seven characters: "1.666E9").
     void WriteCells();
     // The number of column lines: up to the first column of width 0.
     Integer CountColumns() const;

@@ -88,4 +88,12 @@ std::string AnsiToOem(const std::string& text)
     return out;
 }
 
+bool IsAnsiCodePageMark(std::uint8_t mark)
+{
+    // 1252 (0x03, 0x57..0x59), the Far East and Thai pages (0x78..0x7C),
+    // 1255 and 1256 (0x7D, 0x7E), 1250, 1251, 1254, 1253 and 1257 (0xC8..0xCC)
+    return mark == 0x03 || (mark >= 0x57 && mark <= 0x59) || (mark >= 0x78 && mark <= 0x7E) ||
+           (mark >= 0xC8 && mark <= 0xCC);
+}
+
 } // namespace kt4::dbase

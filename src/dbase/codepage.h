@@ -19,4 +19,8 @@ void AnsiToOemCopy(const std::uint8_t* from, std::uint8_t* to, std::size_t n);
 std::string OemToAnsi(const std::string& text);
 std::string AnsiToOem(const std::string& text);
 
+// True for a code-page mark (the language driver byte of a table's header)
+// that names a Windows (ANSI) code page; OEM marks and 0 (none) give false.
+bool IsAnsiCodePageMark(std::uint8_t mark);
+
 } // namespace kt4::dbase

@@ -1,5 +1,6 @@
 // USE: opening a table (or a virtual file) into the current area, and
 // closing areas.
+#include "dbase/codepage.h"
 #include "dbase/dbf_format.h"
 #include "dbase/engine_text.h"
 #include "dbase/errors.h"
@@ -315,7 +316,8 @@ bool OpenTable(const OpenRequest& request, void* buffer, std::size_t size)
     if (!OpenTableFile(a, file, exclusive, readOnly))
         return false;
     a.alias = alias;
-    a.oem = !TableIsAnsi;
+    // a table whose header marks a Windows code page holds ANSI text
+    a.oem = !TableIsAnsi && (a.dbase2 || !IsAnsiCodePageMark(a.header.bytes[29]));
     a.opened = true;
     const std::size_t computed = TypedBufferSize(a.fields);
     if (buffer && size != computed) {

@@ -3,9 +3,12 @@
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
 #include "foundation/codepage.h"
+#include "foundation/dialogs.h"
 #include "foundation/numstr.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
+
+#include <vector>
 
 namespace kt4::docu {
 
@@ -22,6 +25,16 @@ std::string Store(const std::string& display, int max = 0)
     if (max > 0 && s.size() > static_cast<std::size_t>(max))
         s.resize(static_cast<std::size_t>(max));
     return s;
+}
+
+// True, after an error box, when any of the texts has a character that
+// the stored code page cannot hold.
+bool Refused(const std::vector<const std::string*>& texts)
+{
+    std::string all;
+    for (const std::string* t : texts)
+        all += *t + "\n";
+    return RefuseOutsideOem(all);
 }
 
 // Runs a form; without one the dialog counts as cancelled.
@@ -44,13 +57,16 @@ ProjectTextsValues LoadProjectTexts()
     return v;
 }
 
-void StoreProjectTexts(const ProjectTextsValues& V)
+bool StoreProjectTexts(const ProjectTextsValues& V)
 {
+    if (Refused({&V.zeichName, &V.zeichName2, &V.zeichNr, &V.remarks[0], &V.remarks[1], &V.remarks[2]}))
+        return false;
     ZeichName = Store(V.zeichName);
     ZeichName2 = Store(V.zeichName2);
     ZeichNr = Store(V.zeichNr);
     for (std::size_t k = 0; k < 3; ++k)
         settings::RemarkLines[k] = Store(V.remarks[k]);
+    return true;
 }
 
 RevisionValues LoadRevision(Word N)
@@ -59,13 +75,16 @@ RevisionValues LoadRevision(Word N)
     return {Show(e.text), Show(e.date), Show(e.editor), Show(e.description)};
 }
 
-void StoreRevision(Word N, const RevisionValues& V)
+bool StoreRevision(Word N, const RevisionValues& V)
 {
+    if (Refused({&V.text, &V.date, &V.editor, &V.description}))
+        return false;
     AendRecord& e = AendList[N];
     e.text = Store(V.text, AendTextMax);
     e.date = Store(V.date, AendDateMax);
     e.editor = Store(V.editor, AendEditorMax);
     e.description = Store(V.description, AendDescriptionMax);
+    return true;
 }
 
 TitleBlockValues LoadTitleBlock()
@@ -87,8 +106,17 @@ TitleBlockValues LoadTitleBlock()
     return v;
 }
 
-void StoreTitleBlock(const TitleBlockValues& V)
+bool StoreTitleBlock(const TitleBlockValues& V)
 {
+    std::vector<const std::string*> texts{&V.replacementFor, &V.replacedBy};
+    for (std::size_t k = 0; k < 4; ++k)
+        texts.insert(texts.end(), {&V.dates[k], &V.names[k]});
+    for (const FreeTextRow& row : V.freeTexts)
+        texts.push_back(&row.text);
+    for (const std::string& field : V.isoFields)
+        texts.push_back(&field);
+    if (Refused(texts))
+        return false;
     TZeichInfo& z = ZeichInfo;
     z.ReplacementFor = Store(V.replacementFor, ReplacementMax);
     z.ReplacedBy = Store(V.replacedBy, ReplacementMax);
@@ -121,6 +149,7 @@ void StoreTitleBlock(const TitleBlockValues& V)
         z.DocumentType = Store(V.isoFields[1]);
         z.DocumentStatus = Store(V.isoFields[2]);
     }
+    return true;
 }
 
 DocLinkValues LoadDocLinks()
@@ -133,10 +162,16 @@ DocLinkValues LoadDocLinks()
     return v;
 }
 
-void StoreDocLinks(const DocLinkValues& V)
+bool StoreDocLinks(const DocLinkValues& V)
 {
+    std::vector<const std::string*> texts;
+    for (std::size_t k = 0; k < DokuMax; ++k)
+        texts.insert(texts.end(), {&V.programs[k], &V.files[k]});
+    if (Refused(texts))
+        return false;
     for (Word k = 1; k <= DokuMax; ++k)
         DokuList[k] = DokuRecord{V.programs[k - 1], V.files[k - 1]};
+    return true;
 }
 
 void EditTexts() { RunForm(Forms.projectTexts); }

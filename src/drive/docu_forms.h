@@ -1,6 +1,8 @@
 // What the documentation dialogs show and store. Each dialog loads its
 // values (display text, UTF-8) from the globals when it opens and stores
-// them back on OK; the forms themselves live in drive/gui and register
+// them back on OK; a Store refuses (false, after an error box that names
+// them, storing nothing) texts with characters that the project's code
+// page cannot hold, and the dialog stays open; the forms themselves live in drive/gui and register
 // here, so the core opens them without knowing Qt. Without a registered
 // form (no window system) a dialog counts as cancelled.
 #pragma once
@@ -19,7 +21,7 @@ struct ProjectTextsValues {
     std::array<std::string, 3> remarks;
 };
 ProjectTextsValues LoadProjectTexts();
-void StoreProjectTexts(const ProjectTextsValues& V);
+bool StoreProjectTexts(const ProjectTextsValues& V);
 
 // ---- One revision entry
 struct RevisionValues {
@@ -27,7 +29,7 @@ struct RevisionValues {
 };
 RevisionValues LoadRevision(Word N);
 // Stores into entry N, each text cut to its field's limit.
-void StoreRevision(Word N, const RevisionValues& V);
+bool StoreRevision(Word N, const RevisionValues& V);
 
 // ---- Title block
 struct FreeTextRow {
@@ -45,14 +47,14 @@ struct TitleBlockValues {
 TitleBlockValues LoadTitleBlock();
 // Stores every free-text row with a text (blanks alone do not count),
 // packed from entry 1 on; the ISO fields whenever the ISO layout is shown.
-void StoreTitleBlock(const TitleBlockValues& V);
+bool StoreTitleBlock(const TitleBlockValues& V);
 
 // ---- Document links
 struct DocLinkValues {
     std::array<std::string, 5> programs, files;
 };
 DocLinkValues LoadDocLinks();
-void StoreDocLinks(const DocLinkValues& V);
+bool StoreDocLinks(const DocLinkValues& V);
 
 // The forms. Each shows its dialog modally and returns true for OK (after
 // storing) and false for Cancel.

@@ -2,6 +2,7 @@
 
 #include "foundation/settings.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -242,6 +243,23 @@ std::string DisplayToOem(const std::string& S)
     std::string out;
     cv.Run(S, out);
     return out;
+}
+
+std::string OemMissingChars(const std::string& S)
+{
+    std::string missing;
+    for (std::size_t k = 0; k < S.size();) {
+        const unsigned char lead = static_cast<unsigned char>(S[k]);
+        std::size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        n = std::min(n, S.size() - k);
+        const std::string c = S.substr(k, n);
+        k += n;
+        if (lead < 0x80 || MapBytes(DisplayToOem(c), OemToUtf8Table()) == c)
+            continue;
+        if (missing.find(c) == std::string::npos)
+            missing += (missing.empty() ? "" : " ") + c;
+    }
+    return missing;
 }
 
 std::string OemToCp1252(const std::string& S)

@@ -17,6 +17,10 @@ namespace kt4 {
 std::string OemToDisplay(const std::string& S);
 // UTF-8 back to OEM.
 std::string DisplayToOem(const std::string& S);
+// The characters of a UTF-8 text that OEM cannot hold (they would not come
+// back as they were), each once, in their order, between blanks: "Ω 漢";
+// empty when the whole text can be stored.
+std::string OemMissingChars(const std::string& S);
 
 // The same pair for CAD text: OEM <-> Windows code page 1252.
 std::string OemToCp1252(const std::string& S);

@@ -125,6 +125,17 @@ void ErrorBox(const std::string& Text)
 }
 
 void ErrorBoxAlways(const std::string& Text) { MessageBoxKind(Text, BoxKindError); }
+
+bool RefuseOutsideOem(const std::string& Text)
+{
+    const std::string missing = OemMissingChars(Text);
+    if (missing.empty())
+        return false;
+    // the characters themselves, which no OEM text can show
+    Ui().MessageBox(OemToDisplay(CaptionOf(BoxKindError)), "Zeichen nicht darstellbar: " + missing,
+                    BoxKind::Error);
+    return true;
+}
 void MessageText(const std::string& Text) { MessageBoxKind(Text, BoxKindMessage); }
 void NoticeText(const std::string& Text) { MessageBoxKind(Text, BoxKindNotice); }
 

@@ -63,6 +63,10 @@ void StatusMessage(const std::string& Text);
 // settings::DialogLines[1..22] in a fixed-pitch screen with OK.
 void ShowMessageScreen();
 void ArchiveRefusal();
+// For a typed text that is stored in OEM: true, after an error box that
+// names the characters OEM cannot hold, when Text (UTF-8) has any; the
+// caller then keeps its form open.
+bool RefuseOutsideOem(const std::string& Text);
 
 // Text and number input -------------------------------------------------
 

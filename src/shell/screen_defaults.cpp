@@ -48,20 +48,20 @@ void DefaultTextWindowRect()
 void ApplyScreenDefaults()
 {
     using namespace settings;
-    int w = metrics.width;
-    int h = metrics.height;
-    if (ScreenSizeCode == 2) {
-        ScreenResX = ClampWord(w);
-        ScreenResY = ClampWord(h);
-        ResizeClient();
-    } else if (ScreenSizeCode == 1) {
+    // The drawing area (ScreenResX + 1 by ScreenResY + 1) within the
+    // screen less what the window adds around it.
+    int w = std::max(2, metrics.width - std::max(0, metrics.frameWidth));
+    int h = std::max(2, metrics.height - std::max(0, metrics.frameHeight));
+    if (ScreenSizeCode == 1) {
         // the largest 4:3 area (integer arithmetic as the screen counts)
         if (w * 3 > h * 4)
             w = h / 3 * 4;
         else if (w * 3 < h * 4)
             h = w / 4 * 3;
-        ScreenResX = ClampWord(w);
-        ScreenResY = ClampWord(h);
+    }
+    if (ScreenSizeCode == 1 || ScreenSizeCode == 2) {
+        ScreenResX = ClampWord(w - 1);
+        ScreenResY = ClampWord(h - 1);
         ResizeClient();
     }
     if (DialogWindowSizeCode == 1) {

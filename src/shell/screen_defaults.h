@@ -14,6 +14,10 @@ struct ScreenMetrics {
     int ppi = 96;          // logical pixels per inch
     int windowHeight = 0;  // the main window with its frame and menu (0: none yet)
     int clientHeight = 0;  // its drawing area
+    // What the main window adds around its drawing area: frame, title bar
+    // and menu bar.
+    int frameWidth = 0;
+    int frameHeight = 0;
 };
 
 void SetScreenMetrics(const ScreenMetrics& m);
@@ -32,6 +36,9 @@ void DefaultScreenResolution();
 void DefaultTextWindowRect();
 // By ScreenSizeCode: 2 the whole screen, 1 the largest 4:3 area, 0 the
 // resolution as configured; then the dialog scale by DialogWindowSizeCode.
+// "The screen" is the usable area less the window's frame and menu bar,
+// and the drawing area (ScreenResX + 1 by ScreenResY + 1) takes it, so
+// the whole window fits on the screen.
 void ApplyScreenDefaults();
 
 } // namespace kt4::shell

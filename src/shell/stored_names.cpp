@@ -16,6 +16,6 @@ std::string NameFromFile(const std::string& Oem)
     return name;
 }
 
-bool NameStorable(const std::string& Name) { return NameFromFile(NameToFile(Name)) == Name; }
+bool NameStorable(const std::string& Name) { return OemMissingChars(Name).empty(); }
 
 } // namespace kt4::shell

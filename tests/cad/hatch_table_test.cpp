@@ -337,5 +337,27 @@ TEST_F(HatchTable, TableColumnsRowsAndCells)
     EXPECT_EQ(t.ColCount, 8);
 }
 
+TEST_F(HatchTable, NumbersTooLongForTheirCellTakeExponentForm)
+{
+    // a cell of width 7 holds a blank and seven characters of 0.75 h
+    const std::pair<const char*, const char*> cases[] = {
+        {"1666174079", "1.666E9"}, {"-1666174079", "-1.67E9"}, {"9999999999", "1.00E10"},
+        {"0.0000123", "1.23E-5"},  {"12345,678", "1,235E4"},   {"1234567", "1234567"},
+        {"    1234", "    1234"},  {"ecc./gear", "ecc./gear"}, {"---", "---"},
+    };
+    for (const auto& [cell, shown] : cases) {
+        TAusTabelle t;
+        auto all = Record([&] {
+            t.Init(0, 100, 2, {7, 7}, {});
+            t.AddRow({cell, cell});
+        });
+        std::vector<std::string> texts;
+        for (const auto& d : all)
+            if (!d.text.empty())
+                texts.push_back(d.text);
+        EXPECT_EQ(texts, (std::vector<std::string>{std::string(" ") + shown, std::string(" ") + shown})) << cell;
+    }
+}
+
 } // namespace
 } // namespace kt4::cadtest

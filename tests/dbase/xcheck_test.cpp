@@ -119,6 +119,9 @@ TEST_F(XCheckTest, ShapelibReadsOurTables)
     EXPECT_NE(run.out.find("DAY: 20240511"), std::string::npos) << run.out;
 }
 
+// Their tables in code page 850 (marked 0x02) and in Windows ANSI 1252
+// (marked 0x03) read the same text; APPEND FROM brings both into an OEM
+// table of ours in code page 850.
 TEST_F(XCheckTest, WeReadPython3DbfTables)
 {
     REQUIRE_PYTHON("dbf", "python3-dbf");
@@ -126,39 +129,59 @@ TEST_F(XCheckTest, WeReadPython3DbfTables)
 import sys, dbf, datetime
 kind = sys.argv[2]
 t = dbf.Table(sys.argv[1], 'NAME C(10); PRICE N(8,2); QTY N(5,0); OK L; DAY D; NOTE M',
-              dbf_type=kind, codepage='cp850')
+              dbf_type=kind, codepage=sys.argv[3])
 t.open(dbf.READ_WRITE)
 t.append(('M\u00e4dchen', 12.5, 7, True, datetime.date(2024, 5, 17), 'a memo'))
 t.append(('Zwei', -1.25, 0, False, None, ''))
 t.close()
 )";
-    for (const char* kind : {"db3", "fp"}) {
-        std::string path = Path(std::string("PY") + kind + ".dbf");
-        ToolRun run = Python(script, {path, kind});
-        ASSERT_EQ(run.status, 0) << run.out;
-        auto before = ReadBytes(path);
-        ASSERT_TRUE(USE(path + " EXCLUSIVE")) << LastErrorText();
-        EXPECT_EQ(RecCount(), 2);
-        EXPECT_EQ(Buffer().Text(1), "M\xE4" "dchen   "); // stored in code page 850
-        EXPECT_DOUBLE_EQ(Buffer().Number(2), 12.5);
-        EXPECT_EQ(Buffer().Integer(3), 7);
-        EXPECT_TRUE(Buffer().Logical(4));
-        EXPECT_EQ(Buffer().Text(5), "17.05.24");
-        EXPECT_GT(Buffer().MemoRef(6), 0);
-        SKIP(1);
-        EXPECT_EQ(Name(), "Zwei");
-        EXPECT_DOUBLE_EQ(Buffer().Number(2), -1.25);
-        EXPECT_FALSE(Buffer().Logical(4));
-        EXPECT_EQ(Buffer().Text(5), "  .  .  ");
-        // Appending keeps what the other program keeps in the header (code page at 29).
-        ClearRecord();
-        Buffer().SetText(1, "Drei");
-        ASSERT_TRUE(Append());
-        USE("");
-        auto after = ReadBytes(path);
-        EXPECT_TRUE(std::equal(before.begin() + 16, before.begin() + 32, after.begin() + 16)) << kind;
-        EXPECT_EQ(after[29], 0x02) << kind;
-        EXPECT_EQ(GetU32(after.data() + 4), 3u);
+    ASSERT_TRUE(CreateDbf(Path("OEM"), {{"NAME", 'C', 10, 0}, {"QTY", 'N', 5, 0}}));
+    for (const char* kind : {"db3", "fp"})
+        for (const char* codepage : {"cp850", "cp1252"}) {
+            const std::string path = Path(std::string("PY") + kind + codepage + ".dbf");
+            const std::uint8_t mark = std::string(codepage) == "cp850" ? 0x02 : 0x03;
+            ToolRun run = Python(script, {path, kind, codepage});
+            ASSERT_EQ(run.status, 0) << run.out;
+            auto before = ReadBytes(path);
+            ASSERT_TRUE(USE(path + " EXCLUSIVE")) << LastErrorText();
+            EXPECT_EQ(RecCount(), 2);
+            EXPECT_EQ(Buffer().Text(1), "M\xE4" "dchen   ") << codepage; // the engine's text
+            EXPECT_DOUBLE_EQ(Buffer().Number(2), 12.5);
+            EXPECT_EQ(Buffer().Integer(3), 7);
+            EXPECT_TRUE(Buffer().Logical(4));
+            EXPECT_EQ(Buffer().Text(5), "17.05.24");
+            EXPECT_GT(Buffer().MemoRef(6), 0);
+            SKIP(1);
+            EXPECT_EQ(Name(), "Zwei");
+            EXPECT_DOUBLE_EQ(Buffer().Number(2), -1.25);
+            EXPECT_FALSE(Buffer().Logical(4));
+            EXPECT_EQ(Buffer().Text(5), "  .  .  ");
+            // Appending keeps what the other program keeps in the header
+            // (the code page at 29), and its page.
+            ClearRecord();
+            Buffer().SetText(1, "Dr\xF6i");
+            ASSERT_TRUE(Append());
+            USE("");
+            auto after = ReadBytes(path);
+            EXPECT_TRUE(std::equal(before.begin() + 16, before.begin() + 32, after.begin() + 16)) << kind;
+            EXPECT_EQ(after[29], mark) << kind;
+            EXPECT_EQ(GetU32(after.data() + 4), 3u);
+            EXPECT_EQ(after[GetU16(after.data() + 8) + 2 * GetU16(after.data() + 10) + 3],
+                      mark == 0x02 ? 0x94 : 0xF6);
+
+            ASSERT_TRUE(USE(Path("OEM") + " EXCLUSIVE"));
+            EXPECT_EQ(AppendFrom(path), 3) << LastErrorText();
+            USE("");
+        }
+    // every "ä" and "ö" in code page 850
+    const auto oem = ReadBytes(Path("OEM.DBF"));
+    const std::string records(oem.begin() + GetU16(oem.data() + 8), oem.end());
+    EXPECT_EQ(GetU32(oem.data() + 4), 12u);
+    for (const char* text : {"M\x84" "dchen", "Dr\x94i"}) {
+        std::size_t n = 0;
+        for (auto at = records.find(text); at != std::string::npos; at = records.find(text, at + 1))
+            ++n;
+        EXPECT_EQ(n, 4u) << text;
     }
 }
 

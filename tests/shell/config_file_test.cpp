@@ -452,13 +452,23 @@ TEST_F(ConfigFile, NoFileGivesScreenDefaultsAndAbortFlag)
     ReadConfigFile();
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(settings::ScreenSizeCode, 1);
-    // the largest 4:3 area of 1280 x 1024
-    EXPECT_EQ(settings::ScreenResX, 1280);
-    EXPECT_EQ(settings::ScreenResY, 960);
+    // the drawing area (ScreenRes + 1) the largest 4:3 area of 1280 x 1024
+    EXPECT_EQ(settings::ScreenResX, 1279);
+    EXPECT_EQ(settings::ScreenResY, 959);
     EXPECT_EQ(settings::InputWindowScale, 125);
     EXPECT_EQ(printer::TextWindowRect[1], 20);
     EXPECT_EQ(printer::TextWindowRect[3], 875);  // 70 characters of 10 points at 120 ppi
     EXPECT_EQ(printer::TextWindowRect[4], 933);  // round(0.95 * 1024) - 40
+    // within a 1600 x 1000 area less a frame and menu bar of 8 x 60: the
+    // 4:3 area of 1592 x 940, and the whole screen less the frame
+    SetScreenMetrics({1600, 1000, 96, 0, 0, 8, 60});
+    ReadConfigFile();
+    EXPECT_EQ(settings::ScreenResX + 1, 1252);
+    EXPECT_EQ(settings::ScreenResY + 1, 940);
+    settings::ScreenSizeCode = 2;
+    ApplyScreenDefaults();
+    EXPECT_EQ(settings::ScreenResX + 1, 1592);
+    EXPECT_EQ(settings::ScreenResY + 1, 940);
     SetScreenMetrics({});
 }
 

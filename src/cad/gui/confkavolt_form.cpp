@@ -1,5 +1,6 @@
 #include "cad/gui/confkavolt_form.h"
 
+#include "foundation/gui/qt_ui.h"
 #include "cad/gui/cad_forms_qt.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
@@ -276,7 +277,7 @@ void TForm_confkavolt::Button_helpClick() { ShowHelpText(cad::PlotFormHelp, "", 
 void InstallCadForms()
 {
     cad::PlotFormHook = [](std::string& Line) {
-        TForm_confkavolt form(Line, QApplication::activeWindow());
+        TForm_confkavolt form(Line, kt4::gui::DialogParent());
         if (form.exec() != QDialog::Accepted)
             return false;
         Line = form.PlotCommandLine;

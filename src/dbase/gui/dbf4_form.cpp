@@ -23,6 +23,7 @@
 #include <QResizeEvent>
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 namespace kt4::dbase::gui {
@@ -122,7 +123,7 @@ Tdbf4::Tdbf4(QWidget* owner) : QDialog(owner)
     Edit_recno->setAlignment(Qt::AlignRight);
     Label_reccount = new QLabel(client_);
     Label_reccount->setObjectName("Label_reccount");
-    Label_title2 = new ElidedLabel(client_);
+    Label_title2 = new ElidedLabel(this);
     Label_title2->setObjectName("Label_title2");
     QFont bold = Label_title2->font();
     bold.setBold(true);
@@ -252,23 +253,50 @@ void Tdbf4::BindTable()
 void Tdbf4::LayoutTopRow()
 {
     const int top = 5, height = 25;
-    int x = TzNavigator1->x() + TzNavigator1->ButtonsWidth() + 6;
-    Edit_recno->setGeometry(x, top + 1, 52, height - 2);
-    x += 54;
-    const int count = Label_reccount->fontMetrics().horizontalAdvance(Label_reccount->text()) + 6;
-    Label_reccount->setGeometry(x, top, std::max(count, 40), height);
-    x += std::max(count, 40) + 6;
+    int x = TzNavigator1->x() + TzNavigator1->ButtonsWidth() + 4;
+    // The record number box and the count as wide as the count's digits.
+    const QString count = Label_reccount->text();
+    const int digits = std::max<int>(2, int(count.size()) - 1);
+    const int box = Edit_recno->fontMetrics().horizontalAdvance(QString(digits, QChar('0'))) + 14;
+    Edit_recno->setGeometry(x, top + 1, box, height - 2);
+    x += box + 2;
+    const int label = Label_reccount->fontMetrics().horizontalAdvance(count) + 2;
+    Label_reccount->setGeometry(x, top, label, height);
+    x += label + 4;
+    // The buttons at the right; where the row is short, only as wide as
+    // their captions.
+    QPushButton* const buttons[] = {Button_cancel, Button_ok, Button_SearchNext, Button_search};
+    auto widths = [&](bool compact) {
+        std::array<int, 4> w{};
+        for (std::size_t k = 0; k < 4; ++k) {
+            QPushButton* b = buttons[k];
+            const int least = b == Button_ok ? 56 : 64;
+            const int caption = b->fontMetrics().horizontalAdvance(b->text().remove('&')) + 12;
+            w[k] = compact ? std::max(b == Button_ok ? least : 40, caption)
+                           : std::max(least, b->sizeHint().width());
+        }
+        return w;
+    };
+    std::array<int, 4> w = widths(false);
     int right = client_->width() - 4;
-    for (QPushButton* b : {Button_cancel, Button_ok, Button_SearchNext, Button_search}) {
-        const int w = std::max(b == Button_ok ? 56 : 64, b->sizeHint().width());
-        right -= w;
-        b->setGeometry(right, top, w, height);
+    if (right - (w[0] + w[1] + w[2] + w[3] + 9) < x)
+        w = widths(true);
+    for (std::size_t k = 0; k < 4; ++k) {
+        right -= w[k];
+        buttons[k]->setGeometry(right, top, w[k], height);
         right -= 3;
     }
-    // The title takes what is left (the caption shows it whole); a long one
-    // ends in an ellipsis and shows whole as its tooltip.
-    Label_title2->setGeometry(x, top, std::max(0, right - x - 4), height);
+    LayoutTitle();
+}
+
+void Tdbf4::LayoutTitle()
+{
+    // The title in the menu bar's row right of the menus, where it has
+    // room; a long one ends in an ellipsis and shows whole as its tooltip.
+    const int x = MainMenu1->actionGeometry(mi_Help->menuAction()).right() + 24;
+    Label_title2->setGeometry(x, 0, std::max(0, width() - x - 8), MainMenu1->height());
     Label_title2->setToolTip(Label_title2->text());
+    Label_title2->raise();
 }
 
 void Tdbf4::resizeEvent(QResizeEvent* event)
@@ -323,6 +351,7 @@ void Tdbf4::PrepareMode(const std::string& option, TDbf4Mode mode)
     selection_ = mode == 1 || mode == 4 || mode == 5;
     Label_title1->setText(Q(DbfTitle1()));
     Label_title2->setText(Q(DbfTitle2()));
+    LayoutTitle();
     Label_filename->setText(Q(DbfShownFile()));
     mi_helpdbf->setText(Label_title2->text());
     if (selection_)

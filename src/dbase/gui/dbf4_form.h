@@ -109,6 +109,7 @@ private:
     void BuildMenus();
     void ConnectControls();
     void LayoutTopRow();
+    void LayoutTitle();
     // The record number and count after a move.
     void ShowPosition();
     // Runs a search from the top or after the current record; the comma

@@ -245,10 +245,30 @@ void TTzGrid::AdjustColumns()
 void TTzGrid::SetDepressDisabled(bool on)
 {
     depressDisabled_ = on;
-    if (on && header_->depressed >= 0) {
-        header_->depressed = -1;
+    if (on)
+        SetDepressedColumn(-1);
+}
+
+void TTzGrid::SetDepressedColumn(int column)
+{
+    if (header_->depressed != column) {
+        header_->depressed = column;
         header_->viewport()->update();
     }
+}
+
+void TTzGrid::FollowOrder()
+{
+    if (header_->depressed < 0)
+        return;
+    TTzFileDataSet* ds = model_ ? model_->Dataset() : nullptr;
+    bool natural = true;
+    try {
+        natural = !ds || !ds->Active() || ds->IsSequenced();
+    } catch (...) {
+    }
+    if (natural)
+        SetDepressedColumn(-1);
 }
 
 void TTzGrid::SetRowSelect(bool on)
@@ -273,12 +293,16 @@ void TTzGrid::SetDataSource(DatasetModel* model)
         disconnect(model_, nullptr, this, nullptr);
     model_ = model;
     setModel(model);
+    SetDepressedColumn(-1);
     if (!model)
         return;
     model->SetEditable(editing_);
     connect(model, &DatasetModel::positionChanged, this, &TTzGrid::FollowDataset);
+    connect(model, &DatasetModel::positionChanged, this, &TTzGrid::FollowOrder);
     connect(model, &DatasetModel::updateRecordRequested, this, &TTzGrid::CommitEdit);
     connect(model, &QAbstractItemModel::modelReset, this, &TTzGrid::AdjustColumns);
+    // another table: its titles are not sorted by
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { SetDepressedColumn(-1); });
     AdjustColumns();
 }
 
@@ -468,8 +492,7 @@ bool TTzGrid::eventFilter(QObject* watched, QEvent* event)
         const bool plain = !(me->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
         const int column = header_->logicalIndexAt(me->position().toPoint());
         if (plain && !depressDisabled_ && column >= 0) {
-            header_->depressed = column;
-            header_->viewport()->update();
+            SetDepressedColumn(column);
             if (OnDepressTitle)
                 OnDepressTitle(*this, column);
         }

@@ -109,6 +109,10 @@ public:
     // Setting it releases the pressed title.
     void SetDepressDisabled(bool on);
     int DepressedColumn() const { return header_->depressed; }
+    // The pressed title marks the column the rows are sorted by: -1
+    // releases it. The grid releases it itself when the model shows
+    // another table or its records in their natural order.
+    void SetDepressedColumn(int column);
 
     // Row select (the selection modes) or cell editing.
     void SetRowSelect(bool on);
@@ -151,6 +155,8 @@ private:
     // The dataset follows the grid to row; false when the row could not be
     // left (its edit was refused).
     bool MoveDatasetTo(int row);
+    // Releases the pressed title when the records show in natural order.
+    void FollowOrder();
 
     DatasetModel* model_ = nullptr;
     TTzGridHeader* header_;

@@ -1,4 +1,5 @@
 #include "dbase/gui/tzmsg.h"
+#include "foundation/gui/qt_ui.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -145,7 +146,7 @@ void ShowProgress100(const std::string& text, int percent)
     QPointer<TTzProgress100>& p = Progress();
     const QString caption = QString::fromStdString(text.empty() ? std::string("Progress") : text);
     if (!p) {
-        p = new TTzProgress100(QApplication::activeWindow(), caption);
+        p = new TTzProgress100(kt4::gui::DialogParent(), caption);
         p->setAttribute(Qt::WA_DeleteOnClose);
     } else if (p->Caption() != caption) {
         p->SetCaption(caption);

@@ -1,5 +1,6 @@
 #include "drawings/gui/animation_form.h"
 
+#include "foundation/gui/qt_ui.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/gui/form_util.h"
@@ -134,7 +135,7 @@ void TForm_ani1::Button_helpClick() { ShowHelpText(AnimationHelp, "", 1); }
 void InstallAnimationForm()
 {
     AnimationDialog() = [](AnimationParams& Out) {
-        TForm_ani1 form(QApplication::activeWindow());
+        TForm_ani1 form(kt4::gui::DialogParent());
         if (form.exec() != QDialog::Accepted) {
             settings::AbortFlag = true;
             return false;

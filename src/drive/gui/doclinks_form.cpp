@@ -152,7 +152,8 @@ void TForm_confDoku::Button_okClick()
         v.programs[static_cast<std::size_t>(k)] = S(Edit_prog[k]->text());
         v.files[static_cast<std::size_t>(k)] = S(Edit_file[k]->text());
     }
-    docu::StoreDocLinks(v);
+    if (!docu::StoreDocLinks(v))
+        return;
     accept();
 }
 

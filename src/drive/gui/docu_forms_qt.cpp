@@ -1,5 +1,6 @@
 #include "drive/gui/docu_forms_qt.h"
 
+#include "foundation/gui/qt_ui.h"
 #include "drive/docu_forms.h"
 #include "drive/gui/doclinks_form.h"
 #include "drive/gui/project_texts_form.h"
@@ -15,7 +16,7 @@ namespace {
 template <class Form, class... A>
 bool RunModal(A... args)
 {
-    Form form(args..., QApplication::activeWindow());
+    Form form(args..., kt4::gui::DialogParent());
     return form.exec() == QDialog::Accepted;
 }
 

@@ -1,5 +1,6 @@
 #include "drive/gui/drive_forms_qt.h"
 
+#include "foundation/gui/qt_ui.h"
 #include "drive/gui/drive_data_forms.h"
 #include "drive/gui/geometry_form.h"
 
@@ -12,7 +13,7 @@ namespace {
 template <class Form>
 void RunModal()
 {
-    Form form(QApplication::activeWindow());
+    Form form(kt4::gui::DialogParent());
     form.exec();
 }
 

@@ -84,8 +84,8 @@ void Tform_uni4::Button_okClick()
     v.zeichNr = S(Edit_zeichnr->text());
     for (int k = 0; k < 3; ++k)
         v.remarks[static_cast<std::size_t>(k)] = S(Edit_bemerk[k]->text());
-    docu::StoreProjectTexts(v);
-    accept();
+    if (docu::StoreProjectTexts(v))
+        accept();
 }
 
 void Tform_uni4::Button_cancelClick()

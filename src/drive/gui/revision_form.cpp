@@ -113,9 +113,9 @@ void TForm_EinAend::Button_datumClick() { Edit_datum->setText(Q(DateString())); 
 void TForm_EinAend::Button_okClick()
 {
     settings::AbortFlag = false;
-    docu::StoreRevision(entry_, {S(Edit_aenderung->text()), S(Edit_datum->text()), S(Edit_bearbeiter->text()),
-                                 S(Edit_beschreibung->toPlainText())});
-    accept();
+    if (docu::StoreRevision(entry_, {S(Edit_aenderung->text()), S(Edit_datum->text()), S(Edit_bearbeiter->text()),
+                                     S(Edit_beschreibung->toPlainText())}))
+        accept();
 }
 
 void TForm_EinAend::Button_cancelClick()

@@ -214,8 +214,8 @@ void TForm_zeichInfo::Button_okClick()
     v.textMode = ComboBox_zeichtextmode->currentIndex();
     for (int r = 1; r <= 3; ++r)
         v.isoFields[static_cast<std::size_t>(r - 1)] = S(StringGrid3->Cell(1, r));
-    docu::StoreTitleBlock(v);
-    accept();
+    if (docu::StoreTitleBlock(v))
+        accept();
 }
 
 void TForm_zeichInfo::Button_cancelClick()

@@ -63,6 +63,7 @@ void ScaleChildGeometry(QWidget* parent, int percent)
 } // namespace
 
 void SetPlacementMainWindow(QWidget* Main) { PlacementMain() = Main; }
+QWidget* PlacementMainWindow() { return PlacementMain(); }
 
 void ScaleControls(QWidget* Form)
 {
@@ -130,7 +131,7 @@ void SetupMainForm(QWidget* Main, const QColor& Background)
         r.width = s.width();
     if (settings::ScreenResY == 0)
         r.height = s.height();
-    Main->move(0, 0);
+    Main->move(s.topLeft()); // the desktop's panels stay free
     Main->resize(r.width, r.height);
     QPalette p = Main->palette();
     p.setColor(QPalette::Window, Background);

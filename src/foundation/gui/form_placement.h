@@ -11,6 +11,7 @@ namespace kt4 {
 // The main window that CenterForm centres on (the shell sets it); without
 // one, the form's parent window is taken.
 void SetPlacementMainWindow(QWidget* Main);
+QWidget* PlacementMainWindow();
 
 // Each of these first scales the form's controls by DialogElementScale
 // percent (ScaleControls) and then sizes and places the form; ScaleForm
@@ -20,9 +21,10 @@ void ScaleCenterFormOnScreen(QWidget* Form); // also makes the form resizable
 void ScaleFormAtPos(QWidget* Form);
 void ScaleForm(QWidget* Form);
 void ScaleFormPPI(QWidget* Form);
-// The main window at (0, 0) with a client area of (ScreenResX + 1) by
-// (ScreenResY + 1) (the available screen when they are 0), the background
-// colour, control scaling and long-lasting tool tips.
+// The main window at the top left of the available screen with a client
+// area of (ScreenResX + 1) by (ScreenResY + 1) (the available screen when
+// they are 0), the background colour, control scaling and long-lasting
+// tool tips.
 void SetupMainForm(QWidget* Main, const QColor& Background);
 
 // Scales the fonts (and, where no layout manages them, the positions and

@@ -1,5 +1,7 @@
 #include "foundation/gui/qt_ui.h"
 
+#include "foundation/gui/form_placement.h"
+
 #include "foundation/gui/helperr_form.h"
 #include "foundation/gui/hilfebild_form.h"
 #include "foundation/gui/input_dialogs.h"
@@ -54,7 +56,17 @@ QMessageBox::Icon IconOf(BoxKind kind)
 
 } // namespace
 
-QWidget* DialogParent() { return QApplication::activeWindow(); }
+QWidget* DialogParent()
+{
+    // Right after a modal form closed no window is active yet: a form of
+    // a sequence then belongs to the modal form still open, else to the
+    // main window, never to nobody (it could fall behind the main window).
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return PlacementMainWindow();
+}
 
 QtUi& UseQtUi()
 {

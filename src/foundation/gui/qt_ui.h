@@ -67,7 +67,8 @@ private:
     bool waitCursor_ = false;
 };
 
-// The window the dialogs belong to (the active window, if any).
+// The window a new form belongs to: the active window, else the modal form
+// on top, else the main window.
 QWidget* DialogParent();
 
 // Installs a QtUi as the UI service and returns it.

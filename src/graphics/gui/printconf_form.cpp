@@ -1,5 +1,6 @@
 #include "graphics/gui/printconf_form.h"
 
+#include "foundation/gui/qt_ui.h"
 #include "foundation/atomic_file.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
@@ -306,7 +307,7 @@ void ShowPrintForm(TFvelmgra* Window)
 {
     if (!Window)
         return;
-    TForm_printconf form(*Window, QApplication::activeWindow());
+    TForm_printconf form(*Window, kt4::gui::DialogParent());
     form.exec();
 }
 

@@ -1,5 +1,6 @@
 #include "shell/gui/config_form.h"
 
+#include "foundation/gui/qt_ui.h"
 #include "drive/gui/string_grid.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/gui/form_util.h"
@@ -263,7 +264,7 @@ void ShowConfigForm()
     Word resX = settings::ScreenResX;
     Word resY = settings::ScreenResY;
     {
-        Tconfig form(QApplication::activeWindow());
+        Tconfig form(kt4::gui::DialogParent());
         form.exec();
     }
     if (MainForm)

@@ -23,11 +23,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
 #include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTimer>
 
+#include <algorithm>
 #include <set>
 
 namespace kt4::shell::gui {
@@ -38,7 +43,17 @@ namespace {
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
-void TellScreen(QWidget* w)
+// Platforms whose windows have no frame of the desktop's.
+bool Undecorated()
+{
+    const QString p = QGuiApplication::platformName();
+    return p == "offscreen" || p == "minimal" || p == "eglfs" || p == "linuxfb";
+}
+
+// The usable screen area and what the window adds around its drawing area:
+// the menu bar, and the frame with its title bar (measured once the window
+// is shown, guessed from the style before).
+void TellScreen(QMainWindow* w)
 {
     QScreen* screen = w->screen();
     if (!screen)
@@ -50,6 +65,13 @@ void TellScreen(QWidget* w)
     m.ppi = static_cast<int>(screen->logicalDotsPerInchX() + 0.5);
     if (m.ppi <= 0)
         m.ppi = 96;
+    QSize frame = w->frameGeometry().size() - w->geometry().size();
+    if (!w->isVisible() && !Undecorated()) {
+        const int border = 2 * w->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+        frame = QSize(border, border + w->style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    }
+    m.frameWidth = std::max(0, frame.width());
+    m.frameHeight = std::max(0, frame.height()) + w->menuBar()->sizeHint().height();
     SetScreenMetrics(m);
     settings::ScreenPPI = m.ppi;
 }
@@ -241,6 +263,30 @@ void Thh::ConfigurationChanged(bool NewResolution)
     RequestRepaint(); // the picture takes the background colour anew
     if (NewResolution)
         RedrawCurrentView();
+}
+
+void Thh::showEvent(QShowEvent* e)
+{
+    TFvelmgra::showEvent(e);
+    if (!e->spontaneous() && !shownOnce_) {
+        shownOnce_ = true;
+        QTimer::singleShot(0, this, [this] { KeepOnScreen(); });
+    }
+}
+
+void Thh::KeepOnScreen()
+{
+    // The frame is known now: a window sized to the screen that does not
+    // fit on it takes the size again with the frame as it is.
+    if (settings::ScreenSizeCode != 1 && settings::ScreenSizeCode != 2)
+        return;
+    QScreen* screen = this->screen();
+    if (!screen || screen->availableGeometry().contains(frameGeometry()))
+        return;
+    TellScreen(this);
+    ApplyScreenDefaults();
+    move(screen->availableGeometry().topLeft());
+    RedrawCurrentView();
 }
 
 void Thh::closeEvent(QCloseEvent* e)

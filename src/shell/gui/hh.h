@@ -16,6 +16,7 @@
 
 class QAction;
 class QCloseEvent;
+class QShowEvent;
 class QMenu;
 
 namespace kt4::shell::gui {
@@ -55,9 +56,13 @@ public:
 protected:
     // FormCloseQuery: the window closes only when the save question let it.
     void closeEvent(QCloseEvent* e) override;
+    // The first show checks that the window, frame included, fits on the
+    // screen.
+    void showEvent(QShowEvent* e) override;
 
 private:
     void BuildMenus();
+    void KeepOnScreen();
     void ConnectItems();
     void FillRecentFileItems();
 
@@ -65,6 +70,7 @@ private:
     std::map<std::string, QMenu*> menus_;
     int exitIndex_ = -1;           // position of mi_fileexit in the File menu
     bool writeSessionOnEnd_ = false;
+    bool shownOnce_ = false;
 };
 
 // The one main window while it exists.

@@ -2,11 +2,14 @@
 // delimited text, read back by Python in tests/dbase/extra_browser.sh) and
 // its pictures for a reviewer, all in build/artifacts.
 #include "browser_fixture.h"
+#include "peer_tools.h"
 
 #include "foundation/files.h"
 
+#include <QMenuBar>
 #include <QPainter>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -129,6 +132,98 @@ TEST_F(BrowserExport, AnHtmlFileThatCannotBeWrittenIsReported)
     Trigger("mi_fileExportHtml");
     ASSERT_EQ(Logged("error").size(), 1u);
     EXPECT_TRUE(Logged("opendoc").empty());
+}
+
+// A table of another program in Windows ANSI (python3-dbf, marked cp1252)
+// shows its umlauts, and the browser's Append dbf brings them into an OEM
+// table of ours in code page 850.
+TEST_F(BrowserTest, AWindowsAnsiTableShowsRightAndAppendsIntoOem)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    const std::string ansi = Path("dbf/ansi.dbf");
+    ToolRun run = Python(R"(
+import sys, dbf
+t = dbf.Table(sys.argv[1], 'NAME C(12); DI N(8,2); ORT C(20)', dbf_type='db3', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+for row in (('Müller', 20, 'Düsseldorf'), ('Größe ÄÖÜ', 25, 'Köln'), ('Straße', 12.5, 'Zürich')):
+    t.append(row)
+t.close()
+)",
+                         {ansi});
+    ASSERT_EQ(run.status, 0) << run.out;
+    Open("ansi");
+    Show(0);
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Müller", "Größe ÄÖÜ", "Straße"}));
+    EXPECT_EQ(Cell(1, 2).data().toString(), "Köln");
+    SaveWithCaption(form, ArtifactPath("tdbf4_ansi_table.png"));
+    DbfClose();
+
+    Catalogue("oem", SampleRows());
+    Open("oem");
+    Show(0);
+    ui->Script(ansi);
+    Trigger("mi_fileAppenddbf");
+    EXPECT_EQ(Model()->rowCount(), 8);
+    EXPECT_EQ(Cell(7, 0).data().toString(), "Straße");
+    DbfClose();
+    const std::string stored = ReadText(Path("dbf/oem.dbf"));
+    for (const char* oem : {"M\x81ller", "Gr\x94\xE1" "e \x8E\x99\x9A", "Stra\xE1" "e"})
+        EXPECT_NE(stored.find(oem), std::string::npos) << oem;
+    EXPECT_EQ(stored[29], 0); // our table keeps its mark
+    EXPECT_EQ(ReadText(ansi)[29], 3);
+}
+
+// A table of 1,000,001 records at the initial size: the record number box
+// and the count hold seven digits beside the buttons, and the title, in the
+// menu bar's row, is elided with a tooltip when it is too long for it.
+TEST_F(BrowserTest, SevenDigitRecordCountsFitTheTopRow)
+{
+    ASSERT_TRUE(SetCreateVersion(0x83));
+    const std::string path = Path("dbf/million.dbf");
+    ASSERT_TRUE(CreateDbf(path, {{"NAME", 'C', 8, 0}}));
+    {
+        const std::int32_t count = 1000001;
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4);
+        const char le[4] = {char(count & 0xFF), char((count >> 8) & 0xFF), char((count >> 16) & 0xFF), 0};
+        f.write(le, 4);
+        char header[2];
+        f.seekg(8);
+        f.read(header, 2);
+        f.seekp(std::uint8_t(header[0]) | std::uint8_t(header[1]) << 8);
+        std::string records;
+        for (std::int32_t n = 1; n <= count; ++n) {
+            char rec[10];
+            std::snprintf(rec, sizeof rec, " %08d", n);
+            records.append(rec, 9);
+        }
+        f.write(records.data(), std::streamsize(records.size()));
+    }
+    Open("million");
+    const QString title = "Rillenkugellager nach DIN 625 mit Deckscheiben und Dichtscheiben aus Nitrilkautschuk";
+    DbfSetTitles("Rillenkugellager", title.toStdString());
+    Show(0);
+    EXPECT_EQ(form->size(), QSize(656, 464));
+    Grid()->setFocus();
+    Key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Table().RecNo(), 1000001);
+    EXPECT_EQ(form->Edit_recno->text(), "1000001");
+    EXPECT_EQ(form->Label_reccount->text(), "/1000001");
+    QLineEdit* box = form->Edit_recno;
+    QLabel* count = form->Label_reccount;
+    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("1000001") + 8);
+    EXPECT_GE(count->width(), count->fontMetrics().horizontalAdvance(count->text()));
+    EXPECT_LE(box->geometry().right(), count->x());
+    EXPECT_LT(count->geometry().right(), form->Button_search->x());
+    QLabel* heading = form->Label_title2;
+    EXPECT_TRUE(heading->isVisible());
+    EXPECT_LE(heading->geometry().bottom(), form->MainMenu1->geometry().bottom());
+    EXPECT_LE(heading->geometry().right(), form->width());
+    EXPECT_GT(heading->width(), heading->fontMetrics().horizontalAdvance(title) / 2);
+    EXPECT_LT(heading->width(), heading->fontMetrics().horizontalAdvance(title));
+    EXPECT_EQ(heading->text(), title);
+    EXPECT_EQ(heading->toolTip(), title);
+    SaveWithCaption(form, ArtifactPath("tdbf4_million.png"));
 }
 
 TEST_F(BrowserTest, ScreenshotsOfBothKinds)

@@ -145,8 +145,23 @@ TEST_F(BrowserTest, RightClickOnATitleSortsByThatColumn)
     QTest::mouseClick(header->viewport(), Qt::RightButton, {}, title(4));
     ASSERT_EQ(Logged("error").size(), 1u);
     EXPECT_EQ(Model()->rowCount(), 5);
+    // the sort is gone with its index: so is the mark
+    EXPECT_TRUE(Table().IsSequenced());
+    EXPECT_EQ(Grid()->DepressedColumn(), -1);
     ClickCell(1, 0);
     EXPECT_EQ(form->Edit_recno->text(), QString::number(Table().RecNo()));
+
+    // The mark follows the order shown: natural order again, another table.
+    QTest::mouseClick(header->viewport(), Qt::RightButton, {}, title(1));
+    EXPECT_EQ(Grid()->DepressedColumn(), 1);
+    Table().SetIndexTo("");
+    Model()->Notify(gui::DatasetModel::Change::Records);
+    EXPECT_EQ(Grid()->DepressedColumn(), -1);
+    QTest::mouseClick(header->viewport(), Qt::RightButton, {}, title(1));
+    Catalogue("u", {{"7205", 1, true, "", false}});
+    Open("u");
+    Show(4);
+    EXPECT_EQ(Grid()->DepressedColumn(), -1);
 }
 
 TEST_F(BrowserTest, RecordNumberBoxMovesOnlyToExistingRecords)

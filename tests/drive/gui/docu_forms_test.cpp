@@ -16,10 +16,12 @@
 #include "foundation/datetime.h"
 #include "foundation/scratch_dir.h"
 #include "foundation/settings.h"
+#include "foundation/gui/qt_ui.h"
 #include "foundation/ui_headless.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace kt4 {
 namespace {
@@ -330,6 +333,49 @@ TEST_F(DocuForms, ExecButtonsUseTheEditTextsAsOneArgument)
     EXPECT_EQ(calls[0], "start|gedit| " + document);
     EXPECT_EQ(calls[1], "opendoc||" + document);
     EXPECT_EQ(DokuList[4].program, "notepad.exe"); // not stored by the buttons
+}
+
+// ---- Texts the stored code page cannot hold
+
+TEST_F(DocuForms, TextsOutsideTheCodePageAreRefusedAndTheFormStaysOpen)
+{
+    const QString foreign = QString::fromUtf8("Maße Ω 漢 한 Ω");
+    AendList[1].text = "alt";
+    Tform_uni4 texts;
+    TForm_EinAend revision(1);
+    TForm_zeichInfo title;
+    TForm_confDoku links;
+    const std::pair<QDialog*, std::function<void()>> cases[] = {
+        {&texts, [&] { Type(&texts, "Edit_bemerk2", foreign); }},
+        {&revision, [&] { Type(&revision, "Edit_aenderung", foreign); }},
+        {&title, [&] { Find<StringGrid>(&title, "StringGrid2")->SetCell(5, 1, foreign); }},
+        {&links, [&] { Type(&links, "Edit_file3", foreign); }},
+    };
+    for (const auto& [form, type] : cases) {
+        form->show();
+        type();
+        headless->ClearLog();
+        Click(form, "Button_ok");
+        EXPECT_TRUE(form->isVisible()) << form->objectName().toStdString();
+        EXPECT_EQ(headless->Logged("error"),
+                  std::vector<std::string>{"error|Fehler : |Zeichen nicht darstellbar: Ω 漢 한"});
+    }
+    EXPECT_EQ(settings::RemarkLines[1], "");
+    EXPECT_EQ(AendList[1].text, "alt");
+    EXPECT_EQ(ZeichTextCount, 0);
+    EXPECT_EQ(DokuList[3].file, "");
+
+    // as the window program shows the refusal
+    gui::UseQtUi();
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        QDir().mkpath(KT4_ARTIFACT_DIR);
+        EXPECT_TRUE(box->grab().save(QString(KT4_ARTIFACT_DIR) + "/refusal_outside_code_page.png"));
+        box->close();
+    });
+    Click(&texts, "Button_ok");
+    EXPECT_TRUE(texts.isVisible());
 }
 
 // ---- The core opens the forms

@@ -5,6 +5,7 @@
 #include "shell_fixture.h"
 
 #include "drawings/view_dispatcher.h"
+#include "drive/bearing_types.h"
 #include "drive/drive_calc.h"
 #include "drive/gui/drive_forms_qt.h"
 #include "foundation/environment.h"
@@ -175,6 +176,9 @@ TEST_F(DrawingsWindow, PicturesOfTheViews)
         painter.end();
         Save(sheet, std::string("parts_") + p.suffix + ".png");
     }
+    // a life of ten digits in exponent form within its cell
+    kt4::bearings::BearingSlots[1].L10 = 1666174079;
+    Save(Shot(*w, 1), "overview_ten_digit_L10.png");
 }
 
 } // namespace

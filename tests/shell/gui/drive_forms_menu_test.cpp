@@ -49,14 +49,19 @@ protected:
         shelltest::ShellTest::TearDown();
     }
 
-    // Confirms the next form of type F with its OK button.
+    // Confirms the next form of type F with its OK button, noting the
+    // window it belongs to.
     template <class F>
-    static void ConfirmWhenShown()
+    void ConfirmWhenShown()
     {
-        WhenShown<F>([](F* f) { f->template findChild<QPushButton*>("Button_ok")->click(); });
+        WhenShown<F>([this](F* f) {
+            owners.push_back(f->parentWidget());
+            f->template findChild<QPushButton*>("Button_ok")->click();
+        });
     }
 
     std::unique_ptr<Thh> w;
+    std::vector<QWidget*> owners;
 };
 
 TEST_F(DriveFormsMenu, ItemsAreOfferedAndGeometryConfirmedMarksTheDataModified)
@@ -104,6 +109,8 @@ TEST_F(DriveFormsMenu, FileNewThroughEveryDialogGivesFiveCatalogueBearings)
         EXPECT_GT(b.L10, 0) << k;
     }
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // every form of the sequence belongs to the main window
+    EXPECT_EQ(owners, std::vector<QWidget*>(5, w.get()));
 }
 
 } // namespace

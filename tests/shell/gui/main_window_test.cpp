@@ -12,6 +12,7 @@
 #include "shell/gui/hh.h"
 #include "shell/languages.h"
 #include "shell/menu_table.h"
+#include "shell/screen_defaults.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 #include <filesystem>
@@ -112,6 +114,33 @@ TEST_F(MainWindow, OpensOnTheDefaultData)
     EXPECT_EQ(dbase::gui::Dbf4Form->mi_file->title(), "&Datei");
     w.reset();
     EXPECT_EQ(dbase::gui::Dbf4Form, nullptr);
+}
+
+// No configuration file: the window, frame and menu bar included, fits on
+// the screen (the offscreen platform's 800 x 800), its drawing area the
+// largest 4:3 area within; the whole-screen size fits the same way.
+TEST_F(MainWindow, FirstStartWindowFitsTheScreen)
+{
+    auto w = Open();
+    const QRect area = w->screen()->availableGeometry();
+    for (Word mode : {1, 2}) {
+        if (mode == 2) {
+            settings::ScreenSizeCode = 2;
+            shell::ApplyScreenDefaults();
+        }
+        QApplication::processEvents();
+        const QRect frame = w->frameGeometry();
+        const QSize client = w->DrawingArea()->size();
+        EXPECT_TRUE(area.contains(frame)) << mode << ": " << frame.width() << " x " << frame.height();
+        const int spareX = area.width() - frame.width(), spareY = area.height() - frame.height();
+        if (mode == 1) {
+            EXPECT_LE(std::abs(client.width() * 3 - client.height() * 4), 12);
+            EXPECT_TRUE(spareX < 4 || spareY < 3) << spareX << " " << spareY;
+        } else {
+            EXPECT_EQ(spareX, 0);
+            EXPECT_EQ(spareY, 0);
+        }
+    }
 }
 
 TEST_F(MainWindow, ShowsTheStartPicture)
