@@ -102,6 +102,9 @@ bool LineFile::OpenForWriting(bool keepOld)
         case AtomicWriter::Refusal::NotAFile:
             Fail(IoNotAFile, writer_.Errno());
             break;
+        case AtomicWriter::Refusal::NameTaken:
+            Fail(IoNameTaken, writer_.Errno());
+            break;
         default:
             Fail(OpenErrorCode(writer_.Errno()), writer_.Errno());
             break;
