@@ -41,12 +41,18 @@ protected:
         }
         ShellTest::TearDown();
     }
-    // Starts Program Args in the scratch folder with Vars added to the
-    // environment.
+    // Starts Program Args in the scratch folder, Vars in its environment
+    // instead of those of the same names.
     void Spawn(const std::string& Program, std::vector<std::string> Args, std::vector<std::string> Vars)
     {
-        for (char** e = environ; *e; ++e)
-            Vars.emplace_back(*e);
+        for (char** e = environ; *e; ++e) {
+            const std::string var = *e;
+            bool replaced = false;
+            for (const auto& v : Vars)
+                replaced = replaced || var.compare(0, v.find('=') + 1, v, 0, v.find('=') + 1) == 0;
+            if (!replaced)
+                Vars.insert(Vars.begin(), var);
+        }
         std::vector<char*> env, argv;
         for (auto& v : Vars)
             env.push_back(v.data());
@@ -77,22 +83,7 @@ protected:
 TEST_F(WindowProgram, CommandHandsOverWithArgumentsAndEnvironment)
 {
     WriteDefaultProject("test.kt4");
-    std::vector<std::string> vars;
-    for (char** e = environ; *e; ++e)
-        vars.emplace_back(*e);
-    vars.push_back("TMPDIR=" + dir.Path());
-    vars.push_back("KT4_TEST_MARK=window 1");
-    std::vector<char*> env;
-    for (auto& v : vars)
-        env.push_back(v.data());
-    env.push_back(nullptr);
-    std::string wkt4 = kt4::shelltest::ProgramBeside("wkt4"), file = "test.kt4";
-    char* argv[] = {wkt4.data(), file.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.Path().c_str());
-    ASSERT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv, env.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    Spawn(kt4::shelltest::ProgramBeside("wkt4"), {"test.kt4"}, {"TMPDIR=" + dir.Path(), "KT4_TEST_MARK=window 1"});
 
     // the window program runs, with the window toolkit loaded
     const std::string proc = "/proc/" + std::to_string(pid_) + "/";
@@ -107,7 +98,7 @@ TEST_F(WindowProgram, CommandHandsOverWithArgumentsAndEnvironment)
     ASSERT_TRUE(window);
     int status = 0;
     EXPECT_EQ(::waitpid(pid_, &status, WNOHANG), 0); // still running: the window is open
-    EXPECT_EQ(Read(proc + "cmdline"), wkt4 + '\0' + "test.kt4" + '\0');
+    EXPECT_EQ(Read(proc + "cmdline"), kt4::shelltest::ProgramBeside("wkt4") + '\0' + "test.kt4" + '\0');
     EXPECT_NE(Read(proc + "environ").find(std::string("\0KT4_TEST_MARK=window 1\0", 24)), std::string::npos);
 }
 
