@@ -9,11 +9,16 @@
 // window toolkit at all. For the window the command replaces itself with
 // wkt4-gui from its own folder (KT4_WINDOW_PROGRAM), on the same arguments
 // and environment, which then starts over as above.
+//
+// SIGTERM, SIGINT and SIGHUP end a batch run at once, with its private
+// folder removed and exit code 1; the window ends as when the user closes
+// it, without questions, and writes its session file.
 #include "dbase/runtime.h"
 #include "foundation/environment.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 #include "shell/command_line.h"
+#include "shell/exit_cleanup.h"
 #include "shell/identity.h"
 #include "shell/modules.h"
 #include "shell/project_files.h"
@@ -79,8 +84,18 @@ public:
     }
 };
 
+// A signal closes the window from its event loop, open dialogs first.
+void PostEndBySignal()
+{
+    QMetaObject::invokeMethod(qApp, [] {
+        if (shell::gui::MainForm)
+            shell::gui::MainForm->EndBySignal();
+    }, Qt::QueuedConnection);
+}
+
 int RunWindow(int argc, char** argv)
 {
+    shell::SetExitSignalAction([] {}); // until the window exists: noted, the start ends after it
     GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
     gui::QtUi& ui = gui::UseQtUi();
@@ -95,15 +110,22 @@ int RunWindow(int argc, char** argv)
     shell::configform::FormHooks().plotLineForm = cad::PlotFormHook;
     shell::FormServices().printSetup = [] { graphics::ShowPrintForm(shell::gui::MainForm); };
     auto* window = new shell::gui::Thh;
+    shell::SetExitSignalAction(PostEndBySignal);
+    if (shell::ExitSignalReceived())
+        PostEndBySignal(); // ends dialogs of the start
     // The start runs outside the event loop: its faults are told here,
     // while the window system is still there.
     shell::StartResult result{true, 1};
     shell::RunGuarded([&] { result = window->FormCreate(); });
     int code = result.exitCode;
-    if (!result.end) {
+    if (!result.end && !shell::ExitSignalReceived()) {
         window->show();
         code = app.exec();
+    } else if (!result.end) {
+        shell::ExitCleanup();
+        code = 0;
     }
+    shell::SetExitSignalAction([] {}); // the program ends by itself now
     shell::RunGuarded([&] { delete window; }); // writes the session file
     return code;
 }
@@ -133,6 +155,7 @@ int RunWindow(int, char** argv)
 int main(int argc, char** argv)
 {
     int code = 1;
+    shell::InstallExitSignals();
     // A fault that escapes everything else ends the run with its text told
     // and, with unsaved changes, the offer to save them.
     try {

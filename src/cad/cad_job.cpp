@@ -219,7 +219,7 @@ void c_begin(Word mode)
             return;
     }
     if (CadMode == cmPlot) {
-        CadFileName = AddBackslash(TempDir) + "kavolt.dxf";
+        CadFileName = PlotFileName();
         StatusMessage(CadFileName + " " + "wird geplottet" + "..");
     }
     if (!dev->Open()) {

@@ -6,6 +6,7 @@
 #include "cad/dxf_writer.h"
 #include "cad/plot_run.h"
 #include "foundation/dialogs.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 
 namespace kt4::cad {
@@ -68,15 +69,23 @@ protected:
 class PlotDevice : public DxfDevice {
 public:
     std::string Extension() const override { return {}; }
-    // The file stays in TempDir for the plot program, whether it starts
-    // or not.
+    // The file stays in the private folder for the plot program, which
+    // gets its full path (without ".dxf", as the plot line names it) and
+    // holds the folder while it runs, also after this run has ended.
     bool Close() override
     {
         if (!DxfDevice::Close())
             return false;
         CadPlotLineCount = std::clamp<Word>(CadPlotLineCount, 1, MaxPlotLines);
         CadPlotLineIndex = std::clamp<Word>(CadPlotLineIndex, 1, CadPlotLineCount);
-        std::string error = StartPlotCommand(CadPlotLines[CadPlotLineIndex]);
+        std::string drawing = CadFileName;
+        if (drawing.size() > 4 && drawing.compare(drawing.size() - 4, 4, ".dxf") == 0)
+            drawing.resize(drawing.size() - 4);
+        std::string error;
+        {
+            PrivateTempDirHeld held;
+            error = StartPlotCommand(CadPlotLines[CadPlotLineIndex], drawing);
+        }
         NormalCursor();
         if (error.empty())
             return true;

@@ -4,6 +4,7 @@
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
 #include "foundation/paths.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 
@@ -35,6 +36,12 @@ std::function<bool(std::string& Line)> PlotFormHook;
 std::string QuotePath(const std::string& Path)
 {
     return Path.find(' ') == std::string::npos ? Path : "\"" + Path + "\"";
+}
+
+std::string PlotFileName()
+{
+    const std::string folder = PrivateTempDir();
+    return folder.empty() ? std::string() : folder + "kavolt.dxf";
 }
 
 namespace {

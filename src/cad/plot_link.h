@@ -68,4 +68,10 @@ void PlotCommandDialog(std::string& Line);
 // blank.
 std::string QuotePath(const std::string& Path);
 
+// The drawing a plot job writes, "kavolt.dxf" in the process's private
+// folder: no other user can plant that name, and two runs never hand each
+// other their drawings. The plot program gets its full path. "" when the
+// folder cannot be made.
+std::string PlotFileName();
+
 } // namespace kt4::cad

@@ -160,7 +160,7 @@ std::string FindProgram(const std::string& Word)
     return {};
 }
 
-std::string StartPlotCommand(const std::string& Line)
+std::string StartPlotCommand(const std::string& Line, const std::string& Drawing)
 {
     std::vector<std::string> words = SplitCommandLine(Line);
     std::string program = words.empty() ? std::string() : FindProgram(words[0]);
@@ -173,6 +173,8 @@ std::string StartPlotCommand(const std::string& Line)
     }
     if (program.empty())
         return StartError(ENOENT);
+    if (!Drawing.empty() && words.size() >= 2)
+        words[1] = Drawing;
     int err = Spawn(program, words);
     return err == 0 ? std::string() : StartError(err);
 }

@@ -194,7 +194,7 @@ bool DbfAcceptSelection(std::int32_t gridRow, std::int32_t gridCol)
 void DbfOpenTable(const std::string& name)
 {
     using namespace settings;
-    const std::string folder = DbfUseTemp ? TempDir : DbfDir;
+    const std::string folder = DbfUseTemp ? DbfCopyFolder() : DbfDir;
     const std::string file = NameHasDot(name) ? name : name + ".dbf";
     std::string path = AddBackslash(folder) + file;
     if (const std::string found = FindFileNoCase(path); !found.empty())
@@ -220,12 +220,13 @@ void DbfOpenTable(const std::string& name)
         std::string source = FindFileNoCase(AddBackslash(DbfDir) + part);
         if (source.empty())
             source = path;
-        if (!CopyTableWithMemo(source, TempDir)) {
+        const std::string copies = DbfCopyFolder();
+        if (copies.empty() || !CopyTableWithMemo(source, copies)) {
             Report(Kind::Dbf, ErrnoToEngineCode(errno ? errno : EIO),
-                   "Kopieren von " + source + " nach " + TempDir + " fehlgeschlagen");
+                   "Kopieren von " + source + " nach " + (copies.empty() ? TempDir : copies) + " fehlgeschlagen");
             return;
         }
-        path = AddBackslash(TempDir) + FileNamePart(source);
+        path = copies + FileNamePart(source);
     }
     DbfOpenFile(path);
 }

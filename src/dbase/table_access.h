@@ -97,5 +97,11 @@ bool CopyTableWithMemo(const std::string& table, const std::string& toFolder);
 // Every "*.dbf" of a folder with its memo file; false when none was found
 // or a copy failed.
 bool CopyTablesWithMemos(const std::string& fromFolder, const std::string& toFolder);
+// The folder of this process's copies of tables (the working copies that
+// DbfUseTemp makes at start-up, and those DbfOpenTable makes of tables it
+// may not write), with a trailing separator: the process's private folder,
+// where the copies keep their names and no other user can plant one. ""
+// when it cannot be made.
+std::string DbfCopyFolder();
 
 } // namespace kt4::dbase

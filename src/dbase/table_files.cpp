@@ -137,6 +137,8 @@ bool DbfWriteCheck(const std::string& folder, const std::string& fileName)
     return ok;
 }
 
+std::string DbfCopyFolder() { return PrivateTempDir(); }
+
 std::string DbfTempPath(const std::string& fileName)
 {
     const std::string folder = PrivateTempSubdir("dbf");

@@ -9,6 +9,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,18 +57,6 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
-// A symbolic link is followed, so that the file it names is replaced.
-std::string ResolveTarget(const std::string& target)
-{
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        fs::path p = fs::canonical(target, ec);
-        if (!ec)
-            return p.string();
-    }
-    return target;
-}
-
 std::string FolderOf(const std::string& path)
 {
     fs::path dir = fs::path(path).parent_path();
@@ -74,6 +64,99 @@ std::string FolderOf(const std::string& path)
 }
 
 std::string NameOf(const std::string& path) { return fs::path(path).filename().string(); }
+
+// A sticky folder that everybody may write (/tmp): other users can plant
+// names in it.
+bool SharedFolder(const std::string& dir)
+{
+    struct stat st {};
+    return ::stat(dir.c_str(), &st) == 0 && (st.st_mode & S_ISVTX) && (st.st_mode & S_IWOTH);
+}
+
+// The link at path (its lstat in st) may be followed: it is this user's,
+// or it lies in a folder other users cannot plant names in.
+bool MayFollow(const std::string& path, const struct stat& st)
+{
+    return st.st_uid == ::geteuid() || !SharedFolder(FolderOf(path));
+}
+
+// Follows the links of target one by one, as the kernel would: resolved
+// is the file that is replaced (a link to nothing is itself replaced).
+// False when a link may not be followed.
+bool ResolveTarget(const std::string& target, std::string& resolved)
+{
+    std::string path = target;
+    resolved = target;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0)
+            return true;
+        if (!S_ISLNK(st.st_mode)) {
+            resolved = path;
+            return true;
+        }
+        if (!MayFollow(path, st))
+            return false;
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf)
+            return true;
+        const std::string link(buf, static_cast<std::size_t>(n));
+        path = link.front() == '/' ? link : FolderOf(path) + "/" + link;
+    }
+    return true; // a loop: the name itself is replaced
+}
+
+// A regular file of another user in a shared folder: renaming over it
+// would replace a name someone else put there.
+bool OtherUsersFile(const std::string& path, const struct stat& st)
+{
+    return st.st_uid != ::geteuid() && SharedFolder(FolderOf(path));
+}
+
+bool InDeviceFolder(const std::string& path)
+{
+    std::error_code ec;
+    const fs::path dev = fs::weakly_canonical(fs::absolute(AtomicWriter::DeviceFolder(), ec), ec);
+    if (ec || dev.empty())
+        return false;
+    const fs::path dir = fs::weakly_canonical(fs::absolute(FolderOf(path), ec), ec);
+    if (ec)
+        return false;
+    const std::string d = dir.string(), base = dev.string();
+    return d == base || (d.size() > base.size() && d.compare(0, base.size(), base) == 0 &&
+                         (base.back() == '/' || d[base.size()] == '/'));
+}
+
+// The temporaries of the writers open now, for RemoveOpenTemporariesForExit.
+// Never destroyed, so a signal's clean-up may still run at exit.
+std::mutex& OpenTempsMutex()
+{
+    static auto* m = new std::mutex;
+    return *m;
+}
+std::set<std::string>& OpenTemps()
+{
+    static auto* temps = new std::set<std::string>;
+    return *temps;
+}
+// Creates the temporary and registers it in one step, so that a signal's
+// clean-up either removes it or runs before it exists.
+int CreateTemp(const std::string& path)
+{
+    std::lock_guard<std::mutex> hold(OpenTempsMutex());
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        OpenTemps().insert(path);
+    return fd;
+}
+void Unregister(const std::string& temp)
+{
+    if (temp.empty())
+        return;
+    std::lock_guard<std::mutex> hold(OpenTempsMutex());
+    OpenTemps().erase(temp);
+}
 
 // ".kt4tmp-<pid>-<n>-<name>", the name cut so that the whole fits.
 std::string TempName(const std::string& name, long pid, unsigned n)
@@ -104,8 +187,8 @@ bool ParseNumber(const std::string& s, std::size_t& pos, long& value)
     return true;
 }
 
-// The process that made the temporary entry for name; 0 when entry is no
-// temporary of that name.
+// The process that made the temporary entry for name (for any name when
+// name is empty); 0 when entry is no such temporary.
 long OwnerOfTemp(const std::string& entry, const std::string& name)
 {
     if (entry.compare(0, AtomicWriter::TempPrefix.size(), AtomicWriter::TempPrefix) != 0)
@@ -115,6 +198,8 @@ long OwnerOfTemp(const std::string& entry, const std::string& name)
     if (!ParseNumber(entry, pos, pid) || !ParseNumber(entry, pos, n) || pid <= 0 || pid > INT_MAX)
         return 0;
     std::string rest = entry.substr(pos);
+    if (name.empty())
+        return rest.empty() ? 0 : pid;
     bool same = rest == name || (entry.size() == MaxNameBytes && name.compare(0, rest.size(), rest) == 0);
     return same ? pid : 0;
 }
@@ -135,12 +220,9 @@ void SyncFolder(const std::string& dir)
     ::close(fd);
 }
 
-} // namespace
-
-int RemoveStaleTemporaries(const std::string& target)
+// name "": any target's, of this user only.
+int RemoveStale(const std::string& dir, const std::string& name)
 {
-    const std::string dir = FolderOf(target);
-    const std::string name = NameOf(target);
     DIR* d = ::opendir(dir.c_str());
     if (!d)
         return 0;
@@ -153,34 +235,69 @@ int RemoveStaleTemporaries(const std::string& target)
             continue;
         std::string path = dir + "/" + entry;
         struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0)
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            (!name.empty() || st.st_uid == ::geteuid()) && ::unlink(path.c_str()) == 0)
             ++removed;
     }
     ::closedir(d);
     return removed;
 }
 
-bool AtomicWriter::Open(const std::string& target, bool keepOld)
+} // namespace
+
+int RemoveStaleTemporaries(const std::string& target)
+{
+    const std::string name = NameOf(target);
+    return name.empty() ? 0 : RemoveStale(FolderOf(target), name);
+}
+
+int RemoveStaleTemporariesIn(const std::string& Folder)
+{
+    return RemoveStale(Folder.empty() ? std::string(".") : Folder, "");
+}
+
+void RemoveOpenTemporariesForExit()
+{
+    OpenTempsMutex().lock(); // held until the process ends
+    for (const std::string& temp : OpenTemps())
+        ::unlink(temp.c_str());
+    OpenTemps().clear();
+}
+
+std::string& AtomicWriter::DeviceFolder()
+{
+    static auto* folder = new std::string("/dev");
+    return *folder;
+}
+
+bool AtomicWriter::Prepare(const std::string& target)
 {
     Discard();
     errno_ = 0;
     refusal_ = Refusal::None;
     haveOld_ = false;
-    target_ = ResolveTarget(target);
+    direct_ = false;
+    if (!ResolveTarget(target, target_)) {
+        target_ = target;
+        refusal_ = Refusal::NameTaken;
+        errno_ = EPERM;
+        return false;
+    }
     durable_ = !InPrivateTempDir(target_);
     struct stat st {};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && S_ISCHR(st.st_mode)) {
         direct_ = true;
-        fd_ = ::open(target_.c_str(), O_WRONLY | (keepOld ? O_APPEND : 0) | O_CLOEXEC);
-        if (fd_ < 0)
-            errno_ = errno;
-        return fd_ >= 0;
+        return true;
     }
-    direct_ = false;
-    if (exists && !S_ISREG(st.st_mode)) {
+    if ((exists && !S_ISREG(st.st_mode)) || InDeviceFolder(target_)) {
         refusal_ = Refusal::NotAFile;
-        errno_ = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        errno_ = !exists ? ENODEV : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    if (exists && OtherUsersFile(target_, st)) {
+        refusal_ = Refusal::NameTaken;
+        errno_ = EPERM;
         return false;
     }
     if (exists && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
@@ -195,13 +312,34 @@ bool AtomicWriter::Open(const std::string& target, bool keepOld)
         oldUid_ = st.st_uid;
         oldGid_ = st.st_gid;
     }
+    return true;
+}
+
+bool AtomicWriter::Check(const std::string& target)
+{
+    const bool ok = Prepare(target);
+    direct_ = false;
+    return ok;
+}
+
+bool AtomicWriter::Open(const std::string& target, bool keepOld)
+{
+    if (!Prepare(target))
+        return false;
+    if (direct_) {
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | (keepOld ? O_APPEND : 0) | O_CLOEXEC);
+        if (fd_ < 0)
+            errno_ = errno;
+        return fd_ >= 0;
+    }
+    const bool exists = haveOld_;
     RemoveStaleTemporaries(target_);
     const std::string dir = FolderOf(target_);
     const std::string name = NameOf(target_);
     const long pid = static_cast<long>(::getpid());
     for (int tries = 0; tries < 1000; ++tries) {
         std::string path = dir + "/" + TempName(name, pid, TempCounter++);
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        fd_ = CreateTemp(path);
         if (fd_ >= 0) {
             temp_ = path;
             break;
@@ -329,6 +467,7 @@ bool AtomicWriter::Finish(bool keepOpen)
             SyncFolder(FolderOf(target_));
         }
     }
+    Unregister(temp_);
     temp_.clear();
     buffer_.clear();
     return !Failed();
@@ -351,8 +490,10 @@ void AtomicWriter::Discard()
         ::close(fd_);
         fd_ = -1;
     }
-    if (!temp_.empty())
+    if (!temp_.empty()) {
         ::unlink(temp_.c_str());
+        Unregister(temp_);
+    }
     temp_.clear();
     buffer_.clear();
 }

@@ -12,7 +12,13 @@
 //  - a target that is no regular file (a folder, a FIFO, a socket) is
 //    refused, and so is a file this user may not write: the rename would
 //    bypass its write protection. A character device (a printer port,
-//    /dev/null) is written directly;
+//    /dev/null) is written directly; nothing else is ever written, and
+//    nothing created, in the device folder (/dev);
+//  - a symbolic link is followed only where the kernel's protected-links
+//    rule would follow it: never a link in a sticky folder everybody may
+//    write unless it belongs to this user. In such a shared folder a file
+//    of another user is not replaced either. Both are names another user
+//    planted; they are refused, and nothing is written;
 //  - Open removes the temporaries of the same target that processes which
 //    no longer exist left behind (a crash, kill -9). Nothing else is ever
 //    deleted.
@@ -32,7 +38,8 @@ namespace kt4 {
 class AtomicWriter {
 public:
     // Why Open refused a target without writing anything.
-    enum class Refusal { None, NotAFile, WriteProtected };
+    // NameTaken: another user's link or file in a shared folder.
+    enum class Refusal { None, NotAFile, WriteProtected, NameTaken };
 
     AtomicWriter() = default;
     ~AtomicWriter() { Discard(); }
@@ -43,6 +50,9 @@ public:
     // present content (appending). False on failure: Refused() and Errno()
     // tell why.
     [[nodiscard]] bool Open(const std::string& target, bool keepOld = false);
+    // Tests target as Open would, creating nothing: false when Open would
+    // refuse it (Refused() and Errno() tell why).
+    [[nodiscard]] bool Check(const std::string& target);
     // Appends bytes (buffered).
     [[nodiscard]] bool Write(const void* data, std::size_t size);
     [[nodiscard]] bool Write(std::string_view text) { return Write(text.data(), text.size()); }
@@ -71,7 +81,12 @@ public:
     // The name prefix of every temporary file of the writer.
     static constexpr std::string_view TempPrefix = ".kt4tmp-";
 
+    // The folder of the system's device nodes ("/dev"); a test may name
+    // another folder that stands in for it.
+    static std::string& DeviceFolder();
+
 private:
+    bool Prepare(const std::string& target);
     bool Flush();
     void Fail(int err);
     bool Finish(bool keepOpen);
@@ -93,5 +108,14 @@ private:
 // Removes the temporaries of target left by processes that no longer exist
 // (done by AtomicWriter::Open); returns how many were removed.
 int RemoveStaleTemporaries(const std::string& target);
+
+// The same for every target in Folder: the temporaries there of this
+// user's processes that no longer exist.
+int RemoveStaleTemporariesIn(const std::string& Folder);
+
+// For a process that a signal ends now, from another thread: removes the
+// temporaries of the writers open in this process; a writer that opens
+// after it waits for the end.
+void RemoveOpenTemporariesForExit();
 
 } // namespace kt4

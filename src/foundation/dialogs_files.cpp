@@ -39,10 +39,11 @@ bool WriteProtected(const std::string& Name, const struct stat& st)
 // The name is tried the way the writers will write it: a new file beside
 // it, dropped again (a killed check leaves a temporary that the next write
 // of the name removes). The name itself is not touched.
-bool WriterAccepts(const std::string& Name)
+bool WriterAccepts(const std::string& Name, AtomicWriter::Refusal& Why)
 {
     AtomicWriter probe;
     bool ok = probe.Open(Name);
+    Why = probe.Refused();
     probe.Discard();
     return ok;
 }
@@ -110,6 +111,8 @@ std::string IoErrorText(int Code)
         return "Schreibschutz entfernen !";
     case IoNotAFile:
         return DisplayToOem("Ungültiger Dateiname");
+    case IoNameTaken:
+        return "Name im gemeinsamen Ordner von einem anderen Benutzer belegt";
     default:
         return "Fehler bei Zugriff auf Diskette/Platte";
     }
@@ -140,9 +143,13 @@ void CheckOutputFile(const std::string& Name)
         settings::AbortFlag = true;
         return;
     }
-    bool ok = !(exists && S_ISDIR(st.st_mode)) && WriterAccepts(Name);
+    AtomicWriter::Refusal why = AtomicWriter::Refusal::None;
+    bool ok = !(exists && S_ISDIR(st.st_mode)) && WriterAccepts(Name, why);
     if (!ok) {
-        ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + shown + "\"" + " !");
+        if (why == AtomicWriter::Refusal::NameTaken)
+            ErrorBox(IoErrorText(IoNameTaken) + "  \"" + shown + "\"");
+        else
+            ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + shown + "\"" + " !");
         settings::AbortFlag = true;
     }
 }
@@ -256,6 +263,9 @@ bool RewriteChecked(LineFile& F)
         break;
     case IoNotAFile:
         ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + DisplayToOem(F.Path()) + "\"" + " !");
+        break;
+    case IoNameTaken:
+        ErrorBox(IoErrorText(IoNameTaken) + ": " + DisplayToOem(F.Path()) + " wurde nicht geschrieben.");
         break;
     default:
         ErrorBox("file write error");

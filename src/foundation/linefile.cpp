@@ -1,6 +1,7 @@
 #include "foundation/linefile.h"
 
 #include "foundation/codepage.h"
+#include "foundation/dialogs.h"
 #include "foundation/environment.h"
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
@@ -46,7 +47,9 @@ std::string NumberText(const std::string& line) { return TrimBlanks(line); }
 std::string WriteFailureText(int Code, int SysErr, const std::string& Path)
 {
     std::string cause;
-    if (SysErr == ENOSPC || SysErr == EDQUOT || (Code == IoWriteFailed && SysErr == 0))
+    if (Code == IoNameTaken)
+        cause = IoErrorText(IoNameTaken);
+    else if (SysErr == ENOSPC || SysErr == EDQUOT || (Code == IoWriteFailed && SysErr == 0))
         cause = "Diskette/Platte voll";
     else if (Code == IoWriteProtected || SysErr == EACCES || SysErr == EPERM || SysErr == EROFS)
         cause = "Schreibschutz entfernen !";
@@ -61,6 +64,7 @@ std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path
 {
     int code = Writer.Refused() == AtomicWriter::Refusal::NotAFile         ? IoNotAFile
                : Writer.Refused() == AtomicWriter::Refusal::WriteProtected ? IoWriteProtected
+               : Writer.Refused() == AtomicWriter::Refusal::NameTaken      ? IoNameTaken
                                                                            : IoAccessDenied;
     return WriteFailureText(code, Writer.Errno(), Path);
 }
@@ -127,6 +131,9 @@ bool LineFile::OpenForWriting(bool keepOld)
             break;
         case AtomicWriter::Refusal::NotAFile:
             Fail(IoNotAFile, writer_.Errno());
+            break;
+        case AtomicWriter::Refusal::NameTaken:
+            Fail(IoNameTaken, writer_.Errno());
             break;
         default:
             Fail(OpenErrorCode(writer_.Errno()), writer_.Errno());

@@ -16,8 +16,9 @@
 //
 // Writing is atomic (AtomicWriter): the lines go to a temporary file beside
 // the target, which replaces the target at Close only when every write
-// succeeded. A write-protected file or a name that is no file is refused
-// at Rewrite and Append (IoWriteProtected, IoNotAFile).
+// succeeded. A write-protected file, a name that is no file and a name
+// another user planted in a shared folder are refused at Rewrite and
+// Append (IoWriteProtected, IoNotAFile, IoNameTaken).
 //
 // Errors raise nothing and show nothing: every failed operation sets
 // settings::AbortFlag and records an I/O code (IoError) that the dialog
@@ -50,6 +51,7 @@ enum IoCode : int {
     IoNotOpenForInput = 104,
     IoNotOpenForOutput = 105,
     IoWriteProtected = 150, // "Schreibschutz entfernen !": this user may not write the file
+    IoNameTaken = 151,      // another user's link or file holds the name in a shared folder
     IoNotAFile = 1000,      // the name is a folder, a FIFO or a socket, not a file
 };
 

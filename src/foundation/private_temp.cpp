@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <sys/stat.h>
@@ -17,17 +19,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Never destroyed, so exit handlers of any order may still ask for it.
-std::string& Folder()
-{
-    static std::string* folder = new std::string;
-    return *folder;
-}
+constexpr char Prefix[] = "kt4-";
+constexpr char GonePrefix[] = ".kt4gone-"; // a folder on its way out
+constexpr char LockName[] = ".lock";
 
-pid_t& Owner()
+// The state, never destroyed, so that exit handlers of any order and the
+// clean-up of a signal on another thread may still use it.
+struct State {
+    std::mutex mutex;
+    std::string folder; // with a trailing separator; "" when there is none
+    pid_t owner = 0;    // the process that made it
+    int lock = -1;      // holds the lock on LockName for the owner's life
+};
+
+State& Own()
 {
-    static pid_t owner = 0;
-    return owner;
+    static auto* state = new State;
+    return *state;
 }
 
 bool ValidSubName(const std::string& name)
@@ -50,32 +58,107 @@ bool OwnFolder(const std::string& path)
     return st.st_uid == ::geteuid() && (st.st_mode & 0777) == 0700;
 }
 
-void RemoveAtExit() { RemovePrivateTempDir(); }
-
-} // namespace
-
-std::string PrivateTempDir()
+std::string BaseFolder()
 {
-    std::string& folder = Folder();
-    // A child after fork() does not share the parent's folder: the parent
-    // removes it when it ends.
-    if (PrivateTempDirExists())
-        return folder;
-    folder.clear();
     std::string base = settings::TempDir;
     if (base.empty()) {
         const char* env = std::getenv("TMPDIR");
         base = env && *env ? env : "/tmp";
     }
-    std::string tmpl = AddBackslash(base) + "kt4-XXXXXX";
+    return AddBackslash(base);
+}
+
+// A write lock on the whole of fd's file, held by its open file
+// description (the descriptor and every copy of it, in this process or a
+// started one).
+bool LockWhole(int fd)
+{
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+// Locks the lock file of the folder Path (without the separator). The
+// descriptor when the lock was free (the folder's owner has ended), -1
+// when somebody holds it or there is no lock file of this user.
+int LockOfEnded(const std::string& Path)
+{
+    const int fd = ::open((Path + "/" + LockName).c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || !LockWhole(fd)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The lock file is made under another name, locked, then renamed: a start
+// that looks for ended folders never finds it unlocked.
+int MakeLock(const std::string& Path)
+{
+    const std::string fresh = Path + "/.lock-new";
+    const int fd = ::open(fresh.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    if (LockWhole(fd) && ::rename(fresh.c_str(), (Path + "/" + LockName).c_str()) == 0)
+        return fd;
+    ::close(fd);
+    ::unlink(fresh.c_str());
+    return -1;
+}
+
+void RemoveAtExit() { RemovePrivateTempDir(); }
+
+// Removes the folder Path (kt4-XXXXXX) whose lock the caller holds: it is
+// renamed to .kt4gone-XXXXXX first, so that a removal cut short (kill -9)
+// leaves nothing a start would have to prove ended.
+bool RemoveFolder(const std::string& Path)
+{
+    const fs::path path(Path);
+    const fs::path gone = path.parent_path() / (GonePrefix + path.filename().string().substr(sizeof Prefix - 1));
+    std::error_code ec;
+    fs::rename(path, gone, ec);
+    fs::remove_all(ec ? path : gone, ec);
+    return !ec;
+}
+
+// The folder while this process owns it; "" else. Own().mutex is held.
+const std::string& LiveFolder()
+{
+    static const std::string none;
+    State& s = Own();
+    if (s.folder.empty() || s.owner != ::getpid() || !OwnFolder(s.folder.substr(0, s.folder.size() - 1)))
+        return none;
+    return s.folder;
+}
+
+} // namespace
+
+std::string PrivateTempDir()
+{
+    State& s = Own();
+    std::lock_guard<std::mutex> hold(s.mutex);
+    // A child after fork() does not share the parent's folder: the parent
+    // removes it when it ends.
+    if (!LiveFolder().empty())
+        return s.folder;
+    if (s.owner != ::getpid() && s.lock >= 0)
+        ::close(s.lock); // the parent's; the parent keeps its own
+    s.folder.clear();
+    s.lock = -1;
+    std::string tmpl = BaseFolder() + Prefix + "XXXXXX";
     if (::mkdtemp(tmpl.data()) == nullptr)
         return {};
     ::chmod(tmpl.c_str(), 0700);
-    folder = tmpl + "/";
+    s.lock = MakeLock(tmpl);
+    s.folder = tmpl + "/";
     static std::once_flag registered;
     std::call_once(registered, [] { std::atexit(RemoveAtExit); });
-    Owner() = ::getpid();
-    return folder;
+    s.owner = ::getpid();
+    return s.folder;
 }
 
 std::string PrivateTempSubdir(const std::string& Name)
@@ -95,9 +178,15 @@ std::string PrivateTempSubdir(const std::string& Name)
 
 bool EmptyPrivateTempSubdir(const std::string& Name)
 {
-    if (!ValidSubName(Name) || !PrivateTempDirExists())
+    if (!ValidSubName(Name))
         return true;
-    std::string sub = Folder() + Name;
+    std::string sub;
+    {
+        std::lock_guard<std::mutex> hold(Own().mutex);
+        if (LiveFolder().empty())
+            return true;
+        sub = LiveFolder() + Name;
+    }
     if (!OwnFolder(sub))
         return true;
     std::error_code ec;
@@ -113,15 +202,20 @@ bool EmptyPrivateTempSubdir(const std::string& Name)
 
 bool PrivateTempDirExists()
 {
-    const std::string& folder = Folder();
-    return !folder.empty() && Owner() == ::getpid() && OwnFolder(folder.substr(0, folder.size() - 1));
+    std::lock_guard<std::mutex> hold(Own().mutex);
+    return !LiveFolder().empty();
 }
 
 bool InPrivateTempDir(const std::string& Path)
 {
-    const std::string& folder = Folder();
-    if (folder.empty() || Owner() != ::getpid() || Path.empty())
-        return false;
+    std::string folder;
+    {
+        State& s = Own();
+        std::lock_guard<std::mutex> hold(s.mutex);
+        if (s.folder.empty() || s.owner != ::getpid() || Path.empty())
+            return false;
+        folder = s.folder;
+    }
     std::error_code ec;
     const std::string base = fs::absolute(folder, ec).lexically_normal().string();
     const std::string path = fs::absolute(Path, ec).lexically_normal().string();
@@ -129,19 +223,97 @@ bool InPrivateTempDir(const std::string& Path)
            path.compare(0, base.size(), base) == 0;
 }
 
+namespace {
+
+// Own().mutex is held.
+void RemoveHeld(State& s)
+{
+    const bool mine = !s.folder.empty() && s.owner == ::getpid();
+    const std::string path = mine ? s.folder.substr(0, s.folder.size() - 1) : std::string();
+    s.folder.clear();
+    if (s.lock >= 0)
+        ::close(s.lock);
+    const bool locked = s.lock >= 0;
+    s.lock = -1;
+    if (!mine || !OwnFolder(path))
+        return;
+    // A program started with the folder (the plot program) may still read
+    // from it: then a later start removes it, when that program has ended.
+    const int lock = locked ? LockOfEnded(path) : -1;
+    if (locked && lock < 0)
+        return;
+    RemoveFolder(path);
+    if (lock >= 0)
+        ::close(lock);
+}
+
+} // namespace
+
 void RemovePrivateTempDir()
 {
-    std::string& folder = Folder();
-    if (folder.empty() || Owner() != ::getpid()) {
-        folder.clear();
-        return;
+    State& s = Own();
+    std::lock_guard<std::mutex> hold(s.mutex);
+    RemoveHeld(s);
+}
+
+void RemovePrivateTempDirAndExit(int Code)
+{
+    State& s = Own();
+    s.mutex.lock(); // no new folder after this: the process ends
+    RemoveHeld(s);
+    ::_exit(Code);
+}
+
+int RemoveEndedPrivateTempDirs()
+{
+    const std::string base = BaseFolder();
+    std::string own;
+    {
+        std::lock_guard<std::mutex> hold(Own().mutex);
+        own = LiveFolder();
     }
-    std::string path = folder.substr(0, folder.size() - 1);
-    folder.clear();
-    if (!OwnFolder(path))
-        return;
-    std::error_code ec;
-    fs::remove_all(path, ec);
+    DIR* d = ::opendir(base.c_str());
+    if (!d)
+        return 0;
+    int removed = 0;
+    const std::size_t nameSize = sizeof Prefix - 1 + 6;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        const std::string path = base + name;
+        if (name.size() == sizeof GonePrefix - 1 + 6 && name.compare(0, sizeof GonePrefix - 1, GonePrefix) == 0) {
+            std::error_code ec;
+            if (OwnFolder(path))
+                fs::remove_all(path, ec); // a removal cut short
+            continue;
+        }
+        if (name.size() != nameSize || name.compare(0, sizeof Prefix - 1, Prefix) != 0)
+            continue;
+        if (path + "/" == own || !OwnFolder(path))
+            continue;
+        const int lock = LockOfEnded(path);
+        if (lock < 0)
+            continue;
+        if (RemoveFolder(path))
+            ++removed;
+        ::close(lock);
+    }
+    ::closedir(d);
+    return removed;
+}
+
+PrivateTempDirHeld::PrivateTempDirHeld()
+{
+    State& s = Own();
+    std::lock_guard<std::mutex> hold(s.mutex);
+    if (!LiveFolder().empty() && s.lock >= 0 && ::fcntl(s.lock, F_SETFD, 0) == 0)
+        fd_ = s.lock;
+}
+
+PrivateTempDirHeld::~PrivateTempDirHeld()
+{
+    std::lock_guard<std::mutex> hold(Own().mutex);
+    if (fd_ >= 0 && fd_ == Own().lock)
+        ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
 }
 
 } // namespace kt4

@@ -5,6 +5,12 @@
 // 0700) on first need and removed with everything in it when the program
 // ends, batch runs included. Nothing outside that folder is ever removed,
 // and symbolic links inside it are removed as links, never followed.
+//
+// The owner holds a lock on the file ".lock" inside the folder for its
+// whole life (an open-file-description lock, which the kernel drops when
+// the process ends, whatever ends it). A folder whose lock nobody holds
+// belongs to a process that has ended without its clean-up (kill -9, a
+// power cut); each start removes such folders of this user.
 #pragma once
 
 #include <string>
@@ -35,6 +41,31 @@ bool InPrivateTempDir(const std::string& Path);
 // Removes the private folder with everything in it; the next
 // PrivateTempDir() makes a new one. Called by the exit clean-up, by the
 // batch modes before they end, and once more at process exit as a net.
+// While a program started under PrivateTempDirHeld still runs, the folder
+// stays for it; a start after that program has ended removes it.
 void RemovePrivateTempDir();
+
+// The same for a process that ends now: no other thread makes a new
+// folder after it; then _exit(Code).
+[[noreturn]] void RemovePrivateTempDirAndExit(int Code);
+
+// Removes the private folders in TempDir that processes of this user left
+// behind: only those whose lock nobody holds (and the rest of a removal
+// that was cut short). Returns how many went.
+int RemoveEndedPrivateTempDirs();
+
+// While it lives, the programs this process starts hold the private
+// folder's lock too, so that the folder outlives this process while they
+// run (the plot program reads its drawing from it).
+class PrivateTempDirHeld {
+public:
+    PrivateTempDirHeld();
+    ~PrivateTempDirHeld();
+    PrivateTempDirHeld(const PrivateTempDirHeld&) = delete;
+    PrivateTempDirHeld& operator=(const PrivateTempDirHeld&) = delete;
+
+private:
+    int fd_ = -1;
+};
 
 } // namespace kt4

@@ -50,7 +50,9 @@ extern Array1<std::string, 4> ReportHeaderLines;
 extern Integer ReportPageCount;
 extern Array1<std::string, 5> ReportColumnTitles;
 extern Array1<Word, 5> ReportTabs;
-// The text printer ports 1..3 ("LPT1".."LPT3"): device files or file paths.
+// The text printer ports 1..3 ("LPT1".."LPT3"): their device files. The
+// text printer writes only to an existing character device; a missing or
+// unwritable port is told with its name.
 extern Array1<std::string, 3> PrinterPortPaths;
 void InitReport();
 } // namespace report
@@ -114,8 +116,10 @@ void ReportMessagesSection();
 void ReportCalcMessages();
 void ViewErrorMessages();
 
-// The display copy "$$" + Counter + ".txt" that device 6 writes without
-// asking (the last one has the number OutputFileCounter).
+// The display copy "$$" + Counter + ".txt" in TempDir that device 6 writes
+// without asking (the last one has the number OutputFileCounter). It stays
+// after the run, as "OUTDOS.TXT" of device 8 does; the other report files
+// with fixed names live in the private folder.
 std::string TxtDeviceCopyName(Integer Counter);
 
 // Copies a text file line by line from OEM to display text (UTF-8); an

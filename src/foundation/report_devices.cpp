@@ -16,9 +16,11 @@
 #include "foundation/ui_service.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kt4 {
@@ -29,8 +31,8 @@ namespace {
 
 constexpr int NumberedTempNames = 1000;
 
-// The report files with fixed names ("$OUTn.TMP", "$$$k.txt", "$$k.txt",
-// "outwin.txt", "OUTDOS.TXT", BaseName + ".htm") live in the process's
+// The report files with fixed names that only this run uses ("$OUTn.TMP",
+// "$$$k.txt", "outwin.txt", BaseName + ".htm") live in the process's
 // private folder under TempDir, never in TempDir itself, which other users
 // share. "" when that folder cannot be made: the write then fails and is
 // reported.
@@ -40,6 +42,50 @@ std::string TempName(const std::string& Name)
     return folder.empty() ? std::string() : folder + Name;
 }
 std::string OutwinName() { return TempName("outwin.txt"); }
+
+// The files the user chose a device for ("$$k.txt" of device 6,
+// "OUTDOS.TXT" of device 8) stay in TempDir itself after the run; the
+// writer refuses a name another user planted there.
+std::string SharedName(const std::string& Name) { return AddBackslash(settings::TempDir) + Name; }
+
+int RefusalCode(AtomicWriter::Refusal Why)
+{
+    switch (Why) {
+    case AtomicWriter::Refusal::NameTaken:
+        return IoNameTaken;
+    case AtomicWriter::Refusal::WriteProtected:
+        return IoWriteProtected;
+    case AtomicWriter::Refusal::NotAFile:
+        return IoNotAFile;
+    default:
+        return IoAccessDenied;
+    }
+}
+
+// Tells, before anything is written, that the file a report ends up in
+// cannot be written (a name another user holds); false then (AbortFlag).
+bool TargetUsable(const std::string& Path)
+{
+    AtomicWriter probe;
+    if (probe.Check(Path))
+        return true;
+    ErrorBox(IoErrorText(RefusalCode(probe.Refused())) + ": " + DisplayToOem(Path) + " wurde nicht geschrieben.");
+    settings::AbortFlag = true;
+    return false;
+}
+
+// The text printer writes to its port only when that is a character
+// device this user may write: nothing is ever created in its place. ""
+// then, else what the user is told.
+std::string PortProblem(const std::string& Port)
+{
+    struct stat st {};
+    if (::stat(Port.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+        return "Druckerschnittstelle " + DisplayToOem(Port) + " nicht vorhanden";
+    if (::faccessat(AT_FDCWD, Port.c_str(), W_OK, AT_EACCESS) != 0)
+        return "Druckerschnittstelle " + DisplayToOem(Port) + " nicht beschreibbar";
+    return {};
+}
 
 // A new temporary report file "$OUT" + n + ".TMP", created so that no
 // other report of this run gets the same name.
@@ -125,6 +171,8 @@ bool NameReportFile()
     case DevTxtBesideData:
         if (TextDeviceDialog)
             return ChooseReportFile("txt");
+        if (ReportDevice == DevTxt && !TargetUsable(TxtDeviceCopyName(OutputFileCounter + 1)))
+            return false;
         ReportFileName = TempName("$$$" + IntStr(OutputFileCounter + 1) + ".txt");
         return true;
     case DevHtml:
@@ -267,6 +315,11 @@ void OpenReport(TReportDevice Device, const std::string& Name)
         return;
     case DevTextPrinter:
         ReportFileName = PrinterPortPath(PrinterPort);
+        if (const std::string why = PortProblem(ReportFileName); !why.empty()) {
+            ErrorBox(why);
+            AbortFlag = true;
+            return;
+        }
         SetHelpNumber(1060);
         ReportPause = YesNoCancelBox("Pause nach jeder Seite ?");
         if (AbortFlag)
@@ -276,7 +329,7 @@ void OpenReport(TReportDevice Device, const std::string& Name)
         return;
     case DevOutDos:
         ReportPause = false;
-        ReportFileName = TempName("OUTDOS.TXT");
+        ReportFileName = SharedName("OUTDOS.TXT");
         OpenSink();
         return;
     default:
@@ -346,7 +399,7 @@ bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
     return ok;
 }
 
-std::string TxtDeviceCopyName(Integer Counter) { return TempName("$$" + IntStr(Counter) + ".txt"); }
+std::string TxtDeviceCopyName(Integer Counter) { return SharedName("$$" + IntStr(Counter) + ".txt"); }
 
 namespace report::detail {
 

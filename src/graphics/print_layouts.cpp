@@ -76,7 +76,7 @@ bool OpenLayoutTableForStore()
         dbase::DbfOpenFile(own);
         return !s::AbortFlag && dbase::tzdbf->Active();
     }
-    const std::string folder = s::DbfUseTemp ? s::TempDir : s::DbfDir;
+    const std::string folder = s::DbfUseTemp ? dbase::DbfCopyFolder() : s::DbfDir;
     std::string path = FindFileNoCase(AddBackslash(folder) + LayoutTableName);
     if (path.empty() || !FileReadable(path))
         return OpenLayoutTable(); // tells that the table is missing

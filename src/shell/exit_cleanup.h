@@ -2,12 +2,32 @@
 // folder (foundation/private_temp.h) with the CAD layer's block files and
 // every other file of this run in it. Nothing in TempDir itself is
 // touched: templates such as "$LOGO_2.dx$" and other programs' files stay.
+//
+// SIGTERM, SIGINT and SIGHUP end the program through this clean-up too.
+// The signal handler only passes the signal on to a thread of its own,
+// which runs the action set for it, so that the action may do what any
+// code may. Without an action (batch runs, and a start before its window
+// exists) the temporaries of the open writers and the private folder are
+// removed and the process ends with exit code 1; the window sets an action
+// that closes it as the user would, without questions.
 #pragma once
+
+#include <functional>
 
 namespace kt4::shell {
 
 // AbortFlag := False, the status text, the removal; always True (the
 // window may close).
 bool ExitCleanup();
+
+// Installs the handler for the three signals, once, before any other
+// thread is started. A signal the program was started with ignored
+// (nohup) stays ignored.
+void InstallExitSignals();
+// The action for those signals from now on (run on the signal thread); an
+// empty one restores the default.
+void SetExitSignalAction(std::function<void()> Action);
+// True once one of them has arrived.
+bool ExitSignalReceived();
 
 } // namespace kt4::shell

@@ -3,8 +3,10 @@
 #include "dbase/table_access.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
+#include "foundation/atomic_file.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "shell/stored_names.h"
 
@@ -86,13 +88,17 @@ void CheckWorkFolders()
     Check(DbfDir, "ung\x81ltiger DBF Ordner konfiguriert");
     Check(PltDir, "ung\x81ltiger PLT Ordner konfiguriert");
     CheckTempDir();
+    // what runs of this user that ended without their clean-up left behind
+    RemoveEndedPrivateTempDirs();
+    RemoveStaleTemporariesIn(TempDir);
     Check(EdiDir, "ung\x81ltiger EDI Ordner konfiguriert");
     Check(DefaultDataDir, "ung\x81ltiger Data Ordner konfiguriert");
     if (DbfUseTemp) {
         HourglassCursor();
-        // Each table with its memo file; without the copies the tables are
-        // opened where they are.
-        if (!dbase::CopyTablesWithMemos(AddBackslash(DbfDir), AddBackslash(TempDir)))
+        // Each table with its memo file, as this process's working copies;
+        // without them the tables are opened where they are.
+        const std::string copies = dbase::DbfCopyFolder();
+        if (copies.empty() || !dbase::CopyTablesWithMemos(AddBackslash(DbfDir), copies))
             DbfUseTemp = false;
         NormalCursor();
     }

@@ -20,7 +20,9 @@ std::string ProgramCatalogueDir();
 // folder; PltDir the program's data folder; the EDI folder and
 // DefaultDataDir the start folder. Then each folder is tested and a
 // failure reported; for an invalid temporary folder the user is asked for
-// another. With DbfUseTemp the tables of DbfDir are copied into TempDir.
+// another. The private folders and temporaries that ended runs of this
+// user left in TempDir are removed. With DbfUseTemp the tables of DbfDir
+// are copied into the process's private folder (dbase::DbfCopyFolder).
 void CheckWorkFolders();
 
 } // namespace kt4::shell

@@ -7,6 +7,7 @@
 #include "cad/cad_device.h"
 #include "cad/cad_output.h"
 #include "cad/cad_settings.h"
+#include "cad/plot_link.h"
 #include "foundation/codepage.h"
 #include "foundation/datetime.h"
 #include "foundation/environment.h"
@@ -54,6 +55,8 @@ protected:
 
     // The file written by a job of mode on dir/part.<ext>.
     std::string Path(const std::string& ext) const { return dir.File("part." + ext); }
+    // The drawing of the last plot job (in the private folder).
+    static std::string PlotFile() { return kt4::testing::ReadFileBytes(cad::PlotFileName()); }
 
     // A whole job on mode with the default page: entities drawn in the
     // entity pass; blocks (when given) in the blocks section.

@@ -171,7 +171,7 @@ TEST_F(CadJob, LogoTemplatesFromTempDir)
     // the plot file inserts them; the DXF file and logo mode 2 do not
     CadPlotLines[1] = "/bin/true";
     Job(cmPlot, [] {});
-    std::string plot = dir.Get("kavolt.dxf");
+    std::string plot = PlotFile();
     EXPECT_NE(plot.find("  2\r\nLOGO_2\r\n 10\r\n145.600000\r\n 20\r\n1.200000\r\n"), std::string::npos);
     EXPECT_NE(plot.find("LOGO_3"), std::string::npos);
     Job(cmDxf, [] {});

@@ -84,7 +84,7 @@ TEST_F(Peer, SampleDrawingAsDxfAndAsPlotFile)
     CadPlotLines[1] = "/bin/true";
     DrawSampleDrawing(cmPlot);
     ASSERT_FALSE(settings::AbortFlag);
-    CheckFile(dir.File("kavolt.dxf"));
+    CheckFile(cad::PlotFileName());
 }
 
 } // namespace

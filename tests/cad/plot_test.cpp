@@ -154,11 +154,24 @@ TEST_F(Plot, TheLineStartsAsAnArgumentVector)
     std::ofstream(dir.File("noexec")) << "x";
     EXPECT_EQ(StartPlotCommand(dir.File("noexec")), "file not found");
 
-    // the plot job: kavolt.dxf stays, the failed start is told
+    // the plot job: the plot program gets the full path of the drawing in
+    // the private folder, whatever folder the line names
+    fs::remove(out);
+    CadPlotLines[1] = "\"" + programDir + "/stub\" " + dir.Path() + "kavolt /CHPL";
+    Job(cmPlot, [] { c_line(0, 0, 1, 1); });
+    EXPECT_FALSE(settings::AbortFlag);
+    for (int k = 0; k < 200 && !fs::exists(out); ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string drawing = PlotFileName();
+    EXPECT_EQ(drawing.rfind(PrivateTempDir(), 0), 0u);
+    EXPECT_EQ(dir.Get("args.txt"), drawing.substr(0, drawing.size() - 4) + "|/CHPL|");
+    EXPECT_FALSE(fs::exists(dir.File("kavolt.dxf")));
+
+    // kavolt.dxf stays, the failed start is told
     CadPlotLines[1] = "/no/such/wkavolt";
     Job(cmPlot, [] { c_line(0, 0, 1, 1); });
     EXPECT_TRUE(settings::AbortFlag);
-    EXPECT_TRUE(fs::exists(dir.File("kavolt.dxf")));
+    EXPECT_TRUE(fs::exists(PlotFileName()));
     EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |file not found"});
 }
 

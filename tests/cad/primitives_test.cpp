@@ -108,7 +108,7 @@ TEST_F(Primitives, EachOperationOnEveryDevice)
         EXPECT_EQ(DxfEntities(dir.Get("part.dxf")), c.dxf);
         CadPlotLines[1] = "/bin/true";
         Job(cmPlot, c.draw);
-        EXPECT_EQ(DxfEntities(dir.Get("kavolt.dxf")), c.dxf);
+        EXPECT_EQ(DxfEntities(PlotFile()), c.dxf);
         Job(cmTxt, c.draw);
         std::vector<std::string> txt = Lines(dir.Get("part.txt"));
         ASSERT_EQ(txt.size(), 5u);

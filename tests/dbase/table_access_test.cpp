@@ -2,6 +2,7 @@
 // read-only tables, positioning, fields, appends, keys and the headless
 // browser.
 #include "access_fixture.h"
+#include "common/other_user.h"
 #include "process_helpers.h"
 
 #include <sys/stat.h>
@@ -190,7 +191,7 @@ TEST_F(TableAccessTest, HeadlessShow)
 }
 
 // Run as a user without write permission on the catalogue folder: as root
-// the test runs itself again through setpriv as "nobody".
+// the test runs itself again as "nobody".
 TEST_F(TableAccessTest, UnwritableFolderOpensCopiesInTempDir)
 {
     const char* child = std::getenv("KT4_ACCESS_CHILD");
@@ -211,28 +212,15 @@ TEST_F(TableAccessTest, UnwritableFolderOpensCopiesInTempDir)
                                                        std::filesystem::perms::group_exec |
                                                        std::filesystem::perms::others_read |
                                                        std::filesystem::perms::others_exec);
-        std::vector<std::string> argv;
-        if (::geteuid() == 0)
-            argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-        argv.push_back("/usr/bin/env");
-        argv.push_back("KT4_ACCESS_CHILD=" + dir_.string());
-        argv.push_back(std::filesystem::read_symlink("/proc/self/exe").string());
-        argv.push_back("--gtest_filter=TableAccessTest.UnwritableFolderOpensCopiesInTempDir");
         if (::geteuid() != 0)
             ::chmod((dir_ / "dbf").c_str(), 0555);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::vector<char*> args;
-            for (auto& a : argv)
-                args.push_back(a.data());
-            args.push_back(nullptr);
-            ::execv(args[0], args.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        ::setenv("KT4_ACCESS_CHILD", dir_.c_str(), 1);
+        const int code = kt4::test::RunAsNobody(
+            {std::filesystem::read_symlink("/proc/self/exe").string(),
+             "--gtest_filter=TableAccessTest.UnwritableFolderOpensCopiesInTempDir"});
+        ::unsetenv("KT4_ACCESS_CHILD");
         ::chmod((dir_ / "dbf").c_str(), 0755);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the run as another user failed";
+        EXPECT_EQ(code, 0) << "the run as another user failed";
         std::vector<std::string> left;
         for (const auto& e : std::filesystem::directory_iterator(dir_ / "dbf"))
             left.push_back(e.path().filename().string());
@@ -243,12 +231,15 @@ TEST_F(TableAccessTest, UnwritableFolderOpensCopiesInTempDir)
     const std::filesystem::path root = child;
     settings::DbfDir = (root / "dbf").string();
     settings::TempDir = (root / "tmp").string();
-    // A stale memo file of an earlier copy is replaced with the table.
-    WriteBytes((root / "tmp" / "memtab.dbt").string(), std::vector<std::uint8_t>(600, 0));
+    // The copies live in the process's private folder under TempDir; a
+    // stale memo file of an earlier copy is replaced with the table.
+    const std::string copies = DbfCopyFolder();
+    EXPECT_EQ(copies.rfind((root / "tmp" / "kt4-").string(), 0), 0u) << copies;
+    WriteBytes(copies + "memtab.dbt", std::vector<std::uint8_t>(600, 0));
     DbfOpenTable("memtab");
     ASSERT_FALSE(settings::AbortFlag);
     EXPECT_FALSE(settings::DbfFolderWritable);
-    EXPECT_EQ(DbfShownFile(), (root / "tmp" / "memtab.dbf").string());
+    EXPECT_EQ(DbfShownFile(), copies + "memtab.dbf");
     DbfSkip(1);
     EXPECT_EQ(tzdbf->MemoText(5), "Notiz 2");
     DbfSetFieldString("NAME", "kopiert");
@@ -260,9 +251,9 @@ TEST_F(TableAccessTest, UnwritableFolderOpensCopiesInTempDir)
     settings::DbfDir = (root / "rw").string();
     DbfOpenTable("ro");
     EXPECT_TRUE(settings::DbfFolderWritable);
-    EXPECT_EQ(DbfShownFile(), (root / "tmp" / "ro.dbf").string());
+    EXPECT_EQ(DbfShownFile(), copies + "ro.dbf");
     EXPECT_EQ(tzdbf->MemoText(5), "Notiz 1");
-    EXPECT_EQ(::access((root / "tmp" / "ro.dbf").c_str(), W_OK), 0);
+    EXPECT_EQ(::access((copies + "ro.dbf").c_str(), W_OK), 0);
     DbfSetFieldString("NAME", "geht");
     DbfClose();
     EXPECT_FALSE(settings::AbortFlag);

@@ -1,6 +1,7 @@
 // The calculation printout of the default drive on the text file, TXT and
 // HTML devices. The text file and TXT outputs are compared byte for byte
 // with golden files (see golden/README.md); KT4_UPDATE_GOLDEN=1 rewrites them.
+#include "common/pty_port.h"
 #include "drive_fixture.h"
 
 #include "drive/bearing_types.h"
@@ -357,10 +358,13 @@ TEST_F(PrintoutTest, EveryOtherDevice)
     EXPECT_TRUE(written_);
     EXPECT_NE(ReadBytes(PrivateTempDir() + "outwin.txt").find("Übersetzungsverhältnis"), std::string::npos);
 
-    report::PrinterPortPaths[1] = "tmp/lpt1";
+    kt4::test::PtyPort port;
+    report::PrinterPortPaths[1] = port.Path();
     settings::PrinterPort = 1;
     ui_->Script("N"); // no pause after each page
-    EXPECT_NE(Print(DevTextPrinter).find(title), std::string::npos);
+    settings::TextDevice = DevTextPrinter;
+    written_ = WriteAusdruck(0);
+    EXPECT_NE(port.Received().find(title), std::string::npos);
     EXPECT_TRUE(written_);
 
     Print(DevPrinter);
@@ -373,8 +377,8 @@ TEST_F(PrintoutTest, EveryOtherDevice)
 
     EXPECT_NE(Print(DevOutDos).find(title), std::string::npos);
     EXPECT_TRUE(written_);
-    EXPECT_EQ(report::ReportFileName, PrivateTempDir() + "OUTDOS.TXT");
-    EXPECT_EQ(PrivateTempDir().rfind("tmp/kt4-", 0), 0u); // private, under TempDir
+    EXPECT_EQ(report::ReportFileName, "tmp/OUTDOS.TXT"); // kept in TempDir
+    EXPECT_EQ(PrivateTempDir().rfind("tmp/kt4-", 0), 0u);   // the others private, under TempDir
 
     EXPECT_NE(Print(DevTxt).find(title), std::string::npos);
     EXPECT_TRUE(written_);

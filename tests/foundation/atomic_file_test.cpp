@@ -196,6 +196,65 @@ TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
                                               ".kt4tmp-" + dead + "-0-q.kt4",
                                               ".kt4tmp-" + dead + "-0-p.kt4x", ".p.kt4.Ab12Cd",
                                               ".kt4tmp-x-0-p.kt4"}));
+    // a start clears the shared folder of those of every name
+    EXPECT_EQ(RemoveStaleTemporariesIn(dir.Path()), 2);
+    EXPECT_EQ(Names(), (std::set<std::string>{"p.kt4", ".kt4tmp-" + self + "-9-p.kt4", ".p.kt4.Ab12Cd",
+                                              ".kt4tmp-x-0-p.kt4"}));
+}
+
+// In a sticky folder everybody may write, a name another user planted is
+// neither followed (a link) nor replaced (a file), as the kernel's
+// protected-links rule has it; this user's own links, and links anywhere
+// else, are followed.
+TEST_F(AtomicFiles, PlantedNamesInASharedFolderAreRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a second user needs root";
+    dir.OpenToAll();
+    fs::create_directories(dir.File("shared"));
+    fs::create_directories(dir.File("privat"));
+    ::chmod(dir.File("shared").c_str(), 01777);
+    ::chmod(dir.File("privat").c_str(), 0777);
+    dir.Put("ziel.txt", "Ziel");
+    const std::string ziel = dir.File("ziel.txt");
+    ASSERT_EQ(kt4::testing::AsUserNobody([&] {
+                  bool ok = ::symlink(ziel.c_str(), dir.File("shared/fremd.txt").c_str()) == 0 &&
+                            ::symlink(ziel.c_str(), dir.File("privat/fremd.txt").c_str()) == 0 &&
+                            ::symlink(dir.File("shared/fremd.txt").c_str(), dir.File("privat/kette.txt").c_str()) == 0;
+                  dir.Put("shared/datei.txt", "nobody");
+                  return ok ? 0 : 1;
+              }),
+              0);
+    ASSERT_EQ(::symlink(ziel.c_str(), dir.File("shared/eigen.txt").c_str()), 0);
+    const struct {
+        const char* name;
+        bool written;
+        std::string target; // the file that is replaced
+    } cases[] = {
+        {"shared/fremd.txt", false, ""},  {"shared/datei.txt", false, ""}, {"privat/kette.txt", false, ""},
+        {"shared/eigen.txt", true, ziel}, {"privat/fremd.txt", true, ziel}, {"shared/neu.txt", true, dir.File("shared/neu.txt")},
+    };
+    for (const auto& c : cases) {
+        dir.Put("ziel.txt", "Ziel");
+        AtomicWriter w;
+        ASSERT_EQ(w.Check(dir.File(c.name)), c.written) << c.name;
+        ASSERT_EQ(w.Open(dir.File(c.name)), c.written) << c.name;
+        if (!c.written) {
+            EXPECT_EQ(w.Refused(), AtomicWriter::Refusal::NameTaken) << c.name;
+            LineFile f;
+            f.Assign(dir.File(c.name));
+            EXPECT_FALSE(RewriteChecked(f));
+            EXPECT_EQ(Logged("error").back(), "error|Fehler : |Name im gemeinsamen Ordner von einem anderen Benutzer "
+                                              "belegt: " + dir.File(c.name) + " wurde nicht geschrieben.");
+            continue;
+        }
+        EXPECT_EQ(w.Target(), c.target);
+        ASSERT_TRUE(w.Write("neu"));
+        ASSERT_TRUE(w.Commit());
+        EXPECT_EQ(kt4::testing::ReadFileBytes(c.target), "neu") << c.name;
+    }
+    EXPECT_EQ(dir.Get("shared/datei.txt"), "nobody");
+    EXPECT_TRUE(fs::is_symlink(dir.File("shared/fremd.txt")));
 }
 
 // Unnamed and staged alike: each file complete under a name of its own,
@@ -221,7 +280,8 @@ TEST_F(AtomicFiles, UniqueFilesAreCompleteUnderFreshNames)
         EXPECT_EQ(names.size(), 30u);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("u")), fs::directory_iterator()), 30);
         if (how == Staging::PrivateFolder)
-            EXPECT_TRUE(fs::is_empty(PrivateTempDir())) << "a staged file was left";
+            for (const auto& e : fs::directory_iterator(PrivateTempDir()))
+                EXPECT_NE(e.path().filename().string().rfind("unique-", 0), 0u) << "a staged file was left";
         EXPECT_EQ(WriteUniqueFile(dir.File("missing"), "list", "csv", bytes, err, how), "");
         EXPECT_EQ(err, ENOENT);
         fs::remove_all(dir.File("u"));

@@ -3,7 +3,9 @@
 #include "scratch_dir.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <utility>
 #include <unistd.h>
 
@@ -55,6 +57,71 @@ TEST(PrivateTemp, MadeOnNeedPrivateAndRemovedWhole)
     std::string again = PrivateTempDir();
     EXPECT_NE(again, "");
     RemovePrivateTempDir();
+    settings::TempDir.clear();
+}
+
+// A folder whose owner has ended (kill -9: no clean-up ran) is removed by
+// the next start, proven by its lock; a folder of a process that still
+// runs, one a started program still holds, and anything without the lock
+// stay.
+TEST(PrivateTemp, FoldersOfEndedProcessesAreRemovedByTheNextStart)
+{
+    testing::ScratchDir dir;
+    settings::TempDir = dir.Path();
+    // a child makes its folder and ends without clean-up
+    const auto folderOfChild = [&](bool stay) {
+        int fds[2];
+        EXPECT_EQ(::pipe(fds), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const std::string folder = PrivateTempDir();
+            [[maybe_unused]] ssize_t n = ::write(fds[1], folder.data(), folder.size());
+            ::close(fds[1]);
+            if (stay)
+                ::pause();
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        char buf[512];
+        const ssize_t n = ::read(fds[0], buf, sizeof buf);
+        ::close(fds[0]);
+        return std::make_pair(pid, std::string(buf, n > 0 ? std::size_t(n) : 0u));
+    };
+    const auto [ended, endedFolder] = folderOfChild(false);
+    ::waitpid(ended, nullptr, 0);
+    const auto [running, runningFolder] = folderOfChild(true);
+    ASSERT_TRUE(std::filesystem::exists(endedFolder + ".lock"));
+    std::filesystem::create_directory(dir.File("kt4-nolock"));
+    ::chmod(dir.File("kt4-nolock").c_str(), 0700);
+    dir.Put("kt4-notdir", "");
+    const std::string own = PrivateTempDir();
+
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
+    EXPECT_FALSE(std::filesystem::exists(endedFolder));
+    for (const std::string& kept : {runningFolder, own, dir.File("kt4-nolock"), dir.File("kt4-notdir")})
+        EXPECT_TRUE(std::filesystem::exists(kept)) << kept;
+    ::kill(running, SIGKILL);
+    ::waitpid(running, nullptr, 0);
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
+    EXPECT_FALSE(std::filesystem::exists(runningFolder));
+
+    // a program started under PrivateTempDirHeld keeps the folder after
+    // this process's clean-up, until it ends
+    pid_t program = 0;
+    {
+        PrivateTempDirHeld held;
+        program = ::fork();
+        if (program == 0) {
+            ::execl("/bin/sleep", "sleep", "0.3", nullptr);
+            ::_exit(127);
+        }
+    }
+    RemovePrivateTempDir();
+    EXPECT_TRUE(std::filesystem::exists(own));
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0);
+    ::waitpid(program, nullptr, 0);
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
+    EXPECT_FALSE(std::filesystem::exists(own));
     settings::TempDir.clear();
 }
 

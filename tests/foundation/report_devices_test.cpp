@@ -3,10 +3,12 @@
 #include "foundation/report.h"
 #include "foundation/textprint.h"
 
+#include "common/pty_port.h"
 #include "output_fixture.h"
 
 #include <filesystem>
 #include <set>
+#include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,7 +90,7 @@ TEST_F(ReportDevices, OutDosKeepsOemAndCopiesForDisplay)
     OpenReport(DevOutDos, "demo");
     WriteSample();
     CloseReport();
-    EXPECT_NE(TempGet("OUTDOS.TXT").find("Gr\x94\xE1" "e"), std::string::npos);
+    EXPECT_NE(dir.Get("OUTDOS.TXT").find("Gr\x94\xE1" "e"), std::string::npos);
     EXPECT_NE(TempGet("outwin.txt").find("Größe"), std::string::npos);
     EXPECT_TRUE(settings::ShowErrorBoxes);
 }
@@ -115,10 +117,10 @@ TEST_F(ReportDevices, TxtIsTabSeparatedWithoutRulesAndNumbered)
     ReportPageHeader(0, 0); // no second header
     CloseReport();
     EXPECT_EQ(settings::OutputFileCounter, 5);
-    auto lines = FileLines(TempGet("$$5.txt"));
+    auto lines = FileLines(dir.Get("$$5.txt"));
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[0], "Exzentergetriebe  KT4 V1.1\t2002-03-05\t9:05");
-    EXPECT_EQ(lines[1], TempFile("$$5.txt")); // the file the report ends up in
+    EXPECT_EQ(lines[1], dir.File("$$5.txt")); // the file the report ends up in
     EXPECT_EQ(lines[2], "Bemerkung 1");
     EXPECT_EQ(lines[5], " ");
     EXPECT_EQ(lines[6], "Leistung\tP\tkW\t1.5");
@@ -138,16 +140,27 @@ TEST_F(ReportDevices, TxtBesideTheDataFile)
     EXPECT_EQ(lines[6], "Zeile");
 }
 
-TEST_F(ReportDevices, FixedNamesStayOutOfTheSharedTempFolder)
+// TempDir is shared: the names only this run uses live in its private
+// folder; the files the user keeps there ("$$k.txt", "OUTDOS.TXT") are
+// never written through a name another user planted.
+TEST_F(ReportDevices, NamesOtherUsersPlantInTheSharedFolderAreNeverWritten)
 {
-    // what other users left in the shared folder under the fixed names
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a second user needs root";
+    dir.Put("ziel.txt", "Ziel"); // this user's file
     dir.Put("$$$1.txt", "fremd");
-    dir.Put("ziel.txt", "Ziel");
-    for (const char* name : {"outwin.txt", "OUTDOS.TXT", "$$1.txt", "kt4.htm", "$OUT1.TMP"})
-        ASSERT_EQ(::symlink(dir.File("ziel.txt").c_str(), dir.File(name).c_str()), 0);
+    ::chmod(dir.Path().c_str(), 01777);
+    ASSERT_EQ(kt4::testing::AsUserNobody([&] {
+                  for (const char* name : {"outwin.txt", "OUTDOS.TXT", "$$1.txt", "kt4.htm", "$OUT1.TMP"})
+                      if (::symlink(dir.File("ziel.txt").c_str(), dir.File(name).c_str()) != 0)
+                          return 1;
+                  dir.Put("$$2.txt", "von nobody");
+                  return 0;
+              }),
+              0);
     settings::CurrentFileName = "projekt";
     settings::HtmlBrowser = "true";
-    for (TReportDevice dev : {DevScreen, DevTxt, DevTxtBesideData, DevOutDos, DevHtml, DevPrinter}) {
+    for (TReportDevice dev : {DevScreen, DevTxtBesideData, DevHtml, DevPrinter}) {
         settings::AbortFlag = false;
         OpenReport(dev, "demo");
         ASSERT_FALSE(settings::AbortFlag) << dev;
@@ -156,8 +169,26 @@ TEST_F(ReportDevices, FixedNamesStayOutOfTheSharedTempFolder)
         EXPECT_FALSE(settings::AbortFlag) << dev;
     }
     EXPECT_TRUE(Logged("error").empty());
+    const std::tuple<TReportDevice, Integer, const char*> taken[] = {
+        {DevOutDos, 0, "OUTDOS.TXT"}, {DevTxt, 0, "$$1.txt"}, {DevTxt, 1, "$$2.txt"}};
+    for (const auto& [dev, counter, name] : taken) {
+        settings::AbortFlag = false;
+        settings::OutputFileCounter = counter;
+        OpenReport(dev, "demo");
+        EXPECT_TRUE(settings::AbortFlag) << name;
+        EXPECT_EQ(Logged("error").back(), "error|Fehler : |Name im gemeinsamen Ordner von einem anderen Benutzer "
+                                          "belegt: " + dir.File(name) + " wurde nicht geschrieben.");
+        CloseReport();
+    }
+    settings::AbortFlag = false;
+    settings::OutputFileCounter = 2;
+    OpenReport(DevTxt, "demo"); // a free name
+    ReportLine("Bericht");
+    CloseReport();
+    EXPECT_FALSE(settings::AbortFlag);
     EXPECT_EQ(dir.Get("ziel.txt"), "Ziel");
     EXPECT_EQ(dir.Get("$$$1.txt"), "fremd");
+    EXPECT_EQ(dir.Get("$$2.txt"), "von nobody");
     const std::string folder = PrivateTempDir();
     EXPECT_EQ(folder.rfind(dir.Path(), 0), 0u);
     struct stat st {};
@@ -168,8 +199,8 @@ TEST_F(ReportDevices, FixedNamesStayOutOfTheSharedTempFolder)
     std::set<std::string> left;
     for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
         left.insert(e.path().filename().string());
-    EXPECT_EQ(left, (std::set<std::string>{"$$$1.txt", "ziel.txt", "outwin.txt", "OUTDOS.TXT",
-                                           "$$1.txt", "kt4.htm", "$OUT1.TMP", "projekt.txt"}));
+    EXPECT_EQ(left, (std::set<std::string>{"$$$1.txt", "ziel.txt", "outwin.txt", "OUTDOS.TXT", "$$1.txt", "$$2.txt",
+                                           "$$3.txt", "kt4.htm", "$OUT1.TMP", "projekt.txt"}));
 }
 
 TEST_F(ReportDevices, AFailedDisplayCopyIsToldAndOpensNoViewer)
@@ -326,7 +357,9 @@ TEST_F(ReportDevices, DeviceChoiceWhenAsked)
 
 TEST_F(ReportDevices, TextPrinterPortGetsStartFileAndFormFeeds)
 {
-    report::PrinterPortPaths[2] = dir.File("lpt2");
+    kt4::test::PtyPort port;
+    ASSERT_FALSE(port.Path().empty());
+    report::PrinterPortPaths[2] = port.Path();
     settings::PrinterPort = 2;
     settings::LinesPerPage = 22;
     dir.Put("TEXT.HXP", "\x1B(s10H");
@@ -340,14 +373,61 @@ TEST_F(ReportDevices, TextPrinterPortGetsStartFileAndFormFeeds)
         ReportLine("z");
     CloseReport();
     std::filesystem::current_path(cwd);
-    const std::string port = dir.Get("lpt2");
-    EXPECT_EQ(port.rfind("\x1B(s10H", 0), 0u);
-    EXPECT_NE(port.find("\f       "), std::string::npos); // form feed without line end
+    const std::string sent = port.Received();
+    EXPECT_EQ(sent.rfind("\x1B(s10H", 0), 0u);
+    EXPECT_NE(sent.find("\f       "), std::string::npos); // form feed without line end
+}
+
+// The text printer writes only to a character device; a missing port is
+// told with its name and nothing is created where it should be, nor does
+// any other writer create a file in the device folder (a scratch folder
+// stands in for /dev).
+TEST_F(ReportDevices, TheTextPrinterNeedsItsDevice)
+{
+    struct DeviceFolder {
+        explicit DeviceFolder(const std::string& dir) { AtomicWriter::DeviceFolder() = dir; }
+        ~DeviceFolder() { AtomicWriter::DeviceFolder() = "/dev"; }
+    } standIn(dir.File("dev"));
+    std::filesystem::create_directory(dir.File("dev"));
+    dir.Put("dev/lp1", "kein Anschluss");
+    report::PrinterPortPaths[1] = dir.File("dev/lp0");
+    report::PrinterPortPaths[2] = dir.File("dev/lp1");
+    for (Integer p : {1, 2}) {
+        settings::AbortFlag = false;
+        settings::PrinterPort = p;
+        OpenReport(DevTextPrinter, "demo");
+        EXPECT_TRUE(settings::AbortFlag);
+        EXPECT_EQ(Logged("error").back(),
+                  "error|Fehler : |Druckerschnittstelle " + report::PrinterPortPaths[p] + " nicht vorhanden");
+        CloseReport();
+    }
+    EXPECT_TRUE(Logged("yesnocancel").empty()); // no pause question for a missing port
+    LineFile f;
+    EXPECT_FALSE(f.OpenWrite(dir.File("dev/lp0")));
+    AtomicWriter w;
+    EXPECT_FALSE(w.Open(dir.File("dev/neu")));
+    EXPECT_EQ(w.Refused(), AtomicWriter::Refusal::NotAFile);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("dev")), {}), 1);
+    EXPECT_EQ(dir.Get("dev/lp1"), "kein Anschluss");
+
+    // a port this user may not write
+    kt4::test::PtyPort port;
+    report::PrinterPortPaths[3] = port.Path();
+    settings::PrinterPort = 3;
+    const int code = kt4::testing::AsUserNobody([&] {
+        settings::AbortFlag = false;
+        OpenReport(DevTextPrinter, "demo");
+        return settings::AbortFlag && Logged("error").back() == "error|Fehler : |Druckerschnittstelle " +
+                                                                    port.Path() + " nicht beschreibbar"
+                   ? 0
+                   : 1;
+    });
+    EXPECT_TRUE(code == 0 || ::geteuid() != 0) << code;
 }
 
 TEST_F(ReportDevices, PauseAsksForEachSheet)
 {
-    report::PrinterPortPaths[1] = dir.File("lpt1");
+    report::PrinterPortPaths[1] = "/dev/null";
     ui->Script("J");   // pause after each page
     ui->Script("J");   // first sheet
     ui->Script("<cancel>");
@@ -386,7 +466,7 @@ TEST_F(ReportDevices, TableOnEachDevice)
     OpenReport(DevOutDos, "demo");
     table();
     CloseReport();
-    auto text = FileLines(TempGet("OUTDOS.TXT"));
+    auto text = FileLines(dir.Get("OUTDOS.TXT"));
     ASSERT_EQ(text.size(), 7u);
     EXPECT_EQ(text[0], "       " + std::string(70, '='));
     EXPECT_EQ(text[1], "       Name      d     ");
@@ -397,7 +477,7 @@ TEST_F(ReportDevices, TableOnEachDevice)
     OpenReport(DevTxt, "demo");
     table();
     CloseReport();
-    EXPECT_EQ(FileLines(TempGet("$$1.txt")), (std::vector<std::string>{"Name\td", "6204\t20", "6205 <x>\t25"}));
+    EXPECT_EQ(FileLines(dir.Get("$$1.txt")), (std::vector<std::string>{"Name\td", "6204\t20", "6205 <x>\t25"}));
 
     settings::HtmlBrowser = "true";
     OpenReport(DevHtml, "demo");
@@ -423,7 +503,7 @@ TEST_F(ReportDevices, MessageSectionWithCausesAndRemedies)
     OpenReport(DevTxt, "demo");
     ReportCalcMessages();
     CloseReport();
-    auto txt = FileLines(TempGet("$$1.txt"));
+    auto txt = FileLines(dir.Get("$$1.txt"));
     ASSERT_EQ(txt.size(), 5u);
     EXPECT_EQ(txt[2], "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN");
     EXPECT_EQ(txt[3], "Warnung: i < 10 !\t" + longCause + "\tAbhilfe eins");
@@ -433,7 +513,7 @@ TEST_F(ReportDevices, MessageSectionWithCausesAndRemedies)
     OpenReport(DevOutDos, "demo");
     ReportCalcMessages();
     CloseReport();
-    const std::string out = TempGet("OUTDOS.TXT");
+    const std::string out = dir.Get("OUTDOS.TXT");
     EXPECT_NE(out.find("       Ursache0 Ursache1"), std::string::npos);
     EXPECT_NE(out.find("       Abhilfe eins"), std::string::npos);
     for (const auto& l : FileLines(out))
@@ -444,7 +524,7 @@ TEST_F(ReportDevices, MessageSectionWithCausesAndRemedies)
     OpenReport(DevTxt, "demo");
     ReportCalcMessages();
     CloseReport();
-    auto bare = FileLines(TempGet("$$2.txt"));
+    auto bare = FileLines(dir.Get("$$2.txt"));
     ASSERT_FALSE(bare.empty());
     EXPECT_EQ(bare.back(), "Fatal  : unbekannt\t\t");
 }

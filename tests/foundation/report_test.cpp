@@ -22,7 +22,7 @@ protected:
         EXPECT_FALSE(settings::AbortFlag);
         body();
         CloseReport();
-        return FileLines(TempGet("OUTDOS.TXT"));
+        return FileLines(dir.Get("OUTDOS.TXT"));
     }
     // Writes a report on the screen device and returns the viewer's copy.
     template <class F>

@@ -1,10 +1,11 @@
 // A fresh folder per test, removed afterwards.
 #pragma once
 
+#include "common/other_user.h"
+
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
@@ -87,19 +88,7 @@ private:
     bool active_ = false;
 };
 
-// Runs Fn in a child process as user nobody (root's rights are dropped when
-// the tests run as root) and returns its exit code: 99 when the rights could
-// not be dropped, 100 when the child did not end normally.
-inline int AsUserNobody(const std::function<int()>& Fn)
-{
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
-        ::_exit(dropped ? Fn() : 99);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-}
+// Fn in a child process as user nobody (tests/common/other_user.h).
+using kt4::test::AsUserNobody;
 
 } // namespace kt4::testing

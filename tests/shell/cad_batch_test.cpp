@@ -3,13 +3,17 @@
 // calculation, a file that cannot be written, and no private folder left.
 #include "shell_fixture.h"
 
+#include "cad/cad_settings.h"
 #include "drive/bearing_types.h"
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
+#include "shell/config_file.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -59,7 +63,8 @@ protected:
     bool PrivateFoldersGone()
     {
         for (const auto& e : fs::directory_iterator(dir.File("tmp")))
-            if (e.path().filename().string().rfind("kt4-", 0) == 0)
+            if (e.path().filename().string().rfind("kt4-", 0) == 0 ||
+                e.path().filename().string().rfind(".kt4gone-", 0) == 0)
                 return false;
         return true;
     }
@@ -171,10 +176,101 @@ TEST_F(CadBatch, NothingWrittenIsExitOne)
         EXPECT_FALSE(fs::exists(dir.File(file))) << args;
     }
 
-    // the plot program of the default line is not there; its file stays
+    // the plot program of the default line is not there; its drawing went
+    // with the private folder
     EXPECT_EQ(Run("test.kt4 /CAD4:01"), 1);
     EXPECT_NE(dir.Get("err.txt").find("file not found"), std::string::npos);
-    EXPECT_NE(dir.Get("tmp/kavolt.dxf").find("$EXTMAX"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.File("tmp/kavolt.dxf")));
+}
+
+// Each plot run hands the plot program the drawing it made, however many
+// run at once; the drawing stays while the plot program reads it, also
+// after the run has ended, and the next start removes it then.
+TEST_F(CadBatch, ParallelPlotsHandEachRunItsOwnDrawing)
+{
+    fs::copy_file(std::string(KT4_DATA_DIR) + "/beispiel2.kt4", dir.File("zwei.kt4"));
+    fs::create_directories(dir.File("plots"));
+    // the plot program: keeps the drawing it gets under the run's tag
+    dir.Put("plot.sh", "#!/bin/sh\nsleep 0.2\ncp \"$1.dxf\" '" + dir.File("plots/") + "'\"$TAG.part\" && mv '" +
+                           dir.File("plots/") + "'\"$TAG.part\" '" + dir.File("plots/") + "'\"$TAG.dxf\"\n");
+    ::chmod(dir.File("plot.sh").c_str(), 0755);
+    fs::create_directories(dir.File("xdg/velmora"));
+    settings::ConfigDir = dir.File("xdg/velmora/");
+    settings::TempDir = dir.File("tmp/");
+    cad::CadPlotLines[1] = dir.File("plot.sh") + " " + dir.File("tmp/kavolt") + " /CHPL";
+    cad::CadPlotLineCount = 1;
+    cad::CadPlotLineIndex = 1;
+    shell::WriteConfigFile();
+    ASSERT_FALSE(settings::AbortFlag);
+    std::string script = "cd '" + dir.Path() + "' && export XDG_CONFIG_HOME='" + dir.File("xdg") + "' TMPDIR='" +
+                         dir.File("tmp") + "' && unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM && ";
+    const auto runs = [&](int n, const std::string& tag) {
+        return "for i in $(seq 1 " + std::to_string(n) + "); do p=test; [ $((i % 2)) = 0 ] && p=zwei; (TAG=" + tag +
+               "$i-$p '" + Wkt4() + "' $p.kt4 /CAD4:01 > /dev/null 2>&1; echo $? > plots/rc" + tag +
+               "$i) & done; wait";
+    };
+    ASSERT_EQ(std::system((script + runs(2, "ref") + "; " + runs(20, "") + " > /dev/null 2>&1").c_str()), 0);
+    const auto plot = [&](const std::string& tag) {
+        for (int k = 0; k < 500 && !fs::exists(dir.File("plots/" + tag + ".dxf")); ++k)
+            ::usleep(20000);
+        return dir.Get("plots/" + tag + ".dxf");
+    };
+    const std::string refTest = plot("ref1-test"), refZwei = plot("ref2-zwei");
+    ASSERT_NE(refTest.find("EOF"), std::string::npos);
+    ASSERT_NE(refTest, refZwei);
+    for (int i = 1; i <= 20; ++i) {
+        const std::string tag = std::to_string(i) + (i % 2 ? "-test" : "-zwei");
+        EXPECT_EQ(plot(tag), i % 2 ? refTest : refZwei) << tag;
+        EXPECT_EQ(dir.Get("plots/rc" + std::to_string(i)), "0\n") << tag;
+    }
+    EXPECT_FALSE(fs::exists(dir.File("tmp/kavolt.dxf")));
+    // the plot programs have ended: the next start leaves no private folder
+    bool gone = false;
+    for (int k = 0; k < 100 && !gone; ++k) {
+        ::usleep(20000);
+        std::system((script + "'" + Wkt4() + "' test.kt4 /NOGUI > /dev/null 2>&1").c_str());
+        gone = PrivateFoldersGone();
+    }
+    EXPECT_TRUE(gone);
+}
+
+// kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
+// code 1 and its folder removed; what a kill -9 left is removed by the
+// next start. No private folder or temporary stays in TempDir.
+TEST_F(CadBatch, KilledRunsLeaveNothingBehindAfterTheNextStart)
+{
+    std::srand(static_cast<unsigned>(::getpid()));
+    const char* devices[] = {"/CAD6:01", "/CAD7:01", "/CAD1:01", "/CAD4:01"};
+    int terminated = 0;
+    for (int k = 0; k < 16; ++k) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(dir.Path().c_str()) != 0)
+                ::_exit(126);
+            ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
+            ::setenv("TMPDIR", dir.File("tmp").c_str(), 1);
+            ::unsetenv("DISPLAY");
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            const std::string program = Wkt4();
+            ::execl(program.c_str(), program.c_str(), "test.kt4", devices[k % 4], nullptr);
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(std::rand() % 150000));
+        const int sig = k % 2 ? SIGKILL : SIGTERM;
+        ::kill(pid, sig);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (sig == SIGTERM && WIFEXITED(status)) {
+            EXPECT_TRUE(WEXITSTATUS(status) == 1 || WEXITSTATUS(status) == 0) << WEXITSTATUS(status);
+            ++terminated;
+        }
+    }
+    EXPECT_GT(terminated, 0) << "no SIGTERM reached a running program";
+    EXPECT_EQ(Run("test.kt4 /NOGUI"), 0); // the next start; Run checks the folders
+    for (const auto& e : fs::directory_iterator(dir.File("tmp")))
+        EXPECT_EQ(e.path().filename().string().rfind(".kt4tmp-", 0), std::string::npos) << e.path();
 }
 
 // A design the calculation refuses: its reasons on the error output, exit

@@ -23,12 +23,13 @@ protected:
     // The program beside this test program.
     static std::string Wkt4() { return shelltest::ProgramBeside("wkt4"); }
 
-    // Runs the program in the scratch folder; stdout and stderr go to files.
-    int Run(const std::string& Args, const std::string& Env = "")
+    // Runs the program (or a copy of it) in the scratch folder; stdout and
+    // stderr go to files.
+    int Run(const std::string& Args, const std::string& Env = "", const std::string& Program = Wkt4())
     {
         std::string cmd = "cd '" + dir.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u " +
                           "QT_QPA_PLATFORM XDG_CONFIG_HOME='" + dir.File("xdg") + "' TMPDIR='" + dir.Path() + "' " +
-                          Env + " '" + Wkt4() + "' " + Args + " > out.txt 2> err.txt";
+                          Env + " '" + Program + "' " + Args + " > out.txt 2> err.txt";
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -72,7 +73,9 @@ TEST_F(Program, PrintoutLeavesAReadOnlyFileAndSaysSo)
         dir.Put(name, "");
         ::chmod(dir.File(name).c_str(), 0666);
     }
-    EXPECT_EQ(kt4::testing::AsUserNobody([&] { return Run("test.kt4 /I"); }), 1);
+    kt4::test::NobodyCopies copies;
+    const std::string wkt4 = copies.Add(Wkt4());
+    EXPECT_EQ(kt4::test::AsUserNobody([&] { return Run("test.kt4 /I", "", wkt4); }), 1);
     EXPECT_NE(dir.Get("err.txt").find("Schreibschutz entfernen !: test.txt wurde nicht geschrieben."),
               std::string::npos)
         << dir.Get("err.txt");

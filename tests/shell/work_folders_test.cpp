@@ -1,11 +1,21 @@
 #include "shell_fixture.h"
 
+#include "cad/cad_device.h"
+#include "cad/cad_output.h"
+#include "cad/cad_settings.h"
+#include "cad/plot_link.h"
+#include "dbase/table_access.h"
+#include "drive/bearing_selection.h"
+#include "foundation/private_temp.h"
+#include "foundation/report.h"
 #include "foundation/settings.h"
+#include "graphics/print_layouts.h"
 #include "shell/config_file.h"
 #include "shell/project_files.h"
 #include "shell/work_folders.h"
 
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 using namespace kt4;
@@ -14,6 +24,7 @@ using namespace kt4::shell;
 namespace {
 
 using namespace settings;
+using kt4::testing::ReadFileBytes;
 
 class WorkFolders : public shelltest::ShellTest {
 protected:
@@ -76,24 +87,102 @@ TEST_F(WorkFolders, InvalidFoldersAreReported)
     EXPECT_EQ(TempDir, dir.File("other tmp")); // the answer to the folder prompt
 }
 
-TEST_F(WorkFolders, TablesAreCopiedToTheTemporaryFolder)
+TEST_F(WorkFolders, TablesAreCopiedToThePrivateFolder)
 {
     std::filesystem::create_directories(dir.File("dbf"));
     std::filesystem::create_directories(dir.File("tmp"));
     dir.Put("dbf/rikula.dbf", "table");
-    // A table with a memo file takes it along, whatever its case, and
-    // replaces the memo file of an earlier copy.
+    // A table with a memo file takes it along, whatever its case.
     dir.Put("dbf/lager.dbf", "\x83 memo table");
     dir.Put("dbf/LAGER.DBT", "memos");
-    dir.Put("tmp/lager.dbt", "stale");
+    dir.Put("tmp/lager.dbt", "someone else's");
     DbfDir = dir.File("dbf");
     TempDir = dir.File("tmp");
     DbfUseTemp = true;
     CheckWorkFolders();
-    EXPECT_EQ(dir.Get("tmp/rikula.dbf"), "table");
-    EXPECT_EQ(dir.Get("tmp/lager.dbf"), "\x83 memo table");
-    EXPECT_EQ(dir.Get("tmp/lager.dbt"), "memos");
+    const std::string copies = dbase::DbfCopyFolder();
+    EXPECT_EQ(copies, PrivateTempDir());
+    EXPECT_EQ(ReadFileBytes(copies + "rikula.dbf"), "table");
+    EXPECT_EQ(ReadFileBytes(copies + "lager.dbf"), "\x83 memo table");
+    EXPECT_EQ(ReadFileBytes(copies + "lager.dbt"), "memos");
+    EXPECT_EQ(dir.Get("tmp/lager.dbt"), "someone else's");
     EXPECT_FALSE(AbortFlag);
+    RemovePrivateTempDir();
+}
+
+// Another user plants the fixed names in the shared temporary folder, as
+// links to this user's file and as files of its own: the plot, the bearing
+// pick and the layout load work and never touch them; the printout of
+// device 6 says that its name is taken.
+TEST_F(WorkFolders, NamesOtherUsersPlantInTheSharedTempFolderAreNeverUsed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a second user needs root";
+    namespace fs = std::filesystem;
+    dir.OpenToAll();
+    fs::create_directories(dir.File("shared"));
+    ::chmod(dir.File("shared").c_str(), 01777);
+    dir.Put("opfer.txt", "Opfer");
+    const char* names[] = {"kavolt.dxf", "rikula.dbf", "printout.dbf", "$$1.txt"};
+    for (bool links : {true, false}) {
+        SCOPED_TRACE(links ? "links" : "files");
+        ASSERT_EQ(kt4::testing::AsUserNobody([&] {
+                      for (const char* name : names) {
+                          const std::string path = dir.File(std::string("shared/") + name);
+                          ::unlink(path.c_str());
+                          if (links ? ::symlink(dir.File("opfer.txt").c_str(), path.c_str()) != 0
+                                    : !(std::ofstream(path) << "nobody"))
+                              return 1;
+                      }
+                      return 0;
+                  }),
+                  0);
+        TempDir = dir.File("shared/");
+        DbfDir = std::string(KT4_CATALOGUE_DIR) + "/";
+        DbfUseTemp = true;
+        DbfWriteChecked = false;
+        CheckWorkFolders();
+        ASSERT_TRUE(DbfUseTemp);
+        AbortFlag = false;
+        OpenCatalogue(1); // the bearing pick's table
+        EXPECT_FALSE(AbortFlag);
+        EXPECT_EQ(dbase::DbfShownFile(), dbase::DbfCopyFolder() + "rikula.dbf");
+        dbase::DbfClose();
+        graphics::PrintFields layout;
+        ui->Script("1");
+        EXPECT_TRUE(graphics::LoadPrintLayout(layout));
+        dbase::DbfClose();
+        cad::CadPlotLines[1] = "/bin/true";
+        cad::CadPlotLineIndex = 1;
+        cad::CadBatchMode = true;
+        cad::c_begin(cad::cmPlot);
+        cad::c_header_default();
+        cad::c_tables(2);
+        cad::c_blocks();
+        cad::c_endblocks();
+        cad::c_entities();
+        cad::c_line(0, 0, 10, 10);
+        cad::c_endblocks();
+        cad::c_end();
+        cad::CadBatchMode = false;
+        EXPECT_FALSE(AbortFlag);
+        EXPECT_NE(ReadFileBytes(cad::PlotFileName()).find("EOF"), std::string::npos);
+        OutputFileCounter = 0;
+        TextDeviceDialog = false;
+        OpenReport(DevTxt, "");
+        EXPECT_TRUE(AbortFlag);
+        EXPECT_NE(Logged("error").back().find("Name im gemeinsamen Ordner von einem anderen Benutzer belegt: " +
+                                              dir.File("shared/$$1.txt")),
+                  std::string::npos);
+        CloseReport();
+        EXPECT_EQ(dir.Get("opfer.txt"), "Opfer");
+        for (const char* name : names) {
+            const std::string planted = dir.File(std::string("shared/") + name);
+            EXPECT_EQ(fs::is_symlink(fs::symlink_status(planted)), links) << name;
+            EXPECT_EQ(ReadFileBytes(planted), links ? "Opfer" : "nobody") << name;
+        }
+        RemovePrivateTempDir();
+    }
 }
 
 TEST_F(WorkFolders, ConfigurationWriteFailureKeepsTheOldFile)

@@ -10,7 +10,7 @@
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/helptext.h"
-#include "foundation/paths.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 
 #include <QAction>
@@ -379,9 +379,7 @@ void Tdbf4::PrepareMode(const std::string& option, TDbf4Mode mode)
         });
     }
     tzdbf0->Notify(DatasetModel::Change::Records);
-    if (!selection_ &&
-        AddBackslash(FilePathPart(DbfShownFile())) == AddBackslash(settings::TempDir) &&
-        !settings::TempDir.empty())
+    if (!selection_ && InPrivateTempDir(DbfShownFile()))
         MessageText(DisplayToOem("Kein Schreibrecht für dbf-Ordner !  Bearbeitung im Temporär-Ordner."));
     FCloseOnSelect = option == "CLOSE";
     LayoutTopRow();

@@ -289,10 +289,27 @@ void Thh::KeepOnScreen()
     RedrawCurrentView();
 }
 
+void Thh::EndBySignal()
+{
+    // a few at most: each close ends one dialog's wait
+    for (int k = 0; k < 16; ++k) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        modal->close();
+    }
+    if (!isVisible())
+        return;
+    endingBySignal_ = true;
+    close();
+    QCoreApplication::exit(0);
+}
+
 void Thh::closeEvent(QCloseEvent* e)
 {
     settings::AbortFlag = false;
-    AskSaveChanges();
+    if (!endingBySignal_)
+        AskSaveChanges();
     if (settings::AbortFlag) {
         e->ignore();
         return;

@@ -42,6 +42,11 @@ public:
     // resolution the drawing area's size and a redraw.
     void ConfigurationChanged(bool NewResolution);
 
+    // SIGTERM, SIGINT, SIGHUP: the window closes as when the user closes it,
+    // without questions (open dialogs are closed unanswered), and the
+    // program ends. Nothing while the start still runs.
+    void EndBySignal();
+
     // The action of a menu item by its name; nullptr when there is none.
     QAction* Item(const std::string& Name) const;
 
@@ -71,6 +76,7 @@ private:
     int exitIndex_ = -1;           // position of mi_fileexit in the File menu
     bool writeSessionOnEnd_ = false;
     bool shownOnce_ = false;
+    bool endingBySignal_ = false; // closing asks nothing
 };
 
 // The one main window while it exists.

@@ -62,7 +62,8 @@ TEST_F(BrowserTest, ModesSetCaptionsButtonsMenusAndHiding)
 TEST_F(BrowserTest, TablesInTheTemporaryFolderWarnOncePerShowingInEditMode)
 {
     Catalogue("pekula", SampleRows(), "tmp");
-    DbfOpenFile(Path("tmp/pekula.dbf"));
+    ASSERT_TRUE(CopyTableWithMemo(Path("tmp/pekula.dbf"), DbfCopyFolder())); // this process's copy
+    DbfOpenFile(DbfCopyFolder() + "pekula.dbf");
     const std::string warning =
         "message|Meldung:|Kein Schreibrecht für dbf-Ordner !  Bearbeitung im Temporär-Ordner.";
     Show(1);

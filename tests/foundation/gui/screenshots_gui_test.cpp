@@ -97,7 +97,7 @@ TEST_F(Screenshots, ReportViewer)
     CloseReport();
     TForm_showtextfile form;
     form.FileName = TempFile("outwin.txt");
-    form.PrintFileName = TempFile("OUTDOS.TXT");
+    form.PrintFileName = dir.File("OUTDOS.TXT");
     form.FormShow();
     form.resize(700, 560);
     Save(form, "report_viewer.png");

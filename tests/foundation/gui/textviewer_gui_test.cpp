@@ -69,7 +69,7 @@ TEST_F(Viewer, ShowsTheReportWithMenusAndFont)
     WriteReport();
     TForm_showtextfile form;
     form.FileName = TempFile("outwin.txt");
-    form.PrintFileName = TempFile("OUTDOS.TXT");
+    form.PrintFileName = dir.File("OUTDOS.TXT");
     form.FormShow();
     auto* memo = Find<QPlainTextEdit>(&form, "Memo1");
     EXPECT_TRUE(memo->isReadOnly());
@@ -92,7 +92,7 @@ TEST_F(Viewer, ShowsTheReportWithMenusAndFont)
     EXPECT_EQ(Logged("opendoc").back(), "opendoc||" + TempFile("outwin.txt"));
     form.mi_DateiDrucken->trigger();
     // the file device writes no form feeds: one long page
-    EXPECT_EQ(Logged("print").back(), "print|" + TempFile("OUTDOS.TXT") + "|1..1");
+    EXPECT_EQ(Logged("print").back(), "print|" + dir.File("OUTDOS.TXT") + "|1..1");
 }
 
 TEST_F(Viewer, EnterClosesOnlyDuringTheTour)
