@@ -126,14 +126,14 @@ void ErrorBox(const std::string& Text)
 
 void ErrorBoxAlways(const std::string& Text) { MessageBoxKind(Text, BoxKindError); }
 
-bool RefuseOutsideOem(const std::string& Text)
+bool RefuseOutsideOem(const std::string& Text, const std::string& Lead)
 {
     const std::string missing = OemMissingChars(Text);
     if (missing.empty())
         return false;
     // the characters themselves, which no OEM text can show
-    Ui().MessageBox(OemToDisplay(CaptionOf(BoxKindError)), "Zeichen nicht darstellbar: " + missing,
-                    BoxKind::Error);
+    Ui().MessageBox(OemToDisplay(CaptionOf(BoxKindError)),
+                    OemToDisplay(Lead) + "Zeichen nicht darstellbar: " + missing, BoxKind::Error);
     return true;
 }
 void MessageText(const std::string& Text) { MessageBoxKind(Text, BoxKindMessage); }

@@ -64,9 +64,9 @@ void StatusMessage(const std::string& Text);
 void ShowMessageScreen();
 void ArchiveRefusal();
 // For a typed text that is stored in OEM: true, after an error box that
-// names the characters OEM cannot hold, when Text (UTF-8) has any; the
-// caller then keeps its form open.
-bool RefuseOutsideOem(const std::string& Text);
+// names the characters OEM cannot hold (after Lead, an OEM text), when
+// Text (UTF-8) has any; the caller then keeps its form open.
+bool RefuseOutsideOem(const std::string& Text, const std::string& Lead = "");
 
 // Text and number input -------------------------------------------------
 

@@ -82,8 +82,12 @@ bool ParseInputInteger(const std::string& Text, Integer& N)
 bool InputTextDialog(const std::string& Prompt, std::string& Text, Integer MaxLen)
 {
     std::string text = OemToDisplay(Text);
-    if (!Ui().TextInput(OemToDisplay(Prompt), text, MaxLen))
-        return false;
+    // The text is kept in OEM: characters it cannot hold are refused and
+    // the question comes again.
+    do {
+        if (!Ui().TextInput(OemToDisplay(Prompt), text, MaxLen))
+            return false;
+    } while (RefuseOutsideOem(text));
     Text = DisplayToOem(text);
     return true;
 }

@@ -147,8 +147,7 @@ void WriteConfigFile()
     std::vector<std::string> bad = config::UnstorableTexts();
     if (!bad.empty()) {
         AbortFlag = true;
-        ErrorBox("Konfiguration nicht gespeichert, Zeichen nicht darstellbar: " +
-                 DisplayToOem(bad.front()));
+        RefuseOutsideOem(bad.front(), "Konfiguration nicht gespeichert, ");
         return;
     }
     // Numbers in the file always carry a point, whatever DecimalPoint says;

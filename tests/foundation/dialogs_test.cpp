@@ -241,9 +241,12 @@ TEST_F(Dialogs, LengthInInchReturnsMillimetres)
 TEST_F(Dialogs, TextInputConvertsAndKeepsOnCancel)
 {
     std::string s = "alt";
+    ui->Script("Ω Maß"); // refused: asked again
     ui->Script("Maß");
     InputText("Text", 10, s);
     EXPECT_EQ(s, "Ma\xE1");
+    ASSERT_FALSE(Logged("error").empty());
+    EXPECT_NE(Logged("error").back().find("Zeichen nicht darstellbar: Ω"), std::string::npos);
     InputText("Text", 10, s);
     EXPECT_EQ(s, "Ma\xE1");
     EXPECT_TRUE(settings::AbortFlag);

@@ -550,6 +550,8 @@ TEST_F(ConfigFile, NameThatTheFileCannotHoldIsRefusedAndTheOldFileStays)
     WriteConfigFile();
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(FileText(), before);
+    EXPECT_NE(Logged("error").back().find("Zeichen nicht darstellbar: \xE5\x9B\xBE"), std::string::npos)
+        << Logged("error").back(); // the character itself, not "?"
 
     // umlauts survive the code page of the file
     settings::AbortFlag = false;

@@ -1,6 +1,7 @@
 #include "graphics/gui/plot_picture.h"
 
 #include "graphics/graph_device.h"
+#include "foundation/gui/form_placement.h"
 #include "graphics/gui/fvelmgra.h"
 #include "graphics/hpgl.h"
 
@@ -31,7 +32,9 @@ void ShowPlotPictureWindow(const std::string& path, const PictureWindow& world)
     TFvelmgra* target = dynamic_cast<TFvelmgra*>(&ActiveGraphWindow());
     if (!target || !HasActiveGraphWindow()) {
         if (!pictureWindow) {
-            pictureWindow = new TFvelmgra(nullptr, false);
+            // owned by the main window (when there is one), so it never
+            // falls behind it
+            pictureWindow = new TFvelmgra(PlacementMainWindow(), false);
             pictureWindow->setAttribute(Qt::WA_DeleteOnClose);
         }
         target = pictureWindow;

@@ -82,8 +82,16 @@ def check_table(path, lag, what):
     whole, rest = divmod(len(data) - hlen, reclen)
     if not (count <= whole <= count + lag):
         fail("%s: header count %d, whole records %d" % (what, count, whole))
-    if rest not in (0, 1) or (rest == 1 and data[-1] != 0x1A):
-        fail("%s: %d bytes after the last whole record" % (what, rest))
+    # A write that crosses a page of the file can be cut by SIGKILL where
+    # the page ends (the kernel checks for a fatal signal between pages):
+    # such a tail lies beyond the count and the next append overwrites it.
+    cut = rest > 1 and len(data) % 4096 == 0
+    if not cut and (rest not in (0, 1) or (rest == 1 and data[-1] != 0x1A)):
+        fail("%s: %d bytes after the last whole record (file of %d bytes)" % (what, rest, len(data)))
+    if cut:
+        path = path + ".whole"
+        with open(path, "wb") as f:
+            f.write(data[:len(data) - rest])
     table = dbfread.DBF(path, load=False, char_decode_errors="strict")
     read = 0
     for records in (table, table.deleted):
@@ -92,6 +100,8 @@ def check_table(path, lag, what):
                 fail("%s: bad record %r" % (what, r))
                 break
             read += 1
+    if cut:
+        os.remove(path)
     if read != whole:
         fail("%s: dbfread read %d of %d records" % (what, read, whole))
     return count, whole
