@@ -22,6 +22,7 @@
 #include "shell/project_files.h"
 #include "shell/project_list.h"
 #include "shell/recent_files.h"
+#include "shell/services.h"
 #include "shell/spreadsheet_link.h"
 #include "shell/web_links.h"
 #include "shell/window_link.h"
@@ -129,6 +130,10 @@ void FileNewCommand()
         RestoreOpenDesign(before);
         UpdateWindowCaption();
         Count();
+        // the window, cleared for the new design, shows the old one again
+        AbortFlag = false;
+        RedrawCurrentView();
+        AbortFlag = true;
         return;
     }
     Count();

@@ -10,6 +10,7 @@
 #include "shell/project_files.h"
 #include "shell/project_list.h"
 #include "shell/recent_files.h"
+#include "shell/services.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -140,12 +141,17 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
         docu::ZeichName = "neu";
         return !AbortFlag;
     };
+    int redraws = 0;
+    const auto redraw = Services().redrawCurrentView;
+    Services().redrawCurrentView = [&] { redraws += AbortFlag ? 0 : 1; }; // a cancelled flag draws nothing
     for (cancelAt = 0; cancelAt < 5; ++cancelAt) {
         step = 0;
+        redraws = 0;
         ui->Script("no"); // the save question: the changes may go
         FileNewCommand();
         EXPECT_TRUE(AbortFlag);
         EXPECT_EQ(step, cancelAt + 1);
+        EXPECT_EQ(redraws, 1) << "the old design is drawn again, cancelled at step " << cancelAt;
         EXPECT_TRUE(CaptureOpenDesign() == before) << "cancelled at step " << cancelAt;
         EXPECT_EQ(drive::dp, 40);
         EXPECT_EQ(CurrentFileName, "offen");
@@ -162,6 +168,7 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
     EXPECT_EQ(drive::dH, 36 + 5);
     EXPECT_EQ(drive::i, drive::dp / (drive::dp - drive::dH));
     EXPECT_TRUE(DataModified);
+    Services().redrawCurrentView = redraw;
 }
 
 // Open, a recent file and the project list read another project; none
