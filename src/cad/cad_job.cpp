@@ -136,7 +136,10 @@ void TitleLine(Real x0, Real y0, Real x1, Real y1)
     c_setlayer(30);
     std::string file;
     if (!CurrentFileName.empty())
-        file = ShortenText(AddBackslash(DataDir) + CurrentFileName + "." + DataFileExt, 120);
+        file = ShortenText(NameHasExt(CurrentFileName, DataFileExt)
+                               ? CurrentFileName // a name typed with its extension, folder included
+                               : AddBackslash(DataDir) + CurrentFileName + "." + DataFileExt,
+                           120);
     std::string product = "VELMORA " + ProductName + " V" + ProgramVersion;
     std::string text = DrawingFooter ? product
                                      : DateString() + " " + TimeString() + " - " + product + " - " + file;

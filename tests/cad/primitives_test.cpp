@@ -152,6 +152,23 @@ TEST_F(Primitives, ModesWithoutADeviceWriteNothing)
     EXPECT_TRUE(Records().empty());
 }
 
+// The footer names the project file once, with one extension.
+TEST_F(Primitives, TheFooterNamesTheProjectFile)
+{
+    for (const char* name : {"p", "p.kt4"}) {
+        Job(cmScreen, [&] {
+            settings::CurrentFileName = name;
+            settings::DataFileExt = "kt4";
+            c_header_default();
+        });
+        std::string all;
+        for (const auto& r : Records())
+            all += r + "\n";
+        EXPECT_NE(all.find("p.kt4"), std::string::npos) << name;
+        EXPECT_EQ(all.find(".kt4.kt4"), std::string::npos) << name;
+    }
+}
+
 TEST_F(Primitives, TextJustificationLayersAndStyle)
 {
     Job(cmDxf, [] {
