@@ -16,7 +16,7 @@ namespace {
 // floor(log10(A)) for a finite A > 0, as the library's log10 gives it.
 // The powers of ten bracket A; only right next to one of them, where
 // log10 may round onto the power, log10 itself decides.
-int DecimalExponent(double A)
+int Log10Floor(double A)
 {
     constexpr int Lo = -30, Hi = 30;
     static constexpr double Pow10[] = {
@@ -50,7 +50,7 @@ double StlRound7(double X)
     static const double Pow10[] = {1e-12, 1e-11, 1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4,
                                    1e-3,  1e-2,  1e-1,  1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
                                    1e6,   1e7,   1e8,   1e9,   1e10, 1e11, 1e12};
-    int e = DecimalExponent(std::fabs(X));
+    int e = Log10Floor(std::fabs(X));
     int k = 6 - e; // scale by 10^k
     if (k < -12 || k > 12) {
         double scale = std::pow(10.0, k);

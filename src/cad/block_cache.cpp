@@ -1,0 +1,112 @@
+#include "cad/block_cache.h"
+
+#include "foundation/linefile.h"
+#include "foundation/numstr.h"
+#include "foundation/settings.h"
+
+#include <map>
+#include <sys/stat.h>
+
+namespace kt4::cad {
+
+namespace {
+
+// The value without leading and trailing blanks and tabs: start and length.
+std::pair<std::size_t, std::size_t> TrimmedPart(const std::string& s)
+{
+    const std::size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos)
+        return {0, 0};
+    return {a, s.find_last_not_of(" \t") - a + 1};
+}
+
+// Reads the pairs of the file as the block reader takes them: a code line
+// and a value line each, up to the end of the file or a failed read.
+std::shared_ptr<ParsedBlockFile> Load(const std::string& path)
+{
+    LineFile f;
+    if (!f.OpenRead(path))
+        return nullptr;
+    auto parsed = std::make_shared<ParsedBlockFile>();
+    auto read = [&f](std::string& s) { return !f.Eof() && f.ReadLine(s); };
+    std::string code, value;
+    while (read(code) && read(value)) {
+        BlockPair p;
+        const auto [codeAt, codeSize] = TrimmedPart(code);
+        Integer c = -1;
+        p.code = TryStrToInteger(code.substr(codeAt, codeSize), c) ? c : -1;
+        const auto [trimAt, trimSize] = TrimmedPart(value);
+        const std::string trimmed = value.substr(trimAt, trimSize);
+        p.at = parsed->text.size();
+        p.size = value.size();
+        p.trimAt = p.at + trimAt;
+        p.trimSize = trimSize;
+        p.isInteger = TryStrToInteger(trimmed, p.integer);
+        p.number = StrToReal(trimmed);
+        parsed->text += value;
+        parsed->pairs.push_back(p);
+        if (f.IoError() != 0) {
+            parsed->failedInLast = true;
+            break;
+        }
+    }
+    parsed->readError = f.IoError() != 0;
+    f.Close();
+    return parsed;
+}
+
+struct Entry {
+    std::shared_ptr<const ParsedBlockFile> parsed;
+    dev_t device = 0;
+    ino_t inode = 0;
+    struct timespec mtime {};
+    off_t size = -1;
+};
+
+bool SameFile(const Entry& e, const struct stat& st)
+{
+    return e.device == st.st_dev && e.inode == st.st_ino && e.mtime.tv_sec == st.st_mtim.tv_sec &&
+           e.mtime.tv_nsec == st.st_mtim.tv_nsec && e.size == st.st_size;
+}
+
+std::map<std::string, Entry>& Cache()
+{
+    static std::map<std::string, Entry> cache;
+    return cache;
+}
+
+} // namespace
+
+std::shared_ptr<const ParsedBlockFile> ParsedBlockFileAt(const std::string& Path)
+{
+    auto& cache = Cache();
+    struct stat st {};
+    const bool known = ::stat(Path.c_str(), &st) == 0;
+    auto it = cache.find(Path);
+    if (it != cache.end()) {
+        if (known && SameFile(it->second, st))
+            return it->second.parsed;
+        cache.erase(it);
+    }
+    // a failed read sets AbortFlag; the reader tells it where the replay
+    // reaches it
+    const bool abortBefore = settings::AbortFlag;
+    std::shared_ptr<const ParsedBlockFile> parsed = Load(Path);
+    settings::AbortFlag = abortBefore;
+    if (known && parsed && !parsed->readError)
+        cache[Path] = {parsed, st.st_dev, st.st_ino, st.st_mtim, st.st_size};
+    return parsed;
+}
+
+void ForgetBlockFile(const std::string& Path) { Cache().erase(Path); }
+
+void ForgetBlockFilesIn(const std::string& Folder)
+{
+    if (Folder.empty())
+        return;
+    auto& cache = Cache();
+    for (auto it = cache.lower_bound(Folder); it != cache.end() && it->first.compare(0, Folder.size(), Folder) == 0;)
+        it = cache.erase(it);
+}
+
+} // namespace kt4::cad
