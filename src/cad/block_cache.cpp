@@ -3,6 +3,7 @@
 #include "foundation/linefile.h"
 #include "foundation/numstr.h"
 #include "foundation/settings.h"
+#include "foundation/strutil.h"
 
 #include <map>
 #include <sys/stat.h>
@@ -56,6 +57,7 @@ std::shared_ptr<ParsedBlockFile> Load(const std::string& path)
 }
 
 struct Entry {
+    std::string tempDir, found;
     std::shared_ptr<const ParsedBlockFile> parsed;
     dev_t device = 0;
     ino_t inode = 0;
@@ -69,6 +71,7 @@ bool SameFile(const Entry& e, const struct stat& st)
            e.mtime.tv_nsec == st.st_mtim.tv_nsec && e.size == st.st_size;
 }
 
+// By block name as inserted.
 std::map<std::string, Entry>& Cache()
 {
     static std::map<std::string, Entry> cache;
@@ -77,36 +80,42 @@ std::map<std::string, Entry>& Cache()
 
 } // namespace
 
-std::shared_ptr<const ParsedBlockFile> ParsedBlockFileAt(const std::string& Path)
+std::shared_ptr<const ParsedBlockFile> ParsedBlockFileOf(const std::string& Name,
+                                                         std::string (*Find)(const std::string&))
 {
     auto& cache = Cache();
     struct stat st {};
-    const bool known = ::stat(Path.c_str(), &st) == 0;
-    auto it = cache.find(Path);
+    auto it = cache.find(Name);
     if (it != cache.end()) {
-        if (known && SameFile(it->second, st))
-            return it->second.parsed;
+        const Entry& e = it->second;
+        if (e.tempDir == settings::TempDir && ::stat(e.found.c_str(), &st) == 0 && SameFile(e, st))
+            return e.parsed;
         cache.erase(it);
     }
+    const std::string found = Find(Name);
+    if (found.empty())
+        return nullptr;
+    const bool known = ::stat(found.c_str(), &st) == 0;
     // a failed read sets AbortFlag; the reader tells it where the replay
     // reaches it
     const bool abortBefore = settings::AbortFlag;
-    std::shared_ptr<const ParsedBlockFile> parsed = Load(Path);
+    std::shared_ptr<const ParsedBlockFile> parsed = Load(found);
     settings::AbortFlag = abortBefore;
     if (known && parsed && !parsed->readError)
-        cache[Path] = {parsed, st.st_dev, st.st_ino, st.st_mtim, st.st_size};
+        cache[Name] = {settings::TempDir, found, parsed, st.st_dev, st.st_ino, st.st_mtim, st.st_size};
     return parsed;
 }
 
-void ForgetBlockFile(const std::string& Path) { Cache().erase(Path); }
+void ForgetBlockFile(const std::string& Name)
+{
+    const std::string upper = UpperStr(Name);
+    std::erase_if(Cache(), [&](const auto& e) { return UpperStr(e.first) == upper; });
+}
 
 void ForgetBlockFilesIn(const std::string& Folder)
 {
-    if (Folder.empty())
-        return;
-    auto& cache = Cache();
-    for (auto it = cache.lower_bound(Folder); it != cache.end() && it->first.compare(0, Folder.size(), Folder) == 0;)
-        it = cache.erase(it);
+    if (!Folder.empty())
+        std::erase_if(Cache(), [&](const auto& e) { return e.second.found.compare(0, Folder.size(), Folder) == 0; });
 }
 
 } // namespace kt4::cad

@@ -39,14 +39,17 @@ struct ParsedBlockFile {
     std::string_view Trimmed(const BlockPair& p) const { return {text.data() + p.trimAt, p.trimSize}; }
 };
 
-// The parsed file at Path; null when it cannot be opened. A file whose
-// reading failed is given as far as it was read and not kept. Leaves
-// AbortFlag as it was.
-std::shared_ptr<const ParsedBlockFile> ParsedBlockFileAt(const std::string& Path);
+// The parsed file of block Name, found by Find (the file's path, "" when
+// there is none), which is asked again only when the name is new, TempDir
+// changed, or the file found before has changed or gone. Null when there
+// is no file or it cannot be opened. A file whose reading failed is given
+// as far as it was read and not kept. Leaves AbortFlag as it was.
+std::shared_ptr<const ParsedBlockFile> ParsedBlockFileOf(const std::string& Name,
+                                                         std::string (*Find)(const std::string&));
 
-// Drops the parsed file at Path (the program writes it), or every parsed
-// file in Folder (the program empties it).
-void ForgetBlockFile(const std::string& Path);
+// Drops the parsed file of the block Name, whatever the case (the program
+// writes it), or every parsed file found in Folder (the program empties it).
+void ForgetBlockFile(const std::string& Name);
 void ForgetBlockFilesIn(const std::string& Folder);
 
 } // namespace kt4::cad

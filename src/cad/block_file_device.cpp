@@ -78,7 +78,7 @@ void TBlockFileDevice::FinishBlock()
     if (!block_.IsOpen())
         return;
     const bool closed = block_.Close();
-    ForgetBlockFile(path_); // written anew, or perhaps half
+    ForgetBlockFile(current_); // written anew, or perhaps half
     if (closed) {
         written_.insert(current_);
         return;
@@ -90,6 +90,7 @@ void TBlockFileDevice::FinishBlock()
 void TBlockFileDevice::Block(const std::string& name)
 {
     FinishBlock();
+    ForgetBlockFile(name);
     current_ = UpperStr(name);
     written_.erase(current_);
     unwritten_.erase(current_);
@@ -105,8 +106,6 @@ void TBlockFileDevice::Block(const std::string& name)
         return;
     }
     const std::string path = dir + BlockFileName(name);
-    path_ = path;
-    ForgetBlockFile(path);
     if (!block_.Open(path)) {
         unwritten_[current_] = block_.FailureText();
         settings::AbortFlag = false;

@@ -83,7 +83,6 @@ private:
     DxfWriter block_{true};
     // Blocks by their names in upper case, as inserts find them.
     std::string current_;                          // the block being defined
-    std::string path_;                             // its file
     std::set<std::string> written_;                // blocks whose files are whole
     std::map<std::string, std::string> unwritten_; // block -> why its file is not
     bool failed_ = false;

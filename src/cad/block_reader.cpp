@@ -69,11 +69,14 @@ void Transform(Real& x, Real& y)
     x = wx;
 }
 
-// The groups of one entity, up to the next code 0 pair.
+// The groups of one entity, up to the next code 0 pair. Filled in place
+// by the reader; a value is read only where has says it was given.
 struct Groups {
     static constexpr int Codes = 100;
-    std::array<Real, Codes> v; // read only where has
-
+    Groups() = default;
+    Groups(const Groups&) = delete;
+    Groups& operator=(const Groups&) = delete;
+    std::array<Real, Codes> v;
     std::array<bool, Codes> has{};
     std::string text, name;
     Real extrusion = 0;
@@ -157,10 +160,9 @@ private:
 
     bool AtEntity() const { return end_ || code_ == 0; }
 
-    // Reads the groups up to the next code 0 pair.
-    Groups Read()
+    // Reads the groups up to the next code 0 pair into g.
+    void Read(Groups& g)
     {
-        Groups g;
         while (Next() && code_ != 0) {
             if (code_ == 8)
                 layer_ = LayerOf(Value(), *pair_);
@@ -175,7 +177,6 @@ private:
                 g.has[std::size_t(code_)] = true;
             }
         }
-        return g;
     }
 
     // A section of a whole DXF file: the entities are replayed, the other
@@ -194,7 +195,8 @@ private:
 
     void Line()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x1 = g.Get(10, 0), y1 = g.Get(20, 0), x2 = g.Get(11, 0), y2 = g.Get(21, 0);
         Transform(x1, y1);
         Transform(x2, y2);
@@ -204,7 +206,8 @@ private:
 
     void Circle()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x = g.Get(10, 0), y = g.Get(20, 0);
         Transform(x, y);
         c_setlayer(layer_);
@@ -213,7 +216,8 @@ private:
 
     void Arc()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x = g.Get(10, 0), y = g.Get(20, 0), r = g.Get(40, 0);
         Real a1 = g.Get(50, 0), a2 = g.Get(51, 0);
         Real sweep = SweepAngle(a1, a2, g.extrusion < 0 ? -1 : 1);
@@ -225,7 +229,8 @@ private:
 
     void Text()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x = g.Get(10, 0), y = g.Get(20, 0);
         Real height = g.Get(40, 3.5L), factor = g.Get(41, 1.0L), rotation = g.Get(50, 0);
         Transform(x, y);
@@ -237,7 +242,8 @@ private:
 
     void Solid()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x[4], y[4];
         for (int k = 0; k < 4; ++k) {
             // a corner left out repeats the third (a triangle)
@@ -269,7 +275,8 @@ private:
 
     void Polyline()
     {
-        Groups header = Read();
+        Groups header;
+        Read(header);
         const bool closed = (Round(header.Get(70, 0)) & 1) != 0;
         if (!(code_ == 0 && Trimmed() == "VERTEX")) {
             ErrorBox("Error in DXF File");
@@ -278,7 +285,8 @@ private:
         Point first, prev;
         long count = 0;
         while (!AbortFlag && code_ == 0 && Trimmed() == "VERTEX") {
-            Groups g = Read();
+            Groups g;
+            Read(g);
             Point p{g.Get(10, 0), g.Get(20, 0), g.Get(42, 0)};
             c_setlayer(layer_);
             if (count++ == 0)
@@ -289,8 +297,10 @@ private:
         }
         if (closed && count > 1)
             Segment(prev, first);
-        if (code_ == 0 && Trimmed() == "SEQEND")
-            Read();
+        if (code_ == 0 && Trimmed() == "SEQEND") {
+            Groups end;
+            Read(end);
+        }
     }
 
     static bool InVertexList(int code)
@@ -352,7 +362,8 @@ private:
     void Insert()
     {
         const int before = layer_;
-        Groups g = Read();
+        Groups g;
+        Read(g);
         c_setlayer(layer_);
         ReplayDxfBlock(g.name, g.Get(10, 0), g.Get(20, 0), g.Get(50, 0), g.Get(41, 1.0L),
                        g.Get(42, 1.0L));
@@ -402,8 +413,7 @@ void ReplayDxfBlock(const std::string& Name, Real X, Real Y, Real Angle, Real Sc
         AbortFlag = true;
         return;
     }
-    const std::string path = FindBlockFile(Name);
-    const std::shared_ptr<const ParsedBlockFile> parsed = path.empty() ? nullptr : ParsedBlockFileAt(path);
+    const std::shared_ptr<const ParsedBlockFile> parsed = ParsedBlockFileOf(Name, FindBlockFile);
     if (!parsed) {
         AddMessage("Invalid temp directory");
         AbortFlag = true;
