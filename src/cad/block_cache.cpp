@@ -5,6 +5,7 @@
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 
+#include <algorithm>
 #include <map>
 #include <sys/stat.h>
 
@@ -23,21 +24,29 @@ std::pair<std::size_t, std::size_t> TrimmedPart(const std::string& s)
 
 // Reads the pairs of the file as the block reader takes them: a code line
 // and a value line each, up to the end of the file or a failed read.
-std::shared_ptr<ParsedBlockFile> Load(const std::string& path)
+std::shared_ptr<ParsedBlockFile> Load(const std::string& path, off_t size)
 {
     LineFile f;
     if (!f.OpenRead(path))
         return nullptr;
     auto parsed = std::make_shared<ParsedBlockFile>();
+    // a pair takes 4 bytes at least; most files need far less room than
+    // this, which is only reserved, not touched
+    constexpr std::size_t MaxReserved = 1 << 20;
+    if (size > 0) {
+        parsed->text.reserve(std::size_t(size));
+        parsed->pairs.reserve(std::min(std::size_t(size) / 8 + 1, MaxReserved));
+    }
     auto read = [&f](std::string& s) { return !f.Eof() && f.ReadLine(s); };
-    std::string code, value;
+    std::string code, value, trimmed;
     while (read(code) && read(value)) {
         BlockPair p;
         const auto [codeAt, codeSize] = TrimmedPart(code);
+        trimmed.assign(code, codeAt, codeSize);
         Integer c = -1;
-        p.code = TryStrToInteger(code.substr(codeAt, codeSize), c) ? c : -1;
+        p.code = TryStrToInteger(trimmed, c) ? c : -1;
         const auto [trimAt, trimSize] = TrimmedPart(value);
-        const std::string trimmed = value.substr(trimAt, trimSize);
+        trimmed.assign(value, trimAt, trimSize);
         p.at = parsed->text.size();
         p.size = value.size();
         p.trimAt = p.at + trimAt;
@@ -99,7 +108,7 @@ std::shared_ptr<const ParsedBlockFile> ParsedBlockFileOf(const std::string& Name
     // a failed read sets AbortFlag; the reader tells it where the replay
     // reaches it
     const bool abortBefore = settings::AbortFlag;
-    std::shared_ptr<const ParsedBlockFile> parsed = Load(found);
+    std::shared_ptr<const ParsedBlockFile> parsed = Load(found, known ? st.st_size : 0);
     settings::AbortFlag = abortBefore;
     if (known && parsed && !parsed->readError)
         cache[Name] = {settings::TempDir, found, parsed, st.st_dev, st.st_ino, st.st_mtim, st.st_size};
