@@ -1,5 +1,6 @@
 #include "cad/block_file_device.h"
 
+#include "cad/block_cache.h"
 #include "cad/block_reader.h"
 #include "cad/cad_settings.h"
 #include "foundation/linefile.h"
@@ -25,6 +26,13 @@ bool BlockNameIsFileName(const std::string& name)
 
 std::string BlockFileName(const std::string& name) { return "$" + name + ".dx$"; }
 
+// Drops what was parsed of the block folder's files.
+void ForgetPrivateBlockFiles()
+{
+    if (PrivateTempDirExists())
+        ForgetBlockFilesIn(PrivateTempDir() + "blocks/");
+}
+
 } // namespace
 
 std::string BlockFilePath(const std::string& name)
@@ -40,18 +48,21 @@ bool TBlockFileDevice::InBlock() const { return CadInBlocks; }
 bool TBlockFileDevice::Open()
 {
     EmptyPrivateTempSubdir("blocks");
+    ForgetPrivateBlockFiles();
     return OpenOutput();
 }
 
 bool TBlockFileDevice::Close()
 {
     block_.Discard();
+    ForgetPrivateBlockFiles();
     return CloseOutput();
 }
 
 void TBlockFileDevice::Discard()
 {
     block_.Discard();
+    ForgetPrivateBlockFiles();
     DiscardOutput();
 }
 
@@ -66,7 +77,9 @@ void TBlockFileDevice::FinishBlock()
 {
     if (!block_.IsOpen())
         return;
-    if (block_.Close()) {
+    const bool closed = block_.Close();
+    ForgetBlockFile(current_); // written anew, or perhaps half
+    if (closed) {
         written_.insert(current_);
         return;
     }
@@ -77,6 +90,7 @@ void TBlockFileDevice::FinishBlock()
 void TBlockFileDevice::Block(const std::string& name)
 {
     FinishBlock();
+    ForgetBlockFile(name);
     current_ = UpperStr(name);
     written_.erase(current_);
     unwritten_.erase(current_);

@@ -2,7 +2,8 @@
 // STEP). Between c_block and c_endblock the block's primitives go as DXF
 // into the block file "$name.dx$" in the process's private folder; an
 // insert outside the blocks section replays that file through the block
-// reader, which draws its entities through the c_ operations again. A
+// reader, which draws its entities through the c_ operations again (the
+// file parsed once while the program does not write it anew). A
 // derived device overrides the ...Output calls (its own file or window)
 // and the Draw... calls: what it does with a primitive outside the blocks
 // section.

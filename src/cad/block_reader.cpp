@@ -1,5 +1,6 @@
 #include "cad/block_reader.h"
 
+#include "cad/block_cache.h"
 #include "cad/block_file_device.h"
 #include "cad/cad_output.h"
 #include "cad/cad_settings.h"
@@ -33,51 +34,49 @@ std::string FindBlockFile(const std::string& Name)
     return found;
 }
 
-bool OpenBlockFile(LineFile& F, const std::string& Name)
-{
-    std::string path = FindBlockFile(Name);
-    return !path.empty() && F.OpenRead(path);
-}
-
 namespace {
 
 bool readErrorTold = false; // once per top-level insert
 
-std::string Trim(const std::string& s)
-{
-    std::size_t a = s.find_first_not_of(" \t");
-    if (a == std::string::npos)
-        return {};
-    std::size_t b = s.find_last_not_of(" \t");
-    return s.substr(a, b - a + 1);
-}
-
-Real Num(const std::string& s) { return StrToReal(Trim(s)); }
-
-// The layer of a group 8 value: a configured layer name, else its number.
-int LayerOf(const std::string& value)
+// The layer of a group 8 pair: a configured layer name, else its number.
+int LayerOf(std::string_view value, const BlockPair& p)
 {
     for (int n = 0; n < NamedLayers; ++n)
         if (value == LayerNames[std::size_t(n)])
             return n;
-    Integer n = 0;
-    return TryStrToInteger(Trim(value), n) && n >= 0 ? n : 0;
+    return p.isInteger && p.integer >= 0 ? p.integer : 0;
 }
 
 struct Point {
     Real x = 0, y = 0, bulge = 0;
 };
 
-// A point of the block in world coordinates.
+// A point of the block in world coordinates, as TransformPoint gives it;
+// the cosine and sine are taken once per angle.
 void Transform(Real& x, Real& y)
 {
-    TransformPoint(CadInsScaleX, CadInsScaleY, CadInsBaseX, CadInsBaseY, CadInsRotation, x, y);
+    static Real angle = 0, c = 1, s = 0;
+    if (!(CadInsRotation == angle && std::signbit(CadInsRotation) == std::signbit(angle))) {
+        angle = CadInsRotation;
+        const Real r = DegToRad(angle);
+        c = std::cos(r);
+        s = std::sin(r);
+    }
+    x *= CadInsScaleX;
+    y *= CadInsScaleY;
+    const Real wx = CadInsBaseX + x * c - y * s;
+    y = CadInsBaseY + x * s + y * c;
+    x = wx;
 }
 
-// The groups of one entity, up to the next code 0 pair.
+// The groups of one entity, up to the next code 0 pair. Filled in place
+// by the reader; a value is read only where has says it was given.
 struct Groups {
     static constexpr int Codes = 100;
-    std::array<Real, Codes> v{};
+    Groups() = default;
+    Groups(const Groups&) = delete;
+    Groups& operator=(const Groups&) = delete;
+    std::array<Real, Codes> v;
     std::array<bool, Codes> has{};
     std::string text, name;
     Real extrusion = 0;
@@ -86,7 +85,7 @@ struct Groups {
 
 class Reader {
 public:
-    explicit Reader(LineFile& f) : f_(f) {}
+    explicit Reader(const ParsedBlockFile& b) : b_(b) {}
 
     void Run()
     {
@@ -96,7 +95,7 @@ public:
                 Next();
                 continue;
             }
-            const std::string name = Trim(value_);
+            const std::string_view name = Trimmed();
             if (name == "EOF")
                 break;
             if (name == "SECTION")
@@ -120,63 +119,64 @@ public:
             else if (name == "INSERT")
                 Insert();
             else {
-                AddMessage("Fehler : DXF: " + name);
+                AddMessage("Fehler : DXF: " + std::string(name));
                 break; // the rest of this file is skipped
             }
         }
     }
 
 private:
-    // Reads one group pair; false at the end of the file.
+    // Takes the next group pair; false at the end of the file. A read of
+    // the file that failed is told once when the replay reaches it, and
+    // the replay ends.
     bool Next()
     {
-        if (end_ || !ReadText(codeLine_) || !ReadText(value_)) {
+        if (end_ || next_ >= b_.pairs.size()) {
+            if (!end_ && b_.readError)
+                ReadFailed();
             end_ = true;
             code_ = -1;
-            value_.clear();
+            pair_ = &none_;
             return false;
         }
-        Integer c = -1;
-        code_ = TryStrToInteger(Trim(codeLine_), c) ? c : -1;
+        pair_ = &b_.pairs[next_++];
+        if (b_.failedInLast && next_ == b_.pairs.size())
+            AbortFlag = true;
+        code_ = pair_->code;
         return true;
     }
 
-    // One line; false at the end of the file. The end is never read past,
-    // so an I/O code here is a failed read: told once, and the replay ends.
-    bool ReadText(std::string& s)
+    static void ReadFailed()
     {
-        if (!f_.Eof() && f_.ReadLine(s))
-            return true;
-        if (f_.IoError() != 0) {
-            if (!readErrorTold)
-                ErrorBox("Lesefehler");
-            readErrorTold = true;
-            AbortFlag = true;
-        }
-        return false;
+        AbortFlag = true;
+        if (!readErrorTold)
+            ErrorBox("Lesefehler");
+        readErrorTold = true;
     }
+
+    std::string_view Value() const { return b_.Value(*pair_); }
+    std::string_view Trimmed() const { return b_.Trimmed(*pair_); }
+    Real Num() const { return pair_->number; }
 
     bool AtEntity() const { return end_ || code_ == 0; }
 
-    // Reads the groups up to the next code 0 pair.
-    Groups Read()
+    // Reads the groups up to the next code 0 pair into g.
+    void Read(Groups& g)
     {
-        Groups g;
         while (Next() && code_ != 0) {
             if (code_ == 8)
-                layer_ = LayerOf(value_);
+                layer_ = LayerOf(Value(), *pair_);
             else if (code_ == 1)
-                g.text = value_;
+                g.text = Value();
             else if (code_ == 2)
-                g.name = Trim(value_);
+                g.name = Trimmed();
             else if (code_ == 230)
-                g.extrusion = Num(value_);
+                g.extrusion = Num();
             else if (code_ >= 0 && code_ < Groups::Codes) {
-                g.v[std::size_t(code_)] = Num(value_);
+                g.v[std::size_t(code_)] = Num();
                 g.has[std::size_t(code_)] = true;
             }
         }
-        return g;
     }
 
     // A section of a whole DXF file: the entities are replayed, the other
@@ -184,18 +184,19 @@ private:
     void Section()
     {
         Next();
-        if (code_ == 2 && Trim(value_) == "ENTITIES") {
+        if (code_ == 2 && Trimmed() == "ENTITIES") {
             Next();
             return;
         }
-        while (!end_ && !(code_ == 0 && Trim(value_) == "ENDSEC"))
+        while (!end_ && !(code_ == 0 && Trimmed() == "ENDSEC"))
             Next();
         Next();
     }
 
     void Line()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x1 = g.Get(10, 0), y1 = g.Get(20, 0), x2 = g.Get(11, 0), y2 = g.Get(21, 0);
         Transform(x1, y1);
         Transform(x2, y2);
@@ -205,7 +206,8 @@ private:
 
     void Circle()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x = g.Get(10, 0), y = g.Get(20, 0);
         Transform(x, y);
         c_setlayer(layer_);
@@ -214,7 +216,8 @@ private:
 
     void Arc()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x = g.Get(10, 0), y = g.Get(20, 0), r = g.Get(40, 0);
         Real a1 = g.Get(50, 0), a2 = g.Get(51, 0);
         Real sweep = SweepAngle(a1, a2, g.extrusion < 0 ? -1 : 1);
@@ -226,7 +229,8 @@ private:
 
     void Text()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x = g.Get(10, 0), y = g.Get(20, 0);
         Real height = g.Get(40, 3.5L), factor = g.Get(41, 1.0L), rotation = g.Get(50, 0);
         Transform(x, y);
@@ -238,7 +242,8 @@ private:
 
     void Solid()
     {
-        Groups g = Read();
+        Groups g;
+        Read(g);
         Real x[4], y[4];
         for (int k = 0; k < 4; ++k) {
             // a corner left out repeats the third (a triangle)
@@ -270,16 +275,18 @@ private:
 
     void Polyline()
     {
-        Groups header = Read();
+        Groups header;
+        Read(header);
         const bool closed = (Round(header.Get(70, 0)) & 1) != 0;
-        if (!(code_ == 0 && Trim(value_) == "VERTEX")) {
+        if (!(code_ == 0 && Trimmed() == "VERTEX")) {
             ErrorBox("Error in DXF File");
             return; // reading goes on at the pair that is here
         }
         Point first, prev;
         long count = 0;
-        while (!AbortFlag && code_ == 0 && Trim(value_) == "VERTEX") {
-            Groups g = Read();
+        while (!AbortFlag && code_ == 0 && Trimmed() == "VERTEX") {
+            Groups g;
+            Read(g);
             Point p{g.Get(10, 0), g.Get(20, 0), g.Get(42, 0)};
             c_setlayer(layer_);
             if (count++ == 0)
@@ -290,8 +297,10 @@ private:
         }
         if (closed && count > 1)
             Segment(prev, first);
-        if (code_ == 0 && Trim(value_) == "SEQEND")
-            Read();
+        if (code_ == 0 && Trimmed() == "SEQEND") {
+            Groups end;
+            Read(end);
+        }
     }
 
     static bool InVertexList(int code)
@@ -303,9 +312,9 @@ private:
     void LwPolyline()
     {
         layer_ = 0;
-        while (Next() && code_ != 0 && !(code_ == 100 && Trim(value_) == "AcDbPolyline"))
+        while (Next() && code_ != 0 && !(code_ == 100 && Trimmed() == "AcDbPolyline"))
             if (code_ == 8)
-                layer_ = LayerOf(value_);
+                layer_ = LayerOf(Value(), *pair_);
         if (AtEntity())
             return;
         Point first, prev, cur;
@@ -313,7 +322,7 @@ private:
         bool closed = false;
         while (Next() && InVertexList(code_)) {
             if (code_ == 70) {
-                closed = (Round(Num(value_)) & 1) != 0;
+                closed = (Round(Num()) & 1) != 0;
             } else if (code_ == 10) {
                 if (++count > MaxLwVertices) {
                     ErrorBox("Elements > " + IntStr(MaxLwVertices) + " !");
@@ -325,15 +334,15 @@ private:
                 if (count > 2)
                     LwSegment(prev, cur);
                 prev = cur;
-                cur = {Num(value_), 0, 0};
+                cur = {Num(), 0, 0};
             } else if (code_ == 20) {
-                cur.y = Num(value_);
+                cur.y = Num();
             } else if (code_ == 42) {
-                cur.bulge = Num(value_);
+                cur.bulge = Num();
             }
         }
         if (code_ == 8)
-            layer_ = LayerOf(value_);
+            layer_ = LayerOf(Value(), *pair_);
         if (count >= 2)
             LwSegment(prev, cur);
         if (count == 1)
@@ -353,7 +362,8 @@ private:
     void Insert()
     {
         const int before = layer_;
-        Groups g = Read();
+        Groups g;
+        Read(g);
         c_setlayer(layer_);
         ReplayDxfBlock(g.name, g.Get(10, 0), g.Get(20, 0), g.Get(50, 0), g.Get(41, 1.0L),
                        g.Get(42, 1.0L));
@@ -361,8 +371,10 @@ private:
         c_setlayer(layer_);
     }
 
-    LineFile& f_;
-    std::string codeLine_, value_;
+    const ParsedBlockFile& b_;
+    std::size_t next_ = 0;
+    static inline const BlockPair none_{};
+    const BlockPair* pair_ = &none_;
     int code_ = -1;
     bool end_ = false;
     int layer_ = 0;
@@ -401,14 +413,13 @@ void ReplayDxfBlock(const std::string& Name, Real X, Real Y, Real Angle, Real Sc
         AbortFlag = true;
         return;
     }
-    LineFile f;
-    if (!OpenBlockFile(f, Name)) {
+    const std::shared_ptr<const ParsedBlockFile> parsed = ParsedBlockFileOf(Name, FindBlockFile);
+    if (!parsed) {
         AddMessage("Invalid temp directory");
         AbortFlag = true;
         return;
     }
-    Reader(f).Run();
-    f.Close();
+    Reader(*parsed).Run();
 }
 
 } // namespace kt4::cad

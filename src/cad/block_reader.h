@@ -2,10 +2,10 @@
 // with the insert's offset, rotation and scales applied. It reads LINE,
 // CIRCLE, ARC, TEXT, SOLID, POLYLINE with VERTEX and SEQEND, LWPOLYLINE
 // and INSERT (up to four files deep); of a whole DXF file written by a
-// CAD program it replays the ENTITIES section.
+// CAD program it replays the ENTITIES section. Each file is parsed once
+// and kept (block_cache.h).
 #pragma once
 
-#include "foundation/linefile.h"
 #include "foundation/types.h"
 
 #include <string>
@@ -24,8 +24,5 @@ void ReplayDxfBlock(const std::string& Name, Real X, Real Y, Real Angle, Real Sc
 // block folder, and for the logo templates "LOGO_2" and "LOGO_3" also
 // TempDir itself. "" when there is none or the name cannot be a file name.
 std::string FindBlockFile(const std::string& Name);
-
-// Opens the block file of Name for reading; false when it cannot be.
-bool OpenBlockFile(LineFile& F, const std::string& Name);
 
 } // namespace kt4::cad

@@ -4,6 +4,7 @@
 #include "foundation/maths.h"
 #include "foundation/settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -12,15 +13,44 @@ namespace kt4::cad {
 
 namespace {
 
-// X rounded to 7 significant digits.
-double Round7(double X)
+// floor(log10(A)) for a finite A > 0, as the library's log10 gives it.
+// The powers of ten bracket A; only right next to one of them, where
+// log10 may round onto the power, log10 itself decides.
+int Log10Floor(double A)
+{
+    constexpr int Lo = -30, Hi = 30;
+    static constexpr double Pow10[] = {
+        1e-30, 1e-29, 1e-28, 1e-27, 1e-26, 1e-25, 1e-24, 1e-23, 1e-22, 1e-21, 1e-20, 1e-19, 1e-18,
+        1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,  1e-5,
+        1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,   1e7,   1e8,
+        1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21,
+        1e22,  1e23,  1e24,  1e25,  1e26,  1e27,  1e28,  1e29,  1e30};
+    auto pow10 = [](int e) { return Pow10[e - Lo]; };
+    if (!(A >= pow10(Lo) && A < pow10(Hi)))
+        return static_cast<int>(std::floor(std::log10(A)));
+    int binary = 0;
+    std::frexp(A, &binary); // 2^(binary-1) <= A < 2^binary
+    int e = std::max(Lo, ((binary - 1) * 78913) >> 18); // floor((binary-1) log10 2)
+    while (A >= pow10(e + 1))
+        ++e;
+    while (A < pow10(e))
+        --e;
+    constexpr double Near = 1e-12; // far beyond log10's error
+    if (A < pow10(e) * (1 + Near) || A > pow10(e + 1) * (1 - Near))
+        return static_cast<int>(std::floor(std::log10(A)));
+    return e;
+}
+
+} // namespace
+
+double StlRound7(double X)
 {
     if (X == 0 || !std::isfinite(X))
         return 0;
     static const double Pow10[] = {1e-12, 1e-11, 1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4,
                                    1e-3,  1e-2,  1e-1,  1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
                                    1e6,   1e7,   1e8,   1e9,   1e10, 1e11, 1e12};
-    int e = static_cast<int>(std::floor(std::log10(std::fabs(X))));
+    int e = Log10Floor(std::fabs(X));
     int k = 6 - e; // scale by 10^k
     if (k < -12 || k > 12) {
         double scale = std::pow(10.0, k);
@@ -30,8 +60,10 @@ double Round7(double X)
     return k >= 0 ? std::nearbyint(X * scale) / scale : std::nearbyint(X / Pow10[12 - k]) * Pow10[12 - k];
 }
 
+namespace {
+
 // A vertex as the file holds it.
-float AsWritten(Real X) { return static_cast<float>(Round7(static_cast<double>(X))); }
+float AsWritten(Real X) { return static_cast<float>(StlRound7(static_cast<double>(X))); }
 
 std::string Num(double X)
 {
@@ -63,7 +95,7 @@ const Segment Segments[] = {
 
 } // namespace
 
-std::string StlNum(Real X) { return Num(Round7(static_cast<double>(X))); }
+std::string StlNum(Real X) { return Num(StlRound7(static_cast<double>(X))); }
 
 bool StlWriter::Open(const std::string& Path, const std::string& SolidName)
 {
@@ -115,8 +147,12 @@ bool StlWriter::Close()
 
 void StlWriter::Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real X3, Real Y3, Real Z3)
 {
-    Record f{0, 0, 0, AsWritten(X1), AsWritten(Y1), AsWritten(Z1), AsWritten(X2), AsWritten(Y2),
-             AsWritten(Z2), AsWritten(X3), AsWritten(Y3), AsWritten(Z3)};
+    Add({0, 0, 0, AsWritten(X1), AsWritten(Y1), AsWritten(Z1), AsWritten(X2), AsWritten(Y2),
+         AsWritten(Z2), AsWritten(X3), AsWritten(Y3), AsWritten(Z3)});
+}
+
+void StlWriter::Add(Record f)
+{
     if (StlInvert)
         for (int k = 0; k < 3; ++k)
             std::swap(f[std::size_t(6 + k)], f[std::size_t(9 + k)]);
@@ -126,9 +162,9 @@ void StlWriter::Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real
     const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (!(len > 0))
         return; // no area as written
-    f[0] = static_cast<float>(Round7(nx / len));
-    f[1] = static_cast<float>(Round7(ny / len));
-    f[2] = static_cast<float>(Round7(nz / len));
+    f[0] = static_cast<float>(StlRound7(nx / len));
+    f[1] = static_cast<float>(StlRound7(ny / len));
+    f[2] = static_cast<float>(StlRound7(nz / len));
     facets_.push_back(f);
 }
 
@@ -151,6 +187,17 @@ void StlWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real
     Wall(X4, Y4, X1, Y1);
 }
 
+const std::vector<std::pair<Real, Real>>& StlWriter::UnitCircle(Integer N)
+{
+    std::vector<std::pair<Real, Real>>& table = unitCircles_[N];
+    if (table.empty())
+        for (Integer k = 0; k < N; ++k) {
+            const Real a = 2 * Pi * k / N;
+            table.emplace_back(std::cos(a), std::sin(a));
+        }
+    return table;
+}
+
 void StlWriter::Cone(bool Reversed, Real XC, Real YC, Real R1, Real R2)
 {
     const Real resolution = ArcToLinesResolution > 0 ? ArcToLinesResolution : 0.1L;
@@ -161,35 +208,42 @@ void StlWriter::Cone(bool Reversed, Real XC, Real YC, Real R1, Real R2)
     };
     R1 = std::fabs(R1);
     R2 = std::fabs(R2);
-    const Integer n1 = points(R1), n2 = points(R2);
-    auto at = [&](Real r, Integer n, Integer i, Real& x, Real& y) {
+    // The points of a circle as written, from its first point on (turning
+    // back when reversed); the last is the first again.
+    using Point = std::array<float, 3>;
+    auto circle = [&](Real r, Integer n, Real z) {
+        std::vector<Point> p;
         if (n == 0) {
-            x = XC;
-            y = YC;
-            return;
+            p.push_back({AsWritten(XC), AsWritten(YC), AsWritten(z)});
+            return p;
         }
-        Integer k = i % n;
-        if (Reversed)
-            k = (n - k) % n;
-        const Real a = 2 * Pi * k / n;
-        x = XC + r * std::cos(a);
-        y = YC + r * std::sin(a);
+        const auto& unit = UnitCircle(n);
+        const float zw = AsWritten(z);
+        p.reserve(std::size_t(n) + 1);
+        for (Integer i = 0; i <= n; ++i) {
+            const Integer k = Reversed ? (n - i % n) % n : i % n;
+            const auto& [c, s] = unit[std::size_t(k)];
+            p.push_back({AsWritten(XC + r * c), AsWritten(YC + r * s), zw});
+        }
+        return p;
     };
-    const Real z1 = CadZ1, z2 = CadZ2;
+    const Integer n1 = points(R1), n2 = points(R2);
+    const std::vector<Point> c1 = circle(R1, n1, CadZ1), c2 = circle(R2, n2, CadZ2);
+    auto at = [](const std::vector<Point>& c, Integer i) -> const Point& {
+        return c[std::min(std::size_t(i), c.size() - 1)];
+    };
+    auto facet = [this](const Point& a, const Point& b, const Point& c) {
+        Add({0, 0, 0, a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]});
+    };
     Integer i = 0, j = 0;
-    Real x1a, y1a, x1b, y1b, x2a, y2a, x2b, y2b;
     // a band that advances along both circles by angle
     while (i < n1 || j < n2) {
         const bool first = j >= n2 || (i < n1 && std::int64_t(i + 1) * n2 <= std::int64_t(j + 1) * n1);
-        at(R1, n1, i, x1a, y1a);
-        at(R2, n2, j, x2a, y2a);
         if (first) {
-            at(R1, n1, i + 1, x1b, y1b);
-            Facet(x1a, y1a, z1, x2a, y2a, z2, x1b, y1b, z1);
+            facet(at(c1, i), at(c2, j), at(c1, i + 1));
             ++i;
         } else {
-            at(R2, n2, j + 1, x2b, y2b);
-            Facet(x2a, y2a, z2, x2b, y2b, z2, x1a, y1a, z1);
+            facet(at(c2, j), at(c2, j + 1), at(c1, i));
             ++j;
         }
     }

@@ -16,10 +16,16 @@
 #include "foundation/types.h"
 
 #include <array>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kt4::cad {
+
+// X rounded to 7 significant digits, as both forms hold every number (0
+// for what is not finite).
+double StlRound7(double X);
 
 // A number as the ASCII file writes it: 7 significant digits, at least two
 // exponent digits ("1.250000E+01").
@@ -52,6 +58,11 @@ private:
 
     // The wall of a segment facing to the left of the drawing direction.
     void LeftWall(Real X1, Real Y1, Real X2, Real Y2);
+    // A facet of vertices as written: turned when StlInvert, its normal
+    // from the vertex order; left out when it has no area.
+    void Add(Record F);
+    // cos and sin of the N angles 2 pi k / N.
+    const std::vector<std::pair<Real, Real>>& UnitCircle(Integer N);
     void Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness);
     void Char(char C, Real X, Real Y);
 
@@ -59,6 +70,7 @@ private:
     bool ascii_ = false;
     std::string solid_;
     std::vector<Record> facets_;
+    std::map<Integer, std::vector<std::pair<Real, Real>>> unitCircles_;
 };
 
 } // namespace kt4::cad

@@ -5,31 +5,64 @@
 
 namespace kt4::graphics {
 
-std::string DisplayNumStr(Real x)
+namespace {
+
+// The notation of a real in a record, written at p.
+char* PutNum(char* p, char* end, Real x)
 {
     double d = double(x);
     if (!std::isfinite(d))
         d = 0;
+    return std::to_chars(p, end, d, std::chars_format::general, 8).ptr;
+}
+
+// A record composed in place: the opcode, then each field after a ";".
+class RecordText {
+public:
+    explicit RecordText(TDisplayOp op) { n_ = std::size_t(std::to_chars(buf_, End(), int(op)).ptr - buf_); }
+    void Num(Real x)
+    {
+        Sep();
+        n_ = std::size_t(PutNum(buf_ + n_, End(), x) - buf_);
+    }
+    void Int(Integer n)
+    {
+        Sep();
+        n_ = std::size_t(std::to_chars(buf_ + n_, End(), n).ptr - buf_);
+    }
+    // A ";" that ends the last field, or leads the text field.
+    void Sep()
+    {
+        if (n_ < sizeof buf_)
+            buf_[n_++] = ';';
+    }
+    // The record, with the text of a text field after it.
+    TDisplayLine Str(std::string_view tail = {}) const
+    {
+        TDisplayLine s;
+        s.reserve(n_ + tail.size());
+        s.append(buf_, n_);
+        s.append(tail);
+        return s;
+    }
+
+private:
+    char* End() { return buf_ + sizeof buf_; }
+    // the longest record: the opcode and eight fields of at most 15
+    // characters (a negative number with an exponent) or 11 (an integer)
+    char buf_[160];
+    std::size_t n_ = 0;
+};
+
+} // namespace
+
+std::string DisplayNumStr(Real x)
+{
     char buf[40];
-    auto res = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 8);
-    return std::string(buf, res.ptr);
+    return std::string(buf, PutNum(buf, buf + sizeof buf, x));
 }
 
 namespace {
-
-void AppendNum(std::string& s, Real x)
-{
-    s += ';';
-    s += DisplayNumStr(x);
-}
-
-void AppendInt(std::string& s, Integer n)
-{
-    s += ';';
-    s += std::to_string(n);
-}
-
-std::string Head(TDisplayOp op) { return std::to_string(int(op)); }
 
 double ParseReal(std::string_view f)
 {
@@ -76,91 +109,92 @@ std::string_view NextField(std::string_view& rest)
 
 TDisplayLine MakeMoveToRecord(Real x, Real y)
 {
-    auto s = Head(TDisplayOp::doMoveTo);
-    AppendNum(s, x);
-    AppendNum(s, y);
-    return s + ';';
+    RecordText r(TDisplayOp::doMoveTo);
+    r.Num(x);
+    r.Num(y);
+    r.Sep();
+    return r.Str();
 }
 
 TDisplayLine MakeLineToRecord(Real x, Real y)
 {
-    auto s = Head(TDisplayOp::doLineTo);
-    AppendNum(s, x);
-    AppendNum(s, y);
-    return s + ';';
+    RecordText r(TDisplayOp::doLineTo);
+    r.Num(x);
+    r.Num(y);
+    r.Sep();
+    return r.Str();
 }
 
 TDisplayLine MakeCircleRecord(Real x, Real y, Real r)
 {
-    auto s = Head(TDisplayOp::doCircle);
-    AppendNum(s, x);
-    AppendNum(s, y);
-    AppendNum(s, r);
-    return s;
+    RecordText t(TDisplayOp::doCircle);
+    t.Num(x);
+    t.Num(y);
+    t.Num(r);
+    return t.Str();
 }
 
 TDisplayLine MakeLineRecord(Real x1, Real y1, Real x2, Real y2)
 {
-    auto s = Head(TDisplayOp::doLine);
+    RecordText r(TDisplayOp::doLine);
     for (Real v : {x1, y1, x2, y2})
-        AppendNum(s, v);
-    return s;
+        r.Num(v);
+    return r.Str();
 }
 
 TDisplayLine MakeArcRecord(Real bx1, Real by1, Real bx2, Real by2, Real xs, Real ys, Real xe,
                            Real ye)
 {
-    auto s = Head(TDisplayOp::doArc);
+    RecordText r(TDisplayOp::doArc);
     for (Real v : {bx1, by1, bx2, by2, xs, ys, xe, ye})
-        AppendNum(s, v);
-    return s;
+        r.Num(v);
+    return r.Str();
 }
 
 TDisplayLine MakeTextRecord(Real x, Real y, std::string_view text)
 {
-    auto s = Head(TDisplayOp::doText);
-    AppendNum(s, x);
-    AppendNum(s, y);
-    s += ';';
-    s += text;
-    return s;
+    RecordText r(TDisplayOp::doText);
+    r.Num(x);
+    r.Num(y);
+    r.Sep();
+    return r.Str(text);
 }
 
 TDisplayLine MakeSolidRecord(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4,
                              Real y4)
 {
-    auto s = Head(TDisplayOp::doSolid);
+    RecordText r(TDisplayOp::doSolid);
     for (Real v : {x1, y1, x2, y2, x3, y3, x4, y4})
-        AppendNum(s, v);
-    return s;
+        r.Num(v);
+    return r.Str();
 }
 
 TDisplayLine MakeIntRecord(TDisplayOp op, Integer n)
 {
-    auto s = Head(op);
-    AppendInt(s, n);
-    return s;
+    RecordText r(op);
+    r.Int(n);
+    return r.Str();
 }
 
 TDisplayLine MakeTextStyleRecord(Real height, Real width, Integer font, Real angle)
 {
-    auto s = Head(TDisplayOp::doTextStyle);
-    AppendNum(s, height);
-    AppendNum(s, width);
-    AppendInt(s, font);
-    AppendNum(s, angle);
-    return s;
+    RecordText r(TDisplayOp::doTextStyle);
+    r.Num(height);
+    r.Num(width);
+    r.Int(font);
+    r.Num(angle);
+    return r.Str();
 }
 
 TDisplayLine MakeWindowRecord(Integer sx0, Integer sy0, Integer sx1, Integer sy1, Real wx0,
                               Real wy0, Real wx1, Real wy1)
 {
-    auto s = Head(TDisplayOp::doWindow);
+    RecordText r(TDisplayOp::doWindow);
     for (Integer v : {sx0, sy0, sx1, sy1})
-        AppendInt(s, v);
+        r.Int(v);
     for (Real v : {wx0, wy0, wx1, wy1})
-        AppendNum(s, v);
-    return s;
+        r.Num(v);
+    return r.Str();
 }
 
 DisplayRecord ParseDisplayLine(std::string_view line)

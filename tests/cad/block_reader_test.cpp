@@ -1,6 +1,7 @@
 // The DXF block reader: block files and templates replayed into the
 // primitives with the insert's transform, nesting, the reader's failures,
-// and two files that ezdxf itself wrote.
+// two files that ezdxf itself wrote, and files read again only when the
+// program writes them or their time or size changes.
 #include "cad_fixture.h"
 
 #include "cad/block_file_device.h"
@@ -8,6 +9,7 @@
 #include "foundation/maths.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 
 namespace kt4::cadtest {
@@ -196,6 +198,39 @@ TEST_F(BlockReader, FailuresEndTheReplayNotTheProgram)
     EXPECT_EQ(Drawn("BAD"), std::vector<std::string>{"line 0 0 1 0"});
     EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Error in DXF File"});
     EXPECT_EQ(settings::MessageTexts[1], "Fehler : DXF: POINT") << "the rest of the file is skipped";
+}
+
+TEST_F(BlockReader, AFileIsReadAgainWhenWrittenOrChanged)
+{
+    // the program writes its block anew, of the same size
+    for (Real x : {1, 2}) {
+        CadInBlocks = true;
+        c_block("B");
+        c_line(0, 0, x, x);
+        c_endblock();
+        CadInBlocks = false;
+        EXPECT_EQ(Drawn("B"), std::vector<std::string>{"line 0 0 " + N(x) + " " + N(x)});
+    }
+    // a template in TempDir that a user edits in place
+    namespace fs = std::filesystem;
+    const std::string logo = settings::TempDir + "$LOGO_2.dx$";
+    const auto then = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    auto edit = [&](const char* x, fs::file_time_type time) {
+        std::ofstream(logo, std::ios::binary) << "0\r\nLINE\r\n10\r\n" << x << "\r\n";
+        fs::last_write_time(logo, time);
+    };
+    const std::pair<const char*, fs::file_time_type> edits[] = {
+        {"1", then}, {"2", then}, {"3", then + std::chrono::seconds(1)}, {"45", then + std::chrono::seconds(1)}};
+    const char* want[] = {"1", "1" /* time and size kept: not read again */, "3", "45"};
+    for (int k = 0; k < 4; ++k) {
+        edit(edits[k].first, edits[k].second);
+        EXPECT_EQ(Drawn("LOGO_2"), std::vector<std::string>{"line " + std::string(want[k]) + " 0 0 0"}) << k;
+    }
+    // a file whose reading fails: told, and the replay ends
+    fs::create_symlink("/proc/self/mem", PrivateTempSubdir("blocks") + "$MEM.dx$");
+    EXPECT_TRUE(Drawn("MEM").empty());
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Lesefehler"});
 }
 
 TEST_F(BlockReader, TemplatesWithSections)

@@ -7,7 +7,10 @@
 #include "file_readers.h"
 #include "sample_solids.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <tuple>
 
@@ -78,6 +81,46 @@ TEST_F(Stl, NumbersHaveSevenSignificantDigits)
                                                   {1e-100L, "1.000000E-100"}};
     for (auto [x, want] : cases)
         EXPECT_EQ(StlNum(x), want);
+}
+
+// The rounding's exponent comes from powers of ten: it gives what
+// floor(log10) gives at every power, next to it, far off it and beyond the
+// table, for both signs.
+TEST_F(Stl, RoundingMatchesTheLog10FormulaAtEveryEdge)
+{
+    auto reference = [](double x) {
+        if (x == 0 || !std::isfinite(x))
+            return 0.0;
+        const int k = 6 - static_cast<int>(std::floor(std::log10(std::fabs(x))));
+        if (k < -12 || k > 12)
+            return std::nearbyint(x * std::pow(10.0, k)) / std::pow(10.0, k);
+        const double scale = std::pow(10.0, std::abs(k));
+        return k >= 0 ? std::nearbyint(x * scale) / scale : std::nearbyint(x / scale) * scale;
+    };
+    std::vector<double> values = {0, -0.0, 5e-324, 2.2250738585072014e-308, 1.7976931348623157e308,
+                                  HUGE_VAL, std::nan(""), 0.1, 0.3, 1.0 / 3, 2.0 / 3, 12.5, 299.99999949999,
+                                  4.440892098500626e-16, 6.123233995736766e-17};
+    for (int e = -320; e <= 308; ++e) {
+        const double p = std::strtod(("1e" + std::to_string(e)).c_str(), nullptr);
+        for (double f : {1.0, 1 + 1e-13, 1 - 1e-13, 1 + 1e-12, 1 - 1e-12, 1 + 3e-12, 1 - 3e-12, 1.0000005,
+                         0.99999995, 9.9999995, 4.9999995, 1.2345675, 3.0})
+            values.push_back(p * f);
+        double up = p, down = p;
+        for (int k = 0; k < 4; ++k)
+            values.insert(values.end(), {up = std::nextafter(up, HUGE_VAL), down = std::nextafter(down, 0.0)});
+    }
+    std::uint64_t seed = 12345;
+    for (int k = 0; k < 100000; ++k) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        values.push_back(std::ldexp(double(seed >> 11) / 9007199254740992.0 + 0.5, int(seed % 240) - 120));
+    }
+    int differ = 0;
+    for (double v : values)
+        for (double x : {v, -v})
+            if (std::bit_cast<std::uint64_t>(StlRound7(x)) != std::bit_cast<std::uint64_t>(reference(x)) &&
+                ++differ <= 5)
+                ADD_FAILURE() << std::hexfloat << x << ": " << StlRound7(x) << " != " << reference(x);
+    EXPECT_EQ(differ, 0);
 }
 
 TEST_F(Stl, WallsSolidsAndTexts)
