@@ -114,6 +114,9 @@ bool OtherUsersFile(const std::string& path, const struct stat& st)
     return st.st_uid != ::geteuid() && SharedFolder(FolderOf(path));
 }
 
+// A folder of the device file system (/dev and the folders on the same
+// file system below it). File systems mounted below it for files, such as
+// /dev/shm, are not.
 bool InDeviceFolder(const std::string& path)
 {
     std::error_code ec;
@@ -124,8 +127,12 @@ bool InDeviceFolder(const std::string& path)
     if (ec)
         return false;
     const std::string d = dir.string(), base = dev.string();
-    return d == base || (d.size() > base.size() && d.compare(0, base.size(), base) == 0 &&
-                         (base.back() == '/' || d[base.size()] == '/'));
+    const bool below = d == base || (d.size() > base.size() && d.compare(0, base.size(), base) == 0 &&
+                                     (base.back() == '/' || d[base.size()] == '/'));
+    if (!below)
+        return false;
+    struct stat devSt {}, dirSt {};
+    return ::stat(base.c_str(), &devSt) != 0 || ::stat(d.c_str(), &dirSt) != 0 || devSt.st_dev == dirSt.st_dev;
 }
 
 // The temporaries of the writers open now, for RemoveOpenTemporariesForExit.

@@ -423,6 +423,17 @@ TEST_F(ReportDevices, TheTextPrinterNeedsItsDevice)
                    : 1;
     });
     EXPECT_TRUE(code == 0 || ::geteuid() != 0) << code;
+
+    // a file system mounted below it for files (/dev/shm) takes them
+    AtomicWriter::DeviceFolder() = "/dev";
+    struct stat devFs {}, shmFs {};
+    if (::stat("/dev", &devFs) == 0 && ::stat("/dev/shm", &shmFs) == 0 && devFs.st_dev != shmFs.st_dev &&
+        ::access("/dev/shm", W_OK) == 0) {
+        const std::string name = "/dev/shm/kt4test-" + std::to_string(::getpid());
+        AtomicWriter shm;
+        EXPECT_TRUE(shm.Open(name) && shm.Write("x") && shm.Commit());
+        std::filesystem::remove(name);
+    }
 }
 
 TEST_F(ReportDevices, PauseAsksForEachSheet)
