@@ -4,6 +4,8 @@
 #include "dbase/runtime.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <chrono>
 
 namespace kt4::dbase {
@@ -248,6 +250,73 @@ std::string DtosToDateTextOf(const std::string& dtos)
     if (!DateWithCentury)
         year = year.substr(2);
     return LayoutDate(year, dtos.substr(4, 2), dtos.substr(6, 2));
+}
+
+bool StoredDateOfText(const std::string& text, std::string& stored)
+{
+    if (text.find_first_not_of(" /-.") == std::string::npos) {
+        stored = std::string(8, ' ');
+        return true;
+    }
+    DateTextParts parts;
+    if (!SplitDateText(AllTrim(text), parts) || parts.blank)
+        return false;
+    if (parts.year.size() != 2 && parts.year.size() != 4)
+        return false;
+    std::string year = parts.year.size() == 2 ? WidenYear(parts.year) : parts.year;
+    int y = 0, m = 0, d = 0;
+    auto num = [](const std::string& s, int& v) {
+        auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+        return r.ec == std::errc() && r.ptr == s.data() + s.size();
+    };
+    if (parts.month.size() != 2 || parts.day.size() != 2 || !num(year, y) ||
+        !num(parts.month, m) || !num(parts.day, d) || !ValidYmd(y, m, d))
+        return false;
+    stored = year + parts.month + parts.day;
+    return true;
+}
+
+bool PlainStoredDate(std::string_view text, char* stored)
+{
+    if (text.size() != 8 && text.size() != 10)
+        return false;
+    const bool yearFirst = EngineDateFormat == 1;
+    const std::size_t yearLen = text.size() - 6;
+    const std::size_t s1 = yearFirst ? yearLen : 2, s2 = s1 + 3;
+    const char sep = text[s1];
+    if ((sep != '/' && sep != '-' && sep != '.') || text[s2] != sep)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (i != s1 && i != s2 && (text[i] < '0' || text[i] > '9'))
+            return false;
+    const std::string_view first = text.substr(0, s1), second = text.substr(s1 + 1, 2),
+                           third = text.substr(s2 + 1);
+    std::string_view year = third, month = second, day = first;
+    if (EngineDateFormat == 0)
+        month = first, day = second;
+    else if (yearFirst)
+        year = first, day = third;
+    auto value = [](std::string_view s) {
+        int v = 0;
+        for (char c : s)
+            v = v * 10 + (c - '0');
+        return v;
+    };
+    int y = value(year);
+    if (year.size() == 2) {
+        const int century = CenturyOf(y);
+        if (century < 1000 || century > 9900)
+            return false; // not a four-digit year: the general reader decides
+        y += century;
+    }
+    const int m = value(month), d = value(day);
+    if (!ValidYmd(y, m, d))
+        return false;
+    const char out[8] = {char('0' + y / 1000),     char('0' + y / 100 % 10), char('0' + y / 10 % 10),
+                         char('0' + y % 10),       month[0],                 month[1],
+                         day[0],                   day[1]};
+    std::memcpy(stored, out, 8);
+    return true;
 }
 
 } // namespace kt4::dbase
