@@ -3,13 +3,12 @@
 // peak resident memory of one job.
 #pragma once
 
+#include "common/peak_memory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <fstream>
-#include <string>
 
 namespace kt4::dbase {
 
@@ -30,23 +29,22 @@ inline void ReportFloor(benchmark::State& state, double seconds, double floorSec
     state.counters["x_floor"] = floorSeconds > 0 ? seconds / floorSeconds : 0;
 }
 
-// The process's peak resident memory in MB since the last ResetPeak.
-inline double PeakMb()
+using kt4::testing::PeakMb;
+using kt4::testing::ResetPeak;
+
+// Starts a new peak; returns the resident memory then (MB), from which the
+// job's own peak rises.
+inline double StartPeak()
 {
-    std::ifstream in("/proc/self/status");
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0; // kB
-    return 0;
+    ResetPeak();
+    return PeakMb();
 }
 
-// Starts a new peak at the present resident memory.
-inline void ResetPeak()
+// The process's peak and how far it rose above base.
+inline void ReportPeak(benchmark::State& state, double base)
 {
-    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
+    state.counters["peak_MB"] = PeakMb();
+    state.counters["rise_MB"] = PeakMb() - base;
 }
 
 } // namespace kt4::dbase

@@ -154,7 +154,7 @@ void BM_Append(benchmark::State& state)
         floor += Seconds([&] { FloorAppend(floorPath, state.range(0)); });
         Settle(floorPath);
         std::string path = FreshTable("APPEND");
-        ResetPeak();
+        const double base = StartPeak();
         state.ResumeTiming();
         engine += Seconds([&] {
             USE(path + " EXCLUSIVE");
@@ -162,7 +162,7 @@ void BM_Append(benchmark::State& state)
             USE("");
         });
         state.PauseTiming();
-        state.counters["peak_MB"] = PeakMb();
+        ReportPeak(state, base);
         Settle(path);
         if (Records(path) != Records(floorPath))
             state.SkipWithError("the records differ from the floor's");
