@@ -278,44 +278,43 @@ bool StoredDateOfText(const std::string& text, std::string& stored)
 
 bool PlainStoredDate(std::string_view text, char* stored)
 {
-    if (text.size() != 8 && text.size() != 10)
+    const std::size_t size = text.size();
+    if (size != 8 && size != 10)
         return false;
+    const char* t = text.data();
     const bool yearFirst = EngineDateFormat == 1;
-    const std::size_t yearLen = text.size() - 6;
-    const std::size_t s1 = yearFirst ? yearLen : 2, s2 = s1 + 3;
-    const char sep = text[s1];
-    if ((sep != '/' && sep != '-' && sep != '.') || text[s2] != sep)
+    const std::size_t s1 = yearFirst ? size - 6 : 2, s2 = s1 + 3;
+    const char sep = t[s1];
+    if ((sep != '/' && sep != '-' && sep != '.') || t[s2] != sep)
         return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (i != s1 && i != s2 && (text[i] < '0' || text[i] > '9'))
+    for (std::size_t i = 0; i < size; ++i)
+        if (i != s1 && i != s2 && unsigned(t[i] - '0') > 9)
             return false;
-    const std::string_view first = text.substr(0, s1), second = text.substr(s1 + 1, 2),
-                           third = text.substr(s2 + 1);
-    std::string_view year = third, month = second, day = first;
-    if (EngineDateFormat == 0)
-        month = first, day = second;
-    else if (yearFirst)
-        year = first, day = third;
-    auto value = [](std::string_view s) {
-        int v = 0;
-        for (char c : s)
-            v = v * 10 + (c - '0');
-        return v;
-    };
-    int y = value(year);
-    if (year.size() == 2) {
+    // The parts' places: day and month first (month first in layout 0) or
+    // the year first.
+    const char* year = yearFirst ? t : t + s2 + 1;
+    const char* month = EngineDateFormat == 0 ? t : t + s1 + 1;
+    const char* day = EngineDateFormat == 0 ? t + s1 + 1 : yearFirst ? t + s2 + 1 : t;
+    const std::size_t yearLen = size - 6;
+    int y = 0;
+    for (std::size_t i = 0; i < yearLen; ++i)
+        y = y * 10 + (year[i] - '0');
+    if (yearLen == 2) {
         const int century = CenturyOf(y);
         if (century < 1000 || century > 9900)
             return false; // not a four-digit year: the general reader decides
         y += century;
     }
-    const int m = value(month), d = value(day);
-    if (!ValidYmd(y, m, d))
+    if (!ValidYmd(y, (month[0] - '0') * 10 + (month[1] - '0'), (day[0] - '0') * 10 + (day[1] - '0')))
         return false;
-    const char out[8] = {char('0' + y / 1000),     char('0' + y / 100 % 10), char('0' + y / 10 % 10),
-                         char('0' + y % 10),       month[0],                 month[1],
-                         day[0],                   day[1]};
-    std::memcpy(stored, out, 8);
+    stored[0] = char('0' + y / 1000);
+    stored[1] = char('0' + y / 100 % 10);
+    stored[2] = char('0' + y / 10 % 10);
+    stored[3] = char('0' + y % 10);
+    stored[4] = month[0];
+    stored[5] = month[1];
+    stored[6] = day[0];
+    stored[7] = day[1];
     return true;
 }
 

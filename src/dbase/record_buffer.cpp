@@ -296,7 +296,8 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
     std::vector<std::uint8_t>& result = encoded.record;
     result.assign(area.native.begin(), area.native.end());
     encoded.decoded.resize(area.bufSize);
-    encoded.known.assign(area.fields.size(), 0);
+    encoded.known.resize(area.fields.size());
+    std::fill(encoded.known.begin(), encoded.known.end(), std::uint8_t(0));
     for (std::size_t i = 0; i < area.fields.size(); ++i) {
         const TDbfFieldInfo& f = area.fields[i];
         const std::uint8_t* slot = area.buffer + f.bufOffset;
