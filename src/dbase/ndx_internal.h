@@ -78,7 +78,7 @@ private:
     void Grow(std::uint32_t page);
     std::size_t capacity_ = 0; // slots at most
     std::vector<std::uint32_t> tags_;
-    std::vector<Page> pages_;
+    std::unique_ptr<Page[]> pages_; // tags_.size() slots
 };
 
 // The pages a walk reads at a time (128 KB). Aligned to the memory page:
