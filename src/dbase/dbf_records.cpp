@@ -218,23 +218,27 @@ bool PutDbfRecord(TWorkArea& area, std::int32_t n)
         return false;
     }
     // Convert into a scratch copy; the native record keeps its ANSI text.
-    static std::vector<std::uint8_t> scratch;
-    scratch.resize(area.recLen);
-    if (area.oem)
-        AnsiToOemCopy(area.native.data(), scratch.data(), area.recLen);
-    else
-        std::memcpy(scratch.data(), area.native.data(), area.recLen);
-    if (area.writeHook)
-        area.writeHook(scratch.data() + 1, area.recLen - 1);
+    const std::uint8_t* bytes = area.native.data();
+    if (area.oem || area.writeHook) {
+        static std::vector<std::uint8_t> scratch;
+        scratch.resize(area.recLen);
+        if (area.oem)
+            AnsiToOemCopy(area.native.data(), scratch.data(), area.recLen);
+        else
+            std::memcpy(scratch.data(), area.native.data(), area.recLen);
+        if (area.writeHook)
+            area.writeHook(scratch.data() + 1, area.recLen - 1);
+        bytes = scratch.data();
+    }
     const std::int64_t offset = area.RecordOffset(n);
-    if (!area.file.WriteAt(offset, scratch.data(), area.recLen)) {
+    if (!area.file.WriteAt(offset, bytes, area.recLen)) {
         const int code = area.file.LastError();
         if (append)
             RestoreEnd(area, offset); // no phantom record after a short write
         SetError(std::uint16_t(code ? code : 101), context());
         return false;
     }
-    UpdateCache(area, offset, scratch.data(), area.recLen);
+    UpdateCache(area, offset, bytes, area.recLen);
     if (append) {
         area.recCount = n;
         area.recNo = n;

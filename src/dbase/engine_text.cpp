@@ -209,28 +209,26 @@ bool PlainFloatText(double value, int decimals, char* out, std::size_t& length, 
     // within 2^-52 of that many units; its 15 significant digits then end in
     // zeros, so rounding them to the decimals keeps the units unchanged.
     const double units = std::fabs(value) * kScale[decimals];
-    if (!(units < 1e15) || units != std::floor(units))
+    if (!(units < 1e15) || units != double(std::uint64_t(units)))
         return false;
     std::uint64_t m = std::uint64_t(units);
     // Both exact, so the quotient is the correctly rounded number of the text.
     readBack = value < 0 && m > 0 ? -(units / kScale[decimals]) : units / kScale[decimals];
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + m % 10);
+    // Written backwards: the decimals, the point, at least one whole digit.
+    char text[24];
+    char* const end = text + sizeof text;
+    char* p = end;
+    const bool negative = value < 0 && m > 0;
+    for (int k = 0; m > 0 || k <= decimals; ++k) {
+        if (k == decimals && k > 0)
+            *--p = '.';
+        *--p = char('0' + m % 10);
         m /= 10;
-    } while (m > 0);
-    while (n <= decimals)
-        digits[n++] = '0';
-    char* p = out;
-    if (value < 0 && units > 0)
-        *p++ = '-';
-    for (int i = n - 1; i >= 0; --i) {
-        *p++ = digits[i];
-        if (i == decimals && i > 0)
-            *p++ = '.';
     }
-    length = std::size_t(p - out);
+    if (negative)
+        *--p = '-';
+    length = std::size_t(end - p);
+    std::memcpy(out, p, length);
     return true;
 }
 

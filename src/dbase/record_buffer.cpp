@@ -90,10 +90,13 @@ double ParseDouble(std::string_view raw)
 // into out (room for 10); its length.
 std::size_t DateTextOfStored(std::string_view raw, char* out)
 {
-    char s[8];
-    const std::size_t n = std::min<std::size_t>(raw.size(), 8);
-    std::memcpy(s, raw.data(), n);
-    std::memset(s + n, ' ', 8 - n);
+    char padded[8];
+    const char* s = raw.data();
+    if (raw.size() < 8) {
+        std::memcpy(padded, raw.data(), raw.size());
+        std::memset(padded + raw.size(), ' ', 8 - raw.size());
+        s = padded;
+    }
     const std::string_view year = DateWithCentury ? std::string_view(s, 4) : std::string_view(s + 2, 2);
     return LayoutDateInto(out, year, std::string_view(s + 4, 2), std::string_view(s + 6, 2));
 }

@@ -239,8 +239,8 @@ std::size_t LayoutDateInto(char* out, std::string_view yearText, std::string_vie
     for (int i = 0; i < 3; ++i) {
         if (i > 0)
             *p++ = s;
-        std::memcpy(p, parts[i].data(), parts[i].size());
-        p += parts[i].size();
+        for (const char c : parts[i]) // a few characters: no call
+            *p++ = c;
     }
     return std::size_t(p - out);
 }
