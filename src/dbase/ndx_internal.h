@@ -81,10 +81,10 @@ private:
     std::unique_ptr<Page[]> pages_; // tags_.size() slots
 };
 
-// The pages a walk reads at a time (128 KB). Aligned to the memory page:
+// The pages a walk reads at a time (256 KB). Aligned to the memory page:
 // the kernel copies file pages into a buffer a few bytes off that
 // alignment several times slower on some processors.
-constexpr std::uint32_t kRunPages = 256;
+constexpr std::uint32_t kRunPages = 512;
 struct alignas(4096) RunPages {
     std::array<Page, kRunPages> page;
 };

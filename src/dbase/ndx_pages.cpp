@@ -70,7 +70,7 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
         if (!inRun) {
             // The leaves follow each other in the file: the pages from this one on.
             if (!run.pages)
-                run.pages = std::make_unique<RunPages>();
+                run.pages.reset(new RunPages); // not cleared: read over at once
             const std::uint32_t pages = std::min<std::uint32_t>(kRunPages, d.hdr.pageCount - page);
             const long long got = d.file.ReadAt(std::int64_t(page) * kPageSize, run.pages->page.data(),
                                                 std::size_t(pages) * kPageSize);
