@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace kt4::dbase {
 
@@ -535,9 +536,44 @@ std::vector<std::int32_t> TTzDataSet::VisibleRecords()
     SelectArea("VisibleRecords");
     TWorkArea& a = AreaRef();
     RefreshRecCount(a);
+    // The deletion flags, one bit a record (bit r % 64 of word r / 64), of
+    // the records up to flagged.
+    std::vector<std::uint64_t> deleted;
+    std::int32_t flagged = 0;
+    auto readFlags = [&] {
+        deleted.resize(std::size_t(std::max(a.recCount, 0)) / 64 + 1, 0);
+        auto mark = [&](std::int32_t r) { deleted[std::size_t(r) / 64] |= std::uint64_t{1} << (r % 64); };
+        if (a.isVirtual) {
+            const std::int32_t keep = recNo_;
+            for (std::int32_t r = flagged + 1; r <= a.recCount; ++r) {
+                Dbf4RawGo(r);
+                if (a.buffer[0] != 0)
+                    mark(r);
+            }
+            SafeGo(keep);
+        } else {
+            // Blocks aligned to the memory page, which the kernel copies into fastest.
+            struct alignas(4096) Block {
+                std::uint8_t bytes[1 << 18];
+            };
+            const std::unique_ptr<Block> block(new Block);
+            const std::int32_t per = std::max<std::int32_t>(1, std::int32_t(sizeof block->bytes / a.recLen));
+            for (std::int32_t r = flagged + 1; r <= a.recCount; r += per) {
+                const std::int32_t n = std::min(per, a.recCount - r + 1);
+                const long long got = a.file.ReadAt(a.RecordOffset(r), block->bytes, std::size_t(n) * a.recLen);
+                for (std::int32_t i = 0; i < n && std::int64_t(i + 1) * a.recLen <= got; ++i)
+                    if (block->bytes[std::size_t(i) * a.recLen] == '*')
+                        mark(r + i);
+            }
+        }
+        flagged = std::max(flagged, a.recCount);
+    };
+    const bool keyOrder = IndexLinked() && Index.IndexActive() && CurrentOrder() > 0 && !a.isVirtual;
+    if (a.hideDeleted && keyOrder)
+        readFlags(); // the walk leaves the deleted records out
     std::vector<std::int32_t> order;
-    if (IndexLinked() && Index.IndexActive() && CurrentOrder() > 0 && !a.isVirtual) {
-        RecordsInKeyOrder(order);
+    if (keyOrder) {
+        RecordsInKeyOrder(order, deleted);
     } else {
         order.resize(std::size_t(a.recCount));
         for (std::int32_t r = 1; r <= a.recCount; ++r)
@@ -545,29 +581,17 @@ std::vector<std::int32_t> TTzDataSet::VisibleRecords()
     }
     if (!a.hideDeleted)
         return order;
-    std::vector<bool> deleted(std::size_t(a.recCount) + 1, false);
-    if (a.isVirtual) {
-        const std::int32_t keep = recNo_;
-        for (std::int32_t r = 1; r <= a.recCount; ++r) {
-            Dbf4RawGo(r);
-            deleted[std::size_t(r)] = a.buffer[0] != 0;
-        }
-        SafeGo(keep);
-    } else {
-        std::vector<std::uint8_t> chunk;
-        const std::int32_t per = std::max<std::int32_t>(1, std::int32_t(65536 / a.recLen));
-        for (std::int32_t r = 1; r <= a.recCount; r += per) {
-            const std::int32_t n = std::min(per, a.recCount - r + 1);
-            chunk.resize(std::size_t(n) * a.recLen);
-            const long long got = a.file.ReadAt(a.RecordOffset(r), chunk.data(), chunk.size());
-            for (std::int32_t i = 0; i < n && std::int64_t(i + 1) * a.recLen <= got; ++i)
-                deleted[std::size_t(r + i)] = chunk[std::size_t(i) * a.recLen] == '*';
-        }
-    }
-    for (std::int32_t r : order)
-        if (!deleted[std::size_t(r)])
-            rows.push_back(r);
-    return rows;
+    // Every record in record order; in key order those another program
+    // appended during the walk.
+    const std::int32_t before = flagged;
+    readFlags();
+    if (flagged > before)
+        order.erase(std::remove_if(order.begin(), order.end(),
+                                   [&](std::int32_t r) {
+                                       return r > before && (deleted[std::size_t(r) / 64] >> (r % 64) & 1) != 0;
+                                   }),
+                    order.end());
+    return order;
 }
 
 std::int32_t TTzDataSet::RowOfRecord(std::int32_t recNo)

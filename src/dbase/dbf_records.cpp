@@ -10,6 +10,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <ctime>
 
 namespace kt4::dbase {
 namespace {
@@ -92,11 +93,22 @@ bool WriteHeaderCount(TWorkArea& area)
 // once a second, so that a crash loses no more than that to other readers.
 constexpr std::int32_t CountInterval = 1000;
 
+// The monotonic clock to a few milliseconds, for a fraction of the cost of
+// reading it exactly.
+std::chrono::steady_clock::time_point CoarseNow()
+{
+    timespec ts{};
+    if (::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts) != 0)
+        return std::chrono::steady_clock::now();
+    return std::chrono::steady_clock::time_point(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
+}
+
 bool CountDue(TWorkArea& area)
 {
     if (area.Shared())
         return true;
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = CoarseNow();
     if (++area.appendsSinceCount < CountInterval && now - area.countWrittenAt < std::chrono::seconds(1))
         return false;
     area.appendsSinceCount = 0;
@@ -188,7 +200,7 @@ bool GetDbfRecord(TWorkArea& area, std::int32_t n)
 
 bool PutDbfRecord(TWorkArea& area, std::int32_t n)
 {
-    const std::string context = "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]";
+    auto context = [&area] { return "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]"; };
     const bool append = n > area.recCount;
     if (area.isVirtual) {
         if (!VirtualRequest(area, append ? VfAppend : VfReplace, n))
@@ -206,29 +218,33 @@ bool PutDbfRecord(TWorkArea& area, std::int32_t n)
         return false;
     }
     // Convert into a scratch copy; the native record keeps its ANSI text.
-    static std::vector<std::uint8_t> scratch;
-    scratch.resize(area.recLen);
-    if (area.oem)
-        AnsiToOemCopy(area.native.data(), scratch.data(), area.recLen);
-    else
-        std::memcpy(scratch.data(), area.native.data(), area.recLen);
-    if (area.writeHook)
-        area.writeHook(scratch.data() + 1, area.recLen - 1);
+    const std::uint8_t* bytes = area.native.data();
+    if (area.oem || area.writeHook) {
+        static std::vector<std::uint8_t> scratch;
+        scratch.resize(area.recLen);
+        if (area.oem)
+            AnsiToOemCopy(area.native.data(), scratch.data(), area.recLen);
+        else
+            std::memcpy(scratch.data(), area.native.data(), area.recLen);
+        if (area.writeHook)
+            area.writeHook(scratch.data() + 1, area.recLen - 1);
+        bytes = scratch.data();
+    }
     const std::int64_t offset = area.RecordOffset(n);
-    if (!area.file.WriteAt(offset, scratch.data(), area.recLen)) {
+    if (!area.file.WriteAt(offset, bytes, area.recLen)) {
         const int code = area.file.LastError();
         if (append)
             RestoreEnd(area, offset); // no phantom record after a short write
-        SetError(std::uint16_t(code ? code : 101), context);
+        SetError(std::uint16_t(code ? code : 101), context());
         return false;
     }
-    UpdateCache(area, offset, scratch.data(), area.recLen);
+    UpdateCache(area, offset, bytes, area.recLen);
     if (append) {
         area.recCount = n;
         area.recNo = n;
         area.state = FileState::Appended;
         if (CountDue(area) && !WriteHeaderCount(area)) {
-            SetError(std::uint16_t(area.file.LastError()), context);
+            SetError(std::uint16_t(area.file.LastError()), context());
             return false;
         }
     } else if (area.state != FileState::Appended) {
@@ -240,13 +256,13 @@ bool PutDbfRecord(TWorkArea& area, std::int32_t n)
             if (!UpdateDbfHeader(area))
                 return false;
             if (!area.file.WriteAt(area.RecordOffset(area.recCount + 1), &eof, 1)) {
-                SetError(std::uint16_t(area.file.LastError()), context);
+                SetError(std::uint16_t(area.file.LastError()), context());
                 return false;
             }
             area.state = FileState::Open;
         }
         if (!area.file.Sync()) {
-            SetError(std::uint16_t(area.file.LastError()), context);
+            SetError(std::uint16_t(area.file.LastError()), context());
             return false;
         }
     }
@@ -285,7 +301,7 @@ bool UpdateDbfHeader(TWorkArea& area)
     const bool ok = area.file.WriteAt(0, h.data(), n);
     if (ok) {
         area.appendsSinceCount = 0;
-        area.countWrittenAt = std::chrono::steady_clock::now();
+        area.countWrittenAt = CoarseNow();
     }
     if (!ok) {
         EngineErrorCode = std::uint16_t(area.file.LastError());

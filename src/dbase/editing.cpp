@@ -128,7 +128,7 @@ bool Append()
         if (keys.Failed())
             return false;
         ok = PutDbfRecord(a, a.recCount + 1);
-        RecordToBuffer(a);
+        EncodedRecordToBuffer(a);
         // The record stays appended; a failed key update is reported.
         if (ok && keys.On() && Index.AppendNewKey) {
             Index.AppendNewKey();

@@ -4,6 +4,8 @@
 #include "dbase/runtime.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <chrono>
 
 namespace kt4::dbase {
@@ -248,6 +250,72 @@ std::string DtosToDateTextOf(const std::string& dtos)
     if (!DateWithCentury)
         year = year.substr(2);
     return LayoutDate(year, dtos.substr(4, 2), dtos.substr(6, 2));
+}
+
+bool StoredDateOfText(const std::string& text, std::string& stored)
+{
+    if (text.find_first_not_of(" /-.") == std::string::npos) {
+        stored = std::string(8, ' ');
+        return true;
+    }
+    DateTextParts parts;
+    if (!SplitDateText(AllTrim(text), parts) || parts.blank)
+        return false;
+    if (parts.year.size() != 2 && parts.year.size() != 4)
+        return false;
+    std::string year = parts.year.size() == 2 ? WidenYear(parts.year) : parts.year;
+    int y = 0, m = 0, d = 0;
+    auto num = [](const std::string& s, int& v) {
+        auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+        return r.ec == std::errc() && r.ptr == s.data() + s.size();
+    };
+    if (parts.month.size() != 2 || parts.day.size() != 2 || !num(year, y) ||
+        !num(parts.month, m) || !num(parts.day, d) || !ValidYmd(y, m, d))
+        return false;
+    stored = year + parts.month + parts.day;
+    return true;
+}
+
+bool PlainStoredDate(std::string_view text, char* stored)
+{
+    const std::size_t size = text.size();
+    if (size != 8 && size != 10)
+        return false;
+    const char* t = text.data();
+    const bool yearFirst = EngineDateFormat == 1;
+    const std::size_t s1 = yearFirst ? size - 6 : 2, s2 = s1 + 3;
+    const char sep = t[s1];
+    if ((sep != '/' && sep != '-' && sep != '.') || t[s2] != sep)
+        return false;
+    for (std::size_t i = 0; i < size; ++i)
+        if (i != s1 && i != s2 && unsigned(t[i] - '0') > 9)
+            return false;
+    // The parts' places: day and month first (month first in layout 0) or
+    // the year first.
+    const char* year = yearFirst ? t : t + s2 + 1;
+    const char* month = EngineDateFormat == 0 ? t : t + s1 + 1;
+    const char* day = EngineDateFormat == 0 ? t + s1 + 1 : yearFirst ? t + s2 + 1 : t;
+    const std::size_t yearLen = size - 6;
+    int y = 0;
+    for (std::size_t i = 0; i < yearLen; ++i)
+        y = y * 10 + (year[i] - '0');
+    if (yearLen == 2) {
+        const int century = CenturyOf(y);
+        if (century < 1000 || century > 9900)
+            return false; // not a four-digit year: the general reader decides
+        y += century;
+    }
+    if (!ValidYmd(y, (month[0] - '0') * 10 + (month[1] - '0'), (day[0] - '0') * 10 + (day[1] - '0')))
+        return false;
+    stored[0] = char('0' + y / 1000);
+    stored[1] = char('0' + y / 100 % 10);
+    stored[2] = char('0' + y / 10 % 10);
+    stored[3] = char('0' + y % 10);
+    stored[4] = month[0];
+    stored[5] = month[1];
+    stored[6] = day[0];
+    stored[7] = day[1];
+    return true;
 }
 
 } // namespace kt4::dbase

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kt4::dbase {
 
@@ -26,6 +27,14 @@ int YearOfText(const std::string& text);
 std::string DateTextToDtosText(const std::string& text);
 // Date text in the engine layout of a YYYYMMDD text.
 std::string DtosToDateTextOf(const std::string& dtos);
+// YYYYMMDD of a date text in the current layout's order (2- or 4-digit
+// year, any of the separators) as a date field stores it: 8 blanks for the
+// blank date; false for an invalid date.
+bool StoredDateOfText(const std::string& text, std::string& stored);
+// The same for the common form alone: two-digit day and month and a two- or
+// four-digit year parted by one separator, nothing else; the 8 characters
+// go to stored. False for any other text, which StoredDateOfText reads.
+bool PlainStoredDate(std::string_view text, char* stored);
 long long FloorMod(long long a, long long b);
 // Day of week (1 Sunday .. 7 Saturday) of a full date.
 int DowOf(int year, int month, int day);

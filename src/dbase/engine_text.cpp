@@ -13,6 +13,11 @@
 namespace kt4::dbase {
 namespace {
 
+// The powers of ten that doubles hold exactly, up to the 15 decimals of the
+// file forms.
+constexpr double kScale[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 struct CaseTables {
     std::array<std::uint8_t, 256> upper{}, lower{};
     std::array<bool, 256> alpha{};
@@ -196,6 +201,37 @@ double RoundDecimal(double v, int k)
     return negative ? -r : r;
 }
 
+bool PlainFloatText(double value, int decimals, char* out, std::size_t& length, double& readBack)
+{
+    if (decimals < 0 || decimals > 15)
+        return false;
+    // value * 10^decimals rounds to a whole number only when the value is
+    // within 2^-52 of that many units; its 15 significant digits then end in
+    // zeros, so rounding them to the decimals keeps the units unchanged.
+    const double units = std::fabs(value) * kScale[decimals];
+    if (!(units < 1e15) || units != double(std::uint64_t(units)))
+        return false;
+    std::uint64_t m = std::uint64_t(units);
+    // Both exact, so the quotient is the correctly rounded number of the text.
+    readBack = value < 0 && m > 0 ? -(units / kScale[decimals]) : units / kScale[decimals];
+    // Written backwards: the decimals, the point, at least one whole digit.
+    char text[24];
+    char* const end = text + sizeof text;
+    char* p = end;
+    const bool negative = value < 0 && m > 0;
+    for (int k = 0; m > 0 || k <= decimals; ++k) {
+        if (k == decimals && k > 0)
+            *--p = '.';
+        *--p = char('0' + m % 10);
+        m /= 10;
+    }
+    if (negative)
+        *--p = '-';
+    length = std::size_t(end - p);
+    std::memcpy(out, p, length);
+    return true;
+}
+
 std::string FloatToText(int width, int decimals, double value)
 {
     decimals = std::clamp(decimals, 0, 30);
@@ -327,6 +363,35 @@ bool ParseFileNumber(std::string_view text, double& value)
         ++b;
     if (b == e)
         return false;
+    // Plain decimals of up to 15 digits: the whole number of units divided
+    // by the power of ten, both exact, is the correctly rounded value, as
+    // from_chars gives it.
+    {
+        std::size_t i = b;
+        const bool negative = text[i] == '-';
+        if (negative)
+            ++i;
+        std::uint64_t m = 0;
+        int digits = 0, decimals = -1;
+        for (; i < e && digits <= 15; ++i) {
+            const char c = text[i];
+            if (c >= '0' && c <= '9') {
+                m = m * 10 + std::uint64_t(c - '0');
+                ++digits;
+                if (decimals >= 0)
+                    ++decimals;
+            } else if (c == '.' && decimals < 0 && digits > 0) {
+                decimals = 0;
+            } else {
+                break;
+            }
+        }
+        if (i == e && digits > 0 && digits <= 15 && decimals != 0) {
+            const double v = double(m) / kScale[std::max(decimals, 0)];
+            value = negative ? -v : v;
+            return true;
+        }
+    }
     double v = 0;
     auto r = std::from_chars(text.data() + b, text.data() + e, v);
     if (r.ec != std::errc() || r.ptr != text.data() + e || !std::isfinite(v))

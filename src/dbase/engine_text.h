@@ -33,6 +33,13 @@ double RoundDecimal(double v, int k);
 // Value right-aligned in width with decimals, "." as the point (file form;
 // no length limit), rounded half away from zero as RoundDecimal and STR do.
 std::string FloatToText(int width, int decimals, double value);
+// The text FloatToText(0, decimals, value) gives, for the common case of a
+// value that is a whole number of units of its last decimal (below 10^15
+// such units, decimals 0..15): written to out (room for 18 characters)
+// with its length in length, and the number the text reads as (as
+// ParseFileNumber reads it) in readBack. False for any other value, which
+// FloatToText formats.
+bool PlainFloatText(double value, int decimals, char* out, std::size_t& length, double& readBack);
 // The same with the engine's display decimal separator.
 std::string FloatToDisplayText(int width, int decimals, double value);
 // Replaces "." by the engine's decimal separator.

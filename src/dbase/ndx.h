@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,9 @@ bool FindExact(const std::string& text);
 
 // The record numbers of the controlling index in key order, read in one
 // pass over its leaves under one read semaphore (deleted records included).
-bool RecordsInKeyOrder(std::vector<std::int32_t>& records);
+// Records whose bit is set in leaveOut (bit r % 64 of word r / 64) are left
+// out.
+bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::uint64_t> leaveOut = {});
 // Key bytes of the current record for the index in slot (as stored).
 std::string CurrentKeyBytes(int slot);
 

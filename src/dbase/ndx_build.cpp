@@ -318,6 +318,7 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
     }
     Progress progress(a.recCount);
     KeySorter sorter(h.keyLen, !d.CharKey(), IndexSortBudget);
+    sorter.Reserve(std::size_t(keys));
     if (!CollectKeys(a, d, sorter, progress) || !sorter.Finish())
         return false;
     ReplaceRight right;

@@ -121,7 +121,7 @@ void NodeCache::Configure(std::size_t bytes)
 void NodeCache::Clear()
 {
     tags_.clear();
-    pages_.clear();
+    pages_.reset();
 }
 
 void NodeCache::Grow(std::uint32_t page)
@@ -133,7 +133,9 @@ void NodeCache::Grow(std::uint32_t page)
     if (want <= tags_.size())
         return;
     std::vector<std::uint32_t> tags(want, 0);
-    std::vector<Page> pages(want);
+    // Not cleared: a slot is read only after its tag is set, so the memory
+    // of the slots not used yet is not touched.
+    std::unique_ptr<Page[]> pages(new Page[want]);
     for (std::size_t i = 0; i < tags_.size(); ++i) {
         if (tags_[i] == 0)
             continue;

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ constexpr std::size_t kPageSize = 512;
 constexpr int kMaxDepth = 64;
 constexpr std::uint32_t kAllBits = 0xFFFFFFFFu;
 using Page = std::array<std::uint8_t, kPageSize>;
+static_assert(sizeof(Page) == kPageSize, "pages are read into arrays of them");
 
 // Page numbers, counts and record numbers are little-endian.
 inline std::uint16_t U16(const std::uint8_t* p) { return GetU16(p); }
@@ -76,7 +78,15 @@ private:
     void Grow(std::uint32_t page);
     std::size_t capacity_ = 0; // slots at most
     std::vector<std::uint32_t> tags_;
-    std::vector<Page> pages_;
+    std::unique_ptr<Page[]> pages_; // tags_.size() slots
+};
+
+// The pages a walk reads at a time (256 KB). Aligned to the memory page:
+// the kernel copies file pages into a buffer a few bytes off that
+// alignment several times slower on some processors.
+constexpr std::uint32_t kRunPages = 512;
+struct alignas(4096) RunPages {
+    std::array<Page, kRunPages> page;
 };
 
 struct PathLevel {
@@ -111,6 +121,12 @@ struct Descriptor {
     std::vector<PathLevel> trail; // root .. leaf
     bool positioned = false;
     NodeCache cache;
+    // While a walk reads the leaves in order: the run of whole pages read
+    // last (first page, count), ahead of the pages asked for.
+    struct {
+        std::unique_ptr<RunPages> pages;
+        std::uint32_t first = 0, count = 0;
+    } run;
 
     bool CharKey() const { return type == 'C'; }
     void Unposition() { positioned = false; trail.clear(); }
@@ -162,6 +178,11 @@ bool ReadKeyNumber(const std::string& text, double& value);
 // ---- Pages (ndx_pages.cpp) ----
 std::string NodeContext(const Descriptor& d);
 bool ReadNode(Descriptor& d, std::uint32_t page, Page& out);
+// The same without a copy where the node is at hand (in the cache or in
+// the run of pages a walk read): the node, valid until the next read;
+// nullptr after an error. Others are read into scratch, or with startRun
+// (the walk expects a leaf) as the first page of a new run.
+const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun);
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node);
 bool WriteAnchor(Descriptor& d);          // whole page 0 from the header copy
 // Whether the tree is known to be up to the table's record count (in a
@@ -186,6 +207,10 @@ bool GoLast(Descriptor& d, bool& empty);
 // First entry >= key (after: upper bound, first entry > key). atEnd when
 // every entry is below.
 bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd);
+// Visits every leaf from the first to the last in key order (the position
+// is not used), reading the leaves in runs of pages; false after a read
+// error or when visit returns false.
+bool WalkLeaves(Descriptor& d, const std::function<bool(const NodeView& leaf)>& visit);
 // Moves to the next / previous entry; end: no further entry (path kept).
 bool StepNext(Descriptor& d, bool& end);
 bool StepPrior(Descriptor& d, bool& begin);

@@ -608,7 +608,7 @@ bool FindExact(const std::string& text)
     return found;
 }
 
-bool RecordsInKeyOrder(std::vector<std::int32_t>& records)
+bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::uint64_t> leaveOut)
 {
     using namespace ndx;
     records.clear();
@@ -622,18 +622,32 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records)
         return false;
     RefreshRecCount(*a);
     CheckIndexChanged();
-    bool end = false;
-    bool ok = GoFirst(*d, end);
-    while (ok && !end) {
-        const std::int32_t rec = std::int32_t(LeafView(*d).Rec(d->trail.back().index));
-        if (rec < 1 || rec > a->recCount) {
-            detail::StrayIndexEntry(*a, rec, "RecordsInKeyOrder");
-            ok = false;
-            break;
+    records.reserve(std::size_t(std::max(a->recCount, 0)));
+    const std::int32_t count = a->recCount;
+    const bool ok = WalkLeaves(*d, [&](const NodeView& leaf) {
+        // Collected in a block of locals, which nothing else can change.
+        std::int32_t taken[64];
+        std::size_t m = 0;
+        const std::uint8_t* entry = leaf.Entry(0);
+        const std::uint32_t step = leaf.recSize;
+        for (unsigned i = 0, n = leaf.Count(); i < n; ++i, entry += step) {
+            const std::int32_t rec = std::int32_t(GetU32(entry + 4));
+            if (rec < 1 || rec > count) {
+                detail::StrayIndexEntry(*a, rec, "RecordsInKeyOrder");
+                return false;
+            }
+            const std::size_t word = std::size_t(rec) / 64;
+            if (word < leaveOut.size() && (leaveOut[word] >> (rec % 64) & 1) != 0)
+                continue;
+            taken[m++] = rec;
+            if (m == std::size(taken)) {
+                records.insert(records.end(), taken, taken + m);
+                m = 0;
+            }
         }
-        records.push_back(rec);
-        ok = StepNext(*d, end);
-    }
+        records.insert(records.end(), taken, taken + m);
+        return true;
+    });
     d->Unposition();
     if (!ok)
         records.clear();

@@ -55,24 +55,44 @@ std::string NodeContext(const Descriptor& d)
            " " + d.path + " [GetNode]";
 }
 
-bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
+const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun)
 {
     if (page == 0 || page >= d.hdr.pageCount) {
         SetError(254, "Ungültige Knotennummer (" + std::to_string(page) + ")" + NodeContext(d));
-        return false;
+        return nullptr;
     }
-    if (const Page* hit = d.cache.Find(page)) { // checked when it was stored
-        out = *hit;
-        return true;
+    if (const Page* hit = d.cache.Find(page)) // checked when it was stored
+        return hit;
+    Page* node = &scratch;
+    auto& run = d.run;
+    const bool inRun = run.count > 0 && page >= run.first && page - run.first < run.count;
+    if (inRun || startRun) {
+        if (!inRun) {
+            // The leaves follow each other in the file: the pages from this one on.
+            if (!run.pages)
+                run.pages.reset(new RunPages); // not cleared: read over at once
+            const std::uint32_t pages = std::min<std::uint32_t>(kRunPages, d.hdr.pageCount - page);
+            const long long got = d.file.ReadAt(std::int64_t(page) * kPageSize, run.pages->page.data(),
+                                                std::size_t(pages) * kPageSize);
+            run.first = page;
+            run.count = got < 0 ? 0 : std::uint32_t(got / static_cast<long long>(kPageSize));
+            if (run.count == 0) {
+                SetError(got < 0 ? IoCode(d.file, 100) : 100,
+                         "Fehler beim Lesen der Index-Datei: " + d.path + " [SeekAndRead]");
+                return nullptr;
+            }
+        }
+        node = &run.pages->page[page - run.first];
+    } else {
+        const long long got = d.file.ReadAt(std::int64_t(page) * kPageSize, node->data(), kPageSize);
+        if (got != static_cast<long long>(kPageSize)) {
+            SetError(got < 0 ? IoCode(d.file, 100) : 100,
+                     "Fehler beim Lesen der Index-Datei: " + d.path + " [SeekAndRead]");
+            return nullptr;
+        }
     }
-    const long long got = d.file.ReadAt(std::int64_t(page) * kPageSize, out.data(), kPageSize);
-    if (got != static_cast<long long>(kPageSize)) {
-        SetError(got < 0 ? IoCode(d.file, 100) : 100,
-                 "Fehler beim Lesen der Index-Datei: " + d.path + " [SeekAndRead]");
-        return false;
-    }
-    PutU16(out.data() + 2, 0);
-    NodeView v{out.data(), d.hdr.recSize};
+    PutU16(node->data() + 2, 0);
+    NodeView v{node->data(), d.hdr.recSize};
     const unsigned n = v.Count();
     bool sound = n <= d.hdr.keysPerPage;
     if (sound && !v.Leaf()) {
@@ -82,14 +102,23 @@ bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
     }
     if (!sound) {
         SetError(254, "Beschädigter Knoten (" + std::to_string(page) + ")" + NodeContext(d));
-        return false;
+        return nullptr;
     }
-    d.cache.Store(page, out);
-    return true;
+    d.cache.Store(page, *node);
+    return node;
+}
+
+bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
+{
+    const Page* node = FetchNode(d, page, out, false);
+    if (node && node != &out)
+        out = *node;
+    return node != nullptr;
 }
 
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
 {
+    d.run.count = 0;
     if (!d.file.WriteAt(std::int64_t(page) * kPageSize, node.data(), kPageSize)) {
         SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei: " + d.path +
                                           " [SeekAndWrite]");

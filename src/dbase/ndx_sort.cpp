@@ -67,6 +67,13 @@ std::uint64_t KeySorter::Prefix(const std::uint8_t* key) const
     return p;
 }
 
+void KeySorter::Reserve(std::size_t records)
+{
+    const std::size_t n = std::min(records, capacity_);
+    records_.reserve(n * recSize_);
+    items_.reserve(n);
+}
+
 bool KeySorter::Add(const std::uint8_t* key, std::uint32_t rec)
 {
     if (items_.size() >= capacity_ && !Spill())

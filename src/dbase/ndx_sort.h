@@ -19,6 +19,9 @@ public:
     KeySorter(const KeySorter&) = delete;
     KeySorter& operator=(const KeySorter&) = delete;
 
+    // Room for the pairs of records to come (at most a run), so that the
+    // vectors do not grow by doubling past the budget.
+    void Reserve(std::size_t records);
     // Records must come in ascending record-number order. False after an
     // I/O error of the run file (reported).
     bool Add(const std::uint8_t* key, std::uint32_t rec);

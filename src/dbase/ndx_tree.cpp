@@ -49,12 +49,19 @@ unsigned SearchNode(const Descriptor& d, const NodeView& v, const std::string& k
     return lo;
 }
 
+// Refuses a node below kMaxDepth levels (a damaged tree may loop).
+bool DepthOk(const Descriptor& d, std::size_t depth, std::uint32_t page)
+{
+    if (depth < std::size_t(kMaxDepth))
+        return true;
+    SetError(254, "Zu viele Ebenen (Knoten " + std::to_string(page) + ")" + NodeContext(d));
+    return false;
+}
+
 bool Push(Descriptor& d, std::uint32_t page, unsigned index)
 {
-    if (d.trail.size() >= std::size_t(kMaxDepth)) {
-        SetError(254, "Zu viele Ebenen (Knoten " + std::to_string(page) + ")" + NodeContext(d));
+    if (!DepthOk(d, d.trail.size(), page))
         return false;
-    }
     d.trail.emplace_back();
     d.trail.back().page = page;
     d.trail.back().index = index;
@@ -409,6 +416,51 @@ bool GoFirst(Descriptor& d, bool& empty)
 bool GoLast(Descriptor& d, bool& empty)
 {
     return GoEdge(d, false, empty);
+}
+
+bool WalkLeaves(Descriptor& d, const std::function<bool(const NodeView& leaf)>& visit)
+{
+    // The inner nodes above the leaf, each with the child to visit next.
+    struct Inner {
+        Page node;
+        unsigned next;
+    };
+    std::vector<Inner> above;
+    Page scratch;
+    // The run is the walk's alone; the leaves are at one depth in a sound
+    // tree (that of the first one), where a page not read yet starts a run.
+    struct Runs {
+        Descriptor& d;
+        ~Runs()
+        {
+            d.run.count = 0;
+            d.run.pages.reset();
+        }
+    } runs{d};
+    std::size_t leafDepth = std::size_t(kMaxDepth);
+    std::uint32_t page = d.hdr.root;
+    for (;;) {
+        const Page* node = nullptr;
+        for (;;) {
+            if (!DepthOk(d, above.size(), page) ||
+                !(node = FetchNode(d, page, scratch, above.size() == leafDepth)))
+                return false;
+            const NodeView v{const_cast<std::uint8_t*>(node->data()), d.hdr.recSize};
+            if (v.Leaf())
+                break;
+            above.push_back({*node, 1});
+            page = v.Child(0);
+        }
+        leafDepth = std::min(leafDepth, above.size());
+        if (!visit(NodeView{const_cast<std::uint8_t*>(node->data()), d.hdr.recSize}))
+            return false;
+        while (!above.empty() && above.back().next > View(above.back().node, d).Count())
+            above.pop_back();
+        if (above.empty())
+            return true;
+        Inner& parent = above.back();
+        page = View(parent.node, d).Child(parent.next++);
+    }
 }
 
 bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd)

@@ -86,54 +86,63 @@ double ParseDouble(std::string_view raw)
     return ParseFileNumber(raw, d) ? d : 0.0;
 }
 
-// The date text of 8 stored characters YYYYMMDD (characters rearranged).
-std::string DateTextOfStored(std::string_view raw)
+// The date text of 8 stored characters YYYYMMDD (characters rearranged)
+// into out (room for 10); its length.
+std::size_t DateTextOfStored(std::string_view raw, char* out)
 {
-    std::string s(raw.substr(0, 8));
-    s.resize(8, ' ');
-    std::string year = DateWithCentury ? s.substr(0, 4) : s.substr(2, 2);
-    return LayoutDate(year, s.substr(4, 2), s.substr(6, 2));
+    char padded[8];
+    const char* s = raw.data();
+    if (raw.size() < 8) {
+        std::memcpy(padded, raw.data(), raw.size());
+        std::memset(padded + raw.size(), ' ', 8 - raw.size());
+        s = padded;
+    }
+    const std::string_view year = DateWithCentury ? std::string_view(s, 4) : std::string_view(s + 2, 2);
+    return LayoutDateInto(out, year, std::string_view(s + 4, 2), std::string_view(s + 6, 2));
 }
 
-// Decodes the native bytes of f into a slot image at out.
-void Decode(const TDbfFieldInfo& f, const std::uint8_t* native, std::uint8_t* out)
+// Decodes the native bytes of f into a slot image at out; returns the
+// number of bytes written there (a date text may leave the end of its slot).
+std::size_t Decode(const TDbfFieldInfo& f, const std::uint8_t* native, std::uint8_t* out)
 {
     std::string_view raw(reinterpret_cast<const char*>(native) + f.offset, f.len);
     switch (f.slot) {
     case SlotKind::Text:
         out[0] = f.len;
         std::memcpy(out + 1, raw.data(), raw.size());
-        break;
+        return 1 + raw.size();
     case SlotKind::Date: {
-        std::string text = DateTextOfStored(raw).substr(0, std::size_t(f.len) + 2);
-        out[0] = std::uint8_t(text.size());
-        std::memcpy(out + 1, text.data(), text.size());
-        break;
+        char text[10];
+        const std::size_t n = std::min<std::size_t>(DateTextOfStored(raw, text), std::size_t(f.len) + 2);
+        out[0] = std::uint8_t(n);
+        std::memcpy(out + 1, text, n);
+        return 1 + n;
     }
     case SlotKind::Double:
         StoreSlot(out, ParseDouble(raw));
-        break;
+        return 8;
     case SlotKind::Int32: {
         std::int64_t v = ParseInteger(raw);
         StoreSlot(out, std::int32_t(v < INT32_MIN || v > INT32_MAX ? 0 : v));
-        break;
+        return 4;
     }
     case SlotKind::Int64:
         StoreSlot(out, ParseInteger(raw));
-        break;
+        return 8;
     case SlotKind::Logical: {
         char c = raw.empty() ? ' ' : raw[0];
         out[0] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 1 : 0;
-        break;
+        return 1;
     }
     case SlotKind::MemoRef: {
         std::int64_t v = ParseInteger(raw);
         StoreSlot(out, std::int32_t(v < INT32_MIN || v > INT32_MAX ? 0 : v));
-        break;
+        return 4;
     }
     case SlotKind::None:
         break;
     }
+    return 0;
 }
 
 bool SameValue(const TDbfFieldInfo& f, const std::uint8_t* a, const std::uint8_t* b)
@@ -154,37 +163,7 @@ bool SameValue(const TDbfFieldInfo& f, const std::uint8_t* a, const std::uint8_t
     }
 }
 
-bool IsBlankDateText(const std::string& t)
-{
-    return t.find_first_not_of(" /-.") == std::string::npos;
-}
-
-// YYYYMMDD of a date text in the current layout (2- or 4-digit year).
-bool StoredDateOf(const std::string& text, std::string& stored)
-{
-    if (IsBlankDateText(text)) {
-        stored = std::string(8, ' ');
-        return true;
-    }
-    DateTextParts parts;
-    if (!SplitDateText(AllTrim(text), parts) || parts.blank)
-        return false;
-    if (parts.year.size() != 2 && parts.year.size() != 4)
-        return false;
-    std::string year = parts.year.size() == 2 ? WidenYear(parts.year) : parts.year;
-    int y = 0, m = 0, d = 0;
-    auto num = [](const std::string& s, int& v) {
-        auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-        return r.ec == std::errc() && r.ptr == s.data() + s.size();
-    };
-    if (parts.month.size() != 2 || parts.day.size() != 2 || !num(year, y) ||
-        !num(parts.month, m) || !num(parts.day, d) || !ValidYmd(y, m, d))
-        return false;
-    stored = year + parts.month + parts.day;
-    return true;
-}
-
-void PutRight(std::uint8_t* dst, std::size_t len, const std::string& text, bool& overflow)
+void PutRight(std::uint8_t* dst, std::size_t len, std::string_view text, bool& overflow)
 {
     overflow = text.size() > len;
     if (overflow) {
@@ -195,12 +174,22 @@ void PutRight(std::uint8_t* dst, std::size_t len, const std::string& text, bool&
     std::memcpy(dst + (len - text.size()), text.data(), text.size());
 }
 
+void PutInteger(std::uint8_t* dst, std::size_t len, std::int64_t value, bool& overflow)
+{
+    char text[24];
+    const auto r = std::to_chars(text, text + sizeof text, value);
+    PutRight(dst, len, std::string_view(text, std::size_t(r.ptr - text)), overflow);
+}
+
 // Encodes slot value into the native bytes; false for an invalid date.
+// Where the slot its bytes decode to is known without decoding them, it is
+// written to decoded and known is set.
 bool Encode(const TDbfFieldInfo& f, const std::uint8_t* slot, std::uint8_t* native,
-            bool& overflow)
+            bool& overflow, std::uint8_t* decoded, bool& known)
 {
     std::uint8_t* dst = native + f.offset;
     overflow = false;
+    known = false;
     switch (f.slot) {
     case SlotKind::Text: {
         std::size_t n = std::min<std::size_t>(slot[0], f.len);
@@ -209,37 +198,63 @@ bool Encode(const TDbfFieldInfo& f, const std::uint8_t* slot, std::uint8_t* nati
         return true;
     }
     case SlotKind::Date: {
-        std::size_t n = std::min<std::size_t>(slot[0], f.bufSize - 1);
+        const std::size_t n = std::min<std::size_t>(slot[0], f.bufSize - 1);
+        const char* text = reinterpret_cast<const char*>(slot + 1);
+        char plain[8];
+        if (PlainStoredDate(std::string_view(text, n), plain)) {
+            const std::size_t copied = std::min<std::size_t>(f.len, 8);
+            std::memcpy(dst, plain, copied);
+            std::memset(dst + copied, ' ', f.len - copied);
+            return true;
+        }
         std::string stored;
-        if (!StoredDateOf(std::string(reinterpret_cast<const char*>(slot + 1), n), stored))
+        if (!StoredDateOfText(std::string(text, n), stored))
             return false;
         stored.resize(f.len, ' ');
         std::memcpy(dst, stored.data(), f.len);
         return true;
     }
     case SlotKind::Double: {
-        double v = LoadSlot<double>(slot);
-        PutRight(dst, f.len, std::isfinite(v) ? FloatToText(0, f.dec, v) : std::string(256, '*'),
-                 overflow);
+        const double v = LoadSlot<double>(slot);
+        char text[18];
+        std::size_t n = 0;
+        double readBack = 0;
+        if (PlainFloatText(v, f.dec, text, n, readBack)) {
+            PutRight(dst, f.len, std::string_view(text, n), overflow);
+            known = !overflow;
+            StoreSlot(decoded, readBack);
+        } else {
+            PutRight(dst, f.len, std::isfinite(v) ? FloatToText(0, f.dec, v) : std::string(256, '*'),
+                     overflow);
+        }
         return true;
     }
     case SlotKind::Int32:
-        PutRight(dst, f.len, std::to_string(LoadSlot<std::int32_t>(slot)), overflow);
+        PutInteger(dst, f.len, LoadSlot<std::int32_t>(slot), overflow);
+        known = !overflow;
+        std::memcpy(decoded, slot, 4);
         return true;
     case SlotKind::Int64:
-        PutRight(dst, f.len, std::to_string(LoadSlot<std::int64_t>(slot)), overflow);
+        PutInteger(dst, f.len, LoadSlot<std::int64_t>(slot), overflow);
+        known = !overflow;
+        std::memcpy(decoded, slot, 8);
         return true;
     case SlotKind::Logical:
-        if (f.len > 0)
+        if (f.len > 0) {
             dst[0] = slot[0] ? 'T' : 'F';
+            decoded[0] = slot[0] ? 1 : 0;
+            known = true;
+        }
         return true;
     case SlotKind::MemoRef: {
         std::int32_t ref = LoadSlot<std::int32_t>(slot);
-        bool ignored;
+        bool ignored = false;
         if (ref == 0)
             std::memset(dst, ' ', f.len);
         else
-            PutRight(dst, f.len, std::to_string(ref), ignored);
+            PutInteger(dst, f.len, ref, ignored);
+        known = !ignored;
+        std::memcpy(decoded, slot, 4);
         return true;
     }
     case SlotKind::None:
@@ -280,8 +295,12 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
     std::uint8_t* native = area.native.data();
     std::uint8_t scratch[264];
     // Work on a copy, so that an invalid date changes nothing.
-    static std::vector<std::uint8_t> result;
+    auto& encoded = area.encodedRecord;
+    std::vector<std::uint8_t>& result = encoded.record;
     result.assign(area.native.begin(), area.native.end());
+    encoded.decoded.resize(area.bufSize);
+    encoded.known.resize(area.fields.size());
+    std::fill(encoded.known.begin(), encoded.known.end(), std::uint8_t(0));
     for (std::size_t i = 0; i < area.fields.size(); ++i) {
         const TDbfFieldInfo& f = area.fields[i];
         const std::uint8_t* slot = area.buffer + f.bufOffset;
@@ -290,8 +309,9 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
             if (SameValue(f, scratch, slot))
                 continue;
         }
-        bool overflow = false;
-        if (!Encode(f, slot, result.data(), overflow)) {
+        bool overflow = false, known = false;
+        if (!Encode(f, slot, result.data(), overflow, encoded.decoded.data() + f.bufOffset, known)) {
+            encoded.record.clear();
             std::size_t n = std::min<std::size_t>(slot[0], f.bufSize - 1);
             SetError(220, "Ungültiges Datum \"" +
                               std::string(reinterpret_cast<const char*>(slot + 1), n) +
@@ -301,10 +321,30 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
         }
         if (overflow)
             area.overflowFields.push_back(int(i) + 1);
+        encoded.known[i] = known;
     }
     result[0] = area.buffer[0] ? '*' : ' ';
-    area.native.swap(result);
+    std::copy(result.begin(), result.end(), area.native.begin());
     return true;
+}
+
+void EncodedRecordToBuffer(TWorkArea& area)
+{
+    const auto& encoded = area.encodedRecord;
+    if (area.isVirtual || !area.buffer || encoded.record != area.native ||
+        encoded.known.size() != area.fields.size()) {
+        RecordToBuffer(area);
+        return;
+    }
+    const std::uint8_t* native = area.native.data();
+    area.buffer[0] = native[0] == '*' ? 1 : 0;
+    for (std::size_t i = 0; i < area.fields.size(); ++i) {
+        const TDbfFieldInfo& f = area.fields[i];
+        if (encoded.known[i])
+            std::memcpy(area.buffer + f.bufOffset, encoded.decoded.data() + f.bufOffset, f.bufSize);
+        else
+            Decode(f, native, area.buffer + f.bufOffset);
+    }
 }
 
 void ClearRecordOf(TWorkArea& area)
@@ -315,7 +355,27 @@ void ClearRecordOf(TWorkArea& area)
         return;
     }
     std::fill(area.native.begin(), area.native.end(), std::uint8_t(' '));
-    RecordToBuffer(area);
+    if (!area.buffer)
+        return;
+    // The blank record decodes to the same buffer every time, but for the
+    // date texts, which follow the date layout.
+    const int layout = EngineDateFormat * 2 + (DateWithCentury ? 1 : 0);
+    auto& blank = area.blankRecord;
+    if (blank.layout != layout || blank.bytes.size() != area.bufSize) {
+        blank.bytes.assign(area.bufSize, 0);
+        blank.spans.assign(1, {0, 1});
+        for (const auto& f : area.fields) {
+            const std::size_t n = Decode(f, area.native.data(), blank.bytes.data() + f.bufOffset);
+            auto& last = blank.spans.back();
+            if (last.first + last.second == f.bufOffset)
+                last.second += std::uint32_t(n);
+            else if (n > 0)
+                blank.spans.push_back({f.bufOffset, std::uint32_t(n)});
+        }
+        blank.layout = layout;
+    }
+    for (const auto& [offset, n] : blank.spans)
+        std::memcpy(area.buffer + offset, blank.bytes.data() + offset, n);
 }
 
 void ClearRecord()

@@ -6,6 +6,7 @@
 #include "dbase/workarea.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace kt4::dbase {
@@ -225,18 +226,31 @@ std::string DatePicture()
     }
 }
 
+std::size_t LayoutDateInto(char* out, std::string_view yearText, std::string_view month,
+                           std::string_view day)
+{
+    const char s = LayoutSeparator();
+    std::string_view parts[3] = {day, month, yearText};
+    if (EngineDateFormat == 0)
+        parts[0] = month, parts[1] = day;
+    else if (EngineDateFormat == 1)
+        parts[0] = yearText, parts[1] = month, parts[2] = day;
+    char* p = out;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            *p++ = s;
+        for (const char c : parts[i]) // a few characters: no call
+            *p++ = c;
+    }
+    return std::size_t(p - out);
+}
+
 std::string LayoutDate(const std::string& yearText, const std::string& month,
                        const std::string& day)
 {
-    const char s = LayoutSeparator();
-    switch (EngineDateFormat) {
-    case 0:
-        return month + s + day + s + yearText;
-    case 1:
-        return yearText + s + month + s + day;
-    default:
-        return day + s + month + s + yearText;
-    }
+    std::string out(yearText.size() + month.size() + day.size() + 2, ' ');
+    out.resize(LayoutDateInto(out.data(), yearText, month, day));
+    return out;
 }
 
 std::string EmptyDateTemplate()

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace kt4::dbase {
 
@@ -88,6 +89,10 @@ std::string EmptyDateTemplate();
 // 4..6). yearText is the year as it is to be shown (2 or 4 digits).
 std::string LayoutDate(const std::string& yearText, const std::string& month,
                        const std::string& day);
+// The same written to out (room for the three parts and two separators);
+// returns the length.
+std::size_t LayoutDateInto(char* out, std::string_view yearText, std::string_view month,
+                           std::string_view day);
 // Separator of the current layout.
 char LayoutSeparator();
 // Century of a two-digit year by the window (e.g. 1900 or 2000).

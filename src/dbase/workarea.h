@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kt4::dbase {
@@ -140,6 +141,18 @@ struct TWorkArea {
     std::vector<std::uint8_t> cache;
     std::int32_t appendsSinceCount = 0;  // exclusive appends since the count was written
     std::chrono::steady_clock::time_point countWrittenAt{};
+    // The typed buffer of the blank record as the date layout made it: the
+    // spans (offset, length) its decoding writes.
+    struct {
+        int layout = -1;
+        std::vector<std::uint8_t> bytes;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> spans;
+    } blankRecord;
+    // The record the typed buffer was last encoded into and, for the fields
+    // marked known, the slots its bytes decode to.
+    struct {
+        std::vector<std::uint8_t> record, decoded, known;
+    } encodedRecord;
 
     // The native record: the caller's buffer in a virtual area.
     std::uint8_t* Record() { return isVirtual ? buffer : native.data(); }
@@ -223,6 +236,9 @@ void RecordToBuffer(TWorkArea& area);
 // keep their bytes; a new record encodes every field. An invalid date text
 // is error 220 (nothing converted then); false on error.
 [[nodiscard]] bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged = true);
+// RecordToBuffer after BufferToRecord: the fields whose decoded value the
+// encoding knew are not decoded again.
+void EncodedRecordToBuffer(TWorkArea& area);
 // Blanks the native record and converts it into the buffer.
 void ClearRecord();
 void ClearRecordOf(TWorkArea& area);

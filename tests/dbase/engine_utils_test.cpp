@@ -1,6 +1,9 @@
 // Date texts, text helpers and file helpers of the engine.
 #include "dbase_fixture.h"
 
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <sys/stat.h>
 
 namespace kt4::dbase::test {
@@ -126,6 +129,88 @@ TEST_F(UtilsTest, NumbersInTextAndFiles)
     EXPECT_DOUBLE_EQ(v, -1.5);
     EXPECT_FALSE(ParseFileNumber("1,5", v));
     EXPECT_FALSE(ParseFileNumber("   ", v));
+}
+
+// The plain paths of the record encoding give what the general ones give:
+// the file text of a number, the number a text reads as, a stored date.
+TEST_F(UtilsTest, PlainPathsMatchTheGeneralOnes)
+{
+    std::mt19937_64 rng(33);
+    std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 0.125, -0.125, 0.25, 2.5, -2.5, 1.005, 2.675, 0.045,
+                                  1.45, -1234.5678, 0.1 + 0.2, 1.0 / 3, 1e-20, 5e-324, 1e300, 1e15,
+                                  999999999999999.0, 99999999999999.95, 4503599627370497.0, 123456789.125};
+    for (int i = 0; i < 3000; ++i) {
+        const double units = double(std::int64_t(rng() % 2000000000001) - 1000000000000);
+        values.push_back(units / std::pow(10.0, double(rng() % 16)));
+        values.push_back(std::ldexp(double(rng() % (std::uint64_t{1} << 53)), int(rng() % 80) - 60));
+    }
+    int plain = 0;
+    for (const double v : values) {
+        for (int dec = 0; dec <= 15; ++dec) {
+            char text[18];
+            std::size_t n = 0;
+            double back = 0, general = 0;
+            if (!PlainFloatText(v, dec, text, n, back))
+                continue;
+            ++plain;
+            const std::string expect = FloatToText(0, dec, v);
+            ASSERT_EQ(std::string(text, n), expect) << v << " with " << dec << " decimals";
+            ASSERT_TRUE(ParseFileNumber(expect, general));
+            ASSERT_EQ(std::signbit(back), std::signbit(general)) << expect;
+            ASSERT_EQ(back, general) << expect;
+        }
+    }
+    EXPECT_GT(plain, 10000);
+    // Texts: the number from_chars reads from the trimmed text, or none.
+    std::vector<std::string> texts = {"12.50", "-0.00", "0", "-0", "007", "5.", ".5", "-.5", "-", ".", "1e5",
+                                      "123456789012345", "1234567890123456", "0.000000000000001", "+2.5",
+                                      "+-2", "1.2.3", "--1", "inf", "nan", "9007199254740993", "0.1", "1,5",
+                                      " 99999999999999.9\t", "12 3"};
+    for (int i = 0; i < 20000; ++i) {
+        std::string t = rng() % 2 ? "-" : "";
+        for (int d = 0, len = 1 + int(rng() % 17); d < len; ++d)
+            t += char('0' + rng() % 10);
+        if (rng() % 3)
+            t.insert(t.size() - rng() % (t.size() - (t[0] == '-' ? 1 : 0)), ".");
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) {
+        double got = 7, want = 0;
+        const bool ok = ParseFileNumber(t, got);
+        std::string trimmed = AllTrim(t);
+        if (!trimmed.empty() && trimmed[0] == '+')
+            trimmed.erase(0, 1);
+        const auto r = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), want);
+        const bool expectOk = !trimmed.empty() && r.ec == std::errc() && r.ptr == trimmed.data() + trimmed.size() &&
+                              std::isfinite(want);
+        ASSERT_EQ(ok, expectOk) << t;
+        if (ok) {
+            ASSERT_EQ(got, want) << t;
+            ASSERT_EQ(std::signbit(got), std::signbit(want)) << t;
+        }
+    }
+    // Dates in every layout, with and without the century.
+    const char* dates[] = {"17.05.24", "17.05.2024", "05/17/24", "05/17/2024", "2024.05.17", "24.05.17", "24/05/17",
+                           "17-05-24", "29.02.2000", "29.02.1900", "31.04.2001", "00.00.00", "  .  .  ", "1.5.24",
+                           "17.05.024", "17.05.56", "17.05.55", "01.01.0000", "12.13.14", "13.12.14", "17.05-24",
+                           "17.05.24 ", "a7.05.24", "2000.02.29", "1999/12/31"};
+    for (int century = 0; century < 2; ++century) {
+        DateWithCentury = century != 0;
+        for (int layout = 0; layout <= 8; ++layout) {
+            SetDateFormat(std::uint8_t(layout));
+            int taken = 0;
+            for (const char* d : dates) {
+                char stored[8];
+                std::string general;
+                if (!PlainStoredDate(d, stored))
+                    continue;
+                ++taken;
+                ASSERT_TRUE(StoredDateOfText(d, general)) << d << " in layout " << layout;
+                EXPECT_EQ(std::string(stored, 8), general) << d << " in layout " << layout;
+            }
+            EXPECT_GT(taken, 2) << "layout " << layout;
+        }
+    }
 }
 
 TEST_F(UtilsTest, RemoveKeywordTakesWholeWords)

@@ -2,7 +2,11 @@
 // sort paths, and damaged files refused on open or on the node read.
 #include "ndx_fixture.h"
 
+#include "common/peak_memory.h"
+#include "dbase/ndx_sort.h"
 #include "foundation/private_temp.h"
+
+#include <random>
 
 namespace kt4::dbase::test {
 namespace {
@@ -220,6 +224,84 @@ TEST_F(NdxFormatTest, ExternalMergeWritesTheSameFile)
     }
     std::error_code ec;
     EXPECT_TRUE(std::filesystem::is_empty(PrivateTempSubdir("dbf"), ec));
+}
+
+// The key sorter holds no more than its budget however many keys come: its
+// vectors are reserved for a run, not grown by doubling.
+TEST_F(NdxFormatTest, TheSortStaysWithinItsBudget)
+{
+    constexpr std::size_t budgetMb = 16, keys = 1000000; // two runs
+    ndx::KeySorter sorter(10, false, budgetMb << 20);
+    kt4::testing::ResetPeak();
+    const double before = kt4::testing::PeakMb();
+    sorter.Reserve(keys);
+    char key[16];
+    for (std::size_t i = 0; i < keys; ++i) {
+        std::snprintf(key, sizeof key, "%010zu", i * 7919 % keys);
+        ASSERT_TRUE(sorter.Add(reinterpret_cast<const std::uint8_t*>(key), std::uint32_t(i + 1)));
+    }
+    ASSERT_TRUE(sorter.Finish());
+    EXPECT_LT(kt4::testing::PeakMb() - before, budgetMb * 1.25); // doubling: about 1.45
+    const std::uint8_t* k = nullptr;
+    std::uint32_t rec = 0, n = 0;
+    std::string last;
+    for (bool end = false; sorter.Next(k, rec, end) && !end; ++n) {
+        const std::string now(reinterpret_cast<const char*>(k), 10);
+        ASSERT_LT(last, now);
+        last = now;
+    }
+    EXPECT_EQ(n, keys);
+}
+
+// The records in key order come from one walk over the leaves, read in runs
+// of pages: the order of stepping through the index, for a tree as built
+// and for one whose split pages lie at the end of the file, with and
+// without the node cache, and with records left out.
+TEST_F(NdxFormatTest, TheLeafWalkFollowsTheKeyOrder)
+{
+    std::mt19937 rng(4);
+    auto name = [&] {
+        std::string s;
+        for (int i = 0; i < 6; ++i)
+            s += char('a' + rng() % 26);
+        return s;
+    };
+    std::vector<std::string> names;
+    for (int i = 0; i < 12000; ++i)
+        names.push_back(name());
+    const std::string table = NameTable(names);
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "w"));
+    for (const bool changed : {false, true}) {
+        if (changed) {
+            for (int i = 0; i < 3000; ++i) {
+                ClearRecord();
+                Buffer().SetText(1, name());
+                ASSERT_TRUE(Append()) << LastErrorText();
+            }
+        }
+        for (const bool noCache : {false, true}) {
+            IndexNoCache = noCache;
+            ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+            ASSERT_TRUE(SetIndexTo("w", 1)) << LastErrorText();
+            const std::vector<std::int32_t> order = Order();
+            ASSERT_EQ(order.size(), changed ? 15000u : 12000u);
+            std::vector<std::int32_t> records;
+            ASSERT_TRUE(RecordsInKeyOrder(records)) << LastErrorText();
+            EXPECT_EQ(records, order) << changed << noCache;
+            std::vector<std::uint64_t> leaveOut(order.size() / 64 + 1);
+            std::vector<std::int32_t> kept;
+            for (const std::int32_t r : order) {
+                if (r % 7 == 0)
+                    leaveOut[std::size_t(r) / 64] |= std::uint64_t{1} << (r % 64);
+                else
+                    kept.push_back(r);
+            }
+            ASSERT_TRUE(RecordsInKeyOrder(records, leaveOut));
+            EXPECT_EQ(records, kept) << changed << noCache;
+        }
+    }
+    IndexNoCache = false;
 }
 
 // ---- Damaged files ----

@@ -154,6 +154,84 @@ TEST_F(RecordsTest, StoredHalvesRoundAwayFromZero)
     EXPECT_EQ(StoredRecord(), "    0.3" + std::string(18, ' ') + "-3    3");
 }
 
+// Appends store what the general formatting gives, and leave the buffer as
+// reading the record back fills it; a cleared record follows the layout.
+TEST_F(RecordsTest, AppendsStoreTheGeneralFormsAndReadBackAsBuffered)
+{
+    const std::vector<FieldDef> fields = {{"C", 'C', 6, 0},  {"P", 'N', 10, 2}, {"Q", 'N', 6, 0},
+                                          {"W", 'N', 12, 0}, {"F", 'F', 20, 15}, {"Z", 'N', 5, 3},
+                                          {"B", 'N', 19, 0}, {"L", 'L', 1, 0},  {"D", 'D', 8, 0}};
+    ASSERT_TRUE(CreateDbf(Path("APP"), fields));
+    ASSERT_TRUE(USE(Path("APP") + " EXCLUSIVE"));
+    struct Row {
+        const char* text;
+        double p, f, z, b;
+        std::int64_t q, w;
+        bool l;
+        const char* date;
+    } rows[] = {
+        {"abc", 12.5, 0.1, 1.0005, 2.5, 7, 9876543210, true, "17.05.24"},
+        {"sixsix+", -0.125, -1.0 / 3, -0.0005, -2.5, -99999, -99999999999, false, "29.02.2000"},
+        {"", 1e9, 12345.123456789012345, 12.5, 1e19, 1234567, 123456789012, true, "01.01.55"},
+        {"x", -0.005, 0.000000000000001, 99.9995, -0.5, -100000, 0, false, "  .  .  "},
+        {"y", 1.005, 2.675, 0.125, 123456789012345678.0, 0, -1, true, "31.12.1899"},
+        {"z", -0.0, 1e-20, -9.9995, 4503599627370497.0, 999999, 999999999999, false, "5.6.07"},
+    };
+    auto right = [](const std::string& text, std::size_t len) {
+        return text.size() > len ? std::string(len, '*') : std::string(len - text.size(), ' ') + text;
+    };
+    std::string expected;
+    std::vector<std::vector<std::string>> slots; // per row: the fields as the buffer holds them
+    auto takeSlots = [&] {
+        std::vector<std::string> v;
+        TypedBuffer b = Buffer();
+        for (int n = 1; n <= int(fields.size()); ++n)
+            v.push_back(fields[std::size_t(n - 1)].type == 'C' || fields[std::size_t(n - 1)].type == 'D'
+                            ? b.Text(n)
+                            : std::string(reinterpret_cast<const char*>(FieldAddress(n)),
+                                          FieldInfoOf(*Current(), n)->bufSize));
+        return v;
+    };
+    for (const Row& r : rows) {
+        ClearRecord();
+        TypedBuffer b = Buffer();
+        b.SetText(1, r.text);
+        b.SetNumber(2, r.p);
+        b.SetInteger(3, r.q);
+        b.SetInteger(4, r.w);
+        b.SetNumber(5, r.f);
+        b.SetNumber(6, r.z);
+        b.SetNumber(7, r.b);
+        b.SetLogical(8, r.l);
+        b.SetText(9, r.date);
+        ASSERT_TRUE(Append()) << r.text << ": " << LastErrorText();
+        slots.push_back(takeSlots());
+        std::string date;
+        ASSERT_TRUE(StoredDateOfText(r.date, date)) << r.date;
+        expected += " " + (std::string(r.text) + "      ").substr(0, 6) + right(FloatToText(0, 2, r.p), 10) +
+                    right(std::to_string(r.q), 6) + right(std::to_string(r.w), 12) +
+                    right(FloatToText(0, 15, r.f), 20) + right(FloatToText(0, 3, r.z), 5) +
+                    right(FloatToText(0, 0, r.b), 19) + (r.l ? "T" : "F") + date;
+    }
+    for (int n = 1; n <= int(std::size(rows)); ++n) {
+        GO(n);
+        EXPECT_EQ(takeSlots(), slots[std::size_t(n - 1)]) << "record " << n;
+    }
+    for (std::uint8_t layout : {0, 1, 3, 5}) {
+        SetDateFormat(layout);
+        DateWithCentury = layout == 1;
+        ClearRecord();
+        EXPECT_EQ(Buffer().Text(9), EmptyDateTemplate()) << int(layout);
+    }
+    ASSERT_TRUE(Append());
+    expected += "       " + right("0.00", 10) + right("0", 6) + right("0", 12) + right(FloatToText(0, 15, 0), 20) +
+                right("0.000", 5) + right("0", 19) + "F" + std::string(8, ' ');
+    USE("");
+    const auto t = ReadBytes(Path("APP.DBF"));
+    const std::uint32_t h = GetU16(t.data() + 8);
+    EXPECT_EQ(std::string(t.begin() + h, t.end() - 1), expected);
+}
+
 TEST_F(RecordsTest, OemTextRoundTripIsByteExact)
 {
     std::string all;

@@ -1,6 +1,9 @@
 // Index throughput: building an index over 1,000,000 records (a 10-byte
 // character key and a numeric key, in memory and with sorted runs), and
-// random Finds of existing keys in an exclusive and in a shared area.
+// random Finds of existing keys in an exclusive and in a shared area. The
+// builds over 10^4 to 10^7 records report their peak resident memory
+// beside the sort budget.
+#include "bench_floor.h"
 #include "bench_folder.h"
 
 #include "dbase/dbase.h"
@@ -10,7 +13,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 
@@ -26,44 +31,58 @@ const std::string& Folder()
     return dir;
 }
 
-std::string Code(int i)
+std::string Code(int i, int rows = kRows)
 {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "K%09d", int((std::int64_t(i) * 7919) % kRows));
+    std::snprintf(buf, sizeof buf, "K%09d", int((std::int64_t(i) * 7919) % rows));
     return buf;
 }
 
-// CODE C(10), NUM N(10,0): written raw, the engine only opens it.
-std::string Table()
+// CODE C(10), NUM N(10,0) with rows records: written raw, the engine only
+// opens it.
+std::map<int, std::string>& Made()
 {
-    static const std::string path = [] {
-        kt4::UseHeadlessUi().quiet = true;
-        ResetEngine();
-        InitExpressions();
-        IndexInit();
-        SetReportErrors(false);
-        const std::string p = Folder() + "/KEYS";
-        CreateDbf(p, {{"CODE", 'C', 10, 0}, {"NUM", 'N', 10, 0}});
-        std::string b;
-        {
-            std::ifstream in(p + ".DBF", std::ios::binary);
-            b.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        const std::size_t headerLen = std::size_t(std::uint8_t(b.at(8))) | std::size_t(std::uint8_t(b.at(9))) << 8;
-        b.resize(headerLen);
-        b.reserve(headerLen + std::size_t(kRows) * 21 + 1);
-        for (int i = 0; i < kRows; ++i) {
-            char rec[40];
-            std::snprintf(rec, sizeof rec, " %s%10d", Code(i).c_str(), int((std::int64_t(i) * 7919) % kRows));
-            b.append(rec, 21);
-        }
-        b.push_back(char(0x1A));
-        for (int i = 0; i < 4; ++i)
-            b[4 + std::size_t(i)] = char(std::uint32_t(kRows) >> (8 * i));
-        std::ofstream(p + ".DBF", std::ios::binary | std::ios::trunc).write(b.data(), std::streamsize(b.size()));
-        return p + ".DBF";
-    }();
-    return path;
+    static std::map<int, std::string> made;
+    return made;
+}
+
+void DropTable(int rows)
+{
+    if (Made().count(rows))
+        std::filesystem::remove(Made()[rows]);
+    Made().erase(rows);
+}
+
+std::string Table(int rows = kRows)
+{
+    auto& made = Made();
+    if (made.count(rows))
+        return made[rows];
+    kt4::UseHeadlessUi().quiet = true;
+    ResetEngine();
+    InitExpressions();
+    IndexInit();
+    SetReportErrors(false);
+    const std::string p = Folder() + "/KEYS" + std::to_string(rows);
+    CreateDbf(p, {{"CODE", 'C', 10, 0}, {"NUM", 'N', 10, 0}});
+    std::string b;
+    {
+        std::ifstream in(p + ".DBF", std::ios::binary);
+        b.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const std::size_t headerLen = std::size_t(std::uint8_t(b.at(8))) | std::size_t(std::uint8_t(b.at(9))) << 8;
+    b.resize(headerLen);
+    b.reserve(headerLen + std::size_t(rows) * 21 + 1);
+    for (int i = 0; i < rows; ++i) {
+        char rec[40];
+        std::snprintf(rec, sizeof rec, " %s%10d", Code(i, rows).c_str(), int((std::int64_t(i) * 7919) % rows));
+        b.append(rec, 21);
+    }
+    b.push_back(char(0x1A));
+    for (int i = 0; i < 4; ++i)
+        b[4 + std::size_t(i)] = char(std::uint32_t(rows) >> (8 * i));
+    std::ofstream(p + ".DBF", std::ios::binary | std::ios::trunc).write(b.data(), std::streamsize(b.size()));
+    return made[rows] = p + ".DBF";
 }
 
 void BuildIndex(benchmark::State& state, const char* expr, std::size_t budget)
@@ -96,6 +115,34 @@ void BM_IndexBuildCharKeySortedRuns(benchmark::State& state)
     BuildIndex(state, "CODE", std::size_t{4} << 20); // about 14 runs
 }
 BENCHMARK(BM_IndexBuildCharKeySortedRuns)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The character key over 10^4 .. 10^7 records with the default budget of
+// 256 MB: the peak resident memory of the build, and its rise above the
+// memory the process held before, beside the budget.
+void BM_IndexBuildPeak(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    const std::string table = Table(rows);
+    USE(table + " EXCLUSIVE");
+    const std::size_t budget = IndexSortBudget;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(Folder() + "/peak.ndx");
+        const double base = StartPeak();
+        state.ResumeTiming();
+        if (!Index_On("CODE", Folder() + "/peak"))
+            state.SkipWithError(LastErrorText().c_str());
+        state.PauseTiming();
+        ReportPeak(state, base);
+        state.ResumeTiming();
+    }
+    state.counters["budget_MB"] = double(budget >> 20);
+    USE("");
+    std::filesystem::remove(Folder() + "/peak.ndx");
+    DropTable(rows);
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_IndexBuildPeak)->RangeMultiplier(10)->Range(10000, 10 * kRows)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void RandomFinds(benchmark::State& state, bool exclusive)
 {
