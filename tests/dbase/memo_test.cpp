@@ -253,9 +253,11 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
             EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Write, 3));
             EXPECT_EQ(EngineErrorCode, 1003);
             EXPECT_EQ(ReadBytes(file), b);
-            for (std::int32_t r = 1; r <= 3; ++r)
-                if (r != damaged)
+            for (std::int32_t r = 1; r <= 3; ++r) {
+                if (r != damaged) {
                     EXPECT_EQ(MemoOfRecord(r), texts[std::size_t(r - 1)]) << r;
+                }
+            }
             USE("");
         }
     }
