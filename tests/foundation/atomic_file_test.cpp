@@ -279,9 +279,10 @@ TEST_F(AtomicFiles, UniqueFilesAreCompleteUnderFreshNames)
         }
         EXPECT_EQ(names.size(), 30u);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("u")), fs::directory_iterator()), 30);
-        if (how == Staging::PrivateFolder)
+        if (how == Staging::PrivateFolder) {
             for (const auto& e : fs::directory_iterator(PrivateTempDir()))
                 EXPECT_NE(e.path().filename().string().rfind("unique-", 0), 0u) << "a staged file was left";
+        }
         EXPECT_EQ(WriteUniqueFile(dir.File("missing"), "list", "csv", bytes, err, how), "");
         EXPECT_EQ(err, ENOENT);
         fs::remove_all(dir.File("u"));

@@ -362,8 +362,9 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
             }
             EXPECT_EQ(rc, 1) << what << ": " << err;
             EXPECT_NE(err.find(" wurde nicht geschrieben."), std::string::npos) << what << ": " << err;
-            if (ext != "txt") // the plot leaves no file of the user's
+            if (ext != "txt") { // the plot leaves no file of the user's
                 EXPECT_EQ(dir.Get("y." + ext), "older") << what;
+            }
         }
 }
 

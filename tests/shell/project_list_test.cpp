@@ -251,9 +251,10 @@ void ExpectSame(const Shown& a, const Shown& b, const std::string& what, Real to
             EXPECT_LE(std::fabs(x - y), tolerance * (1 + std::fabs(x))) << what << ": value " << k;
     }
     EXPECT_EQ(a.drive.integers, b.drive.integers) << what;
-    if (tolerance == 0)
+    if (tolerance == 0) {
         for (Word k = 1; k <= BearingSlotCount; ++k)
             EXPECT_TRUE(a.drive.bearingSlots[k] == b.drive.bearingSlots[k]) << what << ": slot " << k;
+    }
     EXPECT_EQ(a.remarks, b.remarks) << what;
     EXPECT_EQ(a.texts, b.texts) << what;
     EXPECT_EQ(a.messages, b.messages) << what;
