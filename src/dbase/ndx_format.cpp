@@ -149,7 +149,8 @@ void NodeCache::Grow(std::uint32_t page)
 
 const Page* NodeCache::Find(std::uint32_t page) const
 {
-    if (tags_.empty())
+    // Tag 0 marks a free slot, so page 0 (never a node) is never found.
+    if (tags_.empty() || page == 0)
         return nullptr;
     const std::size_t slot = page & (tags_.size() - 1);
     return tags_[slot] == page ? &pages_[slot] : nullptr;
