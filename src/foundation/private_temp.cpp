@@ -5,6 +5,7 @@
 #include "foundation/settings.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -20,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char Prefix[] = "kt4-";
+constexpr char NewPrefix[] = ".kt4new-";   // a folder being made
 constexpr char GonePrefix[] = ".kt4gone-"; // a folder on its way out
 constexpr char LockName[] = ".lock";
 
@@ -95,30 +97,67 @@ int LockOfEnded(const std::string& Path)
     return fd;
 }
 
-// The lock file is made under another name, locked, then renamed: a start
-// that looks for ended folders never finds it unlocked.
+// The locked lock file of a folder being made; -1 when it cannot be made.
 int MakeLock(const std::string& Path)
 {
-    const std::string fresh = Path + "/.lock-new";
-    const int fd = ::open(fresh.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
+    const int fd = ::open((Path + "/" + LockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 && !LockWhole(fd)) {
+        ::close(fd);
         return -1;
-    if (LockWhole(fd) && ::rename(fresh.c_str(), (Path + "/" + LockName).c_str()) == 0)
-        return fd;
-    ::close(fd);
-    ::unlink(fresh.c_str());
-    return -1;
+    }
+    return fd;
+}
+
+// Makes a folder under its final name with its lock held: it is made as
+// .kt4new-XXXXXX, given its locked lock file and only then renamed, so
+// that a kt4- folder always has its lock file and a start that finds it
+// unlocked knows its owner has ended. A start removes any .kt4new- folder
+// it finds (a start cut short, or one about to rename): the rename of a
+// folder removed that way fails and the maker tries again. The folder
+// with a trailing separator, and its lock in Lock; "" when none can be made.
+std::string MakeLockedFolder(const std::string& Base, int& Lock)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string fresh = Base + NewPrefix + "XXXXXX";
+        if (::mkdtemp(fresh.data()) == nullptr)
+            return {};
+        ::chmod(fresh.c_str(), 0700);
+        const std::string named = Base + Prefix + fresh.substr(Base.size() + sizeof NewPrefix - 1);
+        const int fd = MakeLock(fresh);
+        int moved = -1;
+        if (fd >= 0) {
+            moved = ::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, named.c_str(), RENAME_NOREPLACE);
+            if (moved != 0 && errno == EINVAL) // a file system without the flag
+                moved = ::rename(fresh.c_str(), named.c_str());
+        }
+        if (moved == 0) {
+            Lock = fd;
+            return named + "/";
+        }
+        const int cause = errno;
+        if (fd >= 0)
+            ::close(fd);
+        std::error_code ec;
+        if (OwnFolder(fresh))
+            fs::remove_all(fresh, ec);
+        // a start removed it, or the name is taken: again under a new name
+        if (fd >= 0 && cause != ENOENT && cause != EEXIST && cause != ENOTEMPTY)
+            return {};
+    }
+    return {};
 }
 
 void RemoveAtExit() { RemovePrivateTempDir(); }
 
-// Removes the folder Path (kt4-XXXXXX) whose lock the caller holds: it is
-// renamed to .kt4gone-XXXXXX first, so that a removal cut short (kill -9)
-// leaves nothing a start would have to prove ended.
+// Removes the folder Path (a kt4-XXXXXX whose lock the caller holds, or a
+// .kt4new-XXXXXX): it is renamed to .kt4gone-XXXXXX first, so that a
+// removal cut short (kill -9) leaves nothing a start would have to prove
+// ended.
 bool RemoveFolder(const std::string& Path)
 {
     const fs::path path(Path);
-    const fs::path gone = path.parent_path() / (GonePrefix + path.filename().string().substr(sizeof Prefix - 1));
+    const std::string name = path.filename().string();
+    const fs::path gone = path.parent_path() / (GonePrefix + name.substr(name.size() - 6));
     std::error_code ec;
     fs::rename(path, gone, ec);
     fs::remove_all(ec ? path : gone, ec);
@@ -149,12 +188,12 @@ std::string PrivateTempDir()
         ::close(s.lock); // the parent's; the parent keeps its own
     s.folder.clear();
     s.lock = -1;
-    std::string tmpl = BaseFolder() + Prefix + "XXXXXX";
-    if (::mkdtemp(tmpl.data()) == nullptr)
+    int lock = -1;
+    const std::string folder = MakeLockedFolder(BaseFolder(), lock);
+    if (folder.empty())
         return {};
-    ::chmod(tmpl.c_str(), 0700);
-    s.lock = MakeLock(tmpl);
-    s.folder = tmpl + "/";
+    s.lock = lock;
+    s.folder = folder;
     static std::once_flag registered;
     std::call_once(registered, [] { std::atexit(RemoveAtExit); });
     s.owner = ::getpid();
@@ -284,6 +323,11 @@ int RemoveEndedPrivateTempDirs()
             std::error_code ec;
             if (OwnFolder(path))
                 fs::remove_all(path, ec); // a removal cut short
+            continue;
+        }
+        if (name.size() == sizeof NewPrefix - 1 + 6 && name.compare(0, sizeof NewPrefix - 1, NewPrefix) == 0) {
+            if (OwnFolder(path) && RemoveFolder(path)) // its maker, if alive, tries again
+                ++removed;
             continue;
         }
         if (name.size() != nameSize || name.compare(0, sizeof Prefix - 1, Prefix) != 0)

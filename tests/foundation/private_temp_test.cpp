@@ -94,10 +94,14 @@ TEST(PrivateTemp, FoldersOfEndedProcessesAreRemovedByTheNextStart)
     std::filesystem::create_directory(dir.File("kt4-nolock"));
     ::chmod(dir.File("kt4-nolock").c_str(), 0700);
     dir.Put("kt4-notdir", "");
+    // a start killed while it made its folder
+    std::filesystem::create_directory(dir.File(".kt4new-cutoff"));
+    ::chmod(dir.File(".kt4new-cutoff").c_str(), 0700);
     const std::string own = PrivateTempDir();
 
-    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 2);
     EXPECT_FALSE(std::filesystem::exists(endedFolder));
+    EXPECT_FALSE(std::filesystem::exists(dir.File(".kt4new-cutoff")));
     for (const std::string& kept : {runningFolder, own, dir.File("kt4-nolock"), dir.File("kt4-notdir")})
         EXPECT_TRUE(std::filesystem::exists(kept)) << kept;
     ::kill(running, SIGKILL);
