@@ -156,6 +156,11 @@ int main(int argc, char** argv)
 {
     int code = 1;
     shell::InstallExitSignals();
+#ifdef KT4_HAVE_GUI
+    // Until the command line tells the kind of run, a signal is noted: a
+    // window start then ends as when closed, a batch run at once.
+    shell::SetExitSignalAction([] {});
+#endif
     // A fault that escapes everything else ends the run with its text told
     // and, with unsaved changes, the offer to save them.
     try {
@@ -165,7 +170,8 @@ int main(int argc, char** argv)
         shell::CommandLine cmd =
             shell::ParseCommandLine(environment::CommandLineParams, shell::CadOutputAvailable());
         if (shell::RunsWithoutWindow(cmd)) {
-            code = RunBatch();
+            shell::SetExitSignalAction(nullptr);
+            code = shell::ExitSignalReceived() ? 1 : RunBatch();
         } else {
 #if defined(KT4_HAVE_GUI) || defined(KT4_WINDOW_PROGRAM)
             code = RunWindow(argc, argv);

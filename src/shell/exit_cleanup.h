@@ -6,10 +6,10 @@
 // SIGTERM, SIGINT and SIGHUP end the program through this clean-up too.
 // The signal handler only passes the signal on to a thread of its own,
 // which runs the action set for it, so that the action may do what any
-// code may. Without an action (batch runs, and a start before its window
-// exists) the temporaries of the open writers and the private folder are
-// removed and the process ends with exit code 1; the window sets an action
-// that closes it as the user would, without questions.
+// code may. Without an action (batch runs) the temporaries of the open
+// writers and the private folder are removed and the process ends with
+// exit code 1; the window program notes a signal until its window exists,
+// then sets an action that closes it as the user would, without questions.
 #pragma once
 
 #include <functional>
