@@ -123,20 +123,13 @@ bool FirstChunkIsText(Active& a, const std::uint8_t* read, std::size_t n)
     BlobDescriptor& b = *a.blob;
     if (b.offset == 0)
         return LooksLikeText(read, n);
-    std::int64_t want = kChunk;
-    if (b.length >= 0)
-        want = std::min(want, b.length);
-    std::vector<std::uint8_t> first(std::size_t(std::max<std::int64_t>(want, 0)));
+    std::vector<std::uint8_t> first(std::size_t(std::max<std::int64_t>(std::min(kChunk, b.length), 0)));
     const long long got = a.memo->file.ReadAt(b.dataStart, first.data(), first.size());
     if (got <= 0)
         return LooksLikeText(read, n);
-    std::size_t len = std::size_t(got);
     if (a.memo->dataHook)
-        a.memo->dataHook(first.data(), len, 0, false);
-    if (b.length < 0)
-        if (const void* hit = std::memchr(first.data(), 0x1A, len))
-            len = std::size_t(static_cast<const std::uint8_t*>(hit) - first.data());
-    return LooksLikeText(first.data(), len);
+        a.memo->dataHook(first.data(), std::size_t(got), 0, false);
+    return LooksLikeText(first.data(), std::size_t(got));
 }
 
 // The length of a BLOB that ends with its first 0x1A (read through once);
@@ -329,8 +322,7 @@ std::int64_t ReadBlobStream(void* buffer, std::int64_t count, int textMode)
     BlobDescriptor& b = *a.blob;
     const std::int64_t inFile = a.memo->file.Size() - (b.dataStart + b.offset);
     count = std::min(count, std::max<std::int64_t>(inFile, 0));
-    if (b.length >= 0)
-        count = std::min(count, std::max<std::int64_t>(b.length - b.offset, 0));
+    count = std::min(count, std::max<std::int64_t>(b.length - b.offset, 0));
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::int64_t total = 0;
     while (total < count) {
@@ -343,15 +335,7 @@ std::int64_t ReadBlobStream(void* buffer, std::int64_t count, int textMode)
         }
         if (got == 0)
             break;
-        std::size_t n = std::size_t(got);
-        bool ended = false;
-        if (b.length < 0) {
-            if (const void* hit = std::memchr(out + total, 0x1A, n)) {
-                n = std::size_t(static_cast<const std::uint8_t*>(hit) - (out + total));
-                b.length = b.offset + std::int64_t(n);
-                ended = true;
-            }
-        }
+        const std::size_t n = std::size_t(got);
         int mode = textMode == BlobText ? 1 : textMode == BlobDecide ? b.textMode : 0;
         if (mode == -1)
             mode = b.textMode = FirstChunkIsText(a, out + total, n) ? 1 : 0;
@@ -359,8 +343,6 @@ std::int64_t ReadBlobStream(void* buffer, std::int64_t count, int textMode)
             OemToAnsiBytes(out + total, n);
         b.offset += std::int64_t(n);
         total += std::int64_t(n);
-        if (ended)
-            break;
     }
     return total;
 }
@@ -421,7 +403,7 @@ std::int64_t SeekBlobStream(std::int64_t offset, int origin)
         if (b.mode == int(TBlobMode::Write))
             base = b.extent;
         else
-            base = std::max<std::int64_t>(b.length, 0);
+            base = b.length;
     }
     b.offset = std::max<std::int64_t>(base + offset, 0);
     return b.offset;

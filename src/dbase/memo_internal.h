@@ -24,7 +24,7 @@ enum class Kind { DBase3, DBase4, FoxPro };
 struct BlobDescriptor {
     bool active = false;
     int mode = 0;                  // 1 read, 2 write
-    std::int64_t length = -1;      // -1: unknown (dBase III until its 0x1A is seen)
+    std::int64_t length = -1;      // read: known at open; write: the announced size, -1 none
     std::int64_t dataStart = 0;
     int headerSize = 0;            // 0 or 8
     std::int64_t offset = 0;
