@@ -288,7 +288,6 @@ void c_end()
             // refused by the caller, who names the drawing
             dev->Discard();
             lastJobBlank = true;
-            AbortFlag = true;
         } else {
             written = dev->Close();
         }

@@ -6,6 +6,7 @@
 #include "cad/dxf_writer.h"
 #include "cad/plot_run.h"
 #include "foundation/dialogs.h"
+#include "foundation/paths.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
 
@@ -78,13 +79,10 @@ public:
             return false;
         CadPlotLineCount = std::clamp<Word>(CadPlotLineCount, 1, MaxPlotLines);
         CadPlotLineIndex = std::clamp<Word>(CadPlotLineIndex, 1, CadPlotLineCount);
-        std::string drawing = CadFileName;
-        if (drawing.size() > 4 && drawing.compare(drawing.size() - 4, 4, ".dxf") == 0)
-            drawing.resize(drawing.size() - 4);
         std::string error;
         {
             PrivateTempDirHeld held;
-            error = StartPlotCommand(CadPlotLines[CadPlotLineIndex], drawing);
+            error = StartPlotCommand(CadPlotLines[CadPlotLineIndex], NameWithoutThisExt(CadFileName, "dxf"));
         }
         NormalCursor();
         if (error.empty())
