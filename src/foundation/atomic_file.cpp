@@ -27,29 +27,6 @@ constexpr std::size_t MaxNameBytes = NAME_MAX;
 // target in one process never meet.
 std::atomic<unsigned> TempCounter{0};
 
-// Writes all bytes at offset, or at the file position when offset < 0.
-bool WriteAll(int fd, std::int64_t offset, const char* data, std::size_t size, int& err)
-{
-    while (size > 0) {
-        ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        if (n == 0) {
-            err = ENOSPC;
-            return false;
-        }
-        data += n;
-        if (offset >= 0)
-            offset += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 mode_t NewFileMode()
 {
     mode_t mask = ::umask(0);
@@ -251,6 +228,28 @@ int RemoveStale(const std::string& dir, const std::string& name)
 }
 
 } // namespace
+
+bool WriteAll(int fd, std::int64_t offset, const char* data, std::size_t size, int& err)
+{
+    while (size > 0) {
+        ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return false;
+        }
+        if (n == 0) {
+            err = ENOSPC;
+            return false;
+        }
+        data += n;
+        if (offset >= 0)
+            offset += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
 
 int RemoveStaleTemporaries(const std::string& target)
 {

@@ -113,6 +113,11 @@ int RemoveStaleTemporaries(const std::string& target);
 // user's processes that no longer exist.
 int RemoveStaleTemporariesIn(const std::string& Folder);
 
+// Writes all size bytes to fd at offset, or at the file position when
+// offset < 0, again after a signal; false with the system's reason in err
+// (ENOSPC when the file takes no more).
+bool WriteAll(int fd, std::int64_t offset, const char* data, std::size_t size, int& err);
+
 // For a process that a signal ends now, from another thread: removes the
 // temporaries of the writers open in this process; a writer that opens
 // after it waits for the end.

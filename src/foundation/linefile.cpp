@@ -60,13 +60,23 @@ std::string WriteFailureText(int Code, int SysErr, const std::string& Path)
     return cause + ": " + DisplayToOem(Path) + " wurde nicht geschrieben.";
 }
 
+int RefusalIoCode(AtomicWriter::Refusal Why)
+{
+    switch (Why) {
+    case AtomicWriter::Refusal::NameTaken:
+        return IoNameTaken;
+    case AtomicWriter::Refusal::WriteProtected:
+        return IoWriteProtected;
+    case AtomicWriter::Refusal::NotAFile:
+        return IoNotAFile;
+    default:
+        return IoAccessDenied;
+    }
+}
+
 std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path)
 {
-    int code = Writer.Refused() == AtomicWriter::Refusal::NotAFile         ? IoNotAFile
-               : Writer.Refused() == AtomicWriter::Refusal::WriteProtected ? IoWriteProtected
-               : Writer.Refused() == AtomicWriter::Refusal::NameTaken      ? IoNameTaken
-                                                                           : IoAccessDenied;
-    return WriteFailureText(code, Writer.Errno(), Path);
+    return WriteFailureText(RefusalIoCode(Writer.Refused()), Writer.Errno(), Path);
 }
 
 std::string FileRealStr(Real X)
@@ -125,20 +135,8 @@ bool LineFile::OpenForWriting(bool keepOld)
         Close();
     ioError_ = sysError_ = 0;
     if (!writer_.Open(path_, keepOld)) {
-        switch (writer_.Refused()) {
-        case AtomicWriter::Refusal::WriteProtected:
-            Fail(IoWriteProtected, writer_.Errno());
-            break;
-        case AtomicWriter::Refusal::NotAFile:
-            Fail(IoNotAFile, writer_.Errno());
-            break;
-        case AtomicWriter::Refusal::NameTaken:
-            Fail(IoNameTaken, writer_.Errno());
-            break;
-        default:
-            Fail(OpenErrorCode(writer_.Errno()), writer_.Errno());
-            break;
-        }
+        const AtomicWriter::Refusal why = writer_.Refused();
+        Fail(why == AtomicWriter::Refusal::None ? OpenErrorCode(writer_.Errno()) : RefusalIoCode(why), writer_.Errno());
         return false;
     }
     mode_ = Mode::Write;

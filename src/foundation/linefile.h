@@ -55,6 +55,10 @@ enum IoCode : int {
     IoNotAFile = 1000,      // the name is a folder, a FIFO or a socket, not a file
 };
 
+// The I/O code of a writer's refusal (AtomicWriter::Refused());
+// IoAccessDenied when it refused nothing.
+int RefusalIoCode(AtomicWriter::Refusal Why);
+
 // The message of a failed write of the file Path (stored text), by its
 // cause (Code, the system's errno SysErr): a full disk or quota gives
 // "Diskette/Platte voll", write protection (a read-only file, folder or

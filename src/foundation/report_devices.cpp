@@ -48,20 +48,6 @@ std::string OutwinName() { return TempName("outwin.txt"); }
 // writer refuses a name another user planted there.
 std::string SharedName(const std::string& Name) { return AddBackslash(settings::TempDir) + Name; }
 
-int RefusalCode(AtomicWriter::Refusal Why)
-{
-    switch (Why) {
-    case AtomicWriter::Refusal::NameTaken:
-        return IoNameTaken;
-    case AtomicWriter::Refusal::WriteProtected:
-        return IoWriteProtected;
-    case AtomicWriter::Refusal::NotAFile:
-        return IoNotAFile;
-    default:
-        return IoAccessDenied;
-    }
-}
-
 // Tells, before anything is written, that the file a report ends up in
 // cannot be written (a name another user holds); false then (AbortFlag).
 bool TargetUsable(const std::string& Path)
@@ -69,7 +55,7 @@ bool TargetUsable(const std::string& Path)
     AtomicWriter probe;
     if (probe.Check(Path))
         return true;
-    ErrorBox(IoErrorText(RefusalCode(probe.Refused())) + ": " + DisplayToOem(Path) + " wurde nicht geschrieben.");
+    ErrorBox(IoErrorText(RefusalIoCode(probe.Refused())) + ": " + DisplayToOem(Path) + " wurde nicht geschrieben.");
     settings::AbortFlag = true;
     return false;
 }

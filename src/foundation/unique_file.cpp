@@ -1,5 +1,6 @@
 #include "foundation/unique_file.h"
 
+#include "foundation/atomic_file.h"
 #include "foundation/private_temp.h"
 
 #include <cerrno>
@@ -15,21 +16,11 @@ namespace {
 
 constexpr int NameTries = 100;
 
-bool WriteAll(int fd, std::string_view bytes, int& err)
+// All the bytes, flushed to the disk.
+bool WriteSynced(int fd, std::string_view bytes, int& err)
 {
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            err = n < 0 ? errno : ENOSPC;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    if (!WriteAll(fd, -1, bytes.data(), bytes.size(), err))
+        return false;
     if (::fsync(fd) != 0) {
         err = errno;
         return false;
@@ -81,7 +72,7 @@ std::string WriteUnnamed(const std::string& Dir, const std::string& Stem, const 
         return "";
     }
     std::string name;
-    if (WriteAll(fd, Bytes, err)) {
+    if (WriteSynced(fd, Bytes, err)) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         name = LinkUnderFreshName(Dir, Stem, Ext, err, [&](const std::string& n) {
             if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, n.c_str(), AT_SYMLINK_FOLLOW) == 0)
@@ -110,7 +101,7 @@ std::string WriteStaged(const std::string& Dir, const std::string& Stem, const s
         return "";
     }
     std::string name;
-    if (WriteAll(fd, Bytes, err))
+    if (WriteSynced(fd, Bytes, err))
         name = LinkUnderFreshName(Dir, Stem, Ext, err, [&](const std::string& n) {
             return ::link(staged.c_str(), n.c_str()) == 0 ? 0 : errno;
         });

@@ -175,16 +175,14 @@ Step OpenCommandLineFile()
     return {};
 }
 
-Step CommandLineStep(int Code)
+Step CommandLineStep(const CommandLine& cmd)
 {
-    CommandLine cmd = ParseCommandLine(environment::CommandLineParams, CadOutputAvailable());
     if (cmd.mode == StartMode::Interactive)
         return {};
     if (cmd.mode == StartMode::Usage) {
         ShowUsage();
         return Ended(0);
     }
-    (void)Code;
     CurrentFileName = cmd.file;
     DataDir.clear();
     if (cmd.noGui) {
@@ -289,13 +287,14 @@ StartResult StartUp(int Code)
     // A run without a window checks the folders silently: only the
     // folders its own output needs matter, and that output tells their
     // failure itself.
-    ShowErrorBoxes = !RunsWithoutWindow(ParseCommandLine(environment::CommandLineParams, CadOutputAvailable()));
+    const CommandLine cmd = ParseCommandLine(environment::CommandLineParams, CadOutputAvailable());
+    ShowErrorBoxes = !RunsWithoutWindow(cmd);
     CheckWorkFolders();
     ShowErrorBoxes = true;
     if (!PasswordPrompt)
         DataDir.clear();
 
-    Step step = CommandLineStep(Code);
+    Step step = CommandLineStep(cmd);
     if (step.next == Next::End)
         return step.result;
 
