@@ -151,9 +151,6 @@ bool Ratio()
         settings::CalcErrorFlag = true;
         return false;
     }
-    // i = 0 would divide the output speed and the rolling power.
-    if (dp == 0)
-        return Fatal("dp = 0 !");
     i = dp / (dp - dH);
     iAbs = std::fabs(i);
     i0 = dH / (dH - dp);
@@ -223,20 +220,15 @@ void DriveValues()
     T[3] = T[2] - T[1];
 }
 
-bool Forces()
+void Forces()
 {
-    if (dlk == 0)
-        return Fatal("dlk = 0 !");
     FtBoltSum = T[2] * 2000 / dlk;
     Pw = (1 / i + 1) * P[1];
     FtGear = T[2] * 2000 / dp;
     FrGear = TanReal(DegToRad(alpha)) * FtGear;
     FnGear = Hypot(FtGear, FrGear);
     nzLoad = nz / 4.0L;
-    if (nzLoad == 0)
-        return Fatal("nz = 0 !");
     FtBolt = FtBoltSum / nzLoad;
-    return true;
 }
 
 bool BoltStresses()
@@ -273,18 +265,9 @@ void ShaftTorsion()
     }
 }
 
-bool PositiveDiameter(Real d, const char* name)
-{
-    if (d > 0)
-        return true;
-    return Fatal(std::string(name) + (d == 0 ? " = 0 !" : " < 0 !"));
-}
-
 // Line contact of roller and hole.
 bool HertzPressure()
 {
-    if (!PositiveDiameter(dR, "dR") || !PositiveDiameter(dzw, "dzw"))
-        return false;
     const Real curvature = 2 / dR - 2 / dzw;
     if (!(curvature > 0))
         return Fatal("dzw <= dR !");
@@ -348,7 +331,7 @@ bool ShaftBending()
     SigV[1] = std::sqrt(SigB[1] * SigB[1] + 3 * tau[1] * tau[1]);
     const Real w2 = SectionWb(d2, diShaft2);
     if (w2 == 0)
-        return Fatal(d2 == 0 ? "d2 = 0 !" : "di > de ! (output shaft)");
+        return Fatal("di > de ! (output shaft)");
     SigB[2] = (FrLager[3] * bs + (bP / 2 + bs) * FtBoltSum) / w2;
     SigV[2] = std::sqrt(SigB[2] * SigB[2] + 3 * tau[2] * tau[2]);
     return true;
@@ -363,8 +346,7 @@ void CalcDrive()
     settings::ClearMessages();
 
     RollerAndHoleSizes();
-    if (!ValidInputs() || !Finite({{"dR", dR}, {"dzw", dzw}, {"exz", exz}}) || !Ratio() ||
-        !Finite({{"i", i}, {"i0", i0}}))
+    if (!ValidInputs() || !Finite({{"exz", exz}}) || !Ratio() || !Finite({{"i", i}, {"i0", i0}}))
         return;
     WidthsAndTeeth();
     ShaftBoreAndHousing();
@@ -373,7 +355,8 @@ void CalcDrive()
                  {"bcase", bcase}, {"Ltot", Ltot}, {"n1", n[1]}, {"T1", T[1]}, {"P1", P[1]},
                  {"n2", n[2]}, {"T2", T[2]}, {"P2", P[2]}, {"T3", T[3]}}))
         return;
-    if (!Forces() || !BoltStresses() ||
+    Forces();
+    if (!BoltStresses() ||
         !Finite({{"FtBoltSum", FtBoltSum}, {"Pw", Pw}, {"FtGear", FtGear}, {"FrGear", FrGear},
                  {"FnGear", FnGear}, {"FtBolt", FtBolt}, {"SigBz", SigBz}, {"pmaxz", pmaxz}}))
         return;

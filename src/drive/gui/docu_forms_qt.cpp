@@ -1,13 +1,11 @@
 #include "drive/gui/docu_forms_qt.h"
 
-#include "foundation/gui/qt_ui.h"
 #include "drive/docu_forms.h"
 #include "drive/gui/doclinks_form.h"
 #include "drive/gui/project_texts_form.h"
 #include "drive/gui/revision_form.h"
 #include "drive/gui/title_block_form.h"
-
-#include <QApplication>
+#include "foundation/gui/qt_ui.h"
 
 namespace kt4 {
 

@@ -1,10 +1,8 @@
 #include "drive/gui/drive_forms_qt.h"
 
-#include "foundation/gui/qt_ui.h"
 #include "drive/gui/drive_data_forms.h"
 #include "drive/gui/geometry_form.h"
-
-#include <QApplication>
+#include "foundation/gui/qt_ui.h"
 
 namespace kt4 {
 
