@@ -95,7 +95,7 @@ void PostEndBySignal()
 
 int RunWindow(int argc, char** argv)
 {
-    shell::SetExitSignalAction([] {}); // until the window exists: noted, the start ends after it
+    // A signal is still only noted (main set that): the start ends after it.
     GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromStdString(settings::ProductName));
     gui::QtUi& ui = gui::UseQtUi();
