@@ -260,10 +260,8 @@ void c_header(Real x0, Real y0, Real x1, Real y1, Real height)
     }
     if (CadMode == cmScreen)
         TitleLine(x0, y0, x1, y1);
-    if (height > 0) {
-        CadZ1 = 0;
-        CadZ2 = height;
-    }
+    CadZ1 = 0;
+    CadZ2 = height > 0 ? height : 1.0L;
 }
 
 void c_header_default() { c_header(0, 0, 160, 120, 1.0L); }

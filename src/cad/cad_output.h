@@ -34,8 +34,9 @@ void CadOutputDialog();
 // Begins a job on mode (0 = ask). Sets AbortFlag when nothing can be
 // written; the caller then stops and calls no c_end.
 void c_begin(Word mode);
-// Drawing frame, file header and (screen) title line; height > 0 is the z
-// range of 3-D output.
+// Drawing frame, file header and (screen) title line. The z range of 3-D
+// output becomes 0 to height, or 0 to 1 mm without a height: whatever an
+// earlier job left, every drawing starts alike.
 void c_header(Real x0, Real y0, Real x1, Real y1, Real height);
 void c_header_default(); // c_header(0, 0, 160, 120, 1.0)
 void c_tables(Word kind);

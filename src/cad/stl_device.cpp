@@ -1,11 +1,13 @@
 // Mode 6: the STL file. Blocks are block files, replayed at every insert.
-// Circles and arcs become line segments, and so walls.
+// Circles and arcs become line segments, and so walls. A drawing whose file
+// would grow too large ends its job there, with the refusal.
 #include "cad/block_file_device.h"
 #include "cad/cad_devices.h"
 #include "cad/cad_internal.h"
 #include "cad/cad_output.h"
 #include "cad/cad_settings.h"
 #include "cad/stl_writer.h"
+#include "foundation/codepage.h"
 #include "foundation/maths.h"
 
 #include <cmath>
@@ -23,6 +25,7 @@ public:
         if (InBlock())
             return false;
         stl_.Cone(reversed, x, y, r1, r2);
+        Check();
         return true;
     }
 
@@ -36,8 +39,17 @@ protected:
         return false;
     }
     void DiscardOutput() override { stl_.Discard(); }
-    std::string OutputFailureText() const override { return WriteFailureText(stl_.File(), CadFileName); }
-    void DrawLine(Real x1, Real y1, Real x2, Real y2) override { stl_.Wall(x1, y1, x2, y2); }
+    std::string OutputFailureText() const override
+    {
+        if (stl_.TooLarge())
+            return "STL-Datei gr\x94\xe1""er als 2 GB: " + DisplayToOem(CadFileName) + " wurde nicht geschrieben.";
+        return WriteFailureText(stl_.File(), CadFileName);
+    }
+    void DrawLine(Real x1, Real y1, Real x2, Real y2) override
+    {
+        stl_.Wall(x1, y1, x2, y2);
+        Check();
+    }
     void DrawCircle(Real x, Real y, Real r, bool clockwise) override { c_circle_lines(x, y, r, clockwise); }
     void DrawArc(Real x, Real y, Real a1, Real a2, Real r) override
     {
@@ -51,14 +63,29 @@ protected:
         c_arc_points(x + r * std::cos(s), y + r * std::sin(s), x + r * std::cos(e), y + r * std::sin(e),
                      DegToRad(sweep));
     }
-    void DrawText(Real x, Real y, const std::string& s) override { stl_.Text(s, x, y); }
+    void DrawText(Real x, Real y, const std::string& s) override
+    {
+        stl_.Text(s, x, y);
+        Check();
+    }
     void DrawSolid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4) override
     {
         stl_.Solid(x1, y1, x2, y2, x3, y3, x4, y4);
+        Check();
     }
 
 private:
+    // A file grown too large ends the job: nothing more is drawn.
+    void Check()
+    {
+        if (stl_.TooLarge() && !told_) {
+            told_ = true;
+            detail::TellWriteFailure(OutputFailureText());
+        }
+    }
+
     StlWriter stl_;
+    bool told_ = false;
 };
 
 } // namespace

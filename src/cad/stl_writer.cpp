@@ -5,6 +5,7 @@
 #include "foundation/settings.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -65,16 +66,26 @@ namespace {
 // A vertex as the file holds it.
 float AsWritten(Real X) { return static_cast<float>(StlRound7(static_cast<double>(X))); }
 
-std::string Num(double X)
+// Appends X as the ASCII file writes it.
+void AppendNum(std::string& Out, double X)
 {
     if (X == 0)
         X = 0; // no "-0"
     char buf[40];
     auto res = std::to_chars(buf, buf + sizeof buf, X, std::chars_format::scientific, 6);
-    std::string s(buf, res.ptr);
-    s[s.find('e')] = 'E';
+    *std::find(buf, res.ptr, 'e') = 'E';
+    Out.append(buf, res.ptr);
+}
+
+std::string Num(double X)
+{
+    std::string s;
+    AppendNum(s, X);
     return s;
 }
+
+// Bytes gathered before they go to the file.
+constexpr std::size_t FlushSize = 1 << 16;
 
 // Seven-segment stick characters: the characters that light each segment.
 struct Segment {
@@ -97,52 +108,72 @@ const Segment Segments[] = {
 
 std::string StlNum(Real X) { return Num(StlRound7(static_cast<double>(X))); }
 
+std::int64_t& StlWriter::SizeLimit()
+{
+    static std::int64_t limit = std::int64_t(1) << 31;
+    return limit;
+}
+
 bool StlWriter::Open(const std::string& Path, const std::string& SolidName)
 {
     if (StlFileType != 1)
         StlFileType = 0;
     ascii_ = StlFileType == 1;
     solid_ = SolidName;
-    facets_.clear();
-    return file_.Open(Path, false);
+    out_.clear();
+    size_ = flushed_ = 0;
+    count_ = 0;
+    tooLarge_ = false;
+    if (!file_.Open(Path, false))
+        return false;
+    direct_ = file_.TempPath().empty();
+    if (ascii_) {
+        out_ = "solid " + solid_ + "\r\n";
+    } else {
+        out_ = "STL binary file created by VELMORA Software - " + settings::ProductName + " V" +
+               settings::ProgramVersion;
+        out_.resize(80, ' ');
+        out_.append(4, '\0'); // the count, filled in at Close
+    }
+    size_ = static_cast<std::int64_t>(out_.size());
+    return true;
+}
+
+void StlWriter::Flush()
+{
+    if (out_.empty())
+        return;
+    (void)file_.Write(out_.data(), out_.size()); // a failure stays with the file until Commit
+    flushed_ += static_cast<std::int64_t>(out_.size());
+    out_.clear();
 }
 
 bool StlWriter::Close()
 {
-    std::string out;
-    if (ascii_) {
-        out.reserve(facets_.size() * 260 + 64);
-        out += "solid " + solid_ + "\r\n";
-        for (const Record& f : facets_) {
-            out += "  facet normal " + Num(f[0]) + " " + Num(f[1]) + " " + Num(f[2]) + "\r\n";
-            out += "    outer loop\r\n";
-            for (int v = 1; v <= 3; ++v)
-                out += "      vertex " + Num(f[3 * v]) + " " + Num(f[3 * v + 1]) + " " + Num(f[3 * v + 2]) + "\r\n";
-            out += "    endloop\r\n  endfacet\r\n";
-        }
-        out += "endsolid " + solid_ + "\r\n";
-    } else {
-        std::string head = "STL binary file created by VELMORA Software - " + settings::ProductName + " V" +
-                           settings::ProgramVersion;
-        head.resize(80, ' ');
-        out.reserve(84 + facets_.size() * 50);
-        out += head;
-        const auto n = static_cast<std::uint32_t>(facets_.size());
-        for (int k = 0; k < 4; ++k)
-            out += static_cast<char>((n >> (8 * k)) & 0xFF);
-        for (const Record& f : facets_) {
-            char rec[50];
-            for (int k = 0; k < 12; ++k) {
-                std::uint32_t bits;
-                std::memcpy(&bits, &f[std::size_t(k)], 4);
-                for (int b = 0; b < 4; ++b)
-                    rec[4 * k + b] = static_cast<char>((bits >> (8 * b)) & 0xFF);
-            }
-            rec[48] = rec[49] = 'X';
-            out.append(rec, sizeof rec);
-        }
+    if (tooLarge_ || !file_.IsOpen()) {
+        Discard();
+        return false;
     }
-    return file_.Write(out.data(), out.size()) && file_.Commit();
+    char count[4];
+    for (int k = 0; k < 4; ++k)
+        count[k] = static_cast<char>((count_ >> (8 * k)) & 0xFF);
+    const bool headGone = flushed_ > 0;
+    if (ascii_)
+        out_ += "endsolid " + solid_ + "\r\n";
+    else if (!headGone)
+        std::memcpy(&out_[80], count, 4);
+    Flush();
+    if (!ascii_ && headGone)
+        (void)file_.WriteAt(80, count, 4);
+    out_.shrink_to_fit();
+    return file_.Commit();
+}
+
+void StlWriter::Discard()
+{
+    file_.Discard();
+    out_.clear();
+    out_.shrink_to_fit();
 }
 
 void StlWriter::Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real X3, Real Y3, Real Z3)
@@ -153,6 +184,8 @@ void StlWriter::Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real
 
 void StlWriter::Add(Record f)
 {
+    if (tooLarge_)
+        return;
     if (StlInvert)
         for (int k = 0; k < 3; ++k)
             std::swap(f[std::size_t(6 + k)], f[std::size_t(9 + k)]);
@@ -165,7 +198,49 @@ void StlWriter::Add(Record f)
     f[0] = static_cast<float>(StlRound7(nx / len));
     f[1] = static_cast<float>(StlRound7(ny / len));
     f[2] = static_cast<float>(StlRound7(nz / len));
-    facets_.push_back(f);
+
+    const std::size_t at = out_.size();
+    if (ascii_) {
+        auto triple = [&](std::size_t k) {
+            AppendNum(out_, f[k]);
+            out_ += ' ';
+            AppendNum(out_, f[k + 1]);
+            out_ += ' ';
+            AppendNum(out_, f[k + 2]);
+            out_ += "\r\n";
+        };
+        out_ += "  facet normal ";
+        triple(0);
+        out_ += "    outer loop\r\n";
+        for (std::size_t v = 1; v <= 3; ++v) {
+            out_ += "      vertex ";
+            triple(3 * v);
+        }
+        out_ += "    endloop\r\n  endfacet\r\n";
+    } else {
+        char rec[50];
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(rec, f.data(), 48);
+        } else {
+            for (int k = 0; k < 12; ++k) {
+                const auto bits = std::bit_cast<std::uint32_t>(f[std::size_t(k)]);
+                for (int b = 0; b < 4; ++b)
+                    rec[4 * k + b] = static_cast<char>((bits >> (8 * b)) & 0xFF);
+            }
+        }
+        rec[48] = rec[49] = 'X';
+        out_.append(rec, sizeof rec);
+    }
+    size_ += static_cast<std::int64_t>(out_.size() - at);
+    const std::int64_t tail = ascii_ ? static_cast<std::int64_t>(11 + solid_.size()) : 0; // "endsolid …"
+    if (size_ + tail > SizeLimit()) {
+        tooLarge_ = true;
+        Discard(); // the disk space at once; the older file stays
+        return;
+    }
+    ++count_;
+    if (!direct_ && out_.size() >= FlushSize)
+        Flush();
 }
 
 void StlWriter::LeftWall(Real X1, Real Y1, Real X2, Real Y2)
@@ -286,7 +361,7 @@ void StlWriter::Char(char C, Real X, Real Y)
 void StlWriter::Text(const std::string& S, Real X, Real Y)
 {
     const Real advance = CadTextHeight * CadTextWidth;
-    for (std::size_t i = 0; i < S.size(); ++i)
+    for (std::size_t i = 0; i < S.size() && !tooLarge_; ++i)
         Char(S[i], X + static_cast<Real>(i) * advance, Y);
 }
 

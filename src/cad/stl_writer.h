@@ -4,18 +4,25 @@
 // from walls, and a cone the band between two circles at the two levels.
 // The file is binary STL, or ASCII STL when StlFileType is 1.
 //
-// Facets are held in memory and written at Close. Every vertex is rounded
-// to 7 significant digits (what the ASCII file shows) and to single
-// precision (what the binary file holds), so both forms carry the same
-// facets. A facet of no area after that rounding is left out; every
-// normal follows from the vertex order as written (right-hand rule), also
-// after StlInvert has swapped the second and third vertex.
+// Facets are written as they are made, so memory stays small whatever the
+// drawing; the binary file's facet count is filled in at Close. A target
+// written directly (a device) cannot be patched: it gets the whole file at
+// Close, count first. A file that would grow beyond SizeLimit() is not
+// written: the writer stops, Close fails and the older file stays.
+//
+// Every vertex is rounded to 7 significant digits (what the ASCII file
+// shows) and to single precision (what the binary file holds), so both
+// forms carry the same facets. A facet of no area after that rounding is
+// left out; every normal follows from the vertex order as written
+// (right-hand rule), also after StlInvert has swapped the second and third
+// vertex.
 #pragma once
 
 #include "foundation/atomic_file.h"
 #include "foundation/types.h"
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -33,11 +40,20 @@ std::string StlNum(Real X);
 
 class StlWriter {
 public:
+    // The largest file the writer makes, in bytes: 2 GiB, about 43 million
+    // binary facets (what 32-bit readers take). A test may lower it.
+    static std::int64_t& SizeLimit();
+
     // Starts the file; false when it cannot be created.
     bool Open(const std::string& Path, const std::string& SolidName);
+    // False when a write failed or the file grew too large; the target is
+    // then unchanged.
     bool Close();
-    void Discard() { file_.Discard(); }
+    void Discard();
     const AtomicWriter& File() const { return file_; }
+    // True once the facets would make the file larger than SizeLimit():
+    // nothing more is made or written.
+    bool TooLarge() const { return tooLarge_; }
 
     void Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real X3, Real Y3, Real Z3);
     // The wall of a segment between CadZ1 and CadZ2, facing to the right
@@ -65,11 +81,18 @@ private:
     const std::vector<std::pair<Real, Real>>& UnitCircle(Integer N);
     void Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness);
     void Char(char C, Real X, Real Y);
+    // Hands the bytes made so far to the file.
+    void Flush();
 
     AtomicWriter file_;
     bool ascii_ = false;
+    bool direct_ = false;   // the target is written directly: the count goes first
+    bool tooLarge_ = false;
     std::string solid_;
-    std::vector<Record> facets_;
+    std::string out_;       // bytes not yet handed to the file
+    std::int64_t size_ = 0; // bytes of the file so far
+    std::int64_t flushed_ = 0;
+    std::uint32_t count_ = 0;
     std::map<Integer, std::vector<std::pair<Real, Real>>> unitCircles_;
 };
 

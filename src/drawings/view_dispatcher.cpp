@@ -6,6 +6,7 @@
 #include "drawings/assembly_section.h"
 #include "drawings/bearing_section.h"
 #include "drawings/overview_page.h"
+#include "drawings/part_contours.h"
 #include "drawings/part_drawings.h"
 #include "drawings/power_flow.h"
 #include "drive/drive_data.h"
@@ -178,6 +179,10 @@ void DrawView(TViewNo view, Word device)
         c_header_default();
     else
         c_header(-frame.half, -frame.half, frame.half, frame.half, 0);
+    // The header's z range holds for the drawing, whatever range its
+    // blocks' parts or an earlier drawing left.
+    const Real z1 = CadZ1, z2 = CadZ2;
+    PartZRange(z1, z2);
     c_tables(2);
     c_blocks();
     c_setlayer(5);
@@ -186,6 +191,7 @@ void DrawView(TViewNo view, Word device)
     c_endblocks();
     do {
         c_entities();
+        PartZRange(z1, z2);
         c_setlayer(5);
         entry.content();
         c_endblocks();

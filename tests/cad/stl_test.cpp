@@ -1,7 +1,8 @@
 // The STL writer: one wall against its goldens in both forms, walls,
 // solids and stick texts, the normals of the vertex order, walls that face
 // out of outlines and into holes, cones with points of their own radius
-// that close a revolved profile, and the file type setting.
+// that close a revolved profile, the file type setting, and the size
+// limit.
 #include "cad/stl_writer.h"
 #include "cad_fixture.h"
 #include "file_readers.h"
@@ -11,6 +12,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <tuple>
 
@@ -32,6 +35,10 @@ protected:
         });
         EXPECT_FALSE(settings::AbortFlag);
         bytes = dir.Get("part.stl");
+        std::uint32_t count = 0; // filled in when the file closes
+        if (bytes.size() >= 84 && bytes.compare(0, 10, "STL binary") == 0)
+            std::memcpy(&count, bytes.data() + 80, 4);
+        EXPECT_EQ(bytes.size(), count ? 84 + 50 * std::size_t(count) : bytes.size());
         return BinaryStlFacets(bytes);
     }
     static Vertex V(const StlFacet& f, int k) { return {f.v[k][0], f.v[k][1], f.v[k][2]}; }
@@ -266,6 +273,42 @@ TEST_F(Stl, AnyFileTypeButOneIsBinary)
     Facets([] { c_line(0, 0, 1, 0); });
     EXPECT_EQ(bytes.rfind("endsolid VLMSOLID\r\n"), bytes.size() - 19);
     EXPECT_EQ(StlFileType, 1);
+}
+
+// A file that would grow beyond the size limit (lowered here from its
+// 2 GiB) is refused with its message, the older file stays and no
+// temporary is left; at the limit exactly it is written, in both forms.
+// A device, written directly, takes the whole file at once.
+TEST_F(Stl, AFileBeyondTheSizeLimitIsRefusedAndTheOlderFileStays)
+{
+    const std::int64_t limit = StlWriter::SizeLimit();
+    auto lines = [](int n) {
+        for (int k = 0; k < n; ++k)
+            c_line(k, 0, k, 5);
+    };
+    for (Integer type : {0, 1}) {
+        StlFileType = type;
+        StlWriter::SizeLimit() = limit;
+        Facets([&] { lines(3); });
+        const std::string three = bytes;
+        StlWriter::SizeLimit() = std::int64_t(three.size());
+        ui->ClearLog();
+        Job(cmStl, [&] { c_setz(0, 10); lines(4); });
+        EXPECT_TRUE(settings::AbortFlag) << type;
+        EXPECT_EQ(dir.Get("part.stl"), three) << type;
+        EXPECT_EQ(ui->Logged("error"), std::vector<std::string>{"error|Fehler : |STL-Datei größer als 2 GB: " +
+                                                               dir.File("part.stl") + " wurde nicht geschrieben."});
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << e.path();
+        settings::AbortFlag = false;
+        Facets([&] { lines(3); });
+    }
+    StlWriter::SizeLimit() = limit;
+    StlWriter device;
+    CadZ2 = 1;
+    ASSERT_TRUE(device.Open("/dev/null", "S"));
+    device.Wall(0, 0, 1, 0);
+    EXPECT_TRUE(device.Close());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "drawings/part_drawings.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -210,6 +211,39 @@ TEST_F(Dispatcher, ViewsThatCannotBeDrawnAreRefusedWithoutAFile)
     cad::FitClearanceShaft = 1;
     cad::FitClearanceBore = 1; // 6 - 1 <= 4 + 1
     EXPECT_NE(drawings::PartRefusal(7), "");
+}
+
+// The page stands from 0 to the height answered, the assembly section
+// from 0 to 1 mm, whatever z range the blocks' parts or an STL of a part
+// before left: the same file as in a fresh process.
+TEST_F(Dispatcher, StlOfThePageAndTheSectionDependsOnNoEarlierExport)
+{
+    LoadFixture("y");
+    cad::CadBatchMode = true;
+    auto stl = [&](Word view) {
+        if (view == 1)
+            ui->Script("5"); // the height
+        DrawView(view, cad::cmStl);
+        EXPECT_FALSE(settings::AbortFlag) << view;
+        return dir.Get("part.stl");
+    };
+    auto zRange = [](const std::string& bytes) {
+        float lo = 1e9f, hi = -1e9f, z;
+        for (std::size_t p = 84 + 20; p + 30 <= bytes.size(); p += 50)
+            for (std::size_t v = 0; v < 3; ++v) {
+                std::memcpy(&z, bytes.data() + p + 12 * v, 4);
+                lo = std::min(lo, z);
+                hi = std::max(hi, z);
+            }
+        return std::pair{lo, hi};
+    };
+    const std::string page = stl(1), section = stl(3);
+    EXPECT_EQ(zRange(page), std::pair(0.0f, 5.0f));
+    EXPECT_EQ(zRange(section), std::pair(0.0f, 1.0f));
+    stl(10);
+    EXPECT_TRUE(stl(1) == page);
+    stl(10);
+    EXPECT_TRUE(stl(3) == section);
 }
 
 } // namespace
