@@ -123,16 +123,21 @@ struct DxfFigure {
     int decs;
 };
 
-DxfFigure ForDxf(Real X, bool Scaled)
+DxfFigure ForDxf(Real X, bool Scaled, Real Scale, Integer Decimals)
 {
     if (!std::isfinite(X))
         X = 0;
-    Real v = Scaled ? X * CadScale : X;
+    Real v = Scaled ? X * Scale : X;
     if (!std::isfinite(v))
         v = 0;
     // leading blanks up to the integer digits of the unscaled value
-    return {v, IntDigitsOf(std::fabs(X)), std::clamp<int>(CadDecimals, 0, 32)};
+    return {v, IntDigitsOf(std::fabs(X)), std::clamp<int>(Decimals, 0, 32)};
 }
+
+// The numbers of a block file: what the block reader replays, the same
+// whatever the settings of the DXF and text files say.
+constexpr Real BlockScale = 1;
+constexpr Integer BlockDecimals = 6;
 
 // A group code of 0..999 right-aligned in three characters, then CR LF.
 void PutCode(char* p, int Code)
@@ -155,7 +160,7 @@ std::string CadFixed(Real v, int intDigits, int decs)
 
 std::string DxfNumber(Real X, bool Scaled)
 {
-    const DxfFigure f = ForDxf(X, Scaled);
+    const DxfFigure f = ForDxf(X, Scaled, CadScale, CadDecimals);
     return CadFixed(f.v, f.intDigits, f.decs);
 }
 
@@ -280,7 +285,8 @@ void DxfWriter::Pair(int Code, const std::string& Value)
 
 void DxfWriter::NumberPair(int Code, Real X, bool Scaled)
 {
-    const DxfFigure f = ForDxf(X, Scaled);
+    const DxfFigure f = blockFile_ ? ForDxf(X, Scaled, BlockScale, BlockDecimals)
+                                   : ForDxf(X, Scaled, CadScale, CadDecimals);
     // the whole pair composed at once where the number takes the quick way
     char pair[64];
     char* const end = pair + sizeof pair;

@@ -5,8 +5,10 @@
 //
 // Numbers: coordinates, radii and heights are multiplied by CadScale and
 // written with CadDecimals decimals and a point; angles, scale factors
-// and bulges the same way without CadScale. Texts and names have their
-// control characters replaced by blanks. Lines end with CR LF.
+// and bulges the same way without CadScale. A block file, which the block
+// reader replays as it stands, has its numbers at scale 1 with 6 decimals
+// whatever those settings say. Texts and names have their control
+// characters replaced by blanks. Lines end with CR LF.
 #pragma once
 
 #include "foundation/linefile.h"
