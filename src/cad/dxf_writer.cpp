@@ -74,8 +74,19 @@ char* QuickFixed(char* End, Real v, int decs)
     if (decs > 9 || !(a < 1E9L))
         return nullptr;
     const Real scaled = a * Pow10[decs]; // below 1E18
-    auto whole = static_cast<std::uint64_t>(scaled);
-    const Real frac = scaled - static_cast<Real>(whole);
+    // floor(scaled); below 2^53 through the nearest double, which is at
+    // most the whole number above it
+    std::uint64_t whole = 0;
+    Real frac = 0;
+    if (scaled < 0x1p53L) {
+        whole = static_cast<std::uint64_t>(static_cast<double>(scaled));
+        frac = scaled - static_cast<Real>(whole);
+        if (frac < 0)
+            frac = scaled - static_cast<Real>(--whole);
+    } else {
+        whole = static_cast<std::uint64_t>(scaled);
+        frac = scaled - static_cast<Real>(whole);
+    }
     if (std::fabs(frac - 0.5L) < 1E-6L)
         return nullptr;
     if (frac > 0.5L)
