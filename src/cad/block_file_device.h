@@ -1,6 +1,7 @@
 // The base of the devices without blocks of their own (screen, STL,
 // STEP). Between c_block and c_endblock the block's primitives go as DXF
-// into the block file "$name.dx$" in the process's private folder; an
+// (at scale 1 with 6 decimals, whatever the DXF files' settings say) into
+// the block file "$name.dx$" in the process's private folder; an
 // insert outside the blocks section replays that file through the block
 // reader, which draws its entities through the c_ operations again (the
 // file parsed once while the program does not write it anew). A

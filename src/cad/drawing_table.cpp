@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace kt4::cad {
 
@@ -56,14 +57,15 @@ bool IsNumber(const std::string& s, char& Sep)
 }
 
 // X in exponent form ("1.666E9", "-2.5E-7") with as many mantissa digits
-// as Max characters hold; the shortest form when none does.
-std::string ExponentForm(double X, char Sep, std::size_t Max)
+// as Max characters hold, each form rounded once from X; the shortest
+// form when none fits.
+std::string ExponentForm(Real X, char Sep, std::size_t Max)
 {
     std::string best;
     for (int decs = 15; decs >= 0; --decs) {
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.*e", decs, X);
-        std::string s(buf);
+        const auto end = std::to_chars(buf, buf + sizeof buf, X, std::chars_format::scientific, decs).ptr;
+        std::string s(buf, end);
         const std::size_t e = s.find('e');
         const int exponent = std::atoi(s.c_str() + e + 1);
         std::string mantissa = s.substr(0, e);
@@ -77,13 +79,16 @@ std::string ExponentForm(double X, char Sep, std::size_t Max)
 }
 
 // The text of a cell that holds Chars characters after its leading blank:
-// a number too long for it in exponent form, anything else as it is.
-std::string Fitted(const std::string& Text, std::size_t Chars)
+// a number too long for it in exponent form (from Value where that is a
+// number, else from the text), anything else as it is.
+std::string Fitted(const std::string& Text, std::size_t Chars, Real Value)
 {
     const std::string t = Trimmed(Text);
     char sep = '.';
     if (t.size() <= Chars || !IsNumber(t, sep))
         return Text;
+    if (std::isfinite(Value))
+        return ExponentForm(Value, sep, Chars);
     std::string c = t;
     if (sep == ',')
         c[c.find(',')] = '.';
@@ -103,6 +108,7 @@ void TAusTabelle::Init(Real x, Real y, Real h, const Widths& w, const Texts& t)
         ColX[k + 1] = ColX[k] + 0.9L * h * w[k - 1];
         Cells[k] = t[k - 1];
     }
+    CellValues.fill(std::numeric_limits<Real>::quiet_NaN());
     TextHeight = h;
     RowHeight = 2 * h;
     TopY = y;
@@ -128,8 +134,17 @@ void TAusTabelle::Init(Real x, Real y, Real h, const Widths& w, const Texts& t)
 
 void TAusTabelle::AddRow(const Texts& t)
 {
-    for (std::size_t k = 1; k <= 7; ++k)
+    Values none;
+    none.fill(std::numeric_limits<Real>::quiet_NaN());
+    AddRow(t, none);
+}
+
+void TAusTabelle::AddRow(const Texts& t, const Values& v)
+{
+    for (std::size_t k = 1; k <= 7; ++k) {
         Cells[k] = t[k - 1];
+        CellValues[k] = v[k - 1];
+    }
     c_setlayer(LineLayer);
     if (HLines)
         c_line(ColX[std::size_t(FirstCol)], LineY, ColX[std::size_t(ColCount)], LineY);
@@ -149,7 +164,7 @@ void TAusTabelle::WriteCells()
         std::string text = Cells[col];
         const Real room = advance > 0 ? (ColX[col + 1] - ColX[col]) / advance : 0;
         if (room >= 2 && std::isfinite(room))
-            text = Fitted(text, std::size_t(std::min(room, 1000.0L) + 1e-9L) - 1);
+            text = Fitted(text, std::size_t(std::min(room, 1000.0L) + 1e-9L) - 1, CellValues[col]);
         c_text(ColX[col], TextY, " " + text);
     }
     LineY -= RowHeight;

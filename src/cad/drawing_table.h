@@ -21,6 +21,9 @@ class TAusTabelle {
 public:
     using Widths = std::array<Real, 7>;
     using Texts = std::array<std::string, 7>;
+    // The numbers of a row's cells as shown (in the shown unit); NaN for
+    // a cell without one.
+    using Values = std::array<Real, 7>;
 
     virtual ~TAusTabelle() = default;
 
@@ -30,12 +33,15 @@ public:
     // frame, and the header texts when any is not empty; with all empty
     // the first row fills the header frame.
     void Init(Real x, Real y, Real h, const Widths& w, const Texts& t);
-    // Draws one row below the previous one.
+    // Draws one row below the previous one; with the cells' values, a
+    // number too long for its cell takes its exponent form from its value.
     void AddRow(const Texts& t);
+    void AddRow(const Texts& t, const Values& v);
     // Writes the cells FirstCol .. ColCount - 1, each after a blank, and
     // moves one row down. A number longer than its cell holds (characters
     // of the text style's width) is written in exponent form with as many
-    // digits as fit ("1666174079" in seven characters: "1.666E9").
+    // digits as fit ("1666174079" in seven characters: "1.666E9"), rounded
+    // once from the cell's value, or from its text when it has none.
     void WriteCells();
     // The number of column lines: up to the first column of width 0.
     Integer CountColumns() const;
@@ -46,6 +52,7 @@ public:
     Real LineY = 0;
     Real TextY = 0;
     Array1<std::string, 7> Cells{};
+    Array1<Real, 7> CellValues{};
     Real TextHeight = 0;
     Real RowHeight = 0;
     Integer ColCount = 0;

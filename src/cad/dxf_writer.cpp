@@ -8,57 +8,171 @@
 #include "foundation/strutil.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace kt4::cad {
 
-// FixedStrPoint with its rounding (half away from zero, on the exact
-// binary value) for the values drawings have; the rare value whose
-// rounding is close to a tie takes the exact route.
-std::string CadFixed(Real v, int intDigits, int decs)
+namespace {
+
+// 10^k, exact in the extended type.
+constexpr Real Pow10[] = {1,      1E1L,  1E2L,  1E3L,  1E4L,  1E5L,  1E6L,  1E7L,  1E8L,  1E9L,
+                          1E10L,  1E11L, 1E12L, 1E13L, 1E14L, 1E15L, 1E16L, 1E17L, 1E18L, 1E19L};
+
+constexpr std::uint64_t WholePow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// DecimalExponent(A) + 1 for A >= 1 (the integer digits), else 0: below
+// 1E19 from the powers above, which bracket A exactly.
+int IntDigitsOf(Real A)
 {
-    static constexpr Real Pow10[] = {1, 1E1L, 1E2L, 1E3L, 1E4L, 1E5L, 1E6L, 1E7L, 1E8L, 1E9L};
+    if (!(A >= 1))
+        return 0;
+    if (!(A < Pow10[19]))
+        return DecimalExponent(A) + 1;
+    int e = 0;
+    while (A >= Pow10[e + 1])
+        ++e;
+    return e + 1;
+}
+
+// Writes N backwards ending before p, at least Count digits (leading
+// zeros), at least one; returns the first.
+char* Digits(char* p, std::uint64_t n, int count)
+{
+    static constexpr char Pairs[] = "0001020304050607080910111213141516171819"
+                                    "2021222324252627282930313233343536373839"
+                                    "4041424344454647484950515253545556575859"
+                                    "6061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
+    char* const end = p;
+    while (n >= 100) {
+        const auto k = static_cast<std::size_t>(n % 100) * 2;
+        n /= 100;
+        *--p = Pairs[k + 1];
+        *--p = Pairs[k];
+    }
+    if (n >= 10) {
+        *--p = Pairs[n * 2 + 1];
+        *--p = Pairs[n * 2];
+    } else {
+        *--p = static_cast<char>('0' + n);
+    }
+    while (end - p < count)
+        *--p = '0';
+    return p;
+}
+
+// CadFixed's text of v without its leading blanks, written backwards to
+// end before End: FixedStrPoint's rounding (half away from zero, on the
+// exact binary value) in whole numbers for the values drawings have.
+// nullptr for a value whose rounding is close to a tie, or out of that
+// range: it takes the exact route.
+char* QuickFixed(char* End, Real v, int decs)
+{
     const Real a = std::fabs(v);
     if (decs > 9 || !(a < 1E9L))
-        return FixedStrPoint(v, intDigits, decs);
-    const Real scaled = a * Pow10[decs];
-    const Real whole = std::floor(scaled);
-    const Real frac = scaled - whole;
-    if (std::fabs(frac - 0.5L) < 1E-6L)
-        return FixedStrPoint(v, intDigits, decs);
-    std::uint64_t n = static_cast<std::uint64_t>(whole) + (frac > 0.5L ? 1 : 0);
-    char digits[24];
-    int len = 0;
-    do {
-        digits[len++] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0 || len <= decs);
-    std::string out;
-    out.reserve(static_cast<std::size_t>(len) + 2);
-    bool zero = std::all_of(digits, digits + len, [](char c) { return c == '0'; });
-    if (v < 0 && !zero)
-        out += '-';
-    for (int k = len - 1; k >= 0; --k) {
-        out += digits[k];
-        if (k == decs && decs > 0)
-            out += '.';
+        return nullptr;
+    const Real scaled = a * Pow10[decs]; // below 1E18
+    // floor(scaled); below 2^53 through the nearest double, which is at
+    // most the whole number above it
+    std::uint64_t whole = 0;
+    Real frac = 0;
+    if (scaled < 0x1p53L) {
+        whole = static_cast<std::uint64_t>(static_cast<double>(scaled));
+        frac = scaled - static_cast<Real>(whole);
+        if (frac < 0)
+            frac = scaled - static_cast<Real>(--whole);
+    } else {
+        whole = static_cast<std::uint64_t>(scaled);
+        frac = scaled - static_cast<Real>(whole);
     }
-    const std::size_t pad = static_cast<std::size_t>(decs > 0 ? intDigits + decs + 1 : intDigits);
-    if (out.size() < pad)
-        out.insert(0, pad - out.size(), ' ');
+    if (std::fabs(frac - 0.5L) < 1E-6L)
+        return nullptr;
+    if (frac > 0.5L)
+        ++whole;
+    // decs digits after the point, at least one before it, a sign
+    char* p = End;
+    std::uint64_t ip = whole;
+    if (decs > 0) {
+        ip = whole / WholePow10[decs];
+        p = Digits(p, whole % WholePow10[decs], decs);
+        *--p = '.';
+    }
+    p = Digits(p, ip, 0);
+    if (v < 0 && whole != 0)
+        *--p = '-';
+    return p;
+}
+
+// The width CadFixed pads its text to.
+std::size_t PaddedWidth(int intDigits, int decs)
+{
+    return static_cast<std::size_t>(std::max(decs > 0 ? intDigits + decs + 1 : intDigits, 0));
+}
+
+void AppendFixed(std::string& out, Real v, int intDigits, int decs)
+{
+    char buf[24];
+    const char* p = QuickFixed(buf + sizeof buf, v, decs);
+    if (!p) {
+        out += FixedStrPoint(v, intDigits, decs);
+        return;
+    }
+    const auto len = static_cast<std::size_t>(buf + sizeof buf - p);
+    const std::size_t pad = PaddedWidth(intDigits, decs);
+    if (len < pad)
+        out.append(pad - len, ' ');
+    out.append(p, len);
+}
+
+// What DxfNumber writes: the value, the integer digits it is padded to
+// and the decimals.
+struct DxfFigure {
+    Real v;
+    int intDigits;
+    int decs;
+};
+
+DxfFigure ForDxf(Real X, bool Scaled, Real Scale, Integer Decimals)
+{
+    if (!std::isfinite(X))
+        X = 0;
+    Real v = Scaled ? X * Scale : X;
+    if (!std::isfinite(v))
+        v = 0;
+    // leading blanks up to the integer digits of the unscaled value
+    return {v, IntDigitsOf(std::fabs(X)), std::clamp<int>(Decimals, 0, 32)};
+}
+
+// The numbers of a block file: what the block reader replays, the same
+// whatever the settings of the DXF and text files say.
+constexpr Real BlockScale = 1;
+constexpr Integer BlockDecimals = 6;
+
+// A group code of 0..999 right-aligned in three characters, then CR LF.
+void PutCode(char* p, int Code)
+{
+    p[0] = Code >= 100 ? static_cast<char>('0' + Code / 100) : ' ';
+    p[1] = Code >= 10 ? static_cast<char>('0' + Code / 10 % 10) : ' ';
+    p[2] = static_cast<char>('0' + Code % 10);
+    p[3] = '\r';
+    p[4] = '\n';
+}
+
+} // namespace
+
+std::string CadFixed(Real v, int intDigits, int decs)
+{
+    std::string out;
+    AppendFixed(out, v, intDigits, decs);
     return out;
 }
 
 std::string DxfNumber(Real X, bool Scaled)
 {
-    if (!std::isfinite(X))
-        X = 0;
-    Real v = Scaled ? X * CadScale : X;
-    if (!std::isfinite(v))
-        v = 0;
-    // leading blanks up to the integer digits of the unscaled value
-    int intDigits = std::fabs(X) >= 1 ? DecimalExponent(X) + 1 : 0;
-    return CadFixed(v, intDigits, std::clamp<int>(CadDecimals, 0, 32));
+    const DxfFigure f = ForDxf(X, Scaled, CadScale, CadDecimals);
+    return CadFixed(f.v, f.intDigits, f.decs);
 }
 
 std::string TxtNum(Real X, bool Scaled)
@@ -98,6 +212,9 @@ bool DxfWriter::Open(const std::string& Path)
 {
     failed_ = false;
     blockNames_.clear();
+    style_ = {};
+    out_.clear();
+    out_.reserve(FlushSize + 4096);
     if (!file_.OpenWrite(Path)) {
         failed_ = true;
         return false;
@@ -110,6 +227,7 @@ bool DxfWriter::Close()
     if (!file_.IsOpen())
         return !failed_;
     Pair(0, "EOF");
+    Flush();
     if (failed_) {
         file_.Discard();
         return false;
@@ -119,22 +237,87 @@ bool DxfWriter::Close()
     return !failed_;
 }
 
-void DxfWriter::Raw(const std::string& Line)
+void DxfWriter::Discard()
 {
-    if (failed_)
+    out_.clear();
+    file_.Discard();
+}
+
+void DxfWriter::Flush()
+{
+    if (!failed_ && !out_.empty()) {
+        file_.WriteText(out_);
+        if (file_.IoError() != 0)
+            failed_ = true;
+    }
+    out_.clear();
+}
+
+void DxfWriter::EndLine()
+{
+    out_.append("\r\n", 2);
+    if (out_.size() >= FlushSize)
+        Flush();
+}
+
+void DxfWriter::Raw(const char* Line)
+{
+    out_ += Line;
+    EndLine();
+}
+
+void DxfWriter::Code(int Code)
+{
+    if (Code >= 0 && Code < 1000) {
+        char code[5];
+        PutCode(code, Code);
+        out_.append(code, 5);
         return;
-    file_.WriteLine(Line);
-    if (file_.IoError() != 0)
-        failed_ = true;
+    }
+    char code[16];
+    const auto end = std::to_chars(code, code + sizeof code, Code).ptr;
+    const auto len = static_cast<std::size_t>(end - code);
+    if (len < 3)
+        out_.append(3 - len, ' ');
+    out_.append(code, len);
+    out_.append("\r\n", 2);
 }
 
 void DxfWriter::Pair(int Code, const std::string& Value)
 {
-    std::string code = IntStr(Code);
-    if (code.size() < 3)
-        code.insert(0, 3 - code.size(), ' ');
-    Raw(code);
-    Raw(BlankControls(Value));
+    this->Code(Code);
+    const std::size_t at = out_.size();
+    out_ += Value;
+    for (std::size_t k = at; k < out_.size(); ++k) // as BlankControls
+        if (static_cast<unsigned char>(out_[k]) < 0x20 || out_[k] == 0x7F)
+            out_[k] = ' ';
+    EndLine();
+}
+
+void DxfWriter::NumberPair(int Code, Real X, bool Scaled)
+{
+    const DxfFigure f = blockFile_ ? ForDxf(X, Scaled, BlockScale, BlockDecimals)
+                                   : ForDxf(X, Scaled, CadScale, CadDecimals);
+    // the whole pair composed at once where the number takes the quick way
+    char pair[64];
+    char* const end = pair + sizeof pair;
+    char* p = Code >= 0 && Code < 1000 ? QuickFixed(end - 2, f.v, f.decs) : nullptr;
+    const std::size_t pad = PaddedWidth(f.intDigits, f.decs);
+    if (p && pad <= 32) {
+        while (end - 2 - p < static_cast<std::ptrdiff_t>(pad))
+            *--p = ' ';
+        end[-2] = '\r';
+        end[-1] = '\n';
+        p -= 5;
+        PutCode(p, Code);
+        out_.append(p, static_cast<std::size_t>(end - p));
+        if (out_.size() >= FlushSize)
+            Flush();
+        return;
+    }
+    this->Code(Code);
+    AppendFixed(out_, f.v, f.intDigits, f.decs);
+    EndLine();
 }
 
 void DxfWriter::Header(Real XMin, Real YMin, Real XMax, Real YMax)
@@ -313,11 +496,20 @@ void DxfWriter::Text(const std::string& S, Real X, Real Y)
     Number(40, CadTextHeight);
     Pair(1, blockFile_ ? S : CadText(S));
     Pair(7, "STANDARD");
+    Pair(41, StyleNumber(0, CadTextWidth));
+    Pair(50, StyleNumber(1, CadTextAngle));
+    Pair(51, StyleNumber(2, CadTextSlant));
+}
+
+const std::string& DxfWriter::StyleNumber(int K, Real X)
+{
     // the text state may come from the configuration: never "nan"
-    auto style = [](Real x) { return RealStrPoint(std::isfinite(x) ? x : 0); };
-    Pair(41, style(CadTextWidth));
-    Pair(50, style(CadTextAngle));
-    Pair(51, style(CadTextSlant));
+    if (!std::isfinite(X))
+        X = 0;
+    StyleText& s = style_[std::size_t(K)];
+    if (!s.known || !(s.value == X))
+        s = {X, RealStrPoint(X), true};
+    return s.text;
 }
 
 void DxfWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4)

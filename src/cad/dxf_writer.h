@@ -5,13 +5,16 @@
 //
 // Numbers: coordinates, radii and heights are multiplied by CadScale and
 // written with CadDecimals decimals and a point; angles, scale factors
-// and bulges the same way without CadScale. Texts and names have their
-// control characters replaced by blanks. Lines end with CR LF.
+// and bulges the same way without CadScale. A block file, which the block
+// reader replays as it stands, has its numbers at scale 1 with 6 decimals
+// whatever those settings say. Texts and names have their control
+// characters replaced by blanks. Lines end with CR LF.
 #pragma once
 
 #include "foundation/linefile.h"
 #include "foundation/types.h"
 
+#include <array>
 #include <map>
 #include <string>
 
@@ -47,7 +50,7 @@ public:
     // Writes "0 EOF" and puts the file in place; false after any failed
     // write (the old file is then unchanged).
     bool Close();
-    void Discard() { file_.Discard(); }
+    void Discard();
     bool IsOpen() const { return file_.IsOpen(); }
     bool Failed() const { return failed_; }
     int IoError() const { return file_.IoError(); }
@@ -57,8 +60,9 @@ public:
 
     // Group code right-aligned in three characters, then the value line.
     void Pair(int Code, const std::string& Value);
-    void Number(int Code, Real X) { Pair(Code, DxfNumber(X, true)); }
-    void Plain(int Code, Real X) { Pair(Code, DxfNumber(X, false)); }
+    // DxfNumber(X, true) and DxfNumber(X, false) as the value.
+    void Number(int Code, Real X) { NumberPair(Code, X, true); }
+    void Plain(int Code, Real X) { NumberPair(Code, X, false); }
 
     void Header(Real XMin, Real YMin, Real XMax, Real YMax);
     void Tables(Word Kind);
@@ -80,12 +84,29 @@ public:
 
 private:
     void Entity(const char* Name);
-    void Raw(const std::string& Line);
+    // Lines gather in out_, which goes to the file in pieces of about
+    // FlushSize bytes and at Close.
+    void Raw(const char* Line);
+    void Code(int Code);
+    void NumberPair(int Code, Real X, bool Scaled);
+    void EndLine();
+    void Flush();
     void LayerTable(Word Kind);
+    // The text of a text's width (K 0), angle (1) or slant (2): the last
+    // one again while that value stays.
+    const std::string& StyleNumber(int K, Real X);
 
     LineFile file_;
     bool blockFile_;
     bool failed_ = false;
+    static constexpr std::size_t FlushSize = 1 << 16;
+    std::string out_;
+    struct StyleText {
+        Real value = 0;
+        std::string text;
+        bool known = false;
+    };
+    std::array<StyleText, 3> style_{};
     // Blocks defined in this file, by upper-case name: an insert names
     // its block as it was defined, whatever the case it was given in.
     std::map<std::string, std::string> blockNames_;

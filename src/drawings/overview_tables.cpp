@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -135,6 +136,22 @@ std::string ValueText(const TableRow& row, int k)
     }
 }
 
+// The number of ValueText in the unit it is shown in; NaN for a text.
+Real ShownValue(const TableRow& row, int k)
+{
+    if (row.format == Format::Name || row.format == Format::Text)
+        return std::numeric_limits<Real>::quiet_NaN();
+    const Real x = row.value(k);
+    switch (row.format) {
+    case Format::Torque: return ShownTorque(x);
+    case Format::Stress: return ShownStress(x);
+    case Format::Force:
+    case Format::ForceWide: return ShownForce(x);
+    case Format::Length: return ShownLength(x);
+    default: return x;
+    }
+}
+
 void DrawTable(const TableSpec& t, Real x, Real y, Real h)
 {
     cad::c_setlayer(4);
@@ -148,9 +165,13 @@ void DrawTable(const TableSpec& t, Real x, Real y, Real h)
     table.Init(x, y, h, widths, header);
     for (const TableRow& row : t.rows) {
         cad::TAusTabelle::Texts cells{row.symbol, UnitText(row.unit)};
-        for (int k = 1; k <= t.values; ++k)
+        cad::TAusTabelle::Values values;
+        values.fill(std::numeric_limits<Real>::quiet_NaN());
+        for (int k = 1; k <= t.values; ++k) {
             cells[std::size_t(k + 1)] = ValueText(row, k);
-        table.AddRow(cells);
+            values[std::size_t(k + 1)] = ShownValue(row, k);
+        }
+        table.AddRow(cells, values);
     }
     table.Done();
 }

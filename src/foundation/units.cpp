@@ -39,6 +39,18 @@ bool OwnConversion() { return settings::CharConversion == 1; }
 
 } // namespace
 
+Real ShownLength(Real X) { return English() ? MmToInch(X) : X; }
+
+Real ShownForce(Real X)
+{
+    if (English())
+        return NToLbf(X);
+    return KiloNewton() ? X / 1000 : X;
+}
+
+Real ShownStress(Real X) { return English() ? MPaToPsi(X) : X; }
+Real ShownTorque(Real X) { return English() ? NmToLbfIn(X) : X; }
+
 std::string FormatLength(Real X)
 {
     return English() ? RealStrDec(4, MmToInch(X)) : RealStr(X);

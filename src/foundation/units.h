@@ -24,6 +24,12 @@ std::string FormatLengthFine(Real X);
 std::string FormatForce(Real X);
 std::string FormatTorque(Real X);
 
+// The value in the unit these show it in.
+Real ShownLength(Real X);
+Real ShownForce(Real X);
+Real ShownStress(Real X);
+Real ShownTorque(Real X);
+
 // With integer and decimal digits as FormatReal takes them.
 std::string FormatLengthWD(Real X, int I, int D);
 std::string FormatForceWD(Real X, int I, int D);

@@ -9,10 +9,12 @@
 
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <signal.h>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace kt4::cadtest {
@@ -339,17 +341,21 @@ TEST_F(HatchTable, TableColumnsRowsAndCells)
 
 TEST_F(HatchTable, NumbersTooLongForTheirCellTakeExponentForm)
 {
-    // a cell of width 7 holds a blank and seven characters of 0.75 h
-    const std::pair<const char*, const char*> cases[] = {
-        {"1666174079", "1.666E9"}, {"-1666174079", "-1.67E9"}, {"9999999999", "1.00E10"},
-        {"0.0000123", "1.23E-5"},  {"12345,678", "1,235E4"},   {"1234567", "1234567"},
-        {"    1234", "    1234"},  {"ecc./gear", "ecc./gear"}, {"---", "---"},
+    // a cell of width 7 holds a blank and seven characters of 0.75 h; a
+    // cell with its value rounds that once
+    const Real none = std::numeric_limits<Real>::quiet_NaN();
+    const std::tuple<const char*, Real, const char*> cases[] = {
+        {"1666174079", none, "1.666E9"}, {"-1666174079", none, "-1.67E9"}, {"9999999999", none, "1.00E10"},
+        {"0.0000123", none, "1.23E-5"},  {"12345,678", none, "1,235E4"},   {"1234567", none, "1234567"},
+        {"    1234", none, "    1234"},  {"ecc./gear", none, "ecc./gear"}, {"---", none, "---"},
+        {"0.000048", 4.8066E-5L, "4.81E-5"}, {"0.000019", 1.9073E-5L, "1.91E-5"}, {"0,000048", 4.8066E-5L, "4,81E-5"},
+        {"1234567", 1234567.4L, "1234567"}, {"-0.000019", -1.9073E-5L, "-1.9E-5"},
     };
-    for (const auto& [cell, shown] : cases) {
+    for (const auto& [cell, value, shown] : cases) {
         TAusTabelle t;
         auto all = Record([&] {
             t.Init(0, 100, 2, {7, 7}, {});
-            t.AddRow({cell, cell});
+            t.AddRow({cell, cell}, {value, value});
         });
         std::vector<std::string> texts;
         for (const auto& d : all)

@@ -7,8 +7,10 @@
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
 
+#include <cfloat>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace kt4::cadtest {
 namespace {
@@ -29,6 +31,36 @@ std::string ReadBytes(const std::string& path)
 }
 
 class Writers : public CadTest {};
+
+// The writers' numbers as they were made one character at a time: the
+// reference for the quick way.
+std::string ReferenceFixed(Real v, int intDigits, int decs)
+{
+    const Real a = std::fabs(v);
+    if (decs > 9 || !(a < 1E9L))
+        return FixedStrPoint(v, intDigits, decs);
+    const Real scaled = a * IntPower(decs, 10);
+    const Real frac = scaled - std::floor(scaled);
+    if (std::fabs(frac - 0.5L) < 1E-6L)
+        return FixedStrPoint(v, intDigits, decs);
+    std::uint64_t n = static_cast<std::uint64_t>(std::floor(scaled)) + (frac > 0.5L ? 1 : 0);
+    std::string s;
+    for (; n != 0 || int(s.size()) <= decs; n /= 10)
+        s.insert(s.begin(), char('0' + n % 10));
+    if (decs > 0)
+        s.insert(s.size() - std::size_t(decs), ".");
+    if (v < 0 && s.find_first_not_of("0.") != std::string::npos)
+        s.insert(0, "-");
+    const int pad = decs > 0 ? intDigits + decs + 1 : intDigits;
+    return std::string(std::size_t(std::max(pad - int(s.size()), 0)), ' ') + s;
+}
+
+std::string ReferenceDxf(Real x, bool scaled)
+{
+    x = std::isfinite(x) ? x : 0;
+    const Real v = scaled && std::isfinite(x * CadScale) ? x * CadScale : scaled ? 0 : x;
+    return ReferenceFixed(v, std::fabs(x) >= 1 ? DecimalExponent(x) + 1 : 0, std::clamp<int>(CadDecimals, 0, 32));
+}
 
 TEST_F(Writers, SampleDrawingMatchesTheGoldens)
 {
@@ -91,6 +123,42 @@ TEST_F(Writers, ScaleDoublesLengthsButNotAngles)
     }
     EXPECT_EQ(DxfNumber(0.0078125L, true), "0.007813");
     EXPECT_EQ(DxfNumber(-2.5E-7L, true), "0.000000");
+}
+
+TEST_F(Writers, NumbersTheSameCharactersAsTheReference)
+{
+    std::vector<Real> values = {0, -0.0L, -1E-12L, 1E9L, std::nextafter(1E9L, 0.0L), 1E30L, LDBL_TRUE_MIN,
+                                std::numeric_limits<Real>::quiet_NaN(), -HUGE_VALL};
+    for (int d = 0; d <= 10; ++d) {
+        values.push_back(-(1E9L - 0.5L / IntPower(d, 10))); // near the last of the quick way
+        for (Real k : {0.0L, 1.0L, 12.0L, 12345.0L, 999999.0L})
+            values.push_back((k + 0.5L) / IntPower(d, 10)); // halves
+    }
+    for (int e = -12; e <= 22; ++e)
+        for (Real p : {IntPower(e, 10), -IntPower(e, 10)})
+            values.insert(values.end(), {p, std::nextafter(p, 0.0L), std::nextafter(p, 2 * p)});
+    std::mt19937_64 random(42);
+    for (int k = 0; k < 300; ++k)
+        values.push_back(std::ldexp(Real(random() >> 11), int(random() % 80) - 73) * (k % 2 ? -1 : 1));
+    const std::pair<int, Real> cases[] = {{0, 1}, {1, 1}, {2, 1},  {3, 1},     {4, 1},  {6, 1},  {6, 2},
+                                          {6, 0.1L}, {8, 1}, {9, 1}, {9, 25.4L}, {10, 1}, {32, 1}};
+    for (auto [decs, scale] : cases) {
+        CadDecimals = decs;
+        CadScale = scale;
+        DxfWriter w(false);
+        ASSERT_TRUE(w.Open(dir.File("n.dxf")));
+        std::vector<std::string> want;
+        for (Real x : values) {
+            w.Number(10, x);
+            w.Plain(20, x);
+            want.insert(want.end(), {" 10", ReferenceDxf(x, true), " 20", ReferenceDxf(x, false)});
+            ASSERT_EQ(DxfNumber(x, true), want[want.size() - 3]) << double(x) << " " << decs;
+            ASSERT_EQ(CadFixed(x, 3, decs), ReferenceFixed(x, 3, decs)) << double(x) << " " << decs;
+        }
+        ASSERT_TRUE(w.Close());
+        want.insert(want.end(), {"  0", "EOF"});
+        EXPECT_EQ(Lines(dir.Get("n.dxf")), want) << decs << " " << double(scale);
+    }
 }
 
 TEST_F(Writers, LayerNamesUnderBothColourSchemes)

@@ -140,6 +140,33 @@ for v in 16 19 20; do
 done
 echo "drawings extra: command line checks pass"
 
+# ---- "CAD Maßstab" and "Dezimalstellen DXF, TXT" change the DXF file only:
+# what OCCT reads of the STEP of the section (edges, box) and admesh of its
+# STL (extents, facets), both replaying the bearing blocks, stays as at the
+# standard settings; the configuration file is read from the current folder
+mkdir settings && cp y.kt4 settings/ && cd settings
+cfg="$root/tests/shell/fuzz/config_session_fuzz.corpus/default.cfg"
+last=$(wc -l < "$cfg")
+peers() { # scale decimals
+    awk -v s="$1" -v d="$2" -v n="$last" '{l = $0; sub(/\r$/, "", l)}
+        p == "Decimals DXF,TXT" {$0 = d "\r"} NR == n - 1 {$0 = s "\r"} {p = l; print}' "$cfg" > kt4.cfg
+    for i in 7 6 1; do
+        run y.kt4 "/CAD$i:03" || die "/CAD$i:03 at CAD scale $1 and $2 decimals failed: $(cat run.log)"
+    done
+    "$occt" y.stp | grep -E "^(edges|bbox)"
+    /usr/bin/admesh y.stl | grep -E "^(Min [XYZ]|Number of facets)"
+}
+standard=$(peers 1 6)
+cp y.dxf standard.dxf
+for s in "2 6" "1 1" "1 3"; do
+    # shellcheck disable=SC2086 # scale and decimals as two words
+    now=$(peers $s)
+    [ "$now" = "$standard" ] || die "CAD scale and decimals $s change the section's STEP or STL: $now"
+    ! cmp -s y.dxf standard.dxf || die "CAD scale and decimals $s leave the DXF file as it was"
+done
+cd ..
+echo "drawings extra: the CAD scale and the DXF decimals change the DXF only, not the STEP or STL (OCCT, admesh)"
+
 # ---- the bearing sections of every type (three fixtures, five slots each)
 designations=("6204|1205|HK 2016|RNA 4904|NU 205"
               "30205|22205|7205 B|3205|K 25x29x10"

@@ -91,6 +91,13 @@ TEST_F(Overview, TablesInTheUnitSystems)
     settings::UnitSystem = 2;
     EXPECT_FALSE(HasText(Page(), " N"));
     EXPECT_TRUE(HasText(Page(), " in/case"));
+    // too long for their cells: the exponent form of the value in its unit
+    P[2] = 4.8066E-5L;
+    bearings::BearingSlots[1].L10 = 1.9073E-5L;
+    FrShaft[1] = 0.048066L;
+    const auto texts = Texts(Page());
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), " 4.81E-5"), 2); // P2, Fr shaft 1
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), " 1.91E-5"), 1);
 }
 
 TEST_F(Overview, DesignationsCutAtABlankWithinFiveCharacters)

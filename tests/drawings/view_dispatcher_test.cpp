@@ -140,6 +140,41 @@ TEST_F(Dispatcher, AStopInsideABlockEndsThatBlockOnly)
     EXPECT_FALSE(settings::AbortFlag);
 }
 
+TEST_F(Dispatcher, CadScaleAndDecimalsChangeTheDxfFileOnly)
+{
+    LoadFixture("y");
+    cad::CadBatchMode = true;
+    cad::DrawingFooter = true; // the page's footer without the time
+    // the screen's view 1 and the files of view 3, which replay the bearing blocks
+    auto outputs = [this] {
+        DrawView(1, cad::cmScreen);
+        std::vector<std::string> out(1);
+        for (const auto& r : graphics::ActiveGraphWindow().DisplayList())
+            out[0] += r + "\n";
+        for (auto [mode, ext] : {std::pair<Word, const char*>{cad::cmStep, "stp"}, {cad::cmStl, "stl"},
+                                 {cad::cmDxf, "dxf"}}) {
+            settings::CurrentFileName = dir.File("s");
+            DrawView(3, mode);
+            out.push_back(dir.Get(std::string("s.") + ext));
+            EXPECT_GT(out.back().size(), 1000u) << ext;
+        }
+        const std::size_t name = out[1].find("FILE_NAME("); // the STEP file's time
+        out[1].erase(name, out[1].find('\n', name) - name);
+        return out;
+    };
+    const auto standard = outputs();
+    for (auto [scale, decimals] : {std::pair<Real, int>{2, 6}, {1, 1}, {1, 3}}) {
+        cad::CadScale = scale;
+        cad::CadDecimals = decimals;
+        const auto o = outputs();
+        const std::string tag = std::to_string(double(scale)) + " " + std::to_string(decimals);
+        EXPECT_TRUE(o[0] == standard[0]) << "screen " << tag;
+        EXPECT_TRUE(o[1] == standard[1]) << "STEP " << tag;
+        EXPECT_TRUE(o[2] == standard[2]) << "STL " << tag;
+        EXPECT_TRUE(o[3] != standard[3]) << "DXF " << tag;
+    }
+}
+
 TEST_F(Dispatcher, ViewsThatCannotBeDrawnAreRefusedWithoutAFile)
 {
     // x.kt4: the thin covers lack their bearing slot
