@@ -279,6 +279,7 @@ std::size_t TypedBufferSize(std::vector<TDbfFieldInfo>& fields)
 
 void RecordToBuffer(TWorkArea& area)
 {
+    area.fieldMarks.clear();
     if (area.isVirtual || !area.buffer)
         return;
     const std::uint8_t* native = area.native.data();
@@ -290,8 +291,13 @@ void RecordToBuffer(TWorkArea& area)
 bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
 {
     area.overflowFields.clear();
+    struct ClearMarks {
+        TWorkArea& a;
+        ~ClearMarks() { a.fieldMarks.clear(); }
+    } clearMarks{area};
     if (area.isVirtual || !area.buffer)
         return true;
+    const TableCodePage& page = area.TextPage();
     std::uint8_t* native = area.native.data();
     std::uint8_t scratch[264];
     // Work on a copy, so that an invalid date changes nothing.
@@ -308,6 +314,17 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
             Decode(f, native, scratch);
             if (SameValue(f, scratch, slot))
                 continue;
+        }
+        if (f.slot == SlotKind::Text && !page.windowsText && !area.Marked(i + 1, TWorkArea::MarkTextInPage)) {
+            const std::size_t n = std::min<std::size_t>(slot[0], f.len);
+            if (!page.HoldsAs1252(slot + 1, n)) {
+                encoded.record.clear();
+                const std::string_view text(reinterpret_cast<const char*>(slot + 1), n);
+                SetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, text) + " im Feld " +
+                                  f.name + " von " + area.fileName + " (Codepage " +
+                                  std::to_string(page.number) + ") [" + operation + "]");
+                return false;
+            }
         }
         bool overflow = false, known = false;
         if (!Encode(f, slot, result.data(), overflow, encoded.decoded.data() + f.bufOffset, known)) {
@@ -330,6 +347,7 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
 
 void EncodedRecordToBuffer(TWorkArea& area)
 {
+    area.fieldMarks.clear();
     const auto& encoded = area.encodedRecord;
     if (area.isVirtual || !area.buffer || encoded.record != area.native ||
         encoded.known.size() != area.fields.size()) {
@@ -349,6 +367,7 @@ void EncodedRecordToBuffer(TWorkArea& area)
 
 void ClearRecordOf(TWorkArea& area)
 {
+    area.fieldMarks.clear();
     if (area.isVirtual) {
         if (area.buffer)
             std::memset(area.buffer, 0, area.bufSize);

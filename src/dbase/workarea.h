@@ -4,10 +4,12 @@
 // engine's ANSI code page once read) and the caller's typed record buffer.
 #pragma once
 
+#include "dbase/codepage.h"
 #include "dbase/dbf_file.h"
 #include "dbase/hooks.h"
 #include "foundation/types.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -75,6 +77,8 @@ enum class LockState : std::uint8_t { None = 0, File = 1, Append = 2, Records = 
 
 // Record conversion hook: receives one record's text without its deletion
 // byte (after conversion to OEM on write, before conversion from OEM on read).
+// For a table whose page is converted in a stage of its own (437, ...), the
+// area's hooks hold that stage too: they take and give the stored bytes.
 using RecordHook = std::function<void(std::uint8_t* text, std::size_t length)>;
 // Filter, WHILE and relation procedures.
 using ConditionProc = std::function<bool()>;
@@ -103,6 +107,7 @@ struct TWorkArea {
     std::uint16_t openMode = 0;
     bool opened = false;
     bool oem = false;               // table text is OEM: converted on every read and write
+    const TableCodePage* codePage = nullptr; // the page its header mark names, or the unmarked choice
     RecordHook writeHook, readHook;
     DbfFile file;
 
@@ -137,6 +142,12 @@ struct TWorkArea {
     // Engine bookkeeping
     bool relationRunning = false;
     std::vector<int> overflowFields;  // N/F fields stored as "*" by the last write
+    // What was done to the typed buffer since a record came into it, per
+    // field n ([0]: every field and the memos): MarkTextInPage, the engine
+    // converted the text into the table's page itself (APPEND FROM, the
+    // browser), so it is written as it stands.
+    // Reading a record into the buffer and every write clear it.
+    std::vector<std::uint8_t> fieldMarks;
     std::int64_t cacheStart = -1;     // read cache (exclusive areas)
     std::vector<std::uint8_t> cache;
     std::int32_t appendsSinceCount = 0;  // exclusive appends since the count was written
@@ -162,6 +173,22 @@ struct TWorkArea {
         return std::int64_t{headerLen} + std::int64_t{n - 1} * recLen;
     }
     bool Shared() const;  // not exclusive and multi-user on
+    const TableCodePage& TextPage() const
+    {
+        return codePage ? *codePage : oem ? OemCodePage() : AnsiCodePage();
+    }
+    static constexpr std::uint8_t MarkTextInPage = 2;
+    bool Marked(std::size_t field, std::uint8_t mark) const
+    {
+        return !fieldMarks.empty() &&
+               ((fieldMarks[0] & mark) || (field < fieldMarks.size() && (fieldMarks[field] & mark)));
+    }
+    void Mark(std::size_t field, std::uint8_t mark)
+    {
+        if (fieldMarks.size() <= field)
+            fieldMarks.resize(std::max(field, fields.size()) + 1, 0);
+        fieldMarks[field] |= mark;
+    }
 };
 
 // WorkAreas[1..35]: nullptr = free.

@@ -185,6 +185,59 @@ t.close()
     }
 }
 
+// Tables marked with another single-byte page read as python3-dbf reads
+// them, and take our records in their page; a page we cannot convert is
+// refused by name.
+TEST_F(XCheckTest, MarkedCodePagesReadAsPython3DbfReadsThemOrAreRefused)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    const char* script = R"(
+import sys, dbf
+if len(sys.argv) > 3:
+    t = dbf.Table(sys.argv[1], 'NAME C(20)', dbf_type='db3', codepage=sys.argv[2])
+    t.open(dbf.READ_WRITE)
+    t.append((sys.argv[3],))
+    t.close()
+t = dbf.Table(sys.argv[1])
+t.open(dbf.READ_ONLY)
+sys.stdout.buffer.write('|'.join(r.name.rstrip() for r in t).encode('utf-8'))
+)";
+    struct Case {
+        const char* codepage;
+        const char* text;     // UTF-8
+        const char* appended; // the engine's text, then as python3-dbf reads it
+        const char* read;
+        const char* lacked;   // engine text the page lacks
+        std::uint8_t mark;
+    } cases[] = {{"cp437", "¢ ¥ Ω µ Müller", "\xA5 und \xA2", "¥ und ¢", "\x80", 0x01},
+                 {"cp1250", "Dvořák Łódź", "M\xFCller", "Müller", "\xF8", 0xC8},
+                 {"cp932", "abc", "", "", "", 0x13}};
+    for (const Case& c : cases) {
+        const std::string path = Path(std::string("CP") + c.codepage + ".dbf");
+        ToolRun run = Python(script, {path, c.codepage, c.text});
+        ASSERT_EQ(run.status, 0) << run.out;
+        ASSERT_EQ(run.out, c.text);
+        if (!*c.appended) {
+            EXPECT_FALSE(USE(path));
+            EXPECT_EQ(EngineErrorCode, 1300);
+            EXPECT_NE(LastErrorText().find("Codepage 932 wird nicht unterstützt"), std::string::npos);
+            continue;
+        }
+        ASSERT_TRUE(USE(path + " EXCLUSIVE")) << LastErrorText();
+        EXPECT_EQ(TableTextToUtf8(Current()->TextPage(), RTrimBlanks(Buffer().Text(1))), c.text);
+        ClearRecord();
+        Buffer().SetText(1, c.lacked);
+        EXPECT_FALSE(Append());
+        EXPECT_NE(LastErrorText().find("im Feld NAME"), std::string::npos) << LastErrorText();
+        Buffer().SetText(1, c.appended);
+        ASSERT_TRUE(Append()) << LastErrorText();
+        USE("");
+        EXPECT_EQ(ReadBytes(path)[29], c.mark);
+        run = Python(script, {path});
+        EXPECT_EQ(run.out, std::string(c.text) + "|" + c.read) << c.codepage;
+    }
+}
+
 TEST_F(XCheckTest, WeReadShapelibTables)
 {
     REQUIRE_TOOL("/usr/bin/dbfcreate", "shapelib");
