@@ -375,10 +375,10 @@ void TTzDataSet::SetAsFloat(int n, double value)
         StoreSlot(data.data(), value);
         break;
     case SlotKind::Int32:
-        StoreSlot(data.data(), std::int32_t(std::isfinite(value) && std::fabs(value) < 2.1e9 ? std::llround(value) : 0));
+        StoreSlot(data.data(), Int32SlotValue(value));
         break;
     case SlotKind::Int64:
-        StoreSlot(data.data(), std::int64_t(std::isfinite(value) && std::fabs(value) < 9.2e18 ? std::llround(value) : 0));
+        StoreSlot(data.data(), Int64SlotValue(value));
         break;
     case SlotKind::Logical:
         data[0] = value != 0;
@@ -401,7 +401,7 @@ void TTzDataSet::SetAsInteger(int n, std::int64_t value)
         StoreSlot(data.data(), value);
         break;
     case SlotKind::Int32:
-        StoreSlot(data.data(), std::int32_t(value));
+        StoreSlot(data.data(), Int32SlotValue(value));
         break;
     case SlotKind::Text:
         SetAsString(n, std::to_string(value));
@@ -826,8 +826,10 @@ void TTzDataSet::BufferToEngine(const std::uint8_t* buffer, bool onlyChanged)
             continue;
         if (onlyChanged)
             std::memcpy(a.buffer + f.offset, buffer + f.offset, f.size);
-        // text the edit set was checked for the table's page
-        if (f.slot == SlotKind::Text && std::size_t(n) < tableText_.size() && tableText_[std::size_t(n)])
+        // what the edit set: numbers are stored, text the page was checked for
+        if (f.slot == SlotKind::Double || f.slot == SlotKind::Int32 || f.slot == SlotKind::Int64)
+            a.Mark(std::size_t(n), TWorkArea::MarkNumberSet);
+        else if (f.slot == SlotKind::Text && std::size_t(n) < tableText_.size() && tableText_[std::size_t(n)])
             a.Mark(std::size_t(n), TWorkArea::MarkTextInPage);
     }
 }

@@ -12,9 +12,11 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +55,25 @@ template <class T>
 void StoreSlot(std::uint8_t* p, T v)
 {
     std::memcpy(p, &v, sizeof v);
+}
+
+// The value an integer slot holds for a number. A number the slot cannot
+// hold (NaN, infinite, beyond its range) gives the slot's lowest value,
+// which no field of the slot's widths can show: the field is stored as
+// asterisks and listed as an overflow, as a number too wide for it is.
+inline std::int32_t Int32SlotValue(double v)
+{
+    return std::isfinite(v) && std::fabs(v) < 2.1e9 ? std::int32_t(std::llround(v))
+                                                   : std::numeric_limits<std::int32_t>::min();
+}
+inline std::int32_t Int32SlotValue(std::int64_t v)
+{
+    return v >= -2100000000 && v <= 2100000000 ? std::int32_t(v) : std::numeric_limits<std::int32_t>::min();
+}
+inline std::int64_t Int64SlotValue(double v)
+{
+    return std::isfinite(v) && std::fabs(v) < 9.2e18 ? std::int64_t(std::llround(v))
+                                                    : std::numeric_limits<std::int64_t>::min();
 }
 
 // The 32-byte prolog of a table file as read (or 8 bytes for dBase II).
@@ -143,9 +164,10 @@ struct TWorkArea {
     bool relationRunning = false;
     std::vector<int> overflowFields;  // N/F fields stored as "*" by the last write
     // What was done to the typed buffer since a record came into it, per
-    // field n ([0]: every field and the memos): MarkTextInPage, the engine
-    // converted the text into the table's page itself (APPEND FROM, the
-    // browser), so it is written as it stands.
+    // field n ([0]: every field and the memos): MarkNumberSet, a number was
+    // set (stored even where the bytes, not a number, read as that value);
+    // MarkTextInPage, the engine converted the text into the table's page
+    // itself (APPEND FROM, the browser), so it is written as it stands.
     // Reading a record into the buffer and every write clear it.
     std::vector<std::uint8_t> fieldMarks;
     std::int64_t cacheStart = -1;     // read cache (exclusive areas)
@@ -177,7 +199,7 @@ struct TWorkArea {
     {
         return codePage ? *codePage : oem ? OemCodePage() : AnsiCodePage();
     }
-    static constexpr std::uint8_t MarkTextInPage = 2;
+    static constexpr std::uint8_t MarkNumberSet = 1, MarkTextInPage = 2;
     bool Marked(std::size_t field, std::uint8_t mark) const
     {
         return !fieldMarks.empty() &&

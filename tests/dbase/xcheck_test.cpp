@@ -6,8 +6,10 @@
 #include "dbase_fixture.h"
 #include "peer_tools.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace kt4::dbase::test {
@@ -78,6 +80,53 @@ TEST_F(XCheckTest, DbfreadReadsOurTables)
              << "1 NAME='Schmidt' PRICE=-5.0 QTY=1000 OK=False DAY=datetime.date(2024, 5, 11)"
              << memoValue << "\n";
         EXPECT_EQ(run.out, want.str()) << "version " << int(version);
+    }
+}
+
+// N and F fields of every width and decimals count: a number the field
+// cannot show (too wide, too large for any integer, NaN, infinite) is stored
+// as asterisks and listed as an overflow; setting 0 over them stores 0.
+TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
+{
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const char type : {'N', 'F'}) {
+        std::vector<FieldDef> fields;
+        for (int w = 1; w <= 20; ++w)
+            for (int d = 0; d == 0 || (d <= 15 && d <= w - 2); ++d)
+                fields.push_back({std::string(1, type) + std::to_string(w) + "_" + std::to_string(d), type, w, d});
+        const std::string name = std::string("NUM") + type;
+        ASSERT_TRUE(CreateDbf(Path(name), fields)) << LastErrorText();
+        ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+        std::string want = "0 True\n"; // record 1 after setting 0
+        for (const double v : {0.0 /* ten to the width */, 3e9, -3e9, 9.3e18, 1e300, std::nan(""), inf, -inf}) {
+            ClearRecord();
+            std::vector<int> stars;
+            for (int n = 1; n <= int(fields.size()); ++n) {
+                const FieldDef& f = fields[std::size_t(n - 1)];
+                const double value = v != 0 ? v : std::pow(10.0, f.len);
+                Buffer().SetNumber(n, value);
+                if (!std::isfinite(value) || FloatToText(0, f.dec, value).size() > std::size_t(f.len))
+                    stars.push_back(n);
+            }
+            ASSERT_TRUE(Append()) << LastErrorText();
+            EXPECT_EQ(NumericOverflowFields(), stars) << v;
+            for (int n : stars)
+                ASSERT_EQ(FieldBytes(*Current(), n), std::string(std::size_t(FieldLen(n)), '*')) << Field(n) << " " << v;
+            if (v != 0)
+                want += std::to_string(stars.size()) + " False\n";
+        }
+        GO(1);
+        for (int n = 1; n <= int(fields.size()); ++n)
+            Buffer().SetNumber(n, 0);
+        ASSERT_TRUE(REPLACE());
+        USE("");
+        ToolRun run = Python("import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]):\n"
+                             "    print(sum(v is None for v in r.values()), all(v == 0 for v in r.values()))",
+                             {Path(name + ".DBF")});
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, want) << type;
     }
 }
 
