@@ -497,6 +497,18 @@ TEST_F(DatasetTest, MemoFieldsThroughBlobStreams)
     ds.Post();
     EXPECT_EQ(ds.AsString(2), "MEMO");
     EXPECT_EQ(ds.MemoText(2), "Gr\xFC\xDF" "e");
+    // Text the OEM table cannot hold is refused, the memo kept; so is a
+    // text BLOB written through the engine.
+    ds.Edit();
+    EXPECT_THROW(ds.SetMemoText(2, "5 \x80"), EDatasetError);
+    ds.Post();
+    EXPECT_EQ(ds.MemoText(2), "Gr\xFC\xDF" "e");
+    ASSERT_TRUE(Select(ds.WorkArea()));
+    std::int32_t block = 0;
+    ASSERT_TRUE(OpenBlob(true, block, TBlobMode::Write));
+    EXPECT_EQ(WriteBlobStream("5 \x80", 3, BlobText), 0);
+    EXPECT_EQ(EngineErrorCode, 220);
+    CloseBlob();
     // Opened for writing and closed empty: the field is emptied.
     {
         TTzBlobStream stream(ds, 2, TBlobMode::Write);
