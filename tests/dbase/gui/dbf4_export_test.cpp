@@ -180,7 +180,8 @@ t.close()
     ui->ClearLog();
     EXPECT_FALSE(Model()->setData(Cell(0, 0), "\u03A9-Welle"));
     ASSERT_EQ(Logged("error").size(), 1u);
-    EXPECT_NE(Logged("error")[0].find("Zeichen nicht darstellbar: \u03A9 im Feld NAME"), std::string::npos) << Logged("error")[0];
+    EXPECT_NE(Logged("error")[0].find("Zeichen nicht darstellbar: \u03A9 im Feld NAME"), std::string::npos)
+        << Logged("error")[0];
     EXPECT_TRUE(Model()->setData(Cell(0, 0), "5 € Müller"));
     Model()->LeaveRecord();
     EXPECT_EQ(Cell(0, 0).data().toString(), "5 € Müller");
@@ -198,7 +199,8 @@ t.close()
     Trigger("mi_fileAppenddbf");
     EXPECT_EQ(Model()->rowCount(), 8);
     ASSERT_EQ(Logged("error").size(), 1u);
-    EXPECT_NE(Logged("error")[0].find("€ (Codepage 850), Datensatz 1, Feld NAME"), std::string::npos) << Logged("error")[0];
+    EXPECT_NE(Logged("error")[0].find("€ (Codepage 850), Datensatz 1, Feld NAME"), std::string::npos)
+        << Logged("error")[0];
 }
 
 // A table of 1,000,001 records at the initial size: the record number box
