@@ -55,16 +55,32 @@ std::string Trimmed(const std::string& s)
     return AllTrim(s);
 }
 
-// Converts source field s of src into target field t of dst.
-void ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
+// Converts source field s of src into target field t of dst. False when
+// the field cannot be taken as it is (a character the target's code page
+// lacks, a memo that cannot be copied): the error is set then.
+bool ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
 {
     const TDbfFieldInfo& sf = src.fields[std::size_t(s - 1)];
     const TDbfFieldInfo& tf = dst.fields[std::size_t(t - 1)];
     TypedBuffer in(src), out(dst);
     const char from = Kind(sf.type), to = Kind(tf.type);
+    // text between the tables' code pages, never as other characters
+    auto text = [&](std::string value, std::string& result) {
+        std::string lacking;
+        if (!ConvertTableText(src.TextPage(), dst.TextPage(), value, lacking)) {
+            SetError(220, "Zeichen nicht darstellbar: " + lacking + " (Codepage " +
+                              std::to_string(dst.TextPage().number) + ")");
+            return false;
+        }
+        result = std::move(value);
+        return true;
+    };
     if (to == 'C') {
         if (from == 'C') {
-            out.SetText(t, in.Text(s).substr(0, tf.len));
+            std::string value;
+            if (!text(in.Text(s).substr(0, tf.len), value))
+                return false;
+            out.SetText(t, value);
         } else if (from == 'N') {
             std::string text = FloatToText(tf.len, sf.dec, in.Number(s));
             out.SetText(t, text.size() > tf.len ? std::string(tf.len, '*') : text);
@@ -105,12 +121,17 @@ void ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
         }
     } else if (to == 'M' && MemoLinked()) {
         detail::KeepArea keep;
+        std::string value;
+        if (from == 'C' && !text(RTrimBlanks(in.Text(s)), value))
+            return false;
         CurrentArea = dst.number;
         if (from == 'C' && Memo.AddMemo)
-            out.SetMemoRef(t, Memo.AddMemo(RTrimBlanks(in.Text(s))));
+            out.SetMemoRef(t, Memo.AddMemo(value));
         else if (from == 'M' && Memo.CopyMemo && in.MemoRef(s) != 0)
             out.SetMemoRef(t, Memo.CopyMemo(src.number, in.MemoRef(s)));
+        return EngineErrorCode == 0;
     }
+    return true;
 }
 
 bool IsVirtualSource(const std::string& upper)
@@ -196,8 +217,24 @@ std::int32_t AppendFrom(const std::string& source, std::function<bool()> filter)
             break;
         if (!filter || filter()) {
             ClearRecordOf(dst);
-            for (auto [s, t] : pairs)
-                ConvertField(src, s, dst, t);
+            // the text below is converted into the target's page already
+            dst.Mark(0, TWorkArea::MarkTextInPage);
+            for (auto [s, t] : pairs) {
+                bool ok;
+                {
+                    QuietErrors quiet;
+                    ok = ConvertField(src, s, dst, t);
+                }
+                if (!ok) {
+                    // the record is not appended
+                    dst.fieldMarks.clear();
+                    const std::uint16_t code = EngineErrorCode ? EngineErrorCode : 220;
+                    SetError(code, FailText(TakeErrorText() + ", Datensatz " + std::to_string(src.recNo) +
+                                                ", Feld " + src.fields[std::size_t(s - 1)].name,
+                                            source, appended));
+                    return appended;
+                }
+            }
             CurrentArea = target;
             bool ok;
             {
@@ -205,6 +242,7 @@ std::int32_t AppendFrom(const std::string& source, std::function<bool()> filter)
                 ok = Append();
             }
             if (!ok) {
+                dst.fieldMarks.clear();
                 SetError(EngineErrorCode ? EngineErrorCode : 101,
                          FailText(TakeErrorText(), source, appended));
                 return appended;

@@ -295,9 +295,31 @@ double TTzDataSet::AsDate(int n)
     return DateTextToJulian(AsString(n));
 }
 
+const TableCodePage& TTzDataSet::TextPage()
+{
+    return AreaRef().TextPage();
+}
+
+void TTzDataSet::SetAsTableText(int n, const std::string& utf8)
+{
+    const TTzField& f = F(n);
+    std::string text, lacking;
+    if (!Utf8ToTableText(TextPage(), utf8, text, lacking))
+        throw EDatasetError(220, "Zeichen nicht darstellbar: " + lacking + " im Feld " + f.name +
+                                     " (Codepage " + std::to_string(TextPage().number) + ")");
+    SetAsString(n, text);
+    if (f.slot == SlotKind::Text) {
+        if (tableText_.size() <= std::size_t(n))
+            tableText_.resize(std::size_t(n) + 1, false);
+        tableText_[std::size_t(n)] = true;
+    }
+}
+
 void TTzDataSet::SetAsString(int n, const std::string& value)
 {
     const TTzField& f = F(n);
+    if (std::size_t(n) < tableText_.size())
+        tableText_[std::size_t(n)] = false;
     std::vector<std::uint8_t> data(f.size, 0);
     switch (f.slot) {
     case SlotKind::Text:
@@ -353,10 +375,10 @@ void TTzDataSet::SetAsFloat(int n, double value)
         StoreSlot(data.data(), value);
         break;
     case SlotKind::Int32:
-        StoreSlot(data.data(), std::int32_t(std::isfinite(value) && std::fabs(value) < 2.1e9 ? std::llround(value) : 0));
+        StoreSlot(data.data(), Int32SlotValue(value));
         break;
     case SlotKind::Int64:
-        StoreSlot(data.data(), std::int64_t(std::isfinite(value) && std::fabs(value) < 9.2e18 ? std::llround(value) : 0));
+        StoreSlot(data.data(), Int64SlotValue(value));
         break;
     case SlotKind::Logical:
         data[0] = value != 0;
@@ -379,7 +401,7 @@ void TTzDataSet::SetAsInteger(int n, std::int64_t value)
         StoreSlot(data.data(), value);
         break;
     case SlotKind::Int32:
-        StoreSlot(data.data(), std::int32_t(value));
+        StoreSlot(data.data(), Int32SlotValue(value));
         break;
     case SlotKind::Text:
         SetAsString(n, std::to_string(value));
@@ -796,15 +818,19 @@ int TTzDataSet::TziForceReread()
 void TTzDataSet::BufferToEngine(const std::uint8_t* buffer, bool onlyChanged)
 {
     TWorkArea& a = AreaRef();
-    if (!onlyChanged) {
+    if (!onlyChanged)
         std::memcpy(a.buffer, buffer, std::min(active_.size(), a.bufSize));
-        return;
-    }
     for (int n = 1; n <= FieldCount(); ++n) {
         const TTzField& f = F(n);
         if (!FieldChanged(n) || f.readOnly || f.offset + f.size > a.bufSize)
             continue;
-        std::memcpy(a.buffer + f.offset, buffer + f.offset, f.size);
+        if (onlyChanged)
+            std::memcpy(a.buffer + f.offset, buffer + f.offset, f.size);
+        // what the edit set: numbers are stored, text the page was checked for
+        if (f.slot == SlotKind::Double || f.slot == SlotKind::Int32 || f.slot == SlotKind::Int64)
+            a.Mark(std::size_t(n), TWorkArea::MarkNumberSet);
+        else if (f.slot == SlotKind::Text && std::size_t(n) < tableText_.size() && tableText_[std::size_t(n)])
+            a.Mark(std::size_t(n), TWorkArea::MarkTextInPage);
     }
 }
 

@@ -251,6 +251,12 @@ public:
     // The date as a Julian day number (0: null).
     double AsDate(int n);
     void SetAsString(int n, const std::string& value);
+    // The code page of the table's text.
+    const TableCodePage& TextPage();
+    // Field n from UTF-8 text by the table's page (a character field is then
+    // written as it stands); a character the page lacks is refused naming
+    // the field (220), the field unchanged.
+    void SetAsTableText(int n, const std::string& utf8);
     void SetAsFloat(int n, double value);
     void SetAsInteger(int n, std::int64_t value);
     void SetAsBoolean(int n, bool value);
@@ -348,6 +354,7 @@ private:
     std::string fileName_;
     bool hideDeleted_ = false;
     std::vector<TTzField> fields_;
+    std::vector<bool> tableText_; // [n]: field n was last set by SetAsTableText
 };
 
 } // namespace kt4::dbase

@@ -316,8 +316,18 @@ bool OpenTable(const OpenRequest& request, void* buffer, std::size_t size)
     if (!OpenTableFile(a, file, exclusive, readOnly))
         return false;
     a.alias = alias;
-    // a table whose header marks a Windows code page holds ANSI text
-    a.oem = !TableIsAnsi && (a.dbase2 || !IsAnsiCodePageMark(a.header.bytes[29]));
+    // The page the header's mark names; an unmarked table is OEM or ANSI by
+    // the setting.
+    std::uint16_t refused = 0;
+    a.codePage = a.dbase2 ? nullptr : CodePageOfMark(a.header.bytes[29], refused);
+    if (refused != 0) {
+        SetError(1300, "Codepage " + std::to_string(refused) + " wird nicht unterstützt: " + file +
+                           " [USE/OpenDbf]");
+        return false;
+    }
+    if (!a.codePage)
+        a.codePage = TableIsAnsi ? &AnsiCodePage() : &OemCodePage();
+    a.oem = a.codePage->oem;
     a.opened = true;
     const std::size_t computed = TypedBufferSize(a.fields);
     if (buffer && size != computed) {
@@ -340,6 +350,23 @@ bool OpenTable(const OpenRequest& request, void* buffer, std::size_t size)
     a.second.assign(computed, 0);
     a.writeHook = gPendingWrite;
     a.readHook = gPendingRead;
+    if (a.codePage->staged) {
+        // The page's stage into its base joins the caller's hooks, so every
+        // reader and writer of stored bytes passes it.
+        const TableCodePage* page = a.codePage;
+        a.writeHook = [page, user = std::move(a.writeHook)](std::uint8_t* text, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i)
+                text[i] = page->fromBase[text[i]];
+            if (user)
+                user(text, n);
+        };
+        a.readHook = [page, user = std::move(a.readHook)](std::uint8_t* text, std::size_t n) {
+            if (user)
+                user(text, n);
+            for (std::size_t i = 0; i < n; ++i)
+                text[i] = page->toBase[text[i]];
+        };
+    }
     WorkAreas[std::size_t(CurrentArea)] = std::move(area);
     TWorkArea& opened = *WorkAreas[std::size_t(CurrentArea)];
     if (opened.recCount == 0) {

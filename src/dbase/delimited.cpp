@@ -217,8 +217,19 @@ std::int32_t AppendFromDelimited(const std::string& path)
         ClearRecordOf(a);
         for (std::size_t i = 0; i < fields.size() && i < targets.size(); ++i)
             AssignField(a, targets[i], fields[i]);
-        if (!Append())
+        bool ok;
+        {
+            QuietErrors quiet;
+            ok = Append();
+        }
+        if (!ok) {
+            // the run stops at the record that cannot be stored, naming it
+            const std::uint16_t code = EngineErrorCode ? EngineErrorCode : 101;
+            SetError(code, TakeErrorText() + ", Datensatz " + std::to_string(appended + 1) + " von " + path +
+                               " [AppendFromDelimited] (" + std::to_string(appended) +
+                               " Datensätze angehängt)");
             return appended;
+        }
         ++appended;
         if (appended % 100 == 0)
             Ui().Progress("Appending...", -1);

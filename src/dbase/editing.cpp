@@ -175,11 +175,13 @@ bool REPLACE()
         if (keys) {
             // The old keys come from the record as it is in the file.
             std::memcpy(a.second.data(), a.buffer, a.bufSize);
+            std::vector<std::uint8_t> marks = std::move(a.fieldMarks);
             if (GetDbfRecord(a, a.recNo))
                 RecordToBuffer(a);
             if (Index.CopyCurrentKey)
                 Index.CopyCurrentKey();
             std::memcpy(a.buffer, a.second.data(), a.bufSize);
+            a.fieldMarks = std::move(marks);
         }
         if (!BufferToRecord(a, "REPLACE"))
             return false;

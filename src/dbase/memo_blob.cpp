@@ -288,7 +288,7 @@ bool OpenBlob(bool convertText, std::int32_t& block, TBlobMode mode, std::int64_
     ClearBlob(b);
     b.mode = int(mode);
     b.recNo = a->recNo;
-    b.convert = convertText && a->oem;
+    b.convert = convertText && !a->TextPage().windowsText;
     b.textMode = (fieldType == 'B' || fieldType == 'G' || fieldType == 'P') ? 0 : -1;
     std::int32_t blk = block;
     if (!CreateBlobDescriptor(*a, *m, blk, mode, size)) {
@@ -339,8 +339,11 @@ std::int64_t ReadBlobStream(void* buffer, std::int64_t count, int textMode)
         int mode = textMode == BlobText ? 1 : textMode == BlobDecide ? b.textMode : 0;
         if (mode == -1)
             mode = b.textMode = FirstChunkIsText(a, out + total, n) ? 1 : 0;
-        if (mode == 1 && b.convert)
-            OemToAnsiBytes(out + total, n);
+        if (mode == 1 && b.convert) {
+            const auto& toEngine = a.area->TextPage().toEngine;
+            for (std::uint8_t *p = out + total, *end = p + n; p != end; ++p)
+                *p = toEngine[*p];
+        }
         b.offset += std::int64_t(n);
         total += std::int64_t(n);
     }
@@ -364,6 +367,18 @@ std::int64_t WriteBlobStream(const void* buffer, std::int64_t count, int textMod
                           Context(a, "WriteBlobStream"));
         return 0;
     }
+    // Text the table's page cannot hold is refused before anything is written.
+    const TableCodePage& page = a.area->TextPage();
+    int text = textMode == BlobText ? 1 : textMode == BlobDecide ? b.textMode : 0;
+    if (text == -1)
+        text = LooksLikeText(in, std::size_t(std::min(kChunk, count))) ? 1 : 0;
+    if (text == 1 && b.convert && !page.HoldsAs1252(in, std::size_t(count))) {
+        SetError(220, "Zeichen nicht darstellbar: " +
+                          CharsLackedAs1252(page, std::string_view(reinterpret_cast<const char*>(in),
+                                                                   std::size_t(count))) +
+                          " (Codepage " + std::to_string(page.number) + ") " + Context(a, "WriteBlobStream"));
+        return 0;
+    }
     std::int64_t total = 0;
     std::vector<std::uint8_t> chunk;
     while (total < count) {
@@ -375,7 +390,8 @@ std::int64_t WriteBlobStream(const void* buffer, std::int64_t count, int textMod
         if (b.textMode == -1)
             b.textMode = mode;
         if (mode == 1 && b.convert)
-            AnsiToOemBytes(chunk.data(), n);
+            for (std::uint8_t& c : chunk)
+                c = page.toStored[c];
         if (!PutBytes(a, chunk.data(), n))
             return total;
         b.offset += std::int64_t(n);

@@ -9,8 +9,9 @@
 // FoxPro the type (1 text, 0 binary) and the length, big-endian. A BLOB's
 // data is text or binary once for the whole BLOB: fields of types B, G and P
 // are binary; for M the first chunk decides (a caller's forced mode wins).
-// Text is converted between the table's OEM and the engine's ANSI code page
-// when the BLOB was opened to convert.
+// Text is converted between the table's code page and the engine's ANSI
+// code page when the BLOB was opened to convert; text written then that the
+// table's page cannot hold is refused (220) before anything is written.
 #pragma once
 
 #include "dbase/memo.h"

@@ -45,10 +45,31 @@ std::int32_t CopyMemoTo(int sourceArea, std::int32_t block, bool inPlace)
     if (!stored.binary) {
         if (src->readHook && !bytes.empty())
             src->readHook(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
-        if (src->oem && !a->oem)
-            bytes = OemToAnsi(bytes);
-        else if (!src->oem && a->oem)
-            bytes = AnsiToOem(bytes);
+        const TableCodePage &from = src->TextPage(), &to = a->TextPage();
+        if (&from != &to) {
+            // between the tables' pages through the engine's text, never as
+            // other characters; soft line ends (141 LF) stay as they are
+            std::string converted, lacking;
+            for (std::size_t start = 0; start <= bytes.size();) {
+                std::size_t end = bytes.find("\x8D\n", start);
+                if (end == std::string::npos)
+                    end = bytes.size();
+                std::string part = bytes.substr(start, end - start);
+                if (src->oem)
+                    part = OemToAnsi(part);
+                if (!ConvertTableText(from, to, part, lacking)) {
+                    SetError(220, "Zeichen nicht darstellbar: " + lacking + " (Codepage " +
+                                      std::to_string(to.number) + ") im Memo-Block " + std::to_string(block) +
+                                      " von " + sm->name + " [CopyMemo()]");
+                    return 0;
+                }
+                converted += a->oem ? AnsiToOem(part) : part;
+                if (end < bytes.size())
+                    converted += "\x8D\n";
+                start = end + 2;
+            }
+            bytes = std::move(converted);
+        }
         if (a->writeHook && !bytes.empty())
             a->writeHook(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
     }

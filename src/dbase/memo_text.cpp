@@ -34,6 +34,19 @@ std::string EngineToStored(TWorkArea& a, std::string text)
 
 namespace {
 
+// False (error 220) when the table's page lacks a character of 1252 text
+// a caller writes as a memo; text the engine converted itself passes.
+bool PageHolds(const TWorkArea& a, const std::string& text, const char* operation)
+{
+    const TableCodePage& page = a.TextPage();
+    if (a.Marked(0, TWorkArea::MarkTextInPage) ||
+        page.HoldsAs1252(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))
+        return true;
+    SetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, text) + " im Memo von " +
+                      a.fileName + " (Codepage " + std::to_string(page.number) + ") [" + operation + "]");
+    return false;
+}
+
 std::size_t LineWidth()
 {
     return MemoWidthOn && MemoWidth > 0 ? std::size_t(MemoWidth) + 1 : 254;
@@ -173,7 +186,7 @@ std::int32_t AddMemo(const std::string& text)
     if (!m)
         return 0;
     const std::string trimmed = RTrimText(text);
-    if (trimmed.empty())
+    if (trimmed.empty() || !PageHolds(*a, trimmed, "AddMemo()"))
         return 0;
     return WriteNewMemo(*a, *m, EngineToStored(*a, trimmed), 0, "AddMemo()");
 }
@@ -192,6 +205,8 @@ std::int32_t EditMemo(std::int32_t oldBlock, const TMemoLines& lines)
     }
     std::string stored;
     for (std::size_t i = 0; i < lines.lines.size(); ++i) {
+        if (!PageHolds(*a, lines.lines[i], "EditMemo/CloseMemo"))
+            return 0;
         stored += a->oem ? AnsiToOem(lines.lines[i]) : lines.lines[i];
         stored += EndBytes(i < lines.ends.size() ? lines.ends[i] : TMemoLineEnd::Hard);
     }

@@ -86,6 +86,27 @@ double ParseDouble(std::string_view raw)
     return ParseFileNumber(raw, d) ? d : 0.0;
 }
 
+// True when the bytes of a numeric field are a number (not blanks, not
+// asterisks, not other text), as the decoding reads them.
+bool StoredNumber(const TDbfFieldInfo& f, const std::uint8_t* native)
+{
+    std::string_view t = Trimmed(std::string_view(reinterpret_cast<const char*>(native) + f.offset, f.len));
+    double d = 0;
+    if (ParseFileNumber(t, d))
+        return true;
+    if (f.slot == SlotKind::Double || t.empty() || t.front() != '+')
+        return false;
+    t.remove_prefix(1);
+    std::int64_t v = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    return !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
+}
+
+bool NumericSlot(SlotKind kind)
+{
+    return kind == SlotKind::Double || kind == SlotKind::Int32 || kind == SlotKind::Int64;
+}
+
 // The date text of 8 stored characters YYYYMMDD (characters rearranged)
 // into out (room for 10); its length.
 std::size_t DateTextOfStored(std::string_view raw, char* out)
@@ -279,6 +300,7 @@ std::size_t TypedBufferSize(std::vector<TDbfFieldInfo>& fields)
 
 void RecordToBuffer(TWorkArea& area)
 {
+    area.fieldMarks.clear();
     if (area.isVirtual || !area.buffer)
         return;
     const std::uint8_t* native = area.native.data();
@@ -290,8 +312,13 @@ void RecordToBuffer(TWorkArea& area)
 bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
 {
     area.overflowFields.clear();
+    struct ClearMarks {
+        TWorkArea& a;
+        ~ClearMarks() { a.fieldMarks.clear(); }
+    } clearMarks{area};
     if (area.isVirtual || !area.buffer)
         return true;
+    const TableCodePage& page = area.TextPage();
     std::uint8_t* native = area.native.data();
     std::uint8_t scratch[264];
     // Work on a copy, so that an invalid date changes nothing.
@@ -306,8 +333,22 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
         const std::uint8_t* slot = area.buffer + f.bufOffset;
         if (keepUnchanged) {
             Decode(f, native, scratch);
-            if (SameValue(f, scratch, slot))
+            // a number set over bytes that are none is stored, whatever they read as
+            if (SameValue(f, scratch, slot) &&
+                !(NumericSlot(f.slot) && area.Marked(i + 1, TWorkArea::MarkNumberSet) &&
+                  !StoredNumber(f, native)))
                 continue;
+        }
+        if (f.slot == SlotKind::Text && !page.windowsText && !area.Marked(i + 1, TWorkArea::MarkTextInPage)) {
+            const std::size_t n = std::min<std::size_t>(slot[0], f.len);
+            if (!page.HoldsAs1252(slot + 1, n)) {
+                encoded.record.clear();
+                const std::string_view text(reinterpret_cast<const char*>(slot + 1), n);
+                SetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, text) + " im Feld " +
+                                  f.name + " von " + area.fileName + " (Codepage " +
+                                  std::to_string(page.number) + ") [" + operation + "]");
+                return false;
+            }
         }
         bool overflow = false, known = false;
         if (!Encode(f, slot, result.data(), overflow, encoded.decoded.data() + f.bufOffset, known)) {
@@ -330,6 +371,7 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
 
 void EncodedRecordToBuffer(TWorkArea& area)
 {
+    area.fieldMarks.clear();
     const auto& encoded = area.encodedRecord;
     if (area.isVirtual || !area.buffer || encoded.record != area.native ||
         encoded.known.size() != area.fields.size()) {
@@ -349,6 +391,7 @@ void EncodedRecordToBuffer(TWorkArea& area)
 
 void ClearRecordOf(TWorkArea& area)
 {
+    area.fieldMarks.clear();
     if (area.isVirtual) {
         if (area.buffer)
             std::memset(area.buffer, 0, area.bufSize);
@@ -486,16 +529,15 @@ void TypedBuffer::SetNumber(int n, double value)
         StoreSlot(p, value);
         break;
     case SlotKind::Int32:
-        StoreSlot(p, std::int32_t(std::isfinite(value) && std::fabs(value) < 2.1e9 ? std::llround(value)
-                                                                                 : 0));
+        StoreSlot(p, Int32SlotValue(value));
         break;
     case SlotKind::Int64:
-        StoreSlot(p, std::int64_t(std::isfinite(value) && std::fabs(value) < 9.2e18 ? std::llround(value)
-                                                                                  : 0));
+        StoreSlot(p, Int64SlotValue(value));
         break;
     default:
-        break;
+        return;
     }
+    area_.Mark(std::size_t(n), TWorkArea::MarkNumberSet);
 }
 
 std::int64_t TypedBuffer::Integer(int n) const
@@ -523,7 +565,7 @@ void TypedBuffer::SetInteger(int n, std::int64_t value)
     std::uint8_t* p = area_.buffer + f.bufOffset;
     switch (f.slot) {
     case SlotKind::Int32:
-        StoreSlot(p, std::int32_t(value));
+        StoreSlot(p, Int32SlotValue(value));
         break;
     case SlotKind::Int64:
         StoreSlot(p, value);
@@ -532,8 +574,9 @@ void TypedBuffer::SetInteger(int n, std::int64_t value)
         StoreSlot(p, double(value));
         break;
     default:
-        break;
+        return;
     }
+    area_.Mark(std::size_t(n), TWorkArea::MarkNumberSet);
 }
 
 bool TypedBuffer::Logical(int n) const

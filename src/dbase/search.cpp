@@ -175,7 +175,15 @@ bool Poke(const std::string& text, int fieldNo, std::int32_t recNo)
     }
     std::string value = text.substr(0, len);
     value.resize(len, ' ');
-    std::string stored = a.oem ? AnsiToOem(value) : value;
+    const TableCodePage& page = a.TextPage();
+    if (fieldNo > 0 && !page.HoldsAs1252(reinterpret_cast<const std::uint8_t*>(value.data()), len)) {
+        SetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, value) + " im Feld " +
+                          a.fields[std::size_t(fieldNo - 1)].name + " von " + a.fileName + " " + tag);
+        return false;
+    }
+    std::string stored = value;
+    for (char& c : stored)
+        c = char(page.toStored[static_cast<unsigned char>(c)]);
     const std::int64_t at = a.RecordOffset(recNo) + offset;
     if (!a.file.WriteAt(at, stored.data(), stored.size())) {
         SetError(101, "DBF: " + a.fileName + " " + tag);

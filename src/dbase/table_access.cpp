@@ -1,6 +1,7 @@
 // The table access layer over the program's one table dataset.
 #include "dbase/table_access.h"
 
+#include "dbase/codepage.h"
 #include "dbase/dataset.h"
 #include "dbase/engine_files.h"
 #include "dbase/errors.h"
@@ -353,6 +354,12 @@ std::string DbfFieldName(int n)
 std::string DbfFieldText(int n)
 {
     return Guarded(Kind::Dbf, std::string(), [&] { return Table().SField(n); });
+}
+
+std::string DbfFieldOemText(int n, bool& lost)
+{
+    return Guarded(Kind::Dbf, std::string(),
+                   [&] { return TableTextToOem(Table().TextPage(), Table().SField(n), lost); });
 }
 
 std::int32_t DbfFieldAsInteger(const std::string& fieldName)

@@ -75,6 +75,9 @@ std::int32_t DbfAppendRec();
 // ---- Fields of the current record ----
 std::string DbfFieldName(int n);
 std::string DbfFieldText(int n);
+// Field n as OEM text (code page 850) by its table's code page; a character
+// 850 lacks becomes "?" and sets lost.
+std::string DbfFieldOemText(int n, bool& lost);
 std::int32_t DbfFieldAsInteger(const std::string& fieldName);
 void DbfSetFieldString(const std::string& fieldName, const std::string& value);
 void DbfSetFieldFloat(const std::string& fieldName, double value);

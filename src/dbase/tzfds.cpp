@@ -445,6 +445,12 @@ std::string TTzFileDataSet::MemoText(int field)
 
 void TTzFileDataSet::SetMemoText(int field, const std::string& text)
 {
+    // refused before the stream would empty the field
+    const TableCodePage& page = TextPage();
+    if (TableLanguage == TTzTableLanguage::tlOem &&
+        !page.HoldsAs1252(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))
+        throw EDatasetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, text) + " im Feld " +
+                                     FieldAt(field).name + " (Codepage " + std::to_string(page.number) + ")");
     TTzBlobStream stream(*this, field, TBlobMode::Write, std::int64_t(text.size()));
     if (!text.empty())
         stream.Write(text.data(), std::int64_t(text.size()));

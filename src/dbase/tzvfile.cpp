@@ -11,6 +11,8 @@
 #include "dbase/staged_file.h"
 #include "foundation/ui_service.h"
 
+#include <fstream>
+
 namespace kt4::dbase {
 
 using detail::EngineExceptions;
@@ -286,6 +288,11 @@ void TTzLLDataSet::SaveToDbf()
         SetError(error.code, error.text);
         return;
     }
+    // the table keeps the code page its header names
+    char head[32];
+    std::ifstream old(existing, std::ios::binary);
+    if (!existing.empty() && old.read(head, sizeof head) && head[0] != 0x02)
+        image[29] = std::uint8_t(head[29]);
     if (!writer.WriteAt(0, image.data(), image.size())) {
         fail();
         return;
@@ -304,6 +311,8 @@ void TTzLLDataSet::SaveToDbf()
             Dbf4RawGo(r);
             if (!(HideDeletedRecs() && IsDeleted(v))) {
                 CopyFields(v, t);
+                // the text as the engine read it into the virtual file: kept as it stands
+                t.Mark(0, TWorkArea::MarkTextInPage);
                 CurrentArea = table.Number();
                 if (t.buffer[0] != 0)
                     t.buffer[0] = 1;

@@ -4,15 +4,19 @@
 // engine's ANSI code page once read) and the caller's typed record buffer.
 #pragma once
 
+#include "dbase/codepage.h"
 #include "dbase/dbf_file.h"
 #include "dbase/hooks.h"
 #include "foundation/types.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +57,25 @@ void StoreSlot(std::uint8_t* p, T v)
     std::memcpy(p, &v, sizeof v);
 }
 
+// The value an integer slot holds for a number. A number the slot cannot
+// hold (NaN, infinite, beyond its range) gives the slot's lowest value,
+// which no field of the slot's widths can show: the field is stored as
+// asterisks and listed as an overflow, as a number too wide for it is.
+inline std::int32_t Int32SlotValue(double v)
+{
+    return std::isfinite(v) && std::fabs(v) < 2.1e9 ? std::int32_t(std::llround(v))
+                                                   : std::numeric_limits<std::int32_t>::min();
+}
+inline std::int32_t Int32SlotValue(std::int64_t v)
+{
+    return v >= -2100000000 && v <= 2100000000 ? std::int32_t(v) : std::numeric_limits<std::int32_t>::min();
+}
+inline std::int64_t Int64SlotValue(double v)
+{
+    return std::isfinite(v) && std::fabs(v) < 9.2e18 ? std::int64_t(std::llround(v))
+                                                    : std::numeric_limits<std::int64_t>::min();
+}
+
 // The 32-byte prolog of a table file as read (or 8 bytes for dBase II).
 struct TDbfHeader {
     std::array<std::uint8_t, 32> bytes{};
@@ -75,6 +98,8 @@ enum class LockState : std::uint8_t { None = 0, File = 1, Append = 2, Records = 
 
 // Record conversion hook: receives one record's text without its deletion
 // byte (after conversion to OEM on write, before conversion from OEM on read).
+// For a table whose page is converted in a stage of its own (437, ...), the
+// area's hooks hold that stage too: they take and give the stored bytes.
 using RecordHook = std::function<void(std::uint8_t* text, std::size_t length)>;
 // Filter, WHILE and relation procedures.
 using ConditionProc = std::function<bool()>;
@@ -103,6 +128,7 @@ struct TWorkArea {
     std::uint16_t openMode = 0;
     bool opened = false;
     bool oem = false;               // table text is OEM: converted on every read and write
+    const TableCodePage* codePage = nullptr; // the page its header mark names, or the unmarked choice
     RecordHook writeHook, readHook;
     DbfFile file;
 
@@ -137,6 +163,13 @@ struct TWorkArea {
     // Engine bookkeeping
     bool relationRunning = false;
     std::vector<int> overflowFields;  // N/F fields stored as "*" by the last write
+    // What was done to the typed buffer since a record came into it, per
+    // field n ([0]: every field and the memos): MarkNumberSet, a number was
+    // set (stored even where the bytes, not a number, read as that value);
+    // MarkTextInPage, the engine converted the text into the table's page
+    // itself (APPEND FROM, the browser), so it is written as it stands.
+    // Reading a record into the buffer and every write clear it.
+    std::vector<std::uint8_t> fieldMarks;
     std::int64_t cacheStart = -1;     // read cache (exclusive areas)
     std::vector<std::uint8_t> cache;
     std::int32_t appendsSinceCount = 0;  // exclusive appends since the count was written
@@ -162,6 +195,22 @@ struct TWorkArea {
         return std::int64_t{headerLen} + std::int64_t{n - 1} * recLen;
     }
     bool Shared() const;  // not exclusive and multi-user on
+    const TableCodePage& TextPage() const
+    {
+        return codePage ? *codePage : oem ? OemCodePage() : AnsiCodePage();
+    }
+    static constexpr std::uint8_t MarkNumberSet = 1, MarkTextInPage = 2;
+    bool Marked(std::size_t field, std::uint8_t mark) const
+    {
+        return !fieldMarks.empty() &&
+               ((fieldMarks[0] & mark) || (field < fieldMarks.size() && (fieldMarks[field] & mark)));
+    }
+    void Mark(std::size_t field, std::uint8_t mark)
+    {
+        if (fieldMarks.size() <= field)
+            fieldMarks.resize(std::max(field, fields.size()) + 1, 0);
+        fieldMarks[field] |= mark;
+    }
 };
 
 // WorkAreas[1..35]: nullptr = free.

@@ -1,6 +1,5 @@
 #include "drive/bearing_selection.h"
 
-#include "dbase/codepage.h"
 #include "dbase/table_access.h"
 #include "drive/bearing_calc.h"
 #include "drive/bearing_catalogue.h"
@@ -8,6 +7,7 @@
 #include "drive/bearing_factors.h"
 #include "drive/bearing_takeover.h"
 #include "drive/drive_series.h"
+#include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/files.h"
 #include "foundation/helptext.h"
@@ -161,7 +161,12 @@ void ReadCatalogueRecord(Word ReadMode, TBearingType Typ)
     if (ReadMode != 1 || !reader)
         return;
     // A table with fewer fields than its layout gives the missing ones empty.
-    reader([](int n) { return DbfFieldName(n).empty() ? std::string() : AnsiToOem(DbfFieldText(n)); }, DbfRecNo());
+    bool lost = false;
+    reader([&lost](int n) { return DbfFieldName(n).empty() ? std::string() : DbfFieldOemText(n, lost); },
+           DbfRecNo());
+    if (lost)
+        NoticeText(DisplayToOem("Zeichen der Katalogzeile, die die Lagerdaten nicht aufnehmen können, "
+                                "wurden als \"?\" übernommen."));
 }
 
 void SelectFromCatalogue(TBearingType Typ, Word Slot, Word ReadMode, Real dKey, Real Fr, Real Fa, Real n,

@@ -121,10 +121,12 @@ TEST_F(DatasetTest, PostKeepsEveryOtherByte)
 {
     REQUIRE_PYTHON("struct", "python3");
     ASSERT_TRUE(CreateDbf(Path("RAW"), {{"NAME", 'C', 255, 0}, {"BIG", 'N', 15, 0}, {"DAY", 'D', 8, 0},
-                                        {"OK", 'L', 1, 0}, {"QTY", 'N', 5, 0}, {"PRICE", 'N', 8, 2}}));
+                                        {"OK", 'L', 1, 0}, {"QTY", 'N', 5, 0}, {"PRICE", 'N', 8, 2},
+                                        {"STARS", 'N', 4, 0}, {"BLANK", 'N', 6, 1}, {"KEPT", 'N', 3, 0}}));
     auto t = ReadBytes(Path("RAW.DBF"));
     t.pop_back();
-    const std::string rec = " " + Text(255, 4) + "     3000000007" + "18500315" + "?" + "   12" + "   12.50";
+    const std::string rec = " " + Text(255, 4) + "     3000000007" + "18500315" + "?" + "   12" + "   12.50" +
+                            "****" + "      " + "***";
     t.insert(t.end(), rec.begin(), rec.end());
     t.push_back(0x1A);
     PutU32(t.data() + 4, 1);
@@ -138,6 +140,8 @@ TEST_F(DatasetTest, PostKeepsEveryOtherByte)
         EXPECT_EQ(ds.AsString(1).size(), 255u);
         ds.Edit();
         ds.SetAsInteger(5, 13);
+        ds.SetAsInteger(7, 0); // 0 over bytes that are no number is stored
+        ds.SetAsFloat(8, 0);
         ds.Post();
         ds.Close();
     }
@@ -156,11 +160,21 @@ for r in range(n):
     if ra[0] != rb[0]: changed.add('deleted')
     for name, o, ln in fields:
         if ra[o:o+ln] != rb[o:o+ln]: changed.add(name)
-print(len(a) == len(b), a[4:hl] == b[4:hl], sorted(changed), b[hl+1+255+15+8+1:hl+1+255+15+8+1+5])
+print(len(a) == len(b), a[4:hl] == b[4:hl], sorted(changed), b[hl+1+255+15+8+1:hl+1+255+15+8+1+5], b[hl+rl-13:hl+rl])
 )";
     ToolRun run = Python(compare, {Path("BEFORE.DBF"), Path("RAW.DBF")});
     ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_EQ(run.out, "True True ['QTY'] b'   13'\n");
+    EXPECT_EQ(run.out, "True True ['BLANK', 'QTY', 'STARS'] b'   13' b'   0   0.0***'\n");
+    // Numbers the fields cannot show: asterisks, listed as overflows.
+    TTzDbf ds;
+    OpenOn(ds, Path("RAW.DBF"));
+    ds.Edit();
+    ds.SetAsFloat(2, 9.3e18);
+    ds.SetAsFloat(5, std::nan(""));
+    ds.Post();
+    EXPECT_EQ(NumericOverflowFields(), (std::vector<int>{2, 5}));
+    EXPECT_EQ(FieldBytes(*Current(), 2), std::string(15, '*'));
+    EXPECT_EQ(FieldBytes(*Current(), 5), "*****");
 }
 
 TEST_F(DatasetTest, CreateIndexPolicies)
@@ -483,6 +497,18 @@ TEST_F(DatasetTest, MemoFieldsThroughBlobStreams)
     ds.Post();
     EXPECT_EQ(ds.AsString(2), "MEMO");
     EXPECT_EQ(ds.MemoText(2), "Gr\xFC\xDF" "e");
+    // Text the OEM table cannot hold is refused, the memo kept; so is a
+    // text BLOB written through the engine.
+    ds.Edit();
+    EXPECT_THROW(ds.SetMemoText(2, "5 \x80"), EDatasetError);
+    ds.Post();
+    EXPECT_EQ(ds.MemoText(2), "Gr\xFC\xDF" "e");
+    ASSERT_TRUE(Select(ds.WorkArea()));
+    std::int32_t block = 0;
+    ASSERT_TRUE(OpenBlob(true, block, TBlobMode::Write));
+    EXPECT_EQ(WriteBlobStream("5 \x80", 3, BlobText), 0);
+    EXPECT_EQ(EngineErrorCode, 220);
+    CloseBlob();
     // Opened for writing and closed empty: the field is emptied.
     {
         TTzBlobStream stream(ds, 2, TBlobMode::Write);

@@ -84,6 +84,13 @@ TEST_F(MemoTest, LinesBreakAtTheLastBlankAndLineEndsAreEqual)
     EXPECT_TRUE(first.cut);
     EXPECT_EQ(EditMemo(crlf, first), 0);
     EXPECT_EQ(EngineErrorCode, 220);
+    // Windows text the OEM table cannot hold is refused, added or edited.
+    EXPECT_EQ(AddMemo("5 \x80"), 0);
+    EXPECT_NE(LastErrorText().find("Zeichen nicht darstellbar: €"), std::string::npos);
+    TMemoLines quoted = x;
+    quoted.lines[1] = "\x84zwei\x93";
+    EXPECT_EQ(EditMemo(crlf, quoted), 0);
+    EXPECT_NE(LastErrorText().find("Zeichen nicht darstellbar: „ “"), std::string::npos);
     // Written back whole, the text comes back as it was.
     std::int32_t again = EditMemo(crlf, x);
     std::string text;

@@ -85,6 +85,49 @@ TEST_F(MemoXCheckTest, DbfreadAndPgdbfReadOurMemos)
     }
 }
 
+// APPEND FROM stops at the first record it cannot take as it is: a memo it
+// cannot read, Windows text the target's page (850) lacks in a field or in a
+// memo. The records before it are appended, that one is not.
+TEST_F(MemoXCheckTest, AppendFromStopsAtARecordItCannotTakeAsItIs)
+{
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    struct Case {
+        const char* name;   // of record 2, Windows text
+        const char* memo;
+        std::int32_t block; // record 2's memo reference instead of its own (0: its own)
+        std::uint16_t code;
+        const char* told;
+    } cases[] = {{"zwei", "gut", 99, 1003, ", Datensatz 2, Feld NOTE [AppendFrom("},
+                 {"\x84Zi\x93 \x80 5 \x96", "gut", 0, 220,
+                  "Zeichen nicht darstellbar: „ “ € – (Codepage 850), Datensatz 2, Feld NAME"},
+                 {"zwei", "5 \x80", 0, 220, "Zeichen nicht darstellbar: € (Codepage 850) im Memo-Block"}};
+    for (const Case& c : cases) {
+        MemoTable("SRC", 0x83);
+        USE("");
+        auto bytes = ReadBytes(Path("SRC.DBF"));
+        bytes[29] = 0x03; // Windows ANSI
+        WriteBytes(Path("SRC.DBF"), bytes);
+        ASSERT_TRUE(USE(Path("SRC") + " EXCLUSIVE"));
+        AddRow("eins", "Gr\xFC\xDF" "e");
+        AddRow(c.name, c.memo);
+        if (c.block != 0) {
+            Buffer().SetMemoRef(2, c.block);
+            ASSERT_TRUE(REPLACE());
+        }
+        AddRow("drei", "x");
+        USE("");
+        MemoTable("DST", 0x83);
+        EXPECT_EQ(AppendFrom(Path("SRC")), 1);
+        EXPECT_EQ(EngineErrorCode, c.code);
+        EXPECT_NE(LastErrorText().find(c.told), std::string::npos) << LastErrorText();
+        EXPECT_NE(LastErrorText().find("(1 Datensätze angehängt)"), std::string::npos);
+        USE("");
+        ToolRun run = Python(kDbfreadMemos, {Path("DST.DBF")});
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, "'eins' 'Grüße'\n") << c.told;
+    }
+}
+
 // python3-dbf reads a dBase III memo up to two 0x1A in a row: every length
 // around the block size comes back whole.
 TEST_F(MemoXCheckTest, Python3DbfReadsOurDBase3MemosWhole)

@@ -3,6 +3,7 @@
 #include "dbase_fixture.h"
 
 #include <cstring>
+#include <fstream>
 
 namespace kt4::dbase::test {
 namespace {
@@ -246,6 +247,38 @@ TEST_F(RecordsTest, OemTextRoundTripIsByteExact)
     Buffer().SetText(2, "yy");
     ASSERT_TRUE(REPLACE());
     EXPECT_EQ(StoredRecord(), " \xB3\xC4\xDA\xBF" "yy");
+}
+
+// Windows text an OEM table cannot hold is refused naming the field, by
+// REPLACE (the record keeps its bytes) and by the delimited import, which
+// stops at that record.
+TEST_F(RecordsTest, TextTheTablesPageLacksIsRefusedNamingTheField)
+{
+    OpenRaw({{"A", 'C', 4, 0}, {"B", 'C', 2, 0}}, " \xB3\xC4\xDA\xBF" "xx");
+    Buffer().SetText(2, "\x80");
+    EXPECT_FALSE(REPLACE());
+    EXPECT_EQ(EngineErrorCode, 220);
+    EXPECT_NE(LastErrorText().find("Zeichen nicht darstellbar: € im Feld B von "), std::string::npos);
+    EXPECT_NE(LastErrorText().find(" (Codepage 850) [REPLACE]"), std::string::npos);
+    std::ofstream(Path("in.txt"), std::ios::binary) << "\"ok\",\"\xE4\"\r\n\"\x84x\x93\",\"y\"\r\n\"nie\"\r\n";
+    EXPECT_EQ(AppendFromDelimited(Path("in.txt")), 1);
+    EXPECT_NE(LastErrorText().find("„ “ im Feld A"), std::string::npos) << LastErrorText();
+    EXPECT_NE(LastErrorText().find(", Datensatz 2 von " + Path("in.txt") +
+                                   " [AppendFromDelimited] (1 Datensätze angehängt)"),
+              std::string::npos);
+    USE("");
+    const auto t = ReadBytes(Path("RAW.DBF"));
+    EXPECT_EQ(std::string(t.begin() + GetU16(t.data() + 8), t.end() - 1), " \xB3\xC4\xDA\xBF" "xx" " ok  \x84 ");
+    // Box drawing into a Windows table stops APPEND FROM there.
+    ASSERT_TRUE(CreateDbf(Path("ANSI"), {{"B", 'C', 2, 0}, {"A", 'C', 4, 0}}));
+    auto ansi = ReadBytes(Path("ANSI.DBF"));
+    ansi[29] = 0x03;
+    WriteBytes(Path("ANSI.DBF"), ansi);
+    ASSERT_TRUE(USE(Path("ANSI") + " EXCLUSIVE"));
+    EXPECT_EQ(AppendFrom(Path("RAW")), 0);
+    EXPECT_NE(LastErrorText().find("│ ─ ┌ ┐ (Codepage 1252), Datensatz 1, Feld A"), std::string::npos)
+        << LastErrorText();
+    EXPECT_EQ(RecCount(), 0);
 }
 
 TEST_F(RecordsTest, AnsiTablesAreNotConverted)

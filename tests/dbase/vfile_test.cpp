@@ -118,6 +118,9 @@ TEST_F(VFileTest, DatasetLoadsAndSavesOnce)
     GO(2);
     DeleteRec();
     USE("");
+    auto bytes = ReadBytes(table);
+    bytes[29] = 0x03; // Windows ANSI, kept when the file is written again
+    WriteBytes(table, bytes);
     TTzVFile v;
     v.DbfFields = {"NAME,C,10, 0", "PRICE,N,8, 2", "QTY,N,5, 0", "OK,L,1, 0", "DAY,D,8, 0"};
     v.SetDbfFileName(table);
@@ -143,6 +146,7 @@ TEST_F(VFileTest, DatasetLoadsAndSavesOnce)
     EXPECT_EQ(RecCount(), 3);
     EXPECT_EQ(Name(), "R9");
     EXPECT_EQ(Buffer().Integer(3), 90);
+    EXPECT_EQ(ReadBytes(table)[29], 0x03);
 }
 
 TEST_F(VFileTest, SavingNeverDamagesTheOldTable)

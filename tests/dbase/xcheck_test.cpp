@@ -6,8 +6,10 @@
 #include "dbase_fixture.h"
 #include "peer_tools.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace kt4::dbase::test {
@@ -78,6 +80,53 @@ TEST_F(XCheckTest, DbfreadReadsOurTables)
              << "1 NAME='Schmidt' PRICE=-5.0 QTY=1000 OK=False DAY=datetime.date(2024, 5, 11)"
              << memoValue << "\n";
         EXPECT_EQ(run.out, want.str()) << "version " << int(version);
+    }
+}
+
+// N and F fields of every width and decimals count: a number the field
+// cannot show (too wide, too large for any integer, NaN, infinite) is stored
+// as asterisks and listed as an overflow; setting 0 over them stores 0.
+TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
+{
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const char type : {'N', 'F'}) {
+        std::vector<FieldDef> fields;
+        for (int w = 1; w <= 20; ++w)
+            for (int d = 0; d == 0 || (d <= 15 && d <= w - 2); ++d)
+                fields.push_back({std::string(1, type) + std::to_string(w) + "_" + std::to_string(d), type, w, d});
+        const std::string name = std::string("NUM") + type;
+        ASSERT_TRUE(CreateDbf(Path(name), fields)) << LastErrorText();
+        ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+        std::string want = "0 True\n"; // record 1 after setting 0
+        for (const double v : {0.0 /* ten to the width */, 3e9, -3e9, 9.3e18, 1e300, std::nan(""), inf, -inf}) {
+            ClearRecord();
+            std::vector<int> stars;
+            for (int n = 1; n <= int(fields.size()); ++n) {
+                const FieldDef& f = fields[std::size_t(n - 1)];
+                const double value = v != 0 ? v : std::pow(10.0, f.len);
+                Buffer().SetNumber(n, value);
+                if (!std::isfinite(value) || FloatToText(0, f.dec, value).size() > std::size_t(f.len))
+                    stars.push_back(n);
+            }
+            ASSERT_TRUE(Append()) << LastErrorText();
+            EXPECT_EQ(NumericOverflowFields(), stars) << v;
+            for (int n : stars)
+                ASSERT_EQ(FieldBytes(*Current(), n), std::string(std::size_t(FieldLen(n)), '*')) << Field(n) << " " << v;
+            if (v != 0)
+                want += std::to_string(stars.size()) + " False\n";
+        }
+        GO(1);
+        for (int n = 1; n <= int(fields.size()); ++n)
+            Buffer().SetNumber(n, 0);
+        ASSERT_TRUE(REPLACE());
+        USE("");
+        ToolRun run = Python("import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]):\n"
+                             "    print(sum(v is None for v in r.values()), all(v == 0 for v in r.values()))",
+                             {Path(name + ".DBF")});
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, want) << type;
     }
 }
 
@@ -182,6 +231,59 @@ t.close()
         for (auto at = records.find(text); at != std::string::npos; at = records.find(text, at + 1))
             ++n;
         EXPECT_EQ(n, 4u) << text;
+    }
+}
+
+// Tables marked with another single-byte page read as python3-dbf reads
+// them, and take our records in their page; a page we cannot convert is
+// refused by name.
+TEST_F(XCheckTest, MarkedCodePagesReadAsPython3DbfReadsThemOrAreRefused)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    const char* script = R"(
+import sys, dbf
+if len(sys.argv) > 3:
+    t = dbf.Table(sys.argv[1], 'NAME C(20)', dbf_type='db3', codepage=sys.argv[2])
+    t.open(dbf.READ_WRITE)
+    t.append((sys.argv[3],))
+    t.close()
+t = dbf.Table(sys.argv[1])
+t.open(dbf.READ_ONLY)
+sys.stdout.buffer.write('|'.join(r.name.rstrip() for r in t).encode('utf-8'))
+)";
+    struct Case {
+        const char* codepage;
+        const char* text;     // UTF-8
+        const char* appended; // the engine's text, then as python3-dbf reads it
+        const char* read;
+        const char* lacked;   // engine text the page lacks
+        std::uint8_t mark;
+    } cases[] = {{"cp437", "¢ ¥ Ω µ Müller", "\xA5 und \xA2", "¥ und ¢", "\x80", 0x01},
+                 {"cp1250", "Dvořák Łódź", "M\xFCller", "Müller", "\xF8", 0xC8},
+                 {"cp932", "abc", "", "", "", 0x13}};
+    for (const Case& c : cases) {
+        const std::string path = Path(std::string("CP") + c.codepage + ".dbf");
+        ToolRun run = Python(script, {path, c.codepage, c.text});
+        ASSERT_EQ(run.status, 0) << run.out;
+        ASSERT_EQ(run.out, c.text);
+        if (!*c.appended) {
+            EXPECT_FALSE(USE(path));
+            EXPECT_EQ(EngineErrorCode, 1300);
+            EXPECT_NE(LastErrorText().find("Codepage 932 wird nicht unterstützt"), std::string::npos);
+            continue;
+        }
+        ASSERT_TRUE(USE(path + " EXCLUSIVE")) << LastErrorText();
+        EXPECT_EQ(TableTextToUtf8(Current()->TextPage(), RTrimBlanks(Buffer().Text(1))), c.text);
+        ClearRecord();
+        Buffer().SetText(1, c.lacked);
+        EXPECT_FALSE(Append());
+        EXPECT_NE(LastErrorText().find("im Feld NAME"), std::string::npos) << LastErrorText();
+        Buffer().SetText(1, c.appended);
+        ASSERT_TRUE(Append()) << LastErrorText();
+        USE("");
+        EXPECT_EQ(ReadBytes(path)[29], c.mark);
+        run = Python(script, {path});
+        EXPECT_EQ(run.out, std::string(c.text) + "|" + c.read) << c.codepage;
     }
 }
 

@@ -11,6 +11,8 @@
 #include "foundation/helptext.h"
 #include "foundation/numstr.h"
 
+#include <fstream>
+#include <iterator>
 #include <map>
 
 namespace kt4::drivetest {
@@ -165,6 +167,23 @@ TEST_F(BearingSelection, TheAutomaticWalkTakesTheWidestRowOfTheBoreThatFits)
         EXPECT_TRUE(NoTableOpen());
     }
     EXPECT_EQ(drive::StdBearingWidth(20), 12) << "the 20/0 case asks for the standard width";
+
+    // A designation from a Windows table is taken with "?" for what OEM
+    // text lacks, and the user is told.
+    const std::string table = dir.Path() + BearingTableName(DeepGrooveBall) + ".dbf";
+    std::string bytes;
+    {
+        std::ifstream in(table, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    bytes[29] = 0x03;
+    bytes.replace(bytes.find("6004"), 12, "1200 Gr\xF6\xDF" "e \x80");
+    std::ofstream(table, std::ios::binary | std::ios::trunc) << bytes;
+    ui->ClearLog();
+    BearingAutoSelect(DeepGrooveBall, 2, 20, 11, 100, 0);
+    EXPECT_EQ(Slot(2).Designation, "1200 Gr\x94\xE1" "e ?");
+    ASSERT_EQ(ui->Log().size(), 1u);
+    EXPECT_NE(ui->Log()[0].find("als \"?\" übernommen"), std::string::npos) << ui->Log()[0];
 }
 
 TEST_F(BearingSelection, AMissingTableIsToldAndChangesNothing)

@@ -1,5 +1,6 @@
 #include "dbase/gui/dataset_model.h"
 
+#include "dbase/codepage.h"
 #include "dbase/dataset.h"
 #include "dbase/gui/tzmsg.h"
 #include "dbase/engine_dates.h"
@@ -7,6 +8,7 @@
 #include "dbase/tzfds.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
+#include "foundation/ui_service.h"
 
 #include <QColor>
 
@@ -59,22 +61,6 @@ QString EngineText(const std::string& bytes)
     return out;
 }
 
-std::string EngineBytes(const QString& text)
-{
-    std::string out;
-    out.reserve(std::size_t(text.size()));
-    for (QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out.push_back(char(u));
-            continue;
-        }
-        const auto it = std::find(kHigh.begin(), kHigh.end(), u);
-        out.push_back(it == kHigh.end() ? '?' : char(0x80 + (it - kHigh.begin())));
-    }
-    return out;
-}
-
 bool Guarded(const std::function<void()>& f)
 {
     std::string text;
@@ -87,7 +73,8 @@ bool Guarded(const std::function<void()>& f)
         text = "Unbekannter Fehler";
     }
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    ErrorBoxAlways(DisplayToOem(text));
+    // as it stands: the text may name characters no OEM text can show
+    Ui().MessageBox("Fehler : ", text, BoxKind::Error);
     return false;
 }
 
@@ -171,6 +158,7 @@ void DatasetModel::Reload()
         beginResetModel();
         fields_.clear();
         rows_.clear();
+        page_ = nullptr;
         lastRecNo_ = 0;
         signature_.clear();
         mapped_ = appendRow_ = false;
@@ -182,7 +170,9 @@ void DatasetModel::Reload()
     bool mapped = false;
     std::vector<std::int32_t> rows;
     int base = 0;
+    const TableCodePage* page = nullptr;
     const bool ok = Guarded([&] {
+        page = &ds_->TextPage();
         mapped = NeedsMap();
         if (mapped) {
             rows = ds_->VisibleRecords();
@@ -196,6 +186,7 @@ void DatasetModel::Reload()
     const bool append = ds_->State() == TDataSetState::dsInsert;
     const std::string sig = Signature();
     auto apply = [&] {
+        page_ = page;
         mapped_ = mapped;
         rows_.swap(rows);
         lastRecNo_ = 0;
@@ -349,12 +340,17 @@ int DatasetModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : int(fields_.size());
 }
 
+QString DatasetModel::TableText(const std::string& bytes) const
+{
+    return page_ ? QString::fromStdString(TableTextToUtf8(*page_, bytes)) : EngineText(bytes);
+}
+
 QString DatasetModel::FieldTextOf(int field, const std::string& raw) const
 {
     const FieldInfo& f = fields_[std::size_t(field - 1)];
     switch (f.type) {
     case 'C':
-        return EngineText(RTrim(raw));
+        return TableText(RTrim(raw));
     case 'N':
     case 'F':
         return EngineText(Trim(raw));
@@ -370,7 +366,7 @@ QString DatasetModel::FieldTextOf(int field, const std::string& raw) const
         return none ? QStringLiteral("none") : QStringLiteral("MEMO");
     }
     default:
-        return EngineText(RTrim(raw));
+        return TableText(RTrim(raw));
     }
 }
 
@@ -396,6 +392,8 @@ DatasetModel::RowTexts DatasetModel::ReadBuffer() const
         const char type = fields_[std::size_t(n - 1)].type;
         if (type == 'L')
             r.texts.push_back(ds_->AsBoolean(n) ? ShownTrueText(n) : ShownFalseText(n));
+        else if (type == 'C')
+            r.texts.push_back(TableText(ds_->AsString(n)));
         else
             r.texts.push_back(EngineText(ds_->AsString(n)));
     }
@@ -518,7 +516,7 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         else if (type == 'L' && text.compare(FalseText(field), Qt::CaseInsensitive) == 0)
             ds_->SetAsBoolean(field, false);
         else
-            ds_->SetAsString(field, EngineBytes(text));
+            ds_->SetAsTableText(field, text.toStdString());
     });
     Notify(Change::Values);
     return ok;

@@ -24,14 +24,13 @@
 
 namespace kt4::dbase {
 class TTzFileDataSet;
+struct TableCodePage;
 }
 
 namespace kt4::dbase::gui {
 
-// Engine text (code page 1252, every byte kept) and back; a character the
-// code page does not hold becomes "?".
+// Engine text (code page 1252, every byte kept).
 QString EngineText(const std::string& bytes);
-std::string EngineBytes(const QString& text);
 
 // Runs f. An engine or dataset error (or any other exception) is shown with
 // its text in an error box and leaves the caller's form usable; false then.
@@ -120,6 +119,8 @@ private:
     RowTexts ReadRecord(int recNo) const;
     RowTexts ReadBuffer() const;
     QString FieldTextOf(int field, const std::string& raw) const;
+    // Text of a character field as the table's code page has it.
+    QString TableText(const std::string& bytes) const;
     bool NeedsMap() const;
     // Rows and the append row as the dataset has them now.
     void SyncAppendRow();
@@ -127,6 +128,7 @@ private:
     std::string Signature() const;
 
     TTzFileDataSet* ds_ = nullptr;
+    const TableCodePage* page_ = nullptr;
     bool editable_ = false;
     std::vector<FieldInfo> fields_;
     std::map<int, QString> displayValues_;

@@ -154,11 +154,12 @@ bool Tdbf4::WriteHtml(const std::string& fileName)
             row += "<TD><CENTER>" + Html(EngineText(ds->Field(n))) + "</CENTER></TD>";
         line(row + "</TR>");
         // every record in record order, deleted ones too; the index plays no part
+        const TableCodePage& page = ds->TextPage();
         const std::int32_t count = ds->RecCount();
         for (std::int32_t r = 1; r <= count && ok; ++r) {
             row = "<TR>";
             for (int n = 1; n <= ds->FieldCount(); ++n)
-                row += "<TD>" + Html(EngineText(Raw(*ds, n, r))) + "</TD>";
+                row += "<TD>" + Html(QString::fromStdString(TableTextToUtf8(page, Raw(*ds, n, r)))) + "</TD>";
             line(row + "</TR>");
         }
         line("</TABLE>");
@@ -220,7 +221,9 @@ void Tdbf4::mi_filePrintClick()
     ReportLine("");
     if (AbortFlag)
         return;
+    bool lost = false;
     Guarded([&] {
+        const TableCodePage& page = ds->TextPage();
         const int columns = std::min(7, ds->FieldCount());
         Array1<Integer, 7> widths;
         Array1<std::string, 7> titles;
@@ -234,12 +237,14 @@ void Tdbf4::mi_filePrintClick()
         const std::int32_t count = ds->RecCount();
         for (std::int32_t r = 1; r <= count && !AbortFlag; ++r) {
             for (int k = 1; k <= columns; ++k)
-                v[std::size_t(k)] = AnsiToOem(Raw(*ds, k, r));
+                v[std::size_t(k)] = TableTextToOem(page, Raw(*ds, k, r), lost);
             table.PrintRow(v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
         }
         table.Done();
     });
     CloseReport();
+    if (lost)
+        NoticeText(DisplayToOem("Zeichen, die der Ausdruck nicht darstellen kann, stehen dort als \"?\"."));
 }
 
 } // namespace kt4::dbase::gui

@@ -5,6 +5,7 @@
 #include "peer_tools.h"
 
 #include "foundation/files.h"
+#include "foundation/report.h"
 
 #include <QMenuBar>
 #include <QPainter>
@@ -171,6 +172,35 @@ t.close()
         EXPECT_NE(stored.find(oem), std::string::npos) << oem;
     EXPECT_EQ(stored[29], 0); // our table keeps its mark
     EXPECT_EQ(ReadText(ansi)[29], 3);
+
+    // A character the Windows table cannot hold is refused naming the field;
+    // its "€" prints as "?", said once, and stops an append into OEM.
+    Open("ansi");
+    Show(0);
+    ui->ClearLog();
+    EXPECT_FALSE(Model()->setData(Cell(0, 0), "\u03A9-Welle"));
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_NE(Logged("error")[0].find("Zeichen nicht darstellbar: \u03A9 im Feld NAME"), std::string::npos)
+        << Logged("error")[0];
+    EXPECT_TRUE(Model()->setData(Cell(0, 0), "5 € Müller"));
+    Model()->LeaveRecord();
+    EXPECT_EQ(Cell(0, 0).data().toString(), "5 € Müller");
+    settings::TextDevice = DevFile;
+    settings::TextDeviceDialog = false;
+    ui->Script(Path("ansi.txt"));
+    Trigger("mi_filePrint");
+    EXPECT_NE(ReadText(Path("ansi.txt")).find("5 ? M\x81ller"), std::string::npos);
+    EXPECT_EQ(Logged("message").size(), 1u);
+    DbfClose();
+    Open("oem");
+    Show(0);
+    ui->ClearLog();
+    ui->Script(ansi);
+    Trigger("mi_fileAppenddbf");
+    EXPECT_EQ(Model()->rowCount(), 8);
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_NE(Logged("error")[0].find("€ (Codepage 850), Datensatz 1, Feld NAME"), std::string::npos)
+        << Logged("error")[0];
 }
 
 // A table of 1,000,001 records at the initial size: the record number box
