@@ -59,10 +59,13 @@ std::vector<std::string> ProjectRow(const std::string& Folder, const std::string
     std::vector<std::string> row(ProjectListColumns);
     const std::string path = AddBackslash(Folder) + Name;
     row[0] = Name;
-    row[1] = FileDateStr(path);
     project::ProjectState state;
     std::string version;
-    if (!project::ReadProjectScratch(path, state, version)) {
+    std::time_t modified = 0;
+    const bool read = project::ReadProjectScratch(path, state, version, &modified);
+    // the date from the opened file; a file that did not open asks again
+    row[1] = modified != 0 ? FileDateStr(modified) : FileDateStr(path);
+    if (!read) {
         row[4] = UnreadableText;
         return row;
     }
