@@ -115,7 +115,9 @@ std::vector<std::string> ProjectFileNames(const std::string& Folder)
     std::vector<std::string> names;
     const std::string ext = "." + DataFileExt;
     std::error_code ec;
-    for (fs::directory_iterator it(Folder, ec), end; !ec && it != end; it.increment(ec)) {
+    // no folder (a project named on the command line): the current one
+    const fs::path folder = Folder.empty() ? fs::path(".") : fs::path(Folder);
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code tc;
         if (!it->is_regular_file(tc))
             continue;
@@ -257,7 +259,12 @@ void OpenTableCommand()
         AbortFlag = false;
     }
     UpdateWindowCaption();
+    // the window, cleared for the list, shows the open design again,
+    // however the list was left
+    const bool abort = AbortFlag;
+    AbortFlag = false;
     RedrawCurrentView();
+    AbortFlag = abort;
 }
 
 } // namespace kt4::shell
