@@ -7,6 +7,7 @@
 #include "dbase/gui/dbf4_form.h"
 #include "drive/drive_data.h"
 #include "foundation/environment.h"
+#include "foundation/gui/qt_ui.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "graphics/gui/plot_picture.h"
@@ -295,6 +296,34 @@ TEST_F(MainWindow, ProjectListAfterACommandLineStart)
     EXPECT_EQ(names, (std::vector<std::string>{"beispiel1.kt4", "beispiel2.kt4"}));
     EXPECT_EQ(settings::CurrentFileName, "beispiel1.kt4");
     EXPECT_GT(w->DisplayList().Count(), 0u); // drawn, not left blank
+}
+
+// "wkt4 DEMO": the tour's introduction shows over the main window, with
+// the program's language on its buttons; Cancel there ends the tour mode.
+TEST_F(MainWindow, DemoStartShowsTheIntroductionOverTheWindow)
+{
+    gui::UseQtUi();
+    environment::CommandLineParams = {"DEMO"};
+    QWidget* parent = nullptr;
+    bool windowShown = false;
+    QString cancel, text;
+    shelltest::WhenShown<QMessageBox>([&](QMessageBox* box) {
+        parent = box->parentWidget();
+        windowShown = parent && parent->isVisible();
+        cancel = box->button(QMessageBox::Cancel)->text();
+        text = box->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    auto w = Open();
+    environment::CommandLineParams.clear();
+    for (int k = 0; k < 200 && text.isEmpty(); ++k)
+        QTest::qWait(10);
+    EXPECT_EQ(parent, w.get());
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(cancel, "Abbrechen");
+    EXPECT_TRUE(text.contains("Mit <OK> oder ENTER-Taste wird weitergeschaltet."));
+    EXPECT_FALSE(settings::DemoRunning);
+    EXPECT_FALSE(settings::AbortFlag);
 }
 
 TEST_F(MainWindow, EndedStartWritesNoSessionFile)
