@@ -510,7 +510,9 @@ TEST_F(ConfigFile, ImportRefusesWhatIsNoConfigurationFile)
     std::fill(junk.begin() + 2, junk.end(), "zz12345");
     const std::size_t zoom = IndexOf(good, "Zoomfaktor") + 1;
     oneBad[zoom] = "zz27074";
-    oneBad[IndexOf(good, "Panfaktor") + 1] = "0,25"; // a comma is a number
+    const std::size_t width = IndexOf(good, "Textbreitenfaktor CAD") + 1;
+    ASSERT_LT(width, zoom);
+    oneBad[width] = "0,8"; // a comma is a number
     dir.Put("noise.cfg", noise);
     dir.Put("headless.cfg", Join(headless, headless.size()));
     dir.Put("empty.cfg", "");
