@@ -65,12 +65,16 @@ std::string VersionText(const std::string& Line)
 }
 
 // Reads the file Path whole into State; In tells how it went. False when
-// the file could not be opened.
-bool ReadWhole(const std::string& Path, ProjectState& State, LineReader& In, std::string& Version)
+// the file could not be opened (with RegularOnly: when it is no regular
+// file). Modified receives the file's modification time.
+bool ReadWhole(const std::string& Path, ProjectState& State, LineReader& In, std::string& Version,
+               bool RegularOnly = false, std::time_t* Modified = nullptr)
 {
     ReportFile.Assign(Path);
-    if (!ReportFile.Reset())
+    if (!(RegularOnly ? ReportFile.ResetRegular() : ReportFile.Reset()))
         return false;
+    if (Modified)
+        *Modified = ReportFile.ModifiedTime();
     std::string version;
     In.Skip(2);
     In.Text(version);
@@ -146,12 +150,12 @@ bool ReadDataFile(const std::string& Name)
     return true;
 }
 
-bool ReadProjectScratch(const std::string& Path, ProjectState& State, std::string& Version)
+bool ReadProjectScratch(const std::string& Path, ProjectState& State, std::string& Version,
+                        std::time_t* Modified)
 {
     const bool abort = settings::AbortFlag;
     LineReader in;
-    bool ok = IsReadableFile(Path) && ReadWhole(Path, State, in, Version) && !in.Failed() &&
-              in.BadNumbers() == 0;
+    bool ok = ReadWhole(Path, State, in, Version, true, Modified) && !in.Failed() && in.BadNumbers() == 0;
     settings::AbortFlag = abort;
     return ok;
 }

@@ -12,6 +12,7 @@
 // the same design whatever was open before.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 namespace kt4::project {
@@ -38,8 +39,10 @@ bool ReadDataFile(const std::string& Name);
 // fields it does not carry as in a fresh slot), and Version receives the
 // text of the header's version line without "Version " ("1.1"). False
 // when the file cannot be opened, ends early or holds a line that is no
-// number. AbortFlag stays as it was.
-bool ReadProjectScratch(const std::string& Path, ProjectState& State, std::string& Version);
+// number. AbortFlag stays as it was. Modified, when given, receives the
+// file's modification time once the file was opened (else it is left).
+bool ReadProjectScratch(const std::string& Path, ProjectState& State, std::string& Version,
+                        std::time_t* Modified = nullptr);
 
 // The full name ReadDataFile(Name) reads for a non-empty Name.
 std::string DataFilePath(const std::string& Name);

@@ -109,8 +109,13 @@ std::string FileDateStr(const std::string& Name)
     struct stat st {};
     if (::stat(Name.c_str(), &st) != 0)
         return {};
+    return FileDateStr(st.st_mtime);
+}
+
+std::string FileDateStr(std::time_t Modified)
+{
     std::tm t {};
-    localtime_r(&st.st_mtime, &t);
+    localtime_r(&Modified, &t);
     return IsoDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
 }
 

@@ -8,6 +8,7 @@
 
 #include "foundation/types.h"
 
+#include <ctime>
 #include <string>
 
 namespace kt4 {
@@ -32,5 +33,7 @@ void GetDateParts(Word& Year, Word& Month, Word& Day, Word& DayOfWeek);
 void GetTimeParts(Word& Hour, Word& Minute, Word& Second, Word& Hundredths);
 // The file's modification date as yyyy-mm-dd; "" when there is no file.
 std::string FileDateStr(const std::string& Name);
+// A modification time (LineFile::ModifiedTime) as yyyy-mm-dd.
+std::string FileDateStr(std::time_t Modified);
 
 } // namespace kt4

@@ -118,10 +118,13 @@ void BrowseFileName(const std::string& OldName, const std::string& Mask, std::st
 // Zugriffsrecht !" and AbortFlag.
 void CheckFileReadable(const std::string& Name);
 // Opens a file the program has written with the program the desktop
-// associates with it. A failure is told in a box that names the file's
-// full path ("Datei ... kann nicht geöffnet werden !", after Lead when
+// associates with it. A failure is told in a box that says the file was
+// written and names its full path (WrittenNotOpenedText, after Lead when
 // given; both display text), so that the user can open it by hand.
 bool OpenWrittenFile(const std::string& Path, const std::string& Lead = "");
+// "Datei <full path> wurde geschrieben; sie kann nicht zum Ansehen
+// geöffnet werden." (display text).
+std::string WrittenNotOpenedText(const std::string& Path);
 
 // I/O on a caller's line file, with the error texts; failures set
 // AbortFlag. RewriteRetry asks to try again after each failure; any answer

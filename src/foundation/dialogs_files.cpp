@@ -241,13 +241,19 @@ void CheckFileReadable(const std::string& Name)
     settings::AbortFlag = true;
 }
 
+std::string WrittenNotOpenedText(const std::string& Path)
+{
+    std::error_code ec;
+    const fs::path full = fs::absolute(Path, ec);
+    return "Datei " + (ec ? Path : full.lexically_normal().string()) +
+           " wurde geschrieben; sie kann nicht zum Ansehen geöffnet werden.";
+}
+
 bool OpenWrittenFile(const std::string& Path, const std::string& Lead)
 {
     if (Ui().OpenDocument(Path))
         return true;
-    std::error_code ec;
-    const fs::path full = fs::absolute(Path, ec);
-    const std::string text = "Datei " + (ec ? Path : full.lexically_normal().string()) + " kann nicht geöffnet werden !";
+    const std::string text = WrittenNotOpenedText(Path);
     ErrorBox(DisplayToOem(Lead.empty() ? text : Lead + "\n" + text));
     return false;
 }

@@ -105,7 +105,10 @@ void LineFile::Fail(int code, int sysErr)
     settings::AbortFlag = true;
 }
 
-bool LineFile::Reset()
+bool LineFile::Reset() { return OpenForReading(false); }
+bool LineFile::ResetRegular() { return OpenForReading(true); }
+
+bool LineFile::OpenForReading(bool regularOnly)
 {
     if (IsOpen())
         Close();
@@ -113,18 +116,25 @@ bool LineFile::Reset()
     buf_.clear();
     pos_ = 0;
     atEnd_ = false;
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    modified_ = 0;
+    // Without waiting, a FIFO or device opens only to be refused below.
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
     if (fd_ < 0) {
         Fail(OpenErrorCode(errno), errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const bool known = ::fstat(fd_, &st) == 0;
+    if (!known || S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode))) {
         ::close(fd_);
         fd_ = -1;
-        Fail(IoAccessDenied, EISDIR);
+        if (known && !S_ISDIR(st.st_mode))
+            Fail(IoNotAFile);
+        else
+            Fail(IoAccessDenied, EISDIR);
         return false;
     }
+    modified_ = st.st_mtime;
     mode_ = Mode::Read;
     return true;
 }
@@ -286,8 +296,10 @@ bool LineFile::ReadLine(std::string& S)
         return false;
     }
     for (;;) {
-        std::size_t e = buf_.find_first_of("\r\n", pos_);
-        if (e == std::string::npos) {
+        std::size_t e = pos_;
+        while (e < buf_.size() && buf_[e] != '\r' && buf_[e] != '\n')
+            ++e;
+        if (e == buf_.size()) {
             S.append(buf_, pos_, std::string::npos);
             pos_ = buf_.size();
             if (!FillBuffer())

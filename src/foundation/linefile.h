@@ -33,6 +33,7 @@
 #include "foundation/types.h"
 
 #include <cstdint>
+#include <ctime>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -86,6 +87,9 @@ public:
     void Assign(const std::string& Path) { path_ = Path; }
     const std::string& Path() const { return path_; }
     bool Reset();   // for reading
+    // Reset for a file that must be a regular one: anything else (a FIFO,
+    // a device, a folder) is refused at once, never waited for.
+    bool ResetRegular();
     bool Rewrite(); // for writing from the start
     bool Append();  // for writing after the present content
     bool OpenRead(const std::string& Path) { Assign(Path); return Reset(); }
@@ -98,6 +102,8 @@ public:
     void Discard();
 
     bool IsOpen() const { return mode_ != Mode::Closed; }
+    // When the file that Reset opened was last written.
+    std::time_t ModifiedTime() const { return modified_; }
     bool IsWriting() const { return mode_ == Mode::Write; }
     // True when no line is left to read.
     bool Eof();
@@ -153,6 +159,7 @@ public:
 
 private:
     enum class Mode { Closed, Read, Write };
+    bool OpenForReading(bool regularOnly);
     bool OpenForWriting(bool keepOld);
     void Fail(int code, int sysErr = 0);
     bool CheckWriting();
@@ -168,6 +175,7 @@ private:
     std::string buf_;
     std::size_t pos_ = 0;
     bool atEnd_ = false;
+    std::time_t modified_ = 0;
 };
 
 // The program's shared text file.

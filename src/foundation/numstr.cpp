@@ -4,8 +4,12 @@
 #include "foundation/settings.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <locale.h>
 #include <vector>
 
 namespace kt4 {
@@ -26,12 +30,54 @@ std::string PadFront(std::string s, int width)
     return s;
 }
 
+// RoundedDigits by whole numbers, for the values most texts show: Ax
+// below 2^64 with a binary point no further than 127 places down and up
+// to 19 decimals. Ax is m / 2^k; Ax * 10^Decs = m * 10^Decs / 2^k is
+// exact in 128 bits, and the bit below the point tells the half. False
+// for any other value.
+bool WholeRoundedDigits(Real Ax, int Decs, std::string& Digits)
+{
+    static constexpr std::uint64_t Pow10[] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+                                              10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
+                                              100000000000ull, 1000000000000ull, 10000000000000ull,
+                                              100000000000000ull, 1000000000000000ull, 10000000000000000ull,
+                                              100000000000000000ull, 1000000000000000000ull,
+                                              10000000000000000000ull};
+    if (Decs > 19 || !(Ax < 0x1p64L))
+        return false;
+    int e2 = 0;
+    const Real fraction = std::frexp(Ax, &e2);
+    const int k = 64 - e2;
+    if (Ax != 0 && k > 127)
+        return false;
+    const auto m = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * Pow10[Decs];
+    unsigned __int128 q = Ax == 0 ? 0 : scaled >> k;
+    if (Ax != 0 && k > 0 && ((scaled >> (k - 1)) & 1) != 0)
+        ++q;
+    char buf[48];
+    char* p = buf + sizeof buf;
+    do {
+        *--p = static_cast<char>('0' + static_cast<int>(q % 10));
+        q /= 10;
+    } while (q != 0);
+    while (buf + sizeof buf - p < Decs + 1)
+        *--p = '0';
+    const std::size_t intLen = static_cast<std::size_t>(buf + sizeof buf - p - Decs);
+    Digits.assign(p, intLen);
+    if (Decs > 0)
+        Digits.append(1, '.').append(p + intLen, static_cast<std::size_t>(Decs));
+    return true;
+}
+
 // The decimal text of Ax >= 0 rounded to Decs decimals, halves away from
 // zero. The digits come from the exact binary value, so 2.675 (stored a
 // little below) gives 2.67 and 0.125 gives 0.13.
 std::string RoundedDigits(Real Ax, int Decs)
 {
     Decs = std::max(Decs, 0);
+    if (std::string digits; WholeRoundedDigits(Ax, Decs, digits))
+        return digits;
     // More digits than the exact expansion of any extended value in use
     // has (a 64-bit mantissa down to 1E-15 needs about 114).
     const int extra = 130;
@@ -279,26 +325,113 @@ std::string SignStr(const std::string& S)
 
 std::string BoolStr(bool B) { return B ? "TRUE" : "FALSE"; }
 
+namespace {
+
+// Powers of ten that an extended value holds exactly (5^27 < 2^64).
+constexpr Real ExactPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                               1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+                               1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+constexpr int MaxExactPow10 = 27;
+// Significant digits that always fit into 64 bits.
+constexpr int MaxExactDigits = 19;
+
+locale_t CLocale()
+{
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return c;
+}
+
+// The nearest extended value of an unsigned decimal text [First, Last):
+// digits with at most one separator ("," or "."), at least one digit, an
+// optional exponent ("e" or "E", a sign, digits), nothing else. A value
+// beyond the extended range or below its normal range is no number. Most
+// texts (up to 19 significant digits and a power of ten up to 27) take
+// one exact division or multiplication, which rounds as strtold does;
+// the others go to strtold in the "C" locale.
+bool ParseUnsignedDecimal(const char* First, const char* Last, Real& X)
+{
+    std::uint64_t digits = 0;
+    int significant = 0;
+    long exp10 = 0;
+    bool anyDigit = false, separator = false, inexact = false;
+    const char* p = First;
+    for (; p != Last; ++p) {
+        const char c = *p;
+        if (c == '.' || c == ',') {
+            if (separator)
+                return false;
+            separator = true;
+            continue;
+        }
+        if (!IsDigit(c))
+            break;
+        anyDigit = true;
+        if (digits == 0 && c == '0') {
+            exp10 -= separator ? 1 : 0;
+            continue;
+        }
+        if (significant < MaxExactDigits) {
+            digits = digits * 10 + static_cast<unsigned>(c - '0');
+            ++significant;
+            exp10 -= separator ? 1 : 0;
+        } else {
+            inexact = true; // strtold has the digits
+        }
+    }
+    if (!anyDigit)
+        return false;
+    if (p != Last && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool negative = false;
+        if (q != Last && (*q == '+' || *q == '-'))
+            negative = *q++ == '-';
+        if (q == Last || !IsDigit(*q))
+            return false;
+        long e = 0;
+        for (; q != Last && IsDigit(*q); ++q)
+            e = std::min(e * 10 + (*q - '0'), 1000000L);
+        exp10 += negative ? -e : e;
+        p = q;
+    }
+    if (p != Last)
+        return false;
+    if (digits == 0) {
+        X = 0;
+        return true;
+    }
+    if (!inexact && exp10 >= -MaxExactPow10 && exp10 <= MaxExactPow10) {
+        const Real m = static_cast<Real>(digits);
+        X = exp10 < 0 ? m / ExactPow10[-exp10] : m * ExactPow10[exp10];
+        return true;
+    }
+    std::string text(First, Last);
+    std::replace(text.begin(), text.end(), ',', '.');
+    char* end = nullptr;
+    const int savedErrno = errno;
+    errno = 0;
+    const Real v = ::strtold_l(text.c_str(), &end, CLocale());
+    const bool range = errno == ERANGE;
+    errno = savedErrno;
+    if (range || end != text.c_str() + text.size())
+        return false;
+    X = v;
+    return true;
+}
+
+} // namespace
+
 bool TryStrToReal(const std::string& S, Real& X)
 {
     std::size_t i = S.find_first_not_of(' ');
     if (i == std::string::npos)
         return false;
-    std::string t = S.substr(i);
-    if (auto c = t.find(','); c != std::string::npos)
-        t[c] = '.';
     bool negative = false;
-    std::size_t pos = 0;
-    if (t[0] == '+' || t[0] == '-') {
-        negative = t[0] == '-';
-        pos = 1;
-    }
-    if (pos >= t.size() || !(IsDigit(t[pos]) || t[pos] == '.'))
+    if (S[i] == '+' || S[i] == '-')
+        negative = S[i++] == '-';
+    if (i >= S.size() || !(IsDigit(S[i]) || S[i] == '.' || S[i] == ','))
         return false;
     Real v = 0;
-    const char* end = t.data() + t.size();
-    auto res = std::from_chars(t.data() + pos, end, v, std::chars_format::general);
-    if (res.ec != std::errc() || res.ptr != end)
+    if (!ParseUnsignedDecimal(S.data() + i, S.data() + S.size(), v))
         return false;
     X = negative ? -v : v;
     return true;

@@ -199,7 +199,7 @@ void OpenWith(const std::string& program, const std::string& file)
 {
     bool ok = program.empty() ? Ui().OpenDocument(file) : Ui().StartProgram(program, {file});
     if (!ok)
-        ErrorBox("Datei " + DisplayToOem(file) + DisplayToOem(" kann nicht geöffnet werden"));
+        ErrorBox(DisplayToOem(WrittenNotOpenedText(file)));
 }
 
 // Devices 5 and 7: an empty program setting opens the file with the

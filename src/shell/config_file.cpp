@@ -72,7 +72,7 @@ std::vector<std::string> ConfigLines()
     return out;
 }
 
-std::vector<std::string> ApplyConfigLines(const std::vector<std::string>& Lines)
+std::vector<std::string> ApplyConfigLines(const std::vector<std::string>& Lines, ConfigNumberFault* BadNumber)
 {
     config::LineCursor in(Lines);
     const auto& items = config::Items();
@@ -90,6 +90,8 @@ std::vector<std::string> ApplyConfigLines(const std::vector<std::string>& Lines)
         }
         item->read(in, *item);
     }
+    if (BadNumber)
+        *BadNumber = {in.BadNumberLine(), in.BadNumberText()};
     return in.Notes();
 }
 
@@ -101,10 +103,10 @@ bool HasConfigHeader(const std::vector<std::string>& Lines)
     return Lines.size() >= 2 && starts(Lines[0], "Konfiguration ") && starts(Lines[1], "Version ");
 }
 
-std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines)
+std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines, ConfigNumberFault* BadNumber)
 {
     GraphicsAspect = 1.0L;
-    std::vector<std::string> notes = ApplyConfigLines(Lines);
+    std::vector<std::string> notes = ApplyConfigLines(Lines, BadNumber);
     Complete();
     return notes;
 }

@@ -7,6 +7,7 @@
 
 #include "foundation/types.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -39,14 +40,21 @@ std::vector<std::string> ConfigLines();
 // corrections, up to the end of the lines; the settings after the end keep
 // their values, corrected as if read (no completion step). Returns what
 // the reader found worth telling (display text): a plot-line count beyond
-// the lines that follow.
-std::vector<std::string> ApplyConfigLines(const std::vector<std::string>& Lines);
+// the lines that follow. BadNumber, when given, receives the first line
+// that should hold a number and does not (ConfigNumberFault).
+struct ConfigNumberFault {
+    std::size_t line = 0; // from 1; 0: every number line holds a number
+    std::string text;     // the line, without blanks around it (OEM text)
+};
+std::vector<std::string> ApplyConfigLines(const std::vector<std::string>& Lines,
+                                          ConfigNumberFault* BadNumber = nullptr);
 // True when Lines begin as a configuration file does: "Konfiguration "
 // and a name, then "Version " and a version.
 bool HasConfigHeader(const std::vector<std::string>& Lines);
 // The settings from the lines of a file found, as ReadConfigFile takes
 // them (ApplyConfigLines and the completion); returns its notes.
-std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines);
+std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines,
+                                         ConfigNumberFault* BadNumber = nullptr);
 
 // Start values of this module.
 void InitShellConfig();

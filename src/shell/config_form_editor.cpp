@@ -7,6 +7,7 @@
 #include "foundation/dialogs.h"
 #include "foundation/files.h"
 #include "foundation/linefile.h"
+#include "foundation/numstr.h"
 #include "foundation/paths.h"
 #include "foundation/printer_settings.h"
 #include "foundation/settings.h"
@@ -160,9 +161,17 @@ bool ConfigEditor::Import()
     config::Snapshot live;
     std::vector<std::string> before = Folders();
     std::vector<std::string> notes;
+    ConfigNumberFault bad;
     {
         OtherConfigFile other(file);
-        notes = TakeConfigLines(lines);
+        notes = TakeConfigLines(lines, &bad);
+    }
+    if (bad.line != 0) {
+        live.Restore();
+        const std::size_t shown = 60;
+        const std::string text = OemToDisplay(bad.text.substr(0, shown)) + (bad.text.size() > shown ? "..." : "");
+        return refuse("Datei " + chosen + ", Zeile " + IntStr(static_cast<std::int64_t>(bad.line)) + ": \"" + text +
+                      "\" ist keine Zahl; nichts übernommen.");
     }
     imported_.emplace();
     if (Folders() != before)

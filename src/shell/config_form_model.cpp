@@ -249,7 +249,8 @@ void GraphicsTab(Tab t)
     for (int k = 0; k < 3; ++k)
         t.Number(axes[k], axisCaptions[k], &c::ViewDefault3D[static_cast<std::size_t>(k)], ToRadians,
                  ToDegrees);
-    t.Check("CheckBox_zeichfusszeile", "ohne Fu\xC3\x9Fzeile", &c::DrawingFooter, true);
+    // checked (the flag clear): the footer with date, time and file
+    t.Check("CheckBox_zeichfusszeile", "Fu\xC3\x9Fzeile mit Datum, Uhrzeit und Datei", &c::DrawingFooter, true);
 }
 
 void CadTab(Tab t)

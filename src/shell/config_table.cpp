@@ -27,8 +27,34 @@ namespace p = kt4::printer;
 // ---- reading position ----------------------------------------------------
 
 std::string LineCursor::Line() { return AtEnd() ? std::string() : lines_[pos_++]; }
-Integer LineCursor::Int() { return StrToInteger(TrimBlanks(Line())); }
-Real LineCursor::Number() { return StrToReal(CommaToPoint(TrimBlanks(Line()))); }
+void LineCursor::NotANumber(const std::string& Text)
+{
+    if (badLine_ == 0) {
+        badLine_ = pos_;
+        badText_ = Text;
+    }
+}
+
+Integer LineCursor::Int()
+{
+    const bool past = AtEnd();
+    const std::string text = TrimBlanks(Line());
+    Integer n = 0;
+    Real x = 0;
+    if (!TryStrToInteger(text, n) && !past && !TryStrToReal(text, x))
+        NotANumber(text);
+    return n;
+}
+
+Real LineCursor::Number()
+{
+    const bool past = AtEnd();
+    const std::string text = TrimBlanks(Line());
+    Real x = 0;
+    if (!TryStrToReal(text, x) && !past)
+        NotANumber(text);
+    return x;
+}
 bool LineCursor::Bool() { return UpperStr(TrimBlanks(Line())) == "TRUE"; }
 
 // ---- number texts ----------------------------------------------------------

@@ -19,8 +19,14 @@ public:
     bool AtEnd() const { return pos_ >= lines_.size(); }
     // The next line; "" past the end.
     std::string Line();
+    // The next line as a number; 0 when it holds none ("," or "."
+    // accepted; an integer line that holds a decimal number gives 0 too).
     Integer Int();
     Real Number();
+    // The first line that Int or Number found holding no number: its
+    // number in the lines (from 1), 0 when there is none, and its text.
+    std::size_t BadNumberLine() const { return badLine_; }
+    const std::string& BadNumberText() const { return badText_; }
     // True for "TRUE" in any case.
     bool Bool();
     std::size_t Position() const { return pos_; }
@@ -32,8 +38,13 @@ public:
 
 private:
     const std::vector<std::string>& lines_;
+    // Int and Number on a line that holds no number (Text, trimmed).
+    void NotANumber(const std::string& Text);
+
     std::size_t pos_ = 0;
     std::vector<std::string> notes_;
+    std::size_t badLine_ = 0;
+    std::string badText_;
 };
 
 struct Item {

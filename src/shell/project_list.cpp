@@ -59,10 +59,13 @@ std::vector<std::string> ProjectRow(const std::string& Folder, const std::string
     std::vector<std::string> row(ProjectListColumns);
     const std::string path = AddBackslash(Folder) + Name;
     row[0] = Name;
-    row[1] = FileDateStr(path);
     project::ProjectState state;
     std::string version;
-    if (!project::ReadProjectScratch(path, state, version)) {
+    std::time_t modified = 0;
+    const bool read = project::ReadProjectScratch(path, state, version, &modified);
+    // the date from the opened file; a file that did not open asks again
+    row[1] = modified != 0 ? FileDateStr(modified) : FileDateStr(path);
+    if (!read) {
         row[4] = UnreadableText;
         return row;
     }
@@ -112,7 +115,9 @@ std::vector<std::string> ProjectFileNames(const std::string& Folder)
     std::vector<std::string> names;
     const std::string ext = "." + DataFileExt;
     std::error_code ec;
-    for (fs::directory_iterator it(Folder, ec), end; !ec && it != end; it.increment(ec)) {
+    // no folder (a project named on the command line): the current one
+    const fs::path folder = Folder.empty() ? fs::path(".") : fs::path(Folder);
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code tc;
         if (!it->is_regular_file(tc))
             continue;
@@ -254,7 +259,12 @@ void OpenTableCommand()
         AbortFlag = false;
     }
     UpdateWindowCaption();
+    // the window, cleared for the list, shows the open design again,
+    // however the list was left
+    const bool abort = AbortFlag;
+    AbortFlag = false;
     RedrawCurrentView();
+    AbortFlag = abort;
 }
 
 } // namespace kt4::shell

@@ -26,7 +26,8 @@ inline constexpr const char* FailedValueText = "---";
 const std::vector<std::string>& ProjectListHeader();
 
 // The project files of Folder in file-name order (bytes): regular files
-// whose extension is DataFileExt in any case.
+// whose extension is DataFileExt in any case. An empty Folder is the
+// current one.
 std::vector<std::string> ProjectFileNames(const std::string& Folder);
 
 // The header and one row per project file of Folder. Each file is read

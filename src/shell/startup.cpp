@@ -18,7 +18,6 @@
 #include "graphics/graph_device.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
-#include "shell/guided_tour.h"
 #include "shell/identity.h"
 #include "shell/services.h"
 #include "shell/session_file.h"
@@ -199,9 +198,9 @@ Step CommandLineStep(const CommandLine& cmd)
     }
     switch (cmd.mode) {
     case StartMode::Demo:
+        // the introduction waits for the window (StartResult::tourIntro)
         DemoRunning = true;
         NormalCursor();
-        TourStart();
         return {};
     case StartMode::KeepName:
         return {};
@@ -317,7 +316,9 @@ StartResult StartUp(int Code)
     DataModified = false;
     ShowStartPicture();
     NormalCursor();
-    return {};
+    StartResult started;
+    started.tourIntro = cmd.mode == StartMode::Demo;
+    return started;
 }
 
 int CadViewOfIndex(int J) { return J == 1 || J == 3 || (J >= 7 && J <= 22) ? J : 1; }

@@ -13,6 +13,9 @@ inline constexpr int ProductCode = 8;
 struct StartResult {
     bool end = false;  // the program ends now (batch mode, usage, refusal)
     int exitCode = 0;  // 0 done, 1 nothing written, 2 usage error
+    // A DEMO start: the tour's introduction (TourStart) is due once the
+    // main window is up, as from the menu.
+    bool tourIntro = false;
 };
 
 // The steps of the main window's creation that need no window: program

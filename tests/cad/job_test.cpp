@@ -190,7 +190,8 @@ TEST_F(CadJob, FailedOpenOfTheWrittenFileNamesIt)
     environment::CommandLineParams = {};
     Job(cmDxf, [] { c_line(0, 0, 1, 1); });
     EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Datei " + Path("dxf") +
-                                                        " kann nicht geöffnet werden !"});
+                                                        " wurde geschrieben; sie kann nicht zum Ansehen "
+                                                        "geöffnet werden."});
 }
 
 } // namespace

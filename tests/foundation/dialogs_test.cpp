@@ -487,7 +487,9 @@ TEST_F(Dialogs, FailedOpenOfAWrittenFileNamesItsFullPath)
     const std::string cwd = std::filesystem::current_path().string();
     EXPECT_EQ(ui->Log(), (std::vector<std::string>{
                              "opendoc||out/../b.csv",
-                             "error|Fehler : |Could not start Excel\nDatei " + cwd + "/b.csv kann nicht geöffnet werden !",
+                             "error|Fehler : |Could not start Excel\nDatei " + cwd +
+                                 "/b.csv wurde geschrieben; sie kann nicht zum Ansehen geöffnet werden.",
                              "opendoc||" + dir.File("c.dxf"),
-                             "error|Fehler : |Datei " + dir.File("c.dxf") + " kann nicht geöffnet werden !"}));
+                             "error|Fehler : |Datei " + dir.File("c.dxf") +
+                                 " wurde geschrieben; sie kann nicht zum Ansehen geöffnet werden."}));
 }

@@ -1,12 +1,22 @@
 #include "common/comma_locale.h"
+#include "foundation/linefile.h"
 #include "foundation/numstr.h"
 #include "foundation/settings.h"
 #include "foundation/units.h"
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <locale>
+#include <random>
+#include <string>
+#include <vector>
 
 using namespace kt4;
 
@@ -135,6 +145,104 @@ TEST_F(Numbers, StrToRealAcceptsCommaOrPointOnly)
     EXPECT_EQ(x, 7);
     EXPECT_TRUE(TryStrToReal("0", x));
     EXPECT_EQ(x, 0);
+}
+
+// The reader gives what the library's from_chars gave (the reader of
+// earlier versions), to the last bit, for every text: edge values, the
+// lines of the example and fixture projects, written file numbers and
+// random decimal texts.
+bool LibraryReal(const std::string& S, Real& X)
+{
+    std::string t = S.substr(std::min(S.find_first_not_of(' '), S.size()));
+    if (auto c = t.find(','); c != std::string::npos)
+        t[c] = '.';
+    const std::size_t pos = !t.empty() && (t[0] == '+' || t[0] == '-');
+    if (pos >= t.size() || !((t[pos] >= '0' && t[pos] <= '9') || t[pos] == '.'))
+        return false;
+    Real v = 0;
+    auto res = std::from_chars(t.data() + pos, t.data() + t.size(), v, std::chars_format::general);
+    if (res.ec != std::errc() || res.ptr != t.data() + t.size())
+        return false;
+    X = t[0] == '-' ? -v : v;
+    return true;
+}
+
+TEST_F(Numbers, StrToRealGivesTheLibraryValueToTheLastBit)
+{
+    std::vector<std::string> texts = {
+        "0", "-0", "+0", "-0,0", ".5", ",5", "5.", "5,", ".", "-", "0.1", "2.675", "1e5", "1E+5", "1e-5", "1e",
+        "1e+", "e5", ".e5", "1..5", "1,,5", "1.5,3", "1e5,0", "1e,5", "  -1.5E3", "- 1", "1 ", "+-1", "1x", "0x10",
+        "inf", "nan", "9999999999999999999", "18446744073709551616", "1234567890123456789.5", "1e27", "1e28",
+        "1e-27", "1e-28", "123456789e-27", "1.18973149535723176502e4932", "1.18973149535723176508e4932",
+        "3.36210314311209350626e-4932", "3.6451995318824746025e-4951", "1e-4960", "0e99999", "1e99999999999",
+        "0.1000000000000000055511151231257827021181583404541015625", "0.50000000000000000000000000001"};
+    for (const char* name : {"data/beispiel1", "data/beispiel2", "tests/drawings/fixtures/x",
+                             "tests/drawings/fixtures/y", "tests/drawings/fixtures/bearings_1",
+                             "tests/drawings/fixtures/bearings_2", "tests/drawings/fixtures/bearings_3"}) {
+        std::ifstream in(std::string(KT4_SOURCE_DIR) + "/" + name + ".kt4", std::ios::binary);
+        ASSERT_TRUE(in) << name;
+        for (std::string line; std::getline(in, line);)
+            texts.push_back(line.substr(0, line.find('\r')));
+    }
+    std::mt19937_64 rnd(42);
+    for (int k = 0; k < 20000; ++k) {
+        const double d = std::ldexp(static_cast<double>(rnd() >> 11), static_cast<int>(rnd() % 2000) - 1050);
+        texts.push_back(FileRealStr(d));
+        texts.push_back(std::to_string(d).substr(0, 1 + rnd() % 24) + "e" + std::to_string(int(rnd() % 99) - 49));
+        std::string digits = std::to_string(rnd()) + std::to_string(rnd() % 1000000);
+        digits.insert(rnd() % digits.size(), 1, rnd() % 2 ? '.' : ',');
+        texts.push_back((k % 2 ? "-" : "") + digits.substr(rnd() % 8) +
+                        (rnd() % 3 ? "" : "E-" + std::to_string(4900 + rnd() % 70)));
+    }
+    std::size_t numbers = 0;
+    for (const auto& text : texts) {
+        Real want = 7, got = 7;
+        const bool expected = LibraryReal(text, want);
+        ASSERT_EQ(TryStrToReal(text, got), expected) << text;
+        numbers += expected;
+        ASSERT_EQ(std::memcmp(&got, &want, 10), 0) << text; // the 80 bits, the sign of zero included
+    }
+    EXPECT_GT(numbers, texts.size() / 2);
+}
+
+// Fixed texts by whole numbers are those of the exact decimal expansion
+// rounded half away from zero (the general way), for every number of
+// decimals: halves, powers of two and ten, both sides of 2^64, tiny and
+// random values.
+std::string ExpansionRounded(Real X, int Decs)
+{
+    std::vector<char> buf(6000);
+    auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(X), std::chars_format::fixed, Decs + 130);
+    std::string s(buf.data(), res.ptr);
+    s.erase(s.find('.'), 1);
+    const bool up = s[s.size() - 130] >= '5';
+    s.resize(s.size() - 130);
+    for (std::size_t k = s.size(); up; s[--k] = '0')
+        if (k == 0 || s[k - 1] != '9') {
+            k == 0 ? void(s.insert(0, 1, '1')) : void(++s[k - 1]);
+            break;
+        }
+    if (Decs > 0)
+        s.insert(s.size() - static_cast<std::size_t>(Decs), 1, '.');
+    return X < 0 && s.find_first_not_of("0.") != std::string::npos ? "-" + s : s;
+}
+
+TEST_F(Numbers, FixedTextsAreTheExpansionRoundedHalfAway)
+{
+    std::vector<Real> values = {0.0L,    -0.0L,   0.5L,         2.5L,         0.125L,           2.675L,
+                                9.995L,  0x1p63L, 0x1p64L,      0x1p64L - 1,  0x1p64L + 2048,   0x1p-63L,
+                                0x1p-64L, 0x1p-70L, 999999.5L, 1E-15L, 123456789.123456789L};
+    for (int p = -30; p <= 30; ++p)
+        values.push_back(std::pow(10.0L, static_cast<Real>(p)));
+    std::mt19937_64 rnd(7);
+    for (int k = 0; k < 4000; ++k) {
+        values.push_back(std::ldexp(static_cast<Real>(rnd() | 1ull << 63), static_cast<int>(rnd() % 140) - 134) *
+                         (k % 2 ? 1 : -1));
+        values.push_back((static_cast<Real>(rnd() % 2000000) + 0.5L) / std::pow(10.0L, static_cast<Real>(rnd() % 8)));
+    }
+    for (const Real x : values)
+        for (int decs = 0; decs <= 21; decs += 1 + static_cast<int>(rnd() % 3))
+            ASSERT_EQ(FixedStrPoint(x, 0, decs), ExpansionRounded(x, decs)) << static_cast<double>(x) << " " << decs;
 }
 
 TEST_F(Numbers, StrToInteger)

@@ -3,6 +3,7 @@
 #include "foundation/report.h"
 #include "foundation/textprint.h"
 
+#include "common/no_opener.h"
 #include "common/pty_port.h"
 #include "output_fixture.h"
 
@@ -255,6 +256,16 @@ TEST_F(ReportDevices, HtmlWithoutBrowserIsSavedAndOpenedWithTheDesktop)
     EXPECT_EQ(Logged("opendoc").back(), "opendoc||" + dir.Path() + "bericht.htm");
     EXPECT_EQ(settings::DataFileExt, "kt4");
     EXPECT_EQ(settings::DataDir, dataDir);
+
+    // no desktop opener: the box says the report was written, and where
+    ui = kt4::testing::UseNoOpener();
+    ui->Script(dir.File("bericht2.htm"));
+    OpenReport(DevHtml, "demo");
+    ReportLine("x");
+    CloseReport();
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Datei " + dir.Path() +
+                                                        "bericht2.htm wurde geschrieben; sie kann nicht "
+                                                        "zum Ansehen geöffnet werden."});
 }
 
 TEST_F(ReportDevices, FileDeviceLeavesTheProjectFolderAlone)

@@ -491,9 +491,10 @@ TEST_F(ConfigFile, FoundInTheFallbackFolders)
     EXPECT_EQ(settings::ConfigDir, fallback[1]);
 }
 
-// Import takes a configuration file only: anything else is refused with
-// a message and changes nothing; a plot-line count beyond the file is
-// told.
+// Import takes a configuration file only: anything else, and a file
+// with a value line that is no number where a number belongs, is refused
+// with a message and changes nothing; a plot-line count beyond the file
+// is told.
 TEST_F(ConfigFile, ImportRefusesWhatIsNoConfigurationFile)
 {
     ASSERT_EQ(settings::BaseName, "kt4");
@@ -505,20 +506,36 @@ TEST_F(ConfigFile, ImportRefusesWhatIsNoConfigurationFile)
         noise += static_cast<char>((k * 7919 + 13) % 256);
     std::vector<std::string> headless = good;
     headless.erase(headless.begin());
+    std::vector<std::string> junk = good, oneBad = good;
+    std::fill(junk.begin() + 2, junk.end(), "zz12345");
+    const std::size_t zoom = IndexOf(good, "Zoomfaktor") + 1;
+    oneBad[zoom] = "zz27074";
+    const std::size_t width = IndexOf(good, "Textbreitenfaktor CAD") + 1;
+    ASSERT_LT(width, zoom);
+    oneBad[width] = "0,8"; // a comma is a number
     dir.Put("noise.cfg", noise);
     dir.Put("headless.cfg", Join(headless, headless.size()));
     dir.Put("empty.cfg", "");
+    dir.Put("junk.cfg", Join(junk, junk.size()));
+    dir.Put("onebad.cfg", Join(oneBad, oneBad.size()));
     graphics::ZoomFactor = 2.25L;
     const std::vector<std::string> live = ConfigLines();
     configform::ConfigEditor editor;
-    for (const char* name : {"noise.cfg", "headless.cfg", "empty.cfg"}) {
+    const std::pair<const char*, std::string> refusals[] = {
+        {"noise.cfg", "keine Konfigurationsdatei"},
+        {"headless.cfg", "keine Konfigurationsdatei"},
+        {"empty.cfg", "keine Konfigurationsdatei"},
+        {"junk.cfg", "junk.cfg, Zeile 6: \"zz12345\" ist keine Zahl; nichts übernommen."},
+        {"onebad.cfg", ", Zeile " + std::to_string(zoom + 1) + ": \"zz27074\" ist keine Zahl"}};
+    for (const auto& [name, message] : refusals) {
         ui->Script(dir.File(name));
         EXPECT_FALSE(editor.Import()) << name;
         EXPECT_TRUE(settings::AbortFlag);
         EXPECT_FALSE(editor.Imported());
-        EXPECT_EQ(ConfigLines(), live) << name;
+        EXPECT_EQ(ConfigLines(), live) << name; // every setting, line by line
+        EXPECT_EQ(graphics::ZoomFactor, 2.25L) << name;
         ASSERT_FALSE(Logged("error").empty());
-        EXPECT_NE(Logged("error").back().find("keine Konfigurationsdatei"), std::string::npos) << name;
+        EXPECT_NE(Logged("error").back().find(message), std::string::npos) << Logged("error").back();
     }
 
     std::vector<std::string> huge = good;

@@ -285,7 +285,8 @@ TEST_F(Spreadsheet, FailuresAreToldWithTheirNames)
     EXPECT_EQ(CsvFiles(), 1u); // left to be opened by hand: the box names it
     ASSERT_EQ(Opened().size(), 1u);
     EXPECT_EQ(Logged("error").back(),
-              "error|Fehler : |Could not start Excel\nDatei " + Opened()[0] + " kann nicht geöffnet werden !");
+              "error|Fehler : |Could not start Excel\nDatei " + Opened()[0] +
+                  " wurde geschrieben; sie kann nicht zum Ansehen geöffnet werden.");
 
     AbortFlag = false;
     WriteDefaultProject("p.kt4");

@@ -9,6 +9,7 @@
 #include "graphics/graph_settings.h"
 #include "graphics/gui/painter_canvas.h"
 #include "shell/exit_cleanup.h"
+#include "shell/guided_tour.h"
 #include "shell/gui/config_form.h"
 #include "shell/gui/shell_forms_qt.h"
 #include "shell/languages.h"
@@ -34,6 +35,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace kt4::shell::gui {
 
@@ -171,6 +173,7 @@ StartResult Thh::FormCreate()
     settings::AbortFlag = false;
     if (result.end)
         return result;
+    tourIntroDue_ = result.tourIntro;
     SetupMainForm();
     UpdateWindowCaption();
     if (settings::LanguageId < 1) {
@@ -270,7 +273,13 @@ void Thh::showEvent(QShowEvent* e)
     TFvelmgra::showEvent(e);
     if (!e->spontaneous() && !shownOnce_) {
         shownOnce_ = true;
-        QTimer::singleShot(0, this, [this] { KeepOnScreen(); });
+        QTimer::singleShot(0, this, [this] {
+            KeepOnScreen();
+            if (std::exchange(tourIntroDue_, false)) {
+                TourStart();
+                settings::AbortFlag = false;
+            }
+        });
     }
 }
 

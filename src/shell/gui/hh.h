@@ -62,7 +62,8 @@ protected:
     // FormCloseQuery: the window closes only when the save question let it.
     void closeEvent(QCloseEvent* e) override;
     // The first show checks that the window, frame included, fits on the
-    // screen.
+    // screen; after a DEMO start the tour's introduction then shows over
+    // it.
     void showEvent(QShowEvent* e) override;
 
 private:
@@ -76,6 +77,7 @@ private:
     int exitIndex_ = -1;           // position of mi_fileexit in the File menu
     bool writeSessionOnEnd_ = false;
     bool shownOnce_ = false;
+    bool tourIntroDue_ = false;   // a DEMO start: the introduction after the first show
     bool endingBySignal_ = false; // closing asks nothing
 };
 

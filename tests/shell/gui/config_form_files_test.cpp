@@ -3,6 +3,8 @@
 // pictures of every tab for a reviewer.
 #include "config_form_fixture.h"
 
+#include "foundation/gui/qt_ui.h"
+
 #include "shell/config_form_model.h"
 #include "shell/config_table.h"
 #include "shell/gui/hh.h"
@@ -12,6 +14,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
 
 #include <filesystem>
 #include <fstream>
@@ -144,6 +148,49 @@ TEST_F(ConfigImport, OkTakesTheImportedFileAndTheForm)
     f = Open();
     Click(*f, nullptr, "Button_import");
     EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_TRUE(f->isVisible());
+}
+
+// A file headed as a configuration but with junk value lines is refused
+// in a box over the form, which shows what it showed; no setting changes.
+TEST_F(ConfigImport, JunkValuesAreRefusedOverTheForm)
+{
+    std::vector<std::string> lines = FileLines(OtherFile());
+    std::fill(lines.begin() + 2, lines.end(), "zz12345");
+    std::ofstream junk(dir.File("junk.cfg"), std::ios::binary);
+    for (const auto& line : lines)
+        junk << line << "\r\n";
+    junk.close();
+    struct PickingUi : gui::QtUi {
+        std::string file;
+        bool OpenFileDialog(const std::string&, const std::string&, const std::string&, std::string& path) override
+        {
+            path = file;
+            return true;
+        }
+    };
+    auto picking = std::make_unique<PickingUi>();
+    picking->file = dir.File("junk.cfg");
+    SetUi(std::move(picking));
+    const std::vector<std::string> before = ConfigLines();
+    auto f = Open();
+    const QString zoom = Text(*f, "Tab_grafik", "Edit_zoomfaktor");
+    QString told;
+    OnModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        told = box->text();
+        QImage shot = f->grab().toImage();
+        QPainter(&shot).drawImage(QPoint(20, 60), box->grab().toImage());
+        EXPECT_TRUE(shot.save(QString::fromStdString(ArtifactPath("config_import_junk_refused.png"))));
+        box->accept();
+    });
+    Click(*f, nullptr, "Button_import");
+    EXPECT_NE(told.toStdString().find("junk.cfg, Zeile 6: \"zz12345\" ist keine Zahl; nichts übernommen."),
+              std::string::npos)
+        << told.toStdString();
+    EXPECT_EQ(Text(*f, "Tab_grafik", "Edit_zoomfaktor"), zoom);
+    EXPECT_EQ(ConfigLines(), before);
     EXPECT_TRUE(f->isVisible());
 }
 

@@ -168,6 +168,7 @@ TEST_F(ConfigForm, ConvertsBetweenControlsAndSettings)
     auto* current = Find<QCheckBox>(*f, "Tab_einstellung", "CheckBox_aktuellfile");
     auto* to2d = Find<QCheckBox>(*f, "Tab_cad", "CheckBox_3Dto2D");
     EXPECT_FALSE(footer->isChecked());
+    EXPECT_EQ(footer->text().toStdString(), "Fu\xC3\x9Fzeile mit Datum, Uhrzeit und Datei"); // what checked does
     EXPECT_TRUE(current->isChecked());
     EXPECT_FALSE(to2d->isChecked());
     footer->setChecked(true);

@@ -1,15 +1,18 @@
 // The main window on the offscreen platform: opening on the default data,
 // the start picture, the language switch, the save question on closing,
 // the session file, and pictures of the window for a reviewer.
+#include "gui_helpers.h"
 #include "shell_fixture.h"
 
 #include "dbase/gui/dbf4_form.h"
 #include "drive/drive_data.h"
 #include "foundation/environment.h"
+#include "foundation/gui/qt_ui.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "graphics/gui/plot_picture.h"
 #include "shell/gui/hh.h"
+#include "shell/gui/preview_form.h"
 #include "shell/languages.h"
 #include "shell/menu_table.h"
 #include "shell/screen_defaults.h"
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTest>
 
 #include <filesystem>
@@ -264,6 +268,62 @@ TEST_F(MainWindow, PicturesWithGermanAndChineseCaptions)
     w->SetLanguage(12);
     QApplication::processEvents();
     SaveArtifact(Picture(*w), "main_window_zh.png");
+}
+
+// After "wkt4 beispiel1.kt4" (no data folder) the project list shows the
+// current folder's projects; leaving it draws the open design again.
+TEST_F(MainWindow, ProjectListAfterACommandLineStart)
+{
+    for (const char* name : {"beispiel1.kt4", "beispiel2.kt4"})
+        std::filesystem::copy_file(std::string(KT4_DATA_DIR) + "/" + name, dir.File(name));
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    environment::CommandLineParams = {"beispiel1.kt4"};
+    auto w = Open();
+    EXPECT_EQ(settings::DataDir, "");
+    std::vector<std::string> names;
+    shelltest::WhenShown<shell::gui::TForm_preview>([&](shell::gui::TForm_preview* f) {
+        auto* table = f->findChild<QTableWidget*>("StringGrid1");
+        for (int r = 0; r < table->rowCount(); ++r)
+            names.push_back(table->item(r, 0)->text().toStdString());
+        f->resize(1480, 200);
+        shelltest::SaveArtifact(f, "project_list_command_line.png");
+        f->findChild<QPushButton*>("Button_cancel")->click();
+    });
+    w->Item("mi_fileopentable")->trigger();
+    environment::CommandLineParams.clear();
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(names, (std::vector<std::string>{"beispiel1.kt4", "beispiel2.kt4"}));
+    EXPECT_EQ(settings::CurrentFileName, "beispiel1.kt4");
+    EXPECT_GT(w->DisplayList().Count(), 0u); // drawn, not left blank
+}
+
+// "wkt4 DEMO": the tour's introduction shows over the main window, with
+// the program's language on its buttons; Cancel there ends the tour mode.
+TEST_F(MainWindow, DemoStartShowsTheIntroductionOverTheWindow)
+{
+    gui::UseQtUi();
+    environment::CommandLineParams = {"DEMO"};
+    QWidget* parent = nullptr;
+    bool windowShown = false;
+    QString cancel, text;
+    shelltest::WhenShown<QMessageBox>([&](QMessageBox* box) {
+        parent = box->parentWidget();
+        windowShown = parent && parent->isVisible();
+        cancel = box->button(QMessageBox::Cancel)->text();
+        text = box->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    auto w = Open();
+    environment::CommandLineParams.clear();
+    for (int k = 0; k < 200 && text.isEmpty(); ++k)
+        QTest::qWait(10);
+    EXPECT_EQ(parent, w.get());
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(cancel, "Abbrechen");
+    EXPECT_TRUE(text.contains("Mit <OK> oder ENTER-Taste wird weitergeschaltet."));
+    EXPECT_FALSE(settings::DemoRunning);
+    EXPECT_FALSE(settings::AbortFlag);
 }
 
 TEST_F(MainWindow, EndedStartWritesNoSessionFile)
