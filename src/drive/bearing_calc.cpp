@@ -41,11 +41,40 @@ void ClearResults(WaelzLagerTyp& b)
 // A slot that cannot be computed: its message, the calculation's error
 // flag, and no result left from this or an earlier run. The life factors
 // a23 and aISO stay: they are also settings (entered for methods 2, 4).
+void Fail(WaelzLagerTyp& b)
+{
+    settings::CalcErrorFlag = true;
+    ClearResults(b);
+}
+
 void Fail(WaelzLagerTyp& b, const std::string& Message)
 {
     AddMessage(Message);
-    settings::CalcErrorFlag = true;
-    ClearResults(b);
+    Fail(b);
+}
+
+// The ratings and the width must be above 0 and an entered life factor
+// not below 0, or the lives, safeties and lever arms would come out 0,
+// negative or infinite. Each refused value is named with its slot
+// ("Fatal  : C0 < 0 ! (Lager 3)"), all of them at once.
+bool ValidRatings(const WaelzLagerTyp& b, Word Slot)
+{
+    bool valid = true;
+    auto refuse = [&](const char* Name, Real X, bool ZeroAllowed) {
+        if (ZeroAllowed ? !(X < 0) : X > 0)
+            return;
+        AddMessage(std::string(settings::SevFatal) + Name + (X == 0 ? " = 0 !" : " < 0 !") + " (Lager " +
+                   SlotStr(Slot) + ")");
+        valid = false;
+    };
+    refuse("C", b.C, false);
+    refuse("C0", b.C0, false);
+    refuse("B", b.B, false);
+    if (b.LifeMethod == 2)
+        refuse("a23", b.a23, true);
+    if (b.LifeMethod == 4)
+        refuse("aISO", b.aISO, true);
+    return valid;
 }
 
 Real AIso(const WaelzLagerTyp& b, Real kappa)
@@ -135,10 +164,8 @@ void BearingCalc(Word Slot, Word Arrangement, Word Variant, Real Fr, Real Fa, Re
         Fr = TinyLoad;
     if (b.D <= 0 || b.d <= 0)
         return Fail(b, "Fatal  : W\x84" "lzlager undefiniert !");
-    // a rating of 0 or below would give a life of 0 or below
-    if (!(b.C > 0))
-        return Fail(b, std::string(settings::SevFatal) + (b.C < 0 ? "C < 0 !" : "C = 0 !") + " (Lager " +
-                           SlotStr(Slot) + ")");
+    if (!ValidRatings(b, Slot))
+        return Fail(b);
     if (b.nuen <= 0)
         return Fail(b, "Fatal  : Viskosit\x84" "t W\x84" "lzlager " + SlotStr(Slot) + " !");
 

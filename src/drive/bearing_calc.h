@@ -15,9 +15,10 @@ namespace kt4 {
 // angular-contact ball bearing (type 8) as a pair.
 //
 // Problems go into the message list only. A slot that cannot be computed
-// (no dimensions, a dynamic rating C of 0 or below, no lubricant
-// viscosity, an operating temperature at which the oil has no finite
-// viscosity, no load, a result beyond the range of the numbers) gets a
+// (no dimensions, a rating C or C0 or a width B of 0 or below, an a23
+// entered for life method 2 or an aISO entered for method 4 below 0, no
+// lubricant viscosity, an operating temperature at which the oil has no
+// finite viscosity, no load, a result beyond the range of the numbers) gets a
 // "Fatal" message, sets CalcErrorFlag and has its results cleared to 0;
 // AbortFlag is never touched, so every slot is computed on its own. A
 // slot without a designation is left alone.

@@ -134,13 +134,40 @@ bool ValidAngle()
     return Fatal(alpha == 0 ? "alpha = 0 !" : "alpha < 0 !");
 }
 
+// The housing encloses the hollow wheel, and the screw holes lie inside
+// its rim. Judged only where the lengths themselves passed (each refused
+// length has its own message).
+bool ValidHousing()
+{
+    for (Real x : {dH, dHe, dLkS, dS})
+        if (!(x > 0) || !std::isfinite(x))
+            return true;
+    const bool aroundTheWheel = dHe > dH || Fatal("dHe <= dH !");
+    const bool holesInside = dHe > dLkS + dS || Fatal("dHe <= dLkS+dS !");
+    return aroundTheWheel && holesInside;
+}
+
+// The efficiency in percent; 0 stands for 100 (see DriveValues).
+bool ValidEfficiency()
+{
+    if (!std::isfinite(etaproz))
+        return Finite({{"etaproz", etaproz}});
+    if (etaproz < 0)
+        return Fatal("etaproz < 0 !");
+    if (etaproz > 100)
+        return Fatal("etaproz > 100 !");
+    return true;
+}
+
 bool ValidInputs()
 {
     bool valid = true;
     for (const LengthRule& r : LengthRules)
         valid = ValidLength(r) && valid;
+    valid = ValidHousing() && valid;
     for (const CountRule& r : CountRules)
         valid = ValidCount(r) && valid;
+    valid = ValidEfficiency() && valid;
     return ValidAngle() && valid;
 }
 

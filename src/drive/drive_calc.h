@@ -8,8 +8,9 @@ namespace kt4::drive {
 
 // Reads and writes the drive data and the bearing slots; reports only
 // through the message list and CalcErrorFlag. A fatal input (a length of 0
-// or below, a count or angle outside its range, a geometry that has no
-// contact, a value so large or small that a result leaves the range of the
+// or below, a count, angle or efficiency outside its range, a housing that
+// does not enclose the hollow wheel or the screw holes, a geometry that has
+// no contact, a value so large or small that a result leaves the range of the
 // numbers) ends the run with a "Fatal  : " message and CalcErrorFlag;
 // results not yet reached keep their values.
 void CalcDrive();

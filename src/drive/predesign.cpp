@@ -52,30 +52,13 @@ bool Pick(Word k, Real d, Real B, Real Fr)
     return Fatal("kein Lager d = " + RealStr(d) + " im Katalog (Lager " + IntStr(k) + ")");
 }
 
-// The messages in the list now.
-std::vector<std::string> Messages()
-{
-    std::vector<std::string> list;
-    for (Word k = 1; k <= settings::MessageCount; ++k)
-        list.push_back(settings::MessageTexts[k]);
-    return list;
-}
-
 // The final calculation starts a list of its own; the messages of the
 // design and its picks stand before its own, each text once.
 void CalculateKeepingMessages()
 {
-    const std::vector<std::string> design = Messages();
+    const std::vector<std::string> design = settings::ListedMessages();
     CalcDrive();
-    const std::vector<std::string> calc = Messages();
-    const bool failed = settings::CalcErrorFlag;
-    const bool abort = settings::AbortFlag;
-    settings::ClearMessages();
-    for (const auto* list : {&design, &calc})
-        for (const std::string& text : *list)
-            AddMessage(text);
-    settings::CalcErrorFlag = failed;
-    settings::AbortFlag = abort;
+    settings::PutMessagesFirst(design);
 }
 
 // The design up to the final calculation; false when it stopped.
@@ -172,12 +155,13 @@ void CalcPreDesign(Integer Step)
 {
     settings::CalcErrorFlag = false;
     settings::ClearMessages();
-    // One transaction: a design that stops leaves the drive and its slots
-    // as they were; its message stays in the list.
+    // One transaction, the final calculation included: a design that stops
+    // or that the calculation refuses leaves the drive and its slots as
+    // they were; its messages stay in the list, CalcErrorFlag stays set.
     const DriveSnapshot before = CaptureDrive();
     if (Design(Step))
         CalculateKeepingMessages();
-    else
+    if (settings::CalcErrorFlag)
         RestoreDrive(before);
 }
 

@@ -15,11 +15,12 @@ namespace kt4::drive {
 // "Fatal  : kein Lager d = <d> im Katalog (Lager <k>)" and CalcErrorFlag,
 // before anything is calculated.
 //
-// The design is one transaction: when it stops, every drive value and
-// bearing slot is as it was before it began, and its fatal message stands
-// in the list. A design that runs to its end keeps its own messages and
-// those of its picks ("d abtr (pow)", ...) in the list before those of the
-// final calculation.
+// The design is one transaction, its final calculation included: when it
+// stops or the calculation refuses the design (CalcErrorFlag), every drive
+// value and bearing slot is as it was before it began, CalcErrorFlag stays
+// set and the fatal messages stand in the list. A design that runs to its
+// end keeps its own messages and those of its picks ("d abtr (pow)", ...)
+// in the list before those of the final calculation.
 void CalcPreDesign(Integer Step);
 
 } // namespace kt4::drive

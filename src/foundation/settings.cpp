@@ -133,6 +133,20 @@ void ClearMessages()
     AbortFlag = false;
 }
 
+std::vector<std::string> ListedMessages()
+{
+    return std::vector<std::string>(MessageTexts.begin(), MessageTexts.begin() + MessageCount);
+}
+
+void PutMessagesFirst(const std::vector<std::string>& Earlier)
+{
+    const std::vector<std::string> own = ListedMessages();
+    MessageCount = 0;
+    for (const auto* list : {&Earlier, &own})
+        for (const std::string& text : *list)
+            AddMessage(text);
+}
+
 namespace {
 
 std::string CurrentDirectory()

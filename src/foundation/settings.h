@@ -6,6 +6,7 @@
 #include "foundation/types.h"
 
 #include <string>
+#include <vector>
 
 namespace kt4::settings {
 
@@ -124,6 +125,12 @@ void AddMessage(const std::string& Text);
 // Empties the list for a new calculation and clears CalcErrorFlag and
 // AbortFlag.
 void ClearMessages();
+// The texts of the list, in order.
+std::vector<std::string> ListedMessages();
+// Puts Earlier (the messages of an earlier step of the same action) in
+// front of the list's own, each text once, as AddMessage keeps them;
+// CalcErrorFlag and AbortFlag stay as they are.
+void PutMessagesFirst(const std::vector<std::string>& Earlier);
 
 // Gives every variable of this module its start value.
 void InitSettings();

@@ -28,6 +28,8 @@
 #include "shell/window_link.h"
 
 #include <map>
+#include <string>
+#include <vector>
 
 namespace kt4::shell {
 
@@ -61,6 +63,28 @@ void RunForm(const std::function<void()>& Form)
         AbortFlag = true;
 }
 
+// The preliminary design after its first form: step 0, the second form,
+// step 2. A first step that fails (CalcErrorFlag; the design is then as
+// before it, its messages in the list) ends the steps with AbortFlag and
+// false, and the second form is not shown. After step 2 the list holds the
+// messages of step 0 before its own, each text once.
+bool PreDesignSteps(MenuForms& f)
+{
+    f.calcPreDesign(0);
+    if (CalcErrorFlag) {
+        AbortFlag = true;
+        return false;
+    }
+    const std::vector<std::string> first = ListedMessages();
+    RunForm(f.preDesign2);
+    if (AbortFlag)
+        return true;
+    DataModified = true;
+    f.calcPreDesign(2);
+    PutMessagesFirst(first);
+    return true;
+}
+
 // A project that was read (and calculated at once, so nothing shows the
 // new inputs with the old results) is current.
 void AfterRead()
@@ -72,7 +96,7 @@ void AfterRead()
 
 } // namespace
 
-void NewDesignSequence()
+bool NewDesignSequence()
 {
     MenuForms& f = FormServices();
     DataModified = false;
@@ -80,26 +104,26 @@ void NewDesignSequence()
     AbortFlag = false;
     RunForm(f.preDesign);
     if (AbortFlag)
-        return;
+        return true;
     DataModified = true;
-    f.calcPreDesign(0);
-    RunForm(f.preDesign2);
+    if (!PreDesignSteps(f))
+        return false;
     if (AbortFlag)
-        return;
-    f.calcPreDesign(2);
+        return true;
     Count();
     docu::EditTexts();
     if (AbortFlag)
-        return;
+        return true;
     RunForm(f.geometry);
     if (AbortFlag)
-        return;
+        return true;
     Calculate();
     RunForm(f.driveData);
     if (AbortFlag)
-        return;
+        return true;
     Calculate();
     DataModified = true;
+    return true;
 }
 
 void FileNewCommand()
@@ -122,12 +146,25 @@ void FileNewCommand()
     ClearGraphics();
     drive::InitDriveData();
     const MenuForms& f = FormServices();
+    bool designFailed = false;
     if (f.preDesign && f.preDesign2 && f.calcPreDesign)
-        NewDesignSequence();
+        designFailed = !NewDesignSequence();
     else
         Calculate();
     if (AbortFlag) {
+        // A design that failed ends New as a cancel does; its messages are
+        // reviewed and stay listed beside the open design.
+        std::vector<std::string> reasons;
+        if (designFailed) {
+            CalcMessagesDialog();
+            reasons = ListedMessages();
+        }
         RestoreOpenDesign(before);
+        if (designFailed) {
+            MessageCount = 0;
+            for (const std::string& text : reasons)
+                AddMessage(text);
+        }
         UpdateWindowCaption();
         Count();
         // the window, cleared for the new design, shows the old one again
@@ -218,16 +255,11 @@ void EditPreDesignCommand()
         return;
     MenuForms& f = FormServices();
     RunForm(f.preDesign);
-    if (AbortFlag)
-        return;
-    DataModified = true;
-    f.calcPreDesign(0);
-    RunForm(f.preDesign2);
-    if (AbortFlag)
-        return;
-    DataModified = true;
-    f.calcPreDesign(2);
-    Count();
+    if (!AbortFlag) {
+        DataModified = true;
+        PreDesignSteps(f);
+    }
+    Count(); // also after a cancel: a form's Calc may have calculated
 }
 
 void ViewPrintoutCommand()

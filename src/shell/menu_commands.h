@@ -72,7 +72,8 @@ std::function<void()> ViewMenuCommand(const std::string& ItemName);
 
 // The steps after File > New: the preliminary design, the texts, the
 // geometry and the drive data, each step only while no dialog was
-// cancelled.
-void NewDesignSequence();
+// cancelled. A first design step that fails ends the steps with AbortFlag
+// and false (the second form is not shown); otherwise true.
+bool NewDesignSequence();
 
 } // namespace kt4::shell

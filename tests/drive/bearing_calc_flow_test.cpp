@@ -241,19 +241,26 @@ TEST_F(BearingCalcFlow, ABadSlotLeavesTheOthersComputed)
         BearingCalc(k, 2, 1, 1000, 0, 1500);
     ASSERT_FALSE(settings::CalcErrorFlag);
 
-    // slot 2 loses its bore, slot 3 its oil, slots 4 and 5 their dynamic
-    // rating (unreadable, or typed wrong); the load changes for all
+    // slot 2 loses its bore (its bad C0 is not named then), slot 3 its oil,
+    // slot 4 its dynamic rating and width, slot 5 its ratings (unreadable,
+    // or typed wrong; its aISO is not the entered factor of method 2); the
+    // load changes for all
     BearingSlots[2].d = 0;
+    BearingSlots[2].C0 = -1;
     BearingSlots[3].nuen = 0;
     BearingSlots[4].C = 0;
+    BearingSlots[4].B = -15;
     BearingSlots[5].C = -14800;
+    BearingSlots[5].C0 = 0;
+    BearingSlots[5].LifeMethod = 2, BearingSlots[5].a23 = 0, BearingSlots[5].aISO = -1;
     settings::ClearMessages();
     for (Word k = 1; k <= 5; ++k)
         BearingCalc(k, 2, 1, 2000, 0, 1500);
 
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"Fatal  : Wälzlager undefiniert !",
-                                                    "Fatal  : Viskosität Wälzlager 3 !",
-                                                    "Fatal  : C = 0 ! (Lager 4)", "Fatal  : C < 0 ! (Lager 5)"}));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "Fatal  : Wälzlager undefiniert !", "Fatal  : Viskosität Wälzlager 3 !",
+                              "Fatal  : C = 0 ! (Lager 4)", "Fatal  : B < 0 ! (Lager 4)",
+                              "Fatal  : C < 0 ! (Lager 5)", "Fatal  : C0 = 0 ! (Lager 5)"}));
     EXPECT_TRUE(settings::CalcErrorFlag);
     EXPECT_FALSE(settings::AbortFlag);
     EXPECT_EQ(BearingSlots[1].P, 2000);

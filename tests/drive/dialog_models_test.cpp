@@ -194,7 +194,7 @@ TEST_F(GeometryDialogRules, BearingButtonsTakeThePickedBearing)
         picks.push_back({Slot, dKey, Fr, Fa, n});
         auto& b = bearings::BearingSlots[Slot];
         b.Designation = "6205";
-        b.d = 25, b.D = 52, b.B = 15, b.C = 14800;
+        b.d = 25, b.D = 52, b.B = 15, b.C = 14800, b.C0 = 7800;
     };
     CalcDrive();
     {

@@ -4,6 +4,8 @@
 #include "drive/drive_calc.h"
 #include "foundation/codepage.h"
 
+#include <algorithm>
+
 using namespace kt4;
 using namespace kt4::drive;
 using kt4::drivetest::DriveTest;
@@ -256,6 +258,7 @@ TEST_F(CalcDriveTest, ResultBeyondTheNumbersEndsTheRun)
     for (const Case& c : cases) {
         InitDriveData();
         *c.input = c.value;
+        dHe = std::max(dHe, 1.1L * dH); // a housing around even the largest hollow wheel
         SigV[2] = 12;
         CalcDrive();
         EXPECT_TRUE(CalcErrorFlag) << c.message;

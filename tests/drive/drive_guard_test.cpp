@@ -160,6 +160,15 @@ TEST_F(DriveTest, InputsOutsideTheirRangeAreRefusedByName)
         {200, "Fatal  : alpha >= 90 !"}};
     for (const auto& [a, text] : angles)
         cases.push_back({[a] { alpha = a; }, text});
+    const std::pair<Real, const char*> efficiencies[] = {
+        {0, ""}, {100, ""}, {-10, "Fatal  : etaproz < 0 !"}, {150, "Fatal  : etaproz > 100 !"}};
+    for (const auto& [e, text] : efficiencies)
+        cases.push_back({[e] { etaproz = e; }, text});
+    // the housing around the hollow wheel (36) and the screw holes (43 + 4)
+    const std::pair<Real, const char*> housings[] = {
+        {47.5L, ""}, {47, "Fatal  : dHe <= dLkS+dS !"}, {36, "Fatal  : dHe <= dH !"}, {10, "Fatal  : dHe <= dH !"}};
+    for (const auto& [d, text] : housings)
+        cases.push_back({[d] { dHe = d, dS = 4; }, text});
 
     for (const Case& c : cases) {
         InitDriveData();

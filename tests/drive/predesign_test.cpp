@@ -216,6 +216,21 @@ TEST_F(PreDesign, APickThatFailsLeavesTheDriveAsItWas)
         EXPECT_TRUE(after.bearingSlots[k] == before.bearingSlots[k]) << "slot " << k;
 }
 
+// 1 W at 1500 1/min with ratio 30: the screw holes round to dS = 0 and the
+// final calculation refuses the design; it is undone like a failed pick,
+// the values typed for it kept.
+TEST_F(PreDesign, ADesignTheCalculationRefusesLeavesTheDriveAsItWas)
+{
+    CalcDrive();
+    iAbs = 30;
+    T[1] = 0.001L * 60000 / (2 * Pi * 1500), T[2] = 0.9L * 30 * T[1];
+    const DriveSnapshot typed = CaptureDrive();
+    CalcPreDesign(0);
+    EXPECT_TRUE(settings::CalcErrorFlag);
+    EXPECT_EQ(settings::ListedMessages(), std::vector<std::string>{"Fatal  : dS = 0 !"});
+    EXPECT_TRUE(CaptureDrive() == typed);
+}
+
 // The design's own messages stand beside those of the final calculation.
 TEST_F(PreDesign, TheDesignsMessagesStayAfterTheCalculation)
 {

@@ -221,10 +221,13 @@ TEST_F(DataFiles, ExplanationRecordsAreWellFormed)
         EXPECT_EQ(unique.count(lines[k + 2].substr(0, ExplanationKeyLength)), 0u) << lines[k + 2];
     }
     // the messages of the calculation as they appear, a few spot checks
-    settings::AddMessage("Fatal  : di > de ! (input shaft)");
-    settings::AddMessage("Zul\x84ssige Drehzahl Lager 3 !");
-    settings::AddMessage("Error: ArcSin -1.5");
-    for (Word i = 1; i <= 3; ++i) {
+    for (const char* message :
+         {"Fatal  : di > de ! (input shaft)", "Zul\x84ssige Drehzahl Lager 3 !", "Error: ArcSin -1.5",
+          "Fatal  : C0 < 0 ! (Lager 4)", "Fatal  : C0 = 0 ! (Lager 2)", "Fatal  : B = 0 ! (Lager 5)",
+          "Fatal  : B < 0 ! (Lager 1)", "Fatal  : a23 < 0 ! (Lager 3)", "Fatal  : aISO < 0 ! (Lager 3)",
+          "Fatal  : etaproz > 100 !", "Fatal  : etaproz < 0 !", "Fatal  : dHe <= dLkS+dS !"})
+        settings::AddMessage(message);
+    for (Word i = 1; i <= settings::MessageCount; ++i) {
         std::string cause;
         MessageCause(i, cause);
         EXPECT_NE(cause, NoExplanationText) << settings::MessageTexts[i];

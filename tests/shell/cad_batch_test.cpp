@@ -279,6 +279,15 @@ TEST_F(CadBatch, KilledRunsLeaveNothingBehindAfterTheNextStart)
 TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
 {
     using namespace drive;
+    // a 6205 in slot k, then the value that is refused
+    auto slot = [](Word k, std::function<void(WaelzLagerTyp&)> value) {
+        return [k, value] {
+            auto& b = bearings::BearingSlots[k];
+            b.Designation = "6205";
+            b.d = 25, b.D = 52, b.B = 15, b.C0 = 7800, b.C = 14800, b.nuen = 68;
+            value(b);
+        };
+    };
     const std::pair<std::function<void()>, const char*> designs[] = {
         {[] { dH = -180; }, "dH < 0 !"},        {[] { dp = 0; }, "dp = 0 !"},
         {[] { bP = -6; }, "bP < 0 !"},          {[] { bH = -1; }, "bH < 0 !"},
@@ -303,6 +312,14 @@ TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
              b.d = 25, b.D = 52, b.B = 15, b.C0 = 7800, b.C = 0;
          },
          "C = 0 ! (Lager 2)"},
+        {[] { etaproz = -10; }, "etaproz < 0 !"},       {[] { etaproz = 150; }, "etaproz > 100 !"},
+        {[] { dHe = 10; }, "dHe <= dH !"},              {[] { dHe = 45; }, "dHe <= dLkS+dS !"},
+        {slot(3, [](auto& b) { b.C0 = 0; }), "C0 = 0 ! (Lager 3)"},
+        {slot(1, [](auto& b) { b.C0 = -7800; }), "C0 < 0 ! (Lager 1)"},
+        {slot(4, [](auto& b) { b.B = 0; }), "B = 0 ! (Lager 4)"},
+        {slot(2, [](auto& b) { b.B = -15; }), "B < 0 ! (Lager 2)"},
+        {slot(5, [](auto& b) { b.LifeMethod = 2, b.a23 = -1; }), "a23 < 0 ! (Lager 5)"},
+        {slot(2, [](auto& b) { b.LifeMethod = 4, b.aISO = -14; }), "aISO < 0 ! (Lager 2)"},
     };
     for (const auto& [design, reason] : designs) {
         FreshStart();

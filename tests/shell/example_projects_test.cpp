@@ -43,6 +43,11 @@ void SecondDrive()
     drive::LoadDemoDriveData();
     drive::dp = 32;
     drive::dH = 34;
+    // the roller holes 0.5 mm from the bore and 0.2 mm from the tooth root
+    drive::dR = 5;
+    drive::dz = 4;
+    drive::dzw = 7;
+    drive::dlk = 24;
     settings::RemarkLines = {"Beispiel: \x9A" "bersetzung -16, 150 W am Antrieb",
                              "dp 32 mm, dH 34 mm, 1500 1/min am Antrieb", ""};
     docu::ZeichName = "Exzentergetriebe";

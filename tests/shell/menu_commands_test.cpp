@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <tuple>
 
 using namespace kt4;
 using namespace kt4::shell;
@@ -132,9 +133,13 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
     };
     MenuForms& f = FormServices();
     f.preDesign = f.preDesign2 = f.geometry = f.driveData = form;
-    f.calcPreDesign = [](int) {
-        bearings::BearingSlots[4].Designation = "6002";
+    f.calcPreDesign = [](int) { // a design the calculation accepts
+        bearings::InitBearingSlots();
+        auto& b = bearings::BearingSlots[4];
+        b.Designation = "6002";
+        b.d = 15, b.D = 32, b.B = 9, b.C = 5600, b.C0 = 2850;
         drive::CalcDrive();
+        ASSERT_FALSE(CalcErrorFlag) << MessageTexts[1];
     };
     docu::Forms.projectTexts = [&] {
         form();
@@ -157,8 +162,20 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
         EXPECT_EQ(CurrentFileName, "offen");
         EXPECT_TRUE(DataModified); // still unsaved
     }
-    // to its end: the new design, calculated
+    // a first design step that fails ends New as a cancel does (no second
+    // form); its reasons stay listed beside the open design
+    const auto design = f.calcPreDesign;
+    f.calcPreDesign = [](int) { ClearMessages(), AddMessage("Fatal  : x"), CalcErrorFlag = true; };
+    step = redraws = 0;
     cancelAt = -1;
+    ui->Script("no");
+    FileNewCommand();
+    EXPECT_EQ(std::make_tuple(AbortFlag, step, redraws), std::make_tuple(true, 1, 1));
+    EXPECT_TRUE(drive::CaptureDrive() == before.drive && CalcErrorFlag == before.calcError);
+    EXPECT_EQ(ListedMessages(), std::vector<std::string>{"Fatal  : x"});
+    f.calcPreDesign = design;
+
+    // to its end: the new design, calculated
     ui->Script("no");
     FileNewCommand();
     EXPECT_FALSE(AbortFlag);

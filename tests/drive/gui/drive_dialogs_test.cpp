@@ -183,6 +183,7 @@ TEST_F(GeometryDialog, UnitSwitchTwiceAndOkChangesNothing)
 {
     dp = 55.16129L;
     dH = 57.3L;
+    dHe = 66; // around the hollow wheel
     d1 = 5;
     bP = 6;
     bH = 6.35L;
@@ -248,7 +249,7 @@ TEST_F(GeometryDialog, BearingButtonWithAScriptedPick)
         }
         auto& b = bearings::BearingSlots[Slot];
         b.Designation = "6203";
-        b.d = 17, b.D = 40, b.B = 12, b.C = 9560;
+        b.d = 17, b.D = 40, b.B = 12, b.C = 9560, b.C0 = 4750;
         b.L10 = Fr; // stands for the slot's calculation
     };
     TForm_kt4geo form;

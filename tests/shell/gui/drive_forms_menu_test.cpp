@@ -1,6 +1,7 @@
 // The drive's input dialogs as the program installs them: their menu items
-// are offered, Edit > Abmessungen with the real form, and File > Neu through
-// every dialog to a design with five catalogue bearings.
+// are offered, Edit > Abmessungen with the real form, File > Neu through
+// every dialog to a design with five catalogue bearings, and a
+// preliminary design whose first step fails.
 #include "gui_helpers.h"
 #include "shell_fixture.h"
 
@@ -18,10 +19,13 @@
 #include "shell/project_list.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace kt4;
 using kt4::shell::gui::Thh;
@@ -111,6 +115,43 @@ TEST_F(DriveFormsMenu, FileNewThroughEveryDialogGivesFiveCatalogueBearings)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     // every form of the sequence belongs to the main window
     EXPECT_EQ(owners, std::vector<QWidget*>(5, w.get()));
+}
+
+// T2 = 10,000,000 Nm asks for an output bearing of bore 1000 that the
+// catalogue lacks: the first step fails and the second form never opens
+// (menu and File > Neu); the count shows the refusal on every way out,
+// also after Rechnen and Abbrechen. From T2 = -25 the first step's
+// "d abtr (pow)" stays before the second step's messages.
+TEST_F(DriveFormsMenu, AFailingFirstPreDesignStepOpensNoSecondForm)
+{
+    int second = 0;
+    bool failing = true;
+    shell::FormServices().preDesign2 = [&] { ++second, settings::AbortFlag = failing; };
+    auto run = [&](const char* item, const char* torque, std::vector<const char*> buttons) {
+        settings::DataModified = false;
+        WhenShown<TForm_kt4pre>([=](TForm_kt4pre* f) {
+            f->findChild<QLineEdit*>("Edit_t2")->selectAll();
+            QTest::keyClicks(f->findChild<QLineEdit*>("Edit_t2"), torque);
+            for (const char* b : buttons)
+                f->findChild<QPushButton*>(b)->click();
+        });
+        w->Item(item)->trigger();
+    };
+    for (const auto& [item, buttons] : std::vector<std::pair<const char*, std::vector<const char*>>>{
+             {"mi_editvorauslegung", {"Button_calc", "Button_cancel"}},
+             {"mi_editvorauslegung", {"Button_ok"}},
+             {"mi_fileNew", {"Button_ok"}}}) {
+        run(item, "10000000", buttons);
+        EXPECT_EQ(settings::ListedMessages(),
+                  std::vector<std::string>{"Fatal  : kein Lager d = 1000 im Katalog (Lager 4)"});
+        EXPECT_EQ(w->Item("mi_viewErrorMessages")->text().toStdString(), "&Fehlermeldungen (1)") << item;
+    }
+    EXPECT_EQ(second, 0);
+    EXPECT_EQ(std::vector<Real>({drive::d2, drive::dH, drive::dp}), std::vector<Real>({12, 36, 34}));
+    failing = false;
+    run("mi_editvorauslegung", "-25", {"Button_ok"});
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(settings::MessageTexts[1], "d abtr (pow)");
 }
 
 } // namespace
