@@ -18,9 +18,18 @@
 namespace kt4 {
 
 // The folder with a trailing separator; made on first need. "" when it
-// cannot be made (TempDir missing or not writable); callers report that
-// as a failed write.
+// cannot be made (TempDir missing, no folder, not writable); callers tell
+// that with TempFolderFailureText (linefile.h).
 std::string PrivateTempDir();
+
+// Why PrivateTempDir() last gave "": the folder it is made in (TempDir,
+// else $TMPDIR, else /tmp; without the trailing separator) and the
+// system's reason.
+struct PrivateTempDirFailure {
+    std::string folder;
+    int error = 0;
+};
+PrivateTempDirFailure LastPrivateTempDirFailure();
 
 // A subfolder of the private folder (made on first need), with a trailing
 // separator; "" when it cannot be made. Name is one plain folder name.

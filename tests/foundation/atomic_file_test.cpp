@@ -184,6 +184,7 @@ TEST_F(AtomicFiles, WriteProtectedFilesStayAndTheUserIsTold)
     dir.Put("report.tmp", "Zeile\r\n");
     dir.Put("frei.txt", "old");
     ::chmod(dir.File("frei.txt").c_str(), 0666);
+    fs::create_directory(dir.File("zu"));
     int code = kt4::testing::AsUserNobody([&] {
         AtomicWriter w;
         if (w.Open(dir.File("kt4.cfg")) || w.Refused() != AtomicWriter::Refusal::WriteProtected)
@@ -203,15 +204,21 @@ TEST_F(AtomicFiles, WriteProtectedFilesStayAndTheUserIsTold)
         if (!settings::AbortFlag || !LoggedText("error", "Schreibschutz entfernen !  \"" + dir.File("p.kt4")))
             return 4;
         settings::AbortFlag = false;
+        LineFile ro; // a folder this user may not write
+        ro.Assign(dir.File("zu/neu.txt"));
+        if (RewriteChecked(ro) ||
+            !LoggedText("error", "Schreibschutz entfernen !: " + dir.File("zu/neu.txt") + " wurde nicht geschrieben."))
+            return 6;
+        settings::AbortFlag = false;
         CopyTextFileToDisplay(dir.File("report.tmp"), dir.File("frei.txt")); // the folder allows it
         return settings::AbortFlag ? 5 : 0;
     });
     EXPECT_EQ(code, 0) << "1 writer, 2 RewriteRetry, 3 printout, 4 CheckOutputFile, 5 writable file, "
-                          "99 rights not dropped";
+                          "6 folder, 99 rights not dropped";
     for (const char* name : {"kt4.cfg", "p.txt", "p.kt4"})
         EXPECT_EQ(dir.Get(name), std::string("old ") + name);
     EXPECT_EQ(dir.Get("frei.txt"), "Zeile\r\n");
-    EXPECT_EQ(Names().size(), 5u); // no temporary left
+    EXPECT_EQ(Names().size(), 6u); // no temporary left
 }
 
 TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
