@@ -39,6 +39,11 @@ extern "C" void PassOn(int Signal)
     errno = saved;
 }
 
+// A file-size limit (ulimit -f) is a failed write like any other: the write
+// fails with EFBIG and is told. A caught signal, unlike an ignored one, is
+// back at its default in every program the run starts.
+extern "C" void NoteFileTooLarge(int) {}
+
 [[noreturn]] void EndRun()
 {
     RemoveOpenTemporariesForExit();
@@ -78,6 +83,11 @@ void InstallExitSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        struct sigaction tooLarge {};
+        tooLarge.sa_handler = NoteFileTooLarge;
+        sigemptyset(&tooLarge.sa_mask);
+        tooLarge.sa_flags = SA_RESTART;
+        ::sigaction(SIGXFSZ, &tooLarge, nullptr);
         if (::pipe2(signalPipe, O_CLOEXEC) != 0)
             return;
         struct sigaction pass {};
