@@ -4,6 +4,7 @@
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +35,10 @@ struct State {
     int lock = -1;      // holds the lock on LockName for the owner's life
     PrivateTempDirFailure failure; // why the last make failed
 };
+
+// Set by a signal handler: a lock-free flag.
+std::atomic<bool> ending{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 State& Own()
 {
@@ -360,19 +365,21 @@ PrivateTempDirFailure LastPrivateTempDirFailure()
     return Own().failure;
 }
 
-PrivateTempDirHeld::PrivateTempDirHeld()
+PrivateTempDirHeld::PrivateTempDirHeld() : hold_(Own().mutex)
 {
     State& s = Own();
-    std::lock_guard<std::mutex> hold(s.mutex);
     if (!LiveFolder().empty() && s.lock >= 0 && ::fcntl(s.lock, F_SETFD, 0) == 0)
         fd_ = s.lock;
 }
 
 PrivateTempDirHeld::~PrivateTempDirHeld()
 {
-    std::lock_guard<std::mutex> hold(Own().mutex);
     if (fd_ >= 0 && fd_ == Own().lock)
         ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
 }
+
+void NoteRunEnding() { ending = true; }
+
+bool RunEnding() { return ending; }
 
 } // namespace kt4

@@ -13,6 +13,7 @@
 // power cut); each start removes such folders of this user.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace kt4 {
@@ -66,6 +67,8 @@ int RemoveEndedPrivateTempDirs();
 // While it lives, the programs this process starts hold the private
 // folder's lock too, so that the folder outlives this process while they
 // run (the plot program reads its drawing from it).
+// The folder's removal at the end of the run waits while one lives, so
+// that a program is either started with the folder or not at all.
 class PrivateTempDirHeld {
 public:
     PrivateTempDirHeld();
@@ -74,7 +77,13 @@ public:
     PrivateTempDirHeld& operator=(const PrivateTempDirHeld&) = delete;
 
 private:
+    std::unique_lock<std::mutex> hold_;
     int fd_ = -1;
 };
+
+// Notes that a signal ends the run; safe in a signal handler. From then
+// on RunEnding() is true and no program is started for the run.
+void NoteRunEnding();
+bool RunEnding();
 
 } // namespace kt4

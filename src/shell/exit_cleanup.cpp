@@ -34,6 +34,7 @@ Handling& Current()
 extern "C" void PassOn(int Signal)
 {
     const int saved = errno;
+    NoteRunEnding();
     const unsigned char byte = static_cast<unsigned char>(Signal);
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &byte, 1);
     errno = saved;

@@ -236,6 +236,36 @@ TEST_F(CadBatch, ParallelPlotsHandEachRunItsOwnDrawing)
     EXPECT_TRUE(gone);
 }
 
+// A SIGTERM that lands as the plot program is started (strace delivers it
+// at the fork) ends the run without it; a started plot program has SIGXFSZ
+// at its default, also when the run was started with it ignored.
+TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
+{
+    if (!fs::exists("/usr/bin/strace"))
+        GTEST_SKIP() << "strace is missing";
+    dir.Put("plot.sh", "#!/bin/sh\ngrep SigIgn /proc/$$/status > '" + dir.File("p") + "' && mv '" + dir.File("p") +
+                           "' '" + dir.File("plotted") + "'\n");
+    ::chmod(dir.File("plot.sh").c_str(), 0755);
+    fs::create_directories(dir.File("xdg/velmora"));
+    settings::ConfigDir = dir.File("xdg/velmora/");
+    cad::CadPlotLines[1] = dir.File("plot.sh") + " kavolt";
+    cad::CadPlotLineCount = cad::CadPlotLineIndex = 1;
+    shell::WriteConfigFile();
+    const auto plotted = [&] {
+        for (int k = 0; k < 25 && !fs::exists(dir.File("plotted")); ++k)
+            ::usleep(20000);
+        return dir.Get("plotted");
+    };
+    ASSERT_EQ(Run("test.kt4 /CAD4:01", "trap '' XFSZ &&"), 0) << dir.Get("err.txt");
+    const std::string ignored = plotted(); // "SigIgn:\t<hex mask>"
+    EXPECT_EQ(std::stoull(ignored.substr(ignored.find(':') + 1), nullptr, 16) & (1ull << (SIGXFSZ - 1)), 0u);
+    fs::remove(dir.File("plotted"));
+    EXPECT_EQ(Shell("exec /usr/bin/strace -o /dev/null -e trace=clone -e inject=clone:signal=SIGTERM:when=1 " +
+                    Command("test.kt4 /CAD4:01")),
+              1);
+    EXPECT_EQ(plotted(), "") << "a plot program was started";
+}
+
 // kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
 // code 1 and its folder removed; what a kill -9 left is removed by the
 // next start. No private folder or temporary stays in TempDir.
