@@ -37,14 +37,12 @@ protected:
                "' TMPDIR='" + dir.File(Tmp) + "' '" + Wkt4() + "' " + Args;
     }
     // Runs a shell line in the scratch folder; out.txt and err.txt get
-    // what the program says. No private folder is left, and no temporary.
+    // what the program says.
     int Shell(const std::string& Line)
     {
         std::string cmd = "cd '" + dir.Path() + "' && (" + Line + ") > out.txt 2> err.txt";
         int status = std::system(cmd.c_str());
         EXPECT_TRUE(PrivateFoldersGone());
-        for (const auto& e : fs::directory_iterator(dir.Path()))
-            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << Line << ": " << e.path();
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     // Runs the program in the scratch folder, which is also its TMPDIR;
@@ -399,6 +397,8 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
                 continue;
             }
             const std::string err = dir.Get("err.txt");
+            for (const auto& e : fs::directory_iterator(dir.Path())) // nothing in the working folder
+                EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
             if (works) {
                 EXPECT_EQ(rc, 0) << what << ": " << err;
                 EXPECT_EQ(err, "") << what;
@@ -463,6 +463,8 @@ TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
             EXPECT_NE(dir.Get("err.txt").find(std::string(c.text) + ": " + file + " wurde nicht geschrieben."),
                       std::string::npos)
                 << what << ": " << dir.Get("err.txt");
+            for (const auto& e : fs::directory_iterator(dir.Path())) // no temporary left
+                EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
             std::error_code ec; // a name too long for the file system is none
             fs::remove_all(dir.File(file), ec);
         }
