@@ -223,6 +223,10 @@ void c_begin(Word mode)
     }
     if (CadMode == cmPlot) {
         CadFileName = PlotFileName();
+        if (CadFileName.empty()) { // no private folder: nothing is written elsewhere
+            FailJob(TempFolderFailureText());
+            return;
+        }
         StatusMessage(CadFileName + " " + "wird geplottet" + "..");
     }
     if (!dev->Open()) {

@@ -72,7 +72,8 @@ public:
     std::string Extension() const override { return {}; }
     // The file stays in the private folder for the plot program, which
     // gets its full path (without ".dxf", as the plot line names it) and
-    // holds the folder while it runs, also after this run has ended.
+    // holds the folder while it runs, also after this run has ended. A run
+    // that a signal ends starts it no more, and says nothing of it.
     bool Close() override
     {
         if (!DxfDevice::Close())
@@ -87,7 +88,8 @@ public:
         NormalCursor();
         if (error.empty())
             return true;
-        ErrorBox(error);
+        if (!RunEnding())
+            ErrorBox(error);
         settings::AbortFlag = true;
         return false;
     }

@@ -4,6 +4,7 @@
 #include "foundation/linefile.h"
 #include "foundation/numstr.h"
 #include "foundation/paths.h"
+#include "foundation/private_temp.h"
 #include "foundation/strutil.h"
 
 #include <cerrno>
@@ -79,7 +80,11 @@ std::string StartError(int err)
 
 // Starts Program with Args (Args[0] included) detached from this process:
 // an intermediate child starts it and ends at once, so nothing is left to
-// wait for. The result is 0 or the errno of the failed start.
+// wait for. The started program waits for the go-ahead, which is given
+// after the fork only while no signal ends the run: a signal that lands
+// during the fork runs its handler before the fork is done again, and is
+// seen here. The result is 0, ECANCELED when the run ends (nothing was
+// started), or the errno of the failed start.
 int Spawn(const std::string& Program, std::vector<std::string> Args)
 {
     Args[0] = Program;
@@ -87,29 +92,53 @@ int Spawn(const std::string& Program, std::vector<std::string> Args)
     for (auto& a : Args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    int fds[2];
+    int fds[2], go[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return errno;
-    pid_t pid = ::fork();
-    if (pid < 0) {
-        int err = errno;
+    if (::pipe2(go, O_CLOEXEC) != 0) {
+        const int err = errno;
         ::close(fds[0]);
         ::close(fds[1]);
         return err;
     }
+    pid_t pid = ::fork();
+    if (pid < 0) {
+        int err = errno;
+        for (int fd : {fds[0], fds[1], go[0], go[1]})
+            ::close(fd);
+        return err;
+    }
     if (pid == 0) {
         ::close(fds[0]);
+        ::close(go[1]);
         ::setsid();
         pid_t grandchild = ::fork();
         if (grandchild > 0)
             ::_exit(0);
-        if (grandchild == 0)
+        if (grandchild == 0) {
+            char byte = 0;
+            ssize_t n = 0;
+            do
+                n = ::read(go[0], &byte, 1);
+            while (n < 0 && errno == EINTR);
+            // No go-ahead: ends, and with it what it held of the run (the
+            // private folder's lock) before its report pipe closes.
+            if (n != 1)
+                ::_exit(0);
             ::execv(argv[0], argv.data());
+        }
         int err = errno; // the fork or the exec failed
         [[maybe_unused]] ssize_t n = ::write(fds[1], &err, sizeof err);
         ::_exit(127);
     }
     ::close(fds[1]);
+    const bool start = !RunEnding();
+    if (start) { // go[0] stays open here: no SIGPIPE when no program waits
+        const char byte = 1;
+        [[maybe_unused]] ssize_t n = ::write(go[1], &byte, 1);
+    }
+    ::close(go[1]);
+    ::close(go[0]);
     int err = 0;
     ssize_t n = 0;
     do
@@ -118,6 +147,8 @@ int Spawn(const std::string& Program, std::vector<std::string> Args)
     ::close(fds[0]);
     while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
+    if (!start)
+        return ECANCELED;
     return n == static_cast<ssize_t>(sizeof err) ? err : 0;
 }
 

@@ -19,7 +19,8 @@ std::string FindProgram(const std::string& Word);
 
 // Starts the line and does not wait for it. "" when it started, else the
 // text to show: "out of memory !", "file not found" or "Exec error " and
-// the system's error number. Drawing, when given, is the word after the
+// the system's error number. Nothing is started once a signal ends the
+// run (RunEnding). Drawing, when given, is the word after the
 // program (the drawing without its extension): the plot program reads the
 // file the job wrote, whatever folder the line names.
 std::string StartPlotCommand(const std::string& Line, const std::string& Drawing = {});

@@ -9,7 +9,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <mutex>
+#include <random>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,14 +126,50 @@ std::set<std::string>& OpenTemps()
     static auto* temps = new std::set<std::string>;
     return *temps;
 }
+// Every temporary carries a lock on one byte far beyond any content (and
+// beyond every lock the table engine takes) for its writer's life: an
+// open-file-description lock, which the kernel drops when the writer
+// ends, whatever ends it. A temporary whose lock nobody holds is left
+// over; its process id proves nothing (another PID namespace, another
+// host on a network folder).
+constexpr off_t LifeLockOffset = std::numeric_limits<off_t>::max() - 1;
+
+bool LockLife(int fd, short type)
+{
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = LifeLockOffset;
+    lock.l_len = 1;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+// fd is the file that path names now.
+bool NamesFile(const std::string& path, int fd)
+{
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
 // Creates the temporary and registers it in one step, so that a signal's
-// clean-up either removes it or runs before it exists.
+// clean-up either removes it or runs before it exists. Its name is seen
+// before its lock is taken: a clean-up that locked it first removes it
+// (or has), and the writer takes another name (EEXIST). A file system
+// without locks leaves the temporary unlocked; nobody can lock it there
+// to remove it either.
 int CreateTemp(const std::string& path)
 {
     std::lock_guard<std::mutex> hold(OpenTempsMutex());
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        OpenTemps().insert(path);
+    if (fd < 0)
+        return -1;
+    if ((!LockLife(fd, F_WRLCK) && (errno == EAGAIN || errno == EACCES)) || !NamesFile(path, fd)) {
+        ::close(fd);
+        errno = EEXIST;
+        return -1;
+    }
+    OpenTemps().insert(path);
     return fd;
 }
 void Unregister(const std::string& temp)
@@ -188,9 +226,26 @@ long OwnerOfTemp(const std::string& entry, const std::string& name)
     return same ? pid : 0;
 }
 
-bool ProcessGone(long pid)
+// Removes the temporary at path when it is this user's and its writer has
+// ended: its lock is free. The name goes while this process holds that
+// lock, and only while it still names the locked file.
+bool RemoveEnded(const std::string& path)
 {
-    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool removed = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+                         LockLife(fd, F_RDLCK) && NamesFile(path, fd) && ::unlink(path.c_str()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+// A number for a temporary's name that nobody can foresee.
+unsigned UnforeseenNumber()
+{
+    std::random_device random;
+    return static_cast<unsigned>(random());
 }
 
 void SyncFolder(const std::string& dir)
@@ -204,7 +259,8 @@ void SyncFolder(const std::string& dir)
     ::close(fd);
 }
 
-// name "": any target's, of this user only.
+// name "": any target's. Only this user's, and only those whose writer has
+// ended.
 int RemoveStale(const std::string& dir, const std::string& name)
 {
     DIR* d = ::opendir(dir.c_str());
@@ -215,12 +271,7 @@ int RemoveStale(const std::string& dir, const std::string& name)
     while (dirent* e = ::readdir(d)) {
         std::string entry = e->d_name;
         long pid = OwnerOfTemp(entry, name);
-        if (pid == 0 || pid == self || !ProcessGone(pid))
-            continue;
-        std::string path = dir + "/" + entry;
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            (!name.empty() || st.st_uid == ::geteuid()) && ::unlink(path.c_str()) == 0)
+        if (pid != 0 && pid != self && RemoveEnded(dir + "/" + entry))
             ++removed;
     }
     ::closedir(d);
@@ -283,6 +334,11 @@ bool AtomicWriter::Prepare(const std::string& target)
     refusal_ = Refusal::None;
     haveOld_ = false;
     direct_ = false;
+    if (target.empty()) { // no name: nothing is written anywhere
+        target_.clear();
+        errno_ = ENOENT;
+        return false;
+    }
     if (!ResolveTarget(target, target_)) {
         target_ = target;
         refusal_ = Refusal::NameTaken;
@@ -343,19 +399,20 @@ bool AtomicWriter::Open(const std::string& target, bool keepOld)
     const std::string dir = FolderOf(target_);
     const std::string name = NameOf(target_);
     const long pid = static_cast<long>(::getpid());
-    for (int tries = 0; tries < 1000; ++tries) {
-        std::string path = dir + "/" + TempName(name, pid, TempCounter++);
+    // The next number; after a name that is taken (another user may plant
+    // the names in a shared folder), numbers nobody can foresee.
+    for (int tries = 0; tries < 100 && fd_ < 0; ++tries) {
+        std::string path = dir + "/" + TempName(name, pid, tries == 0 ? TempCounter++ : UnforeseenNumber());
         fd_ = CreateTemp(path);
-        if (fd_ >= 0) {
+        if (fd_ >= 0)
             temp_ = path;
-            break;
-        }
-        if (errno != EEXIST) {
+        else if (errno != EEXIST) {
             errno_ = errno;
             return false;
         }
     }
     if (fd_ < 0) {
+        refusal_ = Refusal::NameTaken;
         errno_ = EEXIST;
         return false;
     }
@@ -485,6 +542,8 @@ int AtomicWriter::CommitAndRelease()
 {
     if (!Finish(true))
         return -1;
+    if (!direct_)
+        (void)LockLife(fd_, F_UNLCK); // the target's now: only the caller's locks stay
     int fd = fd_;
     fd_ = -1;
     return fd;

@@ -19,9 +19,13 @@
 //    write unless it belongs to this user. In such a shared folder a file
 //    of another user is not replaced either. Both are names another user
 //    planted; they are refused, and nothing is written;
-//  - Open removes the temporaries of the same target that processes which
-//    no longer exist left behind (a crash, kill -9). Nothing else is ever
-//    deleted.
+//  - a temporary name another user holds is passed over for one nobody can
+//    foresee;
+//  - each temporary is locked for its writer's life; Open removes this
+//    user's temporaries of the same target whose lock nobody holds (their
+//    writer ended by a crash or kill -9), never by the process id in the
+//    name alone. Nothing else is ever deleted. An empty target name is
+//    refused.
 //
 // Typical use: Open, Write (and WriteAt) as often as needed, then Commit;
 // Discard (or the destructor) drops everything and leaves the target.
@@ -38,7 +42,8 @@ namespace kt4 {
 class AtomicWriter {
 public:
     // Why Open refused a target without writing anything.
-    // NameTaken: another user's link or file in a shared folder.
+    // NameTaken: another user's link or file in a shared folder (or every
+    // temporary name tried).
     enum class Refusal { None, NotAFile, WriteProtected, NameTaken };
 
     AtomicWriter() = default;
@@ -105,12 +110,11 @@ private:
     std::string buffer_;
 };
 
-// Removes the temporaries of target left by processes that no longer exist
-// (done by AtomicWriter::Open); returns how many were removed.
+// Removes this user's temporaries of target whose writers have ended (done
+// by AtomicWriter::Open); returns how many were removed.
 int RemoveStaleTemporaries(const std::string& target);
 
-// The same for every target in Folder: the temporaries there of this
-// user's processes that no longer exist.
+// The same for every target in Folder.
 int RemoveStaleTemporariesIn(const std::string& Folder);
 
 // Writes all size bytes to fd at offset, or at the file position when

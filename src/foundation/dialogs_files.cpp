@@ -262,21 +262,12 @@ bool RewriteChecked(LineFile& F)
 {
     if (F.Rewrite())
         return true;
-    switch (F.IoError()) {
-    case IoWriteFailed:
-    case IoWriteProtected:
-        ErrorBox(IoErrorText(F.IoError()));
-        break;
-    case IoNotAFile:
+    // each with the file and the cause ("Diskette/Platte voll",
+    // "Schreibschutz entfernen !", "file write error (...)", a planted name)
+    if (F.IoError() == IoNotAFile)
         ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + DisplayToOem(F.Path()) + "\"" + " !");
-        break;
-    case IoNameTaken:
-        ErrorBox(IoErrorText(IoNameTaken) + ": " + DisplayToOem(F.Path()) + " wurde nicht geschrieben.");
-        break;
-    default:
-        ErrorBox("file write error");
-        break;
-    }
+    else
+        ErrorBox(F.FailureText());
     settings::AbortFlag = true;
     return false;
 }
@@ -287,15 +278,14 @@ void WriteTextChecked(LineFile& F, const std::string& S)
         return;
     F.WriteText(S);
     if (settings::AbortFlag)
-        ErrorBox(IoErrorText(F.IoError()));
+        ErrorBox(F.IoError() == IoWriteFailed ? F.FailureText() : IoErrorText(F.IoError()));
 }
 
 bool CloseChecked(LineFile& F)
 {
     if (F.Close())
         return true;
-    ErrorBox(F.IoError() == IoWriteFailed ? "Diskette/Platte voll"
-                                          : DisplayToOem("Fehler beim Schließen einer Datei"));
+    ErrorBox(F.IoError() == IoWriteFailed ? F.FailureText() : DisplayToOem("Fehler beim Schließen einer Datei"));
     settings::AbortFlag = true;
     return false;
 }

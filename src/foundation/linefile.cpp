@@ -5,6 +5,7 @@
 #include "foundation/environment.h"
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 
@@ -77,6 +78,13 @@ int RefusalIoCode(AtomicWriter::Refusal Why)
 std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path)
 {
     return WriteFailureText(RefusalIoCode(Writer.Refused()), Writer.Errno(), Path);
+}
+
+std::string TempFolderFailureText()
+{
+    const PrivateTempDirFailure why = LastPrivateTempDirFailure();
+    return DisplayToOem("Temporärer Ordner " + why.folder + " kann nicht angelegt werden (" +
+                        std::strerror(why.error != 0 ? why.error : EIO) + ")");
 }
 
 std::string FileRealStr(Real X)

@@ -70,6 +70,10 @@ int RefusalIoCode(AtomicWriter::Refusal Why);
 std::string WriteFailureText(int Code, int SysErr, const std::string& Path);
 // The same for a writer that failed (Refused() and Errno()).
 std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path);
+// The message when the process's private temporary folder cannot be made
+// (LastPrivateTempDirFailure): "Temporärer Ordner " + the folder it is
+// made in + " kann nicht angelegt werden (" + the system's reason + ")".
+std::string TempFolderFailureText();
 
 // A number as written into files: seven decimals ("1500.0000000",
 // "0.2500000"), whole numbers below 1 without decimals ("0", "-3"); always

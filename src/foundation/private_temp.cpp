@@ -4,6 +4,7 @@
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +33,12 @@ struct State {
     std::string folder; // with a trailing separator; "" when there is none
     pid_t owner = 0;    // the process that made it
     int lock = -1;      // holds the lock on LockName for the owner's life
+    PrivateTempDirFailure failure; // why the last make failed
 };
+
+// Set by a signal handler: a lock-free flag.
+std::atomic<bool> ending{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 State& Own()
 {
@@ -114,13 +120,17 @@ int MakeLock(const std::string& Path)
 // unlocked knows its owner has ended. A start removes any .kt4new- folder
 // it finds (a start cut short, or one about to rename): the rename of a
 // folder removed that way fails and the maker tries again. The folder
-// with a trailing separator, and its lock in Lock; "" when none can be made.
-std::string MakeLockedFolder(const std::string& Base, int& Lock)
+// with a trailing separator, and its lock in Lock; "" when none can be made,
+// with the system's reason in Err.
+std::string MakeLockedFolder(const std::string& Base, int& Lock, int& Err)
 {
+    Err = EEXIST; // every name was taken
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string fresh = Base + NewPrefix + "XXXXXX";
-        if (::mkdtemp(fresh.data()) == nullptr)
+        if (::mkdtemp(fresh.data()) == nullptr) {
+            Err = errno;
             return {};
+        }
         ::chmod(fresh.c_str(), 0700);
         const std::string named = Base + Prefix + fresh.substr(Base.size() + sizeof NewPrefix - 1);
         const int fd = MakeLock(fresh);
@@ -140,6 +150,7 @@ std::string MakeLockedFolder(const std::string& Base, int& Lock)
         std::error_code ec;
         if (OwnFolder(fresh))
             fs::remove_all(fresh, ec);
+        Err = cause;
         // a start removed it, or the name is taken: again under a new name
         if (fd >= 0 && cause != ENOENT && cause != EEXIST && cause != ENOTEMPTY)
             return {};
@@ -189,9 +200,12 @@ std::string PrivateTempDir()
     s.folder.clear();
     s.lock = -1;
     int lock = -1;
-    const std::string folder = MakeLockedFolder(BaseFolder(), lock);
-    if (folder.empty())
+    const std::string base = BaseFolder();
+    const std::string folder = MakeLockedFolder(base, lock, s.failure.error);
+    if (folder.empty()) {
+        s.failure.folder = base.size() > 1 ? base.substr(0, base.size() - 1) : base;
         return {};
+    }
     s.lock = lock;
     s.folder = folder;
     static std::once_flag registered;
@@ -345,19 +359,27 @@ int RemoveEndedPrivateTempDirs()
     return removed;
 }
 
-PrivateTempDirHeld::PrivateTempDirHeld()
+PrivateTempDirFailure LastPrivateTempDirFailure()
+{
+    std::lock_guard<std::mutex> hold(Own().mutex);
+    return Own().failure;
+}
+
+PrivateTempDirHeld::PrivateTempDirHeld() : hold_(Own().mutex)
 {
     State& s = Own();
-    std::lock_guard<std::mutex> hold(s.mutex);
     if (!LiveFolder().empty() && s.lock >= 0 && ::fcntl(s.lock, F_SETFD, 0) == 0)
         fd_ = s.lock;
 }
 
 PrivateTempDirHeld::~PrivateTempDirHeld()
 {
-    std::lock_guard<std::mutex> hold(Own().mutex);
     if (fd_ >= 0 && fd_ == Own().lock)
         ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
 }
+
+void NoteRunEnding() { ending = true; }
+
+bool RunEnding() { return ending; }
 
 } // namespace kt4

@@ -13,14 +13,24 @@
 // power cut); each start removes such folders of this user.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace kt4 {
 
 // The folder with a trailing separator; made on first need. "" when it
-// cannot be made (TempDir missing or not writable); callers report that
-// as a failed write.
+// cannot be made (TempDir missing, no folder, not writable); callers tell
+// that with TempFolderFailureText (linefile.h).
 std::string PrivateTempDir();
+
+// Why PrivateTempDir() last gave "": the folder it is made in (TempDir,
+// else $TMPDIR, else /tmp; without the trailing separator) and the
+// system's reason.
+struct PrivateTempDirFailure {
+    std::string folder;
+    int error = 0;
+};
+PrivateTempDirFailure LastPrivateTempDirFailure();
 
 // A subfolder of the private folder (made on first need), with a trailing
 // separator; "" when it cannot be made. Name is one plain folder name.
@@ -57,6 +67,8 @@ int RemoveEndedPrivateTempDirs();
 // While it lives, the programs this process starts hold the private
 // folder's lock too, so that the folder outlives this process while they
 // run (the plot program reads its drawing from it).
+// The folder's removal at the end of the run waits while one lives, so
+// that a program is either started with the folder or not at all.
 class PrivateTempDirHeld {
 public:
     PrivateTempDirHeld();
@@ -65,7 +77,13 @@ public:
     PrivateTempDirHeld& operator=(const PrivateTempDirHeld&) = delete;
 
 private:
+    std::unique_lock<std::mutex> hold_;
     int fd_ = -1;
 };
+
+// Notes that a signal ends the run; safe in a signal handler. From then
+// on RunEnding() is true and no program is started for the run.
+void NoteRunEnding();
+bool RunEnding();
 
 } // namespace kt4

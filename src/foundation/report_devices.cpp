@@ -34,11 +34,20 @@ constexpr int NumberedTempNames = 1000;
 // The report files with fixed names that only this run uses ("$OUTn.TMP",
 // "$$$k.txt", "outwin.txt", BaseName + ".htm") live in the process's
 // private folder under TempDir, never in TempDir itself, which other users
-// share. "" when that folder cannot be made: the write then fails and is
-// reported.
-std::string TempName(const std::string& Name)
+// share. "" when that folder cannot be made: the user is told so
+// (AbortFlag), and nothing is written anywhere else.
+std::string PrivateFolder()
 {
     std::string folder = PrivateTempDir();
+    if (folder.empty()) {
+        ErrorBox(TempFolderFailureText());
+        settings::AbortFlag = true;
+    }
+    return folder;
+}
+std::string TempName(const std::string& Name)
+{
+    std::string folder = PrivateFolder();
     return folder.empty() ? std::string() : folder + Name;
 }
 std::string OutwinName() { return TempName("outwin.txt"); }
@@ -77,7 +86,7 @@ std::string PortProblem(const std::string& Port)
 // other report of this run gets the same name.
 std::string MakeTempReportFile()
 {
-    std::string folder = PrivateTempDir();
+    std::string folder = PrivateFolder();
     if (folder.empty())
         return {};
     for (int n = 1; n <= NumberedTempNames; ++n) {
@@ -160,11 +169,13 @@ bool NameReportFile()
         if (ReportDevice == DevTxt && !TargetUsable(TxtDeviceCopyName(OutputFileCounter + 1)))
             return false;
         ReportFileName = TempName("$$$" + IntStr(OutputFileCounter + 1) + ".txt");
-        return true;
+        return !ReportFileName.empty();
     case DevHtml:
         if (HtmlBrowser.empty())
             return ChooseReportFile("htm");
         ReportFileName = TempName(BaseName + ".htm");
+        if (ReportFileName.empty())
+            return false;
         CheckOutputFile(ReportFileName);
         return !AbortFlag;
     default:
@@ -297,7 +308,8 @@ void OpenReport(TReportDevice Device, const std::string& Name)
     case DevTextProgram:
         ReportPause = false;
         ReportFileName = MakeTempReportFile();
-        OpenSink();
+        if (!ReportFileName.empty())
+            OpenSink();
         return;
     case DevTextPrinter:
         ReportFileName = PrinterPortPath(PrinterPort);
@@ -359,6 +371,10 @@ void CloseReport()
 
 bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
 {
+    if (Dest.empty()) { // its folder could not be made, which was told
+        settings::AbortFlag = true;
+        return false;
+    }
     const bool before = settings::AbortFlag;
     settings::AbortFlag = false;
     LineFile in, out;
@@ -375,11 +391,10 @@ bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
         out.Close();
     const bool ok = opened && !settings::AbortFlag && out.IoError() == 0;
     if (!ok) {
-        const std::string shown = Dest.empty() ? settings::TempDir : Dest;
         if (out.IoError() != 0)
-            ErrorBox(WriteFailureText(out.IoError(), out.SysError(), shown));
+            ErrorBox(WriteFailureText(out.IoError(), out.SysError(), Dest));
         else
-            ErrorBox(DisplayToOem("Datei " + shown + " kann nicht geschrieben werden !"));
+            ErrorBox(DisplayToOem("Datei " + Dest + " kann nicht geschrieben werden !"));
     }
     settings::AbortFlag = !ok || settings::AbortFlag || before;
     return ok;

@@ -34,10 +34,16 @@ Handling& Current()
 extern "C" void PassOn(int Signal)
 {
     const int saved = errno;
+    NoteRunEnding();
     const unsigned char byte = static_cast<unsigned char>(Signal);
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &byte, 1);
     errno = saved;
 }
+
+// A file-size limit (ulimit -f) is a failed write like any other: the write
+// fails with EFBIG and is told. A caught signal, unlike an ignored one, is
+// back at its default in every program the run starts.
+extern "C" void NoteFileTooLarge(int) {}
 
 [[noreturn]] void EndRun()
 {
@@ -78,6 +84,11 @@ void InstallExitSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        struct sigaction tooLarge {};
+        tooLarge.sa_handler = NoteFileTooLarge;
+        sigemptyset(&tooLarge.sa_mask);
+        tooLarge.sa_flags = SA_RESTART;
+        ::sigaction(SIGXFSZ, &tooLarge, nullptr);
         if (::pipe2(signalPipe, O_CLOEXEC) != 0)
             return;
         struct sigaction pass {};

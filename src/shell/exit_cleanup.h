@@ -22,7 +22,8 @@ bool ExitCleanup();
 
 // Installs the handler for the three signals, once, before any other
 // thread is started. A signal the program was started with ignored
-// (nohup) stays ignored.
+// (nohup) stays ignored. SIGXFSZ is caught and does nothing: a write
+// beyond the file-size limit fails (EFBIG) and is told.
 void InstallExitSignals();
 // The action for those signals from now on (run on the signal thread); an
 // empty one restores the default.

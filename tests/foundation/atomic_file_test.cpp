@@ -9,10 +9,14 @@
 
 #include "output_fixture.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <sched.h>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using namespace kt4;
 namespace fs = std::filesystem;
@@ -58,6 +62,38 @@ pid_t EndedProcess()
         ::_exit(0);
     ::waitpid(pid, nullptr, 0);
     return pid;
+}
+
+// A writer of Target in a PID namespace of its own, as pid 4000000, which
+// means nothing here; it lives until Release is closed. Its temporary.
+std::string WriterInOtherPidNamespace(const std::string& Target, int& Release)
+{
+    int path[2], release[2];
+    if (::pipe(path) != 0 || ::pipe(release) != 0)
+        return "";
+    if (::fork() == 0) {
+        ::close(release[1]);
+        if (::unshare(CLONE_NEWPID) == 0 && ::fork() == 0) { // the namespace's first process
+            std::ofstream("/proc/sys/kernel/ns_last_pid") << 3999999;
+            AtomicWriter w;
+            if (::fork() == 0 && w.Open(Target)) {
+                [[maybe_unused]] ssize_t n = ::write(path[1], w.TempPath().data(), w.TempPath().size());
+                char end;
+                n = ::read(release[0], &end, 1);
+                w.Discard();
+            }
+        }
+        ::close(path[1]);
+        ::wait(nullptr);
+        ::_exit(0);
+    }
+    ::close(path[1]);
+    ::close(release[0]);
+    Release = release[1];
+    char buf[4096];
+    const ssize_t n = ::read(path[0], buf, sizeof buf);
+    ::close(path[0]);
+    return std::string(buf, n > 0 ? std::size_t(n) : 0u);
 }
 
 } // namespace
@@ -125,6 +161,9 @@ TEST_F(AtomicFiles, NamesThatAreNoFileAreRefused)
     }
     EXPECT_TRUE(fs::is_fifo(dir.File("fifo.txt")));
     EXPECT_EQ(Names(), (std::set<std::string>{"fifo.txt", "ordner.txt"}));
+    AtomicWriter none; // no name: nothing written anywhere (the working folder)
+    EXPECT_FALSE(none.Open(""));
+    EXPECT_EQ(none.Errno(), ENOENT);
     // A character device (a printer port) is written directly.
     AtomicWriter dev;
     ASSERT_TRUE(dev.Open("/dev/null"));
@@ -145,6 +184,7 @@ TEST_F(AtomicFiles, WriteProtectedFilesStayAndTheUserIsTold)
     dir.Put("report.tmp", "Zeile\r\n");
     dir.Put("frei.txt", "old");
     ::chmod(dir.File("frei.txt").c_str(), 0666);
+    fs::create_directory(dir.File("zu"));
     int code = kt4::testing::AsUserNobody([&] {
         AtomicWriter w;
         if (w.Open(dir.File("kt4.cfg")) || w.Refused() != AtomicWriter::Refusal::WriteProtected)
@@ -164,15 +204,21 @@ TEST_F(AtomicFiles, WriteProtectedFilesStayAndTheUserIsTold)
         if (!settings::AbortFlag || !LoggedText("error", "Schreibschutz entfernen !  \"" + dir.File("p.kt4")))
             return 4;
         settings::AbortFlag = false;
+        LineFile ro; // a folder this user may not write
+        ro.Assign(dir.File("zu/neu.txt"));
+        if (RewriteChecked(ro) ||
+            !LoggedText("error", "Schreibschutz entfernen !: " + dir.File("zu/neu.txt") + " wurde nicht geschrieben."))
+            return 6;
+        settings::AbortFlag = false;
         CopyTextFileToDisplay(dir.File("report.tmp"), dir.File("frei.txt")); // the folder allows it
         return settings::AbortFlag ? 5 : 0;
     });
     EXPECT_EQ(code, 0) << "1 writer, 2 RewriteRetry, 3 printout, 4 CheckOutputFile, 5 writable file, "
-                          "99 rights not dropped";
+                          "6 folder, 99 rights not dropped";
     for (const char* name : {"kt4.cfg", "p.txt", "p.kt4"})
         EXPECT_EQ(dir.Get(name), std::string("old ") + name);
     EXPECT_EQ(dir.Get("frei.txt"), "Zeile\r\n");
-    EXPECT_EQ(Names().size(), 5u); // no temporary left
+    EXPECT_EQ(Names().size(), 6u); // no temporary left
 }
 
 TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
@@ -200,12 +246,30 @@ TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
     EXPECT_EQ(RemoveStaleTemporariesIn(dir.Path()), 2);
     EXPECT_EQ(Names(), (std::set<std::string>{"p.kt4", ".kt4tmp-" + self + "-9-p.kt4", ".p.kt4.Ab12Cd",
                                               ".kt4tmp-x-0-p.kt4"}));
+
+    // Another user's (root may remove them) and a live writer's whose pid
+    // means nothing here stay.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another user needs root";
+    for (const std::string& name : {".kt4tmp-" + dead + "-0-p.kt4", std::string(".kt4tmp-4000001-0-p.kt4")}) {
+        dir.Put(name, "nobody's");
+        ASSERT_EQ(::chown(dir.File(name).c_str(), 65534, 65534), 0);
+    }
+    int release = -1;
+    const std::string live = WriterInOtherPidNamespace(dir.File("p.kt4"), release);
+    EXPECT_NE(live.find("/.kt4tmp-4000000-"), std::string::npos) << live;
+    EXPECT_EQ(RemoveStaleTemporaries(dir.File("p.kt4")) + RemoveStaleTemporariesIn(dir.Path()), 0);
+    EXPECT_TRUE(fs::exists(live)) << live;
+    ::close(release);
+    ::wait(nullptr);
+    EXPECT_TRUE(Names().count(".kt4tmp-" + dead + "-0-p.kt4") && Names().count(".kt4tmp-4000001-0-p.kt4"));
 }
 
 // In a sticky folder everybody may write, a name another user planted is
 // neither followed (a link) nor replaced (a file), as the kernel's
 // protected-links rule has it; this user's own links, and links anywhere
-// else, are followed.
+// else, are followed. The writer's own temporary names, planted, are
+// passed over.
 TEST_F(AtomicFiles, PlantedNamesInASharedFolderAreRefused)
 {
     if (::geteuid() != 0)
@@ -255,6 +319,20 @@ TEST_F(AtomicFiles, PlantedNamesInASharedFolderAreRefused)
     }
     EXPECT_EQ(dir.Get("shared/datei.txt"), "nobody");
     EXPECT_TRUE(fs::is_symlink(dir.File("shared/fremd.txt")));
+
+    // the writer's next 1000 temporary names
+    AtomicWriter probe;
+    ASSERT_TRUE(probe.Open(dir.File("shared/neu.txt")));
+    const std::string temp = fs::path(probe.TempPath()).filename().string(); // .kt4tmp-<pid>-<n>-neu.txt
+    probe.Discard();
+    const unsigned next = std::stoul(temp.substr(temp.find('-', 8) + 1)) + 1;
+    for (unsigned n = next; n < next + 1000; ++n)
+        dir.Put("shared/.kt4tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n) + "-neu.txt", "");
+    AtomicWriter w;
+    ASSERT_TRUE(w.Open(dir.File("shared/neu.txt"))) << std::strerror(w.Errno());
+    ASSERT_TRUE(w.Write("frei"));
+    ASSERT_TRUE(w.Commit());
+    EXPECT_EQ(dir.Get("shared/neu.txt"), "frei");
 }
 
 // Unnamed and staged alike: each file complete under a name of its own,

@@ -416,7 +416,8 @@ TEST_F(Dialogs, IoErrorsAndRetryGivesUpHeadless)
     f.Assign(dir.File("fehlt/x.txt"));
     EXPECT_FALSE(RewriteChecked(f));
     EXPECT_TRUE(settings::AbortFlag);
-    EXPECT_EQ(Logged("error").back(), "error|Fehler : |file write error");
+    EXPECT_EQ(Logged("error").back(), "error|Fehler : |file write error (No such file or directory): " +
+                                          dir.File("fehlt/x.txt") + " wurde nicht geschrieben.");
 
     settings::AbortFlag = false;
     EXPECT_FALSE(RewriteRetry(f)); // nothing scripted: give up at once

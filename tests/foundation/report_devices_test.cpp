@@ -299,7 +299,8 @@ TEST_F(ReportDevices, AFullDiskKeepsTheOldFileAndIsTold)
     }
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(dir.Get("ausdruck.txt"), "alter Ausdruck");
-    EXPECT_EQ(Logged("error").back(), "error|Fehler : |Diskette/Platte voll");
+    EXPECT_EQ(Logged("error").back(),
+              "error|Fehler : |file write error (File too large): " + dir.File("ausdruck.txt") + " wurde nicht geschrieben.");
     EXPECT_FALSE(std::filesystem::exists(TempFile("outwin.txt")));
 }
 

@@ -234,6 +234,36 @@ TEST_F(CadBatch, ParallelPlotsHandEachRunItsOwnDrawing)
     EXPECT_TRUE(gone);
 }
 
+// A SIGTERM that lands as the plot program is started (strace delivers it
+// at the fork) ends the run without it; a started plot program has SIGXFSZ
+// at its default, also when the run was started with it ignored.
+TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
+{
+    if (!fs::exists("/usr/bin/strace"))
+        GTEST_SKIP() << "strace is missing";
+    dir.Put("plot.sh", "#!/bin/sh\ngrep SigIgn /proc/$$/status > '" + dir.File("p") + "' && mv '" + dir.File("p") +
+                           "' '" + dir.File("plotted") + "'\n");
+    ::chmod(dir.File("plot.sh").c_str(), 0755);
+    fs::create_directories(dir.File("xdg/velmora"));
+    settings::ConfigDir = dir.File("xdg/velmora/");
+    cad::CadPlotLines[1] = dir.File("plot.sh") + " kavolt";
+    cad::CadPlotLineCount = cad::CadPlotLineIndex = 1;
+    shell::WriteConfigFile();
+    const auto plotted = [&] {
+        for (int k = 0; k < 25 && !fs::exists(dir.File("plotted")); ++k)
+            ::usleep(20000);
+        return dir.Get("plotted");
+    };
+    ASSERT_EQ(Run("test.kt4 /CAD4:01", "trap '' XFSZ &&"), 0) << dir.Get("err.txt");
+    const std::string ignored = plotted(); // "SigIgn:\t<hex mask>"
+    EXPECT_EQ(std::stoull(ignored.substr(ignored.find(':') + 1), nullptr, 16) & (1ull << (SIGXFSZ - 1)), 0u);
+    fs::remove(dir.File("plotted"));
+    EXPECT_EQ(Shell("exec /usr/bin/strace -o /dev/null -e trace=clone -e inject=clone:signal=SIGTERM:when=1 " +
+                    Command("test.kt4 /CAD4:01")),
+              1);
+    EXPECT_EQ(plotted(), "") << "a plot program was started";
+}
+
 // kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
 // code 1 and its folder removed; what a kill -9 left is removed by the
 // next start. No private folder or temporary stays in TempDir.
@@ -343,34 +373,49 @@ TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
     }
 }
 
-// TempDir missing, full or read-only: a view that inserts blocks fails in
-// STL, STEP and the plot and keeps the older file; DXF, IGES and TXT keep
-// their blocks in the file and work. No run says an error and exits 0.
+// TempDir missing, a file, full or read-only: a view that inserts blocks
+// fails in STL, STEP and the plot and keeps the older file; DXF, IGES and
+// TXT keep their blocks in the file and work. No run says an error and
+// exits 0. A TempDir the plot and the printout cannot make their folder in
+// is named, and nothing is written into the working folder, also when
+// killed at the rename.
 TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
 {
     fs::copy_file(KT4_SOURCE_DIR "/tests/drawings/fixtures/y.kt4", dir.File("y.kt4"));
     const std::string fill = "dd if=/dev/zero of='" + dir.File("t/fill") + "' bs=4k count=64 2> /dev/null; true";
-    const std::pair<const char*, std::string> temps[] = {
-        {"missing", ""}, {"full", fill}, {"read-only", "mount -o remount,ro '" + dir.File("t") + "'"}};
+    const std::string kill = "/usr/bin/strace -f -o /dev/null -e inject=rename,renameat,renameat2:signal=SIGKILL ";
+    dir.Put("afile", "");
+    const std::pair<const char*, std::string> temps[] = {{"missing", ""},   {"afile", ""},
+                                                         {"missing", kill}, {"full", fill},
+                                                         {"read-only", "mount -o remount,ro '" + dir.File("t") + "'"}};
     const std::pair<const char*, bool> runs[] = {{"/CAD6:03", false}, {"/CAD7:03", false}, {"/CAD6:01", false},
                                                  {"/CAD7:01", false}, {"/CAD4:01", false}, {"/CAD4:03", false},
-                                                 {"/CAD1:03", true},  {"/CAD2:03", true},  {"/CAD5:03", true}};
+                                                 {"/CAD1:03", true},  {"/CAD2:03", true},  {"/CAD5:03", true},
+                                                 {"/I", false}};
     for (auto [temp, setup] : temps)
         for (auto [args, works] : runs) {
-            const std::string ext = std::string(args).substr(4, 1) == "6"   ? "stl"
+            const bool plot = std::string(args).rfind("/CAD4", 0) == 0, killed = setup == kill;
+            const bool own = plot || std::string(args) == "/I"; // files of the private folder itself
+            if (killed && (!own || !fs::exists("/usr/bin/strace")))
+                continue;
+            const std::string ext = std::string(args) == "/I"               ? "txt"
+                                    : std::string(args).substr(4, 1) == "6" ? "stl"
                                     : std::string(args).substr(4, 1) == "7" ? "stp"
                                     : std::string(args).substr(4, 1) == "1" ? "dxf"
                                     : std::string(args).substr(4, 1) == "2" ? "igs"
                                                                             : "txt";
             dir.Put("y." + ext, "older");
             const std::string what = std::string(temp) + " " + args;
-            int rc = setup.empty() ? Shell("exec " + Command(std::string("y.kt4 ") + args, "missing"))
-                                   : InTmpfs("t", setup, "exec " + Command(std::string("y.kt4 ") + args, "t"));
+            int rc = setup.empty() || killed
+                         ? Shell("exec " + (killed ? kill : "") + Command(std::string("y.kt4 ") + args, temp))
+                         : InTmpfs("t", setup, "exec " + Command(std::string("y.kt4 ") + args, "t"));
             if (rc == -1) {
                 std::cout << "no mount namespace for a tmpfs: " << what << " not run\n";
                 continue;
             }
             const std::string err = dir.Get("err.txt");
+            for (const auto& e : fs::directory_iterator(dir.Path())) // nothing in the working folder
+                EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
             if (works) {
                 EXPECT_EQ(rc, 0) << what << ": " << err;
                 EXPECT_EQ(err, "") << what;
@@ -378,8 +423,13 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
                 continue;
             }
             EXPECT_EQ(rc, 1) << what << ": " << err;
-            EXPECT_NE(err.find(" wurde nicht geschrieben."), std::string::npos) << what << ": " << err;
-            if (ext != "txt") { // the plot leaves no file of the user's
+            const std::string folder = dir.File(setup.empty() || killed ? temp : "t");
+            EXPECT_NE(err.find(own && std::string(temp) != "full"
+                                   ? "Tempor\xC3\xA4rer Ordner " + folder + " kann nicht angelegt werden ("
+                                   : " wurde nicht geschrieben."),
+                      std::string::npos)
+                << what << ": " << err;
+            if (!plot) { // the plot leaves no file of the user's
                 EXPECT_EQ(dir.Get("y." + ext), "older") << what;
             }
         }
@@ -405,6 +455,7 @@ TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
         {"file write error (not a regular file)", "test", "rm -rf @ && mkfifo @", false},
         {"file write error (File name too long)", longName, "true", false},
         {"file write error (File too large)", "test", "rm -rf @ && trap '' XFSZ && ulimit -f 1", false},
+        {"file write error (File too large)", "test", "rm -rf @ && ulimit -f 1", false}, // no SIGXFSZ ends it
     };
     const std::pair<const char*, const char*> writers[] = {
         {"/CAD1:01", "dxf"}, {"/CAD2:01", "igs"}, {"/CAD5:01", "txt"}, {"/CAD6:07", "stl"}, {"/CAD7:03", "stp"},
@@ -429,6 +480,8 @@ TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
             EXPECT_NE(dir.Get("err.txt").find(std::string(c.text) + ": " + file + " wurde nicht geschrieben."),
                       std::string::npos)
                 << what << ": " << dir.Get("err.txt");
+            for (const auto& e : fs::directory_iterator(dir.Path())) // no temporary left
+                EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
             std::error_code ec; // a name too long for the file system is none
             fs::remove_all(dir.File(file), ec);
         }
