@@ -98,11 +98,14 @@ void TBlockFileDevice::Block(const std::string& name)
         unwritten_[current_] = WriteFailureText(IoAccessDenied, EINVAL, BlockFileName(name));
         return;
     }
+    if (PrivateTempDir().empty()) {
+        unwritten_[current_] = TempFolderFailureText();
+        return;
+    }
     errno = 0;
     const std::string dir = PrivateTempSubdir("blocks");
     if (dir.empty()) {
-        // the private folder cannot be made in TempDir
-        unwritten_[current_] = WriteFailureText(IoAccessDenied, errno != 0 ? errno : EIO, settings::TempDir);
+        unwritten_[current_] = WriteFailureText(IoAccessDenied, errno != 0 ? errno : EIO, PrivateTempDir() + "blocks");
         return;
     }
     const std::string path = dir + BlockFileName(name);
