@@ -107,8 +107,8 @@ TEST_F(CadJob, AJobCommitsItsFileOnlyWhenNothingFailed)
             settings::TempDir = dir.Path();
             EXPECT_EQ(settings::AbortFlag, inserts) << what;
             EXPECT_EQ(dir.Get("part." + std::string(ext)) == "older", inserts) << what;
-            const std::vector<std::string> told = {"error|Fehler : |file write error (No such file or directory): " +
-                                                   missing + " wurde nicht geschrieben."};
+            const std::vector<std::string> told = {"error|Fehler : |Tempor\xC3\xA4rer Ordner " + dir.File("missing") +
+                                                   " kann nicht angelegt werden (No such file or directory)"};
             EXPECT_EQ(Logged("error"), inserts ? told : std::vector<std::string>{}) << what;
         }
 }
