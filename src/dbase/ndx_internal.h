@@ -198,7 +198,11 @@ void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words);
 void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok);
 bool WriteHeaderOnly(Descriptor& d);      // the 24 header bytes
 bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
+// Whether page 0's header fits the expression's type; why names the field
+// that does not, with its value.
 bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why);
+// The text of error 222 for a header that is refused for why.
+std::string HeaderFault(const std::string& path, const std::string& why);
 
 // ---- Tree (ndx_tree.cpp) ----
 // Leftmost / rightmost entry; empty: false with empty true.

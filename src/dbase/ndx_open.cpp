@@ -197,7 +197,8 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
             return false;
         size = d->file.Size();
         if (size < 1024 || d->file.ReadAt(0, page0.data(), kPageSize) != std::int64_t(kPageSize)) {
-            SetError(222, "Kann Index nicht öffnen: " + path);
+            SetError(222, HeaderFault(path, size < 1024 ? std::to_string(size) + " Bytes, kürzer als zwei Seiten"
+                                                        : std::string("nicht lesbar")));
             return false;
         }
     }
@@ -278,7 +279,7 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
             return false;
         std::uint8_t head[24];
         if (d->file.ReadAt(0, head, sizeof head) != std::int64_t(sizeof head)) {
-            SetError(222, "Kann Index nicht öffnen: " + path);
+            SetError(222, HeaderFault(path, "nicht lesbar"));
             return false;
         }
         d->hdr = ParseHeader(head);
@@ -290,7 +291,7 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
         }
     }
     if (!ValidateHeader(d->hdr, d->type, why)) {
-        SetError(222, "Kann Index nicht öffnen: " + path);
+        SetError(222, HeaderFault(path, why));
         return false;
     }
     d->noCache = options.noCache || a.Shared() || IndexNoCache;

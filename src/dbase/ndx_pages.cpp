@@ -193,9 +193,12 @@ bool ReadAnchorNodes(AreaIndexes& s)
         }
         NdxHeader h = ParseHeader(head);
         std::string why;
-        if (h.keyLen != d->hdr.keyLen || h.recSize != d->hdr.recSize ||
-            !ValidateHeader(h, d->keyMaker ? 'C' : d->type, why)) {
-            SetError(222, "Kann Index nicht öffnen: " + d->path + " [ReadAnchorNodes]");
+        if (h.keyLen != d->hdr.keyLen)
+            why = "Schlüssellänge " + std::to_string(h.keyLen) + " statt " + std::to_string(d->hdr.keyLen);
+        else if (h.recSize != d->hdr.recSize)
+            why = "Eintragslänge " + std::to_string(h.recSize) + " statt " + std::to_string(d->hdr.recSize);
+        if (!why.empty() || !ValidateHeader(h, d->keyMaker ? 'C' : d->type, why)) {
+            SetError(222, HeaderFault(d->path, why) + " [ReadAnchorNodes]");
             return false;
         }
         d->hdr = h;

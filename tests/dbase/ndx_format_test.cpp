@@ -328,10 +328,19 @@ protected:
             Find("k1000");
         }
         const std::uint16_t after = code ? code : EngineErrorCode;
+        text_ = LastErrorText();
         USE("");
         return after;
     }
-    std::string table_;
+    // The error code of a walk over the whole index by steps.
+    static std::uint16_t Walk(bool forward)
+    {
+        forward ? GoTop() : GoBottom();
+        while (EngineErrorCode == 0 && !(forward ? dEOF() : dBOF()))
+            SKIP(forward ? 1 : -1);
+        return EngineErrorCode;
+    }
+    std::string table_, text_;
     std::vector<std::uint8_t> good_;
 };
 
@@ -343,16 +352,28 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
         std::size_t at;
         std::uint32_t value;
         int width;
-    } cases[] = {{"key length 0", 12, 0, 2},     {"key length 101", 12, 101, 2}, {"key type", 16, 1, 2},
-                 {"type letter", 9, 'N', 1},      {"record size", 18, 24, 4},     {"keys per page 1", 14, 1, 2},
-                 {"keys per page 26", 14, 26, 2}, {"root 0", 0, 0, 4},            {"root past the end", 0, 9, 4}};
+        const char* why; // named in the message
+    } cases[] = {{"key length 0", 12, 0, 2, "Schlüssellänge 0"},
+                 {"key length 101", 12, 101, 2, "Schlüssellänge 101"},
+                 {"key type", 16, 1, 2, "Schlüsseltyp 1"},
+                 {"type letter", 9, 'N', 1, "Typkennung N zum Ausdruck vom Typ C"},
+                 {"record size", 18, 24, 4, "Eintragslänge 24"},
+                 {"keys per page 1", 14, 1, 2, "Schlüssel je Seite 1"},
+                 {"keys per page 26", 14, 26, 2, "Schlüssel je Seite 26"},
+                 {"root 0", 0, 0, 4, "Wurzelseite 0 bei 5 Seiten"},
+                 {"root past the end", 0, 9, 4, "Wurzelseite 9 bei 5 Seiten"},
+                 {"short file", 1000, 0, 0, "1000 Bytes, kürzer als zwei Seiten"}};
     for (const Case& c : cases) {
         auto b = good_;
         for (int i = 0; i < c.width; ++i)
             b[c.at + std::size_t(i)] = std::uint8_t(c.value >> (8 * i));
+        if (c.width == 0)
+            b.resize(c.at);
         EXPECT_EQ(OpenWith(b), 222) << c.what;
+        EXPECT_NE(text_.find("Kann Index nicht öffnen: " + Path("d.ndx") + " (Kopf: " + c.why + ")"),
+                  std::string::npos)
+            << text_;
     }
-    EXPECT_EQ(OpenWith(std::vector<std::uint8_t>(good_.begin(), good_.begin() + 1000)), 222);
     EXPECT_EQ(OpenWith(good_), 0);
 }
 
