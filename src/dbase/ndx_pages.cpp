@@ -104,6 +104,18 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
         SetError(254, "Beschädigter Knoten (" + std::to_string(page) + ")" + NodeContext(d));
         return nullptr;
     }
+    // A leaf that loses its last entry leaves the tree: only an empty
+    // tree's root is a leaf without entries.
+    if (n == 0 && v.Leaf() && page != d.hdr.root) {
+        SetError(254, "Leerer Knoten (" + std::to_string(page) + ")" + NodeContext(d));
+        return nullptr;
+    }
+    if (d.foldedKeys && !KeysFolded(d, v)) {
+        d.unfoldedMet = true;
+        SetError(222, "Schlüssel nicht in Kleinschrift (Knoten " + std::to_string(page) +
+                          "), von einem anderen Programm geschrieben: Index neu aufbauen" + NodeContext(d));
+        return nullptr;
+    }
     d.cache.Store(page, *node);
     return node;
 }
@@ -116,9 +128,27 @@ bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
     return node != nullptr;
 }
 
+namespace {
+
+// Another program's index found holding keys that are not folded is left
+// as it is (222).
+bool Refused(const Descriptor& d, const char* operation)
+{
+    if (!d.unfoldedMet)
+        return false;
+    SetError(222, "Schlüssel nicht in Kleinschrift, von einem anderen Programm geschrieben: Index neu aufbauen " +
+                      d.path + " [" + operation + "]");
+    return true;
+}
+
+} // namespace
+
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
 {
+    if (Refused(d, "SeekAndWrite"))
+        return false;
     d.run.count = 0;
+    ++d.changes;
     if (!d.file.WriteAt(std::int64_t(page) * kPageSize, node.data(), kPageSize)) {
         SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei: " + d.path +
                                           " [SeekAndWrite]");
@@ -131,6 +161,8 @@ bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
 
 bool WriteAnchor(Descriptor& d)
 {
+    if (Refused(d, "WriteAnchorNode"))
+        return false;
     TWorkArea* a = Area(d.area);
     Page page;
     ComposeAnchor(d.hdr, d.expression, a ? a->recCount : 0, a ? a->fileName : std::string(),
@@ -167,6 +199,8 @@ void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok)
 
 bool WriteHeaderOnly(Descriptor& d)
 {
+    if (Refused(d, "WriteAnchorNode"))
+        return false;
     std::uint8_t head[24];
     ComposeHeader(d.hdr, head);
     if (!d.file.WriteAt(0, head, sizeof head)) {
@@ -185,6 +219,7 @@ bool ReadAnchorNodes(AreaIndexes& s)
             continue;
         d->Unposition();
         d->cache.Clear();
+        ++d->changes;
         std::uint8_t head[24];
         if (d->file.ReadAt(0, head, sizeof head) != 24) {
             SetError(IoCode(d->file, 100),

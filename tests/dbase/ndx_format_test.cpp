@@ -398,6 +398,101 @@ TEST_F(NdxDamageTest, NodeFaultsGive254)
     }
 }
 
+// A leaf zeroed in the middle of the tree, a child named twice, children
+// swapped and a leaf no inner node names any more: every walk over the
+// whole index (by steps both ways, the browser's walk over the leaves)
+// stops with 254, or with 212 and the REINDEX hint where it only finds too
+// few entries; nothing is written.
+TEST_F(NdxDamageTest, DamagedTreesStopEveryWholeWalk)
+{
+    Build(60); // leaves 1, 2, 3 under root 4 (entries of 20 bytes)
+    const std::size_t root = 4 * 512;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::size_t, std::uint32_t>> words; // 32-bit words set
+        std::uint16_t code;
+    } cases[] = {{"zeroed middle leaf", {}, 254},
+                 {"duplicated child", {{root + 4 + 20, 1}}, 254},
+                 {"swapped children", {{root + 4, 2}, {root + 4 + 20, 1}}, 254},
+                 {"leaf left out", {{root, 1}, {root + 4 + 20, 3}}, 212}};
+    for (const Case& c : cases) {
+        auto b = good_;
+        if (c.words.empty())
+            std::fill(b.begin() + 1024, b.begin() + 1536, 0);
+        for (const auto& [at, value] : c.words)
+            PutU32At(b, at, value);
+        WriteBytes(Path("d.ndx"), b);
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+        ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << c.what << ": " << LastErrorText();
+        EXPECT_EQ(Walk(true), c.code) << c.what;
+        EXPECT_EQ(Walk(false), c.code) << c.what;
+        std::vector<std::int32_t> records;
+        EXPECT_FALSE(RecordsInKeyOrder(records)) << c.what;
+        EXPECT_EQ(EngineErrorCode, c.code) << c.what;
+        if (c.code == 212)
+            EXPECT_NE(LastErrorText().find("REINDEX"), std::string::npos) << LastErrorText();
+        USE("");
+        EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << c.what;
+    }
+}
+
+// Unfolded keys in leaves the open does not read (not the first or the
+// last) give 222 where they are met: Find's path, a walk, an append into
+// such a leaf, and an append whose splits read such a leaf. The file is
+// left byte for byte.
+TEST_F(NdxDamageTest, UnfoldedKeysInMiddleLeavesGive222WhereverMet)
+{
+    // Leaves of 25 keys: "k000".."k024", "k025q".."k049q", "k050"...,
+    // where another program's index holds "k025Q" ... (the 2nd and the
+    // 13th leaf).
+    std::vector<std::string> names;
+    for (int i = 0; i < 650; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "k%03d%s", i, (i >= 25 && i < 50) || (i >= 300 && i < 325) ? "Q" : "");
+        names.push_back(name);
+    }
+    auto build = [&](int records) {
+        table_ = NameTable(std::vector<std::string>(names.begin(), names.begin() + records));
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+        ASSERT_TRUE(Index_On("NAME", "d"));
+        USE("");
+        good_ = ReadBytes(Path("d.ndx"));
+    };
+    // The keys of the leaf at page written as the text is.
+    auto unfold = [&](std::vector<std::uint8_t>& b, std::uint32_t page) {
+        for (unsigned i = 0; i < U16At(b, page * 512); ++i) {
+            const std::size_t key = page * 512 + 4 + i * 20 + 8;
+            const auto rec = U32At(b, key - 4);
+            std::copy(names[rec - 1].begin(), names[rec - 1].end(), b.begin() + long(key));
+        }
+    };
+    struct Case {
+        const char* what;
+        int records;
+        std::function<void()> act;
+    } cases[] = {{"Find", 60, [] { Find("k030q"); }},
+                 {"walk", 60, [] { Walk(true); }},
+                 {"leaf walk", 60, [] { std::vector<std::int32_t> r; RecordsInKeyOrder(r); }},
+                 {"append", 60, [] { ClearRecord(); Buffer().SetText(1, "k0305"); Append(); }},
+                 // 26 full leaves under a full root: a key into the first
+                 // leaf splits the root, which reads its 13th leaf.
+                 {"split", 650, [] { ClearRecord(); Buffer().SetText(1, "k0005"); Append(); }}};
+    for (const Case& c : cases) {
+        build(c.records);
+        auto b = good_;
+        const std::uint32_t rootPage = U32At(b, 0);
+        unfold(b, c.records == 60 ? 2 : U32At(b, rootPage * 512 + 4 + 12 * 20));
+        WriteBytes(Path("d.ndx"), b);
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+        ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << c.what << ": " << LastErrorText();
+        c.act();
+        EXPECT_EQ(EngineErrorCode, 222) << c.what;
+        EXPECT_NE(LastErrorText().find("neu aufbauen"), std::string::npos) << LastErrorText();
+        USE("");
+        EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << c.what;
+    }
+}
+
 // Another program's index over mixed-case text holds the text as it is:
 // refused with 222 and left as it is; folded keys of another program (its
 // index over text without capitals) open as ours do.
