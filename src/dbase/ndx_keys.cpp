@@ -173,18 +173,32 @@ bool KeysFolded(const Descriptor& d, const NodeView& node)
     if (len >= 8 && len <= 16) {
         // Sixteen bytes from each key's start, which lie within the page
         // for keys of 8 to 16 bytes (a node holds no more than fit).
+        // Per byte position: the bytes ORed (a high bit set: a byte above
+        // 0x7F) and the least byte less 'A' (below 26: a capital).
         using Bytes = std::uint8_t __attribute__((vector_size(16)));
-        Bytes within{}, any{};
-        for (std::size_t j = 0; j < len; ++j)
-            within[j] = 0xFF;
+        static const auto masks = [] {
+            std::array<Bytes, 17> m{}; // bytes len.. set
+            for (std::size_t l = 0; l <= 16; ++l)
+                for (std::size_t j = l; j < 16; ++j)
+                    m[l][j] = 0xFF;
+            return m;
+        }();
+        const Bytes beyond = masks[len];
+        Bytes high{}, least = beyond | 0xFF;
         for (unsigned i = 0; i < n; ++i) {
             Bytes v;
             std::memcpy(&v, node.Key(i), 16);
-            any |= (Bytes(Bytes(v - 'A') < 26) | Bytes(v > 0x7F)) & within;
+            v |= beyond;
+            high |= v;
+            const Bytes t = v - 'A';
+            least = least < t ? least : t;
         }
-        std::uint64_t half[2];
-        std::memcpy(half, &any, 16);
-        maybe = half[0] | half[1];
+        high = (high & ~beyond) >> 7;
+        const Bytes capital = least < 26;
+        std::uint64_t half[4];
+        std::memcpy(half, &high, 16);
+        std::memcpy(half + 2, &capital, 16);
+        maybe = half[0] | half[1] | half[2] | half[3];
     } else {
         for (unsigned i = 0; i < n; ++i) {
             const std::uint8_t* key = node.Key(i);
