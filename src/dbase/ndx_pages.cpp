@@ -110,13 +110,16 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
         SetError(254, "Leerer Knoten (" + std::to_string(page) + ")" + NodeContext(d));
         return nullptr;
     }
+    // Stored first: the copy brings the node near, where the keys are
+    // read fastest; a node refused leaves the cache with the rest.
+    d.cache.Store(page, *node);
     if (d.foldedKeys && !KeysFolded(d, v)) {
         d.unfoldedMet = true;
+        d.cache.Clear();
         SetError(222, "Schlüssel nicht in Kleinschrift (Knoten " + std::to_string(page) +
                           "), von einem anderen Programm geschrieben: Index neu aufbauen" + NodeContext(d));
         return nullptr;
     }
-    d.cache.Store(page, *node);
     return node;
 }
 

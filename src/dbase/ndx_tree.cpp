@@ -122,7 +122,8 @@ bool Follows(Descriptor& d, const EdgeEntry& edge, const NodeView& v, unsigned i
 {
     if (!edge.set)
         return true;
-    const int c = CompareKeys(d, v.Key(i), edge.key.data(), d.hdr.keyLen);
+    const int c = d.CharKey() ? CompareChars(v.Key(i), edge.key.data(), d.hdr.keyLen)
+                              : CompareKeys(d, v.Key(i), edge.key.data(), d.hdr.keyLen);
     if (c == 0 && v.Rec(i) == edge.rec) {
         SetError(254, "Datensatz Nr. " + std::to_string(edge.rec) + " zweimal im Index (Knoten " +
                           std::to_string(edge.page) + ", " + std::to_string(page) + ")" + NodeContext(d));
