@@ -189,27 +189,46 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
         SetError(30, m.name + " [" + operation + "]");
         return false;
     }
-    if (m.kind() == Kind::DBase3 && size == 513) {
+    // The header's next free block: a file cut shorter than it still has
+    // records pointing up to there, which a new memo must not overwrite.
+    std::uint8_t head[4] = {};
+    if (m.file.ReadAt(0, head, 4) != 4) {
+        UnlockMemo(m);
+        SetError(30, m.name + " [" + operation + "]");
+        return false;
+    }
+    const std::int64_t bs = m.blockSize;
+    const std::int64_t nextFree = std::int64_t(m.kind() == Kind::FoxPro ? GetU32BE(head) : GetU32(head)) * bs;
+    if (m.kind() == Kind::DBase3 && size == 513 && nextFree <= 512) {
         std::uint8_t last = 0;
         if (m.file.ReadAt(512, &last, 1) == 1 && last == 0x1A) {
             position = 512;
             return true;
         }
     }
-    const std::int64_t bs = m.blockSize;
     const std::int64_t end =
         std::max(CeilDiv(size, bs), FirstDataBlock(m)) * bs;
+    auto fail = [&] {
+        const int code = m.file.LastError();
+        (void)m.file.Truncate(size); // back to the old end; the error below is what counts
+        UnlockMemo(m);
+        SetError(std::uint16_t(code ? code : 1005), m.name + " [LockMemoPadAndSeekEOF]");
+        return false;
+    };
     if (end > size) {
         std::vector<std::uint8_t> zeros(std::size_t(end - size), 0);
-        if (!m.file.WriteAt(size, zeros.data(), zeros.size())) {
-            const int code = m.file.LastError();
-            (void)m.file.Truncate(size); // back to the old end; the error below is what counts
-            UnlockMemo(m);
-            SetError(std::uint16_t(code ? code : 1005), m.name + " [LockMemoPadAndSeekEOF]");
-            return false;
-        }
+        if (!m.file.WriteAt(size, zeros.data(), zeros.size()))
+            return fail();
     }
-    position = end;
+    if (nextFree > end) {
+        // The blocks up to there were cut off: a memo read that starts in
+        // them, or runs on from the memo the cut went through, ends at this
+        // mark and never in the new memo.
+        const std::uint8_t mark = 0x1A;
+        if (!m.file.WriteAt(nextFree - 1, &mark, 1))
+            return fail();
+    }
+    position = std::max(end, nextFree);
     return true;
 }
 

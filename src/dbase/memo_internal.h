@@ -74,7 +74,9 @@ std::int64_t BlocksFor(Kind kind, std::uint32_t blockSize, std::int64_t n);
 std::int64_t FirstDataBlock(const TMemoFile& m);
 
 // Locks the memo file (shared areas) and finds where a new memo starts: the
-// file padded with zeros to whole blocks, or 512 in a fresh dBase III file.
+// file padded with zeros to whole blocks, or 512 in a fresh dBase III file,
+// or the header's next free block where that lies beyond (a cut file; an
+// end mark then closes the blocks before it).
 // False after an error (reported, lock released); nothing may be written then.
 bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& operation,
                            std::int64_t& position);

@@ -89,22 +89,32 @@ void ComposeAnchor(const NdxHeader& h, const std::string& expression, std::int32
 bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why)
 {
     const bool chars = exprType == 'C';
+    auto with = [&](const char* field, std::uint32_t value) {
+        why = std::string(field) + " " + std::to_string(value);
+    };
     if (chars ? (h.keyLen < 1 || h.keyLen > kMaxKeyLength) : h.keyLen != 8)
-        why = "key length";
+        with("Schlüssellänge", h.keyLen);
     else if (h.keyType != (chars ? 0 : 1))
-        why = "key type";
+        with("Schlüsseltyp", h.keyType);
     else if (h.typeLetter != 0 && h.typeLetter != exprType &&
              !(exprType == 'N' && h.typeLetter == 'F'))
-        why = "type letter";
+        why = "Typkennung " + (h.typeLetter >= 0x20 && h.typeLetter < 0x7F ? std::string(1, char(h.typeLetter))
+                                                                          : std::to_string(h.typeLetter)) +
+              " zum Ausdruck vom Typ " + exprType;
     else if (h.recSize != RecordSizeFor(h.keyLen))
-        why = "record size";
+        with("Eintragslänge", h.recSize);
     else if (h.keysPerPage < 2 || h.keysPerPage > 504 / h.recSize)
-        why = "keys per page";
+        with("Schlüssel je Seite", h.keysPerPage);
     else if (h.root < 1 || h.root >= h.pageCount)
-        why = "root page";
+        why = "Wurzelseite " + std::to_string(h.root) + " bei " + std::to_string(h.pageCount) + " Seiten";
     else
         return true;
     return false;
+}
+
+std::string HeaderFault(const std::string& path, const std::string& why)
+{
+    return "Kann Index nicht öffnen: " + path + " (Kopf: " + why + ")";
 }
 
 // ---- Node cache ----

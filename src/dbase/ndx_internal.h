@@ -9,11 +9,13 @@
 #include "dbase/ndx.h"
 #include "dbase/workarea.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -96,6 +98,70 @@ struct PathLevel {
     bool loaded = true; // false: node not copied yet (it is in the cache)
 };
 
+// The records a walk over the whole index met (each must come once) and
+// how many entries it met; beside them, per 64 records in one cache line,
+// the records the walk's caller leaves out.
+class WalkTally {
+public:
+    // A walk over a table of records records; leaveOut: bit r % 64 of word
+    // r / 64 set for a record r to leave out.
+    void Start(std::int32_t records, std::span<const std::uint64_t> leaveOut = {})
+    {
+        words_ = std::size_t(std::max(records, 0)) / 64 + 1;
+        bits_.clear();
+        if (!leaveOut.empty()) {
+            bits_.assign(2 * words_, 0);
+            for (std::size_t w = 0; w < words_ && w < leaveOut.size(); ++w)
+                bits_[2 * w] = leaveOut[w];
+        }
+        entries_ = 0;
+    }
+    // False when rec was met before (records beyond the table are counted
+    // only).
+    bool Take(std::int32_t rec)
+    {
+        if (bits_.empty())
+            bits_.assign(2 * words_, 0);
+        ++entries_;
+        const std::size_t w = std::size_t(std::uint32_t(rec)) / 64;
+        if (rec < 1 || 2 * w >= bits_.size())
+            return true;
+        return Meet(bits_.data() + 2 * w, std::uint64_t{1} << (rec % 64));
+    }
+    // For a walk taking a leaf at a time: the pair of words of record r is
+    // Pairs() + 2 * (r / 64), of which Meet takes its bit; Count the
+    // leaf's entries.
+    std::uint64_t* Pairs()
+    {
+        if (bits_.empty())
+            bits_.assign(2 * words_, 0);
+        return bits_.data();
+    }
+    static bool Meet(std::uint64_t* pair, std::uint64_t bit)
+    {
+        const std::uint64_t met = pair[1];
+        pair[1] = met | bit;
+        return (met & bit) == 0;
+    }
+    void Count(std::int64_t entries) { entries_ += entries; }
+    std::int64_t Entries() const { return entries_; }
+    // Whether records 1..n were all met.
+    bool FirstMet(std::int64_t n) const
+    {
+        for (std::int64_t r = 1; r <= n; ++r) {
+            const std::size_t w = std::size_t(r) / 64;
+            if (2 * w >= bits_.size() || (bits_[2 * w + 1] >> (r % 64) & 1) == 0)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::uint64_t> bits_; // per 64 records: left out, met (made when first needed)
+    std::size_t words_ = 1;
+    std::int64_t entries_ = 0;
+};
+
 struct Descriptor {
     int order = 0;
     int area = 0;
@@ -114,6 +180,23 @@ struct Descriptor {
     bool changed = false;
     bool bof = false, eof = false;
     bool soundex = false, descending = false, noCache = false;
+    // An expression index over text: every key read must be in the
+    // engine's folded form (in the table's character set, oemKeys).
+    bool foldedKeys = false, oemKeys = false;
+    bool unfoldedMet = false; // such a key was read: nothing is written to the file
+    // Counts the changes of the tree, this program's writes and the
+    // re-reading after another program's.
+    std::uint64_t changes = 0;
+    // A walk by steps from the first or last key over the whole index,
+    // while nothing else moved the index or changed the tree: its
+    // direction, the record it stands on and what it met.
+    struct {
+        bool on = false, forward = true;
+        std::uint64_t changes = 0;
+        std::int32_t rec = 0;
+        std::int32_t first = 0; // its first record, until the tally takes it
+        WalkTally tally;
+    } walk;
     KeyMakerProc keyMaker;
     void* keyData = nullptr;
     std::string curKey;     // key of the current position (keyLen bytes)
@@ -167,9 +250,9 @@ std::string BlankKey(const Descriptor& d);
 // compare; false when the text cannot be a key (a number that is none).
 bool SearchKey(TWorkArea& a, Descriptor& d, const std::string& text, bool exact, std::string& key,
                std::size_t& compareLen);
-// Whether a stored character key is in the engine's folded form (no
-// capitals, umlauts or sharp s); other programs may store the text as it is.
-bool KeyIsFolded(const TWorkArea& a, const Descriptor& d, const std::uint8_t* key);
+// Whether the keys of a node are in the engine's folded form (no capitals,
+// umlauts or sharp s); other programs may store the text as it is.
+bool KeysFolded(const Descriptor& d, const NodeView& node);
 // Character key text as given to callers (engine text).
 std::string KeyText(TWorkArea& a, Descriptor& d, const std::string& key);
 // Numeric text of the engine's own reader ("." or ","); false: no number.
@@ -198,7 +281,11 @@ void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words);
 void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok);
 bool WriteHeaderOnly(Descriptor& d);      // the 24 header bytes
 bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
+// Whether page 0's header fits the expression's type; why names the field
+// that does not, with its value.
 bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why);
+// The text of error 222 for a header that is refused for why.
+std::string HeaderFault(const std::string& path, const std::string& why);
 
 // ---- Tree (ndx_tree.cpp) ----
 // Leftmost / rightmost entry; empty: false with empty true.

@@ -125,12 +125,103 @@ bool SearchKey(TWorkArea& a, Descriptor& d, const std::string& text, bool exact,
     return true;
 }
 
-bool KeyIsFolded(const TWorkArea& a, const Descriptor& d, const std::uint8_t* key)
+namespace {
+
+std::uint64_t Load64(const std::uint8_t* p)
 {
-    std::string text(reinterpret_cast<const char*>(key), d.hdr.keyLen);
-    if (a.oem)
-        text = OemToAnsi(text);
-    return FoldCharKey(text, text.size()) == text;
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    return x;
+}
+
+// The bytes a folded key never holds, in the table's character set: those
+// the folding changes (capitals, umlauts, sharp s).
+std::array<std::uint8_t, 256> UnfoldedBytes(bool oem)
+{
+    std::array<std::uint8_t, 256> bad{};
+    for (int b = 1; b < 256; ++b) {
+        std::string c(1, char(b));
+        if (oem)
+            c = OemToAnsi(c);
+        bad[std::size_t(b)] = FoldCharKey(c, 2) != c;
+    }
+    return bad;
+}
+
+// The high bit of each of the eight bytes that is a capital A-Z or above
+// 0x7F: bytes that may be unfolded.
+inline std::uint64_t MaybeUnfolded(std::uint64_t x)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101u, high = ones * 0x80, low = ones * 0x7F;
+    const std::uint64_t ascii = x & low;
+    const std::uint64_t fromA = ascii + ones * (0x80 - 'A');     // high bit: byte >= 'A'
+    const std::uint64_t pastZ = ascii + ones * (0x80 - 'Z' - 1); // high bit: byte > 'Z'
+    return ((fromA & ~pastZ) | x) & high;
+}
+
+} // namespace
+
+bool KeysFolded(const Descriptor& d, const NodeView& node)
+{
+    static const std::array<std::uint8_t, 256> ansi = UnfoldedBytes(false), oem = UnfoldedBytes(true);
+    const std::uint8_t* bad = (d.oemKeys ? oem : ansi).data();
+    const std::size_t len = d.hdr.keyLen;
+    const unsigned n = node.Count();
+    // Eight bytes at a time (the last eight of a key overlapping); only
+    // when a byte may be unfolded are the bytes looked up one by one.
+    std::uint64_t maybe = 0;
+    if (len >= 8 && len <= 16) {
+        // Sixteen bytes from each key's start, which lie within the page
+        // for keys of 8 to 16 bytes (a node holds no more than fit).
+        // Per byte position: the bytes ORed (a high bit set: a byte above
+        // 0x7F) and the least byte less 'A' (below 26: a capital).
+        using Bytes = std::uint8_t __attribute__((vector_size(16)));
+        static const auto masks = [] {
+            std::array<Bytes, 17> m{}; // bytes len.. set
+            for (std::size_t l = 0; l <= 16; ++l)
+                for (std::size_t j = l; j < 16; ++j)
+                    m[l][j] = 0xFF;
+            return m;
+        }();
+        const Bytes beyond = masks[len];
+        Bytes high{}, least = beyond | 0xFF;
+        for (unsigned i = 0; i < n; ++i) {
+            Bytes v;
+            std::memcpy(&v, node.Key(i), 16);
+            v |= beyond;
+            high |= v;
+            const Bytes t = v - 'A';
+            least = least < t ? least : t;
+        }
+        high = (high & ~beyond) >> 7;
+        const Bytes capital = least < 26;
+        std::uint64_t half[4];
+        std::memcpy(half, &high, 16);
+        std::memcpy(half + 2, &capital, 16);
+        maybe = half[0] | half[1] | half[2] | half[3];
+    } else {
+        for (unsigned i = 0; i < n; ++i) {
+            const std::uint8_t* key = node.Key(i);
+            for (std::size_t j = 0; j + 8 <= len; j += 8)
+                maybe |= MaybeUnfolded(Load64(key + j));
+            if (len >= 8) {
+                maybe |= MaybeUnfolded(Load64(key + len - 8));
+            } else {
+                std::uint64_t x = 0;
+                std::memcpy(&x, key, len);
+                maybe |= MaybeUnfolded(x);
+            }
+        }
+    }
+    if (maybe == 0)
+        return true;
+    for (unsigned i = 0; i < n; ++i) {
+        const std::uint8_t* key = node.Key(i);
+        for (std::size_t j = 0; j < len; ++j)
+            if (bad[key[j]])
+                return false;
+    }
+    return true;
 }
 
 std::string KeyText(TWorkArea& a, Descriptor& d, const std::string& key)

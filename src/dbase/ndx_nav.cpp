@@ -94,6 +94,75 @@ bool Reestablish(Descriptor& d, const char* tag)
     return !atEnd;
 }
 
+// Steps from the controlling index's current key and record. A record that
+// a UNIQUE index leaves out (another record holds its key, or none does)
+// stands at its key's place: the step goes to the first entry above its key
+// or the last one below it.
+bool StepOn(Descriptor& d, bool forward, bool& edge)
+{
+    edge = false;
+    if (d.hdr.unique && !EntryIs(d, d.curKey, d.curRec)) {
+        bool found = false;
+        if (!Locate(d, d.curKey, d.curRec, found))
+            return false;
+        if (!found) {
+            bool atEnd = false;
+            if (!Seek(d, d.curKey, forward, atEnd))
+                return false;
+            if (forward) {
+                edge = atEnd;
+                return true;
+            }
+            return StepPrior(d, edge);
+        }
+    } else if (!Reestablish(d, forward ? "_FindNextRec" : "_FindPriorRec")) {
+        return false;
+    }
+    return forward ? StepNext(d, edge) : StepPrior(d, edge);
+}
+
+// A whole walk met a record twice (254).
+void RecordTwice(const Descriptor& d, std::int32_t rec, const char* operation)
+{
+    SetError(254, "Datensatz Nr. " + std::to_string(rec) + " zweimal im Index " + d.path + " [" + operation + "]");
+}
+
+// After a walk over the whole index: a non-UNIQUE index holds every record
+// of the table, else error 212. In a shared area the highest records may
+// be another program's appends whose keys it is still adding: records
+// missing only there pass.
+bool EveryRecordMet(const TWorkArea& a, const Descriptor& d, const WalkTally& tally, const char* operation)
+{
+    const std::int64_t entries = tally.Entries();
+    if (d.hdr.unique || entries >= a.recCount || (a.Shared() && tally.FirstMet(entries)))
+        return true;
+    SetError(212, "Index " + d.path + " hat " + std::to_string(entries) + " Einträge, Datenbank \"" +
+                      a.fileName + "\" hat " + std::to_string(a.recCount) +
+                      " Datensätze: Index veraltet oder beschädigt, neu aufbauen (REINDEX) [" + operation + "]");
+    return false;
+}
+
+// A walk over the whole index by steps starts on its first or last key.
+void BeginWalk(const TWorkArea& a, Descriptor& d, bool forward)
+{
+    d.walk.on = true;
+    d.walk.forward = forward;
+    d.walk.changes = d.changes;
+    d.walk.rec = d.walk.first = d.curRec;
+    d.walk.tally.Start(a.recCount); // its memory only once it steps
+}
+
+// The walk steps on (to rec, or past its end when rec is 0): false when it
+// met rec before.
+bool WalkOn(Descriptor& d, std::int32_t rec)
+{
+    if (d.walk.first != 0) {
+        d.walk.tally.Take(d.walk.first);
+        d.walk.first = 0;
+    }
+    return rec == 0 || d.walk.tally.Take(rec);
+}
+
 // After another program changed the index: the current record's key as it
 // is in the file now.
 bool SoftSync(TWorkArea& a, Descriptor& d)
@@ -113,7 +182,7 @@ bool SoftSync(TWorkArea& a, Descriptor& d)
         return false;
     d.curKey = key;
     d.curRec = a.recNo;
-    if (!found) {
+    if (!found && !d.hdr.unique) {
         SetError(212, "Datensatz mit Schlüssel: " + Quoted(KeyText(a, d, key)) +
                           " nicht im Index: " + d.path + ". [SoftSyncIndex]");
         return false;
@@ -151,7 +220,7 @@ bool SyncOne(TWorkArea& a, AreaIndexes& s, Descriptor& d, bool controlling)
     bool found = false;
     if (!Position(d, key, a.recNo, false, found))
         return false;
-    if (!found) {
+    if (!found && !d.hdr.unique) {
         if (KeyPresent(d, key))
             SetError(212, "Datensatz mit Schlüssel: " + Quoted(KeyText(a, d, key)) +
                               " nicht im Index: " + d.path + ". [SyncIndex-2]");
@@ -220,6 +289,7 @@ std::int32_t FirstOrLast(bool first)
     }
     d->bof = d->eof = false;
     TakeEntry(*d);
+    BeginWalk(*a, *d, first);
     IndexFound = true;
     return d->curRec;
 }
@@ -258,6 +328,10 @@ std::int32_t Step(bool forward)
     }
     if (forward)
         d->bof = false;
+    // Whether this step goes on with a walk over the whole index.
+    const bool walking = d->walk.on && d->walk.forward == forward && d->walk.changes == d->changes &&
+                         d->walk.rec == d->curRec;
+    d->walk.on = false;
     if (d->eof) {
         bool empty = false;
         if (!GoLast(*d, empty) || empty)
@@ -266,22 +340,32 @@ std::int32_t Step(bool forward)
         if (forward)
             return d->curRec;
         d->eof = false;
+        BeginWalk(*a, *d, false);
         IndexFound = true;
         return d->curRec;
     }
     if (!forward && d->bof)
         return d->curRec;
     d->eof = false;
-    if (!Reestablish(*d, forward ? "_FindNextRec" : "_FindPriorRec"))
-        return forward ? a->recCount + 1 : 0;
+    const char* tag = forward ? "_FindNextRec" : "_FindPriorRec";
     bool edge = false;
-    if (!(forward ? StepNext(*d, edge) : StepPrior(*d, edge)))
+    if (!StepOn(*d, forward, edge))
         return forward ? a->recCount + 1 : 0;
     if (edge) {
         (forward ? d->eof : d->bof) = true;
+        if (walking && WalkOn(*d, 0))
+            EveryRecordMet(*a, *d, d->walk.tally, tag);
         return d->curRec;
     }
     TakeEntry(*d);
+    if (walking) {
+        if (!WalkOn(*d, d->curRec)) {
+            RecordTwice(*d, d->curRec, tag);
+            return forward ? a->recCount + 1 : 0;
+        }
+        d->walk.on = true;
+        d->walk.rec = d->curRec;
+    }
     IndexFound = true;
     return d->curRec;
 }
@@ -624,20 +708,38 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::
     CheckIndexChanged();
     records.reserve(std::size_t(std::max(a->recCount, 0)));
     const std::int32_t count = a->recCount;
-    const bool ok = WalkLeaves(*d, [&](const NodeView& leaf) {
+    WalkTally tally;
+    tally.Start(count, leaveOut);
+    bool ok = WalkLeaves(*d, [&](const NodeView& leaf) {
         // Collected in a block of locals, which nothing else can change.
         std::int32_t taken[64];
         std::size_t m = 0;
         const std::uint8_t* entry = leaf.Entry(0);
         const std::uint32_t step = leaf.recSize;
-        for (unsigned i = 0, n = leaf.Count(); i < n; ++i, entry += step) {
+        std::uint64_t* const pairs = tally.Pairs();
+        const unsigned n = leaf.Count();
+        tally.Count(n);
+        // The records' bits lie anywhere: asked for all at once, they come
+        // from memory side by side.
+        for (unsigned i = 0; i < n; ++i) {
+            const std::uint32_t rec = GetU32(entry + std::size_t(i) * step + 4);
+            if (rec <= std::uint32_t(count))
+                __builtin_prefetch(pairs + 2 * (rec / 64), 1);
+        }
+        for (unsigned i = 0; i < n; ++i, entry += step) {
             const std::int32_t rec = std::int32_t(GetU32(entry + 4));
             if (rec < 1 || rec > count) {
                 detail::StrayIndexEntry(*a, rec, "RecordsInKeyOrder");
                 return false;
             }
-            const std::size_t word = std::size_t(rec) / 64;
-            if (word < leaveOut.size() && (leaveOut[word] >> (rec % 64) & 1) != 0)
+            // The record met, and whether it is one to leave out.
+            std::uint64_t* pair = pairs + 2 * (std::size_t(rec) / 64);
+            const std::uint64_t bit = std::uint64_t{1} << (rec % 64);
+            if (!WalkTally::Meet(pair, bit)) {
+                RecordTwice(*d, rec, "RecordsInKeyOrder");
+                return false;
+            }
+            if ((pair[0] & bit) != 0)
                 continue;
             taken[m++] = rec;
             if (m == std::size(taken)) {
@@ -648,6 +750,7 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::
         records.insert(records.end(), taken, taken + m);
         return true;
     });
+    ok = ok && EveryRecordMet(*a, *d, tally, "RecordsInKeyOrder");
     d->Unposition();
     if (!ok)
         records.clear();

@@ -69,7 +69,7 @@ int SlotOfOrder(const AreaIndexes& s, int order)
 // keeps the count that shows it stale.
 void FinishAnchor(TWorkArea& a, Descriptor& d)
 {
-    if (d.file.ReadOnly() || !d.changed)
+    if (d.file.ReadOnly() || !d.changed || d.unfoldedMet)
         return;
     RefreshRecCount(a);
     if (d.anchorModified && !a.Shared()) {
@@ -89,20 +89,22 @@ void FinishAnchor(TWorkArea& a, Descriptor& d)
     d.anchorModified = false;
 }
 
-// Whether the keys of the first and the last leaf are in the engine's
-// folded form. A tree that cannot be read passes here: its damage is
-// reported where it is walked.
-bool EdgeLeavesFolded(TWorkArea& a, Descriptor& d)
+// Whether the nodes down to the first and the last leaf hold keys in the
+// engine's folded form (every node read is checked for it). A tree that
+// cannot be read otherwise passes here: its damage is reported where it is
+// walked.
+bool EdgeLeavesFolded(Descriptor& d)
 {
     QuietErrors quiet;
     bool folded = true;
     for (const bool first : {true, false}) {
         bool empty = false;
-        if (!(first ? GoFirst(d, empty) : GoLast(d, empty)) || empty)
+        if (!(first ? GoFirst(d, empty) : GoLast(d, empty))) {
+            folded = EngineErrorCode != 222;
             break;
-        const NodeView v = LeafView(d);
-        for (unsigned i = 0; i < v.Count() && folded; ++i)
-            folded = KeyIsFolded(a, d, v.Key(i));
+        }
+        if (empty)
+            break;
     }
     d.Unposition();
     EngineErrorCode = 0;
@@ -197,7 +199,8 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
             return false;
         size = d->file.Size();
         if (size < 1024 || d->file.ReadAt(0, page0.data(), kPageSize) != std::int64_t(kPageSize)) {
-            SetError(222, "Kann Index nicht öffnen: " + path);
+            SetError(222, HeaderFault(path, size < 1024 ? std::to_string(size) + " Bytes, kürzer als zwei Seiten"
+                                                        : std::string("nicht lesbar")));
             return false;
         }
     }
@@ -252,7 +255,10 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     if (!d->keyMaker && d->CharKey()) {
         // Other programs' indexes over mixed-case text hold the text as it
         // is: searched with folded keys and given folded ones, such a file
-        // would be spoilt for both. It is refused as it is.
+        // would be spoilt for both. It is refused as it is, here when its
+        // first or last leaf shows it, else where a node is read.
+        d->foldedKeys = true;
+        d->oemKeys = a.oem;
         const NdxHeader found = d->hdr;
         d->hdr.pageCount = pagesOf(size);
         bool folded = true;
@@ -260,7 +266,7 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
             SemaphoreScope read(false);
             if (!read.Ok())
                 return false;
-            folded = EdgeLeavesFolded(a, *d);
+            folded = EdgeLeavesFolded(*d);
         }
         if (!folded) {
             SetError(222, "Kann Index nicht öffnen: " + path +
@@ -278,7 +284,7 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
             return false;
         std::uint8_t head[24];
         if (d->file.ReadAt(0, head, sizeof head) != std::int64_t(sizeof head)) {
-            SetError(222, "Kann Index nicht öffnen: " + path);
+            SetError(222, HeaderFault(path, "nicht lesbar"));
             return false;
         }
         d->hdr = ParseHeader(head);
@@ -290,7 +296,7 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
         }
     }
     if (!ValidateHeader(d->hdr, d->type, why)) {
-        SetError(222, "Kann Index nicht öffnen: " + path);
+        SetError(222, HeaderFault(path, why));
         return false;
     }
     d->noCache = options.noCache || a.Shared() || IndexNoCache;

@@ -104,7 +104,22 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
         SetError(254, "Beschädigter Knoten (" + std::to_string(page) + ")" + NodeContext(d));
         return nullptr;
     }
+    // A leaf that loses its last entry leaves the tree: only an empty
+    // tree's root is a leaf without entries.
+    if (n == 0 && v.Leaf() && page != d.hdr.root) {
+        SetError(254, "Leerer Knoten (" + std::to_string(page) + ")" + NodeContext(d));
+        return nullptr;
+    }
+    // Stored first: the copy brings the node near, where the keys are
+    // read fastest; a node refused leaves the cache with the rest.
     d.cache.Store(page, *node);
+    if (d.foldedKeys && !KeysFolded(d, v)) {
+        d.unfoldedMet = true;
+        d.cache.Clear();
+        SetError(222, "Schlüssel nicht in Kleinschrift (Knoten " + std::to_string(page) +
+                          "), von einem anderen Programm geschrieben: Index neu aufbauen" + NodeContext(d));
+        return nullptr;
+    }
     return node;
 }
 
@@ -116,9 +131,27 @@ bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
     return node != nullptr;
 }
 
+namespace {
+
+// Another program's index found holding keys that are not folded is left
+// as it is (222).
+bool Refused(const Descriptor& d, const char* operation)
+{
+    if (!d.unfoldedMet)
+        return false;
+    SetError(222, "Schlüssel nicht in Kleinschrift, von einem anderen Programm geschrieben: Index neu aufbauen " +
+                      d.path + " [" + operation + "]");
+    return true;
+}
+
+} // namespace
+
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
 {
+    if (Refused(d, "SeekAndWrite"))
+        return false;
     d.run.count = 0;
+    ++d.changes;
     if (!d.file.WriteAt(std::int64_t(page) * kPageSize, node.data(), kPageSize)) {
         SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei: " + d.path +
                                           " [SeekAndWrite]");
@@ -131,6 +164,8 @@ bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
 
 bool WriteAnchor(Descriptor& d)
 {
+    if (Refused(d, "WriteAnchorNode"))
+        return false;
     TWorkArea* a = Area(d.area);
     Page page;
     ComposeAnchor(d.hdr, d.expression, a ? a->recCount : 0, a ? a->fileName : std::string(),
@@ -167,6 +202,8 @@ void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok)
 
 bool WriteHeaderOnly(Descriptor& d)
 {
+    if (Refused(d, "WriteAnchorNode"))
+        return false;
     std::uint8_t head[24];
     ComposeHeader(d.hdr, head);
     if (!d.file.WriteAt(0, head, sizeof head)) {
@@ -185,6 +222,7 @@ bool ReadAnchorNodes(AreaIndexes& s)
             continue;
         d->Unposition();
         d->cache.Clear();
+        ++d->changes;
         std::uint8_t head[24];
         if (d->file.ReadAt(0, head, sizeof head) != 24) {
             SetError(IoCode(d->file, 100),
@@ -193,9 +231,12 @@ bool ReadAnchorNodes(AreaIndexes& s)
         }
         NdxHeader h = ParseHeader(head);
         std::string why;
-        if (h.keyLen != d->hdr.keyLen || h.recSize != d->hdr.recSize ||
-            !ValidateHeader(h, d->keyMaker ? 'C' : d->type, why)) {
-            SetError(222, "Kann Index nicht öffnen: " + d->path + " [ReadAnchorNodes]");
+        if (h.keyLen != d->hdr.keyLen)
+            why = "Schlüssellänge " + std::to_string(h.keyLen) + " statt " + std::to_string(d->hdr.keyLen);
+        else if (h.recSize != d->hdr.recSize)
+            why = "Eintragslänge " + std::to_string(h.recSize) + " statt " + std::to_string(d->hdr.recSize);
+        if (!why.empty() || !ValidateHeader(h, d->keyMaker ? 'C' : d->type, why)) {
+            SetError(222, HeaderFault(d->path, why) + " [ReadAnchorNodes]");
             return false;
         }
         d->hdr = h;

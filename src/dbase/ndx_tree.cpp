@@ -98,39 +98,78 @@ bool DescendEdge(Descriptor& d, bool leftmost)
     }
 }
 
-// Moves from the current leaf to the neighbouring non-empty leaf (entry 0
-// forwards, the last entry backwards); at the end the path is kept.
+// The entry at one edge of a leaf, which the neighbouring leaf's entry at
+// its other edge must follow in key order.
+struct EdgeEntry {
+    std::array<std::uint8_t, kMaxKeyLength> key;
+    std::uint32_t rec = 0;
+    std::uint32_t page = 0;
+    bool set = false;
+
+    void Take(const NodeView& v, unsigned i, std::uint32_t p, std::size_t len)
+    {
+        std::memcpy(key.data(), v.Key(i), len);
+        rec = v.Rec(i);
+        page = p;
+        set = true;
+    }
+};
+
+// Whether entry i of the leaf at page comes after edge (before it when not
+// forward); 254 when not: keys out of order, or the same entry twice.
+bool Follows(Descriptor& d, const EdgeEntry& edge, const NodeView& v, unsigned i, std::uint32_t page,
+             bool forward)
+{
+    if (!edge.set)
+        return true;
+    const int c = d.CharKey() ? CompareChars(v.Key(i), edge.key.data(), d.hdr.keyLen)
+                              : CompareKeys(d, v.Key(i), edge.key.data(), d.hdr.keyLen);
+    if (c == 0 && v.Rec(i) == edge.rec) {
+        SetError(254, "Datensatz Nr. " + std::to_string(edge.rec) + " zweimal im Index (Knoten " +
+                          std::to_string(edge.page) + ", " + std::to_string(page) + ")" + NodeContext(d));
+        return false;
+    }
+    if (forward ? c >= 0 : c <= 0)
+        return true;
+    SetError(254, "Schlüssel außer der Reihe (Knoten " + std::to_string(edge.page) + ", " +
+                      std::to_string(page) + ")" + NodeContext(d));
+    return false;
+}
+
+// Moves from the current leaf to the neighbouring leaf (entry 0 forwards,
+// the last entry backwards), which must follow it in key order; at the end
+// the path is kept.
 bool MoveLeaf(Descriptor& d, bool forward, bool& end)
 {
     end = false;
-    std::vector<PathLevel> saved;
-    for (;;) {
-        int level = int(d.trail.size()) - 2;
-        while (level >= 0) {
-            if (!Load(d, std::size_t(level)))
-                return false;
-            PathLevel& p = d.trail[std::size_t(level)];
-            const unsigned n = View(p.node, d).Count();
-            if (forward ? p.index < n : p.index > 0)
-                break;
-            --level;
-        }
-        if (level < 0) {
-            if (!saved.empty())
-                d.trail = std::move(saved);
-            end = true;
-            return true;
-        }
-        if (saved.empty())
-            saved = d.trail;
-        d.trail.resize(std::size_t(level) + 1);
-        PathLevel& p = d.trail.back();
-        p.index = forward ? p.index + 1 : p.index - 1;
-        if (!Push(d, View(p.node, d).Child(p.index), 0) || !DescendEdge(d, forward))
-            return false;
-        if (View(d.trail.back().node, d).Count() > 0)
-            return true;
+    EdgeEntry from;
+    {
+        const NodeView v = LeafView(d);
+        if (v.Count() > 0)
+            from.Take(v, forward ? v.Count() - 1 : 0, d.trail.back().page, d.hdr.keyLen);
     }
+    int level = int(d.trail.size()) - 2;
+    while (level >= 0) {
+        if (!Load(d, std::size_t(level)))
+            return false;
+        PathLevel& p = d.trail[std::size_t(level)];
+        const unsigned n = View(p.node, d).Count();
+        if (forward ? p.index < n : p.index > 0)
+            break;
+        --level;
+    }
+    if (level < 0) {
+        end = true;
+        return true;
+    }
+    d.trail.resize(std::size_t(level) + 1);
+    PathLevel& p = d.trail.back();
+    p.index = forward ? p.index + 1 : p.index - 1;
+    if (!Push(d, View(p.node, d).Child(p.index), 0) || !DescendEdge(d, forward))
+        return false;
+    // A leaf below the root holds entries (the read refuses an empty one).
+    const NodeView v = LeafView(d);
+    return Follows(d, from, v, d.trail.back().index, d.trail.back().page, forward);
 }
 
 bool KeyEquals(Descriptor& d, const std::string& key)
@@ -195,6 +234,62 @@ bool MaxKeyOf(Descriptor& d, std::uint32_t page, std::string& key)
     }
     SetError(254, "Zu viele Ebenen (Knoten " + std::to_string(page) + ")" + NodeContext(d));
     return false;
+}
+
+// Before the first write of an insertion at the path's leaf: reads the
+// nodes its splits will read besides the path (below each inner node that
+// splits, the rightmost descents under the two halves), so that a node
+// that cannot be used stops it with nothing written.
+bool ReadForSplits(Descriptor& d)
+{
+    std::size_t level = d.trail.size() - 1;
+    if (!Load(d, level))
+        return false;
+    if (NodeHasRoom(d, View(d.trail[level].node, d).Count(), true))
+        return true;
+    std::string key;
+    while (level-- > 0) {
+        if (!Load(d, level))
+            return false;
+        const NodeView v = View(d.trail[level].node, d);
+        const unsigned n = v.Count();
+        if (NodeHasRoom(d, n, false))
+            return true;
+        if (!MaxKeyOf(d, v.Child(n - n / 2 - 1), key) || !MaxKeyOf(d, v.Child(n), key))
+            return false;
+    }
+    return true;
+}
+
+// Before the first write of a removal from the path's leaf (loaded): reads
+// what shortening the root may read besides the path (the root's children
+// and the nodes without keys below them), when the removal empties the leaf
+// and every node up to a root of one key.
+bool ReadForShorterRoot(Descriptor& d)
+{
+    const std::size_t leafLevel = d.trail.size() - 1;
+    if (leafLevel == 0 || View(d.trail[leafLevel].node, d).Count() != 1)
+        return true;
+    for (std::size_t k = leafLevel; k-- > 0;) {
+        if (!Load(d, k))
+            return false;
+        if (View(d.trail[k].node, d).Count() > (k == 0 ? 1u : 0u))
+            return true;
+    }
+    const NodeView root = View(d.trail[0].node, d);
+    Page node;
+    for (unsigned i = 0; i <= root.Count(); ++i) {
+        std::uint32_t page = root.Child(i);
+        for (int depth = 1; depth < kMaxDepth; ++depth) {
+            if (!ReadNode(d, page, node))
+                return false;
+            const NodeView v = View(node, d);
+            if (v.Leaf() || v.Count() > 0)
+                break;
+            page = v.Child(0);
+        }
+    }
+    return true;
 }
 
 std::string KeyOfEntry(const std::string& e, const Descriptor& d)
@@ -370,12 +465,7 @@ bool GoEdge(Descriptor& d, bool first, bool& empty)
     if (!Push(d, d.hdr.root, 0) || !DescendEdge(d, first))
         return false;
     d.positioned = true;
-    if (LeafView(d).Count() == 0) {
-        bool end = false;
-        if (!MoveLeaf(d, first, end))
-            return false;
-        empty = end;
-    }
+    empty = LeafView(d).Count() == 0; // the root (the read refuses other empty leaves)
     return true;
 }
 
@@ -439,6 +529,7 @@ bool WalkLeaves(Descriptor& d, const std::function<bool(const NodeView& leaf)>& 
     } runs{d};
     std::size_t leafDepth = std::size_t(kMaxDepth);
     std::uint32_t page = d.hdr.root;
+    EdgeEntry last; // of the leaf before
     for (;;) {
         const Page* node = nullptr;
         for (;;) {
@@ -452,7 +543,13 @@ bool WalkLeaves(Descriptor& d, const std::function<bool(const NodeView& leaf)>& 
             page = v.Child(0);
         }
         leafDepth = std::min(leafDepth, above.size());
-        if (!visit(NodeView{const_cast<std::uint8_t*>(node->data()), d.hdr.recSize}))
+        const NodeView leaf{const_cast<std::uint8_t*>(node->data()), d.hdr.recSize};
+        if (leaf.Count() > 0) {
+            if (!Follows(d, last, leaf, 0, page, true))
+                return false;
+            last.Take(leaf, leaf.Count() - 1, page, d.hdr.keyLen);
+        }
+        if (!visit(leaf))
             return false;
         while (!above.empty() && above.back().next > View(above.back().node, d).Count())
             above.pop_back();
@@ -580,6 +677,10 @@ bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool new
         if (atEnd)
             d.trail.back().index = LeafView(d).Count();
     }
+    if (!ReadForSplits(d)) {
+        d.Unposition();
+        return false;
+    }
     const std::string e = EntryBytes(d, 0, std::uint32_t(rec), key);
     const bool ok = InsertAt(d, d.trail.size() - 1, d.trail.back().index, e, 0, nullptr);
     return FinishChange(d) && ok;
@@ -602,8 +703,10 @@ bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& res
     }
     result = 0;
     const std::size_t level = d.trail.size() - 1;
-    if (!Load(d, level))
+    if (!Load(d, level) || !ReadForShorterRoot(d)) {
+        d.Unposition();
         return false;
+    }
     PathLevel& leaf = d.trail.back();
     NodeView v = View(leaf.node, d);
     const unsigned n = v.Count(), pos = leaf.index;

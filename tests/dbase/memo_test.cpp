@@ -270,6 +270,49 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
     }
 }
 
+// A file cut shorter than its header's next free block, at a memo's start
+// or inside one: new memos go beyond the blocks the records point to, and
+// no record ever shows another record's text after the edits.
+TEST_F(MemoTest, EditsOfACutFileNeverShowAnotherRecordsText)
+{
+    const std::vector<std::string> texts = {Text(100, 1), Text(700, 2), Text(300, 3)};
+    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+        for (int cutAt : {3, 2}) { // the start of memo 3, inside memo 2
+            SCOPED_TRACE(std::to_string(version) + " cut at memo " + std::to_string(cutAt));
+            const std::string name = "X" + std::to_string(version) + "_" + std::to_string(cutAt);
+            const std::string file = MemoTable(name, version);
+            std::vector<std::int32_t> blocks;
+            for (std::size_t i = 0; i < texts.size(); ++i)
+                blocks.push_back(AddRow("r" + std::to_string(i), texts[i]));
+            USE("");
+            auto b = ReadBytes(file);
+            b.resize(std::size_t(blocks[std::size_t(cutAt - 1)]) * 512 + (cutAt == 2 ? 100 : 0));
+            WriteBytes(file, b);
+            ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+            std::vector<std::string> now = texts;
+            for (int edit = 0; edit < 2; ++edit) {
+                GO(1);
+                now[0] = Text(now[0].size() + 600, unsigned(now[0].size()));
+                TMemoLines lines;
+                lines.lines = {now[0]};
+                lines.ends = {TMemoLineEnd::None};
+                const std::int32_t block = EditMemo(Buffer().MemoRef(2), lines);
+                ASSERT_NE(block, 0) << LastErrorText();
+                Buffer().SetMemoRef(2, block);
+                ASSERT_TRUE(REPLACE());
+                EXPECT_EQ(MemoOfRecord(1), now[0]);
+                for (std::int32_t other : {2, 3}) {
+                    GO(other);
+                    std::string text;
+                    const bool read = GetMemoText(Buffer().MemoRef(2), text);
+                    EXPECT_FALSE(read && text.find(now[0]) != std::string::npos) << other;
+                }
+            }
+            USE("");
+        }
+    }
+}
+
 TEST_F(MemoTest, LockRefusedWritesNothing)
 {
     MultiUser = true;

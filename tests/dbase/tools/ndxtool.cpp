@@ -2,7 +2,7 @@
 //   ndxtool index TABLE NDX EXPR [UNIQUE]
 //   ndxtool list TABLE NDX
 //   ndxtool seek TABLE NDX [--exact] KEY...
-//   ndxtool check TABLE NDX...
+//   ndxtool check TABLE NDX...   (the file's invariants and the engine's walk)
 //   ndxtool churn TABLE --ops N --seed S NDX...
 //   ndxtool grow TABLE N --seed S NDX...    (appends only)
 //   ndxtool reindex TABLE NDX...
@@ -103,6 +103,15 @@ int Check(const std::vector<std::string>& a)
         kt4::dbase::check::NdxChecker checker;
         if (!checker.CheckFile(IndexFileName(int(i))) || !checker.CheckRecords(int(i))) {
             std::printf("%s: %s\n", a[i].c_str(), checker.Problem().c_str());
+            status = 1;
+        }
+        // The engine's own walk over the whole index.
+        std::vector<std::int32_t> order;
+        Set_Order_To(int(i));
+        if (EngineErrorCode == 0)
+            RecordsInKeyOrder(order);
+        if (EngineErrorCode != 0) {
+            std::printf("%s: %s %s\n", a[i].c_str(), ErrorMessage(EngineErrorCode).c_str(), LastErrorText().c_str());
             status = 1;
         }
     }
