@@ -3,14 +3,18 @@
 #include "drive/drive_bearings.h"
 #include "drive/drive_data.h"
 #include "drive/drive_series.h"
+#include "drive/drive_values.h"
 #include "foundation/maths.h"
 #include "foundation/settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace kt4::drive {
 
@@ -55,120 +59,63 @@ Integer RoundToInteger(Real X)
 
 Real TorqueOf(Real power, Real speed) { return power * 60000 / (2 * Pi * speed); }
 
-void RollerAndHoleSizes()
+// The rules between values that the calculation mends before it judges
+// the inputs: dR and dzw raised to what the bolt and the eccentricity
+// need, an eccentricity of 0 derived from the wheels.
+void MendRules()
 {
-    if (dz > dR)
-        dR = dz;
-    if (exz == 0)
-        exz = (dH - dp) / 2;
-    if (dzw - dR < 2 * exz)
-        dzw = dR + 2 * exz;
+    for (const DriveRule& r : DriveRules())
+        if (r.mend && r.broken())
+            r.mend();
 }
 
-// The inputs a drive cannot have. Each refused value is named in the
-// message list ("x = 0 !", "x < 0 !", or the range it left), all of them at
-// once, before the calculation uses any of them; dR and dzw as step 2 left
-// them (raised to what the bolt and the eccentricity need).
-struct LengthRule {
-    const char* name;
-    const Real* value;
-    bool zeroAllowed; // 0 means "none" (bearing 3 of width 0 is no bearing)
-};
-
-constexpr LengthRule LengthRules[] = {
-    {"dp", &dp, false},       {"dH", &dH, false},       {"bP", &bP, false},
-    {"bH", &bH, false},       {"bs", &bs, false},       {"dz", &dz, false},
-    {"dR", &dR, false},       {"dzw", &dzw, false},     {"dlk", &dlk, false},
-    {"des", &des, false},     {"dHe", &dHe, false},     {"dLkS", &dLkS, false},
-    {"dS", &dS, false},       {"d1", &d1, false},       {"d2", &d2, false},
-    {"dexz", &dexz, false},   {"bLg1", &bLg1, false},   {"deLg1", &deLg1, false},
-    {"bLg45", &bLg45, false}, {"deLg4", &deLg4, false}, {"L1", &L1, false},
-    {"L2", &L2, false},       {"diw", &diw, true},      {"didist", &didist, true},
-    {"cax", &cax, true},      {"diLg3", &diLg3, true},  {"deLg3", &deLg3, true},
-    {"bLg3", &bLg3, true},
-};
-
-struct CountRule {
-    const char* name;
-    const Integer* value;
-    Integer min, max;
-};
-
-constexpr CountRule CountRules[] = {
-    {"nz", &nz, 4, 100}, // bolts or rollers
-    {"ns", &ns, 3, 100}, // housing screws
-};
-
-bool ValidLength(const LengthRule& r)
+// An input inside its range, or refused by name ("x = 0 !", "x < 0 !", or
+// the end of the range it left).
+template <class T>
+bool InRange(const char* Name, T X, const Range& R)
 {
-    const Real x = *r.value;
-    if (!std::isfinite(x))
-        return Finite({{r.name, x}});
-    if (x > 0 || (x == 0 && r.zeroAllowed))
+    if constexpr (std::is_floating_point_v<T>)
+        if (!std::isfinite(X))
+            return Finite({{Name, X}});
+    const bool aboveLo = R.loIncluded ? X >= R.lo : X > R.lo;
+    const bool belowHi = !R.bounded || (R.hiIncluded ? X <= R.hi : X < R.hi);
+    if (aboveLo && belowHi)
         return true;
-    return Fatal(std::string(r.name) + (x == 0 ? " = 0 !" : " < 0 !"));
+    const std::string name = Name;
+    if (!belowHi)
+        return Fatal(name + (R.hiIncluded ? " > " : " >= ") + std::to_string(R.hi) + " !");
+    if (X > 0)
+        return Fatal(name + " < " + std::to_string(R.lo) + " !");
+    return Fatal(name + (X == 0 ? " = 0 !" : " < 0 !"));
 }
 
-bool ValidCount(const CountRule& r)
-{
-    const Integer k = *r.value;
-    if (k >= r.min && k <= r.max)
-        return true;
-    const std::string name = r.name;
-    if (k > r.max)
-        return Fatal(name + " > " + std::to_string(r.max) + " !");
-    if (k > 0)
-        return Fatal(name + " < " + std::to_string(r.min) + " !");
-    return Fatal(name + (k == 0 ? " = 0 !" : " < 0 !"));
-}
-
-// The pressure angle lies between 0 and 90 degrees.
-bool ValidAngle()
-{
-    if (!std::isfinite(alpha))
-        return Finite({{"alpha", alpha}});
-    if (alpha >= 90)
-        return Fatal("alpha >= 90 !");
-    if (alpha > 0)
-        return true;
-    return Fatal(alpha == 0 ? "alpha = 0 !" : "alpha < 0 !");
-}
-
-// The housing encloses the hollow wheel, and the screw holes lie inside
-// its rim. Judged only where the lengths themselves passed (each refused
-// length has its own message).
-bool ValidHousing()
-{
-    for (Real x : {dH, dHe, dLkS, dS})
-        if (!(x > 0) || !std::isfinite(x))
-            return true;
-    const bool aroundTheWheel = dHe > dH || Fatal("dHe <= dH !");
-    const bool holesInside = dHe > dLkS + dS || Fatal("dHe <= dLkS+dS !");
-    return aroundTheWheel && holesInside;
-}
-
-// The efficiency in percent; 0 stands for 100 (see DriveValues).
-bool ValidEfficiency()
-{
-    if (!std::isfinite(etaproz))
-        return Finite({{"etaproz", etaproz}});
-    if (etaproz < 0)
-        return Fatal("etaproz < 0 !");
-    if (etaproz > 100)
-        return Fatal("etaproz > 100 !");
-    return true;
-}
-
+// The inputs a drive cannot have, each refused value named in the message
+// list, all of them at once, before the calculation uses any of them: the
+// lengths, the rules between them (judged only where the lengths they need
+// passed), then the other ranges; dR and dzw as MendRules left them.
 bool ValidInputs()
 {
     bool valid = true;
-    for (const LengthRule& r : LengthRules)
-        valid = ValidLength(r) && valid;
-    valid = ValidHousing() && valid;
-    for (const CountRule& r : CountRules)
-        valid = ValidCount(r) && valid;
-    valid = ValidEfficiency() && valid;
-    return ValidAngle() && valid;
+    std::vector<const void*> refused;
+    auto judge = [&](bool bounded) {
+        for (const DriveValue& v : DriveValueTable())
+            if (v.range.judged && v.range.bounded == bounded)
+                std::visit(
+                    [&](auto* x) {
+                        if (!InRange(v.name, *x, v.range)) {
+                            valid = false;
+                            refused.push_back(x);
+                        }
+                    },
+                    v.global);
+    };
+    auto passed = [&](const Real* x) { return std::find(refused.begin(), refused.end(), x) == refused.end(); };
+    judge(false);
+    for (const DriveRule& r : DriveRules())
+        if (!r.mend && std::all_of(r.needs.begin(), r.needs.end(), passed) && r.broken())
+            valid = Fatal(r.refusal);
+    judge(true);
+    return valid;
 }
 
 bool Ratio()
@@ -372,7 +319,7 @@ void CalcDrive()
     settings::CalcErrorFlag = false;
     settings::ClearMessages();
 
-    RollerAndHoleSizes();
+    MendRules();
     if (!ValidInputs() || !Finite({{"exz", exz}}) || !Ratio() || !Finite({{"i", i}, {"i0", i0}}))
         return;
     WidthsAndTeeth();

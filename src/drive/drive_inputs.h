@@ -1,7 +1,8 @@
 // A copy of the drive's input values, as the input dialogs edit them: the
 // geometry, the drive data and the ratio. A dialog works on its copy and
 // puts it into the globals only when the user calculates, confirms or takes
-// a bearing, so Cancel leaves the globals as they were.
+// a bearing, so Cancel leaves the globals as they were. Every member has
+// its row in the table of drive values (drive_values.h), which copies it.
 #pragma once
 
 #include "foundation/types.h"

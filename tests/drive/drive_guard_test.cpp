@@ -4,8 +4,12 @@
 #include "drive_fixture.h"
 
 #include "drive/drive_calc.h"
+#include "drive/drive_values.h"
 
+#include <fstream>
 #include <functional>
+#include <map>
+#include <regex>
 #include <vector>
 
 using namespace kt4;
@@ -18,29 +22,22 @@ using settings::MessageTexts;
 namespace {
 
 // Every real of the drive data, inputs and results.
-std::vector<Real> AllValues()
-{
-    std::vector<Real> v{dp,    diw,   dH,     bP,     bH,     dz,     dR,     des,    bs,
-                        dzw,   dlk,   dexz,   dHe,    dLkS,   dS,     bLg1,   bLg45,  deLg1,
-                        deLg4, cax,   diLg3,  deLg3,  bLg3,   etaproz, exz,   d1,     d2,
-                        L1,    L2,    didist, alpha,  KA,     i,      i0,     iAbs,   bsDist,
-                        bOver, bPOver, diShaft1, diShaft2, bcase, Ltot, Pw,   FtGear, FrGear,
-                        FnGear, FtBoltSum, nzLoad, FtBolt, pmaxz, SigBz, pHertz};
-    for (std::size_t k = 1; k <= 3; ++k)
-        v.insert(v.end(), {P[k], n[k], T[k]});
-    for (std::size_t k = 1; k <= 2; ++k)
-        v.insert(v.end(), {FrShaft[k], tau[k], SigB[k], SigV[k]});
-    for (std::size_t k = 1; k <= 5; ++k)
-        v.insert(v.end(), {FLagerT[k], FLagerR[k], FrLager[k]});
-    return v;
-}
-
 bool AllFinite()
 {
-    for (Real x : AllValues())
-        if (!std::isfinite(x))
+    for (const DriveValue& v : DriveValueTable())
+        if (Real* const* x = std::get_if<Real*>(&v.global); x && !std::isfinite(**x))
             return false;
     return true;
+}
+
+Real Get(ValueRef V)
+{
+    return std::visit([](auto* x) { return static_cast<Real>(*x); }, V);
+}
+
+void Set(ValueRef V, Real X)
+{
+    std::visit([&](auto* x) { *x = static_cast<std::remove_reference_t<decltype(*x)>>(X); }, V);
 }
 
 bool Listed(const std::string& text)
@@ -115,67 +112,52 @@ TEST_F(DriveTest, GuardLeavesLaterResultsUntouched)
     EXPECT_EQ(MessageTexts[1], "Fatal  : dz = 0 !");
 }
 
-// Lengths of 0 or below, counts and the pressure angle outside their
-// range: each named in the list, all at once, nothing calculated. dR and
-// dzw are raised to what the bolt and the eccentricity need before they
-// are checked (see CalcGuard).
+// Every judged input of the table of drive values at the ends of its range
+// and beyond: each refused by name, all at once, nothing calculated. dR
+// and dzw are raised to what the bolt and the eccentricity need before
+// they are judged (see CalcGuard).
 TEST_F(DriveTest, InputsOutsideTheirRangeAreRefusedByName)
 {
-    struct Length {
-        const char* name;
-        Real* value;
-        bool zeroAllowed;
-    };
-    const Length lengths[] = {
-        {"dp", &dp, false},       {"dH", &dH, false},       {"bP", &bP, false},       {"bH", &bH, false},
-        {"bs", &bs, false},       {"dz", &dz, false},       {"dlk", &dlk, false},     {"des", &des, false},
-        {"dHe", &dHe, false},     {"dLkS", &dLkS, false},   {"dS", &dS, false},       {"d1", &d1, false},
-        {"d2", &d2, false},       {"dexz", &dexz, false},   {"bLg1", &bLg1, false},   {"deLg1", &deLg1, false},
-        {"bLg45", &bLg45, false}, {"deLg4", &deLg4, false}, {"L1", &L1, false},       {"L2", &L2, false},
-        {"diw", &diw, true},      {"didist", &didist, true}, {"cax", &cax, true},     {"diLg3", &diLg3, true},
-        {"deLg3", &deLg3, true},  {"bLg3", &bLg3, true},
-    };
     struct Case {
-        std::function<void()> input;
+        ValueRef value;
+        Real x;
         std::string message; // empty: calculates
     };
     std::vector<Case> cases;
-    for (const Length& l : lengths) {
-        const std::string name = l.name;
-        Real* v = l.value;
-        cases.push_back({[v] { *v = 0; }, l.zeroAllowed ? "" : "Fatal  : " + name + " = 0 !"});
-        cases.push_back({[v] { *v = -1; }, "Fatal  : " + name + " < 0 !"});
+    for (const DriveValue& v : DriveValueTable()) {
+        const Range& r = v.range;
+        if (!r.judged)
+            continue;
+        const std::string fatal = "Fatal  : " + std::string(v.name);
+        const std::string lo = std::to_string(r.lo), hi = std::to_string(r.hi);
+        cases.push_back({v.global, -1, fatal + " < 0 !"});
+        cases.push_back({v.global, 0, r.lo > 0 || !r.loIncluded ? fatal + " = 0 !" : ""});
+        if (r.lo > 1) {
+            cases.push_back({v.global, Real(r.lo - 1), fatal + " < " + lo + " !"});
+            cases.push_back({v.global, Real(r.lo), ""});
+        }
+        if (r.bounded) {
+            cases.push_back({v.global, Real(r.hi - 1), ""});
+            cases.push_back({v.global, Real(r.hi), r.hiIncluded ? "" : fatal + " >= " + hi + " !"});
+            cases.push_back({v.global, Real(r.hi + 1), fatal + (r.hiIncluded ? " > " : " >= ") + hi + " !"});
+        }
     }
-    const std::pair<Integer, const char*> bolts[] = {
-        {4, ""}, {100, ""}, {3, "Fatal  : nz < 4 !"}, {0, "Fatal  : nz = 0 !"}, {-4, "Fatal  : nz < 0 !"},
-        {101, "Fatal  : nz > 100 !"}, {1000000, "Fatal  : nz > 100 !"}};
-    for (const auto& [k, text] : bolts)
-        cases.push_back({[k] { nz = k; }, text});
-    const std::pair<Integer, const char*> screws[] = {
-        {3, ""}, {100, ""}, {2, "Fatal  : ns < 3 !"}, {0, "Fatal  : ns = 0 !"}, {101, "Fatal  : ns > 100 !"}};
-    for (const auto& [k, text] : screws)
-        cases.push_back({[k] { ns = k; }, text});
-    const std::pair<Real, const char*> angles[] = {
-        {89, ""}, {0, "Fatal  : alpha = 0 !"}, {-20, "Fatal  : alpha < 0 !"}, {90, "Fatal  : alpha >= 90 !"},
-        {200, "Fatal  : alpha >= 90 !"}};
-    for (const auto& [a, text] : angles)
-        cases.push_back({[a] { alpha = a; }, text});
-    const std::pair<Real, const char*> efficiencies[] = {
-        {0, ""}, {100, ""}, {-10, "Fatal  : etaproz < 0 !"}, {150, "Fatal  : etaproz > 100 !"}};
-    for (const auto& [e, text] : efficiencies)
-        cases.push_back({[e] { etaproz = e; }, text});
-    // the housing around the hollow wheel (36) and the screw holes (43 + 4)
-    const std::pair<Real, const char*> housings[] = {
-        {47.5L, ""}, {47, "Fatal  : dHe <= dLkS+dS !"}, {36, "Fatal  : dHe <= dH !"}, {10, "Fatal  : dHe <= dH !"}};
+    // the housing around the hollow wheel and the screw holes
+    const std::pair<Real, const char*> housings[] = {{dLkS + dS + 0.2L, ""},
+                                                     {dLkS + dS, "Fatal  : dHe <= dLkS+dS !"},
+                                                     {dH, "Fatal  : dHe <= dH !"},
+                                                     {10, "Fatal  : dHe <= dH !"}};
     for (const auto& [d, text] : housings)
-        cases.push_back({[d] { dHe = d, dS = 4; }, text});
+        cases.push_back({&dHe, d, text});
 
     for (const Case& c : cases) {
         InitDriveData();
         CalcDrive();
         const Real pressure = pHertz;
-        c.input();
+        Set(c.value, c.x);
         CalcDrive();
+        if (!c.message.empty() && Get(c.value) != c.x)
+            continue; // raised before it was judged
         if (c.message.empty()) {
             EXPECT_FALSE(CalcErrorFlag) << MessageTexts[1];
             continue;
@@ -185,16 +167,24 @@ TEST_F(DriveTest, InputsOutsideTheirRangeAreRefusedByName)
         EXPECT_EQ(pHertz, pressure) << c.message; // refused before any step
     }
 
-    // all reasons at once
+    // all reasons at once: the lengths, the housing, the other ranges
     InitDriveData();
     dp = -34;
+    dHe = 10;
     nz = 2;
     alpha = 90;
     CalcDrive();
-    ASSERT_EQ(MessageCount, 3);
+    ASSERT_EQ(MessageCount, 5);
     EXPECT_EQ(MessageTexts[1], "Fatal  : dp < 0 !");
-    EXPECT_EQ(MessageTexts[2], "Fatal  : nz < 4 !");
-    EXPECT_EQ(MessageTexts[3], "Fatal  : alpha >= 90 !");
+    EXPECT_EQ(MessageTexts[2], "Fatal  : dHe <= dH !");
+    EXPECT_EQ(MessageTexts[3], "Fatal  : dHe <= dLkS+dS !");
+    EXPECT_EQ(MessageTexts[4], "Fatal  : nz < 4 !");
+    EXPECT_EQ(MessageTexts[5], "Fatal  : alpha >= 90 !");
+    // a housing with a refused length of its own is not judged as well
+    dLkS = 0;
+    CalcDrive();
+    EXPECT_EQ(MessageCount, 4);
+    EXPECT_EQ(MessageTexts[2], "Fatal  : dLkS = 0 !");
 }
 
 TEST_F(DriveTest, NegativeTorqueGivesTheSameContactPressure)
@@ -217,4 +207,29 @@ TEST_F(DriveTest, WheelLargerThanHollowWheelStillCalculates)
     EXPECT_EQ(exz, -1);
     EXPECT_EQ(i, 18);
     EXPECT_TRUE(AllFinite());
+}
+
+// Every global that drive_data.h declares has its rows in the table of
+// drive values (one per array element), so the reset, the snapshot and the
+// dialogs' copy reach it; every input has its place in the copy.
+TEST(DriveValueTable, EveryDeclaredValueHasItsRows)
+{
+    std::map<std::string, std::size_t> rows;
+    for (const DriveValue& v : DriveValueTable()) {
+        const std::string name = v.name;
+        ++rows[name.substr(0, name.find('['))];
+        EXPECT_TRUE(v.kind == ValueKind::Result || v.inCopy) << name;
+    }
+    std::ifstream in(KT4_SOURCE_DIR "/src/drive/drive_data.h");
+    const std::regex declaration(R"(^extern (Real|Integer|Array1<Real, (\d+)>) ([^;]+);)"), word(R"(\w+)");
+    std::size_t declared = 0;
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        if (!std::regex_search(line, m, declaration))
+            continue;
+        const std::string names = m[3], size = m[2];
+        for (std::sregex_iterator w(names.begin(), names.end(), word), end; w != end; ++w, ++declared)
+            EXPECT_EQ(rows[w->str()], size.empty() ? 1 : std::stoul(size)) << w->str();
+    }
+    EXPECT_EQ(declared, rows.size());
 }
