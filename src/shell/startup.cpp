@@ -18,6 +18,7 @@
 #include "graphics/graph_device.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
+#include "shell/guided_tour.h"
 #include "shell/identity.h"
 #include "shell/services.h"
 #include "shell/session_file.h"
@@ -264,6 +265,15 @@ void ShowStartPicture()
     ShowHelpPicture("start");
 }
 
+void FirstCalculation(int Code)
+{
+    AbortFlag = false;
+    if (Code == 1 || Code == 4 || Code == 8)
+        drive::CalcDrive();
+    AbortFlag = false;
+    DataModified = false;
+}
+
 } // namespace
 
 void ReadStartFiles()
@@ -309,16 +319,23 @@ StartResult StartUp(int Code)
         SetUpGraphics();
         LoadDefaultFiles();
     }
-    AbortFlag = false;
-    if (Code == 1 || Code == 4 || Code == 8)
-        drive::CalcDrive();
-    AbortFlag = false;
-    DataModified = false;
+    FirstCalculation(Code);
     ShowStartPicture();
     NormalCursor();
     StartResult started;
     started.tourIntro = cmd.mode == StartMode::Demo;
     return started;
+}
+
+void DemoStartIntroduction(int Code)
+{
+    TourStart();
+    if (DemoRunning)
+        return;
+    // cancelled: the start goes on as one without "DEMO", with the
+    // default files
+    LoadDefaultFiles();
+    FirstCalculation(Code);
 }
 
 int CadViewOfIndex(int J) { return J == 1 || J == 3 || (J >= 7 && J <= 22) ? J : 1; }

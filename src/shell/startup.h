@@ -27,6 +27,11 @@ void ReadStartFiles();
 // CommandLineParams. Batch modes and usage errors end here (result.end).
 StartResult StartUp(int Code);
 
+// The tour's introduction of a DEMO start, once the main window is up. A
+// Cancel there ends the tour mode, and the start then loads the default
+// files and calculates as one without "DEMO" does.
+void DemoStartIntroduction(int Code);
+
 // The view that "/CADi:j" draws: j when it names a view with content (1,
 // 3, 7 to 22), else the overview page 1.
 int CadViewOfIndex(int J);

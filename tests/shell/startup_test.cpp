@@ -120,6 +120,17 @@ TEST_F(StartUpTest, DemoLoadsNoDefaultFiles)
     EXPECT_EQ(CurrentFileName, "DEMO");
     EXPECT_TRUE(Logged("okcancel").empty());
 
+    // OK in the introduction goes on in tour mode; Cancel ends it, and the
+    // default files come as on a start without "DEMO"
+    ui->Script("ok");
+    DemoStartIntroduction(ProductCode);
+    EXPECT_TRUE(DemoRunning);
+    EXPECT_EQ(drive::dp, 34);
+    DemoStartIntroduction(ProductCode);
+    EXPECT_FALSE(DemoRunning);
+    EXPECT_EQ(drive::dp, 30);
+    EXPECT_FALSE(DataModified);
+
     // no other start has it
     FreshStart();
     r = Run({});

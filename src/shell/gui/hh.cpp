@@ -276,7 +276,7 @@ void Thh::showEvent(QShowEvent* e)
         QTimer::singleShot(0, this, [this] {
             KeepOnScreen();
             if (std::exchange(tourIntroDue_, false)) {
-                TourStart();
+                DemoStartIntroduction(ProductCode);
                 settings::AbortFlag = false;
             }
         });
