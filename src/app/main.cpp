@@ -155,12 +155,13 @@ int RunWindow(int, char** argv)
 int main(int argc, char** argv)
 {
     int code = 1;
-    shell::InstallExitSignals();
 #ifdef KT4_HAVE_GUI
     // Until the command line tells the kind of run, a signal is noted: a
-    // window start then ends as when closed, a batch run at once.
+    // window start then ends as when closed, a batch run at once. Set
+    // before the signals are caught, so that none finds no action yet.
     shell::SetExitSignalAction([] {});
 #endif
+    shell::InstallExitSignals();
     // A fault that escapes everything else ends the run with its text told
     // and, with unsaved changes, the offer to save them.
     try {
