@@ -52,17 +52,19 @@ public:
     // What arrived, once nothing more is on its way (at most two seconds).
     std::string Received()
     {
+        // settled: nothing queued on either side and the count unchanged
+        // over three looks (the reader may not have run yet on a busy machine)
         std::size_t seen = std::string::npos;
-        for (int k = 0; k < 200; ++k) {
-            int pending = 0;
+        for (int k = 0, still = 0; k < 200 && still < 3; ++k) {
+            int pending = 0, unread = 0;
             ::ioctl(slave_, TIOCOUTQ, &pending);
+            ::ioctl(master_, FIONREAD, &unread);
             std::size_t now;
             {
                 std::lock_guard<std::mutex> hold(mutex_);
                 now = got_.size();
             }
-            if (pending == 0 && now == seen)
-                break;
+            still = pending == 0 && unread == 0 && now == seen ? still + 1 : 0;
             seen = now;
             ::usleep(10000);
         }
