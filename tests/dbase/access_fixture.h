@@ -5,8 +5,8 @@
 
 #include "memo_fixture.h"
 
-#include "dbase/table_access.h"
-#include "dbase/tzfds.h"
+#include "dbase/access/table_access.h"
+#include "dbase/dataset/tzfds.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
 

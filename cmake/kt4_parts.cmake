@@ -1,0 +1,50 @@
+# kt4_module_parts(<module> DEPS <module>... PARTS <part>[:<below>,...]...)
+#
+# Builds a subsystem that is split into parts, one folder and one static
+# library each: src/<module>/<part>/*.cpp -> kt4_<module>_<part>. An entry
+# "ndx:expr" names the parts directly below a part; what lies below those
+# lies below it too. A part may include and call its own folder, the parts
+# below it and the subsystem's DEPS, nothing else: its link line holds only
+# the libraries of the parts below it.
+# Sets KT4_PART_LIBS in the caller's scope: the part libraries, top first.
+function(kt4_module_parts module)
+  cmake_parse_arguments(P "" "" "DEPS;PARTS" ${ARGN})
+  set(libs "")
+  set(known "")
+  foreach(entry ${P_PARTS})
+    string(REPLACE ":" ";" entry "${entry}")
+    list(GET entry 0 part)
+    set(below "")
+    list(LENGTH entry n)
+    if(n GREATER 1)
+      list(GET entry 1 direct)
+      string(REPLACE "," ";" direct "${direct}")
+      foreach(b ${direct})
+        if(NOT b IN_LIST known)
+          message(FATAL_ERROR "${module}/${part}: part ${b} must be listed before it")
+        endif()
+        list(APPEND below ${b} ${below_${b}})
+      endforeach()
+      list(REMOVE_DUPLICATES below)
+    endif()
+    set(below_${part} ${below})
+    list(APPEND known ${part})
+
+    set(dir ${PROJECT_SOURCE_DIR}/src/${module}/${part})
+    file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+    set(lib kt4_${module}_${part})
+    add_library(${lib} STATIC ${sources})
+    target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    set(link "")
+    foreach(b ${below})
+      list(APPEND link kt4_${module}_${b})
+    endforeach()
+    foreach(d ${P_DEPS})
+      list(APPEND link kt4_${d})
+    endforeach()
+    target_link_libraries(${lib} PUBLIC ${link})
+
+    list(PREPEND libs ${lib})
+  endforeach()
+  set(KT4_PART_LIBS ${libs} PARENT_SCOPE)
+endfunction()
