@@ -1,15 +1,20 @@
-# kt4_module(<name> [DEPS <module>...])
+# kt4_module(<name> [DEPS <module>...] [PARTS <part>[:<below>,...]...])
 #
 # Builds one subsystem from its folders:
 #   src/<name>/*.cpp          -> static library kt4_<name>       (no Qt)
+#   src/<name>/<part>/*.cpp   -> with PARTS: static library kt4_<name>_<part>
+#                                per part (kt4_parts.cmake); kt4_<name>
+#                                then stands for all of them
 #   src/<name>/gui/*.cpp      -> static library kt4_<name>_gui   (Qt 6 Widgets)
-#   tests/<name>/*.cpp        -> test_<name>      (ctest label <name>)
+#   tests/<name>/*.cpp        -> test_<name>      (ctest label <name>),
+#   tests/<name>/<part>/*.cpp    with the tests of every part
 #   tests/<name>/gui/*.cpp    -> test_<name>_gui  (ctest label gui, offscreen)
 #   tests/<name>/bench/*.cpp  -> bench_<name>     (Google Benchmark, not run by ctest)
 #   tests/<name>/fuzz/*.cpp   -> fuzz_<name>_<file> (libFuzzer, with KT4_FUZZ)
 # Sources are globbed, so a new file needs no edit here.
+include(${CMAKE_CURRENT_LIST_DIR}/kt4_parts.cmake)
 function(kt4_module name)
-  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(M "" "" "DEPS;PARTS" ${ARGN})
   set(src_dir ${PROJECT_SOURCE_DIR}/src/${name})
   set(test_dir ${PROJECT_SOURCE_DIR}/tests/${name})
 
@@ -23,13 +28,27 @@ function(kt4_module name)
     endif()
   endforeach()
 
-  if(core_sources)
+  set(parts "")
+  set(scope PUBLIC)
+  if(M_PARTS)
+    if(core_sources)
+      message(FATAL_ERROR "${name}: sources beside the parts: ${core_sources}")
+    endif()
+    kt4_module_parts(${name} DEPS ${M_DEPS} PARTS ${M_PARTS})
+    foreach(entry ${M_PARTS})
+      string(REGEX REPLACE ":.*" "" part "${entry}")
+      list(APPEND parts ${part})
+    endforeach()
+    add_library(kt4_${name} INTERFACE)
+    set(scope INTERFACE)
+    list(PREPEND dep_libs ${KT4_PART_LIBS})
+  elseif(core_sources)
     add_library(kt4_${name} STATIC ${core_sources})
   else()
     add_library(kt4_${name} STATIC ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
   endif()
-  target_include_directories(kt4_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(kt4_${name} PUBLIC ${dep_libs})
+  target_include_directories(kt4_${name} ${scope} ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(kt4_${name} ${scope} ${dep_libs})
   set(KT4_CORE_LIBS ${KT4_CORE_LIBS} kt4_${name} PARENT_SCOPE)
 
   set(have_gui OFF)
@@ -45,7 +64,11 @@ function(kt4_module name)
   endif()
 
   if(KT4_TESTS)
-    file(GLOB test_sources CONFIGURE_DEPENDS ${test_dir}/*.cpp)
+    set(test_globs ${test_dir}/*.cpp)
+    foreach(part ${parts})
+      list(APPEND test_globs ${test_dir}/${part}/*.cpp)
+    endforeach()
+    file(GLOB test_sources CONFIGURE_DEPENDS ${test_globs})
     if(test_sources)
       add_executable(test_${name} ${test_sources})
       target_include_directories(test_${name} PRIVATE ${test_dir} ${PROJECT_SOURCE_DIR}/tests)

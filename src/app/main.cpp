@@ -13,7 +13,7 @@
 // SIGTERM, SIGINT and SIGHUP end a batch run at once, with its private
 // folder removed and exit code 1; the window ends as when the user closes
 // it, without questions, and writes its session file.
-#include "dbase/runtime.h"
+#include "dbase/engine/runtime.h"
 #include "foundation/environment.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"

@@ -1,6 +1,6 @@
 #include "drive/bearing_selection.h"
 
-#include "dbase/table_access.h"
+#include "dbase/access/table_access.h"
 #include "drive/bearing_calc.h"
 #include "drive/bearing_catalogue.h"
 #include "drive/bearing_catalogue_record.h"

@@ -2,8 +2,8 @@
 // source data/src/printout.csv by the build step of the catalogues.
 #include "graphics/print_layouts.h"
 
-#include "dbase/codepage.h"
 #include "dbase/dbase.h"
+#include "dbase/engine/codepage.h"
 #include "foundation/codepage.h"
 #include "foundation/numstr.h"
 #include "foundation/strutil.h"

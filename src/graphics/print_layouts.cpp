@@ -1,9 +1,9 @@
 #include "graphics/print_layouts.h"
 
-#include "dbase/codepage.h"
-#include "dbase/errors.h"
-#include "dbase/table_access.h"
-#include "dbase/tzfds.h"
+#include "dbase/access/table_access.h"
+#include "dbase/dataset/tzfds.h"
+#include "dbase/engine/codepage.h"
+#include "dbase/engine/errors.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/files.h"

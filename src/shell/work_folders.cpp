@@ -1,6 +1,6 @@
 #include "shell/work_folders.h"
 
-#include "dbase/table_access.h"
+#include "dbase/access/table_access.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
 #include "foundation/atomic_file.h"

@@ -4,11 +4,11 @@
 #pragma once
 
 #include "dbase_fixture.h"
-#include "dbase/memo.h"
-#include "dbase/memo_blob.h"
-#include "dbase/vfile.h"
-#include "dbase/dataset.h"
-#include "dbase/expr.h"
+#include "dbase/memo/memo.h"
+#include "dbase/memo/memo_blob.h"
+#include "dbase/vfile/vfile.h"
+#include "dbase/dataset/dataset.h"
+#include "dbase/expr/expr.h"
 
 namespace kt4::dbase::test {
 

@@ -3,7 +3,7 @@
 // and every way to cancel an interactive pick.
 #include "selection_fixture.h"
 
-#include "dbase/table_access.h"
+#include "dbase/access/table_access.h"
 #include "drive/bearing_catalogue.h"
 #include "drive/bearing_selection.h"
 #include "drive/drive_series.h"

@@ -9,7 +9,7 @@
 #include "common/run_program.h"
 #include "dbase/peer_tools.h"
 
-#include "dbase/tzfds.h"
+#include "dbase/dataset/tzfds.h"
 #include "drive/bearing_catalogue_record.h"
 #include "drive/bearing_selection.h"
 #include "drive/bearing_takeover.h"

@@ -3,12 +3,12 @@
 // that do not link the shell.
 #pragma once
 
-#include "dbase/dataset.h"
+#include "dbase/access/table_access.h"
+#include "dbase/dataset/dataset.h"
 #include "dbase/dbase.h"
-#include "dbase/expr.h"
-#include "dbase/memo.h"
-#include "dbase/table_access.h"
-#include "dbase/vfile.h"
+#include "dbase/expr/expr.h"
+#include "dbase/memo/memo.h"
+#include "dbase/vfile/vfile.h"
 
 namespace kt4::drivetest {
 

@@ -4,8 +4,8 @@
 // temporary folder (tmp/).
 #pragma once
 
+#include "dbase/access/table_access.h"
 #include "dbase/dbase.h"
-#include "dbase/table_access.h"
 #include "drive/table_layer.h"
 #include "foundation/printer_settings.h"
 #include "foundation/private_temp.h"

@@ -5,7 +5,7 @@
 // drive tests get.
 #include "shell_fixture.h"
 
-#include "dbase/table_access.h"
+#include "dbase/access/table_access.h"
 #include "drive/bearing_types.h"
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"

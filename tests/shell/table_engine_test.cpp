@@ -3,11 +3,11 @@
 // commands writing memo files that independent readers read back.
 #include "shell_fixture.h"
 
+#include "dbase/access/table_access.h"
+#include "dbase/dataset/tzfds.h"
 #include "dbase/dbase.h"
-#include "dbase/memo.h"
+#include "dbase/memo/memo.h"
 #include "dbase/peer_tools.h"
-#include "dbase/table_access.h"
-#include "dbase/tzfds.h"
 #include "shell/work_folders.h"
 
 #include <filesystem>

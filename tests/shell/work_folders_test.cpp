@@ -4,7 +4,7 @@
 #include "cad/cad_output.h"
 #include "cad/cad_settings.h"
 #include "cad/plot_link.h"
-#include "dbase/table_access.h"
+#include "dbase/access/table_access.h"
 #include "drive/bearing_selection.h"
 #include "foundation/private_temp.h"
 #include "foundation/report.h"

@@ -1,10 +1,10 @@
 #include "dbase/gui/dbf4_form.h"
 
-#include "dbase/codepage.h"
+#include "dbase/dataset/tzfds.h"
+#include "dbase/engine/codepage.h"
 #include "dbase/gui/dataset_model.h"
 #include "dbase/gui/tzgrid.h"
 #include "dbase/gui/tznavigator.h"
-#include "dbase/tzfds.h"
 #include "foundation/captions.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"

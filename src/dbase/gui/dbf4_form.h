@@ -10,7 +10,7 @@
 // cannot be written keeps the form open with the edit and the message.
 #pragma once
 
-#include "dbase/table_access.h"
+#include "dbase/access/table_access.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -2,10 +2,10 @@
 // delimited export, the HTML page and the printed table.
 #include "dbase/gui/dbf4_form.h"
 
-#include "dbase/codepage.h"
+#include "dbase/dataset/tzfds.h"
+#include "dbase/engine/codepage.h"
 #include "dbase/gui/dataset_model.h"
 #include "dbase/gui/tzgrid.h"
-#include "dbase/tzfds.h"
 #include "foundation/atomic_file.h"
 #include "foundation/codepage.h"
 #include "foundation/datetime.h"

@@ -1,8 +1,8 @@
 #include "dbase/gui/tzgrid.h"
 
+#include "dbase/dataset/tzfds.h"
+#include "dbase/engine/runtime.h"
 #include "dbase/gui/dataset_model.h"
-#include "dbase/runtime.h"
-#include "dbase/tzfds.h"
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
 

@@ -1,7 +1,7 @@
 #include "dbase/gui/tznavigator.h"
 
+#include "dbase/dataset/tzfds.h"
 #include "dbase/gui/dataset_model.h"
-#include "dbase/tzfds.h"
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
 

@@ -8,12 +8,12 @@
 #include "bench_floor.h"
 #include "bench_folder.h"
 
-#include "dbase/dataset.h"
+#include "dbase/dataset/dataset.h"
+#include "dbase/dataset/tzfds.h"
 #include "dbase/dbase.h"
-#include "dbase/expr.h"
+#include "dbase/expr/expr.h"
 #include "dbase/gui/dataset_model.h"
-#include "dbase/ndx.h"
-#include "dbase/tzfds.h"
+#include "dbase/ndx/ndx.h"
 #include "foundation/ui_headless.h"
 
 #include <benchmark/benchmark.h>

@@ -6,7 +6,7 @@
 // ExprForConditionSkip: the same condition as the area's FOR filter while
 // SKIP walks the table file, reads included.
 #include "dbase/dbase.h"
-#include "dbase/expr.h"
+#include "dbase/expr/expr.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,7 +7,7 @@
 #include "bench_folder.h"
 
 #include "dbase/dbase.h"
-#include "dbase/expr.h"
+#include "dbase/expr/expr.h"
 #include "foundation/ui_headless.h"
 
 #include <benchmark/benchmark.h>

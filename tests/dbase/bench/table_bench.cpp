@@ -3,13 +3,13 @@
 // records, and adding and reading 100,000 memos of 300 bytes.
 #include "bench_folder.h"
 
-#include "dbase/dataset.h"
+#include "dbase/access/table_access.h"
+#include "dbase/dataset/dataset.h"
+#include "dbase/dataset/tzfds.h"
 #include "dbase/dbase.h"
-#include "dbase/expr.h"
-#include "dbase/memo.h"
-#include "dbase/table_access.h"
-#include "dbase/tzfds.h"
-#include "dbase/vfile.h"
+#include "dbase/expr/expr.h"
+#include "dbase/memo/memo.h"
+#include "dbase/vfile/vfile.h"
 #include "foundation/settings.h"
 #include "foundation/ui_headless.h"
 

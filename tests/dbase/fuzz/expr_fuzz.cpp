@@ -4,7 +4,7 @@
 // aliased table was closed.
 #include "common/fuzz_support.h"
 #include "dbase/dbase.h"
-#include "dbase/expr.h"
+#include "dbase/expr/expr.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,8 +7,8 @@
 #include "common/fuzz_support.h"
 #include "engine_fuzz.h"
 
-#include "dbase/memo.h"
-#include "dbase/memo_blob.h"
+#include "dbase/memo/memo.h"
+#include "dbase/memo/memo_blob.h"
 
 #include <cstdint>
 #include <filesystem>

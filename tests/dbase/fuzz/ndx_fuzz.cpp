@@ -5,7 +5,7 @@
 #include "common/fuzz_support.h"
 #include "engine_fuzz.h"
 
-#include "dbase/expr.h"
+#include "dbase/expr/expr.h"
 
 #include <cstdint>
 #include <string>

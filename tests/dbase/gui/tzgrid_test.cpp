@@ -3,7 +3,7 @@
 // and the date mask of each layout.
 #include "browser_fixture.h"
 
-#include "dbase/runtime.h"
+#include "dbase/engine/runtime.h"
 
 #include <QPainter>
 

@@ -9,8 +9,8 @@
 // Keys and expressions are UTF-8 on the command line; an engine error
 // prints its text and ends with 1.
 #include "dbase/dbase.h"
-#include "dbase/expr.h"
-#include "dbase/keys_date.h"
+#include "dbase/engine/keys_date.h"
+#include "dbase/expr/expr.h"
 #include "foundation/codepage.h"
 #include "foundation/ui_headless.h"
 #include "tools/ndx_check.h"

@@ -5,7 +5,7 @@
 #include "gui_helpers.h"
 #include "shell_fixture.h"
 
-#include "dbase/table_access.h"
+#include "dbase/access/table_access.h"
 #include "drive/bearing_types.h"
 #include "drive/docu_forms.h"
 #include "drive/drive_data.h"

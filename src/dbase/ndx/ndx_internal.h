@@ -1,0 +1,365 @@
+// Internals of the NDX unit shared between its source files: the page
+// layout, the descriptor of an open index, the per-area state and the tree
+// operations. Not for callers (ndx.h is).
+#pragma once
+
+#include "dbase/engine/dbf_file.h"
+#include "dbase/engine/dbf_format.h"
+#include "dbase/engine/workarea.h"
+#include "dbase/expr/expr.h"
+#include "dbase/ndx/ndx.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kt4::dbase::ndx {
+
+constexpr std::size_t kPageSize = 512;
+constexpr int kMaxDepth = 64;
+constexpr std::uint32_t kAllBits = 0xFFFFFFFFu;
+using Page = std::array<std::uint8_t, kPageSize>;
+static_assert(sizeof(Page) == kPageSize, "pages are read into arrays of them");
+
+// Page numbers, counts and record numbers are little-endian.
+inline std::uint16_t U16(const std::uint8_t* p) { return GetU16(p); }
+inline std::uint32_t U32(const std::uint8_t* p) { return GetU32(p); }
+
+// The 24-byte header of page 0.
+struct NdxHeader {
+    std::uint32_t root = 1;
+    std::uint32_t pageCount = 2;
+    std::uint8_t typeLetter = 'C';
+    std::uint16_t keyLen = 0;
+    std::uint16_t keysPerPage = 0;
+    std::uint16_t keyType = 0;
+    std::uint32_t recSize = 0;
+    bool unique = false;
+};
+NdxHeader ParseHeader(const std::uint8_t* p);
+void ComposeHeader(const NdxHeader& h, std::uint8_t* p);
+inline std::uint32_t RecordSizeFor(std::uint32_t keyLen) { return (keyLen + 8 + 3) / 4 * 4; }
+
+// Expression text as stored: upper case and no blanks outside quotes.
+std::string NormalizeExpression(const std::string& text);
+const std::string& KeyMakerMarker();
+// Page 0: header, expression, record count with its complement, table name.
+void ComposeAnchor(const NdxHeader& h, const std::string& expression, std::int32_t recCount,
+                   const std::string& tableFile, bool oem, Page& page);
+
+// Node view over a page.
+struct NodeView {
+    std::uint8_t* p;
+    std::uint32_t recSize;
+    unsigned Count() const { return U16(p); }
+    void SetCount(unsigned n) { PutU16(p, n); PutU16(p + 2, 0); }
+    std::uint8_t* Entry(unsigned i) const { return p + 4 + std::size_t(i) * recSize; }
+    std::uint32_t Child(unsigned i) const { return U32(Entry(i)); } // i == Count(): trailing
+    void SetChild(unsigned i, std::uint32_t c) { PutU32(Entry(i), c); }
+    std::uint32_t Rec(unsigned i) const { return U32(Entry(i) + 4); }
+    const std::uint8_t* Key(unsigned i) const { return Entry(i) + 8; }
+    bool Leaf() const { return Child(0) == 0; }
+};
+
+// Node cache of an index in an exclusive area: direct-mapped by page.
+class NodeCache {
+public:
+    void Configure(std::size_t bytes);
+    bool Enabled() const { return capacity_ > 0; }
+    const Page* Find(std::uint32_t page) const;
+    void Store(std::uint32_t page, const Page& node);
+    void Clear();
+
+private:
+    void Grow(std::uint32_t page);
+    std::size_t capacity_ = 0; // slots at most
+    std::vector<std::uint32_t> tags_;
+    std::unique_ptr<Page[]> pages_; // tags_.size() slots
+};
+
+// The pages a walk reads at a time (256 KB). Aligned to the memory page:
+// the kernel copies file pages into a buffer a few bytes off that
+// alignment several times slower on some processors.
+constexpr std::uint32_t kRunPages = 512;
+struct alignas(4096) RunPages {
+    std::array<Page, kRunPages> page;
+};
+
+struct PathLevel {
+    std::uint32_t page = 0;
+    unsigned index = 0; // leaf: entry 0..n (n = after the last); inner: child 0..n
+    Page node;          // filled by the read that makes the level
+    bool loaded = true; // false: node not copied yet (it is in the cache)
+};
+
+// The records a walk over the whole index met (each must come once) and
+// how many entries it met; beside them, per 64 records in one cache line,
+// the records the walk's caller leaves out.
+class WalkTally {
+public:
+    // A walk over a table of records records; leaveOut: bit r % 64 of word
+    // r / 64 set for a record r to leave out.
+    void Start(std::int32_t records, std::span<const std::uint64_t> leaveOut = {})
+    {
+        words_ = std::size_t(std::max(records, 0)) / 64 + 1;
+        bits_.clear();
+        if (!leaveOut.empty()) {
+            bits_.assign(2 * words_, 0);
+            for (std::size_t w = 0; w < words_ && w < leaveOut.size(); ++w)
+                bits_[2 * w] = leaveOut[w];
+        }
+        entries_ = 0;
+    }
+    // False when rec was met before (records beyond the table are counted
+    // only).
+    bool Take(std::int32_t rec)
+    {
+        if (bits_.empty())
+            bits_.assign(2 * words_, 0);
+        ++entries_;
+        const std::size_t w = std::size_t(std::uint32_t(rec)) / 64;
+        if (rec < 1 || 2 * w >= bits_.size())
+            return true;
+        return Meet(bits_.data() + 2 * w, std::uint64_t{1} << (rec % 64));
+    }
+    // For a walk taking a leaf at a time: the pair of words of record r is
+    // Pairs() + 2 * (r / 64), of which Meet takes its bit; Count the
+    // leaf's entries.
+    std::uint64_t* Pairs()
+    {
+        if (bits_.empty())
+            bits_.assign(2 * words_, 0);
+        return bits_.data();
+    }
+    static bool Meet(std::uint64_t* pair, std::uint64_t bit)
+    {
+        const std::uint64_t met = pair[1];
+        pair[1] = met | bit;
+        return (met & bit) == 0;
+    }
+    void Count(std::int64_t entries) { entries_ += entries; }
+    std::int64_t Entries() const { return entries_; }
+    // Whether records 1..n were all met.
+    bool FirstMet(std::int64_t n) const
+    {
+        for (std::int64_t r = 1; r <= n; ++r) {
+            const std::size_t w = std::size_t(r) / 64;
+            if (2 * w >= bits_.size() || (bits_[2 * w + 1] >> (r % 64) & 1) == 0)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::uint64_t> bits_; // per 64 records: left out, met (made when first needed)
+    std::size_t words_ = 1;
+    std::int64_t entries_ = 0;
+};
+
+struct Descriptor {
+    int order = 0;
+    int area = 0;
+    std::string path;       // file name as opened
+    DbfFile file;
+    NdxHeader hdr;
+    std::string expression; // engine text, normalised
+    ExprPtr compiled;
+    char type = 'C';        // C, D, N
+    bool anchorModified = false;
+    // The record count the tree is known to be up to: page 0's when it was
+    // the table's at open, followed through every append this program kept
+    // the index in step with (-1: not known, a stale index). Page 0's count
+    // is written only for a tree this program changed (CountWords).
+    std::int64_t keptCount = -1;
+    bool changed = false;
+    bool bof = false, eof = false;
+    bool soundex = false, descending = false, noCache = false;
+    // An expression index over text: every key read must be in the
+    // engine's folded form (in the table's character set, oemKeys).
+    bool foldedKeys = false, oemKeys = false;
+    bool unfoldedMet = false; // such a key was read: nothing is written to the file
+    // Counts the changes of the tree, this program's writes and the
+    // re-reading after another program's.
+    std::uint64_t changes = 0;
+    // A walk by steps from the first or last key over the whole index,
+    // while nothing else moved the index or changed the tree: its
+    // direction, the record it stands on and what it met.
+    struct {
+        bool on = false, forward = true;
+        std::uint64_t changes = 0;
+        std::int32_t rec = 0;
+        std::int32_t first = 0; // its first record, until the tally takes it
+        WalkTally tally;
+    } walk;
+    KeyMakerProc keyMaker;
+    void* keyData = nullptr;
+    std::string curKey;     // key of the current position (keyLen bytes)
+    std::int32_t curRec = 0;
+    std::vector<PathLevel> trail; // root .. leaf
+    bool positioned = false;
+    NodeCache cache;
+    // While a walk reads the leaves in order: the run of whole pages read
+    // last (first page, count), ahead of the pages asked for.
+    struct {
+        std::unique_ptr<RunPages> pages;
+        std::uint32_t first = 0, count = 0;
+    } run;
+
+    bool CharKey() const { return type == 'C'; }
+    void Unposition() { positioned = false; trail.clear(); }
+};
+
+// The semaphore file of a shared area (ndx_semaphore.cpp).
+struct SemaphoreState {
+    DbfFile file;
+    std::string name;
+    std::uint8_t rec[4] = {};   // user count, access count, change counter
+    std::uint16_t seen = 0;     // change counter seen last
+    bool regionHeld = false;    // writer
+    bool counted = false;       // counted as reader (holds the reader byte)
+};
+
+struct AreaIndexes {
+    std::array<std::unique_ptr<Descriptor>, kMaxOrders + 1> slots; // [1..16]
+    bool naturalOrder = false;
+    int readNesting = 0;
+    int lockNesting = 0;
+    std::unique_ptr<SemaphoreState> sem;
+};
+
+AreaIndexes& StateOf(int area);
+AreaIndexes& CurrentState();
+Descriptor* Controlling();
+// The current area's index in slot 1..16; nullptr for none (or no slot).
+Descriptor* InSlot(int slot);
+bool AnyOpen(const AreaIndexes& s);
+
+// ---- Keys (ndx_keys.cpp) ----
+int CompareKeys(const Descriptor& d, const std::uint8_t* a, const std::uint8_t* b, std::size_t len);
+// Key of the area's current (native) record for d, keyLen bytes.
+std::string RecordKey(TWorkArea& a, Descriptor& d);
+// The blank key (blanks, or the double 0).
+std::string BlankKey(const Descriptor& d);
+// Search key of Find: the key bytes (padded to keyLen) and the length to
+// compare; false when the text cannot be a key (a number that is none).
+bool SearchKey(TWorkArea& a, Descriptor& d, const std::string& text, bool exact, std::string& key,
+               std::size_t& compareLen);
+// Whether the keys of a node are in the engine's folded form (no capitals,
+// umlauts or sharp s); other programs may store the text as it is.
+bool KeysFolded(const Descriptor& d, const NodeView& node);
+// Character key text as given to callers (engine text).
+std::string KeyText(TWorkArea& a, Descriptor& d, const std::string& key);
+// Numeric text of the engine's own reader ("." or ","); false: no number.
+bool ReadKeyNumber(const std::string& text, double& value);
+
+// ---- Pages (ndx_pages.cpp) ----
+std::string NodeContext(const Descriptor& d);
+bool ReadNode(Descriptor& d, std::uint32_t page, Page& out);
+// The same without a copy where the node is at hand (in the cache or in
+// the run of pages a walk read): the node, valid until the next read;
+// nullptr after an error. Others are read into scratch, or with startRun
+// (the walk expects a leaf) as the first page of a new run.
+const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun);
+bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node);
+bool WriteAnchor(Descriptor& d);          // whole page 0 from the header copy
+// Whether the tree is known to be up to the table's record count (in a
+// shared area the other programs' appends are theirs to keep in step).
+bool UpToCount(const TWorkArea& a, const Descriptor& d);
+// The record count words of page 0 (complement, count) for a changed tree:
+// the table's count when the tree is up to it, else the count it is known
+// to be up to, else none that matches (the check word is not the
+// complement), so that a header check finds the index stale.
+void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words);
+// d took the key of the appended record rec (the tree stays up to the count
+// only when it was up to the record before), or failed to (ok false).
+void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok);
+bool WriteHeaderOnly(Descriptor& d);      // the 24 header bytes
+bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
+// Whether page 0's header fits the expression's type; why names the field
+// that does not, with its value.
+bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why);
+// The text of error 222 for a header that is refused for why.
+std::string HeaderFault(const std::string& path, const std::string& why);
+
+// ---- Tree (ndx_tree.cpp) ----
+// Leftmost / rightmost entry; empty: false with empty true.
+bool GoFirst(Descriptor& d, bool& empty);
+bool GoLast(Descriptor& d, bool& empty);
+// First entry >= key (after: upper bound, first entry > key). atEnd when
+// every entry is below.
+bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd);
+// Visits every leaf from the first to the last in key order (the position
+// is not used), reading the leaves in runs of pages; false after a read
+// error or when visit returns false.
+bool WalkLeaves(Descriptor& d, const std::function<bool(const NodeView& leaf)>& visit);
+// Moves to the next / previous entry; end: no further entry (path kept).
+bool StepNext(Descriptor& d, bool& end);
+bool StepPrior(Descriptor& d, bool& begin);
+// Positions on the entry (key, rec); found false when absent.
+bool Locate(Descriptor& d, const std::string& key, std::int32_t rec, bool& found);
+// Inserts (key, rec); newest: rec is above every record in the index.
+bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool newest);
+// Removes (key, rec): 0 removed (or UNIQUE without this record), -1 absent.
+bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& result);
+// The leaf at the end of the path (read from the cache when not copied).
+NodeView LeafView(Descriptor& d);
+bool OnEntry(Descriptor& d);
+void TakeEntry(Descriptor& d); // curKey/curRec from the position
+
+// ---- Semaphore (ndx_semaphore.cpp) ----
+bool Login(TWorkArea& a, AreaIndexes& s);
+void Logout(TWorkArea& a, AreaIndexes& s);
+void DropSemaphoreState(AreaIndexes& s);
+
+// Runs the read or lock semaphore of the current area for a scope.
+class SemaphoreScope {
+public:
+    explicit SemaphoreScope(bool lock) : lock_(lock)
+    {
+        ok_ = lock_ ? SetLockSemaphoreProc(true) : SetReadSemaphoreProc(true);
+    }
+    ~SemaphoreScope()
+    {
+        if (ok_)
+            lock_ ? SetLockSemaphoreProc(false) : SetReadSemaphoreProc(false);
+    }
+    SemaphoreScope(const SemaphoreScope&) = delete;
+    SemaphoreScope& operator=(const SemaphoreScope&) = delete;
+    bool Ok() const { return ok_; }
+
+private:
+    bool lock_;
+    bool ok_ = false;
+};
+
+// ---- Building (ndx_build.cpp) ----
+struct BuildRequest {
+    std::string file;        // resolved target path
+    std::string expression;  // "" with a key maker
+    KeyMakerProc keyMaker;
+    void* keyData = nullptr;
+    int order = 1;
+    bool unique = false, soundex = false, descending = false;
+};
+bool MakeIndex(const BuildRequest& request);
+
+// ---- Names (ndx_open.cpp) ----
+struct IndexOptions {
+    bool unique = false, noCache = false, soundex = false, descending = false;
+};
+// Every index back in the slot of its own order number.
+void RestoreSlots(AreaIndexes& s);
+// Removes the option words; returns the trimmed name (quotes removed).
+std::string SplitOptions(const std::string& text, IndexOptions& options);
+// Default extension NDX, the table's folder when none is given, any case.
+std::string ResolveIndexName(const TWorkArea& a, const std::string& name);
+bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
+                   const IndexOptions& options, KeyMakerProc keyMaker, void* data);
+
+} // namespace kt4::dbase::ndx

@@ -1,0 +1,768 @@
+// Key-order navigation, Find and key maintenance: the operations behind
+// the engine's IndexHooks. Every index keeps its current key and record in
+// its descriptor; its path into the tree is only a way back to them and is
+// dropped whenever another program changed the index.
+#include "dbase/engine/errors.h"
+#include "dbase/engine/internal.h"
+#include "dbase/ndx/ndx_internal.h"
+#include "dbase/engine/navigation.h"
+
+namespace kt4::dbase {
+
+bool IndexFound = false;
+bool IndexExact = false;
+
+namespace ndx {
+namespace {
+
+std::string Quoted(const std::string& key)
+{
+    return "\"" + key + "\"";
+}
+
+// Clears NaturalOrder for the time of a maintenance step.
+class WithoutNaturalOrder {
+public:
+    explicit WithoutNaturalOrder(AreaIndexes& s) : s_(s), saved_(s.naturalOrder)
+    {
+        s.naturalOrder = false;
+    }
+    ~WithoutNaturalOrder() { s_.naturalOrder = saved_; }
+
+private:
+    AreaIndexes& s_;
+    bool saved_;
+};
+
+bool EntryIs(Descriptor& d, const std::string& key, std::int32_t rec)
+{
+    if (!OnEntry(d))
+        return false;
+    NodeView v = LeafView(d);
+    const unsigned i = d.trail.back().index;
+    return std::int32_t(v.Rec(i)) == rec && std::memcmp(v.Key(i), key.data(), d.hdr.keyLen) == 0;
+}
+
+bool KeyPresent(Descriptor& d, const std::string& key)
+{
+    bool atEnd = false;
+    if (!Seek(d, key, false, atEnd) || atEnd)
+        return false;
+    return std::memcmp(LeafView(d).Key(d.trail.back().index), key.data(), d.hdr.keyLen) == 0;
+}
+
+// Positions d on the entry of (key, rec); a UNIQUE index accepts the key's
+// one entry. The search for the newest record starts at the key's end.
+bool Position(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& found)
+{
+    found = false;
+    if (EntryIs(d, key, rec)) {
+        found = true;
+        return true;
+    }
+    if (newest) {
+        bool atEnd = false, begin = false;
+        if (!Seek(d, key, true, atEnd) || !StepPrior(d, begin))
+            return false;
+        if (!begin && EntryIs(d, key, rec)) {
+            found = true;
+            return true;
+        }
+    }
+    if (!Locate(d, key, rec, found))
+        return false;
+    if (!found && d.hdr.unique && KeyPresent(d, key))
+        found = true;
+    return true;
+}
+
+// The controlling index stands on its current key and record again.
+bool Reestablish(Descriptor& d, const char* tag)
+{
+    if (EntryIs(d, d.curKey, d.curRec))
+        return true;
+    bool found = false;
+    if (!Position(d, d.curKey, d.curRec, false, found))
+        return false;
+    if (found)
+        return true;
+    SetError(254, "Datensatz Nr. " + std::to_string(d.curRec) + " nicht im Index gefunden. " +
+                      d.path + " [" + tag + "]");
+    bool atEnd = false;
+    if (!Seek(d, d.curKey, false, atEnd))
+        return false;
+    return !atEnd;
+}
+
+// Steps from the controlling index's current key and record. A record that
+// a UNIQUE index leaves out (another record holds its key, or none does)
+// stands at its key's place: the step goes to the first entry above its key
+// or the last one below it.
+bool StepOn(Descriptor& d, bool forward, bool& edge)
+{
+    edge = false;
+    if (d.hdr.unique && !EntryIs(d, d.curKey, d.curRec)) {
+        bool found = false;
+        if (!Locate(d, d.curKey, d.curRec, found))
+            return false;
+        if (!found) {
+            bool atEnd = false;
+            if (!Seek(d, d.curKey, forward, atEnd))
+                return false;
+            if (forward) {
+                edge = atEnd;
+                return true;
+            }
+            return StepPrior(d, edge);
+        }
+    } else if (!Reestablish(d, forward ? "_FindNextRec" : "_FindPriorRec")) {
+        return false;
+    }
+    return forward ? StepNext(d, edge) : StepPrior(d, edge);
+}
+
+// A whole walk met a record twice (254).
+void RecordTwice(const Descriptor& d, std::int32_t rec, const char* operation)
+{
+    SetError(254, "Datensatz Nr. " + std::to_string(rec) + " zweimal im Index " + d.path + " [" + operation + "]");
+}
+
+// After a walk over the whole index: a non-UNIQUE index holds every record
+// of the table, else error 212. In a shared area the highest records may
+// be another program's appends whose keys it is still adding: records
+// missing only there pass.
+bool EveryRecordMet(const TWorkArea& a, const Descriptor& d, const WalkTally& tally, const char* operation)
+{
+    const std::int64_t entries = tally.Entries();
+    if (d.hdr.unique || entries >= a.recCount || (a.Shared() && tally.FirstMet(entries)))
+        return true;
+    SetError(212, "Index " + d.path + " hat " + std::to_string(entries) + " Einträge, Datenbank \"" +
+                      a.fileName + "\" hat " + std::to_string(a.recCount) +
+                      " Datensätze: Index veraltet oder beschädigt, neu aufbauen (REINDEX) [" + operation + "]");
+    return false;
+}
+
+// A walk over the whole index by steps starts on its first or last key.
+void BeginWalk(const TWorkArea& a, Descriptor& d, bool forward)
+{
+    d.walk.on = true;
+    d.walk.forward = forward;
+    d.walk.changes = d.changes;
+    d.walk.rec = d.walk.first = d.curRec;
+    d.walk.tally.Start(a.recCount); // its memory only once it steps
+}
+
+// The walk steps on (to rec, or past its end when rec is 0): false when it
+// met rec before.
+bool WalkOn(Descriptor& d, std::int32_t rec)
+{
+    if (d.walk.first != 0) {
+        d.walk.tally.Take(d.walk.first);
+        d.walk.first = 0;
+    }
+    return rec == 0 || d.walk.tally.Take(rec);
+}
+
+// After another program changed the index: the current record's key as it
+// is in the file now.
+bool SoftSync(TWorkArea& a, Descriptor& d)
+{
+    RefreshRecCount(a);
+    if (a.recNo < 1 || a.recNo > a.recCount) {
+        d.eof = true;
+        d.Unposition();
+        return true;
+    }
+    if (!GetDbfRecord(a, a.recNo))
+        return false;
+    RecordToBuffer(a);
+    const std::string key = RecordKey(a, d);
+    bool found = false;
+    if (!Position(d, key, a.recNo, false, found))
+        return false;
+    d.curKey = key;
+    d.curRec = a.recNo;
+    if (!found && !d.hdr.unique) {
+        SetError(212, "Datensatz mit Schlüssel: " + Quoted(KeyText(a, d, key)) +
+                          " nicht im Index: " + d.path + ". [SoftSyncIndex]");
+        return false;
+    }
+    return true;
+}
+
+void Changed(TWorkArea& a, AreaIndexes& s, Descriptor& d)
+{
+    if (CheckIndexChanged() && !s.naturalOrder)
+        SoftSync(a, d);
+}
+
+bool SyncOne(TWorkArea& a, AreaIndexes& s, Descriptor& d, bool controlling)
+{
+    if (a.recNo < 1 || a.recNo > a.recCount) {
+        if (controlling && !s.naturalOrder) {
+            d.eof = true;
+            d.Unposition();
+        } else {
+            bool empty = false;
+            if (GoLast(d, empty) && !empty)
+                TakeEntry(d);
+        }
+        return true;
+    }
+    const std::string key = RecordKey(a, d);
+    d.curKey = key;
+    d.curRec = a.recNo;
+    if (!controlling) {
+        d.bof = d.eof = false;
+        return true;
+    }
+    CheckIndexChanged();
+    bool found = false;
+    if (!Position(d, key, a.recNo, false, found))
+        return false;
+    if (!found && !d.hdr.unique) {
+        if (KeyPresent(d, key))
+            SetError(212, "Datensatz mit Schlüssel: " + Quoted(KeyText(a, d, key)) +
+                              " nicht im Index: " + d.path + ". [SyncIndex-2]");
+        else
+            SetError(212, "Schlüssel: " + Quoted(KeyText(a, d, key)) + " nicht im Index: " + d.path +
+                              ". [SyncIndex-1] Record: " + std::to_string(a.recNo));
+        return false;
+    }
+    d.bof = d.eof = false;
+    return true;
+}
+
+void SyncIndex(bool all)
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a || !s.slots[1])
+        return;
+    WithoutNaturalOrder natural(s);
+    for (int i = 1; i <= (all ? kMaxOrders : 1); ++i)
+        if (Descriptor* d = s.slots[std::size_t(i)].get())
+            if (!SyncOne(*a, s, *d, i == 1))
+                return;
+}
+
+// ---- Hooks ----
+
+bool HookActive()
+{
+    return AnyOpen(CurrentState());
+}
+
+void HookSyncControlling()
+{
+    SyncIndex(false);
+}
+
+void HookSyncAll()
+{
+    SyncIndex(true);
+}
+
+std::int32_t FirstOrLast(bool first)
+{
+    IndexFound = false;
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    Descriptor* d = s.slots[1].get();
+    if (!a || !d) {
+        SetError(221, "Index nicht geöffnet. (DBF=" + (a ? a->fileName : std::string()) +
+                          ") [_FindFirst/LastRec]");
+        return a ? a->recCount + 1 : 0;
+    }
+    RefreshRecCount(*a);
+    if (s.naturalOrder) {
+        IndexFound = a->recCount > 0;
+        return first ? 1 : std::max(1, a->recCount);
+    }
+    CheckIndexChanged();
+    bool empty = false;
+    if (!(first ? GoFirst(*d, empty) : GoLast(*d, empty)))
+        return a->recCount + 1;
+    if (empty) {
+        d->bof = d->eof = true;
+        return a->recCount + 1;
+    }
+    d->bof = d->eof = false;
+    TakeEntry(*d);
+    BeginWalk(*a, *d, first);
+    IndexFound = true;
+    return d->curRec;
+}
+
+std::int32_t HookFirst()
+{
+    return FirstOrLast(true);
+}
+
+std::int32_t HookLast()
+{
+    return FirstOrLast(false);
+}
+
+std::int32_t Step(bool forward)
+{
+    IndexFound = false;
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    Descriptor* d = s.slots[1].get();
+    if (!a || !d)
+        return a ? a->recCount + 1 : 0;
+    RefreshRecCount(*a);
+    Changed(*a, s, *d);
+    if (a->recCount == 0) {
+        d->bof = d->eof = true;
+        return a->recCount + 1;
+    }
+    if (s.naturalOrder) {
+        if (forward && a->recNo < a->recCount)
+            return a->recNo + 1;
+        if (!forward && a->recNo > 1)
+            return std::min(a->recNo, a->recCount + 1) - 1;
+        (forward ? a->eof : a->bof) = true;
+        return a->recNo;
+    }
+    if (forward)
+        d->bof = false;
+    // Whether this step goes on with a walk over the whole index.
+    const bool walking = d->walk.on && d->walk.forward == forward && d->walk.changes == d->changes &&
+                         d->walk.rec == d->curRec;
+    d->walk.on = false;
+    if (d->eof) {
+        bool empty = false;
+        if (!GoLast(*d, empty) || empty)
+            return a->recCount + 1;
+        TakeEntry(*d);
+        if (forward)
+            return d->curRec;
+        d->eof = false;
+        BeginWalk(*a, *d, false);
+        IndexFound = true;
+        return d->curRec;
+    }
+    if (!forward && d->bof)
+        return d->curRec;
+    d->eof = false;
+    const char* tag = forward ? "_FindNextRec" : "_FindPriorRec";
+    bool edge = false;
+    if (!StepOn(*d, forward, edge))
+        return forward ? a->recCount + 1 : 0;
+    if (edge) {
+        (forward ? d->eof : d->bof) = true;
+        if (walking && WalkOn(*d, 0))
+            EveryRecordMet(*a, *d, d->walk.tally, tag);
+        return d->curRec;
+    }
+    TakeEntry(*d);
+    if (walking) {
+        if (!WalkOn(*d, d->curRec)) {
+            RecordTwice(*d, d->curRec, tag);
+            return forward ? a->recCount + 1 : 0;
+        }
+        d->walk.on = true;
+        d->walk.rec = d->curRec;
+    }
+    IndexFound = true;
+    return d->curRec;
+}
+
+std::int32_t HookNext()
+{
+    return Step(true);
+}
+
+std::int32_t HookPrior()
+{
+    return Step(false);
+}
+
+bool HookEof()
+{
+    AreaIndexes& s = CurrentState();
+    TWorkArea* a = Current();
+    if (s.naturalOrder || !s.slots[1])
+        return a && a->eof;
+    return s.slots[1]->eof;
+}
+
+bool HookBof()
+{
+    AreaIndexes& s = CurrentState();
+    TWorkArea* a = Current();
+    if (s.naturalOrder || !s.slots[1])
+        return a && a->bof;
+    return s.slots[1]->bof;
+}
+
+void HookSetBof()
+{
+    if (Descriptor* d = Controlling())
+        d->bof = true;
+}
+
+void HookSetEof()
+{
+    if (Descriptor* d = Controlling())
+        d->eof = true;
+}
+
+void HookCopyKeys()
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return;
+    const bool onRecord = a->recNo >= 1 && a->recNo <= a->recCount;
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d)
+            continue;
+        d->curKey = onRecord ? RecordKey(*a, *d) : BlankKey(*d);
+        d->curRec = onRecord ? a->recNo : 0;
+    }
+}
+
+void HookAppendNewKey()
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return;
+    const std::int32_t rec = a->recNo;
+    {
+        WithoutNaturalOrder natural(s);
+        CheckIndexChanged();
+        std::string keys[kMaxOrders + 1];
+        for (int i = 1; i <= kMaxOrders; ++i) {
+            Descriptor* d = s.slots[std::size_t(i)].get();
+            if (!d)
+                continue;
+            keys[i] = RecordKey(*a, *d);
+            if (InsertKey(*d, keys[i], rec, true)) {
+                d->curKey = keys[i];
+                d->curRec = rec;
+                CountAppend(*a, *d, rec, true);
+                continue;
+            }
+            // Take the new record out of the indexes that got it; none of
+            // them holds every record now.
+            const std::uint16_t code = EngineErrorCode;
+            const std::string text = LastErrorText();
+            for (auto& slot : s.slots)
+                if (slot)
+                    CountAppend(*a, *slot, rec, false);
+            for (int j = i - 1; j >= 1; --j) {
+                Descriptor* dj = s.slots[std::size_t(j)].get();
+                int result = 0;
+                if (dj && RemoveKey(*dj, keys[j], rec, result) && result < 0)
+                    SetError(254, "Index-Datei beschädigt. " + dj->path + " [AppendNewKey]");
+            }
+            SetError(code, text);
+            return;
+        }
+    }
+    if (Descriptor* d = s.slots[1].get()) {
+        bool found = false;
+        if (!s.naturalOrder && Position(*d, d->curKey, rec, true, found) && found)
+            d->bof = d->eof = false;
+    }
+}
+
+// Moves the record's entry of d from its old key (d.curKey) to key.
+bool MoveEntry(Descriptor& d, const std::string& key, std::int32_t rec)
+{
+    int result = 0;
+    if (!RemoveKey(d, d.curKey, rec, result))
+        return false;
+    if (result < 0)
+        SetError(254, "Datensatz Nr. " + std::to_string(rec) + " nicht im Index gefunden. " + d.path +
+                          " [CompareKeys]");
+    // The record gets its entry under the new key even then.
+    return InsertKey(d, key, rec, false) && result == 0;
+}
+
+// Every index follows the record's new keys, whatever happened to another
+// one; the first failure is reported at the end.
+void HookCompareKeys()
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return;
+    const std::int32_t rec = a->recNo;
+    WithoutNaturalOrder natural(s);
+    std::uint16_t code = 0;
+    std::string text;
+    {
+        QuietErrors quiet;
+        for (int i = 1; i <= kMaxOrders; ++i) {
+            Descriptor* d = s.slots[std::size_t(i)].get();
+            if (!d)
+                continue;
+            const std::string key = RecordKey(*a, *d);
+            if (key != d->curKey) {
+                EngineErrorCode = 0;
+                d->changed = true;
+                if (!MoveEntry(*d, key, rec)) {
+                    d->keptCount = -1;
+                    if (code == 0) {
+                        code = EngineErrorCode ? EngineErrorCode : 254;
+                        text = LastErrorText();
+                    }
+                }
+            }
+            d->curKey = key;
+            d->curRec = rec;
+        }
+        if (Descriptor* d = s.slots[1].get()) {
+            bool found = false;
+            EngineErrorCode = 0;
+            if (!Position(*d, d->curKey, rec, false, found) && code == 0) {
+                code = EngineErrorCode;
+                text = LastErrorText();
+            }
+        }
+        EngineErrorCode = 0;
+    }
+    if (code != 0)
+        SetError(code, text);
+}
+
+bool* HookFound()
+{
+    return &IndexFound;
+}
+
+std::string HookFileName(int slot)
+{
+    return IndexFileName(slot);
+}
+
+std::string SlotKeyText(TWorkArea& a, Descriptor& d)
+{
+    if (d.keyMaker)
+        return d.keyMaker(d.keyData, d.order);
+    const bool onRecord = a.recNo >= 1 && a.recNo <= a.recCount;
+    return KeyText(a, d, onRecord ? RecordKey(a, d) : BlankKey(d));
+}
+
+std::string HookKeyOfSlot(int slot, bool& present)
+{
+    TWorkArea* a = Current();
+    Descriptor* d = InSlot(slot);
+    present = a && d;
+    return present ? SlotKeyText(*a, *d) : std::string();
+}
+
+std::string HookKeyOfOrder(bool& present)
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    present = a && AnyOpen(s);
+    if (!present)
+        return {};
+    if (s.naturalOrder || !s.slots[1]) {
+        std::string n = std::to_string(a->recNo);
+        return "Rec:" + std::string(n.size() < 10 ? 10 - n.size() : 0, ' ') + n;
+    }
+    return SlotKeyText(*a, *s.slots[1]);
+}
+
+bool HookAscending(int slot)
+{
+    Descriptor* d = InSlot(slot);
+    return !d || !d->descending;
+}
+
+bool HookSoundex(int slot)
+{
+    Descriptor* d = InSlot(slot);
+    return d && d->soundex;
+}
+
+} // namespace
+
+void FillHooks()
+{
+    Index.IndexActive = &HookActive;
+    Index.SyncControlling = &HookSyncControlling;
+    Index.NextRec = &HookNext;
+    Index.PriorRec = &HookPrior;
+    Index.FirstRec = &HookFirst;
+    Index.LastRec = &HookLast;
+    Index.IndexEof = &HookEof;
+    Index.IndexBof = &HookBof;
+    Index.AppendNewKey = &HookAppendNewKey;
+    Index.CopyCurrentKey = &HookCopyKeys;
+    Index.SyncAll = &HookSyncAll;
+    Index.CompareKeys = &HookCompareKeys;
+    Index.SetIndexBof = &HookSetBof;
+    Index.SetIndexEof = &HookSetEof;
+    Index.IndexFound = &HookFound;
+    Index.Reindex = &kt4::dbase::Reindex;
+    Index.CloseIndexes = &kt4::dbase::CloseIndexes;
+    Index.IndexFileName = &HookFileName;
+    Index.KeyOfSlot = &HookKeyOfSlot;
+    Index.KeyOfOrder = &HookKeyOfOrder;
+    Index.Ascending = &HookAscending;
+    Index.SoundexSlot = &HookSoundex;
+    Index.ReadSemaphore = &SetReadSemaphoreProc;
+    Index.LockSemaphore = &SetLockSemaphoreProc;
+}
+
+void SyncAllIndexes()
+{
+    SyncIndex(true);
+}
+
+} // namespace ndx
+
+bool Find(const std::string& given)
+{
+    using namespace ndx;
+    EngineErrorCode = 0;
+    IndexFound = false;
+    const std::string text = given.substr(0, kMaxKeyLength);
+    TWorkArea* a = RequireArea("Find");
+    if (!a)
+        return false;
+    AreaIndexes& s = CurrentState();
+    Descriptor* d = s.slots[1].get();
+    if (!d) {
+        SetError(221, "Index nicht geöffnet. (DBF=" + a->fileName + ") [Find]");
+        return false;
+    }
+    if (s.naturalOrder) {
+        SetError(254, "Find() mit Index-Ordnung 0 (natürliche Ordnung) nicht erlaubt [Find]");
+        return false;
+    }
+    if (text.empty())
+        return false;
+    bool found = false;
+    {
+        SemaphoreScope read(false);
+        if (!read.Ok())
+            return false;
+        RefreshRecCount(*a);
+        CheckIndexChanged();
+        std::string key;
+        std::size_t compareLen = 0;
+        bool atEnd = true;
+        if (a->recCount > 0 && SearchKey(*a, *d, text, IndexExact, key, compareLen)) {
+            if (!Seek(*d, key, false, atEnd))
+                return false;
+            while (!atEnd) {
+                TakeEntry(*d);
+                if (!GetDbfRecord(*a, d->curRec))
+                    return false;
+                RecordToBuffer(*a);
+                if (!RecordHidden(*a))
+                    break;
+                if (!StepNext(*d, atEnd))
+                    return false;
+            }
+            found = !atEnd && CompareKeys(*d, reinterpret_cast<const std::uint8_t*>(d->curKey.data()),
+                                          reinterpret_cast<const std::uint8_t*>(key.data()),
+                                          compareLen) == 0;
+        }
+        if (!found) {
+            detail::BlankAtEnd(*a, false);
+            d->eof = true;
+            d->Unposition();
+        } else {
+            d->bof = d->eof = false;
+            a->bof = a->eof = false;
+        }
+    }
+    IndexFound = found;
+    detail::RunRelation(*a);
+    return found;
+}
+
+bool FindExact(const std::string& text)
+{
+    const bool saved = IndexExact;
+    IndexExact = true;
+    const bool found = Find(text);
+    IndexExact = saved;
+    return found;
+}
+
+bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::uint64_t> leaveOut)
+{
+    using namespace ndx;
+    records.clear();
+    EngineErrorCode = 0;
+    TWorkArea* a = RequireArea("RecordsInKeyOrder");
+    Descriptor* d = Controlling();
+    if (!a || !d)
+        return false;
+    SemaphoreScope read(false);
+    if (!read.Ok())
+        return false;
+    RefreshRecCount(*a);
+    CheckIndexChanged();
+    records.reserve(std::size_t(std::max(a->recCount, 0)));
+    const std::int32_t count = a->recCount;
+    WalkTally tally;
+    tally.Start(count, leaveOut);
+    bool ok = WalkLeaves(*d, [&](const NodeView& leaf) {
+        // Collected in a block of locals, which nothing else can change.
+        std::int32_t taken[64];
+        std::size_t m = 0;
+        const std::uint8_t* entry = leaf.Entry(0);
+        const std::uint32_t step = leaf.recSize;
+        std::uint64_t* const pairs = tally.Pairs();
+        const unsigned n = leaf.Count();
+        tally.Count(n);
+        // The records' bits lie anywhere: asked for all at once, they come
+        // from memory side by side.
+        for (unsigned i = 0; i < n; ++i) {
+            const std::uint32_t rec = GetU32(entry + std::size_t(i) * step + 4);
+            if (rec <= std::uint32_t(count))
+                __builtin_prefetch(pairs + 2 * (rec / 64), 1);
+        }
+        for (unsigned i = 0; i < n; ++i, entry += step) {
+            const std::int32_t rec = std::int32_t(GetU32(entry + 4));
+            if (rec < 1 || rec > count) {
+                detail::StrayIndexEntry(*a, rec, "RecordsInKeyOrder");
+                return false;
+            }
+            // The record met, and whether it is one to leave out.
+            std::uint64_t* pair = pairs + 2 * (std::size_t(rec) / 64);
+            const std::uint64_t bit = std::uint64_t{1} << (rec % 64);
+            if (!WalkTally::Meet(pair, bit)) {
+                RecordTwice(*d, rec, "RecordsInKeyOrder");
+                return false;
+            }
+            if ((pair[0] & bit) != 0)
+                continue;
+            taken[m++] = rec;
+            if (m == std::size(taken)) {
+                records.insert(records.end(), taken, taken + m);
+                m = 0;
+            }
+        }
+        records.insert(records.end(), taken, taken + m);
+        return true;
+    });
+    ok = ok && EveryRecordMet(*a, *d, tally, "RecordsInKeyOrder");
+    d->Unposition();
+    if (!ok)
+        records.clear();
+    return ok;
+}
+
+std::string CurrentKeyBytes(int slot)
+{
+    using namespace ndx;
+    TWorkArea* a = Current();
+    Descriptor* d = InSlot(slot);
+    return a && d ? RecordKey(*a, *d) : std::string();
+}
+
+} // namespace kt4::dbase

@@ -1,0 +1,247 @@
+// Page access of open indexes: nodes are read whole and checked before
+// they are used, written whole by the tree operation that changed them,
+// and kept in a cache only in exclusive areas. Also the per-area state.
+#include "dbase/engine/errors.h"
+#include "dbase/ndx/ndx_internal.h"
+
+namespace kt4::dbase::ndx {
+
+namespace {
+
+Array1<AreaIndexes, MaxAreas>& States()
+{
+    static Array1<AreaIndexes, MaxAreas> states;
+    return states;
+}
+
+std::uint16_t IoCode(const DbfFile& f, std::uint16_t fallback)
+{
+    return f.LastError() ? std::uint16_t(f.LastError()) : fallback;
+}
+
+} // namespace
+
+AreaIndexes& StateOf(int area)
+{
+    return States()[std::size_t(std::clamp(area, 1, MaxAreas))];
+}
+
+AreaIndexes& CurrentState()
+{
+    return StateOf(CurrentArea);
+}
+
+Descriptor* Controlling()
+{
+    return CurrentState().slots[1].get();
+}
+
+Descriptor* InSlot(int slot)
+{
+    return slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get() : nullptr;
+}
+
+bool AnyOpen(const AreaIndexes& s)
+{
+    for (int i = 1; i <= kMaxOrders; ++i)
+        if (s.slots[std::size_t(i)])
+            return true;
+    return false;
+}
+
+std::string NodeContext(const Descriptor& d)
+{
+    return " in DBF-Bereich " + std::to_string(d.area) + ", Ordnung " + std::to_string(d.order) +
+           " " + d.path + " [GetNode]";
+}
+
+const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun)
+{
+    if (page == 0 || page >= d.hdr.pageCount) {
+        SetError(254, "Ungültige Knotennummer (" + std::to_string(page) + ")" + NodeContext(d));
+        return nullptr;
+    }
+    if (const Page* hit = d.cache.Find(page)) // checked when it was stored
+        return hit;
+    Page* node = &scratch;
+    auto& run = d.run;
+    const bool inRun = run.count > 0 && page >= run.first && page - run.first < run.count;
+    if (inRun || startRun) {
+        if (!inRun) {
+            // The leaves follow each other in the file: the pages from this one on.
+            if (!run.pages)
+                run.pages.reset(new RunPages); // not cleared: read over at once
+            const std::uint32_t pages = std::min<std::uint32_t>(kRunPages, d.hdr.pageCount - page);
+            const long long got = d.file.ReadAt(std::int64_t(page) * kPageSize, run.pages->page.data(),
+                                                std::size_t(pages) * kPageSize);
+            run.first = page;
+            run.count = got < 0 ? 0 : std::uint32_t(got / static_cast<long long>(kPageSize));
+            if (run.count == 0) {
+                SetError(got < 0 ? IoCode(d.file, 100) : 100,
+                         "Fehler beim Lesen der Index-Datei: " + d.path + " [SeekAndRead]");
+                return nullptr;
+            }
+        }
+        node = &run.pages->page[page - run.first];
+    } else {
+        const long long got = d.file.ReadAt(std::int64_t(page) * kPageSize, node->data(), kPageSize);
+        if (got != static_cast<long long>(kPageSize)) {
+            SetError(got < 0 ? IoCode(d.file, 100) : 100,
+                     "Fehler beim Lesen der Index-Datei: " + d.path + " [SeekAndRead]");
+            return nullptr;
+        }
+    }
+    PutU16(node->data() + 2, 0);
+    NodeView v{node->data(), d.hdr.recSize};
+    const unsigned n = v.Count();
+    bool sound = n <= d.hdr.keysPerPage;
+    if (sound && !v.Leaf()) {
+        sound = 4 + std::size_t(n) * d.hdr.recSize + 4 <= kPageSize;
+        for (unsigned i = 0; sound && i <= n; ++i)
+            sound = v.Child(i) >= 1 && v.Child(i) < d.hdr.pageCount;
+    }
+    if (!sound) {
+        SetError(254, "Beschädigter Knoten (" + std::to_string(page) + ")" + NodeContext(d));
+        return nullptr;
+    }
+    // A leaf that loses its last entry leaves the tree: only an empty
+    // tree's root is a leaf without entries.
+    if (n == 0 && v.Leaf() && page != d.hdr.root) {
+        SetError(254, "Leerer Knoten (" + std::to_string(page) + ")" + NodeContext(d));
+        return nullptr;
+    }
+    // Stored first: the copy brings the node near, where the keys are
+    // read fastest; a node refused leaves the cache with the rest.
+    d.cache.Store(page, *node);
+    if (d.foldedKeys && !KeysFolded(d, v)) {
+        d.unfoldedMet = true;
+        d.cache.Clear();
+        SetError(222, "Schlüssel nicht in Kleinschrift (Knoten " + std::to_string(page) +
+                          "), von einem anderen Programm geschrieben: Index neu aufbauen" + NodeContext(d));
+        return nullptr;
+    }
+    return node;
+}
+
+bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
+{
+    const Page* node = FetchNode(d, page, out, false);
+    if (node && node != &out)
+        out = *node;
+    return node != nullptr;
+}
+
+namespace {
+
+// Another program's index found holding keys that are not folded is left
+// as it is (222).
+bool Refused(const Descriptor& d, const char* operation)
+{
+    if (!d.unfoldedMet)
+        return false;
+    SetError(222, "Schlüssel nicht in Kleinschrift, von einem anderen Programm geschrieben: Index neu aufbauen " +
+                      d.path + " [" + operation + "]");
+    return true;
+}
+
+} // namespace
+
+bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
+{
+    if (Refused(d, "SeekAndWrite"))
+        return false;
+    d.run.count = 0;
+    ++d.changes;
+    if (!d.file.WriteAt(std::int64_t(page) * kPageSize, node.data(), kPageSize)) {
+        SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei: " + d.path +
+                                          " [SeekAndWrite]");
+        d.cache.Clear();
+        return false;
+    }
+    d.cache.Store(page, node);
+    return true;
+}
+
+bool WriteAnchor(Descriptor& d)
+{
+    if (Refused(d, "WriteAnchorNode"))
+        return false;
+    TWorkArea* a = Area(d.area);
+    Page page;
+    ComposeAnchor(d.hdr, d.expression, a ? a->recCount : 0, a ? a->fileName : std::string(),
+                  a && a->oem, page);
+    if (a)
+        CountWords(*a, d, page.data() + 488);
+    if (!d.file.WriteAt(0, page.data(), kPageSize)) {
+        SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei:  " + d.path +
+                                          " [WriteAnchorNode]");
+        return false;
+    }
+    d.anchorModified = false;
+    return true;
+}
+
+bool UpToCount(const TWorkArea& a, const Descriptor& d)
+{
+    return d.keptCount >= 0 && (a.Shared() ? d.keptCount <= a.recCount : d.keptCount == a.recCount);
+}
+
+void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words)
+{
+    const std::int64_t count = UpToCount(a, d) ? std::max(a.recCount, 0) : d.keptCount;
+    PutU32(words, count >= 0 ? ~std::uint32_t(count) : 0);
+    PutU32(words + 4, count >= 0 ? std::uint32_t(count) : 0);
+}
+
+void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok)
+{
+    d.changed = true;
+    const bool next = rec == d.keptCount + 1 || (a.Shared() && rec > d.keptCount);
+    d.keptCount = ok && d.keptCount >= 0 && next ? rec : -1;
+}
+
+bool WriteHeaderOnly(Descriptor& d)
+{
+    if (Refused(d, "WriteAnchorNode"))
+        return false;
+    std::uint8_t head[24];
+    ComposeHeader(d.hdr, head);
+    if (!d.file.WriteAt(0, head, sizeof head)) {
+        SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei:  " + d.path +
+                                          " [WriteAnchorNode]");
+        return false;
+    }
+    return true;
+}
+
+bool ReadAnchorNodes(AreaIndexes& s)
+{
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d)
+            continue;
+        d->Unposition();
+        d->cache.Clear();
+        ++d->changes;
+        std::uint8_t head[24];
+        if (d->file.ReadAt(0, head, sizeof head) != 24) {
+            SetError(IoCode(d->file, 100),
+                     "Fehler beim Lesen der Index-Datei:  " + d->path + " [ReadAnchorNodes]");
+            return false;
+        }
+        NdxHeader h = ParseHeader(head);
+        std::string why;
+        if (h.keyLen != d->hdr.keyLen)
+            why = "Schlüssellänge " + std::to_string(h.keyLen) + " statt " + std::to_string(d->hdr.keyLen);
+        else if (h.recSize != d->hdr.recSize)
+            why = "Eintragslänge " + std::to_string(h.recSize) + " statt " + std::to_string(d->hdr.recSize);
+        if (!why.empty() || !ValidateHeader(h, d->keyMaker ? 'C' : d->type, why)) {
+            SetError(222, HeaderFault(d->path, why) + " [ReadAnchorNodes]");
+            return false;
+        }
+        d->hdr = h;
+    }
+    return true;
+}
+
+} // namespace kt4::dbase::ndx

@@ -1,0 +1,493 @@
+// Memo files: the three formats on disk, reading as lines, rewriting
+// without touching other memos, copying, packing and BLOB streams.
+#include "memo_fixture.h"
+
+#include "dbase/memo/memo_internal.h"
+
+#include <random>
+
+namespace kt4::dbase::test {
+namespace {
+
+std::uint32_t Big32(const std::vector<std::uint8_t>& b, std::size_t at)
+{
+    return (std::uint32_t(b[at]) << 24) | (std::uint32_t(b[at + 1]) << 16) |
+           (std::uint32_t(b[at + 2]) << 8) | b[at + 3];
+}
+
+TEST_F(MemoTest, LayoutsOnDisk)
+{
+    // dBase III: the first memo overwrites the fresh file's 0x1A; memos end
+    // with two, so that 510 bytes still fit a block and 511 take two.
+    std::string dbt = MemoTable("D3", 0x83);
+    EXPECT_EQ(AddRow("a", "Hallo"), 1);
+    auto b = ReadBytes(dbt);
+    ASSERT_EQ(b.size(), 1024u);
+    EXPECT_EQ(std::string(b.begin() + 512, b.begin() + 517), "Hallo");
+    EXPECT_EQ(b[517], 0x1A);
+    EXPECT_EQ(b[518], 0x1A);
+    EXPECT_EQ(std::count(b.begin() + 519, b.end(), 0), 1024 - 519);
+    EXPECT_EQ(GetU32(b.data()), 2u);
+    EXPECT_EQ(AddRow("b", std::string(510, 'x')), 2);
+    EXPECT_EQ(AddRow("c", std::string(511, 'y')), 3);
+    EXPECT_EQ(AddRow("d", "z"), 5);
+    b = ReadBytes(dbt);
+    EXPECT_EQ(b[3 * 512 + 511], 0x1A);
+    EXPECT_EQ(b[4 * 512], 0x1A);
+    EXPECT_EQ(MemoOfRecord(3), std::string(511, 'y'));
+    // Blank texts give no memo and change nothing.
+    EXPECT_EQ(AddMemo("   \r\n "), 0);
+    EXPECT_EQ(ReadBytes(dbt), b);
+    USE("");
+
+    // dBase IV: 600 bytes are 608 with the block header, two blocks.
+    std::string iv = MemoTable("D4", 0x8B);
+    EXPECT_EQ(AddRow("a", Text(600, 1)), 1);
+    b = ReadBytes(iv);
+    ASSERT_EQ(b.size(), 1536u);
+    EXPECT_EQ(GetU32(b.data() + 512 + 4), 608u);
+    EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 512, b.begin() + 516),
+              (std::vector<std::uint8_t>{0xFF, 0xFF, 0x08, 0x00}));
+    EXPECT_EQ(GetU32(b.data()), 3u);
+    USE("");
+
+    // FoxPro with 64-byte blocks: big-endian words.
+    std::string fpt = MemoTable("FOX", 0xF5, 64);
+    EXPECT_EQ(AddRow("a", Text(100, 2)), 8);
+    b = ReadBytes(fpt);
+    EXPECT_EQ(b[6], 0x00);
+    EXPECT_EQ(b[7], 0x40);
+    EXPECT_EQ(Big32(b, 0), 8u + 2u);
+    EXPECT_EQ(Big32(b, 512), 1u);
+    EXPECT_EQ(Big32(b, 516), 100u);
+    EXPECT_EQ(MemoOfRecord(1), Text(100, 2));
+}
+
+TEST_F(MemoTest, LinesBreakAtTheLastBlankAndLineEndsAreEqual)
+{
+    MemoTable("L", 0x8B);
+    std::string longLine = Text(300, 3);
+    std::int32_t crlf = AddMemo("eins\r\nzwei\r\n" + longLine);
+    std::int32_t cr = AddMemo("eins\rzwei\r" + longLine);
+    TMemoLines x, y;
+    ASSERT_TRUE(GetMemo(crlf, x));
+    ASSERT_TRUE(GetMemo(cr, y));
+    EXPECT_EQ(x.lines, y.lines);
+    ASSERT_EQ(x.lines.size(), 4u);
+    const std::size_t blank = longLine.find_last_of(' ', 253);
+    EXPECT_EQ(x.lines[2], longLine.substr(0, blank + 1));
+    EXPECT_EQ(x.lines[3], longLine.substr(blank + 1));
+    EXPECT_EQ(x.ends[2], TMemoLineEnd::Wrapped);
+    // A limited read is never written back.
+    TMemoLines first;
+    ASSERT_TRUE(GetMemo(crlf, first, 1));
+    EXPECT_TRUE(first.cut);
+    EXPECT_EQ(EditMemo(crlf, first), 0);
+    EXPECT_EQ(EngineErrorCode, 220);
+    // Windows text the OEM table cannot hold is refused, added or edited.
+    EXPECT_EQ(AddMemo("5 \x80"), 0);
+    EXPECT_NE(LastErrorText().find("Zeichen nicht darstellbar: €"), std::string::npos);
+    TMemoLines quoted = x;
+    quoted.lines[1] = "\x84zwei\x93";
+    EXPECT_EQ(EditMemo(crlf, quoted), 0);
+    EXPECT_NE(LastErrorText().find("Zeichen nicht darstellbar: „ “"), std::string::npos);
+    // Written back whole, the text comes back as it was.
+    std::int32_t again = EditMemo(crlf, x);
+    std::string text;
+    ASSERT_TRUE(GetMemoText(again, text));
+    EXPECT_EQ(text, "eins\r\nzwei\r\n" + longLine);
+}
+
+// Boundary texts rewritten in place and at the end never touch another memo.
+TEST_F(MemoTest, RewritesStayInTheirBlocks)
+{
+    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+        for (std::uint32_t bs : {512u, 1024u}) {
+            if (version == 0x83 && bs != 512)
+                continue;
+            SCOPED_TRACE(std::to_string(version) + "/" + std::to_string(bs));
+            MemoTable("B" + std::to_string(version) + "_" + std::to_string(bs), version, bs);
+            std::vector<std::string> texts;
+            for (int i = 0; i < 5; ++i) {
+                texts.push_back(Text(100 + 37 * i, unsigned(i)));
+                AddRow("r" + std::to_string(i), texts.back());
+            }
+            for (std::size_t n : {503u, 504u, 505u, 1015u, 1016u, 1017u, 100u, 2040u, 7u}) {
+                GO(3);
+                TMemoLines lines;
+                lines.lines = {Text(n, unsigned(n))};
+                lines.ends = {TMemoLineEnd::None};
+                const std::int32_t block = EditMemo(Buffer().MemoRef(2), lines);
+                ASSERT_NE(block, 0) << LastErrorText();
+                Buffer().SetMemoRef(2, block);
+                ASSERT_TRUE(REPLACE());
+                texts[2] = Text(n, unsigned(n));
+                for (int r = 1; r <= 5; ++r)
+                    EXPECT_EQ(MemoOfRecord(r), texts[std::size_t(r - 1)]) << "record " << r << " after " << n;
+            }
+            USE("");
+        }
+    }
+}
+
+TEST_F(MemoTest, RandomEditsThenPackKeepEveryText)
+{
+    const std::string dbt = MemoTable("RND", 0x8B);
+    std::mt19937 rng(7);
+    std::vector<std::string> texts(40);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        texts[i] = Text(1 + rng() % 1500, unsigned(i));
+        AddRow("r", texts[i]);
+    }
+    for (int edit = 0; edit < 3000; ++edit) {
+        const std::int32_t r = std::int32_t(1 + rng() % texts.size());
+        GO(r);
+        const std::size_t n = rng() % 4 == 0 ? 1 + rng() % 3000 : 1 + rng() % 600;
+        texts[std::size_t(r - 1)] = Text(n, unsigned(edit));
+        TMemoLines lines;
+        lines.lines = {texts[std::size_t(r - 1)]};
+        lines.ends = {TMemoLineEnd::None};
+        const std::int32_t block = EditMemo(Buffer().MemoRef(2), lines);
+        ASSERT_NE(block, 0) << LastErrorText();
+        Buffer().SetMemoRef(2, block);
+        ASSERT_TRUE(REPLACE());
+    }
+    const auto before = ReadBytes(dbt).size();
+    GO(1);
+    ASSERT_TRUE(DeleteRec());
+    Pack();
+    ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+    texts.erase(texts.begin());
+    EXPECT_LT(ReadBytes(dbt).size(), before / 2);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        ASSERT_EQ(MemoOfRecord(std::int32_t(i + 1)), texts[i]) << i;
+}
+
+TEST_F(ModulesTest, PackMeetingABlockBeyondTheEndChangesNothing)
+{
+    const std::string dbt = MemoTable("BAD", 0x83);
+    AddRow("a", "eins");
+    AddRow("b", "zwei");
+    GO(2);
+    Buffer().SetMemoRef(2, 99);
+    ASSERT_TRUE(REPLACE());
+    GO(1);
+    ASSERT_TRUE(DeleteRec());
+    const auto memoBefore = ReadBytes(dbt);
+    ASSERT_FALSE(PackMemofile());
+    EXPECT_EQ(EngineErrorCode, 1003);
+    EXPECT_NE(LastErrorText().find("Memo block # 99 Record # 2 [PackMemo]"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dbt), memoBefore);
+    GO(2);
+    EXPECT_EQ(Buffer().MemoRef(2), 99);
+    for (const auto& e : std::filesystem::directory_iterator(dir_))
+        EXPECT_EQ(e.path().filename().string().rfind(".kt4tmp-", 0), std::string::npos) << e.path();
+    // A PACK that the memo file stops rebuilds no index: the count in the
+    // index is the one its tree is up to, not the table's.
+    ASSERT_TRUE(Index_On("NAME", "n"));
+    AddRow("c", "drei");
+    Pack();
+    EXPECT_EQ(EngineErrorCode, 1003);
+    EXPECT_EQ(RecCount(), 2);
+    CloseIndexes();
+    EXPECT_EQ(IndexInfoRecordCount(Path("n.ndx")), 3);
+}
+
+TEST_F(MemoTest, DamagedHeadersAndLengths)
+{
+    // A header that cannot be read refuses the table.
+    const std::string fpt = MemoTable("HDR", 0xF5);
+    USE("");
+    WriteBytes(fpt, {0, 0, 0});
+    EXPECT_FALSE(USE(Path("HDR") + " EXCLUSIVE"));
+    EXPECT_EQ(EngineErrorCode, 30);
+    // A dBase IV length below 8, and a block past the end.
+    const std::string iv = MemoTable("LEN", 0x8B);
+    AddRow("a", "kurz");
+    USE("");
+    auto b = ReadBytes(iv);
+    PutU32(b.data() + 512 + 4, 5);
+    WriteBytes(iv, b);
+    ASSERT_TRUE(USE(Path("LEN") + " EXCLUSIVE"));
+    TMemoLines lines;
+    EXPECT_FALSE(GetMemo(1, lines));
+    EXPECT_EQ(EngineErrorCode, 1003);
+    std::string text;
+    EXPECT_FALSE(GetMemoText(3, text));
+    EXPECT_EQ(EngineErrorCode, 1003);
+}
+
+// A length word past the end of the file (damaged), and a file cut inside
+// its last memo: the memo can be neither read nor replaced, nothing is
+// written, and every other memo reads back as it was.
+TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
+{
+    const std::vector<std::string> texts = {Text(100, 1), Text(700, 2), Text(300, 3)};
+    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+        for (bool cut : {false, true}) {
+            if (version == 0x83 && !cut)
+                continue; // no length word
+            SCOPED_TRACE(std::to_string(version) + (cut ? " cut" : " length"));
+            const std::string name = "P" + std::to_string(version) + (cut ? "C" : "L");
+            const std::string file = MemoTable(name, version);
+            std::vector<std::int32_t> blocks;
+            for (std::size_t i = 0; i < texts.size(); ++i)
+                blocks.push_back(AddRow("r" + std::to_string(i), texts[i]));
+            USE("");
+            auto b = ReadBytes(file);
+            const std::int32_t damaged = cut ? 3 : 2;
+            if (cut)
+                b.resize(std::size_t(blocks[2]) * 512 + 200);
+            else
+                PutU32(b.data() + std::size_t(blocks[1]) * 512 + 4, 0xFFFFFFFFu);
+            WriteBytes(file, b);
+            ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+            const std::int32_t block = blocks[std::size_t(damaged - 1)];
+            std::string text;
+            TMemoLines lines;
+            std::int32_t blob = block;
+            EXPECT_FALSE(GetMemoText(block, text));
+            EXPECT_EQ(EngineErrorCode, 1003);
+            EXPECT_FALSE(GetMemo(block, lines));
+            EXPECT_EQ(EngineErrorCode, 1003);
+            EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Read));
+            EXPECT_EQ(EngineErrorCode, 1003);
+            lines.lines = {"neu"};
+            lines.ends = {TMemoLineEnd::None};
+            EXPECT_EQ(EditMemo(block, lines), 0);
+            EXPECT_EQ(EngineErrorCode, 1003);
+            blob = block;
+            EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Write, 3));
+            EXPECT_EQ(EngineErrorCode, 1003);
+            EXPECT_EQ(ReadBytes(file), b);
+            for (std::int32_t r = 1; r <= 3; ++r) {
+                if (r != damaged) {
+                    EXPECT_EQ(MemoOfRecord(r), texts[std::size_t(r - 1)]) << r;
+                }
+            }
+            USE("");
+        }
+    }
+}
+
+// A file cut shorter than its header's next free block, at a memo's start
+// or inside one: new memos go beyond the blocks the records point to, and
+// no record ever shows another record's text after the edits.
+TEST_F(MemoTest, EditsOfACutFileNeverShowAnotherRecordsText)
+{
+    const std::vector<std::string> texts = {Text(100, 1), Text(700, 2), Text(300, 3)};
+    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+        for (int cutAt : {3, 2}) { // the start of memo 3, inside memo 2
+            SCOPED_TRACE(std::to_string(version) + " cut at memo " + std::to_string(cutAt));
+            const std::string name = "X" + std::to_string(version) + "_" + std::to_string(cutAt);
+            const std::string file = MemoTable(name, version);
+            std::vector<std::int32_t> blocks;
+            for (std::size_t i = 0; i < texts.size(); ++i)
+                blocks.push_back(AddRow("r" + std::to_string(i), texts[i]));
+            USE("");
+            auto b = ReadBytes(file);
+            b.resize(std::size_t(blocks[std::size_t(cutAt - 1)]) * 512 + (cutAt == 2 ? 100 : 0));
+            WriteBytes(file, b);
+            ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+            std::vector<std::string> now = texts;
+            for (int edit = 0; edit < 2; ++edit) {
+                GO(1);
+                now[0] = Text(now[0].size() + 600, unsigned(now[0].size()));
+                TMemoLines lines;
+                lines.lines = {now[0]};
+                lines.ends = {TMemoLineEnd::None};
+                const std::int32_t block = EditMemo(Buffer().MemoRef(2), lines);
+                ASSERT_NE(block, 0) << LastErrorText();
+                Buffer().SetMemoRef(2, block);
+                ASSERT_TRUE(REPLACE());
+                EXPECT_EQ(MemoOfRecord(1), now[0]);
+                for (std::int32_t other : {2, 3}) {
+                    GO(other);
+                    std::string text;
+                    const bool read = GetMemoText(Buffer().MemoRef(2), text);
+                    EXPECT_FALSE(read && text.find(now[0]) != std::string::npos) << other;
+                }
+            }
+            USE("");
+        }
+    }
+}
+
+TEST_F(MemoTest, LockRefusedWritesNothing)
+{
+    MultiUser = true;
+    const std::string dbt = MemoTable("LCK", 0x8B);
+    USE("");
+    ASSERT_TRUE(USE(Path("LCK")));
+    ASSERT_TRUE(Select(2));
+    ASSERT_TRUE(USE(Path("LCK") + " ALIAS OTHER"));
+    std::int64_t pos = 0;
+    ASSERT_TRUE(memo::LockMemoPadAndSeekEOF(*Current(), *memo::MemoOf(*Current()), "test", pos));
+    const auto before = ReadBytes(dbt);
+    Select(1);
+    EXPECT_EQ(AddMemo("gesperrt"), 0);
+    EXPECT_EQ(EngineErrorCode, 1017);
+    EXPECT_EQ(ReadBytes(dbt), before);
+}
+
+TEST_F(MemoTest, AppendFromKeepsTheOemBytes)
+{
+    // Source: C field and memo with umlauts; targets of every memo format.
+    ASSERT_TRUE(SetCreateVersion(0x83));
+    ASSERT_TRUE(CreateDbf(Path("SRC"), {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}, {"TXT", 'C', 20, 0}}));
+    ASSERT_TRUE(USE(Path("SRC") + " EXCLUSIVE"));
+    const std::string umlauts = "\xC4rger \xFC" "ber \xDF"; // "Ärger über ß" in cp1252
+    ClearRecord();
+    Buffer().SetText(1, "eins");
+    Buffer().SetMemoRef(2, AddMemo(umlauts));
+    Buffer().SetText(3, umlauts);
+    ASSERT_TRUE(Append());
+    USE("");
+    const std::string oem = AnsiToOem(umlauts);
+    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+        ASSERT_TRUE(SetCreateVersion(version));
+        const std::string name = "DST" + std::to_string(version);
+        ASSERT_TRUE(CreateDbf(Path(name), {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}, {"TXT", 'M', 10, 0}}));
+        ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+        ASSERT_EQ(AppendFrom(Path("SRC")), 1) << LastErrorText();
+        GO(1);
+        std::string a, c;
+        ASSERT_TRUE(GetMemoText(Buffer().MemoRef(2), a));
+        ASSERT_TRUE(GetMemoText(Buffer().MemoRef(3), c));
+        EXPECT_EQ(a, umlauts);
+        EXPECT_EQ(c, umlauts);
+        USE("");
+        const auto bytes = ReadBytes(Path(name + (version == 0xF5 ? ".FPT" : ".DBT")));
+        const std::string all(bytes.begin(), bytes.end());
+        std::size_t hits = 0;
+        for (std::size_t p = all.find(oem); p != std::string::npos; p = all.find(oem, p + 1))
+            ++hits;
+        EXPECT_EQ(hits, 2u) << "version " << int(version);
+    }
+}
+
+TEST_F(MemoTest, BlobStreams)
+{
+    // dBase III ends at its first 0x1A; dBase IV and FoxPro at their length.
+    MemoTable("S3", 0x83);
+    std::int32_t block = AddMemo("abc");
+    std::int32_t blk = block;
+    ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Read));
+    EXPECT_EQ(SeekBlobStream(0, 2), 3); // read through once for the end
+    SeekBlobStream(0, 0);
+    char buf[64];
+    EXPECT_EQ(ReadBlobStream(buf, 64), 3);
+    CloseBlob();
+    // Binary with 0x1A is refused in dBase III.
+    blk = 0;
+    ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Write, -1, 'B'));
+    EXPECT_EQ(WriteBlobStream("a\x1A" "b", 3), 0);
+    EXPECT_EQ(EngineErrorCode, 220);
+    CloseBlob();
+    USE("");
+
+    for (std::uint8_t version : {0x8B, 0xF5}) {
+        const std::string memo = MemoTable("S" + std::to_string(version), version, 64);
+        const std::string data("x\x1Ay\x07z\xE4", 6);
+        blk = 0;
+        ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Write));
+        EXPECT_EQ(WriteBlobStream(data.data(), 6), 6);
+        std::int64_t written = 0;
+        ASSERT_TRUE(CloseBlob(&written));
+        EXPECT_EQ(written, 6);
+        auto bytes = ReadBytes(memo);
+        if (version == 0xF5) {
+            EXPECT_EQ(Big32(bytes, 0), std::uint32_t(bytes.size() / 64));
+            EXPECT_EQ(Big32(bytes, std::size_t(blk) * 64), 0u); // binary: the bell decided it
+        }
+        // The bell made it binary: the ä is not converted on either way.
+        EXPECT_EQ(std::string(bytes.begin() + blk * 64 + 8, bytes.begin() + blk * 64 + 14), data);
+        std::int32_t rd = blk;
+        ASSERT_TRUE(OpenBlob(true, rd, TBlobMode::Read));
+        EXPECT_EQ(SeekBlobStream(-2, 2), 4);
+        EXPECT_EQ(ReadBlobStream(buf, 64), 2);
+        SeekBlobStream(0, 0);
+        ASSERT_EQ(ReadBlobStream(buf, 64), 6);
+        EXPECT_EQ(std::string(buf, 6), data);
+        CloseBlob();
+        // Text is converted once for the whole BLOB.
+        blk = 0;
+        ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Write));
+        WriteBlobStream("\xE4\xF6", 2);
+        WriteBlobStream("\x07\xFC", 2);
+        ASSERT_TRUE(CloseBlob());
+        bytes = ReadBytes(memo);
+        EXPECT_EQ(std::string(bytes.begin() + blk * 64 + 8, bytes.begin() + blk * 64 + 12),
+                  AnsiToOem("\xE4\xF6") + "\x07" + AnsiToOem("\xFC"));
+        USE("");
+    }
+}
+
+TEST_F(MemoTest, AnnouncedBlobReusesItsBlocksInDBase4Only)
+{
+    MemoTable("R4", 0x8B);
+    const std::int32_t first = AddMemo(Text(900, 1));
+    const std::int32_t second = AddMemo(Text(100, 2));
+    std::int32_t blk = first;
+    ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Write, 1000));
+    EXPECT_EQ(blk, first);
+    const std::string big = Text(2000, 3);
+    EXPECT_EQ(WriteBlobStream(big.data(), std::int64_t(big.size())), 1000);
+    ASSERT_TRUE(CloseBlob());
+    std::string text;
+    ASSERT_TRUE(GetMemoText(second, text));
+    EXPECT_EQ(text, Text(100, 2));
+    ASSERT_TRUE(GetMemoText(first, text));
+    EXPECT_EQ(text, big.substr(0, 1000));
+    // Without an announced size the BLOB goes to the end.
+    blk = first;
+    ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Write));
+    EXPECT_GT(blk, second);
+    CloseBlob();
+}
+
+TEST_F(MemoTest, CopiesInPlaceOnlyBetweenEqualLayouts)
+{
+    MemoTable("SRC4", 0x8B);
+    AddRow("a", "eins");
+    const std::int32_t block = AddRow("b", Text(700, 5));
+    for (std::uint32_t bs : {512u, 1024u}) {
+        Select(2);
+        MemoTable("DST" + std::to_string(bs), 0x8B, bs);
+        const std::int32_t copied = CopyMemoInPlace(1, block);
+        EXPECT_EQ(copied, bs == 512 ? block : 1) << bs; // another block size: at the end
+        std::string text;
+        ASSERT_TRUE(GetMemoText(copied, text));
+        EXPECT_EQ(text, Text(700, 5));
+        USE("");
+        Select(1);
+    }
+}
+
+TEST_F(MemoTest, MemoTextFiles)
+{
+    MemoTable("TF", 0x83);
+    TMemoTextFile f;
+    f.AssignMemo(0);
+    ASSERT_EQ(f.Rewrite(), 0);
+    f.WriteLn("erste Zeile");
+    f.Write("zweite\r\ndritte");
+    ASSERT_EQ(f.Close(), 0);
+    ASSERT_NE(f.Block(), 0);
+    f.AssignMemo(f.Block());
+    ASSERT_EQ(f.Append(), 0);
+    f.WriteLn("vierte");
+    ASSERT_EQ(f.Close(), 0);
+    f.AssignMemo(f.Block());
+    ASSERT_EQ(f.Reset(), 0);
+    std::vector<std::string> got;
+    std::string line;
+    while (f.ReadLn(line) == 0)
+        got.push_back(line);
+    EXPECT_EQ(got, (std::vector<std::string>{"erste Zeile", "zweite", "dritte", "vierte"}));
+    EXPECT_EQ(f.ReadLn(line), 100);
+    EXPECT_EQ(f.Write("x"), 102);
+}
+
+} // namespace
+} // namespace kt4::dbase::test

@@ -1,0 +1,387 @@
+// Seeking and ordering: folded and prefix keys, numbers whatever the
+// locale, natural order, order slots, REINDEX, key makers, and the tree
+// kept right through appends, changes, deletions and PACK.
+#include "ndx_fixture.h"
+
+#include "dbase/ndx/ndx_internal.h"
+
+#include <clocale>
+#include <map>
+#include <random>
+#include <set>
+
+namespace kt4::dbase::test {
+namespace {
+
+using NdxSeekTest = NdxTest;
+
+TEST_F(NdxSeekTest, UmlautsFoldInOemAndAnsiTables)
+{
+    for (bool ansi : {false, true}) {
+        TableIsAnsi = ansi;
+        const std::string table = MakeParts(ansi ? "ANSI" : "OEM");
+        ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+        for (const char* name : {"MUSTER", "MUELLER", "Zander"}) {
+            ClearRecord();
+            Buffer().SetText(1, name);
+            ASSERT_TRUE(Append());
+        }
+        ASSERT_TRUE(Index_On("NAME", "name")) << LastErrorText();
+        EXPECT_TRUE(Find("M\xFC")) << ansi;  // "Mü" in the engine's text
+        EXPECT_EQ(Name(), "MUELLER") << ansi;
+        bool present = false;
+        EXPECT_EQ(Index.KeyOfSlot(1, present), "mueller   ");
+        EXPECT_TRUE(present);
+        EXPECT_TRUE(Find("ZA"));
+        GO(2);
+        Buffer().SetText(1, "MUNDT");
+        ASSERT_TRUE(REPLACE());
+        EXPECT_FALSE(Find("M\xFC")) << ansi;
+        EXPECT_TRUE(dEOF());
+        ExpectSound(1);
+        USE("");
+    }
+}
+
+TEST_F(NdxSeekTest, PrefixAndExactSearch)
+{
+    const std::string table = NameTable({"ABC", "AB", "ABD"});
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "n"));
+    EXPECT_TRUE(Find("ab"));
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_TRUE(Find("ABD"));
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_TRUE(FindExact("AB"));
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_FALSE(FindExact("ABCD"));
+    EXPECT_FALSE(Find("ABE"));
+    EXPECT_TRUE(dEOF());
+}
+
+TEST_F(NdxSeekTest, NumbersWhateverTheLocale)
+{
+    const std::string table = RawTable("NUMS", {{"NUM", 'N', 8, 1}}, 4, [](int i) {
+        const char* v[] = {"    40.0", "    40.5", "     4.0", " 40000.0"};
+        return std::string(v[i]);
+    });
+    const char* saved = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string keep = saved ? saved : "C";
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    DecimalSeparator = ',';
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NUM", "num"));
+    struct Case {
+        const char* text;
+        std::int32_t rec;
+    } cases[] = {{"40.000", 1}, {" 40,5 ", 2}, {"4", 3}, {"40000", 4}, {"40x", 0}, {"41", 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(Find(c.text), c.rec != 0) << c.text;
+        EXPECT_EQ(c.rec != 0 ? RecNo() : 0, c.rec) << c.text;
+    }
+    std::setlocale(LC_NUMERIC, keep.c_str());
+}
+
+TEST_F(NdxSeekTest, NaturalOrderKeepsIndexesButRefusesFind)
+{
+    const std::string table = NameTable({"c", "a", "b"});
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "n"));
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{2, 3, 1}));
+    GO(3);
+    Set_Order_To(0);
+    EXPECT_EQ(CurrentOrder(), 0);
+    EXPECT_FALSE(Find("a"));
+    EXPECT_EQ(EngineErrorCode, 254);
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{1, 2, 3}));
+    ClearRecord();
+    Buffer().SetText(1, "0");
+    ASSERT_TRUE(Append()); // still maintained
+    Set_Order_To(1);
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{4, 2, 3, 1}));
+}
+
+TEST_F(NdxSeekTest, OrderSlotsAndReindex)
+{
+    const std::string table = NameTable({"c", "a", "b"});
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "one"));
+    ASSERT_TRUE(Index_On("-NUM", "two"));
+    ASSERT_TRUE(Index_On("RECNO()", "three"));
+    CloseIndexes();
+    ASSERT_TRUE(SetIndexToList("one \"two\" three NOCACHE")) << LastErrorText();
+    Set_Order_To(3);
+    EXPECT_EQ(CurrentOrder(), 3);
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{1, 2, 3}));
+    Set_Order_To(1);
+    for (int slot = 1; slot <= 3; ++slot)
+        EXPECT_EQ(IndexFileName(slot), Path(std::vector<std::string>{"one", "two", "three"}[slot - 1] + ".ndx"));
+    Set_Order_To(2);
+    Reindex();
+    EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+    EXPECT_EQ(CurrentOrder(), 2);
+    Set_Order_To(17);
+    EXPECT_EQ(EngineErrorCode, 220);
+    EXPECT_FALSE(SetIndexTo("one", 17));
+    EXPECT_EQ(EngineErrorCode, 220);
+    EXPECT_FALSE(SetIndexTo("ONE.NDX", 4)); // found whatever the case: open already
+    EXPECT_EQ(EngineErrorCode, 220);
+}
+
+TEST_F(NdxSeekTest, KeyMakerAndExpressionFilesAreNotMixed)
+{
+    const std::string table = NameTable({"Bert", "anna", "Carl"});
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    KeyMakerProc maker = [](void*, int) { return AllTrim(Buffer().Text(1)); };
+    ASSERT_TRUE(Index_On("km DESCENDING", maker, nullptr)) << LastErrorText();
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{2, 3, 1})); // bytes descending: a > C > B
+    ASSERT_TRUE(Index_On("sx SOUNDEX", maker, nullptr)) << LastErrorText();
+    EXPECT_EQ(ndx::Controlling()->hdr.keyLen, 4);
+    EXPECT_TRUE(Find("Burt"));  // B630 like Bert
+    EXPECT_EQ(RecNo(), 1);
+    ASSERT_TRUE(Index_On("NAME", "ex"));
+    CloseIndexes();
+    EXPECT_FALSE(SetIndexTo("km", 1));
+    EXPECT_EQ(EngineErrorCode, 223);
+    EXPECT_FALSE(SetIndexTo("ex", 1, maker, nullptr));
+    EXPECT_EQ(EngineErrorCode, 223);
+}
+
+TEST_F(NdxSeekTest, FullLeafSplitsThirteenTwelve)
+{
+    for (const char* added : {"zz", "aa"}) {
+        std::vector<std::string> names;
+        for (int i = 0; i < 25; ++i)
+            names.push_back("m" + std::to_string(10 + i));
+        const std::string table = NameTable(names);
+        ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+        ASSERT_TRUE(Index_On("NAME", "s"));
+        ClearRecord();
+        Buffer().SetText(1, added);
+        ASSERT_TRUE(Append());
+        ExpectSound(1);
+        USE("");
+        auto b = ReadBytes(Path("s.ndx"));
+        const bool low = added[0] == 'a';
+        EXPECT_EQ(U16At(b, 512), low ? 14 : 13) << added;  // old page keeps 13
+        EXPECT_EQ(U16At(b, 1024), low ? 12 : 13) << added; // new page: old page count 2
+        EXPECT_EQ(U32At(b, 0), 3u);
+        EXPECT_EQ(U32At(b, 4), 4u);
+    }
+}
+
+TEST_F(NdxSeekTest, RemovingTheOnlyKeysRestartsTheTree)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 40; ++i)
+        names.push_back("k" + std::to_string(i));
+    const std::string table = NameTable(names);
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "r"));
+    const auto size = std::filesystem::file_size(Path("r.ndx"));
+    ndx::Descriptor& d = *ndx::Controlling();
+    for (int i = 0; i < 40; ++i) {
+        std::string key = names[std::size_t(i)];
+        key.resize(10, ' ');
+        int result = -1;
+        ASSERT_TRUE(ndx::RemoveKey(d, key, i + 1, result));
+        EXPECT_EQ(result, 0);
+    }
+    USE("");
+    auto b = ReadBytes(Path("r.ndx"));
+    EXPECT_EQ(U32At(b, 0), 1u);
+    EXPECT_EQ(U32At(b, 4), 2u);
+    EXPECT_EQ(b.size(), size);
+}
+
+TEST_F(NdxSeekTest, KeyLengthIsTheTextBeforeFolding)
+{
+    const std::string table = NameTable({AnsiToOem("M\xFC" "ller"), AnsiToOem("Stra\xDF" "e")}, 100);
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "full")) << LastErrorText();
+    EXPECT_EQ(ndx::Controlling()->hdr.keyLen, 100);
+    GO(1);
+    ASSERT_TRUE(Index_On("TRIM(NAME)", "trim")) << LastErrorText();
+    EXPECT_EQ(ndx::Controlling()->hdr.keyLen, 6);
+    EXPECT_TRUE(Find("strass"));
+    EXPECT_EQ(RecNo(), 2);
+    ExpectSound(1);
+}
+
+// A record whose key a UNIQUE index does not hold (another record held it
+// and changed its own) changes its key without an error, and the indexes
+// after the UNIQUE one follow; a key that is missing elsewhere fails the
+// change, yet every index still follows the record.
+TEST_F(NdxSeekTest, EveryIndexFollowsAChange)
+{
+    const std::string table = NameTable({"a", "b", "c"}); // NUM 0 in all
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "miss"));
+    ASSERT_TRUE(Index_On("NUM", "uniq UNIQUE"));
+    ASSERT_TRUE(Index_On("NUM", "num"));
+    ASSERT_TRUE(SetIndexToList("miss uniq num"));
+    auto change = [](std::int32_t rec, const char* name, double num) {
+        GO(rec);
+        Buffer().SetText(1, name);
+        Buffer().SetNumber(2, num);
+        return REPLACE();
+    };
+    ASSERT_TRUE(change(1, "a", 1)); // the 0 of records 2 and 3 leaves the UNIQUE index
+    EXPECT_TRUE(change(2, "bb", 2)) << LastErrorText();
+    EXPECT_EQ(EngineErrorCode, 0);
+    for (int slot = 1; slot <= 3; ++slot)
+        ExpectSound(slot);
+    Set_Order_To(3);
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{3, 1, 2}));
+    Set_Order_To(2);
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{1, 2}));
+    GO(2);
+    EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+    Set_Order_To(1);
+    int result = -1;
+    ASSERT_TRUE(ndx::RemoveKey(*ndx::Controlling(), "c" + std::string(9, ' '), 3, result));
+    EXPECT_FALSE(change(3, "z", 3));
+    EXPECT_EQ(EngineErrorCode, 254);
+    EXPECT_NE(LastErrorText().find("Datensatz Nr. 3 nicht im Index gefunden."), std::string::npos);
+    EXPECT_NE(LastErrorText().find("[CompareKeys]"), std::string::npos);
+    for (int slot = 1; slot <= 3; ++slot)
+        ExpectSound(slot);
+    EXPECT_TRUE(Find("z"));
+    EXPECT_EQ(RecNo(), 3);
+}
+
+// A model of two indexes (a 100-byte key, 4 to a page, and a number) with a
+// UNIQUE one between them (keys collide often, so most records are left
+// out of it) against 10,000 random appends, key changes, deletions,
+// recalls, PACK and order changes, made in every order including natural
+// order and the UNIQUE one; in an exclusive area (node cache) and a shared
+// one (semaphore file, PACK going exclusive and back). Every whole walk
+// passes its checks, and every record the UNIQUE index leaves out is
+// reached, SKIP going on from its key's place.
+class NdxModelTest : public NdxTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(NdxModelTest, RandomChangesAgainstAModel)
+{
+    const bool shared = GetParam();
+    const std::string table =
+        RawTable("MODEL", {{"NAME", 'C', 100, 0}, {"NUM", 'N', 6, 0}}, 0, [](int) { return std::string(); });
+    ASSERT_TRUE(USE(table + (shared ? "" : " EXCLUSIVE")));
+    ASSERT_TRUE(Index_On("NAME", "mname"));
+    ASSERT_TRUE(Index_On("NUM", "mnum"));
+    ASSERT_TRUE(Index_On("LEFT(NAME,2)", "muniq UNIQUE"));
+    CloseIndexes();
+    ASSERT_TRUE(SetIndexToList("mname muniq mnum"));
+    ASSERT_TRUE(FLock());
+    std::mt19937 rng(4711);
+    struct Row {
+        std::string name;
+        int num;
+        bool deleted;
+    };
+    std::vector<Row> rows;              // the model: record i + 1
+    std::map<std::string, int> holders; // the UNIQUE index: key -> record
+    auto uniq = [](const std::string& name) { return name.substr(0, 2); };
+    auto hold = [&](const std::string& name, int rec) { holders.emplace(uniq(name), rec); };
+    auto randomName = [&] { return std::string(1 + rng() % 3, char('a' + rng() % 4)) + std::to_string(rng() % 50); };
+    auto expected = [&](int order) {
+        std::vector<std::pair<std::pair<std::string, int>, int>> keys;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            keys.push_back({{order == 1 ? rows[i].name : "", order == 1 ? 0 : rows[i].num}, int(i + 1)});
+        std::sort(keys.begin(), keys.end());
+        std::vector<std::int32_t> recs;
+        for (auto& k : keys)
+            recs.push_back(k.second);
+        if (order == 2) {
+            recs.clear();
+            for (auto& [key, rec] : holders)
+                recs.push_back(rec);
+        }
+        return recs;
+    };
+    for (int batch = 0; batch < 50; ++batch) {
+        Set_Order_To(batch % 4);
+        for (int op = 0; op < 200; ++op) {
+            const unsigned what = rows.size() < 20 ? 0 : rng() % 10;
+            if (what < 5) {
+                Row r{randomName(), int(rng() % 1000), false};
+                ClearRecord();
+                Buffer().SetText(1, r.name);
+                Buffer().SetInteger(2, r.num);
+                ASSERT_TRUE(Append()) << LastErrorText();
+                rows.push_back(r);
+                hold(r.name, int(rows.size()));
+                continue;
+            }
+            const int n = 1 + int(rng() % rows.size());
+            GO(n);
+            ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+            Row& r = rows[std::size_t(n - 1)];
+            if (what < 8) {
+                if (rng() % 2) {
+                    const std::string old = uniq(r.name);
+                    r.name = randomName();
+                    if (const auto h = holders.find(old); uniq(r.name) != old && h != holders.end() && h->second == n)
+                        holders.erase(h);
+                    hold(r.name, n);
+                } else {
+                    r.num = int(rng() % 1000);
+                }
+                Buffer().SetText(1, r.name);
+                Buffer().SetInteger(2, r.num);
+                ASSERT_TRUE(REPLACE()) << LastErrorText();
+            } else {
+                ASSERT_TRUE(r.deleted ? RecallRec() : DeleteRec()) << LastErrorText();
+                r.deleted = !r.deleted;
+            }
+        }
+        if (batch % 13 == 12) {
+            Unlock();
+            Pack();
+            ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+            ASSERT_TRUE(FLock());
+            rows.erase(std::remove_if(rows.begin(), rows.end(), [](const Row& r) { return r.deleted; }), rows.end());
+            holders.clear();
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                hold(rows[i].name, int(i + 1));
+        }
+        const int order = 1 + int(rng() % 3);
+        Set_Order_To(order);
+        const auto want = expected(order);
+        ASSERT_EQ(Order(), want) << "batch " << batch;
+        std::vector<std::int32_t> back, walked;
+        for (GoBottom(); !dBOF() && EngineErrorCode == 0; SKIP(-1))
+            back.push_back(RecNo());
+        ASSERT_EQ(back, std::vector<std::int32_t>(want.rbegin(), want.rend())) << "batch " << batch;
+        ASSERT_TRUE(RecordsInKeyOrder(walked)) << LastErrorText();
+        ASSERT_EQ(walked, want) << "batch " << batch;
+        if (batch % 25 == 24) {
+            for (const int o : {0, 2}) {
+                Set_Order_To(o);
+                for (int rec = 1; rec <= int(rows.size()); ++rec) {
+                    const std::string key = uniq(rows[std::size_t(rec - 1)].name);
+                    if (const auto h = holders.find(key); h != holders.end() && h->second == rec)
+                        continue;
+                    GO(rec);
+                    ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+                    ASSERT_EQ(RecNo(), rec);
+                    if (o == 2) {
+                        SKIP(1);
+                        const auto next = holders.upper_bound(key);
+                        ASSERT_EQ(dEOF() ? 0 : RecNo(), next == holders.end() ? 0 : next->second) << rec;
+                    }
+                }
+            }
+        }
+        Set_Order_To(1);
+        for (int slot = 1; slot <= 3; ++slot)
+            ExpectSound(slot);
+    }
+    EXPECT_GT(ndx::Controlling()->hdr.pageCount, 500u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Areas, NdxModelTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Shared" : "Exclusive"; });
+
+} // namespace
+} // namespace kt4::dbase::test
