@@ -81,9 +81,10 @@ private:
     std::string refused_;
 };
 
-// What ReadGeometryForm does after the fields: alpha below 3 becomes 20 and
-// above 45 becomes 45; with dp < dH an eccentricity 0 becomes (dH - dp)/2
-// and i = dp/(dp - dH), otherwise i = 0.
+// The rules applied after the geometry fields are read (ReadStrict; the
+// ratio label and the proposals on what the form shows): alpha below 3
+// becomes 20 and above 45 becomes 45; with dp < dH an eccentricity 0
+// becomes (dH - dp)/2 and i = dp/(dp - dH), otherwise i = 0.
 void ApplyGeometryRules(DriveInputs& V);
 
 } // namespace kt4::drive
