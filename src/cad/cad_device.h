@@ -24,7 +24,7 @@
 
 namespace kt4::cad {
 
-// TCadOutputMode: the value of CadMode.
+// The values of CadMode.
 inline constexpr Word cmDxf = 1;
 inline constexpr Word cmIges = 2;
 inline constexpr Word cmScreen = 3;

@@ -224,23 +224,23 @@ void IgesWriter::Write(const Call& C, Real Scale)
     for (Real& x : v)
         x *= Scale;
     switch (C.kind) {
-    case Call::Line:
+    case Call::Kind::Line:
         WriteLine(v[0], v[1], v[2], v[3]);
         break;
-    case Call::Circle:
+    case Call::Kind::Circle:
         if (IgesNum(std::fabs(v[2])) != IgesNum(0)) // a point is no circle
             WriteArc(v[0], v[1], v[0] + v[2], v[1], v[0] + v[2], v[1]);
         break;
-    case Call::Arc:
+    case Call::Kind::Arc:
         WriteArc(v[0], v[1], v[2], v[3], v[4], v[5]);
         break;
-    case Call::Solid:
+    case Call::Kind::Solid:
         WriteSolid(v);
         break;
-    case Call::Text:
+    case Call::Kind::Text:
         WriteText(C.text, v[0], v[1], C.a * Scale, C.b, C.c);
         break;
-    case Call::Insert:
+    case Call::Kind::Insert:
         WriteInsert(C.block, v[0], v[1], C.a, C.b * Scale, C.c * Scale);
         break;
     }
@@ -248,24 +248,24 @@ void IgesWriter::Write(const Call& C, Real Scale)
 
 void IgesWriter::Line(Real X1, Real Y1, Real X2, Real Y2)
 {
-    Draw(NewCall(Call::Line, {X1, Y1, X2, Y2}));
+    Draw(NewCall(Call::Kind::Line, {X1, Y1, X2, Y2}));
 }
 
 void IgesWriter::Arc(Real XC, Real YC, Real XS, Real YS, Real XE, Real YE)
 {
-    Draw(NewCall(Call::Arc, {XC, YC, XS, YS, XE, YE}));
+    Draw(NewCall(Call::Kind::Arc, {XC, YC, XS, YS, XE, YE}));
 }
 
-void IgesWriter::Circle(Real X, Real Y, Real R) { Draw(NewCall(Call::Circle, {X, Y, R})); }
+void IgesWriter::Circle(Real X, Real Y, Real R) { Draw(NewCall(Call::Kind::Circle, {X, Y, R})); }
 
 void IgesWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real X4, Real Y4)
 {
-    Draw(NewCall(Call::Solid, {X1, Y1, X2, Y2, X3, Y3, X4, Y4}));
+    Draw(NewCall(Call::Kind::Solid, {X1, Y1, X2, Y2, X3, Y3, X4, Y4}));
 }
 
 void IgesWriter::Text(const std::string& S, Real X, Real Y)
 {
-    Call c = NewCall(Call::Text, {X, Y});
+    Call c = NewCall(Call::Kind::Text, {X, Y});
     c.a = CadTextHeight;
     c.b = CadTextWidth;
     c.c = CadTextAngle;
@@ -409,7 +409,7 @@ void IgesWriter::Insert(const std::string& Name, Real X, Real Y, Real Angle, Rea
         settings::AddMessage("Warnung: IGES-Block " + Name + " ungleich skaliert");
     if (inBlock_)
         open_.depth = std::max(open_.depth, blocks_[block].depth + 1);
-    Call c = NewCall(Call::Insert, {X, Y});
+    Call c = NewCall(Call::Kind::Insert, {X, Y});
     c.a = Angle;
     c.b = SX;
     c.c = SY;

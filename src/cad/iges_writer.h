@@ -82,7 +82,7 @@ private:
 
     // One drawing call with the colour and line font it was made with.
     struct Call {
-        enum Kind { Line, Circle, Arc, Solid, Text, Insert } kind = Line;
+        enum class Kind { Line, Circle, Arc, Solid, Text, Insert } kind = Kind::Line;
         int color = 0, lineFont = 1;
         std::array<Real, 8> v{}; // points as (x, y) pairs; Circle: x, y, r
         // Text: height, width factor, angle; Insert: angle, sx, sy

@@ -104,7 +104,7 @@ void DrawTaperedRollerBearing(Word Slot, Word Mode)
     const Real axis = (alpha + alpha4) / 2;
     for (Integer k = 1; k <= 2; ++k) {
         const Real s = IntPowerPos(-1, k + 1);
-        auto line = [s](P a, P b) { c_line(a.x, s * a.y, b.x, s * b.y); };
+        auto line = [s](P from, P to) { c_line(from.x, s * from.y, to.x, s * to.y); };
         c_setlayer(1);
         if (CosZero(axis))
             return;

@@ -156,30 +156,30 @@ void DriveDataDialogModel::Complete()
         text_[Quantities[s][k]] = k == 1 ? FormatTorque(x) : (sixDigits ? RealStr6(x) : RealStr(x));
     };
     const int g = given_, o = 1 - given_;
-    auto& n = q[g][0];
-    auto& T = q[g][1];
-    auto& P = q[g][2];
+    auto& speed = q[g][0];
+    auto& torque = q[g][1];
+    auto& power = q[g][2];
     switch (derived_) {
     case 0:
-        if (T && P && *T > 0)
-            put(g, 0, *P * 60000 / (2 * Pi * *T), g == 0);
+        if (torque && power && *torque > 0)
+            put(g, 0, *power * 60000 / (2 * Pi * *torque), g == 0);
         break;
     case 1:
-        if (n && P && *n > 0)
-            put(g, 1, TorqueOf(*P, *n), false);
+        if (speed && power && *speed > 0)
+            put(g, 1, TorqueOf(*power, *speed), false);
         break;
     default:
-        if (n && T)
-            put(g, 2, *n * *T * 2 * Pi / 60000, g == 0);
+        if (speed && torque)
+            put(g, 2, *speed * *torque * 2 * Pi / 60000, g == 0);
         break;
     }
     // The other shaft; with the ratio 0 its speed and torque stay.
-    if (eta && P)
-        put(o, 2, g == 0 ? *eta * *P / 100 : *P / (*eta / 100), false);
+    if (eta && power)
+        put(o, 2, g == 0 ? *eta * *power / 100 : *power / (*eta / 100), false);
     if (ratio == 0)
         return;
-    if (n)
-        put(o, 0, g == 0 ? *n / ratio : ratio * *n, g == 1);
+    if (speed)
+        put(o, 0, g == 0 ? *speed / ratio : ratio * *speed, g == 1);
     if (q[o][0] && *q[o][0] != 0 && q[o][2])
         put(o, 1, TorqueOf(*q[o][2], *q[o][0]), false);
 }
@@ -277,10 +277,10 @@ void PreDesign2DialogModel::SetText(const std::string& Field, const std::string&
 
 bool PreDesign2DialogModel::Suggest(const std::string& Button)
 {
-    Real d2 = 0;
-    if (Button != "Button_dh" || !Read("Edit_dabtr", d2))
+    Real outputDiameter = 0;
+    if (Button != "Button_dh" || !Read("Edit_dabtr", outputDiameter))
         return false;
-    text_["Edit_dh"] = dialogs::FormatField(3.8L * d2, FieldUnit::Length);
+    text_["Edit_dh"] = dialogs::FormatField(3.8L * outputDiameter, FieldUnit::Length);
     return true;
 }
 

@@ -219,19 +219,19 @@ bool GeometryDialogModel::FieldValue(const Field& F, Real& X) const
     return filled_.Read(F.name, Text(F.name), F.unit, X);
 }
 
-const std::string& GeometryDialogModel::Text(const std::string& Field) const
+const std::string& GeometryDialogModel::Text(const std::string& Name) const
 {
     static const std::string none;
-    auto it = text_.find(Field);
+    auto it = text_.find(Name);
     return it == text_.end() ? none : it->second;
 }
 
-void GeometryDialogModel::SetText(const std::string& Field, const std::string& Text)
+void GeometryDialogModel::SetText(const std::string& Name, const std::string& Text)
 {
-    if (!FieldNamed(Field))
+    if (!FieldNamed(Name))
         return;
-    text_[Field] = Text;
-    if (Field == "Edit_dh" || Field == "Edit_dp") {
+    text_[Name] = Text;
+    if (Name == "Edit_dh" || Name == "Edit_dp") {
         ReadLenient(copy_);
         ApplyGeometryRules(copy_);
         UpdateRatio();
@@ -242,13 +242,13 @@ void GeometryDialogModel::UpdateRatio()
 {
     if (!Parses("Edit_dh") || !Parses("Edit_dp"))
         return; // depends on a field that is no number: stays as it is
-    const Real dh = copy_.dH, dp = copy_.dp;
-    ratio_ = dh - dp > 0 ? "i = dP/(dP-dH) = " + RealStr(dp / (dp - dh)) : std::string();
+    const Real hollow = copy_.dH, rolling = copy_.dp;
+    ratio_ = hollow - rolling > 0 ? "i = dP/(dP-dH) = " + RealStr(rolling / (rolling - hollow)) : std::string();
 }
 
-bool GeometryDialogModel::Parses(const std::string& Field) const
+bool GeometryDialogModel::Parses(const std::string& Name) const
 {
-    const auto* f = FieldNamed(Field);
+    const auto* f = FieldNamed(Name);
     Real x = 0;
     return f && FieldValue(*f, x);
 }

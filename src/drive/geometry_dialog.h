@@ -36,9 +36,9 @@ public:
     // The fields from the globals (the dialog is shown).
     GeometryDialogModel();
 
-    const std::string& Text(const std::string& Field) const;
+    const std::string& Text(const std::string& Name) const;
     // The user typed into a field; a change of dH or dp updates the ratio label.
-    void SetText(const std::string& Field, const std::string& Text);
+    void SetText(const std::string& Name, const std::string& Text);
     // "i = dP/(dP-dH) = ..." while dH > dp, else empty.
     const std::string& RatioText() const { return ratio_; }
 
@@ -67,7 +67,7 @@ public:
 private:
     void Load();
     void UpdateRatio();
-    bool Parses(const std::string& Field) const;
+    bool Parses(const std::string& Name) const;
     // A field's value: exact while its text is the one filled in.
     bool FieldValue(const Field& F, Real& X) const;
     void ReadLenient(DriveInputs& v) const;
@@ -81,9 +81,10 @@ private:
     std::string refused_;
 };
 
-// What ReadGeometryForm does after the fields: alpha below 3 becomes 20 and
-// above 45 becomes 45; with dp < dH an eccentricity 0 becomes (dH - dp)/2
-// and i = dp/(dp - dH), otherwise i = 0.
+// The rules applied after the geometry fields are read (ReadStrict; the
+// ratio label and the proposals on what the form shows): alpha below 3
+// becomes 20 and above 45 becomes 45; with dp < dH an eccentricity 0
+// becomes (dH - dp)/2 and i = dp/(dp - dH), otherwise i = 0.
 void ApplyGeometryRules(DriveInputs& V);
 
 } // namespace kt4::drive

@@ -63,7 +63,7 @@ public:
     void circle(Real x, Real y, Real r);
     void line(Real x1, Real y1, Real x2, Real y2);
     void Rectangle(Real x1, Real y1, Real x2, Real y2);
-    // Arc about (x, y) from StartAngle to EndAngle counter-clockwise; a
+    // Arc about (x, y) from startAngle to endAngle counter-clockwise; a
     // negative sweep swaps the angles, a sweep under 4 degrees gives a chord.
     void Arc(Real x, Real y, Real startAngle, Real endAngle, Real r, Real sweep);
     void OutTextXY(Real x, Real y, std::string_view displayText);

@@ -353,9 +353,9 @@ TEST_F(HatchTable, NumbersTooLongForTheirCellTakeExponentForm)
     };
     for (const auto& [cell, value, shown] : cases) {
         TAusTabelle t;
-        auto all = Record([&] {
+        auto all = Record([&t, text = cell, number = value] {
             t.Init(0, 100, 2, {7, 7}, {});
-            t.AddRow({cell, cell}, {value, value});
+            t.AddRow({text, text}, {number, number});
         });
         std::vector<std::string> texts;
         for (const auto& d : all)

@@ -63,10 +63,9 @@ inline const std::vector<std::pair<Real, Real>>& ShaftProfile()
 inline Real ShaftVolume()
 {
     const auto& p = ShaftProfile();
-    Real area2 = 0, moment6 = 0; // 2 A and 6 A r_c of the polygon in (z, r)
+    Real moment6 = 0; // 6 A r_c of the polygon in (z, r)
     for (std::size_t k = 0; k + 1 < p.size(); ++k) {
         Real cross = p[k].first * p[k + 1].second - p[k + 1].first * p[k].second;
-        area2 += cross;
         moment6 += (p[k].second + p[k + 1].second) * cross;
     }
     return 2 * Pi * moment6 / 6;

@@ -97,7 +97,7 @@ TEST_P(CalcGuard, EndsInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drive, CalcGuard, ::testing::ValuesIn(Guards()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(DriveTest, GuardLeavesLaterResultsUntouched)
 {

@@ -168,6 +168,48 @@ TEST(SourceScan, FindsLiteralsAndSkipsComments)
     EXPECT_EQ(AsOem("Zulässig"), "Zul\x84ssig");
 }
 
+// A comment that names an event handler of a window (a form's create, close
+// or resize handler, a control's click or key handler) names one this code
+// has: such a word in a comment is a word of the code too.
+TEST(SourceScan, CommentsNameOnlyHandlersTheCodeHas)
+{
+    auto words = [](const std::string& s) {
+        std::vector<std::string> out(1);
+        for (char c : s)
+            if (std::isalnum(static_cast<unsigned char>(c)) || c == '_')
+                out.back() += c;
+            else if (!out.back().empty())
+                out.emplace_back();
+        return out;
+    };
+    auto handler = [](const std::string& w) { // the event after a name ending in a small letter or digit
+        for (std::string end : {"Create", "Destroy", "Show", "Activate", "Resize", "CloseQuery", "Close", "Click",
+                                "KeyPress", "KeyDown", "KeyUp", "Change", "Timer", "Paint", "Form"})
+            if (w.size() > end.size() + 1 && w.ends_with(end) &&
+                !std::isupper(static_cast<unsigned char>(w[w.size() - end.size() - 1])))
+                return true;
+        return false;
+    };
+    std::set<std::string> code;
+    std::vector<std::pair<std::string, std::string>> named; // word, file
+    for (const char* dir : {"/src", "/tests"})
+        for (const auto& f : ProgramSources(std::string(KT4_SOURCE_DIR) + dir)) {
+            std::istringstream in(ReadAll(f));
+            for (std::string line; std::getline(in, line);) {
+                const auto slash = line.find("//");
+                for (const auto& w : words(line.substr(0, slash)))
+                    code.insert(w);
+                if (slash != std::string::npos)
+                    for (const auto& w : words(line.substr(slash)))
+                        if (handler(w))
+                            named.emplace_back(w, f.filename().string());
+            }
+        }
+    EXPECT_GT(code.size(), 5000u);
+    for (const auto& [word, file] : named)
+        EXPECT_TRUE(code.count(word)) << file << " names " << word << ", which the code does not have";
+}
+
 TEST_F(DataFiles, EveryHelpNumberOfTheCodeHasItsText)
 {
     const auto& scan = ScanProgram();

@@ -452,7 +452,7 @@ TEST_F(ConfigFile, NoFileGivesScreenDefaultsAndAbortFlag)
     ReadConfigFile();
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(settings::ScreenSizeCode, 1);
-    // the drawing area (ScreenRes + 1) the largest 4:3 area of 1280 x 1024
+    // the drawing area (ScreenResX/Y + 1) the largest 4:3 area of 1280 x 1024
     EXPECT_EQ(settings::ScreenResX, 1279);
     EXPECT_EQ(settings::ScreenResY, 959);
     EXPECT_EQ(settings::InputWindowScale, 125);

@@ -123,7 +123,7 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
     CurrentFileName = "offen";
     DataModified = true;
     const OpenDesign before = CaptureOpenDesign();
-    // each step changes the design; step CancelAt is cancelled
+    // each step changes the design; step cancelAt is cancelled
     int step = 0, cancelAt = 0;
     auto form = [&] {
         if (step++ == cancelAt)

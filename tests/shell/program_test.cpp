@@ -25,11 +25,11 @@ protected:
 
     // Runs the program (or a copy of it) in the scratch folder; stdout and
     // stderr go to files.
-    int Run(const std::string& Args, const std::string& Env = "", const std::string& Program = Wkt4())
+    int Run(const std::string& Args, const std::string& Env = "", const std::string& Binary = Wkt4())
     {
         std::string cmd = "cd '" + dir.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u " +
                           "QT_QPA_PLATFORM XDG_CONFIG_HOME='" + dir.File("xdg") + "' TMPDIR='" + dir.Path() + "' " +
-                          Env + " '" + Program + "' " + Args + " > out.txt 2> err.txt";
+                          Env + " '" + Binary + "' " + Args + " > out.txt 2> err.txt";
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

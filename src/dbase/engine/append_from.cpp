@@ -65,7 +65,7 @@ bool ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
     TypedBuffer in(src), out(dst);
     const char from = Kind(sf.type), to = Kind(tf.type);
     // text between the tables' code pages, never as other characters
-    auto text = [&](std::string value, std::string& result) {
+    auto toTargetPage = [&](std::string value, std::string& result) {
         std::string lacking;
         if (!ConvertTableText(src.TextPage(), dst.TextPage(), value, lacking)) {
             SetError(220, "Zeichen nicht darstellbar: " + lacking + " (Codepage " +
@@ -78,7 +78,7 @@ bool ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
     if (to == 'C') {
         if (from == 'C') {
             std::string value;
-            if (!text(in.Text(s).substr(0, tf.len), value))
+            if (!toTargetPage(in.Text(s).substr(0, tf.len), value))
                 return false;
             out.SetText(t, value);
         } else if (from == 'N') {
@@ -122,7 +122,7 @@ bool ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
     } else if (to == 'M' && MemoLinked()) {
         detail::KeepArea keep;
         std::string value;
-        if (from == 'C' && !text(RTrimBlanks(in.Text(s)), value))
+        if (from == 'C' && !toTargetPage(RTrimBlanks(in.Text(s)), value))
             return false;
         CurrentArea = dst.number;
         if (from == 'C' && Memo.AddMemo)

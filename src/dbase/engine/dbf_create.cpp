@@ -44,7 +44,7 @@ bool CreateDbfMemoFile(const std::string& fileName, std::uint8_t version, std::u
         SetError(std::uint16_t(code), fileName + " [" + context + "]");
         return false;
     }
-    if (int code = memo.Commit(); code != 0) {
+    if ((code = memo.Commit()) != 0) {
         SetError(std::uint16_t(code), "Cannot create memo file " + fileName + " [" + context + "]");
         return false;
     }
@@ -98,12 +98,12 @@ bool CreateDbf(const std::string& fileName, const std::vector<FieldDef>& fields)
     }
     // Both files are complete: put them in place, the memo file first.
     if (memoFile) {
-        if (int code = memoFile->Commit(); code != 0) {
+        if ((code = memoFile->Commit()) != 0) {
             SetError(std::uint16_t(code), memoFile->Target() + " [CreateDbf()]");
             return false;
         }
     }
-    if (int code = table.Commit(); code != 0) {
+    if ((code = table.Commit()) != 0) {
         SetError(std::uint16_t(code), context);
         return false;
     }

@@ -150,10 +150,10 @@ void AssignField(TWorkArea& a, int n, const std::string& text)
         std::string t = AllTrim(text);
         bool digits = t.find_first_not_of("0123456789") == std::string::npos;
         // digits are YYYYMMDD; a date that does not exist is read as empty
-        std::string text = digits ? DtosToDateTextOf(t.size() == 8 ? t : std::string()) : t;
-        if (t.empty() || !ValidDateText(text))
-            text = EmptyDateTemplate();
-        b.SetText(n, text);
+        std::string date = digits ? DtosToDateTextOf(t.size() == 8 ? t : std::string()) : t;
+        if (t.empty() || !ValidDateText(date))
+            date = EmptyDateTemplate();
+        b.SetText(n, date);
         break;
     }
     default:

@@ -306,7 +306,7 @@ void Tdbf4::resizeEvent(QResizeEvent* event)
     MainMenu1->setGeometry(0, 0, width(), menu);
     client_->setGeometry(0, menu, width(), std::max(0, height() - menu));
     LayoutTopRow();
-    // FormResize: the grid fills the client area right and below.
+    // The grid fills the client area right and below.
     TzGrid1->resize(std::max(0, client_->width() - TzGrid1->x() - 1),
                     std::max(0, client_->height() - TzGrid1->y() - 1));
 }

@@ -102,7 +102,7 @@ public:
     void reject() override; // Esc, the title bar's close and Cancel
 
 protected:
-    void resizeEvent(QResizeEvent* event) override; // FormResize
+    void resizeEvent(QResizeEvent* event) override; // lays out the grid anew
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -20,7 +20,7 @@ std::string Quoted(const std::string& key)
     return "\"" + key + "\"";
 }
 
-// Clears NaturalOrder for the time of a maintenance step.
+// Clears naturalOrder for the time of a maintenance step.
 class WithoutNaturalOrder {
 public:
     explicit WithoutNaturalOrder(AreaIndexes& s) : s_(s), saved_(s.naturalOrder)

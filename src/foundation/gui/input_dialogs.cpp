@@ -194,7 +194,7 @@ int Tin_codedialog::Selection() const
 
 bool Tin_codedialog::eventFilter(QObject* watched, QEvent* event)
 {
-    // ListBox1KeyPress: Enter in the list accepts
+    // Enter in ListBox1 accepts
     if (watched == ListBox1 && event->type() == QEvent::KeyPress) {
         int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

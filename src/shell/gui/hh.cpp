@@ -96,7 +96,7 @@ Thh::Thh(QWidget* parent) : TFvelmgra(parent, true)
 
 Thh::~Thh()
 {
-    // FormDestroy
+    // the end of the main window: the session file, then the hooks it set
     if (writeSessionOnEnd_)
         WriteSessionFile();
     SetClientResizeHook({});

@@ -59,7 +59,7 @@ public:
     void EnableSpreadsheetItems() override;
 
 protected:
-    // FormCloseQuery: the window closes only when the save question let it.
+    // The window closes only when the save question let it.
     void closeEvent(QCloseEvent* e) override;
     // The first show checks that the window, frame included, fits on the
     // screen; after a DEMO start the tour's introduction then shows over

@@ -163,7 +163,7 @@ void TForm_preview::ShowGrid(PreviewGrid& Grid)
         grid_ = &Grid;
         Fill();
     }
-    setWindowTitle(Q(Grid.Caption())); // FormActivate
+    setWindowTitle(Q(Grid.Caption())); // the grid's caption at every showing
     ShowCurrentCell();
     exec();
 }

@@ -49,7 +49,7 @@ TEST_F(ProcessLocksTest, LockMatrix)
     };
     for (const auto& [held, row] : granted) {
         Holder holder;
-        ASSERT_TRUE(holder.Start([&] { return Acquire(held); })) << held;
+        ASSERT_TRUE(holder.Start([&, heldSpec = held] { return Acquire(heldSpec); })) << held;
         for (std::size_t i = 0; i < specs.size(); ++i) {
             EXPECT_EQ(Acquire(specs[i]), row[i]) << held << " held, tried " << specs[i];
             USE("");

@@ -381,7 +381,7 @@ TEST_P(NdxModelTest, RandomChangesAgainstAModel)
 }
 
 INSTANTIATE_TEST_SUITE_P(Areas, NdxModelTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Shared" : "Exclusive"; });
+                         [](const auto& area) { return area.param ? "Shared" : "Exclusive"; });
 
 } // namespace
 } // namespace kt4::dbase::test

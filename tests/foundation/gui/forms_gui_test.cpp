@@ -40,9 +40,9 @@ protected:
 
 TEST_F(Forms, AnEditedExplanationIsSavedAfterYes)
 {
-    QtUi& ui = UseQtUi();
+    QtUi& qt = UseQtUi();
     std::vector<std::string> drawn;
-    ui.pictureHook = [&](const std::string& path, const PictureWindow&) { drawn.push_back(path); };
+    qt.pictureHook = [&](const std::string& path, const PictureWindow&) { drawn.push_back(path); };
     ModalScript script;
     script.Then([](QWidget* w) {
         EXPECT_EQ(w->windowTitle(), "Fehlermeldung");
@@ -80,9 +80,9 @@ TEST_F(Forms, AnUnchangedExplanationIsNotSaved)
 
 TEST_F(Forms, PictureBrowserPicksStepsAndEnds)
 {
-    QtUi& ui = UseQtUi();
+    QtUi& qt = UseQtUi();
     std::vector<std::string> drawn;
-    ui.pictureHook = [&](const std::string& path, const PictureWindow& world) {
+    qt.pictureHook = [&](const std::string& path, const PictureWindow& world) {
         drawn.push_back(path);
         EXPECT_EQ(world.x2, 160);
         EXPECT_EQ(world.y2, 120);

@@ -154,9 +154,9 @@ TEST_F(Viewer, PrintingAPageRangeToPdf)
         text += "\f\r\n";
     }
     dir.Put("bericht.txt", text);
-    QtUi& ui = UseQtUi();
-    ui.printOptions = {false, dir.File("bereich.pdf")};
-    ASSERT_TRUE(ui.PrintTextFile(dir.File("bericht.txt"), 2, 3));
+    QtUi& qt = UseQtUi();
+    qt.printOptions = {false, dir.File("bereich.pdf")};
+    ASSERT_TRUE(qt.PrintTextFile(dir.File("bericht.txt"), 2, 3));
     EXPECT_EQ(PdfPages(dir.File("bereich.pdf")), 2);
     std::string pdf = PdfText(dir.File("bereich.pdf"));
     EXPECT_EQ(pdf.find("Seite eins"), std::string::npos);
@@ -169,8 +169,8 @@ TEST_F(Viewer, PrintingAPageRangeToPdf)
 
 TEST_F(Viewer, ShortReportOnThePrinterIsOnePage)
 {
-    QtUi& ui = UseQtUi();
-    ui.printOptions = {false, dir.File("kurz.pdf")};
+    QtUi& qt = UseQtUi();
+    qt.printOptions = {false, dir.File("kurz.pdf")};
     OpenReport(DevPrinter, "demo");
     ReportLine("Gr\x94\xE1" "e 12 mm");
     CloseReport();
@@ -181,8 +181,8 @@ TEST_F(Viewer, ShortReportOnThePrinterIsOnePage)
 TEST_F(Viewer, PrinterWithLinesPerPageZero)
 {
     settings::LinesPerPage = 0;
-    QtUi& ui = UseQtUi();
-    ui.printOptions = {false, dir.File("null.pdf")};
+    QtUi& qt = UseQtUi();
+    qt.printOptions = {false, dir.File("null.pdf")};
     SetReportHeader("Null", "", "", "", "", 0);
     OpenReport(DevPrinter, "demo");
     ReportPageHeader(0, 0);
