@@ -8,9 +8,12 @@
 #include "foundation/strutil.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 
 namespace kt4::cad {
 
@@ -20,32 +23,37 @@ namespace {
 constexpr Real Pow10[] = {1,      1E1L,  1E2L,  1E3L,  1E4L,  1E5L,  1E6L,  1E7L,  1E8L,  1E9L,
                           1E10L,  1E11L, 1E12L, 1E13L, 1E14L, 1E15L, 1E16L, 1E17L, 1E18L, 1E19L};
 
-constexpr std::uint64_t WholePow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
-
 // DecimalExponent(A) + 1 for A >= 1 (the integer digits), else 0: below
-// 1E19 from the powers above, which bracket A exactly.
+// 1E19 from the powers of ten, compared as doubles: the nearest double
+// of A passes a power only when A does, and reaches one from below only
+// when A is that power or just below it, which the extended compare
+// tells.
 int IntDigitsOf(Real A)
 {
+    static constexpr double Powers[] = {1,    1E1,  1E2,  1E3,  1E4,  1E5,  1E6,  1E7,  1E8,  1E9,
+                                        1E10, 1E11, 1E12, 1E13, 1E14, 1E15, 1E16, 1E17, 1E18, 1E19};
     if (!(A >= 1))
         return 0;
     if (!(A < Pow10[19]))
         return DecimalExponent(A) + 1;
+    const double d = static_cast<double>(A);
     int e = 0;
-    while (A >= Pow10[e + 1])
+    while (e < 18 && d >= Powers[e + 1])
         ++e;
+    if (d == Powers[e] && A < Pow10[e])
+        --e;
     return e + 1;
 }
 
-// Writes N backwards ending before p, at least Count digits (leading
-// zeros), at least one; returns the first.
-char* Digits(char* p, std::uint64_t n, int count)
+// Writes N backwards ending before p, at least one digit; returns the
+// first.
+char* Digits(char* p, std::uint64_t n)
 {
     static constexpr char Pairs[] = "0001020304050607080910111213141516171819"
                                     "2021222324252627282930313233343536373839"
                                     "4041424344454647484950515253545556575859"
                                     "6061626364656667686970717273747576777879"
                                     "8081828384858687888990919293949596979899";
-    char* const end = p;
     while (n >= 100) {
         const auto k = static_cast<std::size_t>(n % 100) * 2;
         n /= 100;
@@ -58,51 +66,104 @@ char* Digits(char* p, std::uint64_t n, int count)
     } else {
         *--p = static_cast<char>('0' + n);
     }
-    while (end - p < count)
-        *--p = '0';
+    return p;
+}
+
+// FixedStrPoint's rounding (half away from zero, on the exact binary
+// value) of |v| to decs decimals, as a whole count of the last decimal,
+// for the values drawings have. False for a value whose rounding is close
+// to a tie, or out of that range: it takes the exact route.
+bool QuickRound(Real v, int decs, std::uint64_t& whole)
+{
+    const Real a = std::fabs(v);
+    if (decs > 9 || !(a < 1E9L))
+        return false;
+    const Real scaled = a * Pow10[decs]; // below 1E18
+    Real frac = 0; // scaled less whole, within a half
+    if constexpr (std::numeric_limits<Real>::digits == 64 && std::endian::native == std::endian::little) {
+        // 80-bit extended: the sum with 2^63 is rounded to a whole number,
+        // and its 64-bit significand is 2^63 plus that number
+        const Real sum = scaled + 0x1p63L;
+        std::memcpy(&whole, &sum, sizeof whole);
+        whole -= std::uint64_t(1) << 63;
+        frac = scaled - (sum - 0x1p63L);
+    } else {
+        whole = static_cast<std::uint64_t>(scaled);
+        frac = scaled - static_cast<Real>(whole);
+        if (frac > 0.5L) {
+            ++whole;
+            frac -= 1;
+        }
+    }
+    // within a millionth of a tie: the exact route decides
+    return 0.5L - std::fabs(frac) >= 1E-6L;
+}
+
+// The length of the text of Whole at decs decimals: at least one digit
+// before the point, a sign when Negative.
+std::size_t FixedLength(std::uint64_t whole, int decs, bool negative)
+{
+    static constexpr std::uint64_t Powers[] = {1,
+                                               10,
+                                               100,
+                                               1000,
+                                               10000,
+                                               100000,
+                                               1000000,
+                                               10000000,
+                                               100000000,
+                                               1000000000,
+                                               10000000000,
+                                               100000000000,
+                                               1000000000000,
+                                               10000000000000,
+                                               100000000000000,
+                                               1000000000000000,
+                                               10000000000000000,
+                                               100000000000000000,
+                                               1000000000000000000,
+                                               10000000000000000000u};
+    // the digits of whole from its bit length, one off at most
+    const int bits = 64 - std::countl_zero(whole | 1);
+    int digits = (bits * 1233) >> 12;
+    digits += whole >= Powers[digits];
+    return static_cast<std::size_t>(std::max(digits - decs, 1) + (decs > 0 ? decs + 1 : 0) + (negative ? 1 : 0));
+}
+
+// The text of Whole at decs decimals (decs after the point, in pairs so
+// that every division is by a constant; at least one before it; a sign
+// when Negative) written backwards to end before End; returns its first.
+char* PutFixed(char* End, std::uint64_t whole, int decs, bool negative)
+{
+    char* p = End;
+    if (decs > 0) {
+        int k = decs;
+        for (; k >= 2; k -= 2) {
+            const auto pair = static_cast<unsigned>(whole % 100);
+            whole /= 100;
+            *--p = static_cast<char>('0' + pair % 10);
+            *--p = static_cast<char>('0' + pair / 10);
+        }
+        if (k == 1) {
+            *--p = static_cast<char>('0' + whole % 10);
+            whole /= 10;
+        }
+        *--p = '.';
+    }
+    p = Digits(p, whole);
+    if (negative)
+        *--p = '-';
     return p;
 }
 
 // CadFixed's text of v without its leading blanks, written backwards to
-// end before End: FixedStrPoint's rounding (half away from zero, on the
-// exact binary value) in whole numbers for the values drawings have.
-// nullptr for a value whose rounding is close to a tie, or out of that
-// range: it takes the exact route.
+// end before End; nullptr where QuickRound leaves it to the exact route.
 char* QuickFixed(char* End, Real v, int decs)
 {
-    const Real a = std::fabs(v);
-    if (decs > 9 || !(a < 1E9L))
-        return nullptr;
-    const Real scaled = a * Pow10[decs]; // below 1E18
-    // floor(scaled); below 2^53 through the nearest double, which is at
-    // most the whole number above it
     std::uint64_t whole = 0;
-    Real frac = 0;
-    if (scaled < 0x1p53L) {
-        whole = static_cast<std::uint64_t>(static_cast<double>(scaled));
-        frac = scaled - static_cast<Real>(whole);
-        if (frac < 0)
-            frac = scaled - static_cast<Real>(--whole);
-    } else {
-        whole = static_cast<std::uint64_t>(scaled);
-        frac = scaled - static_cast<Real>(whole);
-    }
-    if (std::fabs(frac - 0.5L) < 1E-6L)
+    if (!QuickRound(v, decs, whole))
         return nullptr;
-    if (frac > 0.5L)
-        ++whole;
-    // decs digits after the point, at least one before it, a sign
-    char* p = End;
-    std::uint64_t ip = whole;
-    if (decs > 0) {
-        ip = whole / WholePow10[decs];
-        p = Digits(p, whole % WholePow10[decs], decs);
-        *--p = '.';
-    }
-    p = Digits(p, ip, 0);
-    if (v < 0 && whole != 0)
-        *--p = '-';
-    return p;
+    return PutFixed(End, whole, decs, v < 0 && whole != 0);
 }
 
 // The width CadFixed pads its text to.
@@ -134,7 +195,7 @@ struct DxfFigure {
     int decs;
 };
 
-DxfFigure ForDxf(Real X, bool Scaled, Real Scale, Integer Decimals)
+inline DxfFigure ForDxf(Real X, bool Scaled, Real Scale, Integer Decimals)
 {
     if (!std::isfinite(X))
         X = 0;
@@ -213,8 +274,7 @@ bool DxfWriter::Open(const std::string& Path)
     failed_ = false;
     blockNames_.clear();
     style_ = {};
-    out_.clear();
-    out_.reserve(FlushSize + 4096);
+    len_ = 0;
     if (!file_.OpenWrite(Path)) {
         failed_ = true;
         return false;
@@ -239,58 +299,86 @@ bool DxfWriter::Close()
 
 void DxfWriter::Discard()
 {
-    out_.clear();
+    len_ = 0;
     file_.Discard();
 }
 
 void DxfWriter::Flush()
 {
-    if (!failed_ && !out_.empty()) {
-        file_.WriteText(out_);
+    if (!failed_ && len_ > 0) {
+        file_.WriteBytes(buf_.get(), len_);
         if (file_.IoError() != 0)
             failed_ = true;
     }
-    out_.clear();
+    len_ = 0;
+}
+
+char* DxfWriter::Room(std::size_t N)
+{
+    if (len_ + N > FlushSize + Slack)
+        Flush();
+    return buf_.get() + len_;
+}
+
+void DxfWriter::Put(const char* S, std::size_t N, bool Blanked)
+{
+    while (N > 0) {
+        if (len_ == FlushSize + Slack)
+            Flush();
+        const std::size_t k = std::min(N, FlushSize + Slack - len_);
+        char* const d = buf_.get() + len_;
+        std::memcpy(d, S, k);
+        if (Blanked) // as BlankControls
+            for (std::size_t i = 0; i < k; ++i)
+                if (static_cast<unsigned char>(d[i]) < 0x20 || d[i] == 0x7F)
+                    d[i] = ' ';
+        len_ += k;
+        S += k;
+        N -= k;
+    }
 }
 
 void DxfWriter::EndLine()
 {
-    out_.append("\r\n", 2);
-    if (out_.size() >= FlushSize)
+    char* const p = Room(2);
+    p[0] = '\r';
+    p[1] = '\n';
+    len_ += 2;
+    if (len_ >= FlushSize)
         Flush();
 }
 
 void DxfWriter::Raw(const char* Line)
 {
-    out_ += Line;
+    Put(Line, std::strlen(Line));
     EndLine();
 }
 
 void DxfWriter::Code(int Code)
 {
+    char* p = Room(16);
     if (Code >= 0 && Code < 1000) {
-        char code[5];
-        PutCode(code, Code);
-        out_.append(code, 5);
+        PutCode(p, Code);
+        len_ += 5;
         return;
     }
     char code[16];
     const auto end = std::to_chars(code, code + sizeof code, Code).ptr;
     const auto len = static_cast<std::size_t>(end - code);
-    if (len < 3)
-        out_.append(3 - len, ' ');
-    out_.append(code, len);
-    out_.append("\r\n", 2);
+    char* const start = p;
+    for (std::size_t k = len; k < 3; ++k)
+        *p++ = ' ';
+    std::memcpy(p, code, len);
+    p += len;
+    *p++ = '\r';
+    *p++ = '\n';
+    len_ += static_cast<std::size_t>(p - start);
 }
 
-void DxfWriter::Pair(int Code, const std::string& Value)
+void DxfWriter::Pair(int Code, std::string_view Value)
 {
     this->Code(Code);
-    const std::size_t at = out_.size();
-    out_ += Value;
-    for (std::size_t k = at; k < out_.size(); ++k) // as BlankControls
-        if (static_cast<unsigned char>(out_[k]) < 0x20 || out_[k] == 0x7F)
-            out_[k] = ' ';
+    Put(Value.data(), Value.size(), true);
     EndLine();
 }
 
@@ -298,25 +386,32 @@ void DxfWriter::NumberPair(int Code, Real X, bool Scaled)
 {
     const DxfFigure f = blockFile_ ? ForDxf(X, Scaled, BlockScale, BlockDecimals)
                                    : ForDxf(X, Scaled, CadScale, CadDecimals);
-    // the whole pair composed at once where the number takes the quick way
-    char pair[64];
-    char* const end = pair + sizeof pair;
-    char* p = Code >= 0 && Code < 1000 ? QuickFixed(end - 2, f.v, f.decs) : nullptr;
     const std::size_t pad = PaddedWidth(f.intDigits, f.decs);
-    if (p && pad <= 32) {
-        while (end - 2 - p < static_cast<std::ptrdiff_t>(pad))
-            *--p = ' ';
-        end[-2] = '\r';
-        end[-1] = '\n';
-        p -= 5;
+    // the whole pair written at once where the number takes the quick
+    // way, its digits straight into the buffer
+    std::uint64_t whole = 0;
+    if (Code >= 0 && Code < 1000 && pad <= 32 && QuickRound(f.v, f.decs, whole)) {
+        const bool negative = f.v < 0 && whole != 0;
+        const std::size_t len = FixedLength(whole, f.decs, negative);
+        char* p = Room(64);
+        char* const start = p;
         PutCode(p, Code);
-        out_.append(p, static_cast<std::size_t>(end - p));
-        if (out_.size() >= FlushSize)
+        p += 5;
+        for (std::size_t k = len; k < pad; ++k)
+            *p++ = ' ';
+        p += len;
+        PutFixed(p, whole, f.decs, negative);
+        *p++ = '\r';
+        *p++ = '\n';
+        len_ += static_cast<std::size_t>(p - start);
+        if (len_ >= FlushSize)
             Flush();
         return;
     }
     this->Code(Code);
-    AppendFixed(out_, f.v, f.intDigits, f.decs);
+    std::string number;
+    AppendFixed(number, f.v, f.intDigits, f.decs);
+    Put(number.data(), number.size());
     EndLine();
 }
 

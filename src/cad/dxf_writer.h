@@ -16,7 +16,9 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace kt4::cad {
 
@@ -43,7 +45,10 @@ public:
     // A block file keeps texts as stored and writes the direction of an
     // arc (group 230) for the block reader; a drawing file writes every
     // arc counter-clockwise and texts by CadTextMode.
-    explicit DxfWriter(bool BlockFile) : blockFile_(BlockFile) {}
+    explicit DxfWriter(bool BlockFile)
+        : blockFile_(BlockFile), buf_(std::make_unique_for_overwrite<char[]>(FlushSize + Slack))
+    {
+    }
 
     // Starts the file; false (and AbortFlag) when it cannot be created.
     bool Open(const std::string& Path);
@@ -59,7 +64,7 @@ public:
     const std::string& Path() const { return file_.Path(); }
 
     // Group code right-aligned in three characters, then the value line.
-    void Pair(int Code, const std::string& Value);
+    void Pair(int Code, std::string_view Value);
     // DxfNumber(X, true) and DxfNumber(X, false) as the value.
     void Number(int Code, Real X) { NumberPair(Code, X, true); }
     void Plain(int Code, Real X) { NumberPair(Code, X, false); }
@@ -84,8 +89,12 @@ public:
 
 private:
     void Entity(const char* Name);
-    // Lines gather in out_, which goes to the file in pieces of about
-    // FlushSize bytes and at Close.
+    // Lines gather in buf_, which goes to the file in pieces of about
+    // FlushSize bytes and at Close. Room gives N <= Slack free bytes
+    // there; Put copies any length, Blanked with control characters as
+    // blanks.
+    char* Room(std::size_t N);
+    void Put(const char* S, std::size_t N, bool Blanked = false);
     void Raw(const char* Line);
     void Code(int Code);
     void NumberPair(int Code, Real X, bool Scaled);
@@ -100,7 +109,9 @@ private:
     bool blockFile_;
     bool failed_ = false;
     static constexpr std::size_t FlushSize = 1 << 16;
-    std::string out_;
+    static constexpr std::size_t Slack = 4096;
+    std::unique_ptr<char[]> buf_;
+    std::size_t len_ = 0;
     struct StyleText {
         Real value = 0;
         std::string text;

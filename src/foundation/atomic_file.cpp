@@ -475,6 +475,13 @@ bool AtomicWriter::Write(const void* data, std::size_t size)
     }
     if (Failed())
         return false;
+    if (buffer_.empty() && size >= BufferSize) {
+        // a piece as large as the buffer goes to the file as it is
+        int err = 0;
+        if (!WriteAll(fd_, -1, static_cast<const char*>(data), size, err))
+            Fail(err);
+        return !Failed();
+    }
     buffer_.append(static_cast<const char*>(data), size);
     if (buffer_.size() >= BufferSize)
         return Flush();

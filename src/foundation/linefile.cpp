@@ -228,11 +228,11 @@ bool LineFile::CheckWriting()
     return false;
 }
 
-void LineFile::Put(const std::string& S)
+void LineFile::WriteBytes(const char* Data, std::size_t Size)
 {
     if (!CheckWriting())
         return;
-    if (!writer_.Write(S.data(), S.size()))
+    if (!writer_.Write(Data, Size))
         Fail(IoWriteFailed, writer_.Errno());
 }
 

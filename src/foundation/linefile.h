@@ -124,6 +124,7 @@ public:
     void WriteValue(const std::string& S);
     void WriteStr(const std::string& S) { WriteLine(S); }
     void WriteText(const std::string& S); // no line end
+    void WriteBytes(const char* Data, std::size_t Size); // as they are
     void WriteInt(std::int64_t N);
     void WriteReal(Real X); // FileRealStr
     void WriteBool(bool B); // "TRUE" / "FALSE"
@@ -168,7 +169,7 @@ private:
     void Fail(int code, int sysErr = 0);
     bool CheckWriting();
     bool FillBuffer();
-    void Put(const std::string& S);
+    void Put(const std::string& S) { WriteBytes(S.data(), S.size()); }
 
     std::string path_;
     Mode mode_ = Mode::Closed;

@@ -90,6 +90,8 @@ TEST_F(Writers, DxfGroupCodesAndNumbers)
     w.Polyline(0);
     w.Vertex(1, 2, 0);
     w.Vertex(1, 2, 0.5L);
+    const std::string big = std::string(70000, 'a') + "\tb"; // longer than the writer's buffer
+    w.Pair(1, big);
     ASSERT_TRUE(w.Close());
     std::vector<std::string> lines = Lines(dir.Get("g.dxf"));
     std::vector<std::string> want = {"  0", "v", "  8", "v", " 10", "v", " 99", "v", "100", "v", "230", "v",
@@ -97,7 +99,8 @@ TEST_F(Writers, DxfGroupCodesAndNumbers)
                                      "  0", "POLYLINE", "  8", "0", " 66", "1", // no 70 for flag 0
                                      "  0", "VERTEX", "  8", "0", " 10", "1.000000", " 20", "2.000000",
                                      "  0", "VERTEX", "  8", "0", " 10", "1.000000", " 20", "2.000000",
-                                     " 42", "0.500000", "  0", "EOF"};
+                                     " 42", "0.500000", "  1", std::string(70000, 'a') + " b", "  0",
+                                     "EOF"};
     EXPECT_EQ(lines, want);
 }
 
@@ -132,7 +135,8 @@ TEST_F(Writers, NumbersTheSameCharactersAsTheReference)
     for (int d = 0; d <= 10; ++d) {
         values.push_back(-(1E9L - 0.5L / IntPower(d, 10))); // near the last of the quick way
         for (Real k : {0.0L, 1.0L, 12.0L, 12345.0L, 999999.0L})
-            values.push_back((k + 0.5L) / IntPower(d, 10)); // halves
+            for (Real off : {0.0L, 1E-6L, -1E-6L, 3E-6L, -3E-6L, 0.25L})
+                values.push_back((k + 0.5L + off) / IntPower(d, 10)); // halves and near them
     }
     for (int e = -12; e <= 22; ++e)
         for (Real p : {IntPower(e, 10), -IntPower(e, 10)})
@@ -140,6 +144,8 @@ TEST_F(Writers, NumbersTheSameCharactersAsTheReference)
     std::mt19937_64 random(42);
     for (int k = 0; k < 300; ++k)
         values.push_back(std::ldexp(Real(random() >> 11), int(random() % 80) - 73) * (k % 2 ? -1 : 1));
+    for (int k = 0; k < 300; ++k) // every bit of the extended significand
+        values.push_back(std::ldexp(Real(random()), int(random() % 60) - 63 - 40));
     const std::pair<int, Real> cases[] = {{0, 1}, {1, 1}, {2, 1},  {3, 1},     {4, 1},  {6, 1},  {6, 2},
                                           {6, 0.1L}, {8, 1}, {9, 1}, {9, 25.4L}, {10, 1}, {32, 1}};
     for (auto [decs, scale] : cases) {
