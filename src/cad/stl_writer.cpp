@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 namespace kt4::cad {
 
@@ -29,8 +30,8 @@ int Log10Floor(double A)
     auto pow10 = [](int e) { return Pow10[e - Lo]; };
     if (!(A >= pow10(Lo) && A < pow10(Hi)))
         return static_cast<int>(std::floor(std::log10(A)));
-    int binary = 0;
-    std::frexp(A, &binary); // 2^(binary-1) <= A < 2^binary
+    // 2^(binary-1) <= A < 2^binary, from the exponent of the normal A
+    const int binary = static_cast<int>((std::bit_cast<std::uint64_t>(A) >> 52) & 0x7FF) - 1022;
     int e = std::max(Lo, ((binary - 1) * 78913) >> 18); // floor((binary-1) log10 2)
     while (A >= pow10(e + 1))
         ++e;
@@ -40,6 +41,17 @@ int Log10Floor(double A)
     if (A < pow10(e) * (1 + Near) || A > pow10(e + 1) * (1 - Near))
         return static_cast<int>(std::floor(std::log10(A)));
     return e;
+}
+
+// nearbyint in the default rounding mode, without the library call:
+// below 2^52 the sum with 2^52 rounds to a whole number, half to even.
+double RoundEven(double Y)
+{
+    constexpr double Big = 0x1p52;
+    const double a = std::fabs(Y);
+    if (!(a < Big))
+        return Y;
+    return std::copysign((a + Big) - Big, Y);
 }
 
 } // namespace
@@ -55,10 +67,10 @@ double StlRound7(double X)
     int k = 6 - e; // scale by 10^k
     if (k < -12 || k > 12) {
         double scale = std::pow(10.0, k);
-        return std::nearbyint(X * scale) / scale;
+        return RoundEven(X * scale) / scale;
     }
     double scale = Pow10[k + 12];
-    return k >= 0 ? std::nearbyint(X * scale) / scale : std::nearbyint(X / Pow10[12 - k]) * Pow10[12 - k];
+    return k >= 0 ? RoundEven(X * scale) / scale : RoundEven(X / Pow10[12 - k]) * Pow10[12 - k];
 }
 
 namespace {
@@ -104,6 +116,22 @@ const Segment Segments[] = {
     {"-2345689ABDEFGHKNPRSWXYZchor", 0, 0.5L, 0.5L, false}, // middle
 };
 
+// cos and sin of the N angles 2 pi k / N, kept for the next circles and
+// jobs (a few dozen tables at most).
+const std::vector<std::pair<Real, Real>>& UnitCircle(Integer N)
+{
+    thread_local std::map<Integer, std::vector<std::pair<Real, Real>>> tables;
+    if (tables.size() >= 64 && tables.find(N) == tables.end())
+        tables.clear();
+    std::vector<std::pair<Real, Real>>& table = tables[N];
+    if (table.empty())
+        for (Integer k = 0; k < N; ++k) {
+            const Real a = 2 * Pi * k / N;
+            table.emplace_back(std::cos(a), std::sin(a));
+        }
+    return table;
+}
+
 } // namespace
 
 std::string StlNum(Real X) { return Num(StlRound7(static_cast<double>(X))); }
@@ -135,6 +163,7 @@ bool StlWriter::Open(const std::string& Path, const std::string& SolidName)
         out_.resize(80, ' ');
         out_.append(4, '\0'); // the count, filled in at Close
     }
+    out_.reserve(FlushSize + 1024);
     size_ = static_cast<std::int64_t>(out_.size());
     return true;
 }
@@ -260,17 +289,6 @@ void StlWriter::Solid(Real X1, Real Y1, Real X2, Real Y2, Real X3, Real Y3, Real
     Wall(X2, Y2, X3, Y3);
     Wall(X3, Y3, X4, Y4);
     Wall(X4, Y4, X1, Y1);
-}
-
-const std::vector<std::pair<Real, Real>>& StlWriter::UnitCircle(Integer N)
-{
-    std::vector<std::pair<Real, Real>>& table = unitCircles_[N];
-    if (table.empty())
-        for (Integer k = 0; k < N; ++k) {
-            const Real a = 2 * Pi * k / N;
-            table.emplace_back(std::cos(a), std::sin(a));
-        }
-    return table;
 }
 
 void StlWriter::Cone(bool Reversed, Real XC, Real YC, Real R1, Real R2)

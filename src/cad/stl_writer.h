@@ -23,7 +23,6 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,8 +76,6 @@ private:
     // A facet of vertices as written: turned when StlInvert, its normal
     // from the vertex order; left out when it has no area.
     void Add(Record F);
-    // cos and sin of the N angles 2 pi k / N.
-    const std::vector<std::pair<Real, Real>>& UnitCircle(Integer N);
     void Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness);
     void Char(char C, Real X, Real Y);
     // Hands the bytes made so far to the file.
@@ -93,7 +90,6 @@ private:
     std::int64_t size_ = 0; // bytes of the file so far
     std::int64_t flushed_ = 0;
     std::uint32_t count_ = 0;
-    std::map<Integer, std::vector<std::pair<Real, Real>>> unitCircles_;
 };
 
 } // namespace kt4::cad
