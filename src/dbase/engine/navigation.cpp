@@ -295,41 +295,32 @@ void GoBottom()
     RunRelation(*a);
 }
 
-void GoTopInWhile()
+namespace {
+
+// GoTop or GoBottom within the WHILE condition: steps to the first or
+// last record it holds, with the relation held back until it stands.
+void GoEdgeInWhile(bool top)
 {
-    TWorkArea* a = RequireArea("GoTop");
+    TWorkArea* a = RequireArea(top ? "GoTop" : "GoBottom");
     if (!a)
         return;
     if (!a->whileProc && !a->whileExpr) {
-        GoTop();
+        top ? GoTop() : GoBottom();
         return;
     }
     RelationProc keep = std::move(a->relation);
     a->relation = nullptr;
-    while (!dBOF() && EngineErrorCode == 0)
-        SKIP(-1);
-    SKIP(0);
+    while (!(top ? dBOF() : dEOF()) && EngineErrorCode == 0)
+        SKIP(top ? -1 : 1);
+    SKIP(top ? 0 : -1);
     if (TWorkArea* b = Area(a->number))
         b->relation = std::move(keep);
 }
 
-void GoBottomInWhile()
-{
-    TWorkArea* a = RequireArea("GoBottom");
-    if (!a)
-        return;
-    if (!a->whileProc && !a->whileExpr) {
-        GoBottom();
-        return;
-    }
-    RelationProc keep = std::move(a->relation);
-    a->relation = nullptr;
-    while (!dEOF() && EngineErrorCode == 0)
-        SKIP(1);
-    SKIP(-1);
-    if (TWorkArea* b = Area(a->number))
-        b->relation = std::move(keep);
-}
+} // namespace
+
+void GoTopInWhile() { GoEdgeInWhile(true); }
+void GoBottomInWhile() { GoEdgeInWhile(false); }
 
 void SKIP(std::int32_t n)
 {
