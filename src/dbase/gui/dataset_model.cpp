@@ -275,6 +275,11 @@ void DatasetModel::UpdateRecord()
     emit updateRecordRequested();
 }
 
+void DatasetModel::DiscardEdit()
+{
+    emit discardEditRequested();
+}
+
 void DatasetModel::LeaveRecord()
 {
     if (!ds_ || !ds_->Active())
@@ -496,7 +501,11 @@ Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const
 bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!editable_ || role != Qt::EditRole || !index.isValid() || !ds_ || !ds_->Active() ||
-        index.column() >= int(fields_.size()))
+        index.column() >= int(fields_.size()) || index.row() >= rowCount())
+        return false;
+    // The appended row of an append that has ended is leaving the views: a
+    // text for it belongs to no record.
+    if (IsAppendRow(index.row()) && ds_->State() != TDataSetState::dsInsert)
         return false;
     const int field = index.column() + 1;
     const char type = fields_[std::size_t(index.column())].type;
