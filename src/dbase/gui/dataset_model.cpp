@@ -67,6 +67,8 @@ bool Guarded(const std::function<void()>& f)
     try {
         f();
         return true;
+    } catch (const EDatasetError& e) {
+        text = e.Text();
     } catch (const std::exception& e) {
         text = e.what();
     } catch (...) {
