@@ -305,8 +305,7 @@ void TTzDataSet::SetAsTableText(int n, const std::string& utf8)
     const TTzField& f = F(n);
     std::string text, lacking;
     if (!Utf8ToTableText(TextPage(), utf8, text, lacking))
-        throw EDatasetError(220, "Zeichen nicht darstellbar: " + lacking + " im Feld " + f.name +
-                                     " (Codepage " + std::to_string(TextPage().number) + ")");
+        throw EDatasetError(220, detail::LackingCharsText(lacking, f.name, AreaRef()));
     SetAsString(n, text);
     if (f.slot == SlotKind::Text) {
         if (tableText_.size() <= std::size_t(n))

@@ -30,9 +30,12 @@ class EDatasetError : public std::runtime_error {
 public:
     EDatasetError(int code, const std::string& text);
     int Code() const { return code_; }
+    // The text without the "Dataset error: " lead (for the user's boxes).
+    const std::string& Text() const { return text_; }
 
 private:
     int code_;
+    std::string text_;
 };
 
 enum class TTzTableLanguage { tlOem, tlAnsi };

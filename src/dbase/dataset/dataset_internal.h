@@ -2,6 +2,9 @@
 #pragma once
 
 #include "dbase/engine/errors.h"
+#include "dbase/engine/workarea.h"
+
+#include <string>
 
 namespace kt4::dbase::detail {
 
@@ -28,6 +31,15 @@ private:
     bool report_;
     ErrorHandler handler_;
 };
+
+// The refusal (220) of a text with characters the table's code page lacks,
+// worded as the engine words it when it writes a record: the characters,
+// the field, the table and the page.
+inline std::string LackingCharsText(const std::string& lacking, const std::string& field, const TWorkArea& area)
+{
+    return "Zeichen nicht darstellbar: " + lacking + " im Feld " + field + " von " + area.fileName +
+           " (Codepage " + std::to_string(area.TextPage().number) + ")";
+}
 
 // Dataset error codes of this layer.
 inline constexpr int kNoRecordBefore = 1402;

@@ -8,7 +8,7 @@ namespace kt4::dbase {
 using detail::EngineExceptions;
 
 EDatasetError::EDatasetError(int code, const std::string& text)
-    : std::runtime_error("Dataset error: " + text), code_(code)
+    : std::runtime_error("Dataset error: " + text), code_(code), text_(text)
 {
 }
 

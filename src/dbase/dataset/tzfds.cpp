@@ -449,8 +449,8 @@ void TTzFileDataSet::SetMemoText(int field, const std::string& text)
     const TableCodePage& page = TextPage();
     if (TableLanguage == TTzTableLanguage::tlOem &&
         !page.HoldsAs1252(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))
-        throw EDatasetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, text) + " im Feld " +
-                                     FieldAt(field).name + " (Codepage " + std::to_string(page.number) + ")");
+        throw EDatasetError(220, detail::LackingCharsText(CharsLackedAs1252(page, text), FieldAt(field).name,
+                                                          AreaRef()));
     TTzBlobStream stream(*this, field, TBlobMode::Write, std::int64_t(text.size()));
     if (!text.empty())
         stream.Write(text.data(), std::int64_t(text.size()));

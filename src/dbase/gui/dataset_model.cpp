@@ -67,6 +67,8 @@ bool Guarded(const std::function<void()>& f)
     try {
         f();
         return true;
+    } catch (const EDatasetError& e) {
+        text = e.Text();
     } catch (const std::exception& e) {
         text = e.what();
     } catch (...) {
@@ -273,6 +275,11 @@ void DatasetModel::Notify(Change change)
 void DatasetModel::UpdateRecord()
 {
     emit updateRecordRequested();
+}
+
+void DatasetModel::DiscardEdit()
+{
+    emit discardEditRequested();
 }
 
 void DatasetModel::LeaveRecord()
@@ -496,7 +503,11 @@ Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const
 bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!editable_ || role != Qt::EditRole || !index.isValid() || !ds_ || !ds_->Active() ||
-        index.column() >= int(fields_.size()))
+        index.column() >= int(fields_.size()) || index.row() >= rowCount())
+        return false;
+    // The appended row of an append that has ended is leaving the views: a
+    // text for it belongs to no record.
+    if (IsAppendRow(index.row()) && ds_->State() != TDataSetState::dsInsert)
         return false;
     const int field = index.column() + 1;
     const char type = fields_[std::size_t(index.column())].type;

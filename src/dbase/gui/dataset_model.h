@@ -80,6 +80,9 @@ public:
     void LeaveRecord();
     // Asks the views to hand over what is typed in an open cell editor.
     void UpdateRecord();
+    // Asks the views to close an open cell editor without handing it over
+    // (before an edit or an append is cancelled).
+    void DiscardEdit();
 
     bool HasMap() const { return mapped_; }
     int RecordOfRow(int row) const;   // 0 for the appended row or none
@@ -103,6 +106,8 @@ signals:
     void positionChanged();
     // An open cell editor is to write its text (before posts and moves).
     void updateRecordRequested();
+    // An open cell editor is to close without writing (before a cancel).
+    void discardEditRequested();
 
 private:
     struct RowTexts {

@@ -194,7 +194,7 @@ void Tdbf4::mi_fileExportHtmlClick()
     const std::string& browser = settings::HtmlBrowser;
     const bool started = browser.empty() ? Ui().OpenDocument(path) : Ui().StartProgram(browser, {path});
     if (!started)
-        ErrorBoxAlways("Datei " + DisplayToOem(path) + DisplayToOem(" kann nicht geöffnet werden"));
+        ErrorBoxAlways(DisplayToOem(WrittenNotOpenedText(path)));
 }
 
 void Tdbf4::mi_filePrintClick()

@@ -300,6 +300,7 @@ void TTzGrid::SetDataSource(DatasetModel* model)
     connect(model, &DatasetModel::positionChanged, this, &TTzGrid::FollowDataset);
     connect(model, &DatasetModel::positionChanged, this, &TTzGrid::FollowOrder);
     connect(model, &DatasetModel::updateRecordRequested, this, &TTzGrid::CommitEdit);
+    connect(model, &DatasetModel::discardEditRequested, this, &TTzGrid::DiscardEdit);
     connect(model, &QAbstractItemModel::modelReset, this, &TTzGrid::AdjustColumns);
     // another table: its titles are not sorted by
     connect(model, &QAbstractItemModel::modelReset, this, [this] { SetDepressedColumn(-1); });

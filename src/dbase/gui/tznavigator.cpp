@@ -258,6 +258,7 @@ void TTzNavigator::BtnClick(TNavigateBtn button)
             break;
         case TNavigateBtn::nbCancel:
             change = DatasetModel::Change::Values;
+            model_->DiscardEdit();
             ds->Cancel();
             break;
         case TNavigateBtn::nbRefresh:

@@ -2,8 +2,10 @@
 // delimited text, read back by Python in tests/dbase/extra_browser.sh) and
 // its pictures for a reviewer, all in build/artifacts.
 #include "browser_fixture.h"
+#include "common/no_opener.h"
 #include "peer_tools.h"
 
+#include "foundation/dialogs.h"
 #include "foundation/files.h"
 #include "foundation/report.h"
 
@@ -112,6 +114,12 @@ TEST_F(BrowserExport, HtmlAndDelimitedExportsForTheReaders)
     Trigger("mi_fileExportHtml");
     EXPECT_EQ(Logged("start").back(), "start|firefox| " + htm);
     settings::HtmlBrowser.clear();
+    // No desktop opener: the box says the page was written, and where.
+    ui = kt4::testing::UseNoOpener();
+    ui->Script(htm);
+    Trigger("mi_fileExportHtml");
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |" + WrittenNotOpenedText(htm)});
+    ui = &UseHeadlessUi();
 
     ui->Script(txt);
     Trigger("mi_fileSaveAsDelimited");
@@ -173,15 +181,16 @@ t.close()
     EXPECT_EQ(stored[29], 0); // our table keeps its mark
     EXPECT_EQ(ReadText(ansi)[29], 3);
 
-    // A character the Windows table cannot hold is refused naming the field;
-    // its "€" prints as "?", said once, and stops an append into OEM.
+    // A character the Windows table cannot hold is refused naming the field,
+    // the table and the page; its "€" prints as "?", said once, and stops an
+    // append into OEM.
     Open("ansi");
     Show(0);
     ui->ClearLog();
     EXPECT_FALSE(Model()->setData(Cell(0, 0), "\u03A9-Welle"));
     ASSERT_EQ(Logged("error").size(), 1u);
-    EXPECT_NE(Logged("error")[0].find("Zeichen nicht darstellbar: \u03A9 im Feld NAME"), std::string::npos)
-        << Logged("error")[0];
+    EXPECT_EQ(Logged("error")[0], "error|Fehler : |Zeichen nicht darstellbar: \u03A9 im Feld NAME von " +
+                                      DbfShownFile() + " (Codepage 1252)");
     EXPECT_TRUE(Model()->setData(Cell(0, 0), "5 € Müller"));
     Model()->LeaveRecord();
     EXPECT_EQ(Cell(0, 0).data().toString(), "5 € Müller");

@@ -380,12 +380,96 @@ TEST_F(BrowserTest, NavigatorAppendsAndAnUnchangedAppendIsCancelled)
     QTest::mouseClick(form->TzNavigator1->Button(TNavigateBtn::nbPost), Qt::LeftButton);
     EXPECT_EQ(Table().RecCount(), 6);
     EXPECT_EQ(ShownNames().back(), "6300");
+    // A text for the appended row once the append has ended (a view hands
+    // over its editor while the row leaves it, or later) is no record's.
+    const std::vector<std::uint8_t> before = ReadBytes(DbfShownFile());
+    for (bool leaving : {true, false}) {
+        SCOPED_TRACE(leaving);
+        QTest::mouseClick(form->TzNavigator1->Button(TNavigateBtn::nbInsert), Qt::LeftButton);
+        const QModelIndex appended = Cell(6, 0);
+        bool taken = true;
+        const auto during = QObject::connect(Model(), &QAbstractItemModel::rowsAboutToBeRemoved, [&] {
+            if (leaving)
+                taken = Model()->setData(appended, "3");
+        });
+        QTest::mouseClick(form->TzNavigator1->Button(TNavigateBtn::nbCancel), Qt::LeftButton);
+        QObject::disconnect(during);
+        if (!leaving)
+            taken = Model()->setData(appended, "3");
+        EXPECT_FALSE(taken);
+        EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+        EXPECT_EQ(Model()->rowCount(), 6);
+    }
+    QTest::mouseClick(form->TzNavigator1->Button(TNavigateBtn::nbFirst), Qt::LeftButton);
+    EXPECT_EQ(ReadBytes(DbfShownFile()), before);
     // In a selection mode Down on the last row appends nothing.
     Show(4);
     ClickCell(5, 0);
     Key(Qt::Key_Down);
     EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
     EXPECT_EQ(Model()->rowCount(), 6);
+}
+
+// "3" typed into an open cell editor of an appended or an existing record,
+// then a navigator button: the table's bytes change as that button says
+// (Cancel: none; Post and a move: the record with "3"), also after the
+// moves, the click and the post that follow it.
+TEST_F(BrowserTest, NavigatorButtonsWithAnOpenCellEditorWriteOnlyWhatTheyMean)
+{
+    constexpr std::size_t kHeader = 32 + 5 * 32 + 1, kRecord = 40;
+    const std::string typed = "3           "; // NAME C12
+    struct Case {
+        TNavigateBtn button;
+        bool appended;
+        bool writes;
+    };
+    int n = 0;
+    for (Case c : {Case{TNavigateBtn::nbCancel, true, false}, Case{TNavigateBtn::nbCancel, false, false},
+                   Case{TNavigateBtn::nbPost, true, true}, Case{TNavigateBtn::nbPost, false, true},
+                   Case{TNavigateBtn::nbFirst, true, true}, Case{TNavigateBtn::nbFirst, false, true}}) {
+        SCOPED_TRACE(testing::Message() << int(c.button) << (c.appended ? " appended" : " existing"));
+        const std::string name = "nav" + std::to_string(++n);
+        Catalogue(name, SampleRows());
+        Open(name);
+        Show(0);
+        const std::string file = DbfShownFile();
+        const std::vector<std::uint8_t> before = ReadBytes(file);
+        ASSERT_EQ(before.size(), kHeader + 5 * kRecord + 1);
+        ClickCell(2, 1);
+        auto* nav = form->TzNavigator1;
+        QTest::mouseClick(nav->Button(c.appended ? TNavigateBtn::nbInsert : TNavigateBtn::nbEdit), Qt::LeftButton);
+        const int row = c.appended ? 5 : 2;
+        ClickCell(row, 0);
+        Key('3');
+        QStringList open;
+        for (auto* e : Grid()->findChildren<QLineEdit*>("TzGridEditor"))
+            if (e->isVisible())
+                open << e->text();
+        ASSERT_EQ(open, QStringList{"3"});
+        QTest::mouseClick(nav->Button(c.button), Qt::LeftButton);
+        for (auto* e : Grid()->findChildren<QLineEdit*>("TzGridEditor"))
+            EXPECT_FALSE(e->isVisible()) << "still open: " << e->text().toStdString();
+        if (n == 1) {
+            EXPECT_TRUE(form->grab().save(QString::fromStdString(ArtifactPath("tdbf4_cancelled_append.png"))));
+        }
+        // whatever comes next writes nothing of its own
+        QTest::mouseClick(nav->Button(TNavigateBtn::nbLast), Qt::LeftButton);
+        ClickCell(0, 0);
+        QTest::mouseClick(nav->Button(TNavigateBtn::nbNext), Qt::LeftButton);
+        QTest::mouseClick(nav->Button(TNavigateBtn::nbPost), Qt::LeftButton);
+        EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+        std::vector<std::uint8_t> expected = before;
+        if (c.writes && c.appended) {
+            expected[4] = 6; // the record count
+            const std::string record = " " + typed + "    0.00F" + std::string(18, ' ');
+            expected.insert(expected.end() - 1, record.begin(), record.end());
+        } else if (c.writes) {
+            std::copy(typed.begin(), typed.end(), expected.begin() + kHeader + 2 * kRecord + 1);
+        }
+        DbfClose(); // the header's count and the end mark are final
+        const std::vector<std::uint8_t> after = ReadBytes(file);
+        EXPECT_EQ(std::string(after.begin(), after.end()), std::string(expected.begin(), expected.end()));
+    }
 }
 
 TEST_F(BrowserTest, EditMenuAppendsAndPacksOnlyOnYes)
