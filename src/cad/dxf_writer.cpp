@@ -19,9 +19,7 @@ namespace kt4::cad {
 
 namespace {
 
-// 10^k, exact in the extended type.
-constexpr Real Pow10[] = {1,      1E1L,  1E2L,  1E3L,  1E4L,  1E5L,  1E6L,  1E7L,  1E8L,  1E9L,
-                          1E10L,  1E11L, 1E12L, 1E13L, 1E14L, 1E15L, 1E16L, 1E17L, 1E18L, 1E19L};
+constexpr const auto& Pow10 = PowersOfTen;
 
 // DecimalExponent(A) + 1 for A >= 1 (the integer digits), else 0: below
 // 1E19 from the powers of ten, compared as doubles: the nearest double
@@ -30,8 +28,7 @@ constexpr Real Pow10[] = {1,      1E1L,  1E2L,  1E3L,  1E4L,  1E5L,  1E6L,  1E7L
 // tells.
 int IntDigitsOf(Real A)
 {
-    static constexpr double Powers[] = {1,    1E1,  1E2,  1E3,  1E4,  1E5,  1E6,  1E7,  1E8,  1E9,
-                                        1E10, 1E11, 1E12, 1E13, 1E14, 1E15, 1E16, 1E17, 1E18, 1E19};
+    static constexpr auto Powers = PowersOfTenAs<double, 20>();
     if (!(A >= 1))
         return 0;
     if (!(A < Pow10[19]))
@@ -103,26 +100,7 @@ bool QuickRound(Real v, int decs, std::uint64_t& whole)
 // before the point, a sign when Negative.
 std::size_t FixedLength(std::uint64_t whole, int decs, bool negative)
 {
-    static constexpr std::uint64_t Powers[] = {1,
-                                               10,
-                                               100,
-                                               1000,
-                                               10000,
-                                               100000,
-                                               1000000,
-                                               10000000,
-                                               100000000,
-                                               1000000000,
-                                               10000000000,
-                                               100000000000,
-                                               1000000000000,
-                                               10000000000000,
-                                               100000000000000,
-                                               1000000000000000,
-                                               10000000000000000,
-                                               100000000000000000,
-                                               1000000000000000000,
-                                               10000000000000000000u};
+    static constexpr auto Powers = PowersOfTenAs<std::uint64_t, 20>();
     // the digits of whole from its bit length, one off at most
     const int bits = 64 - std::countl_zero(whole | 1);
     int digits = (bits * 1233) >> 12;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -41,11 +42,33 @@ bool NearZero(Real Length) { return std::fabs(Length) < 1E-9L; }
 // A result beyond the range of the numbers (from an input such as 1E4000)
 // ends the run like a zero divisor, named in the message, and is not
 // passed on to the next step.
-bool Finite(std::initializer_list<std::pair<const char*, Real>> results)
+bool OutOfRange(const std::string& Name)
 {
-    for (const auto& [name, x] : results)
-        if (!std::isfinite(x))
-            return Fatal(std::string("Zahlenbereich \x81" "berschritten (") + name + ") !");
+    return Fatal("Zahlenbereich \x81" "berschritten (" + Name + ") !");
+}
+
+// The row of a result in the table of drive values. Every result the
+// calculation checks has one, which names it in the messages.
+const DriveValue& RowOf(const Real* X)
+{
+    for (const DriveValue& v : DriveValueTable())
+        if (Real* const* p = std::get_if<Real*>(&v.global); p && *p == X)
+            return v;
+    throw std::logic_error("a drive value without its row in the table of drive values");
+}
+
+// Each result finite, in the order given; the first that is not is named
+// as its row names it, an array element without its brackets ("n1").
+bool Finite(std::initializer_list<const Real*> Results)
+{
+    for (const Real* x : Results) {
+        const DriveValue& row = RowOf(x);
+        if (!std::isfinite(*x)) {
+            std::string name = row.name;
+            std::erase_if(name, [](char c) { return c == '[' || c == ']'; });
+            return OutOfRange(name);
+        }
+    }
     return true;
 }
 
@@ -76,7 +99,7 @@ bool InRange(const char* Name, T X, const Range& R)
 {
     if constexpr (std::is_floating_point_v<T>)
         if (!std::isfinite(X))
-            return Finite({{Name, X}});
+            return OutOfRange(Name);
     const bool aboveLo = R.loIncluded ? X >= R.lo : X > R.lo;
     const bool belowHi = !R.bounded || (R.hiIncluded ? X <= R.hi : X < R.hi);
     if (aboveLo && belowHi)
@@ -320,31 +343,24 @@ void CalcDrive()
     settings::ClearMessages();
 
     MendRules();
-    if (!ValidInputs() || !Finite({{"exz", exz}}) || !Ratio() || !Finite({{"i", i}, {"i0", i0}}))
+    if (!ValidInputs() || !Finite({&exz}) || !Ratio() || !Finite({&i, &i0}))
         return;
     WidthsAndTeeth();
     ShaftBoreAndHousing();
     DriveValues();
-    if (!Finite({{"bOver", bOver}, {"bPOver", bPOver}, {"bsDist", bsDist}, {"diShaft2", diShaft2},
-                 {"bcase", bcase}, {"Ltot", Ltot}, {"n1", n[1]}, {"T1", T[1]}, {"P1", P[1]},
-                 {"n2", n[2]}, {"T2", T[2]}, {"P2", P[2]}, {"T3", T[3]}}))
+    if (!Finite({&bOver, &bPOver, &bsDist, &diShaft2, &bcase, &Ltot, &n[1], &T[1], &P[1], &n[2], &T[2], &P[2],
+                 &T[3]}))
         return;
     Forces();
-    if (!BoltStresses() ||
-        !Finite({{"FtBoltSum", FtBoltSum}, {"Pw", Pw}, {"FtGear", FtGear}, {"FrGear", FrGear},
-                 {"FnGear", FnGear}, {"FtBolt", FtBolt}, {"SigBz", SigBz}, {"pmaxz", pmaxz}}))
+    if (!BoltStresses() || !Finite({&FtBoltSum, &Pw, &FtGear, &FrGear, &FnGear, &FtBolt, &SigBz, &pmaxz}))
         return;
     ShaftTorsion();
     if (!HertzPressure() || !InputSideLoads() || !OutputSideLoads() ||
-        !Finite({{"tau1", tau[1]}, {"tau2", tau[2]}, {"pHertz", pHertz}, {"FrLager1", FrLager[1]},
-                 {"FLagerT2", FLagerT[2]}, {"FLagerR2", FLagerR[2]}, {"FrLager2", FrLager[2]},
-                 {"FrLager3", FrLager[3]}, {"FLagerT4", FLagerT[4]}, {"FLagerR4", FLagerR[4]},
-                 {"FrLager4", FrLager[4]}, {"FLagerT5", FLagerT[5]}, {"FLagerR5", FLagerR[5]},
-                 {"FrLager5", FrLager[5]}}))
+        !Finite({&tau[1], &tau[2], &pHertz, &FrLager[1], &FLagerT[2], &FLagerR[2], &FrLager[2], &FrLager[3],
+                 &FLagerT[4], &FLagerR[4], &FrLager[4], &FLagerT[5], &FLagerR[5], &FrLager[5]}))
         return;
     CalculateBearings();
-    if (!ShaftBending() ||
-        !Finite({{"SigB1", SigB[1]}, {"SigV1", SigV[1]}, {"SigB2", SigB[2]}, {"SigV2", SigV[2]}}))
+    if (!ShaftBending() || !Finite({&SigB[1], &SigV[1], &SigB[2], &SigV[2]}))
         return;
     if (std::fabs(i) < 10)
         AddMessage("Warnung: i < 10 !");

@@ -7,6 +7,8 @@
 
 #include "foundation/types.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <numbers>
 #include <string>
@@ -14,6 +16,30 @@
 namespace kt4 {
 
 inline constexpr Real Pi = std::numbers::pi_v<Real>;
+
+// 10^k for k = 0..27, each exact in the extended type (5^27 < 2^64), and
+// so exact in double up to 10^22 and in 64 bits up to 10^19.
+inline constexpr std::array<Real, 28> PowersOfTen = [] {
+    std::array<Real, 28> p{};
+    Real x = 1;
+    for (Real& v : p) {
+        v = x;
+        x *= 10;
+    }
+    return p;
+}();
+static_assert(PowersOfTen[19] == 1E19L && PowersOfTen[27] == 1E27L);
+
+// The first N of them in another type (double, a 64-bit integer).
+template <class T, std::size_t N>
+constexpr std::array<T, N> PowersOfTenAs()
+{
+    static_assert(N <= PowersOfTen.size());
+    std::array<T, N> p{};
+    for (std::size_t k = 0; k < N; ++k)
+        p[k] = static_cast<T>(PowersOfTen[k]);
+    return p;
+}
 // Values closer than this count as equal (SameReal).
 inline constexpr Real SameTolerance = 1E-5L;
 

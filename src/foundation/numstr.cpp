@@ -37,12 +37,7 @@ std::string PadFront(std::string s, int width)
 // for any other value.
 bool WholeRoundedDigits(Real Ax, int Decs, std::string& Digits)
 {
-    static constexpr std::uint64_t Pow10[] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
-                                              10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
-                                              100000000000ull, 1000000000000ull, 10000000000000ull,
-                                              100000000000000ull, 1000000000000000ull, 10000000000000000ull,
-                                              100000000000000000ull, 1000000000000000000ull,
-                                              10000000000000000000ull};
+    static constexpr auto Pow10 = PowersOfTenAs<std::uint64_t, 20>();
     if (Decs > 19 || !(Ax < 0x1p64L))
         return false;
     int e2 = 0;
@@ -327,11 +322,9 @@ std::string BoolStr(bool B) { return B ? "TRUE" : "FALSE"; }
 
 namespace {
 
-// Powers of ten that an extended value holds exactly (5^27 < 2^64).
-constexpr Real ExactPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
-                               1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
-                               1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
-constexpr int MaxExactPow10 = 27;
+// Powers of ten that an extended value holds exactly.
+constexpr const auto& ExactPow10 = PowersOfTen;
+constexpr int MaxExactPow10 = static_cast<int>(PowersOfTen.size()) - 1;
 // Significant digits that always fit into 64 bits.
 constexpr int MaxExactDigits = 19;
 

@@ -4,12 +4,14 @@
 #include "drive_fixture.h"
 
 #include "drive/drive_calc.h"
+#include "drive/drive_inputs.h"
 #include "drive/drive_values.h"
 
 #include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
+#include <utility>
 #include <vector>
 
 using namespace kt4;
@@ -209,27 +211,67 @@ TEST_F(DriveTest, WheelLargerThanHollowWheelStillCalculates)
     EXPECT_TRUE(AllFinite());
 }
 
-// Every global that drive_data.h declares has its rows in the table of
-// drive values (one per array element), so the reset, the snapshot and the
-// dialogs' copy reach it; every input has its place in the copy.
-TEST(DriveValueTable, EveryDeclaredValueHasItsRows)
+namespace {
+
+// How many members an aggregate has: the most initialisers it takes.
+struct AnyValue {
+    template <class T>
+    operator T() const;
+};
+template <class T, std::size_t... I>
+constexpr bool TakesInitialisers(std::index_sequence<I...>)
 {
-    std::map<std::string, std::size_t> rows;
-    for (const DriveValue& v : DriveValueTable()) {
-        const std::string name = v.name;
-        ++rows[name.substr(0, name.find('['))];
-        EXPECT_TRUE(v.kind == ValueKind::Result || v.inCopy) << name;
-    }
-    std::ifstream in(KT4_SOURCE_DIR "/src/drive/drive_data.h");
-    const std::regex declaration(R"(^extern (Real|Integer|Array1<Real, (\d+)>) ([^;]+);)"), word(R"(\w+)");
-    std::size_t declared = 0;
+    return requires { T{((void)I, AnyValue{})...}; };
+}
+template <class T, std::size_t N = 0>
+constexpr std::size_t MemberCount()
+{
+    if constexpr (TakesInitialisers<T>(std::make_index_sequence<N + 1>{}))
+        return MemberCount<T, N + 1>();
+    else
+        return N;
+}
+
+// The names and array sizes of the declarations "Real a, b;" or "extern
+// Array1<Real, 3> P, n;" in a header.
+std::map<std::string, std::size_t> Declared(const char* Header, const std::string& Prefix)
+{
+    std::ifstream in(std::string(KT4_SOURCE_DIR) + "/src/drive/" + Header);
+    EXPECT_TRUE(in) << Header;
+    const std::regex declaration("^" + Prefix + R"((Real|Integer|Array1<Real, (\d+)>) ([^;]+);)");
+    const std::regex name(R"((?:^|, )(\w+))");
+    std::map<std::string, std::size_t> names;
     for (std::string line; std::getline(in, line);) {
         std::smatch m;
         if (!std::regex_search(line, m, declaration))
             continue;
-        const std::string names = m[3], size = m[2];
-        for (std::sregex_iterator w(names.begin(), names.end(), word), end; w != end; ++w, ++declared)
-            EXPECT_EQ(rows[w->str()], size.empty() ? 1 : std::stoul(size)) << w->str();
+        const std::string list = m[3], size = m[2];
+        for (std::sregex_iterator w(list.begin(), list.end(), name), end; w != end; ++w)
+            names[(*w)[1]] = size.empty() ? 1 : std::stoul(size);
     }
-    EXPECT_EQ(declared, rows.size());
+    return names;
+}
+
+} // namespace
+
+// Every global that drive_data.h declares has its rows in the table of
+// drive values (one per array element), so the reset, the snapshot and the
+// dialogs' copy reach it; every member of the dialogs' copy has the rows
+// that copy it, and every input has its place in the copy.
+TEST(DriveValueTable, EveryDeclaredValueHasItsRows)
+{
+    std::map<std::string, std::size_t> rows, copied;
+    for (const DriveValue& v : DriveValueTable()) {
+        const std::string name = v.name, base = name.substr(0, name.find('['));
+        ++rows[base];
+        EXPECT_TRUE(v.kind == ValueKind::Result || v.inCopy) << name;
+        if (v.inCopy)
+            ++copied[base];
+    }
+    const auto globals = Declared("drive_data.h", "extern ");
+    EXPECT_EQ(globals, rows);
+    const auto members = Declared("drive_inputs.h", R"(\s+)");
+    EXPECT_EQ(members, copied);
+    // a member declared in a form the lines above do not read is counted too
+    EXPECT_EQ(members.size(), MemberCount<DriveInputs>());
 }

@@ -1,4 +1,6 @@
-// Engine internals shared between the core's source files (not for callers).
+// The engine internals that the table engine's own parts share: the engine
+// and the parts built on it (dataset, memo, ndx, vfile). Callers outside the
+// table engine never include it.
 #pragma once
 
 #include "dbase/engine/workarea.h"

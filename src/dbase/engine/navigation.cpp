@@ -178,10 +178,11 @@ std::int32_t PriorKeyRecord(TWorkArea& a, const char* operation)
     return EntryRecord(a, r, operation);
 }
 
-// Moves forward from record r while it is hidden; true when a visible one
-// is current, false when the end was reached (blank EOF state then) or
+// Moves from record r towards the end (Forward) or the start while it is
+// hidden; true when a visible one is current, false when that edge was
+// reached (blank EOF state then, the index's end or start flag set) or
 // after an error.
-bool SettleForward(TWorkArea& a, std::int32_t r, bool index)
+bool Settle(TWorkArea& a, std::int32_t r, bool index, bool forward)
 {
     if (r == kStrayEntry)
         return false;
@@ -191,40 +192,18 @@ bool SettleForward(TWorkArea& a, std::int32_t r, bool index)
     }
     if (!ReadRecord(a, r))
         return false;
-    while (RecordHidden(a) && !a.eof) {
-        r = index ? NextKeyRecord(a, "GoTop") : r + 1;
+    while (RecordHidden(a) && !(forward && a.eof)) {
+        if (index)
+            r = forward ? NextKeyRecord(a, "GoTop") : PriorKeyRecord(a, "GoBottom");
+        else
+            r += forward ? 1 : -1;
         if (r == kStrayEntry)
             return false;
-        if (r > a.recCount || r < 1) {
+        if (r < 1 || r > a.recCount) {
             BlankAtEnd(a, true);
-            if (index && Index.SetIndexEof)
-                Index.SetIndexEof();
-            return false;
-        }
-        if (!ReadRecord(a, r))
-            return false;
-    }
-    return true;
-}
-
-bool SettleBackward(TWorkArea& a, std::int32_t r, bool index)
-{
-    if (r == kStrayEntry)
-        return false;
-    if (r < 1 || r > a.recCount) {
-        BlankAtEnd(a, true);
-        return false;
-    }
-    if (!ReadRecord(a, r))
-        return false;
-    while (RecordHidden(a)) {
-        r = index ? PriorKeyRecord(a, "GoBottom") : r - 1;
-        if (r == kStrayEntry)
-            return false;
-        if (r < 1) {
-            BlankAtEnd(a, true);
-            if (index && Index.SetIndexBof)
-                Index.SetIndexBof();
+            void (*edge)() = forward ? Index.SetIndexEof : Index.SetIndexBof;
+            if (index && edge)
+                edge();
             return false;
         }
         if (!ReadRecord(a, r))
@@ -240,7 +219,7 @@ void GoTopOf(TWorkArea& a)
     IndexOperation op;
     if (op.Failed())
         return;
-    SettleForward(a, op.Active() ? EdgeKeyRecord(a, true) : 1, op.Active());
+    Settle(a, op.Active() ? EdgeKeyRecord(a, true) : 1, op.Active(), true);
 }
 
 } // namespace
@@ -290,7 +269,7 @@ void GoBottom()
         IndexOperation op;
         if (op.Failed())
             return;
-        SettleBackward(*a, op.Active() ? EdgeKeyRecord(*a, false) : a->recCount, op.Active());
+        Settle(*a, op.Active() ? EdgeKeyRecord(*a, false) : a->recCount, op.Active(), false);
     }
     RunRelation(*a);
 }
