@@ -122,7 +122,9 @@ struct FieldChange {
 // take the table's name.
 int CopyTableWith(TWorkArea& a, const std::vector<FieldChange>& changes, AtomicWriter& writer)
 {
-    if (!writer.Open(fs::weakly_canonical(a.fileName).string()))
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(a.fileName, ec);
+    if (!writer.Open(ec ? a.fileName : target.string()))
         return WriterErrorCode(writer);
     const std::int64_t size = a.file.Size();
     std::vector<std::uint8_t> chunk(256 * 1024);
@@ -188,7 +190,9 @@ bool PackMemofile()
 
     TempMemo temp;
     temp.file.referencedEnd = 0;
-    if (!temp.writer.Open(fs::weakly_canonical(m->name).string())) {
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(m->name, ec);
+    if (!temp.writer.Open(ec ? m->name : target.string())) {
         SetError(std::uint16_t(WriterErrorCode(temp.writer)), tag);
         return false;
     }
