@@ -293,8 +293,10 @@ def memo_pack_runs(work):
     run("pack", os.path.join(work, "t.dbf"))
     packed = dict(old, **{"t.dbf": files()["t.dbf"]})
     restore()
+    p = start("pack-memo", os.path.join(work, "t.dbf"), os.path.join(work, "t.ndx"))
     t0 = time.monotonic()
-    subprocess.run([DRIVER, "pack-memo", "t.dbf", "t.ndx"], cwd=work, check=True, stdout=subprocess.DEVNULL)
+    if p.wait() != 0:
+        raise RuntimeError("crash_driver pack-memo failed")
     duration = time.monotonic() - t0
     new = files()
     versions = {"old": old, "new": new, "packed": packed}
@@ -305,10 +307,8 @@ def memo_pack_runs(work):
     seen = {"marker": 0}
     for k in range(KILLS):
         restore()
-        p = subprocess.Popen([DRIVER, "pack-memo", "t.dbf", "t.ndx"], cwd=work, stdout=subprocess.PIPE)
-        if p.stdout.readline() != b"go\n":
-            raise RuntimeError("crash_driver pack-memo did not start")
-        time.sleep(rng.uniform(0, duration * 1.5))
+        p = start("pack-memo", os.path.join(work, "t.dbf"), os.path.join(work, "t.ndx"))
+        time.sleep(rng.uniform(0, duration * 1.2))
         kill(p)
         check_memo_pack(work, versions, "memo PACK kill %d" % k, seen)
     strace = 0
