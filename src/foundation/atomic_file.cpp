@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <mutex>
 #include <random>
@@ -259,8 +260,29 @@ void SyncFolder(const std::string& dir)
     ::close(fd);
 }
 
-// name "": any target's. Only this user's, and only those whose writer has
-// ended.
+// A keep list in dir names the temporary entry.
+bool Kept(const std::string& dir, const std::string& entry)
+{
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return false;
+    bool kept = false;
+    for (dirent* e = nullptr; !kept && (e = ::readdir(d)) != nullptr;) {
+        const std::string list = dir + "/" + e->d_name;
+        struct stat st {};
+        if (std::string_view(e->d_name).substr(0, AtomicWriter::KeepPrefix.size()) != AtomicWriter::KeepPrefix ||
+            ::lstat(list.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        std::ifstream in(list);
+        for (std::string line; !kept && std::getline(in, line);)
+            kept = NameOf(line.substr(0, line.find('\t'))) == entry;
+    }
+    ::closedir(d);
+    return kept;
+}
+
+// name "": any target's. Only this user's, only those whose writer has
+// ended, and none that a keep list names.
 int RemoveStale(const std::string& dir, const std::string& name)
 {
     DIR* d = ::opendir(dir.c_str());
@@ -271,7 +293,7 @@ int RemoveStale(const std::string& dir, const std::string& name)
     while (dirent* e = ::readdir(d)) {
         std::string entry = e->d_name;
         long pid = OwnerOfTemp(entry, name);
-        if (pid != 0 && pid != self && RemoveEnded(dir + "/" + entry))
+        if (pid != 0 && pid != self && !Kept(dir, entry) && RemoveEnded(dir + "/" + entry))
             ++removed;
     }
     ::closedir(d);

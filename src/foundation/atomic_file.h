@@ -25,7 +25,12 @@
 //    user's temporaries of the same target whose lock nobody holds (their
 //    writer ended by a crash or kill -9), never by the process id in the
 //    name alone. Nothing else is ever deleted. An empty target name is
-//    refused.
+//    refused;
+//  - a temporary that a keep list beside it names stays: a file
+//    ".kt4keep-<name>" in its folder whose lines each begin with the path
+//    of a temporary (up to a tab). A program that puts several new files
+//    in place together names them there before the first rename; whoever
+//    finishes that work removes the list.
 //
 // Typical use: Open, Write (and WriteAt) as often as needed, then Commit;
 // Discard (or the destructor) drops everything and leaves the target.
@@ -85,6 +90,8 @@ public:
 
     // The name prefix of every temporary file of the writer.
     static constexpr std::string_view TempPrefix = ".kt4tmp-";
+    // The name prefix of a keep list.
+    static constexpr std::string_view KeepPrefix = ".kt4keep-";
 
     // The folder of the system's device nodes ("/dev"); a test may name
     // another folder that stands in for it.

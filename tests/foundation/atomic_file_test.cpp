@@ -265,6 +265,21 @@ TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
     EXPECT_TRUE(Names().count(".kt4tmp-" + dead + "-0-p.kt4") && Names().count(".kt4tmp-4000001-0-p.kt4"));
 }
 
+// Temporaries that a keep list names (by path or by name, before a tab)
+// outlive their writer, whichever sweep runs; the others go.
+TEST_F(AtomicFiles, TemporariesAKeepListNamesStay)
+{
+    const std::string dead = std::to_string(EndedProcess());
+    const std::string kept = ".kt4tmp-" + dead + "-1-t.dbf", byName = ".kt4tmp-" + dead + "-2-t.dbt";
+    for (const std::string& name : {kept, byName, ".kt4tmp-" + dead + "-3-t.dbf", ".kt4tmp-" + dead + "-4-t.dbt"})
+        dir.Put(name, "staged");
+    dir.Put(".kt4keep-t.dbf", dir.File(kept) + "\tt.dbf\t6\n" + byName + "\n");
+    EXPECT_EQ(RemoveStaleTemporaries(dir.File("t.dbf")) + RemoveStaleTemporariesIn(dir.Path()), 2);
+    EXPECT_EQ(Names(), (std::set<std::string>{kept, byName, ".kt4keep-t.dbf"}));
+    fs::remove(dir.File(".kt4keep-t.dbf"));
+    EXPECT_EQ(RemoveStaleTemporariesIn(dir.Path()), 2);
+}
+
 // In a sticky folder everybody may write, a name another user planted is
 // neither followed (a link) nor replaced (a file), as the kernel's
 // protected-links rule has it; this user's own links, and links anywhere

@@ -7,6 +7,7 @@
 #include "dbase/engine/internal.h"
 #include "dbase/engine/locking.h"
 #include "dbase/engine/navigation.h"
+#include "dbase/engine/pack_marker.h"
 #include "dbase/engine/runtime.h"
 #include "dbase/engine/workarea.h"
 
@@ -309,6 +310,8 @@ bool OpenTable(const OpenRequest& request, void* buffer, std::size_t size)
     std::string alias = request.alias.empty() ? BaseNameOf(file) : request.alias;
     alias = UpperText(alias.substr(0, 64));
 
+    if (!FinishTableWithMemo(file))
+        return false;
     auto area = std::make_unique<TWorkArea>();
     TWorkArea& a = *area;
     a.number = CurrentArea;

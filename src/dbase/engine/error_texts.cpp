@@ -124,6 +124,7 @@ constexpr CodeText kTexts[] = {
     {1005, "Memo-Schreibfehler"},
     {1007, "Memo ist bereits geöffnet"},
     {1012, "Unzureichender Speichermediumplatz zum Packen der Memo-Datei"},
+    {1014, "Unterbrochenes Packen nicht abschließbar"},
     {1017, "Memo-Datei nicht sperrbar"},
     {1018, "Memo-Datei nicht entsperrbar"},
     {1019, "Unzulässige Memo-Operation: Datei nicht geöffnet oder kein Memo-Feld in der Datei"},

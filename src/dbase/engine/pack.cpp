@@ -2,7 +2,10 @@
 // a new file beside the table (the program's atomic writer), which gets its
 // header and end mark, is flushed and renamed over the table while the
 // table is held exclusively, so a crash leaves either the old or the new
-// table. A PACK also sets the header's count to the whole records.
+// table. A PACK also sets the header's count to the whole records. The
+// packed table keeps the old memo blocks; the memo PACK that follows puts
+// a renumbered copy of it in place together with the new memo file
+// (pack_marker.h), so a crash never pairs a table with another's memos.
 #include "dbase/engine/navigation.h"
 
 #include "dbase/engine/errors.h"

@@ -84,9 +84,10 @@ std::int32_t CopyMemo(int sourceArea, std::int32_t block);
 // type and block size; otherwise at the end.
 std::int32_t CopyMemoInPlace(int sourceArea, std::int32_t block);
 // Rewrites the memo file with only the memos the records reference. The
-// memos go to a new file beside it first; the records get their new block
-// numbers only when that file is complete, and it then replaces the old
-// one. An error before that changes nothing. Needs the table exclusively.
+// memos go to a new file beside it, the records' new block numbers to a new
+// copy of the table; both then replace the old files together
+// (dbase/engine/pack_marker.h). An error before that changes nothing. Needs
+// the table exclusively.
 bool PackMemofile();
 
 } // namespace kt4::dbase

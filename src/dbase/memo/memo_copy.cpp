@@ -9,10 +9,15 @@
 #include "dbase/engine/engine_text.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/internal.h"
+#include "dbase/engine/pack_marker.h"
 #include "dbase/engine/search.h"
 #include "dbase/engine/staged_file.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <map>
+
+namespace fs = std::filesystem;
 
 namespace kt4::dbase {
 
@@ -91,20 +96,6 @@ std::int32_t CopyMemoTo(int sourceArea, std::int32_t block, bool inPlace)
     return std::int32_t(pos / m->blockSize);
 }
 
-bool IsMemoField(const TDbfFieldInfo& f)
-{
-    return f.type == 'M' || f.type == 'B' || f.type == 'G' || f.type == 'P';
-}
-
-// The block number a memo field's bytes hold (0: none).
-std::int64_t BlockOfField(std::string_view raw)
-{
-    double v = 0;
-    if (!ParseFileNumber(raw, v) || v != v || v > 2147483647.0 || v < -2147483647.0)
-        return 0;
-    return std::int64_t(v);
-}
-
 std::string FieldTextOfBlock(std::int64_t block, std::size_t len)
 {
     std::string digits = block == 0 ? std::string() : std::to_string(block);
@@ -123,17 +114,35 @@ struct TempMemo {
 
 struct FieldChange {
     std::int64_t offset;
-    std::string before, after;
+    std::string after;
 };
 
-bool WriteChanges(TWorkArea& a, const std::vector<FieldChange>& changes, bool undo, std::size_t count)
+// A copy of the table with the changed fields, written through writer; 0 or
+// an engine error code. The copy holds the table's write lock before it can
+// take the table's name.
+int CopyTableWith(TWorkArea& a, const std::vector<FieldChange>& changes, AtomicWriter& writer)
 {
-    bool ok = true;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string& text = undo ? changes[i].before : changes[i].after;
-        ok = a.file.WriteAt(changes[i].offset, text.data(), text.size()) && ok;
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(a.fileName, ec);
+    if (!writer.Open(ec ? a.fileName : target.string()))
+        return WriterErrorCode(writer);
+    const std::int64_t size = a.file.Size();
+    std::vector<std::uint8_t> chunk(256 * 1024);
+    for (std::int64_t at = 0; at < size; at += std::int64_t(chunk.size())) {
+        const std::size_t n = std::size_t(std::min<std::int64_t>(size - at, std::int64_t(chunk.size())));
+        if (a.file.ReadAt(at, chunk.data(), n) != std::int64_t(n))
+            return a.file.LastError() ? a.file.LastError() : 30;
+        if (!writer.WriteAt(at, chunk.data(), n))
+            return WriterErrorCode(writer);
     }
-    return ok;
+    for (const FieldChange& c : changes)
+        if (!writer.WriteAt(c.offset, c.after.data(), c.after.size()))
+            return WriterErrorCode(writer);
+    DbfFile view;
+    view.Adopt(writer.Fd(), false, writer.Target());
+    const int err = view.Lock(LockKind::Write, ShareLockOffset, 1);
+    view.Release();
+    return err == 0 ? 0 : err == EAGAIN || err == EACCES ? 32 : ErrnoToEngineCode(err);
 }
 
 } // namespace
@@ -180,7 +189,10 @@ bool PackMemofile()
         return true;
 
     TempMemo temp;
-    if (!temp.writer.Open(m->name)) {
+    temp.file.referencedEnd = 0;
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(m->name, ec);
+    if (!temp.writer.Open(ec ? m->name : target.string())) {
         SetError(std::uint16_t(WriterErrorCode(temp.writer)), tag);
         return false;
     }
@@ -225,7 +237,7 @@ bool PackMemofile()
             }
             std::string now = FieldTextOfBlock(old < 0 ? -it->second : it->second, f->len);
             if (now != raw)
-                changes.push_back({a.RecordOffset(r) + f->offset, raw, now});
+                changes.push_back({a.RecordOffset(r) + f->offset, now});
         }
     }
     const std::int64_t size = temp.file.file.Size();
@@ -237,28 +249,33 @@ bool PackMemofile()
     }
     temp.file.file.Release();
 
-    // The records get their new numbers, then the new file takes the name.
-    if (!WriteChanges(a, changes, false, changes.size())) {
-        const int code = a.file.LastError();
-        WriteChanges(a, changes, true, changes.size());
-        SetError(std::uint16_t(code ? code : 101), tag);
-        return false;
-    }
-    if (!a.file.Sync()) {
-        const int code = a.file.LastError();
-        WriteChanges(a, changes, true, changes.size());
-        SetError(std::uint16_t(code ? code : 101), tag);
-        return false;
-    }
-    const int fd = temp.writer.CommitAndRelease();
-    if (fd < 0) {
-        const int code = WriterErrorCode(temp.writer);
-        WriteChanges(a, changes, true, changes.size());
-        SetError(std::uint16_t(code), tag);
-        return false;
+    // The records get their new numbers in a copy of the table, which takes
+    // the table's name together with the new memo file.
+    int fd = -1;
+    if (changes.empty()) {
+        fd = temp.writer.CommitAndRelease();
+        if (fd < 0) {
+            SetError(std::uint16_t(WriterErrorCode(temp.writer)), tag);
+            return false;
+        }
+    } else {
+        AtomicWriter table;
+        int code = CopyTableWith(a, changes, table);
+        int tableFd = -1;
+        if (code == 0)
+            code = CommitTableWithMemo(table, temp.writer, tableFd, fd);
+        if (tableFd >= 0) {
+            a.file.Adopt(tableFd, false, a.fileName);
+            a.fileKey = a.file.Id();
+            a.cacheStart = -1;
+        }
+        if (code != 0) {
+            SetError(std::uint16_t(code), tag);
+            return false;
+        }
     }
     m->file.Adopt(fd, a.file.ReadOnly(), m->name);
-    a.cacheStart = -1;
+    m->referencedEnd = -1;
     if (!changes.empty()) {
         if (a.state == FileState::Open)
             a.state = FileState::Modified;

@@ -5,6 +5,7 @@
 
 #include "dbase/engine/dbf_create.h"
 #include "dbase/engine/dbf_format.h"
+#include "dbase/engine/engine_text.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/runtime.h"
 
@@ -166,6 +167,79 @@ std::string RecordContext(const TMemoFile& m, const TWorkArea& area, const std::
     return m.name + " Record # " + std::to_string(area.recNo) + " [" + operation + "]";
 }
 
+bool IsMemoField(const TDbfFieldInfo& f)
+{
+    return f.type == 'M' || f.type == 'B' || f.type == 'G' || f.type == 'P';
+}
+
+std::int64_t BlockOfField(std::string_view raw)
+{
+    double v = 0;
+    if (!ParseFileNumber(raw, v) || v != v || v > 2147483647.0 || v < -2147483647.0)
+        return 0;
+    return std::int64_t(v);
+}
+
+namespace {
+
+// Where a read of the memo at block may run to: the end of its blocks by
+// its length (a length word is taken as it stands, also when the file ends
+// before it); one block when nothing of it is in the file; and one byte
+// past the end of the file (for the mark) when it runs on to there.
+std::int64_t ExtentOf(TMemoFile& m, std::int64_t block)
+{
+    const std::int64_t bs = m.blockSize, size = m.file.Size(), pos = block * bs;
+    if (pos + 1 >= size)
+        return pos + bs;
+    const int loads = m.loads;
+    StoredMemo stored;
+    const int code = LoadStoredMemo(m, block, stored);
+    m.loads = loads;
+    if (code == 0)
+        return pos + std::max<std::int64_t>(stored.blocks, 1) * bs;
+    std::uint8_t h[8] = {};
+    BlockHeader head;
+    const long long got = m.file.ReadAt(pos, h, sizeof h);
+    if (got > 0 && ParseBlockHeader(m, h, got, std::int64_t(1) << 40, head) && head.length >= 0) {
+        const std::int64_t end = pos + BlocksFor(Kind::FoxPro, m.blockSize, head.length) * bs;
+        if (end / bs <= INT32_MAX)
+            return end;
+    }
+    return std::max(pos + bs, CeilDiv(size + 1, bs) * bs);
+}
+
+// The end of every block the records of area point into: the highest
+// block's extent. -1 when the table cannot be read (reported).
+std::int64_t ReferencedEnd(TWorkArea& area, TMemoFile& m, const std::string& operation)
+{
+    std::vector<const TDbfFieldInfo*> fields;
+    for (const auto& f : area.fields)
+        if (IsMemoField(f))
+            fields.push_back(&f);
+    std::int64_t highest = 0;
+    std::vector<std::uint8_t> chunk;
+    const std::int32_t perChunk = std::int32_t(std::max<std::size_t>(1, (256 * 1024) / area.recLen));
+    for (std::int32_t first = 1; !fields.empty() && first <= area.recCount; first += perChunk) {
+        const std::int32_t count = std::min(perChunk, area.recCount - first + 1);
+        chunk.resize(std::size_t(count) * area.recLen);
+        const long long got = area.file.ReadAt(area.RecordOffset(first), chunk.data(), chunk.size());
+        if (got < 0) {
+            SetError(std::uint16_t(area.file.LastError() ? area.file.LastError() : 30),
+                     area.fileName + " [" + operation + "]");
+            return -1;
+        }
+        for (std::size_t at = 0; at + area.recLen <= std::size_t(got); at += area.recLen)
+            for (const TDbfFieldInfo* f : fields) {
+                const std::int64_t block = BlockOfField(std::string_view(
+                    reinterpret_cast<const char*>(chunk.data()) + at + f->offset, f->len));
+                highest = std::max(highest, block < 0 ? -block : block);
+            }
+    }
+    return highest == 0 ? 0 : ExtentOf(m, highest);
+}
+
+} // namespace
+
 bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& operation,
                            std::int64_t& position)
 {
@@ -189,6 +263,12 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
         SetError(30, m.name + " [" + operation + "]");
         return false;
     }
+    // Once per open: the records may point past the end (an older memo file
+    // beside the table, a cut one), where a new memo must not go.
+    if (m.referencedEnd < 0 && (m.referencedEnd = ReferencedEnd(area, m, operation)) < 0) {
+        UnlockMemo(m);
+        return false;
+    }
     // The header's next free block: a file cut shorter than it still has
     // records pointing up to there, which a new memo must not overwrite.
     std::uint8_t head[4] = {};
@@ -199,7 +279,7 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
     }
     const std::int64_t bs = m.blockSize;
     const std::int64_t nextFree = std::int64_t(m.kind() == Kind::FoxPro ? GetU32BE(head) : GetU32(head)) * bs;
-    if (m.kind() == Kind::DBase3 && size == 513 && nextFree <= 512) {
+    if (m.kind() == Kind::DBase3 && size == 513 && nextFree <= 512 && m.referencedEnd <= 512) {
         std::uint8_t last = 0;
         if (m.file.ReadAt(512, &last, 1) == 1 && last == 0x1A) {
             position = 512;
@@ -220,15 +300,16 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
         if (!m.file.WriteAt(size, zeros.data(), zeros.size()))
             return fail();
     }
-    if (nextFree > end) {
-        // The blocks up to there were cut off: a memo read that starts in
-        // them, or runs on from the memo the cut went through, ends at this
-        // mark and never in the new memo.
-        const std::uint8_t mark = 0x1A;
-        if (!m.file.WriteAt(nextFree - 1, &mark, 1))
+    position = std::max({end, nextFree, m.referencedEnd});
+    if (position > size) {
+        // A read that starts in the blocks before, or runs on from the
+        // memo the end of the file cut, stops at this mark (two, as dBase
+        // III memos end) and never runs into the new memo.
+        static const std::uint8_t marks[2] = {0x1A, 0x1A};
+        const std::int64_t n = std::min<std::int64_t>(2, position - size);
+        if (!m.file.WriteAt(position - n, marks + 2 - n, std::size_t(n)))
             return fail();
     }
-    position = std::max(end, nextFree);
     return true;
 }
 
@@ -320,7 +401,7 @@ void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8
     PutU32(h + 4, length + 8);
 }
 
-bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context)
+int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out)
 {
     out = StoredMemo{};
     m.loads = 0;
@@ -329,44 +410,34 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std
     if (block < 0)
         block = -block;
     const std::int64_t pos = block * bs;
-    if (block == 0 || pos < 0 || pos + 1 >= size) {
-        SetError(1003, context);
-        return false;
-    }
+    if (block == 0 || pos < 0 || pos + 1 >= size)
+        return 1003;
     std::uint8_t h[8] = {};
     const long long got = m.file.ReadAt(pos, h, sizeof h);
-    if (got < 0) {
-        SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 30), context);
-        return false;
-    }
+    if (got < 0)
+        return m.file.LastError() ? m.file.LastError() : 30;
     ++m.loads;
     BlockHeader head;
-    if (!ParseBlockHeader(m, h, got, size - pos, head)) {
-        SetError(1003, context);
-        return false;
-    }
+    if (!ParseBlockHeader(m, h, got, size - pos, head))
+        return 1003;
     out.binary = head.binary;
     out.sized = head.size > 0;
     const std::int64_t dataPos = pos + head.size, length = head.length;
     if (length >= 0) {
         out.bytes.resize(std::size_t(length));
-        if (length > 0 && m.file.ReadAt(dataPos, out.bytes.data(), out.bytes.size()) != length) {
-            SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 30), context);
-            return false;
-        }
+        if (length > 0 && m.file.ReadAt(dataPos, out.bytes.data(), out.bytes.size()) != length)
+            return m.file.LastError() ? m.file.LastError() : 30;
         out.blocks = BlocksFor(m.kind() == Kind::FoxPro ? Kind::FoxPro : Kind::DBase4, m.blockSize,
                                length);
-        return true;
+        return 0;
     }
     // Up to the first 0x1A; a file that ends before it was cut inside the memo.
     std::vector<char> chunk(512);
     bool ended = false;
     for (std::int64_t at = dataPos; at < size && !ended;) {
         const long long n = m.file.ReadAt(at, chunk.data(), chunk.size());
-        if (n < 0) {
-            SetError(std::uint16_t(m.file.LastError() ? m.file.LastError() : 30), context);
-            return false;
-        }
+        if (n < 0)
+            return m.file.LastError() ? m.file.LastError() : 30;
         if (n == 0)
             break;
         ++m.loads;
@@ -375,12 +446,18 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std
         out.bytes.append(chunk.data(), std::size_t((ended ? end : chunk.data() + n) - chunk.data()));
         at += n;
     }
-    if (!ended) {
-        SetError(1003, context);
-        return false;
-    }
+    if (!ended)
+        return 1003;
     out.blocks = BlocksFor(Kind::DBase3, m.blockSize, std::int64_t(out.bytes.size()));
-    return true;
+    return 0;
+}
+
+bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context)
+{
+    const int code = LoadStoredMemo(m, block, out);
+    if (code != 0)
+        SetError(std::uint16_t(code), context);
+    return code == 0;
 }
 
 std::int64_t StoredRunBlocks(TMemoFile& m, std::int64_t block)

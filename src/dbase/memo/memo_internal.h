@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kt4::dbase {
@@ -49,6 +50,7 @@ struct TMemoFile {
     std::uint32_t blockSize = 512;
     bool locked = false;
     int loads = 0;                  // buffer loads of the last read
+    std::int64_t referencedEnd = -1; // end of the blocks the records point into (-1: not yet found)
     BlobDescriptor blob;
     MemoDataHook dataHook;
     Kind kind() const
@@ -74,9 +76,11 @@ std::int64_t BlocksFor(Kind kind, std::uint32_t blockSize, std::int64_t n);
 std::int64_t FirstDataBlock(const TMemoFile& m);
 
 // Locks the memo file (shared areas) and finds where a new memo starts: the
-// file padded with zeros to whole blocks, or 512 in a fresh dBase III file,
-// or the header's next free block where that lies beyond (a cut file; an
-// end mark then closes the blocks before it).
+// file padded with zeros to whole blocks, or 512 in a fresh dBase III file;
+// or the header's next free block, or the end of the blocks the area's
+// records point into (found at the first call), where that lies beyond (a
+// cut file, an older one). Beyond the file's old end, the bytes before
+// that position are end marks (0x1A).
 // False after an error (reported, lock released); nothing may be written then.
 bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& operation,
                            std::int64_t& position);
@@ -107,6 +111,12 @@ bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, 
                       BlockHeader& out);
 // The 8-byte block header of a dBase IV or FoxPro memo of length data bytes.
 void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8_t* h);
+// A field that holds a memo's block number (M, B, G, P).
+bool IsMemoField(const TDbfFieldInfo& f);
+// The block number a memo field's bytes hold (0: none; negative as stored).
+std::int64_t BlockOfField(std::string_view raw);
+// ReadStoredMemo without reporting: 0 or the error code.
+int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out);
 // Reads memo block of m. A block at or beyond the end, a dBase IV length
 // below 8, a length past the end of the file and a dBase III memo without
 // its end mark are error 1003 (reported with context).

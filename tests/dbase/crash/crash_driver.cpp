@@ -9,8 +9,17 @@
 //   crash_driver repair TABLE           exclusive open and PACK
 //   crash_driver save FILE              saves the project over and over (two versions)
 //   crash_driver save-once FILE A|B     saves one version
+//   crash_driver make-memo TABLE N NDX  N records with memos ("R<n>:" and a text; every
+//                                       third deleted) and an index on NAME
+//   crash_driver pack-memo TABLE NDX    PACK with the memo file and the index (shared open)
+//   crash_driver check-memo TABLE       USE, then every record's memo begins with its name:
+//                                       prints the record count (exit 1 when refused)
+//   crash_driver sweep FOLDER           removes the temporaries of ended writers
 #include "dbase/dbase.h"
+#include "dbase/expr/expr.h"
+#include "dbase/memo/memo.h"
 #include "drive/projectfile.h"
+#include "foundation/atomic_file.h"
 #include "foundation/dialogs.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
@@ -81,6 +90,56 @@ int Stream(const std::string& table, bool shared)
             return Fail("append");
 }
 
+void LinkModules()
+{
+    InitExpressions();
+    IndexInit();
+    MemoInit();
+}
+
+int MakeMemo(const std::string& table, long n, const std::string& ndx)
+{
+    LinkModules();
+    if (!SetCreateVersion(0x83) ||
+        !CreateDbf(table, {{"NAME", 'C', 10, 0}, {"NUM", 'N', 8, 0}, {"NOTE", 'M', 10, 0}}) ||
+        !USE(table + " EXCLUSIVE"))
+        return Fail("create");
+    for (long i = 1; i <= n; ++i) {
+        ClearRecord();
+        const std::string name = "R" + std::to_string(i);
+        Buffer().SetText(1, name);
+        Buffer().SetInteger(2, i);
+        Buffer().SetMemoRef(3, AddMemo(name + ":" + std::string(std::size_t(20 + (i * 37) % 900), char('a' + i % 26))));
+        if (!Append() || (i % 3 == 0 && !DeleteRec()))
+            return Fail("append");
+    }
+    if (!Index_On("NAME", ndx))
+        return Fail("index");
+    USE("");
+    return EngineErrorCode == 0 ? 0 : Fail("close");
+}
+
+int CheckMemo(const std::string& table)
+{
+    LinkModules();
+    if (!USE(table + " EXCLUSIVE")) {
+        std::printf("refused %u %s\n", EngineErrorCode, LastErrorText().c_str());
+        return 1;
+    }
+    for (std::int32_t r = 1; r <= RecCount(); ++r) {
+        GO(r);
+        std::string text;
+        const std::string name = AllTrim(Buffer().Text(1));
+        if (!GetMemoText(Buffer().MemoRef(3), text) || text.rfind(name + ":", 0) != 0) {
+            std::printf("record %d (%s) reads another memo: %.20s\n", r, name.c_str(), text.c_str());
+            return 2;
+        }
+    }
+    std::printf("%d\n", RecCount());
+    USE("");
+    return EngineErrorCode == 0 ? 0 : Fail("close");
+}
+
 int SaveProject(const std::string& file, bool loop, bool versionB)
 {
     shell::InitModules();
@@ -121,6 +180,23 @@ int main(int argc, char** argv)
     if (cmd == "append-one") {
         if (!USE(target) || !AppendRecord(0, true))
             return Fail("append");
+        USE("");
+        return EngineErrorCode == 0 ? 0 : Fail("close");
+    }
+    if (cmd == "make-memo" && argc == 5)
+        return MakeMemo(target, std::stol(argv[3]), argv[4]);
+    if (cmd == "check-memo")
+        return CheckMemo(target);
+    if (cmd == "sweep")
+        return kt4::RemoveStaleTemporariesIn(target) >= 0 ? 0 : 1;
+    if (cmd == "pack-memo" && argc == 4) {
+        LinkModules();
+        if (!USE(target) || !SetIndexTo(argv[3], 1))
+            return Fail("open");
+        Go();
+        Pack();
+        if (EngineErrorCode != 0)
+            return Fail("pack");
         USE("");
         return EngineErrorCode == 0 ? 0 : Fail("close");
     }

@@ -6,7 +6,16 @@ check what is left on disk after every kill:
   by at most 1,000; the next write (an exclusive PACK) makes it exact;
 - a stream of shared appends (two processes): the count lags by at most one
   record; the next shared append and close make it exact, with the end mark;
-- a project save: the file is the old or the new version.
+- a project save: the file is the old or the new version;
+- PACK of 3,000 records with memos and an index (1,000 deleted): killed at
+  random moments and, under strace, at every rename, unlink and flush.
+  Without a marker of an unfinished PACK, dbfread reads every record with
+  its own memo; with one (a kill between putting the new files in place)
+  the next USE finishes the PACK and sweeping stale temporaries first
+  keeps the files it names. After that USE the table is the old one, the
+  packed one with the old memo file, or the packed one with the packed
+  memo file, every record with its own memo, and the index is the old or
+  the new file.
 
 Every table is read whole by python3-dbfread after every kill; temporaries
 of killed writers are gone once the next write has run (at most the last
@@ -26,6 +35,8 @@ import tempfile
 import time
 
 import dbfread
+
+KILLED_AT = "rename,renameat,renameat2,unlink,unlinkat,fsync,fdatasync"
 
 BUILD = sys.argv[1]
 DRIVER = os.path.join(BUILD, "crash_driver")
@@ -206,11 +217,122 @@ def save_runs(work):
           % (seen["A"], seen["B"], seen["temps"]))
 
 
+def memo_view(path):
+    """(records, records whose memo is not their own) as dbfread reads them;
+    (-1, -1) when it cannot read the table."""
+    try:
+        table = dbfread.DBF(path, load=False, char_decode_errors="strict")
+        read = bad = 0
+        for records in (table, table.deleted):
+            for r in records:
+                read += 1
+                bad += not (r["NOTE"] or "").startswith(r["NAME"] + ":")
+        return read, bad
+    except Exception:
+        return -1, -1
+
+
+def check_memo_pack(work, versions, what, seen):
+    """The state a killed PACK left (see the module text); counts it in seen."""
+    t = os.path.join(work, "t.dbf")
+    marker = os.path.join(work, ".kt4keep-t.dbf")
+    named = []
+    if os.path.exists(marker):
+        seen["marker"] += 1
+        with open(marker) as f:
+            named = [line.split("\t")[:2] for line in f.read().splitlines()]
+    else:
+        read, bad = memo_view(t)
+        if read < 0 or bad:
+            fail("%s: no marker, and dbfread reads %d records, %d with another's memo" % (what, read, bad))
+    present = [temp for temp, _ in named if os.path.exists(os.path.join(work, temp))]
+    subprocess.run([DRIVER, "sweep", work], check=True)
+    for temp in present:
+        if not os.path.exists(os.path.join(work, temp)):
+            fail("%s: the sweep removed %s, which the marker names" % (what, temp))
+    r = subprocess.run([DRIVER, "check-memo", t], stdout=subprocess.PIPE, text=True)
+    if r.returncode != 0:
+        fail("%s: USE after the kill: %s" % (what, r.stdout.strip()))
+        return
+    count = int(r.stdout)
+    read, bad = memo_view(t)
+    if os.path.exists(marker) or read != count or bad:
+        fail("%s: after USE, dbfread reads %d of %d records, %d with another's memo" % (what, read, count, bad))
+    state = []
+    for name in ("t.dbf", "t.dbt", "t.ndx"):
+        with open(os.path.join(work, name), "rb") as f:
+            data = f.read()
+        found = [k for k, v in versions.items() if v.get(name) == data]
+        if not found:
+            fail("%s: %s is none of the files a PACK leaves" % (what, name))
+        state.append(found[0] if found else "?")
+    seen[state[0] + "/" + state[1]] = seen.get(state[0] + "/" + state[1], 0) + 1
+
+
+def memo_pack_runs(work):
+    names = ("t.dbf", "t.dbt", "t.ndx")
+
+    def restore():
+        for n in os.listdir(work):
+            if n.startswith(".kt4"):
+                os.remove(os.path.join(work, n))
+        for n in names:
+            shutil.copyfile(os.path.join(work, "b" + n[1:]), os.path.join(work, n))
+
+    def files():
+        out = {}
+        for n in names:
+            with open(os.path.join(work, n), "rb") as f:
+                out[n] = f.read()
+        return out
+
+    run("make-memo", os.path.join(work, "b.dbf"), "3000", os.path.join(work, "b.ndx"))
+    restore()
+    old = files()
+    # the table packed before its memo file is: the old memo blocks
+    run("pack", os.path.join(work, "t.dbf"))
+    packed = dict(old, **{"t.dbf": files()["t.dbf"]})
+    restore()
+    p = start("pack-memo", os.path.join(work, "t.dbf"), os.path.join(work, "t.ndx"))
+    t0 = time.monotonic()
+    if p.wait() != 0:
+        raise RuntimeError("crash_driver pack-memo failed")
+    duration = time.monotonic() - t0
+    new = files()
+    versions = {"old": old, "new": new, "packed": packed}
+    left = [n for n in os.listdir(work) if n.startswith(".kt4")]
+    if left or new["t.dbf"] in (old["t.dbf"], packed["t.dbf"]) or new["t.dbt"] == old["t.dbt"]:
+        fail("a whole PACK with memos: %s left, or a file unchanged" % left)
+        return
+    seen = {"marker": 0}
+    for k in range(KILLS):
+        restore()
+        p = start("pack-memo", os.path.join(work, "t.dbf"), os.path.join(work, "t.ndx"))
+        time.sleep(rng.uniform(0, duration * 1.2))
+        kill(p)
+        check_memo_pack(work, versions, "memo PACK kill %d" % k, seen)
+    strace = 0
+    for call in KILLED_AT.split(","):
+        for n in range(1, 1000):
+            restore()
+            r = subprocess.run(["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + KILLED_AT,
+                                "-e", "inject=%s:signal=SIGKILL:when=%d" % (call, n),
+                                DRIVER, "pack-memo", "t.dbf", "t.ndx"], cwd=work,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+            if r.returncode not in (137, -9) and "killed by SIGKILL" not in r.stderr:
+                break
+            strace += 1
+            check_memo_pack(work, versions, "memo PACK killed at %s %d" % (call, n), seen)
+    print("  PACK of 3000 records with memos (%.0f ms): %d random kills, %d at a call; "
+          "table/memo file after USE: %s" % (duration * 1000, KILLS, strace,
+                                              ", ".join("%s %d" % kv for kv in sorted(seen.items()))))
+
+
 def main():
     print("kill -9 runs: %d kills per stream, seed %d" % (KILLS, SEED), flush=True)
     t0 = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="kt4crash.") as work:
-        for name, runner in (("pack", pack_runs), ("excl", lambda w: append_runs(w, False)),
+        for name, runner in (("memo", memo_pack_runs), ("pack", pack_runs), ("excl", lambda w: append_runs(w, False)),
                              ("shared", lambda w: append_runs(w, True)), ("save", save_runs)):
             folder = os.path.join(work, name)
             os.mkdir(folder)

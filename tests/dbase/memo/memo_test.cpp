@@ -5,6 +5,7 @@
 #include "dbase/memo/memo_internal.h"
 
 #include <random>
+#include <unistd.h>
 
 namespace kt4::dbase::test {
 namespace {
@@ -310,6 +311,106 @@ TEST_F(MemoTest, EditsOfACutFileNeverShowAnotherRecordsText)
             }
             USE("");
         }
+    }
+}
+
+// FNV-1a of the bytes, as the marker of a PACK holds it.
+std::string DigestOf(const std::vector<std::uint8_t>& bytes)
+{
+    std::uint64_t h = 14695981039346656037ull;
+    for (std::uint8_t b : bytes)
+        h = (h ^ b) * 1099511628211ull;
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
+// A PACK of table and memo file killed after its marker: USE puts the new
+// files in place (with the old files' mode), whichever of the renames were
+// done, while they are those the marker names; a file changed or lost since
+// refuses the table (1014, naming the files) and nothing moves. Another
+// user's marker is no concern of ours. The records read their own memos.
+TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
+{
+    const std::string dbf = Path("IP.DBF"), dbt = MemoTable("IP", 0x83);
+    for (int r = 1; r <= 6; ++r)
+        AddRow("r" + std::to_string(r), "r" + std::to_string(r) + ":" + Text(600, unsigned(r)));
+    for (std::int32_t r : {2, 4}) {
+        GO(r);
+        ASSERT_TRUE(DeleteRec());
+    }
+    USE("");
+    const auto oldDbf = ReadBytes(dbf), oldDbt = ReadBytes(dbt);
+    ASSERT_TRUE(USE(dbf + " EXCLUSIVE"));
+    Pack();
+    ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+    USE("");
+    const auto newDbf = ReadBytes(dbf), newDbt = ReadBytes(dbt);
+    const std::string tempDbf = ".kt4tmp-4000002-1-IP.DBF", tempDbt = ".kt4tmp-4000002-2-IP.DBT";
+    const std::string marker = ".kt4keep-IP.DBF";
+    struct Case {
+        const char* what;
+        bool dbfRenamed, dbtRenamed;
+        int lost; // 1 the new table changed since, 2 the new memo file gone, 3 another user's marker
+    } cases[] = {{"no rename yet", false, false, 0},
+                 {"table renamed", true, false, 0},
+                 {"both renamed", true, true, 0},
+                 {"table changed since", true, false, 1},
+                 {"new memo file gone", true, false, 2},
+                 {"another user's marker", false, false, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& e : std::filesystem::directory_iterator(dir_))
+            if (e.path().filename().string().rfind(".kt4", 0) == 0)
+                std::filesystem::remove(e.path());
+        WriteBytes(dbf, c.dbfRenamed ? newDbf : oldDbf);
+        WriteBytes(dbt, c.dbtRenamed ? newDbt : oldDbt);
+        if (!c.dbfRenamed)
+            WriteBytes(Path(tempDbf), newDbf);
+        if (!c.dbtRenamed && c.lost != 2)
+            WriteBytes(Path(tempDbt), newDbt);
+        for (const std::string& temp : {tempDbf, tempDbt})
+            if (std::filesystem::exists(Path(temp)))
+                std::filesystem::permissions(Path(temp), std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::owner_write);
+        const auto mode = std::filesystem::status(dbf).permissions();
+        const std::string list = tempDbf + "\tIP.DBF\t" + std::to_string(newDbf.size()) + "\t" + DigestOf(newDbf) +
+                                 "\n" + tempDbt + "\tIP.DBT\t" + std::to_string(newDbt.size()) + "\t" +
+                                 DigestOf(newDbt) + "\n";
+        WriteBytes(Path(marker), std::vector<std::uint8_t>(list.begin(), list.end()));
+        if (c.lost == 3 && (::geteuid() != 0 || ::chown(Path(marker).c_str(), 65534, 65534) != 0))
+            continue; // another user needs root
+        if (c.lost == 1) {
+            auto changed = newDbf;
+            changed[std::size_t(GetU16(changed.data() + 8)) + 1] ^= 1;
+            WriteBytes(dbf, changed);
+        }
+        const auto before = ReadBytes(dbf);
+        const bool opened = USE(dbf + " EXCLUSIVE");
+        EXPECT_EQ(opened, c.lost == 0 || c.lost == 3) << LastErrorText();
+        if (c.lost == 3) {
+            EXPECT_EQ(ReadBytes(dbf), oldDbf);
+            EXPECT_EQ(RecCount(), 6);
+            EXPECT_TRUE(std::filesystem::exists(Path(marker)));
+        } else if (opened) {
+            EXPECT_EQ(std::filesystem::status(dbf).permissions(), mode);
+            EXPECT_EQ(std::filesystem::status(dbt).permissions(), mode);
+            EXPECT_EQ(ReadBytes(dbf), newDbf);
+            EXPECT_EQ(ReadBytes(dbt), newDbt);
+            EXPECT_FALSE(std::filesystem::exists(Path(marker)));
+            EXPECT_FALSE(std::filesystem::exists(Path(tempDbf)) || std::filesystem::exists(Path(tempDbt)));
+            ASSERT_EQ(RecCount(), 4);
+            for (std::int32_t r = 1; r <= 4; ++r)
+                EXPECT_EQ(MemoOfRecord(r).substr(0, 3), "r" + std::to_string(r + (r > 1) + (r > 2)) + ":");
+        } else {
+            EXPECT_EQ(EngineErrorCode, 1014);
+            for (const std::string& name : {dbf, dbt, marker})
+                EXPECT_NE(LastErrorText().find(std::filesystem::path(name).filename().string()), std::string::npos)
+                    << LastErrorText();
+            EXPECT_EQ(ReadBytes(dbf), before);
+            EXPECT_TRUE(std::filesystem::exists(Path(marker)));
+        }
+        USE("");
     }
 }
 

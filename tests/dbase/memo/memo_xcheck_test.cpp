@@ -186,6 +186,103 @@ TEST_F(MemoXCheckTest, PerlXBaseReadsOurDBase4Memos)
     }
 }
 
+// Records that point past the end of their memo file (an older file beside
+// the table, a fresh one, or one cut inside its last memo with a next free
+// block at or below the cut): a new memo goes beyond every block they point into, after
+// end marks, so that no record but the edited one reads its text, here nor
+// in dbfread or python3-dbf. A record pointing into the gap reads a blank or
+// is refused.
+TEST_F(MemoXCheckTest, NewMemosStayClearOfBlocksTheRecordsPointPast)
+{
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    // Each record's text begins with its name; prints each record's name and
+    // what it reads: own, blank, other or err.
+    const char* classify = R"(
+import sys, dbfread, dbf
+def kind(name, v):
+    if isinstance(v, bytes):
+        v = v.decode('cp850')
+    v = v or ''
+    if v.strip('\0 ') == '':
+        return 'blank'
+    return 'own' if v.startswith(name.strip() + ':') and ('NEU' in v) == (name.strip() == 'r1') else 'other'
+if sys.argv[2] == 'dbfread':
+    for r in dbfread.DBF(sys.argv[1], encoding='cp850'):
+        print(r['NAME'], kind(r['NAME'], r['NOTE']))
+else:
+    t = dbf.Table(sys.argv[1], codepage='cp850')
+    t.open(dbf.READ_ONLY)
+    for r in t:
+        try:
+            print(r['name'].strip(), kind(r['name'], r['note']))
+        except Exception:
+            print(r['name'].strip(), 'err')
+)";
+    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+        for (const std::string state : {"older", "fresh", "cut"}) {
+            SCOPED_TRACE(std::to_string(version) + " " + state);
+            const std::string name = "G" + std::to_string(version) + state.substr(0, 1);
+            const std::string memo = Path(name + (version == 0xF5 ? ".FPT" : ".DBT"));
+            MemoTable(name, version);
+            std::vector<std::int32_t> blocks;
+            std::vector<std::uint8_t> old;
+            for (int r = 1; r <= 6; ++r) {
+                if ((r == 4 && state == "older") || (r == 1 && state == "fresh"))
+                    old = ReadBytes(memo);
+                blocks.push_back(AddRow("r" + std::to_string(r), "r" + std::to_string(r) + ":" + Text(r == 6 ? 3000 : 300, unsigned(r))));
+            }
+            USE("");
+            if (state == "cut") { // two blocks into the last memo, the header's next free block there
+                old = ReadBytes(memo);
+                old.resize(std::size_t(blocks[5] + 2) * 512);
+                const std::uint32_t next = std::uint32_t(blocks[5] + 2);
+                if (version == 0xF5)
+                    old[0] = 0, old[1] = 0, old[2] = 0, old[3] = std::uint8_t(next);
+                else
+                    PutU32(old.data(), next);
+            }
+            WriteBytes(memo, old);
+            ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
+            std::string text;
+            if (state != "cut") {
+                EXPECT_FALSE(GetMemoText(blocks[3], text));
+                EXPECT_EQ(EngineErrorCode, 1003);
+            }
+            GO(1);
+            TMemoLines lines;
+            lines.lines = {"r1:NEU " + Text(2000, 11)};
+            lines.ends = {TMemoLineEnd::None};
+            Buffer().SetMemoRef(2, EditMemo(Buffer().MemoRef(2), lines));
+            ASSERT_NE(Buffer().MemoRef(2), 0) << LastErrorText();
+            ASSERT_TRUE(REPLACE());
+            std::string ours;
+            for (std::int32_t r = 1; r <= 6; ++r) {
+                GO(r);
+                const std::string own = "r" + std::to_string(r);
+                std::string kind = "err";
+                if (GetMemoText(Buffer().MemoRef(2), text))
+                    kind = text.find_first_not_of(std::string("\0 ", 2)) == std::string::npos ? "blank"
+                           : text.rfind(own + ":", 0) == 0 && (text.find("NEU") != std::string::npos) == (r == 1) ? "own"
+                                                                                                                : "other";
+                ours += own + " " + kind + "\n";
+            }
+            USE("");
+            EXPECT_EQ(ours.find("other"), std::string::npos) << ours;
+            const std::string kept = state == "fresh" ? "r1 own\n" : "r1 own\nr2 own\nr3 own\n";
+            EXPECT_EQ(ours.rfind(kept, 0), 0u) << ours;
+            for (const char* reader : {"dbfread", "dbf"}) {
+                if (version == 0x8B && std::string(reader) == "dbf")
+                    continue; // python3-dbf reads no dBase IV memos
+                const ToolRun run = Python(classify, {Path(name + ".DBF"), reader});
+                ASSERT_EQ(run.status, 0) << run.out;
+                EXPECT_EQ(run.out.find("other"), std::string::npos) << reader << "\n" << run.out;
+                EXPECT_EQ(run.out.rfind(kept, 0), 0u) << reader << "\n" << run.out;
+            }
+        }
+    }
+}
+
 TEST_F(MemoXCheckTest, WeReadCopyAndPackPython3DbfMemos)
 {
     REQUIRE_PYTHON("dbf", "python3-dbf");

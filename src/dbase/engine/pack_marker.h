@@ -1,0 +1,33 @@
+// A table and its memo file replaced together (the memo PACK renumbers the
+// records' memo blocks): both new files are complete and flushed under
+// their temporary names; a marker beside the table, ".kt4keep-<table>",
+// names them with their sizes and digests (it is the atomic writer's keep
+// list, so they outlive a killed writer); then both are renamed and the
+// marker removed. A kill before the marker leaves the old pair, after it
+// the next USE finishes the renames, but only while the files are still
+// those the marker names; otherwise it refuses the table and names them.
+// Other programs ignore the marker: after a kill between the two renames
+// they see the new table with the old memo file.
+#pragma once
+
+#include "foundation/atomic_file.h"
+
+#include <string>
+
+namespace kt4::dbase {
+
+// Puts both writers' files in place together; each was written at offsets
+// (nothing left in the writer's buffer). Returns 0 or an engine error code.
+// tableFd and memoFd receive the descriptors of the new files, open (the
+// table's with the locks taken on it before), or -1 for a file not put in
+// place. An error before the first rename changes nothing; one between the
+// two leaves the marker, and USE then refuses the table.
+int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd);
+
+// For USE, before the table is opened: finishes an interrupted replacement
+// of table and its memo file, holding the table exclusively meanwhile.
+// False after an error (reported: 1014 naming the files when they are no
+// longer those the marker names).
+bool FinishTableWithMemo(const std::string& table);
+
+} // namespace kt4::dbase
