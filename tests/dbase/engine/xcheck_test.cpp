@@ -342,6 +342,63 @@ sys.stdout.buffer.write('|'.join(r.name.rstrip() for r in t).encode('utf-8'))
     }
 }
 
+// Every character a marked page holds that 1252 holds too is taken by
+// REPLACE, append, APPEND FROM a 1252 table and the delimited import, and
+// read back as it is by us and by python3-dbf, whatever the page's base.
+TEST_F(XCheckTest, EveryCharacterAPageSharesWith1252IsTakenAndReadBack)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    const char* script = R"(
+import sys, dbf
+path = sys.argv[1]
+if len(sys.argv) > 2:
+    page = sys.argv[2]
+    shared = ''
+    for b in range(128, 256):
+        try:
+            c = bytes([b]).decode(page)
+            c.encode('cp1252')
+            shared += c
+        except UnicodeError:
+            pass
+    shared += '.'
+    for p, name in ((page, path), ('cp1252', path + 'W')):
+        t = dbf.Table(name, 'NAME C(200)', dbf_type='db3', codepage=p)
+        t.open(dbf.READ_WRITE)
+        t.append((shared,))
+        t.close()
+    print(shared.encode('cp1252').hex())
+else:
+    t = dbf.Table(path)
+    t.open(dbf.READ_ONLY)
+    sys.stdout.buffer.write('\n'.join(r.name.rstrip() for r in t).encode('utf-8'))
+)";
+    for (const char* codepage : {"cp437", "cp852", "cp866", "cp1250", "cp1251"}) {
+        const std::string path = Path(std::string("SH") + codepage);
+        ToolRun run = Python(script, {path, codepage});
+        ASSERT_EQ(run.status, 0) << run.out;
+        std::string ansi; // the shared characters in the engine's text
+        for (std::size_t i = 0; i + 1 < run.out.size() && run.out[i] != '\n'; i += 2)
+            ansi += char(std::stoi(run.out.substr(i, 2), nullptr, 16));
+        ASSERT_TRUE(USE(path + " EXCLUSIVE")) << LastErrorText();
+        const std::string text = TableTextToUtf8(Current()->TextPage(), ansi);
+        EXPECT_EQ(RTrimBlanks(Buffer().Text(1)), ansi) << codepage;
+        ClearRecord();
+        Buffer().SetText(1, ansi);
+        EXPECT_TRUE(Append()) << LastErrorText();
+        Buffer().SetText(1, "x");
+        ASSERT_TRUE(Append());
+        Buffer().SetText(1, ansi);
+        EXPECT_TRUE(REPLACE()) << LastErrorText();
+        EXPECT_EQ(AppendFrom(path + "W"), 1) << LastErrorText();
+        std::ofstream(Path("sh.txt"), std::ios::binary) << "\"" << ansi << "\"\r\n";
+        EXPECT_EQ(AppendFromDelimited(Path("sh.txt")), 1) << LastErrorText();
+        USE("");
+        run = Python(script, {path + ".dbf"});
+        EXPECT_EQ(run.out, text + "\n" + text + "\n" + text + "\n" + text + "\n" + text) << codepage;
+    }
+}
+
 TEST_F(XCheckTest, WeReadShapelibTables)
 {
     REQUIRE_TOOL("/usr/bin/dbfcreate", "shapelib");
