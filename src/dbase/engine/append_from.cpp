@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 namespace fs = std::filesystem;
 
@@ -55,6 +56,14 @@ std::string Trimmed(const std::string& s)
     return AllTrim(s);
 }
 
+// The asterisks field n of the record holds for a number its width could
+// not show; "" for any other bytes.
+std::string StoredAsterisks(const TWorkArea& a, int n)
+{
+    const std::string text = Trimmed(std::string(FieldBytes(a, n)));
+    return text.find_first_not_of('*') == std::string::npos ? text : "";
+}
+
 // Converts source field s of src into target field t of dst. False when
 // the field cannot be taken as it is (a character the target's code page
 // lacks, a memo that cannot be copied): the error is set then.
@@ -64,6 +73,8 @@ bool ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
     const TDbfFieldInfo& tf = dst.fields[std::size_t(t - 1)];
     TypedBuffer in(src), out(dst);
     const char from = Kind(sf.type), to = Kind(tf.type);
+    // a number too wide for the source arrives as such, never as 0
+    const std::string stars = from == 'N' ? StoredAsterisks(src, s) : "";
     // text between the tables' code pages, never as other characters
     auto toTargetPage = [&](std::string value, std::string& result) {
         std::string lacking;
@@ -81,6 +92,9 @@ bool ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
             if (!toTargetPage(in.Text(s).substr(0, tf.len), value))
                 return false;
             out.SetText(t, value);
+        } else if (from == 'N' && !stars.empty()) {
+            out.SetText(t, std::string(tf.len - std::min<std::size_t>(stars.size(), tf.len), ' ') +
+                               stars.substr(0, tf.len));
         } else if (from == 'N') {
             std::string text = FloatToText(tf.len, sf.dec, in.Number(s));
             out.SetText(t, text.size() > tf.len ? std::string(tf.len, '*') : text);
@@ -98,7 +112,7 @@ bool ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
         }
     } else if (to == 'N') {
         if (from == 'N') {
-            out.SetNumber(t, in.Number(s));
+            out.SetNumber(t, stars.empty() ? in.Number(s) : std::numeric_limits<double>::infinity());
         } else if (from == 'C') {
             double v = 0;
             if (!ParseFileNumber(in.Text(s), v))

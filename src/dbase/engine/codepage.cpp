@@ -171,10 +171,12 @@ bool CharsOf(const std::string& charset, std::array<char32_t, 256>& chars)
 }
 
 // Stored byte -> base byte: a character both pages hold goes to itself,
-// a byte that neither side's characters claim stays, the rest are paired in
-// order. Bijective.
+// a byte that neither side's characters claim stays (or, given former, each
+// other byte keeps its place there where that is free), the rest are paired
+// in order. Bijective.
 std::array<std::uint8_t, 256> PairWithBase(const std::array<char32_t, 256>& page,
-                                           const std::array<char32_t, 256>& base)
+                                           const std::array<char32_t, 256>& base,
+                                           const std::array<std::uint8_t, 256>* former = nullptr)
 {
     std::array<std::uint8_t, 256> to{};
     std::array<bool, 256> mapped{}, used{};
@@ -191,11 +193,13 @@ std::array<std::uint8_t, 256> PairWithBase(const std::array<char32_t, 256>& page
                 break;
             }
     }
-    for (int p = 128; p < 256; ++p)
-        if (!mapped[std::size_t(p)] && !used[std::size_t(p)]) {
-            to[std::size_t(p)] = std::uint8_t(p);
-            mapped[std::size_t(p)] = used[std::size_t(p)] = true;
+    for (int p = 128; p < 256; ++p) {
+        const std::uint8_t b = former ? (*former)[std::size_t(p)] : std::uint8_t(p);
+        if (!mapped[std::size_t(p)] && !used[b]) {
+            to[std::size_t(p)] = b;
+            mapped[std::size_t(p)] = used[b] = true;
         }
+    }
     int next = 128;
     for (int p = 128; p < 256; ++p) {
         if (mapped[std::size_t(p)])
@@ -237,6 +241,21 @@ std::unique_ptr<TableCodePage> MakePage(std::uint16_t number, const std::array<c
     p.number = number;
     p.oem = oem;
     p.toBase = PairWithBase(chars, oem ? Chars850() : Chars1252());
+    for (int b = 0; b < 256; ++b)
+        p.formerBase[std::size_t(b)] = std::uint8_t(b);
+    if (oem) {
+        // A character of 1252 goes to the 850 byte the engine's text shows
+        // as it; the bytes it takes from others are given anew.
+        std::array<char32_t, 256> shown{};
+        for (int b = 0; b < 256; ++b)
+            shown[std::size_t(b)] = Chars1252()[OemToAnsiChar(std::uint8_t(b))];
+        const std::array<std::uint8_t, 256> former = p.toBase;
+        p.toBase = PairWithBase(chars, shown, &former);
+        for (int b = 0; b < 256; ++b) {
+            p.formerBase[p.toBase[std::size_t(b)]] = former[std::size_t(b)];
+            p.moved |= former[std::size_t(b)] != p.toBase[std::size_t(b)];
+        }
+    }
     for (int b = 0; b < 256; ++b) {
         p.fromBase[p.toBase[std::size_t(b)]] = std::uint8_t(b);
         p.staged |= p.toBase[std::size_t(b)] != b;

@@ -42,6 +42,12 @@ struct TableCodePage {
     bool staged = false;                        // the stage is not the identity
     bool windowsText = false;                   // every engine byte is its 1252 character
     std::array<std::uint8_t, 256> toBase{}, fromBase{};   // stored <-> base
+    // Base byte -> the base byte its stored byte had while an OEM page was
+    // paired with 850 alone, its characters that 850 lacks and 1252 holds
+    // then passing as others (852: Š š Ž ž); moved: some differ. Index
+    // keys written then hold those bytes.
+    std::array<std::uint8_t, 256> formerBase{};
+    bool moved = false;
     std::array<std::uint8_t, 256> toEngine{}, toStored{}; // stored <-> engine text
     std::array<char32_t, 256> charOf{};         // of an engine byte; 0: none
     std::array<bool, 256> heldAs1252{};         // the engine byte is the 1252 character it shows

@@ -51,6 +51,43 @@ bool KeyPresent(Descriptor& d, const std::string& key)
     return std::memcmp(LeafView(d).Key(d.trail.back().index), key.data(), d.hdr.keyLen) == 0;
 }
 
+// True when the index holds the key searched for in the form this program
+// wrote while the table's page passed some of its characters as others
+// (formerBase): an entry under it whose record's key is another now. Such
+// an index is to be built again, not to answer "not found". Moves the index
+// and the area's record.
+bool HeldInFormerForm(TWorkArea& a, Descriptor& d, const std::string& key, std::size_t compareLen)
+{
+    const TableCodePage& page = a.TextPage();
+    if (!page.moved || !d.CharKey())
+        return false;
+    const std::uint8_t flip = d.descending ? 0xFF : 0;
+    std::string former = key;
+    for (std::size_t i = 0; i < compareLen && i < former.size(); ++i)
+        former[i] = char(page.formerBase[std::uint8_t(former[i]) ^ flip] ^ flip);
+    bool atEnd = false;
+    if (former == key || !Seek(d, former, false, atEnd))
+        return false;
+    // the same bytes are the key of other characters now: only an entry
+    // that is not its record's key tells
+    while (!atEnd) {
+        const NodeView v = LeafView(d);
+        const unsigned i = d.trail.back().index;
+        if (CompareKeys(d, v.Key(i), reinterpret_cast<const std::uint8_t*>(former.data()), compareLen) != 0)
+            return false;
+        const std::int32_t rec = std::int32_t(v.Rec(i));
+        const std::string entry(reinterpret_cast<const char*>(v.Key(i)), d.hdr.keyLen);
+        if (rec >= 1 && rec <= a.recCount && GetDbfRecord(a, rec)) {
+            RecordToBuffer(a);
+            if (RecordKey(a, d) != entry)
+                return true;
+        }
+        if (!StepNext(d, atEnd))
+            return false;
+    }
+    return false;
+}
+
 // Positions d on the entry of (key, rec); a UNIQUE index accepts the key's
 // one entry. The search for the newest record starts at the key's end.
 bool Position(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& found)
@@ -643,6 +680,7 @@ bool Find(const std::string& given)
     if (text.empty())
         return false;
     bool found = false;
+    std::string stale; // the index holds the key in a former form
     {
         SemaphoreScope read(false);
         if (!read.Ok())
@@ -653,6 +691,9 @@ bool Find(const std::string& given)
         std::size_t compareLen = 0;
         bool atEnd = true;
         if (a->recCount > 0 && SearchKey(*a, *d, text, IndexExact, key, compareLen)) {
+            if (HeldInFormerForm(*a, *d, key, compareLen))
+                stale = "Index " + d->path + " hält Schlüssel in der früheren Zeichenzuordnung der Codepage " +
+                        std::to_string(a->TextPage().number) + ": Index veraltet, neu aufbauen (REINDEX) [Find]";
             if (!Seek(*d, key, false, atEnd))
                 return false;
             while (!atEnd) {
@@ -680,6 +721,8 @@ bool Find(const std::string& given)
     }
     IndexFound = found;
     detail::RunRelation(*a);
+    if (!stale.empty())
+        SetError(212, stale);
     return found;
 }
 

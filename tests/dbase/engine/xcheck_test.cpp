@@ -84,8 +84,9 @@ TEST_F(XCheckTest, DbfreadReadsOurTables)
 }
 
 // N and F fields of every width and decimals count: a number the field
-// cannot show (too wide, too large for any integer, NaN, infinite) is stored
-// as asterisks and listed as an overflow; setting 0 over them stores 0.
+// cannot show (too wide, too large for any integer, NaN, infinite; set as a
+// double or as an integer) is stored as asterisks and listed as an overflow;
+// setting 0 over them stores 0.
 TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
 {
     REQUIRE_PYTHON("dbfread", "python3-dbfread");
@@ -99,13 +100,18 @@ TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
         ASSERT_TRUE(CreateDbf(Path(name), fields)) << LastErrorText();
         ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
         std::string want = "0 True\n"; // record 1 after setting 0
-        for (const double v : {0.0 /* ten to the width */, 3e9, -3e9, 9.3e18, 1e300, std::nan(""), inf, -inf}) {
+        const std::int64_t beyond32 = (std::int64_t(1) << 32) + 5;
+        for (const double v : {0.0 /* ten to the width */, 3e9, -3e9, 9.3e18, 1e300, std::nan(""), inf, -inf,
+                               double(beyond32) /* set as an integer */}) {
             ClearRecord();
             std::vector<int> stars;
             for (int n = 1; n <= int(fields.size()); ++n) {
                 const FieldDef& f = fields[std::size_t(n - 1)];
                 const double value = v != 0 ? v : std::pow(10.0, f.len);
-                Buffer().SetNumber(n, value);
+                if (value == double(beyond32))
+                    Buffer().SetInteger(n, beyond32);
+                else
+                    Buffer().SetNumber(n, value);
                 if (!std::isfinite(value) || FloatToText(0, f.dec, value).size() > std::size_t(f.len))
                     stars.push_back(n);
             }
@@ -127,6 +133,55 @@ TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
                              {Path(name + ".DBF")});
         ASSERT_EQ(run.status, 0) << run.out;
         EXPECT_EQ(run.out, want) << type;
+    }
+}
+
+// A number too wide for its field is held as asterisks (dbfread reads no
+// value there): APPEND FROM keeps them asterisks in a numeric field of any
+// width and slot, listed as an overflow, and their text in a character
+// field; blanks arrive as 0.
+TEST_F(XCheckTest, AsterisksAppendedFromATableStayAsterisks)
+{
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    const std::vector<FieldDef> source = {
+        {"I", 'N', 4, 0}, {"W", 'N', 12, 0}, {"D", 'N', 8, 2}, {"F", 'F', 6, 1}, {"G", 'N', 20, 0}};
+    ASSERT_TRUE(CreateDbf(Path("SRC"), source));
+    auto t = ReadBytes(Path("SRC.DBF"));
+    t.pop_back();
+    for (const char fill : {' ', '*'}) {
+        t.push_back(' ');
+        t.insert(t.end(), 4 + 12 + 8 + 6 + 20, std::uint8_t(fill));
+    }
+    t.push_back(0x1a);
+    PutU32(t.data() + 4, 2);
+    WriteBytes(Path("SRC.DBF"), t);
+    struct Case {
+        const char* name;
+        std::vector<FieldDef> fields;
+        const char* read; // the appended records as dbfread reads them
+    } cases[] = {
+        {"SAME", source, "[0, 0, 0.0, 0.0, 0]\n[None, None, None, None, None]\n"},
+        {"WIDE",
+         {{"I", 'N', 7, 0}, {"W", 'N', 15, 0}, {"D", 'N', 11, 2}, {"F", 'F', 9, 1}, {"G", 'N', 20, 2}},
+         "[0, 0, 0.0, 0.0, 0.0]\n[None, None, None, None, None]\n"},
+        {"TEXT",
+         {{"I", 'C', 6, 0}, {"W", 'C', 12, 0}, {"D", 'C', 8, 0}, {"F", 'C', 3, 0}, {"G", 'C', 20, 0}},
+         "['0', '0', '0.00', '0.0', '0']\n"
+         "['****', '************', '********', '***', '********************']\n"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(CreateDbf(Path(c.name), c.fields));
+        ASSERT_TRUE(USE(Path(c.name) + " EXCLUSIVE"));
+        EXPECT_EQ(AppendFrom(Path("SRC")), 2) << LastErrorText();
+        const std::vector<int> stars = {1, 2, 3, 4, 5};
+        EXPECT_EQ(NumericOverflowFields(), *c.name == 'T' ? std::vector<int>() : stars) << c.name;
+        USE("");
+        ToolRun run = Python("import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]):\n"
+                             "    print([v.strip() if isinstance(v, str) else v for v in r.values()])",
+                             {Path(std::string(c.name) + ".DBF")});
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, c.read) << c.name;
     }
 }
 
@@ -284,6 +339,63 @@ sys.stdout.buffer.write('|'.join(r.name.rstrip() for r in t).encode('utf-8'))
         EXPECT_EQ(ReadBytes(path)[29], c.mark);
         run = Python(script, {path});
         EXPECT_EQ(run.out, std::string(c.text) + "|" + c.read) << c.codepage;
+    }
+}
+
+// Every character a marked page holds that 1252 holds too is taken by
+// REPLACE, append, APPEND FROM a 1252 table and the delimited import, and
+// read back as it is by us and by python3-dbf, whatever the page's base.
+TEST_F(XCheckTest, EveryCharacterAPageSharesWith1252IsTakenAndReadBack)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    const char* script = R"(
+import sys, dbf
+path = sys.argv[1]
+if len(sys.argv) > 2:
+    page = sys.argv[2]
+    shared = ''
+    for b in range(128, 256):
+        try:
+            c = bytes([b]).decode(page)
+            c.encode('cp1252')
+            shared += c
+        except UnicodeError:
+            pass
+    shared += '.'
+    for p, name in ((page, path), ('cp1252', path + 'W')):
+        t = dbf.Table(name, 'NAME C(200)', dbf_type='db3', codepage=p)
+        t.open(dbf.READ_WRITE)
+        t.append((shared,))
+        t.close()
+    print(shared.encode('cp1252').hex())
+else:
+    t = dbf.Table(path)
+    t.open(dbf.READ_ONLY)
+    sys.stdout.buffer.write('\n'.join(r.name.rstrip() for r in t).encode('utf-8'))
+)";
+    for (const char* codepage : {"cp437", "cp852", "cp866", "cp1250", "cp1251"}) {
+        const std::string path = Path(std::string("SH") + codepage);
+        ToolRun run = Python(script, {path, codepage});
+        ASSERT_EQ(run.status, 0) << run.out;
+        std::string ansi; // the shared characters in the engine's text
+        for (std::size_t i = 0; i + 1 < run.out.size() && run.out[i] != '\n'; i += 2)
+            ansi += char(std::stoi(run.out.substr(i, 2), nullptr, 16));
+        ASSERT_TRUE(USE(path + " EXCLUSIVE")) << LastErrorText();
+        const std::string text = TableTextToUtf8(Current()->TextPage(), ansi);
+        EXPECT_EQ(RTrimBlanks(Buffer().Text(1)), ansi) << codepage;
+        ClearRecord();
+        Buffer().SetText(1, ansi);
+        EXPECT_TRUE(Append()) << LastErrorText();
+        Buffer().SetText(1, "x");
+        ASSERT_TRUE(Append());
+        Buffer().SetText(1, ansi);
+        EXPECT_TRUE(REPLACE()) << LastErrorText();
+        EXPECT_EQ(AppendFrom(path + "W"), 1) << LastErrorText();
+        std::ofstream(Path("sh.txt"), std::ios::binary) << "\"" << ansi << "\"\r\n";
+        EXPECT_EQ(AppendFromDelimited(Path("sh.txt")), 1) << LastErrorText();
+        USE("");
+        run = Python(script, {path + ".dbf"});
+        EXPECT_EQ(run.out, text + "\n" + text + "\n" + text + "\n" + text + "\n" + text) << codepage;
     }
 }
 

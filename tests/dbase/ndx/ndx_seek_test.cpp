@@ -43,6 +43,78 @@ TEST_F(NdxSeekTest, UmlautsFoldInOemAndAnsiTables)
     }
 }
 
+// Keys an index of a table in code page 852 held while its Š, š, Ž, ž
+// passed as other characters (Š as byte 0xE6, its byte in 852; complemented
+// in a descending index) are not found under their bytes now: a search for
+// them says so and names REINDEX, whatever else it finds, and after REINDEX
+// finds them.
+TEST_F(NdxSeekTest, KeysOfTheFormerFormOf852AskForReindex)
+{
+    const std::string table = MakeParts("P852");
+    auto t = ReadBytes(table);
+    t[29] = 0x64;
+    WriteBytes(table, t);
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    for (const char* name : {"X\xE1rka", "\x8A\xE1rka", "Zander"}) { // "Šárka" in the engine's text
+        ClearRecord();
+        Buffer().SetText(1, name);
+        ASSERT_TRUE(Append()) << LastErrorText();
+    }
+    USE("");
+    // another program's "┌árka" (box drawing: 0xDA), keyed by the bytes
+    // "Šárka" was keyed by before
+    t = ReadBytes(table);
+    t[GetU16(t.data() + 8) + 1] = 0xDA;
+    WriteBytes(table, t);
+    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NAME", "name"));
+    EXPECT_TRUE(Find("\x8A\xE1"));
+    KeyMakerProc maker = [](void*, int) { return Buffer().Text(1); };
+    ASSERT_TRUE(Index_On("desc DESCENDING", maker, nullptr)) << LastErrorText();
+    EXPECT_TRUE(Find("\x8A\xE1"));
+    USE("");
+    for (const char* file : {"name.ndx", "desc.ndx"}) {
+        auto ndx = ReadBytes(Path(file));
+        std::string bytes(ndx.begin(), ndx.end());
+        const bool descending = file[0] == 'd';
+        const std::string now = descending ? std::string("\x40\x5F") : std::string("\xBF\xA0");
+        const std::size_t at = bytes.find(now + (descending ? "\x8d\x94" : "rk"), 512);
+        ASSERT_NE(at, std::string::npos) << file;
+        ndx[at] = descending ? 0x19 : 0xE6;
+        WriteBytes(Path(file), ndx);
+    }
+    for (const char* file : {"name", "desc"}) {
+        ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+        const bool descending = file[0] == 'd';
+        ASSERT_TRUE(descending ? SetIndexTo("desc DESCENDING", 1, maker, nullptr) : SetIndexTo(file, 1))
+            << LastErrorText();
+        EXPECT_TRUE(Find(descending ? "Za" : "ZA")) << file;
+        EXPECT_EQ(EngineErrorCode, 0) << file;
+        EXPECT_FALSE(Find("\x8A\xE1")) << file;
+        EXPECT_EQ(EngineErrorCode, 212) << file;
+        EXPECT_NE(LastErrorText().find("Codepage 852: Index veraltet, neu aufbauen (REINDEX) [Find]"),
+                  std::string::npos)
+            << LastErrorText();
+        ClearRecord();
+        Buffer().SetText(1, "\x8Aimon");
+        ASSERT_TRUE(Append());
+        EXPECT_TRUE(Find("\x8A")) << file; // "Šimon", not "Šárka"
+        EXPECT_EQ(EngineErrorCode, 212) << file;
+        Reindex();
+        EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+        EXPECT_TRUE(Find("\x8A\xE1")) << file;
+        EXPECT_EQ(Name(), "\x8A\xE1rka");
+        EXPECT_TRUE(Find("\x8A")) << file;
+        EXPECT_EQ(EngineErrorCode, 0) << file;
+        USE("");
+        ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+        GO(4);
+        ASSERT_TRUE(DeleteRec());
+        Pack(); // "Šimon" goes again
+        USE("");
+    }
+}
+
 TEST_F(NdxSeekTest, PrefixAndExactSearch)
 {
     const std::string table = NameTable({"ABC", "AB", "ABD"});
