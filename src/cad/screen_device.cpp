@@ -51,8 +51,11 @@ protected:
         EmptyPrivateTempSubdir("blocks");
         return true;
     }
+    // The job failed: what it drew stays in the window, marked as not
+    // whole.
     void DiscardOutput() override
     {
+        GraphDevice.Window().NoteDrawingFailed(FailureText());
         GraphDevice.SetNormalCursor();
         EmptyPrivateTempSubdir("blocks");
     }

@@ -255,4 +255,11 @@ void TDisplayList::Clear()
     ++epoch_;
 }
 
+void TDisplayList::Replace(const TDisplayList& From)
+{
+    Clear();
+    lines_ = From.lines_;
+    pauses_ = From.pauses_;
+}
+
 } // namespace kt4::graphics

@@ -65,6 +65,9 @@ class TDisplayList {
 public:
     void Add(TDisplayLine line);
     void Clear();
+    // The records of From in place of these, as a Clear and the adds would
+    // leave them.
+    void Replace(const TDisplayList& From);
     std::size_t Count() const { return lines_.size(); }
     bool Empty() const { return lines_.empty(); }
     const TDisplayLine& operator[](std::size_t i) const { return lines_[i]; }

@@ -89,12 +89,40 @@ void TGraphWindow::Regen()
 void TGraphWindow::Clear()
 {
     list_.Clear();
+    failed_ = false;
+    failure_.clear();
     ListCleared();
     CurColor = -1;
     CurLineStyle = NoLineStyle;
     CurLineWidth = 1;
     RequestRepaint();
     ShowWindow();
+}
+
+TGraphPicture TGraphWindow::Picture() const
+{
+    TGraphPicture p;
+    p.list_.Replace(list_);
+    p.map_ = map_;
+    p.failed_ = failed_;
+    p.failure_ = failure_;
+    return p;
+}
+
+void TGraphWindow::ShowPicture(const TGraphPicture& P)
+{
+    Clear();
+    list_.Replace(P.list_);
+    map_ = P.map_;
+    failed_ = P.failed_;
+    failure_ = P.failure_;
+    ClearViewPort();
+}
+
+void TGraphWindow::NoteDrawingFailed(const std::string& Why)
+{
+    failed_ = true;
+    failure_ = Why;
 }
 
 void TGraphWindow::ClearViewPort()

@@ -25,6 +25,17 @@ enum class CursorShape { Default, Wait };
 constexpr Word NoLineStyle = 99;
 constexpr Word NoLineWidth = 0xFFFF;
 
+// What a window shows: its records, its mapping and zoom, and whether the
+// drawing they hold failed. A command that clears the window and then
+// gives up puts it back.
+class TGraphPicture {
+    friend class TGraphWindow;
+    TDisplayList list_;
+    ViewMapping map_;
+    bool failed_ = false;
+    std::string failure_;
+};
+
 class TGraphWindow {
 public:
     TGraphWindow();
@@ -58,6 +69,16 @@ public:
     void Clear();
     // Asks for a repaint (an animation in the list starts playing).
     void ClearViewPort();
+
+    // The picture shown now, and a picture shown again as it was.
+    TGraphPicture Picture() const;
+    void ShowPicture(const TGraphPicture& P);
+    // The drawing in the list did not come out whole (its job failed):
+    // Why (stored text, "" when it was told where it happened) is what a
+    // print of it is refused with. Clear forgets it.
+    void NoteDrawingFailed(const std::string& Why);
+    bool DrawingFailed() const { return failed_; }
+    const std::string& DrawingFailure() const { return failure_; }
 
     // --- drawing calls (world coordinates, angles in degrees) ---
     void circle(Real x, Real y, Real r);
@@ -129,6 +150,8 @@ private:
     void ZoomAboutCentre(Real factor, bool zoomIn);
     TDisplayList list_;
     ViewMapping map_;
+    bool failed_ = false;
+    std::string failure_;
     Integer wheelRest_ = 0; // wheel delta not yet a whole notch
 };
 

@@ -27,8 +27,10 @@
 #include "shell/web_links.h"
 #include "shell/window_link.h"
 
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kt4::shell {
@@ -94,9 +96,20 @@ void AfterRead()
     Count();
 }
 
+// The message count shown without the drawing that goes with it: the
+// window shows Picture again, and messages of a design that failed are not
+// told once more.
+void CountShowing(const graphics::TGraphPicture& Picture)
+{
+    const std::function<void()> redraw = std::exchange(Services().redrawCurrentView, nullptr);
+    Count();
+    Services().redrawCurrentView = redraw;
+    graphics::GraphDevice.Window().ShowPicture(Picture);
+}
+
 } // namespace
 
-bool NewDesignSequence()
+NewDesign NewDesignSequence()
 {
     MenuForms& f = FormServices();
     DataModified = false;
@@ -104,37 +117,38 @@ bool NewDesignSequence()
     AbortFlag = false;
     RunForm(f.preDesign);
     if (AbortFlag)
-        return true;
+        return NewDesign::Cancelled;
     DataModified = true;
     if (!PreDesignSteps(f))
-        return false;
+        return NewDesign::Failed;
     if (AbortFlag)
-        return true;
+        return NewDesign::Cancelled;
     Count();
     docu::EditTexts();
     if (AbortFlag)
-        return true;
+        return NewDesign::Cancelled;
     RunForm(f.geometry);
     if (AbortFlag)
-        return true;
+        return NewDesign::Cancelled;
     Calculate();
     RunForm(f.driveData);
     if (AbortFlag)
-        return true;
+        return NewDesign::Cancelled;
     Calculate();
     DataModified = true;
-    return true;
+    return AbortFlag ? NewDesign::Cancelled : NewDesign::Done;
 }
 
 void FileNewCommand()
 {
     AbortFlag = false;
     // A New cancelled at any step leaves the open design as it was, its
-    // unsaved state included.
+    // unsaved state and the window's picture included.
     const OpenDesign before = CaptureOpenDesign();
     AskSaveChanges();
     if (AbortFlag)
         return;
+    const graphics::TGraphPicture picture = graphics::GraphDevice.Window().Picture();
     const std::string null = DataDir.empty() ? "" : FindFileNoCase(DataDir, "NULL." + DataFileExt);
     if (!null.empty() && FileReadable(null))
         project::ReadDataFile(null);
@@ -146,30 +160,30 @@ void FileNewCommand()
     ClearGraphics();
     drive::InitDriveData();
     const MenuForms& f = FormServices();
-    bool designFailed = false;
-    if (f.preDesign && f.preDesign2 && f.calcPreDesign)
-        designFailed = !NewDesignSequence();
-    else
+    NewDesign end = NewDesign::Done;
+    if (f.preDesign && f.preDesign2 && f.calcPreDesign) {
+        end = NewDesignSequence();
+    } else {
         Calculate();
-    if (AbortFlag) {
+        if (AbortFlag)
+            end = NewDesign::Cancelled;
+    }
+    if (end != NewDesign::Done) {
         // A design that failed ends New as a cancel does; its messages are
-        // reviewed and stay listed beside the open design.
+        // reviewed here and stay listed beside the open design.
         std::vector<std::string> reasons;
-        if (designFailed) {
+        if (end == NewDesign::Failed) {
             CalcMessagesDialog();
             reasons = ListedMessages();
         }
         RestoreOpenDesign(before);
-        if (designFailed) {
+        if (end == NewDesign::Failed) {
             MessageCount = 0;
             for (const std::string& text : reasons)
                 AddMessage(text);
         }
         UpdateWindowCaption();
-        Count();
-        // the window, cleared for the new design, shows the old one again
-        AbortFlag = false;
-        RedrawCurrentView();
+        CountShowing(picture);
         AbortFlag = true;
         return;
     }

@@ -72,8 +72,11 @@ std::function<void()> ViewMenuCommand(const std::string& ItemName);
 
 // The steps after File > New: the preliminary design, the texts, the
 // geometry and the drive data, each step only while no dialog was
-// cancelled. A first design step that fails ends the steps with AbortFlag
-// and false (the second form is not shown); otherwise true.
-bool NewDesignSequence();
+// cancelled. Done when the new design stands; Cancelled when a dialog was
+// cancelled or a step ended with AbortFlag; Failed when the first design
+// step failed (the second form is not shown). AbortFlag is set unless
+// Done.
+enum class NewDesign { Done, Cancelled, Failed };
+NewDesign NewDesignSequence();
 
 } // namespace kt4::shell

@@ -26,6 +26,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 namespace kt4::shell {
 
@@ -54,6 +55,8 @@ Step Ended(int code)
 
 // "/G" sets it; nothing reads it.
 bool graphicsSwitch = false;
+
+std::string startMessage;
 
 void ShowUsage()
 {
@@ -154,20 +157,25 @@ Step BatchCad(int Device, int Index)
     return Ended(written ? 0 : 1);
 }
 
-// A file named on the command line for the window: loaded when it can be
-// read; otherwise it becomes a new file of that name, if the name is
-// usable at all.
+// A file named on the command line for the window: loaded and calculated
+// when it can be read; otherwise it becomes a new file of that name, if
+// the name is usable at all. The reader's answer alone says whether it
+// was read: a drawing that fails afterwards (no private folder for its
+// block files) leaves the project open, and its reason waits for the
+// window (TakeStartMessage).
 Step OpenCommandLineFile()
 {
     ShowErrorBoxes = false;
-    if (project::ReadDataFile(CurrentFileName)) {
+    const bool read = project::ReadDataFile(CurrentFileName);
+    if (read) {
         drive::CalcDrive();
         RedrawCurrentView();
+        startMessage = graphics::GraphDevice.Window().DrawingFailure();
     }
     FileNameHasDir = true;
     ShowErrorBoxes = true;
-    if (AbortFlag) {
-        AbortFlag = false;
+    AbortFlag = false;
+    if (!read) {
         CheckOutputFile(CurrentFileName);
         if (AbortFlag)
             return Ended(2);
@@ -288,6 +296,7 @@ void ReadStartFiles()
 
 StartResult StartUp(int Code)
 {
+    startMessage.clear();
     SetProgramIdentity();
     AbortFlag = false;
     if (Code != 6 && Code != 7 && Code != 8 && Code != 9)
@@ -326,6 +335,8 @@ StartResult StartUp(int Code)
     started.tourIntro = cmd.mode == StartMode::Demo;
     return started;
 }
+
+std::string TakeStartMessage() { return std::exchange(startMessage, {}); }
 
 void DemoStartIntroduction(int Code)
 {

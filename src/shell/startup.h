@@ -5,6 +5,8 @@
 // batch modes run the same core steps without a window.
 #pragma once
 
+#include <string>
+
 namespace kt4::shell {
 
 // The product code this program starts with.
@@ -26,6 +28,11 @@ void ReadStartFiles();
 // The start-up routine on the command line in environment::
 // CommandLineParams. Batch modes and usage errors end here (result.end).
 StartResult StartUp(int Code);
+
+// A message (stored text) for the window to tell once it is up, given
+// once: why the drawing of the project named on the command line failed;
+// "" when there is none.
+std::string TakeStartMessage();
 
 // The tour's introduction of a DEMO start, once the main window is up. A
 // Cancel there ends the tour mode, and the start then loads the default

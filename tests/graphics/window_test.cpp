@@ -34,6 +34,33 @@ TEST_F(Window, RecordsCarryTheirFields)
     EXPECT_EQ(DisplayNumStr(-123456789.0L), "-1.2345679e+08");
 }
 
+// A picture put back shows the records, the zoom and the failure mark it
+// was taken with, whatever came in between; Clear forgets the mark.
+TEST_F(Window, PictureShownAgainAsItWas)
+{
+    TGraphWindow w;
+    w.SetWindow(true, true, 0.1L, 0.05L, 0.95L, 0.95L, 0, 0, 36.9L, 32);
+    w.SetScale(10, 20, 300, 200);
+    w.line(1, 2, 3, 4);
+    w.NoteDrawingFailed("warum");
+    const std::vector<std::string> records(w.DisplayList().begin(), w.DisplayList().end());
+    const ViewMapping map = w.Mapping();
+    const TGraphPicture kept = w.Picture();
+    w.Clear();
+    EXPECT_FALSE(w.DrawingFailed());
+    EXPECT_TRUE(w.DrawingFailure().empty());
+    w.Header(0, 0, 160, 120);
+    w.line(5, 6, 7, 8);
+    const std::size_t generation = w.DisplayList().Generation();
+    w.ShowPicture(kept);
+    EXPECT_EQ(std::vector<std::string>(w.DisplayList().begin(), w.DisplayList().end()), records);
+    EXPECT_EQ(w.Mapping().ZoomRect, map.ZoomRect);
+    EXPECT_EQ(w.Mapping().WorldWindow, map.WorldWindow);
+    EXPECT_GT(w.DisplayList().Generation(), generation); // painted anew
+    EXPECT_TRUE(w.DrawingFailed());
+    EXPECT_EQ(w.DrawingFailure(), "warum");
+}
+
 TEST_F(Window, LineStyleNames)
 {
     TGraphWindow w;

@@ -6,6 +6,7 @@
 #include "drive/docu_forms.h"
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
+#include "graphics/graph_device.h"
 #include "shell/menu_commands.h"
 #include "shell/project_files.h"
 #include "shell/project_list.h"
@@ -49,6 +50,13 @@ protected:
         docu::DokuList[1].file = "/docs/" + Tag + ".pdf";
         drive::CalcDrive();
         AddMessage("Warnung: " + Tag);
+    }
+
+    // The records of the window's picture.
+    static std::vector<std::string> Shown()
+    {
+        const auto& list = graphics::GraphDevice.Window().DisplayList();
+        return {list.begin(), list.end()};
     }
 };
 
@@ -149,6 +157,10 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
     int redraws = 0;
     const auto redraw = Services().redrawCurrentView;
     Services().redrawCurrentView = [&] { redraws += AbortFlag ? 0 : 1; }; // a cancelled flag draws nothing
+    // the window's picture of the open design comes back as it was
+    graphics::GraphDevice.Clear();
+    graphics::GraphDevice.Line(1, 2, 3, 4);
+    const std::vector<std::string> picture = Shown();
     for (cancelAt = 0; cancelAt < 5; ++cancelAt) {
         step = 0;
         redraws = 0;
@@ -156,7 +168,8 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
         FileNewCommand();
         EXPECT_TRUE(AbortFlag);
         EXPECT_EQ(step, cancelAt + 1);
-        EXPECT_EQ(redraws, 1) << "the old design is drawn again, cancelled at step " << cancelAt;
+        EXPECT_EQ(redraws, 0) << "cancelled at step " << cancelAt;
+        EXPECT_EQ(Shown(), picture) << "cancelled at step " << cancelAt;
         EXPECT_TRUE(CaptureOpenDesign() == before) << "cancelled at step " << cancelAt;
         EXPECT_EQ(drive::dp, 40);
         EXPECT_EQ(CurrentFileName, "offen");
@@ -170,7 +183,8 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
     cancelAt = -1;
     ui->Script("no");
     FileNewCommand();
-    EXPECT_EQ(std::make_tuple(AbortFlag, step, redraws), std::make_tuple(true, 1, 1));
+    EXPECT_EQ(std::make_tuple(AbortFlag, step, redraws), std::make_tuple(true, 1, 0));
+    EXPECT_EQ(Shown(), picture);
     EXPECT_TRUE(drive::CaptureDrive() == before.drive && CalcErrorFlag == before.calcError);
     EXPECT_EQ(ListedMessages(), std::vector<std::string>{"Fatal  : x"});
     f.calcPreDesign = design;
@@ -186,6 +200,32 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
     EXPECT_EQ(drive::i, drive::dp / (drive::dp - drive::dH));
     EXPECT_TRUE(DataModified);
     Services().redrawCurrentView = redraw;
+}
+
+// The preliminary design lists its first step's messages first, then
+// those of the second step that differ from them.
+TEST_F(MenuCommands, PreDesignListsTheFirstStepsMessagesFirst)
+{
+    struct Row {
+        std::vector<std::string> first, second, listed;
+    };
+    const Row rows[] = {
+        {{"Warnung: a"}, {"Warnung: b"}, {"Warnung: a", "Warnung: b"}},
+        {{"Warnung: a"}, {"Warnung: b", "Warnung: a"}, {"Warnung: a", "Warnung: b"}},
+        {{}, {"Warnung: b"}, {"Warnung: b"}},
+    };
+    MenuForms& f = FormServices();
+    f.preDesign = f.preDesign2 = [] {};
+    for (const Row& r : rows) {
+        f.calcPreDesign = [&r](int Step) {
+            ClearMessages();
+            for (const std::string& text : Step == 0 ? r.first : r.second)
+                AddMessage(text);
+        };
+        DataModified = false;
+        EditPreDesignCommand();
+        EXPECT_EQ(ListedMessages(), r.listed) << r.second.size();
+    }
 }
 
 // Open, a recent file and the project list read another project; none

@@ -3,6 +3,7 @@
 #include "drive/drive_data.h"
 #include "drive/projectfile.h"
 #include "foundation/environment.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "shell/startup.h"
 
@@ -154,6 +155,22 @@ TEST_F(StartUpTest, CommandLineFileForTheWindow)
     EXPECT_FALSE(r.end);
     EXPECT_EQ(CurrentFileName, dir.File("new.kt4"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("new.kt4")));
+
+    // read, though its drawing fails for want of a temporary folder: the
+    // project stays open, nothing is asked, and the reason waits for the
+    // window, once
+    FreshStart();
+    RemovePrivateTempDir(); // made by the drawing above
+    TempDir = dir.File("missing");
+    ui->Script(TempDir); // the start's folder check: the name is kept
+    drive::dp = 30;
+    r = Run({path});
+    EXPECT_FALSE(r.end);
+    EXPECT_EQ(CurrentFileName, path);
+    EXPECT_EQ(drive::dp, 34);
+    EXPECT_TRUE(Logged("yesnocancel").empty());
+    EXPECT_NE(TakeStartMessage().find("Tempor\x84rer Ordner " + dir.File("missing")), std::string::npos);
+    EXPECT_EQ(TakeStartMessage(), "");
 
     // a name that cannot be a file ends the program
     FreshStart();

@@ -212,8 +212,12 @@ void TForm_printconf::Button_okClick()
     }
     PrintFieldsToSettings(shown_, now);
     shown_ = now;
-    if (window_.DisplayList().Count() == 0) {
-        Refuse("Keine Zeichnung zum Drucken !");
+    // A drawing that did not come out whole is no drawing to print.
+    if (window_.DisplayList().Count() == 0 || window_.DrawingFailed()) {
+        if (window_.DrawingFailure().empty())
+            Refuse("Keine Zeichnung zum Drucken !");
+        else
+            ErrorBoxAlways(window_.DrawingFailure());
         settings::AbortFlag = true;
         QDialog::reject();
         return;

@@ -174,6 +174,7 @@ StartResult Thh::FormCreate()
     if (result.end)
         return result;
     tourIntroDue_ = result.tourIntro;
+    startMessage_ = TakeStartMessage();
     SetupMainForm();
     UpdateWindowCaption();
     if (settings::LanguageId < 1) {
@@ -274,7 +275,10 @@ void Thh::showEvent(QShowEvent* e)
     if (!e->spontaneous() && !shownOnce_) {
         shownOnce_ = true;
         QTimer::singleShot(0, this, [this] {
-            KeepOnScreen();
+            // a drawing again has told its failure itself
+            const bool redrawn = KeepOnScreen();
+            if (const std::string text = std::exchange(startMessage_, {}); !text.empty() && !redrawn)
+                ErrorBox(text);
             if (std::exchange(tourIntroDue_, false)) {
                 DemoStartIntroduction(ProductCode);
                 settings::AbortFlag = false;
@@ -283,19 +287,20 @@ void Thh::showEvent(QShowEvent* e)
     }
 }
 
-void Thh::KeepOnScreen()
+bool Thh::KeepOnScreen()
 {
     // The frame is known now: a window sized to the screen that does not
     // fit on it takes the size again with the frame as it is.
     if (settings::ScreenSizeCode != 1 && settings::ScreenSizeCode != 2)
-        return;
+        return false;
     QScreen* screen = this->screen();
     if (!screen || screen->availableGeometry().contains(frameGeometry()))
-        return;
+        return false;
     TellScreen(this);
     ApplyScreenDefaults();
     move(screen->availableGeometry().topLeft());
     RedrawCurrentView();
+    return true;
 }
 
 void Thh::EndBySignal()

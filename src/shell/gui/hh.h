@@ -68,7 +68,8 @@ protected:
 
 private:
     void BuildMenus();
-    void KeepOnScreen();
+    // True when it sized the window anew (and drew its view again).
+    bool KeepOnScreen();
     void ConnectItems();
     void FillRecentFileItems();
 
@@ -78,6 +79,7 @@ private:
     bool writeSessionOnEnd_ = false;
     bool shownOnce_ = false;
     bool tourIntroDue_ = false;   // a DEMO start: the introduction after the first show
+    std::string startMessage_;    // told after the first show
     bool endingBySignal_ = false; // closing asks nothing
 };
 

@@ -17,6 +17,7 @@
 #include "shell/gui/hh.h"
 #include "shell/menu_commands.h"
 #include "shell/project_list.h"
+#include "shell/services.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -120,10 +121,29 @@ TEST_F(DriveFormsMenu, FileNewThroughEveryDialogGivesFiveCatalogueBearings)
 // T2 = 10,000,000 Nm asks for an output bearing of bore 1000 that the
 // catalogue lacks: the first step fails and the second form never opens
 // (menu and File > Neu); the count shows the refusal on every way out,
-// also after Rechnen and Abbrechen. From T2 = -25 the first step's
-// "d abtr (pow)" stays before the second step's messages.
+// also after Rechnen and Abbrechen, and the window keeps the drawing of
+// the design as it was; File > Neu tells the reasons once. From T2 = -25
+// the first step's "d abtr (pow)" stays before the second step's
+// messages.
 TEST_F(DriveFormsMenu, AFailingFirstPreDesignStepOpensNoSecondForm)
 {
+    struct TellingUi : HeadlessUi {
+        bool Interactive() const override { return true; } // the messages in a dialog
+    };
+    auto owned = std::make_unique<TellingUi>();
+    ui = owned.get();
+    ui->quiet = true;
+    SetUi(std::move(owned));
+    auto told = [this] {
+        std::size_t n = 0;
+        for (const std::string& entry : ui->Log())
+            n += entry.find("Berechnungsmodul meldet") != std::string::npos;
+        return n;
+    };
+    shell::RedrawCurrentView();
+    const auto& list = w->DisplayList();
+    const std::vector<std::string> drawn(list.begin(), list.end());
+    ASSERT_GT(drawn.size(), 100u);
     int second = 0;
     bool failing = true;
     shell::FormServices().preDesign2 = [&] { ++second, settings::AbortFlag = failing; };
@@ -141,11 +161,14 @@ TEST_F(DriveFormsMenu, AFailingFirstPreDesignStepOpensNoSecondForm)
              {"mi_editvorauslegung", {"Button_calc", "Button_cancel"}},
              {"mi_editvorauslegung", {"Button_ok"}},
              {"mi_fileNew", {"Button_ok"}}}) {
+        ui->ClearLog();
         run(item, "10000000", buttons);
         EXPECT_EQ(settings::ListedMessages(),
                   std::vector<std::string>{"Fatal  : kein Lager d = 1000 im Katalog (Lager 4)"});
         EXPECT_EQ(w->Item("mi_viewErrorMessages")->text().toStdString(), "&Fehlermeldungen (1)") << item;
+        EXPECT_EQ(std::vector<std::string>(list.begin(), list.end()), drawn) << item;
     }
+    EXPECT_EQ(told(), 1u) << "File > Neu";
     EXPECT_EQ(second, 0);
     EXPECT_EQ(std::vector<Real>({drive::d2, drive::dH, drive::dp}), std::vector<Real>({12, 36, 34}));
     failing = false;

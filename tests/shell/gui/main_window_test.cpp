@@ -11,12 +11,14 @@
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "graphics/gui/plot_picture.h"
+#include "graphics/gui/printconf_form.h"
 #include "shell/gui/hh.h"
 #include "shell/gui/preview_form.h"
 #include "shell/languages.h"
 #include "shell/menu_table.h"
 #include "shell/screen_defaults.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -296,6 +298,61 @@ TEST_F(MainWindow, ProjectListAfterACommandLineStart)
     EXPECT_EQ(names, (std::vector<std::string>{"beispiel1.kt4", "beispiel2.kt4"}));
     EXPECT_EQ(settings::CurrentFileName, "beispiel1.kt4");
     EXPECT_GT(w->DisplayList().Count(), 0u); // drawn, not left blank
+}
+
+// "wkt4 beispiel1.kt4" without a usable temporary folder: the project
+// opens with its values and its calculation, nothing is asked beyond the
+// folder check of the start, the window tells once that it is up why its
+// drawing failed (whether it draws again to fit the screen or not), and a
+// print of that drawing is refused without a file.
+TEST_F(MainWindow, CommandLineProjectWithoutATemporaryFolder)
+{
+    std::filesystem::copy_file(std::string(KT4_DATA_DIR) + "/beispiel1.kt4", dir.File("beispiel1.kt4"));
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    for (const Integer sizeCode : {1, 0}) { // 1: sized to the offscreen screen again, and drawn again
+        SCOPED_TRACE(sizeCode);
+        FreshStart();
+        RemovePrivateTempDir(); // one made before is in another folder
+        settings::PltDir = dir.Path();
+        std::filesystem::current_path(dir.Path());
+        environment::CommandLineParams = {"beispiel1.kt4"};
+        settings::TempDir = dir.File("missing");
+        ui->Script(dir.File("missing")); // the start's folder check: the name is kept
+        auto w = std::make_unique<Thh>();
+        const shell::StartResult r = w->FormCreate();
+        environment::CommandLineParams.clear();
+        std::filesystem::current_path(cwd);
+        EXPECT_FALSE(r.end);
+        EXPECT_EQ(Logged("error").size(), 1u); // the folder check's, before the window
+        settings::ScreenSizeCode = sizeCode;
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        for (int k = 0; k < 20; ++k)
+            QTest::qWait(10);
+        EXPECT_EQ(settings::CurrentFileName, "beispiel1.kt4");
+        EXPECT_EQ(settings::RemarkLines[0], "Beispiel: Exzentergetriebe mit den Vorgabewerten");
+        EXPECT_EQ(drive::i, -17);
+        EXPECT_FALSE(settings::CalcErrorFlag);
+        const std::vector<std::string> errors = Logged("error");
+        ASSERT_EQ(errors.size(), 2u);
+        const std::string why = "Tempor\xC3\xA4rer Ordner " + dir.File("missing") + " kann nicht angelegt werden (";
+        EXPECT_NE(errors[1].find(why), std::string::npos) << errors[1];
+        EXPECT_TRUE(Logged("yesnocancel").empty());
+        EXPECT_EQ(ui->PendingAnswers(), 0u);
+        if (sizeCode == 0)
+            shelltest::SaveArtifact(w.get(), "command_line_no_temp_folder.png");
+
+        const std::string pdf = dir.File("zeichnung.pdf");
+        graphics::TForm_printconf form(*w);
+        form.show();
+        form.Printer().setOutputFormat(QPrinter::PdfFormat);
+        form.Printer().setOutputFileName(QString::fromStdString(pdf));
+        form.findChild<QAbstractButton*>("Button_ok")->click();
+        EXPECT_TRUE(settings::AbortFlag);
+        EXPECT_FALSE(std::filesystem::exists(pdf));
+        ASSERT_EQ(Logged("error").size(), 3u);
+        EXPECT_EQ(Logged("error")[2], errors[1]);
+    }
 }
 
 // "wkt4 DEMO": the tour's introduction shows over the main window, with
