@@ -21,11 +21,11 @@
 //    planted; they are refused, and nothing is written;
 //  - a temporary name another user holds is passed over for one nobody can
 //    foresee;
-//  - each temporary is locked for its writer's life; Open removes this
-//    user's temporaries of the same target whose lock nobody holds (their
-//    writer ended by a crash or kill -9), never by the process id in the
-//    name alone. Nothing else is ever deleted. An empty target name is
-//    refused.
+//  - each temporary is locked for its writer's life, until it has the
+//    target's name or is gone; Open removes this user's temporaries of the
+//    same target whose lock nobody holds (their writer ended by a crash or
+//    kill -9), never by the process id in the name alone. Nothing else is
+//    ever deleted. An empty target name is refused.
 //
 // Typical use: Open, Write (and WriteAt) as often as needed, then Commit;
 // Discard (or the destructor) drops everything and leaves the target.

@@ -183,6 +183,34 @@ TEST_F(CadBatch, NothingWrittenIsExitOne)
     EXPECT_FALSE(fs::exists(dir.File("tmp/kavolt.dxf")));
 }
 
+// Eight runs that write one file at once, again and again, two drawings
+// among them: every run ends with 0, the file is the whole file of one of
+// them, and no temporary stays.
+TEST_F(CadBatch, RunsWritingOneFileAtOnceAllSucceed)
+{
+    const char* views[] = {"01", "03"};
+    std::map<std::string, std::string> drawings;
+    for (const char* view : views) {
+        ASSERT_EQ(Run(std::string("test.kt4 /CAD1:") + view), 0) << dir.Get("err.txt");
+        drawings[dir.Get("test.dxf")] = view;
+    }
+    ASSERT_EQ(drawings.size(), 2u);
+    for (int round = 0; round < 20; ++round) {
+        std::string line;
+        for (int i = 0; i < 8; ++i)
+            line += "(" + Command(std::string("test.kt4 /CAD1:") + views[i % 2]) + " 2> err" + std::to_string(i) +
+                    ".txt; echo $? > rc" + std::to_string(i) + ") & ";
+        ASSERT_EQ(Shell(line + "wait"), 0);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(dir.Get("rc" + std::to_string(i)), "0\n") << round << ": " << dir.Get("err" + std::to_string(i) + ".txt");
+        EXPECT_EQ(drawings.count(dir.Get("test.dxf")), 1u) << round;
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << round << ": " << e.path();
+        if (::testing::Test::HasFailure())
+            break;
+    }
+}
+
 // Each plot run hands the plot program the drawing it made, however many
 // run at once; the drawing stays while the plot program reads it, also
 // after the run has ended, and the next start removes it then.
