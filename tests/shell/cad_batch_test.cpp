@@ -264,7 +264,8 @@ TEST_F(CadBatch, ParallelPlotsHandEachRunItsOwnDrawing)
 
 // A SIGTERM that lands as the plot program is started (strace delivers it
 // at the fork) ends the run without it; a started plot program has SIGXFSZ
-// at its default, also when the run was started with it ignored.
+// and SIGPIPE at their defaults, also when the run was started with SIGXFSZ
+// ignored.
 TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
 {
     if (!fs::exists("/usr/bin/strace"))
@@ -284,12 +285,60 @@ TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
     };
     ASSERT_EQ(Run("test.kt4 /CAD4:01", "trap '' XFSZ &&"), 0) << dir.Get("err.txt");
     const std::string ignored = plotted(); // "SigIgn:\t<hex mask>"
-    EXPECT_EQ(std::stoull(ignored.substr(ignored.find(':') + 1), nullptr, 16) & (1ull << (SIGXFSZ - 1)), 0u);
+    EXPECT_EQ(std::stoull(ignored.substr(ignored.find(':') + 1), nullptr, 16) &
+                  ((1ull << (SIGXFSZ - 1)) | (1ull << (SIGPIPE - 1))),
+              0u);
     fs::remove(dir.File("plotted"));
     EXPECT_EQ(Shell("exec /usr/bin/strace -o /dev/null -e trace=clone -e inject=clone:signal=SIGTERM:when=1 " +
                     Command("test.kt4 /CAD4:01")),
               1);
     EXPECT_EQ(plotted(), "") << "a plot program was started";
+}
+
+// Output and error output a pipe nobody reads any more ("wkt4 ... 2>&1 |
+// true"): each run ends as it would otherwise, with its exit code, its file
+// written or not, and nothing left in the working folder.
+TEST_F(CadBatch, AnOutputNobodyReadsChangesNoRun)
+{
+    const struct {
+        const char* args;
+        const char* tmp;
+        int code;
+        const char* file; // written
+    } runs[] = {
+        {"/CAD7:01", "missing", 1, nullptr}, {"/CAD6:01", "missing", 1, nullptr}, {"/I", "missing", 1, nullptr},
+        {"/CAD6:01", "tmp", 0, "test.stl"},  {"/CAD1:01", "tmp", 0, "test.dxf"},  {"/CAD9:01", "tmp", 2, nullptr},
+    };
+    for (const auto& r : runs) {
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        ::close(out[0]);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(dir.Path().c_str()) != 0)
+                ::_exit(126);
+            ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
+            ::setenv("TMPDIR", dir.File(r.tmp).c_str(), 1);
+            ::unsetenv("DISPLAY");
+            ::dup2(out[1], 1);
+            ::dup2(out[1], 2);
+            const std::string program = Wkt4();
+            ::execl(program.c_str(), program.c_str(), "test.kt4", r.args, nullptr);
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status)) << r.args << " " << r.tmp << ": signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), r.code) << r.args << " " << r.tmp;
+        if (r.file) {
+            EXPECT_TRUE(fs::exists(dir.File(r.file))) << r.args;
+            fs::remove(dir.File(r.file));
+        }
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << r.args << ": " << e.path();
+    }
+    EXPECT_TRUE(PrivateFoldersGone());
 }
 
 // kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
