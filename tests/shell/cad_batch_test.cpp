@@ -60,6 +60,25 @@ protected:
         return Shell("unshare -rm sh -c \"mount -t tmpfs -o size=64k tmpfs '" + dir.File(Sub) + "' && " + Setup +
                      " && " + Line + "\"");
     }
+    // Starts the program in the scratch folder on test.kt4 and Device, its
+    // TMPDIR the scratch folder's Tmp, output and error output to Out.
+    pid_t Start(const char* Device, int Out, const std::string& Tmp = "tmp")
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(dir.Path().c_str()) != 0)
+                ::_exit(126);
+            ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
+            ::setenv("TMPDIR", dir.File(Tmp).c_str(), 1);
+            ::unsetenv("DISPLAY");
+            ::dup2(Out, 1);
+            ::dup2(Out, 2);
+            const std::string program = Wkt4();
+            ::execl(program.c_str(), program.c_str(), "test.kt4", Device, nullptr);
+            ::_exit(127);
+        }
+        return pid;
+    }
     bool PrivateFoldersGone()
     {
         for (const auto& e : fs::directory_iterator(dir.File("tmp")))
@@ -313,19 +332,7 @@ TEST_F(CadBatch, AnOutputNobodyReadsChangesNoRun)
         int out[2];
         ASSERT_EQ(::pipe(out), 0);
         ::close(out[0]);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(dir.Path().c_str()) != 0)
-                ::_exit(126);
-            ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
-            ::setenv("TMPDIR", dir.File(r.tmp).c_str(), 1);
-            ::unsetenv("DISPLAY");
-            ::dup2(out[1], 1);
-            ::dup2(out[1], 2);
-            const std::string program = Wkt4();
-            ::execl(program.c_str(), program.c_str(), "test.kt4", r.args, nullptr);
-            ::_exit(127);
-        }
+        const pid_t pid = Start(r.args, out[1], r.tmp);
         ::close(out[1]);
         int status = 0;
         ::waitpid(pid, &status, 0);
@@ -349,21 +356,9 @@ TEST_F(CadBatch, KilledRunsLeaveNothingBehindAfterTheNextStart)
     std::srand(static_cast<unsigned>(::getpid()));
     const char* devices[] = {"/CAD6:01", "/CAD7:01", "/CAD1:01", "/CAD4:01"};
     int terminated = 0;
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     for (int k = 0; k < 16; ++k) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(dir.Path().c_str()) != 0)
-                ::_exit(126);
-            ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
-            ::setenv("TMPDIR", dir.File("tmp").c_str(), 1);
-            ::unsetenv("DISPLAY");
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            const std::string program = Wkt4();
-            ::execl(program.c_str(), program.c_str(), "test.kt4", devices[k % 4], nullptr);
-            ::_exit(127);
-        }
+        const pid_t pid = Start(devices[k % 4], null);
         ::usleep(static_cast<useconds_t>(std::rand() % 150000));
         const int sig = k % 2 ? SIGKILL : SIGTERM;
         ::kill(pid, sig);
@@ -374,6 +369,7 @@ TEST_F(CadBatch, KilledRunsLeaveNothingBehindAfterTheNextStart)
             ++terminated;
         }
     }
+    ::close(null);
     EXPECT_GT(terminated, 0) << "no SIGTERM reached a running program";
     EXPECT_EQ(Run("test.kt4 /NOGUI"), 0); // the next start; Run checks the folders
     for (const auto& e : fs::directory_iterator(dir.File("tmp")))
