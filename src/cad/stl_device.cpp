@@ -1,6 +1,7 @@
 // Mode 6: the STL file. Blocks are block files, replayed at every insert.
 // Circles and arcs become line segments, and so walls. A drawing whose file
-// would grow too large ends its job there, with the refusal.
+// would grow too large, or whose write failed, ends its job there, with the
+// refusal.
 #include "cad/block_file_device.h"
 #include "cad/cad_devices.h"
 #include "cad/cad_internal.h"
@@ -75,10 +76,10 @@ protected:
     }
 
 private:
-    // A file grown too large ends the job: nothing more is drawn.
+    // A file given up ends the job: nothing more is drawn.
     void Check()
     {
-        if (stl_.TooLarge() && !told_) {
+        if (stl_.Failed() && !told_) {
             told_ = true;
             detail::TellWriteFailure(OutputFailureText());
         }

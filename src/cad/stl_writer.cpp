@@ -136,12 +136,6 @@ const std::vector<std::pair<Real, Real>>& UnitCircle(Integer N)
 
 std::string StlNum(Real X) { return Num(StlRound7(static_cast<double>(X))); }
 
-std::int64_t& StlWriter::SizeLimit()
-{
-    static std::int64_t limit = std::int64_t(1) << 31;
-    return limit;
-}
-
 bool StlWriter::Open(const std::string& Path, const std::string& SolidName)
 {
     if (StlFileType != 1)
@@ -151,7 +145,7 @@ bool StlWriter::Open(const std::string& Path, const std::string& SolidName)
     out_.clear();
     size_ = flushed_ = 0;
     count_ = 0;
-    tooLarge_ = false;
+    tooLarge_ = failed_ = false;
     if (!file_.Open(Path, false))
         return false;
     direct_ = file_.TempPath().empty();
@@ -172,14 +166,18 @@ void StlWriter::Flush()
 {
     if (out_.empty())
         return;
-    (void)file_.Write(out_.data(), out_.size()); // a failure stays with the file until Commit
+    if (!file_.Write(out_.data(), out_.size())) {
+        failed_ = true;
+        Discard(); // the disk space at once; the older file stays
+        return;
+    }
     flushed_ += static_cast<std::int64_t>(out_.size());
     out_.clear();
 }
 
 bool StlWriter::Close()
 {
-    if (tooLarge_ || !file_.IsOpen()) {
+    if (Failed() || !file_.IsOpen()) {
         Discard();
         return false;
     }
@@ -213,7 +211,7 @@ void StlWriter::Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real
 
 void StlWriter::Add(Record f)
 {
-    if (tooLarge_)
+    if (Failed())
         return;
     if (StlInvert)
         for (int k = 0; k < 3; ++k)
@@ -262,7 +260,7 @@ void StlWriter::Add(Record f)
     }
     size_ += static_cast<std::int64_t>(out_.size() - at);
     const std::int64_t tail = ascii_ ? static_cast<std::int64_t>(11 + solid_.size()) : 0; // "endsolid …"
-    if (size_ + tail > SizeLimit()) {
+    if (size_ + tail > sizeLimit_) {
         tooLarge_ = true;
         Discard(); // the disk space at once; the older file stays
         return;
@@ -379,7 +377,7 @@ void StlWriter::Char(char C, Real X, Real Y)
 void StlWriter::Text(const std::string& S, Real X, Real Y)
 {
     const Real advance = CadTextHeight * CadTextWidth;
-    for (std::size_t i = 0; i < S.size() && !tooLarge_; ++i)
+    for (std::size_t i = 0; i < S.size() && !Failed(); ++i)
         Char(S[i], X + static_cast<Real>(i) * advance, Y);
 }
 

@@ -7,8 +7,10 @@
 // Facets are written as they are made, so memory stays small whatever the
 // drawing; the binary file's facet count is filled in at Close. A target
 // written directly (a device) cannot be patched: it gets the whole file at
-// Close, count first. A file that would grow beyond SizeLimit() is not
-// written: the writer stops, Close fails and the older file stays.
+// Close, count first. A file that would grow beyond the writer's size
+// limit is not written, nor one whose write failed (a full disk): the
+// writer stops at once and drops its temporary, Close fails and the older
+// file stays.
 //
 // Every vertex is rounded to 7 significant digits (what the ASCII file
 // shows) and to single precision (what the binary file holds), so both
@@ -39,9 +41,11 @@ std::string StlNum(Real X);
 
 class StlWriter {
 public:
-    // The largest file the writer makes, in bytes: 2 GiB, about 43 million
-    // binary facets (what 32-bit readers take). A test may lower it.
-    static std::int64_t& SizeLimit();
+    // The largest file the writer makes by default, in bytes: 2 GiB, about
+    // 43 million binary facets (what 32-bit readers take).
+    static constexpr std::int64_t MaxFileSize = std::int64_t(1) << 31;
+
+    explicit StlWriter(std::int64_t SizeLimit = MaxFileSize) : sizeLimit_(SizeLimit) {}
 
     // Starts the file; false when it cannot be created.
     bool Open(const std::string& Path, const std::string& SolidName);
@@ -50,9 +54,12 @@ public:
     bool Close();
     void Discard();
     const AtomicWriter& File() const { return file_; }
-    // True once the facets would make the file larger than SizeLimit():
-    // nothing more is made or written.
+    // True once the facets would make the file larger than the size
+    // limit.
     bool TooLarge() const { return tooLarge_; }
+    // True once the file is given up: too large, or a write failed (File()
+    // tells why). Nothing more is made or written.
+    bool Failed() const { return tooLarge_ || failed_; }
 
     void Facet(Real X1, Real Y1, Real Z1, Real X2, Real Y2, Real Z2, Real X3, Real Y3, Real Z3);
     // The wall of a segment between CadZ1 and CadZ2, facing to the right
@@ -78,13 +85,16 @@ private:
     void Add(Record F);
     void Bar(Real X, Real Y, Real AngleDeg, Real Length, Real Thickness);
     void Char(char C, Real X, Real Y);
-    // Hands the bytes made so far to the file.
+    // Hands the bytes made so far to the file; a failed write gives the
+    // file up.
     void Flush();
 
+    std::int64_t sizeLimit_;
     AtomicWriter file_;
     bool ascii_ = false;
     bool direct_ = false;   // the target is written directly: the count goes first
     bool tooLarge_ = false;
+    bool failed_ = false;
     std::string solid_;
     std::string out_;       // bytes not yet handed to the file
     std::int64_t size_ = 0; // bytes of the file so far

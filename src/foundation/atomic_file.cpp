@@ -282,18 +282,18 @@ bool Kept(const std::string& dir, const std::string& entry)
 }
 
 // name "": any target's. Only this user's, only those whose writer has
-// ended, and none that a keep list names.
+// ended (the lock alone tells, also for a name with this process's id: in
+// a container every run may be pid 1; a writer of this process holds its
+// lock against this sweep as well), and none that a keep list names.
 int RemoveStale(const std::string& dir, const std::string& name)
 {
     DIR* d = ::opendir(dir.c_str());
     if (!d)
         return 0;
-    const long self = static_cast<long>(::getpid());
     int removed = 0;
     while (dirent* e = ::readdir(d)) {
         std::string entry = e->d_name;
-        long pid = OwnerOfTemp(entry, name);
-        if (pid != 0 && pid != self && !Kept(dir, entry) && RemoveEnded(dir + "/" + entry))
+        if (OwnerOfTemp(entry, name) != 0 && !Kept(dir, entry) && RemoveEnded(dir + "/" + entry))
             ++removed;
     }
     ::closedir(d);
@@ -535,29 +535,35 @@ bool AtomicWriter::Finish(bool keepOpen)
         return false;
     }
     Flush();
-    if (!direct_ && !Failed()) {
+    if (direct_) {
+        if (!keepOpen || Failed()) {
+            if (::close(fd_) != 0)
+                Fail(errno);
+            fd_ = -1;
+        }
+        buffer_.clear();
+        return !Failed();
+    }
+    // The temporary keeps its lock until it has the target's name: a sweep
+    // of another run removes no temporary whose writer is alive.
+    if (!Failed()) {
         // The old file's owner first: a change of owner clears set-id bits.
         if (haveOld_ && ::geteuid() == 0)
             (void)::fchown(fd_, oldUid_, oldGid_);
         if (::fchmod(fd_, haveOld_ ? oldMode_ : NewFileMode()) != 0 || (durable_ && ::fsync(fd_) != 0))
             Fail(errno);
     }
+    if (!Failed() && ::rename(temp_.c_str(), target_.c_str()) != 0)
+        Fail(errno);
+    if (Failed())
+        ::unlink(temp_.c_str());
+    else if (durable_)
+        SyncFolder(FolderOf(target_));
     if (!keepOpen || Failed()) {
-        if (::close(fd_) != 0)
-            Fail(errno);
+        // Written and flushed: a close that fails now changes nothing of
+        // the file that has the target's name.
+        ::close(fd_);
         fd_ = -1;
-    }
-    if (!direct_) {
-        if (!Failed() && ::rename(temp_.c_str(), target_.c_str()) != 0)
-            Fail(errno);
-        if (Failed()) {
-            ::unlink(temp_.c_str());
-            if (fd_ >= 0)
-                ::close(fd_);
-            fd_ = -1;
-        } else if (durable_) {
-            SyncFolder(FolderOf(target_));
-        }
     }
     Unregister(temp_);
     temp_.clear();
@@ -580,13 +586,13 @@ int AtomicWriter::CommitAndRelease()
 
 void AtomicWriter::Discard()
 {
+    if (!temp_.empty()) { // while its lock is held: the name is still this writer's
+        ::unlink(temp_.c_str());
+        Unregister(temp_);
+    }
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
-    }
-    if (!temp_.empty()) {
-        ::unlink(temp_.c_str());
-        Unregister(temp_);
     }
     temp_.clear();
     buffer_.clear();

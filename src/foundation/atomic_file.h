@@ -21,11 +21,11 @@
 //    planted; they are refused, and nothing is written;
 //  - a temporary name another user holds is passed over for one nobody can
 //    foresee;
-//  - each temporary is locked for its writer's life; Open removes this
-//    user's temporaries of the same target whose lock nobody holds (their
-//    writer ended by a crash or kill -9), never by the process id in the
-//    name alone. Nothing else is ever deleted. An empty target name is
-//    refused;
+//  - each temporary is locked for its writer's life, until it has the
+//    target's name or is gone; Open removes this user's temporaries of the
+//    same target whose lock nobody holds (their writer ended by a crash or
+//    kill -9), never by the process id in the name alone. Nothing else is
+//    ever deleted. An empty target name is refused;
 //  - a temporary that a keep list beside it names stays: a file
 //    ".kt4keep-<name>" in its folder whose lines each begin with the path
 //    of a temporary (up to a tab). A program that puts several new files

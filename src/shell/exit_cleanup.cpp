@@ -41,9 +41,11 @@ extern "C" void PassOn(int Signal)
 }
 
 // A file-size limit (ulimit -f) is a failed write like any other: the write
-// fails with EFBIG and is told. A caught signal, unlike an ignored one, is
-// back at its default in every program the run starts.
-extern "C" void NoteFileTooLarge(int) {}
+// fails with EFBIG and is told. An output nobody reads any more (stderr a
+// pipe whose reader has gone) fails with EPIPE, and the run goes on as it
+// would have. A caught signal, unlike an ignored one, is back at its
+// default in every program the run starts.
+extern "C" void NoteFailedWrite(int) {}
 
 [[noreturn]] void EndRun()
 {
@@ -84,11 +86,12 @@ void InstallExitSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        struct sigaction tooLarge {};
-        tooLarge.sa_handler = NoteFileTooLarge;
-        sigemptyset(&tooLarge.sa_mask);
-        tooLarge.sa_flags = SA_RESTART;
-        ::sigaction(SIGXFSZ, &tooLarge, nullptr);
+        struct sigaction failedWrite {};
+        failedWrite.sa_handler = NoteFailedWrite;
+        sigemptyset(&failedWrite.sa_mask);
+        failedWrite.sa_flags = SA_RESTART;
+        for (int sig : {SIGXFSZ, SIGPIPE})
+            ::sigaction(sig, &failedWrite, nullptr);
         if (::pipe2(signalPipe, O_CLOEXEC) != 0)
             return;
         struct sigaction pass {};

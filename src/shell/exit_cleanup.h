@@ -22,8 +22,9 @@ bool ExitCleanup();
 
 // Installs the handler for the three signals, once, before any other
 // thread is started. A signal the program was started with ignored
-// (nohup) stays ignored. SIGXFSZ is caught and does nothing: a write
-// beyond the file-size limit fails (EFBIG) and is told.
+// (nohup) stays ignored. SIGXFSZ and SIGPIPE are caught and do nothing: a
+// write beyond the file-size limit fails (EFBIG) and is told; a message to
+// an output nobody reads is lost (EPIPE), and the run goes on.
 void InstallExitSignals();
 // The action for those signals from now on (run on the signal thread); an
 // empty one restores the default.

@@ -1,14 +1,15 @@
 // The STL writer: one wall against its goldens in both forms, walls,
 // solids and stick texts, the normals of the vertex order, walls that face
 // out of outlines and into holes, cones with points of their own radius
-// that close a revolved profile, the file type setting, and the size
-// limit.
+// that close a revolved profile, the file type setting, and the file
+// given up (too large, a failed write).
 #include "cad/stl_writer.h"
 #include "cad_fixture.h"
 #include "file_readers.h"
 #include "sample_solids.h"
 
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -275,40 +276,69 @@ TEST_F(Stl, AnyFileTypeButOneIsBinary)
     EXPECT_EQ(StlFileType, 1);
 }
 
-// A file that would grow beyond the size limit (lowered here from its
-// 2 GiB) is refused with its message, the older file stays and no
-// temporary is left; at the limit exactly it is written, in both forms.
-// A device, written directly, takes the whole file at once.
-TEST_F(Stl, AFileBeyondTheSizeLimitIsRefusedAndTheOlderFileStays)
+// A writer gives its file up at once, and drops its temporary, when the
+// facets would make it larger than its size limit or a write fails (a full
+// disk, here the file-size limit): the older file stays, nothing more is
+// made, and a job ends with the refusal. At the limit exactly the file is
+// written, in both forms; a device, written directly, takes the whole
+// file at once.
+TEST_F(Stl, AWriterThatGivesItsFileUpDropsItAtOnce)
 {
-    const std::int64_t limit = StlWriter::SizeLimit();
-    auto lines = [](int n) {
-        for (int k = 0; k < n; ++k)
-            c_line(k, 0, k, 5);
+    const auto temporaries = [&] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+            n += e.path().filename().string().rfind(".kt4tmp-", 0) == 0;
+        return n;
     };
     for (Integer type : {0, 1}) {
         StlFileType = type;
-        StlWriter::SizeLimit() = limit;
-        Facets([&] { lines(3); });
-        const std::string three = bytes;
-        StlWriter::SizeLimit() = std::int64_t(three.size());
-        ui->ClearLog();
-        Job(cmStl, [&] { c_setz(0, 10); lines(4); });
-        EXPECT_TRUE(settings::AbortFlag) << type;
+        CadZ1 = 0;
+        CadZ2 = 10;
+        const auto write = [&](StlWriter& w, int lines) {
+            if (!w.Open(dir.File("part.stl"), "VLMSOLID"))
+                return false;
+            for (int k = 0; k < lines; ++k)
+                w.Wall(k, 5, k, 0);
+            EXPECT_EQ(temporaries(), w.Failed() ? 0 : 1) << type << " " << lines;
+            return w.Close();
+        };
+        StlWriter plain;
+        ASSERT_TRUE(write(plain, 3));
+        const std::string three = dir.Get("part.stl");
+        StlWriter small(std::int64_t(three.size()));
+        EXPECT_FALSE(write(small, 4)) << type;
+        EXPECT_TRUE(small.TooLarge() && small.Failed()) << type;
         EXPECT_EQ(dir.Get("part.stl"), three) << type;
-        EXPECT_EQ(ui->Logged("error"), std::vector<std::string>{"error|Fehler : |STL-Datei größer als 2 GB: " +
-                                                               dir.File("part.stl") + " wurde nicht geschrieben."});
-        for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
-            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << e.path();
-        settings::AbortFlag = false;
-        Facets([&] { lines(3); });
+        std::filesystem::remove(dir.File("part.stl"));
+        EXPECT_TRUE(write(small, 3)) << type;
+        EXPECT_EQ(dir.Get("part.stl"), three) << type;
     }
-    StlWriter::SizeLimit() = limit;
     StlWriter device;
-    CadZ2 = 1;
     ASSERT_TRUE(device.Open("/dev/null", "S"));
     device.Wall(0, 0, 1, 0);
     EXPECT_TRUE(device.Close());
+
+    // a title of a million characters on a full disk
+    dir.Put("part.stl", "older");
+    ui->ClearLog();
+    const auto start = std::chrono::steady_clock::now();
+    {
+        testing::FileSizeLimit limit(100000);
+        ASSERT_TRUE(limit.Active());
+        Job(cmStl, [&] {
+            c_settextstyle(0, 0, 2, 1);
+            c_text(0, 0, std::string(1000000, '8'));
+            EXPECT_TRUE(settings::AbortFlag) << "the job goes on";
+            EXPECT_EQ(temporaries(), 0);
+            c_line(0, 0, 1, 0);
+        });
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_EQ(dir.Get("part.stl"), "older");
+    EXPECT_EQ(ui->Logged("error"), std::vector<std::string>{"error|Fehler : |file write error (File too large): " +
+                                                           dir.File("part.stl") + " wurde nicht geschrieben."});
+    EXPECT_EQ(temporaries(), 0);
 }
 
 } // namespace

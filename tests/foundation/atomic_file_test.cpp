@@ -1,6 +1,7 @@
 // The atomic writer: what the replaced file keeps, what it refuses to
-// replace (also for an ordinary user, in a child process as nobody), and
-// the temporaries of ended processes; new files under unique names.
+// replace (also for an ordinary user, in a child process as nobody), the
+// temporaries of ended processes and what another run does to a temporary
+// between two calls of its writer; new files under unique names.
 #include "foundation/atomic_file.h"
 #include "foundation/dialogs.h"
 #include "foundation/linefile.h"
@@ -9,8 +10,10 @@
 
 #include "output_fixture.h"
 
+#include <cstdarg>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <sched.h>
@@ -20,6 +23,61 @@
 
 using namespace kt4;
 namespace fs = std::filesystem;
+
+// This test program is linked with fcntl and close wrapped (CMakeLists.txt):
+// a test arms one of them to act as another run would at that moment.
+extern "C" {
+int __real_fcntl(int fd, int cmd, ...);
+int __real_close(int fd);
+}
+
+namespace {
+
+// Once, at the next lock or close of a temporary: gets its name.
+std::function<void(const std::string&)> atTempLock, afterTempClose;
+
+// The name of the temporary fd is open on ("" for any other file); a name
+// that is gone still counts.
+std::string TempOf(int fd)
+{
+    char link[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link - 1);
+    std::string path(link, n > 0 ? std::size_t(n) : 0u);
+    const std::string gone = " (deleted)";
+    if (path.size() > gone.size() && path.compare(path.size() - gone.size(), gone.size(), gone) == 0)
+        path.resize(path.size() - gone.size());
+    return fs::path(path).filename().string().rfind(".kt4tmp-", 0) == 0 ? path : "";
+}
+
+void RunOnce(std::function<void(const std::string&)>& action, const std::string& temp)
+{
+    if (!action || temp.empty())
+        return;
+    auto run = std::move(action);
+    action = nullptr;
+    run(temp);
+}
+
+} // namespace
+
+extern "C" int __wrap_fcntl(int fd, int cmd, ...)
+{
+    va_list args;
+    va_start(args, cmd);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    if (cmd == F_OFD_SETLK && static_cast<struct flock*>(arg)->l_type == F_WRLCK)
+        RunOnce(atTempLock, TempOf(fd));
+    return __real_fcntl(fd, cmd, arg);
+}
+
+extern "C" int __wrap_close(int fd)
+{
+    const std::string temp = afterTempClose ? TempOf(fd) : "";
+    const int result = __real_close(fd);
+    RunOnce(afterTempClose, temp);
+    return result;
+}
 
 namespace {
 
@@ -232,20 +290,24 @@ TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
           ".kt4tmp-" + dead + "-0-q.kt4", ".kt4tmp-" + dead + "-0-p.kt4x", ".p.kt4.Ab12Cd",
           ".kt4tmp-x-0-p.kt4", longTemp})
         dir.Put(name, "stale");
+    // A live writer of this process and one that ended (its pid is this
+    // one's too: in a container every run may be pid 1).
+    AtomicWriter running;
+    ASSERT_TRUE(running.Open(dir.File("p.kt4")));
+    const std::string liveTemp = fs::path(running.TempPath()).filename().string();
     AtomicWriter w;
     ASSERT_TRUE(w.Open(dir.File("p.kt4")));
     ASSERT_TRUE(w.Write("new"));
     ASSERT_TRUE(w.Commit());
     EXPECT_EQ(RemoveStaleTemporaries(dir.File(longName)), 1);
-    // Only those of p.kt4 whose process has ended went; nothing else.
-    EXPECT_EQ(Names(), (std::set<std::string>{"p.kt4", ".kt4tmp-" + self + "-9-p.kt4",
-                                              ".kt4tmp-" + dead + "-0-q.kt4",
+    // Only those of p.kt4 whose writer has ended went; nothing else.
+    EXPECT_EQ(Names(), (std::set<std::string>{"p.kt4", liveTemp, ".kt4tmp-" + dead + "-0-q.kt4",
                                               ".kt4tmp-" + dead + "-0-p.kt4x", ".p.kt4.Ab12Cd",
                                               ".kt4tmp-x-0-p.kt4"}));
     // a start clears the shared folder of those of every name
     EXPECT_EQ(RemoveStaleTemporariesIn(dir.Path()), 2);
-    EXPECT_EQ(Names(), (std::set<std::string>{"p.kt4", ".kt4tmp-" + self + "-9-p.kt4", ".p.kt4.Ab12Cd",
-                                              ".kt4tmp-x-0-p.kt4"}));
+    EXPECT_EQ(Names(), (std::set<std::string>{"p.kt4", liveTemp, ".p.kt4.Ab12Cd", ".kt4tmp-x-0-p.kt4"}));
+    running.Discard();
 
     // Another user's (root may remove them) and a live writer's whose pid
     // means nothing here stay.
@@ -278,6 +340,58 @@ TEST_F(AtomicFiles, TemporariesAKeepListNamesStay)
     EXPECT_EQ(Names(), (std::set<std::string>{kept, byName, ".kt4keep-t.dbf"}));
     fs::remove(dir.File(".kt4keep-t.dbf"));
     EXPECT_EQ(RemoveStaleTemporariesIn(dir.Path()), 2);
+}
+
+// Another run's sweep removes a temporary as soon as its lock is free, and
+// a run in another container (the same pid, the same number) may then take
+// its name: a writer holds the lock until its temporary has the target's
+// name or is gone, so it loses no file and removes none of another run.
+// A temporary taken between its creation and its lock is passed over.
+TEST_F(AtomicFiles, ATemporaryIsLockedUntilItHasItsNameOrIsGone)
+{
+    const auto sweepAndTake = [](const std::string& temp) {
+        ::unlink(temp.c_str());
+        std::ofstream(temp) << "another run's";
+    };
+    const struct {
+        const char* what;
+        std::function<bool(AtomicWriter&)> end;
+        bool written;
+    } cases[] = {
+        {"commit", [](AtomicWriter& w) { return w.Commit(); }, true},
+        {"failed write", [](AtomicWriter& w) { return !w.WriteAt(-1, "x", 1) && w.Commit(); }, false},
+        {"discard", [](AtomicWriter& w) { w.Discard(); return false; }, false},
+    };
+    for (const auto& c : cases) {
+        dir.Put("p.kt4", "old");
+        AtomicWriter w;
+        ASSERT_TRUE(w.Open(dir.File("p.kt4"))) << c.what;
+        const std::string temp = w.TempPath();
+        ASSERT_TRUE(w.Write("mine")) << c.what;
+        afterTempClose = sweepAndTake;
+        EXPECT_EQ(c.end(w), c.written) << c.what;
+        afterTempClose = nullptr;
+        EXPECT_EQ(dir.Get("p.kt4"), c.written ? "mine" : "old") << c.what;
+        if (!c.written) {
+            EXPECT_EQ(kt4::testing::ReadFileBytes(temp), "another run's") << c.what;
+        }
+        fs::remove(temp);
+    }
+
+    std::string taken;
+    atTempLock = [&](const std::string& temp) {
+        taken = temp;
+        sweepAndTake(temp);
+    };
+    AtomicWriter w;
+    ASSERT_TRUE(w.Open(dir.File("p.kt4")));
+    atTempLock = nullptr;
+    ASSERT_NE(taken, "");
+    EXPECT_NE(w.TempPath(), taken);
+    ASSERT_TRUE(w.Write("mine"));
+    ASSERT_TRUE(w.Commit());
+    EXPECT_EQ(dir.Get("p.kt4"), "mine");
+    EXPECT_EQ(kt4::testing::ReadFileBytes(taken), "another run's");
 }
 
 // In a sticky folder everybody may write, a name another user planted is

@@ -60,6 +60,25 @@ protected:
         return Shell("unshare -rm sh -c \"mount -t tmpfs -o size=64k tmpfs '" + dir.File(Sub) + "' && " + Setup +
                      " && " + Line + "\"");
     }
+    // Starts the program in the scratch folder on test.kt4 and Device, its
+    // TMPDIR the scratch folder's Tmp, output and error output to Out.
+    pid_t Start(const char* Device, int Out, const std::string& Tmp = "tmp")
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(dir.Path().c_str()) != 0)
+                ::_exit(126);
+            ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
+            ::setenv("TMPDIR", dir.File(Tmp).c_str(), 1);
+            ::unsetenv("DISPLAY");
+            ::dup2(Out, 1);
+            ::dup2(Out, 2);
+            const std::string program = Wkt4();
+            ::execl(program.c_str(), program.c_str(), "test.kt4", Device, nullptr);
+            ::_exit(127);
+        }
+        return pid;
+    }
     bool PrivateFoldersGone()
     {
         for (const auto& e : fs::directory_iterator(dir.File("tmp")))
@@ -183,6 +202,34 @@ TEST_F(CadBatch, NothingWrittenIsExitOne)
     EXPECT_FALSE(fs::exists(dir.File("tmp/kavolt.dxf")));
 }
 
+// Eight runs that write one file at once, again and again, two drawings
+// among them: every run ends with 0, the file is the whole file of one of
+// them, and no temporary stays.
+TEST_F(CadBatch, RunsWritingOneFileAtOnceAllSucceed)
+{
+    const char* views[] = {"01", "03"};
+    std::map<std::string, std::string> drawings;
+    for (const char* view : views) {
+        ASSERT_EQ(Run(std::string("test.kt4 /CAD1:") + view), 0) << dir.Get("err.txt");
+        drawings[dir.Get("test.dxf")] = view;
+    }
+    ASSERT_EQ(drawings.size(), 2u);
+    for (int round = 0; round < 20; ++round) {
+        std::string line;
+        for (int i = 0; i < 8; ++i)
+            line += "(" + Command(std::string("test.kt4 /CAD1:") + views[i % 2]) + " 2> err" + std::to_string(i) +
+                    ".txt; echo $? > rc" + std::to_string(i) + ") & ";
+        ASSERT_EQ(Shell(line + "wait"), 0);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(dir.Get("rc" + std::to_string(i)), "0\n") << round << ": " << dir.Get("err" + std::to_string(i) + ".txt");
+        EXPECT_EQ(drawings.count(dir.Get("test.dxf")), 1u) << round;
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << round << ": " << e.path();
+        if (::testing::Test::HasFailure())
+            break;
+    }
+}
+
 // Each plot run hands the plot program the drawing it made, however many
 // run at once; the drawing stays while the plot program reads it, also
 // after the run has ended, and the next start removes it then.
@@ -236,7 +283,8 @@ TEST_F(CadBatch, ParallelPlotsHandEachRunItsOwnDrawing)
 
 // A SIGTERM that lands as the plot program is started (strace delivers it
 // at the fork) ends the run without it; a started plot program has SIGXFSZ
-// at its default, also when the run was started with it ignored.
+// and SIGPIPE at their defaults, also when the run was started with SIGXFSZ
+// ignored.
 TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
 {
     if (!fs::exists("/usr/bin/strace"))
@@ -256,12 +304,48 @@ TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
     };
     ASSERT_EQ(Run("test.kt4 /CAD4:01", "trap '' XFSZ &&"), 0) << dir.Get("err.txt");
     const std::string ignored = plotted(); // "SigIgn:\t<hex mask>"
-    EXPECT_EQ(std::stoull(ignored.substr(ignored.find(':') + 1), nullptr, 16) & (1ull << (SIGXFSZ - 1)), 0u);
+    EXPECT_EQ(std::stoull(ignored.substr(ignored.find(':') + 1), nullptr, 16) &
+                  ((1ull << (SIGXFSZ - 1)) | (1ull << (SIGPIPE - 1))),
+              0u);
     fs::remove(dir.File("plotted"));
     EXPECT_EQ(Shell("exec /usr/bin/strace -o /dev/null -e trace=clone -e inject=clone:signal=SIGTERM:when=1 " +
                     Command("test.kt4 /CAD4:01")),
               1);
     EXPECT_EQ(plotted(), "") << "a plot program was started";
+}
+
+// Output and error output a pipe nobody reads any more ("wkt4 ... 2>&1 |
+// true"): each run ends as it would otherwise, with its exit code, its file
+// written or not, and nothing left in the working folder.
+TEST_F(CadBatch, AnOutputNobodyReadsChangesNoRun)
+{
+    const struct {
+        const char* args;
+        const char* tmp;
+        int code;
+        const char* file; // written
+    } runs[] = {
+        {"/CAD7:01", "missing", 1, nullptr}, {"/CAD6:01", "missing", 1, nullptr}, {"/I", "missing", 1, nullptr},
+        {"/CAD6:01", "tmp", 0, "test.stl"},  {"/CAD1:01", "tmp", 0, "test.dxf"},  {"/CAD9:01", "tmp", 2, nullptr},
+    };
+    for (const auto& r : runs) {
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        ::close(out[0]);
+        const pid_t pid = Start(r.args, out[1], r.tmp);
+        ::close(out[1]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status)) << r.args << " " << r.tmp << ": signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), r.code) << r.args << " " << r.tmp;
+        if (r.file) {
+            EXPECT_TRUE(fs::exists(dir.File(r.file))) << r.args;
+            fs::remove(dir.File(r.file));
+        }
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << r.args << ": " << e.path();
+    }
+    EXPECT_TRUE(PrivateFoldersGone());
 }
 
 // kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
@@ -272,21 +356,9 @@ TEST_F(CadBatch, KilledRunsLeaveNothingBehindAfterTheNextStart)
     std::srand(static_cast<unsigned>(::getpid()));
     const char* devices[] = {"/CAD6:01", "/CAD7:01", "/CAD1:01", "/CAD4:01"};
     int terminated = 0;
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     for (int k = 0; k < 16; ++k) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(dir.Path().c_str()) != 0)
-                ::_exit(126);
-            ::setenv("XDG_CONFIG_HOME", dir.File("xdg").c_str(), 1);
-            ::setenv("TMPDIR", dir.File("tmp").c_str(), 1);
-            ::unsetenv("DISPLAY");
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            const std::string program = Wkt4();
-            ::execl(program.c_str(), program.c_str(), "test.kt4", devices[k % 4], nullptr);
-            ::_exit(127);
-        }
+        const pid_t pid = Start(devices[k % 4], null);
         ::usleep(static_cast<useconds_t>(std::rand() % 150000));
         const int sig = k % 2 ? SIGKILL : SIGTERM;
         ::kill(pid, sig);
@@ -297,6 +369,7 @@ TEST_F(CadBatch, KilledRunsLeaveNothingBehindAfterTheNextStart)
             ++terminated;
         }
     }
+    ::close(null);
     EXPECT_GT(terminated, 0) << "no SIGTERM reached a running program";
     EXPECT_EQ(Run("test.kt4 /NOGUI"), 0); // the next start; Run checks the folders
     for (const auto& e : fs::directory_iterator(dir.File("tmp")))
