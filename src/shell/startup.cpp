@@ -10,7 +10,6 @@
 #include "foundation/environment.h"
 #include "foundation/files.h"
 #include "foundation/helppictures.h"
-#include "foundation/linefile.h"
 #include "foundation/maths.h"
 #include "foundation/paths.h"
 #include "foundation/private_temp.h"
@@ -117,12 +116,11 @@ Step BatchCheck()
     return Ended(CalcErrorFlag ? 1 : 0);
 }
 
-// Memory ran out before the run's output Target was in place: whatever was
-// begun of it is dropped, the older file stays, and the run says so in
-// its own words.
+// Memory ran out before the run's output Target was in place: the CAD job
+// begun of it is dropped now (a printout's temporary goes with the private
+// folder), the older file stays, and the run says so in its own words.
 Step OutOfMemory(const std::string& Target)
 {
-    ReportFile.Discard();
     cad::DiscardCadJob();
     ErrorBoxAlways(DisplayToOem("Zu wenig Speicher: " + Target + " wurde nicht geschrieben."));
     return Ended(1);

@@ -186,6 +186,30 @@ TEST_F(ViewCommands, NoOutputReplacesTheProjectFile)
     EXPECT_FALSE(AbortFlag);
     EXPECT_TRUE(Logged("error").empty());
     EXPECT_NE(dir.Get("p.kt4"), bytes); // written: it holds the calculated design now
+
+    // saved under a name of its own extension, that file is the project's
+    dir.Put("s.dxf", "");
+    CurrentFileName = dir.File("s.dxf");
+    FileNameHasDir = true;
+    FileSaveCommand();
+    ASSERT_FALSE(AbortFlag);
+    const std::string saved = dir.Get("s.dxf");
+    ui->ClearLog();
+    ui->Script(dir.File("s.dxf"));
+    cad::c_begin(cad::cmDxf);
+    EXPECT_TRUE(AbortFlag);
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_NE(Logged("error")[0].find("Ziel ist die Projektdatei: "), std::string::npos) << Logged("error")[0];
+    EXPECT_EQ(dir.Get("s.dxf"), saved);
+    // a design without a name (File > New) has no project file
+    CurrentFileName.clear();
+    AbortFlag = false;
+    ui->Script(dir.File("s.dxf"));
+    ui->Script("J"); // overwrite
+    cad::c_begin(cad::cmDxf);
+    EXPECT_FALSE(AbortFlag);
+    EXPECT_TRUE(cad::CadJobRunning());
+    cad::DiscardCadJob();
 }
 
 TEST_F(ViewCommands, CalculationsOfTheProgramRedrawTheCurrentView)
