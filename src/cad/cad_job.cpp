@@ -87,9 +87,13 @@ bool AskCadFileName(const std::string& Ext)
     }
     CadFileName = FilePathPart(path) + FileBaseName(path) + "." + Ext;
     NormalCursor();
+    if (RefuseProjectFileTarget(CadFileName))
+        return false;
     CheckOutputFile(CadFileName);
     return !AbortFlag;
 }
+
+std::string BatchFileName(const std::string& Ext) { return CurrentFileName + "." + Ext; }
 
 void PlotLineDialog()
 {
@@ -154,6 +158,20 @@ bool CadDeviceRegistered(Word mode) { return Registry().count(mode) > 0; }
 
 bool CadJobRunning() { return job != nullptr; }
 
+void DiscardCadJob()
+{
+    if (job)
+        job->Discard();
+    job.reset();
+}
+
+std::string CadBatchFileName(Word mode)
+{
+    auto found = Registry().find(mode);
+    const std::string ext = found != Registry().end() ? found->second()->Extension() : std::string();
+    return ext.empty() ? std::string() : BatchFileName(ext);
+}
+
 namespace detail {
 
 TCadDevice& Dev()
@@ -216,10 +234,13 @@ void c_begin(Word mode)
         found != Registry().end() ? found->second() : std::make_unique<TCadDevice>();
     std::string ext = dev->Extension();
     if (!ext.empty()) {
-        if (CadBatchMode)
-            CadFileName = CurrentFileName + "." + ext;
-        else if (!AskCadFileName(ext))
+        if (CadBatchMode) {
+            CadFileName = BatchFileName(ext);
+            if (RefuseProjectFileTarget(CadFileName))
+                return;
+        } else if (!AskCadFileName(ext)) {
             return;
+        }
     }
     if (CadMode == cmPlot) {
         CadFileName = PlotFileName();

@@ -53,6 +53,12 @@ void c_end();
 bool CadJobBlank();
 // True while a job runs (between c_begin and c_end).
 bool CadJobRunning();
+// Drops a running job without a file: the older file stays as it was.
+void DiscardCadJob();
+// The file a job on mode writes without a window (CadBatchMode): the
+// current file name with the format's extension; "" for a mode without a
+// file.
+std::string CadBatchFileName(Word mode);
 
 // ---- sections and blocks ----
 void c_blocks();

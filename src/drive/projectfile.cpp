@@ -110,8 +110,10 @@ bool WriteDataFile(const std::string& Name)
         WriteProjectBody(state);
     }
     int code = ReportFile.IoError();
-    if (ReportFile.Close() && code == 0)
+    if (ReportFile.Close() && code == 0) {
+        NoteProjectFile(full);
         return true;
+    }
     Error(IoErrorText(ReportFile.IoError() ? ReportFile.IoError() : code) + ": " + full +
           " wurde nicht gespeichert.");
     settings::AbortFlag = true;
@@ -142,6 +144,7 @@ bool ReadDataFile(const std::string& Name)
         return false;
 
     CommitProject(state);
+    NoteProjectFile(full);
     if (ask) {
         fs::path p = fs::absolute(full);
         settings::DataDir = p.parent_path().string();

@@ -20,6 +20,8 @@ std::string ExportFileName(const std::string& Name, const std::string& Ext)
         std::string folder = FilePathPart(Name).empty() ? AddBackslash(settings::DataDir) : "";
         full = folder + NameWithoutThisExt(Name, settings::DataFileExt) + "." + Ext;
     }
+    if (RefuseProjectFileTarget(full))
+        return {};
     CheckOutputFile(full);
     return settings::AbortFlag ? std::string() : full;
 }

@@ -14,7 +14,8 @@ namespace kt4::siblings {
 // the save dialog (starting in DataDir); a Name that ends in "." + Ext is
 // used as it is; any other (a project name, with or without the project
 // extension) gets "." + Ext, in DataDir when it names no folder. The name is
-// checked (CheckOutputFile). "" with AbortFlag set when cancelled or
+// refused when it is the project file (RefuseProjectFileTarget) and checked
+// (CheckOutputFile). "" with AbortFlag set when cancelled or
 // refused. No setting changes.
 std::string ExportFileName(const std::string& Name, const std::string& Ext);
 

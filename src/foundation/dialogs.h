@@ -95,14 +95,23 @@ bool ParseInputInteger(const std::string& Text, Integer& N);
 // checks that the file can be written: an existing file is never changed
 // here, a new name is created and erased again.
 void CheckOutputFile(const std::string& Name);
+// The file the open project was last read from or saved to; the project
+// keeps it while it has a name (CurrentFileName).
+void NoteProjectFile(const std::string& Path);
+// An output of the open project is never written over the project file
+// itself, whatever name reaches it: when Name is that file, "Ziel ist die
+// Projektdatei: <Name> wurde nicht geschrieben." is told, AbortFlag set and
+// true returned. Saving the project does not ask this.
+bool RefuseProjectFileTarget(const std::string& Name);
 // The name of a data file to write, with the extension DataFileExt in
 // DataDir: an empty Name asks with the save dialog (DataDir and
 // CurrentFileName change only when the name passed the check); a Name
 // without "." goes into DataDir; a Name with "." is used as it is.
 void GetSaveFileName(const std::string& Name, std::string& FullName);
-// The save dialog for a file of the given extension starting in Dir,
-// followed by CheckOutputFile; no setting changes. Empty on Cancel or a
-// refused name (AbortFlag set).
+// The save dialog for a file of the given extension starting in Dir; the
+// chosen name is refused when it is the project file
+// (RefuseProjectFileTarget) and then checked (CheckOutputFile); no setting
+// changes. Empty on Cancel or a refused name (AbortFlag set).
 std::string AskSaveFileName(const std::string& Ext, const std::string& Dir);
 // A folder chooser; Cancel leaves NewDir = Dir (no AbortFlag).
 void BrowseFolder(const std::string& Dir, std::string& NewDir);

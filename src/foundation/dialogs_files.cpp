@@ -26,6 +26,8 @@ namespace {
 
 constexpr int IoNotReady = 152;
 
+std::string projectFile; // NoteProjectFile
+
 std::string FilterOf(const std::string& Mask) { return Mask + "|" + Mask; }
 
 // A file this user may not write: the writers leave it alone.
@@ -154,6 +156,17 @@ void CheckOutputFile(const std::string& Name)
     }
 }
 
+void NoteProjectFile(const std::string& Path) { projectFile = Path; }
+
+bool RefuseProjectFileTarget(const std::string& Name)
+{
+    if (settings::CurrentFileName.empty() || !SameFile(Name, projectFile))
+        return false;
+    ErrorBox(DisplayToOem("Ziel ist die Projektdatei: " + Name + " wurde nicht geschrieben."));
+    settings::AbortFlag = true;
+    return true;
+}
+
 void GetSaveFileName(const std::string& Name, std::string& FullName)
 {
     using namespace settings;
@@ -194,7 +207,7 @@ std::string AskSaveFileName(const std::string& Ext, const std::string& Dir)
         return {};
     }
     std::string folder, base, full;
-    if (!SaveDialog(Ext, Dir, folder, base, full))
+    if (!SaveDialog(Ext, Dir, folder, base, full) || RefuseProjectFileTarget(full))
         return {};
     CheckOutputFile(full);
     return AbortFlag ? std::string() : full;

@@ -130,6 +130,12 @@ bool CreateExclusive(const std::string& Name)
     return true;
 }
 
+bool SameFile(const std::string& A, const std::string& B)
+{
+    struct stat a {}, b {};
+    return ::stat(A.c_str(), &a) == 0 && ::stat(B.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 bool EraseFile(const std::string& Name)
 {
     if (!IsRegularReadable(Name))

@@ -23,6 +23,10 @@ bool DirExists(const std::string& Dir);
 // taken or the folder refuses.
 [[nodiscard]] bool CreateExclusive(const std::string& Name);
 
+// True when both names reach the same file on disk (links followed: the
+// same device and inode); false when either is not there.
+bool SameFile(const std::string& A, const std::string& B);
+
 // Erases the file when it is there; false when nothing was erased.
 bool EraseFile(const std::string& Name);
 // Erases every file matching Dir + Mask ("*" and "?"; "*.*" matches

@@ -116,6 +116,11 @@ void ReportMessagesSection();
 void ReportCalcMessages();
 void ViewErrorMessages();
 
+// The printout file of device 9 beside the data file: the current file's
+// name without the data file extension, with ".txt", in DataDir (as it is
+// when the name holds its folder).
+std::string BesideDataName();
+
 // The display copy "$$" + Counter + ".txt" in TempDir that device 6 writes
 // without asking (the last one has the number OutputFileCounter). It stays
 // after the run, as "OUTDOS.TXT" of device 8 does; the other report files

@@ -168,6 +168,8 @@ bool NameReportFile()
             return ChooseReportFile("txt");
         if (ReportDevice == DevTxt && !TargetUsable(TxtDeviceCopyName(OutputFileCounter + 1)))
             return false;
+        if (ReportDevice == DevTxtBesideData && RefuseProjectFileTarget(BesideDataName()))
+            return false;
         ReportFileName = TempName("$$$" + IntStr(OutputFileCounter + 1) + ".txt");
         return !ReportFileName.empty();
     case DevHtml:
@@ -224,15 +226,6 @@ void HandToProgram(const std::string& program, const std::string& file)
     HourglassCursor();
     OpenWith(program, file);
     NormalCursor();
-}
-
-std::string BesideDataName()
-{
-    using namespace settings;
-    const std::string bare = NameWithoutThisExt(CurrentFileName, DataFileExt) + ".txt";
-    if (FileNameHasDir)
-        return bare;
-    return AddBackslash(DataDir) + bare;
 }
 
 void ReenableErrorBoxes()
@@ -398,6 +391,15 @@ bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
     }
     settings::AbortFlag = !ok || settings::AbortFlag || before;
     return ok;
+}
+
+std::string BesideDataName()
+{
+    using namespace settings;
+    const std::string bare = NameWithoutThisExt(CurrentFileName, DataFileExt) + ".txt";
+    if (FileNameHasDir)
+        return bare;
+    return AddBackslash(DataDir) + bare;
 }
 
 std::string TxtDeviceCopyName(Integer Counter) { return SharedName("$$" + IntStr(Counter) + ".txt"); }

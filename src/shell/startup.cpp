@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "cad/cad_output.h"
 #include "cad/cad_settings.h"
 #include "drive/drive_calc.h"
 #include "drive/printout.h"
@@ -12,6 +13,7 @@
 #include "foundation/maths.h"
 #include "foundation/paths.h"
 #include "foundation/private_temp.h"
+#include "foundation/report.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 #include "foundation/ui_service.h"
@@ -26,6 +28,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <utility>
 
 namespace kt4::shell {
@@ -90,17 +93,18 @@ void TellCalcMessages()
         std::cerr << OemToDisplay(MessageTexts[k]) << "\n";
 }
 
-// Reads the data file of a batch mode and makes its folder the data folder
-// and its bare name the current file name, then calculates. False when it
+// Makes the data file's folder the data folder and its bare name the
+// current file name, then reads and calculates it: the run's output is
+// named by them from the start, whatever ends the run. False when it
 // cannot be read.
 bool ReadBatchFile()
 {
-    if (!project::ReadDataFile(CurrentFileName))
-        return false;
-    std::string path = project::DataFilePath(CurrentFileName);
+    const std::string path = project::DataFilePath(CurrentFileName);
     DataDir = FilePathPart(path);
     CurrentFileName = FileBaseName(path);
     FileNameHasDir = false;
+    if (!project::ReadDataFile(path))
+        return false;
     drive::CalcDrive();
     TellCalcMessages();
     return true;
@@ -115,16 +119,26 @@ Step BatchCheck()
     return Ended(CalcErrorFlag ? 1 : 0);
 }
 
-// "/I": the calculated printout as CurrentFileName + ".txt" beside the data
-// file. Exit 1 when it was not written, or when it holds only the reasons
-// why the design was refused.
-Step BatchPrintout()
+// Memory ran out before the run's output Target was in place: the CAD job
+// begun of it is dropped now (a printout's temporary goes with the private
+// folder), the older file stays, and the run says so in its own words.
+Step OutOfMemory(const std::string& Target)
+{
+    cad::DiscardCadJob();
+    ErrorBoxAlways(DisplayToOem("Zu wenig Speicher: " + Target + " wurde nicht geschrieben."));
+    return Ended(1);
+}
+
+// "/I": the calculated printout beside the data file (BesideDataName).
+// Exit 1 when it was not written, or when it holds only the reasons why
+// the design was refused.
+Step WritePrintout()
 {
     if (!ReadBatchFile())
         return Ended(1);
     TextDeviceDialog = false;
     TextDevice = 9;
-    std::string out = AddBackslash(DataDir) + CurrentFileName + ".txt";
+    const std::string out = BesideDataName();
     fs::file_time_type before{};
     bool existed = FileTime(out, before);
     AbortFlag = false;
@@ -141,19 +155,32 @@ Step BatchPrintout()
     return Ended(1);
 }
 
+Step BatchPrintout()
+{
+    try {
+        return WritePrintout();
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(BesideDataName());
+    }
+}
+
 // "/CADi:j": view j on CAD device i; the file takes the data file's name in
 // the current folder. Exit 1 when nothing was written (the calculation's
 // messages are told by the reading). The private folder goes with the run.
 Step BatchCad(int Device, int Index)
 {
     bool written = false;
-    if (ReadBatchFile() && !CalcErrorFlag) {
-        cad::CadBatchMode = true;
-        AbortFlag = false;
-        RunCommandLineCad(Device, Index);
-        cad::CadBatchMode = false;
-        written = !AbortFlag;
+    try {
+        if (ReadBatchFile() && !CalcErrorFlag) {
+            cad::CadBatchMode = true;
+            AbortFlag = false;
+            RunCommandLineCad(Device, Index);
+            written = !AbortFlag;
+        }
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(cad::CadBatchFileName(static_cast<Word>(Device)));
     }
+    cad::CadBatchMode = false;
     return Ended(written ? 0 : 1);
 }
 

@@ -19,6 +19,7 @@
 #include <map>
 #include <filesystem>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace kt4;
@@ -227,6 +228,80 @@ TEST_F(CadBatch, RunsWritingOneFileAtOnceAllSucceed)
             EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << round << ": " << e.path();
         if (::testing::Test::HasFailure())
             break;
+    }
+}
+
+// A project under the name an output takes, or one the output's name
+// links to, is never written over: the run says so and fails, the project
+// stays byte for byte. A project "b.kt4.txt" gets its printout "b.txt", and
+// the run knows it wrote it.
+TEST_F(CadBatch, NoOutputReplacesTheProjectFile)
+{
+    const std::string bytes = dir.Get("test.kt4");
+    struct Case {
+        const char* project;
+        const char* args;
+        const char* output; // a link to the project; "" the project itself
+        bool symbolic;
+    };
+    const Case cases[] = {
+        {"b.txt", "/I", "", false},         {"c.dxf", "/CAD1:1", "", false}, {"d.stl", "/CAD6:3", "", false},
+        {"e.igs", "/CAD2:1", "", false},    {"f.stp", "/CAD7:3", "", false}, {"g.txt", "/CAD5:1", "", false},
+        {"h.kt4", "/I", "h.txt", true},     {"k.kt4", "/CAD1:1", "k.dxf", true},
+        {"m.kt4", "/CAD6:3", "m.stl", false},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.project) + " " + c.args;
+        dir.Put(c.project, bytes);
+        const std::string output = *c.output ? c.output : c.project;
+        if (*c.output && c.symbolic)
+            fs::create_symlink(c.project, dir.File(c.output));
+        else if (*c.output)
+            fs::create_hard_link(dir.File(c.project), dir.File(c.output));
+        EXPECT_EQ(Run(what), 1) << what;
+        EXPECT_NE(dir.Get("err.txt").find("Ziel ist die Projektdatei: " + output + " wurde nicht geschrieben."),
+                  std::string::npos)
+            << what << ": " << dir.Get("err.txt");
+        EXPECT_EQ(dir.Get(c.project), bytes) << what;
+        EXPECT_EQ(fs::is_symlink(dir.File(output)), *c.output && c.symbolic) << what;
+    }
+    dir.Put("b.kt4.txt", bytes);
+    fs::remove(dir.File("b.txt"));
+    EXPECT_EQ(Run("b.kt4.txt /I"), 0) << dir.Get("err.txt");
+    EXPECT_EQ(dir.Get("err.txt"), "");
+    EXPECT_NE(dir.Get("b.txt").find("Lager"), std::string::npos);
+    EXPECT_EQ(dir.Get("b.kt4.txt"), bytes);
+}
+
+// Memory that runs out while the project is read or its output is made is
+// told in the program's words; the older file stays and no temporary is
+// left.
+TEST_F(CadBatch, MemoryRunningOutKeepsTheOlderFile)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit leaves";
+#endif
+    std::string bytes = dir.Get("test.kt4");
+    std::size_t at = 0;
+    for (int line = 0; line < 6; ++line)
+        at = bytes.find("\r\n", at) + 2;
+    bytes.insert(at, std::string(40000000, 'x')); // a remark line of 40 million characters
+    dir.Put("big.kt4", bytes);
+    const std::tuple<const char*, const char*, const char*> runs[] = {
+        {"100000", "/I", "txt"},      {"100000", "/CAD1:1", "dxf"}, {"100000", "/CAD6:3", "stl"},
+        {"200000", "/I", "txt"},      {"200000", "/CAD2:1", "igs"}, {"200000", "/CAD5:1", "txt"},
+    };
+    for (auto [limit, args, ext] : runs) {
+        const std::string what = std::string(limit) + " kB " + args, file = std::string("big.") + ext;
+        dir.Put(file, "older");
+        EXPECT_EQ(Run(std::string("big.kt4 ") + args, std::string("ulimit -v ") + limit + " &&"), 1) << what;
+        const std::string err = dir.Get("err.txt");
+        EXPECT_NE(err.find("Zu wenig Speicher: " + file + " wurde nicht geschrieben."), std::string::npos)
+            << what << ": " << err;
+        EXPECT_EQ(err.find("bad_alloc"), std::string::npos) << what << ": " << err;
+        EXPECT_EQ(dir.Get(file), "older") << what;
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
     }
 }
 

@@ -1,13 +1,16 @@
 #include "shell_fixture.h"
 
+#include "cad/cad_output.h"
 #include "drive/drive_data.h"
 #include "drive/projectfile.h"
 #include "foundation/environment.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
+#include "shell/services.h"
 #include "shell/startup.h"
 
 #include <filesystem>
+#include <new>
 
 using namespace kt4;
 using namespace kt4::shell;
@@ -15,6 +18,7 @@ using namespace kt4::shell;
 namespace {
 
 using namespace settings;
+namespace fs = std::filesystem;
 
 class StartUpTest : public shelltest::ShellTest {
 protected:
@@ -56,6 +60,30 @@ TEST_F(StartUpTest, PrintoutBesideTheDataFileIsCalculated)
     EXPECT_NE(text.find("-17"), std::string::npos);
     EXPECT_EQ(drive::i, -17);
     EXPECT_EQ(CurrentFileName, "test");
+}
+
+// Memory that runs out in the middle of a CAD job: the run ends with its
+// own words, and the job's temporary is gone before the run ends.
+TEST_F(StartUpTest, MemoryRunningOutDropsTheCadJob)
+{
+    const std::string path = WriteDefaultProject("m.kt4");
+    Services().drawCadView = [](int, int Device) {
+        cad::c_begin(static_cast<Word>(Device));
+        cad::c_header_default();
+        throw std::bad_alloc();
+    };
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir.Path()); // the CAD file goes to the current folder
+    StartResult r = Run({path, "/CAD1:1"});
+    fs::current_path(cwd);
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_FALSE(Logged("error").empty());
+    EXPECT_NE(Logged("error").back().find("Zu wenig Speicher: m.dxf wurde nicht geschrieben."), std::string::npos)
+        << Logged("error").back();
+    EXPECT_FALSE(cad::CadJobRunning());
+    for (const auto& e : fs::directory_iterator(dir.Path()))
+        EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << e.path();
+    EXPECT_FALSE(fs::exists(dir.File("m.dxf")));
 }
 
 TEST_F(StartUpTest, PrintoutOfAMissingFileEndsWithOne)

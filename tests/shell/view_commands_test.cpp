@@ -3,15 +3,18 @@
 #include "shell_fixture.h"
 
 #include "cad/cad_device.h"
+#include "cad/cad_output.h"
 #include "cad/cad_settings.h"
 #include "drive/dialog_fields.h"
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
+#include "drive/sibling_gear.h"
 #include "graphics/graph_device.h"
 #include "shell/menu_commands.h"
 #include "shell/services.h"
 
 #include <filesystem>
+#include <functional>
 #include <tuple>
 
 using namespace kt4;
@@ -143,6 +146,70 @@ TEST_F(ViewCommands, ShaftExportLeavesTheProjectFileAlone)
         EXPECT_EQ(drive::dp, 40) << part;
         EXPECT_EQ(CurrentFileName, "project") << part;
     }
+}
+
+// A project opened from a file that an output would be written to: the
+// sibling exports (named or picked), the printout beside it or picked, and
+// a CAD file picked in the dialog are refused, and the file stays as it
+// was. Saving the project over its file goes on as before.
+TEST_F(ViewCommands, NoOutputReplacesTheProjectFile)
+{
+    const std::string bytes = dir.Get(WriteDefaultProject("p.kt4"));
+    const std::pair<const char*, std::function<void()>> outputs[] = {
+        {"p.qov", [&] { ui->Script(dir.File("p.qov")); ExportGearCommand(1); }},
+        {"p.bx1", [&] { ui->Script(dir.File("p.bx1")); ExportShaftCommand(2); }},
+        {"p.qov", [&] { EXPECT_EQ(gear::WriteGearStrengthFile(dir.File("p")), ""); }},
+        {"p.txt", [&] { TextDevice = 9; Trigger("mi_viewausdruck"); }},
+        {"p.txt", [&] { TextDevice = 3; ui->Script(dir.File("p.txt")); Trigger("mi_viewausdruck"); }},
+        {"p.dxf", [&] { ui->Script(dir.File("p.dxf")); cad::c_begin(cad::cmDxf); }},
+    };
+    TextDeviceDialog = false;
+    for (const auto& [file, output] : outputs) {
+        dir.Put(file, bytes);
+        ui->Script(dir.File(file)); // opened as the project
+        FileOpenCommand();
+        ASSERT_FALSE(AbortFlag) << file;
+        ui->ClearLog();
+        output();
+        EXPECT_TRUE(AbortFlag) << file;
+        ASSERT_EQ(Logged("error").size(), 1u) << file;
+        EXPECT_NE(Logged("error")[0].find("Ziel ist die Projektdatei: " + dir.File(file) + " wurde nicht geschrieben."),
+                  std::string::npos)
+            << Logged("error")[0];
+        EXPECT_EQ(dir.Get(file), bytes) << file;
+        EXPECT_EQ(ui->PendingAnswers(), 0u) << file;
+    }
+    ui->Script(dir.File("p.kt4"));
+    FileOpenCommand();
+    ui->ClearLog();
+    FileSaveCommand();
+    EXPECT_FALSE(AbortFlag);
+    EXPECT_TRUE(Logged("error").empty());
+    EXPECT_NE(dir.Get("p.kt4"), bytes); // written: it holds the calculated design now
+
+    // saved under a name of its own extension, that file is the project's
+    dir.Put("s.dxf", "");
+    CurrentFileName = dir.File("s.dxf");
+    FileNameHasDir = true;
+    FileSaveCommand();
+    ASSERT_FALSE(AbortFlag);
+    const std::string saved = dir.Get("s.dxf");
+    ui->ClearLog();
+    ui->Script(dir.File("s.dxf"));
+    cad::c_begin(cad::cmDxf);
+    EXPECT_TRUE(AbortFlag);
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_NE(Logged("error")[0].find("Ziel ist die Projektdatei: "), std::string::npos) << Logged("error")[0];
+    EXPECT_EQ(dir.Get("s.dxf"), saved);
+    // a design without a name (File > New) has no project file
+    CurrentFileName.clear();
+    AbortFlag = false;
+    ui->Script(dir.File("s.dxf"));
+    ui->Script("J"); // overwrite
+    cad::c_begin(cad::cmDxf);
+    EXPECT_FALSE(AbortFlag);
+    EXPECT_TRUE(cad::CadJobRunning());
+    cad::DiscardCadJob();
 }
 
 TEST_F(ViewCommands, CalculationsOfTheProgramRedrawTheCurrentView)
