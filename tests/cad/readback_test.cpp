@@ -23,7 +23,7 @@ ToolRun RunProgram(const std::vector<std::string>& argv) { return kt4::test::Run
 #define REQUIRE_TOOL(path, package)                                                                  \
     do {                                                                                             \
         if (std::string(path).empty() || !std::filesystem::exists(path)) {                           \
-            if (std::getenv("CI"))                                                                   \
+            if (kt4::test::PeersRequired())                                                          \
                 FAIL() << "missing " << (path) << ": install " << package;                           \
             GTEST_SKIP() << "missing " << (path) << ": install " << package                          \
                          << " (tests/cad/packages.txt) and configure again";                         \
