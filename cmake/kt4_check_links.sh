@@ -2,23 +2,27 @@
 # The link check of the layers (kt4_layers.cmake):
 #   kt4_check_links.sh NM LIST
 # LIST holds one line per static library: its name, its archive and the
-# libraries below it. Every symbol a library leaves undefined that another
-# library of LIST defines must be defined in the library itself or in one
-# below it. Fails with one line per other symbol: the library, the symbol
+# libraries below it, separated by tabs (the names among themselves by
+# spaces). Every symbol a library leaves undefined that another library of
+# LIST defines must be defined in the library itself or in one below it. Fails with one line per other symbol: the library, the symbol
 # and the libraries that define it.
 set -euo pipefail
 nm="$1"
 list="$2"
 symbols="$(mktemp)"
 trap 'rm -f "$symbols"' EXIT
-while read -r name archive _; do
+while IFS=$'\t' read -r name archive _; do
     [ -f "$archive" ] || { echo "$name: $archive is missing (build first)" >&2; exit 1; }
     # nm -P: "symbol type [value size]", a "archive[member]:" line per member
-    "$nm" -g -P "$archive" | awk -v lib="$name" 'NF >= 2 && $1 !~ /:$/ { print lib, $1, $2 }'
+    "$nm" -g -P "$archive" | awk -v lib="$name" 'NF >= 2 && $0 !~ /:$/ { print lib, $1, $2 }'
 done <"$list" >"$symbols"
 
 if ! awk '
-FNR == NR { for (i = 3; i <= NF; i++) below[$1, $i] = 1; next }
+FNR == NR {
+    split($0, f, "\t"); n = split(f[3], names, " ")
+    for (i = 1; i <= n; i++) below[f[1], names[i]] = 1
+    next
+}
 # U: undefined; w, v: weak references, which may stay unresolved
 $3 == "U" { wanted[$1, $2] = 1; next }
 $3 == "w" || $3 == "v" { next }

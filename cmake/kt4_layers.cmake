@@ -13,9 +13,13 @@
 #   any include with "." or ".." in its path (kt4_check_includes.cmake).
 # kt4_layer_link_list(<file> <target>...)
 #   Writes <file> at generate time: one line per static library among the
-#   targets, its name, its archive and the static libraries below it, for
+#   targets, its name, its archive and the static libraries below it
+#   (tab-separated, the last field a list with spaces), for
 #   kt4_check_links.sh, which checks with nm that every symbol a library
 #   takes from another library of the list comes from one below it.
+# kt4_layer_checks()
+#   Both checks for every library of the global property KT4_LAYER_LIBS,
+#   once all are defined.
 
 function(kt4_layer_below target var)
   set(seen "")
@@ -72,15 +76,35 @@ function(kt4_layer_link_list file)
     if(NOT type STREQUAL "STATIC_LIBRARY")
       continue()
     endif()
-    string(APPEND content "${t} $<TARGET_FILE:${t}>")
+    string(APPEND content "${t}\t$<TARGET_FILE:${t}>\t")
     kt4_layer_below(${t} below)
+    set(names "")
     foreach(b ${below})
       get_target_property(btype ${b} TYPE)
       if(btype STREQUAL "STATIC_LIBRARY")
-        string(APPEND content " ${b}")
+        list(APPEND names ${b})
       endif()
     endforeach()
-    string(APPEND content "\n")
+    string(REPLACE ";" " " names "${names}")
+    string(APPEND content "${names}\n")
   endforeach()
   file(GENERATE OUTPUT ${file} CONTENT "${content}")
+endfunction()
+
+# The layer checks of every library: its includes at build time, its
+# symbols in the ctest test LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt.
+function(kt4_layer_checks)
+  get_property(libs GLOBAL PROPERTY KT4_LAYER_LIBS)
+  foreach(lib ${libs})
+    get_target_property(type ${lib} TYPE)
+    if(type STREQUAL "STATIC_LIBRARY")
+      kt4_layer_includes(${lib})
+    endif()
+  endforeach()
+  if(KT4_TESTS)
+    set(list ${CMAKE_BINARY_DIR}/checks/link_layers.txt)
+    kt4_layer_link_list(${list} ${libs})
+    add_test(NAME LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt
+      COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/kt4_check_links.sh ${CMAKE_NM} ${list})
+  endif()
 endfunction()

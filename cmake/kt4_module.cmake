@@ -131,21 +131,3 @@ function(kt4_module name)
     endforeach()
   endif()
 endfunction()
-
-# The layer checks of every library: its includes at build time, its
-# symbols in the ctest test LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt.
-function(kt4_layer_checks)
-  get_property(libs GLOBAL PROPERTY KT4_LAYER_LIBS)
-  foreach(lib ${libs})
-    get_target_property(type ${lib} TYPE)
-    if(type STREQUAL "STATIC_LIBRARY")
-      kt4_layer_includes(${lib})
-    endif()
-  endforeach()
-  if(KT4_TESTS)
-    set(list ${CMAKE_BINARY_DIR}/checks/link_layers.txt)
-    kt4_layer_link_list(${list} ${libs})
-    add_test(NAME LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt
-      COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/kt4_check_links.sh ${CMAKE_NM} ${list})
-  endif()
-endfunction()
