@@ -11,8 +11,11 @@
 #   tests/<name>/gui/*.cpp    -> test_<name>_gui  (ctest label gui, offscreen)
 #   tests/<name>/bench/*.cpp  -> bench_<name>     (Google Benchmark, not run by ctest)
 #   tests/<name>/fuzz/*.cpp   -> fuzz_<name>_<file> (libFuzzer, with KT4_FUZZ)
-# Sources are globbed, so a new file needs no edit here.
+# Sources are globbed, so a new file needs no edit here. Every library is
+# listed in the global property KT4_LAYER_LIBS for the layer checks
+# (kt4_layers.cmake), which kt4_layer_checks() adds once all are defined.
 include(${CMAKE_CURRENT_LIST_DIR}/kt4_parts.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/kt4_layers.cmake)
 function(kt4_module name)
   cmake_parse_arguments(M "" "" "DEPS;PARTS" ${ARGN})
   set(src_dir ${PROJECT_SOURCE_DIR}/src/${name})
@@ -49,6 +52,8 @@ function(kt4_module name)
   endif()
   target_include_directories(kt4_${name} ${scope} ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(kt4_${name} ${scope} ${dep_libs})
+  set_target_properties(kt4_${name} PROPERTIES KT4_LAYER ${name})
+  set_property(GLOBAL APPEND PROPERTY KT4_LAYER_LIBS kt4_${name})
   set(KT4_CORE_LIBS ${KT4_CORE_LIBS} kt4_${name} PARENT_SCOPE)
 
   set(have_gui OFF)
@@ -58,6 +63,8 @@ function(kt4_module name)
       add_library(kt4_${name}_gui STATIC ${gui_sources})
       target_link_libraries(kt4_${name}_gui PUBLIC kt4_${name} ${dep_gui_libs}
                             Qt6::Widgets Qt6::PrintSupport)
+      set_target_properties(kt4_${name}_gui PROPERTIES KT4_LAYER ${name}/gui)
+      set_property(GLOBAL APPEND PROPERTY KT4_LAYER_LIBS kt4_${name}_gui)
       set(KT4_GUI_LIBS ${KT4_GUI_LIBS} kt4_${name}_gui PARENT_SCOPE)
       set(have_gui ON)
     endif()

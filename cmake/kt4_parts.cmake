@@ -5,11 +5,10 @@
 # "ndx:expr" names the parts directly below a part; what lies below those
 # lies below it too. A part may include and call its own folder, the parts
 # below it and the subsystem's DEPS, nothing else:
-# - its link line holds only the libraries of the parts below it;
-# - the target check_<module>_<part> reads the #include lines of the part's
-#   folder before the library is built and fails the build on any other
-#   include (a part above, the subsystem's umbrella header, a subsystem that
-#   is not among DEPS).
+# its link line holds only the libraries of the parts below it and the
+# subsystem's DEPS, and the layer checks (kt4_layers.cmake) hold its
+# includes and its symbols to that line: no include of a part above, of the
+# subsystem's umbrella header or of a subsystem that is not among DEPS.
 # Sets KT4_PART_LIBS in the caller's scope: the part libraries, top first.
 function(kt4_module_parts module)
   cmake_parse_arguments(P "" "" "DEPS;PARTS" ${ARGN})
@@ -36,7 +35,6 @@ function(kt4_module_parts module)
 
     set(dir ${PROJECT_SOURCE_DIR}/src/${module}/${part})
     file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
-    file(GLOB headers CONFIGURE_DEPENDS ${dir}/*.h)
     set(lib kt4_${module}_${part})
     add_library(${lib} STATIC ${sources})
     target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR}/src)
@@ -48,23 +46,9 @@ function(kt4_module_parts module)
       list(APPEND link kt4_${d})
     endforeach()
     target_link_libraries(${lib} PUBLIC ${link})
+    set_target_properties(${lib} PROPERTIES KT4_LAYER ${module}/${part})
+    set_property(GLOBAL APPEND PROPERTY KT4_LAYER_LIBS ${lib})
 
-    set(allowed ${module}/${part})
-    foreach(b ${below})
-      list(APPEND allowed ${module}/${b})
-    endforeach()
-    list(APPEND allowed ${P_DEPS})
-    string(REPLACE ";" "," allowed "${allowed}")
-    set(stamp ${CMAKE_BINARY_DIR}/checks/${module}_${part}.ok)
-    add_custom_command(OUTPUT ${stamp}
-      COMMAND ${CMAKE_COMMAND} -DFOLDER=${dir} -DALLOWED=${allowed}
-              -DROOT=${PROJECT_SOURCE_DIR}/src -DSTAMP=${stamp}
-              -P ${PROJECT_SOURCE_DIR}/cmake/kt4_check_includes.cmake
-      DEPENDS ${sources} ${headers} ${PROJECT_SOURCE_DIR}/cmake/kt4_check_includes.cmake
-      COMMENT "Checking the includes of ${module}/${part}"
-      VERBATIM)
-    add_custom_target(check_${module}_${part} ALL DEPENDS ${stamp})
-    add_dependencies(${lib} check_${module}_${part})
     list(PREPEND libs ${lib})
   endforeach()
   set(KT4_PART_LIBS ${libs} PARENT_SCOPE)

@@ -19,7 +19,7 @@
 #   KT4_FUZZ_JOBS     targets at once (default: the number of cores)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(realpath -m "${1:-$root/build}")"
+build="$(realpath -m "${1:-$root/build-test}")"
 fuzz_build="$(dirname "$build")/build-fuzz"
 seconds="${KT4_FUZZ_SECONDS:-30}"
 jobs="${KT4_FUZZ_JOBS:-$(nproc)}"

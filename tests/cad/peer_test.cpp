@@ -1,9 +1,11 @@
 // Our DXF files read by an independent reader: the sample drawing as DXF
 // and as the plot program's file, audited and read strictly by ezdxf,
 // with its version, code page, layers, line types, blocks, entities,
-// arcs and texts as drawn. A missing ezdxf fails in CI and is skipped
-// with a message elsewhere (tests/cad/packages.txt installs it).
+// arcs and texts as drawn. A missing ezdxf fails under ./test and CI and
+// is skipped with a message under a plain ctest run
+// (tests/cad/packages.txt installs it).
 #include "cad_fixture.h"
+#include "common/run_program.h"
 #include "sample_drawing.h"
 
 #include <algorithm>
@@ -70,7 +72,7 @@ protected:
 TEST_F(Peer, SampleDrawingAsDxfAndAsPlotFile)
 {
     if (!HaveEzdxf()) {
-        if (std::getenv("CI"))
+        if (kt4::test::PeersRequired())
             FAIL() << "python3-ezdxf is missing";
         GTEST_SKIP() << "python3-ezdxf is missing: install it (tests/cad/packages.txt)";
     }

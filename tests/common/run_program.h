@@ -1,7 +1,9 @@
 // Runs a program of the test tools or a peer reader with an argument
-// vector (no shell) and gathers what it prints.
+// vector (no shell) and gathers what it prints; whether a missing peer
+// fails its test.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +45,14 @@ inline ToolRun RunProgram(const std::vector<std::string>& argv, bool withStderr 
     ::waitpid(pid, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 100;
     return run;
+}
+
+// True when a test whose peer program is missing must fail rather than skip:
+// ./test (and so CI) sets KT4_REQUIRE_PEERS=1, a plain ctest run does not.
+inline bool PeersRequired()
+{
+    const char* v = std::getenv("KT4_REQUIRE_PEERS");
+    return v != nullptr && *v != '\0' && std::string(v) != "0";
 }
 
 } // namespace kt4::test

@@ -3,7 +3,7 @@
 # page by Python's html.parser (well formed, declared and encoded UTF-8, a
 # header row and one row per record), the delimited text by Python's csv,
 # both compared with the table as dbfread reads it. The browser test writes
-# the three files into build/artifacts; they are made again here.
+# the three files into build-test/artifacts; they are made again here.
 # Usage: extra_browser.sh BUILD_FOLDER
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/../common/step.sh

@@ -1,7 +1,7 @@
 // Running the independent peer programs of the cross-checks: a program
 // with an argument vector and its output, Python snippets, and the checks
-// that fail in CI (and skip elsewhere) when a tool is missing
-// (tests/dbase/packages.txt installs them).
+// that fail under ./test and CI (and skip under a plain ctest) when a tool
+// is missing (tests/dbase/packages.txt installs them).
 #pragma once
 
 #include "common/run_program.h"
@@ -20,11 +20,11 @@ namespace kt4::dbase::test {
 using kt4::test::RunProgram;
 using kt4::test::ToolRun;
 
-// True when the tool is there; otherwise fails (CI) or skips the test.
+// True when the tool is there; otherwise fails (./test) or skips the test.
 #define REQUIRE_TOOL(path, package)                                                          \
     do {                                                                                     \
         if (!std::filesystem::exists(path)) {                                                \
-            if (std::getenv("CI"))                                                           \
+            if (kt4::test::PeersRequired())                                                  \
                 FAIL() << path << " is missing: install " << package;                        \
             GTEST_SKIP() << path << " is missing: install " << package                       \
                          << " (tests/dbase/packages.txt)";                                   \
@@ -47,7 +47,7 @@ inline bool PythonHas(const std::string& module)
 #define REQUIRE_PYTHON(module, package)                                                      \
     do {                                                                                     \
         if (!PythonHas(module)) {                                                            \
-            if (std::getenv("CI"))                                                           \
+            if (kt4::test::PeersRequired())                                                  \
                 FAIL() << "python module " << module << " is missing: install " << package;  \
             GTEST_SKIP() << "python module " << module << " is missing: install " << package \
                          << " (tests/dbase/packages.txt)";                                   \

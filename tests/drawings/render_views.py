@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Pictures of the CAD files as independent readers see them, for reviewers
-(extra.sh writes them into build/artifacts):
+(extra.sh writes them into build-test/artifacts):
 
   render_views.py dxf-iges OUT.png FILE.dxf CURVES
       left the DXF's curves as ezdxf reads them (texts left out), right the

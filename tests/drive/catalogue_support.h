@@ -38,7 +38,7 @@ using ProgramRun = kt4::test::ToolRun; // standard output and error
 inline ProgramRun RunProgram(const std::vector<std::string>& argv) { return kt4::test::RunProgram(argv, true); }
 
 // Python with the Debian peer readers (REQUIRE_PYTHON): a missing module
-// fails in CI and skips elsewhere.
+// fails under ./test and CI and skips under a plain ctest run.
 using dbase::test::PythonHas;
 
 // Every row of a table file as its type's record buffer holds it (texts in

@@ -1,8 +1,9 @@
 // Cross-checks with independent DBF programs: our tables read by dbfread
 // and shapelib with the same structure, values and deleted flags; tables
 // written by python3-dbf and shapelib read by our engine with the same
-// values. A missing tool fails the test in CI and is skipped with a clear
-// message elsewhere (tests/dbase/packages.txt lists the packages).
+// values. A missing tool fails the test under ./test and CI and is skipped
+// with a clear message under a plain ctest run (tests/dbase/packages.txt
+// lists the packages).
 #include "dbase_fixture.h"
 #include "peer_tools.h"
 

@@ -1,6 +1,6 @@
 // What the browser writes for other programs (the HTML page and the
 // delimited text, read back by Python in tests/dbase/extra_browser.sh) and
-// its pictures for a reviewer, all in build/artifacts.
+// its pictures for a reviewer, all in build-test/artifacts.
 #include "browser_fixture.h"
 #include "common/no_opener.h"
 #include "peer_tools.h"

@@ -8,3 +8,6 @@
 #include <dbase/memo/memo.h>
 #include <vector>
 #include "dbase/dbase.h"
+#include "dbase/engine/../ndx/ndx.h"
+#include "foundation/gui/qt_ui.h"
+#include "./errors.h"

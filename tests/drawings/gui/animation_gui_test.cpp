@@ -1,6 +1,6 @@
 // The animation dialog driven by its control names, three frames of the
 // default drive as the window shows them while it plays, and the twelve
-// bearing sections in one picture; all grabbed to build/artifacts.
+// bearing sections in one picture; all grabbed to build-test/artifacts.
 #include "section_helpers.h"
 
 #include "drawings/animation.h"

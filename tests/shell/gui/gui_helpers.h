@@ -1,6 +1,6 @@
 // Helpers of the shell's window tests: the main window as the program
 // opens it, acting on a modal window once it shows, and pictures and files
-// for a reviewer in build/artifacts.
+// for a reviewer in build-test/artifacts.
 #pragma once
 
 #include "shell/gui/hh.h"

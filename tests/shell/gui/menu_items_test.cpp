@@ -1,6 +1,6 @@
 // The main window's items for the project list, the spreadsheet link, the
 // tour, the web links and the about box, and the clean-up when it closes.
-// Leaves the spreadsheet files of the example project in build/artifacts.
+// Leaves the spreadsheet files of the example project in build-test/artifacts.
 #include "gui_helpers.h"
 #include "shell_fixture.h"
 
