@@ -122,16 +122,34 @@ bool StepOn(Descriptor& d, bool forward, bool& edge)
 }
 
 // A whole walk met a record twice (254).
-void RecordTwice(const Descriptor& d, std::int32_t rec, const char* operation)
+void RecordTwice(Descriptor& d, std::int32_t rec, const char* operation)
 {
     SetError(254, "Datensatz Nr. " + std::to_string(rec) + " zweimal im Index " + d.path + " [" + operation + "]");
+    Unfit(d);
+}
+
+// What a whole walk found wrong with the tree (254) makes the index unfit
+// for changes; a read that failed does not.
+void WalkFault(Descriptor& d)
+{
+    if (EngineErrorCode == 254)
+        Unfit(d);
+}
+
+// A whole walk met an entry naming no record of the table (212).
+void StrayMet(TWorkArea& a, Descriptor& d, std::int32_t rec, const char* operation)
+{
+    if ((rec >= 1 && rec <= a.recCount) || EngineErrorCode != 0)
+        return;
+    detail::StrayIndexEntry(a, rec, operation);
+    Unfit(d);
 }
 
 // After a walk over the whole index: a non-UNIQUE index holds every record
 // of the table, else error 212. In a shared area the highest records may
 // be another program's appends whose keys it is still adding: records
 // missing only there pass.
-bool EveryRecordMet(const TWorkArea& a, const Descriptor& d, const WalkTally& tally, const char* operation)
+bool EveryRecordMet(const TWorkArea& a, Descriptor& d, const WalkTally& tally, const char* operation)
 {
     const std::int64_t entries = tally.Entries();
     if (d.hdr.unique || entries >= a.recCount || (a.Shared() && tally.FirstMet(entries)))
@@ -139,6 +157,7 @@ bool EveryRecordMet(const TWorkArea& a, const Descriptor& d, const WalkTally& ta
     SetError(212, "Index " + d.path + " hat " + std::to_string(entries) + " Einträge, Datenbank \"" +
                       a.fileName + "\" hat " + std::to_string(a.recCount) +
                       " Datensätze: Index veraltet oder beschädigt, neu aufbauen (REINDEX) [" + operation + "]");
+    Unfit(d);
     return false;
 }
 
@@ -290,6 +309,7 @@ std::int32_t FirstOrLast(bool first)
     d->bof = d->eof = false;
     TakeEntry(*d);
     BeginWalk(*a, *d, first);
+    StrayMet(*a, *d, d->curRec, first ? "GoTop" : "GoBottom");
     IndexFound = true;
     return d->curRec;
 }
@@ -341,6 +361,7 @@ std::int32_t Step(bool forward)
             return d->curRec;
         d->eof = false;
         BeginWalk(*a, *d, false);
+        StrayMet(*a, *d, d->curRec, "GoBottom");
         IndexFound = true;
         return d->curRec;
     }
@@ -349,8 +370,11 @@ std::int32_t Step(bool forward)
     d->eof = false;
     const char* tag = forward ? "_FindNextRec" : "_FindPriorRec";
     bool edge = false;
-    if (!StepOn(*d, forward, edge))
+    if (!StepOn(*d, forward, edge)) {
+        if (walking)
+            WalkFault(*d);
         return forward ? a->recCount + 1 : 0;
+    }
     if (edge) {
         (forward ? d->eof : d->bof) = true;
         if (walking && WalkOn(*d, 0))
@@ -365,6 +389,7 @@ std::int32_t Step(bool forward)
         }
         d->walk.on = true;
         d->walk.rec = d->curRec;
+        StrayMet(*a, *d, d->curRec, tag);
     }
     IndexFound = true;
     return d->curRec;
@@ -532,6 +557,40 @@ void HookCompareKeys()
         SetError(code, text);
 }
 
+// Before the record is written: the key changes of the new record
+// (append) or of the current one are made with every write held back and
+// dropped, which reads and checks every node they will touch. An index
+// unfit for them refuses the change, and nothing is written, neither the
+// record nor an index.
+bool HookChangeRefused(bool append)
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return false;
+    WithoutNaturalOrder natural(s);
+    CheckIndexChanged();
+    if (EngineErrorCode != 0)
+        return true;
+    const std::int32_t rec = append ? a->recCount + 1 : a->recNo;
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d)
+            continue;
+        const std::string key = RecordKey(*a, *d);
+        if (!append && key == d->curKey)
+            continue;
+        Hold(*d);
+        int result = 0;
+        const bool ok = append ? InsertKey(*d, key, rec, true)
+                               : RemoveKey(*d, d->curKey, rec, result) && InsertKey(*d, key, rec, false);
+        Drop(*d);
+        if (!ok)
+            return true;
+    }
+    return false;
+}
+
 bool* HookFound()
 {
     return &IndexFound;
@@ -612,6 +671,7 @@ void FillHooks()
     Index.SoundexSlot = &HookSoundex;
     Index.ReadSemaphore = &SetReadSemaphoreProc;
     Index.LockSemaphore = &SetLockSemaphoreProc;
+    Index.ChangeRefused = &HookChangeRefused;
 }
 
 void SyncAllIndexes()
@@ -729,7 +789,7 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::
         for (unsigned i = 0; i < n; ++i, entry += step) {
             const std::int32_t rec = std::int32_t(GetU32(entry + 4));
             if (rec < 1 || rec > count) {
-                detail::StrayIndexEntry(*a, rec, "RecordsInKeyOrder");
+                StrayMet(*a, *d, rec, "RecordsInKeyOrder");
                 return false;
             }
             // The record met, and whether it is one to leave out.
@@ -750,6 +810,8 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::
         records.insert(records.end(), taken, taken + m);
         return true;
     });
+    if (!ok)
+        WalkFault(*d);
     ok = ok && EveryRecordMet(*a, *d, tally, "RecordsInKeyOrder");
     d->Unposition();
     if (!ok)
