@@ -570,8 +570,6 @@ bool HookChangeRefused(bool append)
         return false;
     WithoutNaturalOrder natural(s);
     CheckIndexChanged();
-    if (EngineErrorCode != 0)
-        return true;
     const std::int32_t rec = append ? a->recCount + 1 : a->recNo;
     for (int i = 1; i <= kMaxOrders; ++i) {
         Descriptor* d = s.slots[std::size_t(i)].get();
@@ -752,6 +750,12 @@ bool FindExact(const std::string& text)
     return found;
 }
 
+namespace {
+// From this many records on, the bits a walk keeps per record (a quarter of
+// a byte) outgrow a processor's second-level cache.
+constexpr std::uint32_t kFarRecords = 1u << 22;
+} // namespace
+
 bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::uint64_t> leaveOut)
 {
     using namespace ndx;
@@ -768,44 +772,41 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::
     CheckIndexChanged();
     records.reserve(std::size_t(std::max(a->recCount, 0)));
     const std::int32_t count = a->recCount;
+    const std::uint32_t last = std::uint32_t(std::max(count, 0)); // records 1..last
+    const bool farBits = last >= kFarRecords;
     WalkTally tally;
     tally.Start(count, leaveOut);
     bool ok = WalkLeaves(*d, [&](const NodeView& leaf) {
-        // Collected in a block of locals, which nothing else can change.
+        // Collected in a block of locals, which nothing else can change (a
+        // leaf holds 42 entries at most).
         std::int32_t taken[64];
         std::size_t m = 0;
-        const std::uint8_t* entry = leaf.Entry(0);
+        const std::uint8_t* entry = leaf.Entry(0) + 4;
         const std::uint32_t step = leaf.recSize;
         std::uint64_t* const pairs = tally.Pairs();
         const unsigned n = leaf.Count();
         tally.Count(n);
-        // The records' bits lie anywhere: asked for all at once, they come
-        // from memory side by side.
-        for (unsigned i = 0; i < n; ++i) {
-            const std::uint32_t rec = GetU32(entry + std::size_t(i) * step + 4);
-            if (rec <= std::uint32_t(count))
-                __builtin_prefetch(pairs + 2 * (rec / 64), 1);
-        }
+        // The records' bits lie anywhere: where they outgrow the processor's
+        // nearer caches, they are asked for all at once, to come from
+        // memory side by side.
+        if (farBits)
+            for (unsigned i = 0; i < n; ++i)
+                __builtin_prefetch(pairs + 2 * (std::min(GetU32(entry + std::size_t(i) * step), last) / 64), 1);
         for (unsigned i = 0; i < n; ++i, entry += step) {
-            const std::int32_t rec = std::int32_t(GetU32(entry + 4));
-            if (rec < 1 || rec > count) {
-                StrayMet(*a, *d, rec, "RecordsInKeyOrder");
+            const std::uint32_t rec = GetU32(entry);
+            if (rec - 1 >= last) {
+                StrayMet(*a, *d, std::int32_t(rec), "RecordsInKeyOrder");
                 return false;
             }
             // The record met, and whether it is one to leave out.
-            std::uint64_t* pair = pairs + 2 * (std::size_t(rec) / 64);
+            std::uint64_t* pair = pairs + 2 * (rec / 64);
             const std::uint64_t bit = std::uint64_t{1} << (rec % 64);
             if (!WalkTally::Meet(pair, bit)) {
-                RecordTwice(*d, rec, "RecordsInKeyOrder");
+                RecordTwice(*d, std::int32_t(rec), "RecordsInKeyOrder");
                 return false;
             }
-            if ((pair[0] & bit) != 0)
-                continue;
-            taken[m++] = rec;
-            if (m == std::size(taken)) {
-                records.insert(records.end(), taken, taken + m);
-                m = 0;
-            }
+            if ((pair[0] & bit) == 0)
+                taken[m++] = std::int32_t(rec);
         }
         records.insert(records.end(), taken, taken + m);
         return true;
