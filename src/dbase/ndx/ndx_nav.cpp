@@ -560,8 +560,9 @@ void HookCompareKeys()
 // Before the record is written: the key changes of the new record
 // (append) or of the current one are made with every write held back and
 // dropped, which reads and checks every node they will touch. An index
-// unfit for them refuses the change, and nothing is written, neither the
-// record nor an index.
+// found unfit for them (212, 222, 254) refuses the change, and nothing is
+// written, neither the record nor an index; a read that fails is left to
+// the change, which reports it.
 bool HookChangeRefused(bool append)
 {
     TWorkArea* a = Current();
@@ -578,13 +579,26 @@ bool HookChangeRefused(bool append)
         const std::string key = RecordKey(*a, *d);
         if (!append && key == d->curKey)
             continue;
-        Hold(*d);
-        int result = 0;
-        const bool ok = append ? InsertKey(*d, key, rec, true)
-                               : RemoveKey(*d, d->curKey, rec, result) && InsertKey(*d, key, rec, false);
-        Drop(*d);
-        if (!ok)
+        std::uint16_t code = 0;
+        std::string text;
+        {
+            QuietErrors quiet; // shown once, by the refusal or the change
+            Hold(*d);
+            int result = 0;
+            const bool ok = append ? InsertKey(*d, key, rec, true)
+                                   : RemoveKey(*d, d->curKey, rec, result) && InsertKey(*d, key, rec, false);
+            Drop(*d);
+            if (!ok) {
+                code = EngineErrorCode;
+                text = LastErrorText();
+            }
+        }
+        if (code == 212 || code == 222 || code == 254) {
+            SetError(code, text);
             return true;
+        }
+        if (code != 0)
+            return false;
     }
     return false;
 }
