@@ -127,8 +127,10 @@ bool Append()
         KeyMaintenance keys(IndexOn() && !a.isVirtual);
         if (keys.Failed())
             return false;
+        EncodedRecordToBuffer(a); // the keys are those of the record as written
+        if (keys.On() && Index.ChangeRefused && Index.ChangeRefused(true))
+            return false;
         ok = PutDbfRecord(a, a.recCount + 1);
-        EncodedRecordToBuffer(a);
         // The record stays appended; a failed key update is reported.
         if (ok && keys.On() && Index.AppendNewKey) {
             Index.AppendNewKey();
@@ -185,8 +187,10 @@ bool REPLACE()
         }
         if (!BufferToRecord(a, "REPLACE"))
             return false;
+        RecordToBuffer(a); // the keys are those of the record as written
+        if (keys && Index.ChangeRefused && Index.ChangeRefused(false))
+            return false;
         ok = PutDbfRecord(a, a.recNo);
-        RecordToBuffer(a);
         if (ok)
             detail::UpdatePeekCache(a, a.recNo);
         // The record stays written; a failed key update is reported.

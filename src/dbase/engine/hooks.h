@@ -64,6 +64,9 @@ struct IndexHooks {
     // section could not be entered (nothing to end then).
     bool (*ReadSemaphore)(bool begin) = nullptr;   // 23
     bool (*LockSemaphore)(bool begin) = nullptr;   // 24
+    // Before the record of an append or REPLACE is written (under 24):
+    // true, with the error set, when an index refuses the key changes.
+    bool (*ChangeRefused)(bool append) = nullptr;
 };
 extern IndexHooks Index;
 bool IndexLinked();

@@ -177,4 +177,10 @@ void NodeCache::Store(std::uint32_t page, const Page& node)
     pages_[slot] = node;
 }
 
+void NodeCache::Forget(std::uint32_t page)
+{
+    if (const Page* held = Find(page))
+        tags_[std::size_t(held - pages_.get())] = 0;
+}
+
 } // namespace kt4::dbase::ndx

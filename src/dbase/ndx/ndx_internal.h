@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -74,6 +75,7 @@ public:
     bool Enabled() const { return capacity_ > 0; }
     const Page* Find(std::uint32_t page) const;
     void Store(std::uint32_t page, const Page& node);
+    void Forget(std::uint32_t page);
     void Clear();
 
 private:
@@ -183,7 +185,19 @@ struct Descriptor {
     // An expression index over text: every key read must be in the
     // engine's folded form (in the table's character set, oemKeys).
     bool foldedKeys = false, oemKeys = false;
-    bool unfoldedMet = false; // such a key was read: nothing is written to the file
+    // The error that found the file unfit for changes (222: a key not
+    // folded; 254, 212: a damaged tree), 0 while none did: from then on
+    // nothing is written to it, and its text answers every change.
+    std::uint16_t refusal = 0;
+    std::string refusalText;
+    // While a change is tried out: the pages it wrote, kept from the file,
+    // and the header as it was before.
+    struct {
+        bool on = false;
+        NdxHeader hdr;
+        bool anchorModified = false;
+        std::deque<std::pair<std::uint32_t, Page>> pages; // not moved by a write
+    } held;
     // Counts the changes of the tree, this program's writes and the
     // re-reading after another program's.
     std::uint64_t changes = 0;
@@ -267,6 +281,12 @@ bool ReadNode(Descriptor& d, std::uint32_t page, Page& out);
 // (the walk expects a leaf) as the first page of a new run.
 const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun);
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node);
+// d is unfit for changes from now on, for the error just set.
+void Unfit(Descriptor& d);
+// From Hold on, d's writes are kept from the file (and its node reads see
+// them); Drop forgets them, so that d is as it was before.
+void Hold(Descriptor& d);
+void Drop(Descriptor& d);
 bool WriteAnchor(Descriptor& d);          // whole page 0 from the header copy
 // Whether the tree is known to be up to the table's record count (in a
 // shared area the other programs' appends are theirs to keep in step).

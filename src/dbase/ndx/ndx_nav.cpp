@@ -159,16 +159,34 @@ bool StepOn(Descriptor& d, bool forward, bool& edge)
 }
 
 // A whole walk met a record twice (254).
-void RecordTwice(const Descriptor& d, std::int32_t rec, const char* operation)
+void RecordTwice(Descriptor& d, std::int32_t rec, const char* operation)
 {
     SetError(254, "Datensatz Nr. " + std::to_string(rec) + " zweimal im Index " + d.path + " [" + operation + "]");
+    Unfit(d);
+}
+
+// What a whole walk found wrong with the tree (254) makes the index unfit
+// for changes; a read that failed does not.
+void WalkFault(Descriptor& d)
+{
+    if (EngineErrorCode == 254)
+        Unfit(d);
+}
+
+// A whole walk met an entry naming no record of the table (212).
+void StrayMet(TWorkArea& a, Descriptor& d, std::int32_t rec, const char* operation)
+{
+    if ((rec >= 1 && rec <= a.recCount) || EngineErrorCode != 0)
+        return;
+    detail::StrayIndexEntry(a, rec, operation);
+    Unfit(d);
 }
 
 // After a walk over the whole index: a non-UNIQUE index holds every record
 // of the table, else error 212. In a shared area the highest records may
 // be another program's appends whose keys it is still adding: records
 // missing only there pass.
-bool EveryRecordMet(const TWorkArea& a, const Descriptor& d, const WalkTally& tally, const char* operation)
+bool EveryRecordMet(const TWorkArea& a, Descriptor& d, const WalkTally& tally, const char* operation)
 {
     const std::int64_t entries = tally.Entries();
     if (d.hdr.unique || entries >= a.recCount || (a.Shared() && tally.FirstMet(entries)))
@@ -176,6 +194,7 @@ bool EveryRecordMet(const TWorkArea& a, const Descriptor& d, const WalkTally& ta
     SetError(212, "Index " + d.path + " hat " + std::to_string(entries) + " Einträge, Datenbank \"" +
                       a.fileName + "\" hat " + std::to_string(a.recCount) +
                       " Datensätze: Index veraltet oder beschädigt, neu aufbauen (REINDEX) [" + operation + "]");
+    Unfit(d);
     return false;
 }
 
@@ -327,6 +346,7 @@ std::int32_t FirstOrLast(bool first)
     d->bof = d->eof = false;
     TakeEntry(*d);
     BeginWalk(*a, *d, first);
+    StrayMet(*a, *d, d->curRec, first ? "GoTop" : "GoBottom");
     IndexFound = true;
     return d->curRec;
 }
@@ -378,6 +398,7 @@ std::int32_t Step(bool forward)
             return d->curRec;
         d->eof = false;
         BeginWalk(*a, *d, false);
+        StrayMet(*a, *d, d->curRec, "GoBottom");
         IndexFound = true;
         return d->curRec;
     }
@@ -386,8 +407,11 @@ std::int32_t Step(bool forward)
     d->eof = false;
     const char* tag = forward ? "_FindNextRec" : "_FindPriorRec";
     bool edge = false;
-    if (!StepOn(*d, forward, edge))
+    if (!StepOn(*d, forward, edge)) {
+        if (walking)
+            WalkFault(*d);
         return forward ? a->recCount + 1 : 0;
+    }
     if (edge) {
         (forward ? d->eof : d->bof) = true;
         if (walking && WalkOn(*d, 0))
@@ -402,6 +426,7 @@ std::int32_t Step(bool forward)
         }
         d->walk.on = true;
         d->walk.rec = d->curRec;
+        StrayMet(*a, *d, d->curRec, tag);
     }
     IndexFound = true;
     return d->curRec;
@@ -569,6 +594,52 @@ void HookCompareKeys()
         SetError(code, text);
 }
 
+// Before the record is written: the key changes of the new record
+// (append) or of the current one are made with every write held back and
+// dropped, which reads and checks every node they will touch. An index
+// found unfit for them (212, 222, 254) refuses the change, and nothing is
+// written, neither the record nor an index; a read that fails is left to
+// the change, which reports it.
+bool HookChangeRefused(bool append)
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return false;
+    WithoutNaturalOrder natural(s);
+    CheckIndexChanged();
+    const std::int32_t rec = append ? a->recCount + 1 : a->recNo;
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d)
+            continue;
+        const std::string key = RecordKey(*a, *d);
+        if (!append && key == d->curKey)
+            continue;
+        std::uint16_t code = 0;
+        std::string text;
+        {
+            QuietErrors quiet; // shown once, by the refusal or the change
+            Hold(*d);
+            int result = 0;
+            const bool ok = append ? InsertKey(*d, key, rec, true)
+                                   : RemoveKey(*d, d->curKey, rec, result) && InsertKey(*d, key, rec, false);
+            Drop(*d);
+            if (!ok) {
+                code = EngineErrorCode;
+                text = LastErrorText();
+            }
+        }
+        if (code == 212 || code == 222 || code == 254) {
+            SetError(code, text);
+            return true;
+        }
+        if (code != 0)
+            return false;
+    }
+    return false;
+}
+
 bool* HookFound()
 {
     return &IndexFound;
@@ -649,6 +720,7 @@ void FillHooks()
     Index.SoundexSlot = &HookSoundex;
     Index.ReadSemaphore = &SetReadSemaphoreProc;
     Index.LockSemaphore = &SetLockSemaphoreProc;
+    Index.ChangeRefused = &HookChangeRefused;
 }
 
 void SyncAllIndexes()
@@ -735,6 +807,12 @@ bool FindExact(const std::string& text)
     return found;
 }
 
+namespace {
+// From this many records on, the bits a walk keeps per record (a quarter of
+// a byte) outgrow a processor's second-level cache.
+constexpr std::uint32_t kFarRecords = 1u << 22;
+} // namespace
+
 bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::uint64_t> leaveOut)
 {
     using namespace ndx;
@@ -751,48 +829,47 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::
     CheckIndexChanged();
     records.reserve(std::size_t(std::max(a->recCount, 0)));
     const std::int32_t count = a->recCount;
+    const std::uint32_t last = std::uint32_t(std::max(count, 0)); // records 1..last
+    const bool farBits = last >= kFarRecords;
     WalkTally tally;
     tally.Start(count, leaveOut);
     bool ok = WalkLeaves(*d, [&](const NodeView& leaf) {
-        // Collected in a block of locals, which nothing else can change.
+        // Collected in a block of locals, which nothing else can change (a
+        // leaf holds 42 entries at most).
         std::int32_t taken[64];
         std::size_t m = 0;
-        const std::uint8_t* entry = leaf.Entry(0);
+        const std::uint8_t* entry = leaf.Entry(0) + 4;
         const std::uint32_t step = leaf.recSize;
         std::uint64_t* const pairs = tally.Pairs();
         const unsigned n = leaf.Count();
         tally.Count(n);
-        // The records' bits lie anywhere: asked for all at once, they come
-        // from memory side by side.
-        for (unsigned i = 0; i < n; ++i) {
-            const std::uint32_t rec = GetU32(entry + std::size_t(i) * step + 4);
-            if (rec <= std::uint32_t(count))
-                __builtin_prefetch(pairs + 2 * (rec / 64), 1);
-        }
+        // The records' bits lie anywhere: where they outgrow the processor's
+        // nearer caches, they are asked for all at once, to come from
+        // memory side by side.
+        if (farBits)
+            for (unsigned i = 0; i < n; ++i)
+                __builtin_prefetch(pairs + 2 * (std::min(GetU32(entry + std::size_t(i) * step), last) / 64), 1);
         for (unsigned i = 0; i < n; ++i, entry += step) {
-            const std::int32_t rec = std::int32_t(GetU32(entry + 4));
-            if (rec < 1 || rec > count) {
-                detail::StrayIndexEntry(*a, rec, "RecordsInKeyOrder");
+            const std::uint32_t rec = GetU32(entry);
+            if (rec - 1 >= last) {
+                StrayMet(*a, *d, std::int32_t(rec), "RecordsInKeyOrder");
                 return false;
             }
             // The record met, and whether it is one to leave out.
-            std::uint64_t* pair = pairs + 2 * (std::size_t(rec) / 64);
+            std::uint64_t* pair = pairs + 2 * (rec / 64);
             const std::uint64_t bit = std::uint64_t{1} << (rec % 64);
             if (!WalkTally::Meet(pair, bit)) {
-                RecordTwice(*d, rec, "RecordsInKeyOrder");
+                RecordTwice(*d, std::int32_t(rec), "RecordsInKeyOrder");
                 return false;
             }
-            if ((pair[0] & bit) != 0)
-                continue;
-            taken[m++] = rec;
-            if (m == std::size(taken)) {
-                records.insert(records.end(), taken, taken + m);
-                m = 0;
-            }
+            if ((pair[0] & bit) == 0)
+                taken[m++] = std::int32_t(rec);
         }
         records.insert(records.end(), taken, taken + m);
         return true;
     });
+    if (!ok)
+        WalkFault(*d);
     ok = ok && EveryRecordMet(*a, *d, tally, "RecordsInKeyOrder");
     d->Unposition();
     if (!ok)

@@ -69,7 +69,7 @@ int SlotOfOrder(const AreaIndexes& s, int order)
 // keeps the count that shows it stale.
 void FinishAnchor(TWorkArea& a, Descriptor& d)
 {
-    if (d.file.ReadOnly() || !d.changed || d.unfoldedMet)
+    if (d.file.ReadOnly() || !d.changed || d.refusal != 0)
         return;
     RefreshRecCount(a);
     if (d.anchorModified && !a.Shared()) {

@@ -61,6 +61,9 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
         SetError(254, "Ungültige Knotennummer (" + std::to_string(page) + ")" + NodeContext(d));
         return nullptr;
     }
+    for (const auto& [number, held] : d.held.pages) // a change tried out reads what it wrote
+        if (number == page)
+            return &held;
     if (const Page* hit = d.cache.Find(page)) // checked when it was stored
         return hit;
     Page* node = &scratch;
@@ -114,10 +117,10 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
     // read fastest; a node refused leaves the cache with the rest.
     d.cache.Store(page, *node);
     if (d.foldedKeys && !KeysFolded(d, v)) {
-        d.unfoldedMet = true;
         d.cache.Clear();
         SetError(222, "Schlüssel nicht in Kleinschrift (Knoten " + std::to_string(page) +
                           "), von einem anderen Programm geschrieben: Index neu aufbauen" + NodeContext(d));
+        Unfit(d);
         return nullptr;
     }
     return node;
@@ -131,25 +134,59 @@ bool ReadNode(Descriptor& d, std::uint32_t page, Page& out)
     return node != nullptr;
 }
 
+void Unfit(Descriptor& d)
+{
+    if (d.refusal != 0)
+        return;
+    d.refusal = EngineErrorCode;
+    d.refusalText = LastErrorText();
+}
+
 namespace {
 
-// Another program's index found holding keys that are not folded is left
-// as it is (222).
-bool Refused(const Descriptor& d, const char* operation)
+// A write into a file found unfit for changes: refused with its error.
+bool Refused(const Descriptor& d)
 {
-    if (!d.unfoldedMet)
+    if (d.refusal == 0)
         return false;
-    SetError(222, "Schlüssel nicht in Kleinschrift, von einem anderen Programm geschrieben: Index neu aufbauen " +
-                      d.path + " [" + operation + "]");
+    SetError(d.refusal, d.refusalText);
     return true;
 }
 
 } // namespace
 
+void Hold(Descriptor& d)
+{
+    d.held.on = true;
+    d.held.hdr = d.hdr;
+    d.held.anchorModified = d.anchorModified;
+    d.held.pages.clear();
+}
+
+void Drop(Descriptor& d)
+{
+    d.held.on = false;
+    d.held.pages.clear();
+    d.hdr = d.held.hdr;
+    d.anchorModified = d.held.anchorModified;
+    d.Unposition();
+}
+
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
 {
-    if (Refused(d, "SeekAndWrite"))
+    if (Refused(d))
         return false;
+    if (d.held.on) {
+        // Out of the cache, whose copy is the file's.
+        d.cache.Forget(page);
+        for (auto& [number, held] : d.held.pages)
+            if (number == page) {
+                held = node;
+                return true;
+            }
+        d.held.pages.emplace_back(page, node);
+        return true;
+    }
     d.run.count = 0;
     ++d.changes;
     if (!d.file.WriteAt(std::int64_t(page) * kPageSize, node.data(), kPageSize)) {
@@ -164,8 +201,10 @@ bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
 
 bool WriteAnchor(Descriptor& d)
 {
-    if (Refused(d, "WriteAnchorNode"))
+    if (Refused(d))
         return false;
+    if (d.held.on)
+        return true; // still modified when dropped
     TWorkArea* a = Area(d.area);
     Page page;
     ComposeAnchor(d.hdr, d.expression, a ? a->recCount : 0, a ? a->fileName : std::string(),
@@ -202,7 +241,7 @@ void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok)
 
 bool WriteHeaderOnly(Descriptor& d)
 {
-    if (Refused(d, "WriteAnchorNode"))
+    if (Refused(d))
         return false;
     std::uint8_t head[24];
     ComposeHeader(d.hdr, head);

@@ -31,16 +31,19 @@ int CompareChars(const std::uint8_t* a, const std::uint8_t* b, std::size_t len)
     return 0;
 }
 
+int Order(const Descriptor& d, const std::uint8_t* a, const std::uint8_t* b)
+{
+    return d.CharKey() ? CompareChars(a, b, d.hdr.keyLen) : CompareKeys(d, a, b, d.hdr.keyLen);
+}
+
 // First entry >= key (upper: > key) among the node's entries.
 unsigned SearchNode(const Descriptor& d, const NodeView& v, const std::string& key, bool upper)
 {
     unsigned lo = 0, hi = v.Count();
     const auto* k = reinterpret_cast<const std::uint8_t*>(key.data());
-    const bool chars = d.CharKey();
     while (lo < hi) {
         const unsigned mid = (lo + hi) / 2;
-        const int c = chars ? CompareChars(v.Key(mid), k, d.hdr.keyLen)
-                            : CompareKeys(d, v.Key(mid), k, d.hdr.keyLen);
+        const int c = Order(d, v.Key(mid), k);
         if (upper ? c <= 0 : c < 0)
             lo = mid + 1;
         else
@@ -122,8 +125,7 @@ bool Follows(Descriptor& d, const EdgeEntry& edge, const NodeView& v, unsigned i
 {
     if (!edge.set)
         return true;
-    const int c = d.CharKey() ? CompareChars(v.Key(i), edge.key.data(), d.hdr.keyLen)
-                              : CompareKeys(d, v.Key(i), edge.key.data(), d.hdr.keyLen);
+    const int c = Order(d, v.Key(i), edge.key.data());
     if (c == 0 && v.Rec(i) == edge.rec) {
         SetError(254, "Datensatz Nr. " + std::to_string(edge.rec) + " zweimal im Index (Knoten " +
                           std::to_string(edge.page) + ", " + std::to_string(page) + ")" + NodeContext(d));
@@ -170,6 +172,44 @@ bool MoveLeaf(Descriptor& d, bool forward, bool& end)
     // A leaf below the root holds entries (the read refuses an empty one).
     const NodeView v = LeafView(d);
     return Follows(d, from, v, d.trail.back().index, d.trail.back().page, forward);
+}
+
+// The keys a node may hold, as the entry of its parent that leads to it
+// bounds them: above the key of the entry before (or equal to it, where
+// equal keys go on), up to the entry's own key.
+struct KeyRange {
+    std::array<std::uint8_t, kMaxKeyLength> low, high;
+    bool hasLow = false, hasHigh = false;
+    std::uint32_t parent = 0;
+
+    // The range of the child at index of the inner node at page.
+    void Narrow(const NodeView& v, unsigned index, std::uint32_t page, std::size_t len)
+    {
+        if (index > 0) {
+            std::memcpy(low.data(), v.Key(index - 1), len);
+            hasLow = true;
+        }
+        if (index < v.Count()) {
+            std::memcpy(high.data(), v.Key(index), len);
+            hasHigh = true;
+        }
+        parent = page;
+    }
+};
+
+// Whether the keys of the node at page lie in its range; 254 when not (the
+// index is unfit for changes from then on). The node's own order is the
+// walks' to check.
+bool InRange(Descriptor& d, const NodeView& v, const KeyRange& range, std::uint32_t page)
+{
+    const unsigned n = v.Count();
+    if (n == 0 || ((!range.hasLow || Order(d, v.Key(0), range.low.data()) >= 0) &&
+                   (!range.hasHigh || Order(d, v.Key(n - 1), range.high.data()) <= 0)))
+        return true;
+    SetError(254, "Schlüssel außer der Reihe (Knoten " + std::to_string(range.parent) + ", " +
+                      std::to_string(page) + ")" + NodeContext(d));
+    Unfit(d);
+    return false;
 }
 
 bool KeyEquals(Descriptor& d, const std::string& key)
@@ -567,6 +607,7 @@ bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd)
     // Inner nodes found in the cache are searched there and copied into the
     // path only when a later step needs them.
     std::uint32_t page = d.hdr.root;
+    KeyRange range;
     for (;;) {
         const Page* cached = d.cache.Find(page);
         if (cached) {
@@ -578,6 +619,10 @@ bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd)
             if (d.trail.size() >= std::size_t(kMaxDepth))
                 return Push(d, page, 0); // reports the depth
             NodeView v{const_cast<std::uint8_t*>(cached->data()), d.hdr.recSize};
+            if (!InRange(d, v, range, page)) {
+                d.Unposition();
+                return false;
+            }
             d.trail.emplace_back();
             PathLevel& lv = d.trail.back();
             lv.page = page;
@@ -585,6 +630,7 @@ bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd)
             lv.loaded = false;
             if (v.Leaf())
                 break;
+            range.Narrow(v, lv.index, page, d.hdr.keyLen);
             page = v.Child(lv.index);
             continue;
         }
@@ -592,9 +638,14 @@ bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd)
             return false;
         PathLevel& top = d.trail.back();
         NodeView v = View(top.node, d);
+        if (!InRange(d, v, range, page)) {
+            d.Unposition();
+            return false;
+        }
         top.index = SearchNode(d, v, key, after);
         if (v.Leaf())
             break;
+        range.Narrow(v, top.index, page, d.hdr.keyLen);
         page = v.Child(top.index);
     }
     d.positioned = true;

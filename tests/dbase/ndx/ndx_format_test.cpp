@@ -308,13 +308,44 @@ TEST_F(NdxFormatTest, TheLeafWalkFollowsTheKeyOrder)
 
 class NdxDamageTest : public NdxTest {
 protected:
-    void Build(int records)
+    void Build(int records, bool unique = false)
     {
         table_ = NameTable(Numbered(records));
         ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
-        ASSERT_TRUE(Index_On("NAME", "d"));
+        ASSERT_TRUE(Index_On("NAME", unique ? "d UNIQUE" : "d"));
         USE("");
         good_ = ReadBytes(Path("d.ndx"));
+    }
+    // A REPLACE of record rec's key to name and an append, both refused
+    // with code.
+    static void ExpectChangesRefused(std::int32_t rec, const std::string& name, std::uint16_t code,
+                                     const std::string& what)
+    {
+        GO(rec);
+        Buffer().SetText(1, name);
+        EXPECT_FALSE(REPLACE()) << what;
+        EXPECT_EQ(EngineErrorCode, code) << what;
+        ClearRecord();
+        Buffer().SetText(1, "k100060");
+        EXPECT_FALSE(Append()) << what;
+        EXPECT_EQ(EngineErrorCode, code) << what;
+    }
+    // The error code of a whole walk: by steps forwards (0), backwards (1),
+    // over the leaves (2) or backwards from the end a failed Find left (3).
+    static std::uint16_t WholeWalk(int kind)
+    {
+        if (kind < 2)
+            return Walk(kind == 0);
+        if (kind == 3) {
+            EXPECT_FALSE(Find("z"));
+            while (EngineErrorCode == 0 && !dBOF())
+                SKIP(-1);
+            return EngineErrorCode;
+        }
+        std::vector<std::int32_t> records; // the rows of the browser
+        EXPECT_FALSE(RecordsInKeyOrder(records));
+        EXPECT_TRUE(records.empty());
+        return EngineErrorCode;
     }
     std::uint16_t OpenWith(const std::vector<std::uint8_t>& bytes)
     {
@@ -399,13 +430,15 @@ TEST_F(NdxDamageTest, NodeFaultsGive254)
 }
 
 // A leaf zeroed in the middle of the tree, a child named twice, children
-// swapped and a leaf no inner node names any more: every walk over the
-// whole index (by steps both ways, the browser's walk over the leaves)
-// stops with 254, or with 212 and the REINDEX hint where it only finds too
-// few entries; nothing is written.
+// swapped, a leaf no inner node names any more and a record named twice:
+// every walk over the whole index (by steps both ways, the browser's walk
+// over the leaves) stops with 254, or with 212 and the REINDEX hint where
+// it only finds too few entries (which a UNIQUE index may hold). After it
+// the index takes no change, even one that reads only sound nodes (record
+// 60's key stays in the last leaf, as does the appended key): REPLACE and
+// Append are refused with that error, and neither file is written.
 TEST_F(NdxDamageTest, DamagedTreesStopEveryWholeWalk)
 {
-    Build(60); // leaves 1, 2, 3 under root 4 (entries of 20 bytes)
     const std::size_t root = 4 * 512;
     struct Case {
         const char* what;
@@ -414,25 +447,91 @@ TEST_F(NdxDamageTest, DamagedTreesStopEveryWholeWalk)
     } cases[] = {{"zeroed middle leaf", {}, 254},
                  {"duplicated child", {{root + 4 + 20, 1}}, 254},
                  {"swapped children", {{root + 4, 2}, {root + 4 + 20, 1}}, 254},
-                 {"leaf left out", {{root, 1}, {root + 4 + 20, 3}}, 212}};
-    for (const Case& c : cases) {
-        auto b = good_;
-        if (c.words.empty())
-            std::fill(b.begin() + 1024, b.begin() + 1536, 0);
-        for (const auto& [at, value] : c.words)
-            PutU32At(b, at, value);
-        WriteBytes(Path("d.ndx"), b);
-        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
-        ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << c.what << ": " << LastErrorText();
-        EXPECT_EQ(Walk(true), c.code) << c.what;
-        EXPECT_EQ(Walk(false), c.code) << c.what;
-        std::vector<std::int32_t> records;
-        EXPECT_FALSE(RecordsInKeyOrder(records)) << c.what;
-        EXPECT_EQ(EngineErrorCode, c.code) << c.what;
-        EXPECT_EQ(LastErrorText().find("REINDEX") != std::string::npos, c.code == 212) << LastErrorText();
-        USE("");
-        EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << c.what;
+                 {"leaf left out", {{root, 1}, {root + 4 + 20, 3}}, 212},
+                 {"record named twice", {{512 + 4 + 3 * 20 + 4, 1}}, 254}};
+    for (const bool unique : {false, true}) {
+        Build(60, unique); // leaves 1, 2, 3 under root 4 (entries of 20 bytes)
+        const auto table = ReadBytes(table_);
+        for (const Case& c : cases) {
+            if (unique && c.code == 212)
+                continue;
+            auto b = good_;
+            if (c.words.empty())
+                std::fill(b.begin() + 1024, b.begin() + 1536, 0);
+            for (const auto& [at, value] : c.words)
+                PutU32At(b, at, value);
+            WriteBytes(Path("d.ndx"), b);
+            for (int kind = 0; kind < 4; ++kind) {
+                const std::string what = c.what + std::string(unique ? " UNIQUE" : "") + ", walk " + std::to_string(kind);
+                ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+                ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << what << ": " << LastErrorText();
+                EXPECT_EQ(WholeWalk(kind), c.code) << what;
+                EXPECT_EQ(LastErrorText().find("REINDEX") != std::string::npos, c.code == 212) << LastErrorText();
+                ExpectChangesRefused(60, "k100059a", c.code, what);
+                USE("");
+                EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << what;
+                EXPECT_EQ(ReadBytes(table_), table) << what;
+            }
+        }
     }
+}
+
+// Two leaves swapped under the root: a Find of any of their keys meets a
+// node whose keys lie outside what its parent leads to it for and gives
+// 254, not "not found"; the index then takes no change, even one that
+// reads only sound nodes. With the last two leaves swapped, a key change
+// from the first leaf into the third passes only sound nodes until its
+// removal has lowered the root's first key: refused before anything is
+// written. An append refused by such an index leaves a sound index beside
+// it as it was, though it splits a leaf there first.
+TEST_F(NdxDamageTest, LeavesOutOfPlaceAreFoundBeforeAnyWrite)
+{
+    Build(60); // leaves 1, 2, 3 under root 4 (two entries, then the last child)
+    const std::size_t root = 4 * 512;
+    const auto table = ReadBytes(table_);
+    const std::vector<std::string> keys = Numbered(50);
+    auto b = good_;
+    PutU32At(b, root + 4, 2);
+    PutU32At(b, root + 4 + 20, 1);
+    WriteBytes(Path("d.ndx"), b);
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << LastErrorText();
+    for (const std::string& key : keys) {
+        EXPECT_FALSE(Find(key)) << key;
+        EXPECT_EQ(EngineErrorCode, 254) << key;
+    }
+    ExpectChangesRefused(60, "k100059a", 254, "after Find");
+    USE("");
+    EXPECT_EQ(ReadBytes(Path("d.ndx")), b);
+    b = good_;
+    PutU32At(b, root + 4 + 20, 3);
+    PutU32At(b, root + 4 + 40, 2);
+    WriteBytes(Path("d.ndx"), b);
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << LastErrorText();
+    GO(25); // k100024, the first leaf's last key
+    ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+    Buffer().SetText(1, "k1000235");
+    EXPECT_FALSE(REPLACE());
+    EXPECT_EQ(EngineErrorCode, 254);
+    USE("");
+    EXPECT_EQ(ReadBytes(Path("d.ndx")), b);
+    EXPECT_EQ(ReadBytes(table_), table);
+    b = good_;
+    PutU32At(b, root + 4, 2);
+    PutU32At(b, root + 4 + 20, 1);
+    WriteBytes(Path("d.ndx"), b);
+    WriteBytes(Path("e.ndx"), good_);
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    ASSERT_TRUE(SetIndexToList("e d")) << LastErrorText();
+    ClearRecord();
+    Buffer().SetText(1, "k1000105"); // into the full first leaf
+    EXPECT_FALSE(Append());
+    EXPECT_EQ(EngineErrorCode, 254);
+    USE("");
+    EXPECT_EQ(ReadBytes(Path("e.ndx")), good_);
+    EXPECT_EQ(ReadBytes(Path("d.ndx")), b);
+    EXPECT_EQ(ReadBytes(table_), table);
 }
 
 // Unfolded keys in leaves the open does not read (not the first or the
@@ -523,17 +622,12 @@ TEST_F(NdxDamageTest, UnfoldedKeysAreRefusedAndLeftAlone)
 
 // An entry that names a record beyond the table (a stale index after a
 // PACK without it, a damaged page) or record 0 stops a walk in either
-// direction, and the browser's list of rows, with 212; a stale index
-// opened and closed stays as it was.
+// direction, and the browser's list of rows, with 212, in a UNIQUE index
+// too; a stale index opened and closed stays as it was. After such a walk
+// the index takes no change (record 1's key stays in the first leaf):
+// refused with 212, nothing written.
 TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
 {
-    Build(60); // leaves of 25, 25 and 10 keys (20 bytes an entry)
-    auto walk = [](bool forward) {
-        forward ? GoTop() : GoBottom();
-        while (EngineErrorCode == 0 && !(forward ? dEOF() : dBOF()))
-            SKIP(forward ? 1 : -1);
-        return EngineErrorCode;
-    };
     struct Case {
         const char* what;
         std::size_t entry; // page * 512 + 4 + index * 20
@@ -542,30 +636,34 @@ TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
                  {"middle of the tree", 1024 + 4 + 10 * 20, 100000},
                  {"last entry", 3 * 512 + 4 + 9 * 20, 0},
                  {"stale after PACK", 0, 0}};
-    for (const Case& c : cases) {
-        auto b = good_;
-        if (c.entry != 0)
-            PutU32At(b, c.entry + 4, c.rec);
-        WriteBytes(Path("d.ndx"), b);
-        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
-        if (c.entry == 0) {
-            for (int r : {5, 30, 59}) {
-                GO(r);
-                ASSERT_TRUE(DeleteRec());
+    for (const bool unique : {false, true}) {
+        for (const Case& c : cases) {
+            Build(60, unique); // leaves of 25, 25 and 10 keys (20 bytes an entry)
+            auto b = good_;
+            if (c.entry != 0)
+                PutU32At(b, c.entry + 4, c.rec);
+            WriteBytes(Path("d.ndx"), b);
+            for (int kind = 0; kind < 4; ++kind) {
+                const std::string what = c.what + std::string(unique ? " UNIQUE" : "") + ", walk " + std::to_string(kind);
+                ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+                if (c.entry == 0 && kind == 0) {
+                    for (int r : {5, 30, 59}) {
+                        GO(r);
+                        ASSERT_TRUE(DeleteRec());
+                    }
+                    Pack();
+                    ASSERT_EQ(RecCount(), 57);
+                }
+                const auto table = ReadBytes(table_);
+                ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << what << ": " << LastErrorText();
+                EXPECT_EQ(WholeWalk(kind), 212) << what;
+                EXPECT_NE(LastErrorText().find("REINDEX"), std::string::npos) << LastErrorText();
+                ExpectChangesRefused(1, "k100000a", 212, what);
+                USE("");
+                EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << what;
+                EXPECT_EQ(ReadBytes(table_), table) << what;
             }
-            Pack();
-            ASSERT_EQ(RecCount(), 57);
         }
-        ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << c.what << ": " << LastErrorText();
-        EXPECT_EQ(walk(true), 212) << c.what;
-        EXPECT_EQ(walk(false), 212) << c.what;
-        EXPECT_NE(LastErrorText().find("REINDEX"), std::string::npos) << LastErrorText();
-        std::vector<std::int32_t> records; // the rows of the browser
-        EXPECT_FALSE(RecordsInKeyOrder(records)) << c.what;
-        EXPECT_EQ(EngineErrorCode, 212) << c.what;
-        EXPECT_TRUE(records.empty()) << c.what;
-        USE("");
-        EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << c.what;
     }
 }
 

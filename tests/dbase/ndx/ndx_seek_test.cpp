@@ -330,7 +330,10 @@ TEST_F(NdxSeekTest, EveryIndexFollowsAChange)
 // order and the UNIQUE one; in an exclusive area (node cache) and a shared
 // one (semaphore file, PACK going exclusive and back). Every whole walk
 // passes its checks, and every record the UNIQUE index leaves out is
-// reached, SKIP going on from its key's place.
+// reached, SKIP going on from its key's place. Once, with the name index's
+// first two children swapped in its file, a walk finds it damaged (254),
+// a key change and an append are refused with nothing written, and REINDEX
+// makes it sound again.
 class NdxModelTest : public NdxTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(NdxModelTest, RandomChangesAgainstAModel)
@@ -454,6 +457,38 @@ TEST_P(NdxModelTest, RandomChangesAgainstAModel)
         Set_Order_To(1);
         for (int slot = 1; slot <= 3; ++slot)
             ExpectSound(slot);
+        if (batch == 30) {
+            Unlock();
+            USE("");
+            const std::string name = Path("mname.ndx");
+            auto b = ReadBytes(name);
+            const std::size_t root = std::size_t(U32At(b, 0)) * 512 + 4, entry = 108;
+            const std::uint32_t first = U32At(b, root);
+            PutU32At(b, root, U32At(b, root + entry));
+            PutU32At(b, root + entry, first);
+            WriteBytes(name, b);
+            const auto before = ReadBytes(table);
+            ASSERT_TRUE(USE(table + (shared ? "" : " EXCLUSIVE")));
+            ASSERT_TRUE(SetIndexToList("mname muniq mnum"));
+            ASSERT_TRUE(FLock());
+            EXPECT_FALSE(RecordsInKeyOrder(walked));
+            EXPECT_EQ(EngineErrorCode, 254) << LastErrorText();
+            GO(1);
+            Buffer().SetText(1, "zz");
+            EXPECT_FALSE(REPLACE());
+            EXPECT_EQ(EngineErrorCode, 254);
+            ClearRecord();
+            EXPECT_FALSE(Append());
+            EXPECT_EQ(EngineErrorCode, 254);
+            EXPECT_EQ(ReadBytes(name), b);
+            EXPECT_EQ(ReadBytes(table), before);
+            Reindex();
+            ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+            holders.clear();
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                hold(rows[i].name, int(i + 1));
+            ExpectSound(1);
+        }
     }
     EXPECT_GT(ndx::Controlling()->hdr.pageCount, 500u);
 }
