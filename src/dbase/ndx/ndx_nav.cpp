@@ -594,9 +594,10 @@ void HookCompareKeys()
         SetError(code, text);
 }
 
-// Before the record is written: the key changes of the new record
-// (append) or of the current one are made with every write held back and
-// dropped, which reads and checks every node they will touch. An index
+// Before the record is written: every node the key changes of the new
+// record (append) or of the current one will touch is read and checked, an
+// append's by the reads its insertion makes before it writes, a key
+// change's by making it with every write held back and dropped. An index
 // found unfit for them (212, 222, 254) refuses the change, and nothing is
 // written, neither the record nor an index; a read that fails is left to
 // the change, which reports it.
@@ -620,11 +621,22 @@ bool HookChangeRefused(bool append)
         std::string text;
         {
             QuietErrors quiet; // shown once, by the refusal or the change
-            Hold(*d);
-            int result = 0;
-            const bool ok = append ? InsertKey(*d, key, rec, true)
-                                   : RemoveKey(*d, d->curKey, rec, result) && InsertKey(*d, key, rec, false);
-            Drop(*d);
+            bool ok = false;
+            if (append && d->refusal != 0) {
+                SetError(d->refusal, d->refusalText); // unfit since an earlier error
+            } else if (append) {
+                // an insertion reads all it will read before it writes
+                bool held = false;
+                ok = PlaceForInsert(*d, key, rec, true, held);
+                d->Unposition();
+            } else {
+                // the removal may lower a key above, which sends the
+                // insertion after it down another path: tried out whole
+                Hold(*d);
+                int result = 0;
+                ok = RemoveKey(*d, d->curKey, rec, result) && InsertKey(*d, key, rec, false);
+                Drop(*d);
+            }
             if (!ok) {
                 code = EngineErrorCode;
                 text = LastErrorText();

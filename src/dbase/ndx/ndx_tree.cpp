@@ -705,13 +705,15 @@ bool Locate(Descriptor& d, const std::string& key, std::int32_t rec, bool& found
     return true;
 }
 
-bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool newest)
+bool PlaceForInsert(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& held)
 {
+    held = false;
     bool atEnd = false;
     if (d.hdr.unique) {
         if (!Seek(d, key, false, atEnd))
             return false;
         if (!atEnd && KeyEquals(d, key)) {
+            held = true;
             d.Unposition();
             return true;
         }
@@ -732,6 +734,16 @@ bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool new
         d.Unposition();
         return false;
     }
+    return true;
+}
+
+bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool newest)
+{
+    bool held = false;
+    if (!PlaceForInsert(d, key, rec, newest, held))
+        return false;
+    if (held)
+        return true;
     const std::string e = EntryBytes(d, 0, std::uint32_t(rec), key);
     const bool ok = InsertAt(d, d.trail.size() - 1, d.trail.back().index, e, 0, nullptr);
     return FinishChange(d) && ok;
