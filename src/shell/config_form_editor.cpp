@@ -119,6 +119,8 @@ bool ConfigEditor::Export(const FormValues& Shown, const FormValues& Now, FormEr
     std::filesystem::path file(chosen);
     if (!IsCfgName(file))
         file += ".cfg";
+    if (RefuseProjectFileTarget(file.string()))
+        return false;
 
     // What the form shows, written with the live settings set aside.
     config::Snapshot live;

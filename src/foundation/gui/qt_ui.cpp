@@ -5,9 +5,11 @@
 #include "foundation/gui/helperr_form.h"
 #include "foundation/gui/hilfebild_form.h"
 #include "foundation/gui/input_dialogs.h"
+#include "foundation/gui/pdf_file.h"
 #include "foundation/gui/showscreen_form.h"
 #include "foundation/gui/showtextfile.h"
 #include "foundation/gui/text_printer.h"
+#include "foundation/dialogs.h"
 #include "foundation/settings.h"
 
 #include <QApplication>
@@ -271,9 +273,25 @@ bool QtUi::PrintTextFile(const std::string& path, int fromPage, int toPage)
             to = count;
         }
     }
-    if (PrintTextPages(printer, pages, from, to))
+    // a PDF file goes through a temporary beside it (PdfFile)
+    const std::string pdf = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName().toStdString() : "";
+    PdfFile out;
+    if (!pdf.empty()) {
+        if (RefuseProjectFileTarget(pdf))
+            return false;
+        if (!out.Open(pdf)) {
+            ErrorBoxAlways(out.FailureText());
+            return false;
+        }
+        printer.setOutputFileName(Q(out.PrintName()));
+    }
+    if (!PrintTextPages(printer, pages, from, to)) {
+        MessageBox("Fehler : ", "Der Drucker kann nicht gestartet werden.", BoxKind::Error);
+        return false;
+    }
+    if (pdf.empty() || out.Commit())
         return true;
-    MessageBox("Fehler : ", "Der Drucker kann nicht gestartet werden.", BoxKind::Error);
+    ErrorBoxAlways(out.FailureText());
     return false;
 }
 

@@ -1,11 +1,11 @@
 #include "graphics/gui/printconf_form.h"
 
 #include "foundation/gui/qt_ui.h"
-#include "foundation/atomic_file.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/gui/form_util.h"
+#include "foundation/gui/pdf_file.h"
 #include "foundation/helptext.h"
 #include "foundation/paths.h"
 #include "foundation/printer_settings.h"
@@ -246,14 +246,16 @@ bool TForm_printconf::PrintDrawing(bool Fit)
     }
     // A PDF file is written beside its target and put in place when the
     // page is complete, so a failure leaves the old file.
-    AtomicWriter out;
+    kt4::gui::PdfFile out;
     if (!pdf.empty()) {
+        if (RefuseProjectFileTarget(pdf))
+            return false;
         if (!out.Open(pdf)) {
             Refuse("Die Datei " + pdf + " kann nicht geschrieben werden: " + std::strerror(out.Errno()));
             settings::AbortFlag = true;
             return false;
         }
-        printer_.setOutputFileName(Q(out.TempPath().empty() ? pdf : out.TempPath()));
+        printer_.setOutputFileName(Q(out.PrintName()));
     }
     if (Fit) {
         window_.RestoreLimit();
@@ -282,7 +284,7 @@ bool TForm_printconf::PrintDrawing(bool Fit)
         return false;
     }
     if (!written) {
-        Refuse("Die Datei " + pdf + " wurde nicht geschrieben: " + std::strerror(out.Errno()));
+        ErrorBoxAlways(out.FailureText());
         settings::AbortFlag = true;
         return false;
     }

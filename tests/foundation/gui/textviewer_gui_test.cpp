@@ -1,4 +1,5 @@
-// The report viewer with a report, its menus, and printing text to PDF.
+// The report viewer with a report, its menus, and printing text to PDF
+// (never over the project file, never a part of a page over an old file).
 #include "foundation/codepage.h"
 #include "foundation/gui/qt_ui.h"
 #include "foundation/gui/showtextfile.h"
@@ -11,10 +12,12 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 using namespace kt4;
 using namespace kt4::gui;
@@ -165,6 +168,46 @@ TEST_F(Viewer, PrintingAPageRangeToPdf)
     ASSERT_NE(three, std::string::npos);
     EXPECT_LT(two, pdf.find('\f'));  // page 2 on the first sheet
     EXPECT_GT(three, pdf.find('\f')); // page 3 on the second
+}
+
+TEST_F(Viewer, APdfThatCannotBeWrittenWholeKeepsTheOldFile)
+{
+    dir.Put("bericht.txt", "Seite eins\r\n");
+    dir.Put("getriebe.kt4", "Projekt");
+    settings::CurrentFileName = dir.File("getriebe.kt4");
+    NoteProjectFile(dir.File("getriebe.kt4"));
+    dir.Put("alt.pdf", "alte Seite");
+    struct Case {
+        const char* file;
+        rlim_t limit; // 0: none
+        const char* told;
+    };
+    const Case cases[] = {
+        {"getriebe.kt4", 0, "Ziel ist die Projektdatei: "},
+        {"alt.pdf", 2048, "Diskette/Platte voll: "},
+        {"neu-ä.pdf", 2048, "Diskette/Platte voll: "},
+    };
+    QtUi& qt = UseQtUi();
+    for (const Case& c : cases) {
+        qt.printOptions = {false, dir.File(c.file)};
+        const auto files = dir.Count();
+        const std::string before = dir.Get(c.file);
+        std::string told;
+        ModalScript script;
+        script.Then([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            told = box->text().toStdString();
+            box->accept();
+        });
+        std::optional<kt4::testing::FileSizeLimit> full;
+        if (c.limit)
+            full.emplace(c.limit);
+        EXPECT_FALSE(qt.PrintTextFile(dir.File("bericht.txt"), 1, 1)) << c.file;
+        full.reset();
+        EXPECT_EQ(told, c.told + dir.File(c.file) + " wurde nicht geschrieben.") << c.file;
+        EXPECT_TRUE(dir.Get(c.file) == before) << c.file; // byte for byte
+        EXPECT_EQ(dir.Count(), files) << c.file; // no temporary, no new file
+    }
 }
 
 TEST_F(Viewer, ShortReportOnThePrinterIsOnePage)

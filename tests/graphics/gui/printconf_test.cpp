@@ -1,11 +1,12 @@
 // The print form on the offscreen platform, driven by its control names:
 // captions, the values by CadLogoMode, Cancel, the refusals, prints into
 // PDF files (read back with poppler's tools), the whole page of a zoomed
-// window, the untouched settings of an OK without edits, and a layout
-// loaded from the table.
+// window, the untouched settings of an OK without edits, a layout loaded
+// from the table, and targets that keep their old file.
 #include "layout_fixture.h"
 #include "gui/pdf_check.h"
 
+#include "foundation/dialogs.h"
 #include "foundation/numstr.h"
 #include "graphics/graph_device.h"
 #include "graphics/gui/fvelmgra.h"
@@ -22,7 +23,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace kt4::graphics::test {
 namespace {
@@ -206,6 +209,40 @@ TEST_F(PrintForm, CancelAndTheRefusalsPrintNothing)
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_TRUE(Told("Keine Zeichnung zum Drucken !"));
     EXPECT_EQ(dir.Count(), files);
+}
+
+TEST_F(PrintForm, TheProjectFileAndAFullDiskKeepTheOldFile)
+{
+    dir.Put("getriebe.kt4", "Projekt");
+    NoteProjectFile(dir.File("getriebe.kt4"));
+    dir.Put("alt.pdf", "alte Seite");
+    std::filesystem::create_symlink(dir.File("getriebe.kt4"), dir.File("link.pdf"));
+    struct Case {
+        const char* file;
+        rlim_t limit; // 0: none
+        const char* told;
+    };
+    const Case cases[] = {
+        {"getriebe.kt4", 0, "Ziel ist die Projektdatei: "},
+        {"link.pdf", 0, "Ziel ist die Projektdatei: "},
+        {"alt.pdf", 2048, "Diskette/Platte voll: "}, // the engine's writes fail unseen
+        {"neu.pdf", 2048, "Diskette/Platte voll: "},
+    };
+    for (const Case& c : cases) {
+        const auto files = dir.Count();
+        const std::string before = dir.Get(c.file);
+        auto f = Open();
+        ToPdf(*f, dir.File(c.file));
+        std::optional<kt4::testing::FileSizeLimit> full;
+        if (c.limit)
+            full.emplace(c.limit);
+        Click(*f, "Button_ok");
+        full.reset();
+        EXPECT_TRUE(settings::AbortFlag) << c.file;
+        EXPECT_TRUE(Told(c.told + dir.File(c.file) + " wurde nicht geschrieben.")) << c.file;
+        EXPECT_TRUE(dir.Get(c.file) == before) << c.file; // byte for byte
+        EXPECT_EQ(dir.Count(), files) << c.file; // no temporary, no new file
+    }
 }
 
 TEST_F(PrintForm, WithoutPrintersAPdfFileIsAskedFor)

@@ -3,6 +3,7 @@
 // pictures of every tab for a reviewer.
 #include "config_form_fixture.h"
 
+#include "foundation/dialogs.h"
 #include "foundation/gui/qt_ui.h"
 
 #include "shell/config_form_model.h"
@@ -214,6 +215,24 @@ TEST_F(ConfigForm, ExportWritesWhatTheFormShowsAndKeepsTheSettings)
     shell::ApplyConfigLines(lines);
     EXPECT_EQ(g::ZoomFactor, 3.5L);
     live.Restore();
+}
+
+TEST_F(ConfigForm, ExportIsNeverWrittenOverTheProjectFile)
+{
+    dir.Put("k.cfg", "Projekt");
+    settings::CurrentFileName = dir.File("k.cfg");
+    NoteProjectFile(dir.File("k.cfg"));
+    auto f = Open();
+    for (const std::string& chosen : {dir.File("k"), dir.File("k.cfg"), dir.File("./k.cfg")}) {
+        ui->ClearLog();
+        ui->Script(chosen);
+        Click(*f, nullptr, "Button_export");
+        EXPECT_TRUE(settings::AbortFlag) << chosen;
+        const std::string file = chosen == dir.File("k") ? dir.File("k.cfg") : chosen;
+        const std::string told = "error|Fehler : |Ziel ist die Projektdatei: " + file + " wurde nicht geschrieben.";
+        EXPECT_EQ(Logged("error"), std::vector<std::string>{told}) << chosen;
+        EXPECT_EQ(dir.Get("k.cfg"), "Projekt") << chosen;
+    }
 }
 
 TEST_F(ConfigForm, PlotLinesKeepEveryLineShown)
