@@ -50,6 +50,14 @@ bool Editing(const TTzFileDataSet& ds)
     return ds.State() == TDataSetState::dsEdit || ds.State() == TDataSetState::dsInsert;
 }
 
+bool AnyFieldChanged(const TTzFileDataSet& ds)
+{
+    bool changed = false;
+    for (int n = 1; n <= ds.FieldCount() && !changed; ++n)
+        changed = ds.FieldChanged(n);
+    return changed;
+}
+
 } // namespace
 
 QString EngineText(const std::string& bytes)
@@ -289,13 +297,17 @@ void DatasetModel::LeaveRecord()
     UpdateRecord();
     if (!Editing(*ds_))
         return;
-    bool changed = false;
-    for (int n = 1; n <= ds_->FieldCount() && !changed; ++n)
-        changed = ds_->FieldChanged(n);
-    if (changed)
+    if (AnyFieldChanged(*ds_))
         ds_->Post();
     else
         ds_->Cancel();
+}
+
+bool DatasetModel::CancelUnchangedEdit()
+{
+    if (!ds_ || !ds_->Active() || ds_->State() != TDataSetState::dsEdit || AnyFieldChanged(*ds_))
+        return false;
+    return Guarded([&] { ds_->Cancel(); });
 }
 
 int DatasetModel::RecordOfRow(int row) const

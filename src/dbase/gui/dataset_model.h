@@ -78,6 +78,9 @@ public:
     // with changed fields is posted, one without is cancelled. Raises the
     // dataset's error when the post fails (the edit then stays).
     void LeaveRecord();
+    // Cancels an edit of a record (not an append) with no field changed;
+    // true when it did.
+    bool CancelUnchangedEdit();
     // Asks the views to hand over what is typed in an open cell editor.
     void UpdateRecord();
     // Asks the views to close an open cell editor without handing it over

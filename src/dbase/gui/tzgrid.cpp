@@ -340,11 +340,27 @@ void TTzGrid::CommitEdit()
     committing_ = false;
 }
 
+bool TTzGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (!QTableView::edit(index, trigger, event))
+        return false;
+    // A dataset moved elsewhere behind the grid's back is put on the
+    // record when the text is handed over.
+    TTzFileDataSet* ds = model_ ? model_->Dataset() : nullptr;
+    if (editor_ && ds && ds->Active() && ds->State() == TDataSetState::dsBrowse &&
+        model_->RecordOfRow(index.row()) == ds->RecNo() && Guarded([&] { ds->Edit(); }))
+        model_->Notify(DatasetModel::Change::Position);
+    return true;
+}
+
 void TTzGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     if (editor == editor_)
         editor_ = nullptr;
     QTableView::closeEditor(editor, hint);
+    // Closed without its text (Escape): an edit that changed nothing ends.
+    if (hint == QAbstractItemDelegate::RevertModelCache && model_ && model_->CancelUnchangedEdit())
+        model_->Notify(DatasetModel::Change::Values);
 }
 
 void TTzGrid::DiscardEdit()

@@ -7,7 +7,8 @@
 //
 // The grid's current row is the dataset's current record both ways: moving
 // in the grid moves the dataset (a pending edit is posted when the row is
-// left, an appended row left without a change is cancelled), and every
+// left, an appended row left without a change is cancelled), a cell editor
+// opened on a record puts the dataset into its edit state, and every
 // Notify of the model brings the grid to the dataset's record.
 #pragma once
 
@@ -141,7 +142,11 @@ public:
     // What Ctrl+Delete does: restores a deleted record, deletes any other.
     void DeleteOrRestore();
 
+    using QTableView::edit;
+
 protected:
+    // An editor opened on a record puts the dataset into its edit state.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -6,6 +6,8 @@
 #include "foundation/helptext.h"
 #include "foundation/report.h"
 
+#include <QToolButton>
+
 #include <fstream>
 #include <sstream>
 
@@ -418,16 +420,24 @@ TEST_F(BrowserTest, NavigatorButtonsWithAnOpenCellEditorWriteOnlyWhatTheyMean)
 {
     constexpr std::size_t kHeader = 32 + 5 * 32 + 1, kRecord = 40;
     const std::string typed = "3           "; // NAME C12
+    // A user's clicks: a disabled button takes none.
+    auto click = [&](const char* button) {
+        auto* b = form->TzNavigator1->findChild<QToolButton*>(button);
+        ASSERT_NE(b, nullptr) << button;
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
+    };
     struct Case {
-        TNavigateBtn button;
+        const char* button; // nullptr: Escape in the editor
         bool appended;
         bool writes;
     };
     int n = 0;
-    for (Case c : {Case{TNavigateBtn::nbCancel, true, false}, Case{TNavigateBtn::nbCancel, false, false},
-                   Case{TNavigateBtn::nbPost, true, true}, Case{TNavigateBtn::nbPost, false, true},
-                   Case{TNavigateBtn::nbFirst, true, true}, Case{TNavigateBtn::nbFirst, false, true}}) {
-        SCOPED_TRACE(testing::Message() << int(c.button) << (c.appended ? " appended" : " existing"));
+    for (Case c : {Case{"nbCancel", true, false}, Case{"nbCancel", false, false}, Case{"nbPost", true, true},
+                   Case{"nbPost", false, true}, Case{"nbFirst", true, true}, Case{"nbFirst", false, true},
+                   Case{nullptr, true, false}, Case{nullptr, false, false}}) {
+        SCOPED_TRACE(testing::Message() << (c.button ? c.button : "Escape")
+                                        << (c.appended ? " appended" : " existing"));
         const std::string name = "nav" + std::to_string(++n);
         Catalogue(name, SampleRows());
         Open(name);
@@ -436,8 +446,8 @@ TEST_F(BrowserTest, NavigatorButtonsWithAnOpenCellEditorWriteOnlyWhatTheyMean)
         const std::vector<std::uint8_t> before = ReadBytes(file);
         ASSERT_EQ(before.size(), kHeader + 5 * kRecord + 1);
         ClickCell(2, 1);
-        auto* nav = form->TzNavigator1;
-        QTest::mouseClick(nav->Button(c.appended ? TNavigateBtn::nbInsert : TNavigateBtn::nbEdit), Qt::LeftButton);
+        if (c.appended)
+            click("nbInsert");
         const int row = c.appended ? 5 : 2;
         ClickCell(row, 0);
         Key('3');
@@ -446,17 +456,29 @@ TEST_F(BrowserTest, NavigatorButtonsWithAnOpenCellEditorWriteOnlyWhatTheyMean)
             if (e->isVisible())
                 open << e->text();
         ASSERT_EQ(open, QStringList{"3"});
-        QTest::mouseClick(nav->Button(c.button), Qt::LeftButton);
+        EXPECT_TRUE(form->TzNavigator1->Button(TNavigateBtn::nbCancel)->isEnabled());
+        if (n == 2) {
+            const std::string png = ArtifactPath("tdbf4_typing_in_a_record.png");
+            EXPECT_TRUE(form->grab().save(QString::fromStdString(png)));
+        }
+        if (c.button)
+            click(c.button);
+        else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         for (auto* e : Grid()->findChildren<QLineEdit*>("TzGridEditor"))
             EXPECT_FALSE(e->isVisible()) << "still open: " << e->text().toStdString();
+        if (!c.button && !c.appended) {
+            EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+            EXPECT_FALSE(form->TzNavigator1->Button(TNavigateBtn::nbPost)->isEnabled());
+        }
         if (n == 1) {
             EXPECT_TRUE(form->grab().save(QString::fromStdString(ArtifactPath("tdbf4_cancelled_append.png"))));
         }
         // whatever comes next writes nothing of its own
-        QTest::mouseClick(nav->Button(TNavigateBtn::nbLast), Qt::LeftButton);
+        click("nbLast");
         ClickCell(0, 0);
-        QTest::mouseClick(nav->Button(TNavigateBtn::nbNext), Qt::LeftButton);
-        QTest::mouseClick(nav->Button(TNavigateBtn::nbPost), Qt::LeftButton);
+        click("nbNext");
+        click("nbPost");
         EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
         std::vector<std::uint8_t> expected = before;
         if (c.writes && c.appended) {
