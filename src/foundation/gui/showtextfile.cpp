@@ -119,7 +119,16 @@ void TForm_showtextfile::mi_dateiExportNotepadClick()
         ErrorBox("Datei " + DisplayToOem(FileName) + DisplayToOem(" kann nicht geöffnet werden"));
 }
 
-void TForm_showtextfile::mi_DateiDruckenClick() { PrintTextFile(PrintFileName); }
+// The viewer's own menu action starts with the abort flag clear, as every
+// menu action does (a print refused before would end it at once), and
+// leaves the flag of the report output that opened the viewer as it was.
+void TForm_showtextfile::mi_DateiDruckenClick()
+{
+    const bool outputAborted = settings::AbortFlag;
+    settings::AbortFlag = false;
+    PrintTextFile(PrintFileName);
+    settings::AbortFlag = outputAborted;
+}
 void TForm_showtextfile::mi_dateiBeendenClick() { close(); }
 void TForm_showtextfile::mi_EditMarkAllClick() { Memo1->selectAll(); }
 void TForm_showtextfile::mi_EditCopyClick() { Memo1->copy(); }

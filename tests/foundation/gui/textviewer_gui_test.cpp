@@ -96,6 +96,12 @@ TEST_F(Viewer, ShowsTheReportWithMenusAndFont)
     form.mi_DateiDrucken->trigger();
     // the file device writes no form feeds: one long page
     EXPECT_EQ(Logged("print").back(), "print|" + dir.File("OUTDOS.TXT") + "|1..1");
+    // a print refused before (its abort flag still set) does not end the next
+    const auto prints = Logged("print").size();
+    settings::AbortFlag = true;
+    form.mi_DateiDrucken->trigger();
+    EXPECT_EQ(Logged("print").size(), prints + 1);
+    EXPECT_TRUE(settings::AbortFlag); // the report output's flag as it was
 }
 
 TEST_F(Viewer, EnterClosesOnlyDuringTheTour)
