@@ -283,6 +283,8 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node);
 // d is unfit for changes from now on, for the error just set.
 void Unfit(Descriptor& d);
+// A change of a file found unfit: true, with that error set again.
+bool Refused(const Descriptor& d);
 // From Hold on, d's writes are kept from the file (and its node reads see
 // them); Drop forgets them, so that d is as it was before.
 void Hold(Descriptor& d);

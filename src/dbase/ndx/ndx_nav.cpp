@@ -622,12 +622,11 @@ bool HookChangeRefused(bool append)
         {
             QuietErrors quiet; // shown once, by the refusal or the change
             bool ok = false;
-            if (append && d->refusal != 0) {
-                SetError(d->refusal, d->refusalText); // unfit since an earlier error
-            } else if (append) {
-                // an insertion reads all it will read before it writes
+            if (append) {
+                // an insertion reads all it will read before it writes; a
+                // file unfit since an earlier error is refused at once
                 bool held = false;
-                ok = PlaceForInsert(*d, key, rec, true, held);
+                ok = !Refused(*d) && PlaceForInsert(*d, key, rec, true, held);
                 d->Unposition();
             } else {
                 // the removal may lower a key above, which sends the

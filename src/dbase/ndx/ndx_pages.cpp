@@ -142,9 +142,6 @@ void Unfit(Descriptor& d)
     d.refusalText = LastErrorText();
 }
 
-namespace {
-
-// A write into a file found unfit for changes: refused with its error.
 bool Refused(const Descriptor& d)
 {
     if (d.refusal == 0)
@@ -152,8 +149,6 @@ bool Refused(const Descriptor& d)
     SetError(d.refusal, d.refusalText);
     return true;
 }
-
-} // namespace
 
 void Hold(Descriptor& d)
 {

@@ -189,19 +189,11 @@ int main(int argc, char** argv)
         return CheckMemo(target);
     if (cmd == "sweep")
         return kt4::RemoveStaleTemporariesIn(target) >= 0 ? 0 : 1;
-    if (cmd == "pack-memo" && argc == 4) {
-        LinkModules();
-        if (!USE(target) || !SetIndexTo(argv[3], 1))
-            return Fail("open");
-        Go();
-        Pack();
-        if (EngineErrorCode != 0)
-            return Fail("pack");
-        USE("");
-        return EngineErrorCode == 0 ? 0 : Fail("close");
-    }
-    if (cmd == "pack" || cmd == "repair") {
-        if (!USE(target + (cmd == "repair" ? " EXCLUSIVE" : "")))
+    const bool memoPack = cmd == "pack-memo" && argc == 4; // with its index open
+    if (memoPack || cmd == "pack" || cmd == "repair") {
+        if (memoPack)
+            LinkModules();
+        if (!USE(target + (cmd == "repair" ? " EXCLUSIVE" : "")) || (memoPack && !SetIndexTo(argv[3], 1)))
             return Fail("open");
         Go();
         Pack();
