@@ -106,5 +106,6 @@ function(kt4_layer_checks)
     kt4_layer_link_list(${list} ${libs})
     add_test(NAME LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt
       COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/kt4_check_links.sh ${CMAKE_NM} ${list})
+    set_tests_properties(LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt PROPERTIES LABELS layers)
   endif()
 endfunction()
