@@ -91,15 +91,13 @@ function(kt4_layer_link_list file)
   file(GENERATE OUTPUT ${file} CONTENT "${content}")
 endfunction()
 
-# The layer checks of every library: its includes at build time, its
-# symbols in the ctest test LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt.
+# The layer checks of every library, the umbrella kt4_dbase too: its
+# includes at build time, its symbols (static libraries) in the ctest test
+# LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt.
 function(kt4_layer_checks)
   get_property(libs GLOBAL PROPERTY KT4_LAYER_LIBS)
   foreach(lib ${libs})
-    get_target_property(type ${lib} TYPE)
-    if(type STREQUAL "STATIC_LIBRARY")
-      kt4_layer_includes(${lib})
-    endif()
+    kt4_layer_includes(${lib})
   endforeach()
   if(KT4_TESTS)
     set(list ${CMAKE_BINARY_DIR}/checks/link_layers.txt)
