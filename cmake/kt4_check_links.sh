@@ -4,7 +4,8 @@
 # LIST holds one line per static library: its name, its archive and the
 # libraries below it, separated by tabs (the names among themselves by
 # spaces). Every symbol a library leaves undefined that another library of
-# LIST defines must be defined in the library itself or in one below it. Fails with one line per other symbol: the library, the symbol
+# LIST defines must be defined in the library itself or in one below it.
+# Fails with one line per other symbol: the library, the symbol
 # and the libraries that define it.
 set -euo pipefail
 nm="$1"
@@ -40,6 +41,6 @@ END {
     }
     exit bad
 }' "$list" "$symbols" | sort | c++filt; then
-    echo "a library uses one that is not below it (target_link_libraries)" >&2
+    echo "a library uses one that its declaration does not put below it (kt4_module DEPS and PARTS)" >&2
     exit 1
 fi

@@ -1,11 +1,19 @@
-# The layer checks. A library of the project may use itself and what its
-# target_link_libraries reach (directly or through those), nothing else.
-# A library takes part when its target has the property KT4_LAYER, the
-# folder below src/ that holds its sources (kt4_module.cmake sets it).
+# The layer checks. A library of the project may link, include and use
+# itself and what its declaration puts below it (directly or through
+# others), nothing else. A library takes part when its target has the
+# property KT4_LAYER, the folder below src/ that holds its sources; its
+# declaration is the target property KT4_LAYER_BELOW, the libraries directly
+# below it, and KT4_LAYER_OUTSIDE, true when it may link what lies outside
+# the project (kt4_module.cmake and kt4_parts.cmake set them from DEPS and
+# PARTS). The link lines are checked against the declaration, never trusted.
 #
 # kt4_layer_below(<target> <var>)
-#   Sets <var> to the libraries with KT4_LAYER that <target> links, directly
-#   or through others, as the targets' link libraries state them.
+#   Sets <var> to the libraries that <target>'s declaration puts below it,
+#   directly or through others.
+# kt4_layer_links(<target> <links> <foreign>)
+#   Sets <links> to the project's targets that <target> links, with every
+#   generator expression other than $<LINK_ONLY:...> as it stands, and
+#   <foreign> to the rest of its links (kt4_check_order.cmake).
 # kt4_layer_includes(<target>)
 #   The target check_<target> reads the #include lines of the library's
 #   folder before the library is built and fails the build on an include of
@@ -18,31 +26,69 @@
 #   kt4_check_links.sh, which checks with nm that every symbol a library
 #   takes from another library of the list comes from one below it.
 # kt4_layer_checks()
-#   Both checks for every library of the global property KT4_LAYER_LIBS,
-#   once all are defined.
+#   Every check for every library of the global property KT4_LAYER_LIBS:
+#   the links at once (configure fails), the includes at build time, the
+#   symbols in ctest. It runs once every CMakeLists.txt is read, so that
+#   links added anywhere are seen.
+include(${CMAKE_CURRENT_LIST_DIR}/kt4_check_order.cmake)
 
 function(kt4_layer_below target var)
   set(seen "")
   set(todo ${target})
   while(todo)
     list(POP_FRONT todo t)
-    get_target_property(type ${t} TYPE)
-    if(type STREQUAL "INTERFACE_LIBRARY")
-      get_target_property(links ${t} INTERFACE_LINK_LIBRARIES)
-    else()
-      get_target_property(links ${t} LINK_LIBRARIES)
+    get_target_property(below ${t} KT4_LAYER_BELOW)
+    if(NOT below)
+      continue()
     endif()
-    foreach(l ${links})
-      if(TARGET ${l} AND NOT l IN_LIST seen)
-        get_target_property(layer ${l} KT4_LAYER)
-        if(layer)
-          list(APPEND seen ${l})
-          list(APPEND todo ${l})
-        endif()
+    foreach(l ${below})
+      if(NOT l IN_LIST seen)
+        list(APPEND seen ${l})
+        list(APPEND todo ${l})
       endif()
     endforeach()
   endwhile()
   set(${var} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(kt4_layer_links target links_var foreign_var)
+  set(links "")
+  set(foreign "")
+  foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES INTERFACE_LINK_LIBRARIES_DIRECT)
+    get_target_property(items ${target} ${property})
+    if(NOT items)
+      continue()
+    endif()
+    foreach(i ${items})
+      # a private link of a static library, as CMake passes it on
+      if(i MATCHES "^\\$<LINK_ONLY:([^$<>]+)>$")
+        set(i ${CMAKE_MATCH_1})
+      endif()
+      if(i MATCHES "^::@")
+        # the marks around links that another folder's CMakeLists.txt adds
+        continue()
+      elseif(i MATCHES "\\$<")
+        list(APPEND links ${i})
+      elseif(TARGET ${i})
+        get_target_property(aliased ${i} ALIASED_TARGET)
+        if(aliased)
+          set(i ${aliased})
+        endif()
+        get_target_property(imported ${i} IMPORTED)
+        if(imported)
+          list(APPEND foreign ${i})
+        else()
+          list(APPEND links ${i})
+        endif()
+      else()
+        list(APPEND foreign ${i})
+      endif()
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES links)
+  list(REMOVE_DUPLICATES foreign)
+  set(${links_var} ${links} PARENT_SCOPE)
+  set(${foreign_var} ${foreign} PARENT_SCOPE)
 endfunction()
 
 function(kt4_layer_includes target)
@@ -91,20 +137,26 @@ function(kt4_layer_link_list file)
   file(GENERATE OUTPUT ${file} CONTENT "${content}")
 endfunction()
 
-# The layer checks of every library: its includes at build time, its
-# symbols in the ctest test LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt.
 function(kt4_layer_checks)
   get_property(libs GLOBAL PROPERTY KT4_LAYER_LIBS)
   foreach(lib ${libs})
-    get_target_property(type ${lib} TYPE)
-    if(type STREQUAL "STATIC_LIBRARY")
-      kt4_layer_includes(${lib})
+    get_target_property(${lib}_BELOW ${lib} KT4_LAYER_BELOW)
+    get_target_property(${lib}_OUTSIDE ${lib} KT4_LAYER_OUTSIDE)
+    if(NOT ${lib}_BELOW)
+      set(${lib}_BELOW "")
     endif()
+    kt4_layer_links(${lib} ${lib}_LINKS ${lib}_FOREIGN)
+  endforeach()
+  kt4_check_order(${libs})
+
+  foreach(lib ${libs})
+    kt4_layer_includes(${lib})
   endforeach()
   if(KT4_TESTS)
     set(list ${CMAKE_BINARY_DIR}/checks/link_layers.txt)
     kt4_layer_link_list(${list} ${libs})
     add_test(NAME LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt
       COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/kt4_check_links.sh ${CMAKE_NM} ${list})
+    set_tests_properties(LinkCheck.EveryLibraryUsesOnlyTheLibrariesBelowIt PROPERTIES LABELS layers)
   endif()
 endfunction()

@@ -13,7 +13,12 @@
 #   tests/<name>/fuzz/*.cpp   -> fuzz_<name>_<file> (libFuzzer, with KT4_FUZZ)
 # Sources are globbed, so a new file needs no edit here. Every library is
 # listed in the global property KT4_LAYER_LIBS for the layer checks
-# (kt4_layers.cmake), which kt4_layer_checks() adds once all are defined.
+# (kt4_layers.cmake), which kt4_layer_checks() adds once all are defined,
+# with its declaration as target properties: KT4_LAYER its folder below
+# src/, KT4_LAYER_BELOW the libraries it may link (kt4_<name>: its parts and
+# DEPS; kt4_<name>_gui: kt4_<name> and the gui libraries of its DEPS) and
+# KT4_LAYER_OUTSIDE, set on the gui libraries, which may also link what lies
+# outside the project (Qt).
 include(${CMAKE_CURRENT_LIST_DIR}/kt4_parts.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/kt4_layers.cmake)
 function(kt4_module name)
@@ -52,7 +57,7 @@ function(kt4_module name)
   endif()
   target_include_directories(kt4_${name} ${scope} ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(kt4_${name} ${scope} ${dep_libs})
-  set_target_properties(kt4_${name} PROPERTIES KT4_LAYER ${name})
+  set_target_properties(kt4_${name} PROPERTIES KT4_LAYER ${name} KT4_LAYER_BELOW "${dep_libs}")
   set_property(GLOBAL APPEND PROPERTY KT4_LAYER_LIBS kt4_${name})
   set(KT4_CORE_LIBS ${KT4_CORE_LIBS} kt4_${name} PARENT_SCOPE)
 
@@ -63,7 +68,9 @@ function(kt4_module name)
       add_library(kt4_${name}_gui STATIC ${gui_sources})
       target_link_libraries(kt4_${name}_gui PUBLIC kt4_${name} ${dep_gui_libs}
                             Qt6::Widgets Qt6::PrintSupport)
-      set_target_properties(kt4_${name}_gui PROPERTIES KT4_LAYER ${name}/gui)
+      set(gui_below kt4_${name} ${dep_gui_libs})
+      set_target_properties(kt4_${name}_gui PROPERTIES KT4_LAYER ${name}/gui
+                            KT4_LAYER_BELOW "${gui_below}" KT4_LAYER_OUTSIDE ON)
       set_property(GLOBAL APPEND PROPERTY KT4_LAYER_LIBS kt4_${name}_gui)
       set(KT4_GUI_LIBS ${KT4_GUI_LIBS} kt4_${name}_gui PARENT_SCOPE)
       set(have_gui ON)

@@ -5,10 +5,11 @@
 # "ndx:expr" names the parts directly below a part; what lies below those
 # lies below it too. A part may include and call its own folder, the parts
 # below it and the subsystem's DEPS, nothing else:
-# its link line holds only the libraries of the parts below it and the
-# subsystem's DEPS, and the layer checks (kt4_layers.cmake) hold its
-# includes and its symbols to that line: no include of a part above, of the
-# subsystem's umbrella header or of a subsystem that is not among DEPS.
+# its declaration, the target property KT4_LAYER_BELOW, names the libraries
+# of the parts below it and the subsystem's DEPS, its link line holds the
+# same, and the layer checks (kt4_layers.cmake) hold its links, its includes
+# and its symbols to the declaration: no link or include of a part above, of
+# the subsystem's umbrella header or of a subsystem that is not among DEPS.
 # Sets KT4_PART_LIBS in the caller's scope: the part libraries, top first.
 function(kt4_module_parts module)
   cmake_parse_arguments(P "" "" "DEPS;PARTS" ${ARGN})
@@ -46,7 +47,8 @@ function(kt4_module_parts module)
       list(APPEND link kt4_${d})
     endforeach()
     target_link_libraries(${lib} PUBLIC ${link})
-    set_target_properties(${lib} PROPERTIES KT4_LAYER ${module}/${part})
+    set_target_properties(${lib} PROPERTIES KT4_LAYER ${module}/${part}
+                          KT4_LAYER_BELOW "${link}")
     set_property(GLOBAL APPEND PROPERTY KT4_LAYER_LIBS ${lib})
 
     list(PREPEND libs ${lib})

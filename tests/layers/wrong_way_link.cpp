@@ -1,8 +1,8 @@
 // The libraries of the link check's test (CMakeLists.txt here), all built
 // from this one file: layering_high calls layering_low, layering_top calls
-// it through layering_high's link line, layering_low calls back up and
-// layering_side, which links nothing, reads a variable of layering_low;
-// each through a declaration of its own.
+// it two levels down, layering_low calls back up and layering_side, linked
+// to layering_low though not declared over it, reads a variable of it;
+// each declares what it uses by hand.
 int LayeringLow();
 #if defined(LAYERING_HIGH)
 int LayeringHigh() { return LayeringLow() + 1; }
