@@ -200,8 +200,8 @@ struct Found {
     }
 };
 
-// Looks at the files of e: false when one is no regular file (a link, a
-// folder) or the waiting file is not this user's.
+// Looks at a waiting file and its target: false when one is no regular
+// file (a link, a folder) or the waiting file is not this user's.
 bool Inspect(const std::string& temp, const std::string& target, Found& f)
 {
     f.fd = OpenState(temp, f.temp, f.tempSt);
@@ -337,7 +337,8 @@ bool FinishTableWithMemo(const std::string& table)
             continue;
         if (const int err = PutInPlace(FromMarker(folder, entries[i].temp), targets[i], found[i], i == 0); err != 0) {
             const int code = ErrnoToEngineCode(err);
-            SetError(std::uint16_t(code != 0 ? code : 5), "Fehler beim Abschließen des Packens von " + targets[i] + tag);
+            SetError(std::uint16_t(code != 0 ? code : 5),
+                     "Fehler beim Abschließen des Packens von " + targets[i] + tag);
             return false;
         }
         SyncFolder(fs::path(targets[i]).parent_path().string());

@@ -408,9 +408,12 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
          [&](std::string& list) {
              list = tempDbf + "\tIP.DBF\t" + state(newDbf) + "\n" + tempDbt + "\tIP.DBT\t" + state(newDbt) + "\n";
          }},
-        {"outside target", false, false, Refused, [&](std::string& list) { swap(list, "\tIP.DBT\t", "\t" + victim + "\t"); }},
+        {"outside target", false, false, Refused,
+         [&](std::string& list) { swap(list, "\tIP.DBT\t", "\t" + victim + "\t"); }},
         {"outside target by ../", false, false, Refused,
-         [&](std::string& list) { swap(list, "\tIP.DBT\t", "\t../" + dir_.filename().string() + "/out/victim.txt\t"); }},
+         [&](std::string& list) {
+             swap(list, "\tIP.DBT\t", "\t../" + dir_.filename().string() + "/out/victim.txt\t");
+         }},
         {"another table as temporary", false, false, Refused,
          [&](std::string& list) {
              WriteBytes(Path("U.DBF"), newDbf);
@@ -509,8 +512,8 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
             EXPECT_FALSE(std::filesystem::exists(Path(marker)));
             for (const auto& [path, bytes] : FilesBelow(dir_))
                 EXPECT_EQ(path.find("/.kt4"), std::string::npos) << path; // temporaries and marker gone
-            ASSERT_EQ(RecCount(), 4);
-            for (std::int32_t r = 1; r <= 4; ++r)
+            EXPECT_EQ(RecCount(), 4);
+            for (std::int32_t r = 1; r <= 4 && RecCount() == 4; ++r)
                 EXPECT_EQ(MemoOfRecord(r).substr(0, 3), "r" + std::to_string(r + (r > 1) + (r > 2)) + ":");
         } else {
             EXPECT_EQ(EngineErrorCode, 1014);
