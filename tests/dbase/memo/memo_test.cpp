@@ -404,7 +404,7 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
         {"old table changed since", false, false, Refused, [&](std::string&) { flip(dbf); }},
         {"waiting table differs", false, false, Refused, [&](std::string&) { flip(Path(tempDbf)); }},
         {"new memo file gone", true, false, Refused, [&](std::string&) { std::filesystem::remove(Path(tempDbt)); }},
-        {"old four-field marker", false, false, Refused,
+        {"old four-field marker", true, true, Refused,
          [&](std::string& list) {
              list = tempDbf + "\tIP.DBF\t" + state(newDbf) + "\n" + tempDbt + "\tIP.DBT\t" + state(newDbt) + "\n";
          }},
