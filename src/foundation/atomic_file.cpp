@@ -2,6 +2,7 @@
 
 #include "foundation/private_temp.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -9,13 +10,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <mutex>
 #include <random>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kt4 {
 
@@ -227,19 +228,19 @@ long OwnerOfTemp(const std::string& entry, const std::string& name)
     return same ? pid : 0;
 }
 
-// Removes the temporary at path when it is this user's and its writer has
-// ended: its lock is free. The name goes while this process holds that
-// lock, and only while it still names the locked file.
-bool RemoveEnded(const std::string& path)
+// Locks the temporary at path when it is this user's and its writer has
+// ended: its lock is free. Returns the locked descriptor, or -1. While
+// this process holds it, no writer can take the name.
+int LockEnded(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return -1;
     struct stat st {};
-    const bool removed = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-                         LockLife(fd, F_RDLCK) && NamesFile(path, fd) && ::unlink(path.c_str()) == 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && LockLife(fd, F_RDLCK))
+        return fd;
     ::close(fd);
-    return removed;
+    return -1;
 }
 
 // A number for a temporary's name that nobody can foresee.
@@ -248,6 +249,70 @@ unsigned UnforeseenNumber()
     std::random_device random;
     return static_cast<unsigned>(random());
 }
+
+// The names of the temporaries that this user's keep lists in dir name.
+std::set<std::string> KeptNames(const std::string& dir, const std::vector<std::string>& lists)
+{
+    std::set<std::string> kept;
+    for (const std::string& list : lists) {
+        std::string text;
+        if (ReadKeepList(dir + "/" + list, text) != KeepListState::Read)
+            continue;
+        for (std::size_t at = 0; at < text.size();) {
+            std::size_t end = text.find('\n', at);
+            if (end == std::string::npos)
+                end = text.size();
+            const std::string line = text.substr(at, end - at);
+            kept.insert(NameOf(line.substr(0, line.find('\t'))));
+            at = end + 1;
+        }
+    }
+    return kept;
+}
+
+// name "": any target's. Only this user's, only those whose writer has
+// ended (the lock alone tells, also for a name with this process's id: in
+// a container every run may be pid 1; a writer of this process holds its
+// lock against this sweep as well), and none that a keep list names. The
+// keep lists are read once the temporaries' locks are held: a writer
+// names its temporaries there before it may end, so the lists are then
+// complete for them. Temporaries are locked in batches, so that a folder
+// full of them costs few reads and few descriptors at once.
+int RemoveStale(const std::string& dir, const std::string& name)
+{
+    std::vector<std::string> temps, lists;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            std::string entry = e->d_name;
+            if (OwnerOfTemp(entry, name) != 0)
+                temps.push_back(std::move(entry));
+            else if (entry.compare(0, AtomicWriter::KeepPrefix.size(), AtomicWriter::KeepPrefix) == 0)
+                lists.push_back(std::move(entry));
+        }
+        ::closedir(d);
+    }
+    constexpr std::size_t Batch = 256;
+    int removed = 0;
+    for (std::size_t from = 0; from < temps.size(); from += Batch) {
+        std::vector<std::pair<std::string, int>> ended;
+        for (std::size_t i = from; i < std::min(temps.size(), from + Batch); ++i)
+            if (const int fd = LockEnded(dir + "/" + temps[i]); fd >= 0)
+                ended.emplace_back(temps[i], fd);
+        if (ended.empty())
+            continue;
+        const std::set<std::string> kept = KeptNames(dir, lists);
+        for (const auto& [entry, fd] : ended) {
+            // the name goes only while it still names the locked file
+            const std::string path = dir + "/" + entry;
+            if (!kept.count(entry) && NamesFile(path, fd) && ::unlink(path.c_str()) == 0)
+                ++removed;
+            ::close(fd);
+        }
+    }
+    return removed;
+}
+
+} // namespace
 
 void SyncFolder(const std::string& dir)
 {
@@ -260,47 +325,46 @@ void SyncFolder(const std::string& dir)
     ::close(fd);
 }
 
-// A keep list in dir names the temporary entry.
-bool Kept(const std::string& dir, const std::string& entry)
+bool IsTemporaryOf(const std::string& entry, const std::string& target)
 {
-    DIR* d = ::opendir(dir.c_str());
-    if (!d)
-        return false;
-    bool kept = false;
-    for (dirent* e = nullptr; !kept && (e = ::readdir(d)) != nullptr;) {
-        const std::string list = dir + "/" + e->d_name;
-        struct stat st {};
-        if (std::string_view(e->d_name).substr(0, AtomicWriter::KeepPrefix.size()) != AtomicWriter::KeepPrefix ||
-            ::lstat(list.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    const std::string name = NameOf(target);
+    return !name.empty() && OwnerOfTemp(entry, name) != 0;
+}
+
+KeepListState ReadKeepList(const std::string& path, std::string& text)
+{
+    text.clear();
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) != 0)
+        return errno == ENOENT ? KeepListState::Missing : KeepListState::Unfit;
+    if (named.st_uid != ::geteuid())
+        return KeepListState::OtherUsers;
+    if (!S_ISREG(named.st_mode))
+        return KeepListState::Unfit;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? KeepListState::Missing : KeepListState::Unfit;
+    // the file read is the one looked at, and it has not grown since
+    struct stat held {};
+    std::string bytes(MaxKeepListBytes + 1, '\0');
+    std::size_t got = 0;
+    bool fit = ::fstat(fd, &held) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    while (fit && got < bytes.size()) {
+        const ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (r < 0 && errno == EINTR)
             continue;
-        std::ifstream in(list);
-        for (std::string line; !kept && std::getline(in, line);)
-            kept = NameOf(line.substr(0, line.find('\t'))) == entry;
+        if (r <= 0) {
+            fit = r == 0;
+            break;
+        }
+        got += std::size_t(r);
     }
-    ::closedir(d);
-    return kept;
+    ::close(fd);
+    if (!fit || got > MaxKeepListBytes)
+        return KeepListState::Unfit;
+    text.assign(bytes.data(), got);
+    return KeepListState::Read;
 }
-
-// name "": any target's. Only this user's, only those whose writer has
-// ended (the lock alone tells, also for a name with this process's id: in
-// a container every run may be pid 1; a writer of this process holds its
-// lock against this sweep as well), and none that a keep list names.
-int RemoveStale(const std::string& dir, const std::string& name)
-{
-    DIR* d = ::opendir(dir.c_str());
-    if (!d)
-        return 0;
-    int removed = 0;
-    while (dirent* e = ::readdir(d)) {
-        std::string entry = e->d_name;
-        if (OwnerOfTemp(entry, name) != 0 && !Kept(dir, entry) && RemoveEnded(dir + "/" + entry))
-            ++removed;
-    }
-    ::closedir(d);
-    return removed;
-}
-
-} // namespace
 
 bool WriteAll(int fd, std::int64_t offset, const char* data, std::size_t size, int& err)
 {

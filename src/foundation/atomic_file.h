@@ -30,7 +30,9 @@
 //    ".kt4keep-<name>" in its folder whose lines each begin with the path
 //    of a temporary (up to a tab). A program that puts several new files
 //    in place together names them there before the first rename; whoever
-//    finishes that work removes the list.
+//    finishes that work removes the list. Only this user's lists count,
+//    and only regular files of at most MaxKeepListBytes (a planted list
+//    could otherwise keep this user's files, or cost a read of any size).
 //
 // Typical use: Open, Write (and WriteAt) as often as needed, then Commit;
 // Discard (or the destructor) drops everything and leaves the target.
@@ -123,6 +125,22 @@ int RemoveStaleTemporaries(const std::string& target);
 
 // The same for every target in Folder.
 int RemoveStaleTemporariesIn(const std::string& Folder);
+
+// Flushes the folder dir to the disk, so that renames in it are durable.
+void SyncFolder(const std::string& dir);
+
+// entry (a file name) has the name form of a temporary of target.
+bool IsTemporaryOf(const std::string& entry, const std::string& target);
+
+// What ReadKeepList found at a keep list's name.
+enum class KeepListState { Missing, OtherUsers, Unfit, Read };
+// A keep list is a few lines; a larger file is none.
+constexpr std::size_t MaxKeepListBytes = 4096;
+// Reads the keep list at path whole into text when it is this user's
+// regular file (a link is not followed) of at most MaxKeepListBytes.
+// Another user's is not read (OtherUsers, judged by the name's own owner);
+// one of this user's that is no such file, or cannot be read, is Unfit.
+KeepListState ReadKeepList(const std::string& path, std::string& text);
 
 // Writes all size bytes to fd at offset, or at the file position when
 // offset < 0, again after a signal; false with the system's reason in err

@@ -328,7 +328,9 @@ TEST_F(AtomicFiles, TemporariesOfEndedProcessesAreRemoved)
 }
 
 // Temporaries that a keep list names (by path or by name, before a tab)
-// outlive their writer, whichever sweep runs; the others go.
+// outlive their writer, whichever sweep runs; the others go. Only this
+// user's lists of a few lines count: a link, a list larger than any keep
+// list and another user's (root may plant it) keep nothing.
 TEST_F(AtomicFiles, TemporariesAKeepListNamesStay)
 {
     const std::string dead = std::to_string(EndedProcess());
@@ -339,6 +341,18 @@ TEST_F(AtomicFiles, TemporariesAKeepListNamesStay)
     EXPECT_EQ(RemoveStaleTemporaries(dir.File("t.dbf")) + RemoveStaleTemporariesIn(dir.Path()), 2);
     EXPECT_EQ(Names(), (std::set<std::string>{kept, byName, ".kt4keep-t.dbf"}));
     fs::remove(dir.File(".kt4keep-t.dbf"));
+    EXPECT_EQ(RemoveStaleTemporariesIn(dir.Path()), 2);
+
+    const std::string list = kept + "\n" + byName + "\n";
+    dir.Put("list", list);
+    dir.Put(".kt4keep-huge", list + std::string(MaxKeepListBytes, '\n'));
+    fs::create_symlink(dir.File("list"), dir.File(".kt4keep-link"));
+    for (const std::string& name : {kept, byName})
+        dir.Put(name, "staged");
+    if (::geteuid() == 0) {
+        dir.Put(".kt4keep-nobody", list);
+        ASSERT_EQ(::chown(dir.File(".kt4keep-nobody").c_str(), 65534, 65534), 0);
+    }
     EXPECT_EQ(RemoveStaleTemporariesIn(dir.Path()), 2);
 }
 

@@ -1,16 +1,18 @@
 #include "dbase/engine/pack_marker.h"
 
 #include "dbase/engine/dbf_file.h"
+#include "dbase/engine/dbf_format.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/staged_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -19,13 +21,24 @@ namespace fs = std::filesystem;
 namespace kt4::dbase {
 namespace {
 
+// What a file holds: its size and digest, or that it does not exist.
+struct State {
+    bool exists = false;
+    std::int64_t size = 0;
+    std::uint64_t digest = 0;
+    bool operator==(const State&) const = default;
+};
+
 // One line of the marker: a new file under its temporary name, the name it
-// takes, and what it holds.
+// takes, what the new file holds and what that name held before.
 struct Entry {
     std::string temp, target; // a name in the marker's folder, or a full path
-    std::int64_t size = -1;
-    std::uint64_t digest = 0;
+    State after, before;
 };
+
+// USE waits this many times 10 ms for a program that holds the table while
+// it finishes the same PACK.
+constexpr int HoldWaits = 200;
 
 std::string MarkerOf(const std::string& resolvedTable)
 {
@@ -62,58 +75,165 @@ bool DigestOf(int fd, std::int64_t& size, std::uint64_t& digest)
     }
 }
 
-// The file at path holds what the entry says.
-bool Holds(const std::string& path, const Entry& e)
+// Opens the regular file at path for reading, never through a link, and
+// reads its state; st receives its status. Returns the descriptor, or -1:
+// with s.exists false when there is no such name, else (a link, a folder,
+// a read error) with errno set.
+int OpenState(const std::string& path, State& s, struct stat& st)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    s = State{};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        s.exists = errno != ENOENT;
+        return -1;
+    }
+    s.exists = true;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !DigestOf(fd, s.size, s.digest)) {
+        const int err = S_ISREG(st.st_mode) ? errno : EINVAL;
+        ::close(fd);
+        errno = err != 0 ? err : EIO;
+        return -1;
+    }
+    return fd;
+}
+
+std::string StateText(const State& s)
+{
+    if (!s.exists)
+        return "-\t-";
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld\t%016llx", static_cast<long long>(s.size),
+                  static_cast<unsigned long long>(s.digest));
+    return text;
+}
+
+bool ParseState(const std::string& size, const std::string& digest, State& s)
+{
+    s = State{};
+    if (size == "-" && digest == "-")
+        return true;
+    if (size.empty() || size.size() > 18 || size.find_first_not_of("0123456789") != std::string::npos ||
+        digest.size() != 16 || digest.find_first_not_of("0123456789abcdef") != std::string::npos)
         return false;
-    std::int64_t size = 0;
-    std::uint64_t digest = 0;
-    const bool same = DigestOf(fd, size, digest) && size == e.size && digest == e.digest;
-    ::close(fd);
-    return same;
+    s.exists = true;
+    s.size = std::strtoll(size.c_str(), nullptr, 10);
+    s.digest = std::strtoull(digest.c_str(), nullptr, 16);
+    return true;
 }
 
 std::string LineOf(const Entry& e)
 {
-    char numbers[48];
-    std::snprintf(numbers, sizeof numbers, "%lld\t%016llx", static_cast<long long>(e.size),
-                  static_cast<unsigned long long>(e.digest));
-    return e.temp + '\t' + e.target + '\t' + numbers + '\n';
+    return e.temp + '\t' + e.target + '\t' + StateText(e.after) + '\t' + StateText(e.before) + '\n';
 }
 
+// A line of six fields; the new file always exists.
 bool ParseLine(const std::string& line, Entry& e)
 {
-    const std::size_t a = line.find('\t'), b = line.find('\t', a + 1), c = line.find('\t', b + 1);
-    if (c == std::string::npos || a == 0 || b == a + 1)
+    std::vector<std::string> f;
+    for (std::size_t at = 0;;) {
+        const std::size_t tab = line.find('\t', at);
+        f.push_back(line.substr(at, tab == std::string::npos ? std::string::npos : tab - at));
+        if (tab == std::string::npos)
+            break;
+        at = tab + 1;
+    }
+    if (f.size() != 6 || f[0].empty() || f[1].empty())
         return false;
-    e.temp = line.substr(0, a);
-    e.target = line.substr(a + 1, b - a - 1);
-    char* end = nullptr;
-    e.size = std::strtoll(line.c_str() + b + 1, &end, 10);
-    if (end != line.c_str() + c || e.size < 0)
-        return false;
-    e.digest = std::strtoull(line.c_str() + c + 1, &end, 16);
-    return line.size() == c + 17 && end == line.c_str() + line.size();
+    e.temp = f[0];
+    e.target = f[1];
+    return ParseState(f[2], f[3], e.after) && e.after.exists && ParseState(f[4], f[5], e.before);
 }
 
-void SyncFolderOf(const std::string& path)
+// The marker's lines, when it has exactly one for each of the expected
+// targets, in their order, each naming that target as PACK names it and a
+// temporary of the atomic writer beside it.
+bool ParseMarker(const std::string& text, const fs::path& folder, const std::vector<std::string>& targets,
+                 std::vector<Entry>& entries)
 {
-    const int fd = ::open(fs::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    (void)::fsync(fd); // the renames are done either way
-    ::close(fd);
+    entries.clear();
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        if (end == std::string::npos || entries.size() == targets.size())
+            return false;
+        Entry e;
+        const std::string& target = targets[entries.size()];
+        if (!ParseLine(text.substr(at, end - at), e) || e.target != InMarker(folder, target))
+            return false;
+        const fs::path tempPath(FromMarker(folder, e.temp));
+        if (tempPath.parent_path() != fs::path(target).parent_path() || InMarker(folder, tempPath.string()) != e.temp ||
+            !IsTemporaryOf(tempPath.filename().string(), target))
+            return false;
+        entries.push_back(e);
+        at = end + 1;
+    }
+    return entries.size() == targets.size();
 }
 
-// Renames the new file over its target with the target's mode.
-bool PutInPlace(const std::string& temp, const std::string& target)
+// The files a PACK of table replaces as it names them (links resolved): the
+// table and its memo file, named after the table's name as USE finds it.
+std::vector<std::string> PackTargets(const std::string& table, const DbfFile& held)
 {
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 && ::chmod(temp.c_str(), st.st_mode & 07777) != 0)
+    std::uint8_t version = 0;
+    if (held.ReadAt(0, &version, 1) != 1)
+        version = 0;
+    const std::string memo = WithExtension(table, MemoExtensionOf(version));
+    const std::string found = ResolveNoCase(memo);
+    std::vector<std::string> targets;
+    for (const std::string& path : {table, found.empty() ? memo : found}) {
+        std::error_code ec;
+        const fs::path resolved = fs::weakly_canonical(path, ec);
+        targets.push_back(ec ? path : resolved.string());
+    }
+    return targets;
+}
+
+// A line of the marker as USE finds it: the waiting new file (open while
+// USE decides) and the name it takes.
+struct Found {
+    int fd = -1;
+    struct stat tempSt {}, targetSt {};
+    State temp, target;
+    ~Found()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Looks at a waiting file and its target: false when one is no regular
+// file (a link, a folder) or the waiting file is not this user's.
+bool Inspect(const std::string& temp, const std::string& target, Found& f)
+{
+    f.fd = OpenState(temp, f.temp, f.tempSt);
+    if ((f.fd < 0 && f.temp.exists) || (f.fd >= 0 && f.tempSt.st_uid != ::geteuid()))
         return false;
-    return ::rename(temp.c_str(), target.c_str()) == 0;
+    const int fd = OpenState(target, f.target, f.targetSt);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0 || !f.target.exists;
+}
+
+// Renames the waiting file f over target with the old file's mode, while
+// its name is still the file that was read; 0 or the errno. The new table
+// is no longer guarded by the hold on the old one once it has the name: a
+// share lock on it keeps out the exclusive hold of every other USE (which
+// would finish the same PACK) until this one is done.
+int PutInPlace(const std::string& temp, const std::string& target, const Found& f, bool isTable)
+{
+    struct stat named {};
+    if (::lstat(temp.c_str(), &named) != 0 || named.st_dev != f.tempSt.st_dev || named.st_ino != f.tempSt.st_ino)
+        return EBUSY;
+    if (f.target.exists && ::fchmod(f.fd, f.targetSt.st_mode & 07777) != 0)
+        return errno;
+    if (isTable) {
+        DbfFile view;
+        view.Adopt(f.fd, true, temp);
+        const int err = view.Lock(LockKind::Read, ShareLockOffset, 1);
+        view.Release();
+        if (err != 0)
+            return err;
+    }
+    return ::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -128,7 +248,16 @@ int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, i
         Entry e;
         e.temp = InMarker(folder, w->TempPath());
         e.target = InMarker(folder, w->Target());
-        if (::fsync(w->Fd()) != 0 || !DigestOf(w->Fd(), e.size, e.digest)) {
+        e.after.exists = true;
+        bool read = ::fsync(w->Fd()) == 0 && DigestOf(w->Fd(), e.after.size, e.after.digest);
+        struct stat st {};
+        if (read) {
+            const int fd = OpenState(w->Target(), e.before, st);
+            read = fd >= 0 || !e.before.exists;
+            if (fd >= 0)
+                ::close(fd);
+        }
+        if (!read) {
             const int code = ErrnoToEngineCode(errno);
             return code != 0 ? code : 101;
         }
@@ -153,48 +282,69 @@ bool FinishTableWithMemo(const std::string& table)
 {
     std::error_code ec;
     const std::string marker = MarkerOf(fs::weakly_canonical(table, ec).string());
-    struct stat st {};
-    if (ec || ::lstat(marker.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
-        return true; // none, or not this user's
+    if (ec)
+        return true;
     const std::string tag = " [USE/OpenDbf]";
+    std::string text;
+    // Another program may hold the table while it finishes the same PACK:
+    // wait for it a while, and look at the marker again after each wait.
     DbfFile hold;
-    if (int code = OpenWithShareLock(hold, table, true, true, Share::Exclusive); code != 0) {
-        SetError(std::uint16_t(code), "Fehler beim Öffnen von " + table + tag);
-        return false;
+    for (int waited = 0;; ++waited) {
+        const KeepListState found = ReadKeepList(marker, text);
+        if (found == KeepListState::Missing || found == KeepListState::OtherUsers)
+            return true; // none, finished meanwhile, or not this user's
+        const int code = OpenWithShareLock(hold, table, true, true, Share::Exclusive);
+        if (code == 0)
+            break;
+        if (code != 32 || waited == HoldWaits) {
+            SetError(std::uint16_t(code), "Fehler beim Öffnen von " + table + tag);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    std::ifstream in(marker);
-    if (!in)
-        return true; // its writer has finished meanwhile
+    const KeepListState list = ReadKeepList(marker, text);
+    if (list == KeepListState::Missing || list == KeepListState::OtherUsers)
+        return true;
     const fs::path folder = fs::path(marker).parent_path();
+    const std::vector<std::string> targets = PackTargets(table, hold);
+    const auto unfit = [&] {
+        SetError(1014, "Die Liste " + marker + " eines abgebrochenen Packens ist beschädigt oder nennt andere "
+                       "Dateien als " + targets[0] + " und " + targets[1] + tag);
+        return false;
+    };
     std::vector<Entry> entries;
-    std::vector<bool> staged;
-    std::string named;
+    if (list != KeepListState::Read || !ParseMarker(text, folder, targets, entries))
+        return unfit();
+
+    // Each new file is this user's own temporary holding what the marker
+    // says, or already in place; each target holds its old or its new bytes.
+    Found found[2];
     bool same = true;
-    for (std::string line; std::getline(in, line) && entries.size() < 3;) {
-        Entry e;
-        same = ParseLine(line, e) && same;
-        const std::string temp = FromMarker(folder, e.temp), target = FromMarker(folder, e.target);
-        const bool isStaged = Holds(temp, e);
-        same = same && (isStaged || (::access(temp.c_str(), F_OK) != 0 && Holds(target, e)));
-        named += (named.empty() ? "" : ", ") + target;
-        entries.push_back(e);
-        staged.push_back(isStaged);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        Found& f = found[i];
+        if (!Inspect(FromMarker(folder, entries[i].temp), targets[i], f))
+            return unfit();
+        same = same && (f.target == entries[i].before || f.target == entries[i].after) &&
+               (f.temp.exists ? f.temp == entries[i].after : f.target == entries[i].after);
     }
-    if (!same || entries.size() != 2) {
-        SetError(1014, "Die Dateien " + named + " sind nicht mehr die, die " + marker +
+    if (!same) {
+        SetError(1014, "Die Dateien " + targets[0] + ", " + targets[1] + " sind nicht mehr die, die " + marker +
                            " nach einem abgebrochenen Packen nennt" + tag);
         return false;
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string target = FromMarker(folder, entries[i].target);
-        if (staged[i] && !PutInPlace(FromMarker(folder, entries[i].temp), target)) {
-            const int code = ErrnoToEngineCode(errno);
-            SetError(std::uint16_t(code != 0 ? code : 5), "Fehler beim Abschließen des Packens von " + target + tag);
+        if (found[i].fd < 0)
+            continue;
+        if (const int err = PutInPlace(FromMarker(folder, entries[i].temp), targets[i], found[i], i == 0); err != 0) {
+            const int code = ErrnoToEngineCode(err);
+            SetError(std::uint16_t(code != 0 ? code : 5),
+                     "Fehler beim Abschließen des Packens von " + targets[i] + tag);
             return false;
         }
+        SyncFolder(fs::path(targets[i]).parent_path().string());
     }
-    SyncFolderOf(marker);
     ::unlink(marker.c_str());
+    SyncFolder(folder.string());
     return true;
 }
 

@@ -1,11 +1,15 @@
 // A table and its memo file replaced together (the memo PACK renumbers the
 // records' memo blocks): both new files are complete and flushed under
 // their temporary names; a marker beside the table, ".kt4keep-<table>",
-// names them with their sizes and digests (it is the atomic writer's keep
-// list, so they outlive a killed writer); then both are renamed and the
-// marker removed. A kill before the marker leaves the old pair, after it
-// the next USE finishes the renames, but only while the files are still
-// those the marker names; otherwise it refuses the table and names them.
+// names them with their sizes and digests and what the names held before
+// (it is the atomic writer's keep list, so they outlive a killed writer);
+// then both are renamed and the marker removed. A kill before the marker
+// leaves the old pair, after it the next USE finishes the renames, but only
+// while each name holds its old or its new file and each waiting file is
+// the one the marker names; otherwise it refuses the table and names them.
+// The marker is input like any other file: USE honours only this user's
+// small regular file naming exactly this table, its memo file and the
+// writer's temporaries beside them, and refuses any other of this user's.
 // Other programs ignore the marker: after a kill between the two renames
 // they see the new table with the old memo file.
 #pragma once
@@ -25,9 +29,10 @@ namespace kt4::dbase {
 int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd);
 
 // For USE, before the table is opened: finishes an interrupted replacement
-// of table and its memo file, holding the table exclusively meanwhile.
-// False after an error (reported: 1014 naming the files when they are no
-// longer those the marker names).
+// of table and its memo file, holding the table exclusively meanwhile (it
+// waits up to 2 s for another program that holds it, which may be
+// finishing it). False after an error (reported: 1014 naming the marker
+// when it is unfit, or the files when they are no longer those it names).
 bool FinishTableWithMemo(const std::string& table);
 
 } // namespace kt4::dbase

@@ -3,6 +3,10 @@
 #include "memo_fixture.h"
 
 #include "dbase/memo/memo_internal.h"
+#include "process_helpers.h"
+
+#include <functional>
+#include <map>
 
 #include <random>
 #include <unistd.h>
@@ -325,11 +329,28 @@ std::string DigestOf(const std::vector<std::uint8_t>& bytes)
     return text;
 }
 
+// The files and links below folder, each with its bytes or its link's text.
+std::map<std::string, std::string> FilesBelow(const std::filesystem::path& folder)
+{
+    std::map<std::string, std::string> seen;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+        const auto bytes = e.is_regular_file() && !e.is_symlink() ? ReadBytes(e.path().string())
+                                                                   : std::vector<std::uint8_t>();
+        seen[e.path().string()] = e.is_symlink() ? "-> " + std::filesystem::read_symlink(e.path()).string()
+                                                 : std::string(bytes.begin(), bytes.end());
+    }
+    return seen;
+}
+
 // A PACK of table and memo file killed after its marker: USE puts the new
 // files in place (with the old files' mode), whichever of the renames were
-// done, while they are those the marker names; a file changed or lost since
-// refuses the table (1014, naming the files) and nothing moves. Another
-// user's marker is no concern of ours. The records read their own memos.
+// done, while each name holds its old or its new file and each waiting one
+// is the file the marker names, also when several programs open the table
+// at once. A file changed or lost since, and a marker that is not a small
+// file of this user naming just this table's files and their temporaries,
+// refuse the table (1014, naming the marker and the files) and nothing
+// moves. Another user's marker is no concern of ours. The records read
+// their own memos.
 TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
 {
     const std::string dbf = Path("IP.DBF"), dbt = MemoTable("IP", 0x83);
@@ -347,48 +368,139 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
     USE("");
     const auto newDbf = ReadBytes(dbf), newDbt = ReadBytes(dbt);
     const std::string tempDbf = ".kt4tmp-4000002-1-IP.DBF", tempDbt = ".kt4tmp-4000002-2-IP.DBT";
-    const std::string marker = ".kt4keep-IP.DBF";
+    const std::string marker = ".kt4keep-IP.DBF", out = Path("out"), victim = Path("out/victim.txt");
+    const auto state = [](const std::vector<std::uint8_t>& b) { return std::to_string(b.size()) + "\t" + DigestOf(b); };
+    const auto swap = [](std::string& list, const std::string& from, const std::string& to) {
+        list.replace(list.find(from), from.size(), to);
+    };
+    const auto flip = [](const std::string& path) {
+        auto b = ReadBytes(path);
+        b[b.size() / 2] ^= 1;
+        WriteBytes(path, b);
+    };
+    using std::filesystem::create_symlink;
+    enum Outcome { Finished, Refused, Ignored };
     struct Case {
         const char* what;
         bool dbfRenamed, dbtRenamed;
-        int lost; // 1 the new table changed since, 2 the new memo file gone, 3 another user's marker
-    } cases[] = {{"no rename yet", false, false, 0},
-                 {"table renamed", true, false, 0},
-                 {"both renamed", true, true, 0},
-                 {"table changed since", true, false, 1},
-                 {"new memo file gone", true, false, 2},
-                 {"another user's marker", false, false, 3}};
+        Outcome outcome;
+        std::function<void(std::string& list)> plant; // list "": the marker is planted too
+        int others = 0;                               // programs that open the table at once
+        bool asRoot = false;                          // another user needs root
+    } cases[] = {
+        {"no rename yet", false, false, Finished, nullptr},
+        {"table renamed", true, false, Finished, nullptr},
+        {"both renamed", true, true, Finished, nullptr},
+        {"eight programs open at once", false, false, Finished, nullptr, 8},
+        {"memo file linked elsewhere", false, false, Finished,
+         [&](std::string& list) {
+             const std::string far = std::filesystem::canonical(out).string() + "/";
+             std::filesystem::rename(dbt, far + "IP.DBT");
+             std::filesystem::rename(Path(tempDbt), far + tempDbt);
+             create_symlink(far + "IP.DBT", dbt);
+             swap(list, tempDbt + "\tIP.DBT", far + tempDbt + "\t" + far + "IP.DBT");
+         }},
+        {"table changed since", true, false, Refused, [&](std::string&) { flip(dbf); }},
+        {"old table changed since", false, false, Refused, [&](std::string&) { flip(dbf); }},
+        {"waiting table differs", false, false, Refused, [&](std::string&) { flip(Path(tempDbf)); }},
+        {"new memo file gone", true, false, Refused, [&](std::string&) { std::filesystem::remove(Path(tempDbt)); }},
+        {"old four-field marker", true, true, Refused,
+         [&](std::string& list) {
+             list = tempDbf + "\tIP.DBF\t" + state(newDbf) + "\n" + tempDbt + "\tIP.DBT\t" + state(newDbt) + "\n";
+         }},
+        {"outside target", false, false, Refused,
+         [&](std::string& list) { swap(list, "\tIP.DBT\t", "\t" + victim + "\t"); }},
+        {"outside target by ../", false, false, Refused,
+         [&](std::string& list) {
+             swap(list, "\tIP.DBT\t", "\t../" + dir_.filename().string() + "/out/victim.txt\t");
+         }},
+        {"another table as temporary", false, false, Refused,
+         [&](std::string& list) {
+             WriteBytes(Path("U.DBF"), newDbf);
+             swap(list, tempDbf + "\t", "U.DBF\t");
+         }},
+        {"a link as temporary", false, false, Refused,
+         [&](std::string&) {
+             std::filesystem::rename(Path(tempDbf), out + "/payload");
+             create_symlink(out + "/payload", Path(tempDbf));
+         }},
+        {"a link as target", false, false, Refused,
+         [&](std::string& list) {
+             std::filesystem::remove(dbt);
+             create_symlink(out + "/IP.DBT", dbt);
+             swap(list, state(newDbt) + "\t" + state(oldDbt), state(newDbt) + "\t-\t-");
+         }},
+        {"a huge marker", false, false, Refused, [&](std::string& list) { list.append(64 * 1024, '\n'); }},
+        {"a marker that is a link", false, false, Refused,
+         [&](std::string& list) {
+             WriteBytes(out + "/list", std::vector<std::uint8_t>(list.begin(), list.end()));
+             create_symlink(out + "/list", Path(marker));
+             list.clear();
+         }},
+        {"a marker that is a folder", false, false, Refused,
+         [&](std::string& list) {
+             std::filesystem::create_directory(Path(marker));
+             list.clear();
+         }},
+        {"another user's temporary", false, false, Refused,
+         [&](std::string&) { ASSERT_EQ(::chown(Path(tempDbf).c_str(), 65534, 65534), 0); }, 0, true},
+        {"another user's marker", false, false, Ignored,
+         [&](std::string& list) {
+             WriteBytes(Path(marker), std::vector<std::uint8_t>(list.begin(), list.end()));
+             ASSERT_EQ(::chown(Path(marker).c_str(), 65534, 65534), 0);
+             list.clear();
+         },
+         0, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        if (c.asRoot && ::geteuid() != 0)
+            continue;
         for (const auto& e : std::filesystem::directory_iterator(dir_))
-            if (e.path().filename().string().rfind(".kt4", 0) == 0)
-                std::filesystem::remove(e.path());
+            if (e.path().filename().string().rfind(".kt4", 0) == 0 || e.path().filename() == "U.DBF" ||
+                e.path() == out)
+                std::filesystem::remove_all(e.path());
+        std::filesystem::remove(dbt);
+        std::filesystem::create_directory(out);
+        WriteBytes(victim, {'v'});
         WriteBytes(dbf, c.dbfRenamed ? newDbf : oldDbf);
         WriteBytes(dbt, c.dbtRenamed ? newDbt : oldDbt);
         if (!c.dbfRenamed)
             WriteBytes(Path(tempDbf), newDbf);
-        if (!c.dbtRenamed && c.lost != 2)
+        if (!c.dbtRenamed)
             WriteBytes(Path(tempDbt), newDbt);
         for (const std::string& temp : {tempDbf, tempDbt})
             if (std::filesystem::exists(Path(temp)))
                 std::filesystem::permissions(Path(temp), std::filesystem::perms::owner_read |
                                                              std::filesystem::perms::owner_write);
         const auto mode = std::filesystem::status(dbf).permissions();
-        const std::string list = tempDbf + "\tIP.DBF\t" + std::to_string(newDbf.size()) + "\t" + DigestOf(newDbf) +
-                                 "\n" + tempDbt + "\tIP.DBT\t" + std::to_string(newDbt.size()) + "\t" +
-                                 DigestOf(newDbt) + "\n";
-        WriteBytes(Path(marker), std::vector<std::uint8_t>(list.begin(), list.end()));
-        if (c.lost == 3 && (::geteuid() != 0 || ::chown(Path(marker).c_str(), 65534, 65534) != 0))
-            continue; // another user needs root
-        if (c.lost == 1) {
-            auto changed = newDbf;
-            changed[std::size_t(GetU16(changed.data() + 8)) + 1] ^= 1;
-            WriteBytes(dbf, changed);
+        std::string list = tempDbf + "\tIP.DBF\t" + state(newDbf) + "\t" + state(oldDbf) + "\n" + tempDbt +
+                           "\tIP.DBT\t" + state(newDbt) + "\t" + state(oldDbt) + "\n";
+        if (c.plant)
+            c.plant(list);
+        if (!list.empty())
+            WriteBytes(Path(marker), std::vector<std::uint8_t>(list.begin(), list.end()));
+        const auto before = FilesBelow(dir_);
+        std::vector<pid_t> others;
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        for (int i = 0; i < c.others; ++i)
+            if ((others.emplace_back(::fork())) == 0) {
+                ForgetInheritedAreas();
+                char go;
+                ::close(start[1]);
+                (void)!::read(start[0], &go, 1);
+                ::_exit(USE(dbf) && RecCount() == 4 ? 0 : 1);
+            }
+        ::close(start[0]);
+        ::close(start[1]); // all at once
+        for (pid_t child : others) {
+            int status = 1;
+            ::waitpid(child, &status, 0);
+            EXPECT_EQ(status, 0);
         }
-        const auto before = ReadBytes(dbf);
         const bool opened = USE(dbf + " EXCLUSIVE");
-        EXPECT_EQ(opened, c.lost == 0 || c.lost == 3) << LastErrorText();
-        if (c.lost == 3) {
+        EXPECT_EQ(opened, c.outcome != Refused) << LastErrorText();
+        if (c.outcome == Ignored) {
             EXPECT_EQ(ReadBytes(dbf), oldDbf);
             EXPECT_EQ(RecCount(), 6);
             EXPECT_TRUE(std::filesystem::exists(Path(marker)));
@@ -398,17 +510,17 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
             EXPECT_EQ(ReadBytes(dbf), newDbf);
             EXPECT_EQ(ReadBytes(dbt), newDbt);
             EXPECT_FALSE(std::filesystem::exists(Path(marker)));
-            EXPECT_FALSE(std::filesystem::exists(Path(tempDbf)) || std::filesystem::exists(Path(tempDbt)));
-            ASSERT_EQ(RecCount(), 4);
-            for (std::int32_t r = 1; r <= 4; ++r)
+            for (const auto& [path, bytes] : FilesBelow(dir_))
+                EXPECT_EQ(path.find("/.kt4"), std::string::npos) << path; // temporaries and marker gone
+            EXPECT_EQ(RecCount(), 4);
+            for (std::int32_t r = 1; r <= 4 && RecCount() == 4; ++r)
                 EXPECT_EQ(MemoOfRecord(r).substr(0, 3), "r" + std::to_string(r + (r > 1) + (r > 2)) + ":");
         } else {
             EXPECT_EQ(EngineErrorCode, 1014);
             for (const std::string& name : {dbf, dbt, marker})
                 EXPECT_NE(LastErrorText().find(std::filesystem::path(name).filename().string()), std::string::npos)
                     << LastErrorText();
-            EXPECT_EQ(ReadBytes(dbf), before);
-            EXPECT_TRUE(std::filesystem::exists(Path(marker)));
+            EXPECT_EQ(FilesBelow(dir_), before);
         }
         USE("");
     }
