@@ -12,6 +12,7 @@
 #include "foundation/dialogs.h"
 #include "foundation/settings.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -54,6 +55,17 @@ QMessageBox::Icon IconOf(BoxKind kind)
     default:
         return QMessageBox::NoIcon;
     }
+}
+
+// The buttons of a message box speak the language of its texts, not the
+// toolkit's.
+void GermanButtons(QMessageBox& Box)
+{
+    const std::pair<QMessageBox::StandardButton, const char*> texts[] = {
+        {QMessageBox::Yes, "&Ja"}, {QMessageBox::No, "&Nein"}, {QMessageBox::Cancel, "Abbrechen"}};
+    for (const auto& [which, text] : texts)
+        if (QAbstractButton* button = Box.button(which))
+            button->setText(text);
 }
 
 } // namespace
@@ -139,6 +151,7 @@ Answer QtUi::YesNoCancelBox(const std::string& caption, const std::string& text)
     QMessageBox box(QMessageBox::Question, Q(caption), Q(text),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, DialogParent());
     box.setObjectName("YesNoCancelBox");
+    GermanButtons(box);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
@@ -156,6 +169,7 @@ bool QtUi::OkCancelBox(const std::string& caption, const std::string& text)
     QMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
                     DialogParent());
     box.setObjectName("OkCancelBox");
+    GermanButtons(box);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
