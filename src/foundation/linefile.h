@@ -106,8 +106,11 @@ public:
     void Discard();
 
     bool IsOpen() const { return mode_ != Mode::Closed; }
-    // When the file that Reset opened was last written.
+    // When the file that Reset opened was last written, its owner's user
+    // id and its permission bits.
     std::time_t ModifiedTime() const { return modified_; }
+    unsigned Owner() const { return owner_; }
+    unsigned Permissions() const { return permissions_; }
     bool IsWriting() const { return mode_ == Mode::Write; }
     // True when no line is left to read.
     bool Eof();
@@ -181,6 +184,8 @@ private:
     std::size_t pos_ = 0;
     bool atEnd_ = false;
     std::time_t modified_ = 0;
+    unsigned owner_ = 0;
+    unsigned permissions_ = 0;
 };
 
 // The program's shared text file.
