@@ -10,7 +10,10 @@
 #include "shell/config_table.h"
 #include "shell/screen_defaults.h"
 
+#include <cstring>
 #include <filesystem>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,14 +116,35 @@ std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines, 
     return notes;
 }
 
+namespace {
+
+// True when the group Gid holds the user Uid alone: the user's own group
+// of the user's name (as systems give every user one), with no other
+// member listed.
+bool UsersOwnGroup(unsigned Gid, unsigned Uid)
+{
+    const passwd* user = ::getpwuid(Uid);
+    const group* grp = ::getgrgid(Gid);
+    if (!user || !grp || user->pw_gid != Gid || std::strcmp(user->pw_name, grp->gr_name) != 0)
+        return false;
+    for (char** member = grp->gr_mem; *member; ++member)
+        if (std::strcmp(*member, user->pw_name) != 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
 bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind)
 {
     if (!F.OpenRead(Path))
         return false;
+    const unsigned user = ::geteuid();
     std::string why;
-    if (F.Owner() != ::geteuid())
+    if (F.Owner() != user)
         why = "sie gehört einem anderen Benutzer";
-    else if ((F.Permissions() & (S_IWGRP | S_IWOTH)) != 0)
+    else if ((F.Permissions() & S_IWOTH) != 0 ||
+             ((F.Permissions() & S_IWGRP) != 0 && !UsersOwnGroup(F.Group(), user)))
         why = "andere Benutzer dürfen sie ändern";
     if (why.empty())
         return true;

@@ -27,7 +27,8 @@ std::vector<std::string> FallbackConfigDirs();
 
 // Opens F on the configuration or session file Path for reading when this
 // user may take it: a file of the user running the program that no one
-// else may write. A file of another user, or one others may write (one
+// else may write (its group may, when that is the user's own group of the
+// user alone). A file of another user, or one others may write (one
 // left in a shared start folder would choose the programs this user's
 // runs start), is not opened: one message names it (Kind, "Konfigurations-
 // datei") and why, and F holds no error. False when F was not opened.

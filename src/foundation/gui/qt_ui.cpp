@@ -57,16 +57,35 @@ QMessageBox::Icon IconOf(BoxKind kind)
     }
 }
 
-// The buttons of a message box speak the language of its texts, not the
-// toolkit's.
-void GermanButtons(QMessageBox& Box)
-{
-    const std::pair<QMessageBox::StandardButton, const char*> texts[] = {
-        {QMessageBox::Yes, "&Ja"}, {QMessageBox::No, "&Nein"}, {QMessageBox::Cancel, "Abbrechen"}};
-    for (const auto& [which, text] : texts)
-        if (QAbstractButton* button = Box.button(which))
-            button->setText(text);
-}
+// A question of the program: its buttons speak the language of its texts,
+// not the toolkit's, also when the toolkit's language changes.
+class QuestionBox : public QMessageBox {
+public:
+    QuestionBox(const std::string& caption, const std::string& text, StandardButtons buttons)
+        : QMessageBox(QMessageBox::Question, Q(caption), Q(text), buttons, DialogParent())
+    {
+        GermanButtons();
+    }
+
+protected:
+    // after the box and its buttons have taken the toolkit's texts
+    bool event(QEvent* event) override
+    {
+        const bool done = QMessageBox::event(event);
+        if (event->type() == QEvent::LanguageChange)
+            GermanButtons();
+        return done;
+    }
+
+private:
+    void GermanButtons()
+    {
+        const std::pair<StandardButton, const char*> texts[] = {{Yes, "&Ja"}, {No, "&Nein"}, {Cancel, "Abbrechen"}};
+        for (const auto& [which, label] : texts)
+            if (QAbstractButton* b = button(which))
+                b->setText(label);
+    }
+};
 
 } // namespace
 
@@ -148,10 +167,8 @@ void QtUi::MessageBox(const std::string& caption, const std::string& text, BoxKi
 
 Answer QtUi::YesNoCancelBox(const std::string& caption, const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, Q(caption), Q(text),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, DialogParent());
+    QuestionBox box(caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setObjectName("YesNoCancelBox");
-    GermanButtons(box);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
@@ -166,10 +183,8 @@ Answer QtUi::YesNoCancelBox(const std::string& caption, const std::string& text)
 
 bool QtUi::OkCancelBox(const std::string& caption, const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
-                    DialogParent());
+    QuestionBox box(caption, text, QMessageBox::Ok | QMessageBox::Cancel);
     box.setObjectName("OkCancelBox");
-    GermanButtons(box);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
