@@ -260,9 +260,8 @@ TEST_F(CadBatch, NoOutputReplacesTheProjectFile)
         else if (*c.output)
             fs::create_hard_link(dir.File(c.project), dir.File(c.output));
         EXPECT_EQ(Run(what), 1) << what;
-        EXPECT_NE(dir.Get("err.txt").find("Ziel ist die Projektdatei: " + output + " wurde nicht geschrieben."),
-                  std::string::npos)
-            << what << ": " << dir.Get("err.txt");
+        EXPECT_EQ(dir.Get("err.txt"), "Fehler :  Ziel ist die Projektdatei: " + output + " wurde nicht geschrieben.\n")
+            << what; // and nothing more
         EXPECT_EQ(dir.Get(c.project), bytes) << what;
         EXPECT_EQ(fs::is_symlink(dir.File(output)), *c.output && c.symbolic) << what;
     }
@@ -272,6 +271,12 @@ TEST_F(CadBatch, NoOutputReplacesTheProjectFile)
     EXPECT_EQ(dir.Get("err.txt"), "");
     EXPECT_NE(dir.Get("b.txt").find("Lager"), std::string::npos);
     EXPECT_EQ(dir.Get("b.kt4.txt"), bytes);
+    // the name is resolved once: sub/b.kt4.txt, never sub/sub/b.kt4.txt.kt4
+    fs::create_directories(dir.File("sub/sub"));
+    dir.Put("sub/b.kt4.txt", bytes);
+    dir.Put("sub/sub/b.kt4.txt.kt4", "no project");
+    EXPECT_EQ(Run("sub/b.kt4.txt /I"), 0) << dir.Get("err.txt");
+    EXPECT_NE(dir.Get("sub/b.txt").find("Lager"), std::string::npos);
 }
 
 // Memory that runs out while the project is read or its output is made is
@@ -301,6 +306,38 @@ TEST_F(CadBatch, MemoryRunningOutKeepsTheOlderFile)
             << what << ": " << err;
         EXPECT_EQ(err.find("bad_alloc"), std::string::npos) << what << ": " << err;
         EXPECT_EQ(dir.Get(file), "older") << what;
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
+    }
+    // without an output, the same words
+    EXPECT_EQ(Run("big.kt4 /NOGUI", "ulimit -v 100000 &&"), 1);
+    EXPECT_NE(dir.Get("err.txt").find("Zu wenig Speicher."), std::string::npos) << dir.Get("err.txt");
+
+    // Limits from the highest one at which the STEP job runs out down by
+    // two megabytes: memory runs out in the job, in what tells it and
+    // before the run began. Every run ends with 0 and its file, or with 1
+    // in the program's words and the older file; none aborts, and no
+    // temporary or private folder stays.
+    int top = 40000;
+    for (; top > 8000; top -= 250) {
+        dir.Put("test.stp", "older");
+        if (Run("test.kt4 /CAD7:03", "ulimit -v " + std::to_string(top) + " &&") != 0)
+            break;
+    }
+    for (int limit = top + 250; limit >= top - 2000; limit -= 25) {
+        const std::string what = std::to_string(limit) + " kB";
+        dir.Put("test.stp", "older");
+        const int rc = Run("test.kt4 /CAD7:03", "ulimit -v " + std::to_string(limit) + " &&");
+        const std::string err = dir.Get("err.txt"), stp = dir.Get("test.stp");
+        if (rc == 0) {
+            EXPECT_EQ(stp.rfind("ISO-10303-21;", 0), 0u) << what;
+            continue;
+        }
+        EXPECT_EQ(rc, 1) << what << ": " << err;
+        EXPECT_TRUE(err == "Fehler :  Zu wenig Speicher: test.stp wurde nicht geschrieben.\n" ||
+                    err == "Fehler :  Zu wenig Speicher.\n")
+            << what << ": " << err;
+        EXPECT_EQ(stp, "older") << what;
         for (const auto& e : fs::directory_iterator(dir.Path()))
             EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
     }
@@ -393,6 +430,49 @@ TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
     EXPECT_EQ(plotted(), "") << "a plot program was started";
 }
 
+// A configuration file in the start folder that another user may have left
+// there (another's, or one others may write) starts no program: the run
+// says it ignores the file and plots with the user's own configuration.
+// The user's own file in the start folder is read.
+TEST_F(CadBatch, APlantedConfigurationStartsNoProgram)
+{
+    for (const std::string name : {"own", "planted"}) {
+        dir.Put(name + ".sh", "#!/bin/sh\ntouch '" + dir.File(name + ".ran") + "'\n");
+        ::chmod(dir.File(name + ".sh").c_str(), 0755);
+        fs::create_directories(dir.File("xdg/velmora"));
+        settings::ConfigDir = name == "own" ? dir.File("xdg/velmora/") : dir.Path();
+        cad::CadPlotLines[1] = dir.File(name + ".sh") + " kavolt";
+        cad::CadPlotLineCount = cad::CadPlotLineIndex = 1;
+        shell::WriteConfigFile();
+        ASSERT_FALSE(settings::AbortFlag);
+    }
+    const unsigned me = ::geteuid();
+    const struct {
+        unsigned uid;
+        mode_t mode;
+        const char* ran;
+    } rows[] = {{65534, 0644, "own"}, {me, 0666, "own"}, {me, 0644, "planted"}};
+    for (const auto& row : rows) {
+        if (row.uid != me && me != 0)
+            continue; // another owner needs root
+        ASSERT_EQ(::chown(dir.File("kt4.cfg").c_str(), row.uid, static_cast<gid_t>(-1)), 0);
+        ASSERT_EQ(::chmod(dir.File("kt4.cfg").c_str(), row.mode), 0);
+        fs::remove(dir.File("own.ran"));
+        fs::remove(dir.File("planted.ran"));
+        const std::string what = std::to_string(row.uid) + " " + std::to_string(row.mode);
+        EXPECT_EQ(Run("test.kt4 /CAD4:01"), 0) << what << ": " << dir.Get("err.txt");
+        const std::string ran = dir.File(std::string(row.ran) + ".ran");
+        for (int k = 0; k < 100 && !fs::exists(ran); ++k)
+            ::usleep(20000);
+        EXPECT_TRUE(fs::exists(ran)) << what;
+        EXPECT_FALSE(fs::exists(dir.File("planted.ran")) && std::string(row.ran) == "own") << what;
+        EXPECT_EQ(dir.Get("err.txt").find("Konfigurationsdatei " + dir.File("kt4.cfg") + " wird nicht gelesen: ") !=
+                      std::string::npos,
+                  std::string(row.ran) == "own")
+            << what << ": " << dir.Get("err.txt");
+    }
+}
+
 // Output and error output a pipe nobody reads any more ("wkt4 ... 2>&1 |
 // true"): each run ends as it would otherwise, with its exit code, its file
 // written or not, and nothing left in the working folder.
@@ -425,6 +505,50 @@ TEST_F(CadBatch, AnOutputNobodyReadsChangesNoRun)
             EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << r.args << ": " << e.path();
     }
     EXPECT_TRUE(PrivateFoldersGone());
+}
+
+// Runs started with standard descriptors closed, or where the signal
+// thread cannot start (an address space too small for its stack): each
+// writes what a normal run writes, byte for byte (the printout after its
+// dated first line), with the same exit code. Without the thread a SIGTERM
+// keeps its default action: the run ends at once, the older file stays.
+TEST_F(CadBatch, RunsAtTheEdgesOfTheProcessWriteTheNormalFiles)
+{
+    const std::pair<const char*, const char*> outputs[] = {
+        {"/CAD6:01", "test.stl"}, {"/CAD1:01", "test.dxf"}, {"/I", "test.txt"}};
+    std::vector<std::pair<std::string, std::string>> edges = {
+        {"", "<&- >&- 2>&-"}, {"", ">&- 2>&-"}, {"", "<&- 2>&-"}, {"", "<&- >&-"},
+        {"", "<&-"},          {"", ">&-"},      {"", "2>&-"},
+    };
+#if !defined(__SANITIZE_ADDRESS__) // the sanitizer's shadow memory needs more address space
+    const std::string noThread = "ulimit -s 1000000 && ulimit -v 1000000 &&";
+    edges.emplace_back(noThread, "");
+#endif
+    const auto body = [](const std::string& bytes, const std::string& file) {
+        return file == "test.txt" ? bytes.substr(bytes.find('\n') + 1) : bytes;
+    };
+    for (auto [args, file] : outputs) {
+        ASSERT_EQ(Run(std::string("test.kt4 ") + args), 0) << dir.Get("err.txt");
+        const std::string normal = body(dir.Get(file), file);
+        for (const auto& [prefix, suffix] : edges) {
+            fs::remove(dir.File(file));
+            const std::string what = std::string(args) + " " + prefix + suffix;
+            EXPECT_EQ(Run(std::string("test.kt4 ") + args + " " + suffix, prefix), 0) << what << ": " << dir.Get("err.txt");
+            EXPECT_TRUE(body(dir.Get(file), file) == normal) << what;
+        }
+    }
+#if !defined(__SANITIZE_ADDRESS__)
+    if (!fs::exists("/usr/bin/strace")) {
+        if (kt4::test::PeersRequired())
+            ADD_FAILURE() << "strace is missing";
+        return;
+    }
+    dir.Put("test.dxf", "older");
+    EXPECT_EQ(Shell(noThread + " exec /usr/bin/strace -o /dev/null -e inject=fsync,fdatasync:signal=SIGTERM:when=1 " +
+                    Command("test.kt4 /CAD1:01")),
+              128 + SIGTERM);
+    EXPECT_EQ(dir.Get("test.dxf"), "older");
+#endif
 }
 
 // kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
@@ -591,11 +715,17 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
 }
 
 // Each cause of a failed write has its own text, in every CAD writer and
-// in the printout of "/I": the cause, the file, "wurde nicht geschrieben.".
+// in the printout of "/I": the cause, the user's file (never a private
+// temporary the output goes through), "wurde nicht geschrieben.", once.
 TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
 {
     const std::string longName(253, 'x'); // its CAD and text files' names are too long
     fs::copy_file(dir.File("test.kt4"), dir.File(longName + ".k"));
+    std::string remark = dir.Get("test.kt4"); // a remark longer than the limit below: the printout's header
+    std::size_t remarkAt = 0;
+    for (int line = 0; line < 4; ++line)
+        remarkAt = remark.find("\r\n", remarkAt) + 2;
+    dir.Put("remark.k", remark.insert(remarkAt, std::string(3000, 'x')));
     struct Cause {
         const char* text;
         std::string file;   // the project's base name
@@ -611,14 +741,14 @@ TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
         {"file write error (File name too long)", longName, "true", false},
         {"file write error (File too large)", "test", "rm -rf @ && trap '' XFSZ && ulimit -f 1", false},
         {"file write error (File too large)", "test", "rm -rf @ && ulimit -f 1", false}, // no SIGXFSZ ends it
+        {"file write error (File too large)", "remark", "rm -rf @ && ulimit -f 1", false},
     };
+    // the blocks of views 1 go through private block files in STL and STEP
     const std::pair<const char*, const char*> writers[] = {
-        {"/CAD1:01", "dxf"}, {"/CAD2:01", "igs"}, {"/CAD5:01", "txt"}, {"/CAD6:07", "stl"}, {"/CAD7:03", "stp"},
-        {"/I", "txt"}};
+        {"/CAD1:01", "dxf"}, {"/CAD2:01", "igs"}, {"/CAD5:01", "txt"}, {"/CAD6:07", "stl"},
+        {"/CAD7:03", "stp"}, {"/CAD6:01", "stl"}, {"/CAD7:01", "stp"}, {"/I", "txt"}};
     for (const Cause& c : causes)
         for (auto [args, ext] : writers) {
-            if (c.plant.find("ulimit") != std::string::npos && std::string(args) == "/I")
-                continue; // the limit stops the printout's own temporary first
             const std::string file = c.file + "." + ext;
             std::string plant = c.plant;
             for (std::size_t at; (at = plant.find('@')) != std::string::npos;)
@@ -632,9 +762,10 @@ TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
                 continue;
             }
             EXPECT_EQ(rc, 1) << what;
-            EXPECT_NE(dir.Get("err.txt").find(std::string(c.text) + ": " + file + " wurde nicht geschrieben."),
-                      std::string::npos)
-                << what << ": " << dir.Get("err.txt");
+            const std::string err = dir.Get("err.txt");
+            EXPECT_NE(err.find(std::string(c.text) + ": " + file + " wurde nicht geschrieben.\n"), std::string::npos)
+                << what << ": " << err;
+            EXPECT_EQ(err.find("wurde nicht geschrieben."), err.rfind("wurde nicht geschrieben.")) << what << ": " << err;
             for (const auto& e : fs::directory_iterator(dir.Path())) // no temporary left
                 EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
             std::error_code ec; // a name too long for the file system is none

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 #include <utility>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -62,6 +63,21 @@ TEST_F(Program, PrintoutOfAProject)
         EXPECT_NE(e.path().extension(), ".cff") << e.path();
         EXPECT_NE(e.path().extension(), ".cfg") << e.path();
     }
+
+    // success is what the copy commits, not a file time: a printout into a
+    // link to /dev/null (whose time never changes) is written as a DXF
+    // file is; a refused design's printout fails with its reasons alone
+    drive::dH = drive::dp;
+    WriteDefaultProject("refused.kt4");
+    const std::tuple<const char*, const char*, int> runs[] = {
+        {"test.kt4 /I", "test.txt", 0}, {"test.kt4 /CAD1:01", "test.dxf", 0}, {"refused.kt4 /I", "refused.txt", 1}};
+    for (auto [args, output, code] : runs) {
+        std::filesystem::remove(dir.File(output));
+        std::filesystem::create_symlink("/dev/null", dir.File(output));
+        EXPECT_EQ(Run(args), code) << args << ": " << dir.Get("err.txt");
+        EXPECT_EQ(dir.Get("err.txt").find("nicht geschrieben"), std::string::npos) << args << ": " << dir.Get("err.txt");
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(output))) << args;
+    }
 }
 
 TEST_F(Program, PrintoutLeavesAReadOnlyFileAndSaysSo)
@@ -85,11 +101,40 @@ TEST_F(Program, PrintoutLeavesAReadOnlyFileAndSaysSo)
 
 TEST_F(Program, FailuresAndUsageErrors)
 {
+    WriteDefaultProject("test.kt4");
     EXPECT_EQ(Run("nosuch.kt4 /I"), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("nosuch.txt")));
     EXPECT_FALSE(dir.Get("err.txt").empty());
     EXPECT_EQ(Run("test"), 2);
     EXPECT_EQ(Run("test.kt4 /CAD3:01"), 2);
+
+    // A name without a file names no project, hidden files of that name
+    // beside it or not: the open dialog it needs is cancelled, nothing is
+    // read or written.
+    std::filesystem::create_directories(dir.File("sub/sub"));
+    const std::string project = dir.Get("test.kt4");
+    for (const char* hidden : {".kt4.kt4", ".kt4", "sub/.kt4.kt4", "sub/.kt4", "sub/sub/.kt4.kt4"})
+        dir.Put(hidden, project);
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir.Path()))
+            if (e.path().filename() != "out.txt" && e.path().filename() != "err.txt")
+                names.push_back(e.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = listing();
+    const std::pair<const char*, const char*> runs[] = {
+        {"'' /I", "Datei \xC3\xB6""ffnen  *.kt4|*.kt4 -> Abbrechen"},
+        {"'' /CAD1:01", "Datei \xC3\xB6""ffnen  *.kt4|*.kt4 -> Abbrechen"},
+        {"sub/ /I", "Datei \xC3\xB6""ffnen sub/ *.kt4|*.kt4 -> Abbrechen"},
+        {"sub/ /CAD6:01", "Datei \xC3\xB6""ffnen sub/ *.kt4|*.kt4 -> Abbrechen"},
+    };
+    for (auto [args, told] : runs) {
+        EXPECT_EQ(Run(args), 1) << args;
+        EXPECT_EQ(dir.Get("err.txt"), std::string(told) + "\n") << args;
+        EXPECT_EQ(listing(), before) << args;
+    }
 }
 
 // Every batch failure says why on the error output.

@@ -1,11 +1,13 @@
 #include "shell_fixture.h"
 
 #include "cad/cad_output.h"
+#include "cad/cad_settings.h"
 #include "drive/drive_data.h"
 #include "drive/projectfile.h"
 #include "foundation/environment.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
+#include "shell/project_files.h"
 #include "shell/services.h"
 #include "shell/startup.h"
 
@@ -81,9 +83,23 @@ TEST_F(StartUpTest, MemoryRunningOutDropsTheCadJob)
     EXPECT_NE(Logged("error").back().find("Zu wenig Speicher: m.dxf wurde nicht geschrieben."), std::string::npos)
         << Logged("error").back();
     EXPECT_FALSE(cad::CadJobRunning());
+    EXPECT_FALSE(cad::CadBatchMode);
     for (const auto& e : fs::directory_iterator(dir.Path()))
         EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << e.path();
     EXPECT_FALSE(fs::exists(dir.File("m.dxf")));
+
+    // a command of the window says it in the same words
+    ui->ClearLog();
+    ui->Script(dir.File("w.dxf")); // the save dialog
+    RunGuarded([&] { Services().drawCadView(1, 1); });
+    EXPECT_FALSE(cad::CadJobRunning());
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_NE(Logged("error")[0].find("Zu wenig Speicher: " + dir.File("w.dxf") + " wurde nicht geschrieben."),
+              std::string::npos)
+        << Logged("error")[0];
+    EXPECT_FALSE(fs::exists(dir.File("w.dxf")));
+    for (const auto& e : fs::directory_iterator(dir.Path()))
+        EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << e.path();
 }
 
 TEST_F(StartUpTest, PrintoutOfAMissingFileEndsWithOne)

@@ -200,6 +200,23 @@ TEST_F(MainWindow, ToolkitTextsFollowTheMenuLanguage)
     w->SetLanguage(7); // Romanian: no toolkit translation
     EXPECT_EQ(yes(), "Cancel");
     EXPECT_EQ(shell::ToolkitLanguageCode(7), "ro");
+
+    // the program's own questions answer in the language of their texts
+    gui::UseQtUi();
+    QStringList buttons;
+    QString question;
+    shelltest::WhenShown<QMessageBox>([&](QMessageBox* box) {
+        question = box->text();
+        for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            buttons << box->button(which)->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    settings::CurrentFileName.clear();
+    settings::DataModified = true;
+    w->Item("mi_fileNew")->trigger();
+    EXPECT_EQ(question, "Bisherige Eingaben verwerfen ?");
+    EXPECT_EQ(buttons, (QStringList{"&Ja", "&Nein", "Abbrechen"}));
+    settings::DataModified = false;
     w->SetLanguage(1);
 }
 
