@@ -725,7 +725,7 @@ TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
     std::size_t remarkAt = 0;
     for (int line = 0; line < 4; ++line)
         remarkAt = remark.find("\r\n", remarkAt) + 2;
-    dir.Put("remark.k", remark.insert(remarkAt, std::string(3000, 'x')));
+    dir.Put("remark.k", remark.insert(remarkAt, std::string(70000, 'x')));
     struct Cause {
         const char* text;
         std::string file;   // the project's base name

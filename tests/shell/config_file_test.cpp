@@ -513,13 +513,14 @@ TEST_F(ConfigFile, OnlyTheUsersOwnFilesAreTaken)
     } rows[] = {
         {me, mine, 0644, ""},
         {me, mine, 0600, ""},
+        {0, 0, 0664, ""}, // root's own group
         {me, mine, 0646, "andere Benutzer d\xC3\xBCrfen sie \xC3\xA4ndern."},
         {me, 65534, 0664, "andere Benutzer d\xC3\xBCrfen sie \xC3\xA4ndern."},
         {65534, 65534, 0644, "sie geh\xC3\xB6rt einem anderen Benutzer."},
     };
     for (const auto& row : rows) {
         if ((row.uid != me || row.gid != mine) && me != 0)
-            continue; // another owner or group needs root
+            continue; // another owner or group, and root's group, need root
         for (const char* name : {"kt4.cfg", "kt4.cff"}) {
             ASSERT_EQ(::chown(dir.File(name).c_str(), row.uid, row.gid), 0);
             ASSERT_EQ(::chmod(dir.File(name).c_str(), row.mode), 0);

@@ -58,27 +58,11 @@ QMessageBox::Icon IconOf(BoxKind kind)
 }
 
 // A question of the program: its buttons speak the language of its texts,
-// not the toolkit's, also when the toolkit's language changes.
+// not the toolkit's.
 class QuestionBox : public QMessageBox {
 public:
     QuestionBox(const std::string& caption, const std::string& text, StandardButtons buttons)
         : QMessageBox(QMessageBox::Question, Q(caption), Q(text), buttons, DialogParent())
-    {
-        GermanButtons();
-    }
-
-protected:
-    // after the box and its buttons have taken the toolkit's texts
-    bool event(QEvent* event) override
-    {
-        const bool done = QMessageBox::event(event);
-        if (event->type() == QEvent::LanguageChange)
-            GermanButtons();
-        return done;
-    }
-
-private:
-    void GermanButtons()
     {
         const std::pair<StandardButton, const char*> texts[] = {{Yes, "&Ja"}, {No, "&Nein"}, {Cancel, "Abbrechen"}};
         for (const auto& [which, label] : texts)

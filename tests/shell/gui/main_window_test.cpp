@@ -202,6 +202,7 @@ TEST_F(MainWindow, ToolkitTextsFollowTheMenuLanguage)
     EXPECT_EQ(shell::ToolkitLanguageCode(7), "ro");
 
     // the program's own questions answer in the language of their texts
+    QCoreApplication::processEvents(); // the language change has reached every window
     gui::UseQtUi();
     QStringList buttons;
     QString question;
