@@ -62,6 +62,16 @@ TEST_F(StartUpTest, PrintoutBesideTheDataFileIsCalculated)
     EXPECT_NE(text.find("-17"), std::string::npos);
     EXPECT_EQ(drive::i, -17);
     EXPECT_EQ(CurrentFileName, "test");
+
+    // a copy that cannot be put in place: exit 1, told once, by the file
+    fs::remove(dir.File("proj/test.txt"));
+    fs::create_directory(dir.File("proj/test.txt"));
+    FreshStart();
+    r = Run({path, "/I"});
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_EQ(Logged("error").size(), 1u);
+    EXPECT_NE(Logged("error")[0].find(dir.File("proj/test.txt") + " wurde nicht geschrieben."), std::string::npos)
+        << Logged("error")[0];
 }
 
 // Memory that runs out in the middle of a CAD job: the run ends with its
