@@ -141,13 +141,8 @@ Step OutOfMemory(const std::string& Message)
 // the calculation failed.
 Step BatchCheck()
 {
-    const std::string noMemory = DisplayToOem(OutOfMemoryText(""));
-    try {
-        if (!ReadBatchFile(NameBatchFile()))
-            return Ended(1);
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory(noMemory);
-    }
+    if (!ReadBatchFile(NameBatchFile()))
+        return Ended(1);
     return Ended(CalcErrorFlag ? 1 : 0);
 }
 

@@ -67,11 +67,9 @@ TEST_F(StartUpTest, PrintoutBesideTheDataFileIsCalculated)
     fs::remove(dir.File("proj/test.txt"));
     fs::create_directory(dir.File("proj/test.txt"));
     FreshStart();
-    r = Run({path, "/I"});
-    EXPECT_EQ(r.exitCode, 1);
-    ASSERT_EQ(Logged("error").size(), 1u);
-    EXPECT_NE(Logged("error")[0].find(dir.File("proj/test.txt") + " wurde nicht geschrieben."), std::string::npos)
-        << Logged("error")[0];
+    EXPECT_EQ(Run({path, "/I"}).exitCode, 1);
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |file write error (Is a directory): " +
+                                                        dir.File("proj/test.txt") + " wurde nicht geschrieben."});
 }
 
 // Memory that runs out in the middle of a CAD job: the run ends with its
@@ -103,13 +101,8 @@ TEST_F(StartUpTest, MemoryRunningOutDropsTheCadJob)
     ui->Script(dir.File("w.dxf")); // the save dialog
     RunGuarded([&] { Services().drawCadView(1, 1); });
     EXPECT_FALSE(cad::CadJobRunning());
-    ASSERT_EQ(Logged("error").size(), 1u);
-    EXPECT_NE(Logged("error")[0].find("Zu wenig Speicher: " + dir.File("w.dxf") + " wurde nicht geschrieben."),
-              std::string::npos)
-        << Logged("error")[0];
-    EXPECT_FALSE(fs::exists(dir.File("w.dxf")));
-    for (const auto& e : fs::directory_iterator(dir.Path()))
-        EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << e.path();
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Zu wenig Speicher: " + dir.File("w.dxf") +
+                                                        " wurde nicht geschrieben."});
 }
 
 TEST_F(StartUpTest, PrintoutOfAMissingFileEndsWithOne)

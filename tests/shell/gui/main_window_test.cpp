@@ -204,19 +204,17 @@ TEST_F(MainWindow, ToolkitTextsFollowTheMenuLanguage)
     // the program's own questions answer in the language of their texts
     QCoreApplication::processEvents(); // the language change has reached every window
     gui::UseQtUi();
-    QStringList buttons;
-    QString question;
+    QStringList seen;
     shelltest::WhenShown<QMessageBox>([&](QMessageBox* box) {
-        question = box->text();
+        seen << box->text();
         for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
-            buttons << box->button(which)->text();
+            seen << box->button(which)->text();
         box->button(QMessageBox::Cancel)->click();
     });
     settings::CurrentFileName.clear();
     settings::DataModified = true;
     w->Item("mi_fileNew")->trigger();
-    EXPECT_EQ(question, "Bisherige Eingaben verwerfen ?");
-    EXPECT_EQ(buttons, (QStringList{"&Ja", "&Nein", "Abbrechen"}));
+    EXPECT_EQ(seen, (QStringList{"Bisherige Eingaben verwerfen ?", "&Ja", "&Nein", "Abbrechen"}));
     settings::DataModified = false;
     w->SetLanguage(1);
 }
