@@ -156,8 +156,9 @@ int RunWindow(int, char** argv)
 // error output, as they are, for nothing more can be had now.
 void TellOutOfMemory()
 {
-    static const char text[] = "Fehler :  Zu wenig Speicher.\n";
-    [[maybe_unused]] const ssize_t n = ::write(2, text, sizeof text - 1);
+    static const char caption[] = "Fehler : ", text[] = " Zu wenig Speicher.\n";
+    [[maybe_unused]] ssize_t n = ::write(2, caption, sizeof caption - 1);
+    n = ::write(2, text, sizeof text - 1);
 }
 
 } // namespace
