@@ -43,6 +43,8 @@
 #endif
 
 #include <iostream>
+#include <new>
+#include <unistd.h>
 
 #ifdef KT4_WINDOW_PROGRAM
 #include "foundation/private_temp.h"
@@ -150,10 +152,23 @@ int RunWindow(int, char** argv)
 }
 #endif
 
+// Memory ran out where nothing else caught it: the program's words on the
+// error output, as they are, for nothing more can be had now.
+void TellOutOfMemory()
+{
+    static const char caption[] = "Fehler : ", text[] = " Zu wenig Speicher.\n";
+    [[maybe_unused]] ssize_t n = ::write(2, caption, sizeof caption - 1);
+    n = ::write(2, text, sizeof text - 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Before anything is opened: no file of the run may take the number of
+    // a closed standard descriptor (its messages would be written into it).
+    if (!OpenClosedStandardDescriptors())
+        return 1;
     int code = 1;
 #ifdef KT4_HAVE_GUI
     // Until the command line tells the kind of run, a signal is noted: a
@@ -180,6 +195,8 @@ int main(int argc, char** argv)
             std::cerr << "wkt4 was built without windows; only the batch modes work\n";
 #endif
         }
+    } catch (const std::bad_alloc&) {
+        TellOutOfMemory();
     } catch (const std::exception& e) {
         UseHeadlessUi().quiet = false; // no window is left to show it
         shell::HandleUnexpectedError(e.what());

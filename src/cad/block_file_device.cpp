@@ -66,6 +66,11 @@ void TBlockFileDevice::Discard()
     DiscardOutput();
 }
 
+std::string TBlockFileDevice::BlockFailureText(int Code, int SysErr, const std::string& BlockPath) const
+{
+    return WriteFailureText(Code, SysErr, Extension().empty() ? BlockPath : CadFileName);
+}
+
 void TBlockFileDevice::Fault(const std::string& text)
 {
     if (!failed_)
@@ -83,7 +88,7 @@ void TBlockFileDevice::FinishBlock()
         written_.insert(current_);
         return;
     }
-    unwritten_[current_] = block_.FailureText();
+    unwritten_[current_] = BlockFailureText(block_.IoError(), block_.SysError(), block_.Path());
     settings::AbortFlag = false;
 }
 
@@ -95,7 +100,7 @@ void TBlockFileDevice::Block(const std::string& name)
     written_.erase(current_);
     unwritten_.erase(current_);
     if (!BlockNameIsFileName(name)) {
-        unwritten_[current_] = WriteFailureText(IoAccessDenied, EINVAL, BlockFileName(name));
+        unwritten_[current_] = BlockFailureText(IoAccessDenied, EINVAL, BlockFileName(name));
         return;
     }
     if (PrivateTempDir().empty()) {
@@ -105,12 +110,12 @@ void TBlockFileDevice::Block(const std::string& name)
     errno = 0;
     const std::string dir = PrivateTempSubdir("blocks");
     if (dir.empty()) {
-        unwritten_[current_] = WriteFailureText(IoAccessDenied, errno != 0 ? errno : EIO, PrivateTempDir() + "blocks");
+        unwritten_[current_] = BlockFailureText(IoAccessDenied, errno != 0 ? errno : EIO, PrivateTempDir() + "blocks");
         return;
     }
     const std::string path = dir + BlockFileName(name);
     if (!block_.Open(path)) {
-        unwritten_[current_] = block_.FailureText();
+        unwritten_[current_] = BlockFailureText(block_.IoError(), block_.SysError(), path);
         settings::AbortFlag = false;
     }
 }
@@ -187,7 +192,7 @@ void TBlockFileDevice::Insert(const std::string& name, Real x, Real y, Real angl
     // a block of this job that did not replay whole: the reader has told
     // why, unless its file has gone since
     if (settings::AbortFlag && written_.count(key) > 0)
-        Fault(FindBlockFile(name).empty() ? WriteFailureText(IoFileNotFound, ENOENT, BlockFilePath(name))
+        Fault(FindBlockFile(name).empty() ? BlockFailureText(IoFileNotFound, ENOENT, BlockFilePath(name))
                                           : std::string());
     settings::AbortFlag = settings::AbortFlag || before;
 }

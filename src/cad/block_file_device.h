@@ -10,7 +10,7 @@
 // section.
 //
 // A block file that cannot be written is no error by itself: the job
-// fails (and says why that file was not written) only when the drawing
+// fails (and says why its file was not written) only when the drawing
 // inserts that block.
 #pragma once
 
@@ -80,6 +80,11 @@ private:
     // Ends the open block file; a failed write is noted for its inserts.
     void FinishBlock();
     void Fault(const std::string& text);
+    // The message of a block file that was not written, by its cause
+    // (Code, the system's errno): of the file the job writes for the user,
+    // whose block files are private temporaries; of BlockPath itself where
+    // the job writes no file (the screen).
+    std::string BlockFailureText(int Code, int SysErr, const std::string& BlockPath) const;
 
     DxfWriter block_{true};
     // Blocks by their names in upper case, as inserts find them.

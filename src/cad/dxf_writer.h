@@ -59,6 +59,7 @@ public:
     bool IsOpen() const { return file_.IsOpen(); }
     bool Failed() const { return failed_; }
     int IoError() const { return file_.IoError(); }
+    int SysError() const { return file_.SysError(); }
     // The message of the failed write (WriteFailureText).
     std::string FailureText() const { return file_.FailureText(); }
     const std::string& Path() const { return file_.Path(); }

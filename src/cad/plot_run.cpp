@@ -1,5 +1,6 @@
 #include "cad/plot_run.h"
 
+#include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/linefile.h"
 #include "foundation/numstr.h"
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/wait.h>
@@ -64,18 +66,25 @@ std::string ProgramIn(const std::string& Dir, const std::string& Name)
     return {};
 }
 
-std::string StartError(int err)
+// What a failed start is told as: its text, the system's reason and the
+// program the line names.
+std::string StartError(int err, const std::string& Program)
 {
+    std::string text;
     switch (err) {
     case ENOMEM:
-        return "out of memory !";
+        text = "out of memory !";
+        break;
     case ENOENT:
     case EACCES:
     case ENOTDIR:
-        return "file not found";
+        text = "file not found";
+        break;
     default:
-        return "Exec error " + IntStr(err);
+        text = "Exec error " + IntStr(err);
+        break;
     }
+    return text + " (" + std::strerror(err) + "): " + DisplayToOem(Program);
 }
 
 // Starts Program with Args (Args[0] included) detached from this process:
@@ -203,11 +212,11 @@ std::string StartPlotCommand(const std::string& Line, const std::string& Drawing
             program.clear();
     }
     if (program.empty())
-        return StartError(ENOENT);
+        return StartError(ENOENT, words.empty() ? Line : words[0]);
     if (!Drawing.empty() && words.size() >= 2)
         words[1] = Drawing;
     int err = Spawn(program, words);
-    return err == 0 ? std::string() : StartError(err);
+    return err == 0 ? std::string() : StartError(err, program);
 }
 
 } // namespace kt4::cad

@@ -18,8 +18,10 @@ std::vector<std::string> SplitCommandLine(const std::string& Line);
 std::string FindProgram(const std::string& Word);
 
 // Starts the line and does not wait for it. "" when it started, else the
-// text to show: "out of memory !", "file not found" or "Exec error " and
-// the system's error number. Nothing is started once a signal ends the
+// text to show (stored text): "out of memory !", "file not found" or "Exec
+// error " and the system's error number, then the system's reason in
+// brackets, ": " and the program (the line's first word when none is
+// found). Nothing is started once a signal ends the
 // run (RunEnding). Drawing, when given, is the word after the
 // program (the drawing without its extension): the plot program reads the
 // file the job wrote, whatever folder the line names.

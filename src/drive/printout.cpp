@@ -199,8 +199,10 @@ bool BeginReport()
 
 bool WriteAusdruck(Integer /*arg*/)
 {
-    if (!BeginReport())
+    if (!BeginReport()) {
+        CloseReport(); // a report begun is ended: a failed write is told there
         return false;
+    }
     const bool results = !CalcErrorFlag;
     if (results) {
         WriteDimensions();

@@ -128,6 +128,18 @@ bool ReadDataFile(const std::string& Name)
         settings::AbortFlag = true;
         return false;
     }
+    if (!ReadDataFileAt(full))
+        return false;
+    if (ask) {
+        fs::path p = fs::absolute(full);
+        settings::DataDir = p.parent_path().string();
+        settings::CurrentFileName = p.stem().string();
+    }
+    return true;
+}
+
+bool ReadDataFileAt(const std::string& full)
+{
     if (!IsReadableFile(full))
         return ReadFailed("Datei " + full + " nicht gefunden oder kein Zugriffsrecht !");
 
@@ -145,11 +157,6 @@ bool ReadDataFile(const std::string& Name)
 
     CommitProject(state);
     NoteProjectFile(full);
-    if (ask) {
-        fs::path p = fs::absolute(full);
-        settings::DataDir = p.parent_path().string();
-        settings::CurrentFileName = p.stem().string();
-    }
     return true;
 }
 

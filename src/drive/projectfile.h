@@ -33,6 +33,9 @@ bool WriteDataFile(const std::string& Name);
 // with AbortFlag set, when nothing was read: no file, a file that ends
 // early, or numbers that cannot be read and the user did not accept as 0.
 bool ReadDataFile(const std::string& Name);
+// The same for the file Path exactly as named (no folder, extension or
+// case looked for), which becomes no current name.
+bool ReadDataFileAt(const std::string& Path);
 
 // Reads the project file Path into State without asking, showing or
 // changing anything else: State holds what the file holds (the bearing

@@ -4,8 +4,11 @@
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sstream>
+#include <unistd.h>
 
 #ifndef KT4_VERSION
 #define KT4_VERSION "0"
@@ -22,6 +25,25 @@ void SetCommandLine(int argc, const char* const* argv)
     environment::CommandLineParams.clear();
     for (int k = 1; k < argc; ++k)
         environment::CommandLineParams.emplace_back(argv[k]);
+}
+
+bool OpenClosedStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // the lowest free number, which is fd: those below it are open
+        const int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (got < 0)
+            return false;
+        if (got != fd) {
+            const bool moved = ::dup2(got, fd) == fd;
+            ::close(got);
+            if (!moved)
+                return false;
+        }
+    }
+    return true;
 }
 
 std::string GetEnvVar(const std::string& Name)

@@ -15,6 +15,13 @@ extern std::vector<std::string> CommandLineParams;
 
 void SetCommandLine(int argc, const char* const* argv);
 
+// Opens each of the standard descriptors 0, 1 and 2 that is closed on
+// /dev/null (0 for reading, 1 and 2 for writing). Called first at the
+// start, before any file is opened: no file of the program may get one of
+// those numbers, or a message meant for the terminal would land in it.
+// False when one of them stays closed (no /dev/null to open).
+bool OpenClosedStandardDescriptors();
+
 // The variable's value, at most 255 characters; "" when it is not defined.
 std::string GetEnvVar(const std::string& Name);
 // True when a parameter equals Switch, both in upper case.

@@ -125,6 +125,7 @@ bool LineFile::OpenForReading(bool regularOnly)
     pos_ = 0;
     atEnd_ = false;
     modified_ = 0;
+    owner_ = group_ = permissions_ = 0;
     // Without waiting, a FIFO or device opens only to be refused below.
     fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
     if (fd_ < 0) {
@@ -143,6 +144,9 @@ bool LineFile::OpenForReading(bool regularOnly)
         return false;
     }
     modified_ = st.st_mtime;
+    owner_ = st.st_uid;
+    group_ = st.st_gid;
+    permissions_ = st.st_mode & 07777;
     mode_ = Mode::Read;
     return true;
 }

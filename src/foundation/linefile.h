@@ -106,8 +106,12 @@ public:
     void Discard();
 
     bool IsOpen() const { return mode_ != Mode::Closed; }
-    // When the file that Reset opened was last written.
+    // When the file that Reset opened was last written, its owner's user
+    // and group ids and its permission bits.
     std::time_t ModifiedTime() const { return modified_; }
+    unsigned Owner() const { return owner_; }
+    unsigned Group() const { return group_; }
+    unsigned Permissions() const { return permissions_; }
     bool IsWriting() const { return mode_ == Mode::Write; }
     // True when no line is left to read.
     bool Eof();
@@ -181,6 +185,9 @@ private:
     std::size_t pos_ = 0;
     bool atEnd_ = false;
     std::time_t modified_ = 0;
+    unsigned owner_ = 0;
+    unsigned group_ = 0;
+    unsigned permissions_ = 0;
 };
 
 // The program's shared text file.

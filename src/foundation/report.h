@@ -65,6 +65,10 @@ void OpenReport(TReportDevice Device, const std::string& Name);
 // Opens the report file when OpenReport has not (the protocol's rewrite).
 void RewriteReportFile();
 void CloseReport();
+// True when the last report closed reached its destination: for the
+// devices that copy it into a file (3, 6, 8, 9) that copy is in place
+// whole, for the others the report file was written whole.
+bool ReportDelivered();
 Word GetReportDevice();
 void SetReportHeader(const std::string& Title, const std::string& Line1, const std::string& Line2,
                      const std::string& Line3, const std::string& Line4, Integer PageCount);

@@ -31,6 +31,8 @@ namespace {
 
 constexpr int NumberedTempNames = 1000;
 
+bool delivered = false; // ReportDelivered
+
 // The report files with fixed names that only this run uses ("$OUTn.TMP",
 // "$$$k.txt", "outwin.txt", BaseName + ".htm") live in the process's
 // private folder under TempDir, never in TempDir itself, which other users
@@ -101,14 +103,26 @@ std::string MakeTempReportFile()
     return tmpl;
 }
 
+// The file a failure of the report file is told by: the user's file that
+// a private temporary is copied into (devices 6 and 9), never the
+// temporary; else the report file itself.
+std::string FailureName()
+{
+    return IsTxtDevice() ? report::detail::TxtReportTarget() : ReportFileName;
+}
+
 // Opens ReportFile on ReportFileName for writing; the error texts of the
 // report writer on failure.
 bool OpenSink()
 {
     ReportFile.Discard();
     ReportFile.Assign(ReportFileName);
-    if (!RewriteChecked(ReportFile))
+    if (FailureName() == ReportFileName ? !RewriteChecked(ReportFile) : !ReportFile.Rewrite()) {
+        if (FailureName() != ReportFileName)
+            ErrorBox(WriteFailureText(ReportFile.IoError(), ReportFile.SysError(), FailureName()));
+        settings::AbortFlag = true;
         return false;
+    }
     ReportLineNo = 0;
     ReportPageNo = 0;
     return true;
@@ -238,6 +252,7 @@ void ReenableErrorBoxes()
 void FinishReport()
 {
     using namespace settings;
+    delivered = true;
     switch (ReportDevice) {
     case DevScreen:
         if (CopyTextFileToDisplay(ReportFileName, OutwinName()))
@@ -246,7 +261,7 @@ void FinishReport()
         break;
     case DevFile:
     case DevOutDos:
-        CopyTextFileToDisplay(ReportFileName, OutwinName());
+        delivered = CopyTextFileToDisplay(ReportFileName, OutwinName());
         ReenableErrorBoxes();
         break;
     case DevPrinter:
@@ -262,11 +277,11 @@ void FinishReport()
     }
     case DevTxt:
         ++OutputFileCounter;
-        CopyTextFileToDisplay(ReportFileName, TxtDeviceCopyName(OutputFileCounter));
+        delivered = CopyTextFileToDisplay(ReportFileName, TxtDeviceCopyName(OutputFileCounter));
         break;
     case DevTxtBesideData:
         ++OutputFileCounter;
-        CopyTextFileToDisplay(ReportFileName, BesideDataName());
+        delivered = CopyTextFileToDisplay(ReportFileName, BesideDataName());
         break;
     case DevHtml:
         HandToProgram(HtmlBrowser, ReportFileName);
@@ -288,6 +303,7 @@ void OpenReport(TReportDevice Device, const std::string& Name)
         DialogLines[k + 1] = names[k];
     if (Device == DevListNames)
         return;
+    delivered = false;
     ReportFile.Discard();
     ReportTableOpen = false;
     SetHelpNumber(1050);
@@ -353,7 +369,10 @@ void CloseReport()
         WriteReportLine("</BODY>");
         WriteReportLine("</HTML>");
     }
-    if (!CloseChecked(ReportFile)) {
+    const bool closed = FailureName() == ReportFileName ? CloseChecked(ReportFile) : ReportFile.Close();
+    if (!closed && FailureName() != ReportFileName)
+        ErrorBox(WriteFailureText(ReportFile.IoError(), ReportFile.SysError(), FailureName()));
+    if (!closed) {
         if (ReportDevice == DevScreen || ReportDevice == DevPrinter || ReportDevice == DevTextProgram)
             EraseFile(ReportFileName);
         NormalCursor();
@@ -361,6 +380,8 @@ void CloseReport()
     }
     FinishReport();
 }
+
+bool ReportDelivered() { return delivered; }
 
 bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
 {

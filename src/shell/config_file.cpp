@@ -10,7 +10,12 @@
 #include "shell/config_table.h"
 #include "shell/screen_defaults.h"
 
+#include <cstring>
 #include <filesystem>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kt4::shell {
 
@@ -111,32 +116,73 @@ std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines, 
     return notes;
 }
 
+namespace {
+
+// True when the group Gid holds the user Uid alone: the user's own group
+// of the user's name (as systems give every user one), with no other
+// member listed.
+bool UsersOwnGroup(unsigned Gid, unsigned Uid)
+{
+    const passwd* user = ::getpwuid(Uid);
+    const group* grp = ::getgrgid(Gid);
+    if (!user || !grp || user->pw_gid != Gid || std::strcmp(user->pw_name, grp->gr_name) != 0)
+        return false;
+    for (char** member = grp->gr_mem; *member; ++member)
+        if (std::strcmp(*member, user->pw_name) != 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind)
+{
+    if (!F.OpenRead(Path))
+        return false;
+    const unsigned user = ::geteuid();
+    std::string why;
+    if (F.Owner() != user)
+        why = "sie gehört einem anderen Benutzer";
+    else if ((F.Permissions() & S_IWOTH) != 0 ||
+             ((F.Permissions() & S_IWGRP) != 0 && !UsersOwnGroup(F.Group(), user)))
+        why = "andere Benutzer dürfen sie ändern";
+    if (why.empty())
+        return true;
+    F.Close();
+    MessageText(DisplayToOem(Kind + " " + Path + " wird nicht gelesen: " + why + "."));
+    return false;
+}
+
 void ReadConfigFile()
 {
     using namespace settings;
-    std::string path = FindIn(ConfigDir);
-    if (path.empty()) {
-        for (const auto& dir : FallbackConfigDirs()) {
-            path = FindIn(dir);
-            if (!path.empty()) {
-                ConfigDir = dir;
-                break;
-            }
+    std::vector<std::string> dirs = FallbackConfigDirs();
+    dirs.insert(dirs.begin(), ConfigDir);
+    for (const auto& dir : dirs) {
+        const std::string path = FindIn(dir);
+        if (path.empty())
+            continue;
+        // A file of another user, or one others may write, counts as none.
+        LineFile f;
+        const bool opened = OpenOwnFile(f, path, "Konfigurationsdatei");
+        if (!opened && f.IoError() == 0)
+            continue;
+        std::vector<std::string> lines;
+        for (std::string line; opened && !f.Eof() && f.ReadLine(line);)
+            lines.push_back(line);
+        if (!opened || f.IoError() != 0) {
+            // nothing taken from a file that could not be read
+            ErrorBox(IoErrorText(IoReadPastEnd) + " " + DisplayToOem(path));
+            AbortFlag = true;
+            Complete();
+            return;
         }
-    }
-    if (path.empty()) {
-        NoFileDefaults();
+        f.Close();
+        ConfigDir = dir;
+        TakeConfigLines(lines);
         return;
     }
-    std::vector<std::string> lines;
-    if (!ReadTextLines(path, lines)) {
-        // nothing taken from a file that could not be read
-        ErrorBox(IoErrorText(IoReadPastEnd) + " " + DisplayToOem(path));
-        AbortFlag = true;
-        Complete();
-        return;
-    }
-    TakeConfigLines(lines);
+    NoFileDefaults();
 }
 
 void WriteConfigFile()

@@ -5,6 +5,7 @@
 // remaining settings at their start values.
 #pragma once
 
+#include "foundation/linefile.h"
 #include "foundation/types.h"
 
 #include <cstddef>
@@ -23,6 +24,15 @@ std::string ConfigFileName();
 // $XDG_CONFIG_HOME/velmora/<BaseName>/ (~/.config when the variable is
 // unset or empty), each ending with "/".
 std::vector<std::string> FallbackConfigDirs();
+
+// Opens F on the configuration or session file Path for reading when this
+// user may take it: a file of the user running the program that no one
+// else may write (its group may, when that is the user's own group of the
+// user alone). A file of another user, or one others may write (one
+// left in a shared start folder would choose the programs this user's
+// runs start), is not opened: one message names it (Kind, "Konfigurations-
+// datei") and why, and F holds no error. False when F was not opened.
+bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind);
 
 // Writes the file in full (nothing when AbortFlag is set). The file is
 // replaced whole or not at all; a failure is reported and sets AbortFlag.

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <exception>
 #include <fcntl.h>
 #include <mutex>
 #include <thread>
@@ -94,6 +95,18 @@ void InstallExitSignals()
             ::sigaction(sig, &failedWrite, nullptr);
         if (::pipe2(signalPipe, O_CLOEXEC) != 0)
             return;
+        // The watcher first: a signal is passed on only to a thread that
+        // reads it. One that cannot start (no memory or threads left) is
+        // no reason to end the run: the three signals then keep their
+        // default action.
+        try {
+            std::thread(Watch).detach();
+        } catch (const std::exception&) {
+            ::close(signalPipe[0]);
+            ::close(signalPipe[1]);
+            signalPipe[0] = signalPipe[1] = -1;
+            return;
+        }
         struct sigaction pass {};
         pass.sa_handler = PassOn;
         sigemptyset(&pass.sa_mask);
@@ -103,7 +116,6 @@ void InstallExitSignals()
             if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
                 ::sigaction(sig, &pass, nullptr);
         }
-        std::thread(Watch).detach();
     });
 }
 

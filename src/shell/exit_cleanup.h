@@ -22,7 +22,8 @@ bool ExitCleanup();
 
 // Installs the handler for the three signals, once, before any other
 // thread is started. A signal the program was started with ignored
-// (nohup) stays ignored. SIGXFSZ and SIGPIPE are caught and do nothing: a
+// (nohup) stays ignored. When the signal thread cannot be started, the
+// three keep their default action. SIGXFSZ and SIGPIPE are caught and do nothing: a
 // write beyond the file-size limit fails (EFBIG) and is told; a message to
 // an output nobody reads is lost (EPIPE), and the run goes on.
 void InstallExitSignals();

@@ -1,5 +1,7 @@
 #include "shell/project_files.h"
 
+#include "cad/cad_output.h"
+#include "cad/cad_settings.h"
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
 #include "drive/drive_calc.h"
@@ -14,6 +16,7 @@
 #include "shell/window_link.h"
 
 #include <exception>
+#include <new>
 #include <filesystem>
 
 namespace kt4::shell {
@@ -140,10 +143,33 @@ void HandleUnexpectedError(const std::string& Text)
     }
 }
 
+std::string OutOfMemoryText(const std::string& Target)
+{
+    return Target.empty() ? std::string("Zu wenig Speicher.")
+                          : "Zu wenig Speicher: " + Target + " wurde nicht geschrieben.";
+}
+
+namespace {
+
+// Drops the CAD job in the making, which frees its memory; the file it
+// was to write, "" when it writes none.
+std::string DropCadJob()
+{
+    if (!cad::CadJobRunning())
+        return {};
+    const Word mode = cad::CadMode;
+    cad::DiscardCadJob();
+    return cad::CadBatchFileName(mode).empty() ? std::string() : cad::CadFileName;
+}
+
+} // namespace
+
 void RunGuarded(const std::function<void()>& Command)
 {
     try {
         Command();
+    } catch (const std::bad_alloc&) {
+        HandleUnexpectedError(OutOfMemoryText(DropCadJob()));
     } catch (const std::exception& e) {
         HandleUnexpectedError(e.what());
     } catch (...) {

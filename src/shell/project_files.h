@@ -38,7 +38,13 @@ void OpenRecentFile(int K);
 // text goes to an error box (stderr without a window), and unsaved changes
 // may be saved before anything else happens.
 void HandleUnexpectedError(const std::string& Text);
+// The words for memory that ran out (display text): "Zu wenig Speicher: "
+// + Target + " wurde nicht geschrieben.", or "Zu wenig Speicher." when no
+// output was being made.
+std::string OutOfMemoryText(const std::string& Target);
 // Runs Command; an exception that leaves it goes to HandleUnexpectedError.
+// Memory that ran out drops the CAD job in the making first (its file
+// stays as it was) and is told in the program's words.
 void RunGuarded(const std::function<void()>& Command);
 
 } // namespace kt4::shell

@@ -9,7 +9,9 @@ namespace kt4::shell {
 
 // The full name of the data file Name: DataDir joined with Name and
 // "." + DataFileExt. A Name that already ends with that extension keeps
-// it, an absolute Name keeps its folder; the result is absolute.
+// it, an absolute Name keeps its folder; the result is absolute. As a save
+// does, a Name with a "." whose file is there and the data file is not
+// ("c.dxf") stands for itself.
 std::string RecentFilePath(const std::string& Name);
 
 // Puts the full name of Name at index 1; an entry of the same name (case

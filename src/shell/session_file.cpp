@@ -6,6 +6,7 @@
 #include "foundation/linefile.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
+#include "shell/config_file.h"
 #include "shell/stored_names.h"
 
 namespace kt4::shell {
@@ -49,7 +50,7 @@ void ReadSessionFile()
     std::string dir = ConfigDir.empty() ? std::string(".") : ConfigDir;
     std::string path = FindFileNoCase(dir, BaseName + ".cff");
     LineFile f;
-    if (path.empty() || !f.OpenRead(path)) {
+    if (path.empty() || !OpenOwnFile(f, path, "Sitzungsdatei")) {
         RecentFiles.fill("");
         return;
     }

@@ -16,12 +16,14 @@
 #include "foundation/report.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
+#include "foundation/ui_headless.h"
 #include "foundation/ui_service.h"
 #include "graphics/graph_device.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
 #include "shell/guided_tour.h"
 #include "shell/identity.h"
+#include "shell/project_files.h"
 #include "shell/services.h"
 #include "shell/session_file.h"
 #include "shell/work_folders.h"
@@ -75,14 +77,6 @@ Step UsageError(const std::string& Switch)
     return Ended(2);
 }
 
-// The modification time of a file, or none.
-bool FileTime(const std::string& Path, fs::file_time_type& Time)
-{
-    std::error_code ec;
-    Time = fs::last_write_time(Path, ec);
-    return !ec;
-}
-
 // A run without a window tells the messages of a failed calculation on the
 // error output, where a script sees them.
 void TellCalcMessages()
@@ -93,74 +87,93 @@ void TellCalcMessages()
         std::cerr << OemToDisplay(MessageTexts[k]) << "\n";
 }
 
-// Makes the data file's folder the data folder and its bare name the
-// current file name, then reads and calculates it: the run's output is
-// named by them from the start, whatever ends the run. False when it
-// cannot be read.
-bool ReadBatchFile()
+// How many errors the run has told so far (a run without a window keeps
+// them in the headless log).
+std::size_t ErrorsTold()
 {
+    const auto* headless = dynamic_cast<const HeadlessUi*>(&Ui());
+    return headless ? headless->Logged("error").size() : 0;
+}
+
+// The data file a batch mode names, resolved once: its folder becomes the
+// data folder and its bare name the current file name, so that the run's
+// output is named by them from the start, whatever ends the run. "" for a
+// name that names no file (empty, or a folder alone).
+std::string NameBatchFile()
+{
+    if (FileNamePart(CurrentFileName).empty())
+        return {};
     const std::string path = project::DataFilePath(CurrentFileName);
     DataDir = FilePathPart(path);
     CurrentFileName = FileBaseName(path);
     FileNameHasDir = false;
-    if (!project::ReadDataFile(path))
+    return path;
+}
+
+// Reads the file NameBatchFile resolved and calculates it. A name without
+// a file goes to the open dialog in its folder, which a run without a
+// window cancels: nothing is read. False when nothing was read.
+bool ReadBatchFile(const std::string& Path)
+{
+    if (Path.empty()) {
+        DataDir = FilePathPart(CurrentFileName);
+        return project::ReadDataFile("");
+    }
+    if (!project::ReadDataFileAt(Path))
         return false;
     drive::CalcDrive();
     TellCalcMessages();
     return true;
 }
 
+// Memory ran out before the run's output was in place: the CAD job begun
+// of it goes first (which frees its memory), the older file stays, and
+// the run says so in its own words, Message, built before the run began.
+Step OutOfMemory(const std::string& Message)
+{
+    cad::DiscardCadJob();
+    cad::CadBatchMode = false;
+    ErrorBoxAlways(Message);
+    return Ended(1);
+}
+
 // "file /NOGUI": read and calculate; exit 1 when the file cannot be read or
 // the calculation failed.
 Step BatchCheck()
 {
-    if (!ReadBatchFile())
+    if (!ReadBatchFile(NameBatchFile()))
         return Ended(1);
     return Ended(CalcErrorFlag ? 1 : 0);
 }
 
-// Memory ran out before the run's output Target was in place: the CAD job
-// begun of it is dropped now (a printout's temporary goes with the private
-// folder), the older file stays, and the run says so in its own words.
-Step OutOfMemory(const std::string& Target)
-{
-    cad::DiscardCadJob();
-    ErrorBoxAlways(DisplayToOem("Zu wenig Speicher: " + Target + " wurde nicht geschrieben."));
-    return Ended(1);
-}
-
 // "/I": the calculated printout beside the data file (BesideDataName).
-// Exit 1 when it was not written, or when it holds only the reasons why
-// the design was refused.
-Step WritePrintout()
+// Its success is what the report's delivery says. Exit 1 when it was not
+// written (told once, by its cause), or when it holds only the reasons
+// why the design was refused, which the reading told already.
+Step WritePrintout(const std::string& Path)
 {
-    if (!ReadBatchFile())
+    if (!ReadBatchFile(Path))
         return Ended(1);
     TextDeviceDialog = false;
     TextDevice = 9;
-    const std::string out = BesideDataName();
-    fs::file_time_type before{};
-    bool existed = FileTime(out, before);
+    const std::size_t told = ErrorsTold();
     AbortFlag = false;
-    bool written = drive::WriteAusdruck(0);
-    fs::file_time_type after{};
-    bool fresh = FileTime(out, after) && (!existed || after != before);
-    if (written && !AbortFlag && fresh)
-        return Ended(0);
-    // A design the calculation refused: the printout holds its reasons,
-    // which the reading told already; the run still fails.
-    if (CalcErrorFlag && !AbortFlag && fresh)
-        return Ended(1);
-    ErrorBoxAlways(DisplayToOem("Ausdruck " + out + " wurde nicht geschrieben."));
+    const bool written = drive::WriteAusdruck(0);
+    if (ReportDelivered())
+        return Ended(written && !AbortFlag ? 0 : 1);
+    if (ErrorsTold() == told) // every failure is told, and once
+        ErrorBoxAlways(DisplayToOem("Ausdruck " + BesideDataName() + " wurde nicht geschrieben."));
     return Ended(1);
 }
 
 Step BatchPrintout()
 {
+    const std::string path = NameBatchFile();
+    const std::string noMemory = DisplayToOem(OutOfMemoryText(path.empty() ? "" : BesideDataName()));
     try {
-        return WritePrintout();
+        return WritePrintout(path);
     } catch (const std::bad_alloc&) {
-        return OutOfMemory(BesideDataName());
+        return OutOfMemory(noMemory);
     }
 }
 
@@ -169,16 +182,19 @@ Step BatchPrintout()
 // messages are told by the reading). The private folder goes with the run.
 Step BatchCad(int Device, int Index)
 {
+    const std::string path = NameBatchFile();
+    const std::string noMemory =
+        DisplayToOem(OutOfMemoryText(path.empty() ? "" : cad::CadBatchFileName(static_cast<Word>(Device))));
     bool written = false;
     try {
-        if (ReadBatchFile() && !CalcErrorFlag) {
+        if (ReadBatchFile(path) && !CalcErrorFlag) {
             cad::CadBatchMode = true;
             AbortFlag = false;
             RunCommandLineCad(Device, Index);
             written = !AbortFlag;
         }
     } catch (const std::bad_alloc&) {
-        return OutOfMemory(cad::CadBatchFileName(static_cast<Word>(Device)));
+        return OutOfMemory(noMemory);
     }
     cad::CadBatchMode = false;
     return Ended(written ? 0 : 1);

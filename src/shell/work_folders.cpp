@@ -1,6 +1,7 @@
 #include "shell/work_folders.h"
 
 #include "dbase/access/table_access.h"
+#include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
 #include "foundation/atomic_file.h"
@@ -9,6 +10,10 @@
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "shell/stored_names.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 
 #ifndef KT4_DATA_DIR
 #define KT4_DATA_DIR ""
@@ -24,20 +29,38 @@ namespace {
 // An empty folder name stands for the current folder.
 bool FolderValid(const std::string& Dir) { return DirReadable(Dir.empty() ? "." : Dir); }
 
+// The message of a folder that is not valid: Message, the folder and the
+// system's reason.
+std::string FolderMessage(const std::string& Message, const std::string& Dir)
+{
+    DIR* d = ::opendir(Dir.empty() ? "." : Dir.c_str());
+    const int err = d ? ENOTDIR : errno;
+    if (d)
+        ::closedir(d);
+    return Message + ": " + DisplayToOem(Dir) + " (" + std::strerror(err) + ")";
+}
+
 void Check(const std::string& Dir, const char* Message)
 {
     if (!FolderValid(Dir))
-        ErrorBox(Message);
+        ErrorBox(FolderMessage(Message, Dir));
 }
+
+// Where TempDir came from when nothing was configured: the environment
+// variable TMPDIR, else "" (the system's "/tmp").
+std::string tempDirSource;
 
 void FillEmpty()
 {
     using namespace settings;
     if (TempDir.empty()) {
         TempDir = GetEnvVar("TMPDIR");
+        tempDirSource = TempDir.empty() ? "" : "TMPDIR";
         if (TempDir.empty())
             TempDir = "/tmp";
         TempDir = AddBackslash(TempDir);
+    } else {
+        tempDirSource = "configured";
     }
     std::string start = AddBackslash(StartDir);
     if (DbfDir.empty())
@@ -55,7 +78,12 @@ void CheckTempDir()
     using namespace settings;
     if (FolderValid(TempDir) || !ShowErrorBoxes)
         return; // a run without error boxes asks nothing either
-    ErrorBox("ung\x81ltiger Ordner f\x81r tempor\x84re Dateien konfiguriert");
+    // the folder as it came: configured, from TMPDIR, or the system's
+    const std::string what = "ung\x81ltiger Ordner f\x81r tempor\x84re Dateien";
+    ErrorBox(FolderMessage(tempDirSource == "configured" ? what + " konfiguriert"
+                           : tempDirSource.empty()        ? what
+                                                          : what + " in " + tempDirSource,
+                           TempDir));
     std::string answer = NameToFile(TempDir);
     InputText("Ordner f\x81r tempor\x84re Dateien", 60, answer);
     if (!AbortFlag)

@@ -148,11 +148,13 @@ TEST_F(Plot, TheLineStartsAsAnArgumentVector)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(dir.Get("args.txt"), "a\\b|c d|/F" + dir.Path() + "x y|");
 
-    EXPECT_EQ(StartPlotCommand("/no/such/wkavolt kavolt /CHPL"), "file not found");
-    EXPECT_EQ(StartPlotCommand("C:\\KAVOLT\\WKAVOLT KAVOLT.DXF /M1.0"), "file not found");
-    EXPECT_EQ(StartPlotCommand(dir.File("ka volt")), "file not found") << "a folder";
+    // each failure with its reason and the program
+    const std::string missing = "file not found (No such file or directory): ";
+    EXPECT_EQ(StartPlotCommand("/no/such/wkavolt kavolt /CHPL"), missing + "/no/such/wkavolt");
+    EXPECT_EQ(StartPlotCommand("C:\\KAVOLT\\WKAVOLT KAVOLT.DXF /M1.0"), missing + "C:\\KAVOLT\\WKAVOLT");
+    EXPECT_EQ(StartPlotCommand(dir.File("ka volt")), missing + dir.File("ka")) << "a folder, then a word";
     std::ofstream(dir.File("noexec")) << "x";
-    EXPECT_EQ(StartPlotCommand(dir.File("noexec")), "file not found");
+    EXPECT_EQ(StartPlotCommand(dir.File("noexec")), "file not found (Permission denied): " + dir.File("noexec"));
 
     // the plot job: the plot program gets the full path of the drawing in
     // the private folder, whatever folder the line names
@@ -172,7 +174,7 @@ TEST_F(Plot, TheLineStartsAsAnArgumentVector)
     Job(cmPlot, [] { c_line(0, 0, 1, 1); });
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_TRUE(fs::exists(PlotFileName()));
-    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |file not found"});
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |" + missing + "/no/such/wkavolt"});
 }
 
 TEST_F(Plot, TheCadCodeDialogChoosesTheLine)

@@ -260,9 +260,8 @@ TEST_F(CadBatch, NoOutputReplacesTheProjectFile)
         else if (*c.output)
             fs::create_hard_link(dir.File(c.project), dir.File(c.output));
         EXPECT_EQ(Run(what), 1) << what;
-        EXPECT_NE(dir.Get("err.txt").find("Ziel ist die Projektdatei: " + output + " wurde nicht geschrieben."),
-                  std::string::npos)
-            << what << ": " << dir.Get("err.txt");
+        EXPECT_EQ(dir.Get("err.txt"), "Fehler :  Ziel ist die Projektdatei: " + output + " wurde nicht geschrieben.\n")
+            << what; // and nothing more
         EXPECT_EQ(dir.Get(c.project), bytes) << what;
         EXPECT_EQ(fs::is_symlink(dir.File(output)), *c.output && c.symbolic) << what;
     }
@@ -272,6 +271,12 @@ TEST_F(CadBatch, NoOutputReplacesTheProjectFile)
     EXPECT_EQ(dir.Get("err.txt"), "");
     EXPECT_NE(dir.Get("b.txt").find("Lager"), std::string::npos);
     EXPECT_EQ(dir.Get("b.kt4.txt"), bytes);
+    // the name is resolved once: sub/b.kt4.txt, never sub/sub/b.kt4.txt.kt4
+    fs::create_directories(dir.File("sub/sub"));
+    dir.Put("sub/b.kt4.txt", bytes);
+    dir.Put("sub/sub/b.kt4.txt.kt4", "no project");
+    EXPECT_EQ(Run("sub/b.kt4.txt /I"), 0) << dir.Get("err.txt");
+    EXPECT_NE(dir.Get("sub/b.txt").find("Lager"), std::string::npos);
 }
 
 // Memory that runs out while the project is read or its output is made is
@@ -303,6 +308,30 @@ TEST_F(CadBatch, MemoryRunningOutKeepsTheOlderFile)
         EXPECT_EQ(dir.Get(file), "older") << what;
         for (const auto& e : fs::directory_iterator(dir.Path()))
             EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
+    }
+    // without an output, the same words
+    EXPECT_EQ(Run("big.kt4 /NOGUI", "ulimit -v 100000 &&"), 1);
+    EXPECT_NE(dir.Get("err.txt").find("Zu wenig Speicher."), std::string::npos) << dir.Get("err.txt");
+
+    // Limits by 25 kB from just above the highest at which the STEP job runs
+    // out, over two megabytes: memory runs out in the job, in what tells it
+    // and before the run. 0 and the file, or 1 in the program's words and
+    // the older file; nothing aborts, no private folder stays (Run checks).
+    const auto limited = [&](int kb) {
+        dir.Put("test.stp", "older");
+        return Run("test.kt4 /CAD7:03", "ulimit -v " + std::to_string(kb) + " &&");
+    };
+    int top = 40000;
+    while (top > 8000 && limited(top) == 0)
+        top -= 250;
+    for (int kb = top + 250; kb >= top - 2000; kb -= 25) {
+        const int rc = limited(kb);
+        const std::string err = dir.Get("err.txt"), stp = dir.Get("test.stp");
+        EXPECT_TRUE(rc == 0 ? stp.rfind("ISO-10303-21;", 0) == 0
+                            : rc == 1 && stp == "older" &&
+                                  (err == "Fehler :  Zu wenig Speicher: test.stp wurde nicht geschrieben.\n" ||
+                                   err == "Fehler :  Zu wenig Speicher.\n"))
+            << kb << " kB: " << rc << " " << err;
     }
 }
 
@@ -393,6 +422,32 @@ TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
     EXPECT_EQ(plotted(), "") << "a plot program was started";
 }
 
+// A configuration file in the start folder that others may write starts no
+// program: the run says it ignores it and plots with the user's own
+// configuration. The user's own file in the start folder is read.
+TEST_F(CadBatch, APlantedConfigurationStartsNoProgram)
+{
+    fs::create_directories(dir.File("xdg/velmora"));
+    for (const std::string name : {"own", "planted"}) {
+        dir.Put(name + ".sh", "#!/bin/sh\ntouch '" + dir.File(name + ".ran") + "'\n");
+        ::chmod(dir.File(name + ".sh").c_str(), 0755);
+        settings::ConfigDir = name == "own" ? dir.File("xdg/velmora/") : dir.Path();
+        cad::CadPlotLines[1] = dir.File(name + ".sh") + " kavolt";
+        shell::WriteConfigFile();
+    }
+    for (auto [mode, ran] : {std::pair{0666, "own.ran"}, {0644, "planted.ran"}}) {
+        ::chmod(dir.File("kt4.cfg").c_str(), mode);
+        fs::remove(dir.File("own.ran"));
+        EXPECT_EQ(Run("test.kt4 /CAD4:01"), 0) << dir.Get("err.txt");
+        for (int k = 0; k < 100 && !fs::exists(dir.File(ran)); ++k)
+            ::usleep(20000);
+        EXPECT_TRUE(fs::exists(dir.File(ran)) && !fs::exists(dir.File(mode == 0666 ? "planted.ran" : "own.ran")));
+        EXPECT_EQ(dir.Get("err.txt").find("Konfigurationsdatei " + dir.File("kt4.cfg") + " wird nicht gelesen: ") !=
+                      std::string::npos,
+                  mode == 0666);
+    }
+}
+
 // Output and error output a pipe nobody reads any more ("wkt4 ... 2>&1 |
 // true"): each run ends as it would otherwise, with its exit code, its file
 // written or not, and nothing left in the working folder.
@@ -425,6 +480,37 @@ TEST_F(CadBatch, AnOutputNobodyReadsChangesNoRun)
             EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << r.args << ": " << e.path();
     }
     EXPECT_TRUE(PrivateFoldersGone());
+}
+
+// Standard descriptors closed at the start, or no signal thread (an address
+// space too small for its stack): each run writes a normal run's file, byte
+// for byte (the printout after its dated first line). Without the thread a
+// SIGTERM has its default action: the run ends at once, the older file stays.
+TEST_F(CadBatch, RunsAtTheEdgesOfTheProcessWriteTheNormalFiles)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit leaves";
+#endif
+    const std::string noThread = "ulimit -s 1000000 && ulimit -v 1000000 &&";
+    for (auto [args, file] : {std::pair{"/CAD6:01", "test.stl"}, {"/CAD1:01", "test.dxf"}, {"/I", "test.txt"}}) {
+        ASSERT_EQ(Run(std::string("test.kt4 ") + args), 0);
+        const std::string normal = dir.Get(file);
+        for (const std::string edge : {"<&- >&- 2>&-", ">&- 2>&-", "<&- 2>&-", "<&- >&-", "2>&-", noThread.c_str()}) {
+            fs::remove(dir.File(file));
+            const bool limit = edge == noThread;
+            EXPECT_EQ(Run(std::string("test.kt4 ") + args + " " + (limit ? "" : edge), limit ? edge : ""), 0) << edge;
+            const std::string bytes = dir.Get(file);
+            EXPECT_TRUE(bytes.substr(bytes.find('\n')) == normal.substr(normal.find('\n'))) << args << " " << edge;
+        }
+    }
+    dir.Put("test.dxf", "older");
+    if (fs::exists("/usr/bin/strace"))
+        EXPECT_EQ(Shell(noThread + " exec /usr/bin/strace -o /dev/null -e inject=fsync,fdatasync:signal=SIGTERM:when=1 " +
+                        Command("test.kt4 /CAD1:01")),
+                  128 + SIGTERM);
+    else if (kt4::test::PeersRequired())
+        ADD_FAILURE() << "strace is missing";
+    EXPECT_EQ(dir.Get("test.dxf"), "older");
 }
 
 // kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
@@ -591,11 +677,17 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
 }
 
 // Each cause of a failed write has its own text, in every CAD writer and
-// in the printout of "/I": the cause, the file, "wurde nicht geschrieben.".
+// in the printout of "/I": the cause, the user's file (never a private
+// temporary the output goes through), "wurde nicht geschrieben.", once.
 TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
 {
     const std::string longName(253, 'x'); // its CAD and text files' names are too long
     fs::copy_file(dir.File("test.kt4"), dir.File(longName + ".k"));
+    std::string remark = dir.Get("test.kt4"); // a remark longer than the limit below: the printout's header
+    std::size_t remarkAt = 0;
+    for (int line = 0; line < 4; ++line)
+        remarkAt = remark.find("\r\n", remarkAt) + 2;
+    dir.Put("remark.k", remark.insert(remarkAt, std::string(70000, 'x')));
     struct Cause {
         const char* text;
         std::string file;   // the project's base name
@@ -611,14 +703,14 @@ TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
         {"file write error (File name too long)", longName, "true", false},
         {"file write error (File too large)", "test", "rm -rf @ && trap '' XFSZ && ulimit -f 1", false},
         {"file write error (File too large)", "test", "rm -rf @ && ulimit -f 1", false}, // no SIGXFSZ ends it
+        {"file write error (File too large)", "remark", "rm -rf @ && ulimit -f 1", false},
     };
+    // the blocks of views 1 go through private block files in STL and STEP
     const std::pair<const char*, const char*> writers[] = {
-        {"/CAD1:01", "dxf"}, {"/CAD2:01", "igs"}, {"/CAD5:01", "txt"}, {"/CAD6:07", "stl"}, {"/CAD7:03", "stp"},
-        {"/I", "txt"}};
+        {"/CAD1:01", "dxf"}, {"/CAD2:01", "igs"}, {"/CAD5:01", "txt"}, {"/CAD6:07", "stl"},
+        {"/CAD7:03", "stp"}, {"/CAD6:01", "stl"}, {"/CAD7:01", "stp"}, {"/I", "txt"}};
     for (const Cause& c : causes)
         for (auto [args, ext] : writers) {
-            if (c.plant.find("ulimit") != std::string::npos && std::string(args) == "/I")
-                continue; // the limit stops the printout's own temporary first
             const std::string file = c.file + "." + ext;
             std::string plant = c.plant;
             for (std::size_t at; (at = plant.find('@')) != std::string::npos;)
@@ -632,9 +724,10 @@ TEST_F(CadBatch, EachWriteFailureIsToldByItsCause)
                 continue;
             }
             EXPECT_EQ(rc, 1) << what;
-            EXPECT_NE(dir.Get("err.txt").find(std::string(c.text) + ": " + file + " wurde nicht geschrieben."),
-                      std::string::npos)
-                << what << ": " << dir.Get("err.txt");
+            const std::string err = dir.Get("err.txt");
+            EXPECT_NE(err.find(std::string(c.text) + ": " + file + " wurde nicht geschrieben.\n"), std::string::npos)
+                << what << ": " << err;
+            EXPECT_EQ(err.find("wurde nicht geschrieben."), err.rfind("wurde nicht geschrieben.")) << what << ": " << err;
             for (const auto& e : fs::directory_iterator(dir.Path())) // no temporary left
                 EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << what << ": " << e.path();
             std::error_code ec; // a name too long for the file system is none

@@ -7,10 +7,13 @@
 #include "shell/config_file.h"
 #include "shell/config_form_model.h"
 #include "shell/config_table.h"
+#include "shell/session_file.h"
 #include "shell/screen_defaults.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kt4;
 using namespace kt4::shell;
@@ -489,6 +492,38 @@ TEST_F(ConfigFile, FoundInTheFallbackFolders)
     ReadConfigFile();
     EXPECT_FALSE(settings::AbortFlag);
     EXPECT_EQ(settings::ConfigDir, fallback[1]);
+}
+
+// A configuration or session file is taken only from its owner and when no
+// one else may write it (its group only when that is the owner's own);
+// another one is ignored with one message naming it and why.
+TEST_F(ConfigFile, OnlyTheUsersOwnFilesAreTaken)
+{
+    const unsigned me = ::geteuid(), mine = ::getegid();
+    cad::CadPlotLines[1] = "planted";
+    settings::RecentFiles[1] = "/planted.kt4";
+    WriteConfigFile();
+    WriteSessionFile();
+    const std::string others = "andere Benutzer d\xC3\xBCrfen sie \xC3\xA4ndern.";
+    for (auto [uid, gid, mode, why] : {std::tuple{me, mine, 0644, std::string()}, {0u, 0u, 0664, ""}, // root's group
+                                       {me, mine, 0646, others}, {me, 65534u, 0664, others},
+                                       {65534u, 65534u, 0644, "sie geh\xC3\xB6rt einem anderen Benutzer."}}) {
+        if ((uid != me || gid != mine) && me != 0)
+            continue; // another owner or group needs root
+        for (const char* name : {"kt4.cfg", "kt4.cff"})
+            ASSERT_TRUE(::chown(dir.File(name).c_str(), uid, gid) == 0 && ::chmod(dir.File(name).c_str(), mode) == 0);
+        FreshStart();
+        ReadConfigFile();
+        ReadSessionFile();
+        EXPECT_EQ(cad::CadPlotLines[1] == "planted", why.empty()) << uid << " " << mode;
+        EXPECT_EQ(settings::RecentFiles[1] == "/planted.kt4", why.empty()) << uid << " " << mode;
+        std::string told;
+        for (const auto& entry : Logged("message"))
+            told += entry + "\n";
+        EXPECT_EQ(told, why.empty() ? "" : "message|Meldung:|Konfigurationsdatei " + dir.File("kt4.cfg") +
+                                               " wird nicht gelesen: " + why + "\nmessage|Meldung:|Sitzungsdatei " +
+                                               dir.File("kt4.cff") + " wird nicht gelesen: " + why + "\n");
+    }
 }
 
 // Import takes a configuration file only: anything else, and a file

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 #include <utility>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -62,6 +63,19 @@ TEST_F(Program, PrintoutOfAProject)
         EXPECT_NE(e.path().extension(), ".cff") << e.path();
         EXPECT_NE(e.path().extension(), ".cfg") << e.path();
     }
+
+    // success is what the copy commits, not a file time: a printout into a
+    // link to /dev/null (whose time never changes) is written as a DXF file
+    // is; a refused design's printout fails with its reasons alone
+    drive::dH = drive::dp;
+    WriteDefaultProject("refused.kt4");
+    for (auto [args, output, code] : {std::tuple{"test.kt4 /I", "test.txt", 0}, {"test.kt4 /CAD1:01", "test.dxf", 0},
+                                      {"refused.kt4 /I", "refused.txt", 1}}) {
+        std::filesystem::remove(dir.File(output));
+        std::filesystem::create_symlink("/dev/null", dir.File(output));
+        EXPECT_EQ(Run(args), code) << args << ": " << dir.Get("err.txt");
+        EXPECT_EQ(dir.Get("err.txt").find("nicht geschrieben"), std::string::npos) << args << ": " << dir.Get("err.txt");
+    }
 }
 
 TEST_F(Program, PrintoutLeavesAReadOnlyFileAndSaysSo)
@@ -85,11 +99,29 @@ TEST_F(Program, PrintoutLeavesAReadOnlyFileAndSaysSo)
 
 TEST_F(Program, FailuresAndUsageErrors)
 {
+    WriteDefaultProject("test.kt4");
     EXPECT_EQ(Run("nosuch.kt4 /I"), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("nosuch.txt")));
     EXPECT_FALSE(dir.Get("err.txt").empty());
     EXPECT_EQ(Run("test"), 2);
     EXPECT_EQ(Run("test.kt4 /CAD3:01"), 2);
+
+    // A name without a file names no project, whatever hidden files lie
+    // there: the open dialog it needs is cancelled, nothing read or written.
+    std::filesystem::create_directories(dir.File("sub/sub"));
+    for (const char* hidden : {".kt4.kt4", ".kt4", "sub/.kt4.kt4", "sub/sub/.kt4.kt4"})
+        dir.Put(hidden, dir.Get("test.kt4"));
+    const auto count = [&] {
+        const std::filesystem::recursive_directory_iterator all(dir.Path());
+        return std::distance(begin(all), end(all));
+    };
+    const auto before = count();
+    for (const std::string folder : {"", "sub/"})
+        for (const char* mode : {" /I", " /CAD1:01"}) {
+            EXPECT_EQ(Run("'" + folder + "'" + mode), 1) << folder << mode;
+            EXPECT_EQ(dir.Get("err.txt"), "Datei \xC3\xB6""ffnen " + folder + " *.kt4|*.kt4 -> Abbrechen\n") << folder;
+            EXPECT_EQ(count(), before) << folder << mode;
+        }
 }
 
 // Every batch failure says why on the error output.

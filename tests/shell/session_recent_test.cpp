@@ -102,6 +102,11 @@ TEST_F(Recent, NamesWithExtensionOrFolderAreNotExtendedTwice)
     EXPECT_EQ(RecentFiles[1], dir.File("PROJ.KT4"));
     AddRecentFile("proj.v2");
     EXPECT_EQ(RecentFiles[1], dir.File("proj.v2.kt4"));
+    // a project read from a file of another extension is saved there
+    dir.Put("c.dxf", "x");
+    settings::DataDir.clear();
+    AddRecentFile(dir.File("c.dxf"));
+    EXPECT_EQ(RecentFiles[1], dir.File("c.dxf"));
 }
 
 TEST_F(Recent, RemoveMovesTheRestUp)

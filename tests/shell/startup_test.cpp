@@ -1,11 +1,13 @@
 #include "shell_fixture.h"
 
 #include "cad/cad_output.h"
+#include "cad/cad_settings.h"
 #include "drive/drive_data.h"
 #include "drive/projectfile.h"
 #include "foundation/environment.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
+#include "shell/project_files.h"
 #include "shell/services.h"
 #include "shell/startup.h"
 
@@ -60,6 +62,14 @@ TEST_F(StartUpTest, PrintoutBesideTheDataFileIsCalculated)
     EXPECT_NE(text.find("-17"), std::string::npos);
     EXPECT_EQ(drive::i, -17);
     EXPECT_EQ(CurrentFileName, "test");
+
+    // a copy that cannot be put in place: exit 1, told once, by the file
+    fs::remove(dir.File("proj/test.txt"));
+    fs::create_directory(dir.File("proj/test.txt"));
+    FreshStart();
+    EXPECT_EQ(Run({path, "/I"}).exitCode, 1);
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |file write error (Is a directory): " +
+                                                        dir.File("proj/test.txt") + " wurde nicht geschrieben."});
 }
 
 // Memory that runs out in the middle of a CAD job: the run ends with its
@@ -81,9 +91,18 @@ TEST_F(StartUpTest, MemoryRunningOutDropsTheCadJob)
     EXPECT_NE(Logged("error").back().find("Zu wenig Speicher: m.dxf wurde nicht geschrieben."), std::string::npos)
         << Logged("error").back();
     EXPECT_FALSE(cad::CadJobRunning());
+    EXPECT_FALSE(cad::CadBatchMode);
     for (const auto& e : fs::directory_iterator(dir.Path()))
         EXPECT_NE(e.path().filename().string().rfind(".kt4tmp-", 0), 0u) << e.path();
     EXPECT_FALSE(fs::exists(dir.File("m.dxf")));
+
+    // a command of the window says it in the same words
+    ui->ClearLog();
+    ui->Script(dir.File("w.dxf")); // the save dialog
+    RunGuarded([&] { Services().drawCadView(1, 1); });
+    EXPECT_FALSE(cad::CadJobRunning());
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Zu wenig Speicher: " + dir.File("w.dxf") +
+                                                        " wurde nicht geschrieben."});
 }
 
 TEST_F(StartUpTest, PrintoutOfAMissingFileEndsWithOne)

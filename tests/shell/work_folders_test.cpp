@@ -80,11 +80,21 @@ TEST_F(WorkFolders, InvalidFoldersAreReported)
     CheckWorkFolders();
     std::vector<std::string> errors = Logged("error");
     ASSERT_EQ(errors.size(), 6u);
-    EXPECT_NE(errors[0].find("ung\xC3\xBCltiger CAD Ordner konfiguriert"), std::string::npos);
-    EXPECT_NE(errors[3].find("ung\xC3\xBCltiger Ordner f\xC3\xBCr tempor\xC3\xA4re Dateien"),
+    // each with the folder and the reason
+    const std::string missing = ": " + none + " (No such file or directory)";
+    EXPECT_NE(errors[0].find("ung\xC3\xBCltiger CAD Ordner konfiguriert" + missing), std::string::npos);
+    EXPECT_NE(errors[3].find("ung\xC3\xBCltiger Ordner f\xC3\xBCr tempor\xC3\xA4re Dateien konfiguriert" + missing),
               std::string::npos);
-    EXPECT_NE(errors[5].find("ung\xC3\xBCltiger Data Ordner konfiguriert"), std::string::npos);
+    EXPECT_NE(errors[5].find("ung\xC3\xBCltiger Data Ordner konfiguriert" + missing), std::string::npos);
     EXPECT_EQ(TempDir, dir.File("other tmp")); // the answer to the folder prompt
+
+    // a temporary folder nobody configured is told by where it came from
+    TempDir.clear();
+    SetTmpDir(none);
+    ui->Script(dir.File("other tmp"));
+    CheckWorkFolders();
+    EXPECT_NE(Logged("error")[9].find("Dateien in TMPDIR: " + none + "/ (No such file or directory)"), std::string::npos)
+        << Logged("error")[9];
 }
 
 TEST_F(WorkFolders, TablesAreCopiedToThePrivateFolder)

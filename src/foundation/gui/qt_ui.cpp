@@ -12,6 +12,7 @@
 #include "foundation/dialogs.h"
 #include "foundation/settings.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -55,6 +56,20 @@ QMessageBox::Icon IconOf(BoxKind kind)
         return QMessageBox::NoIcon;
     }
 }
+
+// A question of the program: its buttons speak the language of its texts,
+// not the toolkit's.
+class QuestionBox : public QMessageBox {
+public:
+    QuestionBox(const std::string& caption, const std::string& text, StandardButtons buttons)
+        : QMessageBox(QMessageBox::Question, Q(caption), Q(text), buttons, DialogParent())
+    {
+        const std::pair<StandardButton, const char*> texts[] = {{Yes, "&Ja"}, {No, "&Nein"}, {Cancel, "Abbrechen"}};
+        for (const auto& [which, label] : texts)
+            if (QAbstractButton* b = button(which))
+                b->setText(label);
+    }
+};
 
 } // namespace
 
@@ -136,8 +151,7 @@ void QtUi::MessageBox(const std::string& caption, const std::string& text, BoxKi
 
 Answer QtUi::YesNoCancelBox(const std::string& caption, const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, Q(caption), Q(text),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, DialogParent());
+    QuestionBox box(caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setObjectName("YesNoCancelBox");
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
@@ -153,8 +167,7 @@ Answer QtUi::YesNoCancelBox(const std::string& caption, const std::string& text)
 
 bool QtUi::OkCancelBox(const std::string& caption, const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
-                    DialogParent());
+    QuestionBox box(caption, text, QMessageBox::Ok | QMessageBox::Cancel);
     box.setObjectName("OkCancelBox");
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);

@@ -200,6 +200,22 @@ TEST_F(MainWindow, ToolkitTextsFollowTheMenuLanguage)
     w->SetLanguage(7); // Romanian: no toolkit translation
     EXPECT_EQ(yes(), "Cancel");
     EXPECT_EQ(shell::ToolkitLanguageCode(7), "ro");
+
+    // the program's own questions answer in the language of their texts
+    QCoreApplication::processEvents(); // the language change has reached every window
+    gui::UseQtUi();
+    QStringList seen;
+    shelltest::WhenShown<QMessageBox>([&](QMessageBox* box) {
+        seen << box->text();
+        for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            seen << box->button(which)->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    settings::CurrentFileName.clear();
+    settings::DataModified = true;
+    w->Item("mi_fileNew")->trigger();
+    EXPECT_EQ(seen, (QStringList{"Bisherige Eingaben verwerfen ?", "&Ja", "&Nein", "Abbrechen"}));
+    settings::DataModified = false;
     w->SetLanguage(1);
 }
 
