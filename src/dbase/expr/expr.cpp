@@ -6,7 +6,9 @@
 #include "dbase/engine/hooks.h"
 #include "dbase/expr/expr_code.h"
 
+#include <algorithm>
 #include <unordered_set>
+#include <vector>
 
 namespace kt4::dbase {
 
@@ -63,6 +65,54 @@ ExprPtr CompileExpr(std::string_view text, ExprEnvironment* env)
 void Evaluate(TExpr& expr)
 {
     RunProgram(expr);
+}
+
+int FixedTextLength(const TExpr& expr)
+{
+    if (expr.type != 'C' || !expr.program)
+        return -1;
+    const ExprProgram& p = *expr.program;
+    constexpr int kVaries = -1;
+    const int most = static_cast<int>(kMaxExprText);
+    // The length of each stack slot's text, kVaries for any other.
+    std::vector<int> stack;
+    for (const Instruction& ins : p.code) {
+        switch (ins.op) {
+        case Op::End:
+            return stack.size() == 1 ? stack.back() : kVaries;
+        case Op::PushText:
+            stack.push_back(std::min(static_cast<int>(p.literals[ins.index].size()), most));
+            continue;
+        case Op::FieldC:
+            stack.push_back(std::clamp(p.fields[ins.index].length, 0, most));
+            continue;
+        case Op::PushNumber: case Op::PushLogical: case Op::FieldN: case Op::FieldL: case Op::FieldD:
+        case Op::FieldM:
+            stack.push_back(kVaries);
+            continue;
+        case Op::Not: case Op::Neg:
+            if (stack.empty())
+                return kVaries;
+            stack.back() = kVaries;
+            continue;
+        case Op::Upper: case Op::Lower:
+            if (stack.empty())
+                return kVaries;
+            continue; // the same length
+        default:
+            break;
+        }
+        // Functions take their arguments, the other operators two operands.
+        const std::size_t operands = ins.op >= Op::Abs ? ins.argc : 2;
+        if (stack.size() < operands)
+            return kVaries;
+        int length = kVaries;
+        if ((ins.op == Op::AddC || ins.op == Op::SubC) && stack.end()[-1] >= 0 && stack.end()[-2] >= 0)
+            length = std::min(stack.end()[-1] + stack.end()[-2], most);
+        stack.resize(stack.size() - operands);
+        stack.push_back(length);
+    }
+    return kVaries;
 }
 
 TExpr* AssignExpr(const std::string& text)
