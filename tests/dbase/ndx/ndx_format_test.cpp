@@ -408,24 +408,66 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
     EXPECT_EQ(OpenWith(good_), 0);
 }
 
-TEST_F(NdxDamageTest, NodeFaultsGive254)
+// A damaged node gives 254 wherever it is read: by SET INDEX (alone, or
+// after a sound index of a list) on its way to the first key, else by a
+// Find of a key below it. From then on the index takes no change, not even
+// an append whose path is sound: it is refused and no byte of the table or
+// of either index is written. In a tree of ours a leaf's last key is the
+// separator that leads to it, which shows a leaf that lost keys and a
+// pointer that leads into another subtree.
+TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
 {
-    Build(60); // leaves 1, 2, 3 under root 4
-    ASSERT_EQ(U32At(good_, 0), 4u);
+    constexpr std::size_t root = 4 * 512; // of 60 records: leaves 1, 2, 3 (entries of 20 bytes)
+    auto set = [](std::size_t at, std::uint32_t value, int width) {
+        return [=](std::vector<std::uint8_t>& b) {
+            for (int i = 0; i < width; ++i)
+                b[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
+        };
+    };
     struct Case {
         const char* what;
-        std::size_t at;
-        std::uint32_t value;
-        int width;
-    } cases[] = {{"too many keys in a leaf", 512, 26, 2},
-                 {"too many keys in the root", 4 * 512, 26, 2},
-                 {"child out of range", 4 * 512 + 4, 77, 4},
-                 {"child cycle", 4 * 512 + 4, 4, 4}};
+        int records;
+        std::function<void(std::vector<std::uint8_t>&)> spoil;
+        const char* find; // nullptr: found by SET INDEX
+    } cases[] = {{"too many keys in the first leaf", 60, set(512, 26, 2), nullptr},
+                 {"too many keys in the root", 60, set(root, 26, 2), nullptr},
+                 {"child out of range", 60, set(root + 4, 77, 4), nullptr},
+                 {"last child 2^31", 60, set(root + 4 + 2 * 20, 0x80000000u, 4), nullptr},
+                 {"child cycle", 60, set(root + 4, 4, 4), nullptr},
+                 {"too many keys in the middle leaf", 60, set(1024, 26, 2), "k100030"},
+                 {"empty middle leaf", 60, set(1024, 0, 2), "k100030"},
+                 {"first leaf's count lowered", 60, set(512, 20, 2), "k100022"},
+                 // 700 records: leaves under two inner nodes; the root's
+                 // first child leads to the first leaf instead
+                 {"child into another subtree", 700, [](std::vector<std::uint8_t>& b) {
+                      const std::size_t first = 512 * U32At(b, 0) + 4;
+                      PutU32At(b, first, U32At(b, 512 * U32At(b, first) + 4));
+                  }, "k100030"}};
     for (const Case& c : cases) {
+        Build(c.records);
+        WriteBytes(Path("e.ndx"), good_);
+        const auto table = ReadBytes(table_);
         auto b = good_;
-        for (int i = 0; i < c.width; ++i)
-            b[c.at + std::size_t(i)] = std::uint8_t(c.value >> (8 * i));
-        EXPECT_EQ(OpenWith(b), 254) << c.what;
+        c.spoil(b);
+        for (const bool list : {false, true}) {
+            const std::string what = c.what + std::string(list ? ", list" : "");
+            WriteBytes(Path("d.ndx"), b);
+            ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+            EXPECT_EQ(list ? SetIndexToList("e d") : SetIndexTo("d", 1), c.find != nullptr) << what;
+            if (c.find) {
+                Set_Order_To(2 - !list);
+                EXPECT_FALSE(Find(c.find)) << what;
+            }
+            EXPECT_EQ(EngineErrorCode, 254) << what << ": " << LastErrorText();
+            ClearRecord();
+            Buffer().SetText(1, "k1000999");
+            EXPECT_FALSE(Append()) << what;
+            EXPECT_EQ(EngineErrorCode, 254) << what;
+            USE("");
+            EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << what;
+            EXPECT_EQ(ReadBytes(Path("e.ndx")), good_) << what;
+            EXPECT_EQ(ReadBytes(table_), table) << what;
+        }
     }
 }
 
