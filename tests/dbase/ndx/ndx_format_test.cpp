@@ -460,7 +460,7 @@ TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
             }
             EXPECT_EQ(EngineErrorCode, 254) << what << ": " << LastErrorText();
             ClearRecord();
-            Buffer().SetText(1, "k1000999");
+            Buffer().SetText(1, "k1007"); // into the last leaf
             EXPECT_FALSE(Append()) << what;
             EXPECT_EQ(EngineErrorCode, 254) << what;
             USE("");
