@@ -438,15 +438,11 @@ bool SetIndexTo(const std::string& nameWithOptions, int order, KeyMakerProc keyM
     if (Index.CopyCurrentKey)
         Index.CopyCurrentKey();
     // Damage the open met (on the way to the first or last key) is reported
-    // here; an index that reports an error stays open, unfit for changes,
-    // so that REINDEX can build it anew.
+    // here. The index stays open, unfit for changes since the damage was
+    // found, so that REINDEX can build it anew.
     if (EngineErrorCode == 0 && d.refusal != 0)
         SetError(d.refusal, d.refusalText);
-    if (EngineErrorCode != 0) {
-        Unfit(d);
-        return false;
-    }
-    return true;
+    return EngineErrorCode == 0;
 }
 
 bool SetIndexToCB(const std::string& nameWithOptions, int order, KeyMakerProc keyMaker, void* data)
