@@ -386,6 +386,8 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
         const char* why; // named in the message
     } cases[] = {{"key length 0", 12, 0, 2, "Schlüssellänge 0"},
                  {"key length 101", 12, 101, 2, "Schlüssellänge 101"},
+                 {"key length 9 for C(10)", 12, 9, 2, "Schlüssellänge 9 zum Ausdruck der Länge 10"},
+                 {"key length 11 for C(10)", 12, 11, 2, "Schlüssellänge 11 zum Ausdruck der Länge 10"},
                  {"key type", 16, 1, 2, "Schlüsseltyp 1"},
                  {"type letter", 9, 'N', 1, "Typkennung N zum Ausdruck vom Typ C"},
                  {"record size", 18, 24, 4, "Eintragslänge 24"},
@@ -406,6 +408,11 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
             << text_;
     }
     EXPECT_EQ(OpenWith(good_), 0);
+    // Keys whose length is that of the record they come from, or that the
+    // expression gives
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    for (const char* expression : {"TRIM(NAME)", "UPPER(NAME)+'-'+NAME"})
+        EXPECT_TRUE(Index_On(expression, "t")) << expression << ": " << LastErrorText();
 }
 
 // A damaged node gives 254 wherever it is read: by SET INDEX (alone, or
