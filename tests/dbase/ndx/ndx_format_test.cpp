@@ -672,40 +672,58 @@ TEST_F(NdxDamageTest, UnfoldedKeysAreRefusedAndLeftAlone)
 // An entry that names a record beyond the table (a stale index after a
 // PACK without it, a damaged page) or record 0 stops a walk in either
 // direction, and the browser's list of rows, with 212, in a UNIQUE index
-// too; a stale index opened and closed stays as it was. After such a walk
-// the index takes no change (record 1's key stays in the first leaf):
-// refused with 212, nothing written.
+// too; a stale index opened and closed stays as it was. A Find that lands
+// on such an entry, or on one whose record holds another key (record
+// numbers swapped, a record changed without the index), gives 212 and
+// leaves the area at EOF, not on the wrong record. After either the index
+// takes no change (record 1's key stays in the first leaf): refused with
+// 212, nothing written.
 TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
 {
+    const std::size_t first = 512 + 4 + 4; // record number of the first leaf's first entry
     struct Case {
         const char* what;
-        std::size_t entry; // page * 512 + 4 + index * 20
-        std::uint32_t rec;
-    } cases[] = {{"first leaf", 512 + 4 + 3 * 20, 61},
-                 {"middle of the tree", 1024 + 4 + 10 * 20, 100000},
-                 {"last entry", 3 * 512 + 4 + 9 * 20, 0},
-                 {"stale after PACK", 0, 0}};
+        std::vector<std::pair<std::size_t, std::uint32_t>> recs; // at page * 512 + 8 + index * 20
+        int table;          // the table changed without the index: 1 PACK, 2 record 11's key
+        const char* find;   // lands on the entry
+        bool walks = true;  // found by a whole walk
+    } cases[] = {{"first leaf", {{first + 3 * 20, 61}}, 0, "k100003"},
+                 {"middle of the tree", {{first + 512 + 10 * 20, 100000}}, 0, "k100035"},
+                 {"last entry", {{first + 1024 + 9 * 20, 0}}, 0, "k100059"},
+                 {"stale after PACK", {}, 1, "k100010"},
+                 {"record numbers swapped", {{first + 3 * 20, 5}, {first + 4 * 20, 4}}, 0, "k100003", false},
+                 {"a record changed without it", {}, 2, "k100010", false}};
     for (const bool unique : {false, true}) {
         for (const Case& c : cases) {
             Build(60, unique); // leaves of 25, 25 and 10 keys (20 bytes an entry)
             auto b = good_;
-            if (c.entry != 0)
-                PutU32At(b, c.entry + 4, c.rec);
+            for (const auto& [at, rec] : c.recs)
+                PutU32At(b, at, rec);
             WriteBytes(Path("d.ndx"), b);
-            for (int kind = 0; kind < 4; ++kind) {
+            for (int kind = c.walks ? 0 : 4; kind < 5; ++kind) {
                 const std::string what = c.what + std::string(unique ? " UNIQUE" : "") + ", walk " + std::to_string(kind);
                 ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
-                if (c.entry == 0 && kind == 0) {
+                if (c.table == 1 && kind == 0) {
                     for (int r : {5, 30, 59}) {
                         GO(r);
                         ASSERT_TRUE(DeleteRec());
                     }
                     Pack();
                     ASSERT_EQ(RecCount(), 57);
+                } else if (c.table == 2) {
+                    GO(11);
+                    Buffer().SetText(1, "a");
+                    ASSERT_TRUE(REPLACE());
                 }
                 const auto table = ReadBytes(table_);
                 ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << what << ": " << LastErrorText();
-                EXPECT_EQ(WholeWalk(kind), 212) << what;
+                if (kind == 4) {
+                    EXPECT_FALSE(Find(c.find)) << what;
+                    EXPECT_TRUE(dEOF()) << what;
+                    EXPECT_NE(LastErrorText().find("passt nicht zur Datei: neu aufbauen (REINDEX)"), std::string::npos)
+                        << LastErrorText();
+                }
+                EXPECT_EQ(kind == 4 ? EngineErrorCode : WholeWalk(kind), 212) << what;
                 EXPECT_NE(LastErrorText().find("REINDEX"), std::string::npos) << LastErrorText();
                 ExpectChangesRefused(1, "k100000a", 212, what);
                 USE("");
