@@ -57,10 +57,9 @@ std::string NodeContext(const Descriptor& d)
 
 namespace {
 
-// Whether page lies within the file after all: in a shared area another
-// program may have grown the tree since page 0 was read, so page 0 is read
-// again (once for each page that seemed beyond) before the page counts as
-// damage.
+// Whether a child page lies within the file after all: in a shared area
+// another program may have grown the tree since page 0 was read, so page 0
+// is read again before the page counts as damage.
 bool GrownBeyond(Descriptor& d, std::uint32_t page)
 {
     const TWorkArea* a = Area(d.area);
@@ -85,7 +84,7 @@ void Damaged(Descriptor& d, const std::string& what, std::uint32_t page)
 
 const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun)
 {
-    if (page == 0 || (page >= d.hdr.pageCount && !GrownBeyond(d, page))) {
+    if (page == 0 || page >= d.hdr.pageCount) {
         Damaged(d, "Ungültige Knotennummer", page);
         return nullptr;
     }

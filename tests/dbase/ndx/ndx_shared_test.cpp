@@ -7,6 +7,8 @@
 #include <sys/resource.h>
 #include <utime.h>
 
+#include <utility>
+
 namespace kt4::dbase::test {
 namespace {
 
@@ -93,6 +95,32 @@ TEST_F(NdxSharedTest, AnotherProgramsChangeIsSeenOnce)
     EXPECT_EQ(RecNo(), 31);
     EXPECT_EQ(Order().size(), 31u);
     ExpectSound(1);
+}
+
+// What another program changes while this one reads is read again once
+// before it counts as damage: a child past the page count of page 0 as
+// read before (the tree grew), and a record whose key is not the entry's
+// (read before the program's change landed).
+TEST_F(NdxSharedTest, AnotherProgramsChangeIsReadAgainBeforeItCountsAsDamage)
+{
+    bool stale = false; // the next record read shows another key
+    ASSERT_TRUE(USE(table_, nullptr, 0, nullptr, [&](std::uint8_t* text, std::size_t) {
+        if (std::exchange(stale, false))
+            text[0] = 'z';
+    }));
+    ASSERT_TRUE(SetIndexToCB("s", 1, nullptr, nullptr)) << LastErrorText();
+    // leaves 1 and 2 under root 3; the second leaf moves to a new page 4
+    auto b = ReadBytes(Path("s.ndx"));
+    ASSERT_EQ(b.size(), 4u * 512);
+    b.insert(b.end(), b.begin() + 1024, b.begin() + 1536);
+    PutU32At(b, 3 * 512 + 4 + 20, 4);
+    PutU32At(b, 4, 5);
+    WriteBytes(Path("s.ndx"), b);
+    EXPECT_TRUE(Find("n1027")) << LastErrorText();
+    stale = true;
+    EXPECT_TRUE(Find("n1003")) << LastErrorText();
+    EXPECT_EQ(Name(), "n1003");
+    EXPECT_EQ(EngineErrorCode, 0);
 }
 
 TEST_F(NdxSharedTest, TheLastLogoutErasesTheFile)
