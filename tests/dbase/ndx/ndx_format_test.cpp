@@ -417,7 +417,8 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
 
 // A damaged node gives 254 wherever it is read: by SET INDEX (alone, or
 // after a sound index of a list) on its way to the first key, else by a
-// Find of a key below it. From then on the index takes no change, not even
+// Find of a key below it or a step into it. From then on the index takes no
+// change, not even
 // an append whose path is sound: it is refused and no byte of the table or
 // of either index is written. In a tree of ours a leaf's last key is the
 // separator that leads to it, which shows a leaf that lost keys and a
@@ -431,25 +432,37 @@ TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
                 b[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
         };
     };
+    auto find = [](const char* key) { return [=] { EXPECT_FALSE(Find(key)); }; };
+    auto step = [] {
+        GO(25);
+        SKIP(1);
+    };
     struct Case {
         const char* what;
         int records;
         std::function<void(std::vector<std::uint8_t>&)> spoil;
-        const char* find; // nullptr: found by SET INDEX
+        std::function<void()> act; // empty: found by SET INDEX
     } cases[] = {{"too many keys in the first leaf", 60, set(512, 26, 2), nullptr},
                  {"too many keys in the root", 60, set(root, 26, 2), nullptr},
                  {"child out of range", 60, set(root + 4, 77, 4), nullptr},
                  {"last child 2^31", 60, set(root + 4 + 2 * 20, 0x80000000u, 4), nullptr},
                  {"child cycle", 60, set(root + 4, 4, 4), nullptr},
-                 {"too many keys in the middle leaf", 60, set(1024, 26, 2), "k100030"},
-                 {"empty middle leaf", 60, set(1024, 0, 2), "k100030"},
-                 {"first leaf's count lowered", 60, set(512, 20, 2), "k100022"},
+                 {"too many keys in the middle leaf", 60, set(1024, 26, 2), find("k100030")},
+                 {"empty middle leaf", 60, set(1024, 0, 2), find("k100030")},
+                 {"first leaf's count lowered", 60, set(512, 20, 2), find("k100022")},
+                 // the middle leaf's first entry is the first leaf's last
+                 // one (record 25), or a key below it: met by a step
+                 {"record twice", 60, [&](std::vector<std::uint8_t>& b) {
+                      set(1024 + 8, 25, 1)(b);
+                      set(1024 + 12 + 6, '4', 1)(b);
+                  }, step},
+                 {"keys out of order", 60, set(1024 + 12 + 5, '0', 1), step},
                  // 700 records: leaves under two inner nodes; the root's
                  // first child leads to the first leaf instead
                  {"child into another subtree", 700, [](std::vector<std::uint8_t>& b) {
                       const std::size_t first = 512 * U32At(b, 0) + 4;
                       PutU32At(b, first, U32At(b, 512 * U32At(b, first) + 4));
-                  }, "k100030"}};
+                  }, find("k100030")}};
     for (const Case& c : cases) {
         Build(c.records);
         WriteBytes(Path("e.ndx"), good_);
@@ -460,10 +473,10 @@ TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
             const std::string what = c.what + std::string(list ? ", list" : "");
             WriteBytes(Path("d.ndx"), b);
             ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
-            EXPECT_EQ(list ? SetIndexToList("e d") : SetIndexTo("d", 1), c.find != nullptr) << what;
-            if (c.find) {
+            EXPECT_EQ(list ? SetIndexToList("e d") : SetIndexTo("d", 1), c.act != nullptr) << what;
+            if (c.act) {
                 Set_Order_To(2 - !list);
-                EXPECT_FALSE(Find(c.find)) << what;
+                c.act();
             }
             EXPECT_EQ(EngineErrorCode, 254) << what << ": " << LastErrorText();
             ClearRecord();
