@@ -100,7 +100,8 @@ TEST_F(NdxSharedTest, AnotherProgramsChangeIsSeenOnce)
 // What another program changes while this one reads is read again once
 // before it counts as damage: a child past the page count of page 0 as
 // read before (the tree grew), and a record whose key is not the entry's
-// (read before the program's change landed).
+// (read before the program's change landed). A header it spoilt makes the
+// index unfit: the next append is refused, nothing written.
 TEST_F(NdxSharedTest, AnotherProgramsChangeIsReadAgainBeforeItCountsAsDamage)
 {
     bool stale = false; // the next record read shows another key
@@ -121,6 +122,16 @@ TEST_F(NdxSharedTest, AnotherProgramsChangeIsReadAgainBeforeItCountsAsDamage)
     EXPECT_TRUE(Find("n1003")) << LastErrorText();
     EXPECT_EQ(Name(), "n1003");
     EXPECT_EQ(EngineErrorCode, 0);
+    b[12] = 9; // key length
+    WriteBytes(Path("s.ndx"), b);
+    auto sem = Semaphore();
+    ++sem[2]; // the change counter
+    WriteSemaphore(sem, false);
+    const auto table = ReadBytes(table_);
+    EXPECT_FALSE(AppendName("n0000"));
+    EXPECT_EQ(EngineErrorCode, 222);
+    EXPECT_EQ(ReadBytes(Path("s.ndx")), b);
+    EXPECT_EQ(ReadBytes(table_), table);
 }
 
 TEST_F(NdxSharedTest, TheLastLogoutErasesTheFile)
