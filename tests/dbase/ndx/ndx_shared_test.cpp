@@ -101,7 +101,7 @@ TEST_F(NdxSharedTest, AnotherProgramsChangeIsSeenOnce)
 // before it counts as damage: a child past the page count of page 0 as
 // read before (the tree grew), and a record whose key is not the entry's
 // (read before the program's change landed). A header it spoilt makes the
-// index unfit: the next append is refused, nothing written.
+// index unfit: every append is refused, nothing written.
 TEST_F(NdxSharedTest, AnotherProgramsChangeIsReadAgainBeforeItCountsAsDamage)
 {
     bool stale = false; // the next record read shows another key
@@ -128,8 +128,10 @@ TEST_F(NdxSharedTest, AnotherProgramsChangeIsReadAgainBeforeItCountsAsDamage)
     ++sem[2]; // the change counter
     WriteSemaphore(sem, false);
     const auto table = ReadBytes(table_);
-    EXPECT_FALSE(AppendName("n0000"));
-    EXPECT_EQ(EngineErrorCode, 222);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(AppendName("n0000")) << i;
+        EXPECT_EQ(EngineErrorCode, 222) << i;
+    }
     EXPECT_EQ(ReadBytes(Path("s.ndx")), b);
     EXPECT_EQ(ReadBytes(table_), table);
 }
