@@ -560,10 +560,8 @@ void HookAppendNewKey()
             for (int j = i - 1; j >= 1; --j) {
                 Descriptor* dj = s.slots[std::size_t(j)].get();
                 int result = 0;
-                if (dj && RemoveKey(*dj, keys[j], rec, result) && result < 0) {
+                if (dj && RemoveKey(*dj, keys[j], rec, result) && result < 0)
                     SetError(254, "Index-Datei beschädigt. " + dj->path + " [AppendNewKey]");
-                    Unfit(*dj);
-                }
             }
             SetError(code, text);
             return;
