@@ -94,7 +94,9 @@ bool ValidateHeader(const NdxHeader& h, char exprType, int keyLength, std::strin
     };
     if (chars ? (h.keyLen < 1 || h.keyLen > kMaxKeyLength) : h.keyLen != 8)
         with("Schlüssellänge", h.keyLen);
-    else if (chars && keyLength >= 1 && keyLength <= int(kMaxKeyLength) && h.keyLen != keyLength)
+    // (the office suite's driver rounds the length up to a multiple of 4)
+    else if (chars && keyLength >= 1 && keyLength <= int(kMaxKeyLength) && h.keyLen != keyLength &&
+             h.keyLen != (keyLength + 3) / 4 * 4)
         why = "Schlüssellänge " + std::to_string(h.keyLen) + " zum Ausdruck der Länge " + std::to_string(keyLength);
     else if (h.keyType != (chars ? 0 : 1))
         with("Schlüsseltyp", h.keyType);

@@ -314,7 +314,8 @@ bool WriteHeaderOnly(Descriptor& d);      // the 24 header bytes
 bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
 // Whether page 0's header fits the expression's type and, where the
 // expression's text has the same length for every record (keyLength, -1
-// when not), that length; why names the field that does not, with its value.
+// when not), that length or the next multiple of 4; why names the field
+// that does not, with its value.
 bool ValidateHeader(const NdxHeader& h, char exprType, int keyLength, std::string& why);
 // The text of error 222 for a header that is refused for why.
 std::string HeaderFault(const std::string& path, const std::string& why);
