@@ -69,47 +69,33 @@ void Evaluate(TExpr& expr)
 
 int FixedTextLength(const TExpr& expr)
 {
-    if (expr.type != 'C' || !expr.program)
-        return -1;
-    const ExprProgram& p = *expr.program;
     constexpr int kVaries = -1;
+    if (expr.type != 'C' || !expr.program)
+        return kVaries;
+    const ExprProgram& p = *expr.program;
     const int most = static_cast<int>(kMaxExprText);
-    // The length of each stack slot's text, kVaries for any other.
-    std::vector<int> stack;
+    std::vector<int> stack; // the text length of each slot, kVaries for any other value
     for (const Instruction& ins : p.code) {
-        switch (ins.op) {
-        case Op::End:
+        if (ins.op == Op::End)
             return stack.size() == 1 ? stack.back() : kVaries;
-        case Op::PushText:
-            stack.push_back(std::min(static_cast<int>(p.literals[ins.index].size()), most));
-            continue;
-        case Op::FieldC:
-            stack.push_back(std::clamp(p.fields[ins.index].length, 0, most));
-            continue;
-        case Op::PushNumber: case Op::PushLogical: case Op::FieldN: case Op::FieldL: case Op::FieldD:
-        case Op::FieldM:
-            stack.push_back(kVaries);
-            continue;
-        case Op::Not: case Op::Neg:
-            if (stack.empty())
-                return kVaries;
-            stack.back() = kVaries;
-            continue;
-        case Op::Upper: case Op::Lower:
-            if (stack.empty())
-                return kVaries;
-            continue; // the same length
-        default:
-            break;
-        }
-        // Functions take their arguments, the other operators two operands.
-        const std::size_t operands = ins.op >= Op::Abs ? ins.argc : 2;
-        if (stack.size() < operands)
+        // operands take none, functions their arguments, the operators one or two
+        const bool operand = ins.op >= Op::PushNumber && ins.op <= Op::FieldM;
+        const std::size_t taken = operand                                ? 0
+                                  : ins.op == Op::Not || ins.op == Op::Neg ? 1
+                                  : ins.op >= Op::Abs                      ? ins.argc
+                                                                           : 2;
+        if (stack.size() < taken)
             return kVaries;
         int length = kVaries;
-        if ((ins.op == Op::AddC || ins.op == Op::SubC) && stack.end()[-1] >= 0 && stack.end()[-2] >= 0)
+        if (ins.op == Op::PushText)
+            length = std::min(static_cast<int>(p.literals[ins.index].size()), most);
+        else if (ins.op == Op::FieldC)
+            length = std::clamp(p.fields[ins.index].length, 0, most);
+        else if ((ins.op == Op::AddC || ins.op == Op::SubC) && stack.end()[-1] >= 0 && stack.end()[-2] >= 0)
             length = std::min(stack.end()[-1] + stack.end()[-2], most);
-        stack.resize(stack.size() - operands);
+        else if ((ins.op == Op::Upper || ins.op == Op::Lower) && taken == 1)
+            length = stack.back();
+        stack.resize(stack.size() - taken);
         stack.push_back(length);
     }
     return kVaries;

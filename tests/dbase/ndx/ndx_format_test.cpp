@@ -417,12 +417,10 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
 
 // A damaged node gives 254 wherever it is read: by SET INDEX (alone, or
 // after a sound index of a list) on its way to the first key, else by a
-// Find of a key below it or a step into it. From then on the index takes no
-// change, not even
-// an append whose path is sound: it is refused and no byte of the table or
-// of either index is written. In a tree of ours a leaf's last key is the
-// separator that leads to it, which shows a leaf that lost keys and a
-// pointer that leads into another subtree.
+// Find below it or a step into it. From then on the index takes no change,
+// not even an append whose path is sound: no byte of the table or of either
+// index is written. In a tree of ours a leaf's last key is the separator
+// above it, which shows a leaf that lost keys and a pointer elsewhere.
 TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
 {
     constexpr std::size_t root = 4 * 512; // of 60 records: leaves 1, 2, 3 (entries of 20 bytes)
@@ -433,10 +431,7 @@ TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
         };
     };
     auto find = [](const char* key) { return [=] { EXPECT_FALSE(Find(key)); }; };
-    auto step = [] {
-        GO(25);
-        SKIP(1);
-    };
+    auto step = [] { GO(25); SKIP(1); };
     struct Case {
         const char* what;
         int records;
@@ -452,10 +447,7 @@ TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
                  {"first leaf's count lowered", 60, set(512, 20, 2), find("k100022")},
                  // the middle leaf's first entry is the first leaf's last
                  // one (record 25), or a key below it: met by a step
-                 {"record twice", 60, [&](std::vector<std::uint8_t>& b) {
-                      set(1024 + 8, 25, 1)(b);
-                      set(1024 + 12 + 6, '4', 1)(b);
-                  }, step},
+                 {"record twice", 60, [&](auto& b) { set(1024 + 8, 25, 1)(b); set(1024 + 18, '4', 1)(b); }, step},
                  {"keys out of order", 60, set(1024 + 12 + 5, '0', 1), step},
                  // 700 records: leaves under two inner nodes; the root's
                  // first child leads to the first leaf instead
