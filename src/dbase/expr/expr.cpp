@@ -6,7 +6,9 @@
 #include "dbase/engine/hooks.h"
 #include "dbase/expr/expr_code.h"
 
+#include <algorithm>
 #include <unordered_set>
+#include <vector>
 
 namespace kt4::dbase {
 
@@ -63,6 +65,40 @@ ExprPtr CompileExpr(std::string_view text, ExprEnvironment* env)
 void Evaluate(TExpr& expr)
 {
     RunProgram(expr);
+}
+
+int FixedTextLength(const TExpr& expr)
+{
+    constexpr int kVaries = -1;
+    if (expr.type != 'C' || !expr.program)
+        return kVaries;
+    const ExprProgram& p = *expr.program;
+    const int most = static_cast<int>(kMaxExprText);
+    std::vector<int> stack; // the text length of each slot, kVaries for any other value
+    for (const Instruction& ins : p.code) {
+        if (ins.op == Op::End)
+            return stack.size() == 1 ? stack.back() : kVaries;
+        // operands take none, functions their arguments, the operators one or two
+        const bool operand = ins.op >= Op::PushNumber && ins.op <= Op::FieldM;
+        const std::size_t taken = operand                                ? 0
+                                  : ins.op == Op::Not || ins.op == Op::Neg ? 1
+                                  : ins.op >= Op::Abs                      ? ins.argc
+                                                                           : 2;
+        if (stack.size() < taken)
+            return kVaries;
+        int length = kVaries;
+        if (ins.op == Op::PushText)
+            length = std::min(static_cast<int>(p.literals[ins.index].size()), most);
+        else if (ins.op == Op::FieldC)
+            length = std::clamp(p.fields[ins.index].length, 0, most);
+        else if ((ins.op == Op::AddC || ins.op == Op::SubC) && stack.end()[-1] >= 0 && stack.end()[-2] >= 0)
+            length = std::min(stack.end()[-1] + stack.end()[-2], most);
+        else if ((ins.op == Op::Upper || ins.op == Op::Lower) && taken == 1)
+            length = stack.back();
+        stack.resize(stack.size() - taken);
+        stack.push_back(length);
+    }
+    return kVaries;
 }
 
 TExpr* AssignExpr(const std::string& text)

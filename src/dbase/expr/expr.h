@@ -94,4 +94,9 @@ ExprPtr CompileExpr(std::string_view text, ExprEnvironment* env = nullptr);
 // Runs the expression over its environment's current values.
 void Evaluate(TExpr& expr);
 
+// The length of the text result when it is the same for every record:
+// character fields and literals, joined by + or -, under UPPER and LOWER.
+// -1 when it may vary (TRIM and other functions) or the result is no text.
+int FixedTextLength(const TExpr& expr);
+
 } // namespace kt4::dbase

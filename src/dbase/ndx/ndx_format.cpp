@@ -86,7 +86,7 @@ void ComposeAnchor(const NdxHeader& h, const std::string& expression, std::int32
     std::memcpy(page.data() + 496, name.data(), name.size());
 }
 
-bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why)
+bool ValidateHeader(const NdxHeader& h, char exprType, int keyLength, std::string& why)
 {
     const bool chars = exprType == 'C';
     auto with = [&](const char* field, std::uint32_t value) {
@@ -94,6 +94,10 @@ bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why)
     };
     if (chars ? (h.keyLen < 1 || h.keyLen > kMaxKeyLength) : h.keyLen != 8)
         with("Schlüssellänge", h.keyLen);
+    // (the office suite's driver rounds the length up to a multiple of 4)
+    else if (chars && keyLength >= 1 && keyLength <= int(kMaxKeyLength) && h.keyLen != keyLength &&
+             h.keyLen != (keyLength + 3) / 4 * 4)
+        why = "Schlüssellänge " + std::to_string(h.keyLen) + " zum Ausdruck der Länge " + std::to_string(keyLength);
     else if (h.keyType != (chars ? 0 : 1))
         with("Schlüsseltyp", h.keyType);
     else if (h.typeLetter != 0 && h.typeLetter != exprType &&

@@ -190,6 +190,10 @@ struct Descriptor {
     // nothing is written to it, and its text answers every change.
     std::uint16_t refusal = 0;
     std::string refusalText;
+    // Page 0's count words are this engine's: its trees keep the last key of
+    // every leaf equal to the separator that leads to it (other programs'
+    // trees are not held to that).
+    bool ownTree = false;
     // While a change is tried out: the pages it wrote, kept from the file,
     // and the header as it was before.
     struct {
@@ -281,8 +285,13 @@ bool ReadNode(Descriptor& d, std::uint32_t page, Page& out);
 // (the walk expects a leaf) as the first page of a new run.
 const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun);
 bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node);
-// d is unfit for changes from now on, for the error just set.
+// d is unfit for changes from now on, for the error just set: every place
+// that finds an index damaged or not matching its table ends here, and
+// nothing of it is written again until it is built anew.
 void Unfit(Descriptor& d);
+// An entry of d names no record of the table, or a record whose key is
+// another (what): 212 naming the index and REINDEX, and d unfit.
+void Misfit(Descriptor& d, const std::string& what, const std::string& operation);
 // A change of a file found unfit: true, with that error set again.
 bool Refused(const Descriptor& d);
 // From Hold on, d's writes are kept from the file (and its node reads see
@@ -303,9 +312,11 @@ void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words);
 void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok);
 bool WriteHeaderOnly(Descriptor& d);      // the 24 header bytes
 bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
-// Whether page 0's header fits the expression's type; why names the field
+// Whether page 0's header fits the expression's type and, where the
+// expression's text has the same length for every record (keyLength, -1
+// when not), that length or the next multiple of 4; why names the field
 // that does not, with its value.
-bool ValidateHeader(const NdxHeader& h, char exprType, std::string& why);
+bool ValidateHeader(const NdxHeader& h, char exprType, int keyLength, std::string& why);
 // The text of error 222 for a header that is refused for why.
 std::string HeaderFault(const std::string& path, const std::string& why);
 

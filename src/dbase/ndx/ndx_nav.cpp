@@ -88,6 +88,46 @@ bool HeldInFormerForm(TWorkArea& a, Descriptor& d, const std::string& key, std::
     return false;
 }
 
+// Reads the record the entry d stands on names into the area; false with
+// misfit set when it names no record of the table (in a shared area after
+// the count was read again: another program may have appended it), false
+// alone after a read error.
+bool ReadNamedRecord(TWorkArea& a, Descriptor& d, std::string& misfit)
+{
+    const std::int32_t rec = d.curRec;
+    if ((rec < 1 || rec > a.recCount) && a.Shared())
+        RefreshRecCount(a);
+    if (rec < 1 || rec > a.recCount) {
+        misfit = "Eintrag nennt Datensatz Nr. " + std::to_string(rec) + ", Datenbank \"" + a.fileName +
+                 "\" hat " + std::to_string(a.recCount) + " Datensätze.";
+        return false;
+    }
+    if (!GetDbfRecord(a, rec))
+        return false;
+    RecordToBuffer(a);
+    return true;
+}
+
+// Whether the record read for the entry d stands on has the entry's key;
+// else what tells the difference. In a shared area the record is read once
+// more first (another program may be changing it).
+bool KeyOfRecordIsEntrys(TWorkArea& a, Descriptor& d, std::string& misfit)
+{
+    const auto* entry = reinterpret_cast<const std::uint8_t*>(d.curKey.data());
+    std::string key = RecordKey(a, d);
+    if (CompareKeys(d, reinterpret_cast<const std::uint8_t*>(key.data()), entry, d.hdr.keyLen) == 0)
+        return true;
+    if (a.Shared() && GetDbfRecord(a, d.curRec)) {
+        RecordToBuffer(a);
+        key = RecordKey(a, d);
+        if (CompareKeys(d, reinterpret_cast<const std::uint8_t*>(key.data()), entry, d.hdr.keyLen) == 0)
+            return true;
+    }
+    misfit = "Eintrag mit Schlüssel " + Quoted(KeyText(a, d, d.curKey)) + " nennt Datensatz Nr. " +
+             std::to_string(d.curRec) + " mit Schlüssel " + Quoted(KeyText(a, d, key)) + ".";
+    return false;
+}
+
 // Positions d on the entry of (key, rec); a UNIQUE index accepts the key's
 // one entry. The search for the newest record starts at the key's end.
 bool Position(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& found)
@@ -763,7 +803,8 @@ bool Find(const std::string& given)
     if (text.empty())
         return false;
     bool found = false;
-    std::string stale; // the index holds the key in a former form
+    std::string stale;  // the index holds the key in a former form
+    std::string misfit; // an entry met names no record, or one of another key
     {
         SemaphoreScope read(false);
         if (!read.Ok())
@@ -779,19 +820,26 @@ bool Find(const std::string& given)
                         std::to_string(a->TextPage().number) + ": Index veraltet, neu aufbauen (REINDEX) [Find]";
             if (!Seek(*d, key, false, atEnd))
                 return false;
+            // The record landed on must hold the entry's whole key (the
+            // search key may be a part of it): a stale or damaged index
+            // never moves the area to another key's record.
             while (!atEnd) {
                 TakeEntry(*d);
-                if (!GetDbfRecord(*a, d->curRec))
-                    return false;
-                RecordToBuffer(*a);
-                if (!RecordHidden(*a))
+                if (!ReadNamedRecord(*a, *d, misfit)) {
+                    if (misfit.empty())
+                        return false;
                     break;
+                }
+                if (!RecordHidden(*a)) {
+                    KeyOfRecordIsEntrys(*a, *d, misfit);
+                    break;
+                }
                 if (!StepNext(*d, atEnd))
                     return false;
             }
-            found = !atEnd && CompareKeys(*d, reinterpret_cast<const std::uint8_t*>(d->curKey.data()),
-                                          reinterpret_cast<const std::uint8_t*>(key.data()),
-                                          compareLen) == 0;
+            found = misfit.empty() && !atEnd &&
+                    CompareKeys(*d, reinterpret_cast<const std::uint8_t*>(d->curKey.data()),
+                                reinterpret_cast<const std::uint8_t*>(key.data()), compareLen) == 0;
         }
         if (!found) {
             detail::BlankAtEnd(*a, false);
@@ -804,6 +852,8 @@ bool Find(const std::string& given)
     }
     IndexFound = found;
     detail::RunRelation(*a);
+    if (!misfit.empty())
+        Misfit(*d, misfit, "Find");
     if (!stale.empty())
         SetError(212, stale);
     return found;

@@ -246,8 +246,11 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     d->hdr = ParseHeader(page0.data());
     RefreshRecCount(a);
     const std::uint32_t count = U32(page0.data() + 492);
-    if (U32(page0.data() + 488) == ~count && count == std::uint32_t(std::max(a.recCount, 0)))
+    d->ownTree = U32(page0.data() + 488) == ~count;
+    if (d->ownTree && count == std::uint32_t(std::max(a.recCount, 0)))
         d->keptCount = count;
+    // A key over fields and literals has one length, which the header must give.
+    const int keyLength = d->compiled ? FixedTextLength(*d->compiled) : -1;
     auto pagesOf = [](std::int64_t bytes) {
         return std::uint32_t(std::max<std::int64_t>(1, (bytes - 512) / 512 + 1));
     };
@@ -262,7 +265,7 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
         const NdxHeader found = d->hdr;
         d->hdr.pageCount = pagesOf(size);
         bool folded = true;
-        if (ValidateHeader(d->hdr, d->type, why)) {
+        if (ValidateHeader(d->hdr, d->type, keyLength, why)) {
             SemaphoreScope read(false);
             if (!read.Ok())
                 return false;
@@ -291,11 +294,11 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
         const std::uint32_t pages = pagesOf(d->file.Size());
         if (d->hdr.pageCount != pages) {
             d->hdr.pageCount = pages;
-            if (ValidateHeader(d->hdr, d->type, why) && !d->file.ReadOnly() && !WriteHeaderOnly(*d))
+            if (ValidateHeader(d->hdr, d->type, keyLength, why) && !d->file.ReadOnly() && !WriteHeaderOnly(*d))
                 return false;
         }
     }
-    if (!ValidateHeader(d->hdr, d->type, why)) {
+    if (!ValidateHeader(d->hdr, d->type, keyLength, why)) {
         SetError(222, HeaderFault(path, why));
         return false;
     }
@@ -431,9 +434,15 @@ bool SetIndexTo(const std::string& nameWithOptions, int order, KeyMakerProc keyM
         FinishClose(a, s);
         return false;
     }
+    Descriptor& d = *s.slots[std::size_t(slot)];
     if (Index.CopyCurrentKey)
         Index.CopyCurrentKey();
-    return true;
+    // Damage the open met (on the way to the first or last key) is reported
+    // here. The index stays open, unfit for changes since the damage was
+    // found, so that REINDEX can build it anew.
+    if (EngineErrorCode == 0 && d.refusal != 0)
+        SetError(d.refusal, d.refusalText);
+    return EngineErrorCode == 0;
 }
 
 bool SetIndexToCB(const std::string& nameWithOptions, int order, KeyMakerProc keyMaker, void* data)

@@ -55,10 +55,37 @@ std::string NodeContext(const Descriptor& d)
            " " + d.path + " [GetNode]";
 }
 
+namespace {
+
+// Whether a child page lies within the file after all: in a shared area
+// another program may have grown the tree since page 0 was read, so page 0
+// is read again before the page counts as damage.
+bool GrownBeyond(Descriptor& d, std::uint32_t page)
+{
+    const TWorkArea* a = Area(d.area);
+    std::uint8_t head[24];
+    if (!a || !a->Shared() || d.file.ReadAt(0, head, sizeof head) != std::int64_t(sizeof head))
+        return false;
+    const NdxHeader h = ParseHeader(head);
+    if (h.pageCount <= page || h.keyLen != d.hdr.keyLen || h.recSize != d.hdr.recSize)
+        return false;
+    d.hdr.pageCount = h.pageCount;
+    return true;
+}
+
+// What a node read finds wrong with the file: error 254, and the index unfit.
+void Damaged(Descriptor& d, const std::string& what, std::uint32_t page)
+{
+    SetError(254, what + " (" + std::to_string(page) + ")" + NodeContext(d));
+    Unfit(d);
+}
+
+} // namespace
+
 const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun)
 {
     if (page == 0 || page >= d.hdr.pageCount) {
-        SetError(254, "Ungültige Knotennummer (" + std::to_string(page) + ")" + NodeContext(d));
+        Damaged(d, "Ungültige Knotennummer", page);
         return nullptr;
     }
     for (const auto& [number, held] : d.held.pages) // a change tried out reads what it wrote
@@ -100,17 +127,21 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
     bool sound = n <= d.hdr.keysPerPage;
     if (sound && !v.Leaf()) {
         sound = 4 + std::size_t(n) * d.hdr.recSize + 4 <= kPageSize;
-        for (unsigned i = 0; sound && i <= n; ++i)
-            sound = v.Child(i) >= 1 && v.Child(i) < d.hdr.pageCount;
+        std::uint32_t highest = 0;
+        for (unsigned i = 0; sound && i <= n; ++i) {
+            sound = v.Child(i) >= 1;
+            highest = std::max(highest, v.Child(i));
+        }
+        sound = sound && (highest < d.hdr.pageCount || GrownBeyond(d, highest));
     }
     if (!sound) {
-        SetError(254, "Beschädigter Knoten (" + std::to_string(page) + ")" + NodeContext(d));
+        Damaged(d, "Beschädigter Knoten", page);
         return nullptr;
     }
     // A leaf that loses its last entry leaves the tree: only an empty
     // tree's root is a leaf without entries.
     if (n == 0 && v.Leaf() && page != d.hdr.root) {
-        SetError(254, "Leerer Knoten (" + std::to_string(page) + ")" + NodeContext(d));
+        Damaged(d, "Leerer Knoten", page);
         return nullptr;
     }
     // Stored first: the copy brings the node near, where the keys are
@@ -140,6 +171,13 @@ void Unfit(Descriptor& d)
         return;
     d.refusal = EngineErrorCode;
     d.refusalText = LastErrorText();
+}
+
+void Misfit(Descriptor& d, const std::string& what, const std::string& operation)
+{
+    SetError(212, "Index " + d.path + " passt nicht zur Datei: neu aufbauen (REINDEX). " + what + " [" +
+                      operation + "]");
+    Unfit(d);
 }
 
 bool Refused(const Descriptor& d)
@@ -269,8 +307,9 @@ bool ReadAnchorNodes(AreaIndexes& s)
             why = "Schlüssellänge " + std::to_string(h.keyLen) + " statt " + std::to_string(d->hdr.keyLen);
         else if (h.recSize != d->hdr.recSize)
             why = "Eintragslänge " + std::to_string(h.recSize) + " statt " + std::to_string(d->hdr.recSize);
-        if (!why.empty() || !ValidateHeader(h, d->keyMaker ? 'C' : d->type, why)) {
+        if (!why.empty() || !ValidateHeader(h, d->keyMaker ? 'C' : d->type, -1, why)) {
             SetError(222, HeaderFault(d->path, why) + " [ReadAnchorNodes]");
+            Unfit(*d);
             return false;
         }
         d->hdr = h;

@@ -53,11 +53,12 @@ unsigned SearchNode(const Descriptor& d, const NodeView& v, const std::string& k
 }
 
 // Refuses a node below kMaxDepth levels (a damaged tree may loop).
-bool DepthOk(const Descriptor& d, std::size_t depth, std::uint32_t page)
+bool DepthOk(Descriptor& d, std::size_t depth, std::uint32_t page)
 {
     if (depth < std::size_t(kMaxDepth))
         return true;
     SetError(254, "Zu viele Ebenen (Knoten " + std::to_string(page) + ")" + NodeContext(d));
+    Unfit(d);
     return false;
 }
 
@@ -129,12 +130,14 @@ bool Follows(Descriptor& d, const EdgeEntry& edge, const NodeView& v, unsigned i
     if (c == 0 && v.Rec(i) == edge.rec) {
         SetError(254, "Datensatz Nr. " + std::to_string(edge.rec) + " zweimal im Index (Knoten " +
                           std::to_string(edge.page) + ", " + std::to_string(page) + ")" + NodeContext(d));
+        Unfit(d);
         return false;
     }
     if (forward ? c >= 0 : c <= 0)
         return true;
     SetError(254, "Schlüssel außer der Reihe (Knoten " + std::to_string(edge.page) + ", " +
                       std::to_string(page) + ")" + NodeContext(d));
+    Unfit(d);
     return false;
 }
 
@@ -212,6 +215,23 @@ bool InRange(Descriptor& d, const NodeView& v, const KeyRange& range, std::uint3
     return false;
 }
 
+// In a tree of this engine's the last key of a leaf is the separator that
+// leads to it (a leaf reached through last children only has none): a leaf
+// that lost keys, or a pointer that leads into another subtree, shows here
+// as 254, the index unfit.
+bool EndsAtSeparator(Descriptor& d, const KeyRange& range, std::uint32_t page)
+{
+    if (!d.ownTree || !range.hasHigh)
+        return true;
+    const NodeView v = LeafView(d);
+    if (v.Count() > 0 && std::memcmp(v.Key(v.Count() - 1), range.high.data(), d.hdr.keyLen) == 0)
+        return true;
+    SetError(254, "Letzter Schlüssel ungleich dem Trennschlüssel (Knoten " + std::to_string(range.parent) + ", " +
+                      std::to_string(page) + ")" + NodeContext(d));
+    Unfit(d);
+    return false;
+}
+
 bool KeyEquals(Descriptor& d, const std::string& key)
 {
     NodeView v = LeafView(d);
@@ -272,8 +292,7 @@ bool MaxKeyOf(Descriptor& d, std::uint32_t page, std::string& key)
         }
         page = v.Child(v.Count());
     }
-    SetError(254, "Zu viele Ebenen (Knoten " + std::to_string(page) + ")" + NodeContext(d));
-    return false;
+    return DepthOk(d, std::size_t(kMaxDepth), page);
 }
 
 // Before the first write of an insertion at the path's leaf: reads the
@@ -647,6 +666,10 @@ bool Seek(Descriptor& d, const std::string& key, bool after, bool& atEnd)
             break;
         range.Narrow(v, top.index, page, d.hdr.keyLen);
         page = v.Child(top.index);
+    }
+    if (!EndsAtSeparator(d, range, page)) {
+        d.Unposition();
+        return false;
     }
     d.positioned = true;
     if (d.trail.back().index < LeafView(d).Count())

@@ -386,6 +386,8 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
         const char* why; // named in the message
     } cases[] = {{"key length 0", 12, 0, 2, "Schlüssellänge 0"},
                  {"key length 101", 12, 101, 2, "Schlüssellänge 101"},
+                 {"key length 9 for C(10)", 12, 9, 2, "Schlüssellänge 9 zum Ausdruck der Länge 10"},
+                 {"key length 11 for C(10)", 12, 11, 2, "Schlüssellänge 11 zum Ausdruck der Länge 10"},
                  {"key type", 16, 1, 2, "Schlüsseltyp 1"},
                  {"type letter", 9, 'N', 1, "Typkennung N zum Ausdruck vom Typ C"},
                  {"record size", 18, 24, 4, "Eintragslänge 24"},
@@ -406,26 +408,78 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
             << text_;
     }
     EXPECT_EQ(OpenWith(good_), 0);
+    // Keys whose length is that of the record they come from, or that the
+    // expression gives
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    for (const char* expression : {"TRIM(NAME)", "UPPER(NAME)+'-'+NAME"})
+        EXPECT_TRUE(Index_On(expression, "t")) << expression << ": " << LastErrorText();
 }
 
-TEST_F(NdxDamageTest, NodeFaultsGive254)
+// A damaged node gives 254 wherever it is read: by SET INDEX (alone, or
+// after a sound index of a list) on its way to the first key, else by a
+// Find below it or a step into it. From then on the index takes no change,
+// not even an append whose path is sound: no byte of the table or of either
+// index is written. In a tree of ours a leaf's last key is the separator
+// above it, which shows a leaf that lost keys and a pointer elsewhere.
+TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
 {
-    Build(60); // leaves 1, 2, 3 under root 4
-    ASSERT_EQ(U32At(good_, 0), 4u);
+    constexpr std::size_t root = 4 * 512; // of 60 records: leaves 1, 2, 3 (entries of 20 bytes)
+    auto set = [](std::size_t at, std::uint32_t value, int width) {
+        return [=](std::vector<std::uint8_t>& b) {
+            for (int i = 0; i < width; ++i)
+                b[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
+        };
+    };
+    auto find = [](const char* key) { return [=] { EXPECT_FALSE(Find(key)); }; };
+    auto step = [] { GO(25); SKIP(1); };
     struct Case {
         const char* what;
-        std::size_t at;
-        std::uint32_t value;
-        int width;
-    } cases[] = {{"too many keys in a leaf", 512, 26, 2},
-                 {"too many keys in the root", 4 * 512, 26, 2},
-                 {"child out of range", 4 * 512 + 4, 77, 4},
-                 {"child cycle", 4 * 512 + 4, 4, 4}};
+        int records;
+        std::function<void(std::vector<std::uint8_t>&)> spoil;
+        std::function<void()> act; // empty: found by SET INDEX
+    } cases[] = {{"too many keys in the first leaf", 60, set(512, 26, 2), nullptr},
+                 {"too many keys in the root", 60, set(root, 26, 2), nullptr},
+                 {"child out of range", 60, set(root + 4, 77, 4), nullptr},
+                 {"last child 2^31", 60, set(root + 4 + 2 * 20, 0x80000000u, 4), nullptr},
+                 {"child cycle", 60, set(root + 4, 4, 4), nullptr},
+                 {"too many keys in the middle leaf", 60, set(1024, 26, 2), find("k100030")},
+                 {"empty middle leaf", 60, set(1024, 0, 2), find("k100030")},
+                 {"first leaf's count lowered", 60, set(512, 20, 2), find("k100022")},
+                 // the middle leaf's first entry is the first leaf's last
+                 // one (record 25), or a key below it: met by a step
+                 {"record twice", 60, [&](auto& b) { set(1024 + 8, 25, 1)(b); set(1024 + 18, '4', 1)(b); }, step},
+                 {"keys out of order", 60, set(1024 + 12 + 5, '0', 1), step},
+                 // 700 records: leaves under two inner nodes; the root's
+                 // first child leads to the first leaf instead
+                 {"child into another subtree", 700, [](std::vector<std::uint8_t>& b) {
+                      const std::size_t first = 512 * U32At(b, 0) + 4;
+                      PutU32At(b, first, U32At(b, 512 * U32At(b, first) + 4));
+                  }, find("k100030")}};
     for (const Case& c : cases) {
+        Build(c.records);
+        WriteBytes(Path("e.ndx"), good_);
+        const auto table = ReadBytes(table_);
         auto b = good_;
-        for (int i = 0; i < c.width; ++i)
-            b[c.at + std::size_t(i)] = std::uint8_t(c.value >> (8 * i));
-        EXPECT_EQ(OpenWith(b), 254) << c.what;
+        c.spoil(b);
+        for (const bool list : {false, true}) {
+            const std::string what = c.what + std::string(list ? ", list" : "");
+            WriteBytes(Path("d.ndx"), b);
+            ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+            EXPECT_EQ(list ? SetIndexToList("e d") : SetIndexTo("d", 1), c.act != nullptr) << what;
+            if (c.act) {
+                Set_Order_To(2 - !list);
+                c.act();
+            }
+            EXPECT_EQ(EngineErrorCode, 254) << what << ": " << LastErrorText();
+            ClearRecord();
+            Buffer().SetText(1, "k1007"); // into the last leaf
+            EXPECT_FALSE(Append()) << what;
+            EXPECT_EQ(EngineErrorCode, 254) << what;
+            USE("");
+            EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << what;
+            EXPECT_EQ(ReadBytes(Path("e.ndx")), good_) << what;
+            EXPECT_EQ(ReadBytes(table_), table) << what;
+        }
     }
 }
 
@@ -623,40 +677,58 @@ TEST_F(NdxDamageTest, UnfoldedKeysAreRefusedAndLeftAlone)
 // An entry that names a record beyond the table (a stale index after a
 // PACK without it, a damaged page) or record 0 stops a walk in either
 // direction, and the browser's list of rows, with 212, in a UNIQUE index
-// too; a stale index opened and closed stays as it was. After such a walk
-// the index takes no change (record 1's key stays in the first leaf):
-// refused with 212, nothing written.
+// too; a stale index opened and closed stays as it was. A Find that lands
+// on such an entry, or on one whose record holds another key (record
+// numbers swapped, a record changed without the index), gives 212 and
+// leaves the area at EOF, not on the wrong record. After either the index
+// takes no change (record 1's key stays in the first leaf): refused with
+// 212, nothing written.
 TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
 {
+    const std::size_t first = 512 + 4 + 4; // record number of the first leaf's first entry
     struct Case {
         const char* what;
-        std::size_t entry; // page * 512 + 4 + index * 20
-        std::uint32_t rec;
-    } cases[] = {{"first leaf", 512 + 4 + 3 * 20, 61},
-                 {"middle of the tree", 1024 + 4 + 10 * 20, 100000},
-                 {"last entry", 3 * 512 + 4 + 9 * 20, 0},
-                 {"stale after PACK", 0, 0}};
+        std::vector<std::pair<std::size_t, std::uint32_t>> recs; // at page * 512 + 8 + index * 20
+        int table;          // the table changed without the index: 1 PACK, 2 record 11's key
+        const char* find;   // lands on the entry
+        bool walks = true;  // found by a whole walk
+    } cases[] = {{"first leaf", {{first + 3 * 20, 61}}, 0, "k100003"},
+                 {"middle of the tree", {{first + 512 + 10 * 20, 100000}}, 0, "k100035"},
+                 {"last entry", {{first + 1024 + 9 * 20, 0}}, 0, "k100059"},
+                 {"stale after PACK", {}, 1, "k100010"},
+                 {"record numbers swapped", {{first + 3 * 20, 5}, {first + 4 * 20, 4}}, 0, "k100003", false},
+                 {"a record changed without it", {}, 2, "k100010", false}};
     for (const bool unique : {false, true}) {
         for (const Case& c : cases) {
             Build(60, unique); // leaves of 25, 25 and 10 keys (20 bytes an entry)
             auto b = good_;
-            if (c.entry != 0)
-                PutU32At(b, c.entry + 4, c.rec);
+            for (const auto& [at, rec] : c.recs)
+                PutU32At(b, at, rec);
             WriteBytes(Path("d.ndx"), b);
-            for (int kind = 0; kind < 4; ++kind) {
+            for (int kind = c.walks ? 0 : 4; kind < 5; ++kind) {
                 const std::string what = c.what + std::string(unique ? " UNIQUE" : "") + ", walk " + std::to_string(kind);
                 ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
-                if (c.entry == 0 && kind == 0) {
+                if (c.table == 1 && kind == 0) {
                     for (int r : {5, 30, 59}) {
                         GO(r);
                         ASSERT_TRUE(DeleteRec());
                     }
                     Pack();
                     ASSERT_EQ(RecCount(), 57);
+                } else if (c.table == 2) {
+                    GO(11);
+                    Buffer().SetText(1, "a");
+                    ASSERT_TRUE(REPLACE());
                 }
                 const auto table = ReadBytes(table_);
                 ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << what << ": " << LastErrorText();
-                EXPECT_EQ(WholeWalk(kind), 212) << what;
+                if (kind == 4) {
+                    EXPECT_FALSE(Find(c.find)) << what;
+                    EXPECT_TRUE(dEOF()) << what;
+                    EXPECT_NE(LastErrorText().find("passt nicht zur Datei: neu aufbauen (REINDEX)"), std::string::npos)
+                        << LastErrorText();
+                }
+                EXPECT_EQ(kind == 4 ? EngineErrorCode : WholeWalk(kind), 212) << what;
                 EXPECT_NE(LastErrorText().find("REINDEX"), std::string::npos) << LastErrorText();
                 ExpectChangesRefused(1, "k100000a", 212, what);
                 USE("");

@@ -7,6 +7,8 @@
 #include <sys/resource.h>
 #include <utime.h>
 
+#include <utility>
+
 namespace kt4::dbase::test {
 namespace {
 
@@ -93,6 +95,41 @@ TEST_F(NdxSharedTest, AnotherProgramsChangeIsSeenOnce)
     EXPECT_EQ(RecNo(), 31);
     EXPECT_EQ(Order().size(), 31u);
     ExpectSound(1);
+}
+
+// What another program changed is read again once before it counts as
+// damage: a child past the page count (the tree grew) and a record whose
+// key is not the entry's (read before the change landed). A header it
+// spoilt makes the index unfit: every append is refused, nothing written.
+TEST_F(NdxSharedTest, AnotherProgramsChangeIsReadAgainBeforeItCountsAsDamage)
+{
+    bool stale = false; // the next record read shows another key
+    ASSERT_TRUE(USE(table_, nullptr, 0, nullptr, [&](std::uint8_t* text, std::size_t) {
+        if (std::exchange(stale, false))
+            text[0] = 'z';
+    }));
+    ASSERT_TRUE(SetIndexToCB("s", 1, nullptr, nullptr)) << LastErrorText();
+    auto b = ReadBytes(Path("s.ndx")); // leaves 1 and 2 under root 3; leaf 2 moves to page 4
+    b.insert(b.end(), b.begin() + 1024, b.begin() + 1536);
+    PutU32At(b, 3 * 512 + 4 + 20, 4);
+    PutU32At(b, 4, 5);
+    WriteBytes(Path("s.ndx"), b);
+    EXPECT_TRUE(Find("n1027")) << LastErrorText();
+    stale = true;
+    EXPECT_TRUE(Find("n1003")) << LastErrorText();
+    EXPECT_EQ(Name(), "n1003");
+    b[12] = 9; // key length
+    WriteBytes(Path("s.ndx"), b);
+    auto sem = Semaphore();
+    ++sem[2]; // the change counter
+    WriteSemaphore(sem, false);
+    const auto table = ReadBytes(table_);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(AppendName("n0000")) << i;
+        EXPECT_EQ(EngineErrorCode, 222) << i;
+    }
+    EXPECT_EQ(ReadBytes(Path("s.ndx")), b);
+    EXPECT_EQ(ReadBytes(table_), table);
 }
 
 TEST_F(NdxSharedTest, TheLastLogoutErasesTheFile)
