@@ -204,6 +204,23 @@ TEST_F(PrintForm, CancelAndTheRefusalsPrintNothing)
     EXPECT_TRUE(Told("file write error (No such file or directory): " + dir.File("nowhere/p3.pdf") +
                      " wurde nicht geschrieben."));
 
+    // a design the calculation refused: its messages, the picture of the
+    // one before unprinted; once it calculates, it prints
+    settings::AddMessage("Fatal  : dh-dp=0!");
+    settings::CalcErrorFlag = true;
+    ToPdf(*f, dir.File("p4.pdf"));
+    Click(*f, "Button_ok");
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_TRUE(Told("radio|Berechnungsmodul meldet"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("p4.pdf")));
+    settings::ClearMessages();
+    f = Open();
+    ToPdf(*f, dir.File("p4.pdf"));
+    Click(*f, "Button_ok");
+    EXPECT_FALSE(settings::AbortFlag);
+    std::filesystem::remove(dir.File("p4.pdf"));
+
     // P2: nothing drawn
     window->Clear();
     ToPdf(*f, dir.File("p2.pdf"));
@@ -273,7 +290,7 @@ TEST_F(PrintForm, WithoutPrintersAPdfFileIsAskedFor)
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_TRUE(f->isVisible());
     const std::string pdf = dir.File("gefragt.pdf");
-    ui->Script(pdf);
+    ui->Script(dir.File("gefragt")); // the dialog adds ".pdf"
     Click(*f, "Button_ok");
     EXPECT_FALSE(settings::AbortFlag);
     EXPECT_FALSE(f->isVisible());
