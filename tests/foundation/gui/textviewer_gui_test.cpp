@@ -1,7 +1,6 @@
 // The report viewer with a report, its menus, and printing text to PDF
 // (never over the project file, never a part of a page over an old file).
 #include "foundation/codepage.h"
-#include "foundation/files.h"
 #include "foundation/gui/qt_ui.h"
 #include "foundation/gui/showtextfile.h"
 #include "foundation/report.h"
@@ -17,10 +16,8 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 using namespace kt4;
 using namespace kt4::gui;
@@ -186,9 +183,6 @@ TEST_F(Viewer, APdfThatCannotBeWrittenWholeKeepsTheOldFile)
     settings::CurrentFileName = dir.File("getriebe.kt4");
     NoteProjectFile(dir.File("getriebe.kt4"));
     dir.Put("alt.pdf", "alte Seite");
-    dir.Put("tabelle.dbf", "Tabelle"); // held open by the table engine
-    const int table = ::open(dir.File("tabelle.dbf").c_str(), O_RDONLY | O_CLOEXEC);
-    NoteHeldFile(&table, HeldFile::Table, table);
     struct Case {
         const char* file;
         rlim_t limit; // 0: none
@@ -196,7 +190,6 @@ TEST_F(Viewer, APdfThatCannotBeWrittenWholeKeepsTheOldFile)
     };
     const Case cases[] = {
         {"getriebe.kt4", 0, "Ziel ist die Projektdatei: "},
-        {"tabelle.dbf", 0, "Ziel ist eine geöffnete Tabelle: "},
         {"alt.pdf", 2048, "Diskette/Platte voll: "},
         {"neu-ä.pdf", 2048, "Diskette/Platte voll: "},
     };
@@ -221,8 +214,6 @@ TEST_F(Viewer, APdfThatCannotBeWrittenWholeKeepsTheOldFile)
         EXPECT_TRUE(dir.Get(c.file) == before) << c.file; // byte for byte
         EXPECT_EQ(dir.Count(), files) << c.file; // no temporary, no new file
     }
-    ForgetHeldFile(&table);
-    ::close(table);
 }
 
 TEST_F(Viewer, ShortReportOnThePrinterIsOnePage)

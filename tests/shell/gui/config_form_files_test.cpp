@@ -234,12 +234,6 @@ TEST_F(ConfigForm, ExportIsNeverWrittenOverTheProjectFile)
         EXPECT_EQ(Logged("error"), std::vector<std::string>{told}) << chosen;
         EXPECT_EQ(dir.Get("k.cfg"), "Projekt") << chosen;
     }
-    // a name with another extension would be written as "k.kt4.cfg": refused
-    ui->Script(dir.File("k.kt4"));
-    Click(*f, nullptr, "Button_export");
-    ASSERT_EQ(Logged("message").size(), 1u);
-    EXPECT_NE(Logged("message")[0].find("k.kt4.cfg not allowed (too many dots)!"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("k.kt4.cfg")));
 }
 
 // Export in the toolkit's own dialog: "alt" typed becomes "alt.cfg" before
