@@ -78,7 +78,7 @@ const char* const ModeNames[] = {"DXF", "IGES", "Kontrollausgabe auf Bildschirm"
 bool AskCadFileName(const std::string& Ext)
 {
     std::string path = FileBaseName(CurrentFileName);
-    bool ok = Ui().SaveFileDialog("", StripBackslash(CadDir), "*." + Ext + "|*." + Ext + "|*.*|*.*",
+    bool ok = Ui().SaveFileDialog("", StripBackslash(CadDir), "*." + Ext + "|*." + Ext + "|*.*|*.*", Ext,
                                   path);
     if (!ok || FileNamePart(path).empty()) {
         AbortFlag = true;
@@ -87,10 +87,7 @@ bool AskCadFileName(const std::string& Ext)
     }
     CadFileName = FilePathPart(path) + FileBaseName(path) + "." + Ext;
     NormalCursor();
-    if (RefuseProjectFileTarget(CadFileName))
-        return false;
-    CheckOutputFile(CadFileName);
-    return !AbortFlag;
+    return CheckDialogOutputFile(CadFileName);
 }
 
 std::string BatchFileName(const std::string& Ext) { return CurrentFileName + "." + Ext; }
@@ -236,7 +233,7 @@ void c_begin(Word mode)
     if (!ext.empty()) {
         if (CadBatchMode) {
             CadFileName = BatchFileName(ext);
-            if (RefuseProjectFileTarget(CadFileName))
+            if (RefuseOpenFileTarget(CadFileName))
                 return;
         } else if (!AskCadFileName(ext)) {
             return;

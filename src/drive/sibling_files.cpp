@@ -4,6 +4,7 @@
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
+#include "foundation/explain.h"
 #include "foundation/linefile.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
@@ -20,10 +21,16 @@ std::string ExportFileName(const std::string& Name, const std::string& Ext)
         std::string folder = FilePathPart(Name).empty() ? AddBackslash(settings::DataDir) : "";
         full = folder + NameWithoutThisExt(Name, settings::DataFileExt) + "." + Ext;
     }
-    if (RefuseProjectFileTarget(full))
-        return {};
-    CheckOutputFile(full);
-    return settings::AbortFlag ? std::string() : full;
+    return CheckDialogOutputFile(full) ? full : std::string();
+}
+
+bool RefusedDesign()
+{
+    if (!settings::CalcErrorFlag)
+        return false;
+    CalcMessagesDialog();
+    settings::AbortFlag = true;
+    return true;
 }
 
 bool WriteExportFile(const std::string& Path, const std::function<void()>& Body)

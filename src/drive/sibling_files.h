@@ -14,10 +14,14 @@ namespace kt4::siblings {
 // the save dialog (starting in DataDir); a Name that ends in "." + Ext is
 // used as it is; any other (a project name, with or without the project
 // extension) gets "." + Ext, in DataDir when it names no folder. The name is
-// refused when it is the project file (RefuseProjectFileTarget) and checked
-// (CheckOutputFile). "" with AbortFlag set when cancelled or
+// checked (CheckDialogOutputFile). "" with AbortFlag set when cancelled or
 // refused. No setting changes.
 std::string ExportFileName(const std::string& Name, const std::string& Ext);
+
+// After a refused calculation the files would carry the design before it
+// (the values the calculation stopped before recomputing): the messages
+// are shown instead (CalcMessagesDialog), AbortFlag set and true returned.
+bool RefusedDesign();
 
 // Writes Path through ReportFile with Body, replacing the file only when
 // every line was written. False, with an error box and AbortFlag, when it

@@ -172,6 +172,8 @@ std::string WriteGearStrengthFile(const std::string& Name)
 
 void ExportGearToSibling(Word Wheel)
 {
+    if (siblings::RefusedDesign())
+        return;
     SetGearExportValues(Wheel);
     std::string path = WriteGearStrengthFile("");
     if (!path.empty())

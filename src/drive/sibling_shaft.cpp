@@ -142,6 +142,8 @@ std::string WriteShaftFile(const std::string& Name)
 
 void ExportShaftToSibling(Word Shaft)
 {
+    if (siblings::RefusedDesign())
+        return;
     SetShaftExportValues(Shaft);
     std::string path = WriteShaftFile("");
     if (!path.empty())

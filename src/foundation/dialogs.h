@@ -98,20 +98,24 @@ void CheckOutputFile(const std::string& Name);
 // The file the open project was last read from or saved to; the project
 // keeps it while it has a name (CurrentFileName).
 void NoteProjectFile(const std::string& Path);
-// An output of the open project is never written over the project file
-// itself, whatever name reaches it: when Name is that file, "Ziel ist die
-// Projektdatei: <Name> wurde nicht geschrieben." is told, AbortFlag set and
-// true returned. Saving the project does not ask this.
-bool RefuseProjectFileTarget(const std::string& Name);
+// No output is written over the open project file or a file the table
+// engine holds open (HeldFileAt), whatever name reaches it: when Name is
+// one, "Ziel ist die Projektdatei: <Name> wurde nicht geschrieben." (or
+// "Ziel ist eine geöffnete Tabelle: ...", the memo file, an index or the
+// semaphore file of one) is told, AbortFlag set and true returned. Saving
+// the project does not ask this.
+bool RefuseOpenFileTarget(const std::string& Name);
+// The check of every output named in a dialog: refused as above, else
+// CheckOutputFile. True when Name may be written.
+bool CheckDialogOutputFile(const std::string& Name);
 // The name of a data file to write, with the extension DataFileExt in
 // DataDir: an empty Name asks with the save dialog (DataDir and
 // CurrentFileName change only when the name passed the check); a Name
 // without "." goes into DataDir; a Name with "." is used as it is.
 void GetSaveFileName(const std::string& Name, std::string& FullName);
 // The save dialog for a file of the given extension starting in Dir; the
-// chosen name is refused when it is the project file
-// (RefuseProjectFileTarget) and then checked (CheckOutputFile); no setting
-// changes. Empty on Cancel or a refused name (AbortFlag set).
+// chosen name is checked (CheckDialogOutputFile); no setting changes.
+// Empty on Cancel or a refused name (AbortFlag set).
 std::string AskSaveFileName(const std::string& Ext, const std::string& Dir);
 // A folder chooser; Cancel leaves NewDir = Dir (no AbortFlag).
 void BrowseFolder(const std::string& Dir, std::string& NewDir);

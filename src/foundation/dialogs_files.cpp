@@ -62,7 +62,7 @@ bool SaveDialog(const std::string& Ext, const std::string& Dir, std::string& Fol
     std::string path;
     if (!CurrentFileName.empty())
         path = NameWithoutThisExt(CurrentFileName, settings::DataFileExt) + "." + Ext;
-    bool ok = Ui().SaveFileDialog("", StripBackslash(Dir), FilterOf("*." + Ext), path);
+    bool ok = Ui().SaveFileDialog("", StripBackslash(Dir), FilterOf("*." + Ext), Ext, path);
     NormalCursor();
     std::string file = ok ? FileNamePart(path) : std::string();
     Base = NameWithoutThisExt(file, Ext);
@@ -158,13 +158,40 @@ void CheckOutputFile(const std::string& Name)
 
 void NoteProjectFile(const std::string& Path) { projectFile = Path; }
 
-bool RefuseProjectFileTarget(const std::string& Name)
+bool RefuseOpenFileTarget(const std::string& Name)
 {
-    if (settings::CurrentFileName.empty() || !SameFile(Name, projectFile))
-        return false;
-    ErrorBox(DisplayToOem("Ziel ist die Projektdatei: " + Name + " wurde nicht geschrieben."));
+    std::string what;
+    if (!settings::CurrentFileName.empty() && SameFile(Name, projectFile)) {
+        what = "die Projektdatei";
+    } else {
+        switch (HeldFileAt(Name)) {
+        case HeldFile::None:
+            return false;
+        case HeldFile::Table:
+            what = "eine geöffnete Tabelle";
+            break;
+        case HeldFile::Memo:
+            what = "die Memodatei einer geöffneten Tabelle";
+            break;
+        case HeldFile::Index:
+            what = "ein Index einer geöffneten Tabelle";
+            break;
+        case HeldFile::Semaphore:
+            what = "die Semaphordatei einer geöffneten Tabelle";
+            break;
+        }
+    }
+    ErrorBox(DisplayToOem("Ziel ist " + what + ": " + Name + " wurde nicht geschrieben."));
     settings::AbortFlag = true;
     return true;
+}
+
+bool CheckDialogOutputFile(const std::string& Name)
+{
+    if (RefuseOpenFileTarget(Name))
+        return false;
+    CheckOutputFile(Name);
+    return !settings::AbortFlag;
 }
 
 void GetSaveFileName(const std::string& Name, std::string& FullName)
@@ -207,10 +234,9 @@ std::string AskSaveFileName(const std::string& Ext, const std::string& Dir)
         return {};
     }
     std::string folder, base, full;
-    if (!SaveDialog(Ext, Dir, folder, base, full) || RefuseProjectFileTarget(full))
+    if (!SaveDialog(Ext, Dir, folder, base, full) || !CheckDialogOutputFile(full))
         return {};
-    CheckOutputFile(full);
-    return AbortFlag ? std::string() : full;
+    return full;
 }
 
 void BrowseFolder(const std::string& Dir, std::string& NewDir)

@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fnmatch.h>
+#include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -134,6 +136,59 @@ bool SameFile(const std::string& A, const std::string& B)
 {
     struct stat a {}, b {};
     return ::stat(A.c_str(), &a) == 0 && ::stat(B.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+namespace {
+
+struct Held {
+    HeldFile kind = HeldFile::None;
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
+// Left to the end of the process: holders in static objects forget their
+// files while static objects are destroyed.
+std::map<const void*, Held>& HeldFiles()
+{
+    static auto* held = new std::map<const void*, Held>;
+    return *held;
+}
+
+std::mutex& HeldFilesLock()
+{
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+
+} // namespace
+
+void NoteHeldFile(const void* Holder, HeldFile Kind, int Fd)
+{
+    struct stat st {};
+    const bool known = Kind != HeldFile::None && Fd >= 0 && ::fstat(Fd, &st) == 0;
+    std::lock_guard<std::mutex> hold(HeldFilesLock());
+    if (known)
+        HeldFiles()[Holder] = {Kind, st.st_dev, st.st_ino};
+    else
+        HeldFiles().erase(Holder);
+}
+
+void ForgetHeldFile(const void* Holder)
+{
+    std::lock_guard<std::mutex> hold(HeldFilesLock());
+    HeldFiles().erase(Holder);
+}
+
+HeldFile HeldFileAt(const std::string& Name)
+{
+    struct stat st {};
+    if (::stat(Name.c_str(), &st) != 0)
+        return HeldFile::None;
+    std::lock_guard<std::mutex> hold(HeldFilesLock());
+    for (const auto& [holder, held] : HeldFiles())
+        if (held.dev == st.st_dev && held.ino == st.st_ino)
+            return held.kind;
+    return HeldFile::None;
 }
 
 bool EraseFile(const std::string& Name)

@@ -27,6 +27,18 @@ bool DirExists(const std::string& Dir);
 // same device and inode); false when either is not there.
 bool SameFile(const std::string& A, const std::string& B);
 
+// What a file the table engine holds open is to it.
+enum class HeldFile { None, Table, Memo, Index, Semaphore };
+// The table engine notes every file it holds open (Holder: the object
+// holding it, Fd its descriptor) and forgets it when it lets it go, so that
+// no output is written over it (this library cannot ask the engine). A
+// Holder noted again replaces its entry.
+void NoteHeldFile(const void* Holder, HeldFile Kind, int Fd);
+void ForgetHeldFile(const void* Holder);
+// What the file Name reaches (links followed: the same device and inode)
+// is to the engine; None when it holds no such file open.
+HeldFile HeldFileAt(const std::string& Name);
+
 // Erases the file when it is there; false when nothing was erased.
 bool EraseFile(const std::string& Name);
 // Erases every file matching Dir + Mask ("*" and "?"; "*.*" matches

@@ -182,7 +182,7 @@ bool NameReportFile()
             return ChooseReportFile("txt");
         if (ReportDevice == DevTxt && !TargetUsable(TxtDeviceCopyName(OutputFileCounter + 1)))
             return false;
-        if (ReportDevice == DevTxtBesideData && RefuseProjectFileTarget(BesideDataName()))
+        if (ReportDevice == DevTxtBesideData && RefuseOpenFileTarget(BesideDataName()))
             return false;
         ReportFileName = TempName("$$$" + IntStr(OutputFileCounter + 1) + ".txt");
         return !ReportFileName.empty();

@@ -206,10 +206,17 @@ bool HeadlessUi::OpenFileDialog(const std::string& title, const std::string& dir
 }
 
 bool HeadlessUi::SaveFileDialog(const std::string& title, const std::string& dir,
-                                const std::string& filter, std::string& path)
+                                const std::string& filter, const std::string& suffix,
+                                std::string& path)
 {
     Record("save", title, dir + "|" + filter + "|" + path);
-    return AnswerText("Datei speichern " + dir + " " + filter + " " + path, path);
+    if (!AnswerText("Datei speichern " + dir + " " + filter + " " + path, path))
+        return false;
+    // as a file dialog settles the name: a name without any dot gets the suffix
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    if (!suffix.empty() && !name.empty() && name.find('.') == std::string::npos)
+        path += "." + suffix;
+    return true;
 }
 
 void HeadlessUi::SetWaitCursor(bool on) { (void)on; }

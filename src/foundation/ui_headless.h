@@ -49,7 +49,8 @@ public:
     bool OpenFileDialog(const std::string& title, const std::string& dir,
                         const std::string& filter, std::string& path) override;
     bool SaveFileDialog(const std::string& title, const std::string& dir,
-                        const std::string& filter, std::string& path) override;
+                        const std::string& filter, const std::string& suffix,
+                        std::string& path) override;
     void SetWaitCursor(bool on) override;
     void Progress(const std::string& text, int percent) override;
     void ShowTextFile(const std::string& path, const std::string& caption) override;

@@ -56,11 +56,15 @@ public:
     virtual void Beep() = 0;
 
     // File dialogs. filter is "description|pattern"; path is preset with the
-    // proposed name and receives the chosen full path.
+    // proposed name and receives the chosen full path. A save dialog gives
+    // a chosen file name without any "." the suffix (e.g. "cfg", none when
+    // empty) before it asks about overwriting, so it asks of the file that
+    // is to be written.
     virtual bool OpenFileDialog(const std::string& title, const std::string& dir,
                                 const std::string& filter, std::string& path) = 0;
     virtual bool SaveFileDialog(const std::string& title, const std::string& dir,
-                                const std::string& filter, std::string& path) = 0;
+                                const std::string& filter, const std::string& suffix,
+                                std::string& path) = 0;
 
     // Cursor and progress
     virtual void SetWaitCursor(bool on) = 0;

@@ -112,14 +112,16 @@ bool ConfigEditor::Export(const FormValues& Shown, const FormValues& Now, FormEr
         return false;
     }
     std::string chosen;
-    if (!Ui().SaveFileDialog("Export", s::ConfigDir, CfgFilter, chosen) || chosen.empty()) {
+    if (!Ui().SaveFileDialog("Export", s::ConfigDir, CfgFilter, "cfg", chosen) || chosen.empty()) {
         s::AbortFlag = true;
         return false;
     }
+    // The writer names the file <name>.cfg: that file is the one checked
+    // (a name the dialog kept with another extension gets ".cfg" too).
     std::filesystem::path file(chosen);
-    if (!IsCfgName(file))
-        file += ".cfg";
-    if (RefuseProjectFileTarget(file.string()))
+    file = IsCfgName(file) ? file.parent_path() / (file.stem().string() + ".cfg")
+                           : std::filesystem::path(chosen + ".cfg");
+    if (!CheckDialogOutputFile(file.string()))
         return false;
 
     // What the form shows, written with the live settings set aside.

@@ -148,6 +148,42 @@ TEST_F(ViewCommands, ShaftExportLeavesTheProjectFileAlone)
     }
 }
 
+// A project opened whose calculation is refused (dH = dp): the five
+// sibling exports show its messages and ask for no file; once the values
+// are corrected they write what the design never refused writes.
+TEST_F(ViewCommands, ARefusedDesignIsNotExported)
+{
+    const char* items[] = {"mi_fileexportQov1Rad1", "mi_fileexportQov1Rad2", "mi_fileexportbx1antrieb",
+                           "mi_fileexportbx1abtrieb", "mi_fileexportbx1bolzen"};
+    auto exportAll = [&](const std::string& prefix) {
+        for (int k = 0; k < 5; ++k) {
+            ui->Script(dir.File(prefix + std::to_string(k)));
+            Trigger(items[k]);
+            EXPECT_FALSE(AbortFlag) << items[k];
+        }
+    };
+    const Real dH = drive::dH;
+    ui->Script(WriteDefaultProject("good.kt4"));
+    FileOpenCommand();
+    exportAll("vorher");
+    drive::dH = drive::dp;
+    ui->Script(WriteDefaultProject("broken.kt4"));
+    FileOpenCommand();
+    ASSERT_TRUE(CalcErrorFlag);
+    ui->ClearLog();
+    for (const char* item : items) {
+        Trigger(item);
+        EXPECT_TRUE(AbortFlag) << item;
+    }
+    EXPECT_EQ(Logged("radio").size(), 5u); // the messages, five times
+    EXPECT_TRUE(Logged("save").empty());
+    drive::dH = dH; // corrected
+    drive::CalcDrive();
+    exportAll("nachher");
+    for (const char* file : {"0.qov", "1.qov", "2.bx1", "3.bx1", "4.bx1"})
+        EXPECT_EQ(dir.Get(std::string("nachher") + file), dir.Get(std::string("vorher") + file)) << file;
+}
+
 // A project opened from a file that an output would be written to: the
 // sibling exports (named or picked), the printout beside it or picked, and
 // a CAD file picked in the dialog are refused, and the file stays as it

@@ -47,10 +47,12 @@ int ErrnoToEngineCode(int err)
 DbfFile::~DbfFile() { Close(); }
 
 DbfFile::DbfFile(DbfFile&& other) noexcept
-    : fd_(other.fd_), readOnly_(other.readOnly_), lastError_(other.lastError_),
+    : kind_(other.kind_), fd_(other.fd_), readOnly_(other.readOnly_), lastError_(other.lastError_),
       path_(std::move(other.path_))
 {
     other.fd_ = -1;
+    other.NoteHeld();
+    NoteHeld();
 }
 
 DbfFile& DbfFile::operator=(DbfFile&& other) noexcept
@@ -62,8 +64,20 @@ DbfFile& DbfFile::operator=(DbfFile&& other) noexcept
         lastError_ = other.lastError_;
         path_ = std::move(other.path_);
         other.fd_ = -1;
+        other.NoteHeld();
+        NoteHeld();
     }
     return *this;
+}
+
+void DbfFile::NoteHeld() const
+{
+    if (kind_ == HeldFile::None)
+        return;
+    if (fd_ >= 0)
+        NoteHeldFile(this, kind_, fd_);
+    else
+        ForgetHeldFile(this);
 }
 
 int DbfFile::Open(const std::string& path, bool writable, bool allowReadOnly)
@@ -91,6 +105,7 @@ int DbfFile::Open(const std::string& path, bool writable, bool allowReadOnly)
     fd_ = fd;
     readOnly_ = !writable;
     lastError_ = 0;
+    NoteHeld();
     return 0;
 }
 
@@ -100,13 +115,16 @@ void DbfFile::Adopt(int fd, bool readOnly, const std::string& path)
     fd_ = fd;
     readOnly_ = readOnly;
     path_ = path;
+    NoteHeld();
 }
 
 void DbfFile::Close()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
     fd_ = -1;
+    NoteHeld();
 }
 
 FileId DbfFile::Id() const

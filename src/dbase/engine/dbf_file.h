@@ -6,6 +6,8 @@
 // a local disk or NFSv4; other network file systems may ignore them.
 #pragma once
 
+#include "foundation/files.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,6 +34,10 @@ enum class LockKind { Read, Write, Unlock };
 class DbfFile {
 public:
     DbfFile() = default;
+    // A file that is a table, memo, index or semaphore file of an open
+    // table while it is open: noted with foundation (NoteHeldFile) so that
+    // no output is written over it. A move keeps the kind of its target.
+    explicit DbfFile(HeldFile kind) : kind_(kind) {}
     ~DbfFile();
     DbfFile(const DbfFile&) = delete;
     DbfFile& operator=(const DbfFile&) = delete;
@@ -50,6 +56,7 @@ public:
     {
         int fd = fd_;
         fd_ = -1;
+        NoteHeld();
         return fd;
     }
     bool IsOpen() const { return fd_ >= 0; }
@@ -74,6 +81,10 @@ public:
     int LastError() const { return lastError_; }
 
 private:
+    // Tells foundation which file this one holds now (none when closed).
+    void NoteHeld() const;
+
+    HeldFile kind_ = HeldFile::None;
     int fd_ = -1;
     bool readOnly_ = false;
     int lastError_ = 0;

@@ -130,7 +130,7 @@ struct TWorkArea {
     bool oem = false;               // table text is OEM: converted on every read and write
     const TableCodePage* codePage = nullptr; // the page its header mark names, or the unmarked choice
     RecordHook writeHook, readHook;
-    DbfFile file;
+    DbfFile file{HeldFile::Table};
 
     // Virtual files (their manager owns the contents)
     bool isVirtual = false;

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace kt4::dbase::gui {
 
@@ -96,6 +97,7 @@ void DatasetModel::SetDataset(TTzFileDataSet* dataset)
         return;
     beginResetModel();
     ds_ = dataset;
+    posted_ = false;
     lastRecNo_ = 0;
     signature_.clear();
     fields_.clear();
@@ -251,6 +253,10 @@ void DatasetModel::Notify(Change change)
 {
     if (!ds_)
         return;
+    // A record posted on leaving it may be a new one or stand elsewhere in
+    // the index order now: whatever the caller did next, the rows follow.
+    if (std::exchange(posted_, false))
+        change = Change::Records;
     if (!ds_->Active() || signature_ != Signature()) {
         Reload();
     } else if (change == Change::Records) {
@@ -297,10 +303,12 @@ void DatasetModel::LeaveRecord()
     UpdateRecord();
     if (!Editing(*ds_))
         return;
-    if (AnyFieldChanged(*ds_))
+    if (AnyFieldChanged(*ds_)) {
         ds_->Post();
-    else
+        posted_ = true;
+    } else {
         ds_->Cancel();
+    }
 }
 
 bool DatasetModel::CancelUnchangedEdit()

@@ -76,7 +76,8 @@ public:
     void Reload();
     // Ends a pending edit as the grid does when it leaves a row: an edit
     // with changed fields is posted, one without is cancelled. Raises the
-    // dataset's error when the post fails (the edit then stays).
+    // dataset's error when the post fails (the edit then stays). After a
+    // post the next Notify reloads the rows, whatever change it is told.
     void LeaveRecord();
     // Cancels an edit of a record (not an append) with no field changed;
     // true when it did.
@@ -138,6 +139,7 @@ private:
     TTzFileDataSet* ds_ = nullptr;
     const TableCodePage* page_ = nullptr;
     bool editable_ = false;
+    bool posted_ = false; // LeaveRecord posted: the next Notify reloads
     std::vector<FieldInfo> fields_;
     std::map<int, QString> displayValues_;
     std::string signature_;

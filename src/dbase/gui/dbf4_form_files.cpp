@@ -119,7 +119,10 @@ void Tdbf4::mi_fileSaveAsDelimitedClick()
     if (!ds || !ds->Active())
         return;
     std::string path;
-    if (!Ui().SaveFileDialog("Save As Delimited", settings::DataDir, "txt|*.txt|All files|*.*", path))
+    if (!Ui().SaveFileDialog("Save As Delimited", settings::DataDir, "txt|*.txt|All files|*.*", "", path))
+        return;
+    settings::AbortFlag = false;
+    if (!CheckDialogOutputFile(path))
         return;
     TzGrid1->CommitEdit();
     Guarded([&] {
@@ -182,9 +185,12 @@ void Tdbf4::mi_fileExportHtmlClick()
     if (!ds || !ds->Active())
         return;
     std::string path = FileBaseName(ds->DbfFileName());
-    if (!Ui().SaveFileDialog("Export HTML", settings::DataDir, "HTML files|*.HTM;*.HTML|All files|*.*", path))
+    if (!Ui().SaveFileDialog("Export HTML", settings::DataDir, "HTML files|*.HTM;*.HTML|All files|*.*", "htm",
+                             path))
         return;
-    path = WithDefaultExt(path, "htm");
+    settings::AbortFlag = false;
+    if (!CheckDialogOutputFile(path))
+        return;
     TzGrid1->CommitEdit();
     if (!Guarded([&] { tzdbf0->LeaveRecord(); }))
         return;

@@ -44,7 +44,7 @@ struct BlobDescriptor {
 };
 
 struct TMemoFile {
-    DbfFile file;
+    DbfFile file{HeldFile::Memo};
     std::string name;
     std::uint8_t type = 0x83;
     std::uint32_t blockSize = 512;

@@ -168,7 +168,7 @@ struct Descriptor {
     int order = 0;
     int area = 0;
     std::string path;       // file name as opened
-    DbfFile file;
+    DbfFile file{HeldFile::Index};
     NdxHeader hdr;
     std::string expression; // engine text, normalised
     ExprPtr compiled;
@@ -235,7 +235,7 @@ struct Descriptor {
 
 // The semaphore file of a shared area (ndx_semaphore.cpp).
 struct SemaphoreState {
-    DbfFile file;
+    DbfFile file{HeldFile::Semaphore};
     std::string name;
     std::uint8_t rec[4] = {};   // user count, access count, change counter
     std::uint16_t seen = 0;     // change counter seen last

@@ -1,5 +1,8 @@
 #include "foundation/gui/pdf_file.h"
 
+#include "foundation/dialogs.h"
+#include "foundation/settings.h"
+
 #include <algorithm>
 #include <fstream>
 
@@ -8,10 +11,14 @@ namespace kt4::gui {
 bool PdfFile::Open(const std::string& Target)
 {
     target_ = Target;
+    if (RefuseOpenFileTarget(Target))
+        return false;
     if (out_.Open(Target))
         return true;
     errno_ = out_.Errno();
     code_ = RefusalIoCode(out_.Refused());
+    ErrorBoxAlways(FailureText());
+    settings::AbortFlag = true;
     return false;
 }
 

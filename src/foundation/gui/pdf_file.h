@@ -14,8 +14,10 @@ namespace kt4::gui {
 
 class PdfFile {
 public:
-    // Makes the temporary for Target; false when it cannot be made
-    // (Errno()). Nothing is told.
+    // Makes the temporary for Target. False, told and with AbortFlag set,
+    // when Target is the open project file or a file the table engine
+    // holds open (RefuseOpenFileTarget), or the temporary cannot be made
+    // (FailureText).
     bool Open(const std::string& Target);
     // The file the printer is to write.
     const std::string& PrintName() const { return out_.TempPath().empty() ? target_ : out_.TempPath(); }

@@ -194,10 +194,18 @@ bool QtUi::OpenFileDialog(const std::string& title, const std::string& dir, cons
 }
 
 bool QtUi::SaveFileDialog(const std::string& title, const std::string& dir, const std::string& filter,
-                          std::string& path)
+                          const std::string& suffix, std::string& path)
 {
     QString start = dir.empty() ? Q(path) : Q(dir) + "/" + Q(path);
-    QString chosen = QFileDialog::getSaveFileName(DialogParent(), Q(title), start, FilterToQt(filter));
+    QFileDialog dialog(DialogParent(), Q(title), start, FilterToQt(filter));
+    dialog.setObjectName("SaveFileDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // the suffix is added before the dialog asks about overwriting
+    dialog.setDefaultSuffix(Q(suffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    const QString chosen = dialog.selectedFiles().constFirst();
     if (chosen.isEmpty())
         return false;
     path = chosen.toStdString();
@@ -290,12 +298,8 @@ bool QtUi::PrintTextFile(const std::string& path, int fromPage, int toPage)
     const std::string pdf = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName().toStdString() : "";
     PdfFile out;
     if (!pdf.empty()) {
-        if (RefuseProjectFileTarget(pdf))
+        if (!out.Open(pdf))
             return false;
-        if (!out.Open(pdf)) {
-            ErrorBoxAlways(out.FailureText());
-            return false;
-        }
         printer.setOutputFileName(Q(out.PrintName()));
     }
     if (!PrintTextPages(printer, pages, from, to)) {

@@ -46,7 +46,7 @@ public:
     bool OpenFileDialog(const std::string& title, const std::string& dir, const std::string& filter,
                         std::string& path) override;
     bool SaveFileDialog(const std::string& title, const std::string& dir, const std::string& filter,
-                        std::string& path) override;
+                        const std::string& suffix, std::string& path) override;
     void SetWaitCursor(bool on) override;
     void Progress(const std::string& text, int percent) override;
     void ProgressEnd() override;

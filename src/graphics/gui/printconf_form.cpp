@@ -3,6 +3,7 @@
 #include "foundation/gui/qt_ui.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
+#include "foundation/explain.h"
 #include "foundation/gui/form_placement.h"
 #include "foundation/gui/form_util.h"
 #include "foundation/gui/pdf_file.h"
@@ -29,8 +30,6 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
-
-#include <cstring>
 
 namespace kt4::graphics {
 
@@ -136,7 +135,7 @@ TForm_printconf::TForm_printconf(TFvelmgra& Window, QWidget* Parent) : QDialog(P
 
     // Without a printer of the system the page goes into a PDF file.
     if (QPrinterInfo::availablePrinters().isEmpty())
-        printer_.setOutputFormat(QPrinter::PdfFormat);
+        printer_->setOutputFormat(QPrinter::PdfFormat);
     TakePrintSettings();
     shown_ = PrintSettingsToFields();
     PutControls(shown_);
@@ -153,14 +152,14 @@ void TForm_printconf::showEvent(QShowEvent* e)
 void TForm_printconf::ShowPrinter()
 {
     std::string name;
-    if (printer_.outputFormat() == QPrinter::PdfFormat) {
-        const std::string file = S(printer_.outputFileName());
+    if (printer_->outputFormat() == QPrinter::PdfFormat) {
+        const std::string file = S(printer_->outputFileName());
         name = file.empty() ? "PDF" : "PDF " + FileNamePart(file);
     } else {
-        name = S(printer_.printerName());
+        name = S(printer_->printerName());
     }
     Label_printer->setText(Q(PadLeft(name, 40)));
-    printer_.setDocName(Q(settings::CurrentFileName));
+    printer_->setDocName(Q(settings::CurrentFileName));
 }
 
 PrintFields TForm_printconf::ReadControls() const
@@ -212,6 +211,14 @@ void TForm_printconf::Button_okClick()
     }
     PrintFieldsToSettings(shown_, now);
     shown_ = now;
+    // After a refused calculation the window may still show the design
+    // before it: that is not printed as the project's. Its messages are.
+    if (settings::CalcErrorFlag) {
+        CalcMessagesDialog();
+        settings::AbortFlag = true;
+        QDialog::reject();
+        return;
+    }
     // A drawing that did not come out whole is no drawing to print.
     if (window_.DisplayList().Count() == 0 || window_.DrawingFailed()) {
         if (window_.DrawingFailure().empty())
@@ -228,34 +235,29 @@ void TForm_printconf::Button_okClick()
 
 bool TForm_printconf::PrintDrawing(bool Fit)
 {
-    printer_.setPageOrientation(printer::GraphPrintOrientation == 1 ? QPageLayout::Portrait
+    printer_->setPageOrientation(printer::GraphPrintOrientation == 1 ? QPageLayout::Portrait
                                                                     : QPageLayout::Landscape);
-    printer_.setDocName(Q(settings::CurrentFileName));
+    printer_->setDocName(Q(settings::CurrentFileName));
     std::string pdf;
-    if (printer_.outputFormat() == QPrinter::PdfFormat) {
-        pdf = S(printer_.outputFileName());
+    if (printer_->outputFormat() == QPrinter::PdfFormat) {
+        pdf = S(printer_->outputFileName());
         if (pdf.empty()) {
             std::string chosen = ProposedPdfName();
-            if (!Ui().SaveFileDialog("PDF-Datei", FilePathPart(chosen), "PDF-Dateien|*.pdf", chosen) ||
+            if (!Ui().SaveFileDialog("PDF-Datei", FilePathPart(chosen), "PDF-Dateien|*.pdf", "pdf", chosen) ||
                 chosen.empty()) {
                 settings::AbortFlag = true;
                 return false;
             }
-            pdf = NameHasDot(chosen) ? chosen : chosen + ".pdf";
+            pdf = chosen;
         }
     }
     // A PDF file is written beside its target and put in place when the
     // page is complete, so a failure leaves the old file.
     kt4::gui::PdfFile out;
     if (!pdf.empty()) {
-        if (RefuseProjectFileTarget(pdf))
+        if (!out.Open(pdf))
             return false;
-        if (!out.Open(pdf)) {
-            Refuse("Die Datei " + pdf + " kann nicht geschrieben werden: " + std::strerror(out.Errno()));
-            settings::AbortFlag = true;
-            return false;
-        }
-        printer_.setOutputFileName(Q(out.PrintName()));
+        printer_->setOutputFileName(Q(out.PrintName()));
     }
     if (Fit) {
         window_.RestoreLimit();
@@ -266,34 +268,53 @@ bool TForm_printconf::PrintDrawing(bool Fit)
     // the replay on the screen: the mapping as the list leaves it
     window_.RenderImage();
     QPainter painter;
-    const bool begun = painter.begin(&printer_);
+    const bool begun = painter.begin(printer_.get());
     bool written = begun;
     if (begun) {
-        const QRect page = printer_.pageRect(QPrinter::DevicePixel).toRect();
+        const QRect page = printer_->pageRect(QPrinter::DevicePixel).toRect();
         window_.ReplayOnPrinter(painter, MakePrintTarget(page.width(), page.height()));
         written = painter.end();
     }
     if (!pdf.empty()) {
-        printer_.setOutputFileName(Q(pdf));
+        printer_->setOutputFileName(Q(pdf));
         written = written && out.Commit();
     }
-    if (!begun) {
-        Refuse(pdf.empty() ? "Der Drucker " + S(printer_.printerName()) + " kann nicht gestartet werden."
+    if (begun && written)
+        return true;
+    // The printer's engine keeps a failed write for every later document:
+    // the next print goes to a new one with the user's choices.
+    RenewPrinter();
+    if (!begun)
+        Refuse(pdf.empty() ? "Der Drucker " + S(printer_->printerName()) + " kann nicht gestartet werden."
                            : "Die Datei " + pdf + " kann nicht geschrieben werden.");
-        settings::AbortFlag = true;
-        return false;
-    }
-    if (!written) {
+    else
         ErrorBoxAlways(out.FailureText());
-        settings::AbortFlag = true;
-        return false;
-    }
-    return true;
+    settings::AbortFlag = true;
+    return false;
+}
+
+void TForm_printconf::RenewPrinter()
+{
+    const QPrinter& old = *printer_;
+    auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (old.outputFormat() == QPrinter::NativeFormat)
+        fresh->setPrinterName(old.printerName());
+    fresh->setOutputFormat(old.outputFormat());
+    fresh->setOutputFileName(old.outputFileName());
+    fresh->setPageLayout(old.pageLayout());
+    fresh->setColorMode(old.colorMode());
+    fresh->setCopyCount(old.copyCount());
+    fresh->setCollateCopies(old.collateCopies());
+    fresh->setDuplex(old.duplex());
+    fresh->setPageOrder(old.pageOrder());
+    fresh->setFullPage(old.fullPage());
+    fresh->setDocName(old.docName());
+    printer_ = std::move(fresh);
 }
 
 void TForm_printconf::Button_printerClick()
 {
-    QPrintDialog dialog(&printer_, this);
+    QPrintDialog dialog(printer_.get(), this);
     if (dialog.exec() == QDialog::Accepted)
         ShowPrinter();
 }

@@ -11,6 +11,8 @@
 #include <QDialog>
 #include <QPrinter>
 
+#include <memory>
+
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -30,7 +32,7 @@ public:
 
     // The printer the form prints on (without a printer of the system: a
     // PDF file, asked for at OK).
-    QPrinter& Printer() { return printer_; }
+    QPrinter& Printer() { return *printer_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -50,9 +52,12 @@ private:
     // The replay onto the printer; false (with the message shown) when
     // the document could not be begun or written.
     bool PrintDrawing(bool Fit);
+    // A new printer in place of one whose print failed, with the printer,
+    // output file, page layout and the other choices of the old one.
+    void RenewPrinter();
 
     TFvelmgra& window_;
-    QPrinter printer_{QPrinter::HighResolution};
+    std::unique_ptr<QPrinter> printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     PrintFields shown_; // what the controls were given: only changes are taken over
 
     QLabel* Label_scalex;

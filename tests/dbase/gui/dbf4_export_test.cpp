@@ -93,7 +93,7 @@ TEST_F(BrowserExport, HtmlAndDelimitedExportsForTheReaders)
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"16005", "6004", "6204", "6206"}));
     const std::string htm = ArtifactPath("tdbf4_export.htm");
     const std::string txt = ArtifactPath("tdbf4_export.txt");
-    ui->Script(htm);
+    ui->Script(ArtifactPath("tdbf4_export")); // the dialog adds ".htm"
     Trigger("mi_fileExportHtml");
     EXPECT_NE(Logged("save").back().find("HTML files|*.HTM;*.HTML|All files|*.*|export"), std::string::npos);
     EXPECT_EQ(Logged("opendoc").back(), "opendoc||" + htm);
@@ -129,6 +129,44 @@ TEST_F(BrowserExport, HtmlAndDelimitedExportsForTheReaders)
     DbfClose();
     std::filesystem::copy_file(table, ArtifactPath("tdbf4_export.dbf"),
                                std::filesystem::copy_options::overwrite_existing);
+}
+
+// An export named as a file the engine holds open (the table, its memo
+// file, its index, the semaphore file of its shared indexes) or as the
+// project file writes nothing and says what the
+// target is; once the table is closed, its name is an export's like any.
+TEST_F(BrowserExport, NoExportIsWrittenOverAnOpenFile)
+{
+    Catalogue("w", SampleRows());
+    Open("w");
+    DbfMakeIndex("NAME", "wname");
+    const std::string table = Path("dbf/w.dbf"), project = Path("p.kt4");
+    WriteBytes(project, {'k', 't', '4'});
+    settings::CurrentFileName = "p";
+    NoteProjectFile(project);
+    Show(0);
+    const struct {
+        const char* action;
+        std::string file;
+        const char* what;
+    } cases[] = {{"mi_fileExportHtml", table, "eine geöffnete Tabelle"},
+                 {"mi_fileSaveAsDelimited", Path("dbf/w.dbt"), "die Memodatei einer geöffneten Tabelle"},
+                 {"mi_fileSaveAsDelimited", DbfTempPath("wname") + ".ndx", "ein Index einer geöffneten Tabelle"},
+                 {"mi_fileExportHtml", Path("dbf/w.@S@"), "die Semaphordatei einer geöffneten Tabelle"},
+                 {"mi_fileExportHtml", project, "die Projektdatei"}};
+    for (const auto& c : cases) {
+        const std::string before = ReadText(c.file);
+        ui->ClearLog();
+        ui->Script(c.file);
+        Trigger(c.action);
+        EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |Ziel ist " + std::string(c.what) +
+                                                             ": " + c.file + " wurde nicht geschrieben."});
+        EXPECT_EQ(ReadText(c.file), before) << c.file;
+    }
+    EXPECT_EQ(Model()->rowCount(), 5);
+    DbfClose();
+    settings::AbortFlag = false;
+    EXPECT_TRUE(CheckDialogOutputFile(table));
 }
 
 TEST_F(BrowserExport, AnHtmlFileThatCannotBeWrittenIsReported)

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace kt4::dbase::test {
@@ -491,6 +492,39 @@ TEST_F(BrowserTest, NavigatorButtonsWithAnOpenCellEditorWriteOnlyWhatTheyMean)
         DbfClose(); // the header's count and the end mark are final
         const std::vector<std::uint8_t> after = ReadBytes(file);
         EXPECT_EQ(std::string(after.begin(), after.end()), std::string(expected.begin(), expected.end()));
+    }
+}
+
+// An appended record left by any way of the user's is posted and shows at
+// its place in the NAME order, and the grid stands on the record the
+// dataset moved to.
+TEST_F(BrowserTest, APostedRecordShowsAtItsPlaceInTheIndexOrder)
+{
+    auto nav = [&](TNavigateBtn b) { QTest::mouseClick(form->TzNavigator1->Button(b), Qt::LeftButton); };
+    const std::pair<const char*, std::function<void()>> leaves[] = {
+        {"first", [&] { nav(TNavigateBtn::nbFirst); }},
+        {"prior", [&] { nav(TNavigateBtn::nbPrior); }},
+        {"click", [&] { ClickCell(3, 0); }},
+        {"search", [&] { ui->Script("6004"), Press("Button_search"); }},
+        {"recno", [&] { form->Edit_recno->clear(), QTest::keyClicks(form->Edit_recno, "4"); }},
+        {"delimited", [&] { ui->Script(Path("n.txt")), Trigger("mi_fileSaveAsDelimited"); }},
+    };
+    for (const auto& [name, leave] : leaves) {
+        Catalogue(name, SampleRows());
+        Open(name);
+        DbfMakeIndex("NAME", name);
+        Show(0);
+        nav(TNavigateBtn::nbInsert);
+        ASSERT_TRUE(Model()->setData(Cell(5, 0), "5000")) << name;
+        leave();
+        EXPECT_EQ(Table().RecCount(), 6) << name;
+        EXPECT_EQ(ShownNames(), (std::vector<std::string>{"16005", "5000", "6004", "6204", "6205", "6206"}))
+            << name;
+        EXPECT_EQ(Grid()->currentIndex().row(), Model()->RowOfRecord(Table().RecNo())) << name;
+        if (std::string(name) == "prior") {
+            EXPECT_TRUE(form->grab().save(QString::fromStdString(ArtifactPath("tdbf4_posted_in_order.png"))));
+        }
+        DbfClose();
     }
 }
 

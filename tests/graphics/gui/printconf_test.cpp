@@ -7,6 +7,7 @@
 #include "gui/pdf_check.h"
 
 #include "foundation/dialogs.h"
+#include "foundation/gui/pdf_file.h"
 #include "foundation/numstr.h"
 #include "graphics/graph_device.h"
 #include "graphics/gui/fvelmgra.h"
@@ -200,7 +201,25 @@ TEST_F(PrintForm, CancelAndTheRefusalsPrintNothing)
     Click(*f, "Button_ok");
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_TRUE(f->isVisible());
-    EXPECT_TRUE(Told("Die Datei " + dir.File("nowhere/p3.pdf") + " kann nicht geschrieben werden"));
+    EXPECT_TRUE(Told("file write error (No such file or directory): " + dir.File("nowhere/p3.pdf") +
+                     " wurde nicht geschrieben."));
+
+    // a design the calculation refused: its messages, the picture of the
+    // one before unprinted; once it calculates, it prints
+    settings::AddMessage("Fatal  : dh-dp=0!");
+    settings::CalcErrorFlag = true;
+    ToPdf(*f, dir.File("p4.pdf"));
+    Click(*f, "Button_ok");
+    EXPECT_TRUE(settings::AbortFlag);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_TRUE(Told("radio|Berechnungsmodul meldet"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("p4.pdf")));
+    settings::ClearMessages();
+    f = Open();
+    ToPdf(*f, dir.File("p4.pdf"));
+    Click(*f, "Button_ok");
+    EXPECT_FALSE(settings::AbortFlag);
+    std::filesystem::remove(dir.File("p4.pdf"));
 
     // P2: nothing drawn
     window->Clear();
@@ -231,6 +250,9 @@ TEST_F(PrintForm, TheProjectFileAndAFullDiskKeepTheOldFile)
     for (const Case& c : cases) {
         const auto files = dir.Count();
         const std::string before = dir.Get(c.file);
+        if (c.limit) // a page that does not fit into the writer's buffer
+            for (int k = 0; k < 20000; ++k)
+                window->line(k % 157, (k * 37) % 119, (k * 53) % 151, (k * 71) % 113);
         auto f = Open();
         ToPdf(*f, dir.File(c.file));
         std::optional<kt4::testing::FileSizeLimit> full;
@@ -242,6 +264,18 @@ TEST_F(PrintForm, TheProjectFileAndAFullDiskKeepTheOldFile)
         EXPECT_TRUE(Told(c.told + dir.File(c.file) + " wurde nicht geschrieben.")) << c.file;
         EXPECT_TRUE(dir.Get(c.file) == before) << c.file; // byte for byte
         EXPECT_EQ(dir.Count(), files) << c.file; // no temporary, no new file
+        // the choices stay with the form, which then prints to a good
+        // target and tells nothing more
+        EXPECT_EQ(f->Printer().outputFileName().toStdString(), dir.File(c.file)) << c.file;
+        EXPECT_EQ(f->Printer().pageLayout().orientation(), QPageLayout::Landscape) << c.file;
+        ui->ClearLog();
+        ToPdf(*f, dir.File("gut.pdf"));
+        Find<QRadioButton>(*f, "RadioGroup_hochquer_0")->setChecked(true);
+        Click(*f, "Button_ok");
+        EXPECT_FALSE(settings::AbortFlag) << c.file;
+        EXPECT_TRUE(ui->Log().empty()) << c.file << ": " << (ui->Log().empty() ? "" : ui->Log().front());
+        EXPECT_TRUE(kt4::gui::IsCompletePdf(dir.File("gut.pdf"))) << c.file;
+        std::filesystem::remove(dir.File("gut.pdf"));
     }
 }
 
@@ -256,7 +290,7 @@ TEST_F(PrintForm, WithoutPrintersAPdfFileIsAskedFor)
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_TRUE(f->isVisible());
     const std::string pdf = dir.File("gefragt.pdf");
-    ui->Script(pdf);
+    ui->Script(dir.File("gefragt")); // the dialog adds ".pdf"
     Click(*f, "Button_ok");
     EXPECT_FALSE(settings::AbortFlag);
     EXPECT_FALSE(f->isVisible());

@@ -13,6 +13,7 @@
 #include "shell/menu_commands.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -233,6 +234,34 @@ TEST_F(ConfigForm, ExportIsNeverWrittenOverTheProjectFile)
         EXPECT_EQ(Logged("error"), std::vector<std::string>{told}) << chosen;
         EXPECT_EQ(dir.Get("k.cfg"), "Projekt") << chosen;
     }
+}
+
+// Export in the toolkit's own dialog: "alt" typed becomes "alt.cfg" before
+// the dialog asks about overwriting, so both its question and the
+// program's name the file that is then written.
+TEST_F(ConfigForm, ExportAsksOfTheFileItWrites)
+{
+    dir.Put("alt.cfg", "alt");
+    gui::UseQtUi();
+    auto f = Open();
+    std::vector<std::string> asked;
+    std::function<void(QMessageBox*)> yes = [&](QMessageBox* box) {
+        asked.push_back(box->text().toStdString());
+        box->button(QMessageBox::Yes)->click();
+        if (asked.size() < 2)
+            WhenShown<QMessageBox>(yes);
+    };
+    WhenShown<QFileDialog>([&](QFileDialog* d) {
+        WhenShown<QMessageBox>(yes);
+        QLineEdit* name = d->findChild<QLineEdit*>("fileNameEdit");
+        name->setText(QString::fromStdString(dir.File("alt")));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    Click(*f, nullptr, "Button_export");
+    ASSERT_EQ(asked.size(), 2u);
+    for (const std::string& question : asked)
+        EXPECT_NE(question.find("alt.cfg"), std::string::npos) << question;
+    EXPECT_EQ(FileLines(dir.File("alt.cfg")).front(), "Konfiguration alt");
 }
 
 TEST_F(ConfigForm, PlotLinesKeepEveryLineShown)
