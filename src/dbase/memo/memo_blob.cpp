@@ -132,8 +132,8 @@ bool FirstChunkIsText(Active& a, const std::uint8_t* read, std::size_t n)
     return LooksLikeText(first.data(), std::size_t(got));
 }
 
-// The length of a BLOB that ends with its first 0x1A (read through once),
-// or with the end of the file.
+// The length of a BLOB that ends with its first 0x1A (read through once);
+// -1 when the file ends before it.
 std::int64_t ScanLength(Active& a)
 {
     BlobDescriptor& b = *a.blob;
@@ -150,7 +150,7 @@ std::int64_t ScanLength(Active& a)
             return at - b.dataStart + (static_cast<const std::uint8_t*>(hit) - chunk.data());
         at += n;
     }
-    return std::max<std::int64_t>(size - b.dataStart, 0);
+    return -1;
 }
 
 bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TBlobMode mode,
@@ -191,9 +191,16 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
         b.dataStart = pos + head.size;
         b.length = head.length;
         if (b.length < 0) {
-            // Up to its end mark; a memo the end of the file cut, up to there.
+            // Up to its end mark; a dBase III memo the end of the file cut,
+            // up to there.
             Active scan{&area, &m, &b};
             b.length = ScanLength(scan);
+            if (b.length < 0 && m.kind() != Kind::DBase3) {
+                SetError(1003, MemoErrorText(m, SourceOf(area, block), kRunsPastTheEnd, operation));
+                return false;
+            }
+            if (b.length < 0)
+                b.length = std::max<std::int64_t>(fileSize - b.dataStart, 0);
         }
         if (head.binary)
             b.textMode = 0;

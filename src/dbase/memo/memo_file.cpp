@@ -221,6 +221,17 @@ std::string MemoErrorText(const TMemoFile& m, const MemoSource& at, const std::s
 
 namespace {
 
+// A dBase IV memo without its block header that runs to the end of the file.
+bool Unended(TMemoFile& m, std::int64_t block)
+{
+    const int loads = m.loads;
+    StoredMemo stored;
+    const char* why = nullptr;
+    const bool unended = LoadStoredMemo(m, block, stored, &why) == 1003 && why == kRunsPastTheEnd;
+    m.loads = loads;
+    return unended;
+}
+
 // A record whose memo lies past the end of the file, or runs past it (a
 // length-headed memo of a cut file or with a damaged length word), would
 // read a new memo's bytes as its own once the file grows. 0 when there is
@@ -281,9 +292,10 @@ int CheckReferences(TWorkArea& area, TMemoFile& m, std::int64_t size, const std:
         std::uint8_t h[8] = {};
         BlockHeader head;
         const long long got = m.file.ReadAt(pos, h, sizeof h);
-        if (got > 0 && ParseBlockHeader(m, h, got, std::int64_t(1) << 40, head) && head.length >= 0 &&
-            pos + head.size + head.length > size)
-            return refuse(refs[i], "Memo reicht über das Ende der Memo-Datei hinaus");
+        if (got <= 0 || !ParseBlockHeader(m, h, got, std::int64_t(1) << 40, head))
+            continue; // a damaged header reads as an error, whatever is written
+        if (head.length >= 0 ? pos + head.size + head.length > size : Unended(m, refs[i].block))
+            return refuse(refs[i], kRunsPastTheEnd);
     }
     return 0;
 }
@@ -330,10 +342,10 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
             return true;
         }
     }
-    // A memo without a length header that the end of the file cut stops at
-    // the end marks here (two, as our memos end), never in the new memo.
+    // A dBase III memo that the end of the file cut stops at the end marks
+    // here (two, as our memos end), never in the new memo.
     std::vector<std::uint8_t> fill;
-    if (m.kind() != Kind::FoxPro && size > FirstDataBlock(m) * bs) {
+    if (m.kind() == Kind::DBase3 && size > FirstDataBlock(m) * bs) {
         std::uint8_t last[2] = {};
         if (m.file.ReadAt(size - 2, last, 2) != 2) {
             UnlockMemo(m);
@@ -418,7 +430,7 @@ bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, 
     };
     if (m.kind() == Kind::FoxPro) {
         if (got < 8)
-            return damaged("Memo reicht über das Ende der Memo-Datei hinaus");
+            return damaged(kRunsPastTheEnd);
         out.binary = GetU32BE(h) != 1;
         length = GetU32BE(h + 4);
     } else if (got == 8 && IsDBase4Header(h)) {
@@ -432,7 +444,7 @@ bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, 
     // A length past the end of the file is a damaged length word or a file
     // cut inside the memo; the bytes behind it are other memos.
     if (length > room - 8)
-        return damaged("Memo reicht über das Ende der Memo-Datei hinaus");
+        return damaged(kRunsPastTheEnd);
     out.size = 8;
     out.length = length;
     return true;
@@ -484,7 +496,8 @@ int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const char
                                length);
         return 0;
     }
-    // Up to the first 0x1A; a memo the end of the file cut reads up to there.
+    // Up to the first 0x1A; a dBase III memo the end of the file cut reads up
+    // to there (a dBase IV one without its header is damaged).
     std::vector<char> chunk(512);
     bool ended = false;
     for (std::int64_t at = dataPos; at < size && !ended;) {
@@ -498,6 +511,11 @@ int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const char
         ended = end != nullptr;
         out.bytes.append(chunk.data(), std::size_t((ended ? end : chunk.data() + n) - chunk.data()));
         at += n;
+    }
+    if (!ended && m.kind() != Kind::DBase3) {
+        if (why)
+            *why = kRunsPastTheEnd;
+        return 1003;
     }
     out.blocks = BlocksFor(Kind::DBase3, m.blockSize, std::int64_t(out.bytes.size()));
     return 0;

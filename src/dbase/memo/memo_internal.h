@@ -108,6 +108,9 @@ struct BlockHeader {
     std::int64_t length = -1;  // -1: none stored, the data ends with 0x1A
     bool binary = false;       // FoxPro type word other than 1 (a picture)
 };
+// Why a memo cannot be read whole: its length, or a dBase IV memo without
+// its header, runs past the end of the file.
+inline constexpr const char* kRunsPastTheEnd = "Memo reicht über das Ende der Memo-Datei hinaus";
 // False when the header is damaged (error 1003); why then says how.
 bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
                       BlockHeader& out, const char** why = nullptr);
@@ -140,7 +143,7 @@ int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const char
 // Reads memo block of m. A block that is none (PointerFault), a dBase IV
 // length below 8 and a length past the end of the file are error 1003
 // (reported, naming at). A memo without a length that the file ends inside
-// reads up to the end.
+// reads up to the end in a dBase III file (else it runs past the end).
 bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const MemoSource& at,
                     const std::string& operation);
 // Writes data in m's format at position (a block boundary), the last block

@@ -236,7 +236,7 @@ TEST_F(MemoTest, DamagedHeadersAndLengths)
 TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
 {
     const std::vector<std::string> texts = {Text(100, 1), Text(700, 2), Text(300, 3)};
-    enum Damage { LengthWord, CutInLast, Pointer, NextFree };
+    enum Damage { LengthWord, CutInLast, HeaderlessCut, Pointer, NextFree };
     struct Case {
         const char* what;
         std::vector<std::uint8_t> versions;
@@ -252,6 +252,7 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
         {"file cut inside the last memo", {0x8B, 0xF5}, CutInLast, "", 512, 3, "reicht über das Ende", true},
         {"file cut inside the last dBase III memo", {0x83}, CutInLast, "", 512, 3, nullptr, false},
         {"file cut after the first end mark", {0x83}, CutInLast, "", 512, 3, nullptr, false, 301},
+        {"file cut inside a memo without its header", {0x8B}, HeaderlessCut, "", 512, 3, "reicht über das Ende", true},
         {"next free block far past the end", {0x83, 0x8B, 0xF5}, NextFree, "", 512, 2, nullptr, false},
         {"pointer past the end", {0x83, 0x8B, 0xF5}, Pointer, "      1003", 512, 2, "Block 1003: hinter dem Ende", true},
         {"pointer far past the end", {0x83, 0x8B, 0xF5}, Pointer, "  99999999", 512, 2, "Block 99999999: hinter", true},
@@ -272,8 +273,10 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
             USE("");
             auto b = ReadBytes(file);
             const std::size_t bs = c.blockSize;
-            if (c.damage == CutInLast)
+            if (c.damage == CutInLast || c.damage == HeaderlessCut)
                 b.resize(std::size_t(blocks[2]) * bs + c.cut);
+            if (c.damage == HeaderlessCut)
+                std::fill_n(b.begin() + std::ptrdiff_t(blocks[2]) * bs, 8, 'x');
             else if (c.damage == LengthWord)
                 PutU32(b.data() + std::size_t(blocks[1]) * bs + 4, 0xFFFFFFFFu);
             else if (c.damage == NextFree)
