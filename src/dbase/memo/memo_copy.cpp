@@ -221,7 +221,8 @@ bool PackMemofile()
             const std::int64_t old = BlockOfField(raw);
             if (old == 0)
                 continue;
-            const MemoSource at{r, f->name, old == InvalidMemoRef ? "\"" + AllTrim(raw) + "\"" : std::to_string(old)};
+            const MemoSource at{r, f->name,
+                                old == InvalidMemoRef ? "\"" + AllTrim(raw) + "\"" : std::to_string(old)};
             const std::int64_t block = old < 0 ? -old : old;
             auto it = moved.find(block);
             if (it == moved.end()) {

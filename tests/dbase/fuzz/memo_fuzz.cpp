@@ -64,7 +64,8 @@ void MakeTables(int format)
 void Exercise(int format)
 {
     TWorkArea* a = Current();
-    const std::int64_t size = std::int64_t(std::filesystem::file_size(Path(Name(format, "t")) + (format == 2 ? ".fpt" : ".dbt")));
+    const std::string memo = Path(Name(format, "t")) + (format == 2 ? ".fpt" : ".dbt");
+    const std::int64_t size = std::int64_t(std::filesystem::file_size(memo));
     char buf[700];
     for (GoTop(); !dEOF() && EngineErrorCode == 0; SKIP(1)) {
         const std::int32_t block = Buffer().MemoRef(2);
@@ -104,7 +105,6 @@ void Exercise(int format)
     }
     // A memo written into the damaged file: refused, or at its end (after
     // the padding to a block and end marks).
-    const std::string memo = Path(Name(format, "t")) + (format == 2 ? ".fpt" : ".dbt");
     const std::int64_t before = std::int64_t(std::filesystem::file_size(memo));
     if (AddMemo("neu") != 0 &&
         std::int64_t(std::filesystem::file_size(memo)) > before + 3 * std::int64_t(MemoFileBlockSize()))

@@ -97,8 +97,10 @@ TEST_F(MemoXCheckTest, AppendFromStopsAtARecordItCannotTakeAsItIs)
         std::int32_t block; // record 2's memo reference instead of its own (0: its own)
         std::uint16_t code;
         const char* told;
-    } cases[] = {{"zwei", "gut", 99, 1003, "Block 99: hinter dem Ende der Memo-Datei [CopyMemo()], Datensatz 2, Feld NOTE [AppendFrom("},
-                 {"zwei", "gut", InvalidMemoRef, 1003, "keine Blocknummer [CopyMemo()], Datensatz 2, Feld NOTE [AppendFrom("},
+    } cases[] = {{"zwei", "gut", 99, 1003,
+                  "Block 99: hinter dem Ende der Memo-Datei [CopyMemo()], Datensatz 2, Feld NOTE [AppendFrom("},
+                 {"zwei", "gut", InvalidMemoRef, 1003,
+                  "keine Blocknummer [CopyMemo()], Datensatz 2, Feld NOTE [AppendFrom("},
                  {"\x84Zi\x93 \x80 5 \x96", "gut", 0, 220,
                   "Zeichen nicht darstellbar: „ “ € – (Codepage 850), Datensatz 2, Feld NAME"},
                  {"zwei", "5 \x80", 0, 220, "Zeichen nicht darstellbar: € (Codepage 850) im Memo-Block"}};
