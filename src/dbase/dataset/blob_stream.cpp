@@ -62,8 +62,7 @@ TTzBlobStream::TTzBlobStream(TTzFileDataSet& dataset, int field, TBlobMode mode,
             } else {
                 std::string raw;
                 dataset_.Peek(field, dataset_.RecNo(), raw);
-                double v = 0;
-                block = ParseFileNumber(raw, v) ? std::int32_t(v) : 0;
+                block = ParseMemoRef(raw);
                 dataset_.SelectArea("CreateBlobStream");
             }
         }

@@ -42,6 +42,15 @@ char FieldTypeOf(std::uint8_t raw)
     }
 }
 
+// The record length the fields need: their lengths and the deletion byte.
+std::uint64_t FieldsLength(const std::vector<TDbfFieldInfo>& fields)
+{
+    std::uint64_t sum = 1;
+    for (const auto& f : fields)
+        sum += f.len;
+    return sum;
+}
+
 bool KnownType(char t)
 {
     return t == 'C' || t == 'D' || t == 'F' || t == 'L' || t == 'M' || t == 'N';
@@ -140,6 +149,22 @@ bool ParseDbase3(const std::uint8_t* data, std::size_t n, std::int64_t fileSize,
     }
     if (out.fields.empty())
         return Fail(error, 222, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+    // The list must end inside the header: an end mark standing at the
+    // header's length, or a further descriptor there, says the header length
+    // is too small and the records would be read from inside the list. A
+    // header of descriptors alone, with record 1 after it, is kept.
+    const std::uint32_t next = start + std::uint32_t(out.fields.size()) * size;
+    if (next < n && !(next < out.headerLen && data[next] == 0x0D)) {
+        const std::uint8_t* d = data + next;
+        const bool mark = d[0] == 0x0D;
+        const bool letter = (d[0] | 0x20) >= 'a' && (d[0] | 0x20) <= 'z';
+        const std::size_t typeAt = out.level7 ? 32 : 11;
+        const bool descriptor = letter && (next + typeAt >= n || KnownType(FieldTypeOf(d[typeAt])));
+        if (mark || descriptor)
+            return Fail(error, 210, file + " ist keine dBASE-Datenbank. (Header-Länge " +
+                                        std::to_string(out.headerLen) + " zu klein für die Feldliste "
+                                        "und ihr Endezeichen) [USE/OpenDBF]");
+    }
     return true;
 }
 
@@ -173,16 +198,47 @@ bool ParseDbfHeader(const std::uint8_t* data, std::size_t n, std::int64_t fileSi
                                   : ParseDbase3(data, n, fileSize, file, out, error);
     if (!ok)
         return false;
-    std::uint64_t sum = 1;
-    for (const auto& f : out.fields)
-        sum += f.len;
-    if (out.recLen == 0 || out.recLen < sum)
+    if (out.recLen == 0 || out.recLen < FieldsLength(out.fields))
         return Fail(error, 210, file + " ist keine dBASE-Datenbank. (Datensatzlänge " +
                                     std::to_string(out.recLen) + " passt nicht zu den Feldern) "
                                     "[USE/OpenDBF]");
     const std::int64_t whole = (fileSize - std::int64_t(out.headerLen)) / out.recLen;
     out.recCount = std::int32_t(std::clamp<std::int64_t>(whole, 0, INT32_MAX));
     return true;
+}
+
+RecordFit FitOfRecords(const ParsedTable& t, std::int64_t fileSize)
+{
+    const std::int64_t body = fileSize - std::int64_t(t.headerLen);
+    const std::int64_t counted = std::int64_t(t.headerCount) * t.recLen;
+    if (t.recLen > FieldsLength(t.fields))
+        return body >= counted && (body - counted) % t.recLen <= 1 ? RecordFit::Whole : RecordFit::Misfit;
+    const std::int64_t whole = std::max<std::int64_t>(body, 0) / t.recLen;
+    if (whole >= std::int64_t(t.headerCount))
+        return RecordFit::Whole;
+    return whole + 1 == std::int64_t(t.headerCount) ? RecordFit::LastPartial : RecordFit::Short;
+}
+
+std::string RecordFitText(const ParsedTable& t, RecordFit fit, std::int64_t fileSize,
+                          const std::string& file)
+{
+    const std::string counted = std::to_string(t.headerCount);
+    switch (fit) {
+    case RecordFit::Misfit:
+        return file + " ist keine dBASE-Datenbank. (Datensatzlänge " + std::to_string(t.recLen) +
+               " größer als die Summe der Felder " + std::to_string(FieldsLength(t.fields)) +
+               ", und die Dateigröße " + std::to_string(fileSize) + " passt nicht zu " + counted +
+               " Datensätzen)";
+    case RecordFit::Short:
+        return file + ": die Datei endet nach " + std::to_string(t.recCount) + " der " + counted +
+               " Datensätze, die der Header zählt";
+    case RecordFit::LastPartial:
+        return file + ": der letzte der " + counted + " Datensätze, die der Header zählt, fehlt "
+                      "oder ist unvollständig";
+    case RecordFit::Whole:
+        break;
+    }
+    return "";
 }
 
 bool BuildDbfImage(const std::vector<FieldDef>& fields, std::uint8_t createVersion,

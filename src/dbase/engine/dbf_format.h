@@ -51,6 +51,22 @@ struct FormatError {
 bool ParseDbfHeader(const std::uint8_t* data, std::size_t n, std::int64_t fileSize,
                     const std::string& file, ParsedTable& out, FormatError& error);
 
+// What the file's size says about the records the header counts.
+enum class RecordFit {
+    Whole,       // every counted record is in the file (more may follow: appends the count missed)
+    LastPartial, // all but the last, which is partial or missing (an append not finished)
+    Short,       // the file ends before more than the last record
+    Misfit,      // a record length above the fields' sum that the size does not fit
+};
+// Judged from the header's count, record length and fields; a record
+// length above the fields' sum is kept only where the file holds the
+// counted records of that length whole (whole records may follow, and
+// an end mark).
+RecordFit FitOfRecords(const ParsedTable& t, std::int64_t fileSize);
+// What disagrees, naming the table file (without the operation's tag).
+std::string RecordFitText(const ParsedTable& t, RecordFit fit, std::int64_t fileSize,
+                          const std::string& file);
+
 // A field to create: name, type letter, length, decimals (offsets ignored).
 struct FieldDef {
     std::string name;

@@ -12,8 +12,9 @@
 #include "dbase/engine/workarea.h"
 
 #include <algorithm>
-#include <cstring>
 #include <chrono>
+#include <climits>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -127,8 +128,31 @@ bool OpenVirtual(const UseCommand& cmd, const std::string& command, void* buffer
     return true;
 }
 
-// Opens the file and reads its header; fills the area. Reports its own errors.
-bool OpenTableFile(TWorkArea& a, const std::string& file, bool exclusive, bool readOnly)
+// The header's record count and the file's size read again, for up to a
+// tenth of a second while they disagree (another program may be appending
+// and write the count before the record); t's counts follow them.
+RecordFit FitAgain(DbfFile& f, ParsedTable& t, std::int64_t& size)
+{
+    RecordFit fit = RecordFit::Short;
+    for (int i = 0; i < 10 && fit != RecordFit::Whole; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::uint8_t count[4] = {};
+        const std::size_t n = t.dbase2 ? 2 : 4;
+        if (f.ReadAt(t.dbase2 ? 1 : 4, count, n) == std::int64_t(n))
+            t.headerCount = t.dbase2 ? GetU16(count) : GetU32(count);
+        size = f.Size();
+        const std::int64_t whole = (size - std::int64_t(t.headerLen)) / t.recLen;
+        t.recCount = std::int32_t(std::clamp<std::int64_t>(whole, 0, INT32_MAX));
+        fit = FitOfRecords(t, size);
+    }
+    return fit;
+}
+
+// Opens the file and reads its header; fills the area. Reports its own
+// errors. note receives what the caller is told after a successful open
+// (a table opened without its unfinished last record).
+bool OpenTableFile(TWorkArea& a, const std::string& file, bool exclusive, bool readOnly,
+                   std::string& note)
 {
     int code = OpenWithShareLock(a.file, file, !readOnly, true,
                                  exclusive ? Share::Exclusive : Share::Shared);
@@ -149,6 +173,22 @@ bool OpenTableFile(TWorkArea& a, const std::string& file, bool exclusive, bool r
             SetError(e.code, e.text);
         return false;
     }
+    // A file that ends before the records its header counts is refused: a
+    // lower count would be written with the next append. Only the last
+    // record may be missing (an append another program has not finished),
+    // or, with the recount switch, every one the file lacks.
+    std::int64_t fitSize = size;
+    RecordFit fit = FitOfRecords(t, fitSize);
+    if (fit != RecordFit::Whole && !exclusive)
+        fit = FitAgain(a.file, t, fitSize);
+    if (fit == RecordFit::Misfit || (fit == RecordFit::Short && !AutoFixRecCount)) {
+        a.file.Close();
+        SetError(210, RecordFitText(t, fit, fitSize, file) + " [USE/OpenDBF]");
+        return false;
+    }
+    if (fit != RecordFit::Whole)
+        note = RecordFitText(t, fit, fitSize, file) + "; geöffnet mit " + std::to_string(t.recCount) +
+               " Datensätzen [USE/OpenDBF]";
     a.fileName = file;
     a.fileKey = a.file.Id();
     a.header = t.header;
@@ -316,7 +356,8 @@ bool OpenTable(const OpenRequest& request, void* buffer, std::size_t size)
     TWorkArea& a = *area;
     a.number = CurrentArea;
     a.openMode = mode;
-    if (!OpenTableFile(a, file, exclusive, readOnly))
+    std::string note;
+    if (!OpenTableFile(a, file, exclusive, readOnly, note))
         return false;
     a.alias = alias;
     // The page the header's mark names; an unmarked table is OEM or ANSI by
@@ -380,7 +421,11 @@ bool OpenTable(const OpenRequest& request, void* buffer, std::size_t size)
     } else {
         GoTop();
     }
-    return OpenMemo(opened, command, size);
+    if (!OpenMemo(opened, command, size))
+        return false;
+    if (!note.empty())
+        SetError(0, note); // told, not an error: the code stays 0
+    return true;
 }
 } // namespace
 

@@ -72,11 +72,11 @@ bool MemoMatches(TWorkArea& a, const TDbfFieldInfo& f, std::string_view raw, con
         return false;
     }
     (void)f;
-    double block = 0;
-    if (!ParseFileNumber(raw, block) || block == 0)
+    const std::int32_t block = ParseMemoRef(raw);
+    if (block == 0)
         return false;
     std::vector<std::string> lines;
-    if (!Memo.ReadMemoLines(a.number, std::int32_t(block), lines))
+    if (!Memo.ReadMemoLines(a.number, block, lines))
         return false;
     for (std::string line : lines) {
         if (!s.caseSensitive)

@@ -80,6 +80,28 @@ std::int64_t ParseInteger(std::string_view raw)
     return 0;
 }
 
+} // namespace
+
+std::int32_t ParseMemoRef(std::string_view raw)
+{
+    std::string_view t = Trimmed(raw);
+    if (t.empty())
+        return 0;
+    const bool negative = t.front() == '-';
+    if (negative)
+        t.remove_prefix(1);
+    if (t.empty() || (negative && t.front() == '0') ||
+        t.find_first_not_of("0123456789") != std::string_view::npos)
+        return InvalidMemoRef;
+    std::int64_t v = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (r.ec != std::errc() || v > INT32_MAX)
+        return InvalidMemoRef;
+    return std::int32_t(negative ? -v : v);
+}
+
+namespace {
+
 double ParseDouble(std::string_view raw)
 {
     double d = 0;
@@ -155,11 +177,9 @@ std::size_t Decode(const TDbfFieldInfo& f, const std::uint8_t* native, std::uint
         out[0] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 1 : 0;
         return 1;
     }
-    case SlotKind::MemoRef: {
-        std::int64_t v = ParseInteger(raw);
-        StoreSlot(out, std::int32_t(v < INT32_MIN || v > INT32_MAX ? 0 : v));
+    case SlotKind::MemoRef:
+        StoreSlot(out, ParseMemoRef(raw));
         return 4;
-    }
     case SlotKind::None:
         break;
     }

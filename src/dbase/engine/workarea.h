@@ -306,6 +306,14 @@ void RefreshRecCount(TWorkArea& area);
 // Whole records the file holds now.
 std::int32_t FileRecordCount(const TWorkArea& area);
 
+// The block number a memo field's bytes hold: 0 for blanks (or zeros), the
+// number for a plain one (digits with blanks around them; a negative one,
+// without leading zeros, where BLOB numbers are kept negative), and
+// InvalidMemoRef for any other bytes. No field of a memo's width holds
+// InvalidMemoRef as a number, and no reader takes it for a block.
+constexpr std::int32_t InvalidMemoRef = std::numeric_limits<std::int32_t>::min();
+std::int32_t ParseMemoRef(std::string_view raw);
+
 // Typed access to the current area's buffer (the caller's view of a record).
 class TypedBuffer {
 public:

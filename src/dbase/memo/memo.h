@@ -57,13 +57,17 @@ struct TMemoLines {
     bool cut = false;               // read with a line limit: never written back
 };
 // Reads memo block (negative: its absolute value). lineLimit > 0 stops after
-// that many lines. False after an error (1003 for a block at or beyond the
-// end of the file and for a memo that does not end within it: a damaged
-// length word or a file cut inside the memo).
+// that many lines. False after an error: 1003, naming record, field and
+// block, for a field that holds no block number (InvalidMemoRef), a block in
+// the header or at or beyond the end of the file, and a memo whose length
+// runs past the end (a damaged length word, a file cut inside the memo). A
+// memo without a length that the file ends inside reads up to there.
 bool GetMemo(std::int32_t block, TMemoLines& out, int lineLimit = 0);
 // The whole memo as one text (lines joined with their ends).
 bool GetMemoText(std::int32_t block, std::string& text);
 // Writes text as a new memo; its block, 0 for a text of blanks or an error.
+// Every memo write is refused (1003, naming the record) while a record's
+// memo lies or runs past the end of the file; blanking that field goes on.
 std::int32_t AddMemo(const std::string& text);
 // Writes an edited line table as the memo that was oldBlock (0: none); the
 // new block, 0 for an empty text or after an error. A dBase IV memo stays in

@@ -160,18 +160,18 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
     const std::int64_t bs = m.blockSize;
     const std::string operation = "CreateBlobDescriptor";
     if (mode == TBlobMode::Read) {
-        std::int64_t blk = block < 0 ? -std::int64_t(block) : block;
+        const std::int64_t blk = block < 0 ? -std::int64_t(block) : block;
         b.block = blk;
         b.headerSize = 0;
-        if (blk == 0) {
+        if (block == 0) {
             b.length = 0;
             b.dataStart = 0;
             return true;
         }
         const std::int64_t pos = blk * bs;
         const std::int64_t fileSize = m.file.Size();
-        if (pos >= fileSize) {
-            SetError(1003, RecordContext(m, area, operation));
+        if (const char* fault = PointerFault(m, block, fileSize)) {
+            SetError(1003, MemoErrorText(m, SourceOf(area, block), fault, operation));
             return false;
         }
         std::uint8_t h[8] = {};
@@ -182,32 +182,44 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
             return false;
         }
         BlockHeader head;
-        if (!ParseBlockHeader(m, h, got, fileSize - pos, head)) {
-            SetError(1003, RecordContext(m, area, operation));
+        const char* why = nullptr;
+        if (!ParseBlockHeader(m, h, got, fileSize - pos, head, &why)) {
+            SetError(1003, MemoErrorText(m, SourceOf(area, block), why ? why : "", operation));
             return false;
         }
         b.headerSize = head.size;
         b.dataStart = pos + head.size;
         b.length = head.length;
         if (b.length < 0) {
-            // A memo without its end mark before the end of the file was cut.
+            // Up to its end mark; a dBase III memo the end of the file cut,
+            // up to there.
             Active scan{&area, &m, &b};
             b.length = ScanLength(scan);
-            if (b.length < 0) {
-                SetError(1003, RecordContext(m, area, operation));
+            if (b.length < 0 && m.kind() != Kind::DBase3) {
+                SetError(1003, MemoErrorText(m, SourceOf(area, block), kRunsPastTheEnd, operation));
                 return false;
             }
+            if (b.length < 0)
+                b.length = std::max<std::int64_t>(fileSize - b.dataStart, 0);
         }
         if (head.binary)
             b.textMode = 0;
         return true;
     }
     // Write
+    if (size == 0) {
+        // nothing can be written: the field is only emptied (also one whose
+        // memo is damaged or lies past the end of the file)
+        b.block = 0;
+        b.limit = b.length = 0;
+        block = 0;
+        return true;
+    }
     if (size >= 0 && size / 1024 >= DiskFreeKB(m.name)) {
         SetError(1004, RecordContext(m, area, operation));
         return false;
     }
-    if (!CheckReplacedMemo(m, block, RecordContext(m, area, operation)))
+    if (!CheckReplacedMemo(m, area, block, operation))
         return false;
     std::int64_t pos = 0;
     if (!LockMemoPadAndSeekEOF(area, m, operation, pos))
@@ -228,6 +240,7 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
         return false;
     }
     b.block = pos / bs;
+    b.placed = true;
     b.headerSize = DataHeaderSize(m.kind());
     b.dataStart = pos + b.headerSize;
     b.limit = size;
@@ -441,7 +454,7 @@ bool CloseBlob(std::int64_t* bytesWritten)
             ok = FinishWrittenBlob(a);
         if (bytesWritten)
             *bytesWritten = b.extent;
-        if (ok)
+        if (ok && b.placed)
             ok = UpdateMemoHeader(*a.memo);
         else
             UnlockMemo(*a.memo);
@@ -455,7 +468,7 @@ bool CloseBlob(std::int64_t* bytesWritten)
 void TMemoTextFile::AssignMemo(std::int32_t block)
 {
     area_ = CurrentArea;
-    block_ = oldBlock_ = block < 0 ? -block : block;
+    block_ = oldBlock_ = block < 0 && block != InvalidMemoRef ? -block : block;
     mode_ = Mode::Closed;
     assigned_ = true;
     lines_ = TMemoLines{};

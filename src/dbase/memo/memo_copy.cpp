@@ -30,8 +30,6 @@ std::int32_t CopyMemoTo(int sourceArea, std::int32_t block, bool inPlace)
     EngineErrorCode = 0;
     if (block == 0)
         return 0;
-    if (block < 0)
-        block = -block;
     TWorkArea* a = nullptr;
     TMemoFile* m = RequireMemo("CopyMemo()", &a);
     if (!m)
@@ -44,8 +42,10 @@ std::int32_t CopyMemoTo(int sourceArea, std::int32_t block, bool inPlace)
         return 0;
     }
     StoredMemo stored;
-    if (!ReadStoredMemo(*sm, block, stored, RecordContext(*sm, *src, "CopyMemo()")))
+    if (!ReadStoredMemo(*sm, block, stored, SourceOf(*src, block), "CopyMemo()"))
         return 0;
+    if (block < 0)
+        block = -block;
     std::string bytes = std::move(stored.bytes);
     if (!stored.binary) {
         if (src->readHook && !bytes.empty())
@@ -189,7 +189,7 @@ bool PackMemofile()
         return true;
 
     TempMemo temp;
-    temp.file.referencedEnd = 0;
+    temp.file.referencesSound = true;
     std::error_code ec;
     const fs::path target = fs::weakly_canonical(m->name, ec);
     if (!temp.writer.Open(ec ? m->name : target.string())) {
@@ -221,17 +221,18 @@ bool PackMemofile()
             const std::int64_t old = BlockOfField(raw);
             if (old == 0)
                 continue;
+            const MemoSource at{r, f->name,
+                                old == InvalidMemoRef ? "\"" + AllTrim(raw) + "\"" : std::to_string(old)};
             const std::int64_t block = old < 0 ? -old : old;
             auto it = moved.find(block);
             if (it == moved.end()) {
                 StoredMemo stored;
-                const std::string context = m->name + " Memo block # " + std::to_string(block) +
-                                            " Record # " + std::to_string(r) + " [PackMemo]";
-                if (!ReadStoredMemo(*m, block, stored, context))
+                if (!ReadStoredMemo(*m, old, stored, at, "PackMemo"))
                     return false;
                 std::int64_t pos = 0;
                 if (!LockMemoPadAndSeekEOF(a, temp.file, "PackMemo", pos) ||
-                    !WriteStoredMemo(temp.file, pos, stored.bytes, stored.binary, context))
+                    !WriteStoredMemo(temp.file, pos, stored.bytes, stored.binary,
+                                     MemoErrorText(temp.file, at, "", "PackMemo")))
                     return false;
                 it = moved.emplace(block, pos / m->blockSize).first;
             }
@@ -275,7 +276,7 @@ bool PackMemofile()
         }
     }
     m->file.Adopt(fd, a.file.ReadOnly(), m->name);
-    m->referencedEnd = -1;
+    m->referencesSound = false;
     if (!changes.empty()) {
         if (a.state == FileState::Open)
             a.state = FileState::Modified;

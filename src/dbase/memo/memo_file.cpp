@@ -174,49 +174,88 @@ bool IsMemoField(const TDbfFieldInfo& f)
 
 std::int64_t BlockOfField(std::string_view raw)
 {
-    double v = 0;
-    if (!ParseFileNumber(raw, v) || v != v || v > 2147483647.0 || v < -2147483647.0)
-        return 0;
-    return std::int64_t(v);
+    return ParseMemoRef(raw);
+}
+
+const char* PointerFault(const TMemoFile& m, std::int64_t block, std::int64_t size)
+{
+    if (block == InvalidMemoRef)
+        return "keine Blocknummer";
+    if (block < 0)
+        block = -block;
+    if (block < FirstDataBlock(m))
+        return "im Kopf der Memo-Datei";
+    if (block * m.blockSize + 1 >= size)
+        return "hinter dem Ende der Memo-Datei";
+    return nullptr;
+}
+
+MemoSource SourceOf(const TWorkArea& area, std::int64_t block)
+{
+    MemoSource at;
+    at.record = area.recNo;
+    at.block = block == InvalidMemoRef ? "?" : std::to_string(block);
+    if (area.isVirtual)
+        return at;
+    for (const auto& f : area.fields) {
+        if (!IsMemoField(f) || f.offset + f.len > area.native.size())
+            continue;
+        const std::string_view raw(reinterpret_cast<const char*>(area.native.data()) + f.offset, f.len);
+        if (BlockOfField(raw) == block) {
+            at.field = f.name;
+            if (block == InvalidMemoRef)
+                at.block = "\"" + AllTrim(std::string(raw)) + "\"";
+            break;
+        }
+    }
+    return at;
+}
+
+std::string MemoErrorText(const TMemoFile& m, const MemoSource& at, const std::string& why,
+                          const std::string& operation)
+{
+    return m.name + " Record # " + std::to_string(at.record) +
+           (at.field.empty() ? std::string() : ", Feld " + at.field) + ", Block " + at.block +
+           (why.empty() ? std::string() : ": " + why) + " [" + operation + "]";
 }
 
 namespace {
 
-// Where a read of the memo at block may run to: the end of its blocks by
-// its length (a length word is taken as it stands, also when the file ends
-// before it); one block when nothing of it is in the file; and one byte
-// past the end of the file (for the mark) when it runs on to there.
-std::int64_t ExtentOf(TMemoFile& m, std::int64_t block)
+// A dBase IV memo without its block header that runs to the end of the file.
+bool Unended(TMemoFile& m, std::int64_t block)
 {
-    const std::int64_t bs = m.blockSize, size = m.file.Size(), pos = block * bs;
-    if (pos + 1 >= size)
-        return pos + bs;
     const int loads = m.loads;
     StoredMemo stored;
-    const int code = LoadStoredMemo(m, block, stored);
+    const char* why = nullptr;
+    const bool unended = LoadStoredMemo(m, block, stored, &why) == 1003 && why == kRunsPastTheEnd;
     m.loads = loads;
-    if (code == 0)
-        return pos + std::max<std::int64_t>(stored.blocks, 1) * bs;
-    std::uint8_t h[8] = {};
-    BlockHeader head;
-    const long long got = m.file.ReadAt(pos, h, sizeof h);
-    if (got > 0 && ParseBlockHeader(m, h, got, std::int64_t(1) << 40, head) && head.length >= 0) {
-        const std::int64_t end = pos + BlocksFor(Kind::FoxPro, m.blockSize, head.length) * bs;
-        if (end / bs <= INT32_MAX)
-            return end;
-    }
-    return std::max(pos + bs, CeilDiv(size + 1, bs) * bs);
+    return unended;
 }
 
-// The end of every block the records of area point into: the highest
-// block's extent. -1 when the table cannot be read (reported).
-std::int64_t ReferencedEnd(TWorkArea& area, TMemoFile& m, const std::string& operation)
+// A record whose memo lies past the end of the file, or runs past it (a
+// length-headed memo of a cut file or with a damaged length word), would
+// read a new memo's bytes as its own once the file grows. 0 when there is
+// none, else the error (reported: 1003 naming the first such record).
+int CheckReferences(TWorkArea& area, TMemoFile& m, std::int64_t size, const std::string& operation)
 {
+    struct Ref {
+        std::int64_t block;
+        std::int32_t record;
+        const TDbfFieldInfo* field;
+        std::int32_t stored;
+    };
+    auto refuse = [&](const Ref& r, const std::string& why) {
+        SetError(1003, MemoErrorText(m, {r.record, r.field->name, std::to_string(r.stored)},
+                                     why + "; kein Memo wird geschrieben, bis das Feld geleert ist",
+                                     operation));
+        return 1003;
+    };
     std::vector<const TDbfFieldInfo*> fields;
     for (const auto& f : area.fields)
         if (IsMemoField(f))
             fields.push_back(&f);
-    std::int64_t highest = 0;
+    const bool headed = m.kind() != Kind::DBase3;
+    std::vector<Ref> refs;
     std::vector<std::uint8_t> chunk;
     const std::int32_t perChunk = std::int32_t(std::max<std::size_t>(1, (256 * 1024) / area.recLen));
     for (std::int32_t first = 1; !fields.empty() && first <= area.recCount; first += perChunk) {
@@ -224,18 +263,41 @@ std::int64_t ReferencedEnd(TWorkArea& area, TMemoFile& m, const std::string& ope
         chunk.resize(std::size_t(count) * area.recLen);
         const long long got = area.file.ReadAt(area.RecordOffset(first), chunk.data(), chunk.size());
         if (got < 0) {
-            SetError(std::uint16_t(area.file.LastError() ? area.file.LastError() : 30),
-                     area.fileName + " [" + operation + "]");
-            return -1;
+            const int code = area.file.LastError() ? area.file.LastError() : 30;
+            SetError(std::uint16_t(code), area.fileName + " [" + operation + "]");
+            return code;
         }
         for (std::size_t at = 0; at + area.recLen <= std::size_t(got); at += area.recLen)
             for (const TDbfFieldInfo* f : fields) {
-                const std::int64_t block = BlockOfField(std::string_view(
+                const std::int32_t stored = ParseMemoRef(std::string_view(
                     reinterpret_cast<const char*>(chunk.data()) + at + f->offset, f->len));
-                highest = std::max(highest, block < 0 ? -block : block);
+                if (stored == 0 || stored == InvalidMemoRef)
+                    continue; // reads as nothing, or as an error, whatever is written
+                const Ref r{stored < 0 ? -std::int64_t(stored) : stored,
+                            first + std::int32_t(at / area.recLen), f, stored};
+                if (r.block * m.blockSize + 1 >= size)
+                    return refuse(r, "hinter dem Ende der Memo-Datei");
+                if (headed)
+                    refs.push_back(r);
             }
     }
-    return highest == 0 ? 0 : ExtentOf(m, highest);
+    // Length-headed memos: each one's length is read once.
+    std::sort(refs.begin(), refs.end(), [](const Ref& x, const Ref& y) {
+        return x.block != y.block ? x.block < y.block : x.record < y.record;
+    });
+    for (std::size_t i = 0; i < refs.size(); ++i) {
+        if (i > 0 && refs[i].block == refs[i - 1].block)
+            continue;
+        const std::int64_t pos = refs[i].block * m.blockSize;
+        std::uint8_t h[8] = {};
+        BlockHeader head;
+        const long long got = m.file.ReadAt(pos, h, sizeof h);
+        if (got <= 0 || !ParseBlockHeader(m, h, got, std::int64_t(1) << 40, head))
+            continue; // a damaged header reads as an error, whatever is written
+        if (head.length >= 0 ? pos + head.size + head.length > size : Unended(m, refs[i].block))
+            return refuse(refs[i], kRunsPastTheEnd);
+    }
+    return 0;
 }
 
 } // namespace
@@ -263,53 +325,49 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
         SetError(30, m.name + " [" + operation + "]");
         return false;
     }
-    // Once per open: the records may point past the end (an older memo file
-    // beside the table, a cut one), where a new memo must not go.
-    if (m.referencedEnd < 0 && (m.referencedEnd = ReferencedEnd(area, m, operation)) < 0) {
-        UnlockMemo(m);
-        return false;
-    }
-    // The header's next free block: a file cut shorter than it still has
-    // records pointing up to there, which a new memo must not overwrite.
-    std::uint8_t head[4] = {};
-    if (m.file.ReadAt(0, head, 4) != 4) {
-        UnlockMemo(m);
-        SetError(30, m.name + " [" + operation + "]");
-        return false;
+    // Until no record points past the end: an older memo file beside the
+    // table, a cut one. Blanking those fields writes no memo.
+    if (!m.referencesSound) {
+        if (CheckReferences(area, m, size, operation) != 0) {
+            UnlockMemo(m);
+            return false;
+        }
+        m.referencesSound = true;
     }
     const std::int64_t bs = m.blockSize;
-    const std::int64_t nextFree = std::int64_t(m.kind() == Kind::FoxPro ? GetU32BE(head) : GetU32(head)) * bs;
-    if (m.kind() == Kind::DBase3 && size == 513 && nextFree <= 512 && m.referencedEnd <= 512) {
+    if (m.kind() == Kind::DBase3 && size == 513) {
         std::uint8_t last = 0;
         if (m.file.ReadAt(512, &last, 1) == 1 && last == 0x1A) {
             position = 512;
             return true;
         }
     }
+    // A dBase III memo that the end of the file cut stops at the end marks
+    // here (two, as our memos end), never in the new memo.
+    std::vector<std::uint8_t> fill;
+    if (m.kind() == Kind::DBase3 && size > FirstDataBlock(m) * bs) {
+        std::uint8_t last[2] = {};
+        if (m.file.ReadAt(size - 2, last, 2) != 2) {
+            UnlockMemo(m);
+            SetError(30, m.name + " [" + operation + "]");
+            return false;
+        }
+        if (last[1] != 0 && last[1] != 0x1A)
+            fill = {0x1A, 0x1A};
+        else if (last[1] == 0x1A && last[0] != 0x1A)
+            fill = {0x1A};
+    }
     const std::int64_t end =
-        std::max(CeilDiv(size, bs), FirstDataBlock(m)) * bs;
-    auto fail = [&] {
+        std::max(CeilDiv(size + std::int64_t(fill.size()), bs), FirstDataBlock(m)) * bs;
+    fill.resize(std::size_t(end - size), 0);
+    if (!fill.empty() && !m.file.WriteAt(size, fill.data(), fill.size())) {
         const int code = m.file.LastError();
         (void)m.file.Truncate(size); // back to the old end; the error below is what counts
         UnlockMemo(m);
         SetError(std::uint16_t(code ? code : 1005), m.name + " [LockMemoPadAndSeekEOF]");
         return false;
-    };
-    if (end > size) {
-        std::vector<std::uint8_t> zeros(std::size_t(end - size), 0);
-        if (!m.file.WriteAt(size, zeros.data(), zeros.size()))
-            return fail();
     }
-    position = std::max({end, nextFree, m.referencedEnd});
-    if (position > size) {
-        // A read that starts in the blocks before, or runs on from the
-        // memo the end of the file cut, stops at this mark (two, as dBase
-        // III memos end) and never runs into the new memo.
-        static const std::uint8_t marks[2] = {0x1A, 0x1A};
-        const std::int64_t n = std::min<std::int64_t>(2, position - size);
-        if (!m.file.WriteAt(position - n, marks + 2 - n, std::size_t(n)))
-            return fail();
-    }
+    position = end;
     return true;
 }
 
@@ -361,19 +419,24 @@ bool UpdateMemoHeader(TMemoFile& m)
 }
 
 bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
-                      BlockHeader& out)
+                      BlockHeader& out, const char** why)
 {
     out = BlockHeader{};
     std::int64_t length = 0;
+    auto damaged = [why](const char* how) {
+        if (why)
+            *why = how;
+        return false;
+    };
     if (m.kind() == Kind::FoxPro) {
         if (got < 8)
-            return false;
+            return damaged(kRunsPastTheEnd);
         out.binary = GetU32BE(h) != 1;
         length = GetU32BE(h + 4);
     } else if (got == 8 && IsDBase4Header(h)) {
         const std::uint32_t stored = GetU32(h + 4);
         if (stored < 8)
-            return false;
+            return damaged("Längenangabe des Blockkopfs unter 8");
         length = stored - 8;
     } else {
         return true; // dBase III, or a dBase IV memo without its header
@@ -381,7 +444,7 @@ bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, 
     // A length past the end of the file is a damaged length word or a file
     // cut inside the memo; the bytes behind it are other memos.
     if (length > room - 8)
-        return false;
+        return damaged(kRunsPastTheEnd);
     out.size = 8;
     out.length = length;
     return true;
@@ -401,24 +464,26 @@ void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8
     PutU32(h + 4, length + 8);
 }
 
-int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out)
+int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const char** why)
 {
     out = StoredMemo{};
     m.loads = 0;
     const std::int64_t size = m.file.Size();
-    const std::int64_t bs = m.blockSize;
+    if (const char* fault = PointerFault(m, block, size)) {
+        if (why)
+            *why = fault;
+        return 1003;
+    }
     if (block < 0)
         block = -block;
-    const std::int64_t pos = block * bs;
-    if (block == 0 || pos < 0 || pos + 1 >= size)
-        return 1003;
+    const std::int64_t pos = block * m.blockSize;
     std::uint8_t h[8] = {};
     const long long got = m.file.ReadAt(pos, h, sizeof h);
     if (got < 0)
         return m.file.LastError() ? m.file.LastError() : 30;
     ++m.loads;
     BlockHeader head;
-    if (!ParseBlockHeader(m, h, got, size - pos, head))
+    if (!ParseBlockHeader(m, h, got, size - pos, head, why))
         return 1003;
     out.binary = head.binary;
     out.sized = head.size > 0;
@@ -431,7 +496,8 @@ int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out)
                                length);
         return 0;
     }
-    // Up to the first 0x1A; a file that ends before it was cut inside the memo.
+    // Up to the first 0x1A; a dBase III memo the end of the file cut reads up
+    // to there (a dBase IV one without its header is damaged).
     std::vector<char> chunk(512);
     bool ended = false;
     for (std::int64_t at = dataPos; at < size && !ended;) {
@@ -446,17 +512,22 @@ int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out)
         out.bytes.append(chunk.data(), std::size_t((ended ? end : chunk.data() + n) - chunk.data()));
         at += n;
     }
-    if (!ended)
+    if (!ended && m.kind() != Kind::DBase3) {
+        if (why)
+            *why = kRunsPastTheEnd;
         return 1003;
+    }
     out.blocks = BlocksFor(Kind::DBase3, m.blockSize, std::int64_t(out.bytes.size()));
     return 0;
 }
 
-bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context)
+bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const MemoSource& at,
+                    const std::string& operation)
 {
-    const int code = LoadStoredMemo(m, block, out);
+    const char* why = nullptr;
+    const int code = LoadStoredMemo(m, block, out, &why);
     if (code != 0)
-        SetError(std::uint16_t(code), context);
+        SetError(std::uint16_t(code), MemoErrorText(m, at, why ? why : "", operation));
     return code == 0;
 }
 
@@ -475,15 +546,14 @@ std::int64_t StoredRunBlocks(TMemoFile& m, std::int64_t block)
     return BlocksFor(Kind::DBase4, m.blockSize, GetU32(h + 4) - 8);
 }
 
-bool CheckReplacedMemo(TMemoFile& m, std::int64_t block, const std::string& context)
+bool CheckReplacedMemo(TMemoFile& m, const TWorkArea& area, std::int64_t block,
+                       const std::string& operation)
 {
-    if (block < 0)
-        block = -block;
-    if (block == 0 || block * m.blockSize + 1 >= m.file.Size())
+    if (block == 0 || PointerFault(m, block, m.file.Size()))
         return true; // no memo there to lose anything of
     const int loads = m.loads;
     StoredMemo old;
-    const bool ok = ReadStoredMemo(m, block, old, context);
+    const bool ok = ReadStoredMemo(m, block, old, SourceOf(area, block), operation);
     m.loads = loads;
     return ok;
 }

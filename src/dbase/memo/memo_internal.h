@@ -35,6 +35,7 @@ struct BlobDescriptor {
     std::int64_t limit = -1;       // write: the announced size, -1 none
     std::int64_t runBytes = -1;    // write: bytes of the allocated run (-1: open end)
     std::int64_t extent = 0;       // write: highest offset written
+    bool placed = false;           // write: the memo file is locked and the BLOB has its place
     std::int32_t recNo = 0;        // for error texts
     // The block cache (only with a memo data hook)
     std::vector<std::uint8_t> cache;
@@ -50,7 +51,7 @@ struct TMemoFile {
     std::uint32_t blockSize = 512;
     bool locked = false;
     int loads = 0;                  // buffer loads of the last read
-    std::int64_t referencedEnd = -1; // end of the blocks the records point into (-1: not yet found)
+    bool referencesSound = false;   // no record's memo lies or runs past the end (found before a write)
     BlobDescriptor blob;
     MemoDataHook dataHook;
     Kind kind() const
@@ -76,11 +77,12 @@ std::int64_t BlocksFor(Kind kind, std::uint32_t blockSize, std::int64_t n);
 std::int64_t FirstDataBlock(const TMemoFile& m);
 
 // Locks the memo file (shared areas) and finds where a new memo starts: the
-// file padded with zeros to whole blocks, or 512 in a fresh dBase III file;
-// or the header's next free block, or the end of the blocks the area's
-// records point into (found at the first call), where that lies beyond (a
-// cut file, an older one). Beyond the file's old end, the bytes before
-// that position are end marks (0x1A).
+// file padded with zeros to whole blocks, or 512 in a fresh dBase III file.
+// A file whose last memo may run to its end without its end mark gets the
+// mark (0x1A) at its old end first. Refused (1003, naming the first) while
+// a record's memo lies past the end of the file or runs past it: the file
+// would grow into it. The records are looked through before the first
+// write of an open, and again after a refusal.
 // False after an error (reported, lock released); nothing may be written then.
 bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& operation,
                            std::int64_t& position);
@@ -106,21 +108,44 @@ struct BlockHeader {
     std::int64_t length = -1;  // -1: none stored, the data ends with 0x1A
     bool binary = false;       // FoxPro type word other than 1 (a picture)
 };
-// False when the header is damaged (error 1003).
+// Why a memo cannot be read whole: its length, or a dBase IV memo without
+// its header, runs past the end of the file.
+inline constexpr const char* kRunsPastTheEnd = "Memo reicht über das Ende der Memo-Datei hinaus";
+// False when the header is damaged (error 1003); why then says how.
 bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
-                      BlockHeader& out);
+                      BlockHeader& out, const char** why = nullptr);
 // The 8-byte block header of a dBase IV or FoxPro memo of length data bytes.
 void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8_t* h);
 // A field that holds a memo's block number (M, B, G, P).
 bool IsMemoField(const TDbfFieldInfo& f);
-// The block number a memo field's bytes hold (0: none; negative as stored).
+// The block number a memo field's bytes hold (ParseMemoRef).
 std::int64_t BlockOfField(std::string_view raw);
-// ReadStoredMemo without reporting: 0 or the error code.
-int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out);
-// Reads memo block of m. A block at or beyond the end, a dBase IV length
-// below 8, a length past the end of the file and a dBase III memo without
-// its end mark are error 1003 (reported with context).
-bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const std::string& context);
+// Why block cannot be a memo of m's file of size bytes: not a block number
+// (InvalidMemoRef), in the header, at or past the last byte; nullptr when
+// it can be read. A negative block is its absolute value.
+const char* PointerFault(const TMemoFile& m, std::int64_t block, std::int64_t size);
+
+// Where a memo is read from, for the error texts: the record, the memo
+// field and the block as that field holds it.
+struct MemoSource {
+    std::int32_t record = 0;
+    std::string field;
+    std::string block;
+};
+// In the current record of area: the memo field that holds block.
+MemoSource SourceOf(const TWorkArea& area, std::int64_t block);
+// "<memo file> Record # r, Feld F, Block b: why [operation]".
+std::string MemoErrorText(const TMemoFile& m, const MemoSource& at, const std::string& why,
+                          const std::string& operation);
+
+// ReadStoredMemo without reporting: 0 or the error code (why says how for 1003).
+int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const char** why = nullptr);
+// Reads memo block of m. A block that is none (PointerFault), a dBase IV
+// length below 8 and a length past the end of the file are error 1003
+// (reported, naming at). A memo without a length that the file ends inside
+// reads up to the end in a dBase III file (else it runs past the end).
+bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const MemoSource& at,
+                    const std::string& operation);
 // Writes data in m's format at position (a block boundary), the last block
 // filled with zeros. False after an error (reported).
 bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& data, bool binary,
@@ -129,9 +154,10 @@ bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& dat
 // it has none that says so, or one whose length runs past the end of the file.
 std::int64_t StoredRunBlocks(TMemoFile& m, std::int64_t block);
 // Before a memo is replaced: one that starts in the file but cannot be read
-// whole (a damaged length, a file cut inside it) is error 1003 (reported with
-// context), and nothing may be written.
-bool CheckReplacedMemo(TMemoFile& m, std::int64_t block, const std::string& context);
+// whole (a damaged length, a file cut inside it) is error 1003 (reported,
+// naming the current record of area), and nothing may be written.
+bool CheckReplacedMemo(TMemoFile& m, const TWorkArea& area, std::int64_t block,
+                       const std::string& operation);
 
 // The context of error texts: file name, record and operation.
 std::string RecordContext(const TMemoFile& m, const TWorkArea& area, const std::string& operation);

@@ -103,7 +103,7 @@ std::string EndBytes(TMemoLineEnd end)
 std::int32_t WriteNewMemo(TWorkArea& a, TMemoFile& m, const std::string& stored,
                           std::int32_t oldBlock, const std::string& operation)
 {
-    if (!CheckReplacedMemo(m, oldBlock, RecordContext(m, a, operation)))
+    if (!CheckReplacedMemo(m, a, oldBlock, operation))
         return 0;
     std::int64_t pos = 0;
     if (!LockMemoPadAndSeekEOF(a, m, operation, pos))
@@ -154,7 +154,7 @@ bool GetMemo(std::int32_t block, TMemoLines& out, int lineLimit)
     if (!m)
         return false;
     StoredMemo stored;
-    if (!ReadStoredMemo(*m, block, stored, RecordContext(*m, *a, "GetMemo")))
+    if (!ReadStoredMemo(*m, block, stored, SourceOf(*a, block), "GetMemo"))
         return false;
     std::string raw = std::move(stored.bytes);
     if (a->readHook && !raw.empty())
@@ -172,7 +172,7 @@ bool GetMemoText(std::int32_t block, std::string& text)
     if (!m)
         return false;
     StoredMemo stored;
-    if (!ReadStoredMemo(*m, block, stored, RecordContext(*m, *a, "GetMemo")))
+    if (!ReadStoredMemo(*m, block, stored, SourceOf(*a, block), "GetMemo"))
         return false;
     text = StoredToEngine(*a, std::move(stored.bytes));
     return true;
@@ -219,7 +219,9 @@ std::int32_t EditMemo(std::int32_t oldBlock, const TMemoLines& lines)
         SetError(1004, m->name);
         return 0;
     }
-    return WriteNewMemo(*a, *m, stored, oldBlock < 0 ? -oldBlock : oldBlock, "EditMemo/CloseMemo");
+    // an old reference that is no block number has no memo to replace
+    const std::int32_t old = oldBlock == InvalidMemoRef ? 0 : oldBlock < 0 ? -oldBlock : oldBlock;
+    return WriteNewMemo(*a, *m, stored, old, "EditMemo/CloseMemo");
 }
 
 } // namespace kt4::dbase

@@ -2,6 +2,10 @@
 // header checks that refuse malformed files.
 #include "dbase_fixture.h"
 
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
 namespace kt4::dbase::test {
 namespace {
 
@@ -196,13 +200,26 @@ TEST_F(FormatTest, MalformedHeadersAreRefused)
         {"0x0D in the first descriptor", [](auto& t) { t[32] = 0x0d; }, 222},
         {"unknown field type", [](auto& t) { t[32 + 11] = 'X'; }, 211},
         {"short prolog", [](auto& t) { t.resize(20); }, 210},
+        {"header length at its end mark", [](auto& t) { PutU16(t.data() + 8, 64); }, 210},
+        {"header length inside the field list",
+         [](auto& t) { t.insert(t.begin() + 64, t.begin() + 32, t.begin() + 64); }, 210},
+        {"record length above the fields, file too short", [](auto& t) { PutU16(t.data() + 10, 7); }, 210},
+        {"record length above the fields, records not whole",
+         [](auto& t) { PutU16(t.data() + 10, 7), PutU32(t.data() + 4, 1); }, 210},
+        {"file ends two records before the count", [](auto& t) { PutU32(t.data() + 4, 4); }, 210},
     };
     for (const auto& c : cases) {
-        auto t = SmallTable(2);
-        c.damage(t);
-        WriteBytes(Path("BAD.DBF"), t);
-        EXPECT_EQ(OpenCode(Path("BAD.DBF")), c.code) << c.what;
-        EXPECT_EQ(Current(), nullptr) << c.what;
+        for (const char* how : {"", " EXCLUSIVE"}) {
+            auto t = SmallTable(2);
+            c.damage(t);
+            WriteBytes(Path("BAD.DBF"), t);
+            EXPECT_EQ(OpenCode(Path("BAD.DBF") + how), c.code) << c.what << how;
+            EXPECT_EQ(Current(), nullptr) << c.what;
+            if (c.code == 210) {
+                EXPECT_NE(LastErrorText().find("BAD.DBF"), std::string::npos) << LastErrorText();
+            }
+            EXPECT_EQ(ReadBytes(Path("BAD.DBF")), t) << c.what << how;
+        }
     }
     auto t = SmallTable(2);
     t[0] = 0x30;
@@ -229,30 +246,66 @@ TEST_F(FormatTest, LargerRecordLengthKeepsItsPadBytes)
     EXPECT_EQ(std::string(after.begin() + 65, after.begin() + 73), " XYZ  pq");
 }
 
+// The count is the file's whole records where the file holds more than the
+// header counts (appends the count missed), or only lacks the last one (an
+// append not finished: said so); the recount switch takes whole records for
+// any count. An append then goes after the whole records.
 TEST_F(FormatTest, RecordCountFollowsTheFile)
 {
-    // Header says 5, the file holds 2 whole records: 2 (never read past the end).
+    struct Case {
+        const char* what;
+        std::uint32_t header; // the file holds 2 whole records
+        std::size_t partial;  // bytes of one more after them
+        bool recount;
+        bool told;
+    } cases[] = {
+        {"header counts fewer", 1, 0, false, false},
+        {"last record missing", 3, 0, false, true},
+        {"last record partial", 3, 3, false, true},
+        {"recount takes the whole records", 5, 3, true, true},
+    };
+    for (const Case& c : cases) {
+        for (const char* how : {"", " EXCLUSIVE"}) {
+            SCOPED_TRACE(std::string(c.what) + how);
+            auto t = SmallTable(2);
+            PutU32(t.data() + 4, c.header);
+            t.insert(t.end() - 1, c.partial, 'x');
+            WriteBytes(Path("CNT.DBF"), t);
+            AutoFixRecCount = c.recount;
+            ResetErrorState();
+            ASSERT_TRUE(USE(Path("CNT.DBF") + how)) << LastErrorText();
+            AutoFixRecCount = false;
+            EXPECT_EQ(RecCount(), 2);
+            EXPECT_EQ(LastErrorText().rfind(Path("CNT.DBF") + ": ", 0) == 0, c.told) << LastErrorText();
+            USE("");
+            EXPECT_EQ(ReadBytes(Path("CNT.DBF")), t); // nothing written without a change
+        }
+        AutoFixRecCount = c.recount;
+        ASSERT_TRUE(USE(Path("CNT.DBF") + " EXCLUSIVE"));
+        AutoFixRecCount = false;
+        ClearRecord();
+        Buffer().SetText(1, "NEW");
+        ASSERT_TRUE(Append());
+        USE("");
+        auto after = ReadBytes(Path("CNT.DBF"));
+        EXPECT_EQ(GetU32(after.data() + 4), 3u);
+        EXPECT_EQ(std::string(after.begin() + 77, after.end()), " NEW  \x1a") << c.what;
+    }
+    // A shared open while another program appends two records, their count
+    // written first: the size is read again before it counts.
     auto t = SmallTable(2);
-    PutU32(t.data() + 4, 5);
+    PutU32(t.data() + 4, 4);
     WriteBytes(Path("CNT.DBF"), t);
-    USE(Path("CNT.DBF"));
-    ASSERT_EQ(EngineErrorCode, 0);
-    EXPECT_EQ(RecCount(), 2);
-    USE("");
-    EXPECT_EQ(ReadBytes(Path("CNT.DBF")), t); // nothing written without a change
-    // Header says 1 after a crash, the file holds 2: the second is not overwritten.
-    PutU32(t.data() + 4, 1);
-    WriteBytes(Path("CNT.DBF"), t);
-    USE(Path("CNT.DBF") + " EXCLUSIVE");
-    EXPECT_EQ(RecCount(), 2);
-    ClearRecord();
-    Buffer().SetText(1, "NEW");
-    ASSERT_TRUE(Append());
-    EXPECT_EQ(RecNo(), 3);
-    USE("");
-    auto after = ReadBytes(Path("CNT.DBF"));
-    EXPECT_EQ(GetU32(after.data() + 4), 3u);
-    EXPECT_EQ(after.size(), 65u + 18 + 1);
+    std::thread appender([path = Path("CNT.DBF")] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        const char records[] = " THREE FOUR \x1a";
+        EXPECT_EQ(::pwrite(fd, records, 13, 65 + 12), 13);
+        ::close(fd);
+    });
+    EXPECT_TRUE(USE(Path("CNT.DBF"))) << LastErrorText();
+    appender.join();
+    EXPECT_EQ(RecCount(), 4);
 }
 
 TEST_F(FormatTest, DescriptorListEndsAtTheTerminator)

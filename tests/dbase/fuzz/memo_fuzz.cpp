@@ -3,7 +3,8 @@
 // file. Opening it, reading every record's memo as lines and as text, BLOB
 // reads with seeks from the end, reading it as a text file and copying each
 // memo into a fresh memo file must never read or write out of bounds or
-// hang; a damaged file is refused with an engine error.
+// hang; a damaged file is refused with an engine error. A memo written into
+// it goes to its end, or is refused.
 #include "common/fuzz_support.h"
 #include "engine_fuzz.h"
 
@@ -46,7 +47,7 @@ void MakeTables(int format)
     const std::string table = Path(Name(format, "t"));
     CreateDbf(table, {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}});
     USE(table + " EXCLUSIVE");
-    for (std::int32_t block : {1, 2, 3, 5, 8, 9, 40, 1000, -2, 0}) {
+    for (std::int32_t block : {1, 2, 3, 5, 8, 9, 40, 1000, -2, 0, InvalidMemoRef}) {
         ClearRecord();
         Buffer().SetText(1, "r");
         Buffer().SetMemoRef(2, block);
@@ -63,7 +64,8 @@ void MakeTables(int format)
 void Exercise(int format)
 {
     TWorkArea* a = Current();
-    const std::int64_t size = std::filesystem::file_size(Path(Name(format, "t")) + (format == 2 ? ".fpt" : ".dbt"));
+    const std::string memo = Path(Name(format, "t")) + (format == 2 ? ".fpt" : ".dbt");
+    const std::int64_t size = std::int64_t(std::filesystem::file_size(memo));
     char buf[700];
     for (GoTop(); !dEOF() && EngineErrorCode == 0; SKIP(1)) {
         const std::int32_t block = Buffer().MemoRef(2);
@@ -101,6 +103,13 @@ void Exercise(int format)
         if (!Current() || Current() != a)
             __builtin_trap();
     }
+    // A memo written into the damaged file: refused, or at its end (after
+    // the padding to a block and end marks).
+    const std::int64_t before = std::int64_t(std::filesystem::file_size(memo));
+    if (AddMemo("neu") != 0 &&
+        std::int64_t(std::filesystem::file_size(memo)) > before + 3 * std::int64_t(MemoFileBlockSize()))
+        __builtin_trap();
+    ResetErrorState();
 }
 
 } // namespace

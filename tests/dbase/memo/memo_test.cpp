@@ -170,18 +170,26 @@ TEST_F(MemoTest, RandomEditsThenPackKeepEveryText)
 
 TEST_F(ModulesTest, PackMeetingABlockBeyondTheEndChangesNothing)
 {
+    // A field that holds no block number stops the memo PACK as well.
     const std::string dbt = MemoTable("BAD", 0x83);
     AddRow("a", "eins");
     AddRow("b", "zwei");
+    ASSERT_TRUE(Poke("-000000001", 2, 2));
+    const auto memoBefore = ReadBytes(dbt);
+    ASSERT_FALSE(PackMemofile());
+    EXPECT_EQ(EngineErrorCode, 1003);
+    EXPECT_NE(LastErrorText().find("Record # 2, Feld NOTE, Block \"-000000001\": keine Blocknummer [PackMemo]"),
+              std::string::npos) << LastErrorText();
+    EXPECT_EQ(ReadBytes(dbt), memoBefore);
     GO(2);
     Buffer().SetMemoRef(2, 99);
     ASSERT_TRUE(REPLACE());
     GO(1);
     ASSERT_TRUE(DeleteRec());
-    const auto memoBefore = ReadBytes(dbt);
     ASSERT_FALSE(PackMemofile());
     EXPECT_EQ(EngineErrorCode, 1003);
-    EXPECT_NE(LastErrorText().find("Memo block # 99 Record # 2 [PackMemo]"), std::string::npos);
+    EXPECT_NE(LastErrorText().find("Record # 2, Feld NOTE, Block 99: hinter dem Ende der Memo-Datei [PackMemo]"),
+              std::string::npos) << LastErrorText();
     EXPECT_EQ(ReadBytes(dbt), memoBefore);
     GO(2);
     EXPECT_EQ(Buffer().MemoRef(2), 99);
@@ -222,51 +230,122 @@ TEST_F(MemoTest, DamagedHeadersAndLengths)
     EXPECT_EQ(EngineErrorCode, 1003);
 }
 
-// A length word past the end of the file (damaged), and a file cut inside
-// its last memo: the memo can be neither read nor replaced, nothing is
-// written, and every other memo reads back as it was.
+// Damaged memo files and memo fields: a memo that cannot be read names its
+// record, field and block, and reads so before and after a later write (never
+// NULs, an empty text or another block). While a record's memo lies or runs
+// past the end of the file a memo write is refused with that reason and
+// nothing is written; once that field is blanked, writes go on and the file
+// grows by the new memo only. A dBase III memo the file ends inside reads up
+// to there, also after a write. Every other memo reads as it was.
 TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
 {
     const std::vector<std::string> texts = {Text(100, 1), Text(700, 2), Text(300, 3)};
-    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
-        for (bool cut : {false, true}) {
-            if (version == 0x83 && !cut)
-                continue; // no length word
-            SCOPED_TRACE(std::to_string(version) + (cut ? " cut" : " length"));
-            const std::string name = "P" + std::to_string(version) + (cut ? "C" : "L");
-            const std::string file = MemoTable(name, version);
+    enum Damage { LengthWord, CutInLast, HeaderlessCut, Pointer, NextFree };
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> versions;
+        Damage damage;
+        const char* pointer;  // record 2's field (Pointer)
+        std::uint32_t blockSize;
+        std::int32_t record;  // the damaged one
+        const char* why;      // nullptr: reads its text, up to the cut
+        bool refusesWrites;
+        std::size_t cut = 200; // bytes of the last memo left (CutInLast)
+    } cases[] = {
+        {"length word past the end", {0x8B, 0xF5}, LengthWord, "", 512, 2, "reicht über das Ende", true},
+        {"file cut inside the last memo", {0x8B, 0xF5}, CutInLast, "", 512, 3, "reicht über das Ende", true},
+        {"file cut inside the last dBase III memo", {0x83}, CutInLast, "", 512, 3, nullptr, false},
+        {"file cut after the first end mark", {0x83}, CutInLast, "", 512, 3, nullptr, false, 301},
+        {"file cut inside a memo without its header", {0x8B}, HeaderlessCut, "", 512, 3, "reicht über das Ende", true},
+        {"next free block far past the end", {0x83, 0x8B, 0xF5}, NextFree, "", 512, 2, nullptr, false},
+        {"pointer past the end", {0x83, 0x8B, 0xF5}, Pointer, "      1003", 512, 2, "Block 1003: hinter dem Ende", true},
+        {"pointer far past the end", {0x83, 0x8B, 0xF5}, Pointer, "  99999999", 512, 2, "Block 99999999: hinter", true},
+        {"pointer no block number", {0x83, 0x8B, 0xF5}, Pointer, "-000000001", 512, 2,
+         "Block \"-000000001\": keine Blocknummer", false},
+        {"pointer beyond any block number", {0x8B}, Pointer, "9999999999", 512, 2, "keine Blocknummer", false},
+        {"pointer with a blank inside", {0x83}, Pointer, "1        1", 512, 2, "keine Blocknummer", false},
+        {"pointer into the header", {0xF5}, Pointer, "         3", 64, 2, "Block 3: im Kopf", false},
+    };
+    for (const Case& c : cases) {
+        for (std::uint8_t version : c.versions) {
+            SCOPED_TRACE(std::string(c.what) + " " + std::to_string(version));
+            const std::string name = "P" + std::to_string(version) + "_" + std::to_string(&c - cases);
+            const std::string file = MemoTable(name, version, c.blockSize);
             std::vector<std::int32_t> blocks;
             for (std::size_t i = 0; i < texts.size(); ++i)
                 blocks.push_back(AddRow("r" + std::to_string(i), texts[i]));
             USE("");
             auto b = ReadBytes(file);
-            const std::int32_t damaged = cut ? 3 : 2;
-            if (cut)
-                b.resize(std::size_t(blocks[2]) * 512 + 200);
-            else
-                PutU32(b.data() + std::size_t(blocks[1]) * 512 + 4, 0xFFFFFFFFu);
+            const std::size_t bs = c.blockSize;
+            if (c.damage == CutInLast || c.damage == HeaderlessCut)
+                b.resize(std::size_t(blocks[2]) * bs + c.cut);
+            if (c.damage == HeaderlessCut)
+                std::fill_n(b.begin() + std::ptrdiff_t(blocks[2]) * bs, 8, 'x');
+            else if (c.damage == LengthWord)
+                PutU32(b.data() + std::size_t(blocks[1]) * bs + 4, 0xFFFFFFFFu);
+            else if (c.damage == NextFree)
+                PutU32(b.data(), 0x05F5E0FFu); // 99999999 (the FPT word reads larger still)
             WriteBytes(file, b);
             ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
-            const std::int32_t block = blocks[std::size_t(damaged - 1)];
-            std::string text;
-            TMemoLines lines;
-            std::int32_t blob = block;
-            EXPECT_FALSE(GetMemoText(block, text));
-            EXPECT_EQ(EngineErrorCode, 1003);
-            EXPECT_FALSE(GetMemo(block, lines));
-            EXPECT_EQ(EngineErrorCode, 1003);
-            EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Read));
-            EXPECT_EQ(EngineErrorCode, 1003);
-            lines.lines = {"neu"};
-            lines.ends = {TMemoLineEnd::None};
-            EXPECT_EQ(EditMemo(block, lines), 0);
-            EXPECT_EQ(EngineErrorCode, 1003);
-            blob = block;
-            EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Write, 3));
-            EXPECT_EQ(EngineErrorCode, 1003);
-            EXPECT_EQ(ReadBytes(file), b);
+            if (c.damage == Pointer) {
+                ASSERT_TRUE(Poke(c.pointer, 2, 2));
+            }
+            const std::string cutText = c.damage == CutInLast ? texts[2].substr(0, c.cut) : texts[1];
+            auto told = [](const std::string& what) {
+                EXPECT_EQ(EngineErrorCode, 1003);
+                EXPECT_NE(LastErrorText().find(what), std::string::npos) << LastErrorText();
+            };
+            const std::string where = "Record # " + std::to_string(c.record) + ", Feld NOTE, ";
+            auto damagedReads = [&] {
+                GO(c.record);
+                std::int32_t blob = Buffer().MemoRef(2);
+                std::string text;
+                EXPECT_EQ(GetMemoText(blob, text), !c.why);
+                EXPECT_EQ(OpenBlob(false, blob, TBlobMode::Read), !c.why);
+                if (!c.why) {
+                    EXPECT_EQ(text, cutText);
+                    EXPECT_EQ(BlobLength(), std::int64_t(cutText.size()));
+                    CloseBlob();
+                } else {
+                    told(where + "Block ");
+                    told(c.why);
+                }
+            };
+            damagedReads();
+            if (c.damage == Pointer) { // LOCATE reads no other record's memo for it
+                EXPECT_FALSE(Locate("NOTE", texts[0].substr(0, 20), false, 2, false));
+            }
+            const auto before = ReadBytes(file);
+            if (c.refusesWrites) {
+                GO(1);
+                std::int32_t blob = Buffer().MemoRef(2);
+                EXPECT_EQ(AddMemo("neu"), 0);
+                told(where);
+                EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Write, 3));
+                told(where);
+                damagedReads();
+                EXPECT_EQ(ReadBytes(file), before);
+                // Blanking the field writes no memo; then writes go on.
+                GO(c.record);
+                blob = Buffer().MemoRef(2);
+                ASSERT_TRUE(OpenBlob(false, blob, TBlobMode::Write, 0));
+                ASSERT_TRUE(CloseBlob());
+                EXPECT_EQ(ReadBytes(file), before);
+                Buffer().SetMemoRef(2, blob);
+                ASSERT_TRUE(REPLACE());
+            }
+            const std::int32_t added = AddMemo("neu");
+            ASSERT_NE(added, 0) << LastErrorText();
+            EXPECT_LE(ReadBytes(file).size(), (before.size() / bs + 3) * bs);
+            if (!c.refusesWrites)
+                damagedReads();
+            if (c.damage == CutInLast && version == 0x83) { // the end marks where the cut memo ends
+                const auto after = ReadBytes(file);
+                const auto end = after.begin() + std::ptrdiff_t(std::size_t(blocks[2]) * bs + cutText.size());
+                EXPECT_EQ(std::string(end, end + 2), "\x1a\x1a");
+            }
             for (std::int32_t r = 1; r <= 3; ++r) {
-                if (r != damaged) {
+                if (r != c.record) {
                     EXPECT_EQ(MemoOfRecord(r), texts[std::size_t(r - 1)]) << r;
                 }
             }
@@ -276,8 +355,9 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
 }
 
 // A file cut shorter than its header's next free block, at a memo's start
-// or inside one: new memos go beyond the blocks the records point to, and
-// no record ever shows another record's text after the edits.
+// or inside one: writes are refused until the records whose memos lie or
+// run past the end are blanked; then no record ever shows another record's
+// text after the edits.
 TEST_F(MemoTest, EditsOfACutFileNeverShowAnotherRecordsText)
 {
     const std::vector<std::string> texts = {Text(100, 1), Text(700, 2), Text(300, 3)};
@@ -294,10 +374,22 @@ TEST_F(MemoTest, EditsOfACutFileNeverShowAnotherRecordsText)
             b.resize(std::size_t(blocks[std::size_t(cutAt - 1)]) * 512 + (cutAt == 2 ? 100 : 0));
             WriteBytes(file, b);
             ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
-            std::vector<std::string> now = texts;
+            // what each reads once those past the end are blanked
+            std::vector<std::string> now = {texts[0], texts[1], ""};
+            if (cutAt == 2)
+                now[1] = version == 0x83 ? texts[1].substr(0, 100) : "";
+            EXPECT_EQ(AddMemo("neu"), 0);
+            EXPECT_EQ(ReadBytes(file), b);
+            for (std::int32_t r = 2; r <= 3; ++r) {
+                GO(r);
+                if (now[std::size_t(r - 1)].empty()) {
+                    Buffer().SetMemoRef(2, 0);
+                    ASSERT_TRUE(REPLACE());
+                }
+            }
             for (int edit = 0; edit < 2; ++edit) {
                 GO(1);
-                now[0] = Text(now[0].size() + 600, unsigned(now[0].size()));
+                now[0] = Text(now[0].size() + 700, unsigned(edit));
                 TMemoLines lines;
                 lines.lines = {now[0]};
                 lines.ends = {TMemoLineEnd::None};
@@ -305,13 +397,8 @@ TEST_F(MemoTest, EditsOfACutFileNeverShowAnotherRecordsText)
                 ASSERT_NE(block, 0) << LastErrorText();
                 Buffer().SetMemoRef(2, block);
                 ASSERT_TRUE(REPLACE());
-                EXPECT_EQ(MemoOfRecord(1), now[0]);
-                for (std::int32_t other : {2, 3}) {
-                    GO(other);
-                    std::string text;
-                    const bool read = GetMemoText(Buffer().MemoRef(2), text);
-                    EXPECT_FALSE(read && text.find(now[0]) != std::string::npos) << other;
-                }
+                for (std::int32_t r = 1; r <= 3; ++r)
+                    EXPECT_EQ(MemoOfRecord(r), now[std::size_t(r - 1)]) << r;
             }
             USE("");
         }
