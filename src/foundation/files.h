@@ -81,5 +81,9 @@ std::string FindFileNoCase(const std::string& Path);
 // ("PROJ.KT4" for "PROJ"), that one: a file is saved and listed under the
 // name it has on disk.
 std::string FileWithExt(const std::string& Dir, const std::string& Name, const std::string& Ext);
+// The project file Name stands for, where it is read and saved: FileWithExt,
+// except for a Name with a "." in its file part whose file is there while
+// that one is not ("c.dxf", read and saved as it is).
+std::string DataFileFor(const std::string& Dir, const std::string& Name, const std::string& Ext);
 
 } // namespace kt4
