@@ -7,6 +7,7 @@
 #include "cad/plot_link.h"
 #include "foundation/codepage.h"
 #include "foundation/datetime.h"
+#include "foundation/files.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
 #include "foundation/helptext.h"
@@ -139,7 +140,7 @@ void TitleLine(Real x0, Real y0, Real x1, Real y1)
     if (!CurrentFileName.empty())
         file = ShortenText(NameHasExt(CurrentFileName, DataFileExt)
                                ? CurrentFileName // a name typed with its extension, folder included
-                               : AddBackslash(DataDir) + CurrentFileName + "." + DataFileExt,
+                               : AddBackslash(DataDir) + SavedName(DataDir, CurrentFileName, DataFileExt),
                            120);
     std::string product = "VELMORA " + ProductName + " V" + ProgramVersion;
     std::string text = DrawingFooter ? product

@@ -130,7 +130,7 @@ bool ReadDataFile(const std::string& Name)
     if (ask) {
         fs::path p = fs::absolute(full);
         settings::DataDir = p.parent_path().string();
-        settings::CurrentFileName = p.stem().string();
+        settings::CurrentFileName = ProjectNameOf(full, settings::DataFileExt);
     }
     return true;
 }

@@ -358,11 +358,8 @@ void MakeWindowTitle(std::string& Title)
     std::string title = OemToDisplay(ProgramTitle);
     if (CurrentFileName.empty())
         title += "   V " + OemToDisplay(ProgramVersion);
-    else if (NameHasExt(CurrentFileName, DataFileExt) ||
-             DataFileFor(DataDir, CurrentFileName, DataFileExt) == CurrentFileName)
-        title += "  -  " + CurrentFileName; // the name the project is saved to
     else
-        title += "  -  " + CurrentFileName + "." + DataFileExt;
+        title += "  -  " + SavedName(DataDir, CurrentFileName, DataFileExt);
     Title = title;
     Ui().SetAppTitle(Title);
     NormalCursor();

@@ -307,12 +307,35 @@ std::string ResolvedPath(const std::string& Name)
     return ec ? Name : resolved.string();
 }
 
+namespace {
+
+std::string InDir(const std::string& Dir, const std::string& Name)
+{
+    return Dir.empty() || fs::path(Name).is_absolute() ? Name : AddBackslash(Dir) + Name;
+}
+
+} // namespace
+
+bool DataFileIsName(const std::string& Dir, const std::string& Name, const std::string& Ext)
+{
+    return NameHasDot(Name) && !NameHasExt(Name, Ext) && !FileReadable(FileWithExt(Dir, Name, Ext)) &&
+           FileReadable(InDir(Dir, Name));
+}
+
 std::string DataFileFor(const std::string& Dir, const std::string& Name, const std::string& Ext)
 {
-    const std::string full = FileWithExt(Dir, Name, Ext);
-    if (!FileReadable(full) && NameHasDot(Name) && FileReadable(Name))
-        return Name;
-    return full;
+    return DataFileIsName(Dir, Name, Ext) ? InDir(Dir, Name) : FileWithExt(Dir, Name, Ext);
+}
+
+std::string ProjectNameOf(const std::string& Path, const std::string& Ext)
+{
+    const std::string file = fs::path(Path).filename().string();
+    return NameHasExt(file, Ext) || !NameHasDot(file) ? fs::path(Path).stem().string() : file;
+}
+
+std::string SavedName(const std::string& Dir, const std::string& Name, const std::string& Ext)
+{
+    return NameHasExt(Name, Ext) || DataFileIsName(Dir, Name, Ext) ? Name : Name + "." + Ext;
 }
 
 } // namespace kt4

@@ -85,9 +85,20 @@ std::string FindFileNoCase(const std::string& Path);
 // ("PROJ.KT4" for "PROJ"), that one: a file is saved and listed under the
 // name it has on disk.
 std::string FileWithExt(const std::string& Dir, const std::string& Name, const std::string& Ext);
-// The project file Name stands for, where it is read and saved: FileWithExt,
-// except for a Name with a "." in its file part whose file is there while
-// that one is not ("c.dxf", read and saved as it is).
+// True when Name, with a "." in its file part, names the project file
+// itself: that file is there (in Dir, unless Name is absolute or Dir
+// empty) and FileWithExt's file is not ("c.dxf", read and saved as it is).
+bool DataFileIsName(const std::string& Dir, const std::string& Name, const std::string& Ext);
+// The project file Name stands for, where it is read and saved: Name in
+// Dir when DataFileIsName, else FileWithExt.
 std::string DataFileFor(const std::string& Dir, const std::string& Name, const std::string& Ext);
+// The current file name of a project read from Path: its file name
+// without the extension Ext, or whole when it has another one ("c.dxf"),
+// so that a save writes the file it was read from.
+std::string ProjectNameOf(const std::string& Path, const std::string& Ext);
+// The name a project of the name Name is saved under, as the window, the
+// drawing's footer and the printout show it: Name when it carries Ext or
+// names the file itself (DataFileIsName), else Name + "." + Ext.
+std::string SavedName(const std::string& Dir, const std::string& Name, const std::string& Ext);
 
 } // namespace kt4

@@ -3,6 +3,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/datetime.h"
+#include "foundation/files.h"
 #include "foundation/dialogs.h"
 #include "foundation/linefile.h"
 #include "foundation/numstr.h"
@@ -85,15 +86,16 @@ std::string FileLine()
 {
     using namespace settings;
     std::string name = TrimBlanks(CurrentFileName);
-    // a name that came with its extension ("beispiel1.kt4") keeps just that
-    const std::string ext = NameHasExt(name, DataFileExt) ? "" : "." + DataFileExt;
+    // a name that came with its extension ("beispiel1.kt4", "c.dxf") keeps
+    // just that
+    const std::string saved = SavedName(DataDir, name, DataFileExt);
     std::string shown;
     if (FileNameHasDir)
         shown = DisplayToOem(name);
     else if (DataDir.size() + name.size() < 70)
-        shown = DisplayToOem(AddBackslash(DataDir) + name) + ext;
+        shown = DisplayToOem(AddBackslash(DataDir) + saved);
     else
-        shown = DisplayToOem(name) + ext;
+        shown = DisplayToOem(saved);
     std::string line = FramedBlankLine();
     Place(line, shown, 4);
     return line;

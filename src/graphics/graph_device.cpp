@@ -3,6 +3,7 @@
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "foundation/paths.h"
 
 #include <filesystem>
@@ -121,7 +122,7 @@ std::string CurrentFilePath()
         return "";
     if (settings::FileNameHasDir)
         return CurrentFileName;
-    return AddBackslash(settings::DataDir) + CurrentFileName + "." + settings::DataFileExt;
+    return AddBackslash(settings::DataDir) + SavedName(settings::DataDir, CurrentFileName, settings::DataFileExt);
 }
 
 } // namespace kt4::graphics

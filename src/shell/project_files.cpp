@@ -12,6 +12,7 @@
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
+#include "graphics/graph_device.h"
 #include "shell/recent_files.h"
 #include "shell/window_link.h"
 
@@ -91,6 +92,9 @@ bool ReadProject(const std::string& Name)
     if (!project::ReadDataFile(Name))
         return false;
     DropProjectDocumentation();
+    // the window shows no other project's picture, whatever the
+    // calculation of this one answers
+    graphics::GraphDevice.Clear();
     drive::CalcDrive();
     return true;
 }
@@ -109,7 +113,7 @@ void OpenRecentFile(int K)
     if (fs::exists(entry, ec)) {
         if (ReadProject(entry)) {
             fs::path p(entry);
-            CurrentFileName = p.stem().string();
+            CurrentFileName = ProjectNameOf(entry, DataFileExt);
             DataDir = p.parent_path().string();
             FileNameHasDir = false;
             AddRecentFile(CurrentFileName);

@@ -112,6 +112,12 @@ TEST_F(ReportLayout, FileLineOfANameGivenWithItsExtension)
     auto lines = OutDos([] { ReportPageHeader(0, 0); });
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(Col(Body(lines[3]), 4, 14 + dir.Path().size()), dir.Path() + "beispiel1.kt4 ");
+    // a project read from "c.dxf" is saved there: no "c.dxf.kt4"
+    dir.Put("c.dxf", "x");
+    settings::CurrentFileName = "c.dxf";
+    lines = OutDos([] { ReportPageHeader(0, 0); });
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(Col(Body(lines[3]), 4, 6 + dir.Path().size()), dir.Path() + "c.dxf ");
 }
 
 TEST_F(ReportLayout, BoxCharactersInMode2)

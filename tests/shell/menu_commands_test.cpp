@@ -6,6 +6,7 @@
 #include "drive/docu_forms.h"
 #include "drive/drive_calc.h"
 #include "drive/drive_data.h"
+#include "foundation/dialogs.h"
 #include "graphics/graph_device.h"
 #include "shell/menu_commands.h"
 #include "shell/project_files.h"
@@ -75,6 +76,22 @@ TEST_F(MenuCommands, OpenReadsCalculatesAndRemembersTheFile)
     EXPECT_EQ(CurrentFileName, "open");
     EXPECT_EQ(RecentFiles[1], path);
     EXPECT_FALSE(DataModified);
+
+    // a project of another extension beside one of the data extension:
+    // shown, listed and saved as itself, the other left alone
+    const std::string other = dir.Get(WriteDefaultProject("c.kt4"));
+    std::filesystem::copy_file(path, dir.File("c.dxf"));
+    ui->Script(dir.File("c.dxf"));
+    FileOpenCommand();
+    std::string title;
+    MakeWindowTitle(title);
+    EXPECT_EQ(title.substr(title.size() - 5), "c.dxf");
+    EXPECT_EQ(RecentFiles[1], dir.File("c.dxf"));
+    drive::dp = 41;
+    FileSaveCommand();
+    EXPECT_FALSE(AbortFlag);
+    EXPECT_EQ(dir.Get("c.kt4"), other);
+    EXPECT_NE(dir.Get("c.dxf").find("41"), std::string::npos);
 }
 
 TEST_F(MenuCommands, CancelledOpenChangesNothing)

@@ -201,8 +201,11 @@ bool QtUi::SaveFileDialog(const std::string& title, const std::string& dir, cons
     dialog.setObjectName("SaveFileDialog");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // the suffix is added before the dialog asks about overwriting
+    // The suffix is added in the dialog; whether an existing file is
+    // overwritten is asked by the program of the file it writes
+    // (CheckOutputFile), which may still settle another extension.
     dialog.setDefaultSuffix(Q(suffix));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     const QString chosen = dialog.selectedFiles().constFirst();

@@ -248,6 +248,8 @@ bool TForm_printconf::PrintDrawing(bool Fit)
                 settings::AbortFlag = true;
                 return false;
             }
+            if (!CheckDialogOutputFile(chosen))
+                return false;
             pdf = chosen;
         }
     }
