@@ -199,12 +199,26 @@ void FileOpenCommand()
     UpdateWindowCaption();
 }
 
+namespace {
+
+// After a save under a name of its own: the drawing's footer names the
+// file (a refused design keeps the picture it has).
+void ShowSavedName(const std::string& Before)
+{
+    if (CurrentFileName != Before && !CalcErrorFlag)
+        RedrawCurrentView();
+}
+
+} // namespace
+
 void FileSaveCommand()
 {
     AbortFlag = false;
+    const std::string before = CurrentFileName;
     if (SaveFile(CurrentFileName) && !AbortFlag) {
         DataModified = false;
         AddRecentFile(CurrentFileName);
+        ShowSavedName(before);
     }
     UpdateWindowCaption();
 }
@@ -212,9 +226,11 @@ void FileSaveCommand()
 void FileSaveAsCommand()
 {
     AbortFlag = false;
+    const std::string before = CurrentFileName;
     if (project::WriteDataFile("") && !AbortFlag) {
         DataModified = false;
         AddRecentFile(CurrentFileName);
+        ShowSavedName(before);
     }
     UpdateWindowCaption();
 }

@@ -113,6 +113,18 @@ TEST_F(MenuCommands, SaveClearsTheModifiedFlagOnlyWhenWritten)
     EXPECT_TRUE(std::filesystem::exists(dir.File("saved.kt4")));
     EXPECT_EQ(RecentFiles[1], dir.File("saved.kt4"));
 
+    // saved under another name: the drawing's footer shows it
+    int redraws = 0;
+    const auto redraw = Services().redrawCurrentView;
+    Services().redrawCurrentView = [&] { ++redraws; };
+    FileSaveCommand();
+    EXPECT_EQ(redraws, 0);
+    ui->Script(dir.File("other.kt4"));
+    FileSaveAsCommand();
+    EXPECT_EQ(CurrentFileName, "other");
+    EXPECT_EQ(redraws, 1);
+    Services().redrawCurrentView = redraw;
+
     DataModified = true;
     DataDir = dir.File("no such folder");
     FileSaveCommand();
