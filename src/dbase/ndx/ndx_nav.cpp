@@ -662,11 +662,8 @@ bool HookCompareKeys(KeyStep step)
         }
         return true;
     }
-    if (step == KeyStep::Undo) {
-        QuietErrors quiet;
-        TakeBack(s, keys, kMaxOrders, rec, false);
-        return true;
-    }
+    if (step == KeyStep::Undo)
+        return true; // a failed write may have written the record: both entries stay
     // Every index loses the record's old key, whatever happened to another
     // one; the first failure is reported at the end.
     std::uint16_t code = 0;
