@@ -1,4 +1,5 @@
-// The dBase table engine core: everything a caller needs.
+// The dBase table engine core and its indexes: everything a caller of
+// tables with NDX indexes needs.
 #pragma once
 
 #include "dbase/engine/codepage.h"

@@ -90,11 +90,8 @@ bool ReadWhole(const std::string& Path, ProjectState& State, LineReader& In, std
 std::string DataFilePath(const std::string& Name)
 {
     using namespace settings;
-    std::string full = FileWithExt(DataDir, Name, DataFileExt);
     // a name given with some other extension ("proj.dat") is read as it is
-    if (!FileReadable(full) && NameHasDot(Name) && FileReadable(Name))
-        return Name;
-    return full;
+    return DataFileFor(DataDir, Name, DataFileExt);
 }
 
 bool WriteDataFile(const std::string& Name)

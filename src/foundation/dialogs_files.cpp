@@ -219,9 +219,7 @@ void GetSaveFileName(const std::string& Name, std::string& FullName)
     }
     // "proj.v2" is saved as "proj.v2.kt4" (or "PROJ.V2.KT4" when that is
     // there); a file opened with another extension ("x.dat") is saved as it is
-    FullName = FileWithExt(DataDir, Name, DataFileExt);
-    if (!FileReadable(FullName) && NameHasDot(Name) && FileReadable(Name))
-        FullName = Name;
+    FullName = DataFileFor(DataDir, Name, DataFileExt);
     CheckOutputFile(FullName);
 }
 
@@ -292,8 +290,13 @@ bool OpenWrittenFile(const std::string& Path, const std::string& Lead)
 {
     if (Ui().OpenDocument(Path))
         return true;
+    // a failure told with its lead; else only the view failed, the file is
+    // written: a notice, not an error
     const std::string text = WrittenNotOpenedText(Path);
-    ErrorBox(DisplayToOem(Lead.empty() ? text : Lead + "\n" + text));
+    if (!Lead.empty())
+        ErrorBox(DisplayToOem(Lead + "\n" + text));
+    else if (settings::ShowErrorBoxes)
+        NoticeText(DisplayToOem(text));
     return false;
 }
 
@@ -355,8 +358,9 @@ void MakeWindowTitle(std::string& Title)
     std::string title = OemToDisplay(ProgramTitle);
     if (CurrentFileName.empty())
         title += "   V " + OemToDisplay(ProgramVersion);
-    else if (NameHasExt(CurrentFileName, DataFileExt))
-        title += "  -  " + CurrentFileName;
+    else if (NameHasExt(CurrentFileName, DataFileExt) ||
+             DataFileFor(DataDir, CurrentFileName, DataFileExt) == CurrentFileName)
+        title += "  -  " + CurrentFileName; // the name the project is saved to
     else
         title += "  -  " + CurrentFileName + "." + DataFileExt;
     Title = title;

@@ -300,4 +300,19 @@ std::string FileWithExt(const std::string& Dir, const std::string& Name, const s
     return found.empty() ? full : found;
 }
 
+std::string ResolvedPath(const std::string& Name)
+{
+    std::error_code ec;
+    const fs::path resolved = fs::weakly_canonical(Name, ec);
+    return ec ? Name : resolved.string();
+}
+
+std::string DataFileFor(const std::string& Dir, const std::string& Name, const std::string& Ext)
+{
+    const std::string full = FileWithExt(Dir, Name, Ext);
+    if (!FileReadable(full) && NameHasDot(Name) && FileReadable(Name))
+        return Name;
+    return full;
+}
+
 } // namespace kt4

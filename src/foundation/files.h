@@ -23,6 +23,10 @@ bool DirExists(const std::string& Dir);
 // taken or the folder refuses.
 [[nodiscard]] bool CreateExclusive(const std::string& Name);
 
+// The path with its links, "." and ".." resolved as far as it exists (the
+// name a file is replaced under); the name as given when that fails.
+std::string ResolvedPath(const std::string& Name);
+
 // True when both names reach the same file on disk (links followed: the
 // same device and inode); false when either is not there.
 bool SameFile(const std::string& A, const std::string& B);
@@ -81,5 +85,9 @@ std::string FindFileNoCase(const std::string& Path);
 // ("PROJ.KT4" for "PROJ"), that one: a file is saved and listed under the
 // name it has on disk.
 std::string FileWithExt(const std::string& Dir, const std::string& Name, const std::string& Ext);
+// The project file Name stands for, where it is read and saved: FileWithExt,
+// except for a Name with a "." in its file part whose file is there while
+// that one is not ("c.dxf", read and saved as it is).
+std::string DataFileFor(const std::string& Dir, const std::string& Name, const std::string& Ext);
 
 } // namespace kt4

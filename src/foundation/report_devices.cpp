@@ -225,8 +225,8 @@ bool ProgramFound(const std::string& program)
 void OpenWith(const std::string& program, const std::string& file)
 {
     bool ok = program.empty() ? Ui().OpenDocument(file) : Ui().StartProgram(program, {file});
-    if (!ok)
-        ErrorBox(DisplayToOem(WrittenNotOpenedText(file)));
+    if (!ok && settings::ShowErrorBoxes)
+        NoticeText(DisplayToOem(WrittenNotOpenedText(file))); // written all the same
 }
 
 // Devices 5 and 7: an empty program setting opens the file with the

@@ -119,7 +119,7 @@ void RunGuidedTour()
     docu::ZeichName2.clear();
     drive::LoadDemoDriveData();
     drive::CalcDrive();
-    Window().UpdateErrorMessagesItem();
+    Window().UpdateErrorMessagesItem(true);
     RedrawCurrentView();
 
     int step = 0;

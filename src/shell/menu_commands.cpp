@@ -45,8 +45,9 @@ MenuForms& FormServices()
 
 namespace {
 
-// Shows the message count after a calculation.
-void Count() { Window().UpdateErrorMessagesItem(); }
+// Shows the message count after a calculation, and the drawing that goes
+// with it unless Redraw is false.
+void Count(bool Redraw = true) { Window().UpdateErrorMessagesItem(Redraw); }
 
 void Calculate()
 {
@@ -101,9 +102,7 @@ void AfterRead()
 // told once more.
 void CountShowing(const graphics::TGraphPicture& Picture)
 {
-    const std::function<void()> redraw = std::exchange(Services().redrawCurrentView, nullptr);
-    Count();
-    Services().redrawCurrentView = redraw;
+    Count(false);
     graphics::GraphDevice.Window().ShowPicture(Picture);
 }
 

@@ -114,7 +114,7 @@ void OpenRecentFile(int K)
             FileNameHasDir = false;
             AddRecentFile(CurrentFileName);
             DataModified = false;
-            Window().UpdateErrorMessagesItem();
+            Window().UpdateErrorMessagesItem(true);
         }
         UpdateWindowCaption();
         return;

@@ -213,7 +213,7 @@ bool OpenListedFile(const std::string& Name)
     CurrentFileName = fs::path(Name).stem().string();
     FileNameHasDir = false;
     DataModified = false;
-    Window().UpdateErrorMessagesItem();
+    Window().UpdateErrorMessagesItem(true);
     UpdateWindowCaption();
     return true;
 }

@@ -22,11 +22,9 @@ std::string RecentFilePath(const std::string& Name)
     std::string joined = name.is_absolute() || settings::DataDir.empty()
                              ? Name
                              : (fs::path(settings::DataDir) / name).string();
-    fs::path full(FileWithExt("", joined, settings::DataFileExt));
     // a project read from a file of another extension ("c.dxf") is saved
     // there, and listed so
-    if (!FileReadable(full.string()) && NameHasDot(Name) && FileReadable(Name))
-        full = Name;
+    fs::path full(DataFileFor("", joined, settings::DataFileExt));
     std::error_code ec;
     fs::path abs = fs::absolute(full, ec);
     return (ec ? full : abs).lexically_normal().string();

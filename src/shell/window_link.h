@@ -15,8 +15,9 @@ public:
     // The recent-file items of the File menu from RecentFiles.
     virtual void RefreshRecentFileItems() {}
     // The error-messages item: caption with the message count, enabled
-    // only when there are messages.
-    virtual void UpdateErrorMessagesItem() {}
+    // only when there are messages; then the current view is drawn again
+    // when Redraw is set.
+    virtual void UpdateErrorMessagesItem(bool Redraw) { (void)Redraw; }
     // Every menu caption from the caption variables.
     virtual void SetMenuCaptions() {}
     // Size and colour of the window from the configuration.

@@ -263,7 +263,7 @@ TEST_F(SiblingTest, WrittenFileIsOpenedOnlyWhenAllowed)
     ui->Script(dir.File("c"));
     gear::ExportGearToSibling(1);
     EXPECT_EQ(ui->opened.size(), 1u);
-    EXPECT_EQ(Logged("error").size(), 1u); // the failed opening is reported
+    EXPECT_EQ(Logged("message").size(), 1u); // the failed opening is told
 }
 
 TEST_F(SiblingTest, FailedWriteLeavesTheOldFileAndOpensNothing)

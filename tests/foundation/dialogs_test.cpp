@@ -453,6 +453,11 @@ TEST_F(Dialogs, WindowTitle)
     settings::CurrentFileName = "proj.v2"; // a dot alone is no extension
     MakeWindowTitle(t);
     EXPECT_EQ(t, "Exzentergetriebe  KT4  -  proj.v2.kt4");
+    // a project read from a file of another extension is saved there
+    dir.Put("c.dxf", "x");
+    settings::CurrentFileName = dir.File("c.dxf");
+    MakeWindowTitle(t);
+    EXPECT_EQ(t, "Exzentergetriebe  KT4  -  " + dir.File("c.dxf"));
 }
 
 TEST_F(Dialogs, UserWordNamesOneFolderBelowTheDefaultFolder)
@@ -491,6 +496,6 @@ TEST_F(Dialogs, FailedOpenOfAWrittenFileNamesItsFullPath)
                              "error|Fehler : |Could not start Excel\nDatei " + cwd +
                                  "/b.csv wurde geschrieben; sie kann nicht zum Ansehen geöffnet werden.",
                              "opendoc||" + dir.File("c.dxf"),
-                             "error|Fehler : |Datei " + dir.File("c.dxf") +
+                             "message|Meldung:|Datei " + dir.File("c.dxf") +
                                  " wurde geschrieben; sie kann nicht zum Ansehen geöffnet werden."}));
 }

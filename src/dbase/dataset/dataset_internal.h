@@ -37,8 +37,7 @@ private:
 // the field, the table and the page.
 inline std::string LackingCharsText(const std::string& lacking, const std::string& field, const TWorkArea& area)
 {
-    return "Zeichen nicht darstellbar: " + lacking + " im Feld " + field + " von " + area.fileName +
-           " (Codepage " + std::to_string(area.TextPage().number) + ")";
+    return dbase::LackingCharsText(lacking, "im Feld " + field + " von " + area.fileName, area.TextPage().number);
 }
 
 // Dataset error codes of this layer.

@@ -79,8 +79,7 @@ bool ConvertField(TWorkArea& src, int s, TWorkArea& dst, int t)
     auto toTargetPage = [&](std::string value, std::string& result) {
         std::string lacking;
         if (!ConvertTableText(src.TextPage(), dst.TextPage(), value, lacking)) {
-            SetError(220, "Zeichen nicht darstellbar: " + lacking + " (Codepage " +
-                              std::to_string(dst.TextPage().number) + ")");
+            SetError(220, LackingCharsText(lacking, "", dst.TextPage().number));
             return false;
         }
         result = std::move(value);

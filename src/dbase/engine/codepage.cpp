@@ -392,6 +392,18 @@ std::string CharsLackedAs1252(const TableCodePage& page, std::string_view text)
     return lacking;
 }
 
+std::string LackingCharsText(const std::string& lacking, const std::string& where, int page,
+                             const std::string& operation)
+{
+    std::string text = "Zeichen nicht darstellbar: " + lacking;
+    if (!where.empty())
+        text += " " + where;
+    text += " (Codepage " + std::to_string(page) + ")";
+    if (!operation.empty())
+        text += " [" + operation + "]";
+    return text;
+}
+
 bool ConvertTableText(const TableCodePage& from, const TableCodePage& to, std::string& text,
                       std::string& lacking)
 {

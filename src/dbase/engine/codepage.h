@@ -78,6 +78,12 @@ const TableCodePage* CodePageOfMark(std::uint8_t mark, std::uint16_t& refused);
 // The characters of 1252 text that page lacks, as UTF-8, each once, between
 // blanks; empty when the page holds them all.
 std::string CharsLackedAs1252(const TableCodePage& page, std::string_view text);
+// The refusal (220) of text with characters a table's page lacks: the
+// characters (CharsLackedAs1252, ConvertTableText), where the text was to go
+// ("im Feld NAME von t.dbf", or empty), the page's number and, when given,
+// the operation in brackets.
+std::string LackingCharsText(const std::string& lacking, const std::string& where, int page,
+                             const std::string& operation = "");
 // Engine text of a table in page from as engine text of a table in page to;
 // false with the characters (UTF-8) that to lacks, text then unchanged.
 bool ConvertTableText(const TableCodePage& from, const TableCodePage& to, std::string& text,

@@ -15,11 +15,9 @@
 #include "dbase/engine/locking.h"
 #include "dbase/engine/runtime.h"
 #include "dbase/engine/staged_file.h"
+#include "foundation/files.h"
 #include "foundation/ui_service.h"
 
-#include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace kt4::dbase {
 namespace {
@@ -89,7 +87,7 @@ std::string Context(const TWorkArea& a)
 std::int32_t Compact(TWorkArea& a, bool& dropped)
 {
     dropped = false;
-    const std::string target = fs::weakly_canonical(a.fileName).string();
+    const std::string target = ResolvedPath(a.fileName);
     auto fail = [&](int code) {
         SetError(std::uint16_t(code), Context(a));
         return -1;

@@ -4,6 +4,7 @@
 #include "dbase/engine/dbf_format.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/staged_file.h"
+#include "foundation/files.h"
 
 #include <cerrno>
 #include <chrono>
@@ -179,11 +180,8 @@ std::vector<std::string> PackTargets(const std::string& table, const DbfFile& he
     const std::string memo = WithExtension(table, MemoExtensionOf(version));
     const std::string found = ResolveNoCase(memo);
     std::vector<std::string> targets;
-    for (const std::string& path : {table, found.empty() ? memo : found}) {
-        std::error_code ec;
-        const fs::path resolved = fs::weakly_canonical(path, ec);
-        targets.push_back(ec ? path : resolved.string());
-    }
+    for (const std::string& path : {table, found.empty() ? memo : found})
+        targets.push_back(ResolvedPath(path));
     return targets;
 }
 
@@ -280,10 +278,7 @@ int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, i
 
 bool FinishTableWithMemo(const std::string& table)
 {
-    std::error_code ec;
-    const std::string marker = MarkerOf(fs::weakly_canonical(table, ec).string());
-    if (ec)
-        return true;
+    const std::string marker = MarkerOf(ResolvedPath(table));
     const std::string tag = " [USE/OpenDbf]";
     std::string text;
     // Another program may hold the table while it finishes the same PACK:

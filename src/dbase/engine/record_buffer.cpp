@@ -364,9 +364,9 @@ bool BufferToRecord(TWorkArea& area, const char* operation, bool keepUnchanged)
             if (!page.HoldsAs1252(slot + 1, n)) {
                 encoded.record.clear();
                 const std::string_view text(reinterpret_cast<const char*>(slot + 1), n);
-                SetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, text) + " im Feld " +
-                                  f.name + " von " + area.fileName + " (Codepage " +
-                                  std::to_string(page.number) + ") [" + operation + "]");
+                SetError(220, LackingCharsText(CharsLackedAs1252(page, text),
+                                               "im Feld " + f.name + " von " + area.fileName, page.number,
+                                               operation));
                 return false;
             }
         }

@@ -177,8 +177,10 @@ bool Poke(const std::string& text, int fieldNo, std::int32_t recNo)
     value.resize(len, ' ');
     const TableCodePage& page = a.TextPage();
     if (fieldNo > 0 && !page.HoldsAs1252(reinterpret_cast<const std::uint8_t*>(value.data()), len)) {
-        SetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, value) + " im Feld " +
-                          a.fields[std::size_t(fieldNo - 1)].name + " von " + a.fileName + " " + tag);
+        SetError(220, LackingCharsText(CharsLackedAs1252(page, value),
+                                       "im Feld " + a.fields[std::size_t(fieldNo - 1)].name + " von " + a.fileName,
+                                       page.number) +
+                          " " + tag);
         return false;
     }
     std::string stored = value;

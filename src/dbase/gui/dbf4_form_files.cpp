@@ -200,7 +200,7 @@ void Tdbf4::mi_fileExportHtmlClick()
     const std::string& browser = settings::HtmlBrowser;
     const bool started = browser.empty() ? Ui().OpenDocument(path) : Ui().StartProgram(browser, {path});
     if (!started)
-        ErrorBoxAlways(DisplayToOem(WrittenNotOpenedText(path)));
+        NoticeText(DisplayToOem(WrittenNotOpenedText(path))); // written all the same
 }
 
 void Tdbf4::mi_filePrintClick()

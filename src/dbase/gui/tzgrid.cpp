@@ -344,8 +344,10 @@ bool TTzGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
     if (!QTableView::edit(index, trigger, event))
         return false;
-    // A dataset moved elsewhere behind the grid's back is put on the
-    // record when the text is handed over.
+    // Typing into a cell of the dataset's current record starts its edit
+    // here, so that the navigator's Post and Cancel act on the open editor;
+    // a cell of another record starts it when the text is handed over
+    // (DatasetModel::setData moves the dataset there first).
     TTzFileDataSet* ds = model_ ? model_->Dataset() : nullptr;
     if (editor_ && ds && ds->Active() && ds->State() == TDataSetState::dsBrowse &&
         model_->RecordOfRow(index.row()) == ds->RecNo() && Guarded([&] { ds->Edit(); }))

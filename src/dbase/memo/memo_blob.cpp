@@ -386,10 +386,9 @@ std::int64_t WriteBlobStream(const void* buffer, std::int64_t count, int textMod
     if (text == -1)
         text = LooksLikeText(in, std::size_t(std::min(kChunk, count))) ? 1 : 0;
     if (text == 1 && b.convert && !page.HoldsAs1252(in, std::size_t(count))) {
-        SetError(220, "Zeichen nicht darstellbar: " +
-                          CharsLackedAs1252(page, std::string_view(reinterpret_cast<const char*>(in),
-                                                                   std::size_t(count))) +
-                          " (Codepage " + std::to_string(page.number) + ") " + Context(a, "WriteBlobStream"));
+        const std::string_view chars(reinterpret_cast<const char*>(in), std::size_t(count));
+        SetError(220, LackingCharsText(CharsLackedAs1252(page, chars), "", page.number) + " " +
+                          Context(a, "WriteBlobStream"));
         return 0;
     }
     std::int64_t total = 0;

@@ -12,12 +12,10 @@
 #include "dbase/engine/pack_marker.h"
 #include "dbase/engine/search.h"
 #include "dbase/engine/staged_file.h"
+#include "foundation/files.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <map>
-
-namespace fs = std::filesystem;
 
 namespace kt4::dbase {
 
@@ -63,9 +61,8 @@ std::int32_t CopyMemoTo(int sourceArea, std::int32_t block, bool inPlace)
                 if (src->oem)
                     part = OemToAnsi(part);
                 if (!ConvertTableText(from, to, part, lacking)) {
-                    SetError(220, "Zeichen nicht darstellbar: " + lacking + " (Codepage " +
-                                      std::to_string(to.number) + ") im Memo-Block " + std::to_string(block) +
-                                      " von " + sm->name + " [CopyMemo()]");
+                    SetError(220, LackingCharsText(lacking, "", to.number) + " im Memo-Block " +
+                                      std::to_string(block) + " von " + sm->name + " [CopyMemo()]");
                     return 0;
                 }
                 converted += a->oem ? AnsiToOem(part) : part;
@@ -122,9 +119,7 @@ struct FieldChange {
 // take the table's name.
 int CopyTableWith(TWorkArea& a, const std::vector<FieldChange>& changes, AtomicWriter& writer)
 {
-    std::error_code ec;
-    const fs::path target = fs::weakly_canonical(a.fileName, ec);
-    if (!writer.Open(ec ? a.fileName : target.string()))
+    if (!writer.Open(ResolvedPath(a.fileName)))
         return WriterErrorCode(writer);
     const std::int64_t size = a.file.Size();
     std::vector<std::uint8_t> chunk(256 * 1024);
@@ -190,9 +185,7 @@ bool PackMemofile()
 
     TempMemo temp;
     temp.file.referencesSound = true;
-    std::error_code ec;
-    const fs::path target = fs::weakly_canonical(m->name, ec);
-    if (!temp.writer.Open(ec ? m->name : target.string())) {
+    if (!temp.writer.Open(ResolvedPath(m->name))) {
         SetError(std::uint16_t(WriterErrorCode(temp.writer)), tag);
         return false;
     }

@@ -42,8 +42,8 @@ bool PageHolds(const TWorkArea& a, const std::string& text, const char* operatio
     if (a.Marked(0, TWorkArea::MarkTextInPage) ||
         page.HoldsAs1252(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))
         return true;
-    SetError(220, "Zeichen nicht darstellbar: " + CharsLackedAs1252(page, text) + " im Memo von " +
-                      a.fileName + " (Codepage " + std::to_string(page.number) + ") [" + operation + "]");
+    SetError(220, LackingCharsText(CharsLackedAs1252(page, text), "im Memo von " + a.fileName, page.number,
+                                   operation));
     return false;
 }
 

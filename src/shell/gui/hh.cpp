@@ -214,12 +214,13 @@ void Thh::RefreshRecentFileItems()
     }
 }
 
-void Thh::UpdateErrorMessagesItem()
+void Thh::UpdateErrorMessagesItem(bool Redraw)
 {
     QAction* a = Item(ErrorMessagesItem);
     a->setText(Text(MenuCaption(ErrorMessagesItem)));
     a->setEnabled(settings::MessageCount >= 1);
-    RedrawCurrentView();
+    if (Redraw)
+        RedrawCurrentView();
 }
 
 void Thh::SetMenuCaptions()

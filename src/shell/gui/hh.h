@@ -53,7 +53,7 @@ public:
     // WindowLink
     void SetCaption(const std::string& Title) override;
     void RefreshRecentFileItems() override;
-    void UpdateErrorMessagesItem() override;
+    void UpdateErrorMessagesItem(bool Redraw) override;
     void SetMenuCaptions() override;
     void SetupMainForm() override;
     void EnableSpreadsheetItems() override;

@@ -90,7 +90,6 @@ TEST_F(XCheckTest, DbfreadReadsOurTables)
 // setting 0 over them stores 0.
 TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
 {
-    REQUIRE_PYTHON("dbfread", "python3-dbfread");
     const double inf = std::numeric_limits<double>::infinity();
     for (const char type : {'N', 'F'}) {
         std::vector<FieldDef> fields;
@@ -128,6 +127,8 @@ TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
             Buffer().SetNumber(n, 0);
         ASSERT_TRUE(REPLACE());
         USE("");
+        if (!PythonHas("dbfread"))
+            continue;
         ToolRun run = Python("import sys, dbfread\n"
                              "for r in dbfread.DBF(sys.argv[1]):\n"
                              "    print(sum(v is None for v in r.values()), all(v == 0 for v in r.values()))",
@@ -135,6 +136,7 @@ TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
         ASSERT_EQ(run.status, 0) << run.out;
         EXPECT_EQ(run.out, want) << type;
     }
+    REQUIRE_PYTHON("dbfread", "python3-dbfread"); // the engine's checks above run without it
 }
 
 // A number too wide for its field is held as asterisks (dbfread reads no
@@ -143,7 +145,6 @@ TEST_F(XCheckTest, NumbersAFieldCannotShowAreAsterisksUntilSetAgain)
 // field; blanks arrive as 0.
 TEST_F(XCheckTest, AsterisksAppendedFromATableStayAsterisks)
 {
-    REQUIRE_PYTHON("dbfread", "python3-dbfread");
     const std::vector<FieldDef> source = {
         {"I", 'N', 4, 0}, {"W", 'N', 12, 0}, {"D", 'N', 8, 2}, {"F", 'F', 6, 1}, {"G", 'N', 20, 0}};
     ASSERT_TRUE(CreateDbf(Path("SRC"), source));
@@ -177,6 +178,8 @@ TEST_F(XCheckTest, AsterisksAppendedFromATableStayAsterisks)
         const std::vector<int> stars = {1, 2, 3, 4, 5};
         EXPECT_EQ(NumericOverflowFields(), *c.name == 'T' ? std::vector<int>() : stars) << c.name;
         USE("");
+        if (!PythonHas("dbfread"))
+            continue;
         ToolRun run = Python("import sys, dbfread\n"
                              "for r in dbfread.DBF(sys.argv[1]):\n"
                              "    print([v.strip() if isinstance(v, str) else v for v in r.values()])",
@@ -184,6 +187,7 @@ TEST_F(XCheckTest, AsterisksAppendedFromATableStayAsterisks)
         ASSERT_EQ(run.status, 0) << run.out;
         EXPECT_EQ(run.out, c.read) << c.name;
     }
+    REQUIRE_PYTHON("dbfread", "python3-dbfread"); // the engine's checks above run without it
 }
 
 // Records appended from delimited text, odd lines included, are records

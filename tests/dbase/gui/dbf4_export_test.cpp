@@ -118,7 +118,8 @@ TEST_F(BrowserExport, HtmlAndDelimitedExportsForTheReaders)
     ui = kt4::testing::UseNoOpener();
     ui->Script(htm);
     Trigger("mi_fileExportHtml");
-    EXPECT_EQ(Logged("error"), std::vector<std::string>{"error|Fehler : |" + WrittenNotOpenedText(htm)});
+    EXPECT_EQ(Logged("error"), std::vector<std::string>{});
+    EXPECT_EQ(Logged("message"), std::vector<std::string>{"message|Meldung:|" + WrittenNotOpenedText(htm)});
     ui = &UseHeadlessUi();
 
     ui->Script(txt);

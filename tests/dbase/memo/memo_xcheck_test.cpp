@@ -197,8 +197,9 @@ TEST_F(MemoXCheckTest, PerlXBaseReadsOurDBase4Memos)
 // here nor in dbfread or python3-dbf.
 TEST_F(MemoXCheckTest, NewMemosStayClearOfBlocksTheRecordsPointPast)
 {
-    REQUIRE_PYTHON("dbfread", "python3-dbfread");
-    REQUIRE_PYTHON("dbf", "python3-dbf");
+    // the engine's own checks run without the readers; they are required
+    // at the end
+    const bool peers = PythonHas("dbfread") && PythonHas("dbf");
     // Each record's text begins with its name; prints each record's name and
     // what it reads: own, blank, other or err.
     const char* classify = R"(
@@ -293,6 +294,8 @@ else:
             }
             EXPECT_EQ(ours, kept);
             for (const char* reader : {"dbfread", "dbf"}) {
+                if (!peers)
+                    break;
                 if (version == 0x8B && std::string(reader) == "dbf")
                     continue; // python3-dbf reads no dBase IV memos
                 const ToolRun run = Python(classify, {Path(name + ".DBF"), reader});
@@ -301,6 +304,8 @@ else:
             }
         }
     }
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    REQUIRE_PYTHON("dbf", "python3-dbf");
 }
 
 TEST_F(MemoXCheckTest, WeReadCopyAndPackPython3DbfMemos)
