@@ -241,6 +241,7 @@ struct Descriptor {
     void* keyData = nullptr;
     std::string curKey;     // key of the current position (keyLen bytes)
     std::int32_t curRec = 0;
+    std::string appendedKey; // taken for a record not written yet
     std::vector<PathLevel> trail; // root .. leaf
     bool positioned = false;
     NodeCache cache;

@@ -571,7 +571,13 @@ bool HookAppendNewKey(KeyStep step)
     if (!a)
         return false;
     if (step == KeyStep::After) {
-        // The record is written: the controlling index stands on it.
+        // The record is written: every index takes its key as the current
+        // one, and the controlling index stands on it.
+        for (auto& d : s.slots)
+            if (d) {
+                d->curKey = std::move(d->appendedKey);
+                d->curRec = a->recNo;
+            }
         if (Descriptor* d = s.slots[1].get()) {
             bool found = false;
             if (!s.naturalOrder && Position(*d, d->curKey, a->recNo, true, found) && found)
@@ -603,9 +609,7 @@ bool HookAppendNewKey(KeyStep step)
             continue;
         const std::string key = RecordKey(*a, *d);
         if (InsertKey(*d, key, rec, true)) {
-            keys[i] = key;
-            d->curKey = key;
-            d->curRec = rec;
+            keys[i] = d->appendedKey = key;
             CountAppend(*a, *d, rec, true);
             continue;
         }

@@ -355,6 +355,10 @@ TEST_F(NdxSeekTest, EveryIndexFollowsAChange)
         Buffer().SetNumber(2, 4);
         kt4::testing::FileSizeLimit limit(full ? 1024 : RLIM_INFINITY);
         EXPECT_EQ(Append(), !full) << LastErrorText();
+        if (full) { // the indexes go on from the record they stood on
+            SKIP(1);
+            EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+        }
     }
     for (int slot = 1; slot <= 3; ++slot)
         ExpectSound(slot);
