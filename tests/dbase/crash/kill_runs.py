@@ -46,7 +46,7 @@ import dbfread
 
 KILLED_AT = "rename,renameat,renameat2,unlink,unlinkat,fsync,fdatasync"
 
-BUILD = sys.argv[1]
+BUILD = os.path.abspath(sys.argv[1])  # the runs change into other folders
 DRIVER = os.path.join(BUILD, "crash_driver")
 KILLS = int(os.environ.get("KT4_CRASH_KILLS", "50"))
 SEED = int(os.environ.get("KT4_CRASH_SEED", str(int(time.time()))))
