@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Crash test: kill -9 at random moments during a PACK of 200,000 records,
-# a PACK with memos and an index (also at every rename, unlink and flush,
-# under strace), streams of exclusive and shared appends and a project save
-# (50 kills each, about a minute); after every kill the files are checked
-# on disk and read by python3-dbfread, and a PACK with memos that a kill
-# interrupted is finished by the next USE (tests/dbase/crash/kill_runs.py).
-# Then REINDEX
+# a PACK with memos and one to three indexes (also at every rename, unlink
+# and flush, under strace), an APPEND FROM into a table with two indexes,
+# streams of exclusive and shared appends and a project save (50 kills
+# each, about a minute and a half); after every kill the files are checked
+# on disk and read by python3-dbfread, a PACK with memos that a kill
+# interrupted is finished by the next USE, and every key the table holds
+# is found through each index or refused naming it
+# (tests/dbase/crash/kill_runs.py). Then REINDEX
 # under strace's fault injection, killed at every write and with a full
 # disk (tests/dbase/crash/reindex_faults.py).
 # Usage: extra_crash.sh BUILD_FOLDER  (KT4_CRASH_KILLS, KT4_CRASH_SEED)

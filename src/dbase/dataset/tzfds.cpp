@@ -157,7 +157,10 @@ bool TTzFileDataSet::OpenIndexList()
         }
         if (!missing && !dbase::SetIndexTo(line.file, line.order)) {
             const std::uint16_t code = EngineErrorCode;
-            missing = mode != TCreateIndexType::ciNever && (code == 2 || code == 222 || code == 223);
+            // 212: a file that does not belong to the table as it is (one a
+            // PACK marked out of date, a stale one): built anew as well
+            missing = mode != TCreateIndexType::ciNever &&
+                      (code == 2 || code == 212 || code == 222 || code == 223);
             if (!missing) {
                 SetError(code, LastErrorText());
                 return false;

@@ -128,14 +128,21 @@ bool Append()
         if (keys.Failed())
             return false;
         EncodedRecordToBuffer(a); // the keys are those of the record as written
+        const bool maintain = keys.On() && Index.AppendNewKey;
         if (keys.On() && Index.ChangeRefused && Index.ChangeRefused(true))
             return false;
-        ok = PutDbfRecord(a, a.recCount + 1);
-        // The record stays appended; a failed key update is reported.
-        if (ok && keys.On() && Index.AppendNewKey) {
-            Index.AppendNewKey();
-            ok = EngineErrorCode == 0;
-        }
+        // Keys before the record: a crash between leaves an entry that
+        // names no record, never a record that an index lacks.
+        if (maintain && !Index.AppendNewKey(KeyStep::Before))
+            return false;
+        const std::int32_t count = a.recCount;
+        ok = PutDbfRecord(a, count + 1);
+        // A record in the file keeps its keys (a failed step after its
+        // write is reported); one that is not gives them back.
+        if (maintain && a.recCount > count)
+            ok = Index.AppendNewKey(KeyStep::After) && ok;
+        else if (maintain)
+            Index.AppendNewKey(KeyStep::Undo);
     }
     if (!ok)
         return false;
@@ -190,14 +197,18 @@ bool REPLACE()
         RecordToBuffer(a); // the keys are those of the record as written
         if (keys && Index.ChangeRefused && Index.ChangeRefused(false))
             return false;
+        // The new keys before the record, the old ones removed after it: a
+        // crash between leaves entries naming the record under a key it
+        // does not hold, never a record that an index lacks. After a failed
+        // write (the record may be written or not) both stay.
+        if (keys && Index.CompareKeys && !Index.CompareKeys(KeyStep::Before))
+            return false;
         ok = PutDbfRecord(a, a.recNo);
         if (ok)
             detail::UpdatePeekCache(a, a.recNo);
         // The record stays written; a failed key update is reported.
-        if (ok && keys && Index.CompareKeys) {
-            Index.CompareKeys();
-            ok = EngineErrorCode == 0;
-        }
+        if (ok && keys && Index.CompareKeys)
+            ok = Index.CompareKeys(KeyStep::After);
     }
     if (!ok)
         return false;

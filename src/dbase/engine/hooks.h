@@ -36,6 +36,15 @@ extern ParserHooks Parser;
 bool ParserLinked();
 
 // ---- NDX index unit (slot numbers in the comments) ----
+// Key maintenance around the write of a record (hooks 8 and 11, under 24).
+// Before: the record's new keys go into the indexes (an append's record is
+// number count + 1); false when an index did not take them (the others gave
+// theirs back): the record is not written. After (the record written): a
+// REPLACE's old keys are removed, and the controlling index stands on the
+// record. Undo (an appended record was not written): its keys are removed.
+// Keys before records: a crash leaves at most an entry naming no record or
+// a record with another key, which Find and the walks report.
+enum class KeyStep { Before, After, Undo };
 struct IndexHooks {
     bool (*IndexActive)() = nullptr;               // 0 an index of the current area is open
     void (*SyncControlling)() = nullptr;           // 1
@@ -45,10 +54,10 @@ struct IndexHooks {
     std::int32_t (*LastRec)() = nullptr;           // 5 last key's record
     bool (*IndexEof)() = nullptr;                  // 6
     bool (*IndexBof)() = nullptr;                  // 7
-    void (*AppendNewKey)() = nullptr;              // 8 after Append
+    bool (*AppendNewKey)(KeyStep step) = nullptr;  // 8 around Append
     void (*CopyCurrentKey)() = nullptr;            // 9 current record's key -> current key
     void (*SyncAll)() = nullptr;                   // 10 after a read
-    void (*CompareKeys)() = nullptr;               // 11 after REPLACE
+    bool (*CompareKeys)(KeyStep step) = nullptr;   // 11 around REPLACE
     void (*SetIndexBof)() = nullptr;               // 12
     void (*SetIndexEof)() = nullptr;               // 13
     bool* (*IndexFound)() = nullptr;               // 14
@@ -67,6 +76,11 @@ struct IndexHooks {
     // Before the record of an append or REPLACE is written (under 24):
     // true, with the error set, when an index refuses the key changes.
     bool (*ChangeRefused)(bool append) = nullptr;
+    // Before PACK puts the new table in place (on), and when it could not
+    // (off): every open index is marked out of date in its file, so that
+    // it is refused until built anew; false (the error set, no mark left)
+    // when a mark cannot be written.
+    bool (*MarkOutOfDate)(bool on) = nullptr;
 };
 extern IndexHooks Index;
 bool IndexLinked();

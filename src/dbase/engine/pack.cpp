@@ -2,10 +2,12 @@
 // a new file beside the table (the program's atomic writer), which gets its
 // header and end mark, is flushed and renamed over the table while the
 // table is held exclusively, so a crash leaves either the old or the new
-// table. A PACK also sets the header's count to the whole records. The
-// packed table keeps the old memo blocks; the memo PACK that follows puts
-// a renumbered copy of it in place together with the new memo file
-// (pack_marker.h), so a crash never pairs a table with another's memos.
+// table. Before that every open index is marked out of date in its file
+// and stays so until it is rebuilt. A PACK also sets the header's count to
+// the whole records. The packed table keeps the old memo blocks; the memo
+// PACK that follows puts a renumbered copy of it in place together with the
+// new memo file (pack_marker.h), so a crash never pairs a table with
+// another's memos.
 #include "dbase/engine/navigation.h"
 
 #include "dbase/engine/errors.h"
@@ -133,9 +135,20 @@ std::int32_t Compact(TWorkArea& a, bool& dropped)
         if (int code = copy.Lock(LockKind::Write, ShareLockOffset, 1); code != 0)
             return fail(code);
     }
+    // The open indexes are marked out of date first: when the program ends
+    // before they are rebuilt, SET INDEX refuses them (REINDEX), and no
+    // index of the old table ever answers for the new one.
+    const bool marked = IndexLinked() && Index.MarkOutOfDate;
+    if (marked && !Index.MarkOutOfDate(true))
+        return -1;
     DbfFile fresh;
-    if (int code = copy.CommitInto(fresh); code != 0)
+    if (int code = copy.CommitInto(fresh); code != 0) {
+        if (marked) {
+            QuietErrors quiet;
+            Index.MarkOutOfDate(false);
+        }
         return fail(code);
+    }
     a.file = std::move(fresh);
     a.fileKey = a.file.Id();
     std::copy(head.begin(), head.begin() + std::ptrdiff_t(prologue), a.header.bytes.begin());

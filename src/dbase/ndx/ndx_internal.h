@@ -47,6 +47,17 @@ NdxHeader ParseHeader(const std::uint8_t* p);
 void ComposeHeader(const NdxHeader& h, std::uint8_t* p);
 inline std::uint32_t RecordSizeFor(std::uint32_t keyLen) { return (keyLen + 8 + 3) / 4 * 4; }
 
+// Page 0's record count words of an index that a PACK made out of date
+// before it replaced the table: the check word is the count's complement
+// XORed with this, so that no reader takes the count (IndexInfo gives -1)
+// and SET INDEX refuses the file until it is built anew. Other programs
+// stop reading page 0 at the key expression.
+constexpr std::uint32_t kOutOfDate = 0x4B434150u; // "PACK"
+inline bool MarkedOutOfDate(const std::uint8_t* words)
+{
+    return GetU32(words) == (~GetU32(words + 4) ^ kOutOfDate);
+}
+
 // Expression text as stored: upper case and no blanks outside quotes.
 std::string NormalizeExpression(const std::string& text);
 const std::string& KeyMakerMarker();
@@ -190,6 +201,17 @@ struct Descriptor {
     // nothing is written to it, and its text answers every change.
     std::uint16_t refusal = 0;
     std::string refusalText;
+    // Page 0 carries the mark of a PACK (kOutOfDate): the tree belongs to
+    // the table as it was, so its reads are refused as well. words holds
+    // what the mark was written over while this program's PACK may still
+    // take it back.
+    struct {
+        bool on = false;
+        bool ours = false;
+        std::uint8_t words[8] = {};
+        std::uint16_t refusal = 0;
+        std::string refusalText;
+    } outOfDate;
     // Page 0's count words are this engine's: its trees keep the last key of
     // every leaf equal to the separator that leads to it (other programs'
     // trees are not held to that).
@@ -219,6 +241,7 @@ struct Descriptor {
     void* keyData = nullptr;
     std::string curKey;     // key of the current position (keyLen bytes)
     std::int32_t curRec = 0;
+    std::string appendedKey; // taken for a record not written yet
     std::vector<PathLevel> trail; // root .. leaf
     bool positioned = false;
     NodeCache cache;
@@ -294,6 +317,14 @@ void Unfit(Descriptor& d);
 void Misfit(Descriptor& d, const std::string& what, const std::string& operation);
 // A change of a file found unfit: true, with that error set again.
 bool Refused(const Descriptor& d);
+// d's page 0 carries a PACK's mark (operation: where it is met): unfit,
+// and every read of it answers 212 too.
+void OutOfDate(Descriptor& d, const std::string& operation);
+// Before a PACK replaces the table (on): every open index of the current
+// area gets the mark on its page 0 and is out of date; false, with no mark
+// left, when one cannot be written. Off takes this program's marks back
+// (the table was not replaced).
+bool MarkOutOfDate(bool on);
 // From Hold on, d's writes are kept from the file (and its node reads see
 // them); Drop forgets them, so that d is as it was before.
 void Hold(Descriptor& d);
@@ -310,7 +341,6 @@ void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words);
 // d took the key of the appended record rec (the tree stays up to the count
 // only when it was up to the record before), or failed to (ok false).
 void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok);
-bool WriteHeaderOnly(Descriptor& d);      // the 24 header bytes
 bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
 // Whether page 0's header fits the expression's type and, where the
 // expression's text has the same length for every record (keyLength, -1

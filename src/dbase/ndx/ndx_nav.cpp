@@ -128,6 +128,25 @@ bool KeyOfRecordIsEntrys(TWorkArea& a, Descriptor& d, std::string& misfit)
     return false;
 }
 
+// Steps back from the position of d by back entries; when there is such
+// an entry, its record must hold its key, else misfit tells the
+// difference. False after a read error.
+bool CheckEntryBefore(TWorkArea& a, Descriptor& d, int back, std::string& misfit)
+{
+    bool begin = false;
+    for (int i = 0; i < back; ++i) {
+        if (!StepPrior(d, begin))
+            return false;
+        if (begin)
+            return true; // none before
+    }
+    TakeEntry(d);
+    if (!ReadNamedRecord(a, d, misfit))
+        return !misfit.empty();
+    KeyOfRecordIsEntrys(a, d, misfit);
+    return true;
+}
+
 // Positions d on the entry of (key, rec); a UNIQUE index accepts the key's
 // one entry. The search for the newest record starts at the key's end.
 bool Position(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& found)
@@ -528,75 +547,129 @@ void HookCopyKeys()
     }
 }
 
-void HookAppendNewKey()
+// Takes the keys of record rec back out of the indexes in slots 1..last
+// that took them (keys[i] empty: nothing taken); a key not found there is
+// damage (254), reported when report.
+void TakeBack(AreaIndexes& s, const std::string* keys, int last, std::int32_t rec, bool report)
 {
-    TWorkArea* a = Current();
-    AreaIndexes& s = CurrentState();
-    if (!a)
-        return;
-    const std::int32_t rec = a->recNo;
-    {
-        WithoutNaturalOrder natural(s);
-        CheckIndexChanged();
-        std::string keys[kMaxOrders + 1];
-        for (int i = 1; i <= kMaxOrders; ++i) {
-            Descriptor* d = s.slots[std::size_t(i)].get();
-            if (!d)
-                continue;
-            keys[i] = RecordKey(*a, *d);
-            if (InsertKey(*d, keys[i], rec, true)) {
-                d->curKey = keys[i];
-                d->curRec = rec;
-                CountAppend(*a, *d, rec, true);
-                continue;
-            }
-            // Take the new record out of the indexes that got it; none of
-            // them holds every record now.
-            const std::uint16_t code = EngineErrorCode;
-            const std::string text = LastErrorText();
-            for (auto& slot : s.slots)
-                if (slot)
-                    CountAppend(*a, *slot, rec, false);
-            for (int j = i - 1; j >= 1; --j) {
-                Descriptor* dj = s.slots[std::size_t(j)].get();
-                int result = 0;
-                if (dj && RemoveKey(*dj, keys[j], rec, result) && result < 0)
-                    SetError(254, "Index-Datei beschädigt. " + dj->path + " [AppendNewKey]");
-            }
-            SetError(code, text);
-            return;
+    for (int j = last; j >= 1; --j) {
+        Descriptor* dj = s.slots[std::size_t(j)].get();
+        int result = 0;
+        if (!dj || keys[j].empty())
+            continue;
+        if (RemoveKey(*dj, keys[j], rec, result) && result < 0 && report) {
+            SetError(254, "Index-Datei beschädigt. " + dj->path + " [AppendNewKey]");
+            Unfit(*dj);
         }
     }
-    if (Descriptor* d = s.slots[1].get()) {
-        bool found = false;
-        if (!s.naturalOrder && Position(*d, d->curKey, rec, true, found) && found)
-            d->bof = d->eof = false;
-    }
 }
 
-// Moves the record's entry of d from its old key (d.curKey) to key.
-bool MoveEntry(Descriptor& d, const std::string& key, std::int32_t rec)
-{
-    int result = 0;
-    if (!RemoveKey(d, d.curKey, rec, result))
-        return false;
-    if (result < 0)
-        SetError(254, "Datensatz Nr. " + std::to_string(rec) + " nicht im Index gefunden. " + d.path +
-                          " [CompareKeys]");
-    // The record gets its entry under the new key even then.
-    return InsertKey(d, key, rec, false) && result == 0;
-}
-
-// Every index follows the record's new keys, whatever happened to another
-// one; the first failure is reported at the end.
-void HookCompareKeys()
+bool HookAppendNewKey(KeyStep step)
 {
     TWorkArea* a = Current();
     AreaIndexes& s = CurrentState();
     if (!a)
-        return;
+        return false;
+    if (step == KeyStep::After) {
+        // The record is written: every index takes its key as the current
+        // one, and the controlling index stands on it.
+        for (auto& d : s.slots)
+            if (d) {
+                d->curKey = std::move(d->appendedKey);
+                d->curRec = a->recNo;
+            }
+        if (Descriptor* d = s.slots[1].get()) {
+            bool found = false;
+            if (!s.naturalOrder && Position(*d, d->curKey, a->recNo, true, found) && found)
+                d->bof = d->eof = false;
+        }
+        return EngineErrorCode == 0;
+    }
+    // Before the record is written it will be number count + 1.
+    const std::int32_t rec = a->recCount + 1;
+    WithoutNaturalOrder natural(s);
+    std::string keys[kMaxOrders + 1];
+    if (step == KeyStep::Undo) {
+        for (int i = 1; i <= kMaxOrders; ++i)
+            if (Descriptor* d = s.slots[std::size_t(i)].get()) {
+                keys[i] = RecordKey(*a, *d);
+                CountAppend(*a, *d, rec, false);
+            }
+        QuietErrors quiet;
+        const std::uint16_t code = EngineErrorCode;
+        const std::string text = LastErrorText();
+        TakeBack(s, keys, kMaxOrders, rec, false);
+        SetErrorSilent(code, text);
+        return true;
+    }
+    CheckIndexChanged();
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d)
+            continue;
+        const std::string key = RecordKey(*a, *d);
+        if (InsertKey(*d, key, rec, true)) {
+            keys[i] = d->appendedKey = key;
+            CountAppend(*a, *d, rec, true);
+            continue;
+        }
+        // Take the new record out of the indexes that got it; none of them
+        // holds every record now.
+        const std::uint16_t code = EngineErrorCode;
+        const std::string text = LastErrorText();
+        for (auto& slot : s.slots)
+            if (slot)
+                CountAppend(*a, *slot, rec, false);
+        TakeBack(s, keys, i - 1, rec, true);
+        SetError(code, text);
+        return false;
+    }
+    return true;
+}
+
+// Key maintenance of a REPLACE: the indexes whose key of the record
+// changes get the new entry before the record is written, and lose the
+// old one after. A UNIQUE index that holds the new key for another record
+// takes none, and one that does not hold the old key for this record has
+// none to remove.
+bool HookCompareKeys(KeyStep step)
+{
+    TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    if (!a)
+        return false;
     const std::int32_t rec = a->recNo;
     WithoutNaturalOrder natural(s);
+    std::string keys[kMaxOrders + 1]; // the new keys of the indexes that change
+    for (int i = 1; i <= kMaxOrders; ++i)
+        if (Descriptor* d = s.slots[std::size_t(i)].get())
+            if (std::string key = RecordKey(*a, *d); key != d->curKey)
+                keys[i] = std::move(key);
+    if (step == KeyStep::Before) {
+        CheckIndexChanged();
+        for (int i = 1; i <= kMaxOrders; ++i) {
+            Descriptor* d = s.slots[std::size_t(i)].get();
+            if (!d || keys[i].empty())
+                continue;
+            d->changed = true;
+            if (InsertKey(*d, keys[i], rec, false))
+                continue;
+            d->keptCount = -1;
+            const std::uint16_t code = EngineErrorCode;
+            const std::string text = LastErrorText();
+            {
+                QuietErrors quiet;
+                TakeBack(s, keys, i - 1, rec, false);
+            }
+            SetError(code, text);
+            return false;
+        }
+        return true;
+    }
+    if (step == KeyStep::Undo)
+        return true; // a failed write may have written the record: both entries stay
+    // Every index loses the record's old key, whatever happened to another
+    // one; the first failure is reported at the end.
     std::uint16_t code = 0;
     std::string text;
     {
@@ -605,19 +678,21 @@ void HookCompareKeys()
             Descriptor* d = s.slots[std::size_t(i)].get();
             if (!d)
                 continue;
-            const std::string key = RecordKey(*a, *d);
-            if (key != d->curKey) {
+            if (!keys[i].empty()) {
                 EngineErrorCode = 0;
-                d->changed = true;
-                if (!MoveEntry(*d, key, rec)) {
+                int result = 0;
+                if (!RemoveKey(*d, d->curKey, rec, result) || result < 0) {
                     d->keptCount = -1;
+                    if (result < 0 && EngineErrorCode == 0)
+                        SetError(254, "Datensatz Nr. " + std::to_string(rec) + " nicht im Index gefunden. " +
+                                          d->path + " [CompareKeys]");
                     if (code == 0) {
                         code = EngineErrorCode ? EngineErrorCode : 254;
                         text = LastErrorText();
                     }
                 }
+                d->curKey = keys[i];
             }
-            d->curKey = key;
             d->curRec = rec;
         }
         if (Descriptor* d = s.slots[1].get()) {
@@ -632,6 +707,7 @@ void HookCompareKeys()
     }
     if (code != 0)
         SetError(code, text);
+    return code == 0;
 }
 
 // Before the record is written: every node the key changes of the new
@@ -669,11 +745,11 @@ bool HookChangeRefused(bool append)
                 ok = !Refused(*d) && PlaceForInsert(*d, key, rec, true, held);
                 d->Unposition();
             } else {
-                // the removal may lower a key above, which sends the
-                // insertion after it down another path: tried out whole
+                // the insertion may split nodes the removal after it then
+                // reads: tried out whole, in the order it is made
                 Hold(*d);
                 int result = 0;
-                ok = RemoveKey(*d, d->curKey, rec, result) && InsertKey(*d, key, rec, false);
+                ok = InsertKey(*d, key, rec, false) && RemoveKey(*d, d->curKey, rec, result);
                 Drop(*d);
             }
             if (!ok) {
@@ -772,6 +848,7 @@ void FillHooks()
     Index.ReadSemaphore = &SetReadSemaphoreProc;
     Index.LockSemaphore = &SetLockSemaphoreProc;
     Index.ChangeRefused = &HookChangeRefused;
+    Index.MarkOutOfDate = &MarkOutOfDate;
 }
 
 void SyncAllIndexes()
@@ -823,6 +900,7 @@ bool Find(const std::string& given)
             // The record landed on must hold the entry's whole key (the
             // search key may be a part of it): a stale or damaged index
             // never moves the area to another key's record.
+            int steps = 0; // over hidden records, from where the seek landed
             while (!atEnd) {
                 TakeEntry(*d);
                 if (!ReadNamedRecord(*a, *d, misfit)) {
@@ -836,10 +914,17 @@ bool Find(const std::string& given)
                 }
                 if (!StepNext(*d, atEnd))
                     return false;
+                steps += !atEnd;
             }
             found = misfit.empty() && !atEnd &&
                     CompareKeys(*d, reinterpret_cast<const std::uint8_t*>(d->curKey.data()),
                                 reinterpret_cast<const std::uint8_t*>(key.data()), compareLen) == 0;
+            // Nothing found: the entry before the landing place may be the
+            // key sought, changed downwards in the file. Its record must
+            // hold it too (one more record read, for this case only).
+            if (!found && misfit.empty() && stale.empty() &&
+                !CheckEntryBefore(*a, *d, steps + 1, misfit))
+                return false;
         }
         if (!found) {
             detail::BlankAtEnd(*a, false);

@@ -247,6 +247,8 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     RefreshRecCount(a);
     const std::uint32_t count = U32(page0.data() + 492);
     d->ownTree = U32(page0.data() + 488) == ~count;
+    if (MarkedOutOfDate(page0.data() + 488))
+        OutOfDate(*d, "SetIndexTo");
     if (d->ownTree && count == std::uint32_t(std::max(a.recCount, 0)))
         d->keptCount = count;
     // A key over fields and literals has one length, which the header must give.
@@ -280,23 +282,11 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
         d->hdr = found;
     }
     if (d->hdr.pageCount != pagesOf(size)) {
-        // The page count the file's length implies, written under the lock
-        // semaphore with size and header read again there.
-        SemaphoreScope lock(true);
-        if (!lock.Ok())
-            return false;
-        std::uint8_t head[24];
-        if (d->file.ReadAt(0, head, sizeof head) != std::int64_t(sizeof head)) {
-            SetError(222, HeaderFault(path, "nicht lesbar"));
-            return false;
-        }
-        d->hdr = ParseHeader(head);
-        const std::uint32_t pages = pagesOf(d->file.Size());
-        if (d->hdr.pageCount != pages) {
-            d->hdr.pageCount = pages;
-            if (ValidateHeader(d->hdr, d->type, keyLength, why) && !d->file.ReadOnly() && !WriteHeaderOnly(*d))
-                return false;
-        }
+        // The page count the file's length implies (size and header were
+        // read together), written with the first change the index takes:
+        // a file that is refused after all is left as it was.
+        d->hdr.pageCount = pagesOf(size);
+        d->anchorModified = true;
     }
     if (!ValidateHeader(d->hdr, d->type, keyLength, why)) {
         SetError(222, HeaderFault(path, why));

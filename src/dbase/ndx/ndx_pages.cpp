@@ -84,6 +84,10 @@ void Damaged(Descriptor& d, const std::string& what, std::uint32_t page)
 
 const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool startRun)
 {
+    if (d.outOfDate.on) { // the tree of the table before a PACK
+        Refused(d);
+        return nullptr;
+    }
     if (page == 0 || page >= d.hdr.pageCount) {
         Damaged(d, "Ungültige Knotennummer", page);
         return nullptr;
@@ -180,6 +184,61 @@ void Misfit(Descriptor& d, const std::string& what, const std::string& operation
     Unfit(d);
 }
 
+void OutOfDate(Descriptor& d, const std::string& operation)
+{
+    d.outOfDate.on = true;
+    if (d.refusal != 0)
+        return;
+    d.refusal = 212;
+    d.refusalText = "Index " + d.path + " passt nicht zur Datei: neu aufbauen (REINDEX). Beim PACK der Datei "
+                    "als veraltet markiert. [" + operation + "]";
+}
+
+// PACK holds the table alone while it marks: no other program has its
+// indexes open, so the mark needs no semaphore.
+bool MarkOutOfDate(bool on)
+{
+    const TWorkArea* a = Current();
+    AreaIndexes& s = CurrentState();
+    for (int i = 1; i <= kMaxOrders; ++i) {
+        Descriptor* d = s.slots[std::size_t(i)].get();
+        if (!d || d->outOfDate.ours == on)
+            continue;
+        std::uint8_t words[8];
+        if (on) {
+            const std::uint32_t count = std::uint32_t(std::max(a ? a->recCount : 0, 0));
+            PutU32(words, ~count ^ kOutOfDate);
+            PutU32(words + 4, count);
+            if (d->file.ReadAt(488, d->outOfDate.words, 8) != 8) {
+                SetError(IoCode(d->file, 100), "Fehler beim Lesen der Index-Datei:  " + d->path + " [Pack]");
+                MarkOutOfDate(false);
+                return false;
+            }
+        } else {
+            std::memcpy(words, d->outOfDate.words, 8);
+        }
+        if (!d->file.WriteAt(488, words, 8)) {
+            SetError(IoCode(d->file, 101), "Fehler beim Schreiben der Index-Datei:  " + d->path + " [Pack]");
+            if (on)
+                MarkOutOfDate(false);
+            return false;
+        }
+        if (on) {
+            d->outOfDate.ours = true;
+            d->outOfDate.refusal = d->refusal;
+            d->outOfDate.refusalText = d->refusalText;
+            d->cache.Clear();
+            d->Unposition();
+            OutOfDate(*d, "Pack");
+        } else {
+            d->outOfDate.on = d->outOfDate.ours = false;
+            d->refusal = d->outOfDate.refusal;
+            d->refusalText = d->outOfDate.refusalText;
+        }
+    }
+    return true;
+}
+
 bool Refused(const Descriptor& d)
 {
     if (d.refusal == 0)
@@ -270,20 +329,6 @@ void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok)
     d.changed = true;
     const bool next = rec == d.keptCount + 1 || (a.Shared() && rec > d.keptCount);
     d.keptCount = ok && d.keptCount >= 0 && next ? rec : -1;
-}
-
-bool WriteHeaderOnly(Descriptor& d)
-{
-    if (Refused(d))
-        return false;
-    std::uint8_t head[24];
-    ComposeHeader(d.hdr, head);
-    if (!d.file.WriteAt(0, head, sizeof head)) {
-        SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei:  " + d.path +
-                                          " [WriteAnchorNode]");
-        return false;
-    }
-    return true;
 }
 
 bool ReadAnchorNodes(AreaIndexes& s)

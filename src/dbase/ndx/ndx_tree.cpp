@@ -351,6 +351,51 @@ bool ReadForShorterRoot(Descriptor& d)
     return true;
 }
 
+// The old page of a split, which keeps the left half: written only after
+// the nodes above lead to the new page, so that until then the file's page
+// still holds both halves and a crash in between loses no key (the nodes
+// above may then lead past some of them, which the checks of a seek or a
+// walk report). Reads see the left half at once: the separators above are
+// taken from it.
+class PendingPage {
+public:
+    PendingPage(Descriptor& d, std::uint32_t page, const Page& node) : d_(d), page_(page)
+    {
+        if (d.held.on) { // a change tried out writes nothing to the file anyway
+            written_ = WriteNode(d, page, node);
+            return;
+        }
+        d.cache.Forget(page);
+        d.held.pages.emplace_back(page, node); // FetchNode reads it from there
+        pending_ = true;
+    }
+    PendingPage(const PendingPage&) = delete;
+    PendingPage& operator=(const PendingPage&) = delete;
+    ~PendingPage() { Forget(); }
+    bool Write()
+    {
+        if (!pending_)
+            return written_;
+        const Page node = d_.held.pages.back().second;
+        Forget();
+        return WriteNode(d_, page_, node);
+    }
+
+private:
+    // Pages wait one per level of the splits and are written from the top
+    // down: this one is the last in the list.
+    void Forget()
+    {
+        if (pending_)
+            d_.held.pages.pop_back();
+        pending_ = false;
+    }
+    Descriptor& d_;
+    std::uint32_t page_;
+    bool pending_ = false;
+    bool written_ = false;
+};
+
 std::string KeyOfEntry(const std::string& e, const Descriptor& d)
 {
     return e.substr(8, d.hdr.keyLen);
@@ -405,8 +450,9 @@ bool InsertAt(Descriptor& d, std::size_t level, unsigned pos, const std::string&
     Tidy(right, d, leaf);
     const std::uint32_t oldPage = lv.page;
     lv.node = left;
-    if (!WriteNode(d, oldPage, left) || !WriteNode(d, newPage, right))
+    if (!WriteNode(d, newPage, right))
         return false;
+    PendingPage pending(d, oldPage, left);
     // Each half's separator is the highest key of its subtree.
     std::string sepLeft, sepR;
     if (leaf) {
@@ -427,9 +473,10 @@ bool InsertAt(Descriptor& d, std::size_t level, unsigned pos, const std::string&
         r.SetCount(1);
         r.SetChild(1, newPage);
         d.hdr.root = rootPage;
-        return WriteNode(d, rootPage, root);
+        // page 0 names the new root before the old one is cut
+        return WriteNode(d, rootPage, root) && WriteAnchor(d) && pending.Write();
     }
-    return InsertAt(d, level - 1, d.trail[level - 1].index, up, newPage, &sepR);
+    return InsertAt(d, level - 1, d.trail[level - 1].index, up, newPage, &sepR) && pending.Write();
 }
 
 // Sets the separator of the subtree below level to key in the nearest
@@ -768,7 +815,15 @@ bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool new
     if (held)
         return true;
     const std::string e = EntryBytes(d, 0, std::uint32_t(rec), key);
+    const NdxHeader hdr = d.hdr;
+    const bool modified = d.anchorModified;
     const bool ok = InsertAt(d, d.trail.size() - 1, d.trail.back().index, e, 0, nullptr);
+    if (!ok) {
+        // Page 0 keeps the pages and root it had: a new page a failed split
+        // wrote (a full disk fails it before the old page is cut) stays unused.
+        d.hdr = hdr;
+        d.anchorModified = modified;
+    }
     return FinishChange(d) && ok;
 }
 

@@ -9,11 +9,20 @@
 //   crash_driver repair TABLE           exclusive open and PACK
 //   crash_driver save FILE              saves the project over and over (two versions)
 //   crash_driver save-once FILE A|B     saves one version
-//   crash_driver make-memo TABLE N NDX  N records with memos ("R<n>:" and a text; every
-//                                       third deleted) and an index on NAME
-//   crash_driver pack-memo TABLE NDX    PACK with the memo file and the index (shared open)
+//   crash_driver make-memo TABLE N NDX...  N records with memos ("R<n>:" and a text; every
+//                                       third deleted; NUM n % 700) and up to three indexes:
+//                                       on NAME, on NUM UNIQUE and on LEFT(NAME,3)
+//   crash_driver pack-memo TABLE NDX... PACK with the memo file and the indexes open (shared)
 //   crash_driver check-memo TABLE       USE, then every record's memo begins with its name:
 //                                       prints the record count (exit 1 when refused)
+//   crash_driver check-keys TABLE NDX...  USE and SET INDEX of each index alone, then a Find of
+//                                       every key the table holds: prints how many found the
+//                                       first record holding the key, were refused with an
+//                                       error naming the index, or were wrong (each told)
+//   crash_driver make-from TABLE SOURCE NDX NDX  150 records with an index on NAME and one on
+//                                       NUM UNIQUE; SOURCE: 400 records whose NUMs repeat
+//   crash_driver append-from TABLE SOURCE NDX NDX  APPEND FROM with both indexes open (shared,
+//                                       the table locked); says "done" after it
 //   crash_driver sweep FOLDER           removes the temporaries of ended writers
 #include "dbase/dbase.h"
 #include "dbase/expr/expr.h"
@@ -27,10 +36,14 @@
 #include "shell/identity.h"
 #include "shell/modules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -97,7 +110,10 @@ void LinkModules()
     MemoInit();
 }
 
-int MakeMemo(const std::string& table, long n, const std::string& ndx)
+// The indexes of make-memo by their place on the command line.
+const char* const kMemoKeys[] = {"NAME", "NUM", "LEFT(NAME,3)"};
+
+int MakeMemo(const std::string& table, long n, const std::vector<std::string>& ndx)
 {
     LinkModules();
     if (!SetCreateVersion(0x83) ||
@@ -108,12 +124,88 @@ int MakeMemo(const std::string& table, long n, const std::string& ndx)
         ClearRecord();
         const std::string name = "R" + std::to_string(i);
         Buffer().SetText(1, name);
-        Buffer().SetInteger(2, i);
+        Buffer().SetInteger(2, i % 700);
         Buffer().SetMemoRef(3, AddMemo(name + ":" + std::string(std::size_t(20 + (i * 37) % 900), char('a' + i % 26))));
         if (!Append() || (i % 3 == 0 && !DeleteRec()))
             return Fail("append");
     }
-    if (!Index_On("NAME", ndx))
+    for (std::size_t k = 0; k < ndx.size() && k < 3; ++k)
+        if (!Index_On(kMemoKeys[k], ndx[k] + (k == 1 ? " UNIQUE" : "")))
+            return Fail("index");
+    USE("");
+    return EngineErrorCode == 0 ? 0 : Fail("close");
+}
+
+bool OpenIndexes(const std::vector<std::string>& ndx)
+{
+    std::string list;
+    for (const std::string& n : ndx)
+        list += "\"" + n + "\" ";
+    return ndx.empty() || SetIndexToList(list);
+}
+
+// Every key the table holds, with the first record holding it, found
+// through each index opened alone.
+int CheckKeys(const std::string& table, const std::vector<std::string>& ndx)
+{
+    LinkModules();
+    long right = 0, refused = 0, wrong = 0;
+    for (const std::string& file : ndx) {
+        const std::string name = std::filesystem::path(file).filename().string();
+        if (!USE(table + " EXCLUSIVE")) {
+            std::printf("refused %u %s\n", EngineErrorCode, LastErrorText().c_str());
+            return 1;
+        }
+        if (!SetIndexTo(file, 1)) {
+            // refused by SET INDEX: every key is
+            if (LastErrorText().find(name) != std::string::npos)
+                refused += RecCount();
+            else if (++wrong <= 20)
+                std::printf("wrong: SET INDEX %s: %u %s\n", name.c_str(), EngineErrorCode, LastErrorText().c_str());
+            USE("");
+            continue;
+        }
+        Set_Order_To(1);
+        std::map<std::string, std::int32_t> first;
+        for (std::int32_t r = RecCount(); r >= 1; --r) {
+            Dbf4RawGo(r);
+            bool present = false;
+            first[AllTrim(Index.KeyOfSlot(1, present))] = r;
+        }
+        for (const auto& [key, rec] : first) {
+            const bool found = FindExact(key);
+            if (found && RecNo() == rec) {
+                ++right;
+            } else if (!found && EngineErrorCode != 0 && LastErrorText().find(name) != std::string::npos) {
+                ++refused;
+            } else if (++wrong <= 20) {
+                std::printf("wrong: %s \"%s\": %s record %d, first holding it %d (%u %s)\n", name.c_str(), key.c_str(),
+                            found ? "found" : "not found", RecNo(), rec, EngineErrorCode, LastErrorText().c_str());
+            }
+        }
+        USE("");
+    }
+    std::printf("right %ld refused %ld wrong %ld\n", right, refused, wrong);
+    return 0;
+}
+
+int MakeFrom(const std::string& table, const std::string& source, const std::vector<std::string>& ndx)
+{
+    LinkModules();
+    const std::vector<FieldDef> fields = {{"NAME", 'C', 10, 0}, {"NUM", 'N', 8, 0}};
+    for (const bool target : {false, true}) {
+        if (!CreateDbf(target ? table : source, fields) || !USE((target ? table : source) + " EXCLUSIVE"))
+            return Fail("create");
+        const long n = target ? 150 : 400;
+        for (long i = 1; i <= n; ++i) {
+            ClearRecord();
+            Buffer().SetText(1, (target ? "T" : "S") + std::to_string(i));
+            Buffer().SetInteger(2, target ? i % 97 : i * 7 % 250);
+            if (!Append())
+                return Fail("append");
+        }
+    }
+    if (ndx.size() != 2 || !Index_On("NAME", ndx[0]) || !Index_On("NUM", ndx[1] + " UNIQUE"))
         return Fail("index");
     USE("");
     return EngineErrorCode == 0 ? 0 : Fail("close");
@@ -183,17 +275,36 @@ int main(int argc, char** argv)
         USE("");
         return EngineErrorCode == 0 ? 0 : Fail("close");
     }
-    if (cmd == "make-memo" && argc == 5)
-        return MakeMemo(target, std::stol(argv[3]), argv[4]);
+    const std::vector<std::string> rest(argv + std::min(argc, 4), argv + argc);
+    if (cmd == "make-memo" && argc >= 5)
+        return MakeMemo(target, std::stol(argv[3]), std::vector<std::string>(argv + 4, argv + argc));
     if (cmd == "check-memo")
         return CheckMemo(target);
+    if (cmd == "check-keys")
+        return CheckKeys(target, std::vector<std::string>(argv + 3, argv + argc));
+    if (cmd == "make-from" && argc == 6)
+        return MakeFrom(target, argv[3], rest);
+    if (cmd == "append-from" && argc == 6) {
+        LinkModules();
+        if (!USE(target) || !OpenIndexes(rest) || !FLock())
+            return Fail("open");
+        Go();
+        AppendFrom(argv[3]);
+        if (EngineErrorCode != 0)
+            return Fail("append from");
+        std::fputs("done\n", stdout);
+        std::fflush(stdout);
+        USE("");
+        return EngineErrorCode == 0 ? 0 : Fail("close");
+    }
     if (cmd == "sweep")
         return kt4::RemoveStaleTemporariesIn(target) >= 0 ? 0 : 1;
-    const bool memoPack = cmd == "pack-memo" && argc == 4; // with its index open
+    const bool memoPack = cmd == "pack-memo" && argc >= 4; // with its indexes open
     if (memoPack || cmd == "pack" || cmd == "repair") {
         if (memoPack)
             LinkModules();
-        if (!USE(target + (cmd == "repair" ? " EXCLUSIVE" : "")) || (memoPack && !SetIndexTo(argv[3], 1)))
+        if (!USE(target + (cmd == "repair" ? " EXCLUSIVE" : "")) ||
+            (memoPack && !OpenIndexes(std::vector<std::string>(argv + 3, argv + argc))))
             return Fail("open");
         Go();
         Pack();

@@ -7,15 +7,23 @@ check what is left on disk after every kill:
 - a stream of shared appends (two processes): the count lags by at most one
   record; the next shared append and close make it exact, with the end mark;
 - a project save: the file is the old or the new version;
-- PACK of 3,000 records with memos and an index (1,000 deleted): killed at
-  random moments and, under strace, at every rename, unlink and flush.
-  Without a marker of an unfinished PACK, dbfread reads every record with
-  its own memo; with one (a kill between putting the new files in place)
-  the next USE finishes the PACK and sweeping stale temporaries first
-  keeps the files it names. After that USE the table is the old one, the
-  packed one with the old memo file, or the packed one with the packed
-  memo file, every record with its own memo, and the index is the old or
-  the new file.
+- PACK of 3,000 records with memos and one to three indexes open (on NAME,
+  on NUM UNIQUE whose keys repeat, on LEFT(NAME,3); 1,000 deleted): killed
+  at random moments and, with all three, under strace at every rename,
+  unlink and flush. Without a marker of an unfinished PACK, dbfread reads
+  every record with its own memo; with one (a kill between putting the
+  new files in place) the next USE finishes the PACK and sweeping stale
+  temporaries first keeps the files it names. After that USE the table is
+  the old one, the packed one with the old memo file, or the packed one
+  with the packed memo file, every record with its own memo, and each
+  index the old file, the new one or the old one marked out of date;
+- APPEND FROM of 400 records into a shared table of 150 with an index on
+  NAME and one on NUM UNIQUE (the NUMs repeat).
+
+After each kill of these two, the next USE and SET INDEX of each index
+alone Find every key the table holds: each Find finds the first record
+holding the key or is refused with an error naming the index, never
+another answer.
 
 Every table is read whole by python3-dbfread after every kill; temporaries
 of killed writers are gone once the next write has run (at most the last
@@ -38,7 +46,7 @@ import dbfread
 
 KILLED_AT = "rename,renameat,renameat2,unlink,unlinkat,fsync,fdatasync"
 
-BUILD = sys.argv[1]
+BUILD = os.path.abspath(sys.argv[1])  # the runs change into other folders
 DRIVER = os.path.join(BUILD, "crash_driver")
 KILLS = int(os.environ.get("KT4_CRASH_KILLS", "50"))
 SEED = int(os.environ.get("KT4_CRASH_SEED", str(int(time.time()))))
@@ -232,7 +240,33 @@ def memo_view(path):
         return -1, -1
 
 
-def check_memo_pack(work, versions, what, seen):
+NDX = ("t.ndx", "u.ndx", "v.ndx")  # on NAME, NUM UNIQUE (NUMs repeat), LEFT(NAME,3)
+OUT_OF_DATE = 0x4B434150  # page 0's check word XOR this: marked by a PACK
+
+
+def marked(ndx):
+    """The index with a PACK's mark on page 0 (the table's count before it)."""
+    count = struct.unpack("<I", ndx[492:496])[0]
+    return ndx[:488] + struct.pack("<II", ~count & 0xFFFFFFFF ^ OUT_OF_DATE, count) + ndx[496:]
+
+
+def check_keys(table, indexes, what, finds):
+    """After the next USE every Find of every key the table holds, through
+    each index alone, finds the first record holding it or is refused with
+    an error naming the index; counts them in finds."""
+    r = subprocess.run([DRIVER, "check-keys", table, *indexes], stdout=subprocess.PIPE, text=True)
+    lines = r.stdout.splitlines()
+    last = lines[-1].split() if lines else []
+    if r.returncode != 0 or len(last) != 6:
+        fail("%s: check-keys: %s" % (what, r.stdout.strip()))
+        return
+    for name, number in zip(last[0::2], last[1::2]):
+        finds[name] += int(number)
+    if int(last[5]):
+        fail("%s: %s wrong answers:\n    %s" % (what, last[5], "\n    ".join(lines[:-1])))
+
+
+def check_memo_pack(work, versions, opened, what, seen, finds):
     """The state a killed PACK left (see the module text); counts it in seen."""
     t = os.path.join(work, "t.dbf")
     marker = os.path.join(work, ".kt4keep-t.dbf")
@@ -259,25 +293,33 @@ def check_memo_pack(work, versions, what, seen):
     if os.path.exists(marker) or read != count or bad:
         fail("%s: after USE, dbfread reads %d of %d records, %d with another's memo" % (what, read, count, bad))
     state = []
-    for name in ("t.dbf", "t.dbt", "t.ndx"):
+    for name in ("t.dbf", "t.dbt") + NDX:
         with open(os.path.join(work, name), "rb") as f:
             data = f.read()
-        found = [k for k, v in versions.items() if v.get(name) == data]
+        kinds = versions if name in opened or not name.endswith(".ndx") else {"old": versions["old"]}
+        found = [k for k, v in kinds.items() if v.get(name) == data]
+        if not found and name in opened and data == marked(versions["old"][name]):
+            found = ["marked"]
         if not found:
             fail("%s: %s is none of the files a PACK leaves" % (what, name))
         state.append(found[0] if found else "?")
     seen[state[0] + "/" + state[1]] = seen.get(state[0] + "/" + state[1], 0) + 1
+    seen["marked"] += "marked" in state
+    check_keys(t, [os.path.join(work, n) for n in opened], what, finds)
 
 
 def memo_pack_runs(work):
-    names = ("t.dbf", "t.dbt", "t.ndx")
+    names = ("t.dbf", "t.dbt") + NDX
+
+    def base(n):  # b.dbf, b.dbt, bt.ndx, bu.ndx, bv.ndx
+        return os.path.join(work, "b" + (n if n.endswith(".ndx") else n[1:]))
 
     def restore():
         for n in os.listdir(work):
             if n.startswith(".kt4"):
                 os.remove(os.path.join(work, n))
         for n in names:
-            shutil.copyfile(os.path.join(work, "b" + n[1:]), os.path.join(work, n))
+            shutil.copyfile(base(n), os.path.join(work, n))
 
     def files():
         out = {}
@@ -286,14 +328,14 @@ def memo_pack_runs(work):
                 out[n] = f.read()
         return out
 
-    run("make-memo", os.path.join(work, "b.dbf"), "3000", os.path.join(work, "b.ndx"))
+    run("make-memo", base("t.dbf"), "3000", *[base(n) for n in NDX])
     restore()
     old = files()
     # the table packed before its memo file is: the old memo blocks
     run("pack", os.path.join(work, "t.dbf"))
     packed = dict(old, **{"t.dbf": files()["t.dbf"]})
     restore()
-    p = start("pack-memo", os.path.join(work, "t.dbf"), os.path.join(work, "t.ndx"))
+    p = start("pack-memo", os.path.join(work, "t.dbf"), *[os.path.join(work, n) for n in NDX])
     t0 = time.monotonic()
     if p.wait() != 0:
         raise RuntimeError("crash_driver pack-memo failed")
@@ -304,35 +346,76 @@ def memo_pack_runs(work):
     if left or new["t.dbf"] in (old["t.dbf"], packed["t.dbf"]) or new["t.dbt"] == old["t.dbt"]:
         fail("a whole PACK with memos: %s left, or a file unchanged" % left)
         return
-    seen = {"marker": 0}
+    seen = {"marker": 0, "marked": 0}
+    finds = {"right": 0, "refused": 0, "wrong": 0}
     for k in range(KILLS):
         restore()
-        p = start("pack-memo", os.path.join(work, "t.dbf"), os.path.join(work, "t.ndx"))
+        opened = NDX[:1 + k % 3]
+        p = start("pack-memo", os.path.join(work, "t.dbf"), *[os.path.join(work, n) for n in opened])
         time.sleep(rng.uniform(0, duration * 1.2))
         kill(p)
-        check_memo_pack(work, versions, "memo PACK kill %d" % k, seen)
+        check_memo_pack(work, versions, opened, "memo PACK kill %d (%d indexes)" % (k, len(opened)), seen, finds)
     strace = 0
     for call in KILLED_AT.split(","):
         for n in range(1, 1000):
             restore()
             r = subprocess.run(["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + KILLED_AT,
                                 "-e", "inject=%s:signal=SIGKILL:when=%d" % (call, n),
-                                DRIVER, "pack-memo", "t.dbf", "t.ndx"], cwd=work,
+                                DRIVER, "pack-memo", "t.dbf", *NDX], cwd=work,
                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
             if r.returncode not in (137, -9) and "killed by SIGKILL" not in r.stderr:
                 break
             strace += 1
-            check_memo_pack(work, versions, "memo PACK killed at %s %d" % (call, n), seen)
-    print("  PACK of 3000 records with memos (%.0f ms): %d random kills, %d at a call; "
-          "table/memo file after USE: %s" % (duration * 1000, KILLS, strace,
-                                              ", ".join("%s %d" % kv for kv in sorted(seen.items()))))
+            check_memo_pack(work, versions, NDX, "memo PACK killed at %s %d" % (call, n), seen, finds)
+    print("  PACK of 3000 records with memos and 1-3 indexes (%.0f ms): %d random kills, %d at a call; "
+          "table/memo file after USE: %s; Finds of every key: %s"
+          % (duration * 1000, KILLS, strace, ", ".join("%s %d" % kv for kv in sorted(seen.items())),
+             ", ".join("%s %d" % kv for kv in finds.items())))
+
+
+def append_from_runs(work):
+    """APPEND FROM of 400 records into a shared table of 150 with an index on
+    NAME and one on NUM UNIQUE (the NUMs repeat), killed at random moments: the
+    indexes take each record's keys before the record is written, so after
+    the next USE every Find answers right or is refused naming the index."""
+    names = ("a.dbf", "a.ndx", "an.ndx")
+    table, source = os.path.join(work, "a.dbf"), os.path.join(work, "s.dbf")
+    indexes = [os.path.join(work, n) for n in names[1:]]
+
+    def restore():
+        for n in names:
+            shutil.copyfile(os.path.join(work, "b" + n[1:]), os.path.join(work, n))
+
+    run("make-from", os.path.join(work, "b.dbf"), source, *[os.path.join(work, "b" + n[1:]) for n in names[1:]])
+    duration = 1.0
+    for _ in range(3):  # the quickest run: the first ones may wait for the disk
+        restore()
+        p = start("append-from", table, source, *indexes)
+        t0 = time.monotonic()
+        if p.stdout.readline() != b"done\n" or p.wait() != 0:
+            raise RuntimeError("crash_driver append-from failed")
+        duration = min(duration, time.monotonic() - t0)
+    finds = {"right": 0, "refused": 0, "wrong": 0}
+    counts = []
+    for k in range(KILLS):
+        restore()
+        p = start("append-from", table, source, *indexes)
+        time.sleep(rng.uniform(0, duration))
+        kill(p)
+        what = "APPEND FROM kill %d" % k
+        counts.append(check_table(table, 1, what)[1] - 150)
+        check_keys(table, indexes, what, finds)
+    print("  APPEND FROM of 400 records into 150 with 2 indexes (%.1f ms): %d kills, %d of them after 1 to 399 "
+          "records; Finds of every key: %s" % (duration * 1000, KILLS, sum(0 < c < 400 for c in counts),
+                                               ", ".join("%s %d" % kv for kv in finds.items())))
 
 
 def main():
     print("kill -9 runs: %d kills per stream, seed %d" % (KILLS, SEED), flush=True)
     t0 = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="kt4crash.") as work:
-        for name, runner in (("memo", memo_pack_runs), ("pack", pack_runs), ("excl", lambda w: append_runs(w, False)),
+        for name, runner in (("memo", memo_pack_runs), ("from", append_from_runs), ("pack", pack_runs),
+                             ("excl", lambda w: append_runs(w, False)),
                              ("shared", lambda w: append_runs(w, True)), ("save", save_runs)):
             folder = os.path.join(work, name)
             os.mkdir(folder)

@@ -14,7 +14,7 @@ import subprocess
 import sys
 import tempfile
 
-BUILD = sys.argv[1]
+BUILD = os.path.abspath(sys.argv[1])  # the runs change into other folders
 DRIVER = os.path.join(BUILD, "crash_driver")
 NDXTOOL = os.path.join(BUILD, "tools", "ndxtool")
 WRITES = "write,pwrite64,writev,pwritev,pwritev2"

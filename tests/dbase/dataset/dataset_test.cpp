@@ -240,6 +240,23 @@ TEST_F(DatasetTest, CreateIndexPolicies)
         EXPECT_TRUE(ds.Find("R3"));
         EXPECT_EQ(ds.AsString(1), "R3");
     }
+    // An index that a PACK marked out of date and did not rebuild: rebuilt
+    // as well.
+    b = ReadBytes(ndx);
+    const std::uint32_t count = 5, check = ~count ^ ndx::kOutOfDate;
+    for (int i = 0; i < 4; ++i) {
+        b[488 + std::size_t(i)] = std::uint8_t(check >> (8 * i));
+        b[492 + std::size_t(i)] = std::uint8_t(count >> (8 * i));
+    }
+    WriteBytes(ndx, b);
+    {
+        TTzDbf ds;
+        configure(ds, TCreateIndexType::ciNotFound);
+        ds.OnAfterMakeIndex = [&](TTzFileDataSet&, const std::string&) { ++builds; };
+        ds.Open();
+        EXPECT_EQ(builds, 4);
+        EXPECT_TRUE(ds.Find("R2"));
+    }
     // The semaphore file of another program's use: ciAlways only opens.
     std::ofstream(Path("PARTS.@S@")) << "xxxx";
     {
@@ -247,7 +264,7 @@ TEST_F(DatasetTest, CreateIndexPolicies)
         configure(ds, TCreateIndexType::ciAlways);
         ds.OnAfterMakeIndex = [&](TTzFileDataSet&, const std::string&) { ++builds; };
         ds.Open();
-        EXPECT_EQ(builds, 3);
+        EXPECT_EQ(builds, 4);
     }
 }
 
@@ -327,18 +344,23 @@ TEST_F(DatasetTest, PostsKeepEveryIndexOfTheListInStep)
     names[4] = "zz";
     expectSound("after the failed post");
 
-    // An append whose record is stored while an index cannot take its key:
-    // the post fails, the insert ends on the stored record, and nothing
-    // posts it a second time.
+    // An append whose key an index cannot take (its file cut short): the
+    // keys go in before the record, so the post fails with nothing stored
+    // and the others give the key back; the insert keeps its edit.
     std::filesystem::resize_file(IndexFileName(3), 512);
     const std::int32_t count = ds.RecordCount();
     ds.Append();
     ds.SetAsString(1, "new");
     EXPECT_THROW(ds.Post(), EDatasetError);
-    EXPECT_EQ(ds.State(), TDataSetState::dsBrowse);
-    EXPECT_EQ(ds.RecordCount(), count + 1);
-    ds.Post();
-    EXPECT_EQ(ds.RecordCount(), count + 1);
+    EXPECT_EQ(ds.State(), TDataSetState::dsInsert);
+    EXPECT_EQ(ds.AsString(1), "new");
+    ds.Cancel();
+    EXPECT_EQ(ds.RecordCount(), count);
+    CurrentArea = ds.WorkArea();
+    for (int slot = 1; slot <= 2; ++slot) {
+        check::NdxChecker c;
+        EXPECT_TRUE(c.CheckFile(IndexFileName(slot)) && c.CheckRecords(slot)) << c.Problem();
+    }
 }
 
 TEST_F(DatasetTest, RefusedLockKeepsTheEdit)

@@ -139,7 +139,7 @@ TEST_F(NdxFormatTest, InfoProgressAndTheRecordsInKeyOrder)
 // Page 0's record count is brought up only by what brought the tree up to
 // it: a build, or changes this program kept the index in step with. A close
 // after no change writes nothing; an index that was stale when it was
-// opened and then changed gets no count at all.
+// opened and then changed gets no count at all, nor one that a PACK left.
 TEST_F(NdxFormatTest, TheRecordCountFollowsOnlyAnIndexKeptInStep)
 {
     const std::string table = NameTable(Numbered(30));
@@ -171,6 +171,45 @@ TEST_F(NdxFormatTest, TheRecordCountFollowsOnlyAnIndexKeptInStep)
     Reindex();
     CloseIndexes();
     EXPECT_EQ(IndexInfoRecordCount(Path("stale.ndx")), 62);
+    // A PACK marks every open index out of date before it replaces the
+    // table. Ended before its rebuild (here: none), it leaves them marked,
+    // changed indexes too: no count, and SET INDEX, every read and every
+    // change answer 212 naming the file, until REINDEX. A PACK that
+    // removes nothing replaces nothing and marks nothing.
+    const auto reindex = Index.Reindex;
+    for (const bool removes : {true, false}) {
+        ASSERT_TRUE(SetIndexToList("kept stale"));
+        GO(5);
+        ASSERT_TRUE(!removes || DeleteRec());
+        ClearRecord();
+        Buffer().SetText(1, "z");
+        ASSERT_TRUE(Append());
+        Index.Reindex = nullptr;
+        Pack();
+        Index.Reindex = reindex;
+        ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+        CloseIndexes();
+        for (const char* name : {"kept", "stale"}) {
+            EXPECT_EQ(IndexInfoRecordCount(Path(name) + ".ndx"), removes ? -1 : 63) << name;
+            EXPECT_EQ(SetIndexTo(name, 1), !removes) << name;
+            if (!removes)
+                continue;
+            std::vector<std::function<void()>> uses = {[] { GoTop(); }, [] { Find("x1"); }, [] { GO(3); },
+                                                       [] { ClearRecord(); Append(); }};
+            for (const auto& use : uses) {
+                EXPECT_EQ(EngineErrorCode, 212) << name;
+                EXPECT_NE(LastErrorText().find("Index " + Path(name) + ".ndx passt nicht zur Datei: neu aufbauen (REINDEX)"),
+                          std::string::npos) << LastErrorText();
+                use();
+            }
+            EXPECT_EQ(EngineErrorCode, 212) << name;
+            EXPECT_EQ(RecCount(), 62);
+            Reindex();
+            ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+            ExpectSound(1);
+            CloseIndexes();
+        }
+    }
 }
 
 TEST_F(NdxFormatTest, OverlongExpressionMakesNoFile)
@@ -445,6 +484,8 @@ TEST_F(NdxDamageTest, NodeFaultsGive254AndTheIndexTakesNoChange)
                  {"too many keys in the middle leaf", 60, set(1024, 26, 2), find("k100030")},
                  {"empty middle leaf", 60, set(1024, 0, 2), find("k100030")},
                  {"first leaf's count lowered", 60, set(512, 20, 2), find("k100022")},
+                 // SET INDEX must leave the page count short as it is
+                 {"page count short", 60, [&](auto& b) { set(1024, 26, 2)(b); set(4, 4, 4)(b); }, find("k100030")},
                  // the middle leaf's first entry is the first leaf's last
                  // one (record 25), or a key below it: met by a step
                  {"record twice", 60, [&](auto& b) { set(1024 + 8, 25, 1)(b); set(1024 + 18, '4', 1)(b); }, step},
@@ -534,8 +575,8 @@ TEST_F(NdxDamageTest, DamagedTreesStopEveryWholeWalk)
 // node whose keys lie outside what its parent leads to it for and gives
 // 254, not "not found"; the index then takes no change, even one that
 // reads only sound nodes. With the last two leaves swapped, a key change
-// from the first leaf into the third passes only sound nodes until its
-// removal has lowered the root's first key: refused before anything is
+// from the third leaf into the first inserts into sound nodes, and its
+// removal then meets the leaf out of place: refused before anything is
 // written. An append refused by such an index leaves a sound index beside
 // it as it was, though it splits a leaf there first.
 TEST_F(NdxDamageTest, LeavesOutOfPlaceAreFoundBeforeAnyWrite)
@@ -563,9 +604,9 @@ TEST_F(NdxDamageTest, LeavesOutOfPlaceAreFoundBeforeAnyWrite)
     WriteBytes(Path("d.ndx"), b);
     ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
     ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << LastErrorText();
-    GO(25); // k100024, the first leaf's last key
+    Dbf4RawGo(60); // k100059, in the leaf the root leads to for k100025 to k100049
     ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
-    Buffer().SetText(1, "k1000235");
+    Buffer().SetText(1, "k1000005");
     EXPECT_FALSE(REPLACE());
     EXPECT_EQ(EngineErrorCode, 254);
     USE("");
@@ -679,16 +720,17 @@ TEST_F(NdxDamageTest, UnfoldedKeysAreRefusedAndLeftAlone)
 // direction, and the browser's list of rows, with 212, in a UNIQUE index
 // too; a stale index opened and closed stays as it was. A Find that lands
 // on such an entry, or on one whose record holds another key (record
-// numbers swapped, a record changed without the index), gives 212 and
-// leaves the area at EOF, not on the wrong record. After either the index
-// takes no change (record 1's key stays in the first leaf): refused with
-// 212, nothing written.
+// numbers swapped, a record changed without the index; a key lowered in
+// the file is met just before where it lands), gives 212 and leaves the
+// area at EOF, not on the wrong record. After either the index takes no
+// change (record 1's key stays in the first leaf): refused with 212,
+// nothing written.
 TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
 {
     const std::size_t first = 512 + 4 + 4; // record number of the first leaf's first entry
     struct Case {
         const char* what;
-        std::vector<std::pair<std::size_t, std::uint32_t>> recs; // at page * 512 + 8 + index * 20
+        std::vector<std::pair<std::size_t, std::uint32_t>> recs; // words at page * 512 + 8 + index * 20 (+ 8: key)
         int table;          // the table changed without the index: 1 PACK, 2 record 11's key
         const char* find;   // lands on the entry
         bool walks = true;  // found by a whole walk
@@ -697,7 +739,10 @@ TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
                  {"last entry", {{first + 1024 + 9 * 20, 0}}, 0, "k100059"},
                  {"stale after PACK", {}, 1, "k100010"},
                  {"record numbers swapped", {{first + 3 * 20, 5}, {first + 4 * 20, 4}}, 0, "k100003", false},
-                 {"a record changed without it", {}, 2, "k100010", false}};
+                 {"a record changed without it", {}, 2, "k100010", false},
+                 // record 11's key k100010 lowered to k10001/, still in
+                 // order: the Find lands after it
+                 {"a key lowered", {{first + 10 * 20 + 8, 0x202F3130}}, 0, "k100010", false}};
     for (const bool unique : {false, true}) {
         for (const Case& c : cases) {
             Build(60, unique); // leaves of 25, 25 and 10 keys (20 bytes an entry)
@@ -739,17 +784,24 @@ TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
     }
 }
 
-TEST_F(NdxDamageTest, TooFewPagesAreRepairedOnOpen)
+// A page count below the file's length is repaired in memory at once and
+// in the file with the first change (opening writes nothing).
+TEST_F(NdxDamageTest, TooFewPagesAreRepairedWithTheFirstChange)
 {
     Build(60);
     auto b = good_;
     PutU32At(b, 4, 4); // one page short
     WriteBytes(Path("d.ndx"), b);
-    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
-    ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << LastErrorText();
-    EXPECT_EQ(Order().size(), 60u);
-    USE("");
-    EXPECT_EQ(U32At(ReadBytes(Path("d.ndx")), 4), 5u);
+    for (const bool change : {false, true}) {
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+        ASSERT_TRUE(SetIndexToCB("d", 1, nullptr, nullptr)) << LastErrorText();
+        EXPECT_EQ(Order().size(), 60u);
+        ClearRecord();
+        Buffer().SetText(1, "k1007");
+        ASSERT_TRUE(!change || Append());
+        USE("");
+        EXPECT_EQ(U32At(ReadBytes(Path("d.ndx")), 4), change ? 5u : 4u);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ndx_fixture.h"
 
 #include "dbase/ndx/ndx_internal.h"
+#include "foundation/scratch_dir.h"
 
 #include <clocale>
 #include <map>
@@ -228,6 +229,8 @@ TEST_F(NdxSeekTest, KeyMakerAndExpressionFilesAreNotMixed)
     EXPECT_EQ(EngineErrorCode, 223);
 }
 
+// A split on a full disk (the new page cannot be written) fails the append
+// with nothing written: neither the record nor a page of the index.
 TEST_F(NdxSeekTest, FullLeafSplitsThirteenTwelve)
 {
     for (const char* added : {"zz", "aa"}) {
@@ -237,6 +240,14 @@ TEST_F(NdxSeekTest, FullLeafSplitsThirteenTwelve)
         const std::string table = NameTable(names);
         ASSERT_TRUE(USE(table + " EXCLUSIVE"));
         ASSERT_TRUE(Index_On("NAME", "s"));
+        ClearRecord();
+        Buffer().SetText(1, added);
+        {
+            kt4::testing::FileSizeLimit full(std::filesystem::file_size(Path("s.ndx")));
+            EXPECT_FALSE(Append()) << added;
+        }
+        EXPECT_EQ(RecCount(), 25);
+        ExpectSound(1);
         ClearRecord();
         Buffer().SetText(1, added);
         ASSERT_TRUE(Append());
@@ -292,30 +303,69 @@ TEST_F(NdxSeekTest, KeyLengthIsTheTextBeforeFolding)
 // A record whose key a UNIQUE index does not hold (another record held it
 // and changed its own) changes its key without an error, and the indexes
 // after the UNIQUE one follow; a key that is missing elsewhere fails the
-// change, yet every index still follows the record.
+// change, yet every index still follows the record. When a record is
+// written, the name index holds its new key already, and a changed
+// record's old one still: a crash in between leaves entries that name the
+// record under another key, never a record the index lacks. An append
+// whose record cannot be written takes its keys back.
 TEST_F(NdxSeekTest, EveryIndexFollowsAChange)
 {
-    const std::string table = NameTable({"a", "b", "c"}); // NUM 0 in all
-    ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+    // NUM 0 in all; the records lie beyond the indexes' first 1024 bytes
+    const std::string table =
+        RawTable("NAMES", {{"NAME", 'C', 10, 0}, {"NUM", 'N', 8, 2}, {"PAD", 'C', 250, 0}, {"PAD2", 'C', 250, 0}}, 3,
+                 [](int i) { return std::string(1, char('a' + i)) + std::string(9, ' '); });
+    std::int32_t writing = 0;
+    std::string old; // the record's name key in the file, "" for none
+    std::vector<std::string> faults;
+    RecordHook seen = [&](std::uint8_t* text, std::size_t) {
+        check::NdxChecker c;
+        const std::string key(reinterpret_cast<const char*>(text), 10);
+        int now = 0, before = 0;
+        if (c.CheckFile(Path("miss.ndx")))
+            for (const check::NdxEntry& e : c.Entries())
+                if (std::int32_t(e.rec) == writing) {
+                    now += e.key == key;
+                    before += e.key == old;
+                }
+        if (now != 1 || (!old.empty() && before != 1))
+            faults.push_back(key + " of record " + std::to_string(writing) + ": " + c.Problem());
+    };
+    ASSERT_TRUE(USE(table + " EXCLUSIVE", nullptr, 0, seen, nullptr));
     ASSERT_TRUE(Index_On("NAME", "miss"));
     ASSERT_TRUE(Index_On("NUM", "uniq UNIQUE"));
     ASSERT_TRUE(Index_On("NUM", "num"));
     ASSERT_TRUE(SetIndexToList("miss uniq num"));
-    auto change = [](std::int32_t rec, const char* name, double num) {
+    auto change = [&](std::int32_t rec, const char* name, double num) {
         GO(rec);
+        writing = rec;
         Buffer().SetText(1, name);
         Buffer().SetNumber(2, num);
         return REPLACE();
     };
+    old = "a         ";
     ASSERT_TRUE(change(1, "a", 1)); // the 0 of records 2 and 3 leaves the UNIQUE index
+    old = "b         ";
     EXPECT_TRUE(change(2, "bb", 2)) << LastErrorText();
     EXPECT_EQ(EngineErrorCode, 0);
+    old.clear();
+    writing = 4;
+    for (const bool full : {true, false}) { // a full disk for the record: its keys go again
+        ClearRecord();
+        Buffer().SetText(1, "d");
+        Buffer().SetNumber(2, 4);
+        kt4::testing::FileSizeLimit limit(full ? 1024 : RLIM_INFINITY);
+        EXPECT_EQ(Append(), !full) << LastErrorText();
+        if (full) { // the indexes go on from the record they stood on
+            SKIP(1);
+            EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+        }
+    }
     for (int slot = 1; slot <= 3; ++slot)
         ExpectSound(slot);
     Set_Order_To(3);
-    EXPECT_EQ(Order(), (std::vector<std::int32_t>{3, 1, 2}));
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{3, 1, 2, 4}));
     Set_Order_To(2);
-    EXPECT_EQ(Order(), (std::vector<std::int32_t>{1, 2}));
+    EXPECT_EQ(Order(), (std::vector<std::int32_t>{1, 2, 4}));
     GO(2);
     EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
     Set_Order_To(1);
@@ -329,6 +379,7 @@ TEST_F(NdxSeekTest, EveryIndexFollowsAChange)
         ExpectSound(slot);
     EXPECT_TRUE(Find("z"));
     EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(faults, std::vector<std::string>{});
 }
 
 // A model of two indexes (a 100-byte key, 4 to a page, and a number) with a
