@@ -216,14 +216,15 @@ struct Descriptor {
     // every leaf equal to the separator that leads to it (other programs'
     // trees are not held to that).
     bool ownTree = false;
-    // While a change is tried out: the pages it wrote, kept from the file,
-    // and the header as it was before.
+    // While a change is tried out (BeginTrial): the header as it was before.
     struct {
         bool on = false;
         NdxHeader hdr;
         bool anchorModified = false;
-        std::deque<std::pair<std::uint32_t, Page>> pages; // not moved by a write
-    } held;
+    } trial;
+    // Pages kept from the file, which node reads see: a trial's writes, or
+    // the pages of a split that wait their turn (not moved by a write).
+    std::deque<std::pair<std::uint32_t, Page>> unwritten;
     // Counts the changes of the tree, this program's writes and the
     // re-reading after another program's.
     std::uint64_t changes = 0;
@@ -325,10 +326,10 @@ void OutOfDate(Descriptor& d, const std::string& operation);
 // left, when one cannot be written. Off takes this program's marks back
 // (the table was not replaced).
 bool MarkOutOfDate(bool on);
-// From Hold on, d's writes are kept from the file (and its node reads see
-// them); Drop forgets them, so that d is as it was before.
-void Hold(Descriptor& d);
-void Drop(Descriptor& d);
+// From BeginTrial on, d's writes are kept from the file (and its node
+// reads see them); DropTrial forgets them, so that d is as it was before.
+void BeginTrial(Descriptor& d);
+void DropTrial(Descriptor& d);
 bool WriteAnchor(Descriptor& d);          // whole page 0 from the header copy
 // Whether the tree is known to be up to the table's record count (in a
 // shared area the other programs' appends are theirs to keep in step).
@@ -367,10 +368,10 @@ bool StepPrior(Descriptor& d, bool& begin);
 // Positions on the entry (key, rec); found false when absent.
 bool Locate(Descriptor& d, const std::string& key, std::int32_t rec, bool& found);
 // What InsertKey reads before its first write: d positioned where the
-// entry goes (held: a UNIQUE index holds the key already, nothing to
-// insert), with every node its splits will read. False after an error (the
+// entry goes (alreadyThere: a UNIQUE index holds the key already, nothing
+// to insert), with every node its splits will read. False after an error (the
 // position dropped). RemoveKey is the same up to its first write.
-bool PlaceForInsert(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& held);
+bool PlaceForInsert(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& alreadyThere);
 // Inserts (key, rec); newest: rec is above every record in the index.
 bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool newest);
 // Removes (key, rec): 0 removed (or UNIQUE without this record), -1 absent.

@@ -741,16 +741,16 @@ bool HookChangeRefused(bool append)
             if (append) {
                 // an insertion reads all it will read before it writes; a
                 // file unfit since an earlier error is refused at once
-                bool held = false;
-                ok = !Refused(*d) && PlaceForInsert(*d, key, rec, true, held);
+                bool alreadyThere = false;
+                ok = !Refused(*d) && PlaceForInsert(*d, key, rec, true, alreadyThere);
                 d->Unposition();
             } else {
                 // the insertion may split nodes the removal after it then
                 // reads: tried out whole, in the order it is made
-                Hold(*d);
+                BeginTrial(*d);
                 int result = 0;
                 ok = InsertKey(*d, key, rec, false) && RemoveKey(*d, d->curKey, rec, result);
-                Drop(*d);
+                DropTrial(*d);
             }
             if (!ok) {
                 code = EngineErrorCode;

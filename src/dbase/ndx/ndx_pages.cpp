@@ -92,9 +92,9 @@ const Page* FetchNode(Descriptor& d, std::uint32_t page, Page& scratch, bool sta
         Damaged(d, "Ungültige Knotennummer", page);
         return nullptr;
     }
-    for (const auto& [number, held] : d.held.pages) // a change tried out reads what it wrote
+    for (const auto& [number, kept] : d.unwritten) // a change tried out reads what it wrote
         if (number == page)
-            return &held;
+            return &kept;
     if (const Page* hit = d.cache.Find(page)) // checked when it was stored
         return hit;
     Page* node = &scratch;
@@ -247,20 +247,20 @@ bool Refused(const Descriptor& d)
     return true;
 }
 
-void Hold(Descriptor& d)
+void BeginTrial(Descriptor& d)
 {
-    d.held.on = true;
-    d.held.hdr = d.hdr;
-    d.held.anchorModified = d.anchorModified;
-    d.held.pages.clear();
+    d.trial.on = true;
+    d.trial.hdr = d.hdr;
+    d.trial.anchorModified = d.anchorModified;
+    d.unwritten.clear();
 }
 
-void Drop(Descriptor& d)
+void DropTrial(Descriptor& d)
 {
-    d.held.on = false;
-    d.held.pages.clear();
-    d.hdr = d.held.hdr;
-    d.anchorModified = d.held.anchorModified;
+    d.trial.on = false;
+    d.unwritten.clear();
+    d.hdr = d.trial.hdr;
+    d.anchorModified = d.trial.anchorModified;
     d.Unposition();
 }
 
@@ -268,15 +268,15 @@ bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
 {
     if (Refused(d))
         return false;
-    if (d.held.on) {
+    if (d.trial.on) {
         // Out of the cache, whose copy is the file's.
         d.cache.Forget(page);
-        for (auto& [number, held] : d.held.pages)
+        for (auto& [number, kept] : d.unwritten)
             if (number == page) {
-                held = node;
+                kept = node;
                 return true;
             }
-        d.held.pages.emplace_back(page, node);
+        d.unwritten.emplace_back(page, node);
         return true;
     }
     d.run.count = 0;
@@ -295,7 +295,7 @@ bool WriteAnchor(Descriptor& d)
 {
     if (Refused(d))
         return false;
-    if (d.held.on)
+    if (d.trial.on)
         return true; // still modified when dropped
     TWorkArea* a = Area(d.area);
     Page page;

@@ -361,12 +361,12 @@ class PendingPage {
 public:
     PendingPage(Descriptor& d, std::uint32_t page, const Page& node) : d_(d), page_(page)
     {
-        if (d.held.on) { // a change tried out writes nothing to the file anyway
+        if (d.trial.on) { // a change tried out writes nothing to the file anyway
             written_ = WriteNode(d, page, node);
             return;
         }
         d.cache.Forget(page);
-        d.held.pages.emplace_back(page, node); // FetchNode reads it from there
+        d.unwritten.emplace_back(page, node); // FetchNode reads it from there
         pending_ = true;
     }
     PendingPage(const PendingPage&) = delete;
@@ -376,7 +376,7 @@ public:
     {
         if (!pending_)
             return written_;
-        const Page node = d_.held.pages.back().second;
+        const Page node = d_.unwritten.back().second;
         Forget();
         return WriteNode(d_, page_, node);
     }
@@ -387,7 +387,7 @@ private:
     void Forget()
     {
         if (pending_)
-            d_.held.pages.pop_back();
+            d_.unwritten.pop_back();
         pending_ = false;
     }
     Descriptor& d_;
@@ -775,15 +775,15 @@ bool Locate(Descriptor& d, const std::string& key, std::int32_t rec, bool& found
     return true;
 }
 
-bool PlaceForInsert(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& held)
+bool PlaceForInsert(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& alreadyThere)
 {
-    held = false;
+    alreadyThere = false;
     bool atEnd = false;
     if (d.hdr.unique) {
         if (!Seek(d, key, false, atEnd))
             return false;
         if (!atEnd && KeyEquals(d, key)) {
-            held = true;
+            alreadyThere = true;
             d.Unposition();
             return true;
         }
@@ -809,10 +809,10 @@ bool PlaceForInsert(Descriptor& d, const std::string& key, std::int32_t rec, boo
 
 bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool newest)
 {
-    bool held = false;
-    if (!PlaceForInsert(d, key, rec, newest, held))
+    bool alreadyThere = false;
+    if (!PlaceForInsert(d, key, rec, newest, alreadyThere))
         return false;
-    if (held)
+    if (alreadyThere)
         return true;
     const std::string e = EntryBytes(d, 0, std::uint32_t(rec), key);
     const NdxHeader hdr = d.hdr;
