@@ -66,7 +66,20 @@ std::string FieldName(const std::uint8_t* p, std::size_t max)
     return name;
 }
 
-// Adds one field; false (211) for an unknown type letter.
+// The length every writer gives a field of the type (0: any).
+int FixedLength(char type)
+{
+    switch (type) {
+    case 'D': return 8;
+    case 'L': return 1;
+    case 'M': return 10;
+    default: return 0;
+    }
+}
+
+// Adds one field; false (211) for an unknown type letter, (210) for a
+// length or decimal count no writer gives its type: such a descriptor is
+// damaged, and the fields after it would be read from other fields' bytes.
 bool AddField(ParsedTable& out, const std::string& name, std::uint8_t type, std::uint8_t len,
               std::uint8_t dec, std::uint32_t& offset, const std::string& file, FormatError& error)
 {
@@ -76,6 +89,13 @@ bool AddField(ParsedTable& out, const std::string& name, std::uint8_t type, std:
     if (!KnownType(f.type))
         return Fail(error, 211, "Field: " + name + " [" + std::string(1, char(type)) + "] in " +
                                     file + " ist kein gültiger Feldtyp");
+    const int fixed = FixedLength(f.type);
+    const bool numeric = f.type == 'N' || f.type == 'F';
+    if (len == 0 || (fixed != 0 && len != fixed) || (numeric && dec >= len))
+        return Fail(error, 210, file + " ist keine dBASE-Datenbank. (Feld " + name + " vom Typ " +
+                                    std::string(1, f.type) + ": Länge " + std::to_string(len) +
+                                    (numeric ? ", " + std::to_string(dec) + " Dezimalstellen" : std::string()) +
+                                    ") [USE/OpenDBF]");
     f.len = len;
     f.dec = dec;
     f.offset = offset;
