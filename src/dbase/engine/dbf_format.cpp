@@ -185,6 +185,15 @@ bool ParseDbase3(const std::uint8_t* data, std::size_t n, std::int64_t fileSize,
                                         std::to_string(out.headerLen) + " zu klein für die Feldliste "
                                         "und ihr Endezeichen) [USE/OpenDBF]");
     }
+    // Between the end mark and the header's length writers put zeros (level
+    // 7 keeps field properties there); other bytes are records: the header
+    // length is too large, and every field would be read shifted.
+    if (!out.level7 && next < out.headerLen && data[next] == 0x0D)
+        for (std::uint32_t i = next + 1; i < out.headerLen; ++i)
+            if (data[i] != 0)
+                return Fail(error, 210, file + " ist keine dBASE-Datenbank. (Header-Länge " +
+                                            std::to_string(out.headerLen) + ": nach dem Endezeichen der "
+                                            "Feldliste stehen Daten) [USE/OpenDBF]");
     return true;
 }
 
