@@ -342,6 +342,10 @@ bool SyncOne(TWorkArea& a, AreaIndexes& s, Descriptor& d, bool controlling)
         else
             SetError(212, "Schlüssel: " + Quoted(KeyText(a, d, key)) + " nicht im Index: " + d.path +
                               ". [SyncIndex-1] Record: " + std::to_string(a.recNo));
+        // A record the index lacks: damaged or stale. In a shared area it
+        // may be another program's append that adds its keys after it.
+        if (!a.Shared())
+            Unfit(d);
         return false;
     }
     d.bof = d.eof = false;
@@ -683,9 +687,12 @@ bool HookCompareKeys(KeyStep step)
                 int result = 0;
                 if (!RemoveKey(*d, d->curKey, rec, result) || result < 0) {
                     d->keptCount = -1;
-                    if (result < 0 && EngineErrorCode == 0)
+                    if (result < 0 && EngineErrorCode == 0) {
+                        // the index lacked the record's entry: damaged or stale
                         SetError(254, "Datensatz Nr. " + std::to_string(rec) + " nicht im Index gefunden. " +
                                           d->path + " [CompareKeys]");
+                        Unfit(*d);
+                    }
                     if (code == 0) {
                         code = EngineErrorCode ? EngineErrorCode : 254;
                         text = LastErrorText();
