@@ -721,7 +721,8 @@ TEST_F(NdxDamageTest, UnfoldedKeysAreRefusedAndLeftAlone)
 // too; a stale index opened and closed stays as it was. A Find that lands
 // on such an entry, or on one whose record holds another key (record
 // numbers swapped, a record changed without the index; a key lowered in
-// the file is met just before where it lands), gives 212 and leaves the
+// the file is met just before where it lands, as is the key sought that a
+// lowered separator leads the search past), gives 212 and leaves the
 // area at EOF, not on the wrong record; so does a GO to a record whose
 // entry the index lacks. After either the index takes no change (record
 // 1's key stays in the first leaf): refused with 212, nothing written.
@@ -743,7 +744,10 @@ TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
                  {"a record changed without it", {}, 2, "k100010", false, 11},
                  // record 11's key k100010 lowered to k10001/, still in
                  // order: the Find lands after it
-                 {"a key lowered", {{first + 10 * 20 + 8, 0x202F3130}}, 0, "k100010", false, 11}};
+                 {"a key lowered", {{first + 10 * 20 + 8, 0x202F3130}}, 0, "k100010", false, 11},
+                 // the root's second separator k100049 lowered to k100048:
+                 // the search goes past leaf 2's last key
+                 {"a separator lowered", {{4 * 512 + 4 + 20 + 8 + 4, 0x20383430}}, 0, "k100049", false}};
     for (const bool unique : {false, true}) {
         for (const Case& c : cases) {
             Build(60, unique); // leaves of 25, 25 and 10 keys (20 bytes an entry)
