@@ -66,7 +66,20 @@ std::string FieldName(const std::uint8_t* p, std::size_t max)
     return name;
 }
 
-// Adds one field; false (211) for an unknown type letter.
+// The length every writer gives a field of the type (0: any).
+int FixedLength(char type)
+{
+    switch (type) {
+    case 'D': return 8;
+    case 'L': return 1;
+    case 'M': return 10;
+    default: return 0;
+    }
+}
+
+// Adds one field; false (211) for an unknown type letter, (210) for a
+// length or decimal count no writer gives its type: such a descriptor is
+// damaged, and the fields after it would be read from other fields' bytes.
 bool AddField(ParsedTable& out, const std::string& name, std::uint8_t type, std::uint8_t len,
               std::uint8_t dec, std::uint32_t& offset, const std::string& file, FormatError& error)
 {
@@ -76,6 +89,13 @@ bool AddField(ParsedTable& out, const std::string& name, std::uint8_t type, std:
     if (!KnownType(f.type))
         return Fail(error, 211, "Field: " + name + " [" + std::string(1, char(type)) + "] in " +
                                     file + " ist kein gültiger Feldtyp");
+    const int fixed = FixedLength(f.type);
+    const bool numeric = f.type == 'N' || f.type == 'F';
+    if (len == 0 || (fixed != 0 && len != fixed) || (numeric && dec >= len))
+        return Fail(error, 210, file + " ist keine dBASE-Datenbank. (Feld " + name + " vom Typ " +
+                                    std::string(1, f.type) + ": Länge " + std::to_string(len) +
+                                    (numeric ? ", " + std::to_string(dec) + " Dezimalstellen" : std::string()) +
+                                    ") [USE/OpenDBF]");
     f.len = len;
     f.dec = dec;
     f.offset = offset;
@@ -165,6 +185,15 @@ bool ParseDbase3(const std::uint8_t* data, std::size_t n, std::int64_t fileSize,
                                         std::to_string(out.headerLen) + " zu klein für die Feldliste "
                                         "und ihr Endezeichen) [USE/OpenDBF]");
     }
+    // Between the end mark and the header's length writers put zeros (level
+    // 7 keeps field properties there); other bytes are records: the header
+    // length is too large, and every field would be read shifted.
+    if (!out.level7 && next < out.headerLen && data[next] == 0x0D)
+        for (std::uint32_t i = next + 1; i < out.headerLen; ++i)
+            if (data[i] != 0)
+                return Fail(error, 210, file + " ist keine dBASE-Datenbank. (Header-Länge " +
+                                            std::to_string(out.headerLen) + ": nach dem Endezeichen der "
+                                            "Feldliste stehen Daten) [USE/OpenDBF]");
     return true;
 }
 

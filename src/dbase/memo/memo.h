@@ -61,13 +61,19 @@ struct TMemoLines {
 // block, for a field that holds no block number (InvalidMemoRef), a block in
 // the header or at or beyond the end of the file, and a memo whose length
 // runs past the end (a damaged length word, a file cut inside the memo). A
-// memo without a length that the file ends inside reads up to there.
+// memo without a length that the file ends inside reads up to there. Also
+// 1003: a length that runs over another memo's block header, a block of a
+// dBase IV file without its header that holds zeros before its end mark,
+// and text that holds zeros (a length word or end mark damaged: the memo
+// runs into the zero fill of its block; binary data is read as a BLOB).
 bool GetMemo(std::int32_t block, TMemoLines& out, int lineLimit = 0);
 // The whole memo as one text (lines joined with their ends).
 bool GetMemoText(std::int32_t block, std::string& text);
 // Writes text as a new memo; its block, 0 for a text of blanks or an error.
 // Every memo write is refused (1003, naming the record) while a record's
-// memo lies or runs past the end of the file; blanking that field goes on.
+// memo lies or runs past the end of the file, and while a record holds a
+// memo read as damaged inside the file (not a FoxPro picture read as
+// text); blanking that field goes on.
 std::int32_t AddMemo(const std::string& text);
 // Writes an edited line table as the memo that was oldBlock (0: none); the
 // new block, 0 for an empty text or after an error. A dBase IV memo stays in

@@ -133,7 +133,8 @@ bool FirstChunkIsText(Active& a, const std::uint8_t* read, std::size_t n)
 }
 
 // The length of a BLOB that ends with its first 0x1A (read through once);
-// -1 when the file ends before it.
+// -1 when the file ends before it, -2 when a dBase IV block without its
+// header holds zeros before it (kNoBlockHeader).
 std::int64_t ScanLength(Active& a)
 {
     BlobDescriptor& b = *a.blob;
@@ -146,8 +147,11 @@ std::int64_t ScanLength(Active& a)
         if (a.memo->dataHook)
             a.memo->dataHook(chunk.data(), std::size_t(n), at - b.dataStart, false);
         const void* hit = std::memchr(chunk.data(), 0x1A, std::size_t(n));
+        const std::size_t taken = hit ? std::size_t(static_cast<const std::uint8_t*>(hit) - chunk.data()) : std::size_t(n);
+        if (a.memo->kind() == Kind::DBase4 && std::memchr(chunk.data(), 0, taken))
+            return -2; // no memo of dBase III: a damaged block header
         if (hit)
-            return at - b.dataStart + (static_cast<const std::uint8_t*>(hit) - chunk.data());
+            return at - b.dataStart + std::int64_t(taken);
         at += n;
     }
     return -1;
@@ -184,6 +188,7 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
         BlockHeader head;
         const char* why = nullptr;
         if (!ParseBlockHeader(m, h, got, fileSize - pos, head, &why)) {
+            NoteDamage(m, SourceOf(area, block), block, why);
             SetError(1003, MemoErrorText(m, SourceOf(area, block), why ? why : "", operation));
             return false;
         }
@@ -196,7 +201,9 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
             Active scan{&area, &m, &b};
             b.length = ScanLength(scan);
             if (b.length < 0 && m.kind() != Kind::DBase3) {
-                SetError(1003, MemoErrorText(m, SourceOf(area, block), kRunsPastTheEnd, operation));
+                why = b.length == -2 ? kNoBlockHeader : kRunsPastTheEnd;
+                NoteDamage(m, SourceOf(area, block), block, why);
+                SetError(1003, MemoErrorText(m, SourceOf(area, block), why, operation));
                 return false;
             }
             if (b.length < 0)

@@ -300,7 +300,42 @@ int CheckReferences(TWorkArea& area, TMemoFile& m, std::int64_t size, const std:
     return 0;
 }
 
+// True while the record of the memo noted as damaged still holds its
+// block in a memo field (read from the file: the field may have been
+// blanked since). Clears the note once it does not. A record that cannot
+// be read counts as holding it.
+bool DamageHeld(TWorkArea& area, TMemoFile& m)
+{
+    if (m.damage.empty())
+        return false;
+    const std::int32_t r = m.damagedAt.record;
+    if (r >= 1 && r <= area.recCount) {
+        std::vector<std::uint8_t> rec(area.recLen);
+        if (area.file.ReadAt(area.RecordOffset(r), rec.data(), rec.size()) != std::int64_t(rec.size()))
+            return true;
+        for (const auto& f : area.fields) {
+            if (!IsMemoField(f) || f.offset + f.len > rec.size())
+                continue;
+            const std::int64_t held =
+                ParseMemoRef(std::string_view(reinterpret_cast<const char*>(rec.data()) + f.offset, f.len));
+            if (held != InvalidMemoRef && (held < 0 ? -held : held) == m.damagedBlock)
+                return true;
+        }
+    }
+    m.damage.clear();
+    return false;
+}
+
 } // namespace
+
+void NoteDamage(TMemoFile& m, const MemoSource& at, std::int64_t block, const char* why)
+{
+    if (!m.damage.empty() || !why)
+        return;
+    m.damagedAt = at;
+    m.damagedBlock = block < 0 ? -block : block;
+    m.damage = why;
+}
 
 bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& operation,
                            std::int64_t& position)
@@ -323,6 +358,14 @@ bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& ope
     if (size < 0) {
         UnlockMemo(m);
         SetError(30, m.name + " [" + operation + "]");
+        return false;
+    }
+    // A memo found damaged inside the file: nothing is written into the
+    // file until its field is blanked (which writes no memo).
+    if (DamageHeld(area, m)) {
+        UnlockMemo(m);
+        SetError(1003, MemoErrorText(m, m.damagedAt, m.damage + "; kein Memo wird geschrieben, bis das Feld geleert ist",
+                                     operation));
         return false;
     }
     // Until no record points past the end: an older memo file beside the
@@ -464,6 +507,33 @@ void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8
     PutU32(h + 4, length + 8);
 }
 
+namespace {
+
+// True when the data of the memo at pos (read into out) covers the start
+// of a later block that holds another memo's block header: its length word
+// was raised. A dBase IV block header (FF FF 08 00, a length that fits) is
+// in no text; in a FoxPro file, where binary data may hold anything, only a
+// text memo is held to it, and only by a text memo's header.
+bool RunsIntoAnotherMemo(const TMemoFile& m, std::int64_t pos, std::int64_t dataPos, const StoredMemo& out,
+                         std::int64_t size)
+{
+    if (m.kind() == Kind::DBase3 || (m.kind() == Kind::FoxPro && out.binary))
+        return false;
+    const std::int64_t end = dataPos + std::int64_t(out.bytes.size());
+    for (std::int64_t q = pos + m.blockSize; q + 8 <= end; q += m.blockSize) {
+        const auto* h = reinterpret_cast<const std::uint8_t*>(out.bytes.data()) + (q - dataPos);
+        if (m.kind() == Kind::DBase4) {
+            if (IsDBase4Header(h) && GetU32(h + 4) >= 8 && q + GetU32(h + 4) <= size)
+                return true;
+        } else if (GetU32BE(h) == 1 && GetU32BE(h + 4) >= 1 && q + 8 + GetU32BE(h + 4) <= size) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const char** why)
 {
     out = StoredMemo{};
@@ -492,6 +562,11 @@ int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const char
         out.bytes.resize(std::size_t(length));
         if (length > 0 && m.file.ReadAt(dataPos, out.bytes.data(), out.bytes.size()) != length)
             return m.file.LastError() ? m.file.LastError() : 30;
+        if (RunsIntoAnotherMemo(m, pos, dataPos, out, size)) {
+            if (why)
+                *why = kIntoAnotherMemo;
+            return 1003;
+        }
         out.blocks = BlocksFor(m.kind() == Kind::FoxPro ? Kind::FoxPro : Kind::DBase4, m.blockSize,
                                length);
         return 0;
@@ -509,7 +584,13 @@ int LoadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const char
         ++m.loads;
         const char* end = static_cast<const char*>(std::memchr(chunk.data(), 0x1A, std::size_t(n)));
         ended = end != nullptr;
-        out.bytes.append(chunk.data(), std::size_t((ended ? end : chunk.data() + n) - chunk.data()));
+        const std::size_t taken = std::size_t((ended ? end : chunk.data() + n) - chunk.data());
+        if (m.kind() == Kind::DBase4 && std::memchr(chunk.data(), 0, taken)) {
+            if (why)
+                *why = kNoBlockHeader;
+            return 1003;
+        }
+        out.bytes.append(chunk.data(), taken);
         at += n;
     }
     if (!ended && m.kind() != Kind::DBase3) {
@@ -526,8 +607,12 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const Mem
 {
     const char* why = nullptr;
     const int code = LoadStoredMemo(m, block, out, &why);
-    if (code != 0)
+    if (code != 0) {
+        // damage inside the file, not a pointer that names no memo
+        if (code == 1003 && !PointerFault(m, block, m.file.Size()))
+            NoteDamage(m, at, block, why);
         SetError(std::uint16_t(code), MemoErrorText(m, at, why ? why : "", operation));
+    }
     return code == 0;
 }
 

@@ -44,6 +44,14 @@ struct BlobDescriptor {
     bool cacheDirty = false;
 };
 
+// Where a memo is read from, for the error texts: the record, the memo
+// field and the block as that field holds it.
+struct MemoSource {
+    std::int32_t record = 0;
+    std::string field;
+    std::string block;
+};
+
 struct TMemoFile {
     DbfFile file{HeldFile::Memo};
     std::string name;
@@ -52,6 +60,12 @@ struct TMemoFile {
     bool locked = false;
     int loads = 0;                  // buffer loads of the last read
     bool referencesSound = false;   // no record's memo lies or runs past the end (found before a write)
+    // The first memo read as damaged inside the file (its block header,
+    // its length, its end mark): where, its block and why. No memo is
+    // written while that record still holds the block.
+    MemoSource damagedAt;
+    std::int64_t damagedBlock = 0;
+    std::string damage;
     BlobDescriptor blob;
     MemoDataHook dataHook;
     Kind kind() const
@@ -82,7 +96,8 @@ std::int64_t FirstDataBlock(const TMemoFile& m);
 // mark (0x1A) at its old end first. Refused (1003, naming the first) while
 // a record's memo lies past the end of the file or runs past it: the file
 // would grow into it. The records are looked through before the first
-// write of an open, and again after a refusal.
+// write of an open, and again after a refusal. Refused as well while the
+// record of a memo read as damaged (NoteDamage) still holds its block.
 // False after an error (reported, lock released); nothing may be written then.
 bool LockMemoPadAndSeekEOF(TWorkArea& area, TMemoFile& m, const std::string& operation,
                            std::int64_t& position);
@@ -108,9 +123,24 @@ struct BlockHeader {
     std::int64_t length = -1;  // -1: none stored, the data ends with 0x1A
     bool binary = false;       // FoxPro type word other than 1 (a picture)
 };
+// Notes the first memo of m found damaged inside the file (at, its block,
+// why): memo writes wait until its field no longer holds the block.
+void NoteDamage(TMemoFile& m, const MemoSource& at, std::int64_t block, const char* why);
 // Why a memo cannot be read whole: its length, or a dBase IV memo without
 // its header, runs past the end of the file.
 inline constexpr const char* kRunsPastTheEnd = "Memo reicht über das Ende der Memo-Datei hinaus";
+// A block of a dBase IV file without the block header: only a memo the file
+// kept from dBase III, text up to its end mark, reads so. Zeros before that
+// mark are a damaged header (another memo's length word, the zero fill
+// of a block), or a block inside another memo.
+inline constexpr const char* kNoBlockHeader = "Block ohne Blockkopf, Nullbytes vor dem Endezeichen";
+// Text never holds zero bytes: a memo read as text that does has run past
+// its end (a damaged length word or end mark) into the zero fill of its
+// block, or holds binary data, which only a BLOB reads.
+// A length that runs over the start of a block where another memo's
+// block header stands: a damaged length word.
+inline constexpr const char* kIntoAnotherMemo = "Länge reicht in ein weiteres Memo";
+inline constexpr const char* kZerosInText = "Memo enthält Nullbytes: Länge oder Endezeichen beschädigt";
 // False when the header is damaged (error 1003); why then says how.
 bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
                       BlockHeader& out, const char** why = nullptr);
@@ -125,13 +155,6 @@ std::int64_t BlockOfField(std::string_view raw);
 // it can be read. A negative block is its absolute value.
 const char* PointerFault(const TMemoFile& m, std::int64_t block, std::int64_t size);
 
-// Where a memo is read from, for the error texts: the record, the memo
-// field and the block as that field holds it.
-struct MemoSource {
-    std::int32_t record = 0;
-    std::string field;
-    std::string block;
-};
 // In the current record of area: the memo field that holds block.
 MemoSource SourceOf(const TWorkArea& area, std::int64_t block);
 // "<memo file> Record # r, Feld F, Block b: why [operation]".

@@ -128,6 +128,20 @@ std::int32_t WriteNewMemo(TWorkArea& a, TMemoFile& m, const std::string& stored,
     return std::int32_t(block);
 }
 
+// False (1003, naming the record) for a memo read as text that holds
+// zero bytes (kZerosInText); unless the memo says it is binary (a FoxPro
+// picture), the memo file then takes no memo until the field is blanked.
+bool IsText(const TWorkArea& a, TMemoFile& m, std::int32_t block, const StoredMemo& stored, const std::string& text)
+{
+    if (text.find('\0') == std::string::npos)
+        return true;
+    const MemoSource at = SourceOf(a, block);
+    if (!stored.binary)
+        NoteDamage(m, at, block, kZerosInText);
+    SetError(1003, MemoErrorText(m, at, kZerosInText, "GetMemo"));
+    return false;
+}
+
 } // namespace
 
 bool ReadMemoLinesHook(int areaNo, std::int32_t block, std::vector<std::string>& lines)
@@ -159,6 +173,8 @@ bool GetMemo(std::int32_t block, TMemoLines& out, int lineLimit)
     std::string raw = std::move(stored.bytes);
     if (a->readHook && !raw.empty())
         a->readHook(reinterpret_cast<std::uint8_t*>(raw.data()), raw.size());
+    if (!IsText(*a, *m, block, stored, raw))
+        return false;
     SplitLines(*a, raw, out, lineLimit);
     return true;
 }
@@ -174,7 +190,10 @@ bool GetMemoText(std::int32_t block, std::string& text)
     StoredMemo stored;
     if (!ReadStoredMemo(*m, block, stored, SourceOf(*a, block), "GetMemo"))
         return false;
-    text = StoredToEngine(*a, std::move(stored.bytes));
+    std::string read = StoredToEngine(*a, std::move(stored.bytes));
+    if (!IsText(*a, *m, block, stored, read))
+        return false;
+    text = std::move(read);
     return true;
 }
 

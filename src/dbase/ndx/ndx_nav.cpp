@@ -128,10 +128,13 @@ bool KeyOfRecordIsEntrys(TWorkArea& a, Descriptor& d, std::string& misfit)
     return false;
 }
 
-// Steps back from the position of d by back entries; when there is such
-// an entry, its record must hold its key, else misfit tells the
-// difference. False after a read error.
-bool CheckEntryBefore(TWorkArea& a, Descriptor& d, int back, std::string& misfit)
+// Steps back from the position of d by back entries (to the entry before
+// where a search for key landed); when there is such an entry, its record
+// must hold its key, and the key must lie below the key sought (else the
+// tree above led the search past it: a separator lowered), else misfit
+// tells the difference. False after a read error.
+bool CheckEntryBefore(TWorkArea& a, Descriptor& d, int back, const std::string& key, std::size_t compareLen,
+                      std::string& misfit)
 {
     bool begin = false;
     for (int i = 0; i < back; ++i) {
@@ -143,7 +146,11 @@ bool CheckEntryBefore(TWorkArea& a, Descriptor& d, int back, std::string& misfit
     TakeEntry(d);
     if (!ReadNamedRecord(a, d, misfit))
         return !misfit.empty();
-    KeyOfRecordIsEntrys(a, d, misfit);
+    if (KeyOfRecordIsEntrys(a, d, misfit) &&
+        CompareKeys(d, reinterpret_cast<const std::uint8_t*>(d.curKey.data()),
+                    reinterpret_cast<const std::uint8_t*>(key.data()), compareLen) == 0)
+        misfit = "Eintrag mit Schlüssel " + Quoted(KeyText(a, d, d.curKey)) + " (Datensatz Nr. " +
+                 std::to_string(d.curRec) + ") steht vor der Stelle, an die die Knoten die Suche führen.";
     return true;
 }
 
@@ -342,6 +349,10 @@ bool SyncOne(TWorkArea& a, AreaIndexes& s, Descriptor& d, bool controlling)
         else
             SetError(212, "Schlüssel: " + Quoted(KeyText(a, d, key)) + " nicht im Index: " + d.path +
                               ". [SyncIndex-1] Record: " + std::to_string(a.recNo));
+        // A record the index lacks: damaged or stale. In a shared area it
+        // may be another program's append that adds its keys after it.
+        if (!a.Shared())
+            Unfit(d);
         return false;
     }
     d.bof = d.eof = false;
@@ -683,9 +694,12 @@ bool HookCompareKeys(KeyStep step)
                 int result = 0;
                 if (!RemoveKey(*d, d->curKey, rec, result) || result < 0) {
                     d->keptCount = -1;
-                    if (result < 0 && EngineErrorCode == 0)
+                    if (result < 0 && EngineErrorCode == 0) {
+                        // the index lacked the record's entry: damaged or stale
                         SetError(254, "Datensatz Nr. " + std::to_string(rec) + " nicht im Index gefunden. " +
                                           d->path + " [CompareKeys]");
+                        Unfit(*d);
+                    }
                     if (code == 0) {
                         code = EngineErrorCode ? EngineErrorCode : 254;
                         text = LastErrorText();
@@ -923,7 +937,7 @@ bool Find(const std::string& given)
             // key sought, changed downwards in the file. Its record must
             // hold it too (one more record read, for this case only).
             if (!found && misfit.empty() && stale.empty() &&
-                !CheckEntryBefore(*a, *d, steps + 1, misfit))
+                !CheckEntryBefore(*a, *d, steps + 1, key, compareLen, misfit))
                 return false;
         }
         if (!found) {

@@ -207,6 +207,11 @@ TEST_F(FormatTest, MalformedHeadersAreRefused)
         {"record length above the fields, records not whole",
          [](auto& t) { PutU16(t.data() + 10, 7), PutU32(t.data() + 4, 1); }, 210},
         {"file ends two records before the count", [](auto& t) { PutU32(t.data() + 4, 4); }, 210},
+        // the record keeps room: the fields after it would read shifted
+        {"field of length 0", [](auto& t) { t[32 + 16] = 0; }, 210},
+        {"date field of length 5", [](auto& t) { t[32 + 11] = 'D'; }, 210},
+        {"numeric field with as many decimals as digits", [](auto& t) { t[32 + 11] = 'N', t[32 + 17] = 5; }, 210},
+        {"header length past the end mark into the records", [](auto& t) { PutU16(t.data() + 8, 66); }, 210},
     };
     for (const auto& c : cases) {
         for (const char* how : {"", " EXCLUSIVE"}) {

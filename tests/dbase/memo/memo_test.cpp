@@ -233,14 +233,17 @@ TEST_F(MemoTest, DamagedHeadersAndLengths)
 // Damaged memo files and memo fields: a memo that cannot be read names its
 // record, field and block, and reads so before and after a later write (never
 // NULs, an empty text or another block). While a record's memo lies or runs
-// past the end of the file a memo write is refused with that reason and
-// nothing is written; once that field is blanked, writes go on and the file
-// grows by the new memo only. A dBase III memo the file ends inside reads up
-// to there, also after a write. Every other memo reads as it was.
+// past the end of the file, or was read as damaged inside it, a memo write is
+// refused with that reason and nothing is written; once that field is
+// blanked, writes go on and the file grows by the new memo only. A dBase III
+// memo the file ends inside reads up to there, also after a write. Every
+// other memo reads as it was. A BLOB (binary data may hold zeros) reads what
+// only text cannot hold.
 TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
 {
     const std::vector<std::string> texts = {Text(100, 1), Text(700, 2), Text(300, 3)};
-    enum Damage { LengthWord, CutInLast, HeaderlessCut, Pointer, NextFree };
+    enum Damage { LengthWord, CutInLast, HeaderlessCut, Pointer, NextFree, HeaderLost, ShortLength, LengthRaised,
+                  EndMarksLost };
     struct Case {
         const char* what;
         std::vector<std::uint8_t> versions;
@@ -250,7 +253,8 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
         std::int32_t record;  // the damaged one
         const char* why;      // nullptr: reads its text, up to the cut
         bool refusesWrites;
-        std::size_t cut = 200; // bytes of the last memo left (CutInLast)
+        std::size_t cut = 200; // bytes of the last memo left (CutInLast), added to the length (LengthRaised)
+        bool blobRefuses = true;
     } cases[] = {
         {"length word past the end", {0x8B, 0xF5}, LengthWord, "", 512, 2, "reicht über das Ende", true},
         {"file cut inside the last memo", {0x8B, 0xF5}, CutInLast, "", 512, 3, "reicht über das Ende", true},
@@ -265,6 +269,12 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
         {"pointer beyond any block number", {0x8B}, Pointer, "9999999999", 512, 2, "keine Blocknummer", false},
         {"pointer with a blank inside", {0x83}, Pointer, "1        1", 512, 2, "keine Blocknummer", false},
         {"pointer into the header", {0xF5}, Pointer, "         3", 64, 2, "Block 3: im Kopf", false},
+        // record 2's memo: 2 blocks, record 3's right after it
+        {"block header lost", {0x8B}, HeaderLost, "", 512, 2, "ohne Blockkopf", true},
+        {"length word below 8", {0x8B}, ShortLength, "", 512, 2, "unter 8", true},
+        {"length raised into the next memo", {0x8B, 0xF5}, LengthRaised, "", 512, 2, "in ein weiteres Memo", true, 600, false},
+        {"length raised into the zero fill", {0x8B, 0xF5}, LengthRaised, "", 512, 2, "Nullbytes", true, 100, false},
+        {"end marks lost", {0x83}, EndMarksLost, "", 512, 2, "Nullbytes", true, 200, false},
     };
     for (const Case& c : cases) {
         for (std::uint8_t version : c.versions) {
@@ -285,6 +295,17 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
                 PutU32(b.data() + std::size_t(blocks[1]) * bs + 4, 0xFFFFFFFFu);
             else if (c.damage == NextFree)
                 PutU32(b.data(), 0x05F5E0FFu); // 99999999 (the FPT word reads larger still)
+            std::uint8_t* second = b.data() + std::size_t(blocks[1]) * bs;
+            if (c.damage == HeaderLost)
+                std::fill_n(second, 2, 'x');
+            else if (c.damage == ShortLength)
+                PutU32(second + 4, 5);
+            else if (c.damage == LengthRaised && version == 0xF5)
+                PutU32BE(second + 4, GetU32BE(second + 4) + std::uint32_t(c.cut));
+            else if (c.damage == LengthRaised)
+                PutU32(second + 4, GetU32(second + 4) + std::uint32_t(c.cut));
+            else if (c.damage == EndMarksLost)
+                std::fill_n(second + texts[1].size(), 2, 'x');
             WriteBytes(file, b);
             ASSERT_TRUE(USE(Path(name) + " EXCLUSIVE"));
             if (c.damage == Pointer) {
@@ -301,17 +322,29 @@ TEST_F(MemoTest, MemosRunningPastTheEndGive1003)
                 std::int32_t blob = Buffer().MemoRef(2);
                 std::string text;
                 EXPECT_EQ(GetMemoText(blob, text), !c.why);
-                EXPECT_EQ(OpenBlob(false, blob, TBlobMode::Read), !c.why);
-                if (!c.why) {
-                    EXPECT_EQ(text, cutText);
-                    EXPECT_EQ(BlobLength(), std::int64_t(cutText.size()));
-                    CloseBlob();
-                } else {
+                if (c.why) {
                     told(where + "Block ");
                     told(c.why);
                 }
+                const bool blobRefused = c.why && c.blobRefuses;
+                EXPECT_EQ(OpenBlob(false, blob, TBlobMode::Read), !blobRefused);
+                if (!c.why) {
+                    EXPECT_EQ(text, cutText);
+                    EXPECT_EQ(BlobLength(), std::int64_t(cutText.size()));
+                }
+                if (blobRefused)
+                    told(c.why);
+                else
+                    CloseBlob();
             };
-            damagedReads();
+            if (c.damage == HeaderLost || c.damage == ShortLength) { // the damage found by a BLOB alone
+                GO(c.record);
+                std::int32_t blob = Buffer().MemoRef(2);
+                EXPECT_FALSE(OpenBlob(false, blob, TBlobMode::Read));
+                told(c.why);
+            } else {
+                damagedReads();
+            }
             if (c.damage == Pointer) { // LOCATE reads no other record's memo for it
                 EXPECT_FALSE(Locate("NOTE", texts[0].substr(0, 20), false, 2, false));
             }
@@ -719,6 +752,18 @@ TEST_F(MemoTest, BlobStreams)
         bytes = ReadBytes(memo);
         EXPECT_EQ(std::string(bytes.begin() + blk * 64 + 8, bytes.begin() + blk * 64 + 12),
                   AnsiToOem("\xE4\xF6") + "\x07" + AnsiToOem("\xFC"));
+        // Read as text, binary data holding a zero is refused; a FoxPro
+        // picture says it is binary, so memos are still written beside it.
+        blk = 0;
+        ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Write));
+        WriteBlobStream("p\0q", 3);
+        ASSERT_TRUE(CloseBlob());
+        ClearRecord();
+        Buffer().SetMemoRef(2, blk);
+        ASSERT_TRUE(Append());
+        std::string text;
+        EXPECT_FALSE(GetMemoText(blk, text));
+        EXPECT_EQ(AddMemo("neu") != 0, version == 0xF5) << LastErrorText();
         USE("");
     }
 }

@@ -721,10 +721,11 @@ TEST_F(NdxDamageTest, UnfoldedKeysAreRefusedAndLeftAlone)
 // too; a stale index opened and closed stays as it was. A Find that lands
 // on such an entry, or on one whose record holds another key (record
 // numbers swapped, a record changed without the index; a key lowered in
-// the file is met just before where it lands), gives 212 and leaves the
-// area at EOF, not on the wrong record. After either the index takes no
-// change (record 1's key stays in the first leaf): refused with 212,
-// nothing written.
+// the file is met just before where it lands, as is the key sought that a
+// lowered separator leads the search past), gives 212 and leaves the
+// area at EOF, not on the wrong record; so does a GO to a record whose
+// entry the index lacks. After either the index takes no change (record
+// 1's key stays in the first leaf): refused with 212, nothing written.
 TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
 {
     const std::size_t first = 512 + 4 + 4; // record number of the first leaf's first entry
@@ -734,15 +735,19 @@ TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
         int table;          // the table changed without the index: 1 PACK, 2 record 11's key
         const char* find;   // lands on the entry
         bool walks = true;  // found by a whole walk
+        std::int32_t go = 0; // a record whose entry the index lacks
     } cases[] = {{"first leaf", {{first + 3 * 20, 61}}, 0, "k100003"},
                  {"middle of the tree", {{first + 512 + 10 * 20, 100000}}, 0, "k100035"},
                  {"last entry", {{first + 1024 + 9 * 20, 0}}, 0, "k100059"},
                  {"stale after PACK", {}, 1, "k100010"},
-                 {"record numbers swapped", {{first + 3 * 20, 5}, {first + 4 * 20, 4}}, 0, "k100003", false},
-                 {"a record changed without it", {}, 2, "k100010", false},
+                 {"record numbers swapped", {{first + 3 * 20, 5}, {first + 4 * 20, 4}}, 0, "k100003", false, 4},
+                 {"a record changed without it", {}, 2, "k100010", false, 11},
                  // record 11's key k100010 lowered to k10001/, still in
                  // order: the Find lands after it
-                 {"a key lowered", {{first + 10 * 20 + 8, 0x202F3130}}, 0, "k100010", false}};
+                 {"a key lowered", {{first + 10 * 20 + 8, 0x202F3130}}, 0, "k100010", false, 11},
+                 // the root's second separator k100049 lowered to k100048:
+                 // the search goes past leaf 2's last key
+                 {"a separator lowered", {{4 * 512 + 4 + 20 + 8 + 4, 0x20383430}}, 0, "k100049", false}};
     for (const bool unique : {false, true}) {
         for (const Case& c : cases) {
             Build(60, unique); // leaves of 25, 25 and 10 keys (20 bytes an entry)
@@ -750,7 +755,7 @@ TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
             for (const auto& [at, rec] : c.recs)
                 PutU32At(b, at, rec);
             WriteBytes(Path("d.ndx"), b);
-            for (int kind = c.walks ? 0 : 4; kind < 5; ++kind) {
+            for (int kind = c.walks ? 0 : 4; kind < (c.go && !unique ? 6 : 5); ++kind) {
                 const std::string what = c.what + std::string(unique ? " UNIQUE" : "") + ", walk " + std::to_string(kind);
                 ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
                 if (c.table == 1 && kind == 0) {
@@ -773,8 +778,11 @@ TEST_F(NdxDamageTest, EntriesNamingNoRecordGive212BothWays)
                     EXPECT_NE(LastErrorText().find("passt nicht zur Datei: neu aufbauen (REINDEX)"), std::string::npos)
                         << LastErrorText();
                 }
-                EXPECT_EQ(kind == 4 ? EngineErrorCode : WholeWalk(kind), 212) << what;
-                EXPECT_NE(LastErrorText().find("REINDEX"), std::string::npos) << LastErrorText();
+                if (kind == 5)
+                    GO(c.go);
+                EXPECT_EQ(kind >= 4 ? EngineErrorCode : WholeWalk(kind), 212) << what;
+                EXPECT_NE(LastErrorText().find(kind == 5 ? "nicht im Index" : "REINDEX"), std::string::npos)
+                    << LastErrorText();
                 ExpectChangesRefused(1, "k100000a", 212, what);
                 USE("");
                 EXPECT_EQ(ReadBytes(Path("d.ndx")), b) << what;
