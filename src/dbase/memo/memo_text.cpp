@@ -129,14 +129,17 @@ std::int32_t WriteNewMemo(TWorkArea& a, TMemoFile& m, const std::string& stored,
 }
 
 // False (1003, naming the record) for a memo read as text that holds
-// zero bytes (kZerosInText); unless the memo says it is binary (a FoxPro
-// picture), the memo file then takes no memo until the field is blanked.
+// zero bytes (kZerosInText). In a dBase III file, whose memos end at their
+// end mark, that is a lost end mark: the memo file then takes no memo
+// until the field is blanked. A length-headed memo (dBase IV, FoxPro) with
+// zeros may be binary data of a sound file: only its reading as text is
+// refused.
 bool IsText(const TWorkArea& a, TMemoFile& m, std::int32_t block, const StoredMemo& stored, const std::string& text)
 {
     if (text.find('\0') == std::string::npos)
         return true;
     const MemoSource at = SourceOf(a, block);
-    if (!stored.binary)
+    if (!stored.binary && m.kind() == Kind::DBase3)
         NoteDamage(m, at, block, kZerosInText);
     SetError(1003, MemoErrorText(m, at, kZerosInText, "GetMemo"));
     return false;
