@@ -242,38 +242,36 @@ TEST_F(ConfigForm, ExportIsNeverWrittenOverTheProjectFile)
 TEST_F(ConfigForm, ExportAsksOfTheFileItWrites)
 {
     dir.Put("alt.cfg", "alt");
+    dir.Put("alt.kt4", "Projekt");
     gui::UseQtUi();
     auto f = Open();
-    std::vector<std::string> asked;
-    std::function<void(QMessageBox*)> yes = [&](QMessageBox* box) {
-        asked.push_back(box->text().toStdString());
-        if (QAbstractButton* b = box->button(QMessageBox::Yes))
-            b->click();
-        else
-            box->accept();
+    // Exports under the name typed into the real file dialog; the texts of
+    // the boxes shown, each answered Yes (or OK).
+    auto exportAs = [&](const std::string& typed) {
+        std::vector<std::string> asked;
+        std::function<void(QMessageBox*)> yes = [&](QMessageBox* box) {
+            asked.push_back(box->text().toStdString());
+            if (QAbstractButton* b = box->button(QMessageBox::Yes))
+                b->click();
+            else
+                box->accept();
+        };
+        WhenShown<QFileDialog>([&](QFileDialog* d) {
+            WhenShown<QMessageBox>(yes);
+            QLineEdit* name = d->findChild<QLineEdit*>("fileNameEdit");
+            name->setText(QString::fromStdString(dir.File(typed)));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        Click(*f, nullptr, "Button_export");
+        return asked;
     };
-    WhenShown<QFileDialog>([&](QFileDialog* d) {
-        WhenShown<QMessageBox>(yes);
-        QLineEdit* name = d->findChild<QLineEdit*>("fileNameEdit");
-        name->setText(QString::fromStdString(dir.File("alt")));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-    Click(*f, nullptr, "Button_export");
     // one question, of the file written, not one of the dialog's besides
+    std::vector<std::string> asked = exportAs("alt");
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_NE(asked[0].find("alt.cfg"), std::string::npos) << asked[0];
     EXPECT_EQ(FileLines(dir.File("alt.cfg")).front(), "Konfiguration alt");
-
     // a name with another extension: nothing asked of that file
-    dir.Put("alt.kt4", "Projekt");
-    asked.clear();
-    WhenShown<QFileDialog>([&](QFileDialog* d) {
-        WhenShown<QMessageBox>(yes);
-        QLineEdit* name = d->findChild<QLineEdit*>("fileNameEdit");
-        name->setText(QString::fromStdString(dir.File("alt.kt4")));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-    Click(*f, nullptr, "Button_export");
+    asked = exportAs("alt.kt4");
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_NE(asked[0].find("alt.kt4.cfg not allowed (too many dots)!"), std::string::npos) << asked[0];
     EXPECT_EQ(dir.Get("alt.kt4"), "Projekt");
