@@ -250,9 +250,17 @@ unsigned UnforeseenNumber()
     return static_cast<unsigned>(random());
 }
 
-// The names of the temporaries that this user's keep lists in dir name.
-std::set<std::string> KeptNames(const std::string& dir, const std::vector<std::string>& lists)
+// The names of the temporaries that this user's keep lists in dir name,
+// as the folder holds them now.
+std::set<std::string> KeptNames(const std::string& dir)
 {
+    std::vector<std::string> lists;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (dirent* e = ::readdir(d))
+            if (std::string_view(e->d_name).substr(0, AtomicWriter::KeepPrefix.size()) == AtomicWriter::KeepPrefix)
+                lists.emplace_back(e->d_name);
+        ::closedir(d);
+    }
     std::set<std::string> kept;
     for (const std::string& list : lists) {
         std::string text;
@@ -274,21 +282,18 @@ std::set<std::string> KeptNames(const std::string& dir, const std::vector<std::s
 // ended (the lock alone tells, also for a name with this process's id: in
 // a container every run may be pid 1; a writer of this process holds its
 // lock against this sweep as well), and none that a keep list names. The
-// keep lists are read once the temporaries' locks are held: a writer
-// names its temporaries there before it may end, so the lists are then
-// complete for them. Temporaries are locked in batches, so that a folder
+// keep lists are looked for and read once the temporaries' locks are held:
+// a writer names its temporaries there before it may end, so the lists
+// are then complete for them (a list written after the folder was first
+// read counts too). Temporaries are locked in batches, so that a folder
 // full of them costs few reads and few descriptors at once.
 int RemoveStale(const std::string& dir, const std::string& name)
 {
-    std::vector<std::string> temps, lists;
+    std::vector<std::string> temps;
     if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            std::string entry = e->d_name;
-            if (OwnerOfTemp(entry, name) != 0)
-                temps.push_back(std::move(entry));
-            else if (entry.compare(0, AtomicWriter::KeepPrefix.size(), AtomicWriter::KeepPrefix) == 0)
-                lists.push_back(std::move(entry));
-        }
+        while (dirent* e = ::readdir(d))
+            if (OwnerOfTemp(e->d_name, name) != 0)
+                temps.emplace_back(e->d_name);
         ::closedir(d);
     }
     constexpr std::size_t Batch = 256;
@@ -300,7 +305,7 @@ int RemoveStale(const std::string& dir, const std::string& name)
                 ended.emplace_back(temps[i], fd);
         if (ended.empty())
             continue;
-        const std::set<std::string> kept = KeptNames(dir, lists);
+        const std::set<std::string> kept = KeptNames(dir);
         for (const auto& [entry, fd] : ended) {
             // the name goes only while it still names the locked file
             const std::string path = dir + "/" + entry;
