@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,28 +161,21 @@ void NoteProjectFile(const std::string& Path) { projectFile = Path; }
 
 bool RefuseOpenFileTarget(const std::string& Name)
 {
-    std::string what;
-    if (!settings::CurrentFileName.empty() && SameFile(Name, projectFile)) {
-        what = "die Projektdatei";
-    } else {
-        switch (HeldFileAt(Name)) {
-        case HeldFile::None:
-            return false;
-        case HeldFile::Table:
-            what = "eine geöffnete Tabelle";
-            break;
-        case HeldFile::Memo:
-            what = "die Memodatei einer geöffneten Tabelle";
-            break;
-        case HeldFile::Index:
-            what = "ein Index einer geöffneten Tabelle";
-            break;
-        case HeldFile::Semaphore:
-            what = "die Semaphordatei einer geöffneten Tabelle";
-            break;
-        }
-    }
-    ErrorBox(DisplayToOem("Ziel ist " + what + ": " + Name + " wurde nicht geschrieben."));
+    // what each file the engine holds is, as the refusal names it
+    static const char* const heldTexts[] = {
+        nullptr,                                      // HeldFile::None
+        "eine geöffnete Tabelle",                     // HeldFile::Table
+        "die Memodatei einer geöffneten Tabelle",     // HeldFile::Memo
+        "ein Index einer geöffneten Tabelle",         // HeldFile::Index
+        "die Semaphordatei einer geöffneten Tabelle", // HeldFile::Semaphore
+    };
+    static_assert(std::size(heldTexts) == std::size_t(HeldFile::Semaphore) + 1);
+    const char* what = !settings::CurrentFileName.empty() && SameFile(Name, projectFile)
+                           ? "die Projektdatei"
+                           : heldTexts[std::size_t(HeldFileAt(Name))];
+    if (!what)
+        return false;
+    ErrorBox(DisplayToOem(std::string("Ziel ist ") + what + ": " + Name + " wurde nicht geschrieben."));
     settings::AbortFlag = true;
     return true;
 }

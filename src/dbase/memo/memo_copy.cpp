@@ -211,7 +211,7 @@ bool PackMemofile()
         }
         for (const TDbfFieldInfo* f : memoFields) {
             const std::string raw(reinterpret_cast<const char*>(rec.data()) + f->offset, f->len);
-            const std::int64_t old = BlockOfField(raw);
+            const std::int64_t old = ParseMemoRef(raw);
             if (old == 0)
                 continue;
             const MemoSource at{r, f->name,

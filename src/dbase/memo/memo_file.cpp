@@ -172,11 +172,6 @@ bool IsMemoField(const TDbfFieldInfo& f)
     return f.type == 'M' || f.type == 'B' || f.type == 'G' || f.type == 'P';
 }
 
-std::int64_t BlockOfField(std::string_view raw)
-{
-    return ParseMemoRef(raw);
-}
-
 const char* PointerFault(const TMemoFile& m, std::int64_t block, std::int64_t size)
 {
     if (block == InvalidMemoRef)
@@ -201,7 +196,7 @@ MemoSource SourceOf(const TWorkArea& area, std::int64_t block)
         if (!IsMemoField(f) || f.offset + f.len > area.native.size())
             continue;
         const std::string_view raw(reinterpret_cast<const char*>(area.native.data()) + f.offset, f.len);
-        if (BlockOfField(raw) == block) {
+        if (ParseMemoRef(raw) == block) {
             at.field = f.name;
             if (block == InvalidMemoRef)
                 at.block = "\"" + AllTrim(std::string(raw)) + "\"";

@@ -134,12 +134,12 @@ inline constexpr const char* kRunsPastTheEnd = "Memo reicht über das Ende der M
 // mark are a damaged header (another memo's length word, the zero fill
 // of a block), or a block inside another memo.
 inline constexpr const char* kNoBlockHeader = "Block ohne Blockkopf, Nullbytes vor dem Endezeichen";
-// Text never holds zero bytes: a memo read as text that does has run past
-// its end (a damaged length word or end mark) into the zero fill of its
-// block, or holds binary data, which only a BLOB reads.
 // A length that runs over the start of a block where another memo's
 // block header stands: a damaged length word.
 inline constexpr const char* kIntoAnotherMemo = "Länge reicht in ein weiteres Memo";
+// Text never holds zero bytes: a memo read as text that does has run past
+// its end (a damaged length word or end mark) into the zero fill of its
+// block, or holds binary data, which only a BLOB reads.
 inline constexpr const char* kZerosInText = "Memo enthält Nullbytes: Länge oder Endezeichen beschädigt";
 // False when the header is damaged (error 1003); why then says how.
 bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, std::int64_t room,
@@ -148,8 +148,6 @@ bool ParseBlockHeader(const TMemoFile& m, const std::uint8_t* h, long long got, 
 void ComposeBlockHeader(Kind kind, std::uint32_t length, bool binary, std::uint8_t* h);
 // A field that holds a memo's block number (M, B, G, P).
 bool IsMemoField(const TDbfFieldInfo& f);
-// The block number a memo field's bytes hold (ParseMemoRef).
-std::int64_t BlockOfField(std::string_view raw);
 // Why block cannot be a memo of m's file of size bytes: not a block number
 // (InvalidMemoRef), in the header, at or past the last byte; nullptr when
 // it can be read. A negative block is its absolute value.

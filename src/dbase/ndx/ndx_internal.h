@@ -242,7 +242,9 @@ struct Descriptor {
     void* keyData = nullptr;
     std::string curKey;     // key of the current position (keyLen bytes)
     std::int32_t curRec = 0;
-    std::string appendedKey; // taken for a record not written yet
+    // The key the index took for a record before it is written: an append's,
+    // or a REPLACE's new one (empty when the record's key stays).
+    std::string pendingKey;
     std::vector<PathLevel> trail; // root .. leaf
     bool positioned = false;
     NodeCache cache;

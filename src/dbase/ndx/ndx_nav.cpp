@@ -586,7 +586,7 @@ bool HookAppendNewKey(KeyStep step)
         // one, and the controlling index stands on it.
         for (auto& d : s.slots)
             if (d) {
-                d->curKey = std::move(d->appendedKey);
+                d->curKey = std::move(d->pendingKey);
                 d->curRec = a->recNo;
             }
         if (Descriptor* d = s.slots[1].get()) {
@@ -603,7 +603,7 @@ bool HookAppendNewKey(KeyStep step)
     if (step == KeyStep::Undo) {
         for (int i = 1; i <= kMaxOrders; ++i)
             if (Descriptor* d = s.slots[std::size_t(i)].get()) {
-                keys[i] = RecordKey(*a, *d);
+                keys[i] = std::move(d->pendingKey);
                 CountAppend(*a, *d, rec, false);
             }
         QuietErrors quiet;
@@ -620,7 +620,7 @@ bool HookAppendNewKey(KeyStep step)
             continue;
         const std::string key = RecordKey(*a, *d);
         if (InsertKey(*d, key, rec, true)) {
-            keys[i] = d->appendedKey = key;
+            keys[i] = d->pendingKey = key;
             CountAppend(*a, *d, rec, true);
             continue;
         }
@@ -652,11 +652,13 @@ bool HookCompareKeys(KeyStep step)
     const std::int32_t rec = a->recNo;
     WithoutNaturalOrder natural(s);
     std::string keys[kMaxOrders + 1]; // the new keys of the indexes that change
-    for (int i = 1; i <= kMaxOrders; ++i)
-        if (Descriptor* d = s.slots[std::size_t(i)].get())
-            if (std::string key = RecordKey(*a, *d); key != d->curKey)
-                keys[i] = std::move(key);
     if (step == KeyStep::Before) {
+        for (int i = 1; i <= kMaxOrders; ++i)
+            if (Descriptor* d = s.slots[std::size_t(i)].get()) {
+                if (std::string key = RecordKey(*a, *d); key != d->curKey)
+                    keys[i] = std::move(key);
+                d->pendingKey = keys[i];
+            }
         CheckIndexChanged();
         for (int i = 1; i <= kMaxOrders; ++i) {
             Descriptor* d = s.slots[std::size_t(i)].get();
@@ -679,6 +681,9 @@ bool HookCompareKeys(KeyStep step)
     }
     if (step == KeyStep::Undo)
         return true; // a failed write may have written the record: both entries stay
+    for (int i = 1; i <= kMaxOrders; ++i)
+        if (Descriptor* d = s.slots[std::size_t(i)].get())
+            keys[i] = std::move(d->pendingKey);
     // Every index loses the record's old key, whatever happened to another
     // one; the first failure is reported at the end.
     std::uint16_t code = 0;
