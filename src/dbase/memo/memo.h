@@ -5,12 +5,14 @@
 //
 // Block runs: a memo of n bytes occupies ceil((n + h) / block size) blocks,
 // h = 8 (the block header of dBase IV and FoxPro) or 2 (the two 0x1A that end
-// a dBase III memo). New memos go to the end of the file; a dBase IV memo that
-// still fits its own old blocks is rewritten there. The first header word is
-// always the block after the end; PackMemofile reclaims unused space.
-// Reading takes no lock: a memo that another program rewrites in place at
-// that moment can be read half done. Writers hold a lock on one byte at
-// 0x40000000 of the memo file (shared tables only).
+// a dBase III memo). Every memo written, an edited one too, goes to the end
+// of the file: no write touches the blocks a record points to, so an edit
+// that is cancelled or whose record write is refused leaves the old memo as
+// it was, and another program reading by the pointer it holds reads a whole
+// memo. The old blocks stay until PackMemofile reclaims them; the first
+// header word is always the block after the end. Reading takes no lock.
+// Writers hold a lock on one byte at 0x40000000 of the memo file (shared
+// tables only).
 //
 // MemoInit installs the memo hooks of the engine core (USE, close, PACK,
 // APPEND FROM, LOCATE, expressions). Every operation acts on the current
@@ -76,8 +78,8 @@ bool GetMemoText(std::int32_t block, std::string& text);
 // text); blanking that field goes on.
 std::int32_t AddMemo(const std::string& text);
 // Writes an edited line table as the memo that was oldBlock (0: none); the
-// new block, 0 for an empty text or after an error. A dBase IV memo stays in
-// its old blocks when they are enough. An old memo that cannot be read whole
+// new block (at the end of the file, oldBlock stays as it is), 0 for an
+// empty text or after an error. An old memo that cannot be read whole
 // (1003) is not replaced: nothing is written.
 std::int32_t EditMemo(std::int32_t oldBlock, const TMemoLines& lines);
 inline std::int32_t CloseMemo(std::int32_t oldBlock, const TMemoLines& lines)

@@ -231,16 +231,9 @@ bool CreateBlobDescriptor(TWorkArea& area, TMemoFile& m, std::int32_t& block, TB
     std::int64_t pos = 0;
     if (!LockMemoPadAndSeekEOF(area, m, operation, pos))
         return false;
-    const std::int64_t old = block < 0 ? -std::int64_t(block) : block;
-    b.runBytes = -1;
-    if (m.kind() == Kind::DBase4 && size >= 0 && old > 0) {
-        const std::int64_t need = BlocksFor(Kind::DBase4, m.blockSize, size);
-        const std::int64_t run = StoredRunBlocks(m, old);
-        if (run >= need && need > 0) {
-            pos = old * bs;
-            b.runBytes = run * bs;
-        }
-    }
+    // Always at the end: the old memo's blocks stay as they are for the
+    // record until it is written, and for every other program that reads
+    // them by the pointer it holds.
     if (pos / bs > INT32_MAX) {
         UnlockMemo(m);
         SetError(1004, RecordContext(m, area, operation));
@@ -379,8 +372,6 @@ std::int64_t WriteBlobStream(const void* buffer, std::int64_t count, int textMod
     BlobDescriptor& b = *a.blob;
     if (b.limit >= 0)
         count = std::min(count, std::max<std::int64_t>(b.limit - b.offset, 0));
-    if (b.runBytes >= 0)
-        count = std::min(count, std::max<std::int64_t>(b.runBytes - b.headerSize - b.offset, 0));
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     if (a.memo->kind() == Kind::DBase3 && std::memchr(in, 0x1A, std::size_t(count))) {
         SetError(220, "Daten mit dem Byte 1A passen nicht in eine dBase-III-Memodatei " +

@@ -32,10 +32,10 @@ inline constexpr int BlobText = 1;
 extern bool BlobNumbersNegative;
 
 // Opens the BLOB of the current area. Read: block is the memo to read (0: an
-// empty BLOB). Write: block is the memo the field held (0: none) and receives
-// the block the new data goes to; size is the announced length (-1: none;
-// without one the BLOB always goes to the end of the file). False after an
-// error (reported; the descriptor stays inactive).
+// empty BLOB). Write: block is the memo the field held (0: none, left as it
+// is) and receives the block at the end of the file the new data goes to;
+// size is the announced length (-1: none). False after an error (reported;
+// the descriptor stays inactive).
 bool OpenBlob(bool convertText, std::int32_t& block, TBlobMode mode, std::int64_t size = -1,
               char fieldType = 'M');
 // Bytes delivered or written (0 at the end, on an inactive BLOB or after an

@@ -611,21 +611,6 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const Mem
     return code == 0;
 }
 
-std::int64_t StoredRunBlocks(TMemoFile& m, std::int64_t block)
-{
-    const std::int64_t size = m.file.Size();
-    const std::int64_t pos = block * m.blockSize;
-    if (block < FirstDataBlock(m) || pos + 8 > size)
-        return 0;
-    std::uint8_t h[8];
-    if (m.file.ReadAt(pos, h, 8) != 8 || !IsDBase4Header(h) || GetU32(h + 4) < 8)
-        return 0;
-    // Only a run whose length fits the file is one.
-    if (std::int64_t(GetU32(h + 4)) > size - pos)
-        return 0;
-    return BlocksFor(Kind::DBase4, m.blockSize, GetU32(h + 4) - 8);
-}
-
 bool CheckReplacedMemo(TMemoFile& m, const TWorkArea& area, std::int64_t block,
                        const std::string& operation)
 {

@@ -33,7 +33,6 @@ struct BlobDescriptor {
     int textMode = -1;             // -1 undecided (the first chunk decides), 0 binary, 1 text
     bool convert = false;          // text is converted between OEM and ANSI
     std::int64_t limit = -1;       // write: the announced size, -1 none
-    std::int64_t runBytes = -1;    // write: bytes of the allocated run (-1: open end)
     std::int64_t extent = 0;       // write: highest offset written
     bool placed = false;           // write: the memo file is locked and the BLOB has its place
     std::int32_t recNo = 0;        // for error texts
@@ -171,9 +170,6 @@ bool ReadStoredMemo(TMemoFile& m, std::int64_t block, StoredMemo& out, const Mem
 // filled with zeros. False after an error (reported).
 bool WriteStoredMemo(TMemoFile& m, std::int64_t position, const std::string& data, bool binary,
                      const std::string& context);
-// The blocks an existing memo at block occupies by its block header; 0 when
-// it has none that says so, or one whose length runs past the end of the file.
-std::int64_t StoredRunBlocks(TMemoFile& m, std::int64_t block);
 // Before a memo is replaced: one that starts in the file but cannot be read
 // whole (a damaged length, a file cut inside it) is error 1003 (reported,
 // naming the current record of area), and nothing may be written.

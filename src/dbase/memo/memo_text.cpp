@@ -108,11 +108,6 @@ std::int32_t WriteNewMemo(TWorkArea& a, TMemoFile& m, const std::string& stored,
     std::int64_t pos = 0;
     if (!LockMemoPadAndSeekEOF(a, m, operation, pos))
         return 0;
-    if (m.kind() == Kind::DBase4 && oldBlock > 0) {
-        const std::int64_t run = StoredRunBlocks(m, oldBlock);
-        if (run > 0 && run >= BlocksFor(Kind::DBase4, m.blockSize, std::int64_t(stored.size())))
-            pos = std::int64_t(oldBlock) * m.blockSize;
-    }
     const std::int64_t block = pos / m.blockSize;
     if (block > INT32_MAX) {
         UnlockMemo(m);

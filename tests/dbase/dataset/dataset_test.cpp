@@ -547,5 +547,105 @@ TEST_F(DatasetTest, MemoFieldsThroughBlobStreams)
     EXPECT_EQ(ds.AsString(2), "none");
 }
 
+// A memo edit writes its text at the end of the memo file, never into the
+// blocks the record points to: a Cancel, a post refused because another
+// program changed the record meanwhile and the later of two editors leave
+// the memo the record holds, in every memo kind. The first header word stays
+// the block after the end, and the peers read every memo.
+TEST_F(DatasetTest, MemoEditsTakenBackLeaveTheRecordsMemo)
+{
+    const bool peers = PythonHas("dbfread") && PythonHas("dbf");
+    const char* read = R"(
+import sys, dbfread, dbf
+if sys.argv[2] == 'dbfread':
+    for r in dbfread.DBF(sys.argv[1], encoding='cp850'):
+        print(r['NAME'], (r['NOTE'] or '').rstrip('\0'))
+else:
+    t = dbf.Table(sys.argv[1], codepage='cp850')
+    t.open(dbf.READ_ONLY)
+    for r in t:
+        print(r['name'].strip(), r['note'])
+)";
+    // python3-dbf reads no dBase IV memos, neither reads a level-7 table
+    const struct {
+        std::uint8_t version;
+        std::uint32_t blockSize;
+        std::vector<std::string> readers;
+    } kinds[] = {{0x83, 512, {"dbfread", "dbf"}}, {0x8B, 512, {"dbfread"}}, {0x8C, 512, {}}, {0xF5, 64, {"dbfread", "dbf"}}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(int(kind.version));
+        ASSERT_TRUE(SetCreateVersion(kind.version));
+        ASSERT_TRUE(SetMemoBlockSize(kind.blockSize));
+        const std::string name = "E" + std::to_string(kind.version);
+        ASSERT_TRUE(CreateDbf(Path(name), {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}}));
+        const std::string table = Path(name + ".DBF");
+        const std::string memo = Path(name + (kind.version == 0xF5 ? ".FPT" : ".DBT"));
+        TTzDbf ds;
+        OpenOn(ds, table);
+        for (const std::string row : {"eins", "zwei"}) {
+            ds.Append();
+            ds.SetAsString(1, row);
+            ds.SetMemoText(2, "alt " + row + " " + std::string(40, 'x'));
+            ds.Post();
+        }
+        const std::string old = "alt eins " + std::string(40, 'x');
+        // Another program changes record 1's name or memo and posts.
+        auto other = [&](int field, const std::string& value) {
+            return InChild([&] {
+                TTzDbf theirs;
+                OpenOn(theirs, table);
+                theirs.Edit();
+                if (field == 2)
+                    theirs.SetMemoText(2, value);
+                else
+                    theirs.SetAsString(1, value);
+                theirs.Post();
+                return 0;
+            });
+        };
+        auto refused = [&] {
+            try {
+                ds.Post();
+                ADD_FAILURE() << "the post overwrote another program's change";
+            } catch (const EDatasetError& e) {
+                EXPECT_EQ(e.Code(), 1203);
+            }
+            ds.Cancel();
+        };
+        ds.First();
+        ds.Edit();
+        ds.SetMemoText(2, "abgebrochen");
+        ds.Cancel();
+        EXPECT_EQ(ds.MemoText(2), old);
+        ds.Edit();
+        ds.SetMemoText(2, "abgelehnt");
+        ASSERT_EQ(other(1, "EINS"), 0);
+        refused();
+        EXPECT_EQ(ds.AsString(1), "EINS");
+        EXPECT_EQ(ds.MemoText(2), old);
+        ds.Edit();
+        ds.SetMemoText(2, "ONE");
+        ASSERT_EQ(other(2, "TWO"), 0);
+        refused();
+        EXPECT_EQ(ds.MemoText(2), "TWO");
+        ds.Next();
+        EXPECT_EQ(ds.MemoText(2), "alt zwei " + std::string(40, 'x'));
+        ds.Close();
+        const auto bytes = ReadBytes(memo);
+        EXPECT_EQ(bytes.size() % kind.blockSize, 0u);
+        EXPECT_EQ(kind.version == 0xF5 ? GetU32BE(bytes.data()) : GetU32(bytes.data()),
+                  bytes.size() / kind.blockSize);
+        for (const std::string& reader : kind.readers) {
+            if (!peers)
+                break;
+            const ToolRun run = Python(read, {table, reader});
+            ASSERT_EQ(run.status, 0) << run.out;
+            EXPECT_EQ(run.out, "EINS TWO\nzwei alt zwei " + std::string(40, 'x') + "\n") << reader;
+        }
+    }
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+}
+
 } // namespace
 } // namespace kt4::dbase::test

@@ -103,15 +103,17 @@ TEST_F(MemoTest, LinesBreakAtTheLastBlankAndLineEndsAreEqual)
     EXPECT_EQ(text, "eins\r\nzwei\r\n" + longLine);
 }
 
-// Boundary texts rewritten in place and at the end never touch another memo.
+// Boundary texts rewritten never touch another memo nor, until the record
+// points elsewhere, the memo they replace; the first header word stays the
+// block after the end.
 TEST_F(MemoTest, RewritesStayInTheirBlocks)
 {
-    for (std::uint8_t version : {0x83, 0x8B, 0xF5}) {
+    for (std::uint8_t version : {0x83, 0x8B, 0x8C, 0xF5}) {
         for (std::uint32_t bs : {512u, 1024u}) {
             if (version == 0x83 && bs != 512)
                 continue;
             SCOPED_TRACE(std::to_string(version) + "/" + std::to_string(bs));
-            MemoTable("B" + std::to_string(version) + "_" + std::to_string(bs), version, bs);
+            const std::string memo = MemoTable("B" + std::to_string(version) + "_" + std::to_string(bs), version, bs);
             std::vector<std::string> texts;
             for (int i = 0; i < 5; ++i) {
                 texts.push_back(Text(100 + 37 * i, unsigned(i)));
@@ -124,6 +126,11 @@ TEST_F(MemoTest, RewritesStayInTheirBlocks)
                 lines.ends = {TMemoLineEnd::None};
                 const std::int32_t block = EditMemo(Buffer().MemoRef(2), lines);
                 ASSERT_NE(block, 0) << LastErrorText();
+                std::string kept;
+                EXPECT_TRUE(GetMemoText(Buffer().MemoRef(2), kept));
+                EXPECT_EQ(kept, texts[2]) << "replaced by " << n;
+                const auto bytes = ReadBytes(memo);
+                EXPECT_EQ(version == 0xF5 ? Big32(bytes, 0) : GetU32(bytes.data()), bytes.size() / bs);
                 Buffer().SetMemoRef(2, block);
                 ASSERT_TRUE(REPLACE());
                 texts[2] = Text(n, unsigned(n));
@@ -770,14 +777,16 @@ TEST_F(MemoTest, BlobStreams)
     }
 }
 
-TEST_F(MemoTest, AnnouncedBlobReusesItsBlocksInDBase4Only)
+// A BLOB written over a memo goes to the end, also where the old memo's
+// blocks would hold it: the old memo stays whole for its record.
+TEST_F(MemoTest, AnnouncedBlobGoesToTheEnd)
 {
     MemoTable("R4", 0x8B);
     const std::int32_t first = AddMemo(Text(900, 1));
     const std::int32_t second = AddMemo(Text(100, 2));
     std::int32_t blk = first;
     ASSERT_TRUE(OpenBlob(true, blk, TBlobMode::Write, 1000));
-    EXPECT_EQ(blk, first);
+    EXPECT_GT(blk, second);
     const std::string big = Text(2000, 3);
     EXPECT_EQ(WriteBlobStream(big.data(), std::int64_t(big.size())), 1000);
     ASSERT_TRUE(CloseBlob());
@@ -785,6 +794,8 @@ TEST_F(MemoTest, AnnouncedBlobReusesItsBlocksInDBase4Only)
     ASSERT_TRUE(GetMemoText(second, text));
     EXPECT_EQ(text, Text(100, 2));
     ASSERT_TRUE(GetMemoText(first, text));
+    EXPECT_EQ(text, Text(900, 1));
+    ASSERT_TRUE(GetMemoText(blk, text));
     EXPECT_EQ(text, big.substr(0, 1000));
     // Without an announced size the BLOB goes to the end.
     blk = first;

@@ -165,7 +165,7 @@ TEST_F(MemoXCheckTest, PerlXBaseReadsOurDBase4Memos)
     }
     for (std::uint32_t bs : {512u, 1024u}) {
         const std::string table = OurMemos("X" + std::to_string(bs), 0x8B, bs);
-        // A rewrite in place and one at the end as well.
+        // A shorter and a longer rewrite as well.
         ASSERT_TRUE(USE(table + " EXCLUSIVE"));
         GO(1);
         TMemoLines lines;
