@@ -96,7 +96,14 @@ std::int64_t TTzBlobStream::Write(const void* buffer, std::int64_t count)
         return 0;
     EngineExceptions engine;
     dataset_.SelectArea("WriteBlobStream");
-    const std::int64_t n = WriteBlobStream(buffer, count);
+    std::int64_t n = 0;
+    try {
+        n = WriteBlobStream(buffer, count);
+    } catch (...) {
+        failed_ = true;
+        throw;
+    }
+    failed_ = failed_ || EngineErrorCode != 0;
     if (n > 0)
         modified_ = true;
     return n;
@@ -120,9 +127,10 @@ void TTzBlobStream::Close()
     dataset_.SelectArea("DestroyBlobStream");
     std::int64_t written = 0;
     const bool ok = CloseBlob(&written);
-    if (mode_ != TBlobMode::Write)
+    // A BLOB that failed is left unreferenced: the field keeps its memo.
+    if (mode_ != TBlobMode::Write || !ok || failed_)
         return;
-    if (written > 0 && ok) {
+    if (written > 0) {
         SetCell(dataset_, field_, newBlock_);
         modified_ = true;
     } else if (oldBlock_ != 0) {

@@ -1,7 +1,8 @@
 // TTzBlobStream: the memo of a dataset field read or written as a byte
 // stream (memo_blob.h). A stream for writing puts the dataset into edit
 // state; closing it stores the memo's new block in the field, or empties
-// the field when nothing was written. One stream per dataset at a time.
+// the field when nothing was written; after a failed write the field keeps
+// its memo. One stream per dataset at a time.
 #pragma once
 
 #include "dbase/memo/memo_blob.h"
@@ -35,6 +36,7 @@ private:
     std::int32_t oldBlock_ = 0;
     std::int32_t newBlock_ = 0;
     bool modified_ = false;
+    bool failed_ = false;
     bool open_ = false;
 };
 

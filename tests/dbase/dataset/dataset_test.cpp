@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <sys/resource.h>
 
 namespace kt4::dbase::test {
 namespace {
@@ -537,6 +538,26 @@ TEST_F(DatasetTest, MemoFieldsThroughBlobStreams)
     EXPECT_EQ(WriteBlobStream("5 \x80", 3, BlobText), 0);
     EXPECT_EQ(EngineErrorCode, 220);
     CloseBlob();
+    // A memo write the file refuses (its size limit, as on a full disk)
+    // keeps the field's memo, also through the post after it.
+    const auto limit = rlim_t(std::filesystem::file_size(Path("M.DBT")));
+    EXPECT_EQ(InChild([&] {
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  const rlimit size{limit, RLIM_INFINITY};
+                  TTzDbf theirs;
+                  OpenOn(theirs, Path("M.DBF"));
+                  theirs.Edit();
+                  if (::setrlimit(RLIMIT_FSIZE, &size) != 0)
+                      return 1;
+                  try {
+                      theirs.SetMemoText(2, std::string(3000, 'v'));
+                      return 2;
+                  } catch (const std::exception&) {
+                  }
+                  theirs.Post();
+                  return theirs.MemoText(2) == "Gr\xFC\xDF" "e" ? 0 : 3;
+              }),
+              0);
     // Opened for writing and closed empty: the field is emptied.
     {
         TTzBlobStream stream(ds, 2, TBlobMode::Write);
