@@ -11,6 +11,7 @@
 #include "drive/sibling_gear.h"
 #include "graphics/graph_device.h"
 #include "shell/menu_commands.h"
+#include "shell/project_files.h"
 #include "shell/services.h"
 
 #include <filesystem>
@@ -168,6 +169,7 @@ TEST_F(ViewCommands, ARefusedDesignIsNotExported)
     exportAll("vorher");
     drive::dH = drive::dp;
     ui->Script(WriteDefaultProject("broken.kt4"));
+    NoteSavedValues(); // as if saved
     graphics::GraphDevice.Line(0, 0, 1, 1); // the picture of the project open before
     FileOpenCommand();
     ASSERT_TRUE(CalcErrorFlag);
