@@ -78,11 +78,21 @@ struct Overload : F... {
 template <class... F>
 Overload(F...) -> Overload<F...>; // clang before 17 deduces no aggregate
 
-void WriteValue(Real X) { WriteReportReal(X); }
-void WriteValue(Word W) { WriteReportInt(W); }
-void WriteValue(Integer N) { WriteReportInt(N); }
-void WriteValue(const std::string& S) { WriteReportLine(S); }
-void WriteValue(bool F) { WriteReportBool(F); }
+// While ProjectText runs, the lines go into this text instead of
+// ReportFile, each as the file holds it.
+std::string* textOut = nullptr;
+
+void Put(const std::string& Line)
+{
+    textOut->append(Line);
+    textOut->push_back('\n');
+}
+
+void WriteValue(Real X) { textOut ? Put(FileRealStr(X)) : WriteReportReal(X); }
+void WriteValue(Word W) { textOut ? Put(IntStr(W)) : WriteReportInt(W); }
+void WriteValue(Integer N) { textOut ? Put(IntStr(N)) : WriteReportInt(N); }
+void WriteValue(const std::string& S) { textOut ? Put(OneLineText(S)) : WriteReportLine(S); }
+void WriteValue(bool F) { textOut ? Put(BoolStr(F)) : WriteReportBool(F); }
 
 void ReadValue(LineReader& in, Real& X) { in.Number(X); }
 void ReadValue(LineReader& in, Word& W) { in.Number(W); }
@@ -174,15 +184,28 @@ void CommitProject(const ProjectState& State)
 
 void WriteProjectBody(const ProjectState& State)
 {
-    WriteReportLine(State.zeichNr);
-    WriteReportLine(State.zeichName);
-    WriteReportLine(State.zeichName2);
+    WriteValue(State.zeichNr);
+    WriteValue(State.zeichName);
+    WriteValue(State.zeichName2);
     WriteDriveBlock(State, 0);
     for (Word k = 1; k <= 4; ++k)
         WriteBearingRecord(State.slots[k], k);
     WriteDriveBlock(State, 1);
     WriteBearingRecord(State.slots[5], 5);
     WriteDriveBlock(State, 2);
+}
+
+std::string ProjectText(const ProjectState& State)
+{
+    std::string text;
+    textOut = &text;
+    struct Back {
+        ~Back() { textOut = nullptr; }
+    } back;
+    for (const std::string& remark : State.remarks)
+        WriteValue(remark);
+    WriteProjectBody(State);
+    return text;
 }
 
 void ReadProjectBody(LineReader& In, ProjectState& State)
@@ -207,7 +230,7 @@ void ReadProjectBody(LineReader& In, ProjectState& State)
 
 void WriteBearingMain(const WaelzLagerTyp& Bearing, Word Label)
 {
-    WriteReportLine("Lager " + IntStr(Label));
+    WriteValue("Lager " + IntStr(Label));
     WriteFields(Bearing, MainFields());
 }
 

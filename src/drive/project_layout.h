@@ -36,6 +36,10 @@ void CommitProject(const ProjectState& State);
 
 // Writes the file's lines (after the seven-line header) to ReportFile.
 void WriteProjectBody(const ProjectState& State);
+// The remark lines and the lines WriteProjectBody writes, each ending with
+// "\n", formatted as the file holds them: two states with the same text
+// are saved alike (a NaN result included).
+std::string ProjectText(const ProjectState& State);
 
 // Reads values one line each from ReportFile, counting lines whose number
 // cannot be read (they give 0).

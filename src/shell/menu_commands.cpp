@@ -228,6 +228,7 @@ void FileSaveAsCommand()
     AbortFlag = false;
     const std::string before = CurrentFileName;
     if (project::WriteDataFile("") && !AbortFlag) {
+        NoteSavedValues();
         DataModified = false;
         AddRecentFile(CurrentFileName);
         ShowSavedName(before);
@@ -393,13 +394,18 @@ std::function<void()> FindCommand(const std::string& ItemName)
 } // namespace
 
 // Every command runs guarded: a fault inside it is told and the project
-// data stay (with the offer to save them).
+// data stay (with the offer to save them). A command that leaves other
+// values than the last read or save marks the project changed, however it
+// ended: a form's Calc stores its values before Cancel.
 std::function<void()> MenuCommand(const std::string& ItemName)
 {
     std::function<void()> command = FindCommand(ItemName);
     if (!command)
         return {};
-    return [command] { RunGuarded(command); };
+    return [command] {
+        RunGuarded(command);
+        MarkChangedValues();
+    };
 }
 
 } // namespace kt4::shell

@@ -28,6 +28,7 @@
 #include "graphics/hpgl.h"
 #include "shell/config_file.h"
 #include "shell/languages.h"
+#include "shell/project_files.h"
 #include "shell/services.h"
 
 namespace kt4::shell {
@@ -65,6 +66,7 @@ void InitModules()
     // shell
     InitLanguages();
     InitShellConfig();
+    SetSavedValues(std::nullopt);
     // the drawings of the views
     Services().drawCadView = [](int view, int device) {
         drawings::DrawView(static_cast<Word>(view), static_cast<Word>(device));

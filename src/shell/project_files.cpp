@@ -5,6 +5,7 @@
 #include "drive/doclinks.h"
 #include "drive/docu_data.h"
 #include "drive/drive_calc.h"
+#include "drive/project_layout.h"
 #include "drive/projectfile.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
@@ -35,6 +36,10 @@ bool AskYesNoCancel(const std::string& Text)
     return a == Answer::Yes;
 }
 
+std::optional<std::string> savedValues;
+
+std::string ValuesText() { return project::ProjectText(project::CaptureProject()); }
+
 std::string ShownFileName()
 {
     using namespace settings;
@@ -45,17 +50,32 @@ std::string ShownFileName()
 
 } // namespace
 
+void NoteSavedValues() { savedValues = ValuesText(); }
+
+void MarkChangedValues()
+{
+    if (savedValues && ValuesText() != *savedValues)
+        settings::DataModified = true;
+}
+
+const std::optional<std::string>& SavedValues() { return savedValues; }
+
+void SetSavedValues(const std::optional<std::string>& Image) { savedValues = Image; }
+
 bool SaveFile(const std::string& Name)
 {
     dialogs::AskOverwrite = false;
     bool ok = project::WriteDataFile(Name);
     dialogs::AskOverwrite = true;
+    if (ok && !settings::AbortFlag)
+        NoteSavedValues();
     return ok && !settings::AbortFlag;
 }
 
 void AskSaveChanges()
 {
     using namespace settings;
+    MarkChangedValues();
     if (FileNameHasDir && ArchiveMode) {
         DataModified = false;
         return;
@@ -96,6 +116,7 @@ bool ReadProject(const std::string& Name)
     // calculation of this one answers
     graphics::GraphDevice.Clear();
     drive::CalcDrive();
+    NoteSavedValues();
     return true;
 }
 
@@ -132,6 +153,7 @@ void HandleUnexpectedError(const std::string& Text)
 {
     using namespace settings;
     ErrorBoxAlways(DisplayToOem(Text));
+    MarkChangedValues();
     if (!DataModified || (FileNameHasDir && ArchiveMode))
         return;
     AbortFlag = false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace kt4::shell {
@@ -28,6 +29,20 @@ bool ReadProject(const std::string& Name);
 // Revisions, title block and free texts as File > New leaves them, and
 // links without their documents.
 void DropProjectDocumentation();
+
+// The image of the saved values: the project's values as a save writes
+// them (project::ProjectText), taken after the calculation that follows a
+// read and after a save. Whatever leaves the values other than the image
+// (a form's Calc before its Cancel included) marks the project changed;
+// nothing clears the mark but a save, a read or the user's answer.
+void NoteSavedValues();
+// DataModified := True when the values differ from the image; nothing
+// without an image.
+void MarkChangedValues();
+// The image, none before the window's start, the first read or save, and
+// putting one back (an open design restored).
+const std::optional<std::string>& SavedValues();
+void SetSavedValues(const std::optional<std::string>& Image);
 
 // Opens entry K of the recent-file list. The current project changes only
 // when the file was read; the drive is then calculated. A listed file

@@ -152,6 +152,7 @@ OpenDesign CaptureOpenDesign()
     d.dataDir = DataDir;
     d.fileNameHasDir = FileNameHasDir;
     d.dataModified = DataModified;
+    d.savedValues = SavedValues();
     return d;
 }
 
@@ -177,6 +178,7 @@ void RestoreOpenDesign(const OpenDesign& D)
     DataDir = D.dataDir;
     FileNameHasDir = D.fileNameHasDir;
     DataModified = D.dataModified;
+    SetSavedValues(D.savedValues);
 }
 
 std::vector<std::vector<std::string>> ListProjectFiles(const std::string& Folder)

@@ -12,6 +12,7 @@
 #include "shell/preview_grid.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ PreviewGrid ProjectListGrid(const std::string& Folder);
 // or a new design can touch: inputs, results and bearing slots, project
 // texts, the documentation (revisions, title block, free texts, document
 // links), the message list with CalcErrorFlag, the current file's name and
-// folder, and DataModified.
+// folder, DataModified and the image of its saved values.
 struct OpenDesign {
     drive::DriveSnapshot drive;
     std::array<std::string, 3> remarks;
@@ -62,6 +63,7 @@ struct OpenDesign {
     bool calcError = false;
     std::string currentFileName, dataDir;
     bool fileNameHasDir = false, dataModified = false;
+    std::optional<std::string> savedValues; // the image of its last read or save
     bool operator==(const OpenDesign&) const = default;
 };
 OpenDesign CaptureOpenDesign();

@@ -60,10 +60,12 @@ const std::map<std::string, ViewItem>& ViewItems()
     return items;
 }
 
+// A design the calculation refused shows only its messages, the gear
+// wheels' note not before them.
 void DrawItem(const ViewItem& item)
 {
     AbortFlag = false;
-    if (item.gearMessage)
+    if (item.gearMessage && !CalcErrorFlag)
         MessageText("Use QOV1+ to generate involute gear wheel");
     if (item.mode != 0)
         cad::c_setmode(static_cast<Word>(item.mode));

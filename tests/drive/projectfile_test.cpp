@@ -138,6 +138,11 @@ TEST_F(ProjectFileTest, ControlBytesOfATakenOverDesignationKeepTheFileInStep)
     const std::vector<std::string> lines = FileLines(dir.Get("c.kt4"));
     ASSERT_EQ(lines.size(), 339u);
     EXPECT_EQ(lines[41 + 2 * 57 + 3], "62|05  Z");
+    // the project's text is the file's lines after the four header lines
+    std::string text;
+    for (std::size_t k = 4; k < lines.size(); ++k)
+        text += lines[k] + "\n";
+    EXPECT_EQ(ProjectText(written), text);
 
     OtherProject();
     ASSERT_TRUE(ReadDataFile(dir.File("c.kt4")));

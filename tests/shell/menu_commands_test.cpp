@@ -8,13 +8,17 @@
 #include "drive/drive_data.h"
 #include "foundation/dialogs.h"
 #include "graphics/graph_device.h"
+#include "drive/project_layout.h"
 #include "shell/menu_commands.h"
+#include "shell/menu_table.h"
 #include "shell/project_files.h"
 #include "shell/project_list.h"
 #include "shell/recent_files.h"
 #include "shell/services.h"
 
 #include <filesystem>
+#include <limits>
+#include <map>
 #include <stdexcept>
 #include <tuple>
 
@@ -193,7 +197,7 @@ TEST_F(MenuCommands, NewCancelledAtAnyStepLeavesTheDesignAsItWas)
     for (cancelAt = 0; cancelAt < 5; ++cancelAt) {
         step = 0;
         redraws = 0;
-        ui->Script("no"); // the save question: the changes may go
+        ui->Script(cancelAt % 2 ? "J" : "no"); // the save question: saved, or the changes may go
         FileNewCommand();
         EXPECT_TRUE(AbortFlag);
         EXPECT_EQ(step, cancelAt + 1);
@@ -278,6 +282,7 @@ TEST_F(MenuCommands, ReadingAnotherProjectDropsTheDocumentation)
     for (std::size_t k = 0; k < reads.size(); ++k) {
         EnterDesign("b1");
         DataModified = false;
+        NoteSavedValues(); // as if saved
         reads[k]();
         EXPECT_FALSE(AbortFlag) << k;
         EXPECT_EQ(drive::dp, 33) << k;
@@ -297,6 +302,95 @@ TEST_F(MenuCommands, ReadingAnotherProjectDropsTheDocumentation)
         for (const char* text : {"b1", "Pruefer"})
             EXPECT_EQ(bytes.find(text), std::string::npos) << file << ": " << text;
     }
+}
+
+// Each item of the Bearbeiten menu, its form ending with OK, with Calc
+// then Cancel, or with Cancel, with a change of a saved value or without,
+// on the examples and on a design the calculation refuses: the project is
+// marked changed when the values a save writes differ from those of the
+// read (and after OK, as always); the save question follows the mark, and
+// a save makes the values the ones to compare with.
+TEST_F(MenuCommands, TheChangedMarkFollowsTheSavedValues)
+{
+    enum End { Ok, CalcCancel, Cancel };
+    struct Way {
+        End end;
+        bool change;
+    };
+    const Way ways[] = {{Ok, true},  {CalcCancel, true},  {Cancel, true},
+                        {Ok, false}, {CalcCancel, false}, {Cancel, false}};
+    const std::map<std::string, std::function<void()>> changes = {
+        {"mi_editText", [] { docu::ZeichName2 = "Beispiel 3"; }},
+        {"mi_editGeometrie", [] { drive::L1 = 13; }},
+        {"mi_editantrieb", [] { drive::FrShaft[2] = 1234; }},
+        {"mi_editvorauslegung", [] { drive::KA = 1.25L; }},
+    };
+    std::string item;
+    Way way{};
+    auto form = [&] {
+        if (way.change)
+            changes.at(item)();
+        if (way.end == CalcCancel)
+            drive::CalcDrive();
+        AbortFlag = way.end != Ok;
+    };
+    MenuForms& f = FormServices();
+    f.geometry = f.driveData = f.preDesign = form;
+    f.preDesign2 = [] {};
+    f.calcPreDesign = [](int) { drive::CalcDrive(); };
+    docu::Forms.projectTexts = [&] { return form(), !AbortFlag; };
+    drive::dH = drive::dp; // refused
+    const std::string refused = WriteDefaultProject("refused.kt4");
+    const std::string examples = std::string(KT4_DATA_DIR) + "/";
+    int walked = 0;
+    for (const std::string& project : {examples + "beispiel1.kt4", examples + "beispiel2.kt4", refused})
+        for (const MenuEntry& e : MenuEntries()) {
+            if (e.kind != MenuKind::Item || e.parent != std::string("mi_Edit"))
+                continue;
+            item = e.name;
+            ASSERT_TRUE(changes.count(item)) << item;
+            ++walked;
+            for (const Way& w : ways) {
+                dir.Put("p.kt4", kt4::testing::ReadFileBytes(project));
+                ui->Script(dir.File("p.kt4"));
+                FileOpenCommand();
+                ASSERT_FALSE(DataModified);
+                way = w;
+                MenuCommand(item)();
+                const std::string where =
+                    project + " " + item + " " + std::to_string(w.end) + (w.change ? " changed" : "");
+                EXPECT_EQ(project::ProjectText(project::CaptureProject()) != SavedValues(), w.change) << where;
+                EXPECT_EQ(DataModified, w.change || w.end == Ok) << where;
+                const std::size_t asked = Logged("yesnocancel").size();
+                ui->Script("<cancel>");
+                MenuCommand("mi_fileNew")();
+                EXPECT_EQ(Logged("yesnocancel").size(), asked + (DataModified ? 1 : 0)) << where;
+                ui->ClearScript();
+                if (!DataModified)
+                    continue;
+                std::filesystem::remove(dir.File("s.kt4"));
+                ui->Script(dir.File("s.kt4"));
+                MenuCommand(w.end == Ok ? "mi_FileSave" : "mi_FileSaveAs")();
+                ui->ClearScript();
+                way = {Cancel, false};
+                MenuCommand(item)();
+                EXPECT_FALSE(DataModified) << where << ", saved";
+            }
+        }
+    EXPECT_EQ(walked, 12);
+    // a value no number equals is saved alike each time
+    bearings::BearingSlots[1].Lna = std::numeric_limits<Real>::quiet_NaN();
+    NoteSavedValues();
+    DataModified = false;
+    MarkChangedValues();
+    EXPECT_FALSE(DataModified);
+    // values changed outside a command: the save question before the
+    // window closes
+    drive::T[2] = 41;
+    AbortFlag = false;
+    ui->Script("<cancel>");
+    AskSaveChanges();
+    EXPECT_TRUE(AbortFlag);
 }
 
 TEST_F(MenuCommands, CancelledTextDialogLeavesTheModifiedFlag)
@@ -341,6 +435,13 @@ TEST_F(MenuCommands, AFaultInACommandIsToldAndTheProjectMayBeSaved)
     EXPECT_NE(Logged("yesnocancel").back().find("Datei speichern ("), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir.File("gerettet.kt4")));
     EXPECT_FALSE(DataModified);
+    // a fault after the form changed a value: offered to be saved, though
+    // nothing marked it yet
+    FormServices().geometry = [] { drive::L1 = 13, throw std::runtime_error("x"); };
+    ui->ClearLog();
+    MenuCommand("mi_editGeometrie")();
+    EXPECT_EQ(Logged("yesnocancel").size(), 1u);
+    EXPECT_TRUE(DataModified);
     FormServices() = MenuForms{};
 }
 

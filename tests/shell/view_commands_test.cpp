@@ -11,6 +11,7 @@
 #include "drive/sibling_gear.h"
 #include "graphics/graph_device.h"
 #include "shell/menu_commands.h"
+#include "shell/project_files.h"
 #include "shell/services.h"
 
 #include <filesystem>
@@ -77,16 +78,19 @@ TEST_F(ViewCommands, EachItemDrawsItsViewOnItsDevice)
         {"mi_stlReibrad", 12, 0, 3, true},
         {"mi_stlHohlrad", 13, 0, 3, true},
     };
-    for (const Case& c : cases) {
-        drawn.clear();
-        ui->ClearLog();
-        cad::CadMode = 1;
-        Trigger(c.item);
-        EXPECT_FALSE(AbortFlag) << c.item;
-        ASSERT_EQ(drawn.size(), 1u) << c.item;
-        EXPECT_EQ(drawn[0], std::make_tuple(c.view, c.device, c.mode ? c.mode : 1)) << c.item;
-        EXPECT_EQ(Logged("message").size(), c.gearMessage ? 1u : 0u) << c.item;
-    }
+    // a refused design: the drawing shows the calculation's messages alone
+    for (bool refused : {false, true})
+        for (const Case& c : cases) {
+            drawn.clear();
+            ui->ClearLog();
+            cad::CadMode = 1;
+            CalcErrorFlag = refused;
+            Trigger(c.item);
+            EXPECT_FALSE(AbortFlag) << c.item;
+            ASSERT_EQ(drawn.size(), 1u) << c.item;
+            EXPECT_EQ(drawn[0], std::make_tuple(c.view, c.device, c.mode ? c.mode : 1)) << c.item;
+            EXPECT_EQ(Logged("message").size(), c.gearMessage && !refused ? 1u : 0u) << c.item;
+        }
 }
 
 TEST_F(ViewCommands, OutputDiskOnlyTellsWhereItIs)
@@ -168,6 +172,7 @@ TEST_F(ViewCommands, ARefusedDesignIsNotExported)
     exportAll("vorher");
     drive::dH = drive::dp;
     ui->Script(WriteDefaultProject("broken.kt4"));
+    NoteSavedValues(); // as if saved
     graphics::GraphDevice.Line(0, 0, 1, 1); // the picture of the project open before
     FileOpenCommand();
     ASSERT_TRUE(CalcErrorFlag);

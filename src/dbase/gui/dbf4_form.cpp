@@ -218,6 +218,8 @@ void Tdbf4::ConnectControls()
     };
     TzGrid1->OnKeyUp = [this](int) { ShowPosition(); };
     TzNavigator1->OnClick = [this](TTzNavigator&, TNavigateBtn) { ShowPosition(); };
+    // whatever moved or posted, the number and the count follow
+    connect(tzdbf0, &DatasetModel::positionChanged, this, &Tdbf4::ShowPosition);
 
     connect(mi_fileExportHtml, &QAction::triggered, this, &Tdbf4::mi_fileExportHtmlClick);
     connect(mi_fileSaveAsDelimited, &QAction::triggered, this, &Tdbf4::mi_fileSaveAsDelimitedClick);

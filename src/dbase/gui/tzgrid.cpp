@@ -14,6 +14,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <utility>
+
 namespace kt4::dbase::gui {
 
 namespace {
@@ -412,6 +414,13 @@ void TTzGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
         return;
     if (!MoveDatasetTo(current.row()))
         FollowDataset(); // the row with the refused edit stays current
+}
+
+void TTzGrid::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    const bool syncing = std::exchange(syncing_, true);
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
+    syncing_ = syncing;
 }
 
 void TTzGrid::keyboardSearch(const QString&)

@@ -152,6 +152,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    // Rows that go (an empty new row dropped, records hidden or packed)
+    // move the view's current row off them; the dataset stays where the
+    // move that dropped them put it, and the grid follows it afterwards.
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyboardSearch(const QString& search) override;
 

@@ -218,10 +218,18 @@ void TTzNavigator::BtnClick(TNavigateBtn button)
             model_->LeaveRecord();
             ds->First();
             break;
-        case TNavigateBtn::nbPrior:
+        case TNavigateBtn::nbPrior: {
+            // From a new row that is dropped unchanged: the row above it,
+            // the last one, as the grid's Up key goes.
+            const bool newRow = model_->IsAppendRow(model_->CurrentRow());
+            const std::int32_t records = ds->RecCount();
             model_->LeaveRecord();
-            ds->Prior();
+            if (newRow && ds->RecCount() == records)
+                ds->Last();
+            else
+                ds->Prior();
             break;
+        }
         case TNavigateBtn::nbNext:
             model_->LeaveRecord();
             ds->Next();

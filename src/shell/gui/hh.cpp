@@ -173,6 +173,7 @@ StartResult Thh::FormCreate()
     settings::AbortFlag = false;
     if (result.end)
         return result;
+    NoteSavedValues(); // the project as the start read and calculated it
     tourIntroDue_ = result.tourIntro;
     startMessage_ = TakeStartMessage();
     SetupMainForm();

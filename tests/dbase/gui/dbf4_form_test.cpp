@@ -190,6 +190,77 @@ TEST_F(BrowserTest, RecordNumberBoxMovesOnlyToExistingRecords)
     EXPECT_EQ(form->Edit_recno->text(), "3");
 }
 
+// "+" leaves an empty new row; a move from it drops the row and lands where
+// asked, in record and in index order: "|<" on the first row, "<" on the
+// row above it (as Up goes), the number box on its record, Enter takes that
+// record. Grid, dataset and number agree then and after ">", "<" and ">|";
+// a new row with a text is posted by the number box and counted.
+TEST_F(BrowserTest, AMoveFromANewRowLandsWhereAsked)
+{
+    std::vector<CatalogueRow> rows;
+    for (const char* name : {"6209", "6201", "6207", "6203", "6205", "6202", "6208", "6204", "6206"})
+        rows.push_back({name, 20, true, "", false});
+    auto nav = [&](TNavigateBtn b) { QTest::mouseClick(form->TzNavigator1->Button(b), Qt::LeftButton); };
+    auto type = [&](const char* text) { form->Edit_recno->clear(), QTest::keyClicks(form->Edit_recno, text); };
+    auto lastRow = [&] { return Model()->RecordRows() - 1; };
+    const struct {
+        const char* move;
+        std::function<void()> act;
+        std::function<int()> row; // where it lands
+        const char* text = "";    // typed into the new row first
+    } moves[] = {
+        {"|<", [&] { nav(TNavigateBtn::nbFirst); }, [] { return 0; }},
+        {"<", [&] { nav(TNavigateBtn::nbPrior); }, lastRow},
+        {"5", [&] { type("5"); }, [&] { return Model()->RowOfRecord(5); }},
+        {"3 Enter", [&] { type("3"), QTest::keyClick(form->Edit_recno, Qt::Key_Return); },
+         [&] { return Model()->RowOfRecord(3); }},
+        {"4 posting", [&] { type("4"); }, [&] { return Model()->RowOfRecord(4); }, "6200"},
+    };
+    int n = 0;
+    for (bool indexed : {false, true})
+        for (const auto& m : moves) {
+            SCOPED_TRACE(std::string(m.move) + (indexed ? " indexed" : ""));
+            const std::string name = "m" + std::to_string(++n);
+            Catalogue(name, rows);
+            Open(name);
+            if (indexed)
+                DbfMakeIndex("NAME", name);
+            Show(0);
+            ClickCell(2, 0);
+            nav(TNavigateBtn::nbInsert);
+            ASSERT_EQ(Table().State(), TDataSetState::dsInsert);
+            if (*m.text) {
+                ASSERT_TRUE(Model()->setData(Cell(9, 0), m.text));
+            }
+            settings::DbfSelectedRecNo = 0;
+            m.act();
+            const int records = *m.text ? 10 : 9;
+            auto agree = [&](int row) {
+                EXPECT_EQ(Model()->rowCount(), records);
+                EXPECT_EQ(Grid()->currentIndex().row(), row);
+                EXPECT_EQ(Table().RecNo(), Model()->RecordOfRow(row));
+                EXPECT_EQ(form->Edit_recno->text(), QString::number(Table().RecNo()));
+                EXPECT_EQ(form->Label_reccount->text(), "/" + QString::number(records));
+            };
+            const int row = m.row();
+            ASSERT_GE(row, 0);
+            agree(row);
+            if (n == 8) {
+                EXPECT_TRUE(form->grab().save(QString::fromStdString(ArtifactPath("tdbf4_new_row_left_by_number.png"))));
+            }
+            if (std::string(m.move) == "3 Enter") {
+                EXPECT_EQ(settings::DbfSelectedRecNo, 3); // OK took it
+                continue;
+            }
+            nav(TNavigateBtn::nbNext);
+            agree(std::min(row + 1, lastRow()));
+            nav(TNavigateBtn::nbPrior);
+            agree(row == lastRow() ? row - 1 : row);
+            nav(TNavigateBtn::nbLast);
+            agree(lastRow());
+        }
+}
+
 TEST_F(BrowserTest, DeletingRestoringAndLogicalCells)
 {
     Catalogue("d", SampleRows());

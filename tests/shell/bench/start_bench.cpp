@@ -2,7 +2,10 @@
 // runs of the command ("wkt4 x.kt4 /I", the example project's printout)
 // against a trivial process in the same run. The second reports medians of
 // 200 runs of each, taken in turns, and their ratio.
+#include "drive/drive_calc.h"
+#include "drive/projectfile.h"
 #include "shell/modules.h"
+#include "shell/project_files.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,6 +32,29 @@ void BM_InitModules(benchmark::State& state)
         kt4::shell::InitModules();
 }
 BENCHMARK(BM_InitModules)->Unit(benchmark::kMicrosecond);
+
+// What every menu command adds: the project's saved values formatted and
+// compared with the image of the last read; beside it the calculation
+// that the editing commands run.
+void BM_ChangedMark(benchmark::State& state)
+{
+    kt4::shell::InitModules();
+    kt4::project::ReadDataFile(std::string(KT4_DATA_DIR) + "/beispiel1.kt4");
+    kt4::drive::CalcDrive();
+    kt4::shell::NoteSavedValues();
+    for (auto _ : state)
+        kt4::shell::MarkChangedValues();
+}
+BENCHMARK(BM_ChangedMark)->Unit(benchmark::kMicrosecond);
+
+void BM_CalcDrive(benchmark::State& state)
+{
+    kt4::shell::InitModules();
+    kt4::project::ReadDataFile(std::string(KT4_DATA_DIR) + "/beispiel1.kt4");
+    for (auto _ : state)
+        kt4::drive::CalcDrive();
+}
+BENCHMARK(BM_CalcDrive)->Unit(benchmark::kMicrosecond);
 
 // Wall time of one run of argv in dir, in milliseconds; negative when it
 // did not end with exit code 0.

@@ -8,6 +8,7 @@
 #include "dbase/access/table_access.h"
 #include "drive/bearing_types.h"
 #include "drive/docu_forms.h"
+#include "drive/drive_calc.h"
 #include "drive/drive_data.h"
 #include "drive/gui/docu_forms_qt.h"
 #include "drive/gui/drive_data_forms.h"
@@ -16,6 +17,7 @@
 #include "drive/gui/project_texts_form.h"
 #include "shell/gui/hh.h"
 #include "shell/menu_commands.h"
+#include "shell/project_files.h"
 #include "shell/project_list.h"
 #include "shell/services.h"
 
@@ -83,6 +85,47 @@ TEST_F(DriveFormsMenu, ItemsAreOfferedAndGeometryConfirmedMarksTheDataModified)
     w->Item("mi_editGeometrie")->trigger();
     EXPECT_TRUE(settings::DataModified);
     EXPECT_FALSE(settings::AbortFlag);
+}
+
+// A value typed, Rechnen, Abbrechen: the value stays, as Rechnen stored
+// it, and the project is marked changed, so Neu asks before it goes; the
+// same without a change leaves it unmarked.
+TEST_F(DriveFormsMenu, CalcThenCancelMarksTheChangedValues)
+{
+    const struct {
+        const char *item, *field, *text;
+        const Real* value;
+        Real shown;
+    } rows[] = {
+        {"mi_editantrieb", "Edit_t2", "40", &drive::T[2], 40}, // on the values the start read
+        {"mi_editantrieb", "Edit_t2", "", &drive::T[2], 25},
+        {"mi_editGeometrie", "Edit_lantr", "", &drive::L1, 10},
+        {"mi_editGeometrie", "Edit_lantr", "13", &drive::L1, 13},
+    };
+    ASSERT_EQ(std::make_pair(drive::T[2], drive::L1), std::make_pair(Real(25), Real(10)));
+    for (const auto& r : rows) {
+        if (&r != rows) { // the values as read again
+            drive::T[2] = 25, drive::L1 = 10;
+            drive::CalcDrive();
+            shell::NoteSavedValues();
+            settings::DataModified = false;
+        }
+        WhenShown<QDialog>([&r](QDialog* f) {
+            if (*r.text) {
+                f->findChild<QLineEdit*>(r.field)->selectAll();
+                QTest::keyClicks(f->findChild<QLineEdit*>(r.field), r.text);
+            }
+            f->findChild<QPushButton*>("Button_calc")->click();
+            f->findChild<QPushButton*>("Button_cancel")->click();
+        });
+        w->Item(r.item)->trigger();
+        EXPECT_EQ(*r.value, r.shown) << r.item << " " << r.text;
+        EXPECT_EQ(settings::DataModified, *r.text != 0) << r.item << " " << r.text;
+    }
+    ui->ClearLog();
+    w->Item("mi_fileNew")->trigger(); // headless: the question is cancelled
+    EXPECT_EQ(Logged("yesnocancel").size(), 1u);
+    EXPECT_EQ(drive::L1, 13);
 }
 
 TEST_F(DriveFormsMenu, FileNewThroughEveryDialogGivesFiveCatalogueBearings)
@@ -162,6 +205,8 @@ TEST_F(DriveFormsMenu, AFailingFirstPreDesignStepOpensNoSecondForm)
              {"mi_editvorauslegung", {"Button_ok"}},
              {"mi_fileNew", {"Button_ok"}}}) {
         ui->ClearLog();
+        if (std::string(item) == "mi_fileNew")
+            ui->Script("J"); // Calc stored T2 before Abbrechen: the input may go
         run(item, "10000000", buttons);
         EXPECT_EQ(settings::ListedMessages(),
                   std::vector<std::string>{"Fatal  : kein Lager d = 1000 im Katalog (Lager 4)"});
