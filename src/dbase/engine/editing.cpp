@@ -219,13 +219,15 @@ bool REPLACE()
         if (!BufferToRecord(a, "REPLACE"))
             return false;
         RecordToBuffer(a); // the keys are those of the record as written
-        if (keys && Index.ChangeRefused && Index.ChangeRefused(false))
-            return false;
         // The new keys before the record, the old ones removed after it: a
         // crash between leaves entries naming the record under a key it
-        // does not hold, never a record that an index lacks.
-        if (keys && Index.CompareKeys && !Index.CompareKeys(KeyStep::Before))
+        // does not hold, never a record that an index lacks. Refused, the
+        // area's record is the file's again.
+        if (keys && ((Index.ChangeRefused && Index.ChangeRefused(false)) ||
+                     (Index.CompareKeys && !Index.CompareKeys(KeyStep::Before)))) {
+            a.native = before;
             return false;
+        }
         ok = PutDbfRecord(a, a.recNo);
         if (ok) {
             detail::UpdatePeekCache(a, a.recNo);
