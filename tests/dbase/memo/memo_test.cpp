@@ -514,6 +514,8 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
         {"table renamed", true, false, Finished, nullptr},
         {"both renamed", true, true, Finished, nullptr},
         {"eight programs open at once", false, false, Finished, nullptr, 8},
+        {"a hard-link backup of the table", false, false, Finished,
+         [&](std::string&) { std::filesystem::create_hard_link(dbf, Path("U.BAK")); }},
         {"memo file linked elsewhere", false, false, Finished,
          [&](std::string& list) {
              const std::string far = std::filesystem::canonical(out).string() + "/";
@@ -643,6 +645,9 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
             EXPECT_EQ(std::filesystem::status(dbt).permissions(), mode);
             EXPECT_EQ(ReadBytes(dbf), newDbf);
             EXPECT_EQ(ReadBytes(dbt), newDbt);
+            if (std::filesystem::exists(Path("U.BAK"))) {
+                EXPECT_EQ(ReadBytes(Path("U.BAK")), oldDbf); // nothing written through the link
+            }
             EXPECT_FALSE(std::filesystem::exists(Path(marker)));
             for (const auto& [path, bytes] : FilesBelow(dir_))
                 EXPECT_EQ(path.find("/.kt4"), std::string::npos) << path; // temporaries and marker gone
