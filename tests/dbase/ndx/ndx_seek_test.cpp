@@ -385,9 +385,9 @@ TEST_F(NdxSeekTest, EveryIndexFollowsAChange)
         {"write fails", O_RDONLY, false, true, true},
         {"write fails after the record reached the file", O_RDONLY, true, true, true},
         {"write fails and the record cannot be read", O_PATH, false, true, true},
-        // shared, the change again meets its own write (1203)
+        // not shared: there the change again meets its own write (1203)
         {"write fails after the record reached the file, which cannot be read", O_PATH, true, false, true},
-        // exclusive, the record comes from the read cache
+        // not exclusive: there the record comes from the read cache
         {"the record cannot be read before the change", O_WRONLY, false, true, false}};
     const auto stored = [&](std::int32_t rec) { // the record's bytes in the file
         std::vector<std::uint8_t> b(Current()->recLen);
