@@ -9,7 +9,8 @@
 # is found through each index or refused naming it
 # (tests/dbase/crash/kill_runs.py). Then REINDEX
 # under strace's fault injection, killed at every write and with a full
-# disk (tests/dbase/crash/reindex_faults.py).
+# disk, and a key change whose record write or flush fails, tried again
+# (tests/dbase/crash/reindex_faults.py).
 # Usage: extra_crash.sh BUILD_FOLDER  (KT4_CRASH_KILLS, KT4_CRASH_SEED)
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/../common/step.sh

@@ -73,6 +73,23 @@ bool ChangedByOthers(TWorkArea& a)
     return std::memcmp(now.data(), a.native.data(), a.recLen) != 0;
 }
 
+// What a record write that failed left in the file (it may have reached
+// the disk and failed after, at the flush): the record as written, the one
+// before, or neither (a part of it, or the file cannot be read).
+enum class WriteLeft { Written, Before, Unknown };
+
+WriteLeft WhatWriteLeft(TWorkArea& a, const std::vector<std::uint8_t>& before)
+{
+    a.cacheStart = -1; // the file may no longer hold what the cache does
+    detail::UpdatePeekCache(a, a.recNo);
+    static std::vector<std::uint8_t> now;
+    if (!ReadCurrentBytes(a, now))
+        return WriteLeft::Unknown;
+    if (now == a.native)
+        return WriteLeft::Written;
+    return now == before ? WriteLeft::Before : WriteLeft::Unknown;
+}
+
 bool DeleteOrRecall(bool deleting)
 {
     EngineErrorCode = 0;
@@ -176,39 +193,64 @@ bool REPLACE()
         return false;
     }
     const bool keys = IndexMaintenance && IndexOn() && !a.isVirtual;
+    static std::vector<std::uint8_t> before; // the record before the change
     bool ok;
     {
         KeyMaintenance maintenance(keys);
         if (maintenance.Failed())
             return false;
         if (keys) {
-            // The old keys come from the record as it is in the file.
+            // The old keys come from the record as it is in the file; when
+            // it cannot be read they are not known, and nothing is written.
             std::memcpy(a.second.data(), a.buffer, a.bufSize);
             std::vector<std::uint8_t> marks = std::move(a.fieldMarks);
-            if (GetDbfRecord(a, a.recNo))
+            const bool read = GetDbfRecord(a, a.recNo);
+            if (read) {
                 RecordToBuffer(a);
-            if (Index.CopyCurrentKey)
-                Index.CopyCurrentKey();
+                if (Index.CopyCurrentKey)
+                    Index.CopyCurrentKey();
+            }
             std::memcpy(a.buffer, a.second.data(), a.bufSize);
             a.fieldMarks = std::move(marks);
+            if (!read)
+                return false;
         }
+        before = a.native;
         if (!BufferToRecord(a, "REPLACE"))
             return false;
         RecordToBuffer(a); // the keys are those of the record as written
-        if (keys && Index.ChangeRefused && Index.ChangeRefused(false))
-            return false;
         // The new keys before the record, the old ones removed after it: a
         // crash between leaves entries naming the record under a key it
-        // does not hold, never a record that an index lacks. After a failed
-        // write (the record may be written or not) both stay.
-        if (keys && Index.CompareKeys && !Index.CompareKeys(KeyStep::Before))
+        // does not hold, never a record that an index lacks. Refused, the
+        // area's record is the file's again.
+        if (keys && ((Index.ChangeRefused && Index.ChangeRefused(false)) ||
+                     (Index.CompareKeys && !Index.CompareKeys(KeyStep::Before)))) {
+            a.native = before;
             return false;
+        }
         ok = PutDbfRecord(a, a.recNo);
-        if (ok)
+        if (ok) {
             detail::UpdatePeekCache(a, a.recNo);
-        // The record stays written; a failed key update is reported.
-        if (ok && keys && Index.CompareKeys)
-            ok = Index.CompareKeys(KeyStep::After);
+            // The record stays written; a failed key update is reported.
+            if (keys && Index.CompareKeys)
+                ok = Index.CompareKeys(KeyStep::After);
+        } else {
+            // The keys follow what the file holds; the write's error stays
+            // the one reported. Unless the file holds the new record, the
+            // area's is the one before again (the caller's values stay in
+            // the buffer for another try). When that is not known, both
+            // entries stay.
+            const WriteLeft left = WhatWriteLeft(a, before);
+            if (left != WriteLeft::Written)
+                a.native = before;
+            if (keys && Index.CompareKeys && left != WriteLeft::Unknown) {
+                QuietErrors quiet;
+                const std::uint16_t code = EngineErrorCode;
+                const std::string text = LastErrorText();
+                Index.CompareKeys(left == WriteLeft::Written ? KeyStep::After : KeyStep::Undo);
+                SetErrorSilent(code, text);
+            }
+        }
     }
     if (!ok)
         return false;

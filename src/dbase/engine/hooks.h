@@ -41,7 +41,8 @@ bool ParserLinked();
 // number count + 1); false when an index did not take them (the others gave
 // theirs back): the record is not written. After (the record written): a
 // REPLACE's old keys are removed, and the controlling index stands on the
-// record. Undo (an appended record was not written): its keys are removed.
+// record. Undo (the record was not written: an append's, or a REPLACE's
+// that failed and left the old record in the file): its new keys are removed.
 // Keys before records: a crash leaves at most an entry naming no record or
 // a record with another key, which Find and the walks report.
 enum class KeyStep { Before, After, Undo };

@@ -198,21 +198,31 @@ struct Found {
     }
 };
 
-// Looks at a waiting file and its target: false when one is no regular
-// file (a link, a folder) or the waiting file is not this user's.
-bool Inspect(const std::string& temp, const std::string& target, Found& f)
+// Whether a waiting file is the writer's own: this user's, and under no
+// other name (a hard link to another file would make the target that file).
+bool OwnTemporary(const struct stat& st)
+{
+    return st.st_uid == ::geteuid() && st.st_nlink == 1;
+}
+
+// Looks at a waiting file and its target: the one that is no regular file
+// (a link, a folder), or the waiting file when it is not the writer's own;
+// "" when both are fit. A target may have more names (hard-link backups):
+// the rename replaces its name, and nothing is written through them.
+std::string Inspect(const std::string& temp, const std::string& target, Found& f)
 {
     f.fd = OpenState(temp, f.temp, f.tempSt);
-    if ((f.fd < 0 && f.temp.exists) || (f.fd >= 0 && f.tempSt.st_uid != ::geteuid()))
-        return false;
+    if ((f.fd < 0 && f.temp.exists) || (f.fd >= 0 && !OwnTemporary(f.tempSt)))
+        return temp;
     const int fd = OpenState(target, f.target, f.targetSt);
     if (fd >= 0)
         ::close(fd);
-    return fd >= 0 || !f.target.exists;
+    return fd >= 0 || !f.target.exists ? std::string() : target;
 }
 
 // Renames the waiting file f over target with the old file's mode, while
-// its name is still the file that was read; 0 or the errno. The new table
+// its name is still the file that was read and it has no other name; 0 or
+// the errno (EMLINK for another name). The new table
 // is no longer guarded by the hold on the old one once it has the name: a
 // share lock on it keeps out the exclusive hold of every other USE (which
 // would finish the same PACK) until this one is done.
@@ -221,6 +231,11 @@ int PutInPlace(const std::string& temp, const std::string& target, const Found& 
     struct stat named {};
     if (::lstat(temp.c_str(), &named) != 0 || named.st_dev != f.tempSt.st_dev || named.st_ino != f.tempSt.st_ino)
         return EBUSY;
+    struct stat now {};
+    if (::fstat(f.fd, &now) != 0)
+        return errno;
+    if (!OwnTemporary(now))
+        return EMLINK;
     if (f.target.exists && ::fchmod(f.fd, f.targetSt.st_mode & 07777) != 0)
         return errno;
     if (isTable) {
@@ -302,9 +317,11 @@ bool FinishTableWithMemo(const std::string& table)
         return true;
     const fs::path folder = fs::path(marker).parent_path();
     const std::vector<std::string> targets = PackTargets(table, hold);
-    const auto unfit = [&] {
+    // foreign: a file found to be none the PACK left, named too
+    const auto unfit = [&](const std::string& foreign = std::string()) {
         SetError(1014, "Die Liste " + marker + " eines abgebrochenen Packens ist beschädigt oder nennt andere "
-                       "Dateien als " + targets[0] + " und " + targets[1] + tag);
+                       "Dateien als " + targets[0] + " und " + targets[1] +
+                           (foreign.empty() ? std::string() : " (" + foreign + ")") + tag);
         return false;
     };
     std::vector<Entry> entries;
@@ -317,8 +334,9 @@ bool FinishTableWithMemo(const std::string& table)
     bool same = true;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         Found& f = found[i];
-        if (!Inspect(FromMarker(folder, entries[i].temp), targets[i], f))
-            return unfit();
+        if (const std::string foreign = Inspect(FromMarker(folder, entries[i].temp), targets[i], f);
+            !foreign.empty())
+            return unfit(foreign);
         same = same && (f.target == entries[i].before || f.target == entries[i].after) &&
                (f.temp.exists ? f.temp == entries[i].after : f.target == entries[i].after);
     }
@@ -330,7 +348,10 @@ bool FinishTableWithMemo(const std::string& table)
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (found[i].fd < 0)
             continue;
-        if (const int err = PutInPlace(FromMarker(folder, entries[i].temp), targets[i], found[i], i == 0); err != 0) {
+        const std::string temp = FromMarker(folder, entries[i].temp);
+        if (const int err = PutInPlace(temp, targets[i], found[i], i == 0); err != 0) {
+            if (err == EMLINK)
+                return unfit(temp);
             const int code = ErrnoToEngineCode(err);
             SetError(std::uint16_t(code != 0 ? code : 5),
                      "Fehler beim Abschließen des Packens von " + targets[i] + tag);

@@ -6,7 +6,8 @@
 // then both are renamed and the marker removed. A kill before the marker
 // leaves the old pair, after it the next USE finishes the renames, but only
 // while each name holds its old or its new file and each waiting file is
-// the one the marker names; otherwise it refuses the table and names them.
+// the one the marker names (this user's, under no other name); otherwise it
+// refuses the table and names them.
 // The marker is input like any other file: USE honours only this user's
 // small regular file naming exactly this table, its memo file and the
 // writer's temporaries beside them, and refuses any other of this user's.

@@ -370,9 +370,10 @@ bool StepPrior(Descriptor& d, bool& begin);
 // Positions on the entry (key, rec); found false when absent.
 bool Locate(Descriptor& d, const std::string& key, std::int32_t rec, bool& found);
 // What InsertKey reads before its first write: d positioned where the
-// entry goes (alreadyThere: a UNIQUE index holds the key already, nothing
-// to insert), with every node its splits will read. False after an error (the
-// position dropped). RemoveKey is the same up to its first write.
+// entry goes (alreadyThere: a UNIQUE index holds the key already, or the
+// index holds the entry itself; nothing to insert), with every node its
+// splits will read. False after an error (the position dropped). RemoveKey
+// is the same up to its first write.
 bool PlaceForInsert(Descriptor& d, const std::string& key, std::int32_t rec, bool newest, bool& alreadyThere);
 // Inserts (key, rec); newest: rec is above every record in the index.
 bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool newest);

@@ -640,9 +640,11 @@ bool HookAppendNewKey(KeyStep step)
 
 // Key maintenance of a REPLACE: the indexes whose key of the record
 // changes get the new entry before the record is written, and lose the
-// old one after. A UNIQUE index that holds the new key for another record
-// takes none, and one that does not hold the old key for this record has
-// none to remove.
+// old one after; when the record was not written (Undo), they lose the new
+// one again. A UNIQUE index that holds the new key for another record
+// takes none, one that holds the new entry already (a change tried again
+// after a failed write) takes no second, and one that does not hold the
+// old key for this record has none to remove.
 bool HookCompareKeys(KeyStep step)
 {
     TWorkArea* a = Current();
@@ -679,11 +681,16 @@ bool HookCompareKeys(KeyStep step)
         }
         return true;
     }
-    if (step == KeyStep::Undo)
-        return true; // a failed write may have written the record: both entries stay
     for (int i = 1; i <= kMaxOrders; ++i)
         if (Descriptor* d = s.slots[std::size_t(i)].get())
             keys[i] = std::move(d->pendingKey);
+    if (step == KeyStep::Undo) {
+        // The record holds its old keys: the new entries go again (one
+        // that cannot stays, as after a crash between the steps).
+        QuietErrors quiet;
+        TakeBack(s, keys, kMaxOrders, rec, false);
+        return true;
+    }
     // Every index loses the record's old key, whatever happened to another
     // one; the first failure is reported at the end.
     std::uint16_t code = 0;

@@ -800,6 +800,11 @@ bool PlaceForInsert(Descriptor& d, const std::string& key, std::int32_t rec, boo
         if (atEnd)
             d.trail.back().index = LeafView(d).Count();
     }
+    if (!newest && !atEnd && KeyEquals(d, key) && std::int32_t(LeafView(d).Rec(d.trail.back().index)) == rec) {
+        alreadyThere = true; // an index holds an entry once
+        d.Unposition();
+        return true;
+    }
     if (!ReadForSplits(d)) {
         d.Unposition();
         return false;

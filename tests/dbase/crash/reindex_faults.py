@@ -6,6 +6,12 @@ all, error 227). Each time the index file is byte for byte the old one, or
 the whole new one once the rebuild was put in place; a failed REINDEX says
 so (exit status 1) and leaves the old file.
 
+Then a key change (REPLACE of NAME in a shared area with an index on NAME
+and one on LEFT(NAME,3)) whose record write, or its flush after the record
+reached the file, fails with EIO, made once more as a user would: the
+second try succeeds, every index holds each record once under its key,
+and the record is found under its new name.
+
 Usage: reindex_faults.py BUILD_FOLDER
 """
 import os
@@ -47,6 +53,30 @@ def reindex(work, *inject):
     if r.returncode in (137, -9) or "killed by SIGKILL" in r.stderr:
         return -9
     return r.returncode
+
+
+def replace_faults(work):
+    run(DRIVER, "make", "r.dbf", "300", "0", cwd=work)
+    run(NDXTOOL, "index", "r.dbf", "r1.ndx", "NAME", cwd=work)
+    run(NDXTOOL, "index", "r.dbf", "r2.ndx", "LEFT(NAME,3)", cwd=work)
+    names = ("r.dbf", "r1.ndx", "r2.ndx")
+    saved = {n: read(os.path.join(work, n)) for n in names}
+    for call in ("pwrite64", "fsync"):  # the record's write, its flush
+        for n, data in saved.items():
+            with open(os.path.join(work, n), "wb") as f:
+                f.write(data)
+        r = subprocess.run(["strace", "-f", "-qq", "-o", "/dev/null", "-P", "r.dbf", "-e", "trace=" + call,
+                            "-e", "inject=%s:error=EIO:when=1" % call, NDXTOOL, "replace", "r.dbf", "150",
+                            "Zwischen", "--flush", "r1.ndx", "r2.ndx"], cwd=work, stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL, text=True)
+        check = subprocess.run([NDXTOOL, "check", "r.dbf", "r1.ndx", "r2.ndx"], cwd=work,
+                               stdout=subprocess.PIPE, text=True)
+        seek = subprocess.run([NDXTOOL, "seek", "r.dbf", "r1.ndx", "--exact", "Zwischen"], cwd=work,
+                              stdout=subprocess.PIPE, text=True)
+        if r.stdout.split() != ["100", "0"] or check.returncode != 0 or seek.stdout != "150\n":
+            fail("REPLACE with a failed %s, tried again: %s/%s %s" % (call, r.stdout.strip(), seek.stdout.strip(),
+                                                                  check.stdout.strip()))
+    print("  REPLACE: a failed record write and a failed flush, each tried again")
 
 
 def main():
@@ -100,6 +130,7 @@ def main():
             fail("no free space (227): REINDEX did not fail, or changed the old index")
         print("  REINDEX: %d kills left the old index, %d the new; %d full-disk runs failed "
               "and left it" % (kills["old"], kills["new"], refused))
+        replace_faults(work)
     print("reindex faults: %d failures" % len(failures))
     return 1 if failures else 0
 

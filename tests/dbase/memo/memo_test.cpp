@@ -515,11 +515,14 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
         std::function<void(std::string& list)> plant; // list "": the marker is planted too
         int others = 0;                               // programs that open the table at once
         bool asRoot = false;                          // another user needs root
+        std::string named = {};                       // the file the refusal names besides
     } cases[] = {
         {"no rename yet", false, false, Finished, nullptr},
         {"table renamed", true, false, Finished, nullptr},
         {"both renamed", true, true, Finished, nullptr},
         {"eight programs open at once", false, false, Finished, nullptr, 8},
+        {"a hard-link backup of the table", false, false, Finished,
+         [&](std::string&) { std::filesystem::create_hard_link(dbf, Path("U.BAK")); }},
         {"memo file linked elsewhere", false, false, Finished,
          [&](std::string& list) {
              const std::string far = std::filesystem::canonical(out).string() + "/";
@@ -552,6 +555,18 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
              std::filesystem::rename(Path(tempDbf), out + "/payload");
              create_symlink(out + "/payload", Path(tempDbf));
          }},
+        {"another table linked as the waiting table", false, false, Refused,
+         [&](std::string&) {
+             std::filesystem::rename(Path(tempDbf), Path("U.DBF"));
+             std::filesystem::create_hard_link(Path("U.DBF"), Path(tempDbf));
+         },
+         0, false, tempDbf},
+        {"another memo file linked as the waiting one", false, false, Refused,
+         [&](std::string&) {
+             std::filesystem::rename(Path(tempDbt), Path("U.DBT"));
+             std::filesystem::create_hard_link(Path("U.DBT"), Path(tempDbt));
+         },
+         0, false, tempDbt},
         {"a link as target", false, false, Refused,
          [&](std::string& list) {
              std::filesystem::remove(dbt);
@@ -584,7 +599,7 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
         if (c.asRoot && ::geteuid() != 0)
             continue;
         for (const auto& e : std::filesystem::directory_iterator(dir_))
-            if (e.path().filename().string().rfind(".kt4", 0) == 0 || e.path().filename() == "U.DBF" ||
+            if (e.path().filename().string().rfind(".kt4", 0) == 0 || e.path().filename().string().rfind("U.", 0) == 0 ||
                 e.path() == out)
                 std::filesystem::remove_all(e.path());
         std::filesystem::remove(dbt);
@@ -637,6 +652,9 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
             EXPECT_EQ(std::filesystem::status(dbt).permissions(), mode);
             EXPECT_EQ(ReadBytes(dbf), newDbf);
             EXPECT_EQ(ReadBytes(dbt), newDbt);
+            if (std::filesystem::exists(Path("U.BAK"))) {
+                EXPECT_EQ(ReadBytes(Path("U.BAK")), oldDbf); // nothing written through the link
+            }
             EXPECT_FALSE(std::filesystem::exists(Path(marker)));
             for (const auto& [path, bytes] : FilesBelow(dir_))
                 EXPECT_EQ(path.find("/.kt4"), std::string::npos) << path; // temporaries and marker gone
@@ -645,7 +663,7 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
                 EXPECT_EQ(MemoOfRecord(r).substr(0, 3), "r" + std::to_string(r + (r > 1) + (r > 2)) + ":");
         } else {
             EXPECT_EQ(EngineErrorCode, 1014);
-            for (const std::string& name : {dbf, dbt, marker})
+            for (const std::string& name : {dbf, dbt, marker, c.named})
                 EXPECT_NE(LastErrorText().find(std::filesystem::path(name).filename().string()), std::string::npos)
                     << LastErrorText();
             EXPECT_EQ(FilesBelow(dir_), before);

@@ -6,6 +6,8 @@
 //   ndxtool churn TABLE --ops N --seed S NDX...
 //   ndxtool grow TABLE N --seed S NDX...    (appends only)
 //   ndxtool reindex TABLE NDX...
+//   ndxtool replace TABLE REC TEXT [--flush] NDX...   (field 1, shared; a failed
+//                                 REPLACE is made once more; prints both codes)
 // Keys and expressions are UTF-8 on the command line; an engine error
 // prints its text and ends with 1.
 #include "dbase/dbase.h"
@@ -41,7 +43,7 @@ int Usage()
 {
     std::cerr << "usage: ndxtool index TABLE NDX EXPR [UNIQUE] | list TABLE NDX | seek TABLE NDX "
                  "[--exact] KEY... | check TABLE NDX... | churn TABLE --ops N --seed S NDX... | grow TABLE N "
-                 "--seed S NDX... | reindex TABLE NDX...\n";
+                 "--seed S NDX... | reindex TABLE NDX... | replace TABLE REC TEXT [--flush] NDX...\n";
     return 2;
 }
 
@@ -180,6 +182,32 @@ int Rebuild(const std::vector<std::string>& a)
     return EngineErrorCode == 0 ? 0 : Fail();
 }
 
+// A key change in a shared area, made once more when it fails (as a user
+// would try again).
+int Replace(const std::vector<std::string>& a)
+{
+    if (a.size() < 3)
+        return Usage();
+    std::size_t i = 3;
+    FlushWrites = i < a.size() && a[i] == "--flush";
+    i += FlushWrites;
+    if (!Open(a[0], false))
+        return Fail();
+    for (int slot = 1; i < a.size(); ++i, ++slot)
+        if (!SetIndexTo(a[i], slot))
+            return Fail();
+    GO(std::stoi(a[1]));
+    if (EngineErrorCode != 0 || !RLock())
+        return Fail();
+    Buffer().SetText(1, EngineText(a[2]));
+    const int first = REPLACE() ? 0 : EngineErrorCode;
+    const int again = first == 0 || REPLACE() ? 0 : EngineErrorCode;
+    std::printf("%d %d\n", first, again);
+    std::fflush(stdout);
+    USE("");
+    return again == 0 && EngineErrorCode == 0 ? 0 : Fail();
+}
+
 int Churn(const std::vector<std::string>& a)
 {
     if (a.size() < 6 || a[1] != "--ops" || a[3] != "--seed")
@@ -280,6 +308,8 @@ int main(int argc, char** argv)
         status = Grow(args);
     else if (cmd == "reindex")
         status = Rebuild(args);
+    else if (cmd == "replace")
+        status = Replace(args);
     else
         return Usage();
     ShutdownEngine();
