@@ -328,6 +328,10 @@ void OutOfDate(Descriptor& d, const std::string& operation);
 // left, when one cannot be written. Off takes this program's marks back
 // (the table was not replaced).
 bool MarkOutOfDate(bool on);
+// A rebuild that failed part-way left d as it was: its page 0 gets the
+// mark (for every program that opens it), and it is unfit and out of date
+// here. A failed write of the mark leaves it so in this program only.
+void LeftOutOfDate(const TWorkArea& a, Descriptor& d, const std::string& operation);
 // From BeginTrial on, d's writes are kept from the file (and its node
 // reads see them); DropTrial forgets them, so that d is as it was before.
 void BeginTrial(Descriptor& d);
@@ -418,7 +422,13 @@ struct BuildRequest {
     int order = 1;
     bool unique = false, soundex = false, descending = false;
 };
+// Builds the file over the table of the current area and renames it over
+// the target; an index of the area open on the target stays open (on the
+// file replaced). Nothing is changed after an error.
 bool MakeIndex(const BuildRequest& request);
+// Whether the file may be replaced now: nobody else has it (or the table)
+// open. Else 225.
+bool MayReplace(TWorkArea& a, const std::string& file);
 
 // ---- Names (ndx_open.cpp) ----
 struct IndexOptions {

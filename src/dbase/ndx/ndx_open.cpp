@@ -479,15 +479,29 @@ bool SetIndexToList(const std::string& list)
             names.push_back(token);
         i = end;
     }
-    int order = 0;
+    // Every index of the list that opens is kept in step, a damaged one too
+    // (open and unfit, so that it refuses changes until REINDEX). One that
+    // does not open is left out, its order number with it; the first failure
+    // is reported when the others are open.
+    AreaIndexes& s = CurrentState();
+    std::uint16_t code = 0;
+    std::string text;
+    int order = 0, first = 0;
     for (const std::string& n : names) {
-        if (!SetIndexTo(n, ++order)) {
-            SetError(EngineErrorCode, LastErrorText() + " [SetIndexTo]");
-            return false;
+        const bool ok = SetIndexTo(n, ++order);
+        if (first == 0 && SlotOfOrder(s, order) != 0)
+            first = order;
+        if (!ok && code == 0) {
+            code = EngineErrorCode ? EngineErrorCode : 222;
+            text = LastErrorText();
         }
     }
-    if (!names.empty())
-        Set_Order_To(1);
+    if (first != 0)
+        Set_Order_To(first);
+    if (code != 0)
+        SetError(code, text + " [SetIndexTo]");
+    else if (EngineErrorCode != 0)
+        SetError(EngineErrorCode, LastErrorText() + " [SetIndexTo]");
     return EngineErrorCode == 0;
 }
 

@@ -10,17 +10,46 @@ namespace kt4::dbase {
 
 using namespace ndx;
 
+namespace {
+
+// After a build of file: the area's indexes are closed, one on the file
+// replaced without a write (its file is the old one), and the file opens as
+// the controlling index.
+bool OpenBuilt(Descriptor* replaced, const std::string& file, const std::string& words, KeyMakerProc keyMaker,
+               void* data)
+{
+    if (replaced)
+        replaced->changed = false;
+    CloseIndexes();
+    if (CurrentState().slots[1]) {
+        SetError(254, "Interner Fehler: IND-Zeiger bereits alloziiert [Index_On]");
+        return false;
+    }
+    if (!SetIndexTo(file + words, 1, std::move(keyMaker), data))
+        return false;
+    Set_Order_To(1);
+    return EngineErrorCode == 0;
+}
+
+// The index of the current area open on the file (nullptr: none).
+Descriptor* OpenOn(const std::string& file)
+{
+    const FileId id = FileIdOf(file);
+    for (auto& slot : CurrentState().slots)
+        if (slot && id.Valid() && slot->file.Id() == id)
+            return slot.get();
+    return nullptr;
+}
+
+} // namespace
+
+// A build that fails leaves the area's indexes open as they were.
 bool Index_On(const std::string& expression, const std::string& nameWithOptions)
 {
     EngineErrorCode = 0;
     TWorkArea* a = RequireArea("Index_On");
     if (!a)
         return false;
-    CloseIndexes();
-    if (CurrentState().slots[1]) {
-        SetError(254, "Interner Fehler: IND-Zeiger bereits alloziiert [Index_On]");
-        return false;
-    }
     IndexOptions options;
     const std::string name = SplitOptions(nameWithOptions, options);
     if (name.empty())
@@ -33,12 +62,10 @@ bool Index_On(const std::string& expression, const std::string& nameWithOptions)
     r.file = ResolveIndexName(*a, name);
     r.expression = expression;
     r.unique = options.unique || IndexAlwaysUnique;
+    Descriptor* replaced = OpenOn(r.file);
     if (!MakeIndex(r))
         return false;
-    if (!SetIndexTo(r.file + (options.noCache ? " NOCACHE" : ""), 1))
-        return false;
-    Set_Order_To(1);
-    return EngineErrorCode == 0;
+    return OpenBuilt(replaced, r.file, options.noCache ? " NOCACHE" : "", nullptr, nullptr);
 }
 
 bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* data)
@@ -47,7 +74,6 @@ bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* d
     TWorkArea* a = RequireArea("Index_On");
     if (!a)
         return false;
-    CloseIndexes();
     IndexOptions options;
     const std::string name = SplitOptions(nameWithOptions, options);
     if (name.empty())
@@ -59,16 +85,19 @@ bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* d
     r.unique = options.unique || IndexAlwaysUnique;
     r.soundex = options.soundex;
     r.descending = options.descending;
+    Descriptor* replaced = OpenOn(r.file);
     if (!MakeIndex(r))
         return false;
     std::string words = (options.soundex ? " SOUNDEX" : "") + std::string(options.descending ? " DESCENDING" : "") +
                         (options.noCache ? " NOCACHE" : "");
-    if (!SetIndexTo(r.file + words, 1, std::move(keyMaker), data))
-        return false;
-    Set_Order_To(1);
-    return EngineErrorCode == 0;
+    return OpenBuilt(replaced, r.file, words, std::move(keyMaker), data);
 }
 
+// Every index is rebuilt in turn and opened in its slot again. One that
+// cannot start (another program has the table open, no room, a table read
+// fails) changes nothing: every index stays open as it was. After the first
+// file is replaced, a failure leaves the rest open, out of date in their
+// files and unfit, until a REINDEX that ends.
 void Reindex()
 {
     TWorkArea* a = Current();
@@ -100,25 +129,60 @@ void Reindex()
         n.descending = d->descending;
         n.words = std::string(n.soundex ? " SOUNDEX" : "") + (n.descending ? " DESCENDING" : "") +
                   (d->noCache ? " NOCACHE" : "");
-        noted.emplace_back(d->order, std::move(n));
+        noted.emplace_back(i, std::move(n));
     }
-    CloseIndexes();
-    for (auto& [ord, n] : noted) {
+    auto restoreOrder = [&] {
+        if (order > 0)
+            Set_Order_To(order);
+        CurrentState().naturalOrder = natural;
+    };
+    for (auto& [slot, n] : noted)
+        if (!MayReplace(*a, n.path)) {
+            const std::uint16_t code = EngineErrorCode;
+            const std::string text = LastErrorText();
+            restoreOrder();
+            SetError(code, text + " [Reindex]");
+            return;
+        }
+    std::size_t done = 0;
+    bool replaced = false; // a file replaced whose index is not open on it
+    for (; done < noted.size(); ++done) {
+        auto& [slot, n] = noted[done];
         BuildRequest r;
         r.file = n.path;
         r.expression = n.expression;
         r.keyMaker = n.keyMaker;
         r.keyData = n.data;
-        r.order = ord;
+        r.order = slot;
         r.unique = n.unique;
         r.soundex = n.soundex;
         r.descending = n.descending;
-        if (!MakeIndex(r) || !SetIndexTo(n.path + n.words, ord, n.keyMaker, n.data))
-            return;
+        if (!MakeIndex(r))
+            break;
+        // The new file opens in the slot; the old index, open on the file
+        // replaced, goes without a write, or stays, unfit, when the new
+        // one does not open.
+        std::unique_ptr<Descriptor> old = std::move(s.slots[std::size_t(slot)]);
+        SetIndexTo(n.path + n.words, slot, n.keyMaker, n.data);
+        if (!s.slots[std::size_t(slot)]) {
+            s.slots[std::size_t(slot)] = std::move(old);
+            OutOfDate(*s.slots[std::size_t(slot)], "Reindex"); // the file is the new one: no mark
+            replaced = true;
+            break;
+        }
     }
-    if (order > 0)
-        Set_Order_To(order);
-    CurrentState().naturalOrder = natural;
+    if (done == noted.size()) {
+        restoreOrder();
+        return;
+    }
+    const std::uint16_t code = EngineErrorCode ? EngineErrorCode : 31;
+    const std::string text = LastErrorText();
+    if (done > 0 || replaced)
+        for (std::size_t i = done; i < noted.size(); ++i)
+            if (Descriptor* d = s.slots[std::size_t(noted[i].first)].get())
+                LeftOutOfDate(*a, *d, "Reindex");
+    restoreOrder();
+    SetError(code, text + " [Reindex]");
 }
 
 // ---- Index file information ----
