@@ -61,6 +61,9 @@ inline bool MarkedOutOfDate(const std::uint8_t* words)
 // Expression text as stored: upper case and no blanks outside quotes.
 std::string NormalizeExpression(const std::string& text);
 const std::string& KeyMakerMarker();
+// The table name page 0 holds (bytes 496..507, as stored: OEM for an OEM
+// table).
+std::string AnchorTableName(const std::string& tableFile, bool oem);
 // Page 0: header, expression, record count with its complement, table name.
 void ComposeAnchor(const NdxHeader& h, const std::string& expression, std::int32_t recCount,
                    const std::string& tableFile, bool oem, Page& page);
@@ -158,16 +161,6 @@ public:
     }
     void Count(std::int64_t entries) { entries_ += entries; }
     std::int64_t Entries() const { return entries_; }
-    // Whether records 1..n were all met.
-    bool FirstMet(std::int64_t n) const
-    {
-        for (std::int64_t r = 1; r <= n; ++r) {
-            const std::size_t w = std::size_t(r) / 64;
-            if (2 * w >= bits_.size() || (bits_[2 * w + 1] >> (r % 64) & 1) == 0)
-                return false;
-        }
-        return true;
-    }
 
 private:
     std::vector<std::uint64_t> bits_; // per 64 records: left out, met (made when first needed)

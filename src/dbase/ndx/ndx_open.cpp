@@ -247,6 +247,18 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     RefreshRecCount(a);
     const std::uint32_t count = U32(page0.data() + 492);
     d->ownTree = U32(page0.data() + 488) == ~count;
+    // An index of this engine names its table: one written for another
+    // table (by the name as stored, in any case) is refused, whatever it
+    // holds. Other programs' files carry no such name.
+    if (d->ownTree || MarkedOutOfDate(page0.data() + 488)) {
+        const char* named = reinterpret_cast<const char*>(page0.data() + 496);
+        const std::string held(named, strnlen(named, 12));
+        if (!held.empty() && !EqualNoCase(held, AnchorTableName(a.fileName, a.oem))) {
+            SetError(222, "Kann Index nicht öffnen: " + path + " gehört zur Datei " + (a.oem ? OemToAnsi(held) : held) +
+                              ", nicht zu " + a.fileName + ": Index neu aufbauen (REINDEX)");
+            return false;
+        }
+    }
     if (MarkedOutOfDate(page0.data() + 488))
         OutOfDate(*d, "SetIndexTo");
     if (d->ownTree && count == std::uint32_t(std::max(a.recCount, 0)))
