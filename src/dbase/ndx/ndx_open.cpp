@@ -254,8 +254,9 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
         const char* named = reinterpret_cast<const char*>(page0.data() + 496);
         const std::string held(named, strnlen(named, 12));
         if (!held.empty() && !EqualNoCase(held, AnchorTableName(a.fileName, a.oem))) {
-            SetError(222, "Kann Index nicht öffnen: " + path + " gehört zur Datei " + (a.oem ? OemToAnsi(held) : held) +
-                              ", nicht zu " + a.fileName + ": Index neu aufbauen (REINDEX)");
+            SetError(222, HeaderFault(path, "Datei " + (a.oem ? OemToAnsi(held) : held) + " statt " +
+                                                fs::path(a.fileName).filename().string()) +
+                              ": für diese Datei neu aufbauen (REINDEX)");
             return false;
         }
     }
