@@ -499,22 +499,27 @@ bool SetIndexToList(const std::string& list)
     AreaIndexes& s = CurrentState();
     std::uint16_t code = 0;
     std::string text;
-    int order = 0, first = 0;
-    for (const std::string& n : names) {
-        const bool ok = SetIndexTo(n, ++order);
-        if (first == 0 && SlotOfOrder(s, order) != 0)
-            first = order;
-        if (!ok && code == 0) {
-            code = EngineErrorCode ? EngineErrorCode : 222;
+    {
+        QuietErrors quiet; // reported once, with the list open
+        int order = 0, first = 0;
+        for (const std::string& n : names) {
+            const bool ok = SetIndexTo(n, ++order);
+            if (first == 0 && SlotOfOrder(s, order) != 0)
+                first = order;
+            if (!ok && code == 0) {
+                code = EngineErrorCode ? EngineErrorCode : 222;
+                text = LastErrorText();
+            }
+        }
+        if (first != 0)
+            Set_Order_To(first);
+        if (code == 0) {
+            code = EngineErrorCode;
             text = LastErrorText();
         }
     }
-    if (first != 0)
-        Set_Order_To(first);
     if (code != 0)
         SetError(code, text + " [SetIndexTo]");
-    else if (EngineErrorCode != 0)
-        SetError(EngineErrorCode, LastErrorText() + " [SetIndexTo]");
     return EngineErrorCode == 0;
 }
 

@@ -93,11 +93,69 @@ bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* d
     return OpenBuilt(replaced, r.file, words, std::move(keyMaker), data);
 }
 
+namespace {
+
+// What a rebuild of an index needs of it, noted before its file is replaced.
+struct Noted {
+    int slot = 0;
+    std::string path, expression, words;
+    KeyMakerProc keyMaker;
+    void* data = nullptr;
+    bool unique = false, soundex = false, descending = false;
+};
+
 // Every index is rebuilt in turn and opened in its slot again. One that
 // cannot start (another program has the table open, no room, a table read
 // fails) changes nothing: every index stays open as it was. After the first
 // file is replaced, a failure leaves the rest open, out of date in their
-// files and unfit, until a REINDEX that ends.
+// files and unfit, until a REINDEX that ends. False with the error set.
+bool RebuildEvery(TWorkArea& a, AreaIndexes& s, const std::vector<Noted>& noted)
+{
+    for (const Noted& n : noted)
+        if (!MayReplace(a, n.path))
+            return false;
+    std::size_t done = 0;
+    bool replaced = false; // a file replaced whose index is not open on it
+    for (; done < noted.size(); ++done) {
+        const Noted& n = noted[done];
+        BuildRequest r;
+        r.file = n.path;
+        r.expression = n.expression;
+        r.keyMaker = n.keyMaker;
+        r.keyData = n.data;
+        r.order = n.slot;
+        r.unique = n.unique;
+        r.soundex = n.soundex;
+        r.descending = n.descending;
+        if (!MakeIndex(r))
+            break;
+        // The new file opens in the slot; the old index, open on the file
+        // replaced, goes without a write, or stays, unfit, when the new
+        // one does not open.
+        auto& slot = s.slots[std::size_t(n.slot)];
+        std::unique_ptr<Descriptor> old = std::move(slot);
+        SetIndexTo(n.path + n.words, n.slot, n.keyMaker, n.data);
+        if (!slot) {
+            slot = std::move(old);
+            OutOfDate(*slot, "Reindex"); // the file is the new one: no mark
+            replaced = true;
+            break;
+        }
+    }
+    if (done == noted.size())
+        return true;
+    const std::uint16_t code = EngineErrorCode ? EngineErrorCode : 31;
+    const std::string text = LastErrorText();
+    if (done > 0 || replaced)
+        for (std::size_t i = done; i < noted.size(); ++i)
+            if (Descriptor* d = s.slots[std::size_t(noted[i].slot)].get())
+                LeftOutOfDate(a, *d, "Reindex");
+    SetError(code, text);
+    return false;
+}
+
+} // namespace
+
 void Reindex()
 {
     TWorkArea* a = Current();
@@ -108,18 +166,13 @@ void Reindex()
     const int order = CurrentOrder();
     const bool natural = s.naturalOrder;
     RestoreSlots(s);
-    struct Noted {
-        std::string path, expression, words;
-        KeyMakerProc keyMaker;
-        void* data = nullptr;
-        bool unique = false, soundex = false, descending = false;
-    };
-    std::vector<std::pair<int, Noted>> noted;
+    std::vector<Noted> noted;
     for (int i = 1; i <= kMaxOrders; ++i) {
         Descriptor* d = s.slots[std::size_t(i)].get();
         if (!d)
             continue;
         Noted n;
+        n.slot = i;
         n.path = d->path;
         n.expression = d->keyMaker ? std::string() : d->expression;
         n.keyMaker = d->keyMaker;
@@ -129,60 +182,27 @@ void Reindex()
         n.descending = d->descending;
         n.words = std::string(n.soundex ? " SOUNDEX" : "") + (n.descending ? " DESCENDING" : "") +
                   (d->noCache ? " NOCACHE" : "");
-        noted.emplace_back(i, std::move(n));
+        noted.push_back(std::move(n));
     }
-    auto restoreOrder = [&] {
+    // An error is reported once every index is in place again.
+    std::uint16_t code = 0;
+    std::string text;
+    {
+        QuietErrors quiet;
+        if (!RebuildEvery(*a, s, noted)) {
+            code = EngineErrorCode ? EngineErrorCode : 31;
+            text = LastErrorText() + " [Reindex]";
+        }
         if (order > 0)
             Set_Order_To(order);
         CurrentState().naturalOrder = natural;
-    };
-    for (auto& [slot, n] : noted)
-        if (!MayReplace(*a, n.path)) {
-            const std::uint16_t code = EngineErrorCode;
-            const std::string text = LastErrorText();
-            restoreOrder();
-            SetError(code, text + " [Reindex]");
-            return;
-        }
-    std::size_t done = 0;
-    bool replaced = false; // a file replaced whose index is not open on it
-    for (; done < noted.size(); ++done) {
-        auto& [slot, n] = noted[done];
-        BuildRequest r;
-        r.file = n.path;
-        r.expression = n.expression;
-        r.keyMaker = n.keyMaker;
-        r.keyData = n.data;
-        r.order = slot;
-        r.unique = n.unique;
-        r.soundex = n.soundex;
-        r.descending = n.descending;
-        if (!MakeIndex(r))
-            break;
-        // The new file opens in the slot; the old index, open on the file
-        // replaced, goes without a write, or stays, unfit, when the new
-        // one does not open.
-        std::unique_ptr<Descriptor> old = std::move(s.slots[std::size_t(slot)]);
-        SetIndexTo(n.path + n.words, slot, n.keyMaker, n.data);
-        if (!s.slots[std::size_t(slot)]) {
-            s.slots[std::size_t(slot)] = std::move(old);
-            OutOfDate(*s.slots[std::size_t(slot)], "Reindex"); // the file is the new one: no mark
-            replaced = true;
-            break;
+        if (code == 0 && EngineErrorCode != 0) {
+            code = EngineErrorCode;
+            text = LastErrorText();
         }
     }
-    if (done == noted.size()) {
-        restoreOrder();
-        return;
-    }
-    const std::uint16_t code = EngineErrorCode ? EngineErrorCode : 31;
-    const std::string text = LastErrorText();
-    if (done > 0 || replaced)
-        for (std::size_t i = done; i < noted.size(); ++i)
-            if (Descriptor* d = s.slots[std::size_t(noted[i].first)].get())
-                LeftOutOfDate(*a, *d, "Reindex");
-    restoreOrder();
-    SetError(code, text + " [Reindex]");
+    if (code != 0)
+        SetError(code, text);
 }
 
 // ---- Index file information ----
