@@ -359,17 +359,23 @@ int PauseReading(int ms)
     if (s.readNesting > 1 || s.lockNesting > 0)
         return 0;
     const bool inside = s.readNesting == 1;
-    if (inside && !SetReadSemaphoreProc(false)) {
-        s.readNesting = 1; // left uncounted
-        return -1;
+    bool ok = true;
+    {
+        // reported once the section's count is right again
+        QuietErrors quiet;
+        if (inside)
+            ok = SetReadSemaphoreProc(false);
+        if (ok) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            EngineIdle();
+            ok = !inside || SetReadSemaphoreProc(true);
+        }
+        if (!ok)
+            s.readNesting = 1; // left uncounted
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    EngineIdle();
-    if (inside && !SetReadSemaphoreProc(true)) {
-        s.readNesting = 1;
-        return -1;
-    }
-    return 1;
+    if (!ok)
+        SetError(EngineErrorCode ? EngineErrorCode : 1202, LastErrorText());
+    return ok ? 1 : -1;
 }
 
 // After a walk over the whole index: every record met, else 212. In a
