@@ -537,7 +537,7 @@ void Tdbf4::TzGrid1DepressTitle(int column)
     if (!ds || !ds->Active() || column < 0 || column >= ds->FieldCount())
         return;
     TzGrid1->CommitEdit();
-    Guarded([&] {
+    const bool sorted = Guarded([&] {
         tzdbf0->LeaveRecord();
         settings::DbfSelectedRecNo = ds->RecNo();
         const std::string path = DbfTempPath("$vlmtemp");
@@ -548,6 +548,8 @@ void Tdbf4::TzGrid1DepressTitle(int column)
         if (settings::DbfSelectedRecNo >= 1)
             ds->Go(settings::DbfSelectedRecNo);
     });
+    if (!sorted) // the rows keep their order, and the title its mark
+        TzGrid1->RestoreDepressedColumn();
     tzdbf0->Notify(DatasetModel::Change::Records);
     ShowPosition();
 }

@@ -520,6 +520,7 @@ bool TTzGrid::eventFilter(QObject* watched, QEvent* event)
         const bool plain = !(me->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
         const int column = header_->logicalIndexAt(me->position().toPoint());
         if (plain && !depressDisabled_ && column >= 0) {
+            depressedBefore_ = header_->depressed;
             SetDepressedColumn(column);
             if (OnDepressTitle)
                 OnDepressTitle(*this, column);

@@ -114,6 +114,9 @@ public:
     // releases it. The grid releases it itself when the model shows
     // another table or its records in their natural order.
     void SetDepressedColumn(int column);
+    // The title pressed before the last right click (a sort that failed
+    // leaves the rows in that order).
+    void RestoreDepressedColumn() { SetDepressedColumn(depressedBefore_); }
 
     // Row select (the selection modes) or cell editing.
     void SetRowSelect(bool on);
@@ -170,6 +173,7 @@ private:
     DatasetModel* model_ = nullptr;
     TTzGridHeader* header_;
     bool depressDisabled_ = false;
+    int depressedBefore_ = -1;
     bool editing_ = false;
     bool syncing_ = false;
     bool committing_ = false;

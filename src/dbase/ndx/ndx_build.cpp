@@ -173,21 +173,31 @@ private:
 };
 
 // The right to replace the target: nobody else has it open (its share byte
-// can be locked exclusively), or else nobody else has the table open.
+// can be locked exclusively), or else nobody else has the table open. An
+// index of the area open on the target holds the share byte itself: it
+// takes it alone for the time, and shares it again afterwards.
 class ReplaceRight {
 public:
     ~ReplaceRight()
     {
         if (TWorkArea* a = upgraded_ ? Area(area_) : nullptr)
             a->file.Lock(LockKind::Read, ShareLockOffset, 1);
+        if (ownHeld_)
+            own_->Lock(LockKind::Read, ShareLockOffset, 1);
     }
-    bool Acquire(TWorkArea& a, const std::string& target)
+    bool Acquire(TWorkArea& a, const std::string& target, DbfFile* own)
     {
         std::error_code ec;
         if (!MultiUser || !fs::exists(target, ec))
             return true;
-        if (OpenWithShareLock(old_, target, true, true, Share::Exclusive) == 0)
+        if (own) {
+            own_ = own;
+            ownHeld_ = own->Lock(LockKind::Write, ShareLockOffset, 1) == 0;
+            if (ownHeld_)
+                return true;
+        } else if (OpenWithShareLock(old_, target, true, true, Share::Exclusive) == 0) {
             return true;
+        }
         old_.Close();
         if (a.exclusive)
             return true;
@@ -202,9 +212,20 @@ public:
 
 private:
     DbfFile old_;
+    DbfFile* own_ = nullptr;
+    bool ownHeld_ = false;
     bool upgraded_ = false;
     int area_ = 0;
 };
+
+// The file of the current area's index open on the file id (nullptr: none).
+DbfFile* OpenHere(const TWorkArea& a, const FileId& id)
+{
+    for (const auto& slot : StateOf(a.number).slots)
+        if (slot && id.Valid() && slot->file.Id() == id)
+            return &slot->file;
+    return nullptr;
+}
 
 // Keeps the area's current record over the build.
 class KeepRecord {
@@ -269,7 +290,7 @@ std::string Tag(const std::string& file)
     return " [MakeIndex(<...>," + file + ")]";
 }
 
-bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string& expr)
+bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string& expr, DbfFile* own)
 {
     NdxHeader& h = d.hdr;
     h.keyLen = std::uint16_t(d.CharKey() ? 0 : 8);
@@ -322,7 +343,7 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
     if (!CollectKeys(a, d, sorter, progress) || !sorter.Finish())
         return false;
     ReplaceRight right;
-    if (!right.Acquire(a, r.file))
+    if (!right.Acquire(a, r.file, own))
         return false;
     PageFile file;
     if (!file.Create(r.file)) {
@@ -366,6 +387,12 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
 }
 
 } // namespace
+
+bool MayReplace(TWorkArea& a, const std::string& file)
+{
+    ReplaceRight right;
+    return right.Acquire(a, file, OpenHere(a, FileIdOf(file)));
+}
 
 bool MakeIndex(const BuildRequest& r)
 {
@@ -417,10 +444,12 @@ bool MakeIndex(const BuildRequest& r)
         stored = NormalizeExpression(expr);
     }
     d.hdr.typeLetter = std::uint8_t(r.keyMaker ? 'C' : d.compiled->Type());
+    // The area's own index on the file stays open through the build (its
+    // caller opens the new file in its place); another area's is in the way.
     const FileId id = FileIdOf(file);
     for (int n = 1; n <= MaxAreas && id.Valid(); ++n)
         for (const auto& slot : StateOf(n).slots)
-            if (slot && slot->file.Id() == id) {
+            if (slot && slot->file.Id() == id && n != a->number) {
                 SetError(214, file + Tag(file));
                 return false;
             }
@@ -428,7 +457,7 @@ bool MakeIndex(const BuildRequest& r)
     {
         QuietErrors quiet;
         EngineErrorCode = 0;
-        ok = Build(*a, r, d, stored);
+        ok = Build(*a, r, d, stored, OpenHere(*a, id));
     }
     if (!ok)
         SetError(EngineErrorCode ? EngineErrorCode : 31, LastErrorText() + Tag(file));

@@ -80,10 +80,14 @@ void ComposeAnchor(const NdxHeader& h, const std::string& expression, std::int32
     const std::uint32_t count = std::uint32_t(std::max<std::int32_t>(recCount, 0));
     PutU32(page.data() + 488, ~count);
     PutU32(page.data() + 492, count);
-    std::string name = std::filesystem::path(tableFile).filename().string().substr(0, 12);
-    if (oem)
-        name = AnsiToOem(name);
+    const std::string name = AnchorTableName(tableFile, oem);
     std::memcpy(page.data() + 496, name.data(), name.size());
+}
+
+std::string AnchorTableName(const std::string& tableFile, bool oem)
+{
+    std::string name = std::filesystem::path(tableFile).filename().string().substr(0, 12);
+    return oem ? AnsiToOem(name) : name;
 }
 
 bool ValidateHeader(const NdxHeader& h, char exprType, int keyLength, std::string& why)

@@ -61,6 +61,9 @@ inline bool MarkedOutOfDate(const std::uint8_t* words)
 // Expression text as stored: upper case and no blanks outside quotes.
 std::string NormalizeExpression(const std::string& text);
 const std::string& KeyMakerMarker();
+// The table name page 0 holds (bytes 496..507, as stored: OEM for an OEM
+// table).
+std::string AnchorTableName(const std::string& tableFile, bool oem);
 // Page 0: header, expression, record count with its complement, table name.
 void ComposeAnchor(const NdxHeader& h, const std::string& expression, std::int32_t recCount,
                    const std::string& tableFile, bool oem, Page& page);
@@ -158,16 +161,6 @@ public:
     }
     void Count(std::int64_t entries) { entries_ += entries; }
     std::int64_t Entries() const { return entries_; }
-    // Whether records 1..n were all met.
-    bool FirstMet(std::int64_t n) const
-    {
-        for (std::int64_t r = 1; r <= n; ++r) {
-            const std::size_t w = std::size_t(r) / 64;
-            if (2 * w >= bits_.size() || (bits_[2 * w + 1] >> (r % 64) & 1) == 0)
-                return false;
-        }
-        return true;
-    }
 
 private:
     std::vector<std::uint64_t> bits_; // per 64 records: left out, met (made when first needed)
@@ -328,6 +321,10 @@ void OutOfDate(Descriptor& d, const std::string& operation);
 // left, when one cannot be written. Off takes this program's marks back
 // (the table was not replaced).
 bool MarkOutOfDate(bool on);
+// A rebuild that failed part-way left d as it was: its page 0 gets the
+// mark (for every program that opens it), and it is unfit and out of date
+// here. A failed write of the mark leaves it so in this program only.
+void LeftOutOfDate(const TWorkArea& a, Descriptor& d, const std::string& operation);
 // From BeginTrial on, d's writes are kept from the file (and its node
 // reads see them); DropTrial forgets them, so that d is as it was before.
 void BeginTrial(Descriptor& d);
@@ -419,7 +416,13 @@ struct BuildRequest {
     int order = 1;
     bool unique = false, soundex = false, descending = false;
 };
+// Builds the file over the table of the current area and renames it over
+// the target; an index of the area open on the target stays open (on the
+// file replaced). Nothing is changed after an error.
 bool MakeIndex(const BuildRequest& request);
+// Whether the file may be replaced now: nobody else has it (or the table)
+// open. Else 225.
+bool MayReplace(TWorkArea& a, const std::string& file);
 
 // ---- Names (ndx_open.cpp) ----
 struct IndexOptions {

@@ -2,10 +2,14 @@
 // the engine's IndexHooks. Every index keeps its current key and record in
 // its descriptor; its path into the tree is only a way back to them and is
 // dropped whenever another program changed the index.
+#include "dbase/engine/engine_files.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/internal.h"
 #include "dbase/ndx/ndx_internal.h"
 #include "dbase/engine/navigation.h"
+
+#include <chrono>
+#include <thread>
 
 namespace kt4::dbase {
 
@@ -248,14 +252,19 @@ void StrayMet(TWorkArea& a, Descriptor& d, std::int32_t rec, const char* operati
     Unfit(d);
 }
 
+// Whether a walk over the whole index met fewer entries than the table has
+// records (a UNIQUE index may hold fewer).
+bool Short(const TWorkArea& a, const Descriptor& d, const WalkTally& tally)
+{
+    return !d.hdr.unique && tally.Entries() < a.recCount;
+}
+
 // After a walk over the whole index: a non-UNIQUE index holds every record
-// of the table, else error 212. In a shared area the highest records may
-// be another program's appends whose keys it is still adding: records
-// missing only there pass.
+// of the table, else error 212.
 bool EveryRecordMet(const TWorkArea& a, Descriptor& d, const WalkTally& tally, const char* operation)
 {
     const std::int64_t entries = tally.Entries();
-    if (d.hdr.unique || entries >= a.recCount || (a.Shared() && tally.FirstMet(entries)))
+    if (!Short(a, d, tally))
         return true;
     SetError(212, "Index " + d.path + " hat " + std::to_string(entries) + " Einträge, Datenbank \"" +
                       a.fileName + "\" hat " + std::to_string(a.recCount) +
@@ -283,6 +292,115 @@ bool WalkOn(Descriptor& d, std::int32_t rec)
         d.walk.first = 0;
     }
     return rec == 0 || d.walk.tally.Take(rec);
+}
+
+// From this many records on, the bits a walk keeps per record (a quarter of
+// a byte) outgrow a processor's second-level cache.
+constexpr std::uint32_t kFarRecords = 1u << 22;
+
+// A walk over the whole index in one pass over its leaves: the tally
+// (started for the table's count) takes every entry, and records, when
+// given, the records it does not leave out, in key order. False, with the
+// error set, at an entry naming no record, a record met twice or a node
+// that cannot be read (the index unfit where it is damaged).
+bool WalkWhole(TWorkArea& a, Descriptor& d, WalkTally& tally, std::vector<std::int32_t>* records,
+               const char* operation)
+{
+    const std::uint32_t last = std::uint32_t(std::max(a.recCount, 0)); // records 1..last
+    const bool farBits = last >= kFarRecords;
+    const bool ok = WalkLeaves(d, [&](const NodeView& leaf) {
+        // Collected in a block of locals, which nothing else can change (a
+        // leaf holds 42 entries at most).
+        std::int32_t taken[64];
+        std::size_t m = 0;
+        const std::uint8_t* entry = leaf.Entry(0) + 4;
+        const std::uint32_t step = leaf.recSize;
+        std::uint64_t* const pairs = tally.Pairs();
+        const unsigned n = leaf.Count();
+        tally.Count(n);
+        // The records' bits lie anywhere: where they outgrow the processor's
+        // nearer caches, they are asked for all at once, to come from
+        // memory side by side.
+        if (farBits)
+            for (unsigned i = 0; i < n; ++i)
+                __builtin_prefetch(pairs + 2 * (std::min(GetU32(entry + std::size_t(i) * step), last) / 64), 1);
+        for (unsigned i = 0; i < n; ++i, entry += step) {
+            const std::uint32_t rec = GetU32(entry);
+            if (rec - 1 >= last) {
+                StrayMet(a, d, std::int32_t(rec), operation);
+                return false;
+            }
+            // The record met, and whether it is one to leave out.
+            std::uint64_t* pair = pairs + 2 * (rec / 64);
+            const std::uint64_t bit = std::uint64_t{1} << (rec % 64);
+            if (!WalkTally::Meet(pair, bit)) {
+                RecordTwice(d, std::int32_t(rec), operation);
+                return false;
+            }
+            if ((pair[0] & bit) == 0)
+                taken[m++] = std::int32_t(rec);
+        }
+        if (records)
+            records->insert(records->end(), taken, taken + m);
+        return true;
+    });
+    if (!ok)
+        WalkFault(d);
+    return ok;
+}
+
+// Lets writers in for ms: the read section that the operation under way
+// entered is left and entered again. 0 when it is held further out, or the
+// writer's section is (nothing comes in then); -1, with the error set, when
+// it cannot be entered again (the operation's end then leaves nothing).
+int PauseReading(int ms)
+{
+    AreaIndexes& s = CurrentState();
+    if (s.readNesting > 1 || s.lockNesting > 0)
+        return 0;
+    const bool inside = s.readNesting == 1;
+    bool ok = true;
+    {
+        // reported once the section's count is right again
+        QuietErrors quiet;
+        if (inside)
+            ok = SetReadSemaphoreProc(false);
+        if (ok) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            EngineIdle();
+            ok = !inside || SetReadSemaphoreProc(true);
+        }
+        if (!ok)
+            s.readNesting = 1; // left uncounted
+    }
+    if (!ok)
+        SetError(EngineErrorCode ? EngineErrorCode : 1202, LastErrorText());
+    return ok ? 1 : -1;
+}
+
+// After a walk over the whole index: every record met, else 212. In a
+// shared area another program may write its record (and the table's count)
+// before it takes the semaphore to add the key: a shortfall counts only
+// when it is still there after the index has been walked again, with
+// pauses that let writers in, for 0.1 s. The walks again fill records.
+bool EveryRecordMetAgain(TWorkArea& a, Descriptor& d, WalkTally& tally, std::span<const std::uint64_t> leaveOut,
+                         std::vector<std::int32_t>* records, const char* operation)
+{
+    for (int pause = 0; pause < 10 && Short(a, d, tally) && a.Shared(); ++pause) {
+        const int paused = PauseReading(10);
+        if (paused < 0)
+            return false;
+        if (paused == 0)
+            break;
+        RefreshRecCount(a);
+        CheckIndexChanged();
+        tally.Start(a.recCount, leaveOut);
+        if (records)
+            records->clear();
+        if (!WalkWhole(a, d, tally, records, operation))
+            return false;
+    }
+    return EveryRecordMet(a, d, tally, operation);
 }
 
 // After another program changed the index: the current record's key as it
@@ -485,7 +603,7 @@ std::int32_t Step(bool forward)
     if (edge) {
         (forward ? d->eof : d->bof) = true;
         if (walking && WalkOn(*d, 0))
-            EveryRecordMet(*a, *d, d->walk.tally, tag);
+            EveryRecordMetAgain(*a, *d, d->walk.tally, {}, nullptr, tag);
         return d->curRec;
     }
     TakeEntry(*d);
@@ -979,12 +1097,6 @@ bool FindExact(const std::string& text)
     return found;
 }
 
-namespace {
-// From this many records on, the bits a walk keeps per record (a quarter of
-// a byte) outgrow a processor's second-level cache.
-constexpr std::uint32_t kFarRecords = 1u << 22;
-} // namespace
-
 bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::uint64_t> leaveOut)
 {
     using namespace ndx;
@@ -1000,49 +1112,10 @@ bool RecordsInKeyOrder(std::vector<std::int32_t>& records, std::span<const std::
     RefreshRecCount(*a);
     CheckIndexChanged();
     records.reserve(std::size_t(std::max(a->recCount, 0)));
-    const std::int32_t count = a->recCount;
-    const std::uint32_t last = std::uint32_t(std::max(count, 0)); // records 1..last
-    const bool farBits = last >= kFarRecords;
     WalkTally tally;
-    tally.Start(count, leaveOut);
-    bool ok = WalkLeaves(*d, [&](const NodeView& leaf) {
-        // Collected in a block of locals, which nothing else can change (a
-        // leaf holds 42 entries at most).
-        std::int32_t taken[64];
-        std::size_t m = 0;
-        const std::uint8_t* entry = leaf.Entry(0) + 4;
-        const std::uint32_t step = leaf.recSize;
-        std::uint64_t* const pairs = tally.Pairs();
-        const unsigned n = leaf.Count();
-        tally.Count(n);
-        // The records' bits lie anywhere: where they outgrow the processor's
-        // nearer caches, they are asked for all at once, to come from
-        // memory side by side.
-        if (farBits)
-            for (unsigned i = 0; i < n; ++i)
-                __builtin_prefetch(pairs + 2 * (std::min(GetU32(entry + std::size_t(i) * step), last) / 64), 1);
-        for (unsigned i = 0; i < n; ++i, entry += step) {
-            const std::uint32_t rec = GetU32(entry);
-            if (rec - 1 >= last) {
-                StrayMet(*a, *d, std::int32_t(rec), "RecordsInKeyOrder");
-                return false;
-            }
-            // The record met, and whether it is one to leave out.
-            std::uint64_t* pair = pairs + 2 * (rec / 64);
-            const std::uint64_t bit = std::uint64_t{1} << (rec % 64);
-            if (!WalkTally::Meet(pair, bit)) {
-                RecordTwice(*d, std::int32_t(rec), "RecordsInKeyOrder");
-                return false;
-            }
-            if ((pair[0] & bit) == 0)
-                taken[m++] = std::int32_t(rec);
-        }
-        records.insert(records.end(), taken, taken + m);
-        return true;
-    });
-    if (!ok)
-        WalkFault(*d);
-    ok = ok && EveryRecordMet(*a, *d, tally, "RecordsInKeyOrder");
+    tally.Start(a->recCount, leaveOut);
+    const bool ok = WalkWhole(*a, *d, tally, &records, "RecordsInKeyOrder") &&
+                    EveryRecordMetAgain(*a, *d, tally, leaveOut, &records, "RecordsInKeyOrder");
     d->Unposition();
     if (!ok)
         records.clear();

@@ -247,6 +247,19 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     RefreshRecCount(a);
     const std::uint32_t count = U32(page0.data() + 492);
     d->ownTree = U32(page0.data() + 488) == ~count;
+    // An index of this engine names its table: one written for another
+    // table (by the name as stored, in any case) is refused, whatever it
+    // holds. Other programs' files carry no such name.
+    if (d->ownTree || MarkedOutOfDate(page0.data() + 488)) {
+        const char* named = reinterpret_cast<const char*>(page0.data() + 496);
+        const std::string held(named, strnlen(named, 12));
+        if (!held.empty() && !EqualNoCase(held, AnchorTableName(a.fileName, a.oem))) {
+            SetError(222, HeaderFault(path, "Datei " + (a.oem ? OemToAnsi(held) : held) + " statt " +
+                                                fs::path(a.fileName).filename().string()) +
+                              ": für diese Datei neu aufbauen (REINDEX)");
+            return false;
+        }
+    }
     if (MarkedOutOfDate(page0.data() + 488))
         OutOfDate(*d, "SetIndexTo");
     if (d->ownTree && count == std::uint32_t(std::max(a.recCount, 0)))
@@ -479,15 +492,34 @@ bool SetIndexToList(const std::string& list)
             names.push_back(token);
         i = end;
     }
-    int order = 0;
-    for (const std::string& n : names) {
-        if (!SetIndexTo(n, ++order)) {
-            SetError(EngineErrorCode, LastErrorText() + " [SetIndexTo]");
-            return false;
+    // Every index of the list that opens is kept in step, a damaged one too
+    // (open and unfit, so that it refuses changes until REINDEX). One that
+    // does not open is left out, its order number with it; the first failure
+    // is reported when the others are open.
+    AreaIndexes& s = CurrentState();
+    std::uint16_t code = 0;
+    std::string text;
+    {
+        QuietErrors quiet; // reported once, with the list open
+        int order = 0, first = 0;
+        for (const std::string& n : names) {
+            const bool ok = SetIndexTo(n, ++order);
+            if (first == 0 && SlotOfOrder(s, order) != 0)
+                first = order;
+            if (!ok && code == 0) {
+                code = EngineErrorCode ? EngineErrorCode : 222;
+                text = LastErrorText();
+            }
+        }
+        if (first != 0)
+            Set_Order_To(first);
+        if (code == 0) {
+            code = EngineErrorCode;
+            text = LastErrorText();
         }
     }
-    if (!names.empty())
-        Set_Order_To(1);
+    if (code != 0)
+        SetError(code, text + " [SetIndexTo]");
     return EngineErrorCode == 0;
 }
 

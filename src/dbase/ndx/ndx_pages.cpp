@@ -191,7 +191,30 @@ void OutOfDate(Descriptor& d, const std::string& operation)
         return;
     d.refusal = 212;
     d.refusalText = "Index " + d.path + " passt nicht zur Datei: neu aufbauen (REINDEX). Beim PACK der Datei "
-                    "als veraltet markiert. [" + operation + "]";
+                    "oder einem nicht beendeten REINDEX als veraltet markiert. [" + operation + "]";
+}
+
+namespace {
+
+void OutOfDateWords(const TWorkArea* a, std::uint8_t* words)
+{
+    const std::uint32_t count = std::uint32_t(std::max(a ? a->recCount : 0, 0));
+    PutU32(words, ~count ^ kOutOfDate);
+    PutU32(words + 4, count);
+}
+
+} // namespace
+
+void LeftOutOfDate(const TWorkArea& a, Descriptor& d, const std::string& operation)
+{
+    if (!d.outOfDate.on && !d.file.ReadOnly()) {
+        std::uint8_t words[8];
+        OutOfDateWords(&a, words);
+        (void)!d.file.WriteAt(488, words, 8); // unfit here all the same
+    }
+    d.cache.Clear();
+    d.Unposition();
+    OutOfDate(d, operation);
 }
 
 // PACK holds the table alone while it marks: no other program has its
@@ -206,9 +229,7 @@ bool MarkOutOfDate(bool on)
             continue;
         std::uint8_t words[8];
         if (on) {
-            const std::uint32_t count = std::uint32_t(std::max(a ? a->recCount : 0, 0));
-            PutU32(words, ~count ^ kOutOfDate);
-            PutU32(words + 4, count);
+            OutOfDateWords(a, words);
             if (d->file.ReadAt(488, d->outOfDate.words, 8) != 8) {
                 SetError(IoCode(d->file, 100), "Fehler beim Lesen der Index-Datei:  " + d->path + " [Pack]");
                 MarkOutOfDate(false);

@@ -10,17 +10,46 @@ namespace kt4::dbase {
 
 using namespace ndx;
 
+namespace {
+
+// After a build of file: the area's indexes are closed, one on the file
+// replaced without a write (its file is the old one), and the file opens as
+// the controlling index.
+bool OpenBuilt(Descriptor* replaced, const std::string& file, const std::string& words, KeyMakerProc keyMaker,
+               void* data)
+{
+    if (replaced)
+        replaced->changed = false;
+    CloseIndexes();
+    if (CurrentState().slots[1]) {
+        SetError(254, "Interner Fehler: IND-Zeiger bereits alloziiert [Index_On]");
+        return false;
+    }
+    if (!SetIndexTo(file + words, 1, std::move(keyMaker), data))
+        return false;
+    Set_Order_To(1);
+    return EngineErrorCode == 0;
+}
+
+// The index of the current area open on the file (nullptr: none).
+Descriptor* OpenOn(const std::string& file)
+{
+    const FileId id = FileIdOf(file);
+    for (auto& slot : CurrentState().slots)
+        if (slot && id.Valid() && slot->file.Id() == id)
+            return slot.get();
+    return nullptr;
+}
+
+} // namespace
+
+// A build that fails leaves the area's indexes open as they were.
 bool Index_On(const std::string& expression, const std::string& nameWithOptions)
 {
     EngineErrorCode = 0;
     TWorkArea* a = RequireArea("Index_On");
     if (!a)
         return false;
-    CloseIndexes();
-    if (CurrentState().slots[1]) {
-        SetError(254, "Interner Fehler: IND-Zeiger bereits alloziiert [Index_On]");
-        return false;
-    }
     IndexOptions options;
     const std::string name = SplitOptions(nameWithOptions, options);
     if (name.empty())
@@ -33,12 +62,10 @@ bool Index_On(const std::string& expression, const std::string& nameWithOptions)
     r.file = ResolveIndexName(*a, name);
     r.expression = expression;
     r.unique = options.unique || IndexAlwaysUnique;
+    Descriptor* replaced = OpenOn(r.file);
     if (!MakeIndex(r))
         return false;
-    if (!SetIndexTo(r.file + (options.noCache ? " NOCACHE" : ""), 1))
-        return false;
-    Set_Order_To(1);
-    return EngineErrorCode == 0;
+    return OpenBuilt(replaced, r.file, options.noCache ? " NOCACHE" : "", nullptr, nullptr);
 }
 
 bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* data)
@@ -47,7 +74,6 @@ bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* d
     TWorkArea* a = RequireArea("Index_On");
     if (!a)
         return false;
-    CloseIndexes();
     IndexOptions options;
     const std::string name = SplitOptions(nameWithOptions, options);
     if (name.empty())
@@ -59,15 +85,76 @@ bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* d
     r.unique = options.unique || IndexAlwaysUnique;
     r.soundex = options.soundex;
     r.descending = options.descending;
+    Descriptor* replaced = OpenOn(r.file);
     if (!MakeIndex(r))
         return false;
     std::string words = (options.soundex ? " SOUNDEX" : "") + std::string(options.descending ? " DESCENDING" : "") +
                         (options.noCache ? " NOCACHE" : "");
-    if (!SetIndexTo(r.file + words, 1, std::move(keyMaker), data))
-        return false;
-    Set_Order_To(1);
-    return EngineErrorCode == 0;
+    return OpenBuilt(replaced, r.file, words, std::move(keyMaker), data);
 }
+
+namespace {
+
+// What a rebuild of an index needs of it, noted before its file is replaced.
+struct Noted {
+    int slot = 0;
+    std::string path, expression, words;
+    KeyMakerProc keyMaker;
+    void* data = nullptr;
+    bool unique = false, soundex = false, descending = false;
+};
+
+// Every index is rebuilt in turn and opened in its slot again. One that
+// cannot start (another program has the table open, no room, a table read
+// fails) changes nothing: every index stays open as it was. After the first
+// file is replaced, a failure leaves the rest open, out of date in their
+// files and unfit, until a REINDEX that ends. False with the error set.
+bool RebuildEvery(TWorkArea& a, AreaIndexes& s, const std::vector<Noted>& noted)
+{
+    for (const Noted& n : noted)
+        if (!MayReplace(a, n.path))
+            return false;
+    std::size_t done = 0;
+    bool replaced = false; // a file replaced whose index is not open on it
+    for (; done < noted.size(); ++done) {
+        const Noted& n = noted[done];
+        BuildRequest r;
+        r.file = n.path;
+        r.expression = n.expression;
+        r.keyMaker = n.keyMaker;
+        r.keyData = n.data;
+        r.order = n.slot;
+        r.unique = n.unique;
+        r.soundex = n.soundex;
+        r.descending = n.descending;
+        if (!MakeIndex(r))
+            break;
+        // The new file opens in the slot; the old index, open on the file
+        // replaced, goes without a write, or stays, unfit, when the new
+        // one does not open.
+        auto& slot = s.slots[std::size_t(n.slot)];
+        std::unique_ptr<Descriptor> old = std::move(slot);
+        SetIndexTo(n.path + n.words, n.slot, n.keyMaker, n.data);
+        if (!slot) {
+            slot = std::move(old);
+            OutOfDate(*slot, "Reindex"); // the file is the new one: no mark
+            replaced = true;
+            break;
+        }
+    }
+    if (done == noted.size())
+        return true;
+    const std::uint16_t code = EngineErrorCode ? EngineErrorCode : 31;
+    const std::string text = LastErrorText();
+    if (done > 0 || replaced)
+        for (std::size_t i = done; i < noted.size(); ++i)
+            if (Descriptor* d = s.slots[std::size_t(noted[i].slot)].get())
+                LeftOutOfDate(a, *d, "Reindex");
+    SetError(code, text);
+    return false;
+}
+
+} // namespace
 
 void Reindex()
 {
@@ -79,18 +166,13 @@ void Reindex()
     const int order = CurrentOrder();
     const bool natural = s.naturalOrder;
     RestoreSlots(s);
-    struct Noted {
-        std::string path, expression, words;
-        KeyMakerProc keyMaker;
-        void* data = nullptr;
-        bool unique = false, soundex = false, descending = false;
-    };
-    std::vector<std::pair<int, Noted>> noted;
+    std::vector<Noted> noted;
     for (int i = 1; i <= kMaxOrders; ++i) {
         Descriptor* d = s.slots[std::size_t(i)].get();
         if (!d)
             continue;
         Noted n;
+        n.slot = i;
         n.path = d->path;
         n.expression = d->keyMaker ? std::string() : d->expression;
         n.keyMaker = d->keyMaker;
@@ -100,25 +182,27 @@ void Reindex()
         n.descending = d->descending;
         n.words = std::string(n.soundex ? " SOUNDEX" : "") + (n.descending ? " DESCENDING" : "") +
                   (d->noCache ? " NOCACHE" : "");
-        noted.emplace_back(d->order, std::move(n));
+        noted.push_back(std::move(n));
     }
-    CloseIndexes();
-    for (auto& [ord, n] : noted) {
-        BuildRequest r;
-        r.file = n.path;
-        r.expression = n.expression;
-        r.keyMaker = n.keyMaker;
-        r.keyData = n.data;
-        r.order = ord;
-        r.unique = n.unique;
-        r.soundex = n.soundex;
-        r.descending = n.descending;
-        if (!MakeIndex(r) || !SetIndexTo(n.path + n.words, ord, n.keyMaker, n.data))
-            return;
+    // An error is reported once every index is in place again.
+    std::uint16_t code = 0;
+    std::string text;
+    {
+        QuietErrors quiet;
+        if (!RebuildEvery(*a, s, noted)) {
+            code = EngineErrorCode ? EngineErrorCode : 31;
+            text = LastErrorText() + " [Reindex]";
+        }
+        if (order > 0)
+            Set_Order_To(order);
+        CurrentState().naturalOrder = natural;
+        if (code == 0 && EngineErrorCode != 0) {
+            code = EngineErrorCode;
+            text = LastErrorText();
+        }
     }
-    if (order > 0)
-        Set_Order_To(order);
-    CurrentState().naturalOrder = natural;
+    if (code != 0)
+        SetError(code, text);
 }
 
 // ---- Index file information ----

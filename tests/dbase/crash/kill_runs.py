@@ -311,8 +311,10 @@ def check_memo_pack(work, versions, opened, what, seen, finds):
 def memo_pack_runs(work):
     names = ("t.dbf", "t.dbt") + NDX
 
-    def base(n):  # b.dbf, b.dbt, bt.ndx, bu.ndx, bv.ndx
-        return os.path.join(work, "b" + (n if n.endswith(".ndx") else n[1:]))
+    def base(n):  # the start copies under the same names: an index names its table
+        return os.path.join(work, "base", n)
+
+    os.mkdir(os.path.join(work, "base"))
 
     def restore():
         for n in os.listdir(work):
@@ -382,11 +384,15 @@ def append_from_runs(work):
     table, source = os.path.join(work, "a.dbf"), os.path.join(work, "s.dbf")
     indexes = [os.path.join(work, n) for n in names[1:]]
 
+    def base(n):  # the start copies under the same names: an index names its table
+        return os.path.join(work, "base", n)
+
     def restore():
         for n in names:
-            shutil.copyfile(os.path.join(work, "b" + n[1:]), os.path.join(work, n))
+            shutil.copyfile(base(n), os.path.join(work, n))
 
-    run("make-from", os.path.join(work, "b.dbf"), source, *[os.path.join(work, "b" + n[1:]) for n in names[1:]])
+    os.mkdir(os.path.join(work, "base"))
+    run("make-from", base("a.dbf"), source, *[base(n) for n in names[1:]])
     duration = 1.0
     for _ in range(3):  # the quickest run: the first ones may wait for the disk
         restore()

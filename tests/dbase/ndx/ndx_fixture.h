@@ -77,6 +77,22 @@ protected:
             recs.push_back(RecNo());
         return recs;
     }
+    // Runs f with the engine's errors thrown, as the table browser has them:
+    // the code thrown (0: none), and its message.
+    static std::uint16_t Thrown(const std::function<void()>& f, std::string& message)
+    {
+        const bool exceptions = SetExceptionMode(true), report = SetReportErrors(true);
+        std::uint16_t code = 0;
+        try {
+            f();
+        } catch (const EZodarError& e) {
+            code = e.Code();
+            message = e.what();
+        }
+        SetReportErrors(report);
+        SetExceptionMode(exceptions);
+        return code;
+    }
     // Structure and records of the index in slot (the table open in the area).
     void ExpectSound(int slot)
     {

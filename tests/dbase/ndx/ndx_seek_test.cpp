@@ -211,6 +211,50 @@ TEST_F(NdxSeekTest, OrderSlotsAndReindex)
     EXPECT_EQ(EngineErrorCode, 220);
 }
 
+// A REINDEX whose first build fails (a key maker that gives no key)
+// changes nothing: every index stays open and takes the next append. One
+// that fails after a file was replaced leaves the rest open and out of
+// date, in their files too: appends are refused until a REINDEX that ends.
+// The error is thrown (as the table browser has it) with all in place.
+TEST_F(NdxSeekTest, AFailedReindexLeavesEveryIndexOpen)
+{
+    const std::string table = NameTable({"c", "a", "b"});
+    bool broken = false;
+    KeyMakerProc maker = [&](void*, int) { return broken ? std::string() : Buffer().Text(1); };
+    for (const int failing : {1, 2}) {
+        ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+        ASSERT_TRUE(Index_On("NAME", "ex"));
+        ASSERT_TRUE(Index_On("km", maker, nullptr));
+        CloseIndexes();
+        ASSERT_TRUE(SetIndexTo(failing == 1 ? "km" : "ex", 1, failing == 1 ? maker : nullptr, nullptr));
+        ASSERT_TRUE(SetIndexTo(failing == 1 ? "ex" : "km", 2, failing == 1 ? nullptr : maker, nullptr));
+        Set_Order_To(2);
+        const auto ex = ReadBytes(Path("ex.ndx")), km = ReadBytes(Path("km.ndx"));
+        broken = true;
+        std::string message;
+        EXPECT_EQ(Thrown([] { Reindex(); }, message), 266) << failing;
+        broken = false;
+        EXPECT_EQ(CurrentOrder(), 2);
+        EXPECT_EQ(IndexFileName(1), Path(failing == 1 ? "ex.ndx" : "km.ndx"));
+        EXPECT_EQ(IndexFileName(2), Path(failing == 1 ? "km.ndx" : "ex.ndx"));
+        EXPECT_EQ(ReadBytes(Path("km.ndx")) == km && ReadBytes(Path("ex.ndx")) == ex, failing == 1);
+        EXPECT_EQ(IndexInfoRecordCount(Path("km.ndx")), failing == 1 ? 3 : -1);
+        ClearRecord();
+        Buffer().SetText(1, "d");
+        EXPECT_EQ(Append(), failing == 1) << failing;
+        if (failing == 2) {
+            EXPECT_NE(LastErrorText().find(Path("km.ndx") + " passt nicht zur Datei"), std::string::npos);
+            Reindex();
+            ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
+            ASSERT_TRUE(Append()) << LastErrorText();
+        }
+        for (int slot = 1; slot <= 2; ++slot)
+            ExpectSound(slot);
+        USE("");
+        NameTable({"c", "a", "b"});
+    }
+}
+
 TEST_F(NdxSeekTest, KeyMakerAndExpressionFilesAreNotMixed)
 {
     const std::string table = NameTable({"Bert", "anna", "Carl"});
