@@ -95,13 +95,21 @@ std::size_t ErrorsTold()
     return headless ? headless->Logged("error").size() : 0;
 }
 
+// A name that names a folder, not a file: its file part is empty, "." or
+// "..".
+bool NamesAFolder(const std::string& Name)
+{
+    const std::string file = FileNamePart(Name);
+    return file.empty() || file == "." || file == "..";
+}
+
 // The data file a batch mode names, resolved once: its folder becomes the
 // data folder and its bare name the current file name, so that the run's
 // output is named by them from the start, whatever ends the run. "" for a
-// name that names no file (empty, or a folder alone).
+// name that names no file (empty, or a folder alone, "sub/.." too).
 std::string NameBatchFile()
 {
-    if (FileNamePart(CurrentFileName).empty())
+    if (NamesAFolder(CurrentFileName))
         return {};
     const std::string path = project::DataFilePath(CurrentFileName);
     DataDir = FilePathPart(path);
@@ -111,12 +119,12 @@ std::string NameBatchFile()
 }
 
 // Reads the file NameBatchFile resolved and calculates it. A name without
-// a file goes to the open dialog in its folder, which a run without a
-// window cancels: nothing is read. False when nothing was read.
+// a file goes to the open dialog in the folder it names, which a run
+// without a window cancels: nothing is read. False when nothing was read.
 bool ReadBatchFile(const std::string& Path)
 {
     if (Path.empty()) {
-        DataDir = FilePathPart(CurrentFileName);
+        DataDir = AddBackslash(CurrentFileName);
         return project::ReadDataFile("");
     }
     if (!project::ReadDataFileAt(Path))
