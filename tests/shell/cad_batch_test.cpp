@@ -513,6 +513,52 @@ TEST_F(CadBatch, RunsAtTheEdgesOfTheProcessWriteTheNormalFiles)
     EXPECT_EQ(dir.Get("test.dxf"), "older");
 }
 
+// Runs short of descriptors: each ends with its file or with exit 1 and a
+// message that says something (the project, the user's file or the
+// temporary folder with its reason), the older file kept; nothing stays
+// in TempDir, and a private folder that cannot be made is tried once per
+// need, not a hundred times.
+TEST_F(CadBatch, FewDescriptorsLeaveNothingInTheTempDirAndSayWhy)
+{
+    const std::pair<const char*, const char*> runs[] = {
+        {"/I", "txt"}, {"/CAD1:01", "dxf"}, {"/CAD6:01", "stl"}, {"/CAD7:01", "stp"}, {"/NOGUI", ""}};
+    for (const int limit : {4, 5, 6, 7, 8})
+        for (auto [args, ext] : runs) {
+            const std::string what = "ulimit -n " + std::to_string(limit) + " " + args;
+            const std::string file = *ext ? std::string("test.") + ext : "";
+            if (!file.empty())
+                dir.Put(file, "older");
+            const int rc = Run(std::string("test.kt4 ") + args, "ulimit -n " + std::to_string(limit) + " &&");
+            const std::string err = dir.Get("err.txt");
+            EXPECT_TRUE(fs::is_empty(dir.File("tmp"))) << what;
+            if (rc == 0) {
+                EXPECT_TRUE(file.empty() || dir.Get(file) != "older") << what;
+                continue;
+            }
+            EXPECT_EQ(rc, 1) << what << ": " << err;
+            EXPECT_TRUE(file.empty() || dir.Get(file) == "older") << what;
+            const bool told = err.find("test.kt4") != std::string::npos ||
+                              (!file.empty() && err.find(file + " wurde nicht geschrieben.") != std::string::npos) ||
+                              err.find("Tempor\xC3\xA4rer Ordner " + dir.File("tmp") +
+                                       " kann nicht angelegt werden (Too many open files)") != std::string::npos;
+            EXPECT_TRUE(told) << what << ": " << err;
+        }
+    if (!fs::exists("/usr/bin/strace")) {
+        if (kt4::test::PeersRequired())
+            ADD_FAILURE() << "strace is missing";
+        return;
+    }
+    EXPECT_EQ(Shell("exec /usr/bin/strace -f -e trace=mkdir,mkdirat -o '" + dir.File("trace.txt") +
+                    "' sh -c \"ulimit -n 4 && exec " + Command("test.kt4 /CAD7:01") + "\""),
+              1);
+    const std::string trace = dir.Get("trace.txt");
+    std::size_t made = 0;
+    for (std::size_t at = 0; (at = trace.find("/.kt4new-", at)) != std::string::npos; ++at)
+        ++made;
+    EXPECT_GT(made, 0u);
+    EXPECT_LT(made, 100u) << "the folder is made again after a failure that stays";
+}
+
 // kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
 // code 1 and its folder removed; what a kill -9 left is removed by the
 // next start. No private folder or temporary stays in TempDir.
