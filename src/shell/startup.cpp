@@ -10,6 +10,7 @@
 #include "foundation/environment.h"
 #include "foundation/files.h"
 #include "foundation/helppictures.h"
+#include "foundation/linefile.h"
 #include "foundation/maths.h"
 #include "foundation/paths.h"
 #include "foundation/private_temp.h"
@@ -63,9 +64,16 @@ bool graphicsSwitch = false;
 
 std::string startMessage;
 
-void ShowUsage()
+// The usage text on the standard output; exit 1 when it could not be
+// written there (a full disk), which the error output tells.
+Step ShowUsage()
 {
     Ui().MessageScreen(ProductName, UsageLines());
+    const auto* headless = dynamic_cast<const HeadlessUi*>(&Ui());
+    if (!headless || headless->ScreenError() == 0)
+        return Ended(0);
+    ErrorBoxAlways(WriteFailureText(IoWriteFailed, headless->ScreenError(), "stdout"));
+    return Ended(1);
 }
 
 Step UsageError(const std::string& Switch)
@@ -238,10 +246,8 @@ Step CommandLineStep(const CommandLine& cmd)
 {
     if (cmd.mode == StartMode::Interactive)
         return {};
-    if (cmd.mode == StartMode::Usage) {
-        ShowUsage();
-        return Ended(0);
-    }
+    if (cmd.mode == StartMode::Usage)
+        return ShowUsage();
     CurrentFileName = cmd.file;
     DataDir.clear();
     if (cmd.noGui) {

@@ -50,6 +50,11 @@ TEST_F(Program, UsageOnStandardOutput)
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 20);
     EXPECT_EQ(out.rfind("KT4 Command Line Mode\n", 0), 0u);
     EXPECT_EQ(Run("'?'"), 0);
+    // a text that cannot be written is no usage shown: exit 1, and why
+    const std::string full = "cd '" + dir.Path() + "' && '" + Wkt4() + "' '/?' > /dev/full 2> err.txt";
+    const int status = std::system(full.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(dir.Get("err.txt"), "Fehler :  Diskette/Platte voll: stdout wurde nicht geschrieben.\n");
 }
 
 TEST_F(Program, PrintoutOfAProject)
