@@ -1,6 +1,8 @@
 // The process's private temporary folder under TempDir.
 #include "foundation/private_temp.h"
 
+#include "foundation/codepage.h"
+#include "foundation/linefile.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 
@@ -412,6 +414,27 @@ PrivateTempDirFailure LastPrivateTempDirFailure()
 {
     std::lock_guard<std::mutex> hold(Own().mutex);
     return Own().failure;
+}
+
+std::string TempFolderFailureText(const std::string& UserFile)
+{
+    const std::string text = TempFolderFailureText();
+    return UserFile.empty() ? text : text + ": " + DisplayToOem(UserFile) + " wurde nicht geschrieben.";
+}
+
+std::string TempFileFailureText(int Code, int SysErr, const std::string& UserFile)
+{
+    const std::string told = WriteFailureText(Code, SysErr, UserFile);
+    const bool place = SysErr == ENOSPC || SysErr == EDQUOT || (Code == IoWriteFailed && SysErr == 0) ||
+                       Code == IoWriteProtected || SysErr == EACCES || SysErr == EPERM || SysErr == EROFS;
+    if (!place)
+        return told;
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> hold(Own().mutex);
+        folder = LiveFolder().empty() ? BaseFolder() : FilePathPart(StripBackslash(LiveFolder()));
+    }
+    return DisplayToOem("Temporärer Ordner " + StripBackslash(folder) + ": ") + told;
 }
 
 PrivateTempDirHeld::PrivateTempDirHeld() : hold_(Own().mutex)

@@ -50,17 +50,18 @@ protected:
     // Runs the program in the scratch folder, which is also its TMPDIR;
     // Prefix runs first in the same shell (limits).
     int Run(const std::string& Args, const std::string& Prefix = "") { return Shell(Prefix + " exec " + Command(Args)); }
-    // Runs Line in a mount namespace of its own with a small tmpfs on the
-    // scratch folder's Sub, which Setup prepares (a shell line run in the
-    // scratch folder after the mount); -1 when this system has no such
-    // namespaces for this user.
-    int InTmpfs(const std::string& Sub, const std::string& Setup, const std::string& Line)
+    // Runs Line in a mount namespace of its own with a small tmpfs
+    // (Options) on the scratch folder's Sub, which Setup prepares (a shell
+    // line run in the scratch folder after the mount); -1 when this system
+    // has no such namespaces for this user.
+    int InTmpfs(const std::string& Sub, const std::string& Setup, const std::string& Line,
+                const std::string& Options = "size=64k")
     {
         if (std::system("unshare -rm true > /dev/null 2>&1") != 0)
             return -1;
         std::filesystem::create_directories(dir.File(Sub));
-        return Shell("unshare -rm sh -c \"mount -t tmpfs -o size=64k tmpfs '" + dir.File(Sub) + "' && " + Setup +
-                     " && " + Line + "\"");
+        return Shell("unshare -rm sh -c \"mount -t tmpfs -o " + Options + " tmpfs '" + dir.File(Sub) + "' && " +
+                     Setup + " && " + Line + "\"");
     }
     // Starts the program in the scratch folder on test.kt4 and Device, its
     // TMPDIR the scratch folder's Tmp, output and error output to Out.
@@ -657,21 +658,27 @@ TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
     }
 }
 
-// TempDir missing, a file, full or read-only: a view that inserts blocks
-// fails in STL, STEP and the plot and keeps the older file; DXF, IGES and
-// TXT keep their blocks in the file and work. No run says an error and
-// exits 0. A TempDir the plot and the printout cannot make their folder in
-// is named, and nothing is written into the working folder, also when
-// killed at the rename.
+// TempDir missing, a file, full, out of inodes or read-only: a view that
+// inserts blocks fails in STL, STEP and the plot and keeps the older file;
+// DXF, IGES and TXT keep their blocks in the file and work. No run says an
+// error and exits 0. The message names the TempDir the private folder
+// cannot be made in, or that has no room for its files, and the user's
+// file that was not written; nothing is written into the working folder,
+// also when killed at the rename.
 TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
 {
     fs::copy_file(KT4_SOURCE_DIR "/tests/drawings/fixtures/y.kt4", dir.File("y.kt4"));
     const std::string fill = "dd if=/dev/zero of='" + dir.File("t/fill") + "' bs=4k count=64 2> /dev/null; true";
     const std::string kill = "/usr/bin/strace -f -o /dev/null -e inject=rename,renameat,renameat2:signal=SIGKILL ";
     dir.Put("afile", "");
-    const std::pair<const char*, std::string> temps[] = {{"missing", ""},   {"afile", ""},
-                                                         {"missing", kill}, {"full", fill},
-                                                         {"read-only", "mount -o remount,ro '" + dir.File("t") + "'"}};
+    // the few inodes hold the tmpfs's root, the private folder and its lock
+    const std::tuple<const char*, std::string, const char*> temps[] = {
+        {"missing", "", ""},
+        {"afile", "", ""},
+        {"missing", kill, ""},
+        {"full", fill, "size=64k"},
+        {"few inodes", "true", "size=1m,nr_inodes=3"},
+        {"read-only", "mount -o remount,ro '" + dir.File("t") + "'", "size=64k"}};
     const std::pair<const char*, bool> runs[] = {{"/CAD6:03", false}, {"/CAD7:03", false}, {"/CAD6:01", false},
                                                  {"/CAD7:01", false}, {"/CAD4:01", false}, {"/CAD4:03", false},
                                                  {"/CAD1:03", true},  {"/CAD2:03", true},  {"/CAD5:03", true},
@@ -679,7 +686,7 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
     const bool strace = fs::exists("/usr/bin/strace");
     if (!strace && kt4::test::PeersRequired())
         ADD_FAILURE() << "strace is missing: the kills at the rename are not run";
-    for (auto [temp, setup] : temps)
+    for (auto [temp, setup, options] : temps)
         for (auto [args, works] : runs) {
             const bool plot = std::string(args).rfind("/CAD4", 0) == 0, killed = setup == kill;
             const bool own = plot || std::string(args) == "/I"; // files of the private folder itself
@@ -695,7 +702,7 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
             const std::string what = std::string(temp) + " " + args;
             int rc = setup.empty() || killed
                          ? Shell("exec " + (killed ? kill : "") + Command(std::string("y.kt4 ") + args, temp))
-                         : InTmpfs("t", setup, "exec " + Command(std::string("y.kt4 ") + args, "t"));
+                         : InTmpfs("t", setup, "exec " + Command(std::string("y.kt4 ") + args, "t"), options);
             if (rc == -1) {
                 std::cout << "no mount namespace for a tmpfs: " << what << " not run\n";
                 continue;
@@ -711,11 +718,16 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
             }
             EXPECT_EQ(rc, 1) << what << ": " << err;
             const std::string folder = dir.File(setup.empty() || killed ? temp : "t");
-            EXPECT_NE(err.find(std::string(temp) != "full"
-                                   ? "Tempor\xC3\xA4rer Ordner " + folder + " kann nicht angelegt werden ("
-                                   : " wurde nicht geschrieben."),
+            const bool made = std::string(temp) == "full" || std::string(temp) == "few inodes"; // but no room
+            const std::string user = plot ? "" : ": y." + ext + " wurde nicht geschrieben.\n";
+            EXPECT_NE(err.find(made && plot ? "Diskette/Platte voll: " + folder + "/kt4-"
+                               : made       ? "Tempor\xC3\xA4rer Ordner " + folder + ": Diskette/Platte voll" + user
+                                      : "Tempor\xC3\xA4rer Ordner " + folder + " kann nicht angelegt werden ("),
                       std::string::npos)
                 << what << ": " << err;
+            if (!made && !plot) {
+                EXPECT_NE(err.find(")" + user), std::string::npos) << what << ": " << err;
+            }
             if (!plot) { // the plot leaves no file of the user's
                 EXPECT_EQ(dir.Get("y." + ext), "older") << what;
             }
