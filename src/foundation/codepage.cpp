@@ -162,6 +162,7 @@ std::string TableToOem(const std::string& S)
             whole = (next & 0xC0) == 0x80;
             cp = (cp << 6) | (next & 0x3F);
         }
+        whole = whole && cp >= (n == 3 ? 0x800u : n == 4 ? 0x10000u : 0u); // no overlong form
         unsigned char b = '?';
         if (!whole) {
             ++k;

@@ -134,10 +134,11 @@ bool RemoveTree(const std::string& Path)
     if (errno != ENOTEMPTY && errno != EEXIST)
         return false;
     const int fd = ::open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (fd < 0)
+        return errno == ENOENT; // another start removed it meanwhile
+    DIR* d = ::fdopendir(fd);
     if (!d) {
-        if (fd >= 0)
-            ::close(fd);
+        ::close(fd);
         return false;
     }
     std::vector<std::string> names;
