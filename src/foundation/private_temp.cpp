@@ -120,11 +120,52 @@ int MakeLock(const std::string& Path)
     return fd;
 }
 
-// Removes Path and everything in it, links as links, with at most one
-// descriptor open at a time (an empty folder or a file takes none): the
-// names of a folder are read whole and the folder closed before anything
-// in it goes, so that a run short of descriptors still leaves nothing.
-// True when nothing of it is left.
+bool RemoveTree(const std::string& Path);
+
+// Removes everything in the open folder Fd (Path by name) and closes it.
+// Names go relative to the folder's descriptor, so that a link planted
+// under Path meanwhile is never followed; a subfolder takes one more
+// descriptor while it is emptied, and when none is left it goes by its
+// path after this folder's descriptor has been let go.
+bool EmptyFolder(int Fd, const std::string& Path)
+{
+    DIR* d = ::fdopendir(Fd);
+    if (!d) {
+        ::close(Fd);
+        return false;
+    }
+    std::vector<std::string> names, folders;
+    while (const dirent* e = ::readdir(d))
+        if (std::string name = e->d_name; name != "." && name != "..")
+            names.push_back(std::move(name));
+    bool all = true;
+    for (const std::string& name : names)
+        if (::unlinkat(::dirfd(d), name.c_str(), 0) != 0 && errno != ENOENT) {
+            if (errno == EISDIR || errno == EPERM)
+                folders.push_back(name);
+            else
+                all = false;
+        }
+    std::size_t k = 0;
+    for (; k < folders.size(); ++k) {
+        const char* name = folders[k].c_str();
+        if (::unlinkat(::dirfd(d), name, AT_REMOVEDIR) == 0 || errno == ENOENT)
+            continue;
+        const int sub = ::openat(::dirfd(d), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub < 0 && (errno == EMFILE || errno == ENFILE))
+            break;
+        all = sub >= 0 && EmptyFolder(sub, Path + "/" + name) &&
+              (::unlinkat(::dirfd(d), name, AT_REMOVEDIR) == 0 || errno == ENOENT) && all;
+    }
+    ::closedir(d);
+    for (; k < folders.size(); ++k)
+        all = RemoveTree(Path + "/" + folders[k]) && all;
+    return all;
+}
+
+// Removes Path and everything in it, links as links. An empty folder or
+// a file takes no descriptor, so that a run short of them still leaves
+// nothing. True when nothing of it is left.
 bool RemoveTree(const std::string& Path)
 {
     if (::rmdir(Path.c_str()) == 0 || errno == ENOENT)
@@ -136,23 +177,7 @@ bool RemoveTree(const std::string& Path)
     const int fd = ::open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT; // another start removed it meanwhile
-    DIR* d = ::fdopendir(fd);
-    if (!d) {
-        ::close(fd);
-        return false;
-    }
-    std::vector<std::string> names;
-    while (const dirent* e = ::readdir(d))
-        if (std::string name = e->d_name; name != "." && name != "..")
-            names.push_back(std::move(name));
-    ::closedir(d);
-    bool all = true;
-    for (const std::string& name : names) {
-        const std::string path = Path + "/" + name;
-        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-            all = (errno == EISDIR || errno == EPERM) && RemoveTree(path) && all;
-    }
-    return all && (::rmdir(Path.c_str()) == 0 || errno == ENOENT);
+    return EmptyFolder(fd, Path) && (::rmdir(Path.c_str()) == 0 || errno == ENOENT);
 }
 
 // Removes a folder being made, Path, that did not become the private
