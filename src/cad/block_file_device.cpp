@@ -68,7 +68,8 @@ void TBlockFileDevice::Discard()
 
 std::string TBlockFileDevice::BlockFailureText(int Code, int SysErr, const std::string& BlockPath) const
 {
-    return WriteFailureText(Code, SysErr, Extension().empty() ? BlockPath : CadFileName);
+    return Extension().empty() ? WriteFailureText(Code, SysErr, BlockPath)
+                               : TempFileFailureText(Code, SysErr, CadFileName);
 }
 
 void TBlockFileDevice::Fault(const std::string& text)
@@ -104,7 +105,7 @@ void TBlockFileDevice::Block(const std::string& name)
         return;
     }
     if (PrivateTempDir().empty()) {
-        unwritten_[current_] = TempFolderFailureText();
+        unwritten_[current_] = TempFolderFailureText(Extension().empty() ? "" : CadFileName);
         return;
     }
     errno = 0;

@@ -7,13 +7,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <iconv.h>
+#include <memory>
 
 namespace kt4 {
 
 namespace {
 
 constexpr const char* OemCharset = "IBM850";
-constexpr const char* WindowsCharset = "CP1252";
 
 // One conversion descriptor; unconvertible or malformed input becomes "?".
 class Iconv {
@@ -78,23 +78,104 @@ private:
     bool utf8In_;
 };
 
-// Converts each of the 256 bytes once.
-std::array<std::string, 256> ByteTable(const char* to, const char* from)
+// The characters of code page 850 from 128 on, as Unicode code points
+// (the code page's published table; the lower half is ASCII). The byte
+// tables are made of it, so that no conversion depends on iconv opening,
+// which needs descriptors a run may not have.
+constexpr std::array<char16_t, 128> Oem850Upper = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, // 80
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5, // 88
+    0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, // 90
+    0x00FF, 0x00D6, 0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192, // 98
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, // A0
+    0x00BF, 0x00AE, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, // A8
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x00C0, // B0
+    0x00A9, 0x2563, 0x2551, 0x2557, 0x255D, 0x00A2, 0x00A5, 0x2510, // B8
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3, // C0
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4, // C8
+    0x00F0, 0x00D0, 0x00CA, 0x00CB, 0x00C8, 0x0131, 0x00CD, 0x00CE, // D0
+    0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580, // D8
+    0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE, // E0
+    0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4, // E8
+    0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8, // F0
+    0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0, // F8
+};
+
+// The Unicode character of an OEM byte.
+char32_t OemChar(unsigned char b) { return b < 128 ? b : Oem850Upper[b - 128]; }
+
+// The OEM byte of a Unicode character; false when code page 850 has none.
+bool OemByteOf(char32_t c, unsigned char& b)
 {
-    std::array<std::string, 256> t;
-    Iconv cv(to, from);
-    for (int b = 0; b < 256; ++b) {
-        std::string in(1, static_cast<char>(b));
-        if (b < 128 || !cv.Run(in, t[b]) || t[b].empty())
-            t[b] = b < 128 ? in : std::string("?");
-    }
-    return t;
+    for (int k = 0; k < 256; ++k)
+        if (OemChar(static_cast<unsigned char>(k)) == c) {
+            b = static_cast<unsigned char>(k);
+            return true;
+        }
+    return false;
+}
+
+// The Unicode character of a Windows (1252) byte, as far as code page 850
+// holds it: 0xA0 to 0xFF are Latin-1, and of 0x80 to 0x9F code page 850
+// holds "ƒ" (0x83) alone; U+FFFD, which it has not, for the others.
+char32_t Cp1252CharIn850(unsigned char b)
+{
+    if (b < 0x80 || b >= 0xA0)
+        return b;
+    return b == 0x83 ? 0x0192 : 0xFFFD;
+}
+
+std::string Utf8Of(char32_t cp)
+{
+    if (cp < 0x80)
+        return std::string(1, static_cast<char>(cp));
+    if (cp < 0x800)
+        return {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+    return {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+            static_cast<char>(0x80 | (cp & 0x3F))};
 }
 
 const std::array<std::string, 256>& OemToUtf8Table()
 {
-    static const auto t = ByteTable("UTF-8", OemCharset);
+    static const auto t = [] {
+        std::array<std::string, 256> table;
+        for (int b = 0; b < 256; ++b)
+            table[b] = Utf8Of(OemChar(static_cast<unsigned char>(b)));
+        return table;
+    }();
     return t;
+}
+
+// UTF-8 to OEM by the table, for when iconv cannot be opened: what code
+// page 850 lacks, and each malformed sequence, becomes one "?".
+std::string TableToOem(const std::string& S)
+{
+    std::string out;
+    out.reserve(S.size());
+    for (std::size_t k = 0; k < S.size();) {
+        const unsigned char lead = static_cast<unsigned char>(S[k]);
+        const std::size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        char32_t cp = n == 1 ? lead : n == 2 ? lead & 0x1F : n == 3 ? lead & 0x0F : lead & 0x07;
+        bool whole = n > 0 && n <= S.size() - k && lead < 0xF5;
+        for (std::size_t j = 1; whole && j < n; ++j) {
+            const unsigned char next = static_cast<unsigned char>(S[k + j]);
+            whole = (next & 0xC0) == 0x80;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        whole = whole && cp >= (n == 3 ? 0x800u : n == 4 ? 0x10000u : 0u); // no overlong form
+        unsigned char b = '?';
+        if (!whole) {
+            ++k;
+            while (k < S.size() && (static_cast<unsigned char>(S[k]) & 0xC0) == 0x80)
+                ++k;
+        } else {
+            k += n;
+            if (!OemByteOf(cp, b))
+                b = '?';
+        }
+        out += static_cast<char>(b);
+    }
+    return out;
 }
 
 // Box lines of the OEM page, approximated where Windows text has none.
@@ -116,7 +197,11 @@ char BoxLineAscii(unsigned char b)
 const std::array<std::string, 256>& OemToCp1252Table()
 {
     static const auto t = [] {
-        auto table = ByteTable(WindowsCharset, OemCharset);
+        std::array<std::string, 256> table;
+        table.fill(std::string(1, '?'));
+        for (int w = 0; w < 256; ++w)
+            if (unsigned char b = 0; OemByteOf(Cp1252CharIn850(static_cast<unsigned char>(w)), b))
+                table[b] = std::string(1, static_cast<char>(w));
         for (int b = 128; b < 256; ++b)
             if (char c = BoxLineAscii(static_cast<unsigned char>(b)))
                 table[b] = std::string(1, c);
@@ -127,7 +212,16 @@ const std::array<std::string, 256>& OemToCp1252Table()
 
 const std::array<std::string, 256>& Cp1252ToOemTable()
 {
-    static const auto t = ByteTable(OemCharset, WindowsCharset);
+    static const auto t = [] {
+        std::array<std::string, 256> table;
+        for (int w = 0; w < 256; ++w) {
+            unsigned char b = '?';
+            if (!OemByteOf(Cp1252CharIn850(static_cast<unsigned char>(w)), b))
+                b = '?';
+            table[w] = std::string(1, static_cast<char>(b));
+        }
+        return table;
+    }();
     return t;
 }
 
@@ -201,14 +295,6 @@ std::uint32_t OwnTableChar(unsigned char b)
     }
 }
 
-std::string Utf8Of(std::uint32_t cp)
-{
-    if (cp < 0x80)
-        return std::string(1, static_cast<char>(cp));
-    // the own table only holds Latin-1 characters
-    return {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
-}
-
 // OemToAscii followed by the own table, into UTF-8 for the screen or into
 // single bytes for Windows text (Latin-1 and CP1252 agree on every
 // character of the table).
@@ -239,9 +325,16 @@ std::string OemToDisplay(const std::string& S)
 
 std::string DisplayToOem(const std::string& S)
 {
-    thread_local Iconv cv((std::string(OemCharset) + "//TRANSLIT").c_str(), "UTF-8");
+    // iconv spells out what code page 850 lacks ("€" -> "EUR"); until it
+    // can be opened (a run without a descriptor left), each call tries
+    // again and the table converts meanwhile
+    thread_local std::unique_ptr<Iconv> cv;
+    if (!cv || !cv->Valid())
+        cv = std::make_unique<Iconv>((std::string(OemCharset) + "//TRANSLIT").c_str(), "UTF-8");
+    if (!cv->Valid())
+        return TableToOem(S);
     std::string out;
-    cv.Run(S, out);
+    cv->Run(S, out);
     return out;
 }
 

@@ -1,6 +1,8 @@
 // The process's private temporary folder under TempDir.
 #include "foundation/private_temp.h"
 
+#include "foundation/codepage.h"
+#include "foundation/linefile.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 
@@ -14,6 +16,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kt4 {
 
@@ -103,15 +106,89 @@ int LockOfEnded(const std::string& Path)
     return fd;
 }
 
-// The locked lock file of a folder being made; -1 when it cannot be made.
+// The locked lock file of a folder being made; -1 when it cannot be made,
+// with the system's reason in errno.
 int MakeLock(const std::string& Path)
 {
     const int fd = ::open((Path + "/" + LockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 && !LockWhole(fd)) {
+        const int cause = errno;
         ::close(fd);
+        errno = cause;
         return -1;
     }
     return fd;
+}
+
+bool RemoveTree(const std::string& Path);
+
+// Removes everything in the open folder Fd (Path by name) and closes it.
+// Names go relative to the folder's descriptor, so that a link planted
+// under Path meanwhile is never followed; a subfolder takes one more
+// descriptor while it is emptied, and when none is left it goes by its
+// path after this folder's descriptor has been let go.
+bool EmptyFolder(int Fd, const std::string& Path)
+{
+    DIR* d = ::fdopendir(Fd);
+    if (!d) {
+        ::close(Fd);
+        return false;
+    }
+    std::vector<std::string> names, folders;
+    while (const dirent* e = ::readdir(d))
+        if (std::string name = e->d_name; name != "." && name != "..")
+            names.push_back(std::move(name));
+    bool all = true;
+    for (const std::string& name : names)
+        if (::unlinkat(::dirfd(d), name.c_str(), 0) != 0 && errno != ENOENT) {
+            if (errno == EISDIR || errno == EPERM)
+                folders.push_back(name);
+            else
+                all = false;
+        }
+    std::size_t k = 0;
+    for (; k < folders.size(); ++k) {
+        const char* name = folders[k].c_str();
+        if (::unlinkat(::dirfd(d), name, AT_REMOVEDIR) == 0 || errno == ENOENT)
+            continue;
+        const int sub = ::openat(::dirfd(d), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub < 0 && (errno == EMFILE || errno == ENFILE))
+            break;
+        all = sub >= 0 && EmptyFolder(sub, Path + "/" + name) &&
+              (::unlinkat(::dirfd(d), name, AT_REMOVEDIR) == 0 || errno == ENOENT) && all;
+    }
+    ::closedir(d);
+    for (; k < folders.size(); ++k)
+        all = RemoveTree(Path + "/" + folders[k]) && all;
+    return all;
+}
+
+// Removes Path and everything in it, links as links. An empty folder or
+// a file takes no descriptor, so that a run short of them still leaves
+// nothing. True when nothing of it is left.
+bool RemoveTree(const std::string& Path)
+{
+    if (::rmdir(Path.c_str()) == 0 || errno == ENOENT)
+        return true;
+    if (errno == ENOTDIR)
+        return ::unlink(Path.c_str()) == 0 || errno == ENOENT;
+    if (errno != ENOTEMPTY && errno != EEXIST)
+        return false;
+    const int fd = ::open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT; // another start removed it meanwhile
+    return EmptyFolder(fd, Path) && (::rmdir(Path.c_str()) == 0 || errno == ENOENT);
+}
+
+// Removes a folder being made, Path, that did not become the private
+// folder: its lock file by name, then the folder, which needs no
+// descriptor.
+void DropUnmade(const std::string& Path)
+{
+    if (!OwnFolder(Path))
+        return; // a start removed it meanwhile
+    ::unlink((Path + "/" + LockName).c_str());
+    RemoveTree(Path);
 }
 
 // Makes a folder under its final name with its lock held: it is made as
@@ -121,7 +198,10 @@ int MakeLock(const std::string& Path)
 // it finds (a start cut short, or one about to rename): the rename of a
 // folder removed that way fails and the maker tries again. The folder
 // with a trailing separator, and its lock in Lock; "" when none can be made,
-// with the system's reason in Err.
+// with the system's reason in Err. Whatever fails, the folder being made
+// goes again; only a name that a start removed or another folder holds is
+// tried again, anything else (no descriptor, no room) ends the making at
+// its first failure.
 std::string MakeLockedFolder(const std::string& Base, int& Lock, int& Err)
 {
     Err = EEXIST; // every name was taken
@@ -147,12 +227,10 @@ std::string MakeLockedFolder(const std::string& Base, int& Lock, int& Err)
         const int cause = errno;
         if (fd >= 0)
             ::close(fd);
-        std::error_code ec;
-        if (OwnFolder(fresh))
-            fs::remove_all(fresh, ec);
+        DropUnmade(fresh);
         Err = cause;
         // a start removed it, or the name is taken: again under a new name
-        if (fd >= 0 && cause != ENOENT && cause != EEXIST && cause != ENOTEMPTY)
+        if (cause != ENOENT && cause != EEXIST && cause != ENOTEMPTY)
             return {};
     }
     return {};
@@ -160,19 +238,19 @@ std::string MakeLockedFolder(const std::string& Base, int& Lock, int& Err)
 
 void RemoveAtExit() { RemovePrivateTempDir(); }
 
-// Removes the folder Path (a kt4-XXXXXX whose lock the caller holds, or a
-// .kt4new-XXXXXX): it is renamed to .kt4gone-XXXXXX first, so that a
-// removal cut short (kill -9) leaves nothing a start would have to prove
-// ended.
-bool RemoveFolder(const std::string& Path)
+// Removes the folder Path (a kt4-XXXXXX whose lock the caller holds in
+// Lock, or a .kt4new-XXXXXX): it is renamed to .kt4gone-XXXXXX first, so
+// that a removal cut short (kill -9) leaves nothing a start would have to
+// prove ended. The lock is let go once the folder has that name (which
+// frees its descriptor for the removal).
+bool RemoveFolder(const std::string& Path, int Lock = -1)
 {
-    const fs::path path(Path);
-    const std::string name = path.filename().string();
-    const fs::path gone = path.parent_path() / (GonePrefix + name.substr(name.size() - 6));
-    std::error_code ec;
-    fs::rename(path, gone, ec);
-    fs::remove_all(ec ? path : gone, ec);
-    return !ec;
+    const std::string name = fs::path(Path).filename().string();
+    const std::string gone = FilePathPart(Path) + GonePrefix + name.substr(name.size() - 6);
+    const bool renamed = ::rename(Path.c_str(), gone.c_str()) == 0;
+    if (Lock >= 0)
+        ::close(Lock);
+    return RemoveTree(renamed ? gone : Path);
 }
 
 // The folder while this process owns it; "" else. Own().mutex is held.
@@ -295,9 +373,7 @@ void RemoveHeld(State& s)
     const int lock = locked ? LockOfEnded(path) : -1;
     if (locked && lock < 0)
         return;
-    RemoveFolder(path);
-    if (lock >= 0)
-        ::close(lock);
+    RemoveFolder(path, lock);
 }
 
 } // namespace
@@ -325,18 +401,21 @@ int RemoveEndedPrivateTempDirs()
         std::lock_guard<std::mutex> hold(Own().mutex);
         own = LiveFolder();
     }
-    DIR* d = ::opendir(base.c_str());
-    if (!d)
-        return 0;
+    // the names first, so that no descriptor of the folder stays open
+    // while its entries go
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(base.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
     int removed = 0;
     const std::size_t nameSize = sizeof Prefix - 1 + 6;
-    while (dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
+    for (const std::string& name : names) {
         const std::string path = base + name;
         if (name.size() == sizeof GonePrefix - 1 + 6 && name.compare(0, sizeof GonePrefix - 1, GonePrefix) == 0) {
-            std::error_code ec;
             if (OwnFolder(path))
-                fs::remove_all(path, ec); // a removal cut short
+                RemoveTree(path); // a removal cut short
             continue;
         }
         if (name.size() == sizeof NewPrefix - 1 + 6 && name.compare(0, sizeof NewPrefix - 1, NewPrefix) == 0) {
@@ -351,11 +430,9 @@ int RemoveEndedPrivateTempDirs()
         const int lock = LockOfEnded(path);
         if (lock < 0)
             continue;
-        if (RemoveFolder(path))
+        if (RemoveFolder(path, lock))
             ++removed;
-        ::close(lock);
     }
-    ::closedir(d);
     return removed;
 }
 
@@ -363,6 +440,27 @@ PrivateTempDirFailure LastPrivateTempDirFailure()
 {
     std::lock_guard<std::mutex> hold(Own().mutex);
     return Own().failure;
+}
+
+std::string TempFolderFailureText(const std::string& UserFile)
+{
+    const std::string text = TempFolderFailureText();
+    return UserFile.empty() ? text : text + ": " + DisplayToOem(UserFile) + " wurde nicht geschrieben.";
+}
+
+std::string TempFileFailureText(int Code, int SysErr, const std::string& UserFile)
+{
+    const std::string told = WriteFailureText(Code, SysErr, UserFile);
+    const bool place = SysErr == ENOSPC || SysErr == EDQUOT || (Code == IoWriteFailed && SysErr == 0) ||
+                       Code == IoWriteProtected || SysErr == EACCES || SysErr == EPERM || SysErr == EROFS;
+    if (!place)
+        return told;
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> hold(Own().mutex);
+        folder = LiveFolder().empty() ? BaseFolder() : FilePathPart(StripBackslash(LiveFolder()));
+    }
+    return DisplayToOem("Temporärer Ordner " + StripBackslash(folder) + ": ") + told;
 }
 
 PrivateTempDirHeld::PrivateTempDirHeld() : hold_(Own().mutex)

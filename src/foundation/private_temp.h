@@ -32,6 +32,20 @@ struct PrivateTempDirFailure {
 };
 PrivateTempDirFailure LastPrivateTempDirFailure();
 
+// What a run tells when its private folder could not be made (stored
+// text): TempFolderFailureText (linefile.h), and when the user's file
+// UserFile needed it, ": " + UserFile + " wurde nicht geschrieben.".
+std::string TempFolderFailureText(const std::string& UserFile);
+
+// What a run tells when a file of its own in the private folder failed
+// (Code and SysErr as WriteFailureText takes them) and so the user's file
+// UserFile was not written: a temporary folder without room or write
+// protected is named as the place, "Temporärer Ordner " + the folder it
+// is made in + ": ", before WriteFailureText of UserFile; any other cause
+// (no descriptor left, a file size limit) is the run's own and told by
+// WriteFailureText of UserFile alone.
+std::string TempFileFailureText(int Code, int SysErr, const std::string& UserFile);
+
 // A subfolder of the private folder (made on first need), with a trailing
 // separator; "" when it cannot be made. Name is one plain folder name.
 std::string PrivateTempSubdir(const std::string& Name);

@@ -36,13 +36,14 @@ bool delivered = false; // ReportDelivered
 // The report files with fixed names that only this run uses ("$OUTn.TMP",
 // "$$$k.txt", "outwin.txt", BaseName + ".htm") live in the process's
 // private folder under TempDir, never in TempDir itself, which other users
-// share. "" when that folder cannot be made: the user is told so
-// (AbortFlag), and nothing is written anywhere else.
+// share. "" when that folder cannot be made: the user is told so, with
+// the file of a text device that was not written (AbortFlag), and
+// nothing is written anywhere else.
 std::string PrivateFolder()
 {
     std::string folder = PrivateTempDir();
     if (folder.empty()) {
-        ErrorBox(TempFolderFailureText());
+        ErrorBox(TempFolderFailureText(IsTxtDevice() ? report::detail::TxtReportTarget() : ""));
         settings::AbortFlag = true;
     }
     return folder;
@@ -119,7 +120,7 @@ bool OpenSink()
     ReportFile.Assign(ReportFileName);
     if (FailureName() == ReportFileName ? !RewriteChecked(ReportFile) : !ReportFile.Rewrite()) {
         if (FailureName() != ReportFileName)
-            ErrorBox(WriteFailureText(ReportFile.IoError(), ReportFile.SysError(), FailureName()));
+            ErrorBox(TempFileFailureText(ReportFile.IoError(), ReportFile.SysError(), FailureName()));
         settings::AbortFlag = true;
         return false;
     }
@@ -371,7 +372,7 @@ void CloseReport()
     }
     const bool closed = FailureName() == ReportFileName ? CloseChecked(ReportFile) : ReportFile.Close();
     if (!closed && FailureName() != ReportFileName)
-        ErrorBox(WriteFailureText(ReportFile.IoError(), ReportFile.SysError(), FailureName()));
+        ErrorBox(TempFileFailureText(ReportFile.IoError(), ReportFile.SysError(), FailureName()));
     if (!closed) {
         if (ReportDevice == DevScreen || ReportDevice == DevPrinter || ReportDevice == DevTextProgram)
             EraseFile(ReportFileName);

@@ -1,5 +1,6 @@
 #include "foundation/ui_headless.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <spawn.h>
@@ -192,8 +193,14 @@ void HeadlessUi::MessageScreen(const std::string& caption, const std::vector<std
     for (const auto& l : lines)
         all += l + "\n";
     Record("screen", caption, all);
-    if (!quiet)
-        std::cout << all;
+    screenError_ = 0;
+    if (quiet)
+        return;
+    // written through now, so that a failure is known while it can be told
+    std::cout.clear();
+    errno = 0;
+    if (!(std::cout << all << std::flush))
+        screenError_ = errno != 0 ? errno : EIO;
 }
 
 void HeadlessUi::Beep() { Record("beep", "", ""); }

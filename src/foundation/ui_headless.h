@@ -35,6 +35,11 @@ public:
 
     bool quiet = false; // true: nothing on stderr
 
+    // Why the last message screen's text did not reach the standard
+    // output (the system's errno: a full disk, a broken pipe); 0 when it
+    // did, or when quiet.
+    int ScreenError() const { return screenError_; }
+
     bool Interactive() const override { return false; }
     bool RadioChoice(const std::string& prompt, const std::vector<std::string>& lines,
                      int& sel) override;
@@ -85,6 +90,7 @@ private:
 
     std::deque<std::string> answers_;
     std::vector<std::string> log_;
+    int screenError_ = 0;
 };
 
 // Installs a fresh HeadlessUi and returns it (for tests).

@@ -10,6 +10,7 @@
 #include "foundation/environment.h"
 #include "foundation/files.h"
 #include "foundation/helppictures.h"
+#include "foundation/linefile.h"
 #include "foundation/maths.h"
 #include "foundation/paths.h"
 #include "foundation/private_temp.h"
@@ -63,9 +64,16 @@ bool graphicsSwitch = false;
 
 std::string startMessage;
 
-void ShowUsage()
+// The usage text on the standard output; exit 1 when it could not be
+// written there (a full disk), which the error output tells.
+Step ShowUsage()
 {
     Ui().MessageScreen(ProductName, UsageLines());
+    const auto* headless = dynamic_cast<const HeadlessUi*>(&Ui());
+    if (!headless || headless->ScreenError() == 0)
+        return Ended(0);
+    ErrorBoxAlways(WriteFailureText(IoWriteFailed, headless->ScreenError(), "stdout"));
+    return Ended(1);
 }
 
 Step UsageError(const std::string& Switch)
@@ -95,13 +103,21 @@ std::size_t ErrorsTold()
     return headless ? headless->Logged("error").size() : 0;
 }
 
+// A name that names a folder, not a file: its file part is empty, "." or
+// "..".
+bool NamesAFolder(const std::string& Name)
+{
+    const std::string file = FileNamePart(Name);
+    return file.empty() || file == "." || file == "..";
+}
+
 // The data file a batch mode names, resolved once: its folder becomes the
 // data folder and its bare name the current file name, so that the run's
 // output is named by them from the start, whatever ends the run. "" for a
-// name that names no file (empty, or a folder alone).
+// name that names no file (empty, or a folder alone, "sub/.." too).
 std::string NameBatchFile()
 {
-    if (FileNamePart(CurrentFileName).empty())
+    if (NamesAFolder(CurrentFileName))
         return {};
     const std::string path = project::DataFilePath(CurrentFileName);
     DataDir = FilePathPart(path);
@@ -111,12 +127,12 @@ std::string NameBatchFile()
 }
 
 // Reads the file NameBatchFile resolved and calculates it. A name without
-// a file goes to the open dialog in its folder, which a run without a
-// window cancels: nothing is read. False when nothing was read.
+// a file goes to the open dialog in the folder it names, which a run
+// without a window cancels: nothing is read. False when nothing was read.
 bool ReadBatchFile(const std::string& Path)
 {
     if (Path.empty()) {
-        DataDir = FilePathPart(CurrentFileName);
+        DataDir = AddBackslash(CurrentFileName);
         return project::ReadDataFile("");
     }
     if (!project::ReadDataFileAt(Path))
@@ -230,10 +246,8 @@ Step CommandLineStep(const CommandLine& cmd)
 {
     if (cmd.mode == StartMode::Interactive)
         return {};
-    if (cmd.mode == StartMode::Usage) {
-        ShowUsage();
-        return Ended(0);
-    }
+    if (cmd.mode == StartMode::Usage)
+        return ShowUsage();
     CurrentFileName = cmd.file;
     DataDir.clear();
     if (cmd.noGui) {

@@ -108,7 +108,8 @@ TEST_F(CadJob, AJobCommitsItsFileOnlyWhenNothingFailed)
             EXPECT_EQ(settings::AbortFlag, inserts) << what;
             EXPECT_EQ(dir.Get("part." + std::string(ext)) == "older", inserts) << what;
             const std::vector<std::string> told = {"error|Fehler : |Tempor\xC3\xA4rer Ordner " + dir.File("missing") +
-                                                   " kann nicht angelegt werden (No such file or directory)"};
+                                                   " kann nicht angelegt werden (No such file or directory): " +
+                                                   dir.File("part.") + ext + " wurde nicht geschrieben."};
             EXPECT_EQ(Logged("error"), inserts ? told : std::vector<std::string>{}) << what;
         }
 }

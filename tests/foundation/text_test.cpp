@@ -3,6 +3,7 @@
 #include "foundation/strutil.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 using namespace kt4;
 
@@ -21,6 +22,39 @@ TEST_F(CodePages, EveryOemByteRoundTripsThroughDisplayText)
     EXPECT_EQ(OemToDisplay("Gr\x94\xE1" "e 20\xF8" "C, 5 N/mm\xFD"), "Größe 20°C, 5 N/mm²");
     EXPECT_EQ(DisplayToOem("Lösche temporäre Dateien"), "L\x94sche tempor\x84re Dateien");
     EXPECT_EQ(OemToDisplay("\xC9\xCD\xBB\xBA"), "╔═╗║");
+}
+
+// The program's own table of code page 850 against the system's iconv,
+// byte by byte, for display text and both directions of Windows text
+// (whose box lines are approximated on purpose).
+TEST_F(CodePages, OwnTableOfCodePage850AgreesWithIconv)
+{
+    const auto byIconv = [](const char* to, const char* from, char b) {
+        const iconv_t cd = iconv_open(to, from);
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return std::string("no iconv");
+        char in[1] = {b}, out[8];
+        char *inp = in, *outp = out;
+        std::size_t inLeft = 1, outLeft = sizeof out;
+        const bool ok = iconv(cd, &inp, &inLeft, &outp, &outLeft) != static_cast<std::size_t>(-1);
+        iconv_close(cd);
+        return ok ? std::string(out, outp) : std::string("?");
+    };
+    const struct {
+        const char* to;
+        const char* from;
+        std::string (*convert)(const std::string&);
+        bool boxLines;
+    } pages[] = {{"UTF-8", "IBM850", OemToDisplay, false},
+                 {"CP1252", "IBM850", OemToCp1252, true},
+                 {"IBM850", "CP1252", Cp1252ToOem, false}};
+    for (const auto& page : pages)
+        for (int b = 128; b < 256; ++b) {
+            const std::string in(1, static_cast<char>(b)), out = page.convert(in);
+            if (page.boxLines && std::string("-|+").find(out) != std::string::npos && out.size() == 1)
+                continue;
+            EXPECT_EQ(out, byIconv(page.to, page.from, in[0])) << page.from << " " << b;
+        }
 }
 
 TEST_F(CodePages, LongTextsConvertWhole)

@@ -47,20 +47,40 @@ protected:
         EXPECT_TRUE(PrivateFoldersGone());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    // Shell for a line that limits the descriptors: it starts with none
+    // but the standard three, whatever the test runner left open.
+    int ShellAlone(const std::string& Line)
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int out = ::open(dir.File("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = ::open(dir.File("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (::chdir(dir.Path().c_str()) != 0 || out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
+                ::_exit(126);
+            ::close_range(3, ~0U, 0);
+            ::execl("/bin/sh", "sh", "-c", Line.c_str(), nullptr);
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(PrivateFoldersGone());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
     // Runs the program in the scratch folder, which is also its TMPDIR;
     // Prefix runs first in the same shell (limits).
     int Run(const std::string& Args, const std::string& Prefix = "") { return Shell(Prefix + " exec " + Command(Args)); }
-    // Runs Line in a mount namespace of its own with a small tmpfs on the
-    // scratch folder's Sub, which Setup prepares (a shell line run in the
-    // scratch folder after the mount); -1 when this system has no such
-    // namespaces for this user.
-    int InTmpfs(const std::string& Sub, const std::string& Setup, const std::string& Line)
+    // Runs Line in a mount namespace of its own with a small tmpfs
+    // (Options) on the scratch folder's Sub, which Setup prepares (a shell
+    // line run in the scratch folder after the mount); -1 when this system
+    // has no such namespaces for this user.
+    int InTmpfs(const std::string& Sub, const std::string& Setup, const std::string& Line,
+                const std::string& Options = "size=64k")
     {
         if (std::system("unshare -rm true > /dev/null 2>&1") != 0)
             return -1;
         std::filesystem::create_directories(dir.File(Sub));
-        return Shell("unshare -rm sh -c \"mount -t tmpfs -o size=64k tmpfs '" + dir.File(Sub) + "' && " + Setup +
-                     " && " + Line + "\"");
+        return Shell("unshare -rm sh -c \"mount -t tmpfs -o " + Options + " tmpfs '" + dir.File(Sub) + "' && " +
+                     Setup + " && " + Line + "\"");
     }
     // Starts the program in the scratch folder on test.kt4 and Device, its
     // TMPDIR the scratch folder's Tmp, output and error output to Out.
@@ -513,6 +533,53 @@ TEST_F(CadBatch, RunsAtTheEdgesOfTheProcessWriteTheNormalFiles)
     EXPECT_EQ(dir.Get("test.dxf"), "older");
 }
 
+// Runs short of descriptors: each ends with its file or with exit 1 and a
+// message that says something (the project, the user's file or the
+// temporary folder with its reason), the older file kept; nothing stays
+// in TempDir, and a private folder that cannot be made is tried once per
+// need, not a hundred times.
+TEST_F(CadBatch, FewDescriptorsLeaveNothingInTheTempDirAndSayWhy)
+{
+    const std::pair<const char*, const char*> runs[] = {
+        {"/I", "txt"}, {"/CAD1:01", "dxf"}, {"/CAD6:01", "stl"}, {"/CAD7:01", "stp"}, {"/NOGUI", ""}};
+    for (const int limit : {4, 5, 6, 7, 8})
+        for (auto [args, ext] : runs) {
+            const std::string what = "ulimit -n " + std::to_string(limit) + " " + args;
+            const std::string file = *ext ? std::string("test.") + ext : "";
+            if (!file.empty())
+                dir.Put(file, "older");
+            const int rc = ShellAlone("ulimit -n " + std::to_string(limit) + " && exec " +
+                                      Command(std::string("test.kt4 ") + args));
+            const std::string err = dir.Get("err.txt");
+            EXPECT_TRUE(fs::is_empty(dir.File("tmp"))) << what;
+            if (rc == 0) {
+                EXPECT_TRUE(file.empty() || dir.Get(file) != "older") << what;
+                continue;
+            }
+            EXPECT_EQ(rc, 1) << what << ": " << err;
+            EXPECT_TRUE(file.empty() || dir.Get(file) == "older") << what;
+            const bool told = err.find("test.kt4") != std::string::npos ||
+                              (!file.empty() && err.find(file + " wurde nicht geschrieben.") != std::string::npos) ||
+                              err.find("Tempor\xC3\xA4rer Ordner " + dir.File("tmp") +
+                                       " kann nicht angelegt werden (Too many open files)") != std::string::npos;
+            EXPECT_TRUE(told) << what << ": " << err;
+        }
+    if (!fs::exists("/usr/bin/strace")) {
+        if (kt4::test::PeersRequired())
+            ADD_FAILURE() << "strace is missing";
+        return;
+    }
+    EXPECT_EQ(ShellAlone("exec /usr/bin/strace -f -e trace=mkdir,mkdirat -o '" + dir.File("trace.txt") +
+                         "' sh -c \"ulimit -n 4 && exec " + Command("test.kt4 /CAD7:01") + "\""),
+              1);
+    const std::string trace = dir.Get("trace.txt");
+    std::size_t made = 0;
+    for (std::size_t at = 0; (at = trace.find("/.kt4new-", at)) != std::string::npos; ++at)
+        ++made;
+    EXPECT_GT(made, 0u);
+    EXPECT_LT(made, 100u) << "the folder is made again after a failure that stays";
+}
+
 // kill -9 and SIGTERM at any moment of a run: a SIGTERM ends it with exit
 // code 1 and its folder removed; what a kill -9 left is removed by the
 // next start. No private folder or temporary stays in TempDir.
@@ -611,21 +678,27 @@ TEST_F(CadBatch, RefusedDesignsEndAtOnceWithoutAFile)
     }
 }
 
-// TempDir missing, a file, full or read-only: a view that inserts blocks
-// fails in STL, STEP and the plot and keeps the older file; DXF, IGES and
-// TXT keep their blocks in the file and work. No run says an error and
-// exits 0. A TempDir the plot and the printout cannot make their folder in
-// is named, and nothing is written into the working folder, also when
-// killed at the rename.
+// TempDir missing, a file, full, out of inodes or read-only: a view that
+// inserts blocks fails in STL, STEP and the plot and keeps the older file;
+// DXF, IGES and TXT keep their blocks in the file and work. No run says an
+// error and exits 0. The message names the TempDir the private folder
+// cannot be made in, or that has no room for its files, and the user's
+// file that was not written; nothing is written into the working folder,
+// also when killed at the rename.
 TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
 {
     fs::copy_file(KT4_SOURCE_DIR "/tests/drawings/fixtures/y.kt4", dir.File("y.kt4"));
     const std::string fill = "dd if=/dev/zero of='" + dir.File("t/fill") + "' bs=4k count=64 2> /dev/null; true";
     const std::string kill = "/usr/bin/strace -f -o /dev/null -e inject=rename,renameat,renameat2:signal=SIGKILL ";
     dir.Put("afile", "");
-    const std::pair<const char*, std::string> temps[] = {{"missing", ""},   {"afile", ""},
-                                                         {"missing", kill}, {"full", fill},
-                                                         {"read-only", "mount -o remount,ro '" + dir.File("t") + "'"}};
+    // the few inodes hold the tmpfs's root, the private folder and its lock
+    const std::tuple<const char*, std::string, const char*> temps[] = {
+        {"missing", "", ""},
+        {"afile", "", ""},
+        {"missing", kill, ""},
+        {"full", fill, "size=64k"},
+        {"few inodes", "true", "size=1m,nr_inodes=3"},
+        {"read-only", "mount -o remount,ro '" + dir.File("t") + "'", "size=64k"}};
     const std::pair<const char*, bool> runs[] = {{"/CAD6:03", false}, {"/CAD7:03", false}, {"/CAD6:01", false},
                                                  {"/CAD7:01", false}, {"/CAD4:01", false}, {"/CAD4:03", false},
                                                  {"/CAD1:03", true},  {"/CAD2:03", true},  {"/CAD5:03", true},
@@ -633,7 +706,7 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
     const bool strace = fs::exists("/usr/bin/strace");
     if (!strace && kt4::test::PeersRequired())
         ADD_FAILURE() << "strace is missing: the kills at the rename are not run";
-    for (auto [temp, setup] : temps)
+    for (auto [temp, setup, options] : temps)
         for (auto [args, works] : runs) {
             const bool plot = std::string(args).rfind("/CAD4", 0) == 0, killed = setup == kill;
             const bool own = plot || std::string(args) == "/I"; // files of the private folder itself
@@ -649,7 +722,7 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
             const std::string what = std::string(temp) + " " + args;
             int rc = setup.empty() || killed
                          ? Shell("exec " + (killed ? kill : "") + Command(std::string("y.kt4 ") + args, temp))
-                         : InTmpfs("t", setup, "exec " + Command(std::string("y.kt4 ") + args, "t"));
+                         : InTmpfs("t", setup, "exec " + Command(std::string("y.kt4 ") + args, "t"), options);
             if (rc == -1) {
                 std::cout << "no mount namespace for a tmpfs: " << what << " not run\n";
                 continue;
@@ -665,11 +738,16 @@ TEST_F(CadBatch, ATempDirThatCannotBeWrittenFailsOnlyWhatNeedsIt)
             }
             EXPECT_EQ(rc, 1) << what << ": " << err;
             const std::string folder = dir.File(setup.empty() || killed ? temp : "t");
-            EXPECT_NE(err.find(std::string(temp) != "full"
-                                   ? "Tempor\xC3\xA4rer Ordner " + folder + " kann nicht angelegt werden ("
-                                   : " wurde nicht geschrieben."),
+            const bool made = std::string(temp) == "full" || std::string(temp) == "few inodes"; // but no room
+            const std::string user = plot ? "" : ": y." + ext + " wurde nicht geschrieben.\n";
+            EXPECT_NE(err.find(made && plot ? "Diskette/Platte voll: " + folder + "/kt4-"
+                               : made       ? "Tempor\xC3\xA4rer Ordner " + folder + ": Diskette/Platte voll" + user
+                                      : "Tempor\xC3\xA4rer Ordner " + folder + " kann nicht angelegt werden ("),
                       std::string::npos)
                 << what << ": " << err;
+            if (!made && !plot) {
+                EXPECT_NE(err.find(")" + user), std::string::npos) << what << ": " << err;
+            }
             if (!plot) { // the plot leaves no file of the user's
                 EXPECT_EQ(dir.Get("y." + ext), "older") << what;
             }

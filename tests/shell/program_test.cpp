@@ -50,6 +50,11 @@ TEST_F(Program, UsageOnStandardOutput)
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 20);
     EXPECT_EQ(out.rfind("KT4 Command Line Mode\n", 0), 0u);
     EXPECT_EQ(Run("'?'"), 0);
+    // a text that cannot be written is no usage shown: exit 1, and why
+    const std::string full = "cd '" + dir.Path() + "' && '" + Wkt4() + "' '/?' > /dev/full 2> err.txt";
+    const int status = std::system(full.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(dir.Get("err.txt"), "Fehler :  Diskette/Platte voll: stdout wurde nicht geschrieben.\n");
 }
 
 TEST_F(Program, PrintoutOfAProject)
@@ -106,22 +111,28 @@ TEST_F(Program, FailuresAndUsageErrors)
     EXPECT_EQ(Run("test"), 2);
     EXPECT_EQ(Run("test.kt4 /CAD3:01"), 2);
 
-    // A name without a file names no project, whatever hidden files lie
-    // there: the open dialog it needs is cancelled, nothing read or written.
+    // A name without a file ("." and ".." are folders) names no project,
+    // whatever hidden files lie there: the open dialog it needs is
+    // cancelled in the folder named, nothing read or written.
     std::filesystem::create_directories(dir.File("sub/sub"));
-    for (const char* hidden : {".kt4.kt4", ".kt4", "sub/.kt4.kt4", "sub/sub/.kt4.kt4"})
+    for (const char* hidden : {".kt4.kt4", ".kt4", "..kt4", "sub/.kt4.kt4", "sub/..kt4", "sub/sub/.kt4.kt4"})
         dir.Put(hidden, dir.Get("test.kt4"));
     const auto count = [&] {
         const std::filesystem::recursive_directory_iterator all(dir.Path());
         return std::distance(begin(all), end(all));
     };
     const auto before = count();
-    for (const std::string folder : {"", "sub/"})
+    const std::pair<const char*, const char*> folders[] = {
+        {"", ""}, {"sub/", "sub/"}, {".", "./"}, {"..", "../"}, {"sub/.", "sub/./"}, {"sub/..", "sub/../"}};
+    for (const auto& [folder, shown] : folders)
         for (const char* mode : {" /I", " /CAD1:01"}) {
-            EXPECT_EQ(Run("'" + folder + "'" + mode), 1) << folder << mode;
-            EXPECT_EQ(dir.Get("err.txt"), "Datei \xC3\xB6""ffnen " + folder + " *.kt4|*.kt4 -> Abbrechen\n") << folder;
+            EXPECT_EQ(Run("'" + std::string(folder) + "'" + mode), 1) << folder << mode;
+            EXPECT_EQ(dir.Get("err.txt"), "Datei \xC3\xB6""ffnen " + std::string(shown) + " *.kt4|*.kt4 -> Abbrechen\n")
+                << folder << mode;
             EXPECT_EQ(count(), before) << folder << mode;
         }
+    EXPECT_EQ(Run("sub/. /NOGUI"), 1);
+    EXPECT_EQ(count(), before);
 }
 
 // Every batch failure says why on the error output.
