@@ -206,10 +206,18 @@ std::int32_t FileRecordCount(const TWorkArea& area)
 {
     if (area.isVirtual || area.recLen == 0)
         return area.recCount;
+    const std::int64_t size = area.file.Size();
+    if (size < std::int64_t(area.headerLen))
+        return 0;
+    // Nothing past the records counted already (the steady state of shared
+    // appends): the header need not be read.
+    const std::int64_t whole = (size - area.headerLen) / area.recLen;
+    if (whole <= area.recCount)
+        return std::int32_t(whole);
     std::uint32_t counted = 0;
     if (!ReadHeaderCount(area.file, area.dbase2, counted))
         return area.recCount;
-    return CountFileRecords(area.file, area.headerLen, area.recLen, counted, area.file.Size(), false);
+    return CountFileRecords(area.file, area.headerLen, area.recLen, counted, size, false);
 }
 
 void RefreshRecCount(TWorkArea& area)
