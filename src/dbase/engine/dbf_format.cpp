@@ -232,7 +232,7 @@ bool ParseDbfHeader(const std::uint8_t* data, std::size_t n, std::int64_t fileSi
                                     std::to_string(out.recLen) + " passt nicht zu den Feldern) "
                                     "[USE/OpenDBF]");
     const std::int64_t whole = (fileSize - std::int64_t(out.headerLen)) / out.recLen;
-    out.recCount = std::int32_t(std::clamp<std::int64_t>(whole, 0, INT32_MAX));
+    out.recCount = std::int32_t(std::clamp<std::int64_t>(whole, 0, out.headerCount));
     return true;
 }
 
@@ -241,7 +241,8 @@ RecordFit FitOfRecords(const ParsedTable& t, std::int64_t fileSize)
     const std::int64_t body = fileSize - std::int64_t(t.headerLen);
     const std::int64_t counted = std::int64_t(t.headerCount) * t.recLen;
     if (t.recLen > FieldsLength(t.fields))
-        return body >= counted && (body - counted) % t.recLen <= 1 ? RecordFit::Whole : RecordFit::Misfit;
+        return body >= counted && ((body - counted) % t.recLen <= 1 || t.padded) ? RecordFit::Whole
+                                                                                  : RecordFit::Misfit;
     const std::int64_t whole = std::max<std::int64_t>(body, 0) / t.recLen;
     if (whole >= std::int64_t(t.headerCount))
         return RecordFit::Whole;

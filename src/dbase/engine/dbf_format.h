@@ -33,7 +33,8 @@ struct ParsedTable {
     std::uint32_t headerLen = 0;
     std::uint32_t recLen = 0;
     std::uint32_t headerCount = 0;  // as the header says
-    std::int32_t recCount = 0;      // whole records the file holds
+    std::int32_t recCount = 0;      // the counted records the file holds whole
+    bool padded = false;            // only padding (or nothing) after the records: the opener reads it
     std::vector<TDbfFieldInfo> fields;
     std::string lastUpdate;         // YYYYMMDD
 };
@@ -61,8 +62,19 @@ enum class RecordFit {
 // Judged from the header's count, record length and fields; a record
 // length above the fields' sum is kept only where the file holds the
 // counted records of that length whole (whole records may follow, and
-// an end mark).
+// an end mark or padding).
 RecordFit FitOfRecords(const ParsedTable& t, std::int64_t fileSize);
+
+// Bytes that fill a table file up after its records (the end mark, and the
+// rest of a block as older writers and block-wise copies leave it).
+inline bool IsPadByte(std::uint8_t b) { return b == 0x1A || b == 0x00; }
+// Whether a whole record past the header's count, by its first byte, is a
+// record: a blank or "*" (another program's append whose count is not
+// written yet); with the recount switch anything but padding.
+inline bool BeginsRecord(std::uint8_t first, bool recount)
+{
+    return recount ? !IsPadByte(first) : first == ' ' || first == '*';
+}
 // What disagrees, naming the table file (without the operation's tag).
 std::string RecordFitText(const ParsedTable& t, RecordFit fit, std::int64_t fileSize,
                           const std::string& file);

@@ -150,6 +150,58 @@ std::size_t StampPrologue(const TWorkArea& area, std::uint8_t* prologue, std::in
     return 32;
 }
 
+bool ReadHeaderCount(const DbfFile& file, bool dbase2, std::uint32_t& count)
+{
+    std::uint8_t b[4] = {};
+    const std::size_t n = dbase2 ? 2 : 4;
+    if (file.ReadAt(dbase2 ? 1 : 4, b, n) != static_cast<long long>(n))
+        return false;
+    count = dbase2 ? GetU16(b) : GetU32(b);
+    return true;
+}
+
+std::int32_t CountFileRecords(const DbfFile& file, std::uint32_t headerLen, std::uint32_t recLen,
+                              std::uint32_t headerCount, std::int64_t size, bool recount, bool* padded)
+{
+    if (recLen == 0 || size < std::int64_t(headerLen)) {
+        if (padded)
+            *padded = true;
+        return 0;
+    }
+    const std::int64_t whole = std::min<std::int64_t>((size - headerLen) / recLen, INT32_MAX);
+    std::int64_t count = std::min<std::int64_t>(whole, headerCount);
+    std::int64_t at = std::int64_t(headerLen) + count * recLen;
+    // Past the count only the first byte of each record tells; the first
+    // one is read alone (there is mostly one at most: padding or an append).
+    std::vector<std::uint8_t> chunk;
+    for (std::int64_t slots = 1; count < whole; slots = std::int64_t(kCacheBytes / recLen) + 1) {
+        slots = std::min(slots, whole - count);
+        chunk.resize(std::size_t((slots - 1) * recLen + 1));
+        const long long got = file.ReadAt(at, chunk.data(), chunk.size());
+        std::int64_t i = 0;
+        while (i < slots && i * recLen < got && BeginsRecord(chunk[std::size_t(i * recLen)], recount))
+            ++i;
+        count += i;
+        at += i * recLen;
+        if (i < slots)
+            break;
+    }
+    if (padded) {
+        *padded = true;
+        for (std::int64_t p = at; p < size && *padded;) {
+            chunk.resize(std::size_t(std::min<std::int64_t>(kCacheBytes, size - p)));
+            const long long got = file.ReadAt(p, chunk.data(), chunk.size());
+            if (got <= 0) {
+                *padded = got == 0; // the file ends sooner than it did
+                break;
+            }
+            *padded = std::all_of(chunk.begin(), chunk.begin() + got, IsPadByte);
+            p += got;
+        }
+    }
+    return std::int32_t(count);
+}
+
 std::int32_t FileRecordCount(const TWorkArea& area)
 {
     if (area.isVirtual || area.recLen == 0)
@@ -157,7 +209,15 @@ std::int32_t FileRecordCount(const TWorkArea& area)
     const std::int64_t size = area.file.Size();
     if (size < std::int64_t(area.headerLen))
         return 0;
-    return std::int32_t(std::min<std::int64_t>((size - area.headerLen) / area.recLen, INT32_MAX));
+    // Nothing past the records counted already (the steady state of shared
+    // appends): the header need not be read.
+    const std::int64_t whole = (size - area.headerLen) / area.recLen;
+    if (whole <= area.recCount)
+        return std::int32_t(whole);
+    std::uint32_t counted = 0;
+    if (!ReadHeaderCount(area.file, area.dbase2, counted))
+        return area.recCount;
+    return CountFileRecords(area.file, area.headerLen, area.recLen, counted, size, false);
 }
 
 void RefreshRecCount(TWorkArea& area)

@@ -136,13 +136,12 @@ RecordFit FitAgain(DbfFile& f, ParsedTable& t, std::int64_t& size)
     RecordFit fit = RecordFit::Short;
     for (int i = 0; i < 10 && fit != RecordFit::Whole; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::uint8_t count[4] = {};
-        const std::size_t n = t.dbase2 ? 2 : 4;
-        if (f.ReadAt(t.dbase2 ? 1 : 4, count, n) == std::int64_t(n))
-            t.headerCount = t.dbase2 ? GetU16(count) : GetU32(count);
+        std::uint32_t count = 0;
+        if (ReadHeaderCount(f, t.dbase2, count) && count < 0x80000000u)
+            t.headerCount = count;
         size = f.Size();
-        const std::int64_t whole = (size - std::int64_t(t.headerLen)) / t.recLen;
-        t.recCount = std::int32_t(std::clamp<std::int64_t>(whole, 0, INT32_MAX));
+        t.recCount = CountFileRecords(f, t.headerLen, t.recLen, t.headerCount, size, AutoFixRecCount,
+                                      &t.padded);
         fit = FitOfRecords(t, size);
     }
     return fit;
@@ -173,6 +172,10 @@ bool OpenTableFile(TWorkArea& a, const std::string& file, bool exclusive, bool r
             SetError(e.code, e.text);
         return false;
     }
+    // The header's count, and the records after it that another program's
+    // append or one of ours left before its count; padding is none.
+    t.recCount = CountFileRecords(a.file, t.headerLen, t.recLen, t.headerCount, size, AutoFixRecCount,
+                                  &t.padded);
     // A file that ends before the records its header counts is refused: a
     // lower count would be written with the next append. Only the last
     // record may be missing (an append another program has not finished),

@@ -301,10 +301,22 @@ void ClearRecordOf(TWorkArea& area);
 // Puts today's date and count into a header prologue as the area's format
 // keeps them; returns the prologue's length (8 for dBase II, else 32).
 std::size_t StampPrologue(const TWorkArea& area, std::uint8_t* prologue, std::int32_t count);
-// Record count from the file size (shared areas); never below 0.
+// Record count from the file (shared areas): FileRecordCount.
 void RefreshRecCount(TWorkArea& area);
-// Whole records the file holds now.
+// The records the file holds now: CountFileRecords with the count its
+// header holds now (the area's own count when the header cannot be read).
 std::int32_t FileRecordCount(const TWorkArea& area);
+// The records of a table file of size bytes whose header counts
+// headerCount: the counted ones the file holds whole, then the whole
+// records after them that begin with a blank or "*" (appends whose count
+// is not written yet; with recount every one up to padding). Padding after
+// the records (0x1A, zeros) is never a record. padded, when given, tells
+// whether only padding (or nothing) follows the records.
+std::int32_t CountFileRecords(const DbfFile& file, std::uint32_t headerLen, std::uint32_t recLen,
+                              std::uint32_t headerCount, std::int64_t size, bool recount,
+                              bool* padded = nullptr);
+// The record count the file's header holds now (dBase II: 16 bits).
+bool ReadHeaderCount(const DbfFile& file, bool dbase2, std::uint32_t& count);
 
 // The block number a memo field's bytes hold: 0 for blanks (or zeros), the
 // number for a plain one (digits with blanks around them; a negative one,

@@ -161,8 +161,9 @@ TEST_F(FormatTest, SettersRefuseBadVersionsAndBlockSizes)
     EXPECT_EQ(MemoBlockSize(), 512u);
 }
 
-// A valid one-field table to damage: header 65, record length 6.
-std::vector<std::uint8_t> SmallTable(int records)
+// A valid one-field table to damage: header 65, record length 6 (plus
+// spare bytes that no field uses).
+std::vector<std::uint8_t> SmallTable(int records, int spare = 0)
 {
     std::vector<std::uint8_t> t(65, 0);
     t[0] = 0x03;
@@ -171,7 +172,7 @@ std::vector<std::uint8_t> SmallTable(int records)
     t[3] = 17;
     PutU32(t.data() + 4, std::uint32_t(records));
     PutU16(t.data() + 8, 65);
-    PutU16(t.data() + 10, 6);
+    PutU16(t.data() + 10, std::uint32_t(6 + spare));
     std::copy_n("NAME", 4, t.begin() + 32);
     t[32 + 11] = 'C';
     t[32 + 16] = 5;
@@ -179,6 +180,7 @@ std::vector<std::uint8_t> SmallTable(int records)
     for (int i = 0; i < records; ++i) {
         const char* rec = " ABCDE";
         t.insert(t.end(), rec, rec + 6);
+        t.insert(t.end(), std::size_t(spare), 'p');
     }
     t.push_back(0x1a);
     return t;
@@ -251,10 +253,13 @@ TEST_F(FormatTest, LargerRecordLengthKeepsItsPadBytes)
     EXPECT_EQ(std::string(after.begin() + 65, after.begin() + 73), " XYZ  pq");
 }
 
-// The count is the file's whole records where the file holds more than the
-// header counts (appends the count missed), or only lacks the last one (an
-// append not finished: said so); the recount switch takes whole records for
-// any count. An append then goes after the whole records.
+// The count is the header's, and the whole records after them where the
+// file holds more (appends the count missed: each begins with a blank or
+// "*"), or one fewer where it lacks the last (an append not finished: said
+// so); the recount switch takes whole records for any count. Padding after
+// the records (0x1A or zeros, as block-wise copies leave it) is no record,
+// whatever the record length. An append goes after the records, over the
+// padding, and another area counts it.
 TEST_F(FormatTest, RecordCountFollowsTheFile)
 {
     struct Case {
@@ -263,38 +268,68 @@ TEST_F(FormatTest, RecordCountFollowsTheFile)
         std::size_t partial;  // bytes of one more after them
         bool recount;
         bool told;
+        int spare = 0;        // record bytes no field uses
+        std::uint8_t fill = 0x1A;
+        std::size_t pad = 0;  // bytes of padding after the end mark
+        std::uint8_t past = ' '; // the first byte of the records the header does not count
     } cases[] = {
         {"header counts fewer", 1, 0, false, false},
+        {"deleted record past the count", 1, 0, false, false, 0, 0x1A, 0, '*'},
         {"last record missing", 3, 0, false, true},
         {"last record partial", 3, 3, false, true},
         {"recount takes the whole records", 5, 3, true, true},
+        {"padded with end marks", 2, 0, false, false, 0, 0x1A, 40},
+        {"padded with zeros", 2, 0, false, false, 0, 0x00, 40},
+        {"padded, a record past the count", 1, 0, false, false, 0, 0x00, 40},
+        {"padded, recount", 2, 0, true, false, 0, 0x1A, 40},
+        {"larger records padded", 2, 0, false, false, 3, 0x1A, 40},
+        {"larger records padded with zeros", 2, 0, false, false, 3, 0x00, 11},
+        {"larger records, a record past the count", 1, 0, false, false, 3, 0x00, 11},
     };
     for (const Case& c : cases) {
         for (const char* how : {"", " EXCLUSIVE"}) {
             SCOPED_TRACE(std::string(c.what) + how);
-            auto t = SmallTable(2);
+            const std::size_t recLen = 6 + std::size_t(c.spare);
+            auto t = SmallTable(2, c.spare);
             PutU32(t.data() + 4, c.header);
+            if (c.header < 2)
+                t[65 + c.header * recLen] = c.past;
             t.insert(t.end() - 1, c.partial, 'x');
+            t.back() = c.fill;
+            t.insert(t.end(), c.pad, c.fill);
             WriteBytes(Path("CNT.DBF"), t);
             AutoFixRecCount = c.recount;
             ResetErrorState();
             ASSERT_TRUE(USE(Path("CNT.DBF") + how)) << LastErrorText();
-            AutoFixRecCount = false;
             EXPECT_EQ(RecCount(), 2);
             EXPECT_EQ(LastErrorText().rfind(Path("CNT.DBF") + ": ", 0) == 0, c.told) << LastErrorText();
             USE("");
             EXPECT_EQ(ReadBytes(Path("CNT.DBF")), t); // nothing written without a change
+
+            ASSERT_TRUE(USE(Path("CNT.DBF") + how));
+            AutoFixRecCount = false;
+            ASSERT_TRUE(ALock());
+            ClearRecord();
+            Buffer().SetText(1, "NEW");
+            ASSERT_TRUE(Append());
+            if (*how == '\0') {
+                Select(2);
+                ASSERT_TRUE(USE(Path("CNT.DBF") + " ALIAS OTHER"));
+                EXPECT_EQ(RecCount(), 3);
+                GoBottom();
+                EXPECT_EQ(Name(), "NEW");
+                USE("");
+                Select(1);
+            }
+            USE("");
+            auto want = t;
+            want.resize(std::max(want.size(), 65 + 3 * recLen + 1));
+            const std::string record = " NEW  " + std::string(std::size_t(c.spare), ' ');
+            std::copy(record.begin(), record.end(), want.begin() + std::ptrdiff_t(65 + 2 * recLen));
+            want[65 + 3 * recLen] = 0x1A;
+            PutU32(want.data() + 4, 3);
+            EXPECT_EQ(ReadBytes(Path("CNT.DBF")), want);
         }
-        AutoFixRecCount = c.recount;
-        ASSERT_TRUE(USE(Path("CNT.DBF") + " EXCLUSIVE"));
-        AutoFixRecCount = false;
-        ClearRecord();
-        Buffer().SetText(1, "NEW");
-        ASSERT_TRUE(Append());
-        USE("");
-        auto after = ReadBytes(Path("CNT.DBF"));
-        EXPECT_EQ(GetU32(after.data() + 4), 3u);
-        EXPECT_EQ(std::string(after.begin() + 77, after.end()), " NEW  \x1a") << c.what;
     }
     // A shared open while another program appends two records, their count
     // written first: the size is read again before it counts.
@@ -366,15 +401,23 @@ std::vector<std::uint8_t> Dbase2Table(int fields, int records)
 
 TEST_F(FormatTest, DbaseIIHeaders)
 {
-    WriteBytes(Path("D2.DBF"), Dbase2Table(3, 2));
-    USE(Path("D2.DBF") + " EXCLUSIVE");
+    auto padded = Dbase2Table(3, 2);
+    padded.insert(padded.end(), 30, 0x1A); // padding is no record, in the shared count too
+    WriteBytes(Path("D2.DBF"), padded);
+    USE(Path("D2.DBF"));
     ASSERT_EQ(EngineErrorCode, 0) << LastErrorText();
     EXPECT_EQ(FieldCount(), 3);
     EXPECT_EQ(RecCount(), 2);
     EXPECT_EQ(Buffer().Text(2), "b");
+    ASSERT_TRUE(ALock());
     ClearRecord();
     Buffer().SetText(1, "z");
     ASSERT_TRUE(Append());
+    Select(2);
+    ASSERT_TRUE(USE(Path("D2.DBF") + " ALIAS OTHER"));
+    EXPECT_EQ(RecCount(), 3);
+    USE("");
+    Select(1);
     USE("");
     auto after = ReadBytes(Path("D2.DBF"));
     EXPECT_EQ(GetU16(after.data() + 1), 3u);

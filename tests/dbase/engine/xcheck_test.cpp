@@ -421,6 +421,73 @@ TEST_F(XCheckTest, WeReadShapelibTables)
     EXPECT_DOUBLE_EQ(Buffer().Number(2), -3);
 }
 
+// Tables of other writers filled up after their records with 0x1A or
+// zeros, as older writers and block-wise copies leave them (with spare
+// record bytes no field uses too): the padding is no record, an append goes
+// after the records, and the writers' readers count it.
+TEST_F(XCheckTest, PaddingAfterTheRecordsOfOtherWritersIsNoRecord)
+{
+    REQUIRE_PYTHON("dbf", "python3-dbf");
+    REQUIRE_PYTHON("dbfread", "python3-dbfread");
+    REQUIRE_TOOL("/usr/bin/dbfcreate", "shapelib");
+    const char* write = R"(
+import sys, struct, dbf
+path, fill, spare = sys.argv[1], bytes([int(sys.argv[2])]), int(sys.argv[3])
+if sys.argv[4] == 'dbf':
+    t = dbf.Table(path, 'NAME C(10); QTY N(5,0)', dbf_type='db3')
+    t.open(dbf.READ_WRITE)
+    for n, q in (('Meier', 1), ('Schmidt', 2), ('Zander', 3)):
+        t.append((n, q))
+    t.close()
+d = bytearray(open(path, 'rb').read())
+count, hlen, rlen = struct.unpack('<IHH', d[4:12])
+d = d[:hlen] + b''.join(d[hlen + i * rlen:hlen + (i + 1) * rlen] + b'~' * spare for i in range(count))
+struct.pack_into('<H', d, 10, rlen + spare)
+open(path, 'wb').write(d + fill * (256 - len(d)))
+)";
+    const char* read = R"(
+import sys, dbf, dbfread
+t = dbf.Table(sys.argv[1])
+t.open()
+print(len(t), ' '.join(r.name.strip() for r in t), len(dbfread.DBF(sys.argv[1])))
+)";
+    struct Case {
+        const char* writer;
+        int fill;
+        int spare;
+    } cases[] = {{"dbf", 0x1A, 0}, {"dbf", 0x00, 0}, {"shapelib", 0x1A, 0}, {"shapelib", 0x00, 0},
+                 {"shapelib", 0x1A, 3}, {"shapelib", 0x00, 3}};
+    for (const Case& c : cases)
+        for (const char* how : {"", " EXCLUSIVE"}) {
+            SCOPED_TRACE(std::string(c.writer) + " " + std::to_string(c.fill) + " " +
+                         std::to_string(c.spare) + how);
+            const std::string base = Path("padded");
+            std::filesystem::remove(base + ".dbf");
+            if (std::string(c.writer) == "shapelib") {
+                ASSERT_EQ(RunProgram({"/usr/bin/dbfcreate", base, "-s", "NAME", "10", "-n", "QTY", "5", "0"}).status, 0);
+                for (const std::string row : {"Meier 1", "Schmidt 2", "Zander 3"})
+                    RunProgram({"/usr/bin/dbfadd", base + ".dbf", row.substr(0, row.size() - 2), row.substr(row.size() - 1)});
+            }
+            const std::string fill = std::to_string(c.fill), spare = std::to_string(c.spare);
+            ASSERT_EQ(Python(write, {base + ".dbf", fill, spare, c.writer}).status, 0);
+            ASSERT_TRUE(USE(base + how)) << LastErrorText();
+            EXPECT_EQ(RecCount(), 3);
+            GoBottom();
+            EXPECT_EQ(Name(), "Zander");
+            ASSERT_TRUE(ALock());
+            ClearRecord();
+            Buffer().SetText(1, "Neu");
+            ASSERT_TRUE(Append()) << LastErrorText();
+            USE("");
+            const std::string dump = RunProgram({"/usr/bin/dbfdump", base + ".dbf"}).out;
+            EXPECT_EQ(dump.substr(std::min(dump.size(), dump.find("Zander"))),
+                      "Zander         3 \nNeu            0 \n");
+            if (c.spare == 0) { // dbfread and python3-dbf read no spare record bytes
+                EXPECT_EQ(Python(read, {base + ".dbf"}).out, "4 Meier Schmidt Zander Neu 4\n");
+            }
+        }
+}
+
 TEST_F(XCheckTest, PgdbfReadsOurValues)
 {
     REQUIRE_TOOL("/usr/bin/pgdbf", "pgdbf");
