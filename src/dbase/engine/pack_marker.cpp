@@ -262,6 +262,7 @@ int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, i
         list += LineOf(e);
     }
     AtomicWriter keep;
+    keep.MakePrivate(); // a list others may change is not followed
     if (!keep.Open(marker) || !keep.Write(list) || !keep.Commit())
         return WriterErrorCode(keep);
     tableFd = table.CommitAndRelease();
