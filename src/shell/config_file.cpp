@@ -119,6 +119,7 @@ std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines, 
 bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind)
 {
     const unsigned user = ::geteuid();
+    const bool abort = settings::AbortFlag; // a file not taken is no failure
     std::string why;
     struct stat st {};
     if (!F.OpenRead(Path)) {
@@ -134,6 +135,7 @@ bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind)
     if (why.empty())
         return true;
     F.Close();
+    settings::AbortFlag = abort;
     MessageText(DisplayToOem(Kind + " " + Path + " wird nicht gelesen: " + why + "."));
     return false;
 }
