@@ -4,6 +4,7 @@
 #include "dbase/engine/dbf_format.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/staged_file.h"
+#include "foundation/file_trust.h"
 #include "foundation/files.h"
 
 #include <cerrno>
@@ -199,11 +200,13 @@ struct Found {
 };
 
 // Looks at a waiting file and its target: false when one is no regular
-// file (a link, a folder) or the waiting file is not this user's.
+// file (a link, a folder) or the waiting file is not this user's alone.
 bool Inspect(const std::string& temp, const std::string& target, Found& f)
 {
     f.fd = OpenState(temp, f.temp, f.tempSt);
-    if ((f.fd < 0 && f.temp.exists) || (f.fd >= 0 && f.tempSt.st_uid != ::geteuid()))
+    const uid_t user = ::geteuid();
+    if ((f.fd < 0 && f.temp.exists) ||
+        (f.fd >= 0 && (f.tempSt.st_uid != user || OthersMayChange(f.fd, f.tempSt, user))))
         return false;
     const int fd = OpenState(target, f.target, f.targetSt);
     if (fd >= 0)

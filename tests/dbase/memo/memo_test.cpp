@@ -565,6 +565,8 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
              std::filesystem::create_directory(Path(marker));
              list.clear();
          }},
+        {"a temporary others may write", false, false, Refused,
+         [&](std::string&) { ::chmod(Path(tempDbf).c_str(), 0606); }},
         {"another user's temporary", false, false, Refused,
          [&](std::string&) { ASSERT_EQ(::chown(Path(tempDbf).c_str(), 65534, 65534), 0); }, 0, true},
         {"another user's marker", false, false, Ignored,
