@@ -638,6 +638,7 @@ TEST_F(ConfigFile, WhatCannotBeTakenIsPassedOverWithItsCause)
             writing = fifo;
             ::close(fd);
         });
+        ::usleep(50000); // the writer waits in its open
         FreshStart();
         cad::CadPlotLines[1] = "start";
         ReadConfigFile();

@@ -202,6 +202,7 @@ TEST_F(UseTest, NamesThatHoldNoTableOrWerePlantedAreRefused)
             opened = true;
             ::close(fd);
         });
+        ::usleep(20000); // the writer waits in its open
         OpenModeOverride = c.readOnly ? ModeReadShared : 65535;
         EXPECT_EQ(USE(Path(c.name)), c.code == 0) << c.name;
         EXPECT_EQ(EngineErrorCode, c.code) << c.name;
