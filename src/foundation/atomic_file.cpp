@@ -1,5 +1,6 @@
 #include "foundation/atomic_file.h"
 
+#include "foundation/file_trust.h"
 #include "foundation/private_temp.h"
 
 #include <algorithm>
@@ -54,17 +55,21 @@ bool SharedFolder(const std::string& dir)
     return ::stat(dir.c_str(), &st) == 0 && (st.st_mode & S_ISVTX) && (st.st_mode & S_IWOTH);
 }
 
-// The link at path (its lstat in st) may be followed: it is this user's,
-// or it lies in a folder other users cannot plant names in.
+// The link at path (its lstat in st) may be followed: it is this user's
+// or root's, or it lies in a folder no other user can plant names in (one
+// that is neither another user's nor writable by others, sticky or not).
 bool MayFollow(const std::string& path, const struct stat& st)
 {
-    return st.st_uid == ::geteuid() || !SharedFolder(FolderOf(path));
+    const uid_t user = ::geteuid();
+    return st.st_uid == user || st.st_uid == 0 || !OthersMayPlantIn(FolderOf(path), user);
 }
+
+} // namespace
 
 // Follows the links of target one by one, as the kernel would: resolved
 // is the file that is replaced (a link to nothing is itself replaced).
 // False when a link may not be followed.
-bool ResolveTarget(const std::string& target, std::string& resolved)
+bool ResolveTrustedLinks(const std::string& target, std::string& resolved)
 {
     std::string path = target;
     resolved = target;
@@ -87,6 +92,8 @@ bool ResolveTarget(const std::string& target, std::string& resolved)
     }
     return true; // a loop: the name itself is replaced
 }
+
+namespace {
 
 // A regular file of another user in a shared folder: renaming over it
 // would replace a name someone else put there.
@@ -354,6 +361,10 @@ KeepListState ReadKeepList(const std::string& path, std::string& text)
     std::string bytes(MaxKeepListBytes + 1, '\0');
     std::size_t got = 0;
     bool fit = ::fstat(fd, &held) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    if (fit && OthersMayChange(fd, held, held.st_uid)) {
+        ::close(fd);
+        return KeepListState::OtherUsers;
+    }
     while (fit && got < bytes.size()) {
         const ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (r < 0 && errno == EINTR)
@@ -430,7 +441,7 @@ bool AtomicWriter::Prepare(const std::string& target)
         errno_ = ENOENT;
         return false;
     }
-    if (!ResolveTarget(target, target_)) {
+    if (!ResolveTrustedLinks(target, target_)) {
         target_ = target;
         refusal_ = Refusal::NameTaken;
         errno_ = EPERM;
@@ -617,9 +628,10 @@ bool AtomicWriter::Finish(bool keepOpen)
     // of another run removes no temporary whose writer is alive.
     if (!Failed()) {
         // The old file's owner first: a change of owner clears set-id bits.
-        if (haveOld_ && ::geteuid() == 0)
+        if (haveOld_ && !private_ && ::geteuid() == 0)
             (void)::fchown(fd_, oldUid_, oldGid_);
-        if (::fchmod(fd_, haveOld_ ? oldMode_ : NewFileMode()) != 0 || (durable_ && ::fsync(fd_) != 0))
+        const mode_t mode = private_ ? 0600 : haveOld_ ? oldMode_ : NewFileMode();
+        if (::fchmod(fd_, mode) != 0 || (durable_ && ::fsync(fd_) != 0))
             Fail(errno);
     }
     if (!Failed() && ::rename(temp_.c_str(), target_.c_str()) != 0)

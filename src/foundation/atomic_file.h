@@ -14,11 +14,13 @@
 //    bypass its write protection. A character device (a printer port,
 //    /dev/null) is written directly; nothing else is ever written, and
 //    nothing created, in the device folder (/dev);
-//  - a symbolic link is followed only where the kernel's protected-links
-//    rule would follow it: never a link in a sticky folder everybody may
-//    write unless it belongs to this user. In such a shared folder a file
-//    of another user is not replaced either. Both are names another user
-//    planted; they are refused, and nothing is written;
+//  - a symbolic link of another user than this one and root is never
+//    followed in a folder where another user may plant names: one of
+//    another user, or one that everybody, a group with other members or
+//    an ACL lets write, sticky or not (ResolveTrustedLinks). In a sticky
+//    folder everybody may write, a file of another user is not replaced
+//    either. Both are names another user planted; they are refused, and
+//    nothing is written;
 //  - a temporary name another user holds is passed over for one nobody can
 //    foresee;
 //  - each temporary is locked for its writer's life, until it has the
@@ -78,6 +80,10 @@ public:
     [[nodiscard]] int CommitAndRelease();
     // Drops what was written; the target stays untouched.
     void Discard();
+    // The new file is this user's and readable and writable by this user
+    // alone, whatever the old file's mode and owner or the umask (a list
+    // others must not change).
+    void MakePrivate() { private_ = true; }
 
     bool IsOpen() const { return fd_ >= 0; }
     bool Failed() const { return errno_ != 0; }
@@ -111,6 +117,7 @@ private:
     Refusal refusal_ = Refusal::None;
     bool durable_ = true;  // flushed to the disk at Commit
     bool haveOld_ = false; // the target exists: its mode and owner carry over
+    bool private_ = false;
     mode_t oldMode_ = 0;
     uid_t oldUid_ = 0;
     gid_t oldGid_ = 0;
@@ -118,6 +125,13 @@ private:
     std::string temp_;
     std::string buffer_;
 };
+
+// Follows the links of target as the writers do: resolved is the file
+// that is replaced (the name itself for a link to nothing or a loop).
+// False when a link on the way is one another user planted where names
+// may be planted (see above); resolved is then undefined. Opening
+// resolved with O_NOFOLLOW keeps a link put there meanwhile unfollowed.
+bool ResolveTrustedLinks(const std::string& target, std::string& resolved);
 
 // Removes this user's temporaries of target whose writers have ended (done
 // by AtomicWriter::Open); returns how many were removed.
@@ -137,9 +151,11 @@ enum class KeepListState { Missing, OtherUsers, Unfit, Read };
 // A keep list is a few lines; a larger file is none.
 constexpr std::size_t MaxKeepListBytes = 4096;
 // Reads the keep list at path whole into text when it is this user's
-// regular file (a link is not followed) of at most MaxKeepListBytes.
-// Another user's is not read (OtherUsers, judged by the name's own owner);
-// one of this user's that is no such file, or cannot be read, is Unfit.
+// regular file (a link is not followed) of at most MaxKeepListBytes that
+// no other user may change (OthersMayChange). Another user's is not read
+// (OtherUsers, judged by the name's own owner), nor one others may change
+// (OtherUsers too); one of this user's that is no such file, or cannot be
+// read, is Unfit.
 KeepListState ReadKeepList(const std::string& path, std::string& text);
 
 // Writes all size bytes to fd at offset, or at the file position when

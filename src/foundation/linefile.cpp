@@ -126,13 +126,26 @@ bool LineFile::OpenForReading(bool regularOnly)
     atEnd_ = false;
     modified_ = 0;
     owner_ = group_ = permissions_ = 0;
-    // Without waiting, a FIFO or device opens only to be refused below.
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
+    struct stat st {};
+    // A device is not even opened (a tape rewinds at its close, a line
+    // drops its signal); without waiting, a FIFO put in the file's place
+    // meanwhile opens only to be refused below.
+    if (regularOnly && ::stat(path_.c_str(), &st) != 0) {
+        Fail(OpenErrorCode(errno), errno);
+        return false;
+    }
+    if (regularOnly && !S_ISREG(st.st_mode)) {
+        if (S_ISDIR(st.st_mode))
+            Fail(IoAccessDenied, EISDIR);
+        else
+            Fail(IoNotAFile);
+        return false;
+    }
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK | O_NOCTTY : 0));
     if (fd_ < 0) {
         Fail(OpenErrorCode(errno), errno);
         return false;
     }
-    struct stat st {};
     const bool known = ::fstat(fd_, &st) == 0;
     if (!known || S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode))) {
         ::close(fd_);

@@ -90,13 +90,19 @@ public:
     // Binds a name; Reset, Rewrite and Append then open it.
     void Assign(const std::string& Path) { path_ = Path; }
     const std::string& Path() const { return path_; }
-    bool Reset();   // for reading
+    // For reading whatever the name holds (a project the user names may
+    // come from a FIFO).
+    bool Reset();
     // Reset for a file that must be a regular one: anything else (a FIFO,
-    // a device, a folder) is refused at once, never waited for.
+    // a device, a folder) is refused at once (IoNotAFile; a folder
+    // IoAccessDenied with EISDIR), never waited for; a device is not even
+    // opened.
     bool ResetRegular();
     bool Rewrite(); // for writing from the start
     bool Append();  // for writing after the present content
-    bool OpenRead(const std::string& Path) { Assign(Path); return Reset(); }
+    // The program's own files and those it finds by a fixed name are
+    // regular files.
+    bool OpenRead(const std::string& Path) { Assign(Path); return ResetRegular(); }
     bool OpenWrite(const std::string& Path) { Assign(Path); return Rewrite(); }
     bool OpenAppend(const std::string& Path) { Assign(Path); return Append(); }
     // Ends reading, or puts a written file in place. False (and AbortFlag)
@@ -113,6 +119,8 @@ public:
     unsigned Group() const { return group_; }
     unsigned Permissions() const { return permissions_; }
     bool IsWriting() const { return mode_ == Mode::Write; }
+    // The descriptor of the file open for reading; -1 else.
+    int ReadFd() const { return mode_ == Mode::Read ? fd_ : -1; }
     // True when no line is left to read.
     bool Eof();
     // The last error since the file was opened (IoCode), 0 when none,

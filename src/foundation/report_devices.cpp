@@ -393,7 +393,13 @@ bool CopyTextFileToDisplay(const std::string& Source, const std::string& Dest)
     const bool before = settings::AbortFlag;
     settings::AbortFlag = false;
     LineFile in, out;
-    const bool opened = in.OpenRead(Source) && out.OpenWrite(Dest);
+    if (!in.OpenRead(Source) && in.IoError() == IoNotAFile) {
+        // the report went straight to the device the user chose (a
+        // printer port, /dev/null): nothing to read back
+        settings::AbortFlag = before;
+        return true;
+    }
+    const bool opened = in.IsOpen() && out.OpenWrite(Dest);
     if (opened) {
         std::string line;
         while (!settings::AbortFlag && !in.Eof() && in.ReadLine(line))

@@ -3,6 +3,7 @@
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
+#include "foundation/file_trust.h"
 #include "foundation/files.h"
 #include "foundation/linefile.h"
 #include "foundation/paths.h"
@@ -10,10 +11,9 @@
 #include "shell/config_table.h"
 #include "shell/screen_defaults.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,39 +116,26 @@ std::vector<std::string> TakeConfigLines(const std::vector<std::string>& Lines, 
     return notes;
 }
 
-namespace {
-
-// True when the group Gid holds the user Uid alone: the user's own group
-// of the user's name (as systems give every user one), with no other
-// member listed.
-bool UsersOwnGroup(unsigned Gid, unsigned Uid)
-{
-    const passwd* user = ::getpwuid(Uid);
-    const group* grp = ::getgrgid(Gid);
-    if (!user || !grp || user->pw_gid != Gid || std::strcmp(user->pw_name, grp->gr_name) != 0)
-        return false;
-    for (char** member = grp->gr_mem; *member; ++member)
-        if (std::strcmp(*member, user->pw_name) != 0)
-            return false;
-    return true;
-}
-
-} // namespace
-
 bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind)
 {
-    if (!F.OpenRead(Path))
-        return false;
     const unsigned user = ::geteuid();
+    const bool abort = settings::AbortFlag; // a file not taken is no failure
     std::string why;
-    if (F.Owner() != user)
+    struct stat st {};
+    if (!F.OpenRead(Path)) {
+        if (F.IoError() == IoNotAFile || F.SysError() == EISDIR)
+            why = "keine Datei";
+        else
+            why = std::string("nicht lesbar: ") + std::strerror(F.SysError() != 0 ? F.SysError() : EIO);
+    } else if (F.Owner() != user) {
         why = "sie gehört einem anderen Benutzer";
-    else if ((F.Permissions() & S_IWOTH) != 0 ||
-             ((F.Permissions() & S_IWGRP) != 0 && !UsersOwnGroup(F.Group(), user)))
+    } else if (::fstat(F.ReadFd(), &st) != 0 || OthersMayChange(F.ReadFd(), st, user)) {
         why = "andere Benutzer dürfen sie ändern";
+    }
     if (why.empty())
         return true;
     F.Close();
+    settings::AbortFlag = abort;
     MessageText(DisplayToOem(Kind + " " + Path + " wird nicht gelesen: " + why + "."));
     return false;
 }
@@ -162,16 +149,17 @@ void ReadConfigFile()
         const std::string path = FindIn(dir);
         if (path.empty())
             continue;
-        // A file of another user, or one others may write, counts as none.
+        // A file that cannot be taken (none, another user's, one others
+        // may write) counts as none; it was told.
         LineFile f;
-        const bool opened = OpenOwnFile(f, path, "Konfigurationsdatei");
-        if (!opened && f.IoError() == 0)
+        if (!OpenOwnFile(f, path, "Konfigurationsdatei"))
             continue;
         std::vector<std::string> lines;
-        for (std::string line; opened && !f.Eof() && f.ReadLine(line);)
+        for (std::string line; !f.Eof() && f.ReadLine(line);)
             lines.push_back(line);
-        if (!opened || f.IoError() != 0) {
-            // nothing taken from a file that could not be read
+        if (f.IoError() != 0) {
+            // the user's own file failed while it was read: nothing taken,
+            // and no other file in its place
             ErrorBox(IoErrorText(IoReadPastEnd) + " " + DisplayToOem(path));
             AbortFlag = true;
             Complete();

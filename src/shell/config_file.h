@@ -26,21 +26,25 @@ std::string ConfigFileName();
 std::vector<std::string> FallbackConfigDirs();
 
 // Opens F on the configuration or session file Path for reading when this
-// user may take it: a file of the user running the program that no one
-// else may write (its group may, when that is the user's own group of the
-// user alone). A file of another user, or one others may write (one
-// left in a shared start folder would choose the programs this user's
-// runs start), is not opened: one message names it (Kind, "Konfigurations-
-// datei") and why, and F holds no error. False when F was not opened.
+// user may take it: a regular file of the user running the program that
+// no one else may write (OthersMayChange: its group may when that is the
+// user's own group, which no other account has, and no ACL lets others).
+// A file of another user, or one others may write (one left in a shared
+// start folder would choose the programs this user's runs start), is not
+// taken, and neither is a name that holds no regular file (a FIFO, a
+// device, a folder: never opened, never waited for) or cannot be opened:
+// one message names it (Kind, "Konfigurationsdatei") and why. False when
+// F was not opened.
 bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind);
 
 // Writes the file in full (nothing when AbortFlag is set). The file is
 // replaced whole or not at all; a failure is reported and sets AbortFlag.
 void WriteConfigFile();
 // Searches ConfigDir and the fallback folders, reads the file found and
-// completes the settings. No file: screen defaults and AbortFlag (no
-// error). A file that cannot be read changes no setting, is reported and
-// sets AbortFlag.
+// completes the settings. A file OpenOwnFile does not take counts as none
+// and the search goes on. No file: screen defaults and AbortFlag (no
+// error). A file that fails while it is read changes no setting, ends the
+// search, is reported and sets AbortFlag.
 void ReadConfigFile();
 
 // The lines of the file for the present settings (label and value lines,

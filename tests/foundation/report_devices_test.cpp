@@ -283,6 +283,17 @@ TEST_F(ReportDevices, FileDeviceLeavesTheProjectFolderAlone)
     EXPECT_NE(TempGet("outwin.txt").find("Inhalt ä"), std::string::npos);
     EXPECT_EQ(settings::DataDir, dataDir);
     EXPECT_EQ(settings::CurrentFileName, "projekt");
+
+    // a device chosen as the file takes the report; nothing is read back
+    std::filesystem::create_symlink("/dev/null", dir.File("drucker.txt"));
+    dialogs::AskOverwrite = false;
+    ui->Script(dir.File("drucker.txt"));
+    OpenReport(DevFile, "demo");
+    ReportLine("Inhalt");
+    CloseReport();
+    EXPECT_FALSE(settings::AbortFlag);
+    EXPECT_TRUE(ReportDelivered());
+    EXPECT_TRUE(Logged("error").empty());
 }
 
 TEST_F(ReportDevices, AFullDiskKeepsTheOldFileAndIsTold)

@@ -10,7 +10,15 @@
 #include "shell/session_file.h"
 #include "shell/screen_defaults.h"
 
+#include "common/acl.h"
+#include "foundation/file_trust.h"
+
 #include <algorithm>
+#include <atomic>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/xattr.h>
+#include <thread>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -495,8 +503,10 @@ TEST_F(ConfigFile, FoundInTheFallbackFolders)
 }
 
 // A configuration or session file is taken only from its owner and when no
-// one else may write it (its group only when that is the owner's own);
-// another one is ignored with one message naming it and why.
+// one else may write it (its group only when that is the owner's own,
+// which no other account has as its primary group, and no ACL lets
+// another user write); another one is ignored with one message naming it
+// and why.
 TEST_F(ConfigFile, OnlyTheUsersOwnFilesAreTaken)
 {
     const unsigned me = ::geteuid(), mine = ::getegid();
@@ -505,24 +515,49 @@ TEST_F(ConfigFile, OnlyTheUsersOwnFilesAreTaken)
     WriteConfigFile();
     WriteSessionFile();
     const std::string others = "andere Benutzer d\xC3\xBCrfen sie \xC3\xA4ndern.";
-    for (auto [uid, gid, mode, why] : {std::tuple{me, mine, 0644, std::string()}, {0u, 0u, 0664, ""}, // root's group
-                                       {me, mine, 0646, others}, {me, 65534u, 0664, others},
-                                       {65534u, 65534u, 0644, "sie geh\xC3\xB6rt einem anderen Benutzer."}}) {
-        if ((uid != me || gid != mine) && me != 0)
+    // the accounts with one more whose primary group is this user's own
+    static const auto withMember = [] {
+        const passwd* self = ::getpwuid(::geteuid());
+        return std::vector<Account>{{self ? self->pw_name : "", ::geteuid(), ::getegid()},
+                                    {"kt4mitglied", 4321, ::getegid()}};
+    };
+    const AccountLister system = AccountSource();
+    const struct {
+        unsigned uid, gid;
+        mode_t mode;
+        std::string why;
+        bool acl = false, member = false;
+    } cases[] = {{me, mine, 0644, ""},
+                 {0u, 0u, 0664, ""}, // root's group
+                 {me, mine, 0646, others},
+                 {me, 65534u, 0664, others},
+                 {65534u, 65534u, 0644, "sie geh\xC3\xB6rt einem anderen Benutzer."},
+                 {me, mine, 0644, others, true},
+                 {me, mine, 0664, others, false, true}};
+    for (const auto& c : cases) {
+        if ((c.uid != me || c.gid != mine) && me != 0)
             continue; // another owner or group needs root
-        for (const char* name : {"kt4.cfg", "kt4.cff"})
-            ASSERT_TRUE(::chown(dir.File(name).c_str(), uid, gid) == 0 && ::chmod(dir.File(name).c_str(), mode) == 0);
+        for (const char* name : {"kt4.cfg", "kt4.cff"}) {
+            ::removexattr(dir.File(name).c_str(), "system.posix_acl_access");
+            ASSERT_TRUE(::chown(dir.File(name).c_str(), c.uid, c.gid) == 0 &&
+                        ::chmod(dir.File(name).c_str(), c.mode) == 0);
+            if (c.acl && !kt4::test::GrantWriteAcl(dir.File(name), 65534))
+                GTEST_SKIP() << "this file system keeps no ACLs";
+        }
+        if (c.member)
+            AccountSource() = +withMember;
         FreshStart();
         ReadConfigFile();
         ReadSessionFile();
-        EXPECT_EQ(cad::CadPlotLines[1] == "planted", why.empty()) << uid << " " << mode;
-        EXPECT_EQ(settings::RecentFiles[1] == "/planted.kt4", why.empty()) << uid << " " << mode;
+        AccountSource() = system;
+        EXPECT_EQ(cad::CadPlotLines[1] == "planted", c.why.empty()) << c.uid << " " << c.mode;
+        EXPECT_EQ(settings::RecentFiles[1] == "/planted.kt4", c.why.empty()) << c.uid << " " << c.mode;
         std::string told;
         for (const auto& entry : Logged("message"))
             told += entry + "\n";
-        EXPECT_EQ(told, why.empty() ? "" : "message|Meldung:|Konfigurationsdatei " + dir.File("kt4.cfg") +
-                                               " wird nicht gelesen: " + why + "\nmessage|Meldung:|Sitzungsdatei " +
-                                               dir.File("kt4.cff") + " wird nicht gelesen: " + why + "\n");
+        EXPECT_EQ(told, c.why.empty() ? "" : "message|Meldung:|Konfigurationsdatei " + dir.File("kt4.cfg") +
+                                                 " wird nicht gelesen: " + c.why + "\nmessage|Meldung:|Sitzungsdatei " +
+                                                 dir.File("kt4.cff") + " wird nicht gelesen: " + c.why + "\n");
     }
 }
 
@@ -584,14 +619,58 @@ TEST_F(ConfigFile, ImportRefusesWhatIsNoConfigurationFile)
     EXPECT_TRUE(editor.Imported());
 }
 
+// A FIFO or a device in the start folder is no configuration and is never
+// opened (a writer of the FIFO would get on): one message, and the user's
+// own file in the next folder is read, without an abort.
+TEST_F(ConfigFile, WhatCannotBeTakenIsPassedOverWithItsCause)
+{
+    cad::CadPlotLines[1] = "own";
+    settings::ConfigDir = FallbackConfigDirs()[0];
+    std::filesystem::create_directories(settings::ConfigDir);
+    WriteConfigFile();
+    const std::string cfg = dir.File("kt4.cfg");
+    for (const bool fifo : {true, false}) {
+        std::filesystem::remove(cfg);
+        ASSERT_EQ(fifo ? ::mkfifo(cfg.c_str(), 0644) : ::symlink("/dev/null", cfg.c_str()), 0);
+        std::atomic<bool> writing{false};
+        std::thread writer([&] {
+            const int fd = fifo ? ::open(cfg.c_str(), O_WRONLY) : -1;
+            writing = fifo;
+            ::close(fd);
+        });
+        ::usleep(50000); // the writer waits in its open
+        FreshStart();
+        cad::CadPlotLines[1] = "start";
+        ReadConfigFile();
+        ::usleep(50000);
+        EXPECT_FALSE(writing) << fifo;
+        const int reader = ::open(cfg.c_str(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        ::close(reader);
+        EXPECT_FALSE(settings::AbortFlag) << fifo;
+        EXPECT_EQ(cad::CadPlotLines[1], "own") << fifo;
+        EXPECT_EQ(Logged("message"), std::vector<std::string>{"message|Meldung:|Konfigurationsdatei " + cfg +
+                                                               " wird nicht gelesen: keine Datei."});
+        EXPECT_TRUE(Logged("error").empty()) << fifo;
+    }
+}
+
 TEST_F(ConfigFile, UnreadableFileChangesNothing)
 {
-    std::filesystem::create_directories(dir.File("kt4.cfg")); // a folder of that name
+    // a file that fails while it is read: a read error, and no other file
+    const std::string own = FallbackConfigDirs()[0];
+    std::filesystem::create_directories(own);
+    settings::ConfigDir = own;
+    cad::CadPlotLines[1] = "own";
+    WriteConfigFile();
+    FreshStart();
+    std::filesystem::create_symlink("/proc/self/mem", dir.File("kt4.cfg"));
     settings::Decimals = 5;
     ReadConfigFile();
     EXPECT_TRUE(settings::AbortFlag);
     EXPECT_EQ(settings::Decimals, 5);
-    EXPECT_FALSE(Logged("error").empty());
+    EXPECT_NE(cad::CadPlotLines[1], "own");
+    EXPECT_EQ(Logged("error").size(), 1u);
 }
 
 TEST_F(ConfigFile, NameThatTheFileCannotHoldIsRefusedAndTheOldFileStays)

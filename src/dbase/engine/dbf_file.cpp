@@ -1,5 +1,7 @@
 #include "dbase/engine/dbf_file.h"
 
+#include "foundation/atomic_file.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -26,6 +28,7 @@ int ErrnoToEngineCode(int err)
     case EPERM:
     case EROFS:
     case EISDIR:
+    case ENODEV:
         return 5;
     case EBADF:
         return 6;
@@ -80,26 +83,53 @@ void DbfFile::NoteHeld() const
         ForgetHeldFile(this);
 }
 
+int OpenTableFile(const std::string& path, int flags, mode_t mode, bool* planted)
+{
+    if (planted)
+        *planted = false;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            errno = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+            return -1;
+        }
+    } else if (errno != ENOENT || (flags & O_CREAT) == 0) {
+        return -1;
+    }
+    std::string name = path;
+    if ((flags & (O_ACCMODE | O_CREAT)) != O_RDONLY) {
+        if (!ResolveTrustedLinks(path, name)) {
+            if (planted)
+                *planted = true;
+            errno = EPERM;
+            return -1;
+        }
+        flags |= O_NOFOLLOW;
+    }
+    const int fd = ::open(name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        errno = ENODEV;
+        return -1;
+    }
+    return fd;
+}
+
 int DbfFile::Open(const std::string& path, bool writable, bool allowReadOnly)
 {
     Close();
     path_ = path;
     int fd = -1;
     if (writable) {
-        fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd < 0 && allowReadOnly && (errno == EACCES || errno == EROFS || errno == EPERM))
+        bool planted = false;
+        fd = OpenTableFile(path, O_RDWR, 0, &planted);
+        if (fd < 0 && !planted && allowReadOnly && (errno == EACCES || errno == EROFS || errno == EPERM))
             writable = false;
     }
     if (!writable)
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = OpenTableFile(path, O_RDONLY);
     if (fd < 0) {
         lastError_ = ErrnoToEngineCode(errno);
-        return lastError_;
-    }
-    struct stat st{};
-    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        lastError_ = 5;
         return lastError_;
     }
     fd_ = fd;

@@ -45,8 +45,10 @@ public:
     DbfFile& operator=(DbfFile&& other) noexcept;
 
     // Opens for reading and writing; when that is refused (EACCES, EROFS,
-    // EPERM) and allowReadOnly, for reading only. Returns 0 or an engine
-    // error code (2 not found, 5 access denied, ...).
+    // EPERM) and allowReadOnly, for reading only. A link another user
+    // planted is refused for writing, and anything but a regular file
+    // always (OpenTableFile). Returns 0 or an engine error code (2 not
+    // found, 5 access denied, ...).
     [[nodiscard]] int Open(const std::string& path, bool writable, bool allowReadOnly);
     // Adopts an open descriptor.
     void Adopt(int fd, bool readOnly, const std::string& path);
@@ -102,6 +104,14 @@ enum class Share { None, Shared, Exclusive };
 // another open holds a conflicting share lock.
 [[nodiscard]] int OpenWithShareLock(DbfFile& file, const std::string& path, bool writable,
                                     bool allowReadOnly, Share share);
+
+// Opens a file of a table (also an index, a memo or a semaphore file) with
+// flags: only a regular file, looked at before it is opened so that no
+// FIFO or device is ever opened (errno EISDIR or ENODEV otherwise). An
+// open for writing or creating follows no link another user planted
+// (ResolveTrustedLinks): errno EPERM, and planted, when given, is set.
+// The descriptor, or -1.
+int OpenTableFile(const std::string& path, int flags, mode_t mode = 0, bool* planted = nullptr);
 
 // Engine error code (DOS numbering) for an errno value.
 int ErrnoToEngineCode(int err);

@@ -4,6 +4,7 @@
 #include "dbase/engine/dbf_format.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/staged_file.h"
+#include "foundation/file_trust.h"
 #include "foundation/files.h"
 
 #include <cerrno>
@@ -198,11 +199,13 @@ struct Found {
     }
 };
 
-// Whether a waiting file is the writer's own: this user's, and under no
-// other name (a hard link to another file would make the target that file).
-bool OwnTemporary(const struct stat& st)
+// Whether a waiting file is the writer's own: this user's, no other user's
+// to change, and under no other name (a hard link to another file would
+// make the target that file).
+bool OwnTemporary(int fd, const struct stat& st)
 {
-    return st.st_uid == ::geteuid() && st.st_nlink == 1;
+    const uid_t user = ::geteuid();
+    return st.st_uid == user && st.st_nlink == 1 && !OthersMayChange(fd, st, user);
 }
 
 // Looks at a waiting file and its target: the one that is no regular file
@@ -212,7 +215,7 @@ bool OwnTemporary(const struct stat& st)
 std::string Inspect(const std::string& temp, const std::string& target, Found& f)
 {
     f.fd = OpenState(temp, f.temp, f.tempSt);
-    if ((f.fd < 0 && f.temp.exists) || (f.fd >= 0 && !OwnTemporary(f.tempSt)))
+    if ((f.fd < 0 && f.temp.exists) || (f.fd >= 0 && !OwnTemporary(f.fd, f.tempSt)))
         return temp;
     const int fd = OpenState(target, f.target, f.targetSt);
     if (fd >= 0)
@@ -234,7 +237,7 @@ int PutInPlace(const std::string& temp, const std::string& target, const Found& 
     struct stat now {};
     if (::fstat(f.fd, &now) != 0)
         return errno;
-    if (!OwnTemporary(now))
+    if (!OwnTemporary(f.fd, now))
         return EMLINK;
     if (f.target.exists && ::fchmod(f.fd, f.targetSt.st_mode & 07777) != 0)
         return errno;
@@ -277,6 +280,7 @@ int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, i
         list += LineOf(e);
     }
     AtomicWriter keep;
+    keep.MakePrivate(); // a list others may change is not followed
     if (!keep.Open(marker) || !keep.Write(list) || !keep.Commit())
         return WriterErrorCode(keep);
     tableFd = table.CommitAndRelease();

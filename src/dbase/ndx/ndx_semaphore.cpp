@@ -9,6 +9,8 @@
 #include "dbase/engine/errors.h"
 #include "dbase/engine/runtime.h"
 #include "dbase/ndx/ndx_internal.h"
+#include "foundation/dialogs.h"
+#include "foundation/linefile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -259,10 +261,13 @@ bool Login(TWorkArea& a, AreaIndexes& s)
         TWorkArea& a;
         ~Unlocker() { TableUnlock(a); }
     } unlock{a};
-    const int fd = ::open(st->name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // shared by every user of the table; never through a planted link
+    bool planted = false;
+    const int fd = OpenTableFile(st->name, O_RDWR | O_CREAT, 0666, &planted);
     if (fd < 0) {
         SetError(std::uint16_t(ErrnoToEngineCode(errno)),
-                 "Cannot open/create: " + st->name + " Action=LOGIN [Database Semaphore]");
+                 "Cannot open/create: " + st->name + " Action=LOGIN [Database Semaphore]" +
+                     (planted ? " (" + IoErrorText(IoNameTaken) + ")" : ""));
         return false;
     }
     st->file.Adopt(fd, false, st->name);

@@ -273,6 +273,8 @@ def check_memo_pack(work, versions, opened, what, seen, finds):
     named = []
     if os.path.exists(marker):
         seen["marker"] += 1
+        if os.stat(marker).st_mode & 0o077:
+            fail("%s: the marker is not this user's alone (mode %o)" % (what, os.stat(marker).st_mode & 0o777))
         with open(marker) as f:
             named = [line.split("\t")[:2] for line in f.read().splitlines()]
     else:

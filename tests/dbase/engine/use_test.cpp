@@ -1,7 +1,12 @@
 // Work areas, USE and its command words, closing.
 #include "dbase_fixture.h"
 
+#include "common/other_user.h"
+
+#include <atomic>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 
 namespace kt4::dbase::test {
 namespace {
@@ -160,6 +165,55 @@ TEST_F(UseTest, FilesAreIdentifiedByDeviceAndInode)
     Select(3);
     USE(Path("OTHER.DBF"));
     EXPECT_FALSE(Area(1)->fileKey == Area(3)->fileKey);
+}
+
+// A name that holds no table (a folder, a FIFO, a device) is refused at
+// once, a FIFO without being opened; a link another user planted where
+// others may put names is not followed for writing, and the table it names
+// stays as it was. This user's own links are followed.
+TEST_F(UseTest, NamesThatHoldNoTableOrWerePlantedAreRefused)
+{
+    const std::string t = MakeParts();
+    const auto bytes = ReadBytes(t);
+    std::filesystem::create_directory(Path("shared"));
+    ::chmod(Path("shared").c_str(), 0777);
+    ::mkfifo(Path("FIFO.DBF").c_str(), 0666);
+    std::filesystem::create_directory(Path("ORDNER.DBF"));
+    std::filesystem::create_symlink("/dev/null", Path("NULL.DBF"));
+    std::filesystem::create_symlink(t, Path("shared/EIGEN.DBF"));
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(kt4::test::AsUserNobody([&] { return ::symlink(t.c_str(), Path("shared/FREMD.DBF").c_str()); }), 0);
+    }
+    const struct {
+        const char* name;
+        bool readOnly;
+        int code;
+    } cases[] = {{"FIFO.DBF", true, 5},          {"FIFO.DBF", false, 5},         {"ORDNER.DBF", true, 5},
+                 {"NULL.DBF", true, 5},          {"shared/FREMD.DBF", false, 5}, {"shared/FREMD.DBF", true, 0},
+                 {"shared/EIGEN.DBF", false, 0}};
+    for (const auto& c : cases) {
+        if (!root && std::string(c.name) == "shared/FREMD.DBF")
+            continue; // another user needs root
+        // a writer of the FIFO would get on if the FIFO were opened
+        std::atomic<bool> opened{false};
+        std::thread writer([&] {
+            const int fd = ::open(Path("FIFO.DBF").c_str(), O_WRONLY);
+            opened = true;
+            ::close(fd);
+        });
+        ::usleep(20000); // the writer waits in its open
+        OpenModeOverride = c.readOnly ? ModeReadShared : 65535;
+        EXPECT_EQ(USE(Path(c.name)), c.code == 0) << c.name;
+        EXPECT_EQ(EngineErrorCode, c.code) << c.name;
+        USE("");
+        ::usleep(20000);
+        EXPECT_FALSE(opened) << c.name;
+        const int reader = ::open(Path("FIFO.DBF").c_str(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        ::close(reader);
+        EXPECT_EQ(ReadBytes(t), bytes) << c.name;
+    }
 }
 
 } // namespace

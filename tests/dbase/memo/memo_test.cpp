@@ -3,9 +3,11 @@
 #include "memo_fixture.h"
 
 #include "dbase/memo/memo_internal.h"
+#include "common/acl.h"
 #include "process_helpers.h"
 
 #include <functional>
+#include <iostream>
 #include <map>
 
 #include <random>
@@ -585,6 +587,8 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
              std::filesystem::create_directory(Path(marker));
              list.clear();
          }},
+        {"a temporary others may write", false, false, Refused,
+         [&](std::string&) { ::chmod(Path(tempDbf).c_str(), 0606); }},
         {"another user's temporary", false, false, Refused,
          [&](std::string&) { ASSERT_EQ(::chown(Path(tempDbf).c_str(), 65534, 65534), 0); }, 0, true},
         {"another user's marker", false, false, Ignored,
@@ -593,7 +597,23 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
              ASSERT_EQ(::chown(Path(marker).c_str(), 65534, 65534), 0);
              list.clear();
          },
-         0, true}};
+         0, true},
+        {"a marker everybody may write", false, false, Ignored,
+         [&](std::string& list) {
+             WriteBytes(Path(marker), std::vector<std::uint8_t>(list.begin(), list.end()));
+             ::chmod(Path(marker).c_str(), 0646);
+             list.clear();
+         }},
+        {"a marker another user may write by its ACL", false, false, Ignored,
+         [&](std::string& list) {
+             WriteBytes(Path(marker), std::vector<std::uint8_t>(list.begin(), list.end()));
+             ::chmod(Path(marker).c_str(), 0600);
+             if (!kt4::test::GrantWriteAcl(Path(marker), 65534)) {
+                 std::cout << "[ NOTE ] no ACLs on this file system: the marker is made writable to all\n";
+                 ::chmod(Path(marker).c_str(), 0606);
+             }
+             list.clear();
+         }}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.asRoot && ::geteuid() != 0)

@@ -3,6 +3,7 @@
 // that fails half-way, and four programs changing one table at once.
 #include "ndx_fixture.h"
 #include "process_helpers.h"
+#include "common/other_user.h"
 
 #include "dbase/ndx/ndx_internal.h"
 
@@ -147,6 +148,33 @@ TEST_F(NdxSharedTest, TheLastLogoutErasesTheFile)
     Select(1);
     USE("");
     EXPECT_FALSE(std::filesystem::exists(sem_));
+}
+
+// In a folder everybody may write, a semaphore name that another user
+// made a link is not followed: the shared open is refused and the file
+// the link names stays as it was. This user's own link is followed.
+TEST_F(NdxSharedTest, APlantedSemaphoreLinkIsNotFollowed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another user needs root";
+    std::filesystem::create_directory(Path("out"));
+    const std::string victim = Path("out/victim");
+    ::chmod(dir_.c_str(), 0777);
+    for (const bool planted : {true, false}) {
+        WriteBytes(victim, {'v', 'i', 'c', 't', 'i', 'm'});
+        std::filesystem::remove(sem_);
+        if (planted)
+            ASSERT_EQ(kt4::test::AsUserNobody([&] { return ::symlink(victim.c_str(), sem_.c_str()); }), 0);
+        else
+            std::filesystem::create_symlink(victim, sem_);
+        EXPECT_EQ(OpenShared(), !planted);
+        EXPECT_EQ(ReadBytes(victim) == std::vector<std::uint8_t>({'v', 'i', 'c', 't', 'i', 'm'}), planted);
+        if (planted) {
+            EXPECT_EQ(EngineErrorCode, 5);
+            EXPECT_NE(LastErrorText().find("Name im gemeinsamen Ordner"), std::string::npos) << LastErrorText();
+        }
+        USE("");
+    }
 }
 
 TEST_F(NdxSharedTest, AWriterWaitsForLiveReadersAndWritesNothing)

@@ -1,0 +1,45 @@
+// Whether users other than this one can change a file or put names into a
+// folder. Root may do both anywhere and counts as nobody else. Accounts
+// are looked up in the system's account list (getpwent) and group list
+// (getgrgid); a test puts an account list of its own in place.
+#pragma once
+
+#include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <vector>
+
+namespace kt4 {
+
+struct Account {
+    std::string name;
+    uid_t uid = 0;
+    gid_t gid = 0; // primary group
+};
+// Where the account list comes from: every account of the system by
+// default.
+using AccountLister = std::vector<Account> (*)();
+AccountLister& AccountSource();
+
+// An account other than User (and root) has the group Gid, as its primary
+// group or as a listed member.
+bool GroupHasOtherMembers(gid_t Gid, uid_t User);
+// Gid is the user's own group: the user's primary group, of the user's
+// name, which no other account has.
+bool UsersOwnGroup(gid_t Gid, uid_t User);
+
+// The file open on Fd carries an access ACL beyond its mode bits; its
+// group bits then show the ACL's mask, which covers named users too.
+bool HasAccessAcl(int Fd);
+
+// Another user than User may change the file open on Fd (St its fstat):
+// everybody may write it, or its group may and that group is not the
+// user's own, or an ACL grants write beyond the owner.
+bool OthersMayChange(int Fd, const struct stat& St, uid_t User);
+
+// Another user than User may put names into the folder Dir: it belongs to
+// another user (not root), or everybody may write in it, or a group with
+// other members, or an ACL grants write beyond the owner.
+bool OthersMayPlantIn(const std::string& Dir, uid_t User);
+
+} // namespace kt4
