@@ -10,6 +10,8 @@
 #include "foundation/settings.h"
 #include "foundation/ui_service.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace kt4::project {
@@ -143,8 +145,13 @@ bool ReadDataFileAt(const std::string& full)
     ProjectState state;
     LineReader in;
     std::string version;
-    if (!ReadWhole(full, state, in, version))
+    if (!ReadWhole(full, state, in, version)) {
+        // A run short of descriptors or memory is told so: the file is there.
+        const int cause = ReportFile.SysError();
+        if (cause == EMFILE || cause == ENFILE || cause == ENOMEM)
+            return ReadFailed("Datei " + full + " nicht lesbar: " + std::strerror(cause));
         return ReadFailed("Datei " + full + " nicht gefunden oder kein Zugriffsrecht !");
+    }
     if (in.Failed())
         return ReadFailed(IoErrorText(IoReadPastEnd) + ": " + full + " endet nach Zeile " +
                           IntStr(in.LinesRead()) + " von " + IntStr(DataFileLines) +

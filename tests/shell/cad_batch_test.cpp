@@ -651,6 +651,7 @@ TEST_F(CadBatch, FewDescriptorsLeaveNothingInTheTempDirAndSayWhy)
                               err.find("Tempor\xC3\xA4rer Ordner " + dir.File("tmp") +
                                        " kann nicht angelegt werden (Too many open files)") != std::string::npos;
             EXPECT_TRUE(told) << what << ": " << err;
+            EXPECT_EQ(err.find("nicht gefunden"), std::string::npos) << what << ": the file is there: " << err;
         }
     if (!fs::exists("/usr/bin/strace")) {
         if (kt4::test::PeersRequired())
