@@ -4,7 +4,11 @@
 // writer for its whole change. Liveness comes from locks, never from the
 // counts alone: every logged-in area holds a shared lock on the file's
 // share byte and every counted reader one on the byte after it, so a
-// program that dies leaves nothing that blocks the others.
+// program that dies leaves nothing that blocks the others. A writer that
+// has to wait for readers marks the file with a shared lock on the byte
+// after the readers' byte; a reader about to be counted waits while such a
+// mark is there, so the readers counted before it finish, none follow, and
+// the writer gets its turn within its limit.
 #include "dbase/engine/engine_files.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/runtime.h"
@@ -23,7 +27,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::int64_t kReaderByte = ShareLockOffset + 1;
+constexpr std::int64_t kWaitByte = ShareLockOffset + 2;
 constexpr int kWriterWaitMs = 100;
+// How long a reader waits behind a writer's mark at most. A writer holds
+// it for its limit and one wait for the region lock; a stopped program, or
+// one that holds the byte for no reason, delays readers but never stops them.
+constexpr int kReaderWaitMs = 10 * kWriterWaitMs;
 
 enum Action { LOGIN, LOGOUT, INCREAD, DECREAD, LOCKSEMAPHORE, UNLOCKSEMAPHORE };
 const char* const kActionNames[] = {"LOGIN", "LOGOUT", "INCREAD", "DECREAD", "LOCKSEMAPHORE",
@@ -35,7 +44,9 @@ void Pause(int ms)
     EngineIdle();
 }
 
-bool OthersHold(const DbfFile& f, std::int64_t offset)
+// Whether another open holds a lock on the byte; unknown when the query
+// fails.
+bool OthersHold(const DbfFile& f, std::int64_t offset, bool unknown = true)
 {
     struct flock fl{};
     fl.l_type = F_WRLCK;
@@ -43,8 +54,56 @@ bool OthersHold(const DbfFile& f, std::int64_t offset)
     fl.l_start = off_t(offset);
     fl.l_len = 1;
     if (::fcntl(f.Fd(), F_OFD_GETLK, &fl) != 0)
-        return true;
+        return unknown;
     return fl.l_type != F_UNLCK;
+}
+
+// The mark of a waiting writer, from the first time it finds readers until
+// it has the semaphore or gives up.
+class WaitMark {
+public:
+    explicit WaitMark(DbfFile& f) : f_(f) {}
+    ~WaitMark()
+    {
+        if (on_)
+            f_.Lock(LockKind::Unlock, kWaitByte, 1);
+    }
+    WaitMark(const WaitMark&) = delete;
+    WaitMark& operator=(const WaitMark&) = delete;
+    void Set()
+    {
+        if (!on_)
+            on_ = f_.Lock(LockKind::Read, kWaitByte, 1) == 0;
+    }
+
+private:
+    DbfFile& f_;
+    bool on_ = false;
+};
+
+// Whether another area of this program is counted as a reader of the same
+// semaphore file or holds its writer: the writer waits for that area too,
+// so a reader of this program never waits behind it.
+bool InsideOwnAccess(const SemaphoreState& st)
+{
+    const FileId id = st.file.Id();
+    for (int n = 1; n <= EngineArea; ++n) {
+        const SemaphoreState* other = StateOf(n).sem.get();
+        if (other && other != &st && (other->counted || other->regionHeld) && other->file.Id() == id)
+            return true;
+    }
+    return false;
+}
+
+// A new reader lets a waiting writer go first.
+void WaitBehindWriters(const SemaphoreState& st)
+{
+    if (!OthersHold(st.file, kWaitByte, false) || InsideOwnAccess(st))
+        return;
+    const auto start = Clock::now();
+    while (OthersHold(st.file, kWaitByte, false) &&
+           Clock::now() - start < std::chrono::milliseconds(kReaderWaitMs))
+        Pause(2);
 }
 
 bool RegionLock(SemaphoreState& st, Action action)
@@ -127,6 +186,7 @@ bool IncRead(AreaIndexes& s)
     SemaphoreState* st = s.sem.get();
     if (!st || st->regionHeld || st->counted)
         return true;
+    WaitBehindWriters(*st);
     if (!RegionLock(*st, INCREAD))
         return false;
     st->file.Lock(LockKind::Read, kReaderByte, 1);
@@ -174,6 +234,7 @@ bool LockWriter(AreaIndexes& s)
         return true;
     const auto start = Clock::now();
     const int own = st->counted ? 1 : 0;
+    WaitMark mark(st->file);
     for (;;) {
         if (!RegionLock(*st, LOCKSEMAPHORE))
             return false;
@@ -186,6 +247,7 @@ bool LockWriter(AreaIndexes& s)
                 break;
         }
         RegionUnlock(*st, LOCKSEMAPHORE);
+        mark.Set();
         const auto waited =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         if (waited >= kWriterWaitMs) {
