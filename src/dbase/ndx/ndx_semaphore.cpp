@@ -5,10 +5,11 @@
 // counts alone: every logged-in area holds a shared lock on the file's
 // share byte and every counted reader one on the byte after it, so a
 // program that dies leaves nothing that blocks the others. A writer that
-// has to wait for readers marks the file with a shared lock on the byte
-// after the readers' byte; a reader about to be counted waits while such a
-// mark is there, so the readers counted before it finish, none follow, and
-// the writer gets its turn within its limit.
+// has to wait for readers marks the file with a shared lock on byte 5, the
+// byte after the region; the region lock of a reader about to be counted
+// reaches over it, so while a writer waits no new reader is counted, the
+// readers counted before it finish, and the writer gets its turn within
+// its limit.
 #include "dbase/engine/engine_files.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/runtime.h"
@@ -27,12 +28,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::int64_t kReaderByte = ShareLockOffset + 1;
-constexpr std::int64_t kWaitByte = ShareLockOffset + 2;
+constexpr std::int64_t kMarkByte = 5;
 constexpr int kWriterWaitMs = 100;
 // How long a reader waits behind a writer's mark at most. A writer holds
 // it for its limit and one wait for the region lock; a stopped program, or
 // one that holds the byte for no reason, delays readers but never stops them.
-constexpr int kReaderWaitMs = 10 * kWriterWaitMs;
+constexpr auto kReaderWait = std::chrono::milliseconds(10 * kWriterWaitMs);
 
 enum Action { LOGIN, LOGOUT, INCREAD, DECREAD, LOCKSEMAPHORE, UNLOCKSEMAPHORE };
 const char* const kActionNames[] = {"LOGIN", "LOGOUT", "INCREAD", "DECREAD", "LOCKSEMAPHORE",
@@ -44,9 +45,7 @@ void Pause(int ms)
     EngineIdle();
 }
 
-// Whether another open holds a lock on the byte; unknown when the query
-// fails.
-bool OthersHold(const DbfFile& f, std::int64_t offset, bool unknown = true)
+bool OthersHold(const DbfFile& f, std::int64_t offset)
 {
     struct flock fl{};
     fl.l_type = F_WRLCK;
@@ -54,7 +53,7 @@ bool OthersHold(const DbfFile& f, std::int64_t offset, bool unknown = true)
     fl.l_start = off_t(offset);
     fl.l_len = 1;
     if (::fcntl(f.Fd(), F_OFD_GETLK, &fl) != 0)
-        return unknown;
+        return true;
     return fl.l_type != F_UNLCK;
 }
 
@@ -66,14 +65,14 @@ public:
     ~WaitMark()
     {
         if (on_)
-            f_.Lock(LockKind::Unlock, kWaitByte, 1);
+            f_.Lock(LockKind::Unlock, kMarkByte, 1);
     }
     WaitMark(const WaitMark&) = delete;
     WaitMark& operator=(const WaitMark&) = delete;
     void Set()
     {
         if (!on_)
-            on_ = f_.Lock(LockKind::Read, kWaitByte, 1) == 0;
+            on_ = f_.Lock(LockKind::Read, kMarkByte, 1) == 0;
     }
 
 private:
@@ -95,24 +94,31 @@ bool InsideOwnAccess(const SemaphoreState& st)
     return false;
 }
 
-// A new reader lets a waiting writer go first.
-void WaitBehindWriters(const SemaphoreState& st)
+// Length of the region lock from byte 1: for INCREAD it reaches over the
+// mark byte, so that a new reader lets a waiting writer go first.
+std::int64_t RegionLength(Action action)
 {
-    if (!OthersHold(st.file, kWaitByte, false) || InsideOwnAccess(st))
-        return;
-    const auto start = Clock::now();
-    while (OthersHold(st.file, kWaitByte, false) &&
-           Clock::now() - start < std::chrono::milliseconds(kReaderWaitMs))
-        Pause(2);
+    return action == INCREAD ? kMarkByte : 4;
 }
 
 bool RegionLock(SemaphoreState& st, Action action)
 {
+    const auto start = Clock::now();
     int err = 0;
-    for (int attempt = 0; attempt < 1001; ++attempt) {
-        err = st.file.Lock(LockKind::Write, 1, 4);
+    for (int attempt = 0; attempt < 1001;) {
+        err = st.file.Lock(LockKind::Write, 1, RegionLength(action));
         if (err == 0)
             return true;
+        if (action == INCREAD && (err == EAGAIN || err == EACCES) &&
+            st.file.Lock(LockKind::Write, 1, 4) == 0) {
+            // Only a mark is in the way.
+            if (InsideOwnAccess(st) || Clock::now() - start >= kReaderWait)
+                return true;
+            st.file.Lock(LockKind::Unlock, 1, 4);
+            Pause(2);
+            continue;
+        }
+        ++attempt;
         Pause(10);
     }
     SetError(1202, "10 second timeout: Cannot lock index semaphore file: " + st.name + " " +
@@ -123,7 +129,7 @@ bool RegionLock(SemaphoreState& st, Action action)
 
 void RegionUnlock(SemaphoreState& st, Action action)
 {
-    if (int err = st.file.Lock(LockKind::Unlock, 1, 4); err != 0)
+    if (int err = st.file.Lock(LockKind::Unlock, 1, RegionLength(action)); err != 0)
         SetError(std::uint16_t(ErrnoToEngineCode(err)),
                  "Cannot unlock index semaphore file: " + st.name + " " + kActionNames[action]);
 }
@@ -186,7 +192,6 @@ bool IncRead(AreaIndexes& s)
     SemaphoreState* st = s.sem.get();
     if (!st || st->regionHeld || st->counted)
         return true;
-    WaitBehindWriters(*st);
     if (!RegionLock(*st, INCREAD))
         return false;
     st->file.Lock(LockKind::Read, kReaderByte, 1);

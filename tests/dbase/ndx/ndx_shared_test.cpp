@@ -42,7 +42,7 @@ protected:
     }
     std::vector<std::uint8_t> Semaphore() { return ReadBytes(sem_); }
     // Whether a waiting writer's mark (a lock on this byte) is on the file.
-    static constexpr std::int64_t kMark = ShareLockOffset + 2;
+    static constexpr std::int64_t kMark = 5;
     bool Marked()
     {
         DbfFile probe;
