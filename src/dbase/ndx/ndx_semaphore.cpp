@@ -4,7 +4,12 @@
 // writer for its whole change. Liveness comes from locks, never from the
 // counts alone: every logged-in area holds a shared lock on the file's
 // share byte and every counted reader one on the byte after it, so a
-// program that dies leaves nothing that blocks the others.
+// program that dies leaves nothing that blocks the others. A writer that
+// has to wait for readers marks the file with a shared lock on byte 5, the
+// byte after the region; the region lock of a reader about to be counted
+// reaches over it, so while a writer waits no new reader is counted, the
+// readers counted before it finish, and the writer gets its turn within
+// its limit.
 #include "dbase/engine/engine_files.h"
 #include "dbase/engine/errors.h"
 #include "dbase/engine/runtime.h"
@@ -25,7 +30,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::int64_t kReaderByte = ShareLockOffset + 1;
+constexpr std::int64_t kMarkByte = 5;
 constexpr int kWriterWaitMs = 100;
+// How long a reader waits behind a writer's mark at most. A writer holds
+// it for its limit and one wait for the region lock; a stopped program, or
+// one that holds the byte for no reason, delays readers but never stops them.
+constexpr auto kReaderWait = std::chrono::milliseconds(10 * kWriterWaitMs);
 
 enum Action { LOGIN, LOGOUT, INCREAD, DECREAD, LOCKSEMAPHORE, UNLOCKSEMAPHORE };
 const char* const kActionNames[] = {"LOGIN", "LOGOUT", "INCREAD", "DECREAD", "LOCKSEMAPHORE",
@@ -49,13 +59,68 @@ bool OthersHold(const DbfFile& f, std::int64_t offset)
     return fl.l_type != F_UNLCK;
 }
 
+// The mark of a waiting writer, from the first time it finds readers until
+// it has the semaphore or gives up.
+class WaitMark {
+public:
+    explicit WaitMark(DbfFile& f) : f_(f) {}
+    ~WaitMark()
+    {
+        if (on_)
+            f_.Lock(LockKind::Unlock, kMarkByte, 1);
+    }
+    WaitMark(const WaitMark&) = delete;
+    WaitMark& operator=(const WaitMark&) = delete;
+    void Set()
+    {
+        if (!on_)
+            on_ = f_.Lock(LockKind::Read, kMarkByte, 1) == 0;
+    }
+
+private:
+    DbfFile& f_;
+    bool on_ = false;
+};
+
+// Whether another area of this program is counted as a reader of the same
+// semaphore file or holds its writer: the writer waits for that area too,
+// so a reader of this program never waits behind it.
+bool InsideOwnAccess(const SemaphoreState& st)
+{
+    const FileId id = st.file.Id();
+    for (int n = 1; n <= EngineArea; ++n) {
+        const SemaphoreState* other = StateOf(n).sem.get();
+        if (other && other != &st && (other->counted || other->regionHeld) && other->file.Id() == id)
+            return true;
+    }
+    return false;
+}
+
+// Length of the region lock from byte 1: for INCREAD it reaches over the
+// mark byte, so that a new reader lets a waiting writer go first.
+std::int64_t RegionLength(Action action)
+{
+    return action == INCREAD ? kMarkByte : 4;
+}
+
 bool RegionLock(SemaphoreState& st, Action action)
 {
+    const auto start = Clock::now();
     int err = 0;
-    for (int attempt = 0; attempt < 1001; ++attempt) {
-        err = st.file.Lock(LockKind::Write, 1, 4);
+    for (int attempt = 0; attempt < 1001;) {
+        err = st.file.Lock(LockKind::Write, 1, RegionLength(action));
         if (err == 0)
             return true;
+        if (action == INCREAD && (err == EAGAIN || err == EACCES) &&
+            st.file.Lock(LockKind::Write, 1, 4) == 0) {
+            // Only a mark is in the way.
+            if (InsideOwnAccess(st) || Clock::now() - start >= kReaderWait)
+                return true;
+            st.file.Lock(LockKind::Unlock, 1, 4);
+            Pause(2);
+            continue;
+        }
+        ++attempt;
         Pause(10);
     }
     SetError(1202, "10 second timeout: Cannot lock index semaphore file: " + st.name + " " +
@@ -66,7 +131,7 @@ bool RegionLock(SemaphoreState& st, Action action)
 
 void RegionUnlock(SemaphoreState& st, Action action)
 {
-    if (int err = st.file.Lock(LockKind::Unlock, 1, 4); err != 0)
+    if (int err = st.file.Lock(LockKind::Unlock, 1, RegionLength(action)); err != 0)
         SetError(std::uint16_t(ErrnoToEngineCode(err)),
                  "Cannot unlock index semaphore file: " + st.name + " " + kActionNames[action]);
 }
@@ -176,6 +241,7 @@ bool LockWriter(AreaIndexes& s)
         return true;
     const auto start = Clock::now();
     const int own = st->counted ? 1 : 0;
+    WaitMark mark(st->file);
     for (;;) {
         if (!RegionLock(*st, LOCKSEMAPHORE))
             return false;
@@ -188,6 +254,7 @@ bool LockWriter(AreaIndexes& s)
                 break;
         }
         RegionUnlock(*st, LOCKSEMAPHORE);
+        mark.Set();
         const auto waited =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         if (waited >= kWriterWaitMs) {

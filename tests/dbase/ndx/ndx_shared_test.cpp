@@ -10,6 +10,9 @@
 #include <sys/resource.h>
 #include <utime.h>
 
+#include <chrono>
+#include <random>
+#include <thread>
 #include <utility>
 
 namespace kt4::dbase::test {
@@ -41,6 +44,13 @@ protected:
         return OpenShared();
     }
     std::vector<std::uint8_t> Semaphore() { return ReadBytes(sem_); }
+    // Whether a waiting writer's mark (a lock on this byte) is on the file.
+    static constexpr std::int64_t kMark = 5;
+    bool Marked()
+    {
+        DbfFile probe;
+        return probe.Open(sem_, true, false) == 0 && probe.Lock(LockKind::Write, kMark, 1) != 0;
+    }
     void WriteSemaphore(std::vector<std::uint8_t> bytes, bool yesterday)
     {
         WriteBytes(sem_, bytes);
@@ -191,6 +201,7 @@ TEST_F(NdxSharedTest, AWriterWaitsForLiveReadersAndWritesNothing)
     EXPECT_FALSE(REPLACE());
     EXPECT_EQ(EngineErrorCode, 1202);
     Unlock();
+    EXPECT_FALSE(Marked()); // a writer that gave up holds no reader back
     Select(1);
     SetReadSemaphoreProc(false);
     Select(2);
@@ -199,6 +210,92 @@ TEST_F(NdxSharedTest, AWriterWaitsForLiveReadersAndWritesNothing)
     EXPECT_EQ(Name(), "n1000");
     EXPECT_TRUE(AppendName("n0001"));
     ExpectSound(1);
+}
+
+// Only a reader that is not counted yet waits behind a waiting writer's
+// mark, until it goes or for a second at most; a nested read, a reader
+// taking the writer, a writer taking a read and a reader whose program
+// reads the table in another area go on.
+TEST_F(NdxSharedTest, OnlyANewReaderWaitsBehindAWaitingWriter)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, bool>> held; // area, lock semaphore (else read)
+        int area;
+        bool lock;
+        int markMs; // a mark a reader waits behind goes after this; -1 never
+        bool waits;
+    };
+    const Case cases[] = {
+        {"new reader", {}, 1, false, 300, true},
+        {"a mark that stays", {}, 1, false, -1, true},
+        {"nested read", {{1, false}}, 1, false, 300, false},
+        {"reader takes the writer", {{1, false}}, 1, true, 300, false},
+        {"writer reads", {{1, true}}, 1, false, 300, false},
+        {"new writer", {}, 1, true, 300, false},
+        {"reads in another area", {{2, false}}, 1, false, 300, false},
+    };
+    ASSERT_TRUE(OpenShared());
+    Select(2);
+    ASSERT_TRUE(OpenShared("SECOND"));
+    for (const Case& c : cases) {
+        for (auto [area, lock] : c.held) {
+            Select(area);
+            EXPECT_TRUE(lock ? SetLockSemaphoreProc(true) : SetReadSemaphoreProc(true)) << c.name;
+        }
+        DbfFile mark;
+        ASSERT_EQ(mark.Open(sem_, true, false), 0);
+        ASSERT_EQ(mark.Lock(LockKind::Read, kMark, 1), 0);
+        std::thread drop([&] {
+            if (c.waits && c.markMs >= 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.markMs));
+                mark.Close();
+            }
+        });
+        Select(c.area);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(c.lock ? SetLockSemaphoreProc(true) : SetReadSemaphoreProc(true)) << c.name;
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(waited >= std::chrono::milliseconds(200), c.waits) << c.name;
+        EXPECT_LT(waited, std::chrono::seconds(3)) << c.name;
+        drop.join();
+        mark.Close();
+        c.lock ? SetLockSemaphoreProc(false) : SetReadSemaphoreProc(false);
+        for (auto it = c.held.rbegin(); it != c.held.rend(); ++it) {
+            Select(it->first);
+            it->second ? SetLockSemaphoreProc(false) : SetReadSemaphoreProc(false);
+        }
+        EXPECT_EQ(Semaphore()[1], 0) << c.name;
+    }
+}
+
+// The mark ends with its program: a writer killed while it waits for a
+// reader holds no later reader back.
+TEST_F(NdxSharedTest, AKilledWaitingWriterLeavesNoMark)
+{
+    Holder reader;
+    ASSERT_TRUE(reader.Start([&] { return ChildOpen() && SetReadSemaphoreProc(true); }));
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        ForgetInheritedAreas();
+        for (bool open = ChildOpen(); open && !AppendName("n0006") && EngineErrorCode == 1202;) {
+        }
+        ::_exit(1);
+    }
+    ASSERT_TRUE(OpenShared());
+    bool marked = false;
+    for (int i = 0; i < 5000 && !marked; ++i) {
+        marked = Marked();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    EXPECT_TRUE(marked);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(SetReadSemaphoreProc(true));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    EXPECT_EQ(Semaphore()[1], 2);
+    SetReadSemaphoreProc(false);
 }
 
 TEST_F(NdxSharedTest, LoginResetsTheFileOnlyWhenNobodyElseIsLoggedIn)
@@ -395,6 +492,54 @@ TEST_F(NdxSharedTest, AFailedBuildLeavesTheOldFile)
     EXPECT_EQ(ReadBytes(Path("big.ndx")), before);
     for (const auto& e : std::filesystem::directory_iterator(dir_))
         EXPECT_EQ(e.path().filename().string().find("tmp"), std::string::npos) << e.path();
+}
+
+// One writer and two readers that find and step, or walk the whole index:
+// none of the writer's 1,000 appends is refused, the readers meet no error.
+TEST_F(NdxSharedTest, AWriterGetsItsTurnWhileReadersComeAndGo)
+{
+    const int writes = 1000;
+    for (const bool walk : {false, true}) {
+        const std::string stop = Path(walk ? "stop2" : "stop1");
+        std::vector<pid_t> readers;
+        const pid_t parent = ::getpid();
+        for (std::uint32_t r = 0; r < 2; ++r) {
+            if ((readers.emplace_back(::fork())) == 0) {
+                ForgetInheritedAreas();
+                std::mt19937 rng{r};
+                std::vector<std::int32_t> order;
+                for (bool ok = ChildOpen(); ok; ok = EngineErrorCode == 0) {
+                    if (std::filesystem::exists(stop) || ::getppid() != parent)
+                        ::_exit(0);
+                    if (walk)
+                        RecordsInKeyOrder(order);
+                    else if (Find("n1" + std::to_string(rng() % 40)))
+                        SKIP(1 + std::int32_t(rng() % 3));
+                }
+                ::_exit(1);
+            }
+        }
+        for (int i = 0; i < 5000 && Semaphore() < std::vector<std::uint8_t>{2}; ++i) // both logged in
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const int refused = InChild([&] {
+            int count = ChildOpen() ? 0 : 255;
+            for (int i = 0; i < writes && count < 255; ++i) {
+                if (!AppendName("w" + std::to_string(i)))
+                    count += EngineErrorCode == 1202 ? 1 : 255;
+            }
+            return std::min(count, 255);
+        });
+        WriteBytes(stop, {});
+        for (pid_t pid : readers) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        }
+        std::printf("%d writes, readers %s: %d refused\n", writes, walk ? "walking the index" : "finding", refused);
+        EXPECT_EQ(refused, 0) << walk;
+    }
+    ASSERT_TRUE(OpenShared());
+    ExpectSound(1);
 }
 
 int RunTool(const std::vector<std::string>& args)
