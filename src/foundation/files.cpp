@@ -123,6 +123,27 @@ bool DirExists(const std::string& Dir)
     return fs::is_directory(d, ec) && ::access(d.c_str(), X_OK) == 0;
 }
 
+int OpenRegularFile(const std::string& Name, int Flags, unsigned Mode)
+{
+    struct stat st {};
+    if (::stat(Name.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            errno = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+            return -1;
+        }
+    } else if (errno != ENOENT || (Flags & O_CREAT) == 0) {
+        return -1;
+    }
+    const int fd = ::open(Name.c_str(), Flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, Mode);
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        const int cause = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+        ::close(fd);
+        errno = cause;
+        return -1;
+    }
+    return fd;
+}
+
 bool CreateExclusive(const std::string& Name)
 {
     int fd = ::open(Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -18,6 +18,14 @@ bool DirReadable(const std::string& Dir);
 // True when the folder exists and can be entered.
 bool DirExists(const std::string& Dir);
 
+// Opens Name with Flags (O_CLOEXEC, O_NONBLOCK and O_NOCTTY added) only
+// when it names a regular file, or nothing and Flags create it. The name
+// is looked at first, so that no FIFO or device is ever opened (a tape
+// rewinds at its close, a line drops its signal), and the file once more
+// when it is open. The descriptor, or -1 with errno (EISDIR for a folder,
+// ENODEV for anything else that is no regular file).
+int OpenRegularFile(const std::string& Name, int Flags, unsigned Mode = 0);
+
 // Creates an empty file only when no file of that name exists (O_EXCL):
 // the way to claim a numbered temporary name. False when the name is
 // taken or the folder refuses.

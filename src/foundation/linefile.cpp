@@ -3,6 +3,7 @@
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
+#include "foundation/files.h"
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
 #include "foundation/private_temp.h"
@@ -126,26 +127,17 @@ bool LineFile::OpenForReading(bool regularOnly)
     atEnd_ = false;
     modified_ = 0;
     owner_ = group_ = permissions_ = 0;
-    struct stat st {};
-    // A device is not even opened (a tape rewinds at its close, a line
-    // drops its signal); without waiting, a FIFO put in the file's place
-    // meanwhile opens only to be refused below.
-    if (regularOnly && ::stat(path_.c_str(), &st) != 0) {
-        Fail(OpenErrorCode(errno), errno);
-        return false;
-    }
-    if (regularOnly && !S_ISREG(st.st_mode)) {
-        if (S_ISDIR(st.st_mode))
-            Fail(IoAccessDenied, EISDIR);
-        else
-            Fail(IoNotAFile);
-        return false;
-    }
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK | O_NOCTTY : 0));
+    fd_ = regularOnly ? OpenRegularFile(path_, O_RDONLY) : ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
-        Fail(OpenErrorCode(errno), errno);
+        if (regularOnly && errno == EISDIR)
+            Fail(IoAccessDenied, EISDIR);
+        else if (regularOnly && errno == ENODEV)
+            Fail(IoNotAFile);
+        else
+            Fail(OpenErrorCode(errno), errno);
         return false;
     }
+    struct stat st {};
     const bool known = ::fstat(fd_, &st) == 0;
     if (!known || S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode))) {
         ::close(fd_);

@@ -187,20 +187,20 @@ bool HeadlessUi::OkCancelBox(const std::string& caption, const std::string& text
     return ok;
 }
 
-void HeadlessUi::MessageScreen(const std::string& caption, const std::vector<std::string>& lines)
+int HeadlessUi::MessageScreen(const std::string& caption, const std::vector<std::string>& lines)
 {
     std::string all;
     for (const auto& l : lines)
         all += l + "\n";
     Record("screen", caption, all);
-    screenError_ = 0;
     if (quiet)
-        return;
+        return 0;
     // written through now, so that a failure is known while it can be told
     std::cout.clear();
     errno = 0;
     if (!(std::cout << all << std::flush))
-        screenError_ = errno != 0 ? errno : EIO;
+        return errno != 0 ? errno : EIO;
+    return 0;
 }
 
 void HeadlessUi::Beep() { Record("beep", "", ""); }

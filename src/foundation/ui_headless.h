@@ -35,11 +35,6 @@ public:
 
     bool quiet = false; // true: nothing on stderr
 
-    // Why the last message screen's text did not reach the standard
-    // output (the system's errno: a full disk, a broken pipe); 0 when it
-    // did, or when quiet.
-    int ScreenError() const { return screenError_; }
-
     bool Interactive() const override { return false; }
     bool RadioChoice(const std::string& prompt, const std::vector<std::string>& lines,
                      int& sel) override;
@@ -49,7 +44,8 @@ public:
     bool TextInput(const std::string& prompt, std::string& text, int maxLen) override;
     void MessageBox(const std::string& caption, const std::string& text, BoxKind kind) override;
     Answer YesNoCancelBox(const std::string& caption, const std::string& text) override;
-    void MessageScreen(const std::string& caption, const std::vector<std::string>& lines) override;
+    // The text on the standard output, flushed (nothing when quiet).
+    int MessageScreen(const std::string& caption, const std::vector<std::string>& lines) override;
     void Beep() override;
     bool OpenFileDialog(const std::string& title, const std::string& dir,
                         const std::string& filter, std::string& path) override;
@@ -90,7 +86,6 @@ private:
 
     std::deque<std::string> answers_;
     std::vector<std::string> log_;
-    int screenError_ = 0;
 };
 
 // Installs a fresh HeadlessUi and returns it (for tests).

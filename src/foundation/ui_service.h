@@ -51,8 +51,10 @@ public:
     // Message boxes
     virtual void MessageBox(const std::string& caption, const std::string& text, BoxKind kind) = 0;
     virtual Answer YesNoCancelBox(const std::string& caption, const std::string& text) = 0;
-    // A fixed-pitch screen of text lines with one OK button.
-    virtual void MessageScreen(const std::string& caption, const std::vector<std::string>& lines) = 0;
+    // A fixed-pitch screen of text lines with one OK button; 0, or the
+    // system's errno when the text did not reach the user (a standard
+    // output on a full disk or a broken pipe).
+    virtual int MessageScreen(const std::string& caption, const std::vector<std::string>& lines) = 0;
     virtual void Beep() = 0;
 
     // File dialogs. filter is "description|pattern"; path is preset with the

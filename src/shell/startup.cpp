@@ -68,11 +68,10 @@ std::string startMessage;
 // written there (a full disk), which the error output tells.
 Step ShowUsage()
 {
-    Ui().MessageScreen(ProductName, UsageLines());
-    const auto* headless = dynamic_cast<const HeadlessUi*>(&Ui());
-    if (!headless || headless->ScreenError() == 0)
+    const int err = Ui().MessageScreen(ProductName, UsageLines());
+    if (err == 0)
         return Ended(0);
-    ErrorBoxAlways(WriteFailureText(IoWriteFailed, headless->ScreenError(), "stdout"));
+    ErrorBoxAlways(WriteFailureText(IoWriteFailed, err, "stdout"));
     return Ended(1);
 }
 

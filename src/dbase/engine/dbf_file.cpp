@@ -1,6 +1,7 @@
 #include "dbase/engine/dbf_file.h"
 
 #include "foundation/atomic_file.h"
+#include "foundation/files.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -83,19 +84,10 @@ void DbfFile::NoteHeld() const
         ForgetHeldFile(this);
 }
 
-int OpenTableFile(const std::string& path, int flags, mode_t mode, bool* planted)
+int OpenTrustedFile(const std::string& path, int flags, mode_t mode, bool* planted)
 {
     if (planted)
         *planted = false;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) {
-            errno = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
-            return -1;
-        }
-    } else if (errno != ENOENT || (flags & O_CREAT) == 0) {
-        return -1;
-    }
     std::string name = path;
     if ((flags & (O_ACCMODE | O_CREAT)) != O_RDONLY) {
         if (!ResolveTrustedLinks(path, name)) {
@@ -106,13 +98,7 @@ int OpenTableFile(const std::string& path, int flags, mode_t mode, bool* planted
         }
         flags |= O_NOFOLLOW;
     }
-    const int fd = ::open(name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        errno = ENODEV;
-        return -1;
-    }
-    return fd;
+    return OpenRegularFile(name, flags, mode);
 }
 
 int DbfFile::Open(const std::string& path, bool writable, bool allowReadOnly)
@@ -122,12 +108,12 @@ int DbfFile::Open(const std::string& path, bool writable, bool allowReadOnly)
     int fd = -1;
     if (writable) {
         bool planted = false;
-        fd = OpenTableFile(path, O_RDWR, 0, &planted);
+        fd = OpenTrustedFile(path, O_RDWR, 0, &planted);
         if (fd < 0 && !planted && allowReadOnly && (errno == EACCES || errno == EROFS || errno == EPERM))
             writable = false;
     }
     if (!writable)
-        fd = OpenTableFile(path, O_RDONLY);
+        fd = OpenTrustedFile(path, O_RDONLY);
     if (fd < 0) {
         lastError_ = ErrnoToEngineCode(errno);
         return lastError_;

@@ -47,7 +47,7 @@ public:
     // Opens for reading and writing; when that is refused (EACCES, EROFS,
     // EPERM) and allowReadOnly, for reading only. A link another user
     // planted is refused for writing, and anything but a regular file
-    // always (OpenTableFile). Returns 0 or an engine error code (2 not
+    // always (OpenTrustedFile). Returns 0 or an engine error code (2 not
     // found, 5 access denied, ...).
     [[nodiscard]] int Open(const std::string& path, bool writable, bool allowReadOnly);
     // Adopts an open descriptor.
@@ -106,12 +106,11 @@ enum class Share { None, Shared, Exclusive };
                                     bool allowReadOnly, Share share);
 
 // Opens a file of a table (also an index, a memo or a semaphore file) with
-// flags: only a regular file, looked at before it is opened so that no
-// FIFO or device is ever opened (errno EISDIR or ENODEV otherwise). An
-// open for writing or creating follows no link another user planted
-// (ResolveTrustedLinks): errno EPERM, and planted, when given, is set.
-// The descriptor, or -1.
-int OpenTableFile(const std::string& path, int flags, mode_t mode = 0, bool* planted = nullptr);
+// flags: only a regular file (OpenRegularFile: errno EISDIR or ENODEV
+// otherwise). An open for writing or creating follows no link another
+// user planted (ResolveTrustedLinks): errno EPERM, and planted, when
+// given, is set. The descriptor, or -1.
+int OpenTrustedFile(const std::string& path, int flags, mode_t mode = 0, bool* planted = nullptr);
 
 // Engine error code (DOS numbering) for an errno value.
 int ErrnoToEngineCode(int err);

@@ -218,13 +218,11 @@ private:
     int area_ = 0;
 };
 
-// The file of the current area's index open on the file id (nullptr: none).
+// The file of the area's index open on the file id (nullptr: none).
 DbfFile* OpenHere(const TWorkArea& a, const FileId& id)
 {
-    for (const auto& slot : StateOf(a.number).slots)
-        if (slot && id.Valid() && slot->file.Id() == id)
-            return &slot->file;
-    return nullptr;
+    Descriptor* d = OpenOnFile(StateOf(a.number), id);
+    return d ? &d->file : nullptr;
 }
 
 // Keeps the area's current record over the build.

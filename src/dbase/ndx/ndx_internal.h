@@ -275,6 +275,8 @@ AreaIndexes& CurrentState();
 Descriptor* Controlling();
 // The current area's index in slot 1..16; nullptr for none (or no slot).
 Descriptor* InSlot(int slot);
+// The index of the area open on the file with id (nullptr: none).
+Descriptor* OpenOnFile(const AreaIndexes& s, const FileId& id);
 bool AnyOpen(const AreaIndexes& s);
 
 // ---- Keys (ndx_keys.cpp) ----

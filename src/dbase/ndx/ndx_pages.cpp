@@ -41,6 +41,14 @@ Descriptor* InSlot(int slot)
     return slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get() : nullptr;
 }
 
+Descriptor* OpenOnFile(const AreaIndexes& s, const FileId& id)
+{
+    for (const auto& slot : s.slots)
+        if (slot && id.Valid() && slot->file.Id() == id)
+            return slot.get();
+    return nullptr;
+}
+
 bool AnyOpen(const AreaIndexes& s)
 {
     for (int i = 1; i <= kMaxOrders; ++i)

@@ -32,14 +32,7 @@ bool OpenBuilt(Descriptor* replaced, const std::string& file, const std::string&
 }
 
 // The index of the current area open on the file (nullptr: none).
-Descriptor* OpenOn(const std::string& file)
-{
-    const FileId id = FileIdOf(file);
-    for (auto& slot : CurrentState().slots)
-        if (slot && id.Valid() && slot->file.Id() == id)
-            return slot.get();
-    return nullptr;
-}
+Descriptor* OpenOn(const std::string& file) { return OpenOnFile(CurrentState(), FileIdOf(file)); }
 
 } // namespace
 

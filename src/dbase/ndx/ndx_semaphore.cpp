@@ -330,7 +330,7 @@ bool Login(TWorkArea& a, AreaIndexes& s)
     } unlock{a};
     // shared by every user of the table; never through a planted link
     bool planted = false;
-    const int fd = OpenTableFile(st->name, O_RDWR | O_CREAT, 0666, &planted);
+    const int fd = OpenTrustedFile(st->name, O_RDWR | O_CREAT, 0666, &planted);
     if (fd < 0) {
         SetError(std::uint16_t(ErrnoToEngineCode(errno)),
                  "Cannot open/create: " + st->name + " Action=LOGIN [Database Semaphore]" +

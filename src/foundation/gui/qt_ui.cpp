@@ -174,11 +174,12 @@ bool QtUi::OkCancelBox(const std::string& caption, const std::string& text)
     return box.exec() == QMessageBox::Ok;
 }
 
-void QtUi::MessageScreen(const std::string& caption, const std::vector<std::string>& lines)
+int QtUi::MessageScreen(const std::string& caption, const std::vector<std::string>& lines)
 {
     TShowScreen d(DialogParent());
     d.Setup(caption, lines);
     d.exec();
+    return 0;
 }
 
 void QtUi::Beep() { QApplication::beep(); }

@@ -41,7 +41,7 @@ public:
     void MessageBox(const std::string& caption, const std::string& text, BoxKind kind) override;
     Answer YesNoCancelBox(const std::string& caption, const std::string& text) override;
     bool OkCancelBox(const std::string& caption, const std::string& text) override;
-    void MessageScreen(const std::string& caption, const std::vector<std::string>& lines) override;
+    int MessageScreen(const std::string& caption, const std::vector<std::string>& lines) override;
     void Beep() override;
     bool OpenFileDialog(const std::string& title, const std::string& dir, const std::string& filter,
                         std::string& path) override;
