@@ -42,4 +42,31 @@ bool OthersMayChange(int Fd, const struct stat& St, uid_t User);
 // other members, or an ACL grants write beyond the owner.
 bool OthersMayPlantIn(const std::string& Dir, uid_t User);
 
+// Nobody but User and root may put, remove or rename names in the folder
+// open on Fd (St its fstat; Fd may be an O_PATH descriptor): it belongs
+// to root or User, and either no other user may write it or it is sticky
+// (then only an entry's owner, the folder's owner and root may move the
+// entry). A folder of another user is never closed, sticky or not.
+bool FolderIsClosed(int Fd, const struct stat& St, uid_t User);
+
+// Whether a path leads to the same folder for as long as the run needs it:
+// the folder and every folder above it are closed, and every link on the
+// way belongs to User or root and lies in a closed folder. A relative path
+// starts at the working folder, whose own path counts.
+struct FolderPathCheck {
+    enum class Why {
+        None,        // closed all the way
+        OtherOwner,  // `folder` belongs to another user
+        OthersWrite, // others may write `folder` and it is not sticky
+        OthersLink,  // `folder` is a link of another user
+        NoFolder,    // `folder` is no folder (or a link loop)
+        Error,       // `folder` could not be looked at (`error`)
+    };
+    Why why = Why::None;
+    std::string folder; // the first folder (or link) that is not closed
+    int error = 0;
+    bool Closed() const { return why == Why::None; }
+};
+FolderPathCheck CheckFolderPath(const std::string& Path, uid_t User);
+
 } // namespace kt4

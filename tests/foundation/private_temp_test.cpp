@@ -1,5 +1,7 @@
+#include "foundation/file_trust.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
+#include "common/acl.h"
 #include "scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -127,6 +129,81 @@ TEST(PrivateTemp, FoldersOfEndedProcessesAreRemovedByTheNextStart)
     EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
     EXPECT_FALSE(std::filesystem::exists(own));
     settings::TempDir.clear();
+}
+
+// A path is closed when nobody but this user and root may move a name on
+// it: every folder and link from the root down, sticky folders of root or
+// the user included, folders others may write or another user owns not.
+TEST(PrivateTemp, APathIsClosedOnlyWhenNoFolderOnItMayBeChangedByOthers)
+{
+    testing::ScratchDir dir;
+    const uid_t me = ::geteuid();
+    const std::string base = dir.Path().substr(0, dir.Path().size() - 1);
+    if (!CheckFolderPath(base, me).Closed()) {
+        GTEST_SKIP() << "the temporary folder " << base << " lies in a folder others may change";
+    }
+    const gid_t shared = 4321;
+    static const auto withMember = [] {
+        return std::vector<Account>{{"kt4ich", ::geteuid(), ::getegid()}, {"kt4mitglied", 4322, 4321}};
+    };
+    using Why = FolderPathCheck::Why;
+    const struct {
+        std::string make;  // folders made below base, "/"-separated
+        mode_t mode;       // of the last one
+        uid_t owner;       // of the last one
+        gid_t group;       // of the last one
+        std::string check; // the path asked
+        Why why;
+        std::string folder; // the folder named, below base
+        bool member = false;
+    } cases[] = {
+        {"a", 0700, me, ::getegid(), "a", Why::None, ""},
+        {"b", 01777, me, ::getegid(), "b", Why::None, ""},
+        {"c", 0777, me, ::getegid(), "c", Why::OthersWrite, "/c"},
+        {"d", 0700, me, ::getegid(), "a/../d/.", Why::None, ""},
+        {"d", 0700, me, ::getegid(), "c/../d", Why::OthersWrite, "/c"}, // c may become a link
+        {"c/e", 0700, me, ::getegid(), "c/e", Why::OthersWrite, "/c"},
+        {"f", 0755, kt4::test::NobodyId, kt4::test::NobodyId, "f", Why::OtherOwner, "/f"},
+        {"g", 01777, kt4::test::NobodyId, kt4::test::NobodyId, "g", Why::OtherOwner, "/g"},
+        {"h", 0775, me, shared, "h", Why::OthersWrite, "/h", true},
+        {"i", 0775, me, shared, "i", Why::None, ""},
+        {"j", 0700, me, ::getegid(), "nothing", Why::Error, "/nothing"},
+    };
+    const AccountLister system = AccountSource();
+    for (const auto& c : cases) {
+        if (c.owner != me && me != 0)
+            continue; // another owner needs root
+        const std::string path = base + "/" + c.make;
+        std::filesystem::create_directories(path);
+        ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+        ASSERT_TRUE(me != 0 || ::chown(path.c_str(), c.owner, c.group) == 0);
+        if (c.member)
+            AccountSource() = +withMember;
+        const FolderPathCheck got = CheckFolderPath(base + "/" + c.check, me);
+        AccountSource() = system;
+        EXPECT_EQ(got.why, c.why) << c.check;
+        EXPECT_EQ(got.folder, c.why == Why::None ? "" : base + c.folder) << c.check;
+    }
+    // links: the user's own in a closed folder is followed, one in a folder
+    // others may write or one of another user's is not
+    ASSERT_EQ(::symlink((base + "/a").c_str(), (base + "/own").c_str()), 0);
+    ASSERT_EQ(::symlink("../a", (base + "/c/open").c_str()), 0);
+    ASSERT_EQ(::symlink("d", (base + "/rel").c_str()), 0);
+    EXPECT_TRUE(CheckFolderPath(base + "/own", me).Closed());
+    EXPECT_TRUE(CheckFolderPath(base + "/rel/", me).Closed());
+    EXPECT_EQ(CheckFolderPath(base + "/c/open", me).folder, base + "/c");
+    if (me == 0) {
+        ASSERT_EQ(::lchown((base + "/own").c_str(), kt4::test::NobodyId, kt4::test::NobodyId), 0);
+        const FolderPathCheck other = CheckFolderPath(base + "/own", me);
+        EXPECT_EQ(other.why, Why::OthersLink);
+        EXPECT_EQ(other.folder, base + "/own");
+    }
+    // an ACL that lets another user write
+    if (kt4::test::GrantWriteAcl(base + "/i", kt4::test::NobodyId)) {
+        EXPECT_EQ(CheckFolderPath(base + "/i", me).why, Why::OthersWrite);
+    }
+    dir.Put("file", "x");
+    EXPECT_EQ(CheckFolderPath(base + "/file", me).why, Why::NoFolder);
 }
 
 } // namespace
