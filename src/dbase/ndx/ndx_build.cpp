@@ -67,21 +67,13 @@ private:
 };
 
 // The new file, written beside the target and renamed over it by
-// CommitInto (page 0 is written last, at its place). A target that is no
-// regular file is refused before anything is written.
+// CommitInto (page 0 is written last, at its place).
 class PageFile {
 public:
     bool Create(const std::string& target)
     {
         static const Page empty{};
-        if (!writer_.Open(target))
-            return false;
-        if (writer_.TempPath().empty()) { // a device, written in place
-            writer_.Discard();
-            refused_ = true;
-            return false;
-        }
-        return writer_.Write(empty.data(), kPageSize);
+        return writer_.Open(target) && writer_.Write(empty.data(), kPageSize);
     }
     bool Write(std::int64_t offset, const void* data, std::size_t n)
     {
@@ -108,8 +100,6 @@ public:
     }
     int Error() const
     {
-        if (refused_)
-            return 5;
         if (lockError_ != 0)
             return ErrnoToEngineCode(lockError_);
         return WriterErrorCode(writer_);
@@ -117,7 +107,6 @@ public:
 
 private:
     AtomicWriter writer_;
-    bool refused_ = false;
     int lockError_ = 0;
 };
 

@@ -14,7 +14,7 @@ namespace {
 
 // Builds the index and makes it the area's only one, in slot 1 and
 // controlling. The new file comes from the build open and share-locked,
-// and takes its slot before the area's other indexes close, so the area
+// and takes slot 1 before the area's other indexes close, so the area
 // stays logged in to the semaphore throughout. A failure before the
 // rename leaves every index as it was; one after it leaves every index
 // open, the one on the file replaced out of date: it goes on the new file
@@ -31,13 +31,13 @@ bool BuildAndOpen(TWorkArea& a, const BuildRequest& r, const IndexOptions& optio
         FinishClose(&a, s);
         return false;
     }
-    auto open = std::move(s.slots);
+    std::unique_ptr<Descriptor> first = std::move(s.slots[1]);
     const bool natural = s.naturalOrder;
     s.naturalOrder = false;
     if (!OpenBuilt(a, built, r.file, 1, 1, options, std::move(keyMaker), data)) {
         const std::uint16_t code = EngineErrorCode ? EngineErrorCode : 31;
         const std::string text = LastErrorText() + " [Index_On]";
-        s.slots = std::move(open);
+        s.slots[1] = std::move(first);
         s.naturalOrder = natural;
         if (replaced) {
             replaced->file = std::move(built);
@@ -51,11 +51,11 @@ bool BuildAndOpen(TWorkArea& a, const BuildRequest& r, const IndexOptions& optio
         QuietErrors quiet;
         const std::uint16_t code = EngineErrorCode;
         const std::string text = LastErrorText();
-        for (auto& d : open) {
-            if (d && d.get() == replaced)
-                d->changed = false; // its file is the one replaced
-            CloseTaken(a, std::move(d));
-        }
+        if (replaced)
+            replaced->changed = false; // its file is the one replaced
+        CloseTaken(a, std::move(first));
+        for (int i = 2; i <= kMaxOrders; ++i)
+            CloseTaken(a, std::move(s.slots[std::size_t(i)]));
         if (code != 0)
             SetError(code, text);
         else
