@@ -3,7 +3,9 @@
 // written bottom-up with full nodes, page 1 first, so that the root is the
 // last page. The file is written under a unique name beside the target and
 // renamed over it only when complete, so a failed build leaves the old file
-// (or none). A file another program has open is never replaced.
+// (or none); the builder keeps it open, share-locked before the rename, so
+// the new index is never opened by name again. A file another program has
+// open is never replaced.
 #include "dbase/engine/codepage.h"
 #include "dbase/engine/engine_text.h"
 #include "dbase/engine/errors.h"
@@ -64,8 +66,8 @@ private:
     int calls_ = 0;
 };
 
-// The new file, written beside the target and renamed over it by Commit
-// (page 0 is written last, at its place).
+// The new file, written beside the target and renamed over it by
+// CommitInto (page 0 is written last, at its place).
 class PageFile {
 public:
     bool Create(const std::string& target)
@@ -77,11 +79,35 @@ public:
     {
         return offset == 0 ? writer_.WriteAt(0, data, n) : writer_.Write(data, n);
     }
-    bool Commit() { return writer_.Commit(); }
-    int Error() const { return WriterErrorCode(writer_); }
+    // Takes the share lock of an open index on the new file, renames it
+    // over the target and hands it over open: nobody can replace it between
+    // the rename and its use.
+    bool CommitInto(DbfFile& file)
+    {
+        DbfFile view;
+        view.Adopt(writer_.Fd(), false, writer_.Target());
+        const int err = view.Lock(LockKind::Read, ShareLockOffset, 1);
+        view.Release();
+        if (err != 0) {
+            lockError_ = err;
+            return false;
+        }
+        const int fd = writer_.CommitAndRelease();
+        if (fd < 0)
+            return false;
+        file.Adopt(fd, false, writer_.Target());
+        return true;
+    }
+    int Error() const
+    {
+        if (lockError_ != 0)
+            return ErrnoToEngineCode(lockError_);
+        return WriterErrorCode(writer_);
+    }
 
 private:
     AtomicWriter writer_;
+    int lockError_ = 0;
 };
 
 // Writes the tree bottom-up: a leaf that is full is completed (it gets the
@@ -218,13 +244,6 @@ private:
     int area_ = 0;
 };
 
-// The file of the area's index open on the file id (nullptr: none).
-DbfFile* OpenHere(const TWorkArea& a, const FileId& id)
-{
-    Descriptor* d = OpenOnFile(StateOf(a.number), id);
-    return d ? &d->file : nullptr;
-}
-
 // Keeps the area's current record over the build.
 class KeepRecord {
 public:
@@ -288,7 +307,8 @@ std::string Tag(const std::string& file)
     return " [MakeIndex(<...>," + file + ")]";
 }
 
-bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string& expr, DbfFile* own)
+bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string& expr, DbfFile* own,
+           DbfFile& built)
 {
     NdxHeader& h = d.hdr;
     h.keyLen = std::uint16_t(d.CharKey() ? 0 : 8);
@@ -376,7 +396,7 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
         h.pageCount = root + 1;
         ComposeAnchor(h, expr, a.recCount, a.fileName, a.oem, anchor);
     }
-    if (root == 0 || !file.Write(0, anchor.data(), kPageSize) || !file.Commit()) {
+    if (root == 0 || !file.Write(0, anchor.data(), kPageSize) || !file.CommitInto(built)) {
         SetError(std::uint16_t(file.Error()), "Datei:  " + r.file + " [MakeIndex]");
         return false;
     }
@@ -389,10 +409,11 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
 bool MayReplace(TWorkArea& a, const std::string& file)
 {
     ReplaceRight right;
-    return right.Acquire(a, file, OpenHere(a, FileIdOf(file)));
+    Descriptor* own = FindIndexOpenOn(a.number, FileIdOf(file));
+    return right.Acquire(a, file, own ? &own->file : nullptr);
 }
 
-bool MakeIndex(const BuildRequest& r)
+bool MakeIndex(const BuildRequest& r, DbfFile& built)
 {
     const std::string file = AllTrim(r.file);
     TWorkArea* a = Current();
@@ -455,7 +476,8 @@ bool MakeIndex(const BuildRequest& r)
     {
         QuietErrors quiet;
         EngineErrorCode = 0;
-        ok = Build(*a, r, d, stored, OpenHere(*a, id));
+        Descriptor* own = FindIndexOpenOn(a->number, id);
+        ok = Build(*a, r, d, stored, own ? &own->file : nullptr, built);
     }
     if (!ok)
         SetError(EngineErrorCode ? EngineErrorCode : 31, LastErrorText() + Tag(file));

@@ -276,7 +276,7 @@ Descriptor* Controlling();
 // The current area's index in slot 1..16; nullptr for none (or no slot).
 Descriptor* InSlot(int slot);
 // The index of the area open on the file with id (nullptr: none).
-Descriptor* OpenOnFile(const AreaIndexes& s, const FileId& id);
+Descriptor* FindIndexOpenOn(int area, const FileId& id);
 bool AnyOpen(const AreaIndexes& s);
 
 // ---- Keys (ndx_keys.cpp) ----
@@ -419,9 +419,11 @@ struct BuildRequest {
     bool unique = false, soundex = false, descending = false;
 };
 // Builds the file over the table of the current area and renames it over
-// the target; an index of the area open on the target stays open (on the
-// file replaced). Nothing is changed after an error.
-bool MakeIndex(const BuildRequest& request);
+// the target; built then holds the new file open, with the share lock of
+// an open index (taken before the rename). An index of the area open on
+// the target stays open (on the file replaced). Nothing is changed after
+// an error.
+bool MakeIndex(const BuildRequest& request, DbfFile& built);
 // Whether the file may be replaced now: nobody else has it (or the table)
 // open. Else 225.
 bool MayReplace(TWorkArea& a, const std::string& file);
@@ -436,7 +438,20 @@ void RestoreSlots(AreaIndexes& s);
 std::string SplitOptions(const std::string& text, IndexOptions& options);
 // Default extension NDX, the table's folder when none is given, any case.
 std::string ResolveIndexName(const TWorkArea& a, const std::string& name);
+// Opens the index file at path into slot as order; built: the file is
+// already open (handed over by the build, given back when it does not
+// open), else it is opened by path.
 bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
-                   const IndexOptions& options, KeyMakerProc keyMaker, void* data);
+                   const IndexOptions& options, KeyMakerProc keyMaker, void* data, DbfFile* built = nullptr);
+// The file a build handed over opens into slot as order, as SetIndexTo
+// opens one (damage it meets is reported, the index staying open); false
+// when it does not open, built then holding it again.
+bool OpenBuilt(TWorkArea& a, DbfFile& built, const std::string& path, int order, int slot,
+               const IndexOptions& options, KeyMakerProc keyMaker, void* data);
+// Closes an index already taken out of its slot: its page 0 is finished as
+// at a close (the area stays logged in).
+void CloseTaken(TWorkArea& a, std::unique_ptr<Descriptor> d);
+// After a close: the area logs out of the semaphore when no index is left.
+void FinishClose(TWorkArea* a, AreaIndexes& s);
 
 } // namespace kt4::dbase::ndx

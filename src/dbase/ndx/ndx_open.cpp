@@ -160,10 +160,10 @@ std::string ResolveIndexName(const TWorkArea& a, const std::string& name)
 }
 
 bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
-                   const IndexOptions& options, KeyMakerProc keyMaker, void* data)
+                   const IndexOptions& options, KeyMakerProc keyMaker, void* data, DbfFile* built)
 {
     AreaIndexes& s = StateOf(a.number);
-    const FileId id = FileIdOf(path);
+    const FileId id = built ? built->Id() : FileIdOf(path);
     for (int n = 1; n <= MaxAreas; ++n) {
         const TWorkArea* other = Area(n);
         for (int i = 1; i <= kMaxOrders; ++i) {
@@ -186,7 +186,19 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     d->order = order;
     d->area = a.number;
     d->path = path;
-    if (int code = OpenWithShareLock(d->file, path, true, true, Share::Shared); code != 0) {
+    // A file handed over goes back to its giver when it does not open.
+    struct GiveBack {
+        DbfFile* to;
+        std::unique_ptr<Descriptor>& d;
+        ~GiveBack()
+        {
+            if (to && d)
+                *to = std::move(d->file);
+        }
+    } giveBack{built, d};
+    if (built) {
+        d->file = std::move(*built);
+    } else if (int code = OpenWithShareLock(d->file, path, true, true, Share::Shared); code != 0) {
         SetError(std::uint16_t(code), "Kann Index nicht öffnen: " + path);
         return false;
     }
@@ -249,14 +261,17 @@ bool OpenIndexFile(TWorkArea& a, const std::string& path, int order, int slot,
     d->ownTree = U32(page0.data() + 488) == ~count;
     // An index of this engine names its table: one written for another
     // table (by the name as stored, in any case) is refused, whatever it
-    // holds. Other programs' files carry no such name.
+    // holds. Other programs' files carry no such name. REINDEX rebuilds
+    // open indexes only: the way out is an INDEX ON over the file.
     if (d->ownTree || MarkedOutOfDate(page0.data() + 488)) {
         const char* named = reinterpret_cast<const char*>(page0.data() + 496);
         const std::string held(named, strnlen(named, 12));
         if (!held.empty() && !EqualNoCase(held, AnchorTableName(a.fileName, a.oem))) {
-            SetError(222, HeaderFault(path, "Datei " + (a.oem ? OemToAnsi(held) : held) + " statt " +
-                                                fs::path(a.fileName).filename().string()) +
-                              ": für diese Datei neu aufbauen (REINDEX)");
+            const std::string key = d->keyMaker ? std::string("mit der KeyMaker-Funktion") : expr;
+            SetError(222, HeaderFault(path, "geschrieben für die Datei " + (a.oem ? OemToAnsi(held) : held) +
+                                                ", nicht für " + fs::path(a.fileName).filename().string()) +
+                              ": unter dem neuen Namen neu aufbauen mit INDEX ON " + key + " TO " +
+                              fs::path(path).filename().string() + ", das die Datei ersetzt");
             return false;
         }
     }
@@ -327,6 +342,26 @@ void FinishClose(TWorkArea* a, AreaIndexes& s)
         DropSemaphoreState(s);
         s.naturalOrder = false;
     }
+}
+
+bool OpenBuilt(TWorkArea& a, DbfFile& built, const std::string& path, int order, int slot,
+               const IndexOptions& options, KeyMakerProc keyMaker, void* data)
+{
+    AreaIndexes& s = StateOf(a.number);
+    if (!OpenIndexFile(a, path, order, slot, options, std::move(keyMaker), data, &built))
+        return false;
+    if (Index.CopyCurrentKey)
+        Index.CopyCurrentKey();
+    const Descriptor& d = *s.slots[std::size_t(slot)];
+    if (EngineErrorCode == 0 && d.refusal != 0)
+        SetError(d.refusal, d.refusalText);
+    return true;
+}
+
+void CloseTaken(TWorkArea& a, std::unique_ptr<Descriptor> d)
+{
+    if (d)
+        FinishAnchor(a, *d);
 }
 
 } // namespace ndx

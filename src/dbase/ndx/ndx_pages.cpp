@@ -41,9 +41,9 @@ Descriptor* InSlot(int slot)
     return slot >= 1 && slot <= kMaxOrders ? CurrentState().slots[std::size_t(slot)].get() : nullptr;
 }
 
-Descriptor* OpenOnFile(const AreaIndexes& s, const FileId& id)
+Descriptor* FindIndexOpenOn(int area, const FileId& id)
 {
-    for (const auto& slot : s.slots)
+    for (const auto& slot : StateOf(area).slots)
         if (slot && id.Valid() && slot->file.Id() == id)
             return slot.get();
     return nullptr;

@@ -12,27 +12,60 @@ using namespace ndx;
 
 namespace {
 
-// After a build of file: the area's indexes are closed, one on the file
-// replaced without a write (its file is the old one), and the file opens as
-// the controlling index.
-bool OpenBuilt(Descriptor* replaced, const std::string& file, const std::string& words, KeyMakerProc keyMaker,
-               void* data)
+// Builds the index and makes it the area's only one, in slot 1 and
+// controlling. The new file comes from the build open and share-locked,
+// and takes slot 1 before the area's other indexes close, so the area
+// stays logged in to the semaphore throughout. A failure before the
+// rename leaves every index as it was; one after it leaves every index
+// open, the one on the file replaced out of date: it goes on the new file
+// the name holds, whose page 0 gets the mark, as a failed REINDEX leaves it.
+bool BuildAndOpen(TWorkArea& a, const BuildRequest& r, const IndexOptions& options, KeyMakerProc keyMaker,
+                  void* data)
 {
-    if (replaced)
-        replaced->changed = false;
-    CloseIndexes();
-    if (CurrentState().slots[1]) {
-        SetError(254, "Interner Fehler: IND-Zeiger bereits alloziiert [Index_On]");
+    AreaIndexes& s = CurrentState();
+    if (a.Shared() && !Login(a, s))
+        return false;
+    Descriptor* replaced = FindIndexOpenOn(a.number, FileIdOf(r.file));
+    DbfFile built{HeldFile::Index};
+    if (!MakeIndex(r, built)) {
+        FinishClose(&a, s);
         return false;
     }
-    if (!SetIndexTo(file + words, 1, std::move(keyMaker), data))
+    std::unique_ptr<Descriptor> first = std::move(s.slots[1]);
+    const bool natural = s.naturalOrder;
+    s.naturalOrder = false;
+    if (!OpenBuilt(a, built, r.file, 1, 1, options, std::move(keyMaker), data)) {
+        const std::uint16_t code = EngineErrorCode ? EngineErrorCode : 31;
+        const std::string text = LastErrorText() + " [Index_On]";
+        s.slots[1] = std::move(first);
+        s.naturalOrder = natural;
+        if (replaced) {
+            replaced->file = std::move(built);
+            LeftOutOfDate(a, *replaced, "Index_On");
+        }
+        FinishClose(&a, s);
+        SetError(code, text);
+        return false;
+    }
+    {
+        QuietErrors quiet;
+        const std::uint16_t code = EngineErrorCode;
+        const std::string text = LastErrorText();
+        if (replaced)
+            replaced->changed = false; // its file is the one replaced
+        CloseTaken(a, std::move(first));
+        for (int i = 2; i <= kMaxOrders; ++i)
+            CloseTaken(a, std::move(s.slots[std::size_t(i)]));
+        if (code != 0)
+            SetError(code, text);
+        else
+            EngineErrorCode = 0;
+    }
+    if (EngineErrorCode != 0)
         return false;
     Set_Order_To(1);
     return EngineErrorCode == 0;
 }
-
-// The index of the current area open on the file (nullptr: none).
-Descriptor* OpenOn(const std::string& file) { return OpenOnFile(CurrentState(), FileIdOf(file)); }
 
 } // namespace
 
@@ -55,10 +88,8 @@ bool Index_On(const std::string& expression, const std::string& nameWithOptions)
     r.file = ResolveIndexName(*a, name);
     r.expression = expression;
     r.unique = options.unique || IndexAlwaysUnique;
-    Descriptor* replaced = OpenOn(r.file);
-    if (!MakeIndex(r))
-        return false;
-    return OpenBuilt(replaced, r.file, options.noCache ? " NOCACHE" : "", nullptr, nullptr);
+    options.soundex = options.descending = false; // for a key maker only
+    return BuildAndOpen(*a, r, options, nullptr, nullptr);
 }
 
 bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* data)
@@ -78,12 +109,7 @@ bool Index_On(const std::string& nameWithOptions, KeyMakerProc keyMaker, void* d
     r.unique = options.unique || IndexAlwaysUnique;
     r.soundex = options.soundex;
     r.descending = options.descending;
-    Descriptor* replaced = OpenOn(r.file);
-    if (!MakeIndex(r))
-        return false;
-    std::string words = (options.soundex ? " SOUNDEX" : "") + std::string(options.descending ? " DESCENDING" : "") +
-                        (options.noCache ? " NOCACHE" : "");
-    return OpenBuilt(replaced, r.file, words, std::move(keyMaker), data);
+    return BuildAndOpen(*a, r, options, std::move(keyMaker), data);
 }
 
 namespace {
@@ -91,10 +117,11 @@ namespace {
 // What a rebuild of an index needs of it, noted before its file is replaced.
 struct Noted {
     int slot = 0;
-    std::string path, expression, words;
+    std::string path, expression;
+    IndexOptions options; // NOCACHE, SOUNDEX and DESCENDING as it was opened
     KeyMakerProc keyMaker;
     void* data = nullptr;
-    bool unique = false, soundex = false, descending = false;
+    bool unique = false;
 };
 
 // Every index is rebuilt in turn and opened in its slot again. One that
@@ -108,7 +135,7 @@ bool RebuildEvery(TWorkArea& a, AreaIndexes& s, const std::vector<Noted>& noted)
         if (!MayReplace(a, n.path))
             return false;
     std::size_t done = 0;
-    bool replaced = false; // a file replaced whose index is not open on it
+    bool replaced = false; // a file replaced whose new index did not open
     for (; done < noted.size(); ++done) {
         const Noted& n = noted[done];
         BuildRequest r;
@@ -118,19 +145,20 @@ bool RebuildEvery(TWorkArea& a, AreaIndexes& s, const std::vector<Noted>& noted)
         r.keyData = n.data;
         r.order = n.slot;
         r.unique = n.unique;
-        r.soundex = n.soundex;
-        r.descending = n.descending;
-        if (!MakeIndex(r))
+        r.soundex = n.options.soundex;
+        r.descending = n.options.descending;
+        DbfFile built{HeldFile::Index};
+        if (!MakeIndex(r, built))
             break;
-        // The new file opens in the slot; the old index, open on the file
-        // replaced, goes without a write, or stays, unfit, when the new
-        // one does not open.
+        // The new file opens in the slot and the old index, open on the
+        // file replaced, goes without a write. When the new one does not
+        // open, the old index stays in the slot on the new file, which the
+        // name holds now; it is left out of date below with the rest.
         auto& slot = s.slots[std::size_t(n.slot)];
         std::unique_ptr<Descriptor> old = std::move(slot);
-        SetIndexTo(n.path + n.words, n.slot, n.keyMaker, n.data);
-        if (!slot) {
+        if (!OpenBuilt(a, built, n.path, n.slot, n.slot, n.options, n.keyMaker, n.data)) {
             slot = std::move(old);
-            OutOfDate(*slot, "Reindex"); // the file is the new one: no mark
+            slot->file = std::move(built);
             replaced = true;
             break;
         }
@@ -171,12 +199,14 @@ void Reindex()
         n.keyMaker = d->keyMaker;
         n.data = d->keyData;
         n.unique = d->hdr.unique;
-        n.soundex = d->soundex;
-        n.descending = d->descending;
-        n.words = std::string(n.soundex ? " SOUNDEX" : "") + (n.descending ? " DESCENDING" : "") +
-                  (d->noCache ? " NOCACHE" : "");
+        n.options.soundex = d->soundex;
+        n.options.descending = d->descending;
+        n.options.noCache = d->noCache;
         noted.push_back(std::move(n));
     }
+    // Slot 1 takes its first key again when it opens, as it does under an
+    // order; the natural order comes back afterwards.
+    s.naturalOrder = false;
     // An error is reported once every index is in place again.
     std::uint16_t code = 0;
     std::string text;

@@ -438,7 +438,7 @@ TEST_F(NdxDamageTest, HeaderFaultsAreRefused)
                  {"short file", 1000, 0, 0, "1000 Bytes, kürzer als zwei Seiten"},
                  // the table name of an index of ours ("NAMES.DBF"), in any
                  // case; another program's (its count words not ours) has none
-                 {"another table's", 496, 0x4548544F, 4, "Datei OTHES.DBF statt NAMES.DBF"},
+                 {"another table's", 496, 0x4548544F, 4, "geschrieben für die Datei OTHES.DBF, nicht für NAMES.DBF"},
                  {"the name in small letters", 496, 0x656D616E, 4, "", 0},
                  {"another program's", 492, 0x4548544F00000000, 8, "", 0}};
     for (const Case& c : cases) {

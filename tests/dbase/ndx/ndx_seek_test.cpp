@@ -211,6 +211,54 @@ TEST_F(NdxSeekTest, OrderSlotsAndReindex)
     EXPECT_EQ(EngineErrorCode, 220);
 }
 
+// REINDEX and PACK end on the first key of the index of order 1 under its
+// order and under the natural order, which they keep. An index copied with
+// its table under another name is refused (222), saying how to build it
+// under the new name: INDEX ON with its key, which replaces it.
+TEST_F(NdxSeekTest, ReindexAndPackEndOnTheFirstKey)
+{
+    const struct {
+        const char* what;
+        int order;
+        bool pack;
+        std::int32_t rec; // afterwards
+    } cases[] = {{"REINDEX, natural order", 0, false, 4},
+                 {"REINDEX, order 1", 1, false, 4},
+                 {"PACK, natural order", 0, true, 3}, // record 2 dropped
+                 {"PACK, order 1", 1, true, 3}};
+    for (const auto& c : cases) {
+        const std::string table = NameTable({"m", "k", "z", "a", "q"});
+        ASSERT_TRUE(USE(table + " EXCLUSIVE"));
+        ASSERT_TRUE(Index_On("NAME", "one"));
+        ASSERT_TRUE(Index_On("-RECNO()", "two"));
+        ASSERT_TRUE(SetIndexToList("one two"));
+        GO(2);
+        ASSERT_TRUE(DeleteRec());
+        Set_Order_To(c.order);
+        GO(5);
+        c.pack ? Pack() : Reindex();
+        EXPECT_EQ(EngineErrorCode, 0) << c.what << ": " << LastErrorText();
+        EXPECT_EQ(RecNo(), c.rec) << c.what;
+        EXPECT_EQ(CurrentOrder(), c.order) << c.what;
+        USE("");
+    }
+    ASSERT_TRUE(USE(Path("NAMES.DBF") + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("UPPER(NAME)", "names"));
+    USE("");
+    std::filesystem::copy_file(Path("NAMES.DBF"), Path("COPY.DBF"));
+    std::filesystem::copy_file(Path("names.ndx"), Path("copy.ndx"));
+    ASSERT_TRUE(USE(Path("COPY.DBF") + " EXCLUSIVE"));
+    EXPECT_FALSE(SetIndexTo("copy", 1));
+    EXPECT_EQ(EngineErrorCode, 222);
+    for (const char* part : {"geschrieben für die Datei NAMES.DBF, nicht für COPY.DBF",
+                             "neu aufbauen mit INDEX ON UPPER(NAME) TO copy.ndx, das die Datei ersetzt"})
+        EXPECT_NE(LastErrorText().find(part), std::string::npos) << LastErrorText();
+    ASSERT_TRUE(Index_On("UPPER(NAME)", "copy")) << LastErrorText();
+    CloseIndexes();
+    ASSERT_TRUE(SetIndexTo("copy", 1)) << LastErrorText();
+    ExpectSound(1);
+}
+
 // A REINDEX whose first build fails (a key maker that gives no key)
 // changes nothing: every index stays open and takes the next append. One
 // that fails after a file was replaced leaves the rest open and out of

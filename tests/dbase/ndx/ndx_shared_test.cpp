@@ -7,11 +7,13 @@
 
 #include "dbase/ndx/ndx_internal.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <utime.h>
 
 #include <chrono>
 #include <random>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -397,6 +399,142 @@ TEST_F(NdxSharedTest, NoRebuildUnderAnotherProgram)
     ASSERT_TRUE(USE(table_));
     EXPECT_TRUE(Index_On("NAME", "s")) << LastErrorText();
     ExpectSound(1);
+}
+
+// INDEX ON over an open index in a shared area whose opens fail in turn
+// (no descriptor left) or whose semaphore fails once the new file has the
+// name: it builds the index and has it open alone, or leaves every index
+// open, the old one fit, or out of date with page 0 marked (212 in a fresh
+// program). A key change made then is in the index or refused (212), and
+// FIND and the walk answer right or 212, here and in a fresh program.
+TEST_F(NdxSharedTest, AnIndexOnThatFailsLeavesEveryIndexOpen)
+{
+    ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
+    ASSERT_TRUE(Index_On("NUM", "num"));
+    USE("");
+    const std::vector<std::string> files = {table_, Path("s.ndx"), Path("num.ndx")};
+    std::vector<std::vector<std::uint8_t>> saved;
+    for (const std::string& f : files)
+        saved.push_back(ReadBytes(f));
+    enum Outcome { Built, OldFit, OutOfDate };
+    // FIND of record 3's key and the walk: right, or 212.
+    auto answers = [this] {
+        const std::string key = AllTrim(Buffer().Text(1));
+        const bool found = Find(key);
+        if (EngineErrorCode != 212 && !(found && RecNo() == 3))
+            return false;
+        EngineErrorCode = 0;
+        const std::size_t walked = Order().size();
+        return EngineErrorCode == 212 || walked == 30;
+    };
+    std::vector<int> spare; // descriptors held while few are left
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    int semaphore = -1; // the semaphore file's descriptor while it fails
+    struct Case {
+        std::string what;
+        std::function<void()> fail, mend;
+        bool reindex = false; // REINDEX instead
+    };
+    std::vector<Case> cases;
+    for (int left = 0; left < 8; ++left)
+        cases.push_back({std::to_string(left) + " descriptors left",
+                         [&spare, limit, left] {
+                             rlimit few = limit;
+                             few.rlim_cur = std::min<rlim_t>(limit.rlim_cur, 1024);
+                             ::setrlimit(RLIMIT_NOFILE, &few);
+                             for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
+                                 spare.push_back(fd);
+                             for (int i = 0; i < left && !spare.empty(); ++i, spare.pop_back())
+                                 ::close(spare.back());
+                         },
+                         [&spare, limit] {
+                             for (const int fd : spare)
+                                 ::close(fd);
+                             ::setrlimit(RLIMIT_NOFILE, &limit);
+                         }});
+    const auto breakSemaphore = [&semaphore, this] {
+        const int fd = ndx::CurrentState().sem->file.Fd(), cannotRead = ::open(sem_.c_str(), O_WRONLY);
+        semaphore = ::dup(fd);
+        ::dup2(cannotRead, fd);
+        ::close(cannotRead);
+    };
+    const auto mendSemaphore = [&semaphore] {
+        ::dup2(semaphore, ndx::CurrentState().sem->file.Fd());
+        ::close(semaphore);
+    };
+    for (const bool reindex : {false, true})
+        cases.push_back({std::string(reindex ? "REINDEX, " : "") + "the semaphore after the rename", breakSemaphore,
+                         mendSemaphore, reindex});
+    std::set<int> seen;
+    for (const Case& c : cases) {
+        for (std::size_t i = 0; i < files.size(); ++i)
+            WriteBytes(files[i], saved[i]);
+        const int outcome = InChild([&] {
+            IndexInit();
+            if (!USE(table_) || !SetIndexToList("s num"))
+                return 20;
+            c.fail();
+            const bool built = c.reindex ? (Reindex(), EngineErrorCode == 0) : Index_On("NAME", "s");
+            const std::uint16_t code = EngineErrorCode;
+            c.mend();
+            if (built != (code == 0))
+                return 21;
+            // the new index alone (an error met after it opened is told),
+            // or every index that was open
+            const bool alone = IndexFileName(2).empty();
+            if (IndexFileName(1) != Path("s.ndx") || (!alone && IndexFileName(2) != Path("num.ndx")) ||
+                (built && !alone))
+                return 22;
+            GO(3);
+            EngineErrorCode = 0;
+            if (!RLock())
+                return 23;
+            Buffer().SetText(1, "zz");
+            const bool changed = REPLACE();
+            if (!changed && EngineErrorCode != 212)
+                return 24;
+            Unlock();
+            if (!answers())
+                return 25;
+            CloseAll();
+            return int(alone ? Built : changed ? OldFit : OutOfDate);
+        });
+        ASSERT_LE(outcome, int(OutOfDate)) << c.what;
+        seen.insert(outcome);
+        if (c.what.find("semaphore") != std::string::npos) {
+            EXPECT_EQ(outcome, OutOfDate);
+        }
+        ASSERT_TRUE(USE(table_));
+        EXPECT_EQ(SetIndexTo("s", 1), outcome != OutOfDate) << c.what;
+        EXPECT_EQ(EngineErrorCode, outcome == OutOfDate ? 212 : 0) << c.what << ": " << LastErrorText();
+        if (outcome != OutOfDate) {
+            ASSERT_TRUE(SetIndexTo("num", 2));
+            ExpectSound(1);
+            ExpectSound(2);
+            GO(3);
+            EXPECT_TRUE(answers()) << c.what;
+        }
+        USE("");
+    }
+    EXPECT_EQ(seen, (std::set<int>{Built, OldFit, OutOfDate}));
+    // A shared area with no index logs in for the one it builds before the
+    // build (a login that fails replaces nothing), and out again when the
+    // build fails.
+    ASSERT_TRUE(USE(table_));
+    const auto before = ReadBytes(Path("s.ndx"));
+    std::filesystem::create_directory(sem_);
+    EXPECT_FALSE(Index_On("NAME+'x'", "s"));
+    std::filesystem::remove(sem_);
+    EXPECT_EQ(ReadBytes(Path("s.ndx")), before);
+    EXPECT_FALSE(Index_On("NOFIELD", "s"));
+    EXPECT_FALSE(std::filesystem::exists(sem_));
+    ASSERT_TRUE(Index_On("NAME", "s"));
+    EXPECT_EQ(Semaphore()[0], 1);
+    // The new index carries the share lock of an open index.
+    DbfFile probe;
+    ASSERT_EQ(probe.Open(Path("s.ndx"), true, false), 0);
+    EXPECT_NE(probe.Lock(LockKind::Write, ShareLockOffset, 1), 0);
 }
 
 // A walk over the whole index in a shared area finds records the index
