@@ -1,3 +1,4 @@
+#include "foundation/codepage.h"
 #include "foundation/file_trust.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
@@ -6,6 +7,8 @@
 
 #include <gtest/gtest.h>
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <utility>
@@ -129,6 +132,138 @@ TEST(PrivateTemp, FoldersOfEndedProcessesAreRemovedByTheNextStart)
     EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
     EXPECT_FALSE(std::filesystem::exists(own));
     settings::TempDir.clear();
+}
+
+// A child that makes its private folder there and keeps it (its lock held)
+// until it is killed; its pid and the folder.
+std::pair<pid_t, std::string> LiveFolderOfChild()
+{
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const std::string folder = PrivateTempDir();
+        [[maybe_unused]] ssize_t n = ::write(fds[1], folder.data(), folder.size());
+        ::close(fds[1]);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    char buf[512];
+    const ssize_t n = ::read(fds[0], buf, sizeof buf);
+    ::close(fds[0]);
+    return {pid, std::string(buf, n > 0 ? std::size_t(n) : 0u)};
+}
+
+// A private folder renamed to the name of a folder being made or going is
+// kept while its lock is held; the sweep of a folder that others may
+// change since it was chosen removes nothing.
+TEST(PrivateTemp, TheSweepDecidesOnTheFoldersAndLocksItOpened)
+{
+    testing::ScratchDir dir;
+    settings::TempDir = dir.Path();
+    for (const char* name : {".kt4gone-ABCDEF", ".kt4new-ABCDEF"}) {
+        const auto [child, folder] = LiveFolderOfChild();
+        ASSERT_FALSE(folder.empty());
+        ASSERT_EQ(::rename(folder.c_str(), dir.File(name).c_str()), 0);
+        EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0) << name;
+        EXPECT_TRUE(std::filesystem::exists(dir.File(name) + "/.lock")) << name;
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        RemoveEndedPrivateTempDirs();
+        EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
+    }
+    const auto [child, folder] = LiveFolderOfChild();
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(PrivateTempBase(), dir.Path());
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0);
+    EXPECT_TRUE(std::filesystem::exists(folder));
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0700), 0);
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
+    settings::TempDir.clear();
+}
+
+// TMPDIR or the configured folder that others may change, directly or one
+// folder up, is passed over for /tmp with one note: nothing of the user's
+// is removed there and nothing is made in it; the setting stays.
+TEST(PrivateTemp, AFolderOthersMayChangeIsPassedOverForTmp)
+{
+    testing::ScratchDir dir;
+    const uid_t me = ::geteuid();
+    const std::string base = dir.Path().substr(0, dir.Path().size() - 1);
+    if (!CheckFolderPath(base, me).Closed() || !CheckFolderPath("/tmp", me).Closed())
+        GTEST_SKIP() << "the temporary folder " << base << " or /tmp lies in a folder others may change";
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string keepTmp = oldTmp ? oldTmp : "";
+    const struct {
+        std::string folder, up; // made below base; the folder's mode, the one above's
+        mode_t mode, upMode;
+        bool other;       // the folder belongs to another user
+        bool configured;  // TempDir names it, else TMPDIR
+        std::string why;  // the note's reason, after the folder named
+        std::string named;
+    } cases[] = {
+        {"offen", "", 0777, 0, false, false, "andere Benutzer dürfen in ", "/offen"},
+        {"oben/innen", "oben", 0700, 0777, false, false, "andere Benutzer dürfen in ", "/oben"},
+        {"konf", "", 0777, 0, false, true, "andere Benutzer dürfen in ", "/konf"},
+        {"fremd", "", 01777, 0, true, false, "", "/fremd"}, // last: skipped where not root
+    };
+    struct Restore {
+        const char* old;
+        std::string keep;
+        ~Restore()
+        {
+            if (old)
+                ::setenv("TMPDIR", keep.c_str(), 1);
+            else
+                ::unsetenv("TMPDIR");
+            settings::TempDir.clear();
+        }
+    } restore{oldTmp, keepTmp};
+    for (const auto& c : cases) {
+        if (c.other && me != 0)
+            GTEST_SKIP() << "a TMPDIR of another user needs root";
+        const std::string folder = base + "/" + c.folder;
+        std::filesystem::create_directories(folder);
+        ASSERT_EQ(::chmod(folder.c_str(), c.mode), 0);
+        if (!c.up.empty()) {
+            ASSERT_EQ(::chmod((base + "/" + c.up).c_str(), c.upMode), 0);
+        }
+        // an ended run's folder and one renamed to a going folder's name
+        for (const char* name : {"/kt4-ABCDEF", "/.kt4gone-ABCDEF", "/.kt4new-ABCDEF"}) {
+            ASSERT_EQ(::mkdir((folder + name).c_str(), 0700), 0);
+            ::close(::open((folder + name + "/.lock").c_str(), O_CREAT | O_WRONLY, 0600));
+        }
+        if (c.other) {
+            ASSERT_EQ(::chown(folder.c_str(), kt4::test::NobodyId, kt4::test::NobodyId), 0);
+        }
+        settings::TempDir = c.configured ? folder + "/" : "";
+        ::setenv("TMPDIR", c.configured ? keepTmp.c_str() : folder.c_str(), 1);
+
+        EXPECT_EQ(PrivateTempBase(), "/tmp/") << c.folder;
+        EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0) << c.folder;
+        const std::string own = PrivateTempDir();
+        EXPECT_EQ(own.rfind("/tmp/kt4-", 0), 0u) << own;
+        std::size_t n = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
+            ++n;
+        EXPECT_EQ(n, 3u) << c.folder;
+        const std::string reason = c.other ? base + c.named + " gehört einem anderen Benutzer"
+                                           : c.why + base + c.named + " Namen ändern";
+        EXPECT_EQ(TakeTempFolderNote(), DisplayToOem("Ordner für temporäre Dateien " + folder + " aus " +
+                                                     (c.configured ? "der Konfiguration" : "TMPDIR") +
+                                                     " wird nicht benutzt: " + reason +
+                                                     "; der Ordner /tmp wird benutzt."))
+            << c.folder;
+        EXPECT_EQ(TakeTempFolderNote(), "") << c.folder; // once
+        EXPECT_EQ(settings::TempDir, c.configured ? folder + "/" : "") << c.folder;
+        RemovePrivateTempDir();
+        EXPECT_FALSE(std::filesystem::exists(own));
+        if (!c.up.empty())
+            ::chmod((base + "/" + c.up).c_str(), 0700);
+    }
 }
 
 // A path is closed when nobody but this user and root may move a name on
