@@ -6,9 +6,11 @@
 #include "scratch_dir.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <utility>
@@ -264,6 +266,76 @@ TEST(PrivateTemp, AFolderOthersMayChangeIsPassedOverForTmp)
         if (!c.up.empty())
             ::chmod((base + "/" + c.up).c_str(), 0700);
     }
+}
+
+// A group is the user's own only when it is the user's primary group, is
+// named as the user and no other account has it, as primary group or
+// listed in the group list.
+TEST(PrivateTemp, AGroupIsTheUsersOwnOnlyWhenNoOtherAccountHasIt)
+{
+    static const auto accounts = [] {
+        return std::vector<Account>{{"kt4ich", 4300, 4301}, {"kt4du", 4310, 4311}, {"root", 0, 0}};
+    };
+    static std::vector<Group> groups;
+    const struct {
+        Group group;
+        bool own, others;
+    } cases[] = {
+        {{"kt4ich", 4301, {}}, true, false},
+        {{"kt4ich", 4301, {"kt4ich", "root"}}, true, false},
+        {{"staff", 4301, {}}, false, false},            // another name
+        {{"kt4ich", 4301, {"kt4du"}}, false, true},     // another member listed
+        {{"kt4ich", 4301, {"kt4unbekannt"}}, false, true}, // a name no account has
+        {{"kt4du", 4311, {}}, false, true},             // another's primary group
+    };
+    const AccountLister systemAccounts = AccountSource();
+    const GroupLister systemGroups = GroupSource();
+    AccountSource() = +accounts;
+    GroupSource() = +[] { return groups; };
+    for (const auto& c : cases) {
+        groups = {c.group};
+        EXPECT_EQ(UsersOwnGroup(c.group.gid, 4300), c.own) << c.group.name;
+        EXPECT_EQ(GroupHasOtherMembers(c.group.gid, 4300), c.others) << c.group.name;
+    }
+    groups.clear();
+    EXPECT_FALSE(UsersOwnGroup(4301, 4300)); // an unknown group
+    AccountSource() = systemAccounts;
+    GroupSource() = systemGroups;
+}
+
+// A folder whose removal runs out of descriptors part way down is removed
+// whole all the same: what is left goes by its path.
+TEST(PrivateTemp, RemovedWholeWhenDescriptorsRunOut)
+{
+    testing::ScratchDir dir;
+    settings::TempDir = dir.Path();
+    const std::string folder = PrivateTempDir();
+    ASSERT_FALSE(folder.empty());
+    std::string deep = folder;
+    for (const char* name : {"a/", "b/", "c/", "d/", "e/"}) {
+        deep += name;
+        ASSERT_TRUE(std::filesystem::create_directory(deep));
+        dir.Put(deep.substr(dir.Path().size()) + "f", "x");
+    }
+    // every descriptor below the limit taken but two, for the removal
+    int highest = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+        highest = std::max(highest, std::atoi(e.path().filename().c_str()));
+    std::vector<int> taken;
+    for (int fd = ::open("/dev/null", O_RDONLY); fd >= 0 && fd <= highest; fd = ::open("/dev/null", O_RDONLY))
+        taken.push_back(fd);
+    ::close(highest + 1);
+    rlimit old {};
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    rlimit small = old;
+    small.rlim_cur = rlim_t(highest) + 3;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &small), 0);
+    RemovePrivateTempDir();
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    for (int fd : taken)
+        ::close(fd);
+    EXPECT_EQ(dir.Count(), 0u);
+    settings::TempDir.clear();
 }
 
 // A path is closed when nobody but this user and root may move a name on
