@@ -14,6 +14,7 @@
 #include "foundation/linefile.h"
 #include "foundation/paths.h"
 #include "foundation/printer_settings.h"
+#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 #include "foundation/ui_service.h"

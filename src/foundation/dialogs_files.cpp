@@ -115,7 +115,7 @@ std::string IoErrorText(int Code)
     case IoNotAFile:
         return DisplayToOem("Ungültiger Dateiname");
     case IoNameTaken:
-        return "Name im gemeinsamen Ordner von einem anderen Benutzer belegt";
+        return NameTakenText;
     default:
         return "Fehler bei Zugriff auf Diskette/Platte";
     }

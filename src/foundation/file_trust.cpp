@@ -34,28 +34,37 @@ std::mutex& LookupLock()
     return *lock;
 }
 
-// The names the group Gid lists as members; none when it is unknown.
-std::vector<std::string> ListedMembers(gid_t Gid)
+std::vector<Group> SystemGroups()
 {
-    std::vector<std::string> names;
-    if (const group* grp = ::getgrgid(Gid))
+    std::vector<Group> all;
+    ::setgrent();
+    while (const group* grp = ::getgrent()) {
+        Group g{grp->gr_name, grp->gr_gid, {}};
         for (char** member = grp->gr_mem; *member; ++member)
-            names.emplace_back(*member);
-    return names;
+            g.members.emplace_back(*member);
+        all.push_back(std::move(g));
+    }
+    ::endgrent();
+    return all;
 }
 
-std::string GroupName(gid_t Gid)
+// The group Gid of the list; nullptr when it is unknown.
+const Group* FindGroup(const std::vector<Group>& Groups, gid_t Gid)
 {
-    const group* grp = ::getgrgid(Gid);
-    return grp ? grp->gr_name : "";
+    for (const Group& g : Groups)
+        if (g.gid == Gid)
+            return &g;
+    return nullptr;
 }
 
-bool OtherMembers(const std::vector<Account>& accounts, gid_t Gid, uid_t User)
+// An account other than User and root has the group G as its primary
+// group or is listed in it.
+bool OtherMembers(const std::vector<Account>& accounts, const Group& G, uid_t User)
 {
     for (const Account& a : accounts)
-        if (a.gid == Gid && a.uid != User && a.uid != 0)
+        if (a.gid == G.gid && a.uid != User && a.uid != 0)
             return true;
-    for (const std::string& name : ListedMembers(Gid)) {
+    for (const std::string& name : G.members) {
         bool other = true; // a name no account has counts as another's
         for (const Account& a : accounts)
             if (a.name == name)
@@ -77,19 +86,29 @@ AccountLister& AccountSource()
     return source;
 }
 
+GroupLister& GroupSource()
+{
+    static GroupLister source = SystemGroups;
+    return source;
+}
+
 bool GroupHasOtherMembers(gid_t Gid, uid_t User)
 {
     std::lock_guard<std::mutex> hold(LookupLock());
-    return OtherMembers(AccountSource()(), Gid, User);
+    const std::vector<Group> groups = GroupSource()();
+    const Group* listed = FindGroup(groups, Gid);
+    return OtherMembers(AccountSource()(), listed ? *listed : Group{"", Gid, {}}, User);
 }
 
 bool UsersOwnGroup(gid_t Gid, uid_t User)
 {
     std::lock_guard<std::mutex> hold(LookupLock());
     const std::vector<Account> accounts = AccountSource()();
+    const std::vector<Group> groups = GroupSource()();
+    const Group* listed = FindGroup(groups, Gid);
     for (const Account& a : accounts)
         if (a.uid == User)
-            return a.gid == Gid && a.name == GroupName(Gid) && !OtherMembers(accounts, Gid, User);
+            return listed && a.gid == Gid && a.name == listed->name && !OtherMembers(accounts, *listed, User);
     return false;
 }
 

@@ -1,7 +1,7 @@
 // Whether users other than this one can change a file or put names into a
 // folder. Root may do both anywhere and counts as nobody else. Accounts
 // are looked up in the system's account list (getpwent) and group list
-// (getgrgid); a test puts an account list of its own in place.
+// (getgrent); a test puts lists of its own in place.
 #pragma once
 
 #include <string>
@@ -20,6 +20,15 @@ struct Account {
 // default.
 using AccountLister = std::vector<Account> (*)();
 AccountLister& AccountSource();
+
+struct Group {
+    std::string name;
+    gid_t gid = 0;
+    std::vector<std::string> members; // the names the group lists
+};
+// Where the group list comes from: every group of the system by default.
+using GroupLister = std::vector<Group> (*)();
+GroupLister& GroupSource();
 
 // An account other than User (and root) has the group Gid, as its primary
 // group or as a listed member.

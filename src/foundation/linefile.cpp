@@ -6,7 +6,6 @@
 #include "foundation/files.h"
 #include "foundation/maths.h"
 #include "foundation/numstr.h"
-#include "foundation/private_temp.h"
 #include "foundation/settings.h"
 #include "foundation/strutil.h"
 
@@ -46,22 +45,6 @@ std::string NumberText(const std::string& line) { return TrimBlanks(line); }
 
 } // namespace
 
-std::string WriteFailureText(int Code, int SysErr, const std::string& Path)
-{
-    std::string cause;
-    if (Code == IoNameTaken)
-        cause = IoErrorText(IoNameTaken);
-    else if (SysErr == ENOSPC || SysErr == EDQUOT || (Code == IoWriteFailed && SysErr == 0))
-        cause = "Diskette/Platte voll";
-    else if (Code == IoWriteProtected || SysErr == EACCES || SysErr == EPERM || SysErr == EROFS)
-        cause = "Schreibschutz entfernen !";
-    else if (Code == IoNotAFile && SysErr != EISDIR)
-        cause = "file write error (not a regular file)";
-    else
-        cause = "file write error (" + std::string(std::strerror(SysErr != 0 ? SysErr : EIO)) + ")";
-    return cause + ": " + DisplayToOem(Path) + " wurde nicht geschrieben.";
-}
-
 int RefusalIoCode(AtomicWriter::Refusal Why)
 {
     switch (Why) {
@@ -79,13 +62,6 @@ int RefusalIoCode(AtomicWriter::Refusal Why)
 std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path)
 {
     return WriteFailureText(RefusalIoCode(Writer.Refused()), Writer.Errno(), Path);
-}
-
-std::string TempFolderFailureText()
-{
-    const PrivateTempDirFailure why = LastPrivateTempDirFailure();
-    return DisplayToOem("Temporärer Ordner " + why.folder + " kann nicht angelegt werden (" +
-                        std::strerror(why.error != 0 ? why.error : EIO) + ")");
 }
 
 std::string FileRealStr(Real X)

@@ -30,6 +30,7 @@
 #pragma once
 
 #include "foundation/atomic_file.h"
+#include "foundation/io_codes.h"
 #include "foundation/types.h"
 
 #include <cstdint>
@@ -40,40 +41,13 @@
 
 namespace kt4 {
 
-// I/O result codes, as the dialog layer's error texts know them.
-enum IoCode : int {
-    IoOk = 0,
-    IoFileNotFound = 2,
-    IoPathNotFound = 3,
-    IoAccessDenied = 5,
-    IoReadPastEnd = 100,   // "Lesefehler"
-    IoWriteFailed = 101,   // "Diskette/Platte voll"
-    IoNotOpen = 103,
-    IoNotOpenForInput = 104,
-    IoNotOpenForOutput = 105,
-    IoWriteProtected = 150, // "Schreibschutz entfernen !": this user may not write the file
-    IoNameTaken = 151,      // another user's link or file holds the name in a shared folder
-    IoNotAFile = 1000,      // the name is a folder, a FIFO or a socket, not a file
-};
-
 // The I/O code of a writer's refusal (AtomicWriter::Refused());
 // IoAccessDenied when it refused nothing.
 int RefusalIoCode(AtomicWriter::Refusal Why);
 
-// The message of a failed write of the file Path (stored text), by its
-// cause (Code, the system's errno SysErr): a full disk or quota gives
-// "Diskette/Platte voll", write protection (a read-only file, folder or
-// disk) "Schreibschutz entfernen !", anything else (a folder or FIFO in
-// the file's place, too long a name ...) "file write error" with the
-// system's reason; each followed by ": " + Path + " wurde nicht
-// geschrieben.".
-std::string WriteFailureText(int Code, int SysErr, const std::string& Path);
-// The same for a writer that failed (Refused() and Errno()).
+// The message of a failed write (WriteFailureText, io_codes.h) for a
+// writer that failed (Refused() and Errno()).
 std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path);
-// The message when the process's private temporary folder cannot be made
-// (LastPrivateTempDirFailure): "Temporärer Ordner " + the folder it is
-// made in + " kann nicht angelegt werden (" + the system's reason + ")".
-std::string TempFolderFailureText();
 
 // A number as written into files: seven decimals ("1500.0000000",
 // "0.2500000"), whole numbers below 1 without decimals ("0", "-3"); always

@@ -2,7 +2,8 @@
 #include "foundation/private_temp.h"
 
 #include "foundation/codepage.h"
-#include "foundation/linefile.h"
+#include "foundation/file_trust.h"
+#include "foundation/io_codes.h"
 #include "foundation/paths.h"
 #include "foundation/settings.h"
 
@@ -10,11 +11,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <sys/stat.h>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -29,9 +32,20 @@ constexpr char NewPrefix[] = ".kt4new-";   // a folder being made
 constexpr char GonePrefix[] = ".kt4gone-"; // a folder on its way out
 constexpr char LockName[] = ".lock";
 
+// The folder the private folder is made in, as chosen for one value of
+// TempDir and TMPDIR (key).
+struct Choice {
+    bool made = false;
+    std::string key;
+    std::string folder; // with a trailing separator; "" when none passed
+    PrivateTempDirFailure refusal; // why none passed
+};
+
 // The state, never destroyed, so that exit handlers of any order and the
 // clean-up of a signal on another thread may still use it.
 struct State {
+    Choice choice;
+    std::string note; // the choice's note until it is taken
     std::mutex mutex;
     std::string folder; // with a trailing separator; "" when there is none
     pid_t owner = 0;    // the process that made it
@@ -69,14 +83,63 @@ bool OwnFolder(const std::string& path)
     return st.st_uid == ::geteuid() && (st.st_mode & 0777) == 0700;
 }
 
-std::string BaseFolder()
+// A path without its trailing separator ("/" stays).
+std::string Bare(const std::string& Folder)
 {
-    std::string base = settings::TempDir;
-    if (base.empty()) {
-        const char* env = std::getenv("TMPDIR");
-        base = env && *env ? env : "/tmp";
+    return Folder.size() > 1 && Folder.back() == '/' ? Folder.substr(0, Folder.size() - 1) : Folder;
+}
+
+// Why a folder on the path is not closed (UTF-8); "" when the path may be
+// used: it is closed, or it cannot be looked at though everything above
+// it is closed, so that only this user or root could change that.
+std::string NotClosedText(const FolderPathCheck& Check)
+{
+    using Why = FolderPathCheck::Why;
+    static const struct {
+        Why why;
+        const char* before;
+        const char* after;
+    } texts[] = {
+        {Why::OtherOwner, "", " gehört einem anderen Benutzer"},
+        {Why::OthersWrite, "andere Benutzer dürfen in ", " Namen ändern"},
+        {Why::OthersLink, "", " ist eine Verknüpfung eines anderen Benutzers"},
+    };
+    for (const auto& t : texts)
+        if (t.why == Check.why)
+            return t.before + Check.folder + t.after;
+    return {};
+}
+
+// The choice for the present TempDir and TMPDIR. Own().mutex is held.
+const Choice& Chosen()
+{
+    State& s = Own();
+    const char* env = std::getenv("TMPDIR");
+    const std::string tmpdir = env && *env ? AddBackslash(env) : std::string();
+    std::string asked = settings::TempDir.empty() ? tmpdir : AddBackslash(settings::TempDir);
+    const std::string source = asked.empty() ? "" : asked == tmpdir ? "TMPDIR" : "der Konfiguration";
+    if (asked.empty())
+        asked = "/tmp/";
+    if (s.choice.made && s.choice.key == source + ":" + asked)
+        return s.choice;
+    Choice c;
+    c.made = true;
+    c.key = source + ":" + asked;
+    const uid_t user = ::geteuid();
+    const std::string why = NotClosedText(CheckFolderPath(Bare(asked), user));
+    if (why.empty()) {
+        c.folder = asked;
+    } else if (Bare(asked) == "/tmp") {
+        c.refusal = {"/tmp", 0, DisplayToOem(why)};
+    } else if (const std::string whyTmp = NotClosedText(CheckFolderPath("/tmp", user)); whyTmp.empty()) {
+        c.folder = "/tmp/";
+        s.note = DisplayToOem("Ordner für temporäre Dateien " + Bare(asked) + " aus " + source +
+                              " wird nicht benutzt: " + why + "; der Ordner /tmp wird benutzt.");
+    } else {
+        c.refusal = {Bare(asked) + " und /tmp", 0, DisplayToOem(why + "; " + whyTmp)};
     }
-    return AddBackslash(base);
+    s.choice = std::move(c);
+    return s.choice;
 }
 
 // A write lock on the whole of fd's file, held by its open file
@@ -194,9 +257,10 @@ void DropUnmade(const std::string& Path)
 // Makes a folder under its final name with its lock held: it is made as
 // .kt4new-XXXXXX, given its locked lock file and only then renamed, so
 // that a kt4- folder always has its lock file and a start that finds it
-// unlocked knows its owner has ended. A start removes any .kt4new- folder
-// it finds (a start cut short, or one about to rename): the rename of a
-// folder removed that way fails and the maker tries again. The folder
+// unlocked knows its owner has ended. A start removes a .kt4new- folder
+// whose lock nobody holds (a start cut short, or one that has not taken
+// its lock yet): the maker's lock or rename then fails and it tries
+// again. The folder
 // with a trailing separator, and its lock in Lock; "" when none can be made,
 // with the system's reason in Err. Whatever fails, the folder being made
 // goes again; only a name that a start removed or another folder holds is
@@ -278,10 +342,15 @@ std::string PrivateTempDir()
     s.folder.clear();
     s.lock = -1;
     int lock = -1;
-    const std::string base = BaseFolder();
-    const std::string folder = MakeLockedFolder(base, lock, s.failure.error);
+    const Choice& chosen = Chosen();
+    if (chosen.folder.empty()) {
+        s.failure = chosen.refusal;
+        return {};
+    }
+    s.failure = {};
+    const std::string folder = MakeLockedFolder(chosen.folder, lock, s.failure.error);
     if (folder.empty()) {
-        s.failure.folder = base.size() > 1 ? base.substr(0, base.size() - 1) : base;
+        s.failure.folder = Bare(chosen.folder);
         return {};
     }
     s.lock = lock;
@@ -393,46 +462,127 @@ void RemovePrivateTempDirAndExit(int Code)
     ::_exit(Code);
 }
 
+std::string PrivateTempBase()
+{
+    std::lock_guard<std::mutex> hold(Own().mutex);
+    return Chosen().folder;
+}
+
+std::string TakeTempFolderNote()
+{
+    std::lock_guard<std::mutex> hold(Own().mutex);
+    return std::exchange(Own().note, {});
+}
+
+namespace {
+
+enum class LockState { None, Held, Free };
+
+// The lock file in the folder open on Dir: None when there is no lock
+// file of this user, Held while its owner (or a program it started)
+// lives, Free when its owner has ended; then Lock holds it.
+LockState LockIn(int Dir, int& Lock)
+{
+    Lock = -1;
+    const int fd = ::openat(Dir, LockName, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return LockState::None;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return LockState::None;
+    }
+    if (!LockWhole(fd)) {
+        ::close(fd);
+        return LockState::Held;
+    }
+    Lock = fd;
+    return LockState::Free;
+}
+
+// What the clean-up of ended runs removes, by the name's prefix: a private
+// folder only when its lock is free; a folder being made or on its way
+// out unless its lock is held (a live maker, or a live folder renamed).
+const struct {
+    const char* prefix;
+    bool needsFreeLock;
+    bool counts; // a folder of an ended run (a removal cut short does not count)
+    bool renameFirst;
+} SweptKinds[] = {
+    {Prefix, true, true, true},
+    {NewPrefix, false, true, true},
+    {GonePrefix, false, false, false},
+};
+
+} // namespace
+
 int RemoveEndedPrivateTempDirs()
 {
-    const std::string base = BaseFolder();
-    std::string own;
+    std::string base, own;
     {
         std::lock_guard<std::mutex> hold(Own().mutex);
+        base = Chosen().folder;
         own = LiveFolder();
     }
-    // the names first, so that no descriptor of the folder stays open
-    // while its entries go
+    if (base.empty())
+        return 0; // a folder passed over is never swept
+    // Everything below is decided on what was opened: the base (closed, so
+    // that only this user and root may rename in it), each folder relative
+    // to it and each folder's lock file relative to that folder.
+    const int dir = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return 0;
+    struct stat st {};
     std::vector<std::string> names;
-    if (DIR* d = ::opendir(base.c_str())) {
+    DIR* d = nullptr;
+    if (::fstat(dir, &st) == 0 && FolderIsClosed(dir, st, ::geteuid())) {
+        const int listed = ::dup(dir);
+        d = listed >= 0 ? ::fdopendir(listed) : nullptr;
+        if (!d && listed >= 0)
+            ::close(listed);
+    }
+    if (d) {
         while (const dirent* e = ::readdir(d))
             names.emplace_back(e->d_name);
         ::closedir(d);
     }
     int removed = 0;
-    const std::size_t nameSize = sizeof Prefix - 1 + 6;
     for (const std::string& name : names) {
-        const std::string path = base + name;
-        if (name.size() == sizeof GonePrefix - 1 + 6 && name.compare(0, sizeof GonePrefix - 1, GonePrefix) == 0) {
-            if (OwnFolder(path))
-                RemoveTree(path); // a removal cut short
-            continue;
-        }
-        if (name.size() == sizeof NewPrefix - 1 + 6 && name.compare(0, sizeof NewPrefix - 1, NewPrefix) == 0) {
-            if (OwnFolder(path) && RemoveFolder(path)) // its maker, if alive, tries again
+        for (const auto& kind : SweptKinds) {
+            const std::size_t size = std::strlen(kind.prefix);
+            if (name.size() != size + 6 || name.compare(0, size, kind.prefix) != 0)
+                continue;
+            if (base + name + "/" == own)
+                break;
+            const int fd = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0)
+                break;
+            if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 0777) != 0700) {
+                ::close(fd);
+                break;
+            }
+            int lock = -1;
+            const LockState state = LockIn(fd, lock);
+            if (state == LockState::Held || (kind.needsFreeLock && state != LockState::Free)) {
+                ::close(fd);
+                break;
+            }
+            // first renamed, so that a removal cut short leaves nothing a
+            // start would have to prove ended
+            std::string at = name;
+            const std::string gone = GonePrefix + name.substr(size);
+            if (kind.renameFirst && ::renameat(dir, name.c_str(), dir, gone.c_str()) == 0)
+                at = gone;
+            if (lock >= 0)
+                ::close(lock);
+            const bool went =
+                EmptyFolder(fd, base + at) && (::unlinkat(dir, at.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT);
+            if (went && kind.counts)
                 ++removed;
-            continue;
+            break;
         }
-        if (name.size() != nameSize || name.compare(0, sizeof Prefix - 1, Prefix) != 0)
-            continue;
-        if (path + "/" == own || !OwnFolder(path))
-            continue;
-        const int lock = LockOfEnded(path);
-        if (lock < 0)
-            continue;
-        if (RemoveFolder(path, lock))
-            ++removed;
     }
+    ::close(dir);
     return removed;
 }
 
@@ -440,6 +590,13 @@ PrivateTempDirFailure LastPrivateTempDirFailure()
 {
     std::lock_guard<std::mutex> hold(Own().mutex);
     return Own().failure;
+}
+
+std::string TempFolderFailureText()
+{
+    const PrivateTempDirFailure why = LastPrivateTempDirFailure();
+    return DisplayToOem("Temporärer Ordner " + why.folder + " kann nicht angelegt werden (") +
+           (why.reason.empty() ? std::string(std::strerror(why.error != 0 ? why.error : EIO)) : why.reason) + ")";
 }
 
 std::string TempFolderFailureText(const std::string& UserFile)
@@ -451,14 +608,15 @@ std::string TempFolderFailureText(const std::string& UserFile)
 std::string TempFileFailureText(int Code, int SysErr, const std::string& UserFile)
 {
     const std::string told = WriteFailureText(Code, SysErr, UserFile);
-    const bool place = SysErr == ENOSPC || SysErr == EDQUOT || (Code == IoWriteFailed && SysErr == 0) ||
-                       Code == IoWriteProtected || SysErr == EACCES || SysErr == EPERM || SysErr == EROFS;
-    if (!place)
+    if (!FailureOfThePlace(Code, SysErr))
         return told;
     std::string folder;
     {
         std::lock_guard<std::mutex> hold(Own().mutex);
-        folder = LiveFolder().empty() ? BaseFolder() : FilePathPart(StripBackslash(LiveFolder()));
+        const Choice& chosen = Chosen();
+        folder = !LiveFolder().empty() ? FilePathPart(StripBackslash(LiveFolder()))
+                 : chosen.folder.empty() ? chosen.refusal.folder
+                                         : chosen.folder;
     }
     return DisplayToOem("Temporärer Ordner " + StripBackslash(folder) + ": ") + told;
 }

@@ -1,10 +1,15 @@
 // The process's own folder for temporary files with fixed names (report
 // copies, CAD block files, index files of the table engine). TempDir is
 // usually a folder every user shares, so such names are never used there
-// directly: they live in one folder made with mkdtemp under TempDir (mode
-// 0700) on first need and removed with everything in it when the program
-// ends, batch runs included. Nothing outside that folder is ever removed,
-// and symbolic links inside it are removed as links, never followed.
+// directly: they live in one folder made with mkdtemp (mode 0700) on
+// first need and removed with everything in it when the program ends,
+// batch runs included. Nothing outside that folder is ever removed, and
+// symbolic links inside it are removed as links, never followed.
+//
+// The folder it is made in is chosen once (PrivateTempBase): TempDir
+// when nobody but this user and root may move a name on its path, else
+// /tmp under the same test. So no other user can rename, remove or swap
+// the folder or anything the clean-up looks at.
 //
 // The owner holds a lock on the file ".lock" inside the folder for its
 // whole life (an open-file-description lock, which the kernel drops when
@@ -19,22 +24,41 @@
 namespace kt4 {
 
 // The folder with a trailing separator; made on first need. "" when it
-// cannot be made (TempDir missing, no folder, not writable); callers tell
-// that with TempFolderFailureText (linefile.h).
+// cannot be made (TempDir missing, no folder, not writable, no folder to
+// make it in); callers tell that with TempFolderFailureText.
 std::string PrivateTempDir();
 
-// Why PrivateTempDir() last gave "": the folder it is made in (TempDir,
-// else $TMPDIR, else /tmp; without the trailing separator) and the
-// system's reason.
+// The folder the private folder is made in, with a trailing separator:
+// TempDir (else $TMPDIR, else /tmp) when it and every folder and link
+// above it are closed (CheckFolderPath: nobody but this user and root may
+// put, remove or rename a name there), or when it cannot be looked at
+// though everything above it is closed (making the folder then fails with
+// the system's reason). Otherwise /tmp under the same test, and one note
+// names the folder passed over, where it came from and why
+// (TakeTempFolderNote). "" when /tmp does not pass either: then nothing
+// is made, swept or measured anywhere. Chosen once for each value of
+// TempDir and $TMPDIR; TempDir itself is never changed.
+std::string PrivateTempBase();
+
+// The note of the last choice that passed a folder over (stored text),
+// given once; "" when there is none to give.
+std::string TakeTempFolderNote();
+
+// Why PrivateTempDir() last gave "": the folder it is made in (without
+// the trailing separator; both folders when none could be chosen) and
+// the system's reason, or Reason when the folders were passed over.
 struct PrivateTempDirFailure {
     std::string folder;
     int error = 0;
+    std::string reason; // stored text; "" for the system's reason
 };
 PrivateTempDirFailure LastPrivateTempDirFailure();
 
-// What a run tells when its private folder could not be made (stored
-// text): TempFolderFailureText (linefile.h), and when the user's file
-// UserFile needed it, ": " + UserFile + " wurde nicht geschrieben.".
+// The message when the private folder cannot be made (stored text):
+// "Temporärer Ordner " + the folder it is made in + " kann nicht angelegt
+// werden (" + the reason + ")"; when the user's file UserFile needed it,
+// followed by ": " + UserFile + " wurde nicht geschrieben.".
+std::string TempFolderFailureText();
 std::string TempFolderFailureText(const std::string& UserFile);
 
 // What a run tells when a file of its own in the private folder failed
@@ -43,7 +67,7 @@ std::string TempFolderFailureText(const std::string& UserFile);
 // protected is named as the place, "Temporärer Ordner " + the folder it
 // is made in + ": ", before WriteFailureText of UserFile; any other cause
 // (no descriptor left, a file size limit) is the run's own and told by
-// WriteFailureText of UserFile alone.
+// WriteFailureText (io_codes.h) of UserFile alone.
 std::string TempFileFailureText(int Code, int SysErr, const std::string& UserFile);
 
 // A subfolder of the private folder (made on first need), with a trailing
@@ -73,9 +97,10 @@ void RemovePrivateTempDir();
 // folder after it; then _exit(Code).
 [[noreturn]] void RemovePrivateTempDirAndExit(int Code);
 
-// Removes the private folders in TempDir that processes of this user left
-// behind: only those whose lock nobody holds (and the rest of a removal
-// that was cut short). Returns how many went.
+// Removes the private folders in PrivateTempBase() that processes of this
+// user left behind: only those whose lock nobody holds (and the rest of a
+// removal or a making that was cut short), each judged on the folder and
+// lock file it opened there. Returns how many went.
 int RemoveEndedPrivateTempDirs();
 
 // While it lives, the programs this process starts hold the private

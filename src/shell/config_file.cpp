@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,10 +27,19 @@ namespace {
 std::string CfgName() { return settings::BaseName + ".cfg"; }
 
 // The configuration file in Dir, whatever the case of its name; "" when
-// there is none.
+// there is none. A folder that is there but cannot be searched hides any
+// file in it: that is told as an unreadable file is, once (a folder inside
+// it cannot even be seen), and counts as none.
 std::string FindIn(const std::string& Dir)
 {
     std::string dir = Dir.empty() ? std::string(".") : Dir;
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        ::faccessat(AT_FDCWD, dir.c_str(), X_OK, AT_EACCESS) != 0) {
+        const std::string cause = std::strerror(errno);
+        MessageText(DisplayToOem("Konfigurationsordner " + dir + " wird nicht gelesen: nicht lesbar: " + cause + "."));
+        return {};
+    }
     return FindFileNoCase(dir, CfgName());
 }
 

@@ -277,6 +277,10 @@ Step CommandLineStep(const CommandLine& cmd)
         graphicsSwitch = true;
         return {};
     case StartMode::MissingExtension:
+        // a name without a file part names no project: nothing is read,
+        // as with "sub/."
+        if (NamesAFolder(cmd.file))
+            return BatchCheck();
         ErrorBox("Erweiterung ." + DataFileExt + " " + "mu\xE1 mit angegeben werden");
         return Ended(2);
     case StartMode::UnknownSwitch:

@@ -116,9 +116,14 @@ void CheckWorkFolders()
     Check(DbfDir, "ung\x81ltiger DBF Ordner konfiguriert");
     Check(PltDir, "ung\x81ltiger PLT Ordner konfiguriert");
     CheckTempDir();
-    // what runs of this user that ended without their clean-up left behind
+    // what runs of this user that ended without their clean-up left behind,
+    // only in the folder chosen for the private folder: one that others
+    // may change is passed over (told once) and never swept
     RemoveEndedPrivateTempDirs();
-    RemoveStaleTemporariesIn(TempDir);
+    if (const std::string note = TakeTempFolderNote(); !note.empty())
+        MessageText(note);
+    if (!TempDir.empty() && AddBackslash(TempDir) == PrivateTempBase())
+        RemoveStaleTemporariesIn(TempDir);
     Check(EdiDir, "ung\x81ltiger EDI Ordner konfiguriert");
     Check(DefaultDataDir, "ung\x81ltiger Data Ordner konfiguriert");
     if (DbfUseTemp) {

@@ -1,3 +1,4 @@
+#include "foundation/codepage.h"
 #include "foundation/file_trust.h"
 #include "foundation/private_temp.h"
 #include "foundation/settings.h"
@@ -5,7 +6,11 @@
 #include "scratch_dir.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <utility>
@@ -128,6 +133,208 @@ TEST(PrivateTemp, FoldersOfEndedProcessesAreRemovedByTheNextStart)
     ::waitpid(program, nullptr, 0);
     EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
     EXPECT_FALSE(std::filesystem::exists(own));
+    settings::TempDir.clear();
+}
+
+// A child that makes its private folder there and keeps it (its lock held)
+// until it is killed; its pid and the folder.
+std::pair<pid_t, std::string> LiveFolderOfChild()
+{
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const std::string folder = PrivateTempDir();
+        [[maybe_unused]] ssize_t n = ::write(fds[1], folder.data(), folder.size());
+        ::close(fds[1]);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    char buf[512];
+    const ssize_t n = ::read(fds[0], buf, sizeof buf);
+    ::close(fds[0]);
+    return {pid, std::string(buf, n > 0 ? std::size_t(n) : 0u)};
+}
+
+// A private folder renamed to the name of a folder being made or going is
+// kept while its lock is held; the sweep of a folder that others may
+// change since it was chosen removes nothing.
+TEST(PrivateTemp, TheSweepDecidesOnTheFoldersAndLocksItOpened)
+{
+    testing::ScratchDir dir;
+    settings::TempDir = dir.Path();
+    for (const char* name : {".kt4gone-ABCDEF", ".kt4new-ABCDEF"}) {
+        const auto [child, folder] = LiveFolderOfChild();
+        ASSERT_FALSE(folder.empty());
+        ASSERT_EQ(::rename(folder.c_str(), dir.File(name).c_str()), 0);
+        EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0) << name;
+        EXPECT_TRUE(std::filesystem::exists(dir.File(name) + "/.lock")) << name;
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        RemoveEndedPrivateTempDirs();
+        EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
+    }
+    const auto [child, folder] = LiveFolderOfChild();
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(PrivateTempBase(), dir.Path());
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0);
+    EXPECT_TRUE(std::filesystem::exists(folder));
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0700), 0);
+    EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
+    settings::TempDir.clear();
+}
+
+// TMPDIR or the configured folder that others may change, directly or one
+// folder up, is passed over for /tmp with one note: nothing of the user's
+// is removed there and nothing is made in it; the setting stays.
+TEST(PrivateTemp, AFolderOthersMayChangeIsPassedOverForTmp)
+{
+    testing::ScratchDir dir;
+    const uid_t me = ::geteuid();
+    const std::string base = dir.Path().substr(0, dir.Path().size() - 1);
+    if (!CheckFolderPath(base, me).Closed() || !CheckFolderPath("/tmp", me).Closed())
+        GTEST_SKIP() << "the temporary folder " << base << " or /tmp lies in a folder others may change";
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string keepTmp = oldTmp ? oldTmp : "";
+    const struct {
+        std::string folder, up; // made below base; the folder's mode, the one above's
+        mode_t mode, upMode;
+        bool other;       // the folder belongs to another user
+        bool configured;  // TempDir names it, else TMPDIR
+        std::string why;  // the note's reason, after the folder named
+        std::string named;
+    } cases[] = {
+        {"offen", "", 0777, 0, false, false, "andere Benutzer dürfen in ", "/offen"},
+        {"oben/innen", "oben", 0700, 0777, false, false, "andere Benutzer dürfen in ", "/oben"},
+        {"konf", "", 0777, 0, false, true, "andere Benutzer dürfen in ", "/konf"},
+        {"fremd", "", 01777, 0, true, false, "", "/fremd"}, // last: skipped where not root
+    };
+    struct Restore {
+        const char* old;
+        std::string keep;
+        ~Restore()
+        {
+            if (old)
+                ::setenv("TMPDIR", keep.c_str(), 1);
+            else
+                ::unsetenv("TMPDIR");
+            settings::TempDir.clear();
+        }
+    } restore{oldTmp, keepTmp};
+    for (const auto& c : cases) {
+        if (c.other && me != 0)
+            GTEST_SKIP() << "a TMPDIR of another user needs root";
+        const std::string folder = base + "/" + c.folder;
+        std::filesystem::create_directories(folder);
+        ASSERT_EQ(::chmod(folder.c_str(), c.mode), 0);
+        if (!c.up.empty()) {
+            ASSERT_EQ(::chmod((base + "/" + c.up).c_str(), c.upMode), 0);
+        }
+        // an ended run's folder and one renamed to a going folder's name
+        for (const char* name : {"/kt4-ABCDEF", "/.kt4gone-ABCDEF", "/.kt4new-ABCDEF"}) {
+            ASSERT_EQ(::mkdir((folder + name).c_str(), 0700), 0);
+            ::close(::open((folder + name + "/.lock").c_str(), O_CREAT | O_WRONLY, 0600));
+        }
+        if (c.other) {
+            ASSERT_EQ(::chown(folder.c_str(), kt4::test::NobodyId, kt4::test::NobodyId), 0);
+        }
+        settings::TempDir = c.configured ? folder + "/" : "";
+        ::setenv("TMPDIR", c.configured ? keepTmp.c_str() : folder.c_str(), 1);
+
+        EXPECT_EQ(PrivateTempBase(), "/tmp/") << c.folder;
+        EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0) << c.folder;
+        const std::string own = PrivateTempDir();
+        EXPECT_EQ(own.rfind("/tmp/kt4-", 0), 0u) << own;
+        std::size_t n = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
+            ++n;
+        EXPECT_EQ(n, 3u) << c.folder;
+        const std::string reason = c.other ? base + c.named + " gehört einem anderen Benutzer"
+                                           : c.why + base + c.named + " Namen ändern";
+        EXPECT_EQ(TakeTempFolderNote(), DisplayToOem("Ordner für temporäre Dateien " + folder + " aus " +
+                                                     (c.configured ? "der Konfiguration" : "TMPDIR") +
+                                                     " wird nicht benutzt: " + reason +
+                                                     "; der Ordner /tmp wird benutzt."))
+            << c.folder;
+        EXPECT_EQ(TakeTempFolderNote(), "") << c.folder; // once
+        EXPECT_EQ(settings::TempDir, c.configured ? folder + "/" : "") << c.folder;
+        RemovePrivateTempDir();
+        EXPECT_FALSE(std::filesystem::exists(own));
+        if (!c.up.empty())
+            ::chmod((base + "/" + c.up).c_str(), 0700);
+    }
+}
+
+// A group is the user's own only when it is the user's primary group, is
+// named as the user and no other account has it, as primary group or
+// listed in the group list.
+TEST(PrivateTemp, AGroupIsTheUsersOwnOnlyWhenNoOtherAccountHasIt)
+{
+    static const auto accounts = [] {
+        return std::vector<Account>{{"kt4ich", 4300, 4301}, {"kt4du", 4310, 4311}, {"root", 0, 0}};
+    };
+    static std::vector<Group> groups;
+    const struct {
+        Group group;
+        bool own, others;
+    } cases[] = {
+        {{"kt4ich", 4301, {}}, true, false},
+        {{"kt4ich", 4301, {"kt4ich", "root"}}, true, false},
+        {{"staff", 4301, {}}, false, false},            // another name
+        {{"kt4ich", 4301, {"kt4du"}}, false, true},     // another member listed
+        {{"kt4ich", 4301, {"kt4unbekannt"}}, false, true}, // a name no account has
+        {{"kt4du", 4311, {}}, false, true},             // another's primary group
+    };
+    const AccountLister systemAccounts = AccountSource();
+    const GroupLister systemGroups = GroupSource();
+    AccountSource() = +accounts;
+    GroupSource() = +[] { return groups; };
+    for (const auto& c : cases) {
+        groups = {c.group};
+        EXPECT_EQ(UsersOwnGroup(c.group.gid, 4300), c.own) << c.group.name;
+        EXPECT_EQ(GroupHasOtherMembers(c.group.gid, 4300), c.others) << c.group.name;
+    }
+    groups.clear();
+    EXPECT_FALSE(UsersOwnGroup(4301, 4300)); // an unknown group
+    AccountSource() = systemAccounts;
+    GroupSource() = systemGroups;
+}
+
+// A folder whose removal runs out of descriptors part way down is removed
+// whole all the same: what is left goes by its path.
+TEST(PrivateTemp, RemovedWholeWhenDescriptorsRunOut)
+{
+    testing::ScratchDir dir;
+    settings::TempDir = dir.Path();
+    const std::string folder = PrivateTempDir();
+    ASSERT_FALSE(folder.empty());
+    std::string deep = folder;
+    for (const char* name : {"a/", "b/", "c/", "d/", "e/"}) {
+        deep += name;
+        ASSERT_TRUE(std::filesystem::create_directory(deep));
+        dir.Put(deep.substr(dir.Path().size()) + "f", "x");
+    }
+    // every descriptor below the limit taken but two, for the removal
+    int highest = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+        highest = std::max(highest, std::atoi(e.path().filename().c_str()));
+    std::vector<int> taken;
+    for (int fd = ::open("/dev/null", O_RDONLY); fd >= 0 && fd <= highest; fd = ::open("/dev/null", O_RDONLY))
+        taken.push_back(fd);
+    ::close(highest + 1);
+    rlimit old {};
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    rlimit small = old;
+    small.rlim_cur = rlim_t(highest) + 3;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &small), 0);
+    RemovePrivateTempDir();
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    for (int fd : taken)
+        ::close(fd);
+    EXPECT_EQ(dir.Count(), 0u);
     settings::TempDir.clear();
 }
 

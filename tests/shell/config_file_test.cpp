@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/xattr.h>
@@ -652,6 +653,52 @@ TEST_F(ConfigFile, WhatCannotBeTakenIsPassedOverWithItsCause)
         EXPECT_EQ(Logged("message"), std::vector<std::string>{"message|Meldung:|Konfigurationsdatei " + cfg +
                                                                " wird nicht gelesen: keine Datei."});
         EXPECT_TRUE(Logged("error").empty()) << fifo;
+    }
+}
+
+// A configuration folder that is there but cannot be searched (mode 000)
+// is told once with its cause, and the search goes on in the next folder;
+// the user's own folder that way hides the folder inside it.
+TEST_F(ConfigFile, AFolderThatCannotBeSearchedIsToldAndPassedOver)
+{
+    const std::vector<std::string> fallback = FallbackConfigDirs();
+    std::filesystem::create_directories(fallback[1]);
+    for (const char* start : {"start", "start2"})
+        std::filesystem::create_directory(dir.File(start));
+    cad::CadPlotLines[1] = "own";
+    settings::ConfigDir = fallback[1];
+    WriteConfigFile();
+    const bool root = ::geteuid() == 0;
+    if (root) { // root searches any folder: the run goes as nobody
+        dir.OpenToAll();
+        for (const std::string& f : {dir.File("xdg"), fallback[0], fallback[1], fallback[1] + "kt4.cfg",
+                                     dir.File("start"), dir.File("start2")})
+            ASSERT_EQ(::chown(f.c_str(), kt4::test::NobodyId, kt4::test::NobodyId), 0) << f;
+        if (kt4::test::AsUserNobody([&] { return ::access(dir.Path().c_str(), X_OK) == 0 ? 0 : 1; }) != 0)
+            GTEST_SKIP() << "user nobody cannot reach " << dir.Path();
+    }
+    const struct {
+        std::string locked, start;
+        bool taken;
+    } cases[] = {
+        {dir.File("start"), dir.File("start"), true},
+        {fallback[0], dir.File("start2"), false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(::chmod(c.locked.c_str(), 0), 0);
+        const auto read = [&] {
+            FreshStart();
+            settings::ConfigDir = c.start;
+            cad::CadPlotLines[1] = "start";
+            ReadConfigFile();
+            if (Logged("message") != std::vector<std::string>{"message|Meldung:|Konfigurationsordner " + c.locked +
+                                                               " wird nicht gelesen: nicht lesbar: " +
+                                                               std::strerror(EACCES) + "."})
+                return 1;
+            return (cad::CadPlotLines[1] == "own") == c.taken ? 0 : 2;
+        };
+        EXPECT_EQ(root ? kt4::test::AsUserNobody(read) : read(), 0) << c.locked;
+        ::chmod(c.locked.c_str(), 0755);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/run_program.h"
 #include "drive/drive_data.h"
+#include "foundation/file_trust.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -125,14 +126,68 @@ TEST_F(Program, FailuresAndUsageErrors)
     const std::pair<const char*, const char*> folders[] = {
         {"", ""}, {"sub/", "sub/"}, {".", "./"}, {"..", "../"}, {"sub/.", "sub/./"}, {"sub/..", "sub/../"}};
     for (const auto& [folder, shown] : folders)
-        for (const char* mode : {" /I", " /CAD1:01"}) {
+        for (const char* mode : {" /I", " /CAD1:01", " /NOGUI"}) {
             EXPECT_EQ(Run("'" + std::string(folder) + "'" + mode), 1) << folder << mode;
             EXPECT_EQ(dir.Get("err.txt"), "Datei \xC3\xB6""ffnen " + std::string(shown) + " *.kt4|*.kt4 -> Abbrechen\n")
                 << folder << mode;
             EXPECT_EQ(count(), before) << folder << mode;
         }
-    EXPECT_EQ(Run("sub/. /NOGUI"), 1);
+    // without a mode too; a file name without the extension is a usage error
+    for (const auto& [args, code] : {std::pair{"''", 1}, {"sub/", 1}, {"./", 1}, {"sub/test /NOGUI", 2}})
+        EXPECT_EQ(Run(args), code) << args;
     EXPECT_EQ(count(), before);
+}
+
+// A TMPDIR that others may change, directly or one folder up, is passed
+// over for /tmp with one note: the user's folders there stay, whatever
+// their names, and nothing is made in it.
+TEST_F(Program, ATempFolderOthersMayChangeIsPassedOver)
+{
+    const uid_t me = ::geteuid();
+    if (!CheckFolderPath(dir.Path(), me).Closed() || !CheckFolderPath("/tmp", me).Closed())
+        GTEST_SKIP() << dir.Path() << " or /tmp lies in a folder others may change";
+    WriteDefaultProject("x.kt4");
+    const struct {
+        const char *folder, *named, *why;
+        mode_t mode, upMode;
+        bool other;
+    } cases[] = {
+        {"offen", "offen", "andere Benutzer d\xC3\xBCrfen in %s Namen \xC3\xA4ndern", 0777, 0, false},
+        {"oben/innen", "oben", "andere Benutzer d\xC3\xBCrfen in %s Namen \xC3\xA4ndern", 0700, 0777, false},
+        {"fremd", "fremd", "%s geh\xC3\xB6rt einem anderen Benutzer", 01777, 0, true}, // last: needs root
+    };
+    for (const auto& c : cases) {
+        if (c.other && me != 0)
+            GTEST_SKIP() << "a TMPDIR of another user needs root";
+        const std::string folder = dir.File(c.folder);
+        std::filesystem::create_directories(folder);
+        for (const char* name : {"/kt4-ABCDEF", "/.kt4gone-ABCDEF"}) {
+            ASSERT_EQ(::mkdir((folder + name).c_str(), 0700), 0);
+            dir.Put(std::string(c.folder) + name + "/.lock", "");
+        }
+        ASSERT_EQ(::chmod(folder.c_str(), c.mode), 0);
+        if (c.upMode != 0) {
+            ASSERT_EQ(::chmod(dir.File(c.named).c_str(), c.upMode), 0);
+        }
+        if (c.other) {
+            ASSERT_EQ(::chown(folder.c_str(), kt4::test::NobodyId, kt4::test::NobodyId), 0);
+        }
+        EXPECT_EQ(Run("x.kt4 /I", "TMPDIR='" + folder + "'"), 0) << dir.Get("err.txt");
+        EXPECT_NE(dir.Get("x.txt").find("-17"), std::string::npos);
+        std::string why = c.why;
+        why.replace(why.find("%s"), 2, dir.File(c.named));
+        const std::string note = "Ordner f\xC3\xBCr tempor\xC3\xA4re Dateien " + folder + " aus TMPDIR wird nicht benutzt: " +
+                                 why + "; der Ordner /tmp wird benutzt.";
+        const std::string err = dir.Get("err.txt");
+        EXPECT_NE(err.find(note), std::string::npos) << err;
+        EXPECT_EQ(err.find(note), err.rfind(note)) << err; // once
+        std::size_t n = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
+            ++n;
+        EXPECT_EQ(n, 2u) << c.folder;
+        if (c.upMode != 0)
+            ::chmod(dir.File(c.named).c_str(), 0700);
+    }
 }
 
 // Every batch failure says why on the error output.

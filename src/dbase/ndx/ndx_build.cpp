@@ -13,7 +13,7 @@
 #include "dbase/engine/staged_file.h"
 #include "dbase/ndx/ndx_internal.h"
 #include "dbase/ndx/ndx_sort.h"
-#include "foundation/settings.h"
+#include "foundation/private_temp.h"
 
 #include <filesystem>
 
@@ -344,10 +344,9 @@ bool Build(TWorkArea& a, const BuildRequest& r, Descriptor& d, const std::string
     const std::string folder = fs::path(r.file).parent_path().string();
     const std::uint64_t freeIndex = FreeBytes(folder);
     const bool spills = keys * (h.keyLen + 4u + 16u) > IndexSortBudget;
-    const std::uint64_t freeTemp = spills ? FreeBytes(settings::TempDir.empty()
-                                                           ? fs::temp_directory_path().string()
-                                                           : settings::TempDir)
-                                          : UINT64_MAX;
+    // the runs go to the private folder, in the folder chosen for it
+    const std::string temp = spills ? PrivateTempBase() : std::string();
+    const std::uint64_t freeTemp = temp.empty() ? UINT64_MAX : FreeBytes(temp);
     if (needIndex > freeIndex || needSort > freeTemp) {
         const std::uint64_t freeKb = std::min(freeIndex, freeTemp) / 1024;
         const std::uint64_t needKb = (needIndex > freeIndex ? needIndex : needSort) / 1024;
