@@ -245,7 +245,9 @@ TEST(PrivateTemp, AFolderOthersMayChangeIsPassedOverForTmp)
         ::setenv("TMPDIR", c.configured ? keepTmp.c_str() : folder.c_str(), 1);
 
         EXPECT_EQ(PrivateTempBase(), "/tmp/") << c.folder;
-        EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0) << c.folder;
+        // the sweep goes through /tmp, where other runs may have left
+        // folders: what counts is that it leaves the folder passed over
+        RemoveEndedPrivateTempDirs();
         const std::string own = PrivateTempDir();
         EXPECT_EQ(own.rfind("/tmp/kt4-", 0), 0u) << own;
         std::size_t n = 0;
