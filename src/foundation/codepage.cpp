@@ -11,6 +11,12 @@
 
 namespace kt4 {
 
+IconvOpener& IconvOpenSource()
+{
+    static IconvOpener opener = &iconv_open;
+    return opener;
+}
+
 namespace {
 
 constexpr const char* OemCharset = "IBM850";
@@ -18,7 +24,10 @@ constexpr const char* OemCharset = "IBM850";
 // One conversion descriptor; unconvertible or malformed input becomes "?".
 class Iconv {
 public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)), utf8In_(std::string(from) == "UTF-8") {}
+    Iconv(const char* to, const char* from)
+        : cd_(IconvOpenSource()(to, from)), utf8In_(std::string(from) == "UTF-8")
+    {
+    }
     ~Iconv()
     {
         if (Valid())

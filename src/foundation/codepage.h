@@ -7,6 +7,7 @@
 // cannot hold becomes "?" (box lines become "-", "|" or "+" in CP1252).
 #pragma once
 
+#include <iconv.h>
 #include <string>
 
 namespace kt4 {
@@ -17,6 +18,11 @@ namespace kt4 {
 std::string OemToDisplay(const std::string& S);
 // UTF-8 back to OEM.
 std::string DisplayToOem(const std::string& S);
+// Where the conversion to OEM gets its iconv descriptor: iconv_open by
+// default; a test puts one in place that fails, as in a run without a
+// descriptor left, when the compiled-in table converts.
+using IconvOpener = iconv_t (*)(const char* To, const char* From);
+IconvOpener& IconvOpenSource();
 // The characters of a UTF-8 text that OEM cannot hold (they would not come
 // back as they were), each once, in their order, between blanks: "Ω 漢";
 // empty when the whole text can be stored.

@@ -142,11 +142,16 @@ void FileNewCommand()
 {
     AbortFlag = false;
     // A New cancelled at any step leaves the open design as it was, its
-    // unsaved state and the window's picture included.
-    const OpenDesign before = CaptureOpenDesign();
+    // unsaved state and the window's picture included; a save made at the
+    // question counts (no mark, the image of what was saved).
+    OpenDesign before = CaptureOpenDesign();
     AskSaveChanges();
     if (AbortFlag)
         return;
+    if (SavedValues() != before.savedValues) {
+        before.dataModified = DataModified;
+        before.savedValues = SavedValues();
+    }
     const graphics::TGraphPicture picture = graphics::GraphDevice.Window().Picture();
     const std::string null = DataDir.empty() ? "" : FindFileNoCase(DataDir, "NULL." + DataFileExt);
     if (!null.empty() && FileReadable(null))

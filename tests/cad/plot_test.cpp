@@ -92,7 +92,8 @@ TEST_F(Plot, TheFourExamplesInTheFormAndInTheQuestions)
 // a script standing in for the plot program gets the plot's arguments.
 TEST_F(Plot, TheQuestionRoutesBatchFilePlots)
 {
-    const std::string folder = dir.File("plot program"); // the question takes 40 characters
+    const testing::ScratchDir near(testing::ScratchDir::Short); // the question takes 40 characters
+    const std::string folder = near.File("plot program");
     fs::create_directories(folder);
     const std::string out = dir.File("args.txt");
     std::ofstream(folder + "/wkavolt.exe") << "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done > '" + out +
@@ -106,7 +107,7 @@ TEST_F(Plot, TheQuestionRoutesBatchFilePlots)
     fs::current_path("/");
     Job(cmPlot, [] { c_line(0, 0, 1, 1); });
     EXPECT_FALSE(settings::AbortFlag) << ui->Log().back();
-    for (int k = 0; k < 200 && !fs::exists(out); ++k)
+    for (int k = 0; k < 6000 && !fs::exists(out); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const std::string args = dir.Get("args.txt");
     const std::string tail = "kavolt|/CHPL|";
@@ -144,7 +145,7 @@ TEST_F(Plot, TheLineStartsAsAnArgumentVector)
     // found whatever the case and without ".exe"; quotes keep blanks; a
     // backslash is a character like any other
     EXPECT_EQ(StartPlotCommand("\"" + programDir + "/stub\" a\\b \"c d\" /F\"" + dir.Path() + "x y\""), "");
-    for (int k = 0; k < 200 && !fs::exists(out); ++k)
+    for (int k = 0; k < 6000 && !fs::exists(out); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(dir.Get("args.txt"), "a\\b|c d|/F" + dir.Path() + "x y|");
 
@@ -162,7 +163,7 @@ TEST_F(Plot, TheLineStartsAsAnArgumentVector)
     CadPlotLines[1] = "\"" + programDir + "/stub\" " + dir.Path() + "kavolt /CHPL";
     Job(cmPlot, [] { c_line(0, 0, 1, 1); });
     EXPECT_FALSE(settings::AbortFlag);
-    for (int k = 0; k < 200 && !fs::exists(out); ++k)
+    for (int k = 0; k < 6000 && !fs::exists(out); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const std::string drawing = PlotFileName();
     EXPECT_EQ(drawing.rfind(PrivateTempDir(), 0), 0u);

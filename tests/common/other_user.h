@@ -4,8 +4,8 @@
 // A program that runs as nobody must be reachable by nobody: the checkout
 // may lie in a folder nobody may enter (a clone in /root or in a folder of
 // mode 0700). Every such program is therefore first copied into a folder
-// of its own under the system's temporary folder that only nobody (and
-// root) may enter, and run from there.
+// of its own that only nobody (and root) may enter, under a folder every
+// user may pass through (FolderOthersMayEnter), and run from there.
 #pragma once
 
 #include <filesystem>
@@ -30,6 +30,33 @@ inline bool BecomeNobody()
            (::setgroups(0, nullptr) == 0 && ::setgid(NobodyId) == 0 && ::setuid(NobodyId) == 0);
 }
 
+// Whether every user may pass through Dir and each folder above it.
+inline bool OthersMayPass(const std::filesystem::path& Dir)
+{
+    for (std::filesystem::path p = std::filesystem::absolute(Dir).lexically_normal();; p = p.parent_path()) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) != 0 || (st.st_mode & S_IXOTH) == 0)
+            return false;
+        if (p == p.root_path() || p.parent_path() == p)
+            return true;
+    }
+}
+
+// Where a test makes what another user must reach: the temporary folder
+// when every user may pass through it, else the test program's folder (the
+// build folder), else /tmp.
+inline std::filesystem::path FolderOthersMayEnter()
+{
+    const std::filesystem::path tmp = std::filesystem::temp_directory_path();
+    if (OthersMayPass(tmp))
+        return tmp;
+    std::error_code ec;
+    const std::filesystem::path build = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+    if (!ec && OthersMayPass(build))
+        return build;
+    return "/tmp";
+}
+
 // Runs Fn in a child process as nobody and returns its exit code: 99 when
 // the rights could not be dropped, 100 when the child did not end
 // normally.
@@ -49,7 +76,7 @@ class NobodyCopies {
 public:
     NobodyCopies()
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "kt4run.XXXXXX").string();
+        std::string tmpl = (FolderOthersMayEnter() / "kt4run.XXXXXX").string();
         if (!::mkdtemp(tmpl.data()))
             throw std::runtime_error("no folder for the programs of user nobody");
         dir_ = tmpl;

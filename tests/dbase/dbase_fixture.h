@@ -2,12 +2,14 @@
 // fixed clock and errors that are recorded instead of ending the program.
 #pragma once
 
+#include "common/other_user.h"
 #include "dbase/dbase.h"
 #include "foundation/ui_headless.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -40,10 +42,17 @@ protected:
         SetReportErrors(false);
         SetExceptionMode(false);
         SetErrorHandler(nullptr);
-        dir_ = std::filesystem::temp_directory_path() /
+        // A folder another user may enter (tests run code as nobody); a
+        // test that runs again in a child process (a death test, a run as
+        // nobody) makes its folder inside the parent's, which goes with the
+        // parent's test whether the child ends through TearDown or not.
+        const char* parent = std::getenv(kDirVariable);
+        outer_ = parent ? parent : "";
+        dir_ = (outer_.empty() ? kt4::test::FolderOthersMayEnter() : std::filesystem::path(outer_)) /
                ("kt4dbase_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
+        ::setenv(kDirVariable, dir_.c_str(), 1);
     }
     void TearDown() override
     {
@@ -53,6 +62,10 @@ protected:
         SetReportErrors(true);
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
+        if (outer_.empty())
+            ::unsetenv(kDirVariable);
+        else
+            ::setenv(kDirVariable, outer_.c_str(), 1);
     }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -86,6 +99,10 @@ protected:
 
     std::filesystem::path dir_;
     static inline int counter_ = 0;
+
+private:
+    static constexpr const char* kDirVariable = "KT4_TEST_TABLE_DIR";
+    std::string outer_;
 };
 
 // A closed PARTS table of eight rows, table_ its file, for tests that open

@@ -11,8 +11,9 @@
 # under strace's fault injection, killed at every write and with a full
 # disk, and a key change whose record write or flush fails, tried again
 # (tests/dbase/crash/reindex_faults.py). Last, 20 runs of one writer
-# appending 1,000 times while two readers find or walk the index, and no
-# append refused (NdxSharedTest.AWriterGetsItsTurnWhileReadersComeAndGo).
+# appending 1,000 times while two readers find or walk the index: every
+# append not refused is in the table and index once, refusals told
+# (NdxSharedTest.AWriterGetsItsTurnWhileReadersComeAndGo).
 # Usage: extra_crash.sh BUILD_FOLDER  (KT4_CRASH_KILLS, KT4_CRASH_SEED)
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/../common/step.sh

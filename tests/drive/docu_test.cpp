@@ -427,7 +427,7 @@ TEST_F(DocuTest, ProgramsStartWithoutAShell)
     SetUi(std::move(real));
     const std::string target = dir.File("a b; touch injected.txt");
     EXPECT_TRUE(ExecLinkProgram("touch", target));
-    for (int k = 0; k < 200 && !std::filesystem::exists(target); ++k)
+    for (int k = 0; k < 6000 && !std::filesystem::exists(target); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(std::filesystem::exists(target));
     EXPECT_FALSE(std::filesystem::exists(dir.File("a"))); // a shell would have split the name

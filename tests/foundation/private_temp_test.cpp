@@ -123,13 +123,14 @@ TEST(PrivateTemp, FoldersOfEndedProcessesAreRemovedByTheNextStart)
         PrivateTempDirHeld held;
         program = ::fork();
         if (program == 0) {
-            ::execl("/bin/sleep", "sleep", "0.3", nullptr);
+            ::execl("/bin/sleep", "sleep", "600", nullptr);
             ::_exit(127);
         }
     }
     RemovePrivateTempDir();
     EXPECT_TRUE(std::filesystem::exists(own));
     EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0);
+    ::kill(program, SIGKILL);
     ::waitpid(program, nullptr, 0);
     EXPECT_EQ(RemoveEndedPrivateTempDirs(), 1);
     EXPECT_FALSE(std::filesystem::exists(own));

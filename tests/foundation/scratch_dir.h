@@ -23,11 +23,18 @@ inline std::string ReadFileBytes(const std::string& path)
     return s.str();
 }
 
+// Under a folder every user may pass through (tests run code as another
+// user); a short one takes a path of at most 20 characters (/tmp when the
+// temporary folder's name is longer).
 class ScratchDir {
 public:
-    ScratchDir()
+    enum Place { Anywhere, Short };
+    explicit ScratchDir(Place Where = Anywhere)
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "kt4test.XXXXXX").string();
+        std::filesystem::path base = kt4::test::FolderOthersMayEnter();
+        if (Where == Short && base.string().size() > 5)
+            base = "/tmp";
+        std::string tmpl = (base / "kt4test.XXXXXX").string();
         path_ = ::mkdtemp(tmpl.data());
     }
     ~ScratchDir()

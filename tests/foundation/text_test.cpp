@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <thread>
 
 using namespace kt4;
 
@@ -68,12 +69,34 @@ TEST_F(CodePages, LongTextsConvertWhole)
     EXPECT_EQ(OemToDisplay(std::string(255, 'x')), std::string(255, 'x'));
 }
 
+// By iconv and, while iconv cannot be opened, by the compiled-in table,
+// which spells nothing out; each call after a failed open tries again.
 TEST_F(CodePages, UnconvertibleAndMalformedInputBecomesQuestionMarks)
 {
-    EXPECT_EQ(DisplayToOem("a\xFF" "b"), "a?b");
-    EXPECT_EQ(DisplayToOem("5 \xE2\x82\xAC"), "5 EUR"); // transliterated
-    EXPECT_EQ(DisplayToOem("\xE4\xB8\xAD"), "?");      // a CJK character
-    EXPECT_EQ(DisplayToOem(""), "");
+    const struct {
+        std::string in, byIconv, byTable;
+    } cases[] = {
+        {"a\xFF" "b", "a?b", "a?b"},
+        {"5 \xE2\x82\xAC", "5 EUR", "5 ?"}, // transliterated
+        {"\xE4\xB8\xAD", "?", "?"},          // a CJK character
+        {"", "", ""},
+        {"L\xC3\xB6sche", "L\x94sche", "L\x94sche"},
+        {"a\xE0\x80\xAF" "b", "a?b", "a?b"},     // "/" in overlong forms
+        {"a\xF0\x80\x80\xAF" "b", "a?b", "a?b"},
+        {"a\xC0\xAF" "b", "a?b", "a?b"},
+        {"a\xE2\x82" "b", "a?b", "a?b"}, // cut short
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DisplayToOem(c.in), c.byIconv) << c.in;
+    std::thread([&] { // a thread whose descriptor is not open yet
+        const IconvOpener system = IconvOpenSource();
+        IconvOpenSource() = [](const char*, const char*) { return reinterpret_cast<iconv_t>(-1); };
+        for (const auto& c : cases)
+            EXPECT_EQ(DisplayToOem(c.in), c.byTable) << c.in;
+        IconvOpenSource() = system;
+        for (const auto& c : cases)
+            EXPECT_EQ(DisplayToOem(c.in), c.byIconv) << c.in;
+    }).join();
 }
 
 TEST_F(CodePages, WindowsTextForCadFiles)

@@ -231,8 +231,6 @@ bool ParseDbfHeader(const std::uint8_t* data, std::size_t n, std::int64_t fileSi
         return Fail(error, 210, file + " ist keine dBASE-Datenbank. (Datensatzlänge " +
                                     std::to_string(out.recLen) + " passt nicht zu den Feldern) "
                                     "[USE/OpenDBF]");
-    const std::int64_t whole = (fileSize - std::int64_t(out.headerLen)) / out.recLen;
-    out.recCount = std::int32_t(std::clamp<std::int64_t>(whole, 0, out.headerCount));
     return true;
 }
 

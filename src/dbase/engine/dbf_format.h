@@ -33,7 +33,7 @@ struct ParsedTable {
     std::uint32_t headerLen = 0;
     std::uint32_t recLen = 0;
     std::uint32_t headerCount = 0;  // as the header says
-    std::int32_t recCount = 0;      // the counted records the file holds whole
+    std::int32_t recCount = 0;      // the records the file holds, counted by the opener (CountFileRecords)
     bool padded = false;            // only padding (or nothing) after the records: the opener reads it
     std::vector<TDbfFieldInfo> fields;
     std::string lastUpdate;         // YYYYMMDD

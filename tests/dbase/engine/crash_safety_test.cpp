@@ -122,8 +122,9 @@ TEST_F(CrashSafetyTest, OpensFollowATableThatIsReplaced)
     LockRetries = 1000;
     LockRetryDelayMs = 0;
     std::int64_t reported = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
-    for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+    // fifty appends reported (a minute only a hang takes)
+    const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (reported < 50 && std::chrono::steady_clock::now() < end) {
         if (!USE(table_))
             continue;
         if (ALock()) {
@@ -139,7 +140,7 @@ TEST_F(CrashSafetyTest, OpensFollowATableThatIsReplaced)
     int status = 0;
     ::waitpid(replacer, &status, 0);
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    ASSERT_GT(reported, 20);
+    ASSERT_EQ(reported, 50);
     ASSERT_TRUE(USE(table_));
     std::int64_t found = 0;
     for (GoTop(); !dEOF(); SKIP(1))
@@ -151,21 +152,27 @@ TEST_F(CrashSafetyTest, OpensFollowATableThatIsReplaced)
 // at least once a second; a crash loses no more. PACK repairs the count.
 TEST_F(CrashSafetyTest, ExclusiveAppendsWriteTheCountAsTheyGo)
 {
-    EXPECT_EQ(InChild([&] {
-                  if (!USE(table_ + " EXCLUSIVE"))
-                      return 1;
-                  for (int i = 0; i < 2500; ++i) {
-                      ClearRecord();
-                      if (!Append())
-                          return 2;
-                  }
-                  return 0; // ends without closing, as a crash would
-              }),
-              0);
+    // (3 when the appends took a second, so that the count may be due by
+    // the clock at the last one)
+    const int code = InChild([&] {
+        const auto start = std::chrono::steady_clock::now();
+        if (!USE(table_ + " EXCLUSIVE"))
+            return 1;
+        for (int i = 0; i < 2500; ++i) {
+            ClearRecord();
+            if (!Append())
+                return 2;
+        }
+        return std::chrono::steady_clock::now() - start < std::chrono::milliseconds(900) ? 0 : 3;
+    }); // ends without closing, as a crash would
+    EXPECT_TRUE(code == 0 || code == 3) << code;
     const std::uint32_t whole = 8 + 2500;
     EXPECT_EQ(fs::file_size(table_), 193u + whole * 33);
     EXPECT_GT(HeaderCount(), whole - 1000);
-    EXPECT_LT(HeaderCount(), whole);
+    EXPECT_LE(HeaderCount(), whole);
+    if (code == 0) {
+        EXPECT_LT(HeaderCount(), whole);
+    }
     ASSERT_TRUE(USE(table_ + " EXCLUSIVE"));
     EXPECT_EQ(RecCount(), std::int32_t(whole));
     Pack(); // nothing deleted: the count is set to the whole records

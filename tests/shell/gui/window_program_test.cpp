@@ -88,7 +88,7 @@ TEST_F(WindowProgram, CommandHandsOverWithArgumentsAndEnvironment)
     // the window program runs, with the window toolkit loaded
     const std::string proc = "/proc/" + std::to_string(pid_) + "/";
     bool window = false;
-    for (int k = 0; k < 400 && !window; ++k) {
+    for (int k = 0; k < 1200 && !window; ++k) {
         std::error_code ec;
         window = fs::read_symlink(proc + "exe", ec) == fs::path(kt4::shelltest::ProgramBeside("wkt4-gui")) &&
                  Read(proc + "maps").find("libQt6Widgets") != std::string::npos;
@@ -132,7 +132,7 @@ TEST_F(WindowProgram, SignalsCloseTheWindowAndTheNextStartCleansUp)
     };
     // the signal handling is in place once the program has its second thread
     const auto started = [&] {
-        for (int k = 0; k < 400; ++k) {
+        for (int k = 0; k < 6000; ++k) {
             std::error_code ec;
             auto tasks = fs::directory_iterator("/proc/" + std::to_string(pid_) + "/task", ec);
             if (!ec && std::distance(tasks, fs::directory_iterator()) >= 2)
