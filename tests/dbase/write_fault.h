@@ -21,10 +21,11 @@ struct WriteFault {
     bool sticky = false;       // every later write to fd fails too (EIO)
 };
 
-// Arms the fault (replacing any armed before); Disarm lets every write through.
+// Arms the fault, beside those armed on other descriptors (one per
+// descriptor); Disarm lets every write through again.
 void ArmWriteFault(const WriteFault& fault);
 void DisarmWriteFault();
-// Whether the armed fault struck.
+// Whether every armed fault struck.
 bool WriteFaultStruck();
 
 } // namespace kt4::dbase::test
