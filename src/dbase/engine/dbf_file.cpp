@@ -52,7 +52,7 @@ DbfFile::~DbfFile() { Close(); }
 
 DbfFile::DbfFile(DbfFile&& other) noexcept
     : kind_(other.kind_), fd_(other.fd_), readOnly_(other.readOnly_), lastError_(other.lastError_),
-      path_(std::move(other.path_))
+      mayHaveLanded_(other.mayHaveLanded_), path_(std::move(other.path_))
 {
     other.fd_ = -1;
     other.NoteHeld();
@@ -66,6 +66,7 @@ DbfFile& DbfFile::operator=(DbfFile&& other) noexcept
         fd_ = other.fd_;
         readOnly_ = other.readOnly_;
         lastError_ = other.lastError_;
+        mayHaveLanded_ = other.mayHaveLanded_;
         path_ = std::move(other.path_);
         other.fd_ = -1;
         other.NoteHeld();
@@ -172,6 +173,7 @@ long long DbfFile::ReadAt(std::int64_t offset, void* data, std::size_t n) const
 
 bool DbfFile::WriteAt(std::int64_t offset, const void* data, std::size_t n)
 {
+    mayHaveLanded_ = false;
     if (readOnly_) {
         lastError_ = 5;
         return false;
@@ -183,11 +185,16 @@ bool DbfFile::WriteAt(std::int64_t offset, const void* data, std::size_t n)
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            lastError_ = ErrnoToEngineCode(errno);
+            const int err = errno;
+            lastError_ = ErrnoToEngineCode(err);
+            // refused before a byte was taken
+            const bool refused = err == ENOSPC || err == EDQUOT || err == EFBIG || err == EBADF;
+            mayHaveLanded_ = done > 0 || !refused;
             return false;
         }
         if (r == 0) {
             lastError_ = 101;
+            mayHaveLanded_ = done > 0;
             return false;
         }
         done += std::size_t(r);

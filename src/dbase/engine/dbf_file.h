@@ -70,6 +70,11 @@ public:
     [[nodiscard]] long long ReadAt(std::int64_t offset, void* data, std::size_t n) const;
     // Writes all n bytes at offset; false on any failure (errno kept).
     [[nodiscard]] bool WriteAt(std::int64_t offset, const void* data, std::size_t n);
+    // After a WriteAt that failed: whether the file may hold some of its
+    // bytes (a part was written, or an error such as EIO that does not say
+    // how far the write got); false only when it was refused before any byte
+    // (a full disk or quota, a size limit, a file not open for writing).
+    bool WriteMayHaveLanded() const { return mayHaveLanded_; }
     std::int64_t Size() const;
     [[nodiscard]] bool Truncate(std::int64_t size);
     [[nodiscard]] bool Sync();
@@ -90,6 +95,7 @@ private:
     int fd_ = -1;
     bool readOnly_ = false;
     int lastError_ = 0;
+    bool mayHaveLanded_ = false;
     std::string path_;
 };
 

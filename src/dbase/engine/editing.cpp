@@ -238,16 +238,18 @@ bool REPLACE()
             // The keys follow what the file holds; the write's error stays
             // the one reported. Unless the file holds the new record, the
             // area's is the one before again (the caller's values stay in
-            // the buffer for another try). When that is not known, both
-            // entries stay.
+            // the buffer for another try). When that is not known, the
+            // indexes whose key changes are out of date.
             const WriteLeft left = WhatWriteLeft(a, before);
             if (left != WriteLeft::Written)
                 a.native = before;
-            if (keys && Index.CompareKeys && left != WriteLeft::Unknown) {
+            if (keys && Index.CompareKeys) {
                 QuietErrors quiet;
                 const std::uint16_t code = EngineErrorCode;
                 const std::string text = LastErrorText();
-                Index.CompareKeys(left == WriteLeft::Written ? KeyStep::After : KeyStep::Undo);
+                Index.CompareKeys(left == WriteLeft::Written  ? KeyStep::After
+                                  : left == WriteLeft::Before ? KeyStep::Undo
+                                                              : KeyStep::Unknown);
                 SetErrorSilent(code, text);
             }
         }

@@ -43,9 +43,11 @@ bool ParserLinked();
 // REPLACE's old keys are removed, and the controlling index stands on the
 // record. Undo (the record was not written: an append's, or a REPLACE's
 // that failed and left the old record in the file): its new keys are removed.
+// Unknown (a REPLACE's write failed and the file holds neither record):
+// every index whose key changes is left out of date.
 // Keys before records: a crash leaves at most an entry naming no record or
 // a record with another key, which Find and the walks report.
-enum class KeyStep { Before, After, Undo };
+enum class KeyStep { Before, After, Undo, Unknown };
 struct IndexHooks {
     bool (*IndexActive)() = nullptr;               // 0 an index of the current area is open
     void (*SyncControlling)() = nullptr;           // 1

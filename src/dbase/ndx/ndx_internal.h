@@ -218,6 +218,14 @@ struct Descriptor {
     // Pages kept from the file, which node reads see: a trial's writes, or
     // the pages of a split that wait their turn (not moved by a write).
     std::deque<std::pair<std::uint32_t, Page>> unwritten;
+    // The change of the tree under way (an insertion or a removal): pages
+    // from newFrom on are new to it (no node leads to them yet); landed
+    // tells that one of its writes reached a page the tree references, or
+    // page 0, or may have (a write that failed part-way).
+    struct {
+        std::uint32_t newFrom = 0;
+        bool landed = false;
+    } change;
     // Counts the changes of the tree, this program's writes and the
     // re-reading after another program's.
     std::uint64_t changes = 0;
@@ -327,6 +335,12 @@ bool MarkOutOfDate(bool on);
 // mark (for every program that opens it), and it is unfit and out of date
 // here. A failed write of the mark leaves it so in this program only.
 void LeftOutOfDate(const TWorkArea& a, Descriptor& d, const std::string& operation);
+// A change of d stopped after a write of it landed (the error just set
+// says why): the tree may hold a part of it, or an entry it was to lose.
+// d is out of date from now on, in this program (212 for reads and changes,
+// naming the failure) and, through the mark on page 0 where that can still
+// be written, in every other program at its next read or write section.
+void ChangeLeftOutOfDate(Descriptor& d);
 // From BeginTrial on, d's writes are kept from the file (and its node
 // reads see them); DropTrial forgets them, so that d is as it was before.
 void BeginTrial(Descriptor& d);
@@ -343,7 +357,8 @@ void CountWords(const TWorkArea& a, const Descriptor& d, std::uint8_t* words);
 // d took the key of the appended record rec (the tree stays up to the count
 // only when it was up to the record before), or failed to (ok false).
 void CountAppend(const TWorkArea& a, Descriptor& d, std::int32_t rec, bool ok);
-bool ReadAnchorNodes(AreaIndexes& s);     // re-reads every header
+// Re-reads every header, and page 0's out-of-date mark (OutOfDate).
+bool ReadAnchorNodes(AreaIndexes& s);
 // Whether page 0's header fits the expression's type and, where the
 // expression's text has the same length for every record (keyLength, -1
 // when not), that length or the next multiple of 4; why names the field

@@ -678,7 +678,8 @@ void HookCopyKeys()
 
 // Takes the keys of record rec back out of the indexes in slots 1..last
 // that took them (keys[i] empty: nothing taken); a key not found there is
-// damage (254), reported when report.
+// damage (254), reported when report. An index that cannot give its key
+// back keeps an entry the record does not have: it is out of date.
 void TakeBack(AreaIndexes& s, const std::string* keys, int last, std::int32_t rec, bool report)
 {
     for (int j = last; j >= 1; --j) {
@@ -686,7 +687,9 @@ void TakeBack(AreaIndexes& s, const std::string* keys, int last, std::int32_t re
         int result = 0;
         if (!dj || keys[j].empty())
             continue;
-        if (RemoveKey(*dj, keys[j], rec, result) && result < 0 && report) {
+        if (!RemoveKey(*dj, keys[j], rec, result)) {
+            ChangeLeftOutOfDate(*dj);
+        } else if (result < 0 && report) {
             SetError(254, "Index-Datei beschädigt. " + dj->path + " [AppendNewKey]");
             Unfit(*dj);
         }
@@ -802,6 +805,15 @@ bool HookCompareKeys(KeyStep step)
     for (int i = 1; i <= kMaxOrders; ++i)
         if (Descriptor* d = s.slots[std::size_t(i)].get())
             keys[i] = std::move(d->pendingKey);
+    if (step == KeyStep::Unknown) {
+        // The file holds neither the old record nor the new one: an index
+        // whose key changes lists the record under a key it may not have,
+        // and a later change could not tell which entry to remove.
+        for (int i = 1; i <= kMaxOrders; ++i)
+            if (Descriptor* d = s.slots[std::size_t(i)].get(); d && !keys[i].empty())
+                ChangeLeftOutOfDate(*d);
+        return false;
+    }
     if (step == KeyStep::Undo) {
         // The record holds its old keys: the new entries go again (one
         // that cannot stays, as after a crash between the steps).
@@ -822,7 +834,10 @@ bool HookCompareKeys(KeyStep step)
             if (!keys[i].empty()) {
                 EngineErrorCode = 0;
                 int result = 0;
-                if (!RemoveKey(*d, d->curKey, rec, result) || result < 0) {
+                const bool removed = RemoveKey(*d, d->curKey, rec, result);
+                if (!removed)
+                    ChangeLeftOutOfDate(*d); // the old entry may stay beside the new one
+                if (!removed || result < 0) {
                     d->keptCount = -1;
                     if (result < 0 && EngineErrorCode == 0) {
                         // the index lacked the record's entry: damaged or stale

@@ -83,6 +83,10 @@ void FinishAnchor(TWorkArea& a, Descriptor& d)
     SemaphoreScope lock(true);
     if (!lock.Ok())
         return;
+    // Another program may have marked the index out of date meanwhile: the
+    // mark stays.
+    if (d.outOfDate.on || (d.file.ReadAt(488, now, 8) == 8 && MarkedOutOfDate(now)))
+        return;
     if (!d.file.WriteAt(488, words, 8))
         SetError(std::uint16_t(d.file.LastError() ? d.file.LastError() : 101),
                  "Fehler beim Schreiben der Index-Datei:  " + d.path + " [WriteAnchorNode]");

@@ -198,8 +198,9 @@ void OutOfDate(Descriptor& d, const std::string& operation)
     if (d.refusal != 0)
         return;
     d.refusal = 212;
-    d.refusalText = "Index " + d.path + " passt nicht zur Datei: neu aufbauen (REINDEX). Beim PACK der Datei "
-                    "oder einem nicht beendeten REINDEX als veraltet markiert. [" + operation + "]";
+    d.refusalText = "Index " + d.path + " passt nicht zur Datei: neu aufbauen (REINDEX). Als veraltet markiert "
+                    "(beim PACK der Datei, einem nicht beendeten REINDEX oder einer mitten im Schreiben "
+                    "abgebrochenen Änderung). [" + operation + "]";
 }
 
 namespace {
@@ -211,18 +212,44 @@ void OutOfDateWords(const TWorkArea* a, std::uint8_t* words)
     PutU32(words + 4, count);
 }
 
+// Puts the out-of-date mark on d's page 0 (where this program does not
+// know it there already); false when it cannot be written.
+bool WriteMark(const TWorkArea* a, Descriptor& d)
+{
+    if (d.outOfDate.on)
+        return true;
+    std::uint8_t words[8];
+    OutOfDateWords(a, words);
+    return !d.file.ReadOnly() && d.file.WriteAt(488, words, 8);
+}
+
 } // namespace
 
 void LeftOutOfDate(const TWorkArea& a, Descriptor& d, const std::string& operation)
 {
-    if (!d.outOfDate.on && !d.file.ReadOnly()) {
-        std::uint8_t words[8];
-        OutOfDateWords(&a, words);
-        (void)!d.file.WriteAt(488, words, 8); // unfit here all the same
-    }
+    (void)WriteMark(&a, d); // unfit here all the same
     d.cache.Clear();
     d.Unposition();
     OutOfDate(d, operation);
+}
+
+void ChangeLeftOutOfDate(Descriptor& d)
+{
+    if (d.outOfDate.on || d.trial.on)
+        return;
+    const std::string cause = LastErrorText();
+    const bool marked = WriteMark(Area(d.area), d);
+    d.cache.Clear();
+    d.Unposition();
+    d.outOfDate.on = true;
+    if (d.refusal != 0)
+        return;
+    d.refusal = 212;
+    d.refusalText = "Index " + d.path + " passt nicht zur Datei: neu aufbauen (REINDEX). Eine Änderung brach "
+                    "mitten im Schreiben ab: " + cause;
+    if (!marked)
+        d.refusalText += " Auch die Markierung als veraltet ließ sich nicht schreiben: die Datei kann auf "
+                         "einem älteren Stand sein, ohne dass andere Programme es erkennen.";
 }
 
 // PACK holds the table alone while it marks: no other program has its
@@ -310,12 +337,15 @@ bool WriteNode(Descriptor& d, std::uint32_t page, const Page& node)
     }
     d.run.count = 0;
     ++d.changes;
+    const bool referenced = page < d.change.newFrom;
     if (!d.file.WriteAt(std::int64_t(page) * kPageSize, node.data(), kPageSize)) {
+        d.change.landed = d.change.landed || (referenced && d.file.WriteMayHaveLanded());
         SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei: " + d.path +
                                           " [SeekAndWrite]");
         d.cache.Clear();
         return false;
     }
+    d.change.landed = d.change.landed || referenced;
     d.cache.Store(page, node);
     return true;
 }
@@ -327,16 +357,28 @@ bool WriteAnchor(Descriptor& d)
     if (d.trial.on)
         return true; // still modified when dropped
     TWorkArea* a = Area(d.area);
+    if (a && a->Shared()) {
+        // Another program may have marked the index since its headers were
+        // read (under the semaphore held now): the mark stays.
+        std::uint8_t words[8];
+        if (d.file.ReadAt(488, words, 8) == 8 && MarkedOutOfDate(words)) {
+            OutOfDate(d, "WriteAnchorNode");
+            Refused(d);
+            return false;
+        }
+    }
     Page page;
     ComposeAnchor(d.hdr, d.expression, a ? a->recCount : 0, a ? a->fileName : std::string(),
                   a && a->oem, page);
     if (a)
         CountWords(*a, d, page.data() + 488);
     if (!d.file.WriteAt(0, page.data(), kPageSize)) {
+        d.change.landed = d.change.landed || d.file.WriteMayHaveLanded();
         SetError(IoCode(d.file, 101), "Fehler beim Schreiben der Index-Datei:  " + d.path +
                                           " [WriteAnchorNode]");
         return false;
     }
+    d.change.landed = true;
     d.anchorModified = false;
     return true;
 }
@@ -369,8 +411,8 @@ bool ReadAnchorNodes(AreaIndexes& s)
         d->Unposition();
         d->cache.Clear();
         ++d->changes;
-        std::uint8_t head[24];
-        if (d->file.ReadAt(0, head, sizeof head) != 24) {
+        std::uint8_t head[496]; // the header .. the record count words
+        if (d->file.ReadAt(0, head, sizeof head) != std::int64_t(sizeof head)) {
             SetError(IoCode(d->file, 100),
                      "Fehler beim Lesen der Index-Datei:  " + d->path + " [ReadAnchorNodes]");
             return false;
@@ -387,6 +429,8 @@ bool ReadAnchorNodes(AreaIndexes& s)
             return false;
         }
         d->hdr = h;
+        if (MarkedOutOfDate(head + 488))
+            OutOfDate(*d, "ReadAnchorNodes");
     }
     return true;
 }

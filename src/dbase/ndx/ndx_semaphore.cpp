@@ -260,12 +260,10 @@ bool LockWriter(AreaIndexes& s)
         if (waited >= kWriterWaitMs) {
             if (!read)
                 SetError(100, "Cannot read: " + st->name + " LOCKSEMAPHORE");
-            else
-                SetError(1202, std::to_string(kWriterWaitMs) + " second timeout, cannot read: " +
-                                   st->name + "\r\n" +
-                                   "Possible cause: Other user's program has terminated abnormally." +
-                                   "\r\n" + "Cure: Log all users of this application off the network," +
-                                   "\r\n" + "then delete " + st->name);
+            else // a reader that died holds no lock and is not waited for
+                SetError(1202, "Another program is reading the index (semaphore file " + st->name +
+                                   "): waited " + std::to_string(waited) + " ms for it to finish.\r\n" +
+                                   "Please try again.");
             return false;
         }
         Pause(2);

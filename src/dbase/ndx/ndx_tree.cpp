@@ -564,6 +564,36 @@ bool FinishChange(Descriptor& d)
     return !d.anchorModified || WriteAnchor(d);
 }
 
+// The header copy a change starts from; pages from its page count on are
+// new to the change.
+struct ChangeStart {
+    NdxHeader hdr;
+    bool anchorModified;
+};
+
+ChangeStart BeginChange(Descriptor& d)
+{
+    d.change.newFrom = d.hdr.pageCount;
+    d.change.landed = false;
+    return {d.hdr, d.anchorModified};
+}
+
+// A change that failed: when a write of it landed where the tree or page 0
+// is, the index is out of date; else the file is as it was (new pages a
+// split wrote are not counted and are written over later), and so is the
+// header copy.
+bool ChangeFailed(Descriptor& d, const ChangeStart& start)
+{
+    d.Unposition();
+    if (d.change.landed) {
+        ChangeLeftOutOfDate(d);
+        return false;
+    }
+    d.hdr = start.hdr;
+    d.anchorModified = start.anchorModified;
+    return false;
+}
+
 bool GoEdge(Descriptor& d, bool first, bool& empty)
 {
     empty = false;
@@ -820,16 +850,10 @@ bool InsertKey(Descriptor& d, const std::string& key, std::int32_t rec, bool new
     if (alreadyThere)
         return true;
     const std::string e = EntryBytes(d, 0, std::uint32_t(rec), key);
-    const NdxHeader hdr = d.hdr;
-    const bool modified = d.anchorModified;
-    const bool ok = InsertAt(d, d.trail.size() - 1, d.trail.back().index, e, 0, nullptr);
-    if (!ok) {
-        // Page 0 keeps the pages and root it had: a new page a failed split
-        // wrote (a full disk fails it before the old page is cut) stays unused.
-        d.hdr = hdr;
-        d.anchorModified = modified;
-    }
-    return FinishChange(d) && ok;
+    const ChangeStart start = BeginChange(d);
+    if (InsertAt(d, d.trail.size() - 1, d.trail.back().index, e, 0, nullptr) && FinishChange(d))
+        return true;
+    return ChangeFailed(d, start);
 }
 
 bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& result)
@@ -853,6 +877,7 @@ bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& res
         d.Unposition();
         return false;
     }
+    const ChangeStart start = BeginChange(d);
     PathLevel& leaf = d.trail.back();
     NodeView v = View(leaf.node, d);
     const unsigned n = v.Count(), pos = leaf.index;
@@ -870,7 +895,9 @@ bool RemoveKey(Descriptor& d, const std::string& key, std::int32_t rec, int& res
         Page empty{};
         ok = WriteNode(d, leaf.page, empty) && RemoveChild(d, level - 1, d.trail[level - 1].index);
     }
-    return FinishChange(d) && ok;
+    if (ok && FinishChange(d))
+        return true;
+    return ChangeFailed(d, start);
 }
 
 } // namespace kt4::dbase::ndx

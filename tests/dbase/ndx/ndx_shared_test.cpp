@@ -3,6 +3,7 @@
 // that fails half-way, and four programs changing one table at once.
 #include "ndx_fixture.h"
 #include "process_helpers.h"
+#include "write_fault.h"
 #include "common/other_user.h"
 
 #include "dbase/ndx/ndx_internal.h"
@@ -13,7 +14,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <random>
+#include <regex>
 #include <set>
 #include <thread>
 #include <utility>
@@ -198,6 +201,12 @@ TEST_F(NdxSharedTest, AWriterWaitsForLiveReadersAndWritesNothing)
     ASSERT_TRUE(OpenShared("SECOND"));
     EXPECT_FALSE(AppendName("n0001"));
     EXPECT_EQ(EngineErrorCode, 1202);
+    // the reader is alive: its program is named as the cause, with the wait
+    const std::string text = LastErrorText();
+    EXPECT_NE(text.find("Another program is reading the index"), std::string::npos) << text;
+    EXPECT_NE(text.find("Please try again"), std::string::npos) << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex("waited [0-9]+ ms"))) << text;
+    EXPECT_EQ(text.find("delete"), std::string::npos) << text;
     GO(1);
     ASSERT_TRUE(RLock());
     Buffer().SetText(1, "changed");
@@ -622,6 +631,22 @@ TEST_F(NdxSharedTest, AWalkWaitsForKeysButFindsRecordsTheIndexLacks)
         EXPECT_EQ(EngineErrorCode, 212) << kind;
         USE("");
     }
+    // The read section left for a pause cannot be entered again (its count
+    // cannot be written): the walk ends with that error, and the section
+    // ends as if entered (no unbalanced end), so the next walk reads again.
+    Select(1);
+    ASSERT_TRUE(OpenShared());
+    ArmWriteFault({.fd = ndx::CurrentState().sem->file.Fd(), .skip = 2}); // entry, pause, entry again
+    std::vector<std::int32_t> records;
+    EXPECT_FALSE(RecordsInKeyOrder(records));
+    EXPECT_TRUE(WriteFaultStruck());
+    DisarmWriteFault();
+    EXPECT_EQ(EngineErrorCode, 100) << LastErrorText();
+    EXPECT_NE(LastErrorText().find("INCREAD"), std::string::npos) << LastErrorText();
+    EXPECT_EQ(ndx::CurrentState().readNesting, 0);
+    EXPECT_EQ(Semaphore()[1], 0);
+    EXPECT_FALSE(RecordsInKeyOrder(records));
+    EXPECT_EQ(EngineErrorCode, 212) << LastErrorText();
 }
 
 TEST_F(NdxSharedTest, AFailedBuildLeavesTheOldFile)
@@ -647,6 +672,198 @@ TEST_F(NdxSharedTest, AFailedBuildLeavesTheOldFile)
     EXPECT_EQ(ReadBytes(Path("big.ndx")), before);
     for (const auto& e : std::filesystem::directory_iterator(dir_))
         EXPECT_EQ(e.path().filename().string().find("tmp"), std::string::npos) << e.path();
+}
+
+// What a program finds in the open table (its index in slot 1): every
+// record's key found on a record of that key, and a walk that lists every
+// record once, unless refused with 212 naming REINDEX (refused counts those).
+std::string WrongAnswers(int& refused)
+{
+    auto outOfDate = [&] {
+        const bool is = EngineErrorCode == 212 && LastErrorText().find("REINDEX") != std::string::npos;
+        refused += is;
+        return is;
+    };
+    std::vector<std::pair<std::string, std::string>> keys; // text, bytes
+    for (std::int32_t r = 1; r <= RecCount(); ++r) {
+        Dbf4RawGo(r);
+        bool present = false;
+        keys.emplace_back(AllTrim(Index.KeyOfSlot(1, present)), CurrentKeyBytes(1));
+    }
+    std::string wrong;
+    for (const auto& [text, bytes] : keys)
+        if (!Find(text) ? !outOfDate() : CurrentKeyBytes(1) != bytes)
+            wrong += " find " + text + ": " + LastErrorText();
+    std::vector<std::int32_t> order;
+    if (!RecordsInKeyOrder(order) ? !outOfDate()
+                                  : order.size() != keys.size() ||
+                                        std::set<std::int32_t>(order.begin(), order.end()).size() != order.size())
+        wrong += " walk: " + LastErrorText();
+    return wrong;
+}
+
+// An index write that fails in the middle of an append or a key change,
+// in a shared area while another program has the index open throughout:
+// where nothing of the change reached a page of the tree (a full disk at a
+// split's new page) the index stays in use and the change again goes
+// through; else the index is out of date at once, for this program (212
+// naming REINDEX, for the change again too) and, through the mark on page
+// 0, for the other one (its append refused, nothing written) and one that
+// opens it afresh. Where page 0 itself failed and the mark with it, this
+// program says the file may be behind, and the others work on the tree as
+// it was. No program gets a wrong answer or a record twice; after REINDEX
+// the change goes through.
+TEST_F(NdxSharedTest, AnIndexWriteFailingPartWayLeavesTheIndexInUseOrOutOfDate)
+{
+    enum Outcome { InUse, Marked, Unmarked };
+    using Fault = std::optional<WriteFault>;
+    struct Case {
+        const char* what;
+        const char* key;       // of the one index
+        int records;           // n1000.. in the table
+        std::int32_t changed;  // the record that gets the new name; 0: an append
+        const char* name;      // the new name
+        Fault index, table;    // the faults of the index's and the table's writes
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"an append splitting a leaf, page 0 failing after the nodes", "NAME", 30, 0, "n1010a",
+         WriteFault{.kind = WriteFault::Failing, .offset = 0}, {}, Marked},
+        {"a key change whose third node write fails", "NAME", 30, 30, "n1010a",
+         WriteFault{.kind = WriteFault::Full, .skip = 2}, {}, Marked},
+        {"a torn write of the only leaf", "NUM", 30, 0, "x", WriteFault{.kind = WriteFault::Torn}, {}, Marked},
+        {"page 0 failing on a root split, and the mark with it", "NUM", 31, 0, "x",
+         WriteFault{.kind = WriteFault::Failing, .offset = 0, .sticky = true}, {}, Unmarked},
+        {"a torn record write", "NAME", 30, 30, "zzzzzzzzzz", {}, WriteFault{.kind = WriteFault::Torn}, Marked},
+        {"a full disk at a split's new page", "NAME", 30, 0, "n1010a", WriteFault{.kind = WriteFault::Full}, {},
+         InUse},
+        {"a full disk at a leaf", "NAME", 30, 0, "x", WriteFault{.kind = WriteFault::Full}, {}, InUse},
+        // nothing of these reaches the file, but the index keeps an entry
+        {"a key change whose old key cannot be removed on a full disk", "NAME", 30, 30, "n1029a",
+         WriteFault{.kind = WriteFault::Full, .skip = 1}, {}, Marked},
+        {"an append whose record and key removal meet a full disk", "NAME", 30, 0, "x",
+         WriteFault{.kind = WriteFault::Full, .skip = 1}, WriteFault{.kind = WriteFault::Full}, Marked},
+    };
+    int k = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string table = RawTable("F" + std::to_string(k), {{"NAME", 'C', 10, 0}, {"NUM", 'N', 8, 2}},
+                                           c.records, [](int i) {
+                                               const std::string name = "n" + std::to_string(1000 + i);
+                                               const std::string num = std::to_string(i + 1);
+                                               return name + std::string(10 - name.size(), ' ') +
+                                                      std::string(8 - num.size(), ' ') + num;
+                                           });
+        const std::string index = "i" + std::to_string(k++);
+        ASSERT_TRUE(USE(table + " EXCLUSIVE") && Index_On(c.key, index));
+        USE("");
+        auto open = [&] {
+            IndexInit();
+            return USE(table) && SetIndexToCB(index, 1, nullptr, nullptr);
+        };
+        auto change = [&](const char* name) {
+            if (c.changed == 0)
+                return AppendName(name);
+            GO(c.changed);
+            if (EngineErrorCode != 0 || !RLock())
+                return false;
+            Buffer().SetText(1, name);
+            const bool ok = REPLACE();
+            const std::uint16_t code = EngineErrorCode;
+            const std::string text = LastErrorText();
+            Unlock();
+            SetErrorSilent(code, text);
+            return ok;
+        };
+        const std::string said = Path("said" + index);
+        Holder other; // has the index open throughout
+        ASSERT_TRUE(other.Start(open, [&] {
+            int refused = 0;
+            std::string wrong = WrongAnswers(refused);
+            const bool appended = AppendName("other");
+            if (appended != (c.outcome != Marked) || (!appended && EngineErrorCode != 212))
+                wrong += " append: " + LastErrorText();
+            WriteBytes(said, std::vector<std::uint8_t>(wrong.begin(), wrong.end()));
+            CloseAll();
+        }));
+        ASSERT_TRUE(USE(table) && SetIndexToCB(index, 1, nullptr, nullptr));
+        const auto before = ReadBytes(table);
+        for (auto [fault, fd] : {std::pair{c.index, ndx::InSlot(1)->file.Fd()}, {c.table, Current()->file.Fd()}})
+            if (fault) {
+                fault->fd = fd;
+                ArmWriteFault(*fault);
+            }
+        EXPECT_FALSE(change(c.name));
+        EXPECT_TRUE(WriteFaultStruck());
+        EXPECT_TRUE(c.changed != 0 || ReadBytes(table) == before); // no record appended
+        if (c.outcome == InUse) {
+            EXPECT_TRUE(change(c.name)) << LastErrorText();
+        } else {
+            int refused = 0;
+            EXPECT_EQ(WrongAnswers(refused), "");
+            EXPECT_EQ(refused, c.records + 1);
+            EXPECT_EQ(LastErrorText().find("älteren Stand") != std::string::npos, c.outcome == Unmarked)
+                << LastErrorText();
+            const auto now = ReadBytes(table);
+            EXPECT_FALSE(change(c.name));
+            EXPECT_EQ(EngineErrorCode, 212) << LastErrorText();
+            EXPECT_EQ(ReadBytes(table), now);
+        }
+        DisarmWriteFault();
+        other.Release();
+        EXPECT_EQ(ReadBytes(said), std::vector<std::uint8_t>{});
+        EXPECT_EQ(InChild([&] {
+                      int refused = 0;
+                      return open() || EngineErrorCode == 212 ? (WrongAnswers(refused).empty() ? 0 : 1) : 2;
+                  }),
+                  0);
+        if (c.outcome != InUse) {
+            Reindex();
+            EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+            EXPECT_TRUE(change(c.name)) << LastErrorText();
+        }
+        ExpectSound(1);
+        int refused = 0;
+        EXPECT_EQ(WrongAnswers(refused), "");
+        EXPECT_EQ(refused, 0);
+        USE("");
+    }
+}
+
+// A mark on page 0 that the semaphore's change counter does not tell of
+// (its program died between marking the index and leaving its section) is
+// looked for again under the semaphore before page 0 is written: neither
+// the count a close writes after a change nor an append that splits writes
+// over it (refused, nothing of it in the table).
+TEST_F(NdxSharedTest, PageZeroIsNeverWrittenOverAMark)
+{
+    std::vector<std::uint8_t> mark(8);
+    PutU32At(mark, 0, ~30u ^ ndx::kOutOfDate);
+    PutU32At(mark, 4, 30);
+    auto marked = [&] {
+        const auto b = ReadBytes(Path("s.ndx"));
+        return std::vector<std::uint8_t>(b.begin() + 488, b.begin() + 496) == mark;
+    };
+    for (const bool closing : {true, false}) {
+        ASSERT_TRUE(OpenShared());
+        ASSERT_TRUE(!closing || AppendName("n0000")); // splits the first leaf
+        auto b = ReadBytes(Path("s.ndx"));
+        std::copy(mark.begin(), mark.end(), b.begin() + 488);
+        WriteBytes(Path("s.ndx"), b);
+        const auto table = ReadBytes(table_);
+        if (!closing) { // splits the first leaf again
+            EXPECT_FALSE(AppendName("n0001"));
+            EXPECT_EQ(EngineErrorCode, 212) << LastErrorText();
+            EXPECT_EQ(ReadBytes(table_), table);
+        }
+        USE("");
+        EXPECT_TRUE(marked()) << closing;
+        EXPECT_FALSE(OpenShared());
+        EXPECT_EQ(EngineErrorCode, 212) << LastErrorText();
+        USE("");
+        ASSERT_TRUE(USE(table_ + " EXCLUSIVE") && Index_On("NAME", "s"));
+        USE("");
+    }
 }
 
 // One writer and two readers that find and step, or walk the whole index:
