@@ -49,8 +49,8 @@ std::string NumberText(const std::string& line) { return TrimBlanks(line); }
 std::string WriteFailureText(int Code, int SysErr, const std::string& Path)
 {
     std::string cause;
-    if (Code == IoNameTaken)
-        cause = IoErrorText(IoNameTaken);
+    if (Code == IoNameTaken || Code == IoUnsafeLink)
+        cause = IoErrorText(Code);
     else if (SysErr == ENOSPC || SysErr == EDQUOT || (Code == IoWriteFailed && SysErr == 0))
         cause = "Diskette/Platte voll";
     else if (Code == IoWriteProtected || SysErr == EACCES || SysErr == EPERM || SysErr == EROFS)
@@ -67,6 +67,8 @@ int RefusalIoCode(AtomicWriter::Refusal Why)
     switch (Why) {
     case AtomicWriter::Refusal::NameTaken:
         return IoNameTaken;
+    case AtomicWriter::Refusal::UnsafeLink:
+        return IoUnsafeLink;
     case AtomicWriter::Refusal::WriteProtected:
         return IoWriteProtected;
     case AtomicWriter::Refusal::NotAFile:
@@ -78,7 +80,9 @@ int RefusalIoCode(AtomicWriter::Refusal Why)
 
 std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path)
 {
-    return WriteFailureText(RefusalIoCode(Writer.Refused()), Writer.Errno(), Path);
+    const std::string& link = Writer.RefusedLink();
+    const bool further = Writer.Refused() == AtomicWriter::Refusal::UnsafeLink && link != Path && !link.empty();
+    return WriteFailureText(RefusalIoCode(Writer.Refused()), Writer.Errno(), further ? Path + " -> " + link : Path);
 }
 
 std::string TempFolderFailureText()
@@ -117,7 +121,7 @@ void LineFile::Fail(int code, int sysErr)
 bool LineFile::Reset() { return OpenForReading(false); }
 bool LineFile::ResetRegular() { return OpenForReading(true); }
 
-bool LineFile::OpenForReading(bool regularOnly)
+bool LineFile::OpenForReading(bool regularOnly, bool followLinks)
 {
     if (IsOpen())
         Close();
@@ -127,7 +131,8 @@ bool LineFile::OpenForReading(bool regularOnly)
     atEnd_ = false;
     modified_ = 0;
     owner_ = group_ = permissions_ = 0;
-    fd_ = regularOnly ? OpenRegularFile(path_, O_RDONLY) : ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    const int noFollow = followLinks ? 0 : O_NOFOLLOW;
+    fd_ = regularOnly ? OpenRegularFile(path_, O_RDONLY | noFollow) : ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | noFollow);
     if (fd_ < 0) {
         if (regularOnly && errno == EISDIR)
             Fail(IoAccessDenied, EISDIR);

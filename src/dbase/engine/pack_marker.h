@@ -26,8 +26,10 @@ namespace kt4::dbase {
 // tableFd and memoFd receive the descriptors of the new files, open (the
 // table's with the locks taken on it before), or -1 for a file not put in
 // place. An error before the first rename changes nothing; one between the
-// two leaves the marker, and USE then refuses the table.
-int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd);
+// two leaves the marker, and USE then refuses the table. A marker that
+// cannot be written (a folder, a FIFO or another user's file in its place)
+// sets failed to the text that names it and why; "" for other errors.
+int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd, std::string& failed);
 
 // For USE, before the table is opened: finishes an interrupted replacement
 // of table and its memo file, holding the table exclusively meanwhile (it
