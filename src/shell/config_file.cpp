@@ -127,7 +127,8 @@ bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind)
     // the file found is opened without following one put there since.
     std::string name, link;
     if (!ResolveTrustedLinks(Path, name, &link)) {
-        why = "die Verknüpfung " + link + " liegt in einem Ordner, in dem andere Benutzer Namen verschieben dürfen";
+        why = "die Verknüpfung " + (link == Path ? std::string() : link + " ") +
+              "liegt in einem Ordner, in dem andere Benutzer Namen verschieben dürfen";
     } else if (!F.OpenReadNoFollow(name)) {
         if (F.IoError() == IoNotAFile || F.SysError() == EISDIR)
             why = "keine Datei";

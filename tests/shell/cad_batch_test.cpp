@@ -445,10 +445,11 @@ TEST_F(CadBatch, ASignalAtThePlotStartStartsNoPlotProgram)
 }
 
 // A configuration file in the start folder that others may write, or one
-// that cannot be taken (a FIFO, a folder, a link to nothing or to itself),
-// starts no program and stops no run: the run says once
-// why it ignores it and plots with the user's own configuration. The
-// user's own file in the start folder is read.
+// that cannot be taken (a FIFO, a folder, a link to nothing or to itself,
+// a link where others may move names, even to the user's own file),
+// starts no program and stops no run: the run says once why it ignores it
+// and plots with the user's own configuration. The user's own file in the
+// start folder is read, also through the user's link in a closed folder.
 TEST_F(CadBatch, APlantedConfigurationStartsNoProgram)
 {
     fs::create_directories(dir.File("xdg/velmora"));
@@ -460,6 +461,10 @@ TEST_F(CadBatch, APlantedConfigurationStartsNoProgram)
         shell::WriteConfigFile();
     }
     const std::string planted = dir.Get("kt4.cfg"), others = "andere Benutzer d\xC3\xBCrfen sie \xC3\xA4ndern.";
+    const std::string link = "die Verkn\xC3\xBCpfung liegt in einem Ordner, in dem andere Benutzer Namen verschieben "
+                             "d\xC3\xBCrfen.";
+    const bool closed = CheckFolderPath(dir.Path(), ::geteuid()).Closed();
+    const auto folderMode = fs::status(dir.Path()).permissions();
     const struct {
         const char* make; // a shell line on kt4.cfg in the start folder
         std::string why;  // "": the file is read
@@ -472,6 +477,8 @@ TEST_F(CadBatch, APlantedConfigurationStartsNoProgram)
         {"rm kt4.cfg && mkdir kt4.cfg", "keine Datei."},
         {"rm kt4.cfg && ln -s nirgends kt4.cfg", "nicht lesbar: No such file or directory."},
         {"rm kt4.cfg && ln -s kt4.cfg kt4.cfg", "nicht lesbar: Too many levels of symbolic links."},
+        {"mv kt4.cfg real.cfg && ln -s real.cfg kt4.cfg", closed ? "" : link},
+        {"mv kt4.cfg real.cfg && ln -s real.cfg kt4.cfg && chmod 777 .", link},
     };
     for (const auto& c : cases) {
         const std::string make = c.make;
@@ -491,7 +498,9 @@ TEST_F(CadBatch, APlantedConfigurationStartsNoProgram)
         EXPECT_EQ(dir.Get("err.txt"), c.why.empty() ? "" : "Meldung: Konfigurationsdatei " + dir.File("kt4.cfg") +
                                                                " wird nicht gelesen: " + c.why + "\n")
             << make;
+        fs::permissions(dir.Path(), folderMode);
         fs::remove_all(dir.File("kt4.cfg"));
+        fs::remove(dir.File("real.cfg"));
         dir.Put("kt4.cfg", planted);
     }
 

@@ -255,6 +255,8 @@ std::string Inspect(const std::string& temp, const std::string& target, Found& f
 // would finish the same PACK) until this one is done.
 int PutInPlace(const std::string& temp, const std::string& target, const Found& f, bool isTable)
 {
+    if (PackMarkerSeam())
+        PackMarkerSeam()(temp);
     struct stat named {};
     if (::lstat(temp.c_str(), &named) != 0 || named.st_dev != f.tempSt.st_dev || named.st_ino != f.tempSt.st_ino)
         return EBUSY;
@@ -277,6 +279,12 @@ int PutInPlace(const std::string& temp, const std::string& target, const Found& 
 }
 
 } // namespace
+
+std::function<void(const std::string& path)>& PackMarkerSeam()
+{
+    static std::function<void(const std::string&)> seam;
+    return seam;
+}
 
 int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd, std::string& failed)
 {
@@ -310,14 +318,19 @@ int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, i
         failed = WriteFailureText(keep, marker); // the name in the way, and why
         return WriterErrorCode(keep);
     }
+    if (PackMarkerSeam())
+        PackMarkerSeam()(marker);
     tableFd = table.CommitAndRelease();
     if (tableFd < 0) {
         ::unlink(marker.c_str());
+        failed = WriteFailureText(table, table.Target());
         return WriterErrorCode(table);
     }
     memoFd = memo.CommitAndRelease();
-    if (memoFd < 0)
+    if (memoFd < 0) {
+        failed = WriteFailureText(memo, memo.Target());
         return WriterErrorCode(memo); // the marker stays: the pair is mixed
+    }
     ::unlink(marker.c_str());
     return 0;
 }

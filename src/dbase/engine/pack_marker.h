@@ -17,6 +17,7 @@
 
 #include "foundation/atomic_file.h"
 
+#include <functional>
 #include <string>
 
 namespace kt4::dbase {
@@ -26,9 +27,10 @@ namespace kt4::dbase {
 // tableFd and memoFd receive the descriptors of the new files, open (the
 // table's with the locks taken on it before), or -1 for a file not put in
 // place. An error before the first rename changes nothing; one between the
-// two leaves the marker, and USE then refuses the table. A marker that
-// cannot be written (a folder, a FIFO or another user's file in its place)
-// sets failed to the text that names it and why; "" for other errors.
+// two leaves the marker, and USE then refuses the table. When the marker or
+// a new file cannot be put in place (a folder, a FIFO or another user's
+// file in the marker's place, a name that no longer holds the file it was
+// opened as), failed receives the text that names it and why; else "".
 int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd, std::string& failed);
 
 // For USE, before the table is opened: finishes an interrupted replacement
@@ -37,5 +39,10 @@ int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, i
 // finishing it). False after an error (reported: 1014 naming the marker
 // when it is unfit, or the files when they are no longer those it names).
 bool FinishTableWithMemo(const std::string& table);
+
+// A test's look at the moments between the steps, where another run may
+// act: called with the marker's path once it is written, and with each
+// waiting file's path just before USE renames it. Empty by default.
+std::function<void(const std::string& path)>& PackMarkerSeam();
 
 } // namespace kt4::dbase
