@@ -47,32 +47,34 @@ std::string FolderOf(const std::string& path)
 
 std::string NameOf(const std::string& path) { return fs::path(path).filename().string(); }
 
-// A sticky folder that everybody may write (/tmp): other users can plant
-// names in it.
-bool SharedFolder(const std::string& dir)
+// A sticky folder that everybody may write (/tmp), open on dirFd: other
+// users can plant names in it.
+bool SharedFolder(int dirFd)
 {
     struct stat st {};
-    return ::stat(dir.c_str(), &st) == 0 && (st.st_mode & S_ISVTX) && (st.st_mode & S_IWOTH);
+    return ::fstat(dirFd, &st) == 0 && (st.st_mode & S_ISVTX) && (st.st_mode & S_IWOTH);
 }
 
-// The link at path (its lstat in st) may be followed: it is this user's
-// or root's, or it lies in a folder no other user can plant names in (one
-// that is neither another user's nor writable by others, sticky or not).
+// The link at path (its lstat in st) may be followed: it is this user's or
+// root's and its folder and every folder above it are closed (nobody but
+// this user and root may put, remove or rename names there), so nobody
+// else can have put it there or swap it for another.
 bool MayFollow(const std::string& path, const struct stat& st)
 {
     const uid_t user = ::geteuid();
-    return st.st_uid == user || st.st_uid == 0 || !OthersMayPlantIn(FolderOf(path), user);
+    return (st.st_uid == user || st.st_uid == 0) && CheckFolderPath(FolderOf(path), user).Closed();
 }
 
-} // namespace
-
-// Follows the links of target one by one, as the kernel would: resolved
-// is the file that is replaced (a link to nothing is itself replaced).
-// False when a link may not be followed.
-bool ResolveTrustedLinks(const std::string& target, std::string& resolved)
+// Follows the links of target one by one, as the kernel would. resolved:
+// the file that is replaced; a link to nothing, or a loop, is itself
+// replaced (nameIsLink). False when a link may not be followed (refused
+// names it).
+bool WalkLinks(const std::string& target, std::string& resolved, std::string& refused, bool& nameIsLink)
 {
     std::string path = target;
     resolved = target;
+    refused.clear();
+    nameIsLink = false;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0)
@@ -81,8 +83,11 @@ bool ResolveTrustedLinks(const std::string& target, std::string& resolved)
             resolved = path;
             return true;
         }
-        if (!MayFollow(path, st))
+        nameIsLink = true;
+        if (!MayFollow(path, st)) {
+            refused = path;
             return false;
+        }
         char buf[PATH_MAX];
         const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
         if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf)
@@ -93,14 +98,19 @@ bool ResolveTrustedLinks(const std::string& target, std::string& resolved)
     return true; // a loop: the name itself is replaced
 }
 
-namespace {
+} // namespace
 
-// A regular file of another user in a shared folder: renaming over it
-// would replace a name someone else put there.
-bool OtherUsersFile(const std::string& path, const struct stat& st)
+bool ResolveTrustedLinks(const std::string& target, std::string& resolved, std::string* refusedLink)
 {
-    return st.st_uid != ::geteuid() && SharedFolder(FolderOf(path));
+    std::string refused;
+    bool nameIsLink = false;
+    const bool ok = WalkLinks(target, resolved, refused, nameIsLink);
+    if (refusedLink)
+        *refusedLink = refused;
+    return ok;
 }
+
+namespace {
 
 // A folder of the device file system (/dev and the folders on the same
 // file system below it). File systems mounted below it for files, such as
@@ -153,12 +163,35 @@ bool LockLife(int fd, short type)
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
-// fd is the file that path names now.
-bool NamesFile(const std::string& path, int fd)
+// fd is the file that name names now in the folder open on dirFd.
+bool NamesFile(int dirFd, const std::string& name, int fd)
 {
     struct stat held {}, named {};
-    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-           held.st_ino == named.st_ino;
+    return ::fstat(fd, &held) == 0 && ::fstatat(dirFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// A descriptor for reading the folder open on dirFd (an O_PATH one
+// included), or -1.
+int ReadableFolder(int dirFd) { return ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+
+// The entries of the folder open on dirFd that keep says to take.
+template <typename Keep> std::vector<std::string> EntriesOf(int dirFd, Keep keep)
+{
+    std::vector<std::string> names;
+    const int fd = ReadableFolder(dirFd);
+    if (fd < 0)
+        return names;
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return names;
+    }
+    while (dirent* e = ::readdir(d))
+        if (keep(std::string_view(e->d_name)))
+            names.emplace_back(e->d_name);
+    ::closedir(d);
+    return names;
 }
 
 // Creates the temporary and registers it in one step, so that a signal's
@@ -167,13 +200,13 @@ bool NamesFile(const std::string& path, int fd)
 // (or has), and the writer takes another name (EEXIST). A file system
 // without locks leaves the temporary unlocked; nobody can lock it there
 // to remove it either.
-int CreateTemp(const std::string& path)
+int CreateTemp(int dirFd, const std::string& name, const std::string& path)
 {
     std::lock_guard<std::mutex> hold(OpenTempsMutex());
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return -1;
-    if ((!LockLife(fd, F_WRLCK) && (errno == EAGAIN || errno == EACCES)) || !NamesFile(path, fd)) {
+    if ((!LockLife(fd, F_WRLCK) && (errno == EAGAIN || errno == EACCES)) || !NamesFile(dirFd, name, fd)) {
         ::close(fd);
         errno = EEXIST;
         return -1;
@@ -238,9 +271,9 @@ long OwnerOfTemp(const std::string& entry, const std::string& name)
 // Locks the temporary at path when it is this user's and its writer has
 // ended: its lock is free. Returns the locked descriptor, or -1. While
 // this process holds it, no writer can take the name.
-int LockEnded(const std::string& path)
+int LockEnded(int dirFd, const std::string& name)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
     struct stat st {};
@@ -257,21 +290,19 @@ unsigned UnforeseenNumber()
     return static_cast<unsigned>(random());
 }
 
-// The names of the temporaries that this user's keep lists in dir name,
-// as the folder holds them now.
-std::set<std::string> KeptNames(const std::string& dir)
+KeepListState ReadKeepListAt(int dirFd, const std::string& name, std::string& text);
+
+// The names of the temporaries that this user's keep lists in the folder
+// open on dirFd name, as the folder holds them now.
+std::set<std::string> KeptNames(int dirFd)
 {
-    std::vector<std::string> lists;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (std::string_view(e->d_name).substr(0, AtomicWriter::KeepPrefix.size()) == AtomicWriter::KeepPrefix)
-                lists.emplace_back(e->d_name);
-        ::closedir(d);
-    }
+    const std::vector<std::string> lists = EntriesOf(dirFd, [](std::string_view entry) {
+        return entry.substr(0, AtomicWriter::KeepPrefix.size()) == AtomicWriter::KeepPrefix;
+    });
     std::set<std::string> kept;
     for (const std::string& list : lists) {
         std::string text;
-        if (ReadKeepList(dir + "/" + list, text) != KeepListState::Read)
+        if (ReadKeepListAt(dirFd, list, text) != KeepListState::Read)
             continue;
         for (std::size_t at = 0; at < text.size();) {
             std::size_t end = text.find('\n', at);
@@ -293,30 +324,25 @@ std::set<std::string> KeptNames(const std::string& dir)
 // a writer names its temporaries there before it may end, so the lists
 // are then complete for them (a list written after the folder was first
 // read counts too). Temporaries are locked in batches, so that a folder
-// full of them costs few reads and few descriptors at once.
-int RemoveStale(const std::string& dir, const std::string& name)
+// full of them costs few reads and few descriptors at once. Everything
+// happens in the folder open on dirFd, whatever its path names meanwhile.
+int RemoveStale(int dirFd, const std::string& name)
 {
-    std::vector<std::string> temps;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (OwnerOfTemp(e->d_name, name) != 0)
-                temps.emplace_back(e->d_name);
-        ::closedir(d);
-    }
+    const std::vector<std::string> temps =
+        EntriesOf(dirFd, [&](std::string_view entry) { return OwnerOfTemp(std::string(entry), name) != 0; });
     constexpr std::size_t Batch = 256;
     int removed = 0;
     for (std::size_t from = 0; from < temps.size(); from += Batch) {
         std::vector<std::pair<std::string, int>> ended;
         for (std::size_t i = from; i < std::min(temps.size(), from + Batch); ++i)
-            if (const int fd = LockEnded(dir + "/" + temps[i]); fd >= 0)
+            if (const int fd = LockEnded(dirFd, temps[i]); fd >= 0)
                 ended.emplace_back(temps[i], fd);
         if (ended.empty())
             continue;
-        const std::set<std::string> kept = KeptNames(dir);
+        const std::set<std::string> kept = KeptNames(dirFd);
         for (const auto& [entry, fd] : ended) {
             // the name goes only while it still names the locked file
-            const std::string path = dir + "/" + entry;
-            if (!kept.count(entry) && NamesFile(path, fd) && ::unlink(path.c_str()) == 0)
+            if (!kept.count(entry) && NamesFile(dirFd, entry, fd) && ::unlinkat(dirFd, entry.c_str(), 0) == 0)
                 ++removed;
             ::close(fd);
         }
@@ -324,11 +350,85 @@ int RemoveStale(const std::string& dir, const std::string& name)
     return removed;
 }
 
+int OpenFolder(const std::string& dir) { return ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC); }
+
+// Flushes the folder open on dirFd to the disk.
+void SyncFolderAt(int dirFd)
+{
+    const int fd = ReadableFolder(dirFd);
+    if (fd < 0)
+        return;
+    // The rename is done; a folder that cannot be flushed changes nothing
+    // about which file the name holds now.
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+// The access a writer needs to a file open on fd (an O_PATH descriptor
+// too): 0, or the errno of its refusal.
+int WriteAccess(int fd)
+{
+    if (::faccessat(fd, "", W_OK, AT_EACCESS | AT_EMPTY_PATH) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    return ::faccessat(AT_FDCWD, link.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+KeepListState ReadKeepListAt(int dirFd, const std::string& name, std::string& text)
+{
+    text.clear();
+    // Looked at without being opened (a FIFO or device stays shut), then
+    // opened and taken only while it is the file looked at.
+    struct stat named {}, held {};
+    const int at = ::openat(dirFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (at < 0)
+        return errno == ENOENT ? KeepListState::Missing : KeepListState::Unfit;
+    const bool seen = ::fstat(at, &named) == 0;
+    ::close(at);
+    if (!seen)
+        return KeepListState::Unfit;
+    if (named.st_uid != ::geteuid())
+        return KeepListState::OtherUsers;
+    if (!S_ISREG(named.st_mode))
+        return KeepListState::Unfit;
+    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? KeepListState::Missing : KeepListState::Unfit;
+    if (::fstat(fd, &held) != 0 || held.st_dev != named.st_dev || held.st_ino != named.st_ino) {
+        ::close(fd);
+        return KeepListState::Unfit;
+    }
+    if (OthersMayChange(fd, held, held.st_uid)) {
+        ::close(fd);
+        return KeepListState::OtherUsers;
+    }
+    std::string bytes(MaxKeepListBytes + 1, '\0');
+    std::size_t got = 0;
+    bool fit = true;
+    while (fit && got < bytes.size()) {
+        const ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0) {
+            fit = r == 0;
+            break;
+        }
+        got += std::size_t(r);
+    }
+    ::close(fd);
+    if (!fit || got > MaxKeepListBytes)
+        return KeepListState::Unfit;
+    text.assign(bytes.data(), got);
+    return KeepListState::Read;
+}
+
 } // namespace
 
 void SyncFolder(const std::string& dir)
 {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
     // The rename is done; a folder that cannot be flushed changes nothing
@@ -346,40 +446,12 @@ bool IsTemporaryOf(const std::string& entry, const std::string& target)
 KeepListState ReadKeepList(const std::string& path, std::string& text)
 {
     text.clear();
-    struct stat named {};
-    if (::lstat(path.c_str(), &named) != 0)
+    const int dirFd = OpenFolder(FolderOf(path));
+    if (dirFd < 0)
         return errno == ENOENT ? KeepListState::Missing : KeepListState::Unfit;
-    if (named.st_uid != ::geteuid())
-        return KeepListState::OtherUsers;
-    if (!S_ISREG(named.st_mode))
-        return KeepListState::Unfit;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? KeepListState::Missing : KeepListState::Unfit;
-    // the file read is the one looked at, and it has not grown since
-    struct stat held {};
-    std::string bytes(MaxKeepListBytes + 1, '\0');
-    std::size_t got = 0;
-    bool fit = ::fstat(fd, &held) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-    if (fit && OthersMayChange(fd, held, held.st_uid)) {
-        ::close(fd);
-        return KeepListState::OtherUsers;
-    }
-    while (fit && got < bytes.size()) {
-        const ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0) {
-            fit = r == 0;
-            break;
-        }
-        got += std::size_t(r);
-    }
-    ::close(fd);
-    if (!fit || got > MaxKeepListBytes)
-        return KeepListState::Unfit;
-    text.assign(bytes.data(), got);
-    return KeepListState::Read;
+    const KeepListState state = ReadKeepListAt(dirFd, NameOf(path), text);
+    ::close(dirFd);
+    return state;
 }
 
 bool WriteAll(int fd, std::int64_t offset, const char* data, std::size_t size, int& err)
@@ -407,12 +479,22 @@ bool WriteAll(int fd, std::int64_t offset, const char* data, std::size_t size, i
 int RemoveStaleTemporaries(const std::string& target)
 {
     const std::string name = NameOf(target);
-    return name.empty() ? 0 : RemoveStale(FolderOf(target), name);
+    const int dirFd = name.empty() ? -1 : OpenFolder(FolderOf(target));
+    if (dirFd < 0)
+        return 0;
+    const int removed = RemoveStale(dirFd, name);
+    ::close(dirFd);
+    return removed;
 }
 
 int RemoveStaleTemporariesIn(const std::string& Folder)
 {
-    return RemoveStale(Folder.empty() ? std::string(".") : Folder, "");
+    const int dirFd = OpenFolder(Folder.empty() ? std::string(".") : Folder);
+    if (dirFd < 0)
+        return 0;
+    const int removed = RemoveStale(dirFd, "");
+    ::close(dirFd);
+    return removed;
 }
 
 void RemoveOpenTemporariesForExit()
@@ -429,6 +511,21 @@ std::string& AtomicWriter::DeviceFolder()
     return *folder;
 }
 
+bool AtomicWriter::Refuse(Refusal why, int err)
+{
+    refusal_ = why;
+    errno_ = err;
+    CloseFolder();
+    return false;
+}
+
+void AtomicWriter::CloseFolder()
+{
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
+    dirFd_ = -1;
+}
+
 bool AtomicWriter::Prepare(const std::string& target)
 {
     Discard();
@@ -436,93 +533,166 @@ bool AtomicWriter::Prepare(const std::string& target)
     refusal_ = Refusal::None;
     haveOld_ = false;
     direct_ = false;
+    refusedLink_.clear();
     if (target.empty()) { // no name: nothing is written anywhere
         target_.clear();
         errno_ = ENOENT;
         return false;
     }
-    if (!ResolveTrustedLinks(target, target_)) {
+    bool nameIsLink = false;
+    if (!WalkLinks(target, target_, refusedLink_, nameIsLink)) {
         target_ = target;
-        refusal_ = Refusal::NameTaken;
-        errno_ = EPERM;
-        return false;
+        return Refuse(Refusal::UnsafeLink, EPERM);
     }
     durable_ = !InPrivateTempDir(target_);
+    name_ = NameOf(target_);
+    if (name_.empty())
+        name_ = "."; // "folder/": the folder itself
+    dirFd_ = OpenFolder(FolderOf(target_));
+    if (dirFd_ < 0)
+        return Refuse(Refusal::None, errno);
+    // Everything below is decided on the name as the held folder has it
+    // now, looked at without being opened (no device or FIFO is opened).
+    const int at = ::openat(dirFd_, name_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (at < 0 && errno != ENOENT)
+        return Refuse(Refusal::None, errno);
     struct stat st {};
-    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    bool exists = at >= 0;
+    if (exists && ::fstat(at, &st) != 0) {
+        const int err = errno;
+        ::close(at);
+        return Refuse(Refusal::None, err);
+    }
+    const auto done = [&](Refusal why, int err) {
+        if (at >= 0)
+            ::close(at);
+        return why == Refusal::None && err == 0 ? true : Refuse(why, err);
+    };
+    if (exists && S_ISLNK(st.st_mode)) {
+        // A link to nothing (or a loop) is replaced itself; a link that was
+        // put there after its name was followed is another's doing.
+        if (!nameIsLink)
+            return done(Refusal::NameTaken, EPERM);
+        exists = false;
+    }
+    if (expectHeld_ && (!exists || st.st_dev != heldDev_ || st.st_ino != heldIno_))
+        return done(Refusal::NameTaken, EPERM); // no longer the file the caller holds
+    if (exists) {
+        oldDev_ = st.st_dev;
+        oldIno_ = st.st_ino;
+    }
     if (exists && S_ISCHR(st.st_mode)) {
         direct_ = true;
-        return true;
+        return done(Refusal::None, 0);
     }
-    if ((exists && !S_ISREG(st.st_mode)) || InDeviceFolder(target_)) {
-        refusal_ = Refusal::NotAFile;
-        errno_ = !exists ? ENODEV : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        return false;
-    }
-    if (exists && OtherUsersFile(target_, st)) {
-        refusal_ = Refusal::NameTaken;
-        errno_ = EPERM;
-        return false;
-    }
-    if (exists && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
-        errno_ = errno;
-        if (errno_ == EACCES || errno_ == EPERM || errno_ == EROFS)
-            refusal_ = Refusal::WriteProtected;
-        return false;
-    }
+    if ((exists && !S_ISREG(st.st_mode)) || InDeviceFolder(target_))
+        return done(Refusal::NotAFile, !exists ? ENODEV : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    // A regular file of another user in a shared folder: renaming over it
+    // would replace a name someone else put there.
+    if (exists && st.st_uid != ::geteuid() && SharedFolder(dirFd_))
+        return done(Refusal::NameTaken, EPERM);
     if (exists) {
+        if (const int err = WriteAccess(at); err != 0)
+            return done(err == EACCES || err == EPERM || err == EROFS ? Refusal::WriteProtected : Refusal::None, err);
         haveOld_ = true;
         oldMode_ = st.st_mode & 07777;
         oldUid_ = st.st_uid;
         oldGid_ = st.st_gid;
     }
-    return true;
+    return done(Refusal::None, 0);
 }
 
 bool AtomicWriter::Check(const std::string& target)
 {
+    expectHeld_ = false;
     const bool ok = Prepare(target);
     direct_ = false;
+    CloseFolder();
     return ok;
+}
+
+bool AtomicWriter::OpenReplacing(const std::string& target, int heldFd)
+{
+    struct stat held {};
+    if (::fstat(heldFd, &held) != 0) {
+        Discard();
+        errno_ = errno;
+        return false;
+    }
+    expectHeld_ = true;
+    heldDev_ = held.st_dev;
+    heldIno_ = held.st_ino;
+    return OpenHere(target, false);
+}
+
+// Opens name in the held folder as the file it was found to be (never
+// through a link); flags besides. The descriptor, or -1 with the refusal
+// set: another file in its place is one planted there.
+int AtomicWriter::OpenFound(int flags)
+{
+    const int fd = ::openat(dirFd_, name_.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        Refuse(err == ELOOP ? Refusal::NameTaken : Refusal::None, err == ELOOP ? EPERM : err);
+        return -1;
+    }
+    struct stat now {};
+    if (::fstat(fd, &now) != 0 || now.st_dev != oldDev_ || now.st_ino != oldIno_) {
+        ::close(fd);
+        Refuse(Refusal::NameTaken, EPERM);
+        return -1;
+    }
+    return fd;
 }
 
 bool AtomicWriter::Open(const std::string& target, bool keepOld)
 {
+    expectHeld_ = false;
+    return OpenHere(target, keepOld);
+}
+
+bool AtomicWriter::OpenHere(const std::string& target, bool keepOld)
+{
     if (!Prepare(target))
         return false;
     if (direct_) {
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | (keepOld ? O_APPEND : 0) | O_CLOEXEC);
+        fd_ = OpenFound(O_WRONLY | O_NOCTTY | (keepOld ? O_APPEND : 0));
+        CloseFolder();
         if (fd_ < 0)
-            errno_ = errno;
-        return fd_ >= 0;
+            return false;
+        // Opened without waiting (for a line's carrier); written like any
+        // file, so that a busy printer port is waited for.
+        const int flags = ::fcntl(fd_, F_GETFL);
+        if (flags >= 0)
+            (void)::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+        return true;
     }
     const bool exists = haveOld_;
-    RemoveStaleTemporaries(target_);
+    RemoveStale(dirFd_, name_);
     const std::string dir = FolderOf(target_);
-    const std::string name = NameOf(target_);
     const long pid = static_cast<long>(::getpid());
     // The next number; after a name that is taken (another user may plant
     // the names in a shared folder), numbers nobody can foresee.
     for (int tries = 0; tries < 100 && fd_ < 0; ++tries) {
-        std::string path = dir + "/" + TempName(name, pid, tries == 0 ? TempCounter++ : UnforeseenNumber());
-        fd_ = CreateTemp(path);
-        if (fd_ >= 0)
+        const std::string temp = TempName(name_, pid, tries == 0 ? TempCounter++ : UnforeseenNumber());
+        const std::string path = dir + "/" + temp;
+        fd_ = CreateTemp(dirFd_, temp, path);
+        if (fd_ >= 0) {
             temp_ = path;
-        else if (errno != EEXIST) {
-            errno_ = errno;
-            return false;
+            tempName_ = temp;
+        } else if (errno != EEXIST) {
+            return Refuse(Refusal::None, errno);
         }
     }
-    if (fd_ < 0) {
-        refusal_ = Refusal::NameTaken;
-        errno_ = EEXIST;
-        return false;
-    }
+    if (fd_ < 0)
+        return Refuse(Refusal::NameTaken, EEXIST);
     if (keepOld && exists) {
-        int in = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+        const int in = OpenFound(O_RDONLY);
         if (in < 0) {
-            int err = errno;
+            const Refusal why = refusal_;
+            const int err = errno_;
             Discard();
+            refusal_ = why;
             errno_ = err;
             return false;
         }
@@ -634,12 +804,21 @@ bool AtomicWriter::Finish(bool keepOpen)
         if (::fchmod(fd_, mode) != 0 || (durable_ && ::fsync(fd_) != 0))
             Fail(errno);
     }
-    if (!Failed() && ::rename(temp_.c_str(), target_.c_str()) != 0)
+    if (!Failed() && expectHeld_) {
+        // the name still holds the file the caller opened under it
+        struct stat named {};
+        if (::fstatat(dirFd_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_dev != heldDev_ ||
+            named.st_ino != heldIno_) {
+            refusal_ = Refusal::NameTaken;
+            Fail(EPERM);
+        }
+    }
+    if (!Failed() && ::renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) != 0)
         Fail(errno);
     if (Failed())
-        ::unlink(temp_.c_str());
+        ::unlinkat(dirFd_, tempName_.c_str(), 0);
     else if (durable_)
-        SyncFolder(FolderOf(target_));
+        SyncFolderAt(dirFd_);
     if (!keepOpen || Failed()) {
         // Written and flushed: a close that fails now changes nothing of
         // the file that has the target's name.
@@ -648,7 +827,10 @@ bool AtomicWriter::Finish(bool keepOpen)
     }
     Unregister(temp_);
     temp_.clear();
+    tempName_.clear();
     buffer_.clear();
+    CloseFolder();
+    expectHeld_ = false;
     return !Failed();
 }
 
@@ -668,14 +850,19 @@ int AtomicWriter::CommitAndRelease()
 void AtomicWriter::Discard()
 {
     if (!temp_.empty()) { // while its lock is held: the name is still this writer's
-        ::unlink(temp_.c_str());
+        if (dirFd_ >= 0)
+            ::unlinkat(dirFd_, tempName_.c_str(), 0);
+        else
+            ::unlink(temp_.c_str());
         Unregister(temp_);
     }
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
+    CloseFolder();
     temp_.clear();
+    tempName_.clear();
     buffer_.clear();
 }
 

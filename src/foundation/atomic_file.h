@@ -9,18 +9,25 @@
 //    files in the process's private temporary folder, which go with the
 //    run, are renamed without these flushes. The new file has the old
 //    file's mode and, when the process may (root), its owner and group;
+//  - what is written, read or refused is decided on what was opened: the
+//    folder of the final name is held open from Open to Commit, the name
+//    is looked at in it without being opened (no device or FIFO is opened
+//    to be refused), and the temporary, the sweep, the rename and the
+//    folder's flush all go through that folder;
 //  - a target that is no regular file (a folder, a FIFO, a socket) is
 //    refused, and so is a file this user may not write: the rename would
 //    bypass its write protection. A character device (a printer port,
-//    /dev/null) is written directly; nothing else is ever written, and
-//    nothing created, in the device folder (/dev);
-//  - a symbolic link of another user than this one and root is never
-//    followed in a folder where another user may plant names: one of
-//    another user, or one that everybody, a group with other members or
-//    an ACL lets write, sticky or not (ResolveTrustedLinks). In a sticky
-//    folder everybody may write, a file of another user is not replaced
-//    either. Both are names another user planted; they are refused, and
-//    nothing is written;
+//    /dev/null) is written directly, opened without following a link and
+//    only while it is the device that was looked at; nothing else is ever
+//    written, and nothing created, in the device folder (/dev);
+//  - a symbolic link is followed only when it is this user's or root's and
+//    lies in a closed folder (foundation/file_trust.h CheckFolderPath: its
+//    folder and every folder above it are such that nobody else may put,
+//    remove or rename names there). Any other link is refused (UnsafeLink)
+//    and nothing is written: others may have put it there or may swap it,
+//    whoever owns it. A name that turns into a link after it was followed
+//    is refused too (NameTaken). In a sticky folder everybody may write, a
+//    file of another user is not replaced either (NameTaken);
 //  - a temporary name another user holds is passed over for one nobody can
 //    foresee;
 //  - each temporary is locked for its writer's life, until it has the
@@ -51,9 +58,10 @@ namespace kt4 {
 class AtomicWriter {
 public:
     // Why Open refused a target without writing anything.
-    // NameTaken: another user's link or file in a shared folder (or every
-    // temporary name tried).
-    enum class Refusal { None, NotAFile, WriteProtected, NameTaken };
+    // NameTaken: another user's file in a shared folder, a name that
+    // changed under the writer (or every temporary name tried);
+    // UnsafeLink: a link in a folder where others may move names.
+    enum class Refusal { None, NotAFile, WriteProtected, NameTaken, UnsafeLink };
 
     AtomicWriter() = default;
     ~AtomicWriter() { Discard(); }
@@ -64,6 +72,10 @@ public:
     // present content (appending). False on failure: Refused() and Errno()
     // tell why.
     [[nodiscard]] bool Open(const std::string& target, bool keepOld = false);
+    // Open for a target that the caller holds open under that name (a
+    // table): the name must hold the file open on heldFd now and when the
+    // new file takes it, else the writer refuses it as planted (NameTaken).
+    [[nodiscard]] bool OpenReplacing(const std::string& target, int heldFd);
     // Tests target as Open would, creating nothing: false when Open would
     // refuse it (Refused() and Errno() tell why).
     [[nodiscard]] bool Check(const std::string& target);
@@ -89,6 +101,8 @@ public:
     bool Failed() const { return errno_ != 0; }
     int Errno() const { return errno_; }
     Refusal Refused() const { return refusal_; }
+    // The link that was not followed (UnsafeLink).
+    const std::string& RefusedLink() const { return refusedLink_; }
     // The new file's descriptor while it is open (locks, reads); -1 else.
     int Fd() const { return fd_; }
     // The file that is replaced (a symbolic link resolved).
@@ -107,11 +121,16 @@ public:
 
 private:
     bool Prepare(const std::string& target);
+    bool OpenHere(const std::string& target, bool keepOld);
+    int OpenFound(int flags);
+    bool Refuse(Refusal why, int err);
+    void CloseFolder();
     bool Flush();
     void Fail(int err);
     bool Finish(bool keepOpen);
 
     int fd_ = -1;
+    int dirFd_ = -1; // the target's folder, from Open to Commit
     bool direct_ = false;
     int errno_ = 0;
     Refusal refusal_ = Refusal::None;
@@ -121,17 +140,25 @@ private:
     mode_t oldMode_ = 0;
     uid_t oldUid_ = 0;
     gid_t oldGid_ = 0;
+    dev_t oldDev_ = 0; // the file found at the name
+    ino_t oldIno_ = 0;
+    bool expectHeld_ = false; // OpenReplacing: the file the caller holds
+    dev_t heldDev_ = 0;
+    ino_t heldIno_ = 0;
     std::string target_;
+    std::string name_; // the target's name in its folder
     std::string temp_;
+    std::string tempName_;
+    std::string refusedLink_;
     std::string buffer_;
 };
 
 // Follows the links of target as the writers do: resolved is the file
 // that is replaced (the name itself for a link to nothing or a loop).
-// False when a link on the way is one another user planted where names
-// may be planted (see above); resolved is then undefined. Opening
-// resolved with O_NOFOLLOW keeps a link put there meanwhile unfollowed.
-bool ResolveTrustedLinks(const std::string& target, std::string& resolved);
+// False when a link on the way may not be followed (see above; refusedLink
+// receives it); resolved is then undefined. Opening resolved with
+// O_NOFOLLOW keeps a link put there meanwhile unfollowed.
+bool ResolveTrustedLinks(const std::string& target, std::string& resolved, std::string* refusedLink = nullptr);
 
 // Removes this user's temporaries of target whose writers have ended (done
 // by AtomicWriter::Open); returns how many were removed.

@@ -116,6 +116,8 @@ std::string IoErrorText(int Code)
         return DisplayToOem("Ungültiger Dateiname");
     case IoNameTaken:
         return NameTakenText;
+    case IoUnsafeLink:
+        return UnsafeLinkText();
     default:
         return "Fehler bei Zugriff auf Diskette/Platte";
     }
@@ -149,8 +151,8 @@ void CheckOutputFile(const std::string& Name)
     AtomicWriter::Refusal why = AtomicWriter::Refusal::None;
     bool ok = !(exists && S_ISDIR(st.st_mode)) && WriterAccepts(Name, why);
     if (!ok) {
-        if (why == AtomicWriter::Refusal::NameTaken)
-            ErrorBox(IoErrorText(IoNameTaken) + "  \"" + shown + "\"");
+        if (why == AtomicWriter::Refusal::NameTaken || why == AtomicWriter::Refusal::UnsafeLink)
+            ErrorBox(IoErrorText(RefusalIoCode(why)) + "  \"" + shown + "\"");
         else
             ErrorBox(DisplayToOem("Ungültiger Dateiname ") + "\"" + shown + "\"" + " !");
         settings::AbortFlag = true;

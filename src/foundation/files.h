@@ -20,9 +20,12 @@ bool DirExists(const std::string& Dir);
 
 // Opens Name with Flags (O_CLOEXEC, O_NONBLOCK and O_NOCTTY added) only
 // when it names a regular file, or nothing and Flags create it. The name
-// is looked at first, so that no FIFO or device is ever opened (a tape
-// rewinds at its close, a line drops its signal), and the file once more
-// when it is open. The descriptor, or -1 with errno (EISDIR for a folder,
+// is looked at first, so that a FIFO or device found there is not opened
+// (a tape rewinds at its close, a line drops its signal). One put in the
+// name's place between that look and the open is opened, without waiting
+// (O_NONBLOCK) and without becoming the controlling terminal, and refused
+// by the look at the open file that follows: nothing is read from or
+// written to it. The descriptor, or -1 with errno (EISDIR for a folder,
 // ENODEV for anything else that is no regular file).
 int OpenRegularFile(const std::string& Name, int Flags, unsigned Mode = 0);
 

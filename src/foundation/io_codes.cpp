@@ -18,11 +18,18 @@ bool Protected(int Code, int SysErr)
 
 } // namespace
 
+std::string UnsafeLinkText()
+{
+    return DisplayToOem("Verknüpfung nicht verfolgt, andere Benutzer dürfen Namen in ihrem Ordner verschieben");
+}
+
 std::string WriteFailureText(int Code, int SysErr, const std::string& Path)
 {
     std::string cause;
     if (Code == IoNameTaken)
         cause = NameTakenText;
+    else if (Code == IoUnsafeLink)
+        cause = UnsafeLinkText();
     else if (Full(Code, SysErr))
         cause = "Diskette/Platte voll";
     else if (Protected(Code, SysErr))

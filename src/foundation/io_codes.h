@@ -19,12 +19,16 @@ enum IoCode : int {
     IoNotOpenForInput = 104,
     IoNotOpenForOutput = 105,
     IoWriteProtected = 150, // "Schreibschutz entfernen !": this user may not write the file
-    IoNameTaken = 151,      // another user's link or file holds the name in a shared folder
+    IoNameTaken = 151,      // another user's file holds the name in a shared folder, or it changed
+    IoUnsafeLink = 152,     // a link in a folder where others may move names: not followed
     IoNotAFile = 1000,      // the name is a folder, a FIFO or a socket, not a file
 };
 
 // The text of IoNameTaken (stored text).
 inline constexpr char NameTakenText[] = "Name im gemeinsamen Ordner von einem anderen Benutzer belegt";
+
+// The text of IoUnsafeLink (stored text).
+std::string UnsafeLinkText();
 
 // The message of a failed write of the file Path (stored text), by its
 // cause (Code, the system's errno SysErr): a full disk or quota gives

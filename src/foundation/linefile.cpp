@@ -50,6 +50,8 @@ int RefusalIoCode(AtomicWriter::Refusal Why)
     switch (Why) {
     case AtomicWriter::Refusal::NameTaken:
         return IoNameTaken;
+    case AtomicWriter::Refusal::UnsafeLink:
+        return IoUnsafeLink;
     case AtomicWriter::Refusal::WriteProtected:
         return IoWriteProtected;
     case AtomicWriter::Refusal::NotAFile:
@@ -61,7 +63,9 @@ int RefusalIoCode(AtomicWriter::Refusal Why)
 
 std::string WriteFailureText(const AtomicWriter& Writer, const std::string& Path)
 {
-    return WriteFailureText(RefusalIoCode(Writer.Refused()), Writer.Errno(), Path);
+    const std::string& link = Writer.RefusedLink();
+    const bool further = Writer.Refused() == AtomicWriter::Refusal::UnsafeLink && link != Path && !link.empty();
+    return WriteFailureText(RefusalIoCode(Writer.Refused()), Writer.Errno(), further ? Path + " -> " + link : Path);
 }
 
 std::string FileRealStr(Real X)
@@ -93,7 +97,7 @@ void LineFile::Fail(int code, int sysErr)
 bool LineFile::Reset() { return OpenForReading(false); }
 bool LineFile::ResetRegular() { return OpenForReading(true); }
 
-bool LineFile::OpenForReading(bool regularOnly)
+bool LineFile::OpenForReading(bool regularOnly, bool followLinks)
 {
     if (IsOpen())
         Close();
@@ -103,7 +107,8 @@ bool LineFile::OpenForReading(bool regularOnly)
     atEnd_ = false;
     modified_ = 0;
     owner_ = group_ = permissions_ = 0;
-    fd_ = regularOnly ? OpenRegularFile(path_, O_RDONLY) : ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    const int noFollow = followLinks ? 0 : O_NOFOLLOW;
+    fd_ = regularOnly ? OpenRegularFile(path_, O_RDONLY | noFollow) : ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | noFollow);
     if (fd_ < 0) {
         if (regularOnly && errno == EISDIR)
             Fail(IoAccessDenied, EISDIR);

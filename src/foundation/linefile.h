@@ -17,8 +17,9 @@
 // Writing is atomic (AtomicWriter): the lines go to a temporary file beside
 // the target, which replaces the target at Close only when every write
 // succeeded. A write-protected file, a name that is no file and a name
-// another user planted in a shared folder are refused at Rewrite and
-// Append (IoWriteProtected, IoNotAFile, IoNameTaken).
+// another user planted in a shared folder, and a link where others may
+// move names, are refused at Rewrite and Append (IoWriteProtected,
+// IoNotAFile, IoNameTaken, IoUnsafeLink).
 //
 // Errors raise nothing and show nothing: every failed operation sets
 // settings::AbortFlag and records an I/O code (IoError) that the dialog
@@ -69,14 +70,21 @@ public:
     bool Reset();
     // Reset for a file that must be a regular one: anything else (a FIFO,
     // a device, a folder) is refused at once (IoNotAFile; a folder
-    // IoAccessDenied with EISDIR), never waited for; a device is not even
-    // opened.
+    // IoAccessDenied with EISDIR), never waited for (OpenRegularFile: a
+    // device found at the name is not even opened).
     bool ResetRegular();
     bool Rewrite(); // for writing from the start
     bool Append();  // for writing after the present content
     // The program's own files and those it finds by a fixed name are
     // regular files.
     bool OpenRead(const std::string& Path) { Assign(Path); return ResetRegular(); }
+    // OpenRead of a name whose links the caller has followed itself: a link
+    // found at the name now is not followed (ELOOP).
+    bool OpenReadNoFollow(const std::string& Path)
+    {
+        Assign(Path);
+        return OpenForReading(true, false);
+    }
     bool OpenWrite(const std::string& Path) { Assign(Path); return Rewrite(); }
     bool OpenAppend(const std::string& Path) { Assign(Path); return Append(); }
     // Ends reading, or puts a written file in place. False (and AbortFlag)
@@ -150,7 +158,7 @@ public:
 
 private:
     enum class Mode { Closed, Read, Write };
-    bool OpenForReading(bool regularOnly);
+    bool OpenForReading(bool regularOnly, bool followLinks = true);
     bool OpenForWriting(bool keepOld);
     void Fail(int code, int sysErr = 0);
     bool CheckWriting();

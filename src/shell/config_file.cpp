@@ -1,5 +1,6 @@
 #include "shell/config_file.h"
 
+#include "foundation/atomic_file.h"
 #include "foundation/codepage.h"
 #include "foundation/dialogs.h"
 #include "foundation/environment.h"
@@ -132,7 +133,13 @@ bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind)
     const bool abort = settings::AbortFlag; // a file not taken is no failure
     std::string why;
     struct stat st {};
-    if (!F.OpenRead(Path)) {
+    // Its links are followed only where nobody else may move names, then
+    // the file found is opened without following one put there since.
+    std::string name, link;
+    if (!ResolveTrustedLinks(Path, name, &link)) {
+        why = "die Verknüpfung " + (link == Path ? std::string() : link + " ") +
+              "liegt in einem Ordner, in dem andere Benutzer Namen verschieben dürfen";
+    } else if (!F.OpenReadNoFollow(name)) {
         if (F.IoError() == IoNotAFile || F.SysError() == EISDIR)
             why = "keine Datei";
         else

@@ -32,9 +32,11 @@ std::vector<std::string> FallbackConfigDirs();
 // A file of another user, or one others may write (one left in a shared
 // start folder would choose the programs this user's runs start), is not
 // taken, and neither is a name that holds no regular file (a FIFO, a
-// device, a folder: never opened, never waited for) or cannot be opened:
-// one message names it (Kind, "Konfigurationsdatei") and why. False when
-// F was not opened.
+// device, a folder: never opened, never waited for) or cannot be opened,
+// nor a link the writers would not follow (one in a folder where others
+// may move names: AtomicWriter), whoever owns the file it leads to: one
+// message names it (Kind, "Konfigurationsdatei") and why. False when F was
+// not opened.
 bool OpenOwnFile(LineFile& F, const std::string& Path, const std::string& Kind);
 
 // Writes the file in full (nothing when AbortFlag is set). The file is

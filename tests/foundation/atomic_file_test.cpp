@@ -4,6 +4,7 @@
 // between two calls of its writer; new files under unique names.
 #include "foundation/atomic_file.h"
 #include "foundation/dialogs.h"
+#include "foundation/file_trust.h"
 #include "foundation/linefile.h"
 #include "foundation/report.h"
 #include "foundation/unique_file.h"
@@ -20,8 +21,11 @@
 #include <fstream>
 #include <sched.h>
 #include <set>
+#include <algorithm>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <vector>
 
 using namespace kt4;
 namespace fs = std::filesystem;
@@ -37,6 +41,19 @@ namespace {
 
 // Once, at the next lock or close of a temporary: gets its name.
 std::function<void(const std::string&)> atTempLock, afterTempClose;
+// Once, after the next close of a descriptor on the file watchedName (a
+// look at a name included); every path closed meanwhile goes to closedPaths.
+std::function<void()> afterNameClose;
+std::string watchedName;
+std::vector<std::string> closedPaths;
+
+// The path of the file fd is open on.
+std::string PathOf(int fd)
+{
+    char link[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link - 1);
+    return std::string(link, n > 0 ? std::size_t(n) : 0u);
+}
 
 // The name of the temporary fd is open on ("" for any other file); a name
 // that is gone still counts.
@@ -76,8 +93,16 @@ extern "C" int __wrap_fcntl(int fd, int cmd, ...)
 extern "C" int __wrap_close(int fd)
 {
     const std::string temp = afterTempClose ? TempOf(fd) : "";
+    const std::string path = afterNameClose || !watchedName.empty() ? PathOf(fd) : "";
     const int result = __real_close(fd);
     RunOnce(afterTempClose, temp);
+    if (!path.empty())
+        closedPaths.push_back(path);
+    if (afterNameClose && path == watchedName) {
+        auto run = std::move(afterNameClose);
+        afterNameClose = nullptr;
+        run();
+    }
     return result;
 }
 
@@ -233,11 +258,88 @@ TEST_F(AtomicFiles, NamesThatAreNoFileAreRefused)
     AtomicWriter none; // no name: nothing written anywhere (the working folder)
     EXPECT_FALSE(none.Open(""));
     EXPECT_EQ(none.Errno(), ENOENT);
-    // A character device (a printer port) is written directly.
+    // A character device (a printer port) is written directly, waiting
+    // for it like any file.
     AtomicWriter dev;
     ASSERT_TRUE(dev.Open("/dev/null"));
+    EXPECT_EQ(::fcntl(dev.Fd(), F_GETFL) & O_NONBLOCK, 0);
     ASSERT_TRUE(dev.Write("to the printer"));
     EXPECT_TRUE(dev.Commit());
+    // a link to nothing is replaced itself
+    fs::create_symlink(dir.File("nichts"), dir.File("leer.txt"));
+    ASSERT_TRUE(dev.Open(dir.File("leer.txt")));
+    ASSERT_TRUE(dev.Write("neu"));
+    ASSERT_TRUE(dev.Commit());
+    EXPECT_FALSE(fs::is_symlink(dir.File("leer.txt")));
+    EXPECT_EQ(dir.Get("leer.txt"), "neu");
+}
+
+// The name is looked at (never opened) and then opened as what it was
+// found to be: when another file takes its place in between, a FIFO or a
+// device (standing in for a terminal) or a link to one, nothing is read
+// from it or written to it, and a link is not even opened; the writer
+// refuses it as planted.
+TEST_F(AtomicFiles, ANameSwappedAfterItWasLookedAtIsNeitherReadNorWritten)
+{
+    const std::string name = dir.File("p.txt"), fifo = dir.File("fifo");
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int held = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK); // both ends: nobody waits
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::write(held, "Eingabe", 7), 7);
+    const struct {
+        const char* what;
+        bool device; // p.txt is a character device when it is looked at
+        bool keepOld;
+        bool asLink; // the FIFO comes as a link to it, else itself
+    } cases[] = {
+        {"a file, appended to, becomes a link to the FIFO", false, true, true},
+        {"a file, appended to, becomes the FIFO", false, true, false},
+        {"a device becomes a link to the FIFO", true, false, true},
+        {"a device becomes the FIFO", true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.device && !root) {
+            std::cout << "[ NOTE ] making a device node needs root: " << c.what << " is left out\n";
+            continue;
+        }
+        fs::remove(name);
+        if (c.device)
+            ASSERT_EQ(::mknod(name.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0); // the null device's numbers
+        else
+            dir.Put("p.txt", "alt");
+        const std::string moved = dir.File("vorher");
+        afterNameClose = [&] {
+            closedPaths.clear(); // what is opened from now on
+            fs::rename(name, moved);
+            if (c.asLink)
+                fs::create_symlink(fifo, name);
+            else
+                fs::rename(fifo, name);
+        };
+        watchedName = name;
+        closedPaths.clear();
+        AtomicWriter w;
+        const bool opened = w.Open(name, c.keepOld) && w.Write("Ausgabe") && w.Commit();
+        const std::vector<std::string> closed = closedPaths;
+        watchedName.clear();
+        EXPECT_FALSE(afterNameClose) << "the name was never looked at";
+        afterNameClose = nullptr;
+        EXPECT_FALSE(opened);
+        EXPECT_EQ(w.Refused(), AtomicWriter::Refusal::NameTaken);
+        const std::string fifoNow = c.asLink ? fifo : name;
+        EXPECT_EQ(std::count(closed.begin(), closed.end(), fifoNow), c.asLink ? 0 : 1) << "opened";
+        char got[16] = {};
+        EXPECT_EQ(::read(held, got, sizeof got), 7) << "read or written";
+        EXPECT_EQ(std::string(got, 7), "Eingabe");
+        ASSERT_EQ(::write(held, "Eingabe", 7), 7);
+        if (!c.asLink)
+            fs::rename(name, fifo);
+        fs::remove(name);
+        fs::remove(moved);
+    }
+    ::close(held);
 }
 
 // As an ordinary user, in a folder where that user may create and rename
@@ -427,14 +529,15 @@ TEST_F(AtomicFiles, ATemporaryIsLockedUntilItHasItsNameOrIsGone)
     EXPECT_EQ(kt4::testing::ReadFileBytes(taken), "another run's");
 }
 
-// Where another user may plant names (a sticky or plain folder everybody
-// may write, a folder of a group with other members or of an ACL that
-// lets another user write, a folder of another user), a link of that user
-// is not followed, and in the sticky folder a file of theirs is not
-// replaced; the file the link names stays as it was. This user's own
-// links, and links where nobody else can plant them, are followed; the
-// group's members replace each other's files. The writer's own temporary
-// names, planted, are passed over.
+// A link is followed only where nobody else may move names: this user's
+// or root's link in a closed folder below closed folders. Anywhere else
+// (a sticky or plain folder everybody may write, a folder of a group with
+// other members or of an ACL that lets another user write, a folder of
+// another user, or any folder below a folder everybody may write) no link
+// is followed, whoever owns it, and the file it names stays as it was; in
+// the sticky folder a file of another user is not replaced. The group's
+// members replace each other's files. The writer's own temporary names,
+// planted, are passed over.
 TEST_F(AtomicFiles, PlantedNamesInASharedFolderAreRefused)
 {
     if (::geteuid() != 0)
@@ -467,31 +570,52 @@ TEST_F(AtomicFiles, PlantedNamesInASharedFolderAreRefused)
     ASSERT_EQ(::symlink(ziel.c_str(), dir.File("gruppe/eigen.txt").c_str()), 0);
     ASSERT_EQ(::symlink(ziel.c_str(), dir.File("zu/alt.txt").c_str()), 0);
     ASSERT_EQ(::lchown(dir.File("zu/alt.txt").c_str(), kt4::test::NobodyId, kt4::test::NobodyId), 0);
+    // a folder of this user's alone, where its links are followed
+    kt4::testing::ScratchDir own;
+    const bool closed = CheckFolderPath(own.Path(), ::geteuid()).Closed();
+    if (!closed)
+        std::cout << "[ NOTE ] the temporary folder is open to others: no link can be followed in it\n";
+    ASSERT_EQ(::symlink(ziel.c_str(), own.File("eigen.txt").c_str()), 0);
+    ASSERT_EQ(::symlink(ziel.c_str(), own.File("alt.txt").c_str()), 0);
+    ASSERT_EQ(::lchown(own.File("alt.txt").c_str(), kt4::test::NobodyId, kt4::test::NobodyId), 0);
+    using R = AtomicWriter::Refusal;
+    const std::string link = "Verknüpfung nicht verfolgt, andere Benutzer dürfen Namen in ihrem Ordner verschieben";
+    const std::string file = "Name im gemeinsamen Ordner von einem anderen Benutzer belegt";
     const struct {
-        const char* name;
-        bool written;
+        std::string name;
+        R refused;
         std::string target; // the file that is replaced
     } cases[] = {
-        {"shared/fremd.txt", false, ""},  {"shared/datei.txt", false, ""}, {"privat/kette.txt", false, ""},
-        {"privat/fremd.txt", false, ""},  {"gruppe/fremd.txt", false, ""}, {"fremd/fremd.txt", false, ""},
-        {"acl/fremd.txt", false, ""},     {"shared/eigen.txt", true, ziel}, {"gruppe/eigen.txt", true, ziel},
-        {"zu/alt.txt", true, ziel},       {"gruppe/datei.txt", true, dir.File("gruppe/datei.txt")},
-        {"shared/neu.txt", true, dir.File("shared/neu.txt")},
+        {dir.File("shared/fremd.txt"), R::UnsafeLink, ""},
+        {dir.File("shared/datei.txt"), R::NameTaken, ""},
+        {dir.File("privat/kette.txt"), R::UnsafeLink, ""},
+        {dir.File("privat/fremd.txt"), R::UnsafeLink, ""},
+        {dir.File("gruppe/fremd.txt"), R::UnsafeLink, ""},
+        {dir.File("fremd/fremd.txt"), R::UnsafeLink, ""},
+        {dir.File("acl/fremd.txt"), R::UnsafeLink, ""},
+        {dir.File("shared/eigen.txt"), R::UnsafeLink, ""}, // this user's, in a closed folder below an open one
+        {dir.File("gruppe/eigen.txt"), R::UnsafeLink, ""},
+        {dir.File("zu/alt.txt"), R::UnsafeLink, ""},
+        {own.File("alt.txt"), R::UnsafeLink, ""}, // another user's link may be swapped by its owner
+        {own.File("eigen.txt"), closed ? R::None : R::UnsafeLink, closed ? ziel : ""},
+        {dir.File("gruppe/datei.txt"), R::None, dir.File("gruppe/datei.txt")},
+        {dir.File("shared/neu.txt"), R::None, dir.File("shared/neu.txt")},
     };
     for (const auto& c : cases) {
-        if (!acl && std::string(c.name).rfind("acl/", 0) == 0)
+        if (!acl && c.name == dir.File("acl/fremd.txt"))
             continue;
         dir.Put("ziel.txt", "Ziel");
         AtomicWriter w;
-        ASSERT_EQ(w.Check(dir.File(c.name)), c.written) << c.name;
-        ASSERT_EQ(w.Open(dir.File(c.name)), c.written) << c.name;
-        if (!c.written) {
-            EXPECT_EQ(w.Refused(), AtomicWriter::Refusal::NameTaken) << c.name;
+        const bool written = c.refused == R::None;
+        ASSERT_EQ(w.Check(c.name), written) << c.name;
+        ASSERT_EQ(w.Open(c.name), written) << c.name;
+        if (!written) {
+            EXPECT_EQ(w.Refused(), c.refused) << c.name;
             LineFile f;
-            f.Assign(dir.File(c.name));
+            f.Assign(c.name);
             EXPECT_FALSE(RewriteChecked(f));
-            EXPECT_EQ(Logged("error").back(), "error|Fehler : |Name im gemeinsamen Ordner von einem anderen Benutzer "
-                                              "belegt: " + dir.File(c.name) + " wurde nicht geschrieben.");
+            EXPECT_EQ(Logged("error").back(), "error|Fehler : |" + (c.refused == R::UnsafeLink ? link : file) + ": " +
+                                                  c.name + " wurde nicht geschrieben.");
             EXPECT_EQ(dir.Get("ziel.txt"), "Ziel") << c.name;
             continue;
         }

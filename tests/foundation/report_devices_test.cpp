@@ -170,15 +170,16 @@ TEST_F(ReportDevices, NamesOtherUsersPlantInTheSharedFolderAreNeverWritten)
         EXPECT_FALSE(settings::AbortFlag) << dev;
     }
     EXPECT_TRUE(Logged("error").empty());
-    const std::tuple<TReportDevice, Integer, const char*> taken[] = {
-        {DevOutDos, 0, "OUTDOS.TXT"}, {DevTxt, 0, "$$1.txt"}, {DevTxt, 1, "$$2.txt"}};
-    for (const auto& [dev, counter, name] : taken) {
+    const std::string link = "Verknüpfung nicht verfolgt, andere Benutzer dürfen Namen in ihrem Ordner verschieben";
+    const std::string file = "Name im gemeinsamen Ordner von einem anderen Benutzer belegt";
+    const std::tuple<TReportDevice, Integer, const char*, const std::string&> taken[] = {
+        {DevOutDos, 0, "OUTDOS.TXT", link}, {DevTxt, 0, "$$1.txt", link}, {DevTxt, 1, "$$2.txt", file}};
+    for (const auto& [dev, counter, name, why] : taken) {
         settings::AbortFlag = false;
         settings::OutputFileCounter = counter;
         OpenReport(dev, "demo");
         EXPECT_TRUE(settings::AbortFlag) << name;
-        EXPECT_EQ(Logged("error").back(), "error|Fehler : |Name im gemeinsamen Ordner von einem anderen Benutzer "
-                                          "belegt: " + dir.File(name) + " wurde nicht geschrieben.");
+        EXPECT_EQ(Logged("error").back(), "error|Fehler : |" + why + ": " + dir.File(name) + " wurde nicht geschrieben.");
         CloseReport();
     }
     settings::AbortFlag = false;

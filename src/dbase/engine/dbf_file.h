@@ -113,9 +113,10 @@ enum class Share { None, Shared, Exclusive };
 
 // Opens a file of a table (also an index, a memo or a semaphore file) with
 // flags: only a regular file (OpenRegularFile: errno EISDIR or ENODEV
-// otherwise). An open for writing or creating follows no link another
-// user planted (ResolveTrustedLinks): errno EPERM, and planted, when
-// given, is set. The descriptor, or -1.
+// otherwise). An open for writing or creating follows no link the writers
+// would not follow (ResolveTrustedLinks: only this user's or root's in a
+// closed folder): errno EPERM, and planted, when given, is set. The
+// descriptor, or -1.
 int OpenTrustedFile(const std::string& path, int flags, mode_t mode = 0, bool* planted = nullptr);
 
 // Engine error code (DOS numbering) for an errno value.

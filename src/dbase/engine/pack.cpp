@@ -15,7 +15,6 @@
 #include "dbase/engine/locking.h"
 #include "dbase/engine/runtime.h"
 #include "dbase/engine/staged_file.h"
-#include "foundation/files.h"
 #include "foundation/ui_service.h"
 
 
@@ -87,13 +86,12 @@ std::string Context(const TWorkArea& a)
 std::int32_t Compact(TWorkArea& a, bool& dropped)
 {
     dropped = false;
-    const std::string target = ResolvedPath(a.fileName);
     auto fail = [&](int code) {
         SetError(std::uint16_t(code), Context(a));
         return -1;
     };
     StagedFile copy;
-    if (int code = copy.Open(target); code != 0)
+    if (int code = copy.OpenReplacing(a.fileName, a.file.Fd()); code != 0)
         return fail(code);
     std::vector<std::uint8_t> head(a.headerLen);
     if (a.file.ReadAt(0, head.data(), head.size()) != std::int64_t(head.size()))

@@ -6,6 +6,7 @@
 #include "dbase/engine/staged_file.h"
 #include "foundation/file_trust.h"
 #include "foundation/files.h"
+#include "foundation/linefile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -41,6 +42,29 @@ struct Entry {
 // USE waits this many times 10 ms for a program that holds the table while
 // it finishes the same PACK.
 constexpr int HoldWaits = 200;
+
+// The name PACK and USE both give a file of the table: its links followed
+// as the writers follow them, its folder absolute and canonical. False
+// when a link on the way may not be followed (path then stays as given).
+bool TablePath(const std::string& path, std::string& out)
+{
+    out = path;
+    std::string resolved;
+    if (!ResolveTrustedLinks(path, resolved))
+        return false;
+    const fs::path p(resolved);
+    std::error_code ec;
+    const fs::path dir = fs::weakly_canonical(fs::absolute(p.has_parent_path() ? p.parent_path() : ".", ec), ec);
+    out = ec ? resolved : (dir / p.filename()).string();
+    return true;
+}
+
+std::string CanonicalPath(const std::string& path)
+{
+    std::string out;
+    TablePath(path, out);
+    return out;
+}
 
 std::string MarkerOf(const std::string& resolvedTable)
 {
@@ -171,7 +195,7 @@ bool ParseMarker(const std::string& text, const fs::path& folder, const std::vec
     return entries.size() == targets.size();
 }
 
-// The files a PACK of table replaces as it names them (links resolved): the
+// The files a PACK of table replaces as it names them (TablePath): the
 // table and its memo file, named after the table's name as USE finds it.
 std::vector<std::string> PackTargets(const std::string& table, const DbfFile& held)
 {
@@ -182,7 +206,7 @@ std::vector<std::string> PackTargets(const std::string& table, const DbfFile& he
     const std::string found = ResolveNoCase(memo);
     std::vector<std::string> targets;
     for (const std::string& path : {table, found.empty() ? memo : found})
-        targets.push_back(ResolvedPath(path));
+        targets.push_back(CanonicalPath(path));
     return targets;
 }
 
@@ -231,6 +255,8 @@ std::string Inspect(const std::string& temp, const std::string& target, Found& f
 // would finish the same PACK) until this one is done.
 int PutInPlace(const std::string& temp, const std::string& target, const Found& f, bool isTable)
 {
+    if (PackMarkerSeam())
+        PackMarkerSeam()(temp);
     struct stat named {};
     if (::lstat(temp.c_str(), &named) != 0 || named.st_dev != f.tempSt.st_dev || named.st_ino != f.tempSt.st_ino)
         return EBUSY;
@@ -254,16 +280,23 @@ int PutInPlace(const std::string& temp, const std::string& target, const Found& 
 
 } // namespace
 
-int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd)
+std::function<void(const std::string& path)>& PackMarkerSeam()
+{
+    static std::function<void(const std::string&)> seam;
+    return seam;
+}
+
+int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd, std::string& failed)
 {
     tableFd = memoFd = -1;
-    const std::string marker = MarkerOf(table.Target());
+    failed.clear();
+    const std::string marker = MarkerOf(CanonicalPath(table.Target()));
     const fs::path folder = fs::path(marker).parent_path();
     std::string list;
     for (AtomicWriter* w : {&table, &memo}) {
         Entry e;
-        e.temp = InMarker(folder, w->TempPath());
-        e.target = InMarker(folder, w->Target());
+        e.temp = InMarker(folder, CanonicalPath(w->TempPath()));
+        e.target = InMarker(folder, CanonicalPath(w->Target()));
         e.after.exists = true;
         bool read = ::fsync(w->Fd()) == 0 && DigestOf(w->Fd(), e.after.size, e.after.digest);
         struct stat st {};
@@ -281,23 +314,33 @@ int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, i
     }
     AtomicWriter keep;
     keep.MakePrivate(); // a list others may change is not followed
-    if (!keep.Open(marker) || !keep.Write(list) || !keep.Commit())
+    if (!keep.Open(marker) || !keep.Write(list) || !keep.Commit()) {
+        failed = WriteFailureText(keep, marker); // the name in the way, and why
         return WriterErrorCode(keep);
+    }
+    if (PackMarkerSeam())
+        PackMarkerSeam()(marker);
     tableFd = table.CommitAndRelease();
     if (tableFd < 0) {
         ::unlink(marker.c_str());
+        failed = WriteFailureText(table, table.Target());
         return WriterErrorCode(table);
     }
     memoFd = memo.CommitAndRelease();
-    if (memoFd < 0)
+    if (memoFd < 0) {
+        failed = WriteFailureText(memo, memo.Target());
         return WriterErrorCode(memo); // the marker stays: the pair is mixed
+    }
     ::unlink(marker.c_str());
     return 0;
 }
 
 bool FinishTableWithMemo(const std::string& table)
 {
-    const std::string marker = MarkerOf(ResolvedPath(table));
+    std::string resolved;
+    if (!TablePath(table, resolved))
+        return true; // a link USE does not follow for writing: no PACK of its table
+    const std::string marker = MarkerOf(resolved);
     const std::string tag = " [USE/OpenDbf]";
     std::string text;
     // Another program may hold the table while it finishes the same PACK:

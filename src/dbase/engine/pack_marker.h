@@ -17,6 +17,7 @@
 
 #include "foundation/atomic_file.h"
 
+#include <functional>
 #include <string>
 
 namespace kt4::dbase {
@@ -26,8 +27,11 @@ namespace kt4::dbase {
 // tableFd and memoFd receive the descriptors of the new files, open (the
 // table's with the locks taken on it before), or -1 for a file not put in
 // place. An error before the first rename changes nothing; one between the
-// two leaves the marker, and USE then refuses the table.
-int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd);
+// two leaves the marker, and USE then refuses the table. When the marker or
+// a new file cannot be put in place (a folder, a FIFO or another user's
+// file in the marker's place, a name that no longer holds the file it was
+// opened as), failed receives the text that names it and why; else "".
+int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, int& memoFd, std::string& failed);
 
 // For USE, before the table is opened: finishes an interrupted replacement
 // of table and its memo file, holding the table exclusively meanwhile (it
@@ -35,5 +39,10 @@ int CommitTableWithMemo(AtomicWriter& table, AtomicWriter& memo, int& tableFd, i
 // finishing it). False after an error (reported: 1014 naming the marker
 // when it is unfit, or the files when they are no longer those it names).
 bool FinishTableWithMemo(const std::string& table);
+
+// A test's look at the moments between the steps, where another run may
+// act: called with the marker's path once it is written, and with each
+// waiting file's path just before USE renames it. Empty by default.
+std::function<void(const std::string& path)>& PackMarkerSeam();
 
 } // namespace kt4::dbase

@@ -22,6 +22,11 @@ int StagedFile::Open(const std::string& target)
     return writer_.Open(target) ? 0 : Code();
 }
 
+int StagedFile::OpenReplacing(const std::string& target, int heldFd)
+{
+    return writer_.OpenReplacing(target, heldFd) ? 0 : Code();
+}
+
 int StagedFile::Write(const void* data, std::size_t n)
 {
     return writer_.Write(data, n) ? 0 : Code();

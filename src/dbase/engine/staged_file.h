@@ -23,6 +23,9 @@ class StagedFile {
 public:
     // Each returns 0 or an engine error code.
     [[nodiscard]] int Open(const std::string& target);
+    // Open for a file the caller holds open under the name target
+    // (AtomicWriter::OpenReplacing).
+    [[nodiscard]] int OpenReplacing(const std::string& target, int heldFd);
     [[nodiscard]] int Write(const void* data, std::size_t n);
     [[nodiscard]] int Write(const std::vector<std::uint8_t>& bytes)
     {

@@ -119,7 +119,7 @@ struct FieldChange {
 // take the table's name.
 int CopyTableWith(TWorkArea& a, const std::vector<FieldChange>& changes, AtomicWriter& writer)
 {
-    if (!writer.Open(ResolvedPath(a.fileName)))
+    if (!writer.OpenReplacing(a.fileName, a.file.Fd()))
         return WriterErrorCode(writer);
     const std::int64_t size = a.file.Size();
     std::vector<std::uint8_t> chunk(256 * 1024);
@@ -185,7 +185,7 @@ bool PackMemofile()
 
     TempMemo temp;
     temp.file.referencesSound = true;
-    if (!temp.writer.Open(ResolvedPath(m->name))) {
+    if (!temp.writer.OpenReplacing(m->name, m->file.Fd())) {
         SetError(std::uint16_t(WriterErrorCode(temp.writer)), tag);
         return false;
     }
@@ -256,15 +256,16 @@ bool PackMemofile()
         AtomicWriter table;
         int code = CopyTableWith(a, changes, table);
         int tableFd = -1;
+        std::string failed;
         if (code == 0)
-            code = CommitTableWithMemo(table, temp.writer, tableFd, fd);
+            code = CommitTableWithMemo(table, temp.writer, tableFd, fd, failed);
         if (tableFd >= 0) {
             a.file.Adopt(tableFd, false, a.fileName);
             a.fileKey = a.file.Id();
             a.cacheStart = -1;
         }
         if (code != 0) {
-            SetError(std::uint16_t(code), tag);
+            SetError(std::uint16_t(code), failed.empty() ? tag : failed + " [PackMemofile]");
             return false;
         }
     }

@@ -326,13 +326,14 @@ bool Login(TWorkArea& a, AreaIndexes& s)
         TWorkArea& a;
         ~Unlocker() { TableUnlock(a); }
     } unlock{a};
-    // shared by every user of the table; never through a planted link
+    // shared by every user of the table; never through a link others may
+    // have put there
     bool planted = false;
     const int fd = OpenTrustedFile(st->name, O_RDWR | O_CREAT, 0666, &planted);
     if (fd < 0) {
         SetError(std::uint16_t(ErrnoToEngineCode(errno)),
                  "Cannot open/create: " + st->name + " Action=LOGIN [Database Semaphore]" +
-                     (planted ? " (" + IoErrorText(IoNameTaken) + ")" : ""));
+                     (planted ? " (" + IoErrorText(IoUnsafeLink) + ")" : ""));
         return false;
     }
     st->file.Adopt(fd, false, st->name);

@@ -2,6 +2,7 @@
 #include "dbase_fixture.h"
 
 #include "common/other_user.h"
+#include "foundation/file_trust.h"
 
 #include <atomic>
 #include <fcntl.h>
@@ -168,9 +169,9 @@ TEST_F(UseTest, FilesAreIdentifiedByDeviceAndInode)
 }
 
 // A name that holds no table (a folder, a FIFO, a device) is refused at
-// once, a FIFO without being opened; a link another user planted where
-// others may put names is not followed for writing, and the table it names
-// stays as it was. This user's own links are followed.
+// once, a FIFO without being opened; a link where others may move names is
+// not followed for writing, whoever made it, and the table it names stays
+// as it was. This user's own links in closed folders are followed.
 TEST_F(UseTest, NamesThatHoldNoTableOrWerePlantedAreRefused)
 {
     const std::string t = MakeParts();
@@ -181,6 +182,8 @@ TEST_F(UseTest, NamesThatHoldNoTableOrWerePlantedAreRefused)
     std::filesystem::create_directory(Path("ORDNER.DBF"));
     std::filesystem::create_symlink("/dev/null", Path("NULL.DBF"));
     std::filesystem::create_symlink(t, Path("shared/EIGEN.DBF"));
+    std::filesystem::create_symlink(t, Path("EIGEN.DBF"));
+    const bool closed = CheckFolderPath(Path(""), ::geteuid()).Closed();
     const bool root = ::geteuid() == 0;
     if (root) {
         ASSERT_EQ(kt4::test::AsUserNobody([&] { return ::symlink(t.c_str(), Path("shared/FREMD.DBF").c_str()); }), 0);
@@ -191,7 +194,8 @@ TEST_F(UseTest, NamesThatHoldNoTableOrWerePlantedAreRefused)
         int code;
     } cases[] = {{"FIFO.DBF", true, 5},          {"FIFO.DBF", false, 5},         {"ORDNER.DBF", true, 5},
                  {"NULL.DBF", true, 5},          {"shared/FREMD.DBF", false, 5}, {"shared/FREMD.DBF", true, 0},
-                 {"shared/EIGEN.DBF", false, 0}};
+                 {"shared/EIGEN.DBF", false, 5}, {"shared/EIGEN.DBF", true, 0},
+                 {"EIGEN.DBF", false, closed ? 0 : 5}};
     for (const auto& c : cases) {
         if (!root && std::string(c.name) == "shared/FREMD.DBF")
             continue; // another user needs root

@@ -2,7 +2,10 @@
 // without touching other memos, copying, packing and BLOB streams.
 #include "memo_fixture.h"
 
+#include "dbase/engine/pack_marker.h"
 #include "dbase/memo/memo_internal.h"
+#include "foundation/dialogs.h"
+#include "foundation/linefile.h"
 #include "common/acl.h"
 #include "process_helpers.h"
 
@@ -11,6 +14,7 @@
 #include <map>
 
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kt4::dbase::test {
@@ -518,6 +522,7 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
         int others = 0;                               // programs that open the table at once
         bool asRoot = false;                          // another user needs root
         std::string named = {};                       // the file the refusal names besides
+        std::function<void(const std::string& path)> meanwhile = {}; // just before a rename
     } cases[] = {
         {"no rename yet", false, false, Finished, nullptr},
         {"table renamed", true, false, Finished, nullptr},
@@ -569,6 +574,12 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
              std::filesystem::create_hard_link(Path("U.DBT"), Path(tempDbt));
          },
          0, false, tempDbt},
+        {"a hard link to the waiting table made just before its rename", false, false, Refused, nullptr, 0, false,
+         tempDbf,
+         [&](const std::string& path) {
+             if (std::filesystem::path(path).filename() == tempDbf)
+                 std::filesystem::create_hard_link(path, Path("U.LNK"));
+         }},
         {"a link as target", false, false, Refused,
          [&](std::string& list) {
              std::filesystem::remove(dbt);
@@ -661,7 +672,10 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
             ::waitpid(child, &status, 0);
             EXPECT_EQ(status, 0);
         }
+        PackMarkerSeam() = c.meanwhile;
         const bool opened = USE(dbf + " EXCLUSIVE");
+        PackMarkerSeam() = nullptr;
+        std::filesystem::remove(Path("U.LNK"));
         EXPECT_EQ(opened, c.outcome != Refused) << LastErrorText();
         if (c.outcome == Ignored) {
             EXPECT_EQ(ReadBytes(dbf), oldDbf);
@@ -690,6 +704,98 @@ TEST_F(MemoTest, UseFinishesAnInterruptedPackOrRefusesIt)
         }
         USE("");
     }
+}
+
+// PACK replaces the table and its memo file only under the names they were
+// opened by, while those names still hold the open files: a name swapped
+// after USE or while the new pair is put in place (for a link, even this
+// user's own) is refused, and the file the link names stays as it was.
+// The marker that names the new pair is this user's alone, whatever the
+// umask; a name in the marker's place (a FIFO, a folder, a link where
+// others may move names, another user's file in a sticky folder) fails the
+// PACK with a message that names it and why.
+TEST_F(MemoTest, APackReplacesOnlyTheFilesItOpened)
+{
+    const std::string dbf = Path("PK.DBF"), dbt = Path("PK.DBT"), marker = Path(".kt4keep-PK.DBF");
+    const std::string victim = Path("out/victim");
+    std::filesystem::create_directory(Path("out"));
+    const mode_t mask = ::umask(002);
+    const std::string unsafe = IoErrorText(IoUnsafeLink), taken = IoErrorText(IoNameTaken);
+    const struct {
+        const char* what;
+        std::function<void()> plant; // after USE
+        std::string named;           // in the error text ("": the PACK succeeds)
+        std::string why = {};
+        mode_t folder = 0755;
+        bool asRoot = false;    // another user needs root
+        bool atCommit = false;  // planted once the new pair is named in the marker
+    } cases[] = {
+        {"nothing planted", nullptr, ""},
+        {"table swapped for a link", [&] {
+             std::filesystem::rename(dbf, Path("out/held.dbf"));
+             std::filesystem::create_symlink(victim, dbf);
+         }, "PK.DBF"},
+        {"table swapped for a link while the new pair is put in place", [&] {
+             std::filesystem::rename(dbf, Path("out/held.dbf"));
+             std::filesystem::create_symlink(victim, dbf);
+         }, "PK.DBF", taken, 0755, false, true},
+        {"memo file swapped for a link", [&] {
+             std::filesystem::rename(dbt, Path("out/held.dbt"));
+             std::filesystem::create_symlink(victim, dbt);
+         }, "PK.DBT"},
+        {"marker a FIFO", [&] { ASSERT_EQ(::mkfifo(marker.c_str(), 0600), 0); }, ".kt4keep-PK.DBF",
+         "not a regular file"},
+        {"marker a folder", [&] { std::filesystem::create_directory(marker); }, ".kt4keep-PK.DBF",
+         "Is a directory"},
+        {"marker a link where others may move names", [&] { std::filesystem::create_symlink(victim, marker); },
+         ".kt4keep-PK.DBF", unsafe, 0777},
+        {"marker another user's file in a sticky folder", [&] {
+             WriteBytes(marker, {'x'});
+             ASSERT_EQ(::chown(marker.c_str(), 65534, 65534), 0);
+         }, ".kt4keep-PK.DBF", taken, 01777, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.asRoot && ::geteuid() != 0)
+            continue;
+        USE("");
+        for (const auto& e : std::filesystem::directory_iterator(dir_))
+            if (e.path().filename() != "out")
+                std::filesystem::remove_all(e.path());
+        WriteBytes(victim, {'v', 'i', 'c', 't', 'i', 'm'});
+        MemoTable("PK", 0x83);
+        for (int r = 1; r <= 4; ++r)
+            AddRow("r" + std::to_string(r), Text(600, unsigned(r)));
+        GO(2);
+        ASSERT_TRUE(DeleteRec());
+        ::chmod(dir_.c_str(), c.folder);
+        if (c.plant && !c.atCommit)
+            c.plant();
+        mode_t markerMode = 0;
+        PackMarkerSeam() = [&](const std::string& path) {
+            struct stat st {};
+            if (::lstat(path.c_str(), &st) == 0)
+                markerMode = st.st_mode & 07777;
+            if (c.atCommit)
+                c.plant();
+        };
+        Pack();
+        PackMarkerSeam() = nullptr;
+        ::chmod(dir_.c_str(), 0755);
+        if (c.named.empty()) {
+            EXPECT_EQ(EngineErrorCode, 0) << LastErrorText();
+            EXPECT_EQ(markerMode, 0600u);
+            EXPECT_EQ(RecCount(), 3);
+            EXPECT_EQ(MemoOfRecord(2), Text(600, 3));
+            continue;
+        }
+        EXPECT_EQ(EngineErrorCode, 5);
+        EXPECT_NE(LastErrorText().find(c.named), std::string::npos) << LastErrorText();
+        EXPECT_NE(LastErrorText().find(c.why), std::string::npos) << LastErrorText();
+        EXPECT_EQ(ReadBytes(victim), std::vector<std::uint8_t>({'v', 'i', 'c', 't', 'i', 'm'}));
+    }
+    USE("");
+    ::umask(mask);
 }
 
 TEST_F(MemoTest, LockRefusedWritesNothing)

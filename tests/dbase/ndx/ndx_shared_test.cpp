@@ -7,6 +7,9 @@
 #include "common/other_user.h"
 
 #include "dbase/ndx/ndx_internal.h"
+#include "foundation/dialogs.h"
+#include "foundation/file_trust.h"
+#include "foundation/linefile.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -166,31 +169,40 @@ TEST_F(NdxSharedTest, TheLastLogoutErasesTheFile)
     EXPECT_FALSE(std::filesystem::exists(sem_));
 }
 
-// In a folder everybody may write, a semaphore name that another user
-// made a link is not followed: the shared open is refused and the file
-// the link names stays as it was. This user's own link is followed.
+// A semaphore name that is a link is followed only where nobody else may
+// move names: in a folder everybody may write, neither another user's
+// link nor this user's own is followed, the shared open is refused and the
+// file the link names stays as it was.
 TEST_F(NdxSharedTest, APlantedSemaphoreLinkIsNotFollowed)
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "another user needs root";
     std::filesystem::create_directory(Path("out"));
     const std::string victim = Path("out/victim");
-    ::chmod(dir_.c_str(), 0777);
-    for (const bool planted : {true, false}) {
+    const bool closed = CheckFolderPath(dir_.string(), ::geteuid()).Closed();
+    const struct {
+        const char* what;
+        bool others, open; // another user's link; the folder open to all
+    } cases[] = {{"another user's", true, true}, {"own, open folder", false, true}, {"own, closed folder", false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.others && ::geteuid() != 0)
+            continue; // another user needs root
+        ::chmod(dir_.c_str(), c.open ? 0777 : 0755);
         WriteBytes(victim, {'v', 'i', 'c', 't', 'i', 'm'});
         std::filesystem::remove(sem_);
-        if (planted)
+        if (c.others)
             ASSERT_EQ(kt4::test::AsUserNobody([&] { return ::symlink(victim.c_str(), sem_.c_str()); }), 0);
         else
             std::filesystem::create_symlink(victim, sem_);
-        EXPECT_EQ(OpenShared(), !planted);
-        EXPECT_EQ(ReadBytes(victim) == std::vector<std::uint8_t>({'v', 'i', 'c', 't', 'i', 'm'}), planted);
-        if (planted) {
+        const bool followed = !c.open && closed;
+        EXPECT_EQ(OpenShared(), followed);
+        EXPECT_EQ(ReadBytes(victim) == std::vector<std::uint8_t>({'v', 'i', 'c', 't', 'i', 'm'}), !followed);
+        if (!followed) {
             EXPECT_EQ(EngineErrorCode, 5);
-            EXPECT_NE(LastErrorText().find("Name im gemeinsamen Ordner"), std::string::npos) << LastErrorText();
+            EXPECT_NE(LastErrorText().find(IoErrorText(IoUnsafeLink)), std::string::npos) << LastErrorText();
         }
         USE("");
     }
+    ::chmod(dir_.c_str(), 0755);
 }
 
 TEST_F(NdxSharedTest, AWriterWaitsForLiveReadersAndWritesNothing)
