@@ -121,17 +121,6 @@ bool OthersMayChange(int Fd, const struct stat& St, uid_t User)
     return (St.st_mode & S_IWGRP) != 0 && (HasAccessAcl(Fd) || !UsersOwnGroup(St.st_gid, User));
 }
 
-bool OthersMayPlantIn(const std::string& Dir, uid_t User)
-{
-    struct stat st {};
-    if (::stat(Dir.c_str(), &st) != 0)
-        return false;
-    if ((st.st_uid != User && st.st_uid != 0) || (st.st_mode & S_IWOTH) != 0)
-        return true;
-    return (st.st_mode & S_IWGRP) != 0 &&
-           (AclPresent(::getxattr(Dir.c_str(), AccessAclName, nullptr, 0)) || GroupHasOtherMembers(st.st_gid, User));
-}
-
 namespace {
 
 // The access ACL of a file open on an O_PATH descriptor, which fgetxattr

@@ -46,11 +46,6 @@ bool HasAccessAcl(int Fd);
 // user's own, or an ACL grants write beyond the owner.
 bool OthersMayChange(int Fd, const struct stat& St, uid_t User);
 
-// Another user than User may put names into the folder Dir: it belongs to
-// another user (not root), or everybody may write in it, or a group with
-// other members, or an ACL grants write beyond the owner.
-bool OthersMayPlantIn(const std::string& Dir, uid_t User);
-
 // Nobody but User and root may put, remove or rename names in the folder
 // open on Fd (St its fstat; Fd may be an O_PATH descriptor): it belongs
 // to root or User, and either no other user may write it or it is sticky

@@ -321,13 +321,6 @@ std::string FileWithExt(const std::string& Dir, const std::string& Name, const s
     return found.empty() ? full : found;
 }
 
-std::string ResolvedPath(const std::string& Name)
-{
-    std::error_code ec;
-    const fs::path resolved = fs::weakly_canonical(Name, ec);
-    return ec ? Name : resolved.string();
-}
-
 namespace {
 
 std::string InDir(const std::string& Dir, const std::string& Name)

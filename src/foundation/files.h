@@ -34,10 +34,6 @@ int OpenRegularFile(const std::string& Name, int Flags, unsigned Mode = 0);
 // taken or the folder refuses.
 [[nodiscard]] bool CreateExclusive(const std::string& Name);
 
-// The path with its links, "." and ".." resolved as far as it exists (the
-// name a file is replaced under); the name as given when that fails.
-std::string ResolvedPath(const std::string& Name);
-
 // True when both names reach the same file on disk (links followed: the
 // same device and inode); false when either is not there.
 bool SameFile(const std::string& A, const std::string& B);

@@ -19,6 +19,29 @@
 namespace kt4 {
 namespace {
 
+// A child that makes its private folder and keeps it (its lock held) until
+// it is killed, or (stay false) ends at once without its clean-up; its pid
+// and the folder.
+std::pair<pid_t, std::string> FolderOfChild(bool stay = true)
+{
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const std::string folder = PrivateTempDir();
+        [[maybe_unused]] ssize_t n = ::write(fds[1], folder.data(), folder.size());
+        ::close(fds[1]);
+        if (stay)
+            ::pause();
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    char buf[512];
+    const ssize_t n = ::read(fds[0], buf, sizeof buf);
+    ::close(fds[0]);
+    return {pid, std::string(buf, n > 0 ? std::size_t(n) : 0u)};
+}
+
 TEST(PrivateTemp, MadeOnNeedPrivateAndRemovedWhole)
 {
     testing::ScratchDir dir;
@@ -75,28 +98,9 @@ TEST(PrivateTemp, FoldersOfEndedProcessesAreRemovedByTheNextStart)
 {
     testing::ScratchDir dir;
     settings::TempDir = dir.Path();
-    // a child makes its folder and ends without clean-up
-    const auto folderOfChild = [&](bool stay) {
-        int fds[2];
-        EXPECT_EQ(::pipe(fds), 0);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const std::string folder = PrivateTempDir();
-            [[maybe_unused]] ssize_t n = ::write(fds[1], folder.data(), folder.size());
-            ::close(fds[1]);
-            if (stay)
-                ::pause();
-            ::_exit(0);
-        }
-        ::close(fds[1]);
-        char buf[512];
-        const ssize_t n = ::read(fds[0], buf, sizeof buf);
-        ::close(fds[0]);
-        return std::make_pair(pid, std::string(buf, n > 0 ? std::size_t(n) : 0u));
-    };
-    const auto [ended, endedFolder] = folderOfChild(false);
+    const auto [ended, endedFolder] = FolderOfChild(false);
     ::waitpid(ended, nullptr, 0);
-    const auto [running, runningFolder] = folderOfChild(true);
+    const auto [running, runningFolder] = FolderOfChild(true);
     ASSERT_TRUE(std::filesystem::exists(endedFolder + ".lock"));
     std::filesystem::create_directory(dir.File("kt4-nolock"));
     ::chmod(dir.File("kt4-nolock").c_str(), 0700);
@@ -137,27 +141,6 @@ TEST(PrivateTemp, FoldersOfEndedProcessesAreRemovedByTheNextStart)
     settings::TempDir.clear();
 }
 
-// A child that makes its private folder there and keeps it (its lock held)
-// until it is killed; its pid and the folder.
-std::pair<pid_t, std::string> LiveFolderOfChild()
-{
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const std::string folder = PrivateTempDir();
-        [[maybe_unused]] ssize_t n = ::write(fds[1], folder.data(), folder.size());
-        ::close(fds[1]);
-        ::pause();
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    char buf[512];
-    const ssize_t n = ::read(fds[0], buf, sizeof buf);
-    ::close(fds[0]);
-    return {pid, std::string(buf, n > 0 ? std::size_t(n) : 0u)};
-}
-
 // A private folder renamed to the name of a folder being made or going is
 // kept while its lock is held; the sweep of a folder that others may
 // change since it was chosen removes nothing.
@@ -166,7 +149,7 @@ TEST(PrivateTemp, TheSweepDecidesOnTheFoldersAndLocksItOpened)
     testing::ScratchDir dir;
     settings::TempDir = dir.Path();
     for (const char* name : {".kt4gone-ABCDEF", ".kt4new-ABCDEF"}) {
-        const auto [child, folder] = LiveFolderOfChild();
+        const auto [child, folder] = FolderOfChild();
         ASSERT_FALSE(folder.empty());
         ASSERT_EQ(::rename(folder.c_str(), dir.File(name).c_str()), 0);
         EXPECT_EQ(RemoveEndedPrivateTempDirs(), 0) << name;
@@ -176,7 +159,7 @@ TEST(PrivateTemp, TheSweepDecidesOnTheFoldersAndLocksItOpened)
         RemoveEndedPrivateTempDirs();
         EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
     }
-    const auto [child, folder] = LiveFolderOfChild();
+    const auto [child, folder] = FolderOfChild();
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     ASSERT_EQ(PrivateTempBase(), dir.Path());
